@@ -1,0 +1,25 @@
+// Host-side wording of the engine's error state: the one line that a window
+// (or the command line) shows for a failed compile or evaluation.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace helmax {
+
+class THelmaxComplexEval;
+
+enum class TErrorSide { Parse, Execute };
+
+// The line for an error state. externalNames holds the registered names of
+// the engine's external functions, in registration order (function number
+// 98 + k is externalNames[k]).
+std::string FormatErrorLine(TErrorSide side, int errorCode, int mathErrorKind, std::string_view errorMessage,
+                            const std::vector<std::string>& externalNames);
+
+// The two formatter handlers, bound to OnParseError and OnExecuteError.
+std::string ParseErrorMesssage(const THelmaxComplexEval& engine);
+std::string ExecuteErrorMesssage(const THelmaxComplexEval& engine);
+
+}  // namespace helmax
