@@ -1,0 +1,1111 @@
+// The compiler: reduces the normalised text, bottom-up, to sub-expression
+// records, folding every operation whose operands are known and emitting
+// instructions for the rest.
+//
+// The reduction is an operator-precedence parser with explicit stacks, so
+// neither deep nesting nor long chains use the native stack. Sub-expressions
+// are shared through a key made of their operator and the numbers of their
+// operand records, which identifies equal normalised texts without building
+// the texts; the texts themselves are produced only when a message, a
+// run-time function definition or the display form needs them. Programs are
+// kept as a tree of concatenations and flattened once at the end, which keeps
+// the whole compile linear in the length of the text.
+#include <cmath>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "HelmaxComplexEval.h"
+#include "Operations.h"
+#include "Syntax.h"
+#include "TextUtil.h"
+
+namespace helmax {
+
+namespace {
+
+enum class TNode : std::uint8_t { Leaf, Binary, Neg, Call, List };
+
+struct TRec {
+  TValue* const* Cells = nullptr;
+  std::int32_t Count = 1;
+  bool RunTime = false;
+  bool NotAssignable = true;
+  bool Invariant = true;
+  bool Volatile = false;  // holds random or a volatile external function: never shared
+  std::int32_t Prog = -1;
+  TNode Node = TNode::Leaf;
+  char Op = 0;
+  bool ExpNumber = false;
+  std::int32_t Variable = -1;  // leaf naming a variable: its 0-based index
+  std::int32_t Code = 0;       // call: function code
+  std::int32_t A = -1;         // binary: left; neg: operand; call: argument record or -1
+  std::int32_t B = -1;         // binary: right
+  std::uint32_t TextPos = 0;   // leaf token or call name in the normalised text
+  std::uint32_t TextLen = 0;
+  std::int32_t ItemsStart = 0;  // list: first item in the item pool
+};
+
+struct TPiece {
+  std::int32_t A = -1;
+  std::int32_t B = -1;
+  std::int32_t Instr = 0;
+};
+
+struct TCompileFailure {
+  std::int32_t Code;
+  std::string Message;
+};
+
+int Precedence(char op) {
+  switch (op) {
+    case '~': return 1;
+    case '=': return 2;
+    case '+': case '-': return 3;
+    case '*': case '/': return 4;
+    case '^': return 6;
+    default: return 0;
+  }
+}
+constexpr int kUnaryPrecedence = 5;
+
+int OperatorCode(char op) {
+  switch (op) {
+    case '*': return opMul;
+    case '/': return opDiv;
+    case '+': return opAdd;
+    case '-': return opSub;
+    case '^': return opPow;
+    case '=': return opAssign;
+    default: return opDefine;
+  }
+}
+
+int FoldErrorCode(char op) {
+  switch (op) {
+    case '*': return -25;
+    case '/': return -26;
+    case '+': return -27;
+    case '-': return -28;
+    case '^': return -29;
+    default: return -30;
+  }
+}
+
+// Codes whose own message survives a failure inside the reduction; any other
+// failure becomes a plain syntax error naming the group.
+bool KeepsOwnMessage(std::int32_t code) {
+  return code > 0 || (code >= -41 && code <= -36) || (code >= -32 && code <= -25) || code == -21 || code == -8 ||
+         code == -6 || code == -7;
+}
+
+void AppendKeyInt(std::string& key, std::int32_t v) {
+  char buf[sizeof v];
+  std::memcpy(buf, &v, sizeof v);
+  key.append(buf, sizeof v);
+}
+
+// Sharing key of an operation: its kind (operator or function code) and the
+// numbers of its operand records.
+struct TShapeKey {
+  std::uint32_t Tag;
+  std::int32_t A;
+  std::int32_t B;
+  bool operator==(const TShapeKey&) const = default;
+};
+
+enum : std::uint32_t { kTagBinary = 1u << 24, kTagNeg = 2u << 24, kTagCall = 3u << 24 };
+
+// Open-addressing table from shape keys to record numbers; compact and
+// cache-friendly, since a long text makes one look-up per operation.
+class TShapeTable {
+ public:
+  void Reserve(std::size_t n) {
+    std::size_t cap = 16;
+    while (cap < 2 * n) cap <<= 1;
+    Rehash(cap);
+  }
+  std::int32_t Find(const TShapeKey& k) const {
+    if (Slots.empty()) return -1;
+    for (std::size_t i = Hash(k) & Mask;; i = (i + 1) & Mask) {
+      const TSlot& s = Slots[i];
+      if (s.Value < 0) return -1;
+      if (s.Key == k) return s.Value;
+    }
+  }
+  void Insert(const TShapeKey& k, std::int32_t value) {
+    if (2 * (Count + 1) > Slots.size()) Rehash(Slots.empty() ? 16 : Slots.size() * 2);
+    for (std::size_t i = Hash(k) & Mask;; i = (i + 1) & Mask) {
+      TSlot& s = Slots[i];
+      if (s.Value < 0) {
+        s.Key = k;
+        s.Value = value;
+        ++Count;
+        return;
+      }
+      if (s.Key == k) return;
+    }
+  }
+
+ private:
+  struct TSlot {
+    TShapeKey Key{0, 0, 0};
+    std::int32_t Value = -1;
+  };
+  // Record numbers grow as the text is read and an operation's operands
+  // are usually recent records, so a hash that keeps neighbouring numbers in
+  // neighbouring slots makes the look-ups of a long text cache-friendly.
+  static std::size_t Hash(const TShapeKey& k) {
+    return static_cast<std::size_t>(static_cast<std::uint32_t>(k.A) +
+                                    static_cast<std::uint32_t>(k.B) * 0x9E3779B9u + k.Tag * 0x85EBCA6Bu);
+  }
+  void Rehash(std::size_t cap) {
+    std::vector<TSlot> old = std::move(Slots);
+    Slots.assign(cap, TSlot{});
+    Mask = cap - 1;
+    Count = 0;
+    for (const TSlot& s : old)
+      if (s.Value >= 0) Insert(s.Key, s.Value);
+  }
+  std::vector<TSlot> Slots;
+  std::size_t Mask = 0;
+  std::size_t Count = 0;
+};
+
+}  // namespace
+
+struct TCompiler {
+  THelmaxComplexEval& E;
+  std::string Text;
+  std::vector<TToken> Tokens;
+  std::vector<TRec> Recs;
+  std::vector<std::int32_t> ItemPool;
+  std::vector<TPiece> Pieces;
+  std::unordered_map<std::string_view, std::int32_t> SharedLeaves;  // token text -> record
+  std::unordered_map<std::string, std::int32_t> SharedLists;        // item numbers -> record
+  TShapeTable SharedShapes;
+  TValue* MinusOne = nullptr;
+
+  explicit TCompiler(THelmaxComplexEval& engine) : E(engine) {}
+
+  // ---- failures ----
+
+  [[noreturn]] static void Fail(std::int32_t code, std::string message) {
+    throw TCompileFailure{code, std::move(message)};
+  }
+
+  [[noreturn]] void FailInReduction(std::int32_t code, std::string message, const std::string& group) {
+    if (KeepsOwnMessage(code)) Fail(code, std::move(message));
+    Fail(-33, "Compile-> SYNTAX ERROR :" + group);
+  }
+
+  std::string_view TokenText(std::uint32_t pos, std::uint32_t len) const {
+    return std::string_view(Text).substr(pos, len);
+  }
+
+  [[noreturn]] void SyntaxErrorAt(std::size_t frameStart, std::size_t tokenEnd) {
+    std::string_view frag = std::string_view(Text).substr(frameStart, tokenEnd - frameStart);
+    if (frag.empty()) frag = Text;
+    Fail(-33, "Compile-> SYNTAX ERROR :" + std::string(StripEnclosingParentheses(frag)));
+  }
+
+  // ---- cells, instructions, programs ----
+
+  TValue* const* OneCell(TValue* cell) {
+    TValue** ops = E.NewOperands(1);
+    ops[0] = cell;
+    return ops;
+  }
+
+  std::int32_t Emit(std::uint16_t code, std::initializer_list<TValue*> operands, TValue* result) {
+    return Emit(code, operands.begin(), operands.size(), result);
+  }
+
+  std::int32_t Emit(std::uint16_t code, TValue* const* operands, std::size_t count, TValue* result) {
+    TValue** ops = E.NewOperands(count);
+    for (std::size_t i = 0; i < count; ++i) ops[i] = operands[i];
+    TInstruction ins;
+    ins.Operands = ops;
+    ins.Result = result;
+    ins.Count = static_cast<std::int32_t>(count);
+    ins.Code = code;
+    E.ListaProc_.push_back(ins);
+    return static_cast<std::int32_t>(E.ListaProc_.size());
+  }
+
+  std::int32_t Piece(std::int32_t instr) {
+    Pieces.push_back({-1, -1, instr});
+    return static_cast<std::int32_t>(Pieces.size() - 1);
+  }
+
+  std::int32_t Concat(std::int32_t a, std::int32_t b) {
+    if (a < 0) return b;
+    if (b < 0) return a;
+    Pieces.push_back({a, b, 0});
+    return static_cast<std::int32_t>(Pieces.size() - 1);
+  }
+
+  PComand Materialize(std::int32_t piece) const {
+    PComand out;
+    std::vector<std::int32_t> stack;
+    if (piece >= 0) stack.push_back(piece);
+    while (!stack.empty()) {
+      const std::int32_t p = stack.back();
+      stack.pop_back();
+      const TPiece& pc = Pieces[static_cast<std::size_t>(p)];
+      if (pc.Instr > 0) {
+        out.push_back(pc.Instr);
+      } else {
+        if (pc.B >= 0) stack.push_back(pc.B);
+        if (pc.A >= 0) stack.push_back(pc.A);
+      }
+    }
+    return out;
+  }
+
+  std::int32_t AddRec(const TRec& r) {
+    Recs.push_back(r);
+    return static_cast<std::int32_t>(Recs.size() - 1);
+  }
+
+  // Records holding random or a volatile external function are never shared.
+  std::int32_t Remember(const TShapeKey& key, std::int32_t id) {
+    if (!Recs[static_cast<std::size_t>(id)].Volatile) SharedShapes.Insert(key, id);
+    return id;
+  }
+  std::int32_t RememberLeaf(std::string_view key, std::int32_t id) {
+    if (!Recs[static_cast<std::size_t>(id)].Volatile) SharedLeaves.emplace(key, id);
+    return id;
+  }
+
+  TRec& R(std::int32_t id) { return Recs[static_cast<std::size_t>(id)]; }
+
+  // Items of an argument record: the list's items, or the record itself.
+  std::vector<std::int32_t> Items(std::int32_t arg) {
+    std::vector<std::int32_t> items;
+    if (arg < 0) return items;
+    const TRec& a = R(arg);
+    if (a.Node == TNode::List) {
+      items.assign(ItemPool.begin() + a.ItemsStart, ItemPool.begin() + a.ItemsStart + a.Count);
+    } else {
+      items.push_back(arg);
+    }
+    return items;
+  }
+
+  // ---- texts ----
+
+  // Normalised text of a record, built without recursion.
+  std::string Render(std::int32_t id) {
+    struct TFrag {
+      std::int32_t Rec;
+      std::string_view Literal;
+    };
+    std::string out;
+    std::vector<TFrag> stack{{id, {}}};
+    while (!stack.empty()) {
+      TFrag f = stack.back();
+      stack.pop_back();
+      if (f.Rec < 0) {
+        out += f.Literal;
+        continue;
+      }
+      const TRec& r = R(f.Rec);
+      switch (r.Node) {
+        case TNode::Leaf:
+          if (r.ExpNumber) {
+            out += '(';
+            out += TokenText(r.TextPos, r.TextLen);
+            out += ')';
+          } else {
+            out += TokenText(r.TextPos, r.TextLen);
+          }
+          break;
+        case TNode::Binary: {
+          static const char* const kOps[] = {"*", "/", "+", "-", "^", "=", "~"};
+          const std::string_view op = kOps[OperatorCode(r.Op) - 1];
+          // A negated operand keeps its parentheses, so that the text reads
+          // back as the same expression: ((-x)^2), not (-x^2); (a-(-x)).
+          const bool wrapLeft = R(r.A).Node == TNode::Neg;
+          const bool wrapRight = R(r.B).Node == TNode::Neg;
+          stack.push_back({-1, ")"});
+          if (wrapRight) stack.push_back({-1, ")"});
+          stack.push_back({r.B, {}});
+          if (wrapRight) stack.push_back({-1, "("});
+          stack.push_back({-1, op});
+          if (wrapLeft) stack.push_back({-1, ")"});
+          stack.push_back({r.A, {}});
+          if (wrapLeft) stack.push_back({-1, "("});
+          stack.push_back({-1, "("});
+          break;
+        }
+        case TNode::Neg:
+          stack.push_back({r.A, {}});
+          stack.push_back({-1, "-"});
+          break;
+        case TNode::Call:
+          if (r.A >= 0) {
+            stack.push_back({-1, ")"});
+            const TRec& a = R(r.A);
+            if (a.Node == TNode::List) {
+              for (std::int32_t i = a.Count - 1; i >= 0; --i) {
+                stack.push_back({ItemPool[static_cast<std::size_t>(a.ItemsStart + i)], {}});
+                if (i > 0) stack.push_back({-1, ","});
+              }
+            } else {
+              stack.push_back({r.A, {}});
+            }
+            stack.push_back({-1, "("});
+          }
+          stack.push_back({-1, TokenText(r.TextPos, r.TextLen)});
+          break;
+        case TNode::List:
+          stack.push_back({-1, ")"});
+          for (std::int32_t i = r.Count - 1; i >= 0; --i) {
+            stack.push_back({ItemPool[static_cast<std::size_t>(r.ItemsStart + i)], {}});
+            if (i > 0) stack.push_back({-1, ","});
+          }
+          stack.push_back({-1, "("});
+          break;
+      }
+    }
+    return out;
+  }
+
+  std::string Shown(std::int32_t id) { return std::string(StripEnclosingParentheses(Render(id))); }
+
+  // ---- records ----
+
+  std::int32_t Constant(const TValue& v, const TRec& shape) {
+    TValue* cell = E.NewCell();
+    *cell = v;
+    TRec r = shape;
+    r.Cells = OneCell(cell);
+    r.Count = 1;
+    r.RunTime = false;
+    r.NotAssignable = true;
+    r.Prog = -1;
+    return AddRec(r);
+  }
+
+  std::int32_t VariableRecord(int index, const TToken& tok) {
+    const TRecord3& v = *E.VarVect_[static_cast<std::size_t>(index)];
+    TRec r;
+    r.Node = TNode::Leaf;
+    r.TextPos = tok.Pos;
+    r.TextLen = tok.Len;
+    r.Variable = index;
+    r.Cells = OneCell(v.Value);
+    r.RunTime = true;
+    r.NotAssignable = v.Protected != 0;
+    r.Invariant = v.Protected != 0;
+    return AddRec(r);
+  }
+
+  std::int32_t Leaf(const TToken& tok) {
+    const std::string_view text = TokenText(tok.Pos, tok.Len);
+    const std::string_view key = text;
+    if (auto it = SharedLeaves.find(key); it != SharedLeaves.end()) return it->second;
+
+    TRec shape;
+    shape.Node = TNode::Leaf;
+    shape.TextPos = tok.Pos;
+    shape.TextLen = tok.Len;
+    shape.Invariant = true;
+
+    if (tok.Type == TTokenType::ExpNumber) {
+      shape.ExpNumber = true;
+      return RememberLeaf(key, Constant(TValue::MakeReal(tok.Value), shape));
+    }
+    if (IsDecimalNumber(text)) {
+      if (E.CurrencyNumbers_) {
+        std::int64_t scaled = 0;
+        if (!ParseCurrencyLiteral(text, scaled)) Fail(-33, "Compile-> SYNTAX ERROR :" + std::string(text));
+        return RememberLeaf(key, Constant(TValue::MakeCurrency(scaled), shape));
+      }
+      double value = 0;
+      bool overflow = false;
+      if (!ParseRealLiteral(text, value, overflow) || overflow)
+        Fail(-33, "Compile-> SYNTAX ERROR :" + std::string(text));
+      return RememberLeaf(key, Constant(TValue::MakeReal(value), shape));
+    }
+    if (int index = E.FindVariable(text); index >= 0) return RememberLeaf(key, VariableRecord(index, tok));
+    if (LooksLikeDateTimeLiteral(text)) {
+      double serial = 0;
+      std::string reason;
+      if (!ParseDateTimeLiteral(text, serial, reason)) Fail(-33, "Compile-> SYNTAX ERROR :" + std::string(text));
+      return RememberLeaf(key, Constant(TValue::MakeDateTime(serial), shape));
+    }
+    if (std::int32_t code = FindFunction(text); code != 0) {
+      std::int32_t id = ValFunct(code, -1, tok.Pos, tok.Len);
+      return RememberLeaf(key, id);
+    }
+    if (E.CompileMode == 1) {
+      if (!E.PuneNumeVar(E.VariableCount() + 1, text)) {
+        E.Error = false;
+        FailInReduction(E.ErrorCode, E.ErrorMessage, std::string(text));
+      }
+      return RememberLeaf(key, VariableRecord(E.VariableCount() - 1, tok));
+    }
+    if (E.IsValidIdentName(text))
+      Fail(-32, "ExpresieSemanticCorecta->  UNKNOWN VARIABLE: " + std::string(text));
+    Fail(-33, "Compile-> SYNTAX ERROR :" + std::string(text));
+  }
+
+  // Code of a built-in, external or run-time function of that name, or 0.
+  std::int32_t FindFunction(std::string_view name) const {
+    if (int code = FindBuiltin(name); code != 0) return code;
+    const std::string key = ToLowerAscii(name);
+    if (auto it = E.ExternalIndex_.find(key); it != E.ExternalIndex_.end()) return opFirstExternal + it->second;
+    if (auto it = E.FuncIndex_.find(key); it != E.FuncIndex_.end())
+      return opFirstExternal + E.ExternalFunctionCount() + it->second;
+    return 0;
+  }
+
+  std::int32_t Neg(std::int32_t x) {
+    if (R(x).Node == TNode::Neg) return R(x).A;  // -(-x) is x again
+    const TShapeKey key{kTagNeg, x, 0};
+    if (std::int32_t found = SharedShapes.Find(key); found >= 0) return found;
+    const TRec& xr = R(x);
+    TRec r;
+    r.Node = TNode::Neg;
+    r.A = x;
+    r.Invariant = xr.Invariant;
+    r.Volatile = xr.Volatile;
+    if (!xr.RunTime) {
+      TValue out;
+      FoldArithmetic('*', TValue::MakeReal(-1.0), *xr.Cells[0], out, nullptr, nullptr, [&] {
+        return TFoldTexts{"-1", Shown(x), "-" + Render(x)};
+      });
+      return Remember(key, Constant(out, r));
+    }
+    if (MinusOne == nullptr) {
+      MinusOne = E.NewCell();
+      *MinusOne = TValue::MakeReal(-1.0);
+    }
+    TValue* result = E.NewCell();
+    const std::int32_t instr = Emit(opMul, {MinusOne, xr.Cells[0]}, result);
+    r.Cells = OneCell(result);
+    r.RunTime = true;
+    r.Prog = Concat(xr.Prog, Piece(instr));
+    return Remember(key, AddRec(r));
+  }
+
+  // Folds one arithmetic operation of known operands. The texts for the
+  // messages are built only when the operation fails.
+  template <class Texts>
+  void FoldArithmetic(char op, const TValue& a, const TValue& b, TValue& out, const TValue* p, const TValue* q,
+                      Texts&& texts) {
+    try {
+      if (!a.IsNumeric() || !b.IsNumeric()) throw std::runtime_error("Incorrect real or complex type");
+      if (op == '^') {
+        if (p != nullptr)
+          RationalPowerOp(a, *p, *q, out);
+        else
+          PowerOp(a, b, out);
+      } else {
+        ArithOp(OperatorCode(op), a, b, out);
+      }
+    } catch (const EHelmaxMathError& m) {
+      E.MathErrorKind = m.Kind;
+      const auto [left, right, group] = texts();
+      FailInReduction(FoldErrorCode(op),
+                      "ExceptieExprConst-> " + MathErrorKindText(m.Kind) + " : " + ValueToText(a) + " " + op + " " +
+                          ValueToText(b),
+                      group);
+    } catch (const std::exception& ex) {
+      E.MathErrorKind = 0;
+      const auto [left, right, group] = texts();
+      FailInReduction(0, "EvalExpres-> EXCEPTION ERROR ON " + left + " " + op + " " + right + " : " + ex.what(), group);
+    }
+  }
+
+  struct TFoldTexts {
+    std::string Left, Right, Group;
+  };
+
+  std::int32_t Binary(char op, std::int32_t l, std::int32_t rr) {
+    const TShapeKey key{kTagBinary | static_cast<std::uint8_t>(op), l, rr};
+    if (std::int32_t found = SharedShapes.Find(key); found >= 0) return found;
+
+    TRec r;
+    r.Node = TNode::Binary;
+    r.Op = op;
+    r.A = l;
+    r.B = rr;
+    r.Volatile = R(l).Volatile || R(rr).Volatile;
+    r.Invariant = R(l).Invariant && R(rr).Invariant;
+
+    if (op == '=') return Remember(key, Assign(r));
+    if (op == '~') return Remember(key, Define(r));
+
+    const TRec& lr = R(l);
+    const TRec& rrec = R(rr);
+    // An exponent written p/q is a rational power: the odd root of a
+    // negative base is real.
+    const bool rational = op == '^' && rrec.Node == TNode::Binary && rrec.Op == '/';
+    if (!lr.RunTime && !rrec.RunTime) {
+      TValue out;
+      const TValue* p = rational ? R(rrec.A).Cells[0] : nullptr;
+      const TValue* q = rational ? R(rrec.B).Cells[0] : nullptr;
+      FoldArithmetic(op, *lr.Cells[0], *rrec.Cells[0], out, p, q, [&] {
+        const std::int32_t tmp = AddRec(r);
+        TFoldTexts t{Shown(l), Shown(rr), Shown(tmp)};
+        Recs.pop_back();
+        return t;
+      });
+      return Remember(key, Constant(out, r));
+    }
+    TValue* result = E.NewCell();
+    std::int32_t instr;
+    if (rational) {
+      instr = Emit(opPow, {lr.Cells[0], R(rrec.A).Cells[0], R(rrec.B).Cells[0]}, result);
+    } else {
+      instr = Emit(static_cast<std::uint16_t>(OperatorCode(op)), {lr.Cells[0], rrec.Cells[0]}, result);
+    }
+    if ((op == '*' && lr.RunTime && rrec.RunTime) || (op == '/' && rrec.RunTime) || op == '^')
+      E.LinearExpression = false;
+    r.Cells = OneCell(result);
+    r.RunTime = true;
+    r.Prog = Concat(Concat(lr.Prog, rrec.Prog), Piece(instr));
+    return Remember(key, AddRec(r));
+  }
+
+  std::int32_t Assign(TRec r) {
+    const TRec& target = R(r.A);
+    const TRec& value = R(r.B);
+    if (target.NotAssignable) {
+      std::int32_t tmp = AddRec(r);
+      std::string msg = "EvalExpres-> PROTECTED EXPRESSION ON =: " + Shown(r.A);
+      std::string group = Shown(tmp);
+      Recs.pop_back();
+      FailInReduction(-21, msg, group);
+    }
+    TValue* result = E.NewCell();
+    const std::int32_t instr = Emit(opAssign, {target.Cells[0], value.Cells[0]}, result);
+    E.LinearExpression = false;
+    r.Cells = OneCell(result);
+    r.RunTime = true;
+    r.Prog = Concat(Concat(target.Prog, value.Prog), Piece(instr));
+    return AddRec(r);
+  }
+
+  std::int32_t Define(TRec r) {
+    const TRec& head = R(r.A);
+    const std::string headText = Shown(r.A);
+    auto fail = [&](std::int32_t code, const std::string& inner) {
+      std::int32_t tmp = AddRec(r);
+      std::string group = Shown(tmp);
+      Recs.pop_back();
+      FailInReduction(code, "EvalExpres-> " + inner, group);
+    };
+    if (head.Node != TNode::Call || head.A < 0) fail(-36, "INVALID FUNCTION NAME ON ~ : " + headText);
+    const int e = E.ExternalFunctionCount();
+    if (head.Code < opFirstExternal + e) fail(-21, "PROTECTED EXPRESSION ON ~: " + headText);
+    const std::size_t index = static_cast<std::size_t>(head.Code - opFirstExternal - e);
+    if (index >= E.FuncArray_.size()) fail(-22, "PROGRAMING ERROR ON ~ : " + headText);
+    TFuncRecord& f = E.FuncArray_[index];
+    if (f.Params != nullptr) fail(-37, "THIS FUNCTION WAS DEFINED ON ~ : " + headText);
+    const std::vector<std::int32_t> args = Items(head.A);
+    if (static_cast<std::int32_t>(args.size()) != f.ParamCount) fail(-39, "INVALID ARGUMENTS COUNT  FOR : " + headText);
+    for (std::size_t i = 0; i < args.size(); ++i) {
+      const TRec& a = R(args[i]);
+      if (a.Node != TNode::Leaf || a.Variable < 0)
+        fail(-40, "INVALID ARGUMENT NAME FOR : " + headText + " : " + Shown(args[i]));
+      for (std::size_t j = 0; j < i; ++j)
+        if (R(args[j]).Variable == a.Variable)
+          fail(-41, "INVALID ARGUMENT SYNTAX FOR : " + headText + " : " + Shown(args[i]));
+    }
+    TValue** params = E.NewOperands(args.size());
+    for (std::size_t i = 0; i < args.size(); ++i) params[i] = R(args[i]).Cells[0];
+    const TRec& body = R(r.B);
+    f.Params = params;
+    f.BodyResult = body.Cells[0];
+    f.Body = Materialize(body.Prog);
+    f.Definition = Render(r.A) + "~" + Render(r.B);
+
+    TValue* result = E.NewCell();
+    const std::int32_t instr = Emit(opDefine, {head.Cells[0], body.Cells[0]}, result);
+    E.LinearExpression = false;
+    r.Cells = OneCell(result);
+    r.RunTime = true;
+    r.Invariant = false;
+    r.Prog = Piece(instr);
+    return AddRec(r);
+  }
+
+  std::int32_t MakeList(const std::vector<std::int32_t>& items) {
+    std::string key;
+    for (std::int32_t i : items) AppendKeyInt(key, i);
+    if (auto it = SharedLists.find(key); it != SharedLists.end()) return it->second;
+    TRec r;
+    r.Node = TNode::List;
+    r.ItemsStart = static_cast<std::int32_t>(ItemPool.size());
+    std::vector<TValue*> cells;
+    for (std::int32_t i : items) {
+      const TRec& it = R(i);
+      ItemPool.push_back(i);
+      for (std::int32_t c = 0; c < it.Count; ++c) cells.push_back(it.Cells[c]);
+      r.RunTime = r.RunTime || it.RunTime;
+      r.Invariant = r.Invariant && it.Invariant;
+      r.Volatile = r.Volatile || it.Volatile;
+      r.Prog = Concat(r.Prog, it.Prog);
+    }
+    r.Count = static_cast<std::int32_t>(cells.size());
+    TValue** arr = E.NewOperands(cells.size());
+    for (std::size_t i = 0; i < cells.size(); ++i) arr[i] = cells[i];
+    r.Cells = arr;
+    const std::int32_t id = AddRec(r);
+    if (!r.Volatile) SharedLists.emplace(std::move(key), id);
+    return id;
+  }
+
+  // ---- function applications ----
+
+  std::int32_t Apply(const TToken& name, std::int32_t arg) {
+    const std::string_view text = TokenText(name.Pos, name.Len);
+    std::int32_t code = FindFunction(text);
+    if (code != 0) {
+      const TShapeKey key{kTagCall | static_cast<std::uint32_t>(code), arg, 0};
+      if (std::int32_t found = SharedShapes.Find(key); found >= 0) return found;
+    } else {
+      if (!E.IsValidIdentName(text)) Fail(-31, "ExpresieSemanticCorecta->  UNKNOWN FUNCTION: " + std::string(text));
+      TFuncRecord f;
+      f.Name = std::string(text);
+      f.ParamCount = R(arg).Count;
+      E.FuncIndex_.emplace(ToLowerAscii(text), static_cast<int>(E.FuncArray_.size()));
+      E.FuncArray_.push_back(std::move(f));
+      code = opFirstExternal + E.ExternalFunctionCount() + static_cast<std::int32_t>(E.FuncArray_.size()) - 1;
+    }
+    const TShapeKey key{kTagCall | static_cast<std::uint32_t>(code), arg, 0};
+    return Remember(key, ValFunct(code, arg, name.Pos, name.Len));
+  }
+
+  std::string ArgumentCountMessage(std::int32_t code) {
+    return "Invalid number of function arguments for: " + ToUpperAscii(E.FunctionName(code));
+  }
+
+  bool IsLiteralOne(std::int32_t id) {
+    const TRec& r = R(id);
+    return r.Node == TNode::Leaf && !r.ExpNumber && TokenText(r.TextPos, r.TextLen) == "1";
+  }
+
+  std::int32_t ValFunct(std::int32_t code, std::int32_t arg, std::uint32_t namePos, std::uint32_t nameLen) {
+    const std::int32_t number = code - 7;
+    const std::int32_t count = arg < 0 ? 0 : R(arg).Count;
+    const std::string name = E.FunctionName(code);
+    TRec r;
+    r.Node = TNode::Call;
+    r.Code = code;
+    r.A = arg;
+    r.TextPos = namePos;
+    r.TextLen = nameLen;
+    if (arg >= 0) {
+      r.Invariant = R(arg).Invariant;
+      r.Volatile = R(arg).Volatile;
+    }
+    const bool known = arg < 0 || !R(arg).RunTime;
+    const int e = E.ExternalFunctionCount();
+
+    if (code <= opLastBuiltin) {
+      bool countOk = BuiltinArgCountOk(code, count);
+      if (countOk && code == opDirectedInfinity)
+        countOk = IsLiteralOne(arg) || (R(arg).Node == TNode::Neg && IsLiteralOne(R(arg).A));
+      if (!countOk) Fail(number, ArgumentCountMessage(code));
+      if (BuiltinInfo(code).Arity == TArity::Constant) return Constant(BuiltinConstant(code), r);
+      if (code == opDirectedInfinity)
+        return Constant(TValue::MakeReal(R(arg).Node == TNode::Neg ? -INFINITY : INFINITY), r);
+      if (code == opIf) return If(r, number, name, known);
+      if (code == opWhile) return While(r, number, name);
+      if (code == opBk && known) return Constant(*R(arg).Cells[count - 1], r);
+      if (code == opRandom) {
+        r.Volatile = true;
+        r.Invariant = false;
+        return EmitCall(r);
+      }
+      if (known && code != opBk) {
+        TValue out;
+        FoldFunction(code, number, name, arg, [&] { EvalBuiltin(code, R(arg).Cells, count, out, E.Random_); });
+        return Constant(out, r);
+      }
+      return EmitCall(r);
+    }
+    if (code < opFirstExternal + e) {
+      const TUserFuncRec& f = E.UserFunctions_[static_cast<std::size_t>(code - opFirstExternal)];
+      const bool countOk = f.ArgCount <= 0 ? count == 0 : f.ArgCount == MaxInt ? count >= 1 : count == f.ArgCount;
+      if (!countOk) Fail(number, ArgumentCountMessage(code));
+      TValue out;
+      const int k = code - opFirstExternal;
+      TValue* const* args = arg < 0 ? nullptr : R(arg).Cells;
+      if (f.ArgCount == -1) {
+        // Volatile: called now, and again at every evaluation.
+        FoldFunction(code, number, name, arg, [&] { E.InvokeExternal(k, args, count, out); });
+        r.Volatile = true;
+        r.Invariant = false;
+        const std::int32_t id = EmitCall(r);
+        *R(id).Cells[0] = out;
+        return id;
+      }
+      if (known) {
+        FoldFunction(code, number, name, arg, [&] { E.InvokeExternal(k, args, count, out); });
+        return Constant(out, r);
+      }
+      return EmitCall(r);
+    }
+    // Run-time function: always called at run time.
+    TFuncRecord& f = E.FuncArray_[static_cast<std::size_t>(code - opFirstExternal - e)];
+    if (count != f.ParamCount) Fail(number, ArgumentCountMessage(code));
+    r.Invariant = false;
+    const std::int32_t id = EmitCall(r);
+    if (f.CallInstruction == 0) f.CallInstruction = static_cast<std::int32_t>(E.ListaProc_.size());
+    return id;
+  }
+
+  template <class F>
+  void FoldFunction(std::int32_t code, std::int32_t number, const std::string& name, std::int32_t arg, F&& call) {
+    try {
+      call();
+    } catch (const EHelmaxMathError& m) {
+      E.MathErrorKind = m.Kind;
+      std::string text = "ExceptieFunctie-> " + MathErrorKindText(m.Kind) + " : " + name + "( ";
+      if (arg >= 0) {
+        const TRec& a = R(arg);
+        for (std::int32_t i = 0; i < a.Count; ++i) {
+          if (i > 0) text += " , ";
+          text += ValueToText(*a.Cells[i]);
+        }
+      }
+      text += ") ";
+      Fail(number, text);
+    } catch (const std::exception& ex) {
+      E.MathErrorKind = 0;
+      Fail(number, "ValFunct-> " + name + " FUNCTION ARGUMENTS ESCAPE DEFINITION DOMIAN : " + ex.what());
+    } catch (...) {
+      E.MathErrorKind = 0;
+      Fail(number, "ValFunct-> " + name + " FUNCTION ARGUMENTS ESCAPE DEFINITION DOMIAN : UNKNOWN EXCEPTION");
+    }
+    (void)code;
+  }
+
+  std::int32_t EmitCall(TRec r) {
+    TValue* result = E.NewCell();
+    const std::int32_t instr = r.A >= 0 ? Emit(static_cast<std::uint16_t>(r.Code), R(r.A).Cells,
+                                               static_cast<std::size_t>(R(r.A).Count), result)
+                                        : Emit(static_cast<std::uint16_t>(r.Code), nullptr, 0, result);
+    E.LinearExpression = false;
+    r.Cells = OneCell(result);
+    r.RunTime = true;
+    r.Prog = Concat(r.A >= 0 ? R(r.A).Prog : -1, Piece(instr));
+    return AddRec(r);
+  }
+
+  void SetControlIndex(std::int32_t instr, std::int32_t index) {
+    if (E.ControlIndex_.size() <= static_cast<std::size_t>(instr)) E.ControlIndex_.resize(instr + 1, -1);
+    E.ControlIndex_[static_cast<std::size_t>(instr)] = index;
+  }
+
+  std::int32_t If(TRec r, std::int32_t number, const std::string& name, bool known) {
+    const std::vector<std::int32_t> items = Items(r.A);
+    if (known) {
+      const TValue& cond = *R(items[0]).Cells[0];
+      if (cond.Kind != TValueKind::Boolean) {
+        E.MathErrorKind = 0;
+        Fail(number, "ValFunct-> " + name + " FUNCTION ARGUMENTS ESCAPE DEFINITION DOMIAN : Incorrect boolean type");
+      }
+      if (cond.Bool) return Constant(*R(items[1]).Cells[0], r);
+      if (items.size() == 3) return Constant(*R(items[2]).Cells[0], r);
+      return Constant(TValue(), r);
+    }
+    std::vector<TValue*> operands;
+    for (std::int32_t i : items) operands.push_back(R(i).Cells[0]);
+    TValue* result = E.NewCell();
+    const std::int32_t instr = Emit(opIf, operands.data(), operands.size(), result);
+    TIfRecord rec;
+    rec.Instruction = instr;
+    rec.Condition = Materialize(R(items[0]).Prog);
+    rec.Then = Materialize(R(items[1]).Prog);
+    if (items.size() == 3) rec.Else = Materialize(R(items[2]).Prog);
+    E.IfArray_.push_back(std::move(rec));
+    SetControlIndex(instr, static_cast<std::int32_t>(E.IfArray_.size() - 1));
+    E.LinearExpression = false;
+    r.Cells = OneCell(result);
+    r.RunTime = true;
+    r.Invariant = false;
+    r.Prog = Piece(instr);
+    return AddRec(r);
+  }
+
+  std::int32_t While(TRec r, std::int32_t number, const std::string& name) {
+    const std::vector<std::int32_t> items = Items(r.A);
+    if (R(items[0]).Invariant || R(items[1]).Invariant) {
+      E.MathErrorKind = 0;
+      Fail(number, "ValFunct-> " + name + " FUNCTION ARGUMENTS ESCAPE DEFINITION DOMIAN : WHILE LOOP IS UNUTILITY");
+    }
+    TValue* result = E.NewCell();
+    const std::int32_t instr = Emit(opWhile, {R(items[0]).Cells[0], R(items[1]).Cells[0]}, result);
+    TWhileRecord rec;
+    rec.Instruction = instr;
+    rec.Test = Materialize(R(items[0]).Prog);
+    rec.Body = Materialize(R(items[1]).Prog);
+    E.WhileArray_.push_back(std::move(rec));
+    SetControlIndex(instr, static_cast<std::int32_t>(E.WhileArray_.size() - 1));
+    E.LinearExpression = false;
+    r.Cells = OneCell(result);
+    r.RunTime = true;
+    r.Invariant = false;
+    r.Prog = Piece(instr);
+    return AddRec(r);
+  }
+
+  // ---- the reduction ----
+
+  struct TFrame {
+    bool Call;
+    std::size_t NameToken;  // call: token of the name
+    std::size_t LParen;     // token of "("
+    std::size_t OutHeight;
+  };
+
+  struct TOpEntry {
+    char Op;     // 0: frame boundary
+    bool Unary;
+    int Prec;
+  };
+
+  bool VectorMayStandAt(std::size_t lparen, std::size_t rparen) const {
+    const bool beforeOk = lparen == 0 || Tokens[lparen - 1].Type == TTokenType::LParen;
+    const bool afterOk = rparen + 1 >= Tokens.size() || Tokens[rparen + 1].Type == TTokenType::RParen;
+    return beforeOk && afterOk;
+  }
+
+  std::int32_t Run() {
+    std::vector<std::int32_t> out;
+    std::vector<TOpEntry> ops;
+    std::vector<TFrame> frames;
+    bool expectOperand = true;
+
+    auto frameStart = [&]() -> std::size_t {
+      return frames.empty() ? 0 : Tokens[frames.back().LParen].Pos + 1;
+    };
+    auto tokenEnd = [&](std::size_t t) -> std::size_t {
+      return t < Tokens.size() ? Tokens[t].Pos + Tokens[t].Len : Text.size();
+    };
+    auto reduceOne = [&]() {
+      const TOpEntry e = ops.back();
+      ops.pop_back();
+      if (e.Unary) {
+        if (e.Op == '-') {
+          const std::int32_t x = out.back();
+          out.back() = Neg(x);
+        }
+        return;
+      }
+      const std::int32_t rr = out.back();
+      out.pop_back();
+      const std::int32_t l = out.back();
+      out.back() = Binary(e.Op, l, rr);
+    };
+    auto reduceToFrame = [&]() {
+      while (!ops.empty() && ops.back().Op != 0) reduceOne();
+    };
+
+    for (std::size_t t = 0; t < Tokens.size(); ++t) {
+      const TToken& tok = Tokens[t];
+      switch (tok.Type) {
+        case TTokenType::Operand:
+        case TTokenType::ExpNumber:
+          if (!expectOperand) SyntaxErrorAt(frameStart(), tokenEnd(t));
+          if (tok.Type == TTokenType::Operand && t + 1 < Tokens.size() && Tokens[t + 1].Type == TTokenType::LParen) {
+            frames.push_back({true, t, t + 1, out.size()});
+            ops.push_back({0, false, 0});
+            ++t;
+            expectOperand = true;
+            break;
+          }
+          out.push_back(Leaf(tok));
+          expectOperand = false;
+          break;
+        case TTokenType::LParen:
+          if (!expectOperand) SyntaxErrorAt(frameStart(), tokenEnd(t));
+          frames.push_back({false, 0, t, out.size()});
+          ops.push_back({0, false, 0});
+          break;
+        case TTokenType::Operator: {
+          if (expectOperand) {
+            if (tok.Op != '+' && tok.Op != '-') SyntaxErrorAt(frameStart(), tokenEnd(t));
+            ops.push_back({tok.Op, true, kUnaryPrecedence});
+            break;
+          }
+          const int prec = Precedence(tok.Op);
+          const bool rightAssoc = tok.Op == '^';
+          while (!ops.empty() && ops.back().Op != 0 &&
+                 (ops.back().Prec > prec || (ops.back().Prec == prec && !rightAssoc)))
+            reduceOne();
+          ops.push_back({tok.Op, false, prec});
+          expectOperand = true;
+          break;
+        }
+        case TTokenType::Comma:
+          if (expectOperand) SyntaxErrorAt(frameStart(), tokenEnd(t));
+          reduceToFrame();
+          expectOperand = true;
+          break;
+        case TTokenType::RParen: {
+          if (expectOperand || frames.empty()) SyntaxErrorAt(frameStart(), tokenEnd(t));
+          reduceToFrame();
+          ops.pop_back();
+          const TFrame frame = frames.back();
+          frames.pop_back();
+          std::vector<std::int32_t> items(out.begin() + static_cast<std::ptrdiff_t>(frame.OutHeight), out.end());
+          out.resize(frame.OutHeight);
+          std::int32_t rec;
+          if (frame.Call) {
+            const std::int32_t arg = items.size() == 1 ? items[0] : MakeList(items);
+            rec = Apply(Tokens[frame.NameToken], arg);
+          } else {
+            rec = items.size() == 1 ? items[0] : MakeList(items);
+            if (R(rec).Node == TNode::List && !VectorMayStandAt(frame.LParen, t))
+              Fail(-34, "ParseForward-> SYNTAX ERROR : " + Render(rec));
+          }
+          out.push_back(rec);
+          expectOperand = false;
+          break;
+        }
+      }
+    }
+    if (expectOperand || !frames.empty()) SyntaxErrorAt(frameStart(), Text.size());
+    reduceToFrame();
+    return out.size() == 1 ? out[0] : MakeList(out);
+  }
+};
+
+void THelmaxComplexEval::VerifySyntaxSemantics(std::string_view text) {
+  CompileMode = 1;
+  VerifySyntaxSemanticsRule(text, {}, nullptr, true, false, {});
+}
+
+void THelmaxComplexEval::VerifySyntaxSemantics(std::string_view text, std::string_view names, bool autoDeclare) {
+  CompileMode = 0;
+  VerifySyntaxSemanticsRule(text, names, nullptr, autoDeclare, false, {});
+}
+
+void THelmaxComplexEval::VerifySyntaxSemantics(std::string_view text, const TUserVarArray& variables,
+                                               bool autoDeclare) {
+  CompileMode = 2;
+  VerifySyntaxSemanticsRule(text, {}, &variables, autoDeclare, false, {});
+}
+
+void THelmaxComplexEval::VerifySyntaxSemanticsAndDerivation(std::string_view text, std::string_view names,
+                                                            bool autoDeclare, std::string_view variable) {
+  CompileMode = 0;
+  VerifySyntaxSemanticsRule(text, names, nullptr, autoDeclare, true, variable);
+}
+
+namespace {
+
+// Name-list registration: items in order; an empty item makes the rest of
+// the list (comma included) the next name, which then fails the check.
+void RegisterNameList(THelmaxComplexEval& e, std::string_view names) {
+  std::size_t pos = 0;
+  int index = 1;
+  while (pos < names.size()) {
+    std::size_t comma = names.find(',', pos);
+    std::string_view item = names.substr(pos, comma == std::string_view::npos ? std::string_view::npos : comma - pos);
+    if (Trim(item).empty() && comma != std::string_view::npos) item = names.substr(pos);
+    if (!e.PuneNumeVar(index, item)) throw TCompileFailure{e.ErrorCode, e.ErrorMessage};
+    ++index;
+    if (comma == std::string_view::npos) break;
+    pos = comma + 1;
+  }
+}
+
+}  // namespace
+
+void THelmaxComplexEval::VerifySyntaxSemanticsRule(std::string_view text, std::string_view names,
+                                                   const TUserVarArray* variables, bool autoDeclare,
+                                                   bool derivation, std::string_view derivativeVariable) {
+  MathErrorKind = -1;
+  Error = false;
+  ErrorMessage.clear();
+  FreeInternal();
+  if (derivation) {
+    if (!IsValidIdentName(derivativeVariable)) {
+      ErrorMessage = "VerifySyntaxSemanticsRule-> INVALID DERIVATIVE VARIABLE NAME;" + ErrorMessage;
+      ErrorCode = -3;
+      Error = true;
+      FireParseError();
+      return;
+    }
+    DerivationMode = true;
+    DerivativeVariable = std::string(Trim(derivativeVariable));
+  }
+  try {
+    if (CompileMode == 0) {
+      RegisterNameList(*this, names);
+    } else if (CompileMode == 2 && variables != nullptr) {
+      std::int32_t firstCode = 0;
+      bool failed = false;
+      for (std::size_t k = 0; k < variables->size(); ++k) {
+        const TUserVarRec& v = (*variables)[k];
+        if (!PuneNumePointerVar(static_cast<int>(k) + 1, v.Name, v.Protected != 0, v.Value)) {
+          if (!failed) firstCode = ErrorCode;
+          failed = true;
+        }
+      }
+      if (failed) throw TCompileFailure{firstCode, ErrorMessage};
+    }
+    Error = false;
+    if (autoDeclare) CompileMode = 1;
+
+    if (TPassError err = CheckParentheses(text)) throw TCompileFailure{err.Code, err.Message};
+    TCompiler c(*this);
+    std::size_t operatorCount = 0;
+    if (TPassError err = StergeSpatii(text, ImplicitMultiplication, c.Text, operatorCount))
+      throw TCompileFailure{err.Code, err.Message};
+    if (c.Text.empty()) throw TCompileFailure{-4, "VerifySyntaxSemanticsRule-> MATH EXPRESSION IS EMPTY"};
+    for (char& ch : c.Text) ch = LowerAscii(ch);
+    if (TPassError err = Tokenize(c.Text, c.Tokens)) throw TCompileFailure{err.Code, err.Message};
+    ListaProc_.reserve(operatorCount + 1);
+    c.Recs.reserve(c.Tokens.size() + 1);
+    c.SharedShapes.Reserve(c.Tokens.size() + 1);
+
+    const std::int32_t top = c.Run();
+
+    for (const TFuncRecord& f : FuncArray_)
+      if (f.Params == nullptr)
+        throw TCompileFailure{-38, "VerifySyntaxSemanticsRule-> FUNCTION WAS NOT IMPLIMENTED : " + f.Name};
+
+    const TRec& t = c.R(top);
+    Results = t.Cells;
+    ExpressionCount = t.Count;
+    DependsOnVariables = t.RunTime;
+    InvariantExpression = t.Invariant;
+    ProtectedExpression = t.NotAssignable;
+    MainProgram_ = c.Materialize(t.Prog);
+    MathExpressionString = OriginalMathExpressionString_ ? std::string(text) : TidySigns(c.Render(top));
+    if (DerivationMode) DerivativeString = "nan";
+    ListaProc_.shrink_to_fit();
+    Error = false;
+    ErrorCode = 0;
+    ErrorMessage.clear();
+  } catch (const TCompileFailure& f) {
+    const std::int32_t kind = MathErrorKind;
+    FreeInternal();
+    MathErrorKind = kind;
+    Error = true;
+    ErrorMessage = f.Message;
+    ErrorCode = f.Code != 0 ? f.Code : -22;
+    FireParseError();
+  } catch (const std::bad_alloc&) {
+    FreeInternal();
+    Error = true;
+    MathErrorKind = 0;
+    ErrorMessage = "VerifySyntaxSemanticsRule-> OUT OF MEMORY";
+    ErrorCode = -22;
+    FireParseError();
+  }
+}
+
+}  // namespace helmax

@@ -1,0 +1,288 @@
+// Construction, variables, identifiers, release and inspection.
+#include <chrono>
+#include <string>
+
+#include "HelmaxComplexEval.h"
+#include "Operations.h"
+#include "TextUtil.h"
+
+namespace helmax {
+
+namespace {
+constexpr int kMaxExternalFunctions = 65535 - 104;  // 65431
+}
+
+THelmaxComplexEval::THelmaxComplexEval() {
+  Random_.seed(static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+               static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(this)));
+}
+
+THelmaxComplexEval::THelmaxComplexEval(const TUserFuncArray& functions) : THelmaxComplexEval() {
+  InitFunctions(functions);
+}
+
+THelmaxComplexEval::~THelmaxComplexEval() noexcept(false) {
+  Error = false;
+  ErrorMessage.clear();
+  FreeInternal();
+  UserFunctions_.clear();
+  ExternalIndex_.clear();
+}
+
+void THelmaxComplexEval::InitFunctions(const TUserFuncArray& functions) {
+  if (functions.size() > static_cast<std::size_t>(kMaxExternalFunctions)) {
+    Error = true;
+    ErrorMessage = "Create-> FUNCTION NUMBER MUST BE LESS THAN : " + std::to_string(kMaxExternalFunctions);
+    ErrorCode = -19;
+    return;
+  }
+  UserFunctions_.clear();
+  UserFunctions_.reserve(functions.size());
+  for (const TUserFuncRec& f : functions) {
+    bool hasAddress = false;
+    switch (f.Kind) {
+      case ufProcedure: hasAddress = f.Procedure != nullptr; break;
+      case ufMethod: hasAddress = static_cast<bool>(f.Method); break;
+      case ufStdCallFunction: hasAddress = f.StdCallFunction != nullptr; break;
+      case ufStdCallProcedure: hasAddress = f.StdCallProcedure != nullptr; break;
+      default: hasAddress = false;
+    }
+    if (!hasAddress) {
+      Error = true;
+      ErrorMessage = "Create-> FUNCTION ADDRESS CANNOT BE NIL : " + f.Name;
+      ErrorCode = -20;
+      UserFunctions_.clear();
+      ExternalIndex_.clear();
+      return;
+    }
+    if (!IsValidIdentName(f.Name)) {
+      Error = true;
+      UserFunctions_.clear();
+      ExternalIndex_.clear();
+      return;
+    }
+    TUserFuncRec copy = f;
+    copy.Name = std::string(Trim(f.Name));
+    copy.Tag = 0;
+    ExternalIndex_.emplace(ToLowerAscii(copy.Name), static_cast<int>(UserFunctions_.size()));
+    UserFunctions_.push_back(std::move(copy));
+  }
+}
+
+std::string THelmaxComplexEval::EngineBanner() { return "HELMAX COMPLEX & CURRENCY EVAL\u2122 1.2.1"; }
+
+std::string THelmaxComplexEval::TypeBanner() { return "COMPLEX, DOUBLE, CURRENCY, BOOLEAN, DATETIME"; }
+
+void THelmaxComplexEval::SetOriginalMathExpressionString(bool v) {
+  OriginalMathExpressionString_ = v;
+  MathExpressionString.clear();
+  DerivativeString.clear();
+}
+
+void THelmaxComplexEval::SetCurrencyNumbers(bool v) {
+  Free();
+  CurrencyNumbers_ = v;
+}
+
+// ---- identifiers and variables -------------------------------------------------
+
+bool THelmaxComplexEval::IsValidIdentName(std::string_view rawName) {
+  std::string name = ToLowerAscii(StripEnclosingParentheses(Trim(rawName)));
+  auto fail = [&](int code, std::string message) {
+    ErrorCode = code;
+    ErrorMessage = std::move(message);
+    return false;
+  };
+  if (name.empty()) return fail(-5, "IsValidIdentName-> IDENTIFIER NAME CANNOT BE EMPTY");
+  if (!IsIdentifier(name)) return fail(-7, "IsValidIdentName-> NOT VALID PASCAL IDENTIFIER : " + name);
+  if (name.size() >= 256) return fail(-6, "IsValidIdentName-> IDENTIFIER LENGTH MUST BE LESS THAN 256: " + name);
+  if (FindBuiltin(name) != 0) return fail(-8, "IsValidIdentName-> IDENTIFIER CANNOT BE A RESERVED NAME: " + name);
+  if (FindVariable(name) >= 0) return fail(-9, "IsValidIdentName-> IDENTIFIER NAME ALREADY EXIST : " + name);
+  if (ExternalIndex_.count(name) != 0 || FuncIndex_.count(name) != 0)
+    return fail(-10, "IsValidIdentName-> DUBLICATING USER IDENTIFIER NAME: " + name);
+  return true;
+}
+
+int THelmaxComplexEval::FindVariable(std::string_view lowerName) const {
+  auto it = VarIndex_.find(std::string(lowerName));
+  return it == VarIndex_.end() ? -1 : it->second;
+}
+
+TValue* THelmaxComplexEval::NewCell() { return &TempPVariantAr_.emplace_back(); }
+
+// Operand arrays are carved from blocks, so that a long text does not make
+// one allocation per instruction.
+TValue** THelmaxComplexEval::NewOperands(std::size_t count) {
+  constexpr std::size_t kBlock = 4096;
+  if (count == 0) count = 1;
+  if (TempPVectorAr_.empty() || OperandBlockUsed_ + count > OperandBlockSize_) {
+    OperandBlockSize_ = count > kBlock ? count : kBlock;
+    TempPVectorAr_.push_back(std::make_unique<TValue*[]>(OperandBlockSize_));
+    OperandBlockUsed_ = 0;
+  }
+  TValue** block = TempPVectorAr_.back().get() + OperandBlockUsed_;
+  OperandBlockUsed_ += count;
+  return block;
+}
+
+bool THelmaxComplexEval::AddOrRenameVariable(const char* op, int index, std::string_view name, bool trimName,
+                                             bool isProtected, bool useProtectedArg, TValue* cell) {
+  ErrorMessage.clear();
+  Error = !IsValidIdentName(name);
+  if (Error) return false;
+  const int count = VariableCount();
+  std::string stored = trimName ? std::string(Trim(name)) : std::string(name);
+  std::string key = ToLowerAscii(Trim(name));
+  if (index == count + 1) {
+    TRecord3& rec = VarStore_.emplace_back();
+    rec.Name = std::move(stored);
+    if (cell != nullptr) {
+      rec.Value = cell;
+      rec.External = 1;
+    } else {
+      rec.Value = NewCell();
+      rec.External = 0;
+    }
+    if (useProtectedArg) {
+      rec.Protected = isProtected ? 1 : 0;
+    } else {
+      const char last = key.empty() ? ' ' : key.back();
+      const bool digit = last >= '0' && last <= '9';
+      rec.Protected = (digit ? ProtectDigitVariables : ProtectOtherVariables) ? 1 : 0;
+    }
+    VarVect_.push_back(&rec);
+    VarIndex_.emplace(std::move(key), count);
+    return true;
+  }
+  if (index >= 1 && index <= count) {
+    TRecord3& rec = *VarVect_[static_cast<std::size_t>(index - 1)];
+    VarIndex_.erase(ToLowerAscii(Trim(rec.Name)));
+    rec.Name = std::move(stored);
+    *rec.Value = TValue();
+    VarIndex_.emplace(std::move(key), index - 1);
+    return true;
+  }
+  Error = true;
+  if (count == 0)
+    ErrorMessage = std::string(op) + "-> NO VARIABLES EXIST";
+  else
+    ErrorMessage = std::string(op) + "-> VARIABLE INDEX MUST BE BETWEEN 1 AND " + std::to_string(count + 1);
+  return false;
+}
+
+bool THelmaxComplexEval::PuneNumeVar(int index, std::string_view name) {
+  return AddOrRenameVariable("PuneNumeVar", index, name, true, false, false, nullptr);
+}
+
+bool THelmaxComplexEval::PuneNumePointerVar(int index, std::string_view name, bool isProtected, TValue* cell) {
+  return AddOrRenameVariable("PuneNumePointerVar", index, name, false, isProtected, true, cell);
+}
+
+// ---- release -------------------------------------------------------------------
+
+void THelmaxComplexEval::FreeInternal() {
+  FunctionStack_.clear();
+  FunctionStackTop_ = 0;
+  MainProgram_.clear();
+  WhileArray_.clear();
+  IfArray_.clear();
+  FuncArray_.clear();
+  FuncIndex_.clear();
+  ControlIndex_.clear();
+  VarVect_.clear();
+  VarStore_.clear();
+  VarIndex_.clear();
+  TempPVariantAr_.clear();
+  TempPVectorAr_.clear();
+  OperandBlockUsed_ = OperandBlockSize_ = 0;
+  ListaProc_.clear();
+  RunDepth_ = 0;
+  ErrorCode = 0;
+  ExpressionCount = 0;
+  Results = nullptr;
+  DerivativeString.clear();
+  DerivativeVariable.clear();
+  DerivationMode = false;
+  MathExpressionString.clear();
+  LinearExpression = true;
+  DependsOnVariables = false;
+  InvariantExpression = false;
+  ProtectedExpression = false;
+  AfterFree();
+}
+
+void THelmaxComplexEval::Free() {
+  Error = false;
+  ErrorMessage.clear();
+  FreeInternal();
+}
+
+void THelmaxComplexEval::FireParseError() {
+  if (OnParseError) OnParseError(*this);
+}
+
+void THelmaxComplexEval::FireExecuteError() {
+  if (OnExecuteError) OnExecuteError(*this);
+}
+
+// ---- inspection ------------------------------------------------------------------
+
+std::string THelmaxComplexEval::GetVarName(int i) const {
+  if (i < 1 || i > VariableCount()) return std::string();
+  return VarVect_[static_cast<std::size_t>(i - 1)]->Name;
+}
+
+std::string THelmaxComplexEval::ExternalFunctionName(int i) const {
+  if (i < 0 || i >= ExternalFunctionCount()) return "INCORRECT FUNCTION INDEX";
+  return UserFunctions_[static_cast<std::size_t>(i)].Name;
+}
+
+std::vector<std::string> THelmaxComplexEval::ExternalFunctionNames() const {
+  std::vector<std::string> names;
+  names.reserve(UserFunctions_.size());
+  for (const TUserFuncRec& f : UserFunctions_) names.push_back(f.Name);
+  return names;
+}
+
+std::string THelmaxComplexEval::RunTimeFunctionText(int i) const {
+  if (i < 0 || i >= RunTimeFunctionCount()) return std::string();
+  return FuncArray_[static_cast<std::size_t>(i)].Definition;
+}
+
+int THelmaxComplexEval::FunctionCodeCount() const { return 104 + ExternalFunctionCount() + RunTimeFunctionCount(); }
+
+std::string THelmaxComplexEval::MathErrorKindText(int kind) { return helmax::MathErrorKindText(kind); }
+
+std::string THelmaxComplexEval::HelpText(int code) const {
+  const int e = ExternalFunctionCount();
+  if (code >= 0 && code <= opLastBuiltin) return BuiltinHelpText(code);
+  if (code >= opFirstExternal && code < opFirstExternal + e) {
+    const TUserFuncRec& f = UserFunctions_[static_cast<std::size_t>(code - opFirstExternal)];
+    const std::string name = ToUpperAscii(f.Name);
+    if (f.ArgCount == 0) return "CONSTANT '" + name + "' IS DEFINED BY USER";
+    if (f.ArgCount == MaxInt) return "FUNCTION '" + name + "' WITH A VARIABLE NUMBER OF PARAMETERS IS DEFINED BY USER";
+    const int n = f.ArgCount < 0 ? 0 : f.ArgCount;
+    return "FUNCTION '" + name + "' WITH " + std::to_string(n) + " PARAMETERS IS DEFINED BY USER";
+  }
+  const int r = code - opFirstExternal - e;
+  if (r >= 0 && r < RunTimeFunctionCount()) {
+    const TFuncRecord& f = FuncArray_[static_cast<std::size_t>(r)];
+    return "RUNTIME FUNCTION '" + ToUpperAscii(f.Name) + "' WITH " + std::to_string(f.ParamCount) +
+           " PARAMETERS IS DEFINED BY USER";
+  }
+  return "INDEX MUST BE BETWEEN  0 AND " + std::to_string(FunctionCodeCount());
+}
+
+// Name used in messages: the lower-case table name of a built-in, the
+// registered name of an external or run-time function.
+std::string THelmaxComplexEval::FunctionName(int code) const {
+  if (code >= opFirstBuiltin && code <= opLastBuiltin) return BuiltinInfo(code).Name;
+  const int e = ExternalFunctionCount();
+  if (code >= opFirstExternal && code < opFirstExternal + e)
+    return UserFunctions_[static_cast<std::size_t>(code - opFirstExternal)].Name;
+  const int r = code - opFirstExternal - e;
+  if (r >= 0 && r < RunTimeFunctionCount()) return FuncArray_[static_cast<std::size_t>(r)].Name;
+  return std::string();
+}
+
+}  // namespace helmax

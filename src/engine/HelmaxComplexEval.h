@@ -1,0 +1,272 @@
+// THelmaxComplexEval: compiles expression text into an instruction table and
+// evaluates it. Public operations never throw; they record failures in the
+// error state (Error, ErrorCode, ErrorMessage, MathErrorKind) and announce
+// them through OnParseError / OnExecuteError.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <random>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "Value.h"
+
+namespace helmax {
+
+class THelmaxComplexEval;
+
+// ---- External functions ----------------------------------------------------
+
+enum TUserFuncKind : std::uint8_t {
+  ufProcedure = 0,         // plain function (Args, Count, Result)
+  ufMethod = 1,            // bound member function (Args, Count, Result)
+  ufStdCallFunction = 2,   // hook(Args, Count); Func(Result, Count); hook(nil, 0)
+  ufStdCallProcedure = 3,  // hook(Args, Count); Func(Count); OnGetResult(Result); hook(nil, 0)
+};
+
+using TUserProcedure = void (*)(TValue* const* args, int count, TValue& result);
+using TUserMethod = std::function<void(TValue* const* args, int count, TValue& result)>;
+using TStdCallFunction = void (*)(TValue& result, int count);
+using TStdCallProcedure = void (*)(int count);
+
+constexpr std::int32_t MaxInt = 2147483647;
+
+struct TUserFuncRec {
+  std::string Name;
+  std::uint8_t Kind = ufProcedure;
+  TUserProcedure Procedure = nullptr;          // kind 0
+  TUserMethod Method;                          // kind 1
+  TStdCallFunction StdCallFunction = nullptr;  // kind 2
+  TStdCallProcedure StdCallProcedure = nullptr;  // kind 3
+  // -1: no arguments and volatile; 0: constant (folded); n: exactly n;
+  // MaxInt: one or more.
+  std::int32_t ArgCount = 0;
+  std::int32_t Tag = 0;
+};
+using TUserFuncArray = std::vector<TUserFuncRec>;
+
+// ---- Variables ---------------------------------------------------------------
+
+struct TUserVarRec {
+  std::string Name;
+  TValue* Value = nullptr;  // host's cell, or nil for an engine-owned one
+  std::uint8_t Protected = 0;
+};
+using TUserVarArray = std::vector<TUserVarRec>;
+using TUserValuesArray = std::vector<TValue>;
+
+struct TRecord3 {
+  std::string Name;
+  TValue* Value = nullptr;
+  std::uint8_t External = 0;  // 1: the host owns Value
+  std::uint8_t Protected = 0;
+};
+
+// ---- Compiled program ----------------------------------------------------------
+
+struct TInstruction {
+  TValue* const* Operands = nullptr;
+  TValue* Result = nullptr;
+  std::int32_t Count = 0;
+  std::uint16_t Code = 0;
+};
+
+using PComand = std::vector<std::int32_t>;  // instruction numbers, from 1
+
+struct TIfRecord {
+  std::int32_t Instruction = 0;
+  PComand Condition, Then, Else;
+};
+
+struct TWhileRecord {
+  std::int32_t Instruction = 0;
+  PComand Test, Body;
+};
+
+struct TFuncRecord {
+  std::string Name;
+  std::string Definition;
+  std::int32_t CallInstruction = 0;
+  std::int32_t ParamCount = 0;
+  TValue* const* Params = nullptr;  // nil until defined
+  TValue* BodyResult = nullptr;     // nil until defined
+  PComand Body;
+  std::int32_t Depth = 0;
+};
+
+using TEngineEvent = std::function<void(THelmaxComplexEval&)>;
+using TSetArgumentsHook = std::function<void(TValue* const* args, int count)>;
+using TGetResultHook = std::function<void(TValue& result)>;
+
+struct TCompileState;  // records of one compile (Compiler.cpp)
+
+class THelmaxComplexEval {
+ public:
+  THelmaxComplexEval();
+  explicit THelmaxComplexEval(const TUserFuncArray& functions);
+  virtual ~THelmaxComplexEval() noexcept(false);
+  THelmaxComplexEval(const THelmaxComplexEval&) = delete;
+  THelmaxComplexEval& operator=(const THelmaxComplexEval&) = delete;
+
+  // Class-level texts.
+  static std::string EngineBanner();
+  static std::string TypeBanner();
+
+  // ---- configuration ----
+  TEngineEvent OnParseError;
+  TEngineEvent OnExecuteError;
+  TSetArgumentsHook OnSetArguments;
+  TGetResultHook OnGetResult;
+  bool ProtectDigitVariables = false;
+  bool ProtectOtherVariables = false;
+  bool ImplicitMultiplication = false;
+  bool PowerAsOperator = true;
+  std::int32_t MaxIteration = 100000;
+  std::int32_t MaxFunctionDepth = 200;
+
+  bool OriginalMathExpressionString() const { return OriginalMathExpressionString_; }
+  void SetOriginalMathExpressionString(bool v);
+  bool CurrencyNumbers() const { return CurrencyNumbers_; }
+  void SetCurrencyNumbers(bool v);
+
+  // Seeds the generator behind random (the engine seeds it from the clock).
+  void SeedRandom(std::uint64_t seed) { Random_.seed(seed); }
+
+  // ---- compiling ----
+  void VerifySyntaxSemantics(std::string_view text);
+  void VerifySyntaxSemantics(std::string_view text, std::string_view names, bool autoDeclare);
+  void VerifySyntaxSemantics(std::string_view text, const TUserVarArray& variables, bool autoDeclare);
+  void VerifySyntaxSemanticsAndDerivation(std::string_view text, std::string_view names, bool autoDeclare,
+                                          std::string_view variable);
+  std::int32_t CompileMode = 0;
+
+  // ---- evaluating ----
+  void DoMathExpression(TValue& result);
+  TValue* const* DoVectorOfMathExpressions();
+  void DoRunTimeFunction(int index, const TUserValuesArray& values, TValue& result);
+
+  // ---- inspection ----
+  int VariableCount() const { return static_cast<int>(VarVect_.size()); }
+  std::string GetVarName(int i) const;  // 1-based
+  const std::vector<TRecord3*>* Variables() const { return VarVect_.empty() ? nullptr : &VarVect_; }
+  int ExternalFunctionCount() const { return static_cast<int>(UserFunctions_.size()); }
+  std::string ExternalFunctionName(int i) const;  // 0-based
+  std::vector<std::string> ExternalFunctionNames() const;
+  int RunTimeFunctionCount() const { return static_cast<int>(FuncArray_.size()); }
+  std::string RunTimeFunctionText(int i) const;  // 0-based
+  int FunctionCodeCount() const;
+  std::string HelpText(int code) const;
+  static std::string MathErrorKindText(int kind);
+  bool IsValidIdentName(std::string_view name);
+
+  bool PuneNumeVar(int index, std::string_view name);
+  bool PuneNumePointerVar(int index, std::string_view name, bool isProtected, TValue* cell);
+
+  void Free();
+
+  // ---- results of the last compile ----
+  int ExpressionCount = 0;
+  TValue* const* Results = nullptr;
+  std::string MathExpressionString;
+  std::string DerivativeString;
+  std::string DerivativeVariable;
+  bool DerivationMode = false;
+  bool LinearExpression = true;
+  bool DependsOnVariables = false;
+  bool InvariantExpression = false;
+  bool ProtectedExpression = false;
+
+  // ---- error state ----
+  bool Error = false;
+  std::int32_t ErrorCode = 0;
+  std::string ErrorMessage;
+  std::int32_t MathErrorKind = -1;
+
+  // ---- compiled structures (read-only for hosts and tests) ----
+  const std::vector<TInstruction>& ListaProc() const { return ListaProc_; }
+  const PComand& MainProgram() const { return MainProgram_; }
+  const std::vector<TIfRecord>& IfArray() const { return IfArray_; }
+  const std::vector<TWhileRecord>& WhileArray() const { return WhileArray_; }
+  const std::vector<TFuncRecord>& FuncArray() const { return FuncArray_; }
+  const TUserFuncArray& UserFunctions() const { return UserFunctions_; }
+  // Depth of nested program runs that the interpreter allows before it
+  // reports a fatal error instead of exhausting the native stack.
+  static constexpr int MaxRunDepth = 2000;
+
+ protected:
+  virtual void AfterFree() {}
+
+ private:
+  friend struct TCompiler;
+  friend struct TCompileState;
+
+  // Engine.cpp
+  void InitFunctions(const TUserFuncArray& functions);
+  void FreeInternal();
+  void FireParseError();
+  void FireExecuteError();
+  TValue* NewCell();
+  TValue** NewOperands(std::size_t count);
+  int FindVariable(std::string_view lowerName) const;
+  bool AddOrRenameVariable(const char* op, int index, std::string_view name, bool trimName, bool isProtected,
+                           bool useProtectedArg, TValue* cell);
+  std::string FunctionName(int code) const;
+
+  // Syntax.cpp / Compiler.cpp
+  void VerifySyntaxSemanticsRule(std::string_view text, std::string_view names, const TUserVarArray* variables,
+                                 bool autoDeclare, bool derivation, std::string_view derivativeVariable);
+  void CompileErrorExit();
+
+  // Interpreter.cpp
+  void Execute();
+  void RunProgram(const PComand& program, bool topLevel);
+  void RunInstruction(const TInstruction& ins);
+  void RunDetached(const TInstruction& ins);
+  void ExceptieMatematica(const TInstruction& ins, int kind);
+  void NonMathError(const TInstruction& ins, std::string_view message, bool topLevel);
+  void CallExternal(const TInstruction& ins, int index);
+  // Calls external function k; throws what the function throws.
+  void InvokeExternal(int k, TValue* const* args, int count, TValue& result);
+  void CallRunTimeFunction(const TInstruction& ins, int index);
+  const TIfRecord* FindIf(const TInstruction& ins) const;
+  const TWhileRecord* FindWhile(const TInstruction& ins) const;
+  void RunIf(const TInstruction& ins);
+  void RunWhile(const TInstruction& ins);
+  void SaveProgram(const PComand& program);
+  void RestoreProgram(const PComand& program);
+  void ReserveStack(std::size_t n);
+
+  TUserFuncArray UserFunctions_;
+  std::unordered_map<std::string, int> ExternalIndex_;  // lower-case name -> index
+  std::unordered_map<std::string, int> FuncIndex_;      // lower-case name -> run-time function
+  std::deque<TRecord3> VarStore_;
+  std::vector<TRecord3*> VarVect_;
+  std::unordered_map<std::string, int> VarIndex_;  // lower-case name -> 0-based index
+
+  std::vector<TInstruction> ListaProc_;
+  PComand MainProgram_;
+  std::vector<TIfRecord> IfArray_;
+  std::vector<TWhileRecord> WhileArray_;
+  std::vector<TFuncRecord> FuncArray_;
+  // Instruction number -> index into IfArray_ or WhileArray_ (or -1).
+  std::vector<std::int32_t> ControlIndex_;
+  std::deque<TValue> TempPVariantAr_;                      // cells created by compiling
+  std::vector<std::unique_ptr<TValue*[]>> TempPVectorAr_;  // blocks of operand arrays
+  std::size_t OperandBlockUsed_ = 0;
+  std::size_t OperandBlockSize_ = 0;
+  std::vector<TValue> FunctionStack_;
+  std::size_t FunctionStackTop_ = 0;
+  PComand OneEntryProgram_;
+
+  bool OriginalMathExpressionString_ = true;
+  bool CurrencyNumbers_ = false;
+  int RunDepth_ = 0;
+  std::mt19937_64 Random_;
+};
+
+}  // namespace helmax

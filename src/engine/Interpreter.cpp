@@ -1,0 +1,473 @@
+// The interpreter: runs programs (lists of instruction numbers) over the
+// instruction table, one dispatch on the operation code per instruction.
+#include <cmath>
+#include <stdexcept>
+#include <string>
+
+#include "HelmaxComplexEval.h"
+#include "Operations.h"
+#include "TextUtil.h"
+
+namespace helmax {
+
+namespace {
+
+// Nested program runs past the engine's bound end in this failure instead of
+// exhausting the native stack.
+constexpr const char* kStackOverflowText = "EStackOverflow : STACK OVERFLOW";
+
+const char* OperatorSuffix(int code) {
+  switch (code) {
+    case opMul: return " for operator '*'";
+    case opDiv: return " for operator '/'";
+    case opAdd: return " for operator '+'";
+    case opSub: return " for operator '-'";
+    case opPow: return " for operator '^'";
+    case opAssign: return " for operator '='";
+    default: return " unknown";
+  }
+}
+
+const char* OperatorSymbol(int code) {
+  static const char* const kSymbols[] = {"*", "/", "+", "-", "^", "="};
+  return kSymbols[code - 1];
+}
+
+// Runs a callable when leaving a scope (hook clean-up around external calls).
+template <class F>
+struct TScopeExit {
+  F Fn;
+  ~TScopeExit() { Fn(); }
+};
+template <class F>
+TScopeExit(F) -> TScopeExit<F>;
+
+}  // namespace
+
+// ---- public evaluation ------------------------------------------------------------
+
+void THelmaxComplexEval::DoMathExpression(TValue& result) {
+  result = TValue();
+  Error = false;
+  if (ExpressionCount == 0) {
+    Error = true;
+    ErrorCode = -1;
+    ErrorMessage = "DoMathExpression-> NO MATH EXPRESSION WAS PARSED";
+  } else if (ExpressionCount >= 2) {
+    Error = true;
+    ErrorCode = -18;
+    ErrorMessage = "DoMathExpression-> THERE IS A VECTOR OF MATH EXPRESSIONS";
+  } else {
+    Execute();
+    if (!Error) result = *Results[0];
+  }
+  if (Error) FireExecuteError();
+}
+
+TValue* const* THelmaxComplexEval::DoVectorOfMathExpressions() {
+  Error = false;
+  if (ExpressionCount == 0) {
+    Error = true;
+    ErrorCode = -1;
+    ErrorMessage = "DoVectorOfMathExpressions-> NO MATH EXPRESSION WAS PARSED";
+    FireExecuteError();
+    return nullptr;
+  }
+  Execute();
+  if (Error) {
+    FireExecuteError();
+    return nullptr;
+  }
+  return Results;
+}
+
+void THelmaxComplexEval::DoRunTimeFunction(int index, const TUserValuesArray& values, TValue& result) {
+  result = TValue();
+  Error = false;
+  if (ExpressionCount == 0) {
+    Error = true;
+    ErrorCode = -1;
+  } else if (index < 0 || index >= RunTimeFunctionCount()) {
+    Error = true;
+    ErrorCode = -23;
+    ErrorMessage = "DoRunTimeFunction-> FUNCTION INDEX MUST BE BETWEEN 0 AND " + std::to_string(RunTimeFunctionCount() - 1);
+  } else {
+    TFuncRecord& f = FuncArray_[static_cast<std::size_t>(index)];
+    if (static_cast<std::int32_t>(values.size()) != f.ParamCount) {
+      Error = true;
+      ErrorMessage = "DoRunTimeFunction-> VARIABLE COUNT IS DIFFERENT FOR VALUE COUNT";
+      ErrorCode = -17;
+    } else {
+      const TInstruction& call = ListaProc_[static_cast<std::size_t>(f.CallInstruction - 1)];
+      bool boundToParams = call.Count == f.ParamCount;
+      for (std::int32_t i = 0; boundToParams && i < call.Count; ++i) boundToParams = call.Operands[i] == f.Params[i];
+      if (boundToParams) {
+        // The usual case: the head's call reads the parameter variables
+        // themselves, which keep the values of this call afterwards.
+        for (std::int32_t i = 0; i < call.Count; ++i) *call.Operands[i] = values[static_cast<std::size_t>(i)];
+        OneEntryProgram_.assign(1, f.CallInstruction);
+        RunProgram(OneEntryProgram_, false);
+        result = *call.Result;
+      } else {
+        // The first call stood before the definition: its operand cells
+        // belong to other expressions, so bind the values privately.
+        std::vector<TValue> args(values.begin(), values.end());
+        std::vector<TValue*> argPtrs;
+        for (TValue& v : args) argPtrs.push_back(&v);
+        TValue out;
+        TInstruction ins = call;
+        ins.Operands = argPtrs.data();
+        ins.Result = &out;
+        RunDetached(ins);
+        result = out;
+      }
+      if (Error) result = TValue();
+    }
+  }
+  if (Error) FireExecuteError();
+}
+
+// ---- the run loop ---------------------------------------------------------------
+
+void THelmaxComplexEval::Execute() {
+  MathErrorKind = -1;
+  ErrorCode = 0;
+  RunProgram(MainProgram_, true);
+  if (Error && ErrorCode == 0) ErrorCode = -23;
+}
+
+void THelmaxComplexEval::RunDetached(const TInstruction& ins) {
+  try {
+    RunInstruction(ins);
+  } catch (const EHelmaxMathError& m) {
+    ExceptieMatematica(ins, m.Kind);
+  } catch (const std::exception& ex) {
+    NonMathError(ins, ex.what(), false);
+  } catch (...) {
+    NonMathError(ins, "UNKNOWN EXCEPTION", false);
+  }
+}
+
+void THelmaxComplexEval::RunProgram(const PComand& program, bool topLevel) {
+  const std::size_t n = program.size();
+  if (n == 0 || Error) return;
+  const std::int32_t* p = program.data();
+  if (RunDepth_ >= MaxRunDepth) {
+    ErrorCode = -35;
+    NonMathError(ListaProc_[static_cast<std::size_t>(p[0] - 1)], kStackOverflowText, topLevel);
+    return;
+  }
+  ++RunDepth_;
+  std::size_t i = 0;
+  try {
+    for (; i < n; ++i) {
+      RunInstruction(ListaProc_[static_cast<std::size_t>(p[i] - 1)]);
+      if (Error) break;
+    }
+  } catch (const EHelmaxMathError& m) {
+    ExceptieMatematica(ListaProc_[static_cast<std::size_t>(p[i] - 1)], m.Kind);
+  } catch (const std::exception& ex) {
+    NonMathError(ListaProc_[static_cast<std::size_t>(p[i] - 1)], ex.what(), topLevel);
+  } catch (...) {
+    NonMathError(ListaProc_[static_cast<std::size_t>(p[i] - 1)], "UNKNOWN EXCEPTION", topLevel);
+  }
+  --RunDepth_;
+}
+
+inline void THelmaxComplexEval::RunInstruction(const TInstruction& ins) {
+  TValue* const* ops = ins.Operands;
+  switch (ins.Code) {
+    case opMul:
+    case opDiv:
+    case opAdd:
+    case opSub: {
+      const TValue& a = *ops[0];
+      const TValue& b = *ops[1];
+      if (a.Kind == TValueKind::Real && b.Kind == TValueKind::Real) [[likely]] {
+        double r;
+        switch (ins.Code) {
+          case opMul: r = a.Num * b.Num; break;
+          case opDiv: r = a.Num / b.Num; break;
+          case opAdd: r = a.Num + b.Num; break;
+          default: r = a.Num - b.Num; break;
+        }
+        // Only a finite result is certainly free of a floating-point
+        // condition; everything else takes the full rules.
+        if (std::isfinite(r)) [[likely]] {
+          ins.Result->Kind = TValueKind::Real;
+          ins.Result->Num = r;
+          return;
+        }
+      }
+      ArithOp(ins.Code, a, b, *ins.Result);
+      return;
+    }
+    case opPow:
+      if (ins.Count == 3) {
+        RationalPowerOp(*ops[0], *ops[1], *ops[2], *ins.Result);
+      } else {
+        const TValue& a = *ops[0];
+        const TValue& b = *ops[1];
+        if (a.Kind == TValueKind::Real && b.Kind == TValueKind::Real && b.Num == 2.0) {
+          const double r = a.Num * a.Num;
+          if (std::isfinite(r)) {
+            ins.Result->Kind = TValueKind::Real;
+            ins.Result->Num = r;
+            return;
+          }
+        }
+        PowerOp(a, b, *ins.Result);
+      }
+      return;
+    case opAssign:
+      *ins.Result = *ops[1];
+      *ops[0] = *ops[1];
+      return;
+    case opDefine:
+      *ins.Result = TValue();
+      return;
+    case opIf:
+      RunIf(ins);
+      return;
+    case opWhile:
+      RunWhile(ins);
+      return;
+    case opBk:
+      *ins.Result = *ops[ins.Count - 1];
+      return;
+    default:
+      break;
+  }
+  if (ins.Code <= opLastBuiltin) {
+    if (ins.Code == opPower && ins.Count == 3) {
+      RationalPowerOp(*ops[0], *ops[1], *ops[2], *ins.Result);
+      return;
+    }
+    EvalBuiltin(ins.Code, ops, ins.Count, *ins.Result, Random_);
+    return;
+  }
+  const int k = ins.Code - opFirstExternal;
+  if (k < ExternalFunctionCount()) {
+    CallExternal(ins, k);
+    return;
+  }
+  CallRunTimeFunction(ins, k - ExternalFunctionCount());
+}
+
+// ---- failures ---------------------------------------------------------------------
+
+void THelmaxComplexEval::ExceptieMatematica(const TInstruction& ins, int kind) {
+  MathErrorKind = kind;
+  const int code = ins.Code;
+  std::string rendering;
+  auto text = [&](int i) { return ValueToText(*ins.Operands[i]); };
+  if (code >= opMul && code <= opAssign) {
+    ErrorCode = -24 - code;
+    if (code == opPow && ins.Count == 3)
+      rendering = text(0) + " ^ (" + text(1) + "/" + text(2) + ")";
+    else
+      rendering = text(0) + " " + OperatorSymbol(code) + " " + text(1);
+  } else {
+    ErrorCode = code - 7;
+    if (code == opPower && ins.Count == 3) {
+      rendering = FunctionName(code) + "( " + text(0) + "," + text(1) + "/" + text(2) + ") ";
+    } else {
+      rendering = FunctionName(code) + "( ";
+      for (std::int32_t i = 0; i < ins.Count; ++i) {
+        if (i > 0) rendering += " , ";
+        rendering += text(i);
+      }
+      rendering += ") ";
+    }
+  }
+  ErrorMessage = "ExceptieMatematica-> " + helmax::MathErrorKindText(kind) + " : " + rendering;
+  Error = true;
+}
+
+void THelmaxComplexEval::NonMathError(const TInstruction& ins, std::string_view message, bool topLevel) {
+  Error = true;
+  MathErrorKind = 0;
+  std::string text = (topLevel && InvariantExpression) ? "Execute-> NON MATH EXCEPTION WAS RAISED : "
+                                                       : "ExecuteComand-> NON MATH EXCEPTION WAS RAISED : ";
+  text += message;
+  if (ins.Code <= opDefine)
+    text += OperatorSuffix(ins.Code);
+  else
+    text += " : " + FunctionName(ins.Code);
+  ErrorMessage = std::move(text);
+}
+
+// ---- external functions --------------------------------------------------------------
+
+void THelmaxComplexEval::InvokeExternal(int k, TValue* const* args, int count, TValue& result) {
+  const TUserFuncRec& f = UserFunctions_[static_cast<std::size_t>(k)];
+  switch (f.Kind) {
+    case ufProcedure:
+      f.Procedure(args, count, result);
+      return;
+    case ufMethod:
+      f.Method(args, count, result);
+      return;
+    case ufStdCallFunction: {
+      if (!OnSetArguments) return;
+      OnSetArguments(args, count);
+      TScopeExit done{[this] { OnSetArguments(nullptr, 0); }};
+      f.StdCallFunction(result, count);
+      return;
+    }
+    case ufStdCallProcedure: {
+      if (!OnSetArguments) return;
+      OnSetArguments(args, count);
+      TScopeExit done{[this] { OnSetArguments(nullptr, 0); }};
+      f.StdCallProcedure(count);
+      if (OnGetResult) OnGetResult(result);
+      return;
+    }
+    default:
+      return;
+  }
+}
+
+void THelmaxComplexEval::CallExternal(const TInstruction& ins, int k) {
+  const std::uint8_t kind = UserFunctions_[static_cast<std::size_t>(k)].Kind;
+  // Without the hook that its calling kind needs, the call does nothing and
+  // the result keeps its previous content.
+  if ((kind == ufStdCallFunction || kind == ufStdCallProcedure) && !OnSetArguments) return;
+  TValue temp;
+  InvokeExternal(k, ins.Operands, ins.Count, temp);
+  *ins.Result = temp;
+}
+
+// ---- control forms and run-time functions ----------------------------------------------
+
+void THelmaxComplexEval::ReserveStack(std::size_t n) {
+  if (FunctionStack_.size() - FunctionStackTop_ < n) FunctionStack_.resize(FunctionStack_.size() + n);
+}
+
+void THelmaxComplexEval::SaveProgram(const PComand& program) {
+  for (std::int32_t number : program)
+    FunctionStack_[FunctionStackTop_++] = *ListaProc_[static_cast<std::size_t>(number - 1)].Result;
+}
+
+void THelmaxComplexEval::RestoreProgram(const PComand& program) {
+  FunctionStackTop_ -= program.size();
+  std::size_t at = FunctionStackTop_;
+  for (std::int32_t number : program) *ListaProc_[static_cast<std::size_t>(number - 1)].Result = FunctionStack_[at++];
+}
+
+const TIfRecord* THelmaxComplexEval::FindIf(const TInstruction& ins) const {
+  const std::size_t number = static_cast<std::size_t>(&ins - ListaProc_.data()) + 1;
+  if (number >= ControlIndex_.size() || ControlIndex_[number] < 0) return nullptr;
+  const TIfRecord& r = IfArray_[static_cast<std::size_t>(ControlIndex_[number])];
+  return r.Instruction == static_cast<std::int32_t>(number) ? &r : nullptr;
+}
+
+const TWhileRecord* THelmaxComplexEval::FindWhile(const TInstruction& ins) const {
+  const std::size_t number = static_cast<std::size_t>(&ins - ListaProc_.data()) + 1;
+  if (number >= ControlIndex_.size() || ControlIndex_[number] < 0) return nullptr;
+  const TWhileRecord& r = WhileArray_[static_cast<std::size_t>(ControlIndex_[number])];
+  return r.Instruction == static_cast<std::int32_t>(number) ? &r : nullptr;
+}
+
+void THelmaxComplexEval::RunIf(const TInstruction& ins) {
+  const TIfRecord* rec = FindIf(ins);
+  if (rec == nullptr) throw std::runtime_error("PROGRAMING ERROR");
+  const std::size_t mark = FunctionStackTop_;
+  ReserveStack(rec->Condition.size() + rec->Then.size() + rec->Else.size());
+  SaveProgram(rec->Condition);
+  SaveProgram(rec->Then);
+  SaveProgram(rec->Else);
+  // A failure inside, or of the construct itself, drops what it saved.
+  RunProgram(rec->Condition, false);
+  if (Error) {
+    FunctionStackTop_ = mark;
+    return;
+  }
+  const TValue& cond = *ins.Operands[0];
+  if (cond.Kind != TValueKind::Boolean) {
+    FunctionStackTop_ = mark;
+    throw std::runtime_error("Incorrect boolean type");
+  }
+  TValue value;
+  if (cond.Bool) {
+    RunProgram(rec->Then, false);
+    value = *ins.Operands[1];
+  } else if (ins.Count == 3) {
+    RunProgram(rec->Else, false);
+    value = *ins.Operands[2];
+  }
+  if (Error) {
+    FunctionStackTop_ = mark;
+    return;
+  }
+  RestoreProgram(rec->Else);
+  RestoreProgram(rec->Then);
+  RestoreProgram(rec->Condition);
+  *ins.Result = value;
+}
+
+void THelmaxComplexEval::RunWhile(const TInstruction& ins) {
+  const TWhileRecord* rec = FindWhile(ins);
+  if (rec == nullptr) throw std::runtime_error("PROGRAMING ERROR");
+  const std::size_t mark = FunctionStackTop_;
+  ReserveStack(rec->Test.size() + rec->Body.size());
+  SaveProgram(rec->Test);
+  SaveProgram(rec->Body);
+  const TValue& test = *ins.Operands[0];
+  auto runTest = [&]() -> bool {
+    RunProgram(rec->Test, false);
+    if (Error) return false;
+    if (test.Kind != TValueKind::Boolean) {
+      FunctionStackTop_ = mark;
+      throw std::runtime_error("Incorrect boolean type");
+    }
+    return true;
+  };
+  if (!runTest()) {
+    FunctionStackTop_ = mark;
+    return;
+  }
+  std::int32_t iterations = 0;
+  while (test.Bool) {
+    if (iterations == MaxIteration) {
+      FunctionStackTop_ = mark;
+      throw std::runtime_error("INFINITE LOOP IN WHILE : MaxIteration=" + std::to_string(MaxIteration));
+    }
+    ++iterations;
+    RunProgram(rec->Body, false);
+    if (Error || !runTest()) {
+      FunctionStackTop_ = mark;
+      return;
+    }
+  }
+  RestoreProgram(rec->Body);
+  RestoreProgram(rec->Test);
+}
+
+void THelmaxComplexEval::CallRunTimeFunction(const TInstruction& ins, int index) {
+  TFuncRecord& f = FuncArray_[static_cast<std::size_t>(index)];
+  if (f.Depth >= MaxFunctionDepth) {
+    ErrorCode = -42;
+    throw std::runtime_error("FUNCTION STACK IS OVERFLOW");
+  }
+  const std::size_t n = static_cast<std::size_t>(f.ParamCount);
+  ReserveStack(f.Body.size() + n);
+  // Save the body's cells before clearing its result, so that a call leaves
+  // no trace in cells that other expressions share.
+  SaveProgram(f.Body);
+  for (std::size_t i = 0; i < n; ++i) FunctionStack_[FunctionStackTop_++] = *f.Params[i];
+  if (!f.Body.empty()) *f.BodyResult = TValue();
+  // Arguments are bound one after another: an argument that is itself a
+  // parameter variable is read after the earlier parameters were written.
+  for (std::size_t i = 0; i < n; ++i) *f.Params[i] = *ins.Operands[i];
+  ++f.Depth;
+  RunProgram(f.Body, false);
+  --f.Depth;
+  const TValue value = *f.BodyResult;
+  FunctionStackTop_ -= n;
+  for (std::size_t i = 0; i < n; ++i) *f.Params[i] = FunctionStack_[FunctionStackTop_ + i];
+  RestoreProgram(f.Body);
+  *ins.Result = value;
+}
+
+}  // namespace helmax
