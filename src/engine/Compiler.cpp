@@ -10,6 +10,7 @@
 // run-time function definition or the display form needs them. Programs are
 // kept as a tree of concatenations and flattened once at the end, which keeps
 // the whole compile linear in the length of the text.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <stdexcept>
@@ -122,10 +123,17 @@ enum : std::uint32_t { kTagBinary = 1u << 24, kTagNeg = 2u << 24, kTagCall = 3u 
 // cache-friendly, since a long text makes one look-up per operation.
 class TShapeTable {
  public:
-  void Reserve(std::size_t n) {
+  // Empties the table for the next compile, keeping its storage unless it
+  // is far larger than that compile needs.
+  void Reset(std::size_t expected) {
     std::size_t cap = 16;
-    while (cap < 2 * n) cap <<= 1;
-    Rehash(cap);
+    while (cap < 2 * expected) cap <<= 1;
+    if (Slots.size() < cap || Slots.size() > 8 * cap) {
+      Rehash(cap);
+    } else if (Count != 0) {
+      std::fill(Slots.begin(), Slots.end(), TSlot{});
+      Count = 0;
+    }
   }
   std::int32_t Find(const TShapeKey& k) const {
     if (Slots.empty()) return -1;
@@ -134,6 +142,11 @@ class TShapeTable {
       if (s.Value < 0) return -1;
       if (s.Key == k) return s.Value;
     }
+  }
+  void Swap(TShapeTable& other) {
+    Slots.swap(other.Slots);
+    std::swap(Mask, other.Mask);
+    std::swap(Count, other.Count);
   }
   void Insert(const TShapeKey& k, std::int32_t value) {
     if (2 * (Count + 1) > Slots.size()) Rehash(Slots.empty() ? 16 : Slots.size() * 2);
@@ -176,6 +189,17 @@ class TShapeTable {
 
 }  // namespace
 
+// Working storage of the compiler, kept by the engine between compiles so
+// that a long text does not allocate and fault in fresh memory every time.
+struct TCompileScratch {
+  std::string Text;
+  std::vector<TToken> Tokens;
+  std::vector<TRec> Recs;
+  std::vector<std::int32_t> ItemPool;
+  std::vector<TPiece> Pieces;
+  TShapeTable SharedShapes;
+};
+
 struct TCompiler {
   THelmaxComplexEval& E;
   std::string Text;
@@ -188,7 +212,31 @@ struct TCompiler {
   TShapeTable SharedShapes;
   TValue* MinusOne = nullptr;
 
-  explicit TCompiler(THelmaxComplexEval& engine) : E(engine) {}
+  TCompileScratch& Scratch;
+
+  explicit TCompiler(THelmaxComplexEval& engine, TCompileScratch& scratch) : E(engine), Scratch(scratch) {
+    Text.swap(Scratch.Text);
+    Tokens.swap(Scratch.Tokens);
+    Recs.swap(Scratch.Recs);
+    ItemPool.swap(Scratch.ItemPool);
+    Pieces.swap(Scratch.Pieces);
+    SharedShapes.Swap(Scratch.SharedShapes);
+    Text.clear();
+    Tokens.clear();
+    Recs.clear();
+    ItemPool.clear();
+    Pieces.clear();
+  }
+  ~TCompiler() {
+    Text.swap(Scratch.Text);
+    Tokens.swap(Scratch.Tokens);
+    Recs.swap(Scratch.Recs);
+    ItemPool.swap(Scratch.ItemPool);
+    Pieces.swap(Scratch.Pieces);
+    SharedShapes.Swap(Scratch.SharedShapes);
+  }
+  TCompiler(const TCompiler&) = delete;
+  TCompiler& operator=(const TCompiler&) = delete;
 
   // ---- failures ----
 
@@ -1060,7 +1108,8 @@ void THelmaxComplexEval::VerifySyntaxSemanticsRule(std::string_view text, std::s
     if (autoDeclare) CompileMode = 1;
 
     if (TPassError err = CheckParentheses(text)) throw TCompileFailure{err.Code, err.Message};
-    TCompiler c(*this);
+    if (!Scratch_) Scratch_ = std::make_shared<TCompileScratch>();
+    TCompiler c(*this, *Scratch_);
     std::size_t operatorCount = 0;
     if (TPassError err = StergeSpatii(text, ImplicitMultiplication, c.Text, operatorCount))
       throw TCompileFailure{err.Code, err.Message};
@@ -1069,7 +1118,7 @@ void THelmaxComplexEval::VerifySyntaxSemanticsRule(std::string_view text, std::s
     if (TPassError err = Tokenize(c.Text, c.Tokens)) throw TCompileFailure{err.Code, err.Message};
     ListaProc_.reserve(operatorCount + 1);
     c.Recs.reserve(c.Tokens.size() + 1);
-    c.SharedShapes.Reserve(c.Tokens.size() + 1);
+    c.SharedShapes.Reset(operatorCount + 1);
 
     const std::int32_t top = c.Run();
 
@@ -1086,7 +1135,6 @@ void THelmaxComplexEval::VerifySyntaxSemanticsRule(std::string_view text, std::s
     MainProgram_ = c.Materialize(t.Prog);
     MathExpressionString = OriginalMathExpressionString_ ? std::string(text) : TidySigns(c.Render(top));
     if (DerivationMode) DerivativeString = "nan";
-    ListaProc_.shrink_to_fit();
     Error = false;
     ErrorCode = 0;
     ErrorMessage.clear();

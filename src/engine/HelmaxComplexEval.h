@@ -103,7 +103,7 @@ using TEngineEvent = std::function<void(THelmaxComplexEval&)>;
 using TSetArgumentsHook = std::function<void(TValue* const* args, int count)>;
 using TGetResultHook = std::function<void(TValue& result)>;
 
-struct TCompileState;  // records of one compile (Compiler.cpp)
+struct TCompileScratch;  // the compiler's working storage (Compiler.cpp)
 
 class THelmaxComplexEval {
  public:
@@ -194,16 +194,17 @@ class THelmaxComplexEval {
   const std::vector<TWhileRecord>& WhileArray() const { return WhileArray_; }
   const std::vector<TFuncRecord>& FuncArray() const { return FuncArray_; }
   const TUserFuncArray& UserFunctions() const { return UserFunctions_; }
-  // Depth of nested program runs that the interpreter allows before it
-  // reports a fatal error instead of exhausting the native stack.
-  static constexpr int MaxRunDepth = 2000;
+  // Nested program runs (calls, if, while) end in a fatal error (-35)
+  // instead of exhausting the native stack: past this depth, or once they
+  // use more than NativeStackBudget bytes of it, whichever comes first.
+  static constexpr int MaxRunDepth = 100000;
+  static constexpr std::size_t NativeStackBudget = 3u << 20;
 
  protected:
   virtual void AfterFree() {}
 
  private:
   friend struct TCompiler;
-  friend struct TCompileState;
 
   // Engine.cpp
   void InitFunctions(const TUserFuncArray& functions);
@@ -266,7 +267,9 @@ class THelmaxComplexEval {
   bool OriginalMathExpressionString_ = true;
   bool CurrencyNumbers_ = false;
   int RunDepth_ = 0;
+  std::uintptr_t StackBase_ = 0;  // frame address of the outermost run
   std::mt19937_64 Random_;
+  std::shared_ptr<TCompileScratch> Scratch_;
 };
 
 }  // namespace helmax

@@ -152,7 +152,9 @@ void THelmaxComplexEval::RunProgram(const PComand& program, bool topLevel) {
   const std::size_t n = program.size();
   if (n == 0 || Error) return;
   const std::int32_t* p = program.data();
-  if (RunDepth_ >= MaxRunDepth) {
+  const auto frame = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
+  if (RunDepth_ == 0) StackBase_ = frame;
+  if (RunDepth_ >= MaxRunDepth || (StackBase_ > frame && StackBase_ - frame > NativeStackBudget)) {
     ErrorCode = -35;
     NonMathError(ListaProc_[static_cast<std::size_t>(p[0] - 1)], kStackOverflowText, topLevel);
     return;

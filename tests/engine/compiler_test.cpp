@@ -532,3 +532,26 @@ TEST(Evaluation, TwoEnginesDoNotDisturbEachOther) {
 
 }  // namespace
 }  // namespace helmax
+
+namespace helmax {
+namespace {
+
+TEST(ImplicitMultiplication, BlanksBetweenOperandsMultiply) {
+  THelmaxComplexEval e;
+  e.ImplicitMultiplication = true;
+  EXPECT_EQ(test::RunText(e, "x=3, 2 x"), "3; 6");
+  EXPECT_EQ(test::RunText(e, "x=3, 2 (x)"), "3; 6");
+  EXPECT_EQ(test::RunText(e, "x=3, (x+1) (x-1)"), "3; 8");
+  EXPECT_EQ(test::RunText(e, "x=3, (x) x"), "3; 9");
+  // A name followed by a blank and a bracket is a product too, so sin
+  // without its argument list is refused.
+  e.VerifySyntaxSemantics("sin (x)");
+  EXPECT_EQ(e.ErrorCode, 4);
+  e.ImplicitMultiplication = false;
+  EXPECT_EQ(test::RunText(e, "x=3, sin (x)-sin(x)"), "3; 0");
+  e.VerifySyntaxSemantics("x=3, 2 x");
+  EXPECT_EQ(e.ErrorCode, -11);
+}
+
+}  // namespace
+}  // namespace helmax
