@@ -163,8 +163,13 @@ void THelmaxComplexEval::RunProgram(const PComand& program, bool topLevel) {
   std::size_t i = 0;
   try {
     for (; i < n; ++i) {
-      RunInstruction(ListaProc_[static_cast<std::size_t>(p[i] - 1)]);
-      if (Error) break;
+      const TInstruction& ins = ListaProc_[static_cast<std::size_t>(p[i] - 1)];
+      RunInstruction(ins);
+      // Only the forms that run nested programs can end with the error
+      // state set; every other failure arrives as an exception.
+      if (ins.Code == opIf || ins.Code == opWhile || ins.Code >= opFirstExternal) {
+        if (Error) break;
+      }
     }
   } catch (const EHelmaxMathError& m) {
     ExceptieMatematica(ListaProc_[static_cast<std::size_t>(p[i] - 1)], m.Kind);
@@ -176,42 +181,140 @@ void THelmaxComplexEval::RunProgram(const PComand& program, bool topLevel) {
   --RunDepth_;
 }
 
+namespace {
+
+// The fast paths below take only real operands with finite, condition-free
+// results, and compute them with exactly the formulas of the general rules;
+// everything else goes through those rules.
+
+inline bool BothReal(const TInstruction& ins) {
+  return ins.Operands[0]->Kind == TValueKind::Real && ins.Operands[1]->Kind == TValueKind::Real;
+}
+
+inline void StoreReal(const TInstruction& ins, double r) {
+  ins.Result->Kind = TValueKind::Real;
+  ins.Result->Num = r;
+}
+
+// A finite result is certainly free of a floating-point condition.
+inline bool StoreFinite(const TInstruction& ins, double r) {
+  if (!std::isfinite(r)) return false;
+  StoreReal(ins, r);
+  return true;
+}
+
+inline bool CompareFast(const TInstruction& ins) {
+  if (!BothReal(ins)) return false;
+  const double x = ins.Operands[0]->Num;
+  const double y = ins.Operands[1]->Num;
+  if (!std::isfinite(x) || !std::isfinite(y)) return false;
+  bool r;
+  switch (ins.Code) {
+    case opEq: r = ApproxEqual(x, y); break;
+    case opUneq: r = !ApproxEqual(x, y); break;
+    case opLs: r = x < y; break;
+    case opGr: r = x > y; break;
+    case opLsEq: r = x < y || ApproxEqual(x, y); break;
+    default: r = x > y || ApproxEqual(x, y); break;
+  }
+  ins.Result->Kind = TValueKind::Boolean;
+  ins.Result->Bool = r;
+  return true;
+}
+
+constexpr int kSqrt = 14, kAbs = 15, kExp = 9, kSin = 11, kCos = 10, kMax = 34, kMin = 35;
+constexpr double kTrigLimit = 9223372036854775808.0;  // 2^63
+
+inline bool UnaryFast(const TInstruction& ins) {
+  switch (ins.Code) {
+    case kSqrt:
+    case kAbs:
+    case kExp:
+    case kSin:
+    case kCos: {
+      const TValue& a = *ins.Operands[0];
+      if (a.Kind != TValueKind::Real || !std::isfinite(a.Num)) return false;
+      const double x = a.Num;
+      double r;
+      switch (ins.Code) {
+        case kSqrt:
+          if (x < 0.0) return false;
+          r = std::sqrt(x);
+          break;
+        case kAbs: r = std::fabs(x); break;
+        case kExp:
+          r = std::exp(x);
+          if (!std::isfinite(r)) return false;
+          break;
+        case kSin:
+          if (std::fabs(x) >= kTrigLimit) return false;
+          r = std::sin(x);
+          break;
+        default:
+          if (std::fabs(x) >= kTrigLimit) return false;
+          r = std::cos(x);
+          break;
+      }
+      StoreReal(ins, r);
+      return true;
+    }
+    case kMax:
+    case kMin: {
+      // All real and finite: the first strictly larger (smaller) one wins.
+      const TValue* best = ins.Operands[0];
+      if (best->Kind != TValueKind::Real || !std::isfinite(best->Num)) return false;
+      for (std::int32_t i = 1; i < ins.Count; ++i) {
+        const TValue* a = ins.Operands[i];
+        if (a->Kind != TValueKind::Real || !std::isfinite(a->Num)) return false;
+        if (ins.Code == kMax ? best->Num < a->Num : best->Num > a->Num) best = a;
+      }
+      StoreReal(ins, best->Num);
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
 inline void THelmaxComplexEval::RunInstruction(const TInstruction& ins) {
   TValue* const* ops = ins.Operands;
   switch (ins.Code) {
     case opMul:
-    case opDiv:
-    case opAdd:
-    case opSub: {
-      const TValue& a = *ops[0];
-      const TValue& b = *ops[1];
-      if (a.Kind == TValueKind::Real && b.Kind == TValueKind::Real) [[likely]] {
-        double r;
-        switch (ins.Code) {
-          case opMul: r = a.Num * b.Num; break;
-          case opDiv: r = a.Num / b.Num; break;
-          case opAdd: r = a.Num + b.Num; break;
-          default: r = a.Num - b.Num; break;
-        }
-        // Only a finite result is certainly free of a floating-point
-        // condition; everything else takes the full rules.
-        if (std::isfinite(r)) [[likely]] {
-          ins.Result->Kind = TValueKind::Real;
-          ins.Result->Num = r;
-          return;
-        }
-      }
-      ArithOp(ins.Code, a, b, *ins.Result);
+      if (BothReal(ins) && StoreFinite(ins, ops[0]->Num * ops[1]->Num)) return;
+      ArithOp(opMul, *ops[0], *ops[1], *ins.Result);
       return;
-    }
+    case opDiv:
+      if (BothReal(ins) && StoreFinite(ins, ops[0]->Num / ops[1]->Num)) return;
+      ArithOp(opDiv, *ops[0], *ops[1], *ins.Result);
+      return;
+    case opAdd:
+      if (BothReal(ins) && StoreFinite(ins, ops[0]->Num + ops[1]->Num)) return;
+      ArithOp(opAdd, *ops[0], *ops[1], *ins.Result);
+      return;
+    case opSub:
+      if (BothReal(ins) && StoreFinite(ins, ops[0]->Num - ops[1]->Num)) return;
+      ArithOp(opSub, *ops[0], *ops[1], *ins.Result);
+      return;
+    case opEq:
+    case opUneq:
+    case opLs:
+    case opGr:
+    case opLsEq:
+    case opGrEq:
+      if (CompareFast(ins)) return;
+      CompareOp(ins.Code, *ops[0], *ops[1], *ins.Result);
+      return;
     case opPow:
       if (ins.Count == 3) {
         RationalPowerOp(*ops[0], *ops[1], *ops[2], *ins.Result);
       } else {
         const TValue& a = *ops[0];
         const TValue& b = *ops[1];
-        if (a.Kind == TValueKind::Real && b.Kind == TValueKind::Real && b.Num == 2.0) {
-          const double r = a.Num * a.Num;
+        if (a.Kind == TValueKind::Real && b.Kind == TValueKind::Real &&
+            (b.Num == 2.0 || b.Num == 3.0 || b.Num == 4.0)) {
+          const double r = SmallIntegerPower(a.Num, b.Num);
           if (std::isfinite(r)) {
             ins.Result->Kind = TValueKind::Real;
             ins.Result->Num = r;
@@ -241,6 +344,7 @@ inline void THelmaxComplexEval::RunInstruction(const TInstruction& ins) {
       break;
   }
   if (ins.Code <= opLastBuiltin) {
+    if (UnaryFast(ins)) return;
     if (ins.Code == opPower && ins.Count == 3) {
       RationalPowerOp(*ops[0], *ops[1], *ops[2], *ins.Result);
       return;

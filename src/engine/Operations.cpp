@@ -254,7 +254,9 @@ double RealPower(double x, double y) {
   const bool integral = std::trunc(y) == y && std::fabs(y) <= 2147483647.0;
   if (x == 0.0) MathFail(mkZeroDivide);  // y < 0 here: 1 / 0, or ln 0
   if (!integral && x < 0.0) MathFail(mkInvalidOp);
-  const double r = std::pow(x, y);
+  // Small positive powers are products, as the interpreter's fast path
+  // computes them; the library's pow serves every other exponent.
+  const double r = (y == 2.0 || y == 3.0 || y == 4.0) ? SmallIntegerPower(x, y) : std::pow(x, y);
   if (std::isinf(r) && std::isfinite(x)) MathFail(mkOverflow);
   if (std::isnan(r)) MathFail(mkInvalidOp);
   return r;

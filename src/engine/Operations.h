@@ -84,6 +84,13 @@ std::string BuiltinHelpText(int code);
 // when either is 0.
 bool ApproxEqual(double a, double b);
 
+// x^2, x^3 and x^4 as products; shared by the real power and the
+// interpreter's fast path so that folded and evaluated powers agree.
+inline double SmallIntegerPower(double x, double n) {
+  const double x2 = x * x;
+  return n == 2.0 ? x2 : n == 3.0 ? x2 * x : x2 * x2;
+}
+
 // Operators * / + - (codes 1..4).
 void ArithOp(int code, const TValue& a, const TValue& b, TValue& result);
 // Power with two operands (codes 5 and 56).

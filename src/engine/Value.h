@@ -28,6 +28,15 @@ struct TValue {
   };
 
   TValue() : Cx{0.0, 0.0} {}
+  // Only the payload that the kind uses is copied: results are written as a
+  // kind byte and an 8-byte payload, and a 16-byte copy reading them back
+  // straight away would stall on the processor's store forwarding.
+  TValue(const TValue& o) noexcept : Kind(o.Kind) { CopyPayload(o); }
+  TValue& operator=(const TValue& o) noexcept {
+    Kind = o.Kind;
+    CopyPayload(o);
+    return *this;
+  }
 
   static TValue MakeNull() { return TValue(); }
   static TValue MakeReal(double v) { TValue r; r.Kind = TValueKind::Real; r.Num = v; return r; }
@@ -41,6 +50,15 @@ struct TValue {
   bool IsCurrency() const { return Kind == TValueKind::Currency; }
   bool IsRealLike() const { return Kind == TValueKind::Real || Kind == TValueKind::Currency; }
   bool IsNumeric() const { return IsRealLike() || Kind == TValueKind::Complex; }
+  void CopyPayload(const TValue& o) noexcept {
+    if (o.Kind == TValueKind::Complex) {
+      Cx = o.Cx;
+    } else {
+      Cur = o.Cur;  // the first 8 bytes hold every other payload
+      Cx.Im = 0.0;
+    }
+  }
+
   // Real value of a real or currency cell (callers check IsRealLike first).
   double AsReal() const { return Kind == TValueKind::Currency ? static_cast<double>(Cur) / 10000.0 : Num; }
 };
