@@ -171,8 +171,8 @@ class TShapeTable {
   // are usually recent records, so a hash that keeps neighbouring numbers in
   // neighbouring slots makes the look-ups of a long text cache-friendly.
   static std::size_t Hash(const TShapeKey& k) {
-    return static_cast<std::size_t>(static_cast<std::uint32_t>(k.A) +
-                                    static_cast<std::uint32_t>(k.B) * 0x9E3779B9u + k.Tag * 0x85EBCA6Bu);
+    return static_cast<std::size_t>(static_cast<std::uint32_t>(k.A) + 2u * static_cast<std::uint32_t>(k.B) +
+                                    k.Tag * 0x85EBCA6Bu);
   }
   void Rehash(std::size_t cap) {
     std::vector<TSlot> old = std::move(Slots);
@@ -189,6 +189,19 @@ class TShapeTable {
 
 }  // namespace
 
+struct TFrame {
+  bool Call;
+  std::size_t NameToken;  // call: token of the name
+  std::size_t LParen;     // token of "("
+  std::size_t OutHeight;
+};
+
+struct TOpEntry {
+  char Op;     // 0: frame boundary
+  bool Unary;
+  int Prec;
+};
+
 // Working storage of the compiler, kept by the engine between compiles so
 // that a long text does not allocate and fault in fresh memory every time.
 struct TCompileScratch {
@@ -198,6 +211,9 @@ struct TCompileScratch {
   std::vector<std::int32_t> ItemPool;
   std::vector<TPiece> Pieces;
   TShapeTable SharedShapes;
+  std::vector<std::int32_t> Out;  // reduction stacks
+  std::vector<TOpEntry> Ops;
+  std::vector<TFrame> Frames;
 };
 
 struct TCompiler {
@@ -909,19 +925,6 @@ struct TCompiler {
 
   // ---- the reduction ----
 
-  struct TFrame {
-    bool Call;
-    std::size_t NameToken;  // call: token of the name
-    std::size_t LParen;     // token of "("
-    std::size_t OutHeight;
-  };
-
-  struct TOpEntry {
-    char Op;     // 0: frame boundary
-    bool Unary;
-    int Prec;
-  };
-
   bool VectorMayStandAt(std::size_t lparen, std::size_t rparen) const {
     const bool beforeOk = lparen == 0 || Tokens[lparen - 1].Type == TTokenType::LParen;
     const bool afterOk = rparen + 1 >= Tokens.size() || Tokens[rparen + 1].Type == TTokenType::RParen;
@@ -929,9 +932,12 @@ struct TCompiler {
   }
 
   std::int32_t Run() {
-    std::vector<std::int32_t> out;
-    std::vector<TOpEntry> ops;
-    std::vector<TFrame> frames;
+    std::vector<std::int32_t>& out = Scratch.Out;
+    std::vector<TOpEntry>& ops = Scratch.Ops;
+    std::vector<TFrame>& frames = Scratch.Frames;
+    out.clear();
+    ops.clear();
+    frames.clear();
     bool expectOperand = true;
 
     auto frameStart = [&]() -> std::size_t {

@@ -108,22 +108,9 @@ int THelmaxComplexEval::FindVariable(std::string_view lowerName) const {
   return it == VarIndex_.end() ? -1 : it->second;
 }
 
-TValue* THelmaxComplexEval::NewCell() { return &TempPVariantAr_.emplace_back(); }
+TValue* THelmaxComplexEval::NewCell() { return TempPVariantAr_.Take(1); }
 
-// Operand arrays are carved from blocks, so that a long text does not make
-// one allocation per instruction.
-TValue** THelmaxComplexEval::NewOperands(std::size_t count) {
-  constexpr std::size_t kBlock = 4096;
-  if (count == 0) count = 1;
-  if (TempPVectorAr_.empty() || OperandBlockUsed_ + count > OperandBlockSize_) {
-    OperandBlockSize_ = count > kBlock ? count : kBlock;
-    TempPVectorAr_.push_back(std::make_unique<TValue*[]>(OperandBlockSize_));
-    OperandBlockUsed_ = 0;
-  }
-  TValue** block = TempPVectorAr_.back().get() + OperandBlockUsed_;
-  OperandBlockUsed_ += count;
-  return block;
-}
+TValue** THelmaxComplexEval::NewOperands(std::size_t count) { return TempPVectorAr_.Take(count); }
 
 bool THelmaxComplexEval::AddOrRenameVariable(const char* op, int index, std::string_view name, bool trimName,
                                              bool isProtected, bool useProtectedArg, TValue* cell) {
@@ -192,9 +179,8 @@ void THelmaxComplexEval::FreeInternal() {
   VarVect_.clear();
   VarStore_.clear();
   VarIndex_.clear();
-  TempPVariantAr_.clear();
-  TempPVectorAr_.clear();
-  OperandBlockUsed_ = OperandBlockSize_ = 0;
+  TempPVariantAr_.Reset();
+  TempPVectorAr_.Reset();
   ListaProc_.clear();
   RunDepth_ = 0;
   ErrorCode = 0;

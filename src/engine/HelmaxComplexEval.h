@@ -14,6 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "BlockPool.h"
 #include "Value.h"
 
 namespace helmax {
@@ -256,10 +257,8 @@ class THelmaxComplexEval {
   std::vector<TFuncRecord> FuncArray_;
   // Instruction number -> index into IfArray_ or WhileArray_ (or -1).
   std::vector<std::int32_t> ControlIndex_;
-  std::deque<TValue> TempPVariantAr_;                      // cells created by compiling
-  std::vector<std::unique_ptr<TValue*[]>> TempPVectorAr_;  // blocks of operand arrays
-  std::size_t OperandBlockUsed_ = 0;
-  std::size_t OperandBlockSize_ = 0;
+  TBlockPool<TValue> TempPVariantAr_;    // cells created by compiling
+  TBlockPool<TValue*> TempPVectorAr_;    // operand arrays
   std::vector<TValue> FunctionStack_;
   std::size_t FunctionStackTop_ = 0;
   PComand OneEntryProgram_;

@@ -321,3 +321,35 @@ TEST(ExternalFunctions, ConstantAndVolatileArguments) {
 
 }  // namespace
 }  // namespace helmax
+
+namespace helmax {
+namespace {
+
+TEST(Random, RangesAndTheSeedHook) {
+  THelmaxComplexEval a, b;
+  a.SeedRandom(42);
+  b.SeedRandom(42);
+  a.VerifySyntaxSemantics("random(6), random(0.5), random(6)+random(6)");
+  b.VerifySyntaxSemantics("random(6), random(0.5), random(6)+random(6)");
+  ASSERT_FALSE(a.Error);
+  bool sawZero = false, sawFive = false;
+  for (int i = 0; i < 2000; ++i) {
+    TValue* const* ra = a.DoVectorOfMathExpressions();
+    TValue* const* rb = b.DoVectorOfMathExpressions();
+    ASSERT_NE(ra, nullptr);
+    for (int k = 0; k < 3; ++k) ASSERT_EQ(ValueToText(*ra[k]), ValueToText(*rb[k])) << "same seed, same draws";
+    const double die = ra[0]->Num, unit = ra[1]->Num;
+    ASSERT_EQ(die, std::floor(die));
+    ASSERT_GE(die, 0);
+    ASSERT_LE(die, 5);
+    sawZero = sawZero || die == 0;
+    sawFive = sawFive || die == 5;
+    ASSERT_GE(unit, 0.0);
+    ASSERT_LT(unit, 1.0);
+  }
+  EXPECT_TRUE(sawZero && sawFive);
+  EXPECT_EQ(RunText("random(nan)"), "-NAN");
+}
+
+}  // namespace
+}  // namespace helmax
