@@ -6,9 +6,11 @@ CTEST      ?= ctest
 JOBS       ?= 2
 BUILD      := build
 BUILD_ASAN := build-asan
+BUILD_FUZZ := build-fuzz
+FUZZ_SECONDS ?= 60
 GENERATOR  := -G Ninja
 
-.PHONY: all deps deps-bench configure build test asan run bench clean
+.PHONY: all deps deps-bench configure build test asan fuzz run bench clean
 
 all: build
 
@@ -29,6 +31,7 @@ build: deps configure
 test: build
 	$(CTEST) --test-dir $(BUILD) --output-on-failure -j$(JOBS)
 	$(MAKE) --no-print-directory asan-run
+	$(MAKE) --no-print-directory fuzz-run
 
 # AddressSanitizer and UndefinedBehaviorSanitizer over the engine tests.
 asan: deps
@@ -39,6 +42,31 @@ asan-run:
 	$(CMAKE) -S . -B $(BUILD_ASAN) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DHELMAX_SANITIZE=ON
 	$(CMAKE) --build $(BUILD_ASAN) -j$(JOBS)
 	UBSAN_OPTIONS=print_stacktrace=1 $(CTEST) --test-dir $(BUILD_ASAN) -L engine --output-on-failure -j$(JOBS)
+
+# libFuzzer over the engine (clang++-14, build-fuzz/), FUZZ_SECONDS long. The
+# fuzzer works on a copy of fuzz/corpus in build-fuzz/corpus, which keeps what
+# it finds between runs; crash inputs land in build-fuzz/artifacts. The saved
+# inputs of fuzz/regressions run first, each once.
+FUZZ_ENV  := ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+FUZZ_ARGS := -max_len=512 -timeout=10 -rss_limit_mb=2048 -dict=fuzz/engine.dict \
+             -artifact_prefix=$(BUILD_FUZZ)/artifacts/
+
+fuzz: deps
+	$(MAKE) --no-print-directory fuzz-run
+
+.PHONY: fuzz-run
+fuzz-run:
+	$(CMAKE) -S . -B $(BUILD_FUZZ) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_CXX_COMPILER=clang++-14 -DHELMAX_FUZZ=ON -DHELMAX_TESTS=OFF
+	$(CMAKE) --build $(BUILD_FUZZ) -j$(JOBS) --target engine_fuzz
+	mkdir -p $(BUILD_FUZZ)/corpus $(BUILD_FUZZ)/artifacts
+	cp fuzz/corpus/* $(BUILD_FUZZ)/corpus/
+	set -e; regressions="$$(find fuzz -path 'fuzz/regressions/*.txt' -type f | sort)"; \
+	if [ -n "$$regressions" ]; then \
+	  $(FUZZ_ENV) ./$(BUILD_FUZZ)/bin/engine_fuzz $(FUZZ_ARGS) $$regressions; \
+	fi
+	$(FUZZ_ENV) ./$(BUILD_FUZZ)/bin/engine_fuzz $(FUZZ_ARGS) -max_total_time=$(FUZZ_SECONDS) \
+	  $(BUILD_FUZZ)/corpus
 
 # Until the calculator window exists: the command-line evaluator, reading
 # expressions from standard input, one list per line.
@@ -52,4 +80,4 @@ bench: deps-bench
 	./$(BUILD)/bench/engine_bench
 
 clean:
-	rm -rf $(BUILD) $(BUILD_ASAN) build-bench
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ) build-bench
