@@ -555,3 +555,36 @@ TEST(ImplicitMultiplication, BlanksBetweenOperandsMultiply) {
 
 }  // namespace
 }  // namespace helmax
+
+namespace helmax {
+namespace {
+
+// Codes that come from the variables a host hands to a compile.
+TEST(CompileErrors, HostVariableNames) {
+  void (*zero)(TValue* const*, int, TValue&) = [](TValue* const*, int, TValue& r) { r = TValue::MakeReal(0); };
+  THelmaxComplexEval e(TUserFuncArray{test::Procedure("ext", zero)});
+  struct {
+    TUserVarArray Vars;
+    int Code;
+    const char* Line;
+  } cases[] = {
+      {{{"", nullptr, 0}}, -5, "Identifier cannot be empty"},
+      {{{"sin", nullptr, 0}}, -8, "Identifier cannot be a reserved name :  sin"},
+      {{{"x", nullptr, 0}, {"X", nullptr, 0}}, -9, "Identifier already exists :  x"},
+      {{{"EXT", nullptr, 0}}, -10, "Dublicating user identifier :  ext"},
+  };
+  for (const auto& c : cases) {
+    e.VerifySyntaxSemantics("1", c.Vars, false);
+    ASSERT_TRUE(e.Error);
+    EXPECT_EQ(e.ErrorCode, c.Code);
+    EXPECT_EQ(ParseErrorMesssage(e), c.Line);
+  }
+  e.VerifySyntaxSemantics("inf+(-inf)");
+  EXPECT_EQ(e.ErrorCode, -27);
+  EXPECT_EQ(e.MathErrorKind, 5);
+  e.VerifySyntaxSemantics("inf-inf");
+  EXPECT_EQ(e.ErrorCode, -28);
+}
+
+}  // namespace
+}  // namespace helmax
