@@ -1,0 +1,626 @@
+// The distributions pack's external functions: argument checks, domain
+// rules and the conversion of extended-precision results to double.
+#include "Distributions.h"
+
+#include <cmath>
+#include <initializer_list>
+#include <limits>
+#include <stdexcept>
+#include <string>
+
+#include "SpecialFunctions.h"
+#include "Value.h"
+
+namespace helmax {
+namespace {
+
+using special::Real;
+namespace sf = special;
+
+constexpr Real kInf = std::numeric_limits<Real>::infinity();
+constexpr Real kSqrt2Pi = 2.506628274631000502415765284811045253L;
+
+[[noreturn]] void Fail(const std::string& message) { throw std::runtime_error(message); }
+
+// Argument values after the common checks, 1-based.
+class TArgs {
+ public:
+  // The checks, in order: every argument real or currency; none NaN (tested
+  // in single precision); the integer arguments (positions in ascending
+  // order) within 1e-13 of an integer, then taken as that integer.
+  TArgs(TValue* const* args, int count, std::initializer_list<int> integers, bool hermite = false) {
+    for (int i = 0; i < count; ++i)
+      if (!args[i]->IsRealLike()) Fail("Incorrect real type for the parameter " + std::to_string(i + 1));
+    for (int i = 0; i < count; ++i) {
+      Values_[i] = args[i]->AsReal();
+      if (std::isnan(static_cast<float>(args[i]->AsReal())))
+        Fail("Value is NAN (Not A Number) for the parameter " + std::to_string(i + 1));
+    }
+    for (int position : integers) {
+      Real& v = Values_[position - 1];
+      const Real nearest = std::round(v);
+      if (!(std::fabs(v - nearest) <= sf::kIntegerTolerance))
+        Fail(hermite ? std::string("Incorrect integer type: Order of Hermite")
+                     : "Incorrect  integer for the parameter " + std::to_string(position));
+      v = nearest;
+    }
+  }
+  Real operator[](int position) const { return Values_[position - 1]; }
+
+ private:
+  Real Values_[4] = {};
+};
+
+// Sets the real result; a NaN is an invalid operation and an infinity an
+// overflow unless the function's value is legitimately infinite.
+void Set(TValue& result, Real value, bool infiniteAllowed = false) {
+  const double d = static_cast<double>(value);
+  if (std::isnan(d)) throw EHelmaxMathError(mkInvalidOp);
+  if (std::isinf(d) && !infiniteAllowed) throw EHelmaxMathError(mkOverflow);
+  result = TValue::MakeReal(d);
+}
+
+// ---- domain rules ------------------------------------------------------------------
+
+void RequireDegrees(Real nu) {
+  // Negative degrees of freedom are refused like zero.
+  if (nu <= 0.0L) Fail("Degrees of Freedom must be > 0");
+}
+void RequireSigma(Real sigma) {
+  if (!sf::IsPositive(sigma)) Fail("Standard Deviation must be > 0");
+}
+void RequireOpenUnit(Real p) {
+  if (!(sf::IsPositive(p) && p < 1.0L)) Fail("Value must be strictly between 0 and 1");
+}
+void RequireClosedUnit(Real p) {
+  if (!(p >= 0.0L && p <= 1.0L)) Fail("Value must be between 0 and 1 inclusive");
+}
+void RequireNonNegative(Real x) {
+  if (x < 0.0L) Fail("Value must be >= 0");
+}
+void RequireChiSquareProbability(Real p) {
+  // Compared in double, as the user wrote the limits: both are accepted.
+  const double d = static_cast<double>(p);
+  if (d < 0.000002 || d > 0.999998) Fail("Value must be strictly between 0.000002 and 0.999998");
+}
+// ln x for the log-normal functions: 0 divides by zero, a negative x is an
+// invalid operation.
+Real LogOf(Real x) {
+  if (x == 0.0L) throw EHelmaxMathError(mkZeroDivide);
+  if (x < 0.0L) throw EHelmaxMathError(mkInvalidOp);
+  return std::log(x);
+}
+void RequireBinomial(Real p, Real n, Real k) {
+  if (n == 0.0L || n < k || k < 0.0L || p < 0.0L || p > 1.0L) Fail("Invalid Binomial Distribution");
+}
+void RequirePoisson(Real lambda) {
+  if (!sf::IsPositive(lambda)) Fail("Invalid Poisson Distribution");
+}
+void RequireExponential(Real m, Real x) {
+  if (!sf::IsPositive(m) || x < 0.0L) Fail("Invalid Exponential Distribution");
+}
+
+// Absolute difference of a distribution function at two bounds; 0 for
+// bounds equal by the relative tolerance.
+template <class F>
+Real Between(Real x1, Real x2, F&& cdf) {
+  if (sf::SameReal(x1, x2)) return 0.0L;
+  return std::fabs(cdf(x2) - cdf(x1));
+}
+
+// Sum of discrete terms: k1 = k2 the term itself; k2 < k1 the terms k2..k1;
+// k2 > k1 the terms strictly between.
+template <class F>
+Real DiscreteBetween(Real k1, Real k2, F&& sum) {
+  if (k1 == k2) return sum(k1, k1);
+  if (k2 < k1) return sum(k2, k1);
+  if (k2 - k1 < 2.0L) return 0.0L;
+  return sum(k1 + 1.0L, k2 - 1.0L);
+}
+
+// ---- special functions -------------------------------------------------------------
+
+void FnGamma(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {});
+  Set(r, sf::Gamma(v[1]));
+}
+
+void FnLnGamma(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {});
+  Set(r, sf::LnGamma(v[1]));
+}
+
+void FnInverseGamma(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {});
+  Set(r, sf::InverseGamma(v[1]));
+}
+
+void CheckIncompleteGamma(Real p, Real x) {
+  RequireNonNegative(x);
+  if (!sf::IsPositive(p)) Fail("Value must be > 0");
+}
+
+void FnIncompleteGamma(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {});
+  CheckIncompleteGamma(v[1], v[2]);
+  Set(r, sf::IncompleteGammaTails(v[1], v[2]).Lower);
+}
+
+void FnIncompleteGamma2(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {});
+  CheckIncompleteGamma(v[1], v[2]);
+  Set(r, sf::UpperIncompleteGammaIntegral(v[1], v[2]));
+}
+
+void FnBeta(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {});
+  const Real x = v[1], y = v[2];
+  if (sf::IsGammaPole(x) || sf::IsGammaPole(y)) Fail("Not defined for that value");
+  const Real ix = sf::InverseGamma(x), iy = sf::InverseGamma(y), ixy = sf::InverseGamma(x + y);
+  if (x > 0.0L && y > 0.0L && !(ix > 0.0L && iy > 0.0L && std::isfinite(ix * iy) && ix * iy > 0.0L)) {
+    // Both reciprocals underflow in extended precision: by logarithms.
+    Set(r, std::exp(sf::LnGamma(x) + sf::LnGamma(y) - sf::LnGamma(x + y)));
+    return;
+  }
+  if (sf::IsZero(ix) || sf::IsZero(iy)) Fail("Not defined for that value");
+  Set(r, ixy / (ix * iy));
+}
+
+void FnLnBeta(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {});
+  if (!sf::IsPositive(v[1]) || !sf::IsPositive(v[2])) Fail("Not defined for that value");
+  Set(r, sf::LnGamma(v[1]) + sf::LnGamma(v[2]) - sf::LnGamma(v[1] + v[2]));
+}
+
+void FnIncompleteBeta(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {});
+  const Real x = v[1], p = v[2], q = v[3];
+  if (!sf::IsPositive(p) || !sf::IsPositive(q) || x < 0.0L || (x > 1.0L && !sf::SameReal(x, 1.0L)))
+    Fail("Not defined for that value");
+  if (x == 0.0L) return Set(r, 0.0L);
+  if (x >= 1.0L) return Set(r, 1.0L);
+  Set(r, sf::IncompleteBeta(x, p, q));
+}
+
+void FnHermite(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {2}, true);
+  Set(r, sf::Hermite(v[1], v[2]));
+}
+
+void FnPermutation(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {1, 2});
+  Set(r, sf::Permutation(v[1], v[2]));
+}
+
+void FnBinomialCoeff(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {1, 2});
+  Set(r, sf::BinomialCoefficient(v[1], v[2]));
+}
+
+// ---- normal and log-normal -------------------------------------------------------------
+
+void FnNormalZ(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {});
+  Set(r, sf::NormalDensity(v[1]));
+}
+
+void FnNormalPDF(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {});
+  const Real x = v[1], mu = v[2], sigma = v[3];
+  RequireSigma(sigma);
+  Set(r, std::exp(-(x - mu) * (x - mu) / (2.0L * sigma * sigma)) / (kSqrt2Pi * sigma));
+}
+
+void RequireNormalArgument(Real x) {
+  if (x < 0.0L) Fail("Value must be > 0");
+}
+
+void FnNormalLess(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {});
+  RequireNormalArgument(v[1]);
+  Set(r, sf::NormalCdf(v[1]));
+}
+
+void FnNormalGreater(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {});
+  RequireNormalArgument(v[1]);
+  Set(r, 1.0L - sf::NormalCdf(v[1]));
+}
+
+void FnInvNormalLess(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {});
+  RequireOpenUnit(v[1]);
+  Set(r, sf::NormalQuantile(v[1], 1.0L - v[1]));
+}
+
+// Φ⁻¹(1 - p), with the tail p kept exact.
+Real UpperQuantile(Real p) { return sf::NormalQuantile(1.0L - p, p); }
+
+void FnInvNormalGreater(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {});
+  RequireOpenUnit(v[1]);
+  Set(r, UpperQuantile(v[1]));
+}
+
+void FnZAlpha(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {});
+  RequireOpenUnit(v[1]);
+  Set(r, UpperQuantile(v[1]));
+}
+
+Real NormalDist(Real mu, Real sigma, Real x) { return sf::NormalCdf((x - mu) / sigma); }
+
+void FnNormalDistLess(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {});
+  RequireSigma(v[2]);
+  Set(r, NormalDist(v[1], v[2], v[3]));
+}
+
+void FnNormalDistGreater(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {});
+  RequireSigma(v[2]);
+  Set(r, 1.0L - NormalDist(v[1], v[2], v[3]));
+}
+
+void FnNormalDistBetween(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {});
+  RequireSigma(v[2]);
+  Set(r, Between(v[3], v[4], [&](Real x) { return NormalDist(v[1], v[2], x); }));
+}
+
+void FnInvNormalDistLess(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {});
+  RequireOpenUnit(v[3]);
+  RequireSigma(v[2]);
+  Set(r, v[1] + v[2] * sf::NormalQuantile(v[3], 1.0L - v[3]));
+}
+
+void FnInvNormalDistGreater(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {});
+  RequireOpenUnit(v[3]);
+  RequireSigma(v[2]);
+  Set(r, v[1] + v[2] * UpperQuantile(v[3]));
+}
+
+void FnLogNormalPDF(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {});
+  const Real x = v[1], mu = v[2], sigma = v[3];
+  RequireSigma(sigma);
+  if (!sf::IsPositive(x)) Fail("Value must be > 0");
+  const Real d = std::log(x) - mu;
+  Set(r, std::exp(-d * d / (2.0L * sigma * sigma)) / (sigma * x * kSqrt2Pi));
+}
+
+Real LogNormal(Real mu, Real sigma, Real x) { return sf::NormalCdf((LogOf(x) - mu) / sigma); }
+
+void FnLogNormalLess(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {});
+  RequireSigma(v[2]);
+  Set(r, LogNormal(v[1], v[2], v[3]));
+}
+
+void FnLogNormalGreater(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {});
+  RequireSigma(v[2]);
+  Set(r, 1.0L - LogNormal(v[1], v[2], v[3]));
+}
+
+void FnLogNormalBetween(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {});
+  RequireSigma(v[2]);
+  LogOf(v[3]);
+  LogOf(v[4]);
+  Set(r, Between(v[3], v[4], [&](Real x) { return LogNormal(v[1], v[2], x); }));
+}
+
+void FnInvLogNormalLess(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {});
+  RequireOpenUnit(v[3]);
+  RequireSigma(v[2]);
+  Set(r, std::exp(v[1] + v[2] * sf::NormalQuantile(v[3], 1.0L - v[3])));
+}
+
+void FnInvLogNormalGreater(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {});
+  RequireOpenUnit(v[3]);
+  RequireSigma(v[2]);
+  Set(r, std::exp(v[1] + v[2] * UpperQuantile(v[3])));
+}
+
+// ---- chi-square, F and t ---------------------------------------------------------
+
+void FnChiSquareLess(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {2});
+  RequireNonNegative(v[1]);
+  RequireDegrees(v[2]);
+  Set(r, sf::ChiSquareLower(v[1], v[2]));
+}
+
+void FnChiSquareGreater(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {2});
+  RequireNonNegative(v[1]);
+  RequireDegrees(v[2]);
+  Set(r, sf::ChiSquareUpper(v[1], v[2]));
+}
+
+void FnChiSquareBetween(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {3});
+  RequireNonNegative(v[1]);
+  RequireNonNegative(v[2]);
+  RequireDegrees(v[3]);
+  Set(r, Between(v[1], v[2], [&](Real x) { return sf::ChiSquareLower(x, v[3]); }));
+}
+
+void CheckInvChiSquare(Real p, Real nu) {
+  RequireDegrees(nu);
+  RequireChiSquareProbability(p);
+}
+
+void FnInvChiSquare(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {2});
+  CheckInvChiSquare(v[1], v[2]);
+  Set(r, sf::InvChiSquareAS91(v[1], v[2]));
+}
+
+Real InvChiSquareLess(Real p, Real nu) {
+  const Real estimate = sf::InvChiSquareAS91(p, nu);
+  return sf::RefineByBisection([nu](Real x) { return sf::ChiSquareLower(x, nu); }, p, estimate, 0.0L);
+}
+
+void FnInvChiSquareLess(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {2});
+  CheckInvChiSquare(v[1], v[2]);
+  Set(r, InvChiSquareLess(v[1], v[2]));
+}
+
+void FnInvChiSquareGreater(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {2});
+  CheckInvChiSquare(v[1], v[2]);
+  Set(r, InvChiSquareLess(1.0L - v[1], v[2]));
+}
+
+void CheckFDist(Real x, Real nu1, Real nu2) {
+  if (!sf::IsPositive(x)) Fail("Value must be > 0");
+  RequireDegrees(nu1);
+  RequireDegrees(nu2);
+}
+
+// Upper tail of F: I_w(ν2/2, ν1/2), w = ν2/(ν1·x + ν2).
+Real FDistUpper(Real x, Real nu1, Real nu2) {
+  const Real denominator = nu1 * x + nu2;
+  return sf::IncompleteBeta(nu2 / denominator, nu1 * x / denominator, nu2 / 2.0L, nu1 / 2.0L);
+}
+
+void FnFDistLess(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {2, 3});
+  CheckFDist(v[1], v[2], v[3]);
+  Set(r, sf::FDistLower(v[1], v[2], v[3]));
+}
+
+void FnFDistGreater(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {2, 3});
+  CheckFDist(v[1], v[2], v[3]);
+  Set(r, FDistUpper(v[1], v[2], v[3]));
+}
+
+void FnFDistBetween(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {3, 4});
+  CheckFDist(v[1], v[3], v[4]);
+  CheckFDist(v[2], v[3], v[4]);
+  Set(r, Between(v[1], v[2], [&](Real x) { return FDistUpper(x, v[3], v[4]); }));
+}
+
+Real InvFDistLess(Real p, Real nu1, Real nu2) {
+  if (p == 0.0L) return 0.0L;
+  if (p == 1.0L) return kInf;
+  const Real estimate = sf::InvFDistEstimate(p, nu1, nu2);
+  return sf::RefineByBisection([=](Real x) { return sf::FDistLower(x, nu1, nu2); }, p, estimate, 0.0L);
+}
+
+void CheckInvDistribution(Real p, std::initializer_list<Real> degrees) {
+  RequireClosedUnit(p);
+  for (Real nu : degrees) RequireDegrees(nu);
+}
+
+void FnInvFDistLess(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {2, 3});
+  CheckInvDistribution(v[1], {v[2], v[3]});
+  Set(r, InvFDistLess(v[1], v[2], v[3]), true);
+}
+
+void FnInvFDistGreater(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {2, 3});
+  CheckInvDistribution(v[1], {v[2], v[3]});
+  Set(r, InvFDistLess(1.0L - v[1], v[2], v[3]), true);
+}
+
+void FnStudentTLess(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {2});
+  RequireDegrees(v[2]);
+  Set(r, sf::StudentTLower(v[1], v[2]));
+}
+
+void FnStudentTGreater(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {2});
+  RequireDegrees(v[2]);
+  Set(r, sf::StudentTLower(-v[1], v[2]));  // 1 - P(T <= x) by symmetry
+}
+
+void FnStudentTBetween(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {3});
+  RequireDegrees(v[3]);
+  Set(r, Between(v[1], v[2], [&](Real x) { return sf::StudentTLower(x, v[3]); }));
+}
+
+Real InvStudentTLess(Real p, Real nu) {
+  if (p == 0.0L) return -kInf;
+  if (p == 1.0L) return kInf;
+  const Real estimate = sf::InvStudentTEstimate(p, nu);
+  return sf::RefineByBisection([nu](Real x) { return sf::StudentTLower(x, nu); }, p, estimate, -kInf);
+}
+
+void FnInvStudentTLess(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {2});
+  CheckInvDistribution(v[1], {v[2]});
+  Set(r, InvStudentTLess(v[1], v[2]), true);
+}
+
+void FnInvStudentTGreater(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {2});
+  CheckInvDistribution(v[1], {v[2]});
+  Set(r, InvStudentTLess(1.0L - v[1], v[2]), true);
+}
+
+// ---- discrete and exponential ---------------------------------------------------------
+
+void FnBinomialEq(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {2, 3});
+  RequireBinomial(v[1], v[2], v[3]);
+  Set(r, sf::BinomialTerm(v[1], v[2], v[3]));
+}
+
+void FnBinomialLess(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {2, 3});
+  RequireBinomial(v[1], v[2], v[3]);
+  Set(r, v[3] == 0.0L ? 0.0L : sf::BinomialSum(v[1], v[2], 0.0L, v[3] - 1.0L));
+}
+
+void FnBinomialGreater(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {2, 3});
+  RequireBinomial(v[1], v[2], v[3] + 1.0L);
+  Set(r, sf::BinomialSum(v[1], v[2], v[3] + 1.0L, v[2]));  // the terms above k
+}
+
+void FnBinomialBetween(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {2, 3, 4});
+  RequireBinomial(v[1], v[2], v[3]);
+  RequireBinomial(v[1], v[2], v[4]);
+  Set(r, DiscreteBetween(v[3], v[4], [&](Real lo, Real hi) { return sf::BinomialSum(v[1], v[2], lo, hi); }));
+}
+
+void FnPoissonEq(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {2});
+  RequirePoisson(v[1]);
+  Set(r, sf::PoissonTerm(v[1], v[2]));
+}
+
+// Σ PoissonEq(λ, i) for i = 0 .. k - 1; a negative k has no factorial.
+Real PoissonLess(Real lambda, Real k) {
+  if (k < 0.0L) sf::Factorial(k);
+  if (k == 0.0L) return 0.0L;
+  return sf::PoissonSum(lambda, 0.0L, k - 1.0L);
+}
+
+void FnPoissonLess(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {2});
+  RequirePoisson(v[1]);
+  Set(r, PoissonLess(v[1], v[2]));
+}
+
+void FnPoissonGreater(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {2});
+  RequirePoisson(v[1]);
+  if (v[2] < 0.0L) sf::Factorial(v[2]);
+  Set(r, 1.0L - PoissonLess(v[1], v[2] + 1.0L));
+}
+
+void FnPoissonBetween(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {2, 3});
+  RequirePoisson(v[1]);
+  sf::Factorial(v[2]);
+  sf::Factorial(v[3]);
+  Set(r, DiscreteBetween(v[2], v[3], [&](Real lo, Real hi) { return sf::PoissonSum(v[1], lo, hi); }));
+}
+
+void FnExponentialLess(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {});
+  RequireExponential(v[1], v[2]);
+  Set(r, -std::expm1(-v[2] / v[1]));  // 1 - e^(-x/m)
+}
+
+void FnExponentialGreater(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {});
+  RequireExponential(v[1], v[2]);
+  Set(r, std::exp(-v[2] / v[1]));
+}
+
+void FnExponentialBetween(TValue* const* a, int n, TValue& r) {
+  TArgs v(a, n, {});
+  RequireExponential(v[1], v[2]);
+  RequireExponential(v[1], v[3]);
+  Set(r, Between(v[2], v[3], [&](Real x) { return -std::expm1(-x / v[1]); }));
+}
+
+TUserFuncRec Rec(const char* name, TUserProcedure fn, std::int32_t argCount) {
+  TUserFuncRec r;
+  r.Name = name;
+  r.Kind = ufProcedure;
+  r.Procedure = fn;
+  r.ArgCount = argCount;
+  return r;
+}
+
+}  // namespace
+
+TUserFuncArray DistributionFunctions() {
+  return {
+      Rec("Gamma", FnGamma, 1),
+      Rec("LnGamma", FnLnGamma, 1),
+      Rec("InverseGamma", FnInverseGamma, 1),
+      Rec("IncompleteGamma", FnIncompleteGamma, 2),
+      Rec("IncompleteGamma2", FnIncompleteGamma2, 2),
+      Rec("Beta", FnBeta, 2),
+      Rec("LnBeta", FnLnBeta, 2),
+      Rec("IncompleteBeta", FnIncompleteBeta, 3),
+      Rec("Hermite", FnHermite, 2),
+      Rec("Permutation", FnPermutation, 2),
+      Rec("BinomialCoeff", FnBinomialCoeff, 2),
+      Rec("NormalZ", FnNormalZ, 1),
+      Rec("NormalPDF", FnNormalPDF, 3),
+      Rec("NormalLess", FnNormalLess, 1),
+      Rec("NormalGreater", FnNormalGreater, 1),
+      Rec("InvNormalLess", FnInvNormalLess, 1),
+      Rec("InvNormalGreater", FnInvNormalGreater, 1),
+      Rec("ZAlpha", FnZAlpha, 1),
+      Rec("NormalDistLess", FnNormalDistLess, 3),
+      Rec("NormalDistGreater", FnNormalDistGreater, 3),
+      Rec("NormalDistBetween", FnNormalDistBetween, 4),
+      Rec("InvNormalDistLess", FnInvNormalDistLess, 3),
+      Rec("InvNormalDistGreater", FnInvNormalDistGreater, 3),
+      Rec("LogNormalPDF", FnLogNormalPDF, 3),
+      Rec("LogNormalLess", FnLogNormalLess, 3),
+      Rec("LogNormalGreater", FnLogNormalGreater, 3),
+      Rec("LogNormalBetween", FnLogNormalBetween, 4),
+      Rec("InvLogNormalLess", FnInvLogNormalLess, 3),
+      Rec("InvLogNormalGreater", FnInvLogNormalGreater, 3),
+      Rec("ChiSquareLess", FnChiSquareLess, 2),
+      Rec("ChiSquareGreater", FnChiSquareGreater, 2),
+      Rec("ChiSquareBetween", FnChiSquareBetween, 3),
+      Rec("InvChiSquare", FnInvChiSquare, 2),
+      Rec("InvChiSquareLess", FnInvChiSquareLess, 2),
+      Rec("InvChiSquareGreater", FnInvChiSquareGreater, 2),
+      Rec("FDistLess", FnFDistLess, 3),
+      Rec("FDistGreater", FnFDistGreater, 3),
+      Rec("FDistBetween", FnFDistBetween, 4),
+      Rec("InvFDistLess", FnInvFDistLess, 3),
+      Rec("InvFDistGreater", FnInvFDistGreater, 3),
+      Rec("StudentTLess", FnStudentTLess, 2),
+      Rec("StudentTGreater", FnStudentTGreater, 2),
+      Rec("StudentTBetween", FnStudentTBetween, 3),
+      Rec("InvStudentTLess", FnInvStudentTLess, 2),
+      Rec("InvStudentTGreater", FnInvStudentTGreater, 2),
+      Rec("BinomialEq", FnBinomialEq, 3),
+      Rec("BinomialLess", FnBinomialLess, 3),
+      Rec("BinomialGreater", FnBinomialGreater, 3),
+      Rec("BinomialBetween", FnBinomialBetween, 4),
+      Rec("PoissonEq", FnPoissonEq, 2),
+      Rec("PoissonLess", FnPoissonLess, 2),
+      Rec("PoissonGreater", FnPoissonGreater, 2),
+      Rec("PoissonBetween", FnPoissonBetween, 3),
+      Rec("ExponentialLess", FnExponentialLess, 2),
+      Rec("ExponentialGreater", FnExponentialGreater, 2),
+      Rec("ExponentialBetween", FnExponentialBetween, 3),
+  };
+}
+
+}  // namespace helmax
