@@ -845,10 +845,10 @@ struct TCompiler {
       Fail(number, text);
     } catch (const std::exception& ex) {
       E.MathErrorKind = 0;
-      Fail(number, "ValFunct-> " + name + " FUNCTION ARGUMENTS ESCAPE DEFINITION DOMIAN : " + ex.what());
+      Fail(number, DomainMessage(name, ex.what()));
     } catch (...) {
       E.MathErrorKind = 0;
-      Fail(number, "ValFunct-> " + name + " FUNCTION ARGUMENTS ESCAPE DEFINITION DOMIAN : UNKNOWN EXCEPTION");
+      Fail(number, DomainMessage(name, "UNKNOWN EXCEPTION"));
     }
     (void)code;
   }
@@ -870,13 +870,28 @@ struct TCompiler {
     E.ControlIndex_[static_cast<std::size_t>(instr)] = index;
   }
 
+  // Record of an if or while instruction: its program is the instruction
+  // alone, since the argument programs run inside it.
+  std::int32_t ControlRecord(TRec r, std::int32_t instr, TValue* result) {
+    E.LinearExpression = false;
+    r.Cells = OneCell(result);
+    r.RunTime = true;
+    r.Invariant = false;
+    r.Prog = Piece(instr);
+    return AddRec(r);
+  }
+
+  static std::string DomainMessage(const std::string& name, const std::string& message) {
+    return "ValFunct-> " + name + " FUNCTION ARGUMENTS ESCAPE DEFINITION DOMIAN : " + message;
+  }
+
   std::int32_t If(TRec r, std::int32_t number, const std::string& name, bool known) {
     const std::vector<std::int32_t> items = Items(r.A);
     if (known) {
       const TValue& cond = *R(items[0]).Cells[0];
       if (cond.Kind != TValueKind::Boolean) {
         E.MathErrorKind = 0;
-        Fail(number, "ValFunct-> " + name + " FUNCTION ARGUMENTS ESCAPE DEFINITION DOMIAN : Incorrect boolean type");
+        Fail(number, DomainMessage(name, "Incorrect boolean type"));
       }
       if (cond.Bool) return Constant(*R(items[1]).Cells[0], r);
       if (items.size() == 3) return Constant(*R(items[2]).Cells[0], r);
@@ -893,19 +908,14 @@ struct TCompiler {
     if (items.size() == 3) rec.Else = Materialize(R(items[2]).Prog);
     E.IfArray_.push_back(std::move(rec));
     SetControlIndex(instr, static_cast<std::int32_t>(E.IfArray_.size() - 1));
-    E.LinearExpression = false;
-    r.Cells = OneCell(result);
-    r.RunTime = true;
-    r.Invariant = false;
-    r.Prog = Piece(instr);
-    return AddRec(r);
+    return ControlRecord(r, instr, result);
   }
 
   std::int32_t While(TRec r, std::int32_t number, const std::string& name) {
     const std::vector<std::int32_t> items = Items(r.A);
     if (R(items[0]).Invariant || R(items[1]).Invariant) {
       E.MathErrorKind = 0;
-      Fail(number, "ValFunct-> " + name + " FUNCTION ARGUMENTS ESCAPE DEFINITION DOMIAN : WHILE LOOP IS UNUTILITY");
+      Fail(number, DomainMessage(name, "WHILE LOOP IS UNUTILITY"));
     }
     TValue* result = E.NewCell();
     const std::int32_t instr = Emit(opWhile, {R(items[0]).Cells[0], R(items[1]).Cells[0]}, result);
@@ -915,12 +925,7 @@ struct TCompiler {
     rec.Body = Materialize(R(items[1]).Prog);
     E.WhileArray_.push_back(std::move(rec));
     SetControlIndex(instr, static_cast<std::int32_t>(E.WhileArray_.size() - 1));
-    E.LinearExpression = false;
-    r.Cells = OneCell(result);
-    r.RunTime = true;
-    r.Invariant = false;
-    r.Prog = Piece(instr);
-    return AddRec(r);
+    return ControlRecord(r, instr, result);
   }
 
   // ---- the reduction ----
