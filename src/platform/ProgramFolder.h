@@ -1,0 +1,38 @@
+// Where the program keeps its own files (settings, history, log): next to the
+// executable when that folder is writable, as for a copy unpacked into a
+// user's folder, otherwise in the user's data folder.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace helmax {
+
+// The resolved path of the running executable; empty when it cannot be read.
+std::string ExecutablePath();
+
+// The per-user data folder for the program: $XDG_DATA_HOME/<appName>/ when
+// XDG_DATA_HOME is set to an absolute path, else $HOME/.local/share/<appName>/.
+// Always ends in '/'.
+std::string UserDataFolder(std::string_view appName);
+
+// True when a new file can be created in folder (found by creating and
+// removing a uniquely named file there).
+bool FolderIsWritable(const std::string& folder);
+
+// exeFolder when it is writable, otherwise userDataFolder, which is created
+// when missing. The result ends in '/'.
+std::string ChooseProgramFolder(const std::string& exeFolder, const std::string& userDataFolder);
+
+// ChooseProgramFolder for the executable's folder and the user data folder
+// named after the executable's file name.
+std::string ProgramFolder();
+
+// The executable's file name without its extension (e.g. "helmax-calc").
+std::string ProgramBaseName();
+
+// ProgramFolder() + ProgramBaseName() + extension, the extension given with
+// its dot (e.g. ".ini").
+std::string ProgramSiblingFile(std::string_view extension);
+
+}  // namespace helmax

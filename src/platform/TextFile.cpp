@@ -1,0 +1,261 @@
+// Text decoding, line handling and POSIX file input/output.
+#include "TextFile.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace helmax {
+
+namespace {
+
+// Unicode code points of the Windows-1252 bytes 0x80..0x9F; the rest of the
+// code page equals Latin-1.
+constexpr char32_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 0x80
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  // 0x88
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 0x90
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 0x98
+};
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool IsValidUtf8(std::string_view s) {
+  std::size_t i = 0;
+  const std::size_t n = s.size();
+  while (i < n) {
+    const auto lead = static_cast<unsigned char>(s[i]);
+    if (lead < 0x80) {
+      ++i;
+      continue;
+    }
+    std::size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF;  // allowed range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+      length = 2;
+    } else if (lead == 0xE0) {
+      length = 3, low = 0xA0;
+    } else if ((lead >= 0xE1 && lead <= 0xEC) || lead == 0xEE || lead == 0xEF) {
+      length = 3;
+    } else if (lead == 0xED) {
+      length = 3, high = 0x9F;
+    } else if (lead == 0xF0) {
+      length = 4, low = 0x90;
+    } else if (lead >= 0xF1 && lead <= 0xF3) {
+      length = 4;
+    } else if (lead == 0xF4) {
+      length = 4, high = 0x8F;
+    } else {
+      return false;
+    }
+    if (n - i < length) return false;
+    const auto second = static_cast<unsigned char>(s[i + 1]);
+    if (second < low || second > high) return false;
+    for (std::size_t k = 2; k < length; ++k)
+      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
+    i += length;
+  }
+  return true;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    // Windows-1252 never needs more than three bytes.
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+std::string DecodeCp1252(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() + bytes.size() / 2);
+  for (char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    AppendUtf8(out, (b >= 0x80 && b <= 0x9F) ? kCp1252High[b - 0x80] : char32_t{b});
+  }
+  return out;
+}
+
+// strerror_r comes in two flavours: the GNU one returns the text, the XSI one
+// fills the buffer and returns a status. Overloading picks whichever is there.
+[[maybe_unused]] const char* StrerrorText(const char* result, const char*) { return result; }
+[[maybe_unused]] const char* StrerrorText(int result, const char* buffer) {
+  return result == 0 ? buffer : "Unknown error";
+}
+
+std::string ErrnoText(int err) {
+  char buffer[256] = {};
+  return StrerrorText(strerror_r(err, buffer, sizeof buffer), buffer);
+}
+
+// Sets error to e.g. "Cannot open file \"path\". No such file or directory"
+// and returns false, so that callers can write `return Fail(...)`.
+bool Fail(std::string& error, const char* action, const std::string& path, int err) {
+  error = std::string("Cannot ") + action + " file \"" + path + "\". " + ErrnoText(err);
+  return false;
+}
+
+// Writes all of bytes; returns 0 or the errno of the failure.
+int WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (n == 0) return EIO;
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return 0;
+}
+
+// The process umask. Linux shows it in /proc/self/status; elsewhere it can
+// only be read by setting it, so it is set back at once.
+mode_t CurrentUmask() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("Umask:", 0) != 0) continue;
+    char* end = nullptr;
+    const unsigned long value = std::strtoul(line.c_str() + 6, &end, 8);
+    if (end != line.c_str() + 6 && value <= 0777) return static_cast<mode_t>(value);
+    break;
+  }
+  const mode_t mask = ::umask(022);
+  ::umask(mask);
+  return mask;
+}
+
+// Flushes the folder entry of a renamed file. A failure here does not undo
+// the write, so it is not reported.
+void SyncFolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+}  // namespace
+
+std::string DecodeText(std::string_view bytes) {
+  if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) bytes.remove_prefix(kUtf8Bom.size());
+  if (IsValidUtf8(bytes)) return std::string(bytes);
+  return DecodeCp1252(bytes);
+}
+
+std::vector<std::string> SplitLines(std::string_view text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const char c = text[i];
+    if (c != '\r' && c != '\n') {
+      ++i;
+      continue;
+    }
+    lines.emplace_back(text.substr(start, i - start));
+    i += (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
+    start = i;
+  }
+  if (start < text.size()) lines.emplace_back(text.substr(start));
+  return lines;
+}
+
+std::string JoinLinesCrLf(const std::vector<std::string>& lines) {
+  std::size_t size = 0;
+  for (const auto& line : lines) size += line.size() + 2;
+  std::string text;
+  text.reserve(size);
+  for (const auto& line : lines) {
+    text += line;
+    text += "\r\n";
+  }
+  return text;
+}
+
+std::string TrimText(std::string_view s) {
+  std::size_t begin = 0, end = s.size();
+  while (begin < end && static_cast<unsigned char>(s[begin]) <= 0x20) ++begin;
+  while (end > begin && static_cast<unsigned char>(s[end - 1]) <= 0x20) --end;
+  return std::string(s.substr(begin, end - begin));
+}
+
+bool FileExists(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+bool ReadTextFile(const std::string& path, std::string& text, std::string& error) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return Fail(error, "open", path, errno);
+  std::string bytes;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      const int err = errno;
+      ::close(fd);
+      return Fail(error, "read", path, err);
+    }
+    bytes.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  text = DecodeText(bytes);
+  error.clear();
+  return true;
+}
+
+bool WriteFileAtomic(const std::string& path, std::string_view bytes, std::string& error, bool ownerOnly) {
+  std::string temp = path + ".tmp-XXXXXX";
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) return Fail(error, "create", path, errno);
+  ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+
+  int err = WriteAll(fd, bytes);
+  if (err == 0) {
+    // mkstemp creates the file as 0600; a shared file gets the mode a plain
+    // create would have given it.
+    const mode_t mode = ownerOnly ? mode_t{0600} : static_cast<mode_t>(0666 & ~CurrentUmask());
+    if (::fchmod(fd, mode) != 0) err = errno;
+  }
+  if (err == 0 && ::fsync(fd) != 0) err = errno;
+  // The data may only reach the disk at close (network file systems), so a
+  // failed close is a failed write.
+  if (::close(fd) != 0 && err == 0) err = errno;
+  if (err == 0 && ::rename(temp.c_str(), path.c_str()) != 0) err = errno;
+  if (err != 0) {
+    ::unlink(temp.c_str());
+    return Fail(error, "write", path, err);
+  }
+  SyncFolderOf(path);
+  error.clear();
+  return true;
+}
+
+bool AppendToFile(const std::string& path, std::string_view bytes, std::string& error) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) return Fail(error, "open", path, errno);
+  int err = WriteAll(fd, bytes);
+  if (::close(fd) != 0 && err == 0) err = errno;
+  if (err != 0) return Fail(error, "write", path, err);
+  error.clear();
+  return true;
+}
+
+}  // namespace helmax

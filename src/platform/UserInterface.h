@@ -1,0 +1,46 @@
+// How the core talks to the person at the keyboard: it shows messages and asks
+// Yes/No questions ("ARE YOU SURE ?"). Windows answer with message boxes; the
+// command line and the tests use TMessageRecorder.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace helmax {
+
+class TUserInterface {
+ public:
+  virtual ~TUserInterface() = default;
+  virtual void ShowMessage(const std::string& text) = 0;
+  // True for Yes.
+  virtual bool AskYesNo(const std::string& question) = 0;
+};
+
+// Records every message and question. Questions are answered from Answers,
+// front first, and with DefaultAnswer once the queue is empty.
+class TMessageRecorder : public TUserInterface {
+ public:
+  std::vector<std::string> Messages;
+  std::vector<std::string> Questions;
+  std::deque<bool> Answers;
+  bool DefaultAnswer = true;
+
+  void ShowMessage(const std::string& text) override { Messages.push_back(text); }
+
+  bool AskYesNo(const std::string& question) override {
+    Questions.push_back(question);
+    if (Answers.empty()) return DefaultAnswer;
+    const bool answer = Answers.front();
+    Answers.pop_front();
+    return answer;
+  }
+
+  // Forgets the recorded messages and questions; queued answers stay.
+  void Clear() {
+    Messages.clear();
+    Questions.clear();
+  }
+};
+
+}  // namespace helmax

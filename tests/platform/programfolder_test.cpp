@@ -1,0 +1,161 @@
+// Choosing the folder for the program's own files.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "ProgramFolder.h"
+
+namespace helmax {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fresh folder under the system temporary folder, removed with its content.
+// Path has no trailing '/'.
+class TempFolder {
+ public:
+  TempFolder() {
+    std::string pattern = (fs::temp_directory_path() / "helmax-folder-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    Path = pattern;
+  }
+  ~TempFolder() {
+    std::error_code ec;
+    fs::permissions(Path, fs::perms::owner_all, ec);
+    fs::remove_all(Path, ec);
+  }
+  bool IsEmpty() const { return fs::is_empty(Path); }
+  std::string Path;
+};
+
+// Sets or clears an environment variable and puts the old value back.
+class EnvSetting {
+ public:
+  EnvSetting(const char* name, const char* value) : FName(name) {
+    if (const char* old = std::getenv(name)) FOld = old;
+    if (value != nullptr)
+      ::setenv(name, value, 1);
+    else
+      ::unsetenv(name);
+  }
+  ~EnvSetting() {
+    if (FOld)
+      ::setenv(FName, FOld->c_str(), 1);
+    else
+      ::unsetenv(FName);
+  }
+
+ private:
+  const char* FName;
+  std::optional<std::string> FOld;
+};
+
+// --- User data folder -----------------------------------------------------
+
+struct DataFolderRow {
+  const char* name;
+  const char* xdg;  // nullptr: unset
+  const char* home;
+  const char* folder;
+};
+
+class UserDataFolderTest : public testing::TestWithParam<DataFolderRow> {};
+
+TEST_P(UserDataFolderTest, Folder) {
+  const EnvSetting xdg("XDG_DATA_HOME", GetParam().xdg);
+  const EnvSetting home("HOME", GetParam().home);
+  EXPECT_EQ(UserDataFolder("calc"), GetParam().folder);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, UserDataFolderTest,
+    testing::Values(DataFolderRow{"XdgAbsolute", "/x/data", "/home/u", "/x/data/calc/"},
+                    DataFolderRow{"XdgTrailingSlash", "/x/data/", "/home/u", "/x/data/calc/"},
+                    DataFolderRow{"XdgRelativeIgnored", "x/data", "/home/u", "/home/u/.local/share/calc/"},
+                    DataFolderRow{"XdgEmptyIgnored", "", "/home/u", "/home/u/.local/share/calc/"},
+                    DataFolderRow{"XdgUnset", nullptr, "/home/u", "/home/u/.local/share/calc/"},
+                    DataFolderRow{"HomeTrailingSlash", nullptr, "/home/u/", "/home/u/.local/share/calc/"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// --- Writability ----------------------------------------------------------
+
+TEST(FolderIsWritable, ProbeLeavesNothingBehind) {
+  TempFolder dir;
+  EXPECT_TRUE(FolderIsWritable(dir.Path));
+  EXPECT_TRUE(FolderIsWritable(dir.Path + "/"));
+  EXPECT_TRUE(dir.IsEmpty());
+}
+
+TEST(FolderIsWritable, MissingOrEmptyIsNot) {
+  TempFolder dir;
+  EXPECT_FALSE(FolderIsWritable(dir.Path + "/missing"));
+  EXPECT_FALSE(FolderIsWritable(""));
+}
+
+TEST(FolderIsWritable, ReadOnlyFolderIsNot) {
+  TempFolder dir;
+  ASSERT_EQ(::chmod(dir.Path.c_str(), 0555), 0);
+  if (::access(dir.Path.c_str(), W_OK) == 0) GTEST_SKIP() << "this user ignores folder permissions (root)";
+  EXPECT_FALSE(FolderIsWritable(dir.Path));
+}
+
+// --- Choosing -------------------------------------------------------------
+
+TEST(ChooseProgramFolder, WritableExeFolderWins) {
+  TempFolder dir;
+  const std::string user = dir.Path + "/user/calc/";
+  EXPECT_EQ(ChooseProgramFolder(dir.Path, user), dir.Path + "/");
+  EXPECT_FALSE(fs::exists(user));  // not created when not needed
+}
+
+TEST(ChooseProgramFolder, MissingExeFolderFallsBackAndCreates) {
+  TempFolder dir;
+  const std::string user = dir.Path + "/share/nested/calc";
+  EXPECT_EQ(ChooseProgramFolder(dir.Path + "/gone/", user), user + "/");
+  EXPECT_TRUE(fs::is_directory(user));
+  EXPECT_EQ(ChooseProgramFolder("", user), user + "/");  // already there
+}
+
+TEST(ChooseProgramFolder, ReadOnlyExeFolderFallsBack) {
+  TempFolder exe, home;
+  ASSERT_EQ(::chmod(exe.Path.c_str(), 0555), 0);
+  if (::access(exe.Path.c_str(), W_OK) == 0) GTEST_SKIP() << "this user ignores folder permissions (root)";
+  const std::string user = home.Path + "/calc/";
+  EXPECT_EQ(ChooseProgramFolder(exe.Path + "/", user), user);
+  EXPECT_TRUE(fs::is_directory(user));
+  EXPECT_TRUE(exe.IsEmpty());
+}
+
+// --- The running program --------------------------------------------------
+
+TEST(RunningProgram, ExecutablePathIsThisTest) {
+  const std::string exe = ExecutablePath();
+  ASSERT_FALSE(exe.empty());
+  EXPECT_EQ(exe.front(), '/');
+  EXPECT_TRUE(fs::is_regular_file(exe));
+  EXPECT_EQ(fs::path(exe).filename(), "programfolder_test");
+  EXPECT_EQ(ProgramBaseName(), "programfolder_test");
+}
+
+TEST(RunningProgram, SiblingFileLivesInProgramFolder) {
+  // A user data folder inside a temporary home, in case the build folder is
+  // read-only for this user.
+  TempFolder home;
+  const EnvSetting xdg("XDG_DATA_HOME", nullptr);
+  const EnvSetting homeVar("HOME", home.Path.c_str());
+  const std::string exeFolder = fs::path(ExecutablePath()).parent_path().string() + "/";
+  const std::string expected =
+      FolderIsWritable(exeFolder) ? exeFolder : home.Path + "/.local/share/programfolder_test/";
+  EXPECT_EQ(ProgramFolder(), expected);
+  EXPECT_EQ(ProgramSiblingFile(".ini"), expected + "programfolder_test.ini");
+}
+
+}  // namespace
+}  // namespace helmax
