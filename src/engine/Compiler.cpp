@@ -129,7 +129,10 @@ class TShapeTable {
     std::size_t cap = 16;
     while (cap < 2 * expected) cap <<= 1;
     if (Slots.size() < cap || Slots.size() > 8 * cap) {
-      Rehash(cap);
+      // A fresh table: the last compile's shapes must not survive.
+      Slots.assign(cap, TSlot{});
+      Mask = cap - 1;
+      Count = 0;
     } else if (Count != 0) {
       std::fill(Slots.begin(), Slots.end(), TSlot{});
       Count = 0;

@@ -259,6 +259,27 @@ TEST(Sharing, CaseDoesNotMatter) {
   EXPECT_EQ(e.VariableCount(), 1);
 }
 
+TEST(Sharing, NothingIsSharedWithTheLastCompile) {
+  // An engine that compiles texts of growing length gives what a fresh
+  // engine gives: the sharing table may grow between compiles, and none of
+  // the former compile's entries may survive that.
+  THelmaxComplexEval reused;
+  std::string text = "a0=-5";
+  std::string names = "a0";
+  for (int n = 1; n < 40; ++n) {
+    text += ",a" + std::to_string(n) + "=a" + std::to_string(n - 1) + "*2+" + std::to_string(n % 3);
+    names += ",a" + std::to_string(n);
+    reused.VerifySyntaxSemantics(text, names, false);
+    ASSERT_FALSE(reused.Error) << reused.ErrorMessage;
+    ASSERT_NE(reused.DoVectorOfMathExpressions(), nullptr) << n << ": " << reused.ErrorMessage;
+    THelmaxComplexEval fresh;
+    fresh.VerifySyntaxSemantics(text, names, false);
+    ASSERT_NE(fresh.DoVectorOfMathExpressions(), nullptr);
+    for (int i = 0; i <= n; ++i)
+      ASSERT_EQ(ValueToText(*reused.Results[i]), ValueToText(*fresh.Results[i])) << n << " " << i;
+  }
+}
+
 // ---- folding -----------------------------------------------------------------------
 
 TEST(Folding, KnownOperandsBecomeOneConstant) {
