@@ -1,0 +1,559 @@
+#include "Calculator.h"
+
+#include <cmath>
+#include <exception>
+
+#include "Distributions.h"
+#include "ErrorText.h"
+#include "HeapFigures.h"
+#include "TextFile.h"
+#include "TextUtil.h"
+
+namespace helmax {
+
+namespace {
+
+constexpr double kParameterDefaults[6] = {-100.0, 100.0, 0.1, 150.0, 1e-14, 1e-14};
+
+// The distribution pack's functions in the order of the calculator's
+// function table (entries 7 to 15, then 18 to 64).
+constexpr const char* kSpecialFunctionOrder[] = {"InverseGamma", "Gamma",  "LnGamma",        "IncompleteGamma",
+                                                 "IncompleteGamma2", "Beta", "LnBeta", "IncompleteBeta", "Hermite"};
+constexpr const char* kDistributionOrder[] = {
+    "NormalZ",           "NormalPDF",        "NormalLess",        "NormalGreater",     "InvNormalGreater",
+    "InvNormalLess",     "NormalDistLess",   "NormalDistGreater", "NormalDistBetween", "InvNormalDistLess",
+    "InvNormalDistGreater", "ZAlpha",        "LogNormalPDF",      "LogNormalLess",     "LogNormalBetween",
+    "LogNormalGreater",  "InvLogNormalLess", "InvLogNormalGreater", "ChiSquareLess",   "ChiSquareGreater",
+    "ChiSquareBetween",  "InvChiSquareLess", "InvChiSquareGreater", "InvChiSquare",    "FDistLess",
+    "FDistGreater",      "FDistBetween",     "InvFDistLess",      "InvFDistGreater",   "StudentTLess",
+    "StudentTGreater",   "StudentTBetween",  "InvStudentTLess",   "InvStudentTGreater", "BinomialEq",
+    "BinomialLess",      "BinomialGreater",  "BinomialBetween",   "PoissonEq",         "PoissonLess",
+    "PoissonGreater",    "PoissonBetween",   "ExponentialLess",   "ExponentialGreater", "ExponentialBetween",
+    "Permutation",       "BinomialCoeff"};
+
+const char* const kDefaultDefinitions = "f(x)~Sin(x),\nFact(n)~if(eq(n,0),1,n*Fact(n-1)),\ny=1/3";
+
+// Definitions text as the engine gets it: trimmed, without line ends.
+std::string DefinitionsSource(std::string_view pane) {
+  std::string text;
+  for (char c : Trim(pane))
+    if (c != '\r') text.push_back(c);
+  std::string joined;
+  for (char c : Trim(text))
+    if (c != '\n') joined.push_back(c);
+  std::string source(Trim(joined));
+  return source.empty() ? "nan" : source;
+}
+
+// Expression lines are joined without separator.
+std::string ExpressionsSource(std::string_view pane) {
+  std::string text;
+  for (char c : pane)
+    if (c != '\r' && c != '\n') text.push_back(c);
+  return text;
+}
+
+std::string TwoDigits(int v) { return (v < 10 ? "0" : "") + std::to_string(v); }
+
+}  // namespace
+
+const TCalculatorTexts& DefaultDocumentTexts() {
+  static const TCalculatorTexts texts = [] {
+    TCalculatorTexts t;
+    for (const char* n : kInternalConstantNames)
+      t.Constants.push_back({ToUpperAscii(n), std::string("_") + n, "Internal constant"});
+    t.FunctionVariable = "x";
+    t.Definitions = kDefaultDefinitions;
+    return t;
+  }();
+  return texts;
+}
+
+TCalculator::TCalculator(TUserInterface& ui, TCalculatorFiles files)
+    : Ui_(ui), Files_(std::move(files)), FunctionVariableCell_(std::make_unique<TValue>()) {
+  // Through the setters, in the order step, from, to, colwidth and the two
+  // tolerances.
+  for (int index : {3, 1, 2, 4, 5, 6}) SetParameter(index, kParameterDefaults[index - 1]);
+  BuildFunctionTable();
+  Definitions_ = std::make_unique<THelmaxDateTimeEval>(FunctionTable_);
+  Expressions_ = std::make_unique<THelmaxDateTimeEval>(FunctionTable_);
+  Auxiliary_ = std::make_unique<THelmaxDateTimeEval>(FunctionTable_);
+  Constants_ = std::make_unique<THelmaxDateTimeEval>(FunctionTable_);
+  for (THelmaxDateTimeEval* e : {Definitions_.get(), Expressions_.get(), Auxiliary_.get(), Constants_.get()})
+    BindErrorEvents(*e);
+  Expressions_->SetOriginalMathExpressionString(true);
+  Auxiliary_->SetOriginalMathExpressionString(true);
+  ConstantList_ = std::make_unique<TConstantList>(*Constants_, FunctionTable_, static_cast<TConstantListHost&>(*this), Ui_);
+  DefinitionsText = kDefaultDefinitions;
+  DefinitionsStale_ = true;
+  Clock_ = SystemClockNow;
+  MemoryPanel_ = "Total allocated memory: " + std::to_string(TotalAllocatedBytes()) + " bytes";
+}
+
+TCalculator::~TCalculator() {
+  // The engines hold pointers to shared cells; drop them before the cells.
+  ExpressionsVars_.clear();
+  DefinitionsVars_.clear();
+}
+
+void TCalculator::BuildFunctionTable() {
+  FunctionTable_.clear();
+  for (int i = 0; i < 6; ++i) {
+    TUserFuncRec r;
+    r.Name = std::string("_") + kInternalConstantNames[static_cast<std::size_t>(i)];
+    r.Kind = ufMethod;
+    r.ArgCount = 0;
+    // The default, whatever the constant holds now.
+    const double value = kParameterDefaults[i];
+    r.Method = [value](TValue* const*, int, TValue& result) { result = TValue::MakeReal(value); };
+    FunctionTable_.push_back(std::move(r));
+  }
+  const TUserFuncArray pack = DistributionFunctions();
+  auto append = [&](const char* name) {
+    for (const TUserFuncRec& r : pack)
+      if (EqualsIgnoringCase(r.Name, name)) {
+        FunctionTable_.push_back(r);
+        return;
+      }
+  };
+  for (const char* n : kSpecialFunctionOrder) append(n);
+  for (const char* n : kDistributionOrder) append(n);
+}
+
+void TCalculator::BindErrorEvents(THelmaxComplexEval& engine) {
+  engine.OnParseError = [this](THelmaxComplexEval& e) { ResultsText = ParseErrorMesssage(e); };
+  engine.OnExecuteError = [this](THelmaxComplexEval& e) { ResultsText = ExecuteErrorMesssage(e); };
+}
+
+// ---- parameters ----------------------------------------------------------------
+
+double TCalculator::GetParameter(int index) const {
+  if (index < 1 || index > 6) return EngineNaN();
+  return Parameters_[static_cast<std::size_t>(index - 1)];
+}
+
+void TCalculator::SetParameter(int index, double v) {
+  if (index < 1 || index > 6) return;
+  bool ok = std::isfinite(v);
+  switch (index) {
+    case 3:
+      ok = ok && v > 0 && std::fabs(v) > 1e-13;
+      break;
+    case 4:
+      if (ok) {
+        v = std::nearbyint(v);
+        ok = v >= 10 && v <= 200;
+      }
+      break;
+    case 5:
+    case 6:
+      ok = ok && v > 0;
+      break;
+    default:
+      break;
+  }
+  Parameters_[static_cast<std::size_t>(index - 1)] = ok ? v : kParameterDefaults[index - 1];
+}
+
+// ---- function variable ---------------------------------------------------------------
+
+void TCalculator::SetFunctionVariable(const std::string& name) {
+  std::string names;
+  for (int i = 1; i <= Constants_->VariableCount(); ++i) {
+    if (!names.empty()) names += ",";
+    names += Constants_->GetVarName(i);
+  }
+  if (Constants_->ExpressionCount == 0 || names.empty()) names = "nan";
+  // The expressions engine then knows exactly the constants as variables.
+  Expressions_->VerifySyntaxSemantics(names);
+  FunctionVariable_ = Expressions_->IsValidIdentName(name) ? std::string(Trim(name)) : std::string();
+  if (FunctionVariableDialogText) FunctionVariableDialogText = FunctionVariable_;
+}
+
+void TCalculator::RevalidateFunctionVariable(bool withCurrentName) {
+  if (withCurrentName) SetFunctionVariable(FunctionVariable_);
+  if (FunctionVariableDialogText) SetFunctionVariable(*FunctionVariableDialogText);
+}
+
+// ---- evaluation cycle ---------------------------------------------------------------
+
+void TCalculator::Frame31Memo1Change() {
+  try {
+    DefinitionsCompile();
+  } catch (const std::exception& e) {
+    Ui_.ShowMessage(std::string("Frame31Memo1Exit-> ") + e.what());
+  }
+}
+
+void TCalculator::DefinitionsCompile() {
+  DefinitionsInvalid_ = true;
+  ResultsText.clear();
+  ResultsShown_ = false;
+  if (FunctionVariableDialogText) SetFunctionVariable(*FunctionVariableDialogText);
+  if (FunctionVariable_.empty()) {
+    Ui_.ShowMessage("Please correct function varable name");
+    return;
+  }
+  // Fresh shared cells: the engines drop the old ones before the new are
+  // handed out.
+  ExpressionsVars_.clear();
+  DefinitionsVars_.clear();
+  *FunctionVariableCell_ = TValue::MakeReal(EngineNaN());
+  DefinitionsVars_.push_back({FunctionVariable_, FunctionVariableCell_.get(), 1});
+  if (const std::vector<TRecord3*>* constants = Constants_->Variables())
+    for (const TRecord3* c : *constants) DefinitionsVars_.push_back({c->Name, c->Value, 1});
+  SharedConstantCount_ = Constants_->VariableCount();
+
+  Definitions_->VerifySyntaxSemantics(DefinitionsSource(DefinitionsText), DefinitionsVars_, true);
+  if (Definitions_->Error) return;
+  if (Definitions_->DoVectorOfMathExpressions() == nullptr) return;
+
+  RunTimeFunctionsText_.clear();
+  for (int i = 0; i < Definitions_->RunTimeFunctionCount(); ++i) {
+    if (i > 0) RunTimeFunctionsText_ += ",";
+    RunTimeFunctionsText_ += Definitions_->RunTimeFunctionText(i);
+  }
+  if (RunTimeFunctionsText_.empty()) RunTimeFunctionsText_ = "nan";
+  if (const std::vector<TRecord3*>* vars = Definitions_->Variables())
+    for (const TRecord3* v : *vars) ExpressionsVars_.push_back({v->Name, v->Value, 1});
+  DefinitionsInvalid_ = false;
+  MemoryPanel_ = "Total allocated memory: " + std::to_string(TotalAllocatedBytes()) + " bytes";
+}
+
+void TCalculator::Frame41Memo1Change() {
+  ResultsText.clear();
+  ResultsShown_ = false;
+  if (DefinitionsStale_) {
+    DefinitionsStale_ = false;
+    Frame31Memo1Change();
+  }
+  if (FunctionVariable_.empty()) {
+    Ui_.ShowMessage("Please correct function varable name");
+    return;
+  }
+  if (DefinitionsInvalid_) {
+    Ui_.ShowMessage("Please corect user definitions");
+    return;
+  }
+  *ExpressionsVars_.front().Value = TValue::MakeReal(EngineNaN());
+  const std::string source = ExpressionsSource(ExpressionsText);
+  Expressions_->SetCurrencyNumbers(CurrencyMode_);
+  Auxiliary_->SetCurrencyNumbers(CurrencyMode_);
+
+  Expressions_->VerifySyntaxSemantics(source, ExpressionsVars_, true);
+  int first = 1;
+  // Variables of the definitions that a run-time function may assign when
+  // it runs here; restored after the run so that an evaluation leaves the
+  // definitions as their compile left them.
+  std::vector<std::pair<TValue*, TValue>> unprotected;
+  if (Expressions_->Error && Expressions_->ErrorCode == -38) {
+    ResultsText.clear();
+    // The first compile already refused any assignment that the pane
+    // itself makes to a protected name (that failure comes before the end
+    // of the compile, where -38 is found), so the definitions' own variables
+    // can be handed unprotected here: only the run-time functions' bodies
+    // can assign them. The function variable and the constants stay
+    // protected.
+    TUserVarArray retryVars = ExpressionsVars_;
+    for (std::size_t i = 1 + static_cast<std::size_t>(SharedConstantCount_); i < retryVars.size(); ++i) {
+      retryVars[i].Protected = 0;
+      unprotected.emplace_back(retryVars[i].Value, *retryVars[i].Value);
+    }
+    Expressions_->VerifySyntaxSemantics("Bk(" + RunTimeFunctionsText_ + ")," + source, retryVars, true);
+    first = 2;
+  }
+  bool ok = !Expressions_->Error;
+  TValue* const* results = ok ? Expressions_->DoVectorOfMathExpressions() : nullptr;
+  ok = ok && results != nullptr;
+  if (ok) {
+    std::string out;
+    for (int i = first; i <= Expressions_->ExpressionCount; ++i) {
+      const TValue& v = *results[i - 1];
+      if (i > first) out += "\n";
+      if (!CurrencyMode_) out += ValueToText(v);
+      else out += v.IsCurrency() ? ValueToText(v) : "Not Currency";
+    }
+    ResultsText = out;
+    ResultsShown_ = true;
+  } else if (!ErrorMessageView) {
+    ResultsText = "ERROR";
+  }
+  // Results may be the shared cells themselves: restore after reading them.
+  for (auto& [cell, value] : unprotected) *cell = value;
+}
+
+void TCalculator::SetCurrencyMode(bool currency) {
+  CurrencyMode_ = currency;
+  Frame41Memo1Change();
+}
+
+void TCalculator::SetErrorMessageView(bool on) {
+  ErrorMessageView = on;
+  ResultsText.clear();
+  ResultsShown_ = false;
+}
+
+// ---- documents and snapshots ---------------------------------------------------------
+
+TCalculatorTexts TCalculator::CurrentTexts() const {
+  TCalculatorTexts t;
+  for (const TConstRec& r : ConstantList_->Rows()) t.Constants.push_back({r.Name, r.Expression, r.Description});
+  t.FunctionVariable = FunctionVariable_;
+  t.Definitions = DefinitionsText;
+  t.Expressions = ExpressionsText;
+  t.Results = ResultsText;
+  return t;
+}
+
+std::string TCalculator::ScrieString() const { return SnapshotText(CurrentTexts()); }
+
+bool TCalculator::CheckBraces(const char* what) {
+  if (!HoldsBrace(DefinitionsText) && !HoldsBrace(ExpressionsText) && !HoldsBrace(ResultsText)) return true;
+  Ui_.ShowMessage(std::string(what) + ": the panes hold \"{\" or \"}\", which the file format reserves");
+  return false;
+}
+
+bool TCalculator::ScrieFisier() {
+  if (!DocumentFileValid) return false;
+  if (!CheckBraces("Cannot save the document")) return false;
+  std::string error;
+  if (!WriteFileAtomic(DocumentFileName, DocumentText(CurrentTexts()), error)) {
+    DocumentFileValid = false;
+    Ui_.ShowMessage(error);
+    return false;
+  }
+  Caption = DocumentFileName;
+  AddHistory();
+  return true;
+}
+
+bool TCalculator::LoadDocumentText(std::string_view text) {
+  const std::optional<TSections> sections = ReadDocumentSections(text);
+  if (!sections) {
+    Ui_.ShowMessage("Bad file format");
+    return false;
+  }
+  const TSections& s = *sections;
+  ReadDatas(s[secConstants], s[secFunctionVariable], s[secExpressions], s[secDefinitions]);
+  return true;
+}
+
+bool TCalculator::CitesteFisier() {
+  if (!DocumentFileValid) return false;
+  std::string text, error;
+  if (!ReadTextFile(DocumentFileName, text, error)) {
+    Ui_.ShowMessage(error);
+    return false;
+  }
+  if (!LoadDocumentText(text)) {
+    DocumentFileValid = false;
+    return false;
+  }
+  AddHistory();
+  Caption = DocumentFileName;
+  return true;
+}
+
+bool TCalculator::CitesteString(const std::string& text) {
+  const std::optional<TSections> sections = ReadSnapshotSections(text);
+  if (!sections) {
+    Ui_.ShowMessage("CitesteString -> Bad format");
+    return false;
+  }
+  const TSections& s = *sections;
+  ReadDatas(s[secConstants], s[secFunctionVariable], s[secExpressions], s[secDefinitions]);
+  return true;
+}
+
+void TCalculator::ReadDatas(const std::string& constants, const std::string& functionVariable,
+                            const std::string& expressions, const std::string& definitions) {
+  TConstantList& list = *ConstantList_;
+  list.Reset();
+  bool seen[6] = {};
+  for (const TConstantItem& item : ParseConstantsSection(constants)) {
+    if (item.IsMessage) {
+      Ui_.ShowMessage(item.Message);
+      continue;
+    }
+    const TConstantLine& c = item.Constant;
+    int internal = -1;
+    for (int i = 0; i < 6; ++i)
+      if (EqualsIgnoringCase(c.Name, kInternalConstantNames[static_cast<std::size_t>(i)])) internal = i;
+    if (internal >= 0) {
+      if (seen[internal]) {
+        Ui_.ShowMessage("Doublecating variable name : " + c.Name);
+        continue;
+      }
+      seen[internal] = true;
+      list.AddConst(internal + 1, c.Name, c.Expression, c.Description);
+    } else {
+      list.AddConst(list.RowCount(), c.Name, c.Expression, c.Description);
+    }
+  }
+  list.Refresh();
+  const std::vector<TRecord3*>* values = Constants_->Variables();
+  for (int l = 1; l <= 6; ++l) {
+    const TValue* v = (values != nullptr && static_cast<std::size_t>(l) <= values->size())
+                          ? (*values)[static_cast<std::size_t>(l - 1)]->Value
+                          : nullptr;
+    SetParameter(l, v != nullptr && v->IsReal() ? v->Num : kParameterDefaults[l - 1]);
+  }
+  SetFunctionVariable(std::string(Trim(functionVariable)));
+  DefinitionsText = NormalizeLineEnds(definitions);
+  Frame31Memo1Change();
+  ExpressionsText = NormalizeLineEnds(expressions);
+  if (!DefinitionsInvalid_) Frame41Memo1Change();
+}
+
+void TCalculator::Open(const std::string& fileName) {
+  Caption = kCaption;
+  DocumentFileValid = true;
+  DocumentFileName = fileName;
+  if (FileExists(fileName))
+    CitesteFisier();
+  else
+    DocumentFileValid = false;
+}
+
+bool TCalculator::Save() {
+  Caption = kCaption;
+  Frame31Memo1Change();
+  if (DefinitionsInvalid_) {
+    Ui_.ShowMessage("Please corect user definitions");
+    return false;
+  }
+  return ScrieFisier();
+}
+
+bool TCalculator::SaveAs(const std::string& fileName) {
+  Caption = kCaption;
+  Frame31Memo1Change();
+  if (DefinitionsInvalid_) {
+    Ui_.ShowMessage("Please corect user definitions");
+    return false;
+  }
+  const std::string formerName = DocumentFileName;
+  const bool formerValid = DocumentFileValid;
+  DocumentFileName = fileName;
+  DocumentFileValid = true;
+  if (ScrieFisier()) return true;
+  DocumentFileName = formerName;
+  DocumentFileValid = formerValid;
+  return false;
+}
+
+void TCalculator::FirstActivation() {
+  if (Files_.DefaultDocument.empty()) {
+    LoadDocumentText(DocumentText(DefaultDocumentTexts()));
+    return;
+  }
+  DocumentFileName = Files_.DefaultDocument;
+  DocumentFileValid = true;
+  if (!FileExists(DocumentFileName)) {
+    // Written from the start-up state; this first write is not a history
+    // entry.
+    std::string error;
+    if (!WriteFileAtomic(DocumentFileName, DocumentText(CurrentTexts()), error)) {
+      Ui_.ShowMessage(error);
+      LoadDocumentText(DocumentText(DefaultDocumentTexts()));
+      return;
+    }
+  }
+  CitesteFisier();
+}
+
+// ---- log and settings ---------------------------------------------------------------------
+
+std::string TCalculator::LogStamp() const {
+  int year, month, day, hour, minute, second, ms;
+  DecodeDateTime(Clock_(), year, month, day, hour, minute, second, ms);
+  const int hour12 = hour % 12 == 0 ? 12 : hour % 12;
+  std::string year4 = std::to_string(year);
+  while (year4.size() < 4) year4.insert(year4.begin(), '0');
+  return TwoDigits(month) + "." + TwoDigits(day) + "." + year4 + " " + TwoDigits(hour12) + ":" + TwoDigits(minute) +
+         ":" + TwoDigits(second) + (hour < 12 ? " AM" : " PM");
+}
+
+void TCalculator::WriteToLogFile() {
+  if (History_.Count() == 0 || Files_.LogFile.empty()) return;
+  std::string entry(65, '=');
+  entry += "\r\n" + LogStamp() + "\r\n\r\n" + History_.Entries().back();
+  std::string error;
+  if (!AppendToFile(Files_.LogFile, entry, error) && !LogFailureReported_) {
+    LogFailureReported_ = true;
+    Ui_.ShowMessage(error);
+  }
+}
+
+void TCalculator::WriteToIniFile() {
+  if (Files_.SettingsFile.empty()) return;
+  Settings.ErrorMessage = ErrorMessageView;
+  Settings.CurrencyType = CurrencyMode_;
+  Settings.FilePath = DocumentFileName;
+  std::string error;
+  // The file holds the database password: readable by its owner only.
+  if (!WriteFileAtomic(Files_.SettingsFile, SettingsText(Settings, Files_.ProgramFolder), error, true))
+    Ui_.ShowMessage(error);
+}
+
+void TCalculator::ReadSettings() {
+  if (Files_.SettingsFile.empty()) return;
+  if (!FileExists(Files_.SettingsFile)) WriteToIniFile();
+  std::string text, error;
+  if (!ReadTextFile(Files_.SettingsFile, text, error)) {
+    Ui_.ShowMessage(error);
+    return;
+  }
+  const TSettingsUpdate update = ReadSettingsText(text);
+  FormPosRead = update.FormPos[0] || update.FormPos[1] || update.FormPos[2] || update.FormPos[3] ||
+                update.FormPos[4] || update.FormPos[5];
+  ApplySettings(update, Settings);
+  if (update.ErrorMessage) SetErrorMessageView(*update.ErrorMessage);
+  CurrencyMode_ = false;
+}
+
+// ---- history --------------------------------------------------------------------------
+
+void TCalculator::AddHistory() {
+  if (History_.Add(ScrieString())) WriteToLogFile();
+}
+
+void TCalculator::Undo1Click() {
+  if (std::optional<std::string> entry = History_.Undo()) CitesteString(*entry);
+}
+
+void TCalculator::Redo1Click() {
+  if (std::optional<std::string> entry = History_.Redo()) CitesteString(*entry);
+}
+
+void TCalculator::Actual() {
+  if (std::optional<std::string> entry = History_.Actual()) CitesteString(*entry);
+}
+
+void TCalculator::ClearHistory1Click() { History_.Clear(); }
+
+void TCalculator::Clear1Click() {
+  if (!CheckBraces("Cannot keep this state in the history")) return;
+  AddHistory();
+  ResultsText.clear();
+  ExpressionsText.clear();
+  ResultsShown_ = false;
+}
+
+// ---- help -----------------------------------------------------------------------------
+
+std::string TCalculator::HelpText() const {
+  const std::string rule(52, '=');
+  std::string out = "COMMAND SHORTCUTS\n" + rule +
+                    "\nClear -> [Esc]\nUndo ->  [F1]\nRedo ->  [F2]\n"
+                    "Memo Zoom In ->  [Ctrl+'Gray +']\nMemo Zoom Out ->  [Ctrl+'Gray -']\n"
+                    "Form Zoom In ->  [Ctrl+Shift+'Gray +']\nForm Zoom Out ->  [Ctrl+Shift+'Gray -']\n\n"
+                    "BUILT-IN FUNCTIONS\n" +
+                    rule + "\n";
+  const int n = Definitions_->FunctionCodeCount();
+  for (int code = 0; code <= n; ++code) out += std::to_string(code) + ".  " + Definitions_->HelpText(code) + "\n";
+  out += rule + "\nType Info = " + THelmaxComplexEval::TypeBanner();
+  return out;
+}
+
+}  // namespace helmax

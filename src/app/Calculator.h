@@ -1,0 +1,168 @@
+// TCalculator: the whole state of the calculator and its evaluation cycle,
+// without windows. The main window owns one and forwards its events here;
+// the command-line calculator drives one directly.
+//
+// Panes are plain texts (lines separated by LF). Setting a pane from outside
+// runs nothing: the host calls the matching handler for user edits only.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "ConstantList.h"
+#include "Document.h"
+#include "HelmaxDateTimeEval.h"
+#include "History.h"
+#include "Settings.h"
+#include "UserInterface.h"
+
+namespace helmax {
+
+// Where the calculator keeps its own files. An empty path means the file is
+// neither read nor written (the command line writes nothing).
+struct TCalculatorFiles {
+  std::string ProgramFolder;    // ends with a separator
+  std::string SettingsFile;     // .ini
+  std::string LogFile;          // .log
+  std::string DefaultDocument;  // .txt
+};
+
+// The built-in default document: the six internal constants, x, and
+// f(x)~Sin(x), Fact(n)~..., y=1/3.
+const TCalculatorTexts& DefaultDocumentTexts();
+
+class TCalculator : private TConstantListHost {
+ public:
+  static constexpr const char* kCaption = "Calculator";
+
+  explicit TCalculator(TUserInterface& ui, TCalculatorFiles files = {});
+  ~TCalculator() override;
+  TCalculator(const TCalculator&) = delete;
+  TCalculator& operator=(const TCalculator&) = delete;
+
+  // ---- panes and view ----
+  std::string DefinitionsText;
+  std::string ExpressionsText;
+  std::string ResultsText;
+  std::string Caption = kCaption;
+  bool ErrorMessageView = true;
+  // The function-variable dialog's edit text, when the host has that dialog:
+  // each definitions compile applies it first.
+  std::optional<std::string> FunctionVariableDialogText;
+
+  // ---- evaluation cycle ----
+  void Frame31Memo1Change();  // compile the definitions
+  void Frame41Memo1Change();  // evaluate the expressions
+  // True when the last evaluation filled the results pane with values.
+  bool ResultsShown() const { return ResultsShown_; }
+  void SetCurrencyMode(bool currency);  // and evaluate again
+  bool CurrencyMode() const { return CurrencyMode_; }
+  std::string FormatPanelText() const { return CurrencyMode_ ? "TYPE: Currency" : "TYPE: Scientific"; }
+  std::string MemoryPanelText() const { return MemoryPanel_; }
+  void SetErrorMessageView(bool on);  // clears the results pane
+
+  // ---- function variable and parameters ----
+  void SetFunctionVariable(const std::string& name);
+  const std::string& FunctionVariable() const { return FunctionVariable_; }
+  double GetParameter(int index) const override;
+  void SetParameter(int index, double value) override;
+
+  // ---- shared calculation state (read by tool windows) ----
+  const TUserFuncArray& FunctionTable() const { return FunctionTable_; }
+  const TUserVarArray& DefinitionsVars() const { return DefinitionsVars_; }
+  const TUserVarArray& ExpressionsVars() const { return ExpressionsVars_; }
+  int SharedConstantCount() const { return SharedConstantCount_; }
+  const std::string& RunTimeFunctionsText() const { return RunTimeFunctionsText_; }
+  bool DefinitionsInvalid() const { return DefinitionsInvalid_; }
+  bool DefinitionsStale() const { return DefinitionsStale_; }
+  THelmaxDateTimeEval& DefinitionsEngine() { return *Definitions_; }
+  THelmaxDateTimeEval& ExpressionsEngine() { return *Expressions_; }
+  THelmaxDateTimeEval& AuxiliaryEngine() { return *Auxiliary_; }
+  THelmaxDateTimeEval& ConstantsEngine() { return *Constants_; }
+  TConstantList& Constants() { return *ConstantList_; }
+
+  // ---- documents, snapshots, log, settings ----
+  std::string DocumentFileName;
+  bool DocumentFileValid = true;
+  TCalculatorTexts CurrentTexts() const;
+  bool ScrieFisier();
+  bool CitesteFisier();
+  std::string ScrieString() const;
+  bool CitesteString(const std::string& text);
+  void ReadDatas(const std::string& constants, const std::string& functionVariable, const std::string& expressions,
+                 const std::string& definitions);
+  void WriteToLogFile();
+  // Applies the four sections of a document's text without touching any
+  // file or the history; false (with "Bad file format") when it is not one.
+  bool LoadDocumentText(std::string_view text);
+
+  // File menu. Open and Save As take the file the user picked.
+  void Open(const std::string& fileName);
+  bool Save();
+  bool SaveAs(const std::string& fileName);
+  // The first activation: writes the default document when it is missing,
+  // then reads it.
+  void FirstActivation();
+
+  TSettings Settings;
+  void WriteToIniFile();
+  // Writes the settings file first when it is missing, then reads it and
+  // applies its view switches and paths (the geometry is left to the window
+  // in Settings.FormPos; FormPosRead tells whether it was present).
+  void ReadSettings();
+  bool FormPosRead = false;
+
+  // ---- history ----
+  const THistory& History() const { return History_; }
+  void AddHistory();
+  void Undo1Click();
+  void Redo1Click();
+  void Actual();
+  void ClearHistory1Click();
+  void Clear1Click();
+  std::string HistoryPanelText() const { return History_.PanelText(); }
+
+  // The help window's text.
+  std::string HelpText() const;
+
+  // Replaces the clock of the log's time stamps (days since 30.12.1899).
+  void SetClock(std::function<double()> clock) { Clock_ = std::move(clock); }
+
+ private:
+  // TConstantListHost
+  void ConstantsRecompiled() override { DefinitionsStale_ = true; }
+  void RevalidateFunctionVariable(bool withCurrentName) override;
+  void BindErrorEvents(THelmaxComplexEval& engine) override;
+
+  void BuildFunctionTable();
+  void DefinitionsCompile();
+  bool CheckBraces(const char* what);
+  std::string LogStamp() const;
+
+  TUserInterface& Ui_;
+  TCalculatorFiles Files_;
+  TUserFuncArray FunctionTable_;
+  std::unique_ptr<THelmaxDateTimeEval> Definitions_, Expressions_, Auxiliary_, Constants_;
+  std::unique_ptr<TConstantList> ConstantList_;
+  std::array<double, 6> Parameters_{};
+
+  std::unique_ptr<TValue> FunctionVariableCell_;
+  TUserVarArray DefinitionsVars_;
+  TUserVarArray ExpressionsVars_;
+  int SharedConstantCount_ = 0;
+  std::string RunTimeFunctionsText_ = "nan";
+  std::string FunctionVariable_ = "x";
+  bool DefinitionsInvalid_ = true;
+  bool DefinitionsStale_ = true;
+  bool CurrencyMode_ = false;
+  bool ResultsShown_ = false;
+  std::string MemoryPanel_;
+
+  THistory History_;
+  bool LogFailureReported_ = false;
+  std::function<double()> Clock_;
+};
+
+}  // namespace helmax

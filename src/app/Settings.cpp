@@ -1,0 +1,105 @@
+#include "Settings.h"
+
+#include <charconv>
+
+#include "IniFile.h"
+#include "TextUtil.h"
+
+namespace helmax {
+
+namespace {
+
+const char* const kFormPosKeys[6] = {"Top", "Left", "Height", "Width", "Memo1Height", "Memo2Height"};
+
+std::optional<int> ToInt(std::string_view text) {
+  text = Trim(text);
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  int v = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+  if (ec != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
+  return v;
+}
+
+// A view switch is turned off by 0; any other integer leaves it on.
+std::optional<bool> ToSwitch(const std::optional<std::string>& value) {
+  if (!value) return std::nullopt;
+  const std::optional<int> v = ToInt(*value);
+  if (!v) return std::nullopt;
+  return *v != 0;
+}
+
+}  // namespace
+
+std::string SettingsText(const TSettings& s, std::string_view programFolder) {
+  std::string out;
+  auto line = [&](std::string_view a, std::string_view b = {}) {
+    out.append(a);
+    out.append(b);
+    out.append("\r\n");
+  };
+  auto path = [&](const std::string& p) { return p.empty() ? std::string(programFolder) : p; };
+  line("[FormPos]");
+  line("Top=", std::to_string(s.FormPos.Top));
+  line("Left=", std::to_string(s.FormPos.Left));
+  line("Height=", std::to_string(s.FormPos.Height));
+  line("Width=", std::to_string(s.FormPos.Width));
+  line("Memo1Height=", std::to_string(s.FormPos.Memo1Height));
+  line("Memo2Height=", std::to_string(s.FormPos.Memo2Height));
+  line("[View]");
+  line("StayOnTop=", s.StayOnTop ? "1" : "0");
+  line("UserFunctions=", s.UserFunctions ? "1" : "0");
+  line("ErrorMessage=", s.ErrorMessage ? "1" : "0");
+  line("CurrencyType=", s.CurrencyType ? "1" : "0");
+  line("[Paths]");
+  line("FilePath=", path(s.FilePath));
+  line("ConvFilePath=", path(s.ConvFilePath));
+  line("ConstFilePath=", path(s.ConstFilePath));
+  line("PTEFilePath=", path(s.PTEFilePath));
+  line("ExchangeFileName=", s.ExchangeFileName);
+  line("[Firebird]");
+  line("UserName=", s.FirebirdUserName);
+  line("Password=", s.FirebirdPassword);
+  return out;
+}
+
+TSettingsUpdate ReadSettingsText(std::string_view text) {
+  const TIniFile ini = TIniFile::Parse(text);
+  TSettingsUpdate u;
+  if (ini.SectionKeys("FormPos").size() == 6)
+    for (int i = 0; i < 6; ++i)
+      if (auto v = ini.Value("FormPos", kFormPosKeys[i])) u.FormPos[i] = ToInt(*v);
+  u.StayOnTop = ToSwitch(ini.Value("View", "StayOnTop"));
+  u.UserFunctions = ToSwitch(ini.Value("View", "UserFunctions"));
+  u.ErrorMessage = ToSwitch(ini.Value("View", "ErrorMessage"));
+  // CurrencyType is written on exit but the calculator always starts in the
+  // scientific format, so it is not read.
+  u.FilePath = ini.Value("Paths", "FilePath");
+  u.ConvFilePath = ini.Value("Paths", "ConvFilePath");
+  u.ConstFilePath = ini.Value("Paths", "ConstFilePath");
+  u.PTEFilePath = ini.Value("Paths", "PTEFilePath");
+  u.ExchangeFileName = ini.Value("Paths", "ExchangeFileName");
+  if (ini.SectionKeys("Firebird").size() == 2) {
+    u.FirebirdUserName = ini.Value("Firebird", "UserName");
+    u.FirebirdPassword = ini.Value("Firebird", "Password");
+  }
+  return u;
+}
+
+void ApplySettings(const TSettingsUpdate& u, TSettings& s) {
+  int* pos[6] = {&s.FormPos.Top,   &s.FormPos.Left,        &s.FormPos.Height,
+                 &s.FormPos.Width, &s.FormPos.Memo1Height, &s.FormPos.Memo2Height};
+  for (int i = 0; i < 6; ++i)
+    if (u.FormPos[i]) *pos[i] = *u.FormPos[i];
+  if (u.StayOnTop) s.StayOnTop = *u.StayOnTop;
+  if (u.UserFunctions) s.UserFunctions = *u.UserFunctions;
+  if (u.ErrorMessage) s.ErrorMessage = *u.ErrorMessage;
+  if (u.FilePath) s.FilePath = *u.FilePath;
+  if (u.ConvFilePath) s.ConvFilePath = *u.ConvFilePath;
+  if (u.ConstFilePath) s.ConstFilePath = *u.ConstFilePath;
+  if (u.PTEFilePath) s.PTEFilePath = *u.PTEFilePath;
+  if (u.ExchangeFileName) s.ExchangeFileName = *u.ExchangeFileName;
+  if (u.FirebirdUserName) s.FirebirdUserName = *u.FirebirdUserName;
+  if (u.FirebirdPassword) s.FirebirdPassword = *u.FirebirdPassword;
+}
+
+}  // namespace helmax

@@ -1,0 +1,53 @@
+// The calculator's settings file: window geometry, view switches, remembered
+// paths and the exchange database credentials.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace helmax {
+
+struct TFormPosition {
+  int Top = 0;
+  int Left = 0;
+  int Height = 0;
+  int Width = 0;
+  int Memo1Height = 0;  // user definitions group
+  int Memo2Height = 0;  // expressions group
+};
+
+struct TSettings {
+  TFormPosition FormPos;
+  bool StayOnTop = true;
+  bool UserFunctions = true;
+  bool ErrorMessage = true;
+  bool CurrencyType = false;
+  std::string FilePath;
+  std::string ConvFilePath;
+  std::string ConstFilePath;
+  std::string PTEFilePath;
+  std::string ExchangeFileName;
+  std::string FirebirdUserName = "sysdba";
+  std::string FirebirdPassword = "tq4vne8rx";
+};
+
+// The file text (CR LF lines, no empty lines). Empty paths are written as
+// programFolder.
+std::string SettingsText(const TSettings& s, std::string_view programFolder);
+
+// What a settings file changes: only the keys that are present and convert.
+struct TSettingsUpdate {
+  // Top, Left, Height, Width, Memo1Height, Memo2Height; applied only when
+  // [FormPos] holds exactly six keys.
+  std::optional<int> FormPos[6];
+  std::optional<bool> StayOnTop, UserFunctions, ErrorMessage;
+  std::optional<std::string> FilePath, ConvFilePath, ConstFilePath, PTEFilePath, ExchangeFileName;
+  std::optional<std::string> FirebirdUserName, FirebirdPassword;
+};
+TSettingsUpdate ReadSettingsText(std::string_view text);
+
+// Applies an update to settings (the geometry only for the keys present).
+void ApplySettings(const TSettingsUpdate& u, TSettings& s);
+
+}  // namespace helmax

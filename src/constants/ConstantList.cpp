@@ -1,0 +1,351 @@
+#include "ConstantList.h"
+
+#include <charconv>
+
+#include "SameValueApprox.h"
+#include "TextUtil.h"
+
+namespace helmax {
+
+const std::array<const char*, 6> kInternalConstantNames = {"from",         "to",          "step", "colwidth",
+                                                           "dettolerance", "integrtolerance"};
+
+std::string InternalConstantsText() {
+  std::string text;
+  for (const char* n : kInternalConstantNames) {
+    if (!text.empty()) text += ",";
+    text += std::string(n) + "=_" + n;
+  }
+  return text;
+}
+
+namespace {
+
+constexpr int kInternalRows = 6;
+
+std::string JoinLines(std::string_view text) {
+  std::string out;
+  for (char c : text)
+    if (c != '\r' && c != '\n') out.push_back(c);
+  return out;
+}
+
+std::string LineBreaksToSpaces(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' || text[i] == '\n') {
+      out.push_back(' ');
+      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      out.push_back(text[i]);
+    }
+  }
+  return out;
+}
+
+bool ParseInteger(const std::string& text, int& value) {
+  const std::string_view t = Trim(text);
+  const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), value);
+  return !t.empty() && ec == std::errc() && end == t.data() + t.size();
+}
+
+std::string JoinNames(const std::vector<std::string>& names) {
+  std::string out;
+  for (const std::string& n : names) {
+    if (!out.empty()) out += ",";
+    out += n;
+  }
+  return out;
+}
+
+std::string Assignments(const std::vector<std::string>& names, const std::vector<std::string>& expressions) {
+  std::string out;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i > 0) out += ",";
+    out += names[i] + "=" + expressions[i];
+  }
+  return out;
+}
+
+// Detaches an engine's error events for checks whose failures are expected.
+class TQuietEvents {
+ public:
+  explicit TQuietEvents(THelmaxComplexEval& e) : E_(e), Parse_(std::move(e.OnParseError)), Exec_(std::move(e.OnExecuteError)) {
+    E_.OnParseError = nullptr;
+    E_.OnExecuteError = nullptr;
+  }
+  ~TQuietEvents() {
+    E_.OnParseError = std::move(Parse_);
+    E_.OnExecuteError = std::move(Exec_);
+  }
+
+ private:
+  THelmaxComplexEval& E_;
+  TEngineEvent Parse_, Exec_;
+};
+
+}  // namespace
+
+TConstantList::TConstantList(THelmaxComplexEval& constantsEngine, const TUserFuncArray& functions,
+                             TConstantListHost& host, TUserInterface& ui)
+    : Constants_(constantsEngine), Validation_(functions), Host_(host), Ui_(ui) {
+  Host_.BindErrorEvents(Validation_);
+  Reset();
+}
+
+void TConstantList::Reset() {
+  Rows_.clear();
+  for (const char* n : kInternalConstantNames)
+    Rows_.push_back({ToUpperAscii(n), "", std::string("_") + n, "Internal constant"});
+  Constants_.ProtectDigitVariables = false;
+  Constants_.ProtectOtherVariables = false;
+  Constants_.VerifySyntaxSemantics(InternalConstantsText());
+  if (!Constants_.Error) Constants_.DoVectorOfMathExpressions();
+  Constants_.ProtectDigitVariables = true;
+  Constants_.ProtectOtherVariables = true;
+  Host_.ConstantsRecompiled();
+  RefreshValueTexts();
+}
+
+std::string TConstantList::AssignmentsText() const {
+  std::string out;
+  for (const TConstRec& r : Rows_) {
+    if (!out.empty()) out += ",";
+    out += r.Name + "=" + r.Expression;
+  }
+  return out;
+}
+
+std::string TConstantList::JoinedNames(int exceptRow) const {
+  std::string out;
+  for (int i = 1; i <= Constants_.VariableCount(); ++i) {
+    if (i == exceptRow) continue;
+    if (!out.empty()) out += ",";
+    out += Constants_.GetVarName(i);
+  }
+  return out;
+}
+
+void TConstantList::RefreshValueTexts() {
+  const std::vector<TRecord3*>* vars = Constants_.Variables();
+  for (std::size_t i = 0; i < Rows_.size(); ++i)
+    Rows_[i].Value = (vars != nullptr && i < vars->size()) ? ValueToText(*(*vars)[i]->Value) : std::string();
+}
+
+void TConstantList::Refresh() {
+  Constants_.DoVectorOfMathExpressions();
+  RefreshValueTexts();
+}
+
+// Compiles assignments in the constants engine (with a name list, or the
+// text alone) and runs them; the protection switches are set again after.
+bool TConstantList::CompileConstantsEngine(const std::string& assignments, const std::string* names) {
+  Constants_.ProtectDigitVariables = false;
+  Constants_.ProtectOtherVariables = false;
+  if (names != nullptr)
+    Constants_.VerifySyntaxSemantics(assignments, *names, false);
+  else
+    Constants_.VerifySyntaxSemantics(assignments);
+  bool ok = !Constants_.Error && Constants_.DoVectorOfMathExpressions() != nullptr; if(!ok) fprintf(stderr,"DBG %s [%s] [%s]\n",Constants_.ErrorMessage.c_str(), assignments.c_str(), names?names->c_str():"");
+  Constants_.ProtectDigitVariables = true;
+  Constants_.ProtectOtherVariables = true;
+  Host_.ConstantsRecompiled();
+  return ok;
+}
+
+bool TConstantList::AddConst(int t, const std::string& rawName, const std::string& expressionText,
+                             const std::string& rawDescription) {
+  const int rowCount = RowCount();
+  if (t < 1 || t > rowCount) return false;
+  const bool isNew = t == rowCount;
+
+  Validation_.ProtectDigitVariables = true;
+  Validation_.ProtectOtherVariables = true;
+  const std::string otherNames = JoinedNames(t);
+  Validation_.VerifySyntaxSemantics("Null", otherNames, false);
+  if (Validation_.Error) {
+    Ui_.ShowMessage("Invalid constant name : " + otherNames);
+    return false;
+  }
+  if (!Validation_.IsValidIdentName(rawName)) {
+    Ui_.ShowMessage(Validation_.ErrorMessage);
+    return false;
+  }
+  const std::string name(Trim(rawName));
+  // The constants engine also knows the date-time pack's function names,
+  // which the validation engine does not carry.
+  if ((isNew || !EqualsIgnoringCase(name, Rows_[static_cast<std::size_t>(t - 1)].Name)) &&
+      !Constants_.IsValidIdentName(name)) {
+    Ui_.ShowMessage(Constants_.ErrorMessage);
+    return false;
+  }
+  // Descriptions end up in a document line, whose reader splits at these.
+  const std::string description = LineBreaksToSpaces(rawDescription);
+  if (description.find_first_of("=;{}") != std::string::npos) {
+    Ui_.ShowMessage("Invalid description : " + rawDescription);
+    return false;
+  }
+
+  std::vector<std::string> names, expressions;
+  for (const TConstRec& r : Rows_) names.push_back(r.Name);
+  if (isNew) names.push_back(name);
+  else names[static_cast<std::size_t>(t - 1)] = name;
+  const std::string namesText = JoinNames(names);
+  const std::string expression = JoinLines(expressionText);
+
+  Validation_.VerifySyntaxSemantics(expression, namesText, false);
+  if (Validation_.Error) {
+    Ui_.ShowMessage("Invalid expression : " + expressionText);
+    return false;
+  }
+  // Evaluate it once over the current values; the constant itself is Null,
+  // so an expression that names itself gives Null.
+  if (const std::vector<TRecord3*>* vars = Validation_.Variables()) {
+    const std::vector<TRecord3*>* current = Constants_.Variables();
+    for (std::size_t i = 0; i < vars->size(); ++i) {
+      if (static_cast<int>(i) + 1 == t || current == nullptr || i >= current->size())
+        *(*vars)[i]->Value = TValue();
+      else
+        *(*vars)[i]->Value = *(*current)[i]->Value;
+    }
+  }
+  TValue probe;
+  Validation_.DoMathExpression(probe);
+  if (Validation_.Error || probe.IsNull()) {
+    Ui_.ShowMessage("Invalid expression : " + expressionText);
+    return false;
+  }
+
+  Validation_.ProtectDigitVariables = false;
+  Validation_.ProtectOtherVariables = false;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (static_cast<int>(i) + 1 == t) {
+      expressions.push_back(expression);
+    } else {
+      names[i] = Validation_.GetVarName(static_cast<int>(i) + 1);
+      expressions.push_back(Rows_[i].Expression);
+    }
+  }
+  const std::string assignments = Assignments(names, expressions);
+  const std::string invalidAssignment = "Invalid expression : " + name + "=" + expression;
+  Validation_.VerifySyntaxSemantics(assignments, namesText, false);
+  if (Validation_.Error || Validation_.DoVectorOfMathExpressions() == nullptr) {
+    Ui_.ShowMessage(invalidAssignment);
+    return false;
+  }
+  const std::vector<TRecord3*>& values = *Validation_.Variables();
+  for (const TRecord3* v : values)
+    if (v->Value->IsNull()) {
+      Ui_.ShowMessage(invalidAssignment);
+      return false;
+    }
+
+  // The internal constants must stay real and acceptable to their setters.
+  double saved[kInternalRows];
+  for (int l = 1; l <= kInternalRows; ++l) saved[l - 1] = Host_.GetParameter(l);
+  auto restoreParameters = [&] {
+    for (int l = 1; l <= kInternalRows; ++l) Host_.SetParameter(l, saved[l - 1]);
+  };
+  if (t <= kInternalRows) {
+    const TValue& v = *values[static_cast<std::size_t>(t - 1)]->Value;
+    if (!v.IsReal()) {
+      Ui_.ShowMessage(invalidAssignment);
+      return false;
+    }
+    bool refused = false;
+    for (int l = 1; l <= kInternalRows; ++l) {
+      const TValue& value = *values[static_cast<std::size_t>(l - 1)]->Value;
+      const double wanted = value.IsReal() ? value.Num : EngineNaN();
+      Host_.SetParameter(l, wanted);
+      if (!SameRealApprox(Host_.GetParameter(l), wanted)) {
+        Ui_.ShowMessage("Invalid value : " + names[static_cast<std::size_t>(l - 1)] + " = " + ValueToText(value));
+        refused = true;
+      }
+    }
+    if (refused) {
+      restoreParameters();
+      return false;
+    }
+  }
+
+  if (!CompileConstantsEngine(assignments, &namesText)) {
+    // Put the constants engine back as it was; the list is unchanged.
+    std::vector<std::string> oldNames;
+    for (const TConstRec& r : Rows_) oldNames.push_back(r.Name);
+    const std::string oldNamesText = JoinNames(oldNames);
+    CompileConstantsEngine(AssignmentsText(), &oldNamesText);
+    restoreParameters();
+    Ui_.ShowMessage("Programing error");
+    return false;
+  }
+
+  if (isNew) Rows_.push_back({});
+  TConstRec& row = Rows_[static_cast<std::size_t>(t - 1)];
+  row.Name = name;
+  row.Expression = expression;
+  row.Description = description;
+  RefreshValueTexts();
+  Host_.RevalidateFunctionVariable(true);
+  return true;
+}
+
+bool TConstantList::DeleteConsts(const std::string& fromText, const std::string& countText) {
+  int from = 0, count = 0;
+  if (!ParseInteger(fromText, from)) {
+    Ui_.ShowMessage("'" + fromText + "' is not a valid integer value");
+    return false;
+  }
+  if (!ParseInteger(countText, count)) {
+    Ui_.ShowMessage("'" + countText + "' is not a valid integer value");
+    return false;
+  }
+  if (from <= kInternalRows) {
+    Ui_.ShowMessage("Cannot delete internal constants");
+    return false;
+  }
+  if (count < 1) {
+    Ui_.ShowMessage("Invalid count");
+    return false;
+  }
+  if (!Ui_.AskYesNo("ARE YOU SURE ?")) return false;
+  const int rowCount = RowCount();
+  if (from >= rowCount) {
+    Ui_.ShowMessage("Invalid #");
+    return false;
+  }
+  const int end = (count >= rowCount - from) ? rowCount : from + count;  // one past the range
+
+  // A remaining constant depends on the range when its expression no longer
+  // compiles with only the remaining names (unknown variable).
+  std::vector<std::string> remaining;
+  for (int r = 1; r < rowCount; ++r)
+    if (r < from || r >= end) remaining.push_back(Rows_[static_cast<std::size_t>(r - 1)].Name);
+  const std::string remainingText = JoinNames(remaining);
+  {
+    TQuietEvents quiet(Validation_);
+    for (int r = end; r < rowCount; ++r) {
+      const TConstRec& row = Rows_[static_cast<std::size_t>(r - 1)];
+      Validation_.VerifySyntaxSemantics(row.Expression, remainingText, false);
+      if (Validation_.Error && Validation_.ErrorCode == -32) {
+        Ui_.ShowMessage("Cannot delete variable dependece : " + row.Name);
+        return false;
+      }
+    }
+  }
+
+  const std::vector<TConstRec> before = Rows_;
+  Rows_.erase(Rows_.begin() + (from - 1), Rows_.begin() + (end - 1));
+  if (!CompileConstantsEngine(AssignmentsText(), nullptr)) {
+    // Keep the former list rather than a half-deleted one.
+    Rows_ = before;
+    CompileConstantsEngine(AssignmentsText(), nullptr);
+    RefreshValueTexts();
+    Ui_.ShowMessage("Programing error!");
+    return false;
+  }
+  RefreshValueTexts();
+  Host_.RevalidateFunctionVariable(false);
+  return true;
+}
+
+}  // namespace helmax

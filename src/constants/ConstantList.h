@@ -1,0 +1,93 @@
+// The constant list of the running calculator: named constants whose values
+// the calculator's constants engine computes. Rows 1 to 6 are the internal
+// constants that parameterise the tool windows; they can be edited, never
+// renamed or deleted. A change is validated in a separate engine first, so a
+// rejected constant never touches the constants engine.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "HelmaxComplexEval.h"
+#include "UserInterface.h"
+
+namespace helmax {
+
+// Names of the internal constants, rows 1 to 6.
+extern const std::array<const char*, 6> kInternalConstantNames;
+
+// The text that gives the constants engine its six internal constants as
+// variables 1 to 6: from=_from,to=_to,...
+std::string InternalConstantsText();
+
+// What the constant list needs from the calculator that owns it.
+class TConstantListHost {
+ public:
+  virtual ~TConstantListHost() = default;
+  // The internal parameters, index 1 to 6.
+  virtual double GetParameter(int index) const = 0;
+  virtual void SetParameter(int index, double value) = 0;
+  // The constants engine was compiled again: its value cells are new, so
+  // everything that shares them must be rebuilt before the next evaluation.
+  virtual void ConstantsRecompiled() = 0;
+  // A constant may now carry the function variable's name: check it again,
+  // with the current name (when withCurrentName) and with the name shown in
+  // the function-variable dialog.
+  virtual void RevalidateFunctionVariable(bool withCurrentName) = 0;
+  // Binds an engine's two error events to the calculator's handlers.
+  virtual void BindErrorEvents(THelmaxComplexEval& engine) = 0;
+};
+
+// One row of the list (the grid's columns 1 to 4; column 0 is the number).
+struct TConstRec {
+  std::string Name;
+  std::string Value;  // value text
+  std::string Expression;
+  std::string Description;
+};
+
+class TConstantList {
+ public:
+  TConstantList(THelmaxComplexEval& constantsEngine, const TUserFuncArray& functions, TConstantListHost& host,
+                TUserInterface& ui);
+
+  // Rows 1 .. RowCount()-1 (row 0 is the header).
+  int RowCount() const { return static_cast<int>(Rows_.size()) + 1; }
+  const TConstRec& Row(int row) const { return Rows_.at(static_cast<std::size_t>(row - 1)); }
+  const std::vector<TConstRec>& Rows() const { return Rows_; }
+
+  // Back to the six internal constants with their default expressions; the
+  // constants engine is compiled with them again.
+  void Reset();
+
+  // Adds (targetRow == RowCount()) or changes one constant. The expression
+  // text may hold several lines, joined without separator. Shows what it
+  // refuses and returns false; nothing changes then.
+  bool AddConst(int targetRow, const std::string& name, const std::string& expressionText,
+                const std::string& description);
+
+  // The delete dialog's Ok with the texts of its two boxes ("From #",
+  // "Count"). Returns true when constants were deleted.
+  bool DeleteConsts(const std::string& fromText, const std::string& countText);
+
+  // Runs the constants engine's assignments again and refreshes the value
+  // texts of every row.
+  void Refresh();
+
+  // name=expression of every row, in row order, joined by ",".
+  std::string AssignmentsText() const;
+
+ private:
+  std::string JoinedNames(int exceptRow) const;
+  bool CompileConstantsEngine(const std::string& assignments, const std::string* names);
+  void RefreshValueTexts();
+
+  THelmaxComplexEval& Constants_;
+  THelmaxComplexEval Validation_;
+  TConstantListHost& Host_;
+  TUserInterface& Ui_;
+  std::vector<TConstRec> Rows_;
+};
+
+}  // namespace helmax

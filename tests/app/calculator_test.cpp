@@ -1,0 +1,188 @@
+// The evaluation cycle through the calculator's core: definitions compile,
+// expressions evaluation, result formats, parameters and the function
+// variable.
+#include <gtest/gtest.h>
+
+#include "CalculatorTestUtil.h"
+
+namespace helmax {
+namespace {
+
+using test::Real;
+using test::StartsWith;
+using test::TCalculatorFixture;
+
+TEST(EvaluationCycle, DefaultDocument) {
+  TCalculatorFixture f;
+  EXPECT_EQ(f.Calc.ResultsText, "Mathematical expression is empty");
+  EXPECT_FALSE(f.Calc.ResultsShown());
+  EXPECT_EQ(f.Calc.RunTimeFunctionsText(), "f(x)~sin(x),fact(n)~if(eq(n,0),1,(n*fact((n-1))))");
+  // f is only known after the retry with the run-time functions in front;
+  // the block's own value is not listed.
+  EXPECT_EQ(f.Eval("f(2)"), Real(std::sin(2.0)));
+  EXPECT_TRUE(f.Calc.ResultsShown());
+  EXPECT_EQ(f.Eval("2*f(y)"), Real(2 * std::sin(1.0 / 3)));
+  EXPECT_EQ(f.Eval("y, Fact(5), x"), "0.333333333333333\n120\n-NAN");
+  EXPECT_EQ(f.Eval("Fact(5), y*3"), "120\n1");
+  EXPECT_TRUE(f.Ui.Messages.empty());
+}
+
+TEST(EvaluationCycle, SharedVariablesAreReadOnlyInTheExpressions) {
+  TCalculatorFixture f;
+  for (const char* pane : {"x=1", "y=2", "from=3", "STEP=1", "f(2), y=2", "y=2, f(2)"})
+    EXPECT_TRUE(StartsWith(f.Eval(pane), "Cannot set value for protected expression")) << pane << " -> "
+                                                                                          << f.Calc.ResultsText;
+  EXPECT_EQ(f.Eval("z=2, z*y"), "2\n0.666666666666667");
+  EXPECT_EQ(f.Eval("y"), "0.333333333333333");
+}
+
+TEST(EvaluationCycle, RunTimeFunctionsMayAssignTheirWorkingVariables) {
+  TCalculatorFixture f;
+  ASSERT_EQ(f.Define("s(m)~Bk(k=0,i=0,While(ls(i,m),Bk(i=i+1,k=k+i)),k), w=7"), "");
+  EXPECT_EQ(f.Eval("s(4)"), "10");
+  // Within one evaluation the calls' assignments are seen; the next one
+  // starts from the values the definitions left.
+  EXPECT_EQ(f.Eval("s(4)+s(3), k"), "16\n6");
+  EXPECT_EQ(f.Eval("k"), "Null");
+  // The pane itself still cannot assign them, with or without a call.
+  for (const char* pane : {"k=5", "k=5, s(3)", "s(3), k=5", "w=1, s(3)"})
+    EXPECT_TRUE(StartsWith(f.Eval(pane), "Cannot set value for protected expression")) << pane;
+  EXPECT_EQ(f.Eval("w"), "7");
+}
+
+TEST(EvaluationCycle, CallsFromTheExpressionsLeaveTheDefinitionsAsCompiled) {
+  TCalculatorFixture f;
+  ASSERT_EQ(f.Define("y=1/4, g(t)~Bk(y=t,y)"), "");
+  EXPECT_EQ(f.Eval("g(5), y"), "5\n5");
+  EXPECT_EQ(f.Eval("y"), "0.25");
+}
+
+TEST(EvaluationCycle, ExpressionLinesAreJoinedWithoutSeparator) {
+  TCalculatorFixture f;
+  EXPECT_EQ(f.Eval("1+2\n3"), "24");
+  EXPECT_EQ(f.Eval("1+2,\r\n3"), "3\n3");
+}
+
+TEST(EvaluationCycle, ErrorsReachTheResultsPane) {
+  TCalculatorFixture f;
+  EXPECT_EQ(f.Eval("1/0"), "Division by 0");
+  EXPECT_FALSE(f.Calc.ResultsShown());
+  f.Calc.SetErrorMessageView(false);
+  EXPECT_EQ(f.Calc.ResultsText, "");
+  EXPECT_EQ(f.Eval("1/0"), "ERROR");
+  EXPECT_EQ(f.Eval("1/2"), "0.5");
+}
+
+TEST(EvaluationCycle, InvalidDefinitionsBlockTheExpressions) {
+  TCalculatorFixture f;
+  EXPECT_NE(f.Define("y=1/0"), "");
+  EXPECT_TRUE(f.Calc.DefinitionsInvalid());
+  f.Eval("1+1");
+  ASSERT_EQ(f.Ui.Messages.size(), 1u);
+  EXPECT_EQ(f.Ui.Messages[0], "Please corect user definitions");
+  f.Ui.Clear();
+  EXPECT_EQ(f.Define(""), "");
+  EXPECT_FALSE(f.Calc.DefinitionsInvalid());
+  EXPECT_EQ(f.Calc.RunTimeFunctionsText(), "nan");
+  EXPECT_EQ(f.Eval("2+2"), "4");
+  EXPECT_TRUE(f.Ui.Messages.empty());
+}
+
+TEST(EvaluationCycle, CurrencyFormat) {
+  TCalculatorFixture f;
+  f.Calc.ExpressionsText = "1/3, Sin(1), 2.5*2";
+  f.Calc.SetCurrencyMode(true);
+  EXPECT_EQ(f.Calc.FormatPanelText(), "TYPE: Currency");
+  EXPECT_EQ(f.Calc.ResultsText, "0.3333\nNot Currency\n5");
+  EXPECT_EQ(f.Eval("1.0001/2"), "0.5");
+  f.Calc.ExpressionsText = "1/3, Sin(1), 2.5*2";
+  f.Calc.SetCurrencyMode(false);
+  EXPECT_EQ(f.Calc.FormatPanelText(), "TYPE: Scientific");
+  EXPECT_EQ(f.Calc.ResultsText, "0.333333333333333\n" + Real(std::sin(1.0)) + "\n5");
+}
+
+TEST(EvaluationCycle, InternalConstantFunctionsGiveTheDefaults) {
+  TCalculatorFixture f;
+  ASSERT_TRUE(f.Calc.Constants().AddConst(3, "STEP", "0.5", "Internal constant"));
+  EXPECT_EQ(f.Eval("_step*2, step*2"), "0.2\n1");
+  EXPECT_EQ(f.Calc.GetParameter(3), 0.5);
+  EXPECT_EQ(f.Eval("_from, _to, _colwidth, _dettolerance, _integrtolerance"), "-100\n100\n150\n1E-14\n1E-14");
+}
+
+TEST(Parameters, SettersStoreTheDefaultForRejectedValues) {
+  TCalculatorFixture f;
+  const double inf = INFINITY, nan = NAN;
+  struct Case {
+    int index;
+    double value, stored;
+  } cases[] = {
+      {1, -5, -5},   {1, inf, -100},  {1, nan, -100},   {2, 1e300, 1e300}, {2, -inf, 100},
+      {3, 0.5, 0.5}, {3, 1e-14, 0.1}, {3, -1, 0.1},     {3, 0, 0.1},       {3, 2e-13, 2e-13},
+      {4, 5, 150},   {4, 250, 150},   {4, 10.4, 10},    {4, 199.6, 200},   {4, 200.5, 200},
+      {4, nan, 150}, {5, 1e-3, 1e-3}, {5, 0, 1e-14},    {6, -1, 1e-14},    {6, inf, 1e-14},
+  };
+  for (const Case& c : cases) {
+    f.Calc.SetParameter(c.index, c.value);
+    EXPECT_EQ(f.Calc.GetParameter(c.index), c.stored) << c.index << " " << c.value;
+  }
+  f.Calc.SetParameter(7, 1);
+  EXPECT_TRUE(std::isnan(f.Calc.GetParameter(0)));
+  EXPECT_TRUE(std::isnan(f.Calc.GetParameter(7)));
+}
+
+TEST(FunctionVariable, NamesThatAreTakenAreRefused) {
+  TCalculatorFixture f;
+  for (const char* name : {"from", "STEP", "", "2x", "sin", "Date", "Gamma", "_step"}) {
+    f.Calc.SetFunctionVariable(name);
+    EXPECT_EQ(f.Calc.FunctionVariable(), "") << name;
+  }
+  f.Ui.Clear();
+  f.Eval("1");
+  ASSERT_EQ(f.Ui.Messages.size(), 1u);
+  EXPECT_EQ(f.Ui.Messages[0], "Please correct function varable name");
+
+  f.Calc.SetFunctionVariable("  t ");
+  EXPECT_EQ(f.Calc.FunctionVariable(), "t");
+  EXPECT_EQ(f.Define("g(t)~t*2"), "");
+  EXPECT_EQ(f.Eval("g(4), t"), "8\n-NAN");
+  EXPECT_TRUE(StartsWith(f.Eval("t=1"), "Cannot set value for protected expression"));
+}
+
+TEST(FunctionVariable, TheDialogTextIsAppliedOnEachDefinitionsCompile) {
+  TCalculatorFixture f;
+  f.Calc.FunctionVariableDialogText = "from";
+  f.Define("y=1");
+  EXPECT_EQ(f.Calc.FunctionVariable(), "");
+  EXPECT_EQ(f.Calc.FunctionVariableDialogText, "");
+  EXPECT_TRUE(f.Calc.DefinitionsInvalid());
+  f.Calc.FunctionVariableDialogText = "u";
+  f.Define("y=u");
+  EXPECT_EQ(f.Calc.FunctionVariable(), "u");
+  EXPECT_FALSE(f.Calc.DefinitionsInvalid());
+}
+
+TEST(HelpText, ListsEveryFunctionCode) {
+  TCalculatorFixture f;
+  const std::string help = f.Calc.HelpText();
+  EXPECT_TRUE(StartsWith(help, "COMMAND SHORTCUTS\n" + std::string(52, '=') + "\nClear -> [Esc]\nUndo ->  [F1]\n"));
+  const int last = f.Calc.DefinitionsEngine().FunctionCodeCount();
+  EXPECT_EQ(last, 104 + 112 + 62 + 2);
+  EXPECT_NE(help.find("\n" + std::to_string(last) + ".  "), std::string::npos);
+  EXPECT_EQ(help.substr(help.rfind('\n') + 1), "Type Info = COMPLEX, DOUBLE, CURRENCY, BOOLEAN, DATETIME");
+}
+
+TEST(FunctionTable, InternalConstantsThenThePackInTableOrder) {
+  TCalculatorFixture f;
+  const TUserFuncArray& t = f.Calc.FunctionTable();
+  ASSERT_EQ(t.size(), 62u);
+  EXPECT_EQ(t[0].Name, "_from");
+  EXPECT_EQ(t[5].Name, "_integrtolerance");
+  EXPECT_EQ(t[6].Name, "InverseGamma");
+  EXPECT_EQ(t[14].Name, "Hermite");
+  EXPECT_EQ(t[15].Name, "NormalZ");
+  EXPECT_EQ(t[61].Name, "BinomialCoeff");
+  for (const TUserFuncRec& r : t) EXPECT_FALSE(r.Name.empty());
+}
+
+}  // namespace
+}  // namespace helmax

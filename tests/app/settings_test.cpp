@@ -1,0 +1,112 @@
+// The settings file: the text written, the reading rules and the start-up
+// round trip through the calculator.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "CalculatorTestUtil.h"
+#include "TempFolder.h"
+
+namespace helmax {
+namespace {
+
+using test::ReadBytes;
+using test::TTempFolder;
+using test::WriteBytes;
+
+TEST(SettingsText, DefaultsLineByLine) {
+  TSettings s;
+  s.FormPos = {10, 20, 600, 400, 120, 130};
+  s.ExchangeFileName = "";
+  EXPECT_EQ(SettingsText(s, "/opt/h/"),
+            "[FormPos]\r\nTop=10\r\nLeft=20\r\nHeight=600\r\nWidth=400\r\nMemo1Height=120\r\nMemo2Height=130\r\n"
+            "[View]\r\nStayOnTop=1\r\nUserFunctions=1\r\nErrorMessage=1\r\nCurrencyType=0\r\n"
+            "[Paths]\r\nFilePath=/opt/h/\r\nConvFilePath=/opt/h/\r\nConstFilePath=/opt/h/\r\nPTEFilePath=/opt/h/\r\n"
+            "ExchangeFileName=\r\n[Firebird]\r\nUserName=sysdba\r\nPassword=tq4vne8rx\r\n");
+}
+
+TEST(SettingsReading, FormPosNeedsExactlySixKeys) {
+  const char* five = "[FormPos]\nTop=1\nLeft=2\nHeight=3\nWidth=4\nMemo1Height=5\n";
+  const char* seven = "[FormPos]\nTop=1\nLeft=2\nHeight=3\nWidth=4\nMemo1Height=5\nMemo2Height=6\nExtra=7\n";
+  const char* sixWithDuplicate =
+      "[FormPos]\nTop=1\nLeft=2\nHeight=3\nWidth=4\nMemo1Height=5\ntop=9\nMemo2Height=6\n";
+  for (const char* text : {five, seven}) {
+    const TSettingsUpdate u = ReadSettingsText(text);
+    for (const auto& v : u.FormPos) EXPECT_FALSE(v) << text;
+  }
+  const TSettingsUpdate u = ReadSettingsText(sixWithDuplicate);
+  ASSERT_TRUE(u.FormPos[0] && u.FormPos[5]);
+  EXPECT_EQ(*u.FormPos[0], 1);  // the first of duplicate keys wins
+  EXPECT_EQ(*u.FormPos[5], 6);
+}
+
+TEST(SettingsReading, ValuesThatDoNotConvertAreSkipped) {
+  const TSettingsUpdate u = ReadSettingsText(
+      "[formpos]\nTOP = x\nLeft=2\nHeight=3.5\nWidth= 4 \nMemo1Height=5\nMemo2Height=6\n"
+      "[View]\nStayOnTop=0\nUserFunctions=yes\nErrorMessage=0\nCurrencyType=1\n"
+      "; a comment\n[Paths]\nFilePath=/a/b.txt\nExchangeFileName=\n[Firebird]\nUserName=u\n");
+  EXPECT_FALSE(u.FormPos[0]);
+  EXPECT_EQ(u.FormPos[1].value_or(-1), 2);
+  EXPECT_FALSE(u.FormPos[2]);
+  EXPECT_EQ(u.FormPos[3].value_or(-1), 4);
+  EXPECT_EQ(u.StayOnTop, false);
+  EXPECT_FALSE(u.UserFunctions);
+  EXPECT_EQ(u.ErrorMessage, false);
+  EXPECT_EQ(u.FilePath.value_or("?"), "/a/b.txt");
+  EXPECT_EQ(u.ExchangeFileName.value_or("?"), "");
+  EXPECT_FALSE(u.ConvFilePath);
+  // [Firebird] needs both keys.
+  EXPECT_FALSE(u.FirebirdUserName);
+}
+
+TEST(SettingsFile, WrittenWhenMissingThenRoundTrips) {
+  TTempFolder dir;
+  const TCalculatorFiles files{dir.Folder(), dir.File("h.ini"), dir.File("h.log"), dir.File("h.txt")};
+  {
+    TMessageRecorder ui;
+    TCalculator calc(ui, files);
+    calc.Settings.FormPos = {5, 6, 700, 500, 150, 160};
+    calc.ReadSettings();
+    struct stat st {};
+    ASSERT_EQ(stat(files.SettingsFile.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);  // it holds a password
+    EXPECT_TRUE(calc.FormPosRead);
+    EXPECT_EQ(calc.Settings.FormPos.Width, 500);
+    EXPECT_TRUE(calc.ErrorMessageView);
+    EXPECT_NE(ReadBytes(files.SettingsFile).find("FilePath=" + dir.Folder() + "\r\n"), std::string::npos);
+
+    calc.SetErrorMessageView(false);
+    calc.SetCurrencyMode(true);
+    calc.Settings.StayOnTop = false;
+    calc.Settings.FormPos.Top = 42;
+    calc.DocumentFileName = dir.File("work.txt");
+    calc.WriteToIniFile();
+    EXPECT_TRUE(ui.Messages.empty());
+  }
+  TMessageRecorder ui;
+  TCalculator calc(ui, files);
+  calc.ReadSettings();
+  EXPECT_FALSE(calc.ErrorMessageView);
+  EXPECT_FALSE(calc.Settings.StayOnTop);
+  EXPECT_TRUE(calc.Settings.UserFunctions);
+  EXPECT_EQ(calc.Settings.FormPos.Top, 42);
+  EXPECT_EQ(calc.Settings.FilePath, dir.File("work.txt"));
+  // The format is never restored: the calculator starts in Scientific.
+  EXPECT_FALSE(calc.CurrencyMode());
+  EXPECT_EQ(calc.FormatPanelText(), "TYPE: Scientific");
+}
+
+TEST(SettingsFile, AFileWithFiveFormPosKeysLeavesTheGeometry) {
+  TTempFolder dir;
+  const TCalculatorFiles files{dir.Folder(), dir.File("h.ini"), "", ""};
+  WriteBytes(files.SettingsFile, "[FormPos]\r\nTop=1\r\nLeft=2\r\nHeight=3\r\nWidth=4\r\nMemo1Height=5\r\n");
+  TMessageRecorder ui;
+  TCalculator calc(ui, files);
+  calc.Settings.FormPos.Top = 77;
+  calc.ReadSettings();
+  EXPECT_FALSE(calc.FormPosRead);
+  EXPECT_EQ(calc.Settings.FormPos.Top, 77);
+}
+
+}  // namespace
+}  // namespace helmax
