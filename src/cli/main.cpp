@@ -1,26 +1,227 @@
-// Placeholder until the calculator core lands: evaluates each line of
-// standard input as one expression list.
+// helmax-eval: the calculator without its window. It starts from the
+// built-in default document (or a document file), evaluates expressions
+// exactly as the expressions pane does and prints the lines the results pane
+// would show. It writes no file.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <string>
+#include <vector>
 
-#include "ErrorText.h"
-#include "HelmaxComplexEval.h"
+#include <editline/readline.h>
 
-int main() {
-  std::string line;
-  while (std::getline(std::cin, line)) {
-    helmax::THelmaxComplexEval engine;
-    engine.VerifySyntaxSemantics(line);
-    if (engine.Error) {
-      std::cout << helmax::ParseErrorMesssage(engine) << '\n';
-      continue;
-    }
-    helmax::TValue* const* results = engine.DoVectorOfMathExpressions();
-    if (results == nullptr) {
-      std::cout << helmax::ExecuteErrorMesssage(engine) << '\n';
-      continue;
-    }
-    for (int i = 0; i < engine.ExpressionCount; ++i) std::cout << helmax::ValueToText(*results[i]) << '\n';
+#include "Calculator.h"
+#include "TextFile.h"
+
+namespace {
+
+using namespace helmax;
+
+const char* const kUsage =
+    "Usage: helmax-eval [OPTIONS] [EXPRESSIONS]\n"
+    "Evaluates EXPRESSIONS (joined by commas into one expressions pane) with the\n"
+    "calculator's definitions and prints one result per line. Without EXPRESSIONS\n"
+    "and without a document, every line of standard input is one expressions pane.\n"
+    "\n"
+    "  -d, --definitions TEXT  the user definitions pane (default: those of the\n"
+    "                          default document)\n"
+    "  -k, --constants TEXT    the constants section, as a document holds it\n"
+    "                          (NAME = expression //description; ...)\n"
+    "  -v, --variable NAME     the function variable (default x)\n"
+    "  -f, --document FILE     load a calculator document (its four sections); its\n"
+    "                          expressions are used unless EXPRESSIONS is given\n"
+    "      --currency          Currency result format\n"
+    "      --no-error-message  errors show as \"ERROR\"\n"
+    "      --diagnostics       after each evaluation, one line on standard error:\n"
+    "                          code=<ErrorCode> kind=<MathErrorKind> message=<text>\n"
+    "  -h, --help              show this help\n"
+    "      --version           show the version\n"
+    "\n"
+    "Messages go to standard error. Exit status: 0 when the results were shown,\n"
+    "1 when an error was shown or a message raised, 2 for bad usage or a file\n"
+    "that cannot be read.\n";
+
+struct TOptions {
+  std::optional<std::string> Definitions, Constants, Variable, Document;
+  bool Currency = false;
+  bool NoErrorMessage = false;
+  bool Diagnostics = false;
+  std::vector<std::string> Expressions;
+};
+
+// Messages of the calculator, one line each on standard error.
+class TStandardErrorUi : public TUserInterface {
+ public:
+  int Count = 0;
+  void ShowMessage(const std::string& text) override {
+    ++Count;
+    std::cerr << text << '\n';
   }
-  return 0;
+  // Nothing on this path asks a question; refuse whatever would.
+  bool AskYesNo(const std::string& question) override {
+    ShowMessage(question);
+    return false;
+  }
+};
+
+[[noreturn]] void BadUsage(const std::string& what) {
+  std::cerr << "helmax-eval: " << what << "\nTry 'helmax-eval --help' for more information.\n";
+  std::exit(2);
+}
+
+TOptions ParseOptions(int argc, char** argv) {
+  TOptions o;
+  bool optionsEnded = false;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+      o.Expressions.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    std::optional<std::string> inlineValue;
+    if (arg.rfind("--", 0) == 0) {
+      if (const std::size_t eq = arg.find('='); eq != std::string::npos) {
+        inlineValue = arg.substr(eq + 1);
+        arg.resize(eq);
+      }
+    }
+    auto value = [&](std::optional<std::string>& target) {
+      if (inlineValue) {
+        target = *inlineValue;
+      } else if (i + 1 < argc) {
+        target = argv[++i];
+      } else {
+        BadUsage("option " + arg + " needs a value");
+      }
+    };
+    auto flag = [&](bool& target) {
+      if (inlineValue) BadUsage("option " + arg + " takes no value");
+      target = true;
+    };
+    if (arg == "-d" || arg == "--definitions") value(o.Definitions);
+    else if (arg == "-k" || arg == "--constants") value(o.Constants);
+    else if (arg == "-v" || arg == "--variable") value(o.Variable);
+    else if (arg == "-f" || arg == "--document") value(o.Document);
+    else if (arg == "--currency") flag(o.Currency);
+    else if (arg == "--no-error-message") flag(o.NoErrorMessage);
+    else if (arg == "--diagnostics") flag(o.Diagnostics);
+    else if (arg == "-h" || arg == "--help") {
+      std::cout << kUsage;
+      std::exit(0);
+    } else if (arg == "--version") {
+      std::cout << "helmax-eval " << HELMAX_VERSION << '\n';
+      std::exit(0);
+    } else if (arg.size() > 1 && arg[1] != '-' && std::isdigit(static_cast<unsigned char>(arg[1]))) {
+      o.Expressions.push_back(arg);  // a negative number, not an option
+    } else {
+      BadUsage("unknown option " + arg);
+    }
+  }
+  return o;
+}
+
+std::string JoinExpressions(const std::vector<std::string>& parts) {
+  std::string out;
+  for (const std::string& p : parts) {
+    if (!out.empty()) out += ",";
+    out += p;
+  }
+  return out;
+}
+
+class TCommandLine {
+ public:
+  explicit TCommandLine(const TOptions& o) : Options_(o), Calc_(Ui_) {}
+
+  // Loads the document and the options' sections; false when the document
+  // cannot be used.
+  bool Load(std::string& expressions) {
+    std::string text = DocumentText(DefaultDocumentTexts());
+    if (Options_.Document) {
+      std::string error;
+      if (!ReadTextFile(*Options_.Document, text, error)) {
+        std::cerr << "helmax-eval: " << error << '\n';
+        return false;
+      }
+    }
+    std::optional<TSections> sections = ReadDocumentSections(text);
+    if (!sections) {
+      std::cerr << "helmax-eval: " << *Options_.Document << ": Bad file format\n";
+      return false;
+    }
+    TSections& s = *sections;
+    if (Options_.Constants) s[secConstants] = *Options_.Constants;
+    if (Options_.Variable) s[secFunctionVariable] = *Options_.Variable;
+    if (Options_.Definitions) s[secDefinitions] = *Options_.Definitions;
+    expressions = NormalizeLineEnds(s[secExpressions]);
+    Calc_.SetErrorMessageView(!Options_.NoErrorMessage);
+    if (Options_.Currency) Calc_.SetCurrencyMode(true);
+    // Loading evaluates nothing: the expressions come afterwards, one pane
+    // at a time.
+    Calc_.ReadDatas(s[secConstants], s[secFunctionVariable], "", s[secDefinitions]);
+    if (Options_.Diagnostics && Calc_.DefinitionsInvalid() && !Calc_.ResultsText.empty())
+      std::cerr << "definitions: " << Calc_.ResultsText << '\n';
+    return true;
+  }
+
+  // Evaluates one expressions pane and prints its results; true when
+  // values were shown and no message was raised (loading included).
+  bool Evaluate(const std::string& pane) {
+    const int before = Ui_.Count;
+    Calc_.ExpressionsText = pane;
+    Calc_.Frame41Memo1Change();
+    if (!Calc_.ResultsText.empty()) std::cout << Calc_.ResultsText << '\n';
+    std::cout.flush();
+    if (Options_.Diagnostics) {
+      const THelmaxDateTimeEval& e = Calc_.ExpressionsEngine();
+      std::cerr << "code=" << e.ErrorCode << " kind=" << e.MathErrorKind << " message=" << e.ErrorMessage << '\n';
+    }
+    const bool ok = Calc_.ResultsShown() && Ui_.Count == before && LoadMessages_ == 0;
+    LoadMessages_ = 0;
+    return ok;
+  }
+
+  void CountLoadMessages() { LoadMessages_ = Ui_.Count; }
+
+ private:
+  const TOptions& Options_;
+  TStandardErrorUi Ui_;
+  TCalculator Calc_;
+  int LoadMessages_ = 0;
+};
+
+bool ReadLine(bool interactive, std::string& line) {
+  if (!interactive) return static_cast<bool>(std::getline(std::cin, line));
+  char* text = readline("helmax> ");
+  if (text == nullptr) return false;
+  line = text;
+  if (!line.empty()) add_history(text);
+  std::free(text);
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const TOptions options = ParseOptions(argc, argv);
+  TCommandLine cli(options);
+  std::string documentExpressions;
+  if (!cli.Load(documentExpressions)) return 2;
+  cli.CountLoadMessages();
+
+  if (!options.Expressions.empty()) return cli.Evaluate(JoinExpressions(options.Expressions)) ? 0 : 1;
+  if (options.Document) return cli.Evaluate(documentExpressions) ? 0 : 1;
+
+  const bool interactive = isatty(STDIN_FILENO) != 0;
+  bool allShown = true;
+  std::string line;
+  while (ReadLine(interactive, line)) allShown = cli.Evaluate(line) && allShown;
+  if (interactive) std::cout << '\n';
+  return allShown ? 0 : 1;
 }

@@ -1,0 +1,131 @@
+// helmax-eval run as a separate process: arguments, standard input, exit
+// statuses and files that cannot be used.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "../app/TempFolder.h"
+
+namespace {
+
+using helmax::test::ReadBytes;
+using helmax::test::TTempFolder;
+using helmax::test::WriteBytes;
+
+struct TRun {
+  std::string Out, Err;
+  int Status = -1;
+};
+
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+// Runs helmax-eval with arguments and standard input; captures both outputs.
+TRun RunEval(const std::vector<std::string>& args, const std::string& input = "") {
+  TTempFolder dir;
+  WriteBytes(dir.File("in"), input);
+  std::string cmd = "cd " + Quote(dir.Folder()) + " && " + Quote(HELMAX_EVAL);
+  for (const std::string& a : args) cmd += " " + Quote(a);
+  cmd += " <in >out 2>err";
+  const int raw = std::system(cmd.c_str());
+  TRun r;
+  r.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  r.Out = ReadBytes(dir.File("out"));
+  r.Err = ReadBytes(dir.File("err"));
+  // It writes no file of its own.
+  std::size_t files = 0;
+  for (const auto& e : std::filesystem::directory_iterator(dir.Path)) files += e.is_regular_file();
+  EXPECT_EQ(files, 3u) << "files written beside the calculator";
+  return r;
+}
+
+TEST(CommandLine, ExpressionsFromArguments) {
+  const TRun r = RunEval({"f(2)", "Fact(5)", "y*3"});
+  EXPECT_EQ(r.Status, 0);
+  EXPECT_EQ(r.Out, "0.909297426825682\n120\n1\n");
+  EXPECT_EQ(r.Err, "");
+  EXPECT_EQ(RunEval({"-5*2"}).Out, "-10\n");
+  EXPECT_EQ(RunEval({"--", "-d"}).Status, 1);  // an expression, not an option
+}
+
+TEST(CommandLine, ErrorsAndMessages) {
+  TRun r = RunEval({"1/0"});
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(r.Out, "Division by 0\n");
+  r = RunEval({"--no-error-message", "1/0"});
+  EXPECT_EQ(r.Out, "ERROR\n");
+  EXPECT_EQ(r.Status, 1);
+  r = RunEval({"-d", "y=", "1"});
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(r.Err, "Please corect user definitions\n");
+  r = RunEval({"-v", "from", "1"});
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Err.find("Please correct function varable name\n"), std::string::npos);
+  r = RunEval({"-k", "c = 2 //speed = fast; k = 3;", "k"});
+  EXPECT_EQ(r.Out, "3\n");
+  EXPECT_EQ(r.Err, "Bad constants section : missing ';' :  2 //speed = fast\n");
+  EXPECT_EQ(r.Status, 1);
+}
+
+TEST(CommandLine, OptionsShapeTheCalculator) {
+  TRun r = RunEval({"-k", "c = 3 //light;", "-d", "g(t)~t*c", "-v", "t", "g(2), t", "--diagnostics"});
+  EXPECT_EQ(r.Status, 0);
+  EXPECT_EQ(r.Out, "6\n-NAN\n");
+  EXPECT_EQ(r.Err, "code=0 kind=-1 message=\n");
+  r = RunEval({"--currency", "1/3", "Sin(1)"});
+  EXPECT_EQ(r.Out, "0.3333\nNot Currency\n");
+  r = RunEval({"--diagnostics", "1/0"});
+  EXPECT_EQ(r.Err.rfind("code=-26 kind=4 message=", 0), 0u) << r.Err;
+}
+
+TEST(CommandLine, StandardInputLineByLine) {
+  const TRun r = RunEval({}, "1+1\nx=2\nz=3,z*2\n");
+  EXPECT_EQ(r.Out, "2\nCannot set value for protected expression :  x\n3\n6\n");
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(RunEval({}, "2*f(y)\r\n").Status, 0);
+}
+
+TEST(CommandLine, Documents) {
+  TTempFolder dir;
+  const std::string doc = dir.File("doc.txt");
+  WriteBytes(doc, "Constants\r\n{\r\nc = 2;\r\n}\r\n{\r\nx\r\n}\r\n{\r\ny=c*5\r\n}\r\n{\r\ny+1,\r\ny\r\n}\r\n");
+  TRun r = RunEval({"-f", doc});
+  EXPECT_EQ(r.Status, 0);
+  EXPECT_EQ(r.Out, "11\n10\n");
+  r = RunEval({"--document=" + doc, "y*2"});
+  EXPECT_EQ(r.Out, "20\n");
+
+  WriteBytes(doc, "{}{x}{y=1}");
+  r = RunEval({"-f", doc});
+  EXPECT_EQ(r.Status, 2);
+  EXPECT_EQ(r.Err, "helmax-eval: " + doc + ": Bad file format\n");
+  r = RunEval({"-f", dir.File("missing.txt")});
+  EXPECT_EQ(r.Status, 2);
+  EXPECT_NE(r.Err.find("missing.txt"), std::string::npos);
+}
+
+TEST(CommandLine, Usage) {
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--bogus"}, {"-d"}, {"--currency=1"}}) {
+    const TRun r = RunEval(args);
+    EXPECT_EQ(r.Status, 2) << args[0];
+    EXPECT_NE(r.Err.find("helmax-eval --help"), std::string::npos);
+  }
+  TRun r = RunEval({"--help"});
+  EXPECT_EQ(r.Status, 0);
+  EXPECT_EQ(r.Out.rfind("Usage: helmax-eval [OPTIONS] [EXPRESSIONS]\n", 0), 0u);
+  r = RunEval({"--version"});
+  EXPECT_EQ(r.Out.rfind("helmax-eval ", 0), 0u);
+}
+
+}  // namespace
