@@ -33,7 +33,8 @@ test: build
 	$(MAKE) --no-print-directory asan-run
 	$(MAKE) --no-print-directory fuzz-run
 
-# AddressSanitizer and UndefinedBehaviorSanitizer over the engine tests.
+# AddressSanitizer and UndefinedBehaviorSanitizer over the engine, the
+# calculator core and the command line (the packs run only in the main build).
 asan: deps
 	$(MAKE) --no-print-directory asan-run
 
@@ -41,7 +42,7 @@ asan: deps
 asan-run:
 	$(CMAKE) -S . -B $(BUILD_ASAN) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DHELMAX_SANITIZE=ON
 	$(CMAKE) --build $(BUILD_ASAN) -j$(JOBS)
-	UBSAN_OPTIONS=print_stacktrace=1 $(CTEST) --test-dir $(BUILD_ASAN) -L engine --output-on-failure -j$(JOBS)
+	UBSAN_OPTIONS=print_stacktrace=1 $(CTEST) --test-dir $(BUILD_ASAN) -L 'engine|app|platform|cli' --output-on-failure -j$(JOBS)
 
 # libFuzzer over the engine (clang++-14, build-fuzz/), FUZZ_SECONDS long. The
 # fuzzer works on a copy of fuzz/corpus in build-fuzz/corpus, which keeps what
