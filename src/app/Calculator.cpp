@@ -327,15 +327,18 @@ bool TCalculator::ScrieFisier() {
   return true;
 }
 
-bool TCalculator::LoadDocumentText(std::string_view text) {
-  const std::optional<TSections> sections = ReadDocumentSections(text);
+bool TCalculator::ApplySections(const std::optional<TSections>& sections, const char* badFormatMessage) {
   if (!sections) {
-    Ui_.ShowMessage("Bad file format");
+    Ui_.ShowMessage(badFormatMessage);
     return false;
   }
   const TSections& s = *sections;
   ReadDatas(s[secConstants], s[secFunctionVariable], s[secExpressions], s[secDefinitions]);
   return true;
+}
+
+bool TCalculator::LoadDocumentText(std::string_view text) {
+  return ApplySections(ReadDocumentSections(text), "Bad file format");
 }
 
 bool TCalculator::CitesteFisier() {
@@ -355,14 +358,7 @@ bool TCalculator::CitesteFisier() {
 }
 
 bool TCalculator::CitesteString(const std::string& text) {
-  const std::optional<TSections> sections = ReadSnapshotSections(text);
-  if (!sections) {
-    Ui_.ShowMessage("CitesteString -> Bad format");
-    return false;
-  }
-  const TSections& s = *sections;
-  ReadDatas(s[secConstants], s[secFunctionVariable], s[secExpressions], s[secDefinitions]);
-  return true;
+  return ApplySections(ReadSnapshotSections(text), "CitesteString -> Bad format");
 }
 
 void TCalculator::ReadDatas(const std::string& constants, const std::string& functionVariable,

@@ -139,6 +139,7 @@ class TCalculator : private TConstantListHost {
   void BuildFunctionTable();
   void DefinitionsCompile();
   bool CheckBraces(const char* what);
+  bool ApplySections(const std::optional<TSections>& sections, const char* badFormatMessage);
   std::string LogStamp() const;
 
   TUserInterface& Ui_;

@@ -71,31 +71,27 @@ std::string ConstantLineText(const TConstantLine& c) {
   return c.Name + " = " + c.Expression + " //" + c.Description + ";";
 }
 
-std::string DocumentText(const TCalculatorTexts& t) {
+// A document writes one empty line for an empty pane; a snapshot writes
+// none and adds the results.
+static std::string SectionsText(const TCalculatorTexts& t, bool snapshot) {
   std::string out;
   AddConstantsSection(out, t.Constants);
   AddLine(out, t.FunctionVariable);
   AddLine(out, "}");
   AddLine(out, "");
-  AddSection(out, "User definitions", t.Definitions, true);
+  AddSection(out, "User definitions", t.Definitions, !snapshot);
   AddLine(out, "");
-  AddSection(out, "Mathematical expressions", t.Expressions, true);
+  AddSection(out, "Mathematical expressions", t.Expressions, !snapshot);
+  if (snapshot) {
+    AddLine(out, "");
+    AddSection(out, "RESULTS", t.Results, false);
+  }
   return out;
 }
 
-std::string SnapshotText(const TCalculatorTexts& t) {
-  std::string out;
-  AddConstantsSection(out, t.Constants);
-  AddLine(out, t.FunctionVariable);
-  AddLine(out, "}");
-  AddLine(out, "");
-  AddSection(out, "User definitions", t.Definitions, false);
-  AddLine(out, "");
-  AddSection(out, "Mathematical expressions", t.Expressions, false);
-  AddLine(out, "");
-  AddSection(out, "RESULTS", t.Results, false);
-  return out;
-}
+std::string DocumentText(const TCalculatorTexts& t) { return SectionsText(t, false); }
+
+std::string SnapshotText(const TCalculatorTexts& t) { return SectionsText(t, true); }
 
 std::optional<TSections> ReadDocumentSections(std::string_view fileText) {
   TBraceScanner scan;

@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 
 #include "CalculatorTestUtil.h"
-#include "TempFolder.h"
+#include "../common/TempFolder.h"
 
 namespace helmax {
 namespace {

@@ -11,7 +11,7 @@
 #include <sstream>
 #include <string>
 
-#include "../app/TempFolder.h"
+#include "../common/TempFolder.h"
 
 namespace {
 

@@ -1,6 +1,8 @@
 // Choosing the folder for the program's own files.
 #include <gtest/gtest.h>
 
+#include "../common/TempFolder.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -17,23 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A fresh folder under the system temporary folder, removed with its content.
-// Path has no trailing '/'.
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "helmax-folder-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    Path = pattern;
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    fs::permissions(Path, fs::perms::owner_all, ec);
-    fs::remove_all(Path, ec);
-  }
-  bool IsEmpty() const { return fs::is_empty(Path); }
-  std::string Path;
-};
+using TempFolder = test::TTempFolder;
 
 // Sets or clears an environment variable and puts the old value back.
 class EnvSetting {

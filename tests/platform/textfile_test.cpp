@@ -2,6 +2,8 @@
 // document, settings and history file.
 #include <gtest/gtest.h>
 
+#include "../common/TempFolder.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -20,36 +22,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A fresh folder under the system temporary folder, removed with its content.
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "helmax-textfile-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    Path = pattern;
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    fs::permissions(Path, fs::perms::owner_all, ec);
-    fs::remove_all(Path, ec);
-  }
-  std::string File(const std::string& name) const { return Path + "/" + name; }
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(Path)) names.push_back(entry.path().filename().string());
-    return names;
-  }
-  std::string Path;
-};
+using TempFolder = test::TTempFolder;
 
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+using test::ReadBytes;
+using test::WriteBytes;
 
 unsigned ModeOf(const std::string& path) {
   struct stat info {};

@@ -1,0 +1,57 @@
+// A fresh folder under the system's temporary folder, removed with its
+// content afterwards (even when a test made it read-only), and small file
+// helpers for tests.
+#pragma once
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace helmax::test {
+
+class TTempFolder {
+ public:
+  TTempFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "helmax-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    Path = pattern;
+  }
+  ~TTempFolder() {
+    std::error_code ec;
+    std::filesystem::permissions(Path, std::filesystem::perms::owner_all, ec);
+    std::filesystem::remove_all(Path, ec);
+  }
+  TTempFolder(const TTempFolder&) = delete;
+  TTempFolder& operator=(const TTempFolder&) = delete;
+
+  std::string File(const std::string& name) const { return Path + "/" + name; }
+  std::string Folder() const { return Path + "/"; }  // with its separator
+  bool IsEmpty() const { return std::filesystem::is_empty(Path); }
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(Path))
+      names.push_back(entry.path().filename().string());
+    return names;
+  }
+
+  std::string Path;  // no trailing separator
+};
+
+inline std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out << bytes;
+}
+
+}  // namespace helmax::test
