@@ -175,18 +175,6 @@ std::vector<std::string> SplitLines(std::string_view text) {
   return lines;
 }
 
-std::string JoinLinesCrLf(const std::vector<std::string>& lines) {
-  std::size_t size = 0;
-  for (const auto& line : lines) size += line.size() + 2;
-  std::string text;
-  text.reserve(size);
-  for (const auto& line : lines) {
-    text += line;
-    text += "\r\n";
-  }
-  return text;
-}
-
 std::string TrimText(std::string_view s) {
   std::size_t begin = 0, end = s.size();
   while (begin < end && static_cast<unsigned char>(s[begin]) <= 0x20) ++begin;

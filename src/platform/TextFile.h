@@ -20,9 +20,6 @@ std::string DecodeText(std::string_view bytes);
 // "a\r\n\r\nb" gives {"a", "", "b"}.
 std::vector<std::string> SplitLines(std::string_view text);
 
-// Each line followed by CR LF.
-std::string JoinLinesCrLf(const std::vector<std::string>& lines);
-
 // Removes the bytes up to the blank (control characters included) at both ends.
 std::string TrimText(std::string_view s);
 

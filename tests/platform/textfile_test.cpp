@@ -91,24 +91,6 @@ INSTANTIATE_TEST_SUITE_P(
                     SplitRow{"KeepsSpaces", " a \r\n\t", {" a ", "\t"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(JoinLines, EndsEveryLineWithCrLf) {
-  EXPECT_EQ(JoinLinesCrLf({}), "");
-  EXPECT_EQ(JoinLinesCrLf({""}), "\r\n");
-  EXPECT_EQ(JoinLinesCrLf({"a", "", "b"}), "a\r\n\r\nb\r\n");
-}
-
-TEST(JoinLines, SplitGivesTheLinesBack) {
-  const Lines lines = {"", "a", "", "", "b c", ""};
-  EXPECT_EQ(SplitLines(JoinLinesCrLf(lines)), lines);
-}
-
-TEST(TrimText, RemovesBlanksAndControlsOnly) {
-  EXPECT_EQ(TrimText(" \t\x01" "a b\r\n "), "a b");
-  EXPECT_EQ(TrimText(" \t\r\n"), "");
-  EXPECT_EQ(TrimText(""), "");
-  EXPECT_EQ(TrimText("\xC2\xA0x!"), "\xC2\xA0x!");  // non-ASCII bytes are not blank
-}
-
 // --- Reading --------------------------------------------------------------
 
 TEST(ReadTextFile, ReadsAndDecodes) {
