@@ -10,7 +10,7 @@ BUILD_FUZZ := build-fuzz
 FUZZ_SECONDS ?= 60
 GENERATOR  := -G Ninja
 
-.PHONY: all deps deps-bench configure build test asan fuzz run bench clean
+.PHONY: all deps deps-bench configure build test asan fuzz run install bench clean
 
 all: build
 
@@ -40,7 +40,7 @@ asan: deps
 
 .PHONY: asan-run
 asan-run:
-	$(CMAKE) -S . -B $(BUILD_ASAN) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DHELMAX_SANITIZE=ON
+	$(CMAKE) -S . -B $(BUILD_ASAN) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DHELMAX_SANITIZE=ON -DHELMAX_GUI=OFF
 	$(CMAKE) --build $(BUILD_ASAN) -j$(JOBS)
 	UBSAN_OPTIONS=print_stacktrace=1 $(CTEST) --test-dir $(BUILD_ASAN) -L 'engine|app|platform|cli' --output-on-failure -j$(JOBS)
 
@@ -58,7 +58,7 @@ fuzz: deps
 .PHONY: fuzz-run
 fuzz-run:
 	$(CMAKE) -S . -B $(BUILD_FUZZ) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DCMAKE_CXX_COMPILER=clang++-14 -DHELMAX_FUZZ=ON -DHELMAX_TESTS=OFF
+	  -DCMAKE_CXX_COMPILER=clang++-14 -DHELMAX_FUZZ=ON -DHELMAX_TESTS=OFF -DHELMAX_GUI=OFF
 	$(CMAKE) --build $(BUILD_FUZZ) -j$(JOBS) --target engine_fuzz
 	mkdir -p $(BUILD_FUZZ)/corpus $(BUILD_FUZZ)/artifacts
 	cp fuzz/corpus/* $(BUILD_FUZZ)/corpus/
@@ -69,11 +69,16 @@ fuzz-run:
 	$(FUZZ_ENV) ./$(BUILD_FUZZ)/bin/engine_fuzz $(FUZZ_ARGS) -max_total_time=$(FUZZ_SECONDS) \
 	  $(BUILD_FUZZ)/corpus
 
-# Until the calculator window exists: the command-line evaluator, reading
-# expressions from standard input, one list per line.
+# Builds and starts the calculator window.
 run: deps configure
-	$(CMAKE) --build $(BUILD) -j$(JOBS) --target helmax-eval
-	./$(BUILD)/bin/helmax-eval
+	$(CMAKE) --build $(BUILD) -j$(JOBS) --target helmax-calc
+	./$(BUILD)/bin/helmax-calc
+
+# Installs helmax-calc, helmax-eval, the desktop entry and the icon under
+# PREFIX (/usr/local by default; DESTDIR is honoured for packaging).
+PREFIX ?= /usr/local
+install: build
+	$(CMAKE) --install $(BUILD) --prefix $(PREFIX)
 
 bench: deps-bench
 	$(CMAKE) -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHELMAX_BENCH=ON

@@ -53,6 +53,13 @@ std::string ExpressionsSource(std::string_view pane) {
   return text;
 }
 
+// A section as a pane shows it: LF line ends, the last line without one.
+std::string PaneText(std::string_view section) {
+  std::string text = NormalizeLineEnds(section);
+  if (!text.empty() && text.back() == '\n') text.pop_back();
+  return text;
+}
+
 std::string TwoDigits(int v) { return (v < 10 ? "0" : "") + std::to_string(v); }
 
 }  // namespace
@@ -395,9 +402,9 @@ void TCalculator::ReadDatas(const std::string& constants, const std::string& fun
     SetParameter(l, v != nullptr && v->IsReal() ? v->Num : kParameterDefaults[l - 1]);
   }
   SetFunctionVariable(std::string(Trim(functionVariable)));
-  DefinitionsText = NormalizeLineEnds(definitions);
+  DefinitionsText = PaneText(definitions);
   Frame31Memo1Change();
-  ExpressionsText = NormalizeLineEnds(expressions);
+  ExpressionsText = PaneText(expressions);
   if (!DefinitionsInvalid_) Frame41Memo1Change();
 }
 

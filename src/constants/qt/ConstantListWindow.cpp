@@ -1,0 +1,259 @@
+#include "ConstantListWindow.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+namespace helmax {
+
+// ---- grid --------------------------------------------------------------------------
+
+int TConstantsModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : List_.RowCount() - 1;
+}
+
+int TConstantsModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 5; }
+
+QVariant TConstantsModel::data(const QModelIndex& index, int role) const {
+  if (role != Qt::DisplayRole || !index.isValid()) return {};
+  const int row = index.row() + 1;
+  const TConstRec& r = List_.Row(row);
+  switch (index.column()) {
+    case 0: return row;
+    case 1: return QString::fromStdString(r.Name);
+    case 2: return QString::fromStdString(r.Value);
+    case 3: return QString::fromStdString(r.Expression);
+    default: return QString::fromStdString(r.Description);
+  }
+}
+
+QVariant TConstantsModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (role != Qt::DisplayRole || orientation != Qt::Horizontal) return {};
+  static const char* const titles[] = {"#", "Name", "Value", "Expression", "Description"};
+  return titles[section];
+}
+
+void TConstantsModel::Reload() {
+  beginResetModel();
+  endResetModel();
+}
+
+// ---- constant dialog ------------------------------------------------------------
+
+TForm11::TForm11(TCalculator& calc, QWidget* owner)
+    : QDialog(owner), Calc_(calc), Name_(new QLineEdit), Expression_(new QPlainTextEdit),
+      Description_(new QPlainTextEdit) {
+  setObjectName("TForm11");
+  setWindowTitle("Edit constants");
+  Name_->setObjectName("Name");
+  Expression_->setObjectName("Expression");
+  Description_->setObjectName("Description");
+  Expression_->setTabChangesFocus(true);
+  Description_->setTabChangesFocus(true);
+  auto* form = new QFormLayout;
+  form->addRow("Name", Name_);
+  form->addRow("Expression", Expression_);
+  form->addRow("Description", Description_);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  connect(buttons, &QDialogButtonBox::accepted, this, &TForm11::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &TForm11::reject);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(form);
+  layout->addWidget(buttons);
+  resize(460, 300);
+}
+
+void TForm11::SetFields(int targetRow, const QString& name, const QString& expression, const QString& description,
+                        bool nameEnabled) {
+  TargetRow_ = targetRow;
+  Name_->setText(name);
+  Expression_->setPlainText(expression);
+  Description_->setPlainText(description);
+  Name_->setEnabled(nameEnabled);
+}
+
+void TForm11::SetFontPixels(int pixels) {
+  for (QWidget* w : std::initializer_list<QWidget*>{Name_, Expression_, Description_}) {
+    QFont f = w->font();
+    f.setPixelSize(pixels);
+    w->setFont(f);
+  }
+}
+
+void TForm11::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (Name_->isEnabled()) Name_->setFocus();
+  else Expression_->setFocus();
+}
+
+void TForm11::accept() {
+  if (Calc_.Constants().AddConst(TargetRow_, Name_->text().toStdString(), Expression_->toPlainText().toStdString(),
+                                 Description_->toPlainText().toStdString()))
+    QDialog::accept();
+}
+
+void TForm11::done(int result) {
+  QDialog::done(result);
+  // The engines' error events wrote into the results pane.
+  if (OnClosed) OnClosed();
+}
+
+// ---- delete dialog ----------------------------------------------------------------
+
+TForm12::TForm12(TCalculator& calc, QWidget* owner)
+    : QDialog(owner), Calc_(calc), From_(new QLineEdit("7")), Count_(new QLineEdit("1")) {
+  setObjectName("TForm12");
+  setWindowTitle("Delete constants");
+  From_->setObjectName("From");
+  Count_->setObjectName("Count");
+  auto* form = new QFormLayout;
+  form->addRow("From #", From_);
+  form->addRow("Count", Count_);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  connect(buttons, &QDialogButtonBox::accepted, this, &TForm12::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &TForm12::reject);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(form);
+  layout->addWidget(buttons);
+}
+
+void TForm12::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  From_->setText("7");
+  Count_->setFocus();
+  Count_->selectAll();
+}
+
+void TForm12::accept() {
+  if (Calc_.Constants().DeleteConsts(From_->text().toStdString(), Count_->text().toStdString())) QDialog::accept();
+}
+
+void TForm12::done(int result) {
+  QDialog::done(result);
+  if (OnClosed) OnClosed();
+}
+
+// ---- the list -------------------------------------------------------------------------
+
+TForm10::TForm10(TCalculator& calc, QWidget* owner)
+    : QWidget(owner, Qt::Window), Calc_(calc), Model_(new TConstantsModel(calc.Constants(), this)),
+      Grid_(new QTableView), Dialog_(new TForm11(calc, this)), Delete_(new TForm12(calc, this)) {
+  setObjectName("TForm10");
+  setWindowTitle("Constant list");
+  auto* menus = new QMenuBar;
+  QMenu* edit = menus->addMenu("&Edit");
+  QAction* add = edit->addAction("&Add const");
+  add->setObjectName("AddConst1");
+  connect(add, &QAction::triggered, this, &TForm10::AddConst1Click);
+  QAction* del = edit->addAction("&Delete const");
+  del->setObjectName("DeleteConst1");
+  connect(del, &QAction::triggered, this, &TForm10::DeleteConst1Click);
+  QMenu* view = menus->addMenu("&View");
+  QAction* onTop = view->addAction("&Stay on top");
+  onTop->setObjectName("StayOnTop1");
+  onTop->setCheckable(true);
+  connect(onTop, &QAction::toggled, this, [this](bool on) {
+    const bool visible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    if (visible) show();
+  });
+  QMenu* window = menus->addMenu("&Window");
+  QAction* main = window->addAction("&Main");
+  main->setObjectName("Main1");
+  connect(main, &QAction::triggered, this, [this] {
+    if (OnShowMain) OnShowMain();
+  });
+  window->addAction("&Def constants")->setEnabled(false);  // the constants library comes later
+
+  Grid_->setModel(Model_);
+  Grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  Grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+  Grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  Grid_->verticalHeader()->hide();
+  Grid_->setMouseTracking(true);
+  Grid_->setToolTip("Double click for edit!");
+  Grid_->installEventFilter(this);
+  connect(Grid_, &QTableView::entered, this, [this](const QModelIndex& i) { TargetRow_ = i.row() + 1; });
+  connect(Grid_, &QTableView::doubleClicked, this, [this](const QModelIndex& i) { EditRow(i.row() + 1); });
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setMenuBar(menus);
+  layout->addWidget(Grid_);
+  resize(640, 320);
+
+  auto closed = [this] {
+    if (OnClearResults) OnClearResults();
+  };
+  Dialog_->OnClosed = closed;
+  Delete_->OnClosed = closed;
+}
+
+void TForm10::Refresh() {
+  Model_->Reload();
+  FitColumns();
+}
+
+void TForm10::FormShow() {
+  Calc_.Constants().Refresh();
+  Refresh();
+  show();
+  raise();
+  activateWindow();
+}
+
+void TForm10::EditRow(int row) {
+  if (row < 1 || row >= Calc_.Constants().RowCount()) return;
+  TargetRow_ = row;
+  const TConstRec& r = Calc_.Constants().Row(row);
+  Dialog_->SetFields(row, QString::fromStdString(r.Name), QString::fromStdString(r.Expression),
+                     QString::fromStdString(r.Description), row > 6);
+  Grid_->selectRow(row - 1);
+  if (Dialog_->exec() == QDialog::Accepted) FormShow();
+}
+
+void TForm10::AddConst1Click() {
+  TargetRow_ = Calc_.Constants().RowCount();
+  Dialog_->SetFields(TargetRow_, "", "", "", true);
+  if (Dialog_->exec() == QDialog::Accepted) FormShow();
+}
+
+void TForm10::DeleteConst1Click() {
+  if (Delete_->exec() == QDialog::Accepted) FormShow();
+  Refresh();
+}
+
+bool TForm10::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Grid_ && event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+      EditRow(Grid_->currentIndex().row() + 1);
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void TForm10::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) close();
+  else QWidget::keyPressEvent(event);
+}
+
+void TForm10::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  FitColumns();
+}
+
+// Column 0 is 40 pixels; the others share the rest 2:2:4:2.
+void TForm10::FitColumns() {
+  Grid_->setColumnWidth(0, 40);
+  const int rest = std::max(100, Grid_->viewport()->width() - 40);
+  const int parts[4] = {2, 2, 4, 2};
+  for (int c = 1; c <= 4; ++c) Grid_->setColumnWidth(c, rest * parts[c - 1] / 10);
+}
+
+}  // namespace helmax

@@ -1,0 +1,122 @@
+// TForm10 "Constant list" with its grid, and the two dialogs it opens:
+// TForm11 "Edit constants" (add or change one constant) and TForm12
+// "Delete constants" (remove a range). The windows show the core's
+// TConstantList and forward to it.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTableView>
+#include <QWidget>
+#include <functional>
+
+#include "Calculator.h"
+
+namespace helmax {
+
+// The grid over the constant list: row r of the model is row r + 1 of the
+// list (the header row is the view's header).
+class TConstantsModel : public QAbstractTableModel {
+  Q_OBJECT
+ public:
+  explicit TConstantsModel(const TConstantList& list, QObject* parent = nullptr) : QAbstractTableModel(parent), List_(list) {}
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  void Reload();
+
+ private:
+  const TConstantList& List_;
+};
+
+class TForm11 : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TForm11(TCalculator& calc, QWidget* owner);
+  // The fields and the row they are for (RowCount() for a new constant).
+  void SetFields(int targetRow, const QString& name, const QString& expression, const QString& description,
+                 bool nameEnabled);
+  int TargetRow() const { return TargetRow_; }
+  QLineEdit* NameEdit() const { return Name_; }
+  QPlainTextEdit* ExpressionPane() const { return Expression_; }
+  QPlainTextEdit* DescriptionPane() const { return Description_; }
+  void SetFontPixels(int pixels);
+  std::function<void()> OnClosed;
+
+ public slots:
+  void accept() override;  // Ok: AddConst
+  void done(int result) override;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  TCalculator& Calc_;
+  QLineEdit* Name_;
+  QPlainTextEdit* Expression_;
+  QPlainTextEdit* Description_;
+  int TargetRow_ = 0;
+};
+
+class TForm12 : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TForm12(TCalculator& calc, QWidget* owner);
+  QLineEdit* FromEdit() const { return From_; }
+  QLineEdit* CountEdit() const { return Count_; }
+  std::function<void()> OnClosed;
+
+ public slots:
+  void accept() override;  // Ok: delete the range
+  void done(int result) override;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  TCalculator& Calc_;
+  QLineEdit* From_;
+  QLineEdit* Count_;
+};
+
+class TForm10 : public QWidget {
+  Q_OBJECT
+ public:
+  TForm10(TCalculator& calc, QWidget* owner);
+
+  // Runs the constants again, refreshes the grid and shows the list.
+  void FormShow();
+  // Double-click or Enter on a row: the constant dialog for it.
+  void EditRow(int row);
+  void AddConst1Click();
+  void DeleteConst1Click();
+  void SetFontPixels(int pixels) { Dialog_->SetFontPixels(pixels); }
+
+  QTableView* Grid() const { return Grid_; }
+  TForm11* ConstantDialog() const { return Dialog_; }
+  TForm12* DeleteDialog() const { return Delete_; }
+
+  std::function<void()> OnShowMain;
+  std::function<void()> OnClearResults;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void Refresh();
+  void FitColumns();
+
+  TCalculator& Calc_;
+  TConstantsModel* Model_;
+  QTableView* Grid_;
+  TForm11* Dialog_;
+  TForm12* Delete_;
+  int TargetRow_ = 0;
+};
+
+}  // namespace helmax

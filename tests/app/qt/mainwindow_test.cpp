@@ -1,0 +1,411 @@
+// The calculator's windows driven as a user drives them: typing, menus,
+// keys and dialogs, offscreen.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTimer>
+#include <QtTest>
+#include <cmath>
+#include <functional>
+
+#include "../../common/TempFolder.h"
+#include "ConstantListWindow.h"
+#include "FunctionVariableDialog.h"
+#include "HelpWindow.h"
+#include "MainWindow.h"
+#include "QtUserInterface.h"
+
+using namespace helmax;
+
+namespace {
+
+// Runs action once the next modal window is up (a dialog, a message box).
+void WhenModal(std::function<void(QWidget*)> action) {
+  auto poll = std::make_shared<std::function<void(int)>>();
+  *poll = [action, poll](int tries) {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      action(modal);
+    } else if (tries > 0) {
+      QTimer::singleShot(10, [poll, tries] { (*poll)(tries - 1); });
+    }
+  };
+  QTimer::singleShot(0, [poll] { (*poll)(300); });
+}
+
+QString Real(double v) { return QString::fromStdString(ValueToText(TValue::MakeReal(v))); }
+
+// A calculator with its files in a fresh folder and recorded messages.
+struct TCalculatorWindow {
+  test::TTempFolder Dir;
+  TMessageRecorder Ui;
+  std::unique_ptr<TForm1> Form;
+
+  TCalculatorWindow() { Start(); }
+  TCalculatorFiles Files() const {
+    return {Dir.Folder(), Dir.File("helmax-calc.ini"), Dir.File("helmax-calc.log"), Dir.File("helmax-calc.txt")};
+  }
+  void Start() {
+    Form = std::make_unique<TForm1>(Files(), &Ui);
+    Form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Form.get()));
+  }
+  void Restart() {
+    Form->close();
+    Form.reset();
+    Start();
+  }
+  QString Results() const { return Form->ResultsPane()->toPlainText(); }
+  void Type(QWidget* pane, const QString& text) {
+    pane->setFocus();
+    QTest::keyClicks(pane, text);
+  }
+  void ClearExpressions() {
+    Form->ExpressionsPane()->selectAll();
+    QTest::keyClick(Form->ExpressionsPane(), Qt::Key_Delete);
+  }
+  void Trigger(const char* action) { Form->Action(action)->trigger(); }
+};
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void StartsWithTheDefaultDocument();
+  void TypingEvaluatesOnEveryKeystroke();
+  void ErrorsShowTheirLineOrError();
+  void CurrencyAndScientific();
+  void EscapeAndTheHistoryKeys();
+  void SizeKeys();
+  void UserFunctionsViewAndColors();
+  void FunctionVariableDialog();
+  void ConstantListAddEditDelete();
+  void OpenAndSaveAsThroughTheDialogs();
+  void SettingsWrittenAtCloseAndAppliedAtStart();
+  void FontLargeChangesEveryPane();
+  void HelpListsTheFunctions();
+  void MessageBoxesAskYesFirst();
+  void Screenshots();
+};
+
+void MainWindowTest::StartsWithTheDefaultDocument() {
+  TCalculatorWindow w;
+  QCOMPARE(w.Form->windowTitle(), QString::fromStdString(w.Dir.File("helmax-calc.txt")));
+  QCOMPARE(w.Results(), QString("Mathematical expression is empty"));
+  QCOMPARE(w.Form->StatusText(0), QString("TYPE: Scientific"));
+  QCOMPARE(w.Form->StatusText(1), QString("History Index: 1/1"));
+  QVERIFY(w.Form->StatusText(2).startsWith("Total allocated memory: "));
+  QCOMPARE(w.Form->DefinitionsPane()->toPlainText(),
+           QString("f(x)~Sin(x),\nFact(n)~if(eq(n,0),1,n*Fact(n-1)),\ny=1/3"));
+  QVERIFY(w.Form->ExpressionsPane()->hasFocus());
+  QVERIFY(test::ReadBytes(w.Dir.File("helmax-calc.txt")).find("User definitions\r\n") != std::string::npos);
+  // Menus with their captions and access keys.
+  const char* captions[][2] = {{"Open1", "&Open"},         {"SaveAs1", "Save &As..."},
+                               {"ClearHistory1", "Clear &History"}, {"StayOnTop1", "&Stay on top"},
+                               {"Exchange1", "E&xchange"},  {"DefConstants1", "D&ef constants"},
+                               {"BuiltInFunctions1", "&Built-in functions"}};
+  for (const auto& c : captions) QCOMPARE(w.Form->Action(c[0])->text(), QString(c[1]));
+  QVERIFY(w.Ui.Messages.empty());
+}
+
+void MainWindowTest::TypingEvaluatesOnEveryKeystroke() {
+  TCalculatorWindow w;
+  w.Type(w.Form->ExpressionsPane(), "2*f(y)");
+  QCOMPARE(w.Results(), Real(2 * std::sin(1.0 / 3)));
+  w.Type(w.Form->ExpressionsPane(), ", Fact(5)");
+  QCOMPARE(w.Results(), Real(2 * std::sin(1.0 / 3)) + "\n120");
+  // A change of the definitions shows in the next evaluation.
+  w.Form->DefinitionsPane()->selectAll();
+  w.Type(w.Form->DefinitionsPane(), "f(x)~x*10, Fact(n)~n, y=2");
+  w.Form->ExpressionsPane()->setFocus();
+  QTest::keyClick(w.Form->ExpressionsPane(), Qt::Key_Space);
+  QCOMPARE(w.Results(), QString("40\n5"));
+  QVERIFY(w.Ui.Messages.empty());
+}
+
+void MainWindowTest::ErrorsShowTheirLineOrError() {
+  TCalculatorWindow w;
+  w.Type(w.Form->ExpressionsPane(), "1/0");
+  QCOMPARE(w.Results(), QString("Division by 0"));
+  w.Trigger("ErrorMessage1");
+  QVERIFY(!w.Form->Action("ErrorMessage1")->isChecked());
+  QCOMPARE(w.Results(), QString());
+  QTest::keyClick(w.Form->ExpressionsPane(), Qt::Key_Space);
+  QCOMPARE(w.Results(), QString("ERROR"));
+  w.Trigger("ErrorMessage1");
+  w.Type(w.Form->DefinitionsPane(), ",");
+  QVERIFY(!w.Results().isEmpty());
+  w.Type(w.Form->ExpressionsPane(), "2");
+  QVERIFY(!w.Ui.Messages.empty());
+  for (const std::string& m : w.Ui.Messages) QCOMPARE(m, std::string("Please corect user definitions"));
+}
+
+void MainWindowTest::CurrencyAndScientific() {
+  TCalculatorWindow w;
+  w.Type(w.Form->ExpressionsPane(), "1/3, Sin(1)");
+  w.Trigger("Currency1");
+  QCOMPARE(w.Form->StatusText(0), QString("TYPE: Currency"));
+  QCOMPARE(w.Results(), QString("0.3333\nNot Currency"));
+  w.Trigger("Scientific1");
+  QCOMPARE(w.Form->StatusText(0), QString("TYPE: Scientific"));
+  QCOMPARE(w.Results(), QString("0.333333333333333\n") + Real(std::sin(1.0)));
+}
+
+void MainWindowTest::EscapeAndTheHistoryKeys() {
+  TCalculatorWindow w;
+  QWidget* pane = w.Form->ExpressionsPane();
+  w.Type(pane, "1+1");
+  QTest::keyClick(pane, Qt::Key_Escape);
+  QCOMPARE(w.Form->ExpressionsPane()->toPlainText(), QString());
+  QCOMPARE(w.Results(), QString());
+  QCOMPARE(w.Form->StatusText(1), QString("History Index: 2/2"));
+  QTest::keyClick(pane, Qt::Key_Escape);  // the same cleared state: no new entry
+  QCOMPARE(w.Form->StatusText(1), QString("History Index: 3/3"));
+  QTest::keyClick(pane, Qt::Key_Escape);
+  QCOMPARE(w.Form->StatusText(1), QString("History Index: 3/3"));
+
+  QTest::keyClick(pane, Qt::Key_F1);
+  QCOMPARE(w.Form->StatusText(1), QString("History Index: 2/3"));
+  QTest::keyClick(pane, Qt::Key_F1);
+  QCOMPARE(w.Form->StatusText(1), QString("History Index: 1/3"));
+  QCOMPARE(w.Form->ExpressionsPane()->toPlainText(), QString("1+1"));
+  QCOMPARE(w.Results(), QString("2"));
+  QVERIFY(w.Form->Action("Redo1")->isEnabled());
+  QTest::keyClick(pane, Qt::Key_F2);
+  QCOMPARE(w.Form->StatusText(1), QString("History Index: 2/3"));
+  QCOMPARE(w.Form->ExpressionsPane()->toPlainText(), QString());
+  w.Type(pane, "7");
+  QTest::keyClick(pane, Qt::Key_F3);  // back to the current entry
+  QCOMPARE(w.Form->ExpressionsPane()->toPlainText(), QString());
+  w.Trigger("ClearHistory1");
+  QCOMPARE(w.Form->StatusText(1), QString("History Index: 0/0"));
+  QVERIFY(!w.Form->Action("Undo1")->isEnabled());
+}
+
+void MainWindowTest::SizeKeys() {
+  TCalculatorWindow w;
+  const QList<int> before = w.Form->Splitter()->sizes();
+  QTest::keyClick(w.Form->DefinitionsPane(), Qt::Key_Plus, Qt::ControlModifier | Qt::KeypadModifier);
+  QCOMPARE(w.Form->Splitter()->sizes()[0], before[0] + 5);
+  QTest::keyClick(w.Form->ExpressionsPane(), Qt::Key_Minus, Qt::ControlModifier | Qt::KeypadModifier);
+  QCOMPARE(w.Form->Splitter()->sizes()[1], before[1] - 5);
+  const int width = w.Form->width();
+  QTest::keyClick(w.Form->ResultsPane(), Qt::Key_Plus,
+                  Qt::ControlModifier | Qt::ShiftModifier | Qt::KeypadModifier);
+  QCOMPARE(w.Form->width(), width + 5);
+  // The main keyboard's + is just typed.
+  QTest::keyClick(w.Form->ExpressionsPane(), Qt::Key_Plus, Qt::ControlModifier);
+  QCOMPARE(w.Form->width(), width + 5);
+}
+
+void MainWindowTest::UserFunctionsViewAndColors() {
+  TCalculatorWindow w;
+  w.Trigger("UserFunctions1");
+  QVERIFY(!w.Form->DefinitionsPane()->isVisible());
+  w.Trigger("UserFunctions1");
+  QVERIFY(w.Form->DefinitionsPane()->isVisible());
+  QVERIFY(w.Form->Splitter()->sizes()[0] >= 50);
+  QCOMPARE(w.Form->ExpressionsPane()->palette().color(QPalette::Base), QColor(192, 220, 192));
+  w.Trigger("Sky1");
+  QCOMPARE(w.Form->ExpressionsPane()->palette().color(QPalette::Base), QColor(169, 205, 225));
+}
+
+void MainWindowTest::FunctionVariableDialog() {
+  TCalculatorWindow w;
+  WhenModal([&](QWidget* modal) {
+    auto* dialog = qobject_cast<TForm6*>(modal);
+    QVERIFY(dialog);
+    QCOMPARE(dialog->NameEdit()->text(), QString("x"));
+    dialog->NameEdit()->setText("from");
+    dialog->accept();  // refused: stays open
+    QVERIFY(dialog->isVisible());
+    dialog->NameEdit()->setText("t");
+    dialog->accept();
+  });
+  w.Trigger("Variable1");
+  QCOMPARE(w.Ui.Messages, std::vector<std::string>{"Incorrect name of function variable (must not be constant)"});
+  QCOMPARE(QString::fromStdString(w.Form->Calculator().FunctionVariable()), QString("t"));
+  w.Form->DefinitionsPane()->selectAll();
+  w.Type(w.Form->DefinitionsPane(), "g(t)~t*3");
+  w.Type(w.Form->ExpressionsPane(), "g(2)");
+  QCOMPARE(w.Results(), QString("6"));
+  // Cancel puts the former name back.
+  WhenModal([](QWidget* modal) {
+    auto* dialog = qobject_cast<TForm6*>(modal);
+    dialog->NameEdit()->setText("u");
+    dialog->reject();
+  });
+  w.Trigger("Variable1");
+  QCOMPARE(QString::fromStdString(w.Form->Calculator().FunctionVariable()), QString("t"));
+}
+
+void MainWindowTest::ConstantListAddEditDelete() {
+  TCalculatorWindow w;
+  w.Trigger("Constants1");
+  TForm10* list = w.Form->ConstantList();
+  QVERIFY(list->isVisible());
+  QCOMPARE(list->windowTitle(), QString("Constant list"));
+  QCOMPARE(list->Grid()->model()->rowCount(), 6);
+  QCOMPARE(list->Grid()->columnWidth(0), 40);
+  QCOMPARE(list->Grid()->model()->headerData(4, Qt::Horizontal).toString(), QString("Description"));
+
+  auto add = [&](const QString& name, const QString& expression) {
+    WhenModal([=](QWidget* modal) {
+      auto* dialog = qobject_cast<TForm11*>(modal);
+      QVERIFY(dialog && dialog->NameEdit()->isEnabled());
+      dialog->NameEdit()->setText(name);
+      dialog->ExpressionPane()->setPlainText(expression);
+      dialog->accept();
+    });
+    list->findChild<QAction*>("AddConst1")->trigger();
+  };
+  add("c", "299792458");
+  add("d", "c*2");
+  QCOMPARE(list->Grid()->model()->rowCount(), 8);
+  QCOMPARE(list->Grid()->model()->index(6, 2).data().toString(), QString("299792458"));
+  w.Type(w.Form->ExpressionsPane(), "d/c");
+  QCOMPARE(w.Results(), QString("2"));
+
+  // STEP cannot be 0; the dialog stays open until cancelled.
+  WhenModal([](QWidget* modal) {
+    auto* dialog = qobject_cast<TForm11*>(modal);
+    QVERIFY(!dialog->NameEdit()->isEnabled());
+    QCOMPARE(dialog->NameEdit()->text(), QString("STEP"));
+    dialog->ExpressionPane()->setPlainText("0");
+    dialog->accept();
+    QVERIFY(dialog->isVisible());
+    dialog->reject();
+  });
+  list->EditRow(3);
+  QCOMPARE(w.Ui.Messages, std::vector<std::string>{"Invalid value : STEP = 0"});
+  QCOMPARE(w.Form->Calculator().GetParameter(3), 0.1);
+  QCOMPARE(w.Results(), QString());  // closing the dialog cleared the results pane
+
+  // Deleting c alone breaks d; both together go.
+  w.Ui.Clear();
+  WhenModal([](QWidget* modal) {
+    auto* dialog = qobject_cast<TForm12*>(modal);
+    QCOMPARE(dialog->FromEdit()->text(), QString("7"));
+    dialog->CountEdit()->setText("1");
+    dialog->accept();
+    dialog->CountEdit()->setText("2");
+    dialog->accept();
+  });
+  list->findChild<QAction*>("DeleteConst1")->trigger();
+  QCOMPARE(w.Ui.Messages, std::vector<std::string>{"Cannot delete variable dependece : d"});
+  QCOMPARE(w.Ui.Questions, std::vector<std::string>(2, "ARE YOU SURE ?"));
+  QCOMPARE(list->Grid()->model()->rowCount(), 6);
+  list->close();
+  QVERIFY(!list->isVisible());
+}
+
+void MainWindowTest::OpenAndSaveAsThroughTheDialogs() {
+  TCalculatorWindow w;
+  w.Type(w.Form->ExpressionsPane(), "y*6");
+  const QString file = QString::fromStdString(w.Dir.File("work"));
+  WhenModal([&](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    QVERIFY(dialog);
+    dialog->selectFile(file);
+    QMetaObject::invokeMethod(dialog, "accept");
+  });
+  w.Trigger("SaveAs1");
+  QCOMPARE(w.Form->windowTitle(), file + ".txt");  // the default extension
+  QVERIFY(test::ReadBytes((file + ".txt").toStdString()).find("{\r\ny*6\r\n}") != std::string::npos);
+
+  w.ClearExpressions();
+  QCOMPARE(w.Results(), QString("Mathematical expression is empty"));
+  WhenModal([&](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    dialog->selectFile(file + ".txt");
+    QMetaObject::invokeMethod(dialog, "accept");
+  });
+  w.Trigger("Open1");
+  QCOMPARE(w.Form->ExpressionsPane()->toPlainText(), QString("y*6"));
+  QCOMPARE(w.Results(), QString("2"));
+  QVERIFY(w.Form->Action("Save1")->isEnabled());
+
+  test::WriteBytes(w.Dir.File("bad.txt"), "{}{}{}");
+  w.Form->OpenDocument(QString::fromStdString(w.Dir.File("bad.txt")));
+  QCOMPARE(w.Ui.Messages, std::vector<std::string>{"Bad file format"});
+  QVERIFY(!w.Form->Action("Save1")->isEnabled());
+}
+
+void MainWindowTest::SettingsWrittenAtCloseAndAppliedAtStart() {
+  TCalculatorWindow w;
+  w.Form->resize(500, 620);
+  w.Trigger("StayOnTop1");
+  w.Trigger("ErrorMessage1");
+  w.Form->close();
+  const std::string ini = test::ReadBytes(w.Dir.File("helmax-calc.ini"));
+  QVERIFY(ini.find("Width=500\r\n") != std::string::npos);
+  QVERIFY(ini.find("StayOnTop=0\r\nUserFunctions=1\r\nErrorMessage=0\r\n") != std::string::npos);
+  w.Restart();
+  QVERIFY(!w.Form->Action("StayOnTop1")->isChecked());
+  QVERIFY(!w.Form->Action("ErrorMessage1")->isChecked());
+  QCOMPARE(w.Form->width(), 500);
+}
+
+void MainWindowTest::FontLargeChangesEveryPane() {
+  TCalculatorWindow w;
+  w.Trigger("Large1");
+  TForm11* constantDialog = w.Form->ConstantList()->ConstantDialog();
+  const QList<QWidget*> panes = {w.Form->DefinitionsPane(),       w.Form->ExpressionsPane(),
+                                 w.Form->ResultsPane(),           w.Form->VariableDialog()->NameEdit(),
+                                 constantDialog->NameEdit(),      constantDialog->ExpressionPane(),
+                                 constantDialog->DescriptionPane()};
+  for (QWidget* pane : panes) QCOMPARE(pane->font().pixelSize(), 27);
+  w.Trigger("Normal1");
+  for (QWidget* pane : panes) QCOMPARE(pane->font().pixelSize(), 19);
+}
+
+void MainWindowTest::HelpListsTheFunctions() {
+  TCalculatorWindow w;
+  w.Trigger("BuiltInFunctions1");
+  TForm2* help = w.Form->HelpWindow();
+  QVERIFY(help->isVisible());
+  QCOMPARE(help->windowTitle(), QString("Help"));
+  QVERIFY(help->Pane()->toPlainText().startsWith("COMMAND SHORTCUTS\n"));
+  QVERIFY(help->Pane()->toPlainText().endsWith("Type Info = COMPLEX, DOUBLE, CURRENCY, BOOLEAN, DATETIME"));
+  QTest::keyClick(help, Qt::Key_Escape);
+  QVERIFY(!help->isVisible());
+}
+
+void MainWindowTest::MessageBoxesAskYesFirst() {
+  TQtUserInterface ui;
+  WhenModal([](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    QVERIFY(box);
+    QCOMPARE(box->text(), QString("ARE YOU SURE ?"));
+    QCOMPARE(box->buttons().size(), 2);
+    QCOMPARE(box->defaultButton(), box->button(QMessageBox::Yes));
+    box->button(QMessageBox::No)->click();
+  });
+  QVERIFY(!ui.AskYesNo("ARE YOU SURE ?"));
+  WhenModal([](QWidget* modal) { qobject_cast<QMessageBox*>(modal)->button(QMessageBox::Yes)->click(); });
+  QVERIFY(ui.AskYesNo("ARE YOU SURE ?"));
+}
+
+void MainWindowTest::Screenshots() {
+  TCalculatorWindow w;
+  w.Form->resize(600, 640);
+  for (const char* line : {"2*f(y),", "Fact(10),", "complex(1,-2.5)*2,", "DaysBetween(12.31.2008, 03.01.2009),", "NormalLess(1.96)"}) {
+    if (!w.Form->ExpressionsPane()->toPlainText().isEmpty()) QTest::keyClick(w.Form->ExpressionsPane(), Qt::Key_Return);
+    w.Type(w.Form->ExpressionsPane(), line);
+  }
+  if (w.Results().count('\n') != 4) qWarning() << w.Form->ExpressionsPane()->toPlainText() << w.Results();
+  QCOMPARE(w.Results().count('\n'), 4);
+  for (const char* size : {"Normal1", "Large1"}) {
+    w.Trigger(size);
+    QApplication::processEvents();
+    const QString file = QString(HELMAX_SCREENSHOT_DIR) + "/helmax-calc-" + QString(size).chopped(1).toLower() + ".png";
+    QVERIFY(w.Form->grab().save(file));
+  }
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "mainwindow_test.moc"
