@@ -45,14 +45,6 @@ std::string DefinitionsSource(std::string_view pane) {
   return source.empty() ? "nan" : source;
 }
 
-// Expression lines are joined without separator.
-std::string ExpressionsSource(std::string_view pane) {
-  std::string text;
-  for (char c : pane)
-    if (c != '\r' && c != '\n') text.push_back(c);
-  return text;
-}
-
 // A section as a pane shows it: LF line ends, the last line without one.
 std::string PaneText(std::string_view section) {
   std::string text = NormalizeLineEnds(section);
@@ -243,7 +235,7 @@ void TCalculator::Frame41Memo1Change() {
     return;
   }
   *ExpressionsVars_.front().Value = TValue::MakeReal(EngineNaN());
-  const std::string source = ExpressionsSource(ExpressionsText);
+  const std::string source = RemoveLineEnds(ExpressionsText);
   Expressions_->SetCurrencyNumbers(CurrencyMode_);
   Auxiliary_->SetCurrencyNumbers(CurrencyMode_);
 

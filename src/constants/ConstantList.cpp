@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "SameValueApprox.h"
+#include "TextFile.h"
 #include "TextUtil.h"
 
 namespace helmax {
@@ -22,13 +23,6 @@ std::string InternalConstantsText() {
 namespace {
 
 constexpr int kInternalRows = 6;
-
-std::string JoinLines(std::string_view text) {
-  std::string out;
-  for (char c : text)
-    if (c != '\r' && c != '\n') out.push_back(c);
-  return out;
-}
 
 std::string LineBreaksToSpaces(std::string_view text) {
   std::string out;
@@ -191,7 +185,7 @@ bool TConstantList::AddConst(int t, const std::string& rawName, const std::strin
   if (isNew) names.push_back(name);
   else names[static_cast<std::size_t>(t - 1)] = name;
   const std::string namesText = JoinNames(names);
-  const std::string expression = JoinLines(expressionText);
+  const std::string expression = RemoveLineEnds(expressionText);
 
   Validation_.VerifySyntaxSemantics(expression, namesText, false);
   if (Validation_.Error) {

@@ -175,6 +175,14 @@ std::vector<std::string> SplitLines(std::string_view text) {
   return lines;
 }
 
+std::string RemoveLineEnds(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text)
+    if (c != '\r' && c != '\n') out.push_back(c);
+  return out;
+}
+
 std::string TrimText(std::string_view s) {
   std::size_t begin = 0, end = s.size();
   while (begin < end && static_cast<unsigned char>(s[begin]) <= 0x20) ++begin;

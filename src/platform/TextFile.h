@@ -20,6 +20,9 @@ std::string DecodeText(std::string_view bytes);
 // "a\r\n\r\nb" gives {"a", "", "b"}.
 std::vector<std::string> SplitLines(std::string_view text);
 
+// The text with every CR and LF removed: pane lines joined without separator.
+std::string RemoveLineEnds(std::string_view text);
+
 // Removes the bytes up to the blank (control characters included) at both ends.
 std::string TrimText(std::string_view s);
 
