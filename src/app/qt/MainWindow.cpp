@@ -369,19 +369,23 @@ void TForm1::SetStayOnTop(bool on) {
   if (visible) show();
 }
 
+// Hiding gives the definitions group's height to the expressions group;
+// showing takes the remembered height back from it.
 void TForm1::SetUserFunctionsVisible(bool visible) {
+  QList<int> sizes = Splitter_->sizes();
   if (!visible) {
-    const int height = DefinitionsGroup_->height();
+    const int height = DefinitionsGroup_->isVisible() ? sizes[0] : 2;
     SavedDefinitionsHeight_ = height <= 2 ? kMinimumPane : height;
     DefinitionsGroup_->hide();
+    sizes[1] += sizes[0];
+    sizes[0] = 0;
   } else {
     DefinitionsGroup_->show();
-    QList<int> sizes = Splitter_->sizes();
-    const int give = std::min(SavedDefinitionsHeight_, std::max(0, sizes[1] - kMinimumPane));
+    const int give = std::max(0, std::min(SavedDefinitionsHeight_ - 2, sizes[1] - kMinimumPane));
     sizes[0] = std::max(kMinimumPane, give);
     sizes[1] -= give;
-    Splitter_->setSizes(sizes);
   }
+  Splitter_->setSizes(sizes);
 }
 
 // Grows (or shrinks) the definitions (0) or expressions (1) group, taking

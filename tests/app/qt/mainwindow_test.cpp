@@ -204,11 +204,15 @@ void MainWindowTest::SizeKeys() {
 
 void MainWindowTest::UserFunctionsViewAndColors() {
   TCalculatorWindow w;
+  const QList<int> before = w.Form->Splitter()->sizes();
   w.Trigger("UserFunctions1");
   QVERIFY(!w.Form->DefinitionsPane()->isVisible());
+  QCOMPARE(w.Form->Splitter()->sizes()[2], before[2]);  // the expressions group took the height
+  QVERIFY(w.Form->Splitter()->sizes()[1] > before[1]);
   w.Trigger("UserFunctions1");
   QVERIFY(w.Form->DefinitionsPane()->isVisible());
-  QVERIFY(w.Form->Splitter()->sizes()[0] >= 50);
+  QVERIFY(std::abs(w.Form->Splitter()->sizes()[0] - before[0]) <= 2);
+  QCOMPARE(w.Form->Splitter()->sizes()[2], before[2]);
   QCOMPARE(w.Form->ExpressionsPane()->palette().color(QPalette::Base), QColor(192, 220, 192));
   w.Trigger("Sky1");
   QCOMPARE(w.Form->ExpressionsPane()->palette().color(QPalette::Base), QColor(169, 205, 225));
