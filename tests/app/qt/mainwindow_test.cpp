@@ -409,6 +409,10 @@ void MainWindowTest::Screenshots() {
     const QString file = QString(HELMAX_SCREENSHOT_DIR) + "/helmax-calc-" + QString(size).chopped(1).toLower() + ".png";
     QVERIFY(w.Form->grab().save(file));
   }
+  w.Trigger("Normal1");
+  QVERIFY(w.Form->Calculator().Constants().AddConst(7, "c", "299792458", "speed of light"));
+  w.Trigger("Constants1");
+  QVERIFY(w.Form->ConstantList()->grab().save(QString(HELMAX_SCREENSHOT_DIR) + "/helmax-constants.png"));
 }
 
 QTEST_MAIN(MainWindowTest)
