@@ -60,9 +60,18 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
 
 const TBuiltinInfo& BuiltinInfo(int code) { return kBuiltins[static_cast<size_t>(code - opFirstBuiltin)]; }
 
+// The names with their lengths worked out once, at compile time: every
+// identifier of every compile is looked up here.
+constexpr std::array<std::string_view, BuiltinCount> kBuiltinNames = [] {
+  std::array<std::string_view, BuiltinCount> names{};
+  for (std::size_t i = 0; i < names.size(); ++i) names[i] = kBuiltins[i].Name;
+  return names;
+}();
+
 int FindBuiltin(std::string_view name) {
-  for (int i = 0; i < BuiltinCount; ++i)
-    if (EqualsIgnoringCase(kBuiltins[static_cast<size_t>(i)].Name, name)) return i + opFirstBuiltin;
+  for (std::size_t i = 0; i < kBuiltinNames.size(); ++i)
+    if (kBuiltinNames[i].size() == name.size() && EqualsIgnoringCase(kBuiltinNames[i], name))
+      return static_cast<int>(i) + opFirstBuiltin;
   return 0;
 }
 
