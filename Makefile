@@ -8,6 +8,7 @@ BUILD      := build
 BUILD_ASAN := build-asan
 BUILD_FUZZ := build-fuzz
 FUZZ_SECONDS ?= 60
+DOCUMENT_FUZZ_SECONDS ?= 30
 GENERATOR  := -G Ninja
 
 .PHONY: all deps deps-bench configure build test asan fuzz run install bench clean
@@ -44,9 +45,11 @@ asan-run:
 	$(CMAKE) --build $(BUILD_ASAN) -j$(JOBS)
 	UBSAN_OPTIONS=print_stacktrace=1 $(CTEST) --test-dir $(BUILD_ASAN) -L 'engine|app|platform|cli' --output-on-failure -j$(JOBS)
 
-# libFuzzer over the engine (clang++-14, build-fuzz/), FUZZ_SECONDS long. The
-# fuzzer works on a copy of fuzz/corpus in build-fuzz/corpus, which keeps what
-# it finds between runs; crash inputs land in build-fuzz/artifacts. The saved
+# libFuzzer over the engine (clang++-14, build-fuzz/), FUZZ_SECONDS long,
+# then over documents and snapshots read by the calculator's core,
+# DOCUMENT_FUZZ_SECONDS long. Each fuzzer works on a copy of its corpus
+# (fuzz/corpus, fuzz/document-corpus) in build-fuzz/, which keeps what it
+# finds between runs; crash inputs land in build-fuzz/artifacts. The saved
 # inputs of fuzz/regressions run first, each once.
 FUZZ_ENV  := ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 FUZZ_ARGS := -max_len=512 -timeout=10 -rss_limit_mb=2048 -dict=fuzz/engine.dict \
@@ -59,7 +62,7 @@ fuzz: deps
 fuzz-run:
 	$(CMAKE) -S . -B $(BUILD_FUZZ) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DCMAKE_CXX_COMPILER=clang++-14 -DHELMAX_FUZZ=ON -DHELMAX_TESTS=OFF -DHELMAX_GUI=OFF
-	$(CMAKE) --build $(BUILD_FUZZ) -j$(JOBS) --target engine_fuzz
+	$(CMAKE) --build $(BUILD_FUZZ) -j$(JOBS) --target engine_fuzz document_fuzz
 	mkdir -p $(BUILD_FUZZ)/corpus $(BUILD_FUZZ)/artifacts
 	cp fuzz/corpus/* $(BUILD_FUZZ)/corpus/
 	set -e; regressions="$$(find fuzz -path 'fuzz/regressions/*.txt' -type f | sort)"; \
@@ -68,6 +71,10 @@ fuzz-run:
 	fi
 	$(FUZZ_ENV) ./$(BUILD_FUZZ)/bin/engine_fuzz $(FUZZ_ARGS) -max_total_time=$(FUZZ_SECONDS) \
 	  $(BUILD_FUZZ)/corpus
+	mkdir -p $(BUILD_FUZZ)/document-corpus
+	cp fuzz/document-corpus/* $(BUILD_FUZZ)/document-corpus/
+	$(FUZZ_ENV) ./$(BUILD_FUZZ)/bin/document_fuzz $(FUZZ_ARGS) -max_total_time=$(DOCUMENT_FUZZ_SECONDS) \
+	  $(BUILD_FUZZ)/document-corpus
 
 # Builds and starts the calculator window.
 run: deps configure
