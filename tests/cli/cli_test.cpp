@@ -95,6 +95,21 @@ TEST(CommandLine, StandardInputLineByLine) {
   EXPECT_EQ(RunEval({}, "2*f(y)\r\n").Status, 0);
 }
 
+TEST(CommandLine, PromptsAtATerminal) {
+  // script(1) gives the calculator a terminal as its standard input.
+  TTempFolder dir;
+  WriteBytes(dir.File("in"), "1+1\nf(2)\n");
+  const std::string cmd = "script -qfec " + Quote(Quote(HELMAX_EVAL)) + " /dev/null <" + Quote(dir.File("in")) +
+                          " >" + Quote(dir.File("out")) + " 2>&1";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  const std::string out = ReadBytes(dir.File("out"));
+  EXPECT_NE(out.find("helmax> "), std::string::npos) << out;
+  EXPECT_NE(out.find("\n2\r"), std::string::npos) << out;
+  EXPECT_NE(out.find("0.909297426825682"), std::string::npos) << out;
+  // Without a terminal there is no prompt.
+  EXPECT_EQ(RunEval({}, "1+1\n").Out, "2\n");
+}
+
 TEST(CommandLine, Documents) {
   TTempFolder dir;
   const std::string doc = dir.File("doc.txt");
