@@ -48,7 +48,7 @@ TForm1::TForm1(TCalculatorFiles files, TUserInterface* ui, QWidget* parent) : QM
   BuildPanes();
   BuildMenus();
   BuildStatusBar();
-  resize(600, 680);
+  resize(640, 680);
   Splitter_->setSizes({150, 200, 300});
 
   // The other windows, once, in the program's order; closing hides them.

@@ -396,7 +396,7 @@ void MainWindowTest::MessageBoxesAskYesFirst() {
 
 void MainWindowTest::Screenshots() {
   TCalculatorWindow w;
-  w.Form->resize(600, 640);
+  w.Form->resize(640, 640);
   for (const char* line : {"2*f(y),", "Fact(10),", "complex(1,-2.5)*2,", "DaysBetween(12.31.2008, 03.01.2009),", "NormalLess(1.96)"}) {
     if (!w.Form->ExpressionsPane()->toPlainText().isEmpty()) QTest::keyClick(w.Form->ExpressionsPane(), Qt::Key_Return);
     w.Type(w.Form->ExpressionsPane(), line);
