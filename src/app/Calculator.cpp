@@ -59,8 +59,10 @@ std::string TwoDigits(int v) { return (v < 10 ? "0" : "") + std::to_string(v); }
 const TCalculatorTexts& DefaultDocumentTexts() {
   static const TCalculatorTexts texts = [] {
     TCalculatorTexts t;
-    for (const char* n : kInternalConstantNames)
-      t.Constants.push_back({ToUpperAscii(n), std::string("_") + n, "Internal constant"});
+    for (int row = 1; row <= 6; ++row) {
+      const TConstRec r = InternalConstantRow(row);
+      t.Constants.push_back({r.Name, r.Expression, r.Description});
+    }
     t.FunctionVariable = "x";
     t.Definitions = kDefaultDefinitions;
     return t;
@@ -157,11 +159,7 @@ void TCalculator::SetParameter(int index, double v) {
 // ---- function variable ---------------------------------------------------------------
 
 void TCalculator::SetFunctionVariable(const std::string& name) {
-  std::string names;
-  for (int i = 1; i <= Constants_->VariableCount(); ++i) {
-    if (!names.empty()) names += ",";
-    names += Constants_->GetVarName(i);
-  }
+  std::string names = ConstantList_->JoinedNames();
   if (Constants_->ExpressionCount == 0 || names.empty()) names = "nan";
   // The expressions engine then knows exactly the constants as variables.
   Expressions_->VerifySyntaxSemantics(names);

@@ -20,6 +20,11 @@ std::string InternalConstantsText() {
   return text;
 }
 
+TConstRec InternalConstantRow(int row) {
+  const char* n = kInternalConstantNames.at(static_cast<std::size_t>(row - 1));
+  return {ToUpperAscii(n), "", std::string("_") + n, "Internal constant"};
+}
+
 namespace {
 
 constexpr int kInternalRows = 6;
@@ -89,8 +94,7 @@ TConstantList::TConstantList(THelmaxComplexEval& constantsEngine, const TUserFun
 
 void TConstantList::Reset() {
   Rows_.clear();
-  for (const char* n : kInternalConstantNames)
-    Rows_.push_back({ToUpperAscii(n), "", std::string("_") + n, "Internal constant"});
+  for (int row = 1; row <= kInternalRows; ++row) Rows_.push_back(InternalConstantRow(row));
   Constants_.ProtectDigitVariables = false;
   Constants_.ProtectOtherVariables = false;
   Constants_.VerifySyntaxSemantics(InternalConstantsText());

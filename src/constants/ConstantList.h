@@ -47,6 +47,9 @@ struct TConstRec {
   std::string Description;
 };
 
+// Row 1 to 6 as a fresh list holds it: FROM, _from, "Internal constant".
+TConstRec InternalConstantRow(int row);
+
 class TConstantList {
  public:
   TConstantList(THelmaxComplexEval& constantsEngine, const TUserFuncArray& functions, TConstantListHost& host,
@@ -78,8 +81,11 @@ class TConstantList {
   // name=expression of every row, in row order, joined by ",".
   std::string AssignmentsText() const;
 
+  // The constants engine's variable names joined by ",", leaving out
+  // variable exceptRow (0: none).
+  std::string JoinedNames(int exceptRow = 0) const;
+
  private:
-  std::string JoinedNames(int exceptRow) const;
   bool CompileConstantsEngine(const std::string& assignments, const std::string* names);
   void RefreshValueTexts();
 
