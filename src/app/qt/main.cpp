@@ -13,11 +13,13 @@ int main(int argc, char** argv) {
   // Numbers and dates never follow the user's locale.
   QLocale::setDefault(QLocale::c());
 
+  // The folder is decided once (deciding probes it with a file).
   helmax::TCalculatorFiles files;
   files.ProgramFolder = helmax::ProgramFolder();
-  files.SettingsFile = helmax::ProgramSiblingFile(".ini");
-  files.LogFile = helmax::ProgramSiblingFile(".log");
-  files.DefaultDocument = helmax::ProgramSiblingFile(".txt");
+  const std::string base = files.ProgramFolder + helmax::ProgramBaseName();
+  files.SettingsFile = base + ".ini";
+  files.LogFile = base + ".log";
+  files.DefaultDocument = base + ".txt";
   helmax::TForm1 calculator(files);
   calculator.show();
 
