@@ -11,18 +11,24 @@
 namespace helmax::test {
 
 // Result texts of a one-argument compile and one evaluation, joined by "; ",
-// or the host formatter's line on failure (prefixed "parse: " / "exec: ").
-inline std::string RunText(THelmaxComplexEval& e, const std::string& text) {
+// or the host formatter's line on failure after parsePrefix / execPrefix.
+inline std::string RunTextWith(THelmaxComplexEval& e, const std::string& text, const char* parsePrefix,
+                               const char* execPrefix) {
   e.VerifySyntaxSemantics(text);
-  if (e.Error) return "parse: " + ParseErrorMesssage(e);
+  if (e.Error) return parsePrefix + ParseErrorMesssage(e);
   TValue* const* r = e.DoVectorOfMathExpressions();
-  if (r == nullptr) return "exec: " + ExecuteErrorMesssage(e);
+  if (r == nullptr) return execPrefix + ExecuteErrorMesssage(e);
   std::string out;
   for (int i = 0; i < e.ExpressionCount; ++i) {
     if (i > 0) out += "; ";
     out += ValueToText(*r[i]);
   }
   return out;
+}
+
+// The same with the failures prefixed "parse: " / "exec: ".
+inline std::string RunText(THelmaxComplexEval& e, const std::string& text) {
+  return RunTextWith(e, text, "parse: ", "exec: ");
 }
 
 inline std::string RunText(const std::string& text) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "../engine/EngineTestUtil.h"
 #include "ErrorText.h"
 #include "HelmaxDateTimeEval.h"
 
@@ -22,16 +23,7 @@ inline void FixClock(THelmaxDateTimeEval& e, double now = kFixedNow) {
 
 // Result texts joined by "; ", or the host formatter's line on failure.
 inline std::string RunText(THelmaxDateTimeEval& e, const std::string& text) {
-  e.VerifySyntaxSemantics(text);
-  if (e.Error) return ParseErrorMesssage(e);
-  TValue* const* r = e.DoVectorOfMathExpressions();
-  if (r == nullptr) return ExecuteErrorMesssage(e);
-  std::string out;
-  for (int i = 0; i < e.ExpressionCount; ++i) {
-    if (i > 0) out += "; ";
-    out += ValueToText(*r[i]);
-  }
-  return out;
+  return test::RunTextWith(e, text, "", "");
 }
 
 inline std::string RunText(const std::string& text) {
