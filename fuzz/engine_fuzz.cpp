@@ -129,6 +129,19 @@ void RunVector(THelmaxComplexEval& e, const TEvents& ev) {
   for (int i = 0; i < e.ExpressionCount; ++i) FUZZ_CHECK(e, !ValueToText(*r[i]).empty());
 }
 
+// One evaluation's outcome: a failure gives a null result, a host line and
+// one execute event; a success a value with text and no event.
+void CheckOutcome(THelmaxComplexEval& e, const TEvents& ev, int firedBefore, const TValue& r) {
+  if (e.Error) {
+    FUZZ_CHECK(e, r.IsNull());
+    FUZZ_CHECK(e, !ExecuteErrorMesssage(e).empty());
+    FUZZ_CHECK(e, ev.Execute == firedBefore + 1);
+  } else {
+    FUZZ_CHECK(e, ev.Execute == firedBefore);
+    FUZZ_CHECK(e, !ValueToText(r).empty());
+  }
+}
+
 void RunSingle(THelmaxComplexEval& e, const TEvents& ev) {
   const int fired = ev.Execute;
   TValue r = TValue::MakeBool(true);
@@ -136,14 +149,7 @@ void RunSingle(THelmaxComplexEval& e, const TEvents& ev) {
   if (e.ExpressionCount >= 2) {
     FUZZ_CHECK(e, e.Error && e.ErrorCode == -18);
   }
-  if (e.Error) {
-    FUZZ_CHECK(e, r.IsNull());
-    FUZZ_CHECK(e, !ExecuteErrorMesssage(e).empty());
-    FUZZ_CHECK(e, ev.Execute == fired + 1);
-  } else {
-    FUZZ_CHECK(e, ev.Execute == fired);
-    FUZZ_CHECK(e, !ValueToText(r).empty());
-  }
+  CheckOutcome(e, ev, fired, r);
 }
 
 // The values of every result cell and variable cell.
@@ -191,14 +197,7 @@ void CallRunTimeFunctions(THelmaxComplexEval& e, const TEvents& ev, std::size_t 
     const int fired = ev.Execute;
     TValue r = TValue::MakeBool(true);
     e.DoRunTimeFunction(i, values, r);
-    if (e.Error) {
-      FUZZ_CHECK(e, r.IsNull());
-      FUZZ_CHECK(e, !ExecuteErrorMesssage(e).empty());
-      FUZZ_CHECK(e, ev.Execute == fired + 1);
-    } else {
-      FUZZ_CHECK(e, ev.Execute == fired);
-      FUZZ_CHECK(e, !ValueToText(r).empty());
-    }
+    CheckOutcome(e, ev, fired, r);
 
     values.push_back(ArgumentValue(seed));
     CallRefused(e, ev, i, values);
