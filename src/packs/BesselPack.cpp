@@ -248,7 +248,7 @@ double AtInfinity(TBessel f, double x) {
 }
 
 template <TBessel F>
-void Compute(const TCall& c, TValue& r) {
+void Compute(const TPackCall& c, TValue& r) {
   const double x = NumberArg(c, 0, "Incorrect real type for the parameter ");
   if (std::isnan(x)) {
     r = TValue::MakeReal(EngineNaN());

@@ -73,7 +73,7 @@ double SerialOf(std::int64_t totalMs) {
   return day >= 0 ? static_cast<double>(day) + fraction : static_cast<double>(day) - fraction;
 }
 
-TMoment MomentArg(const TCall& call, int i) {
+TMoment MomentArg(const TPackCall& call, int i) {
   const TValue& v = call.Arg(i);
   if (v.Kind != TValueKind::DateTime) ArgumentFail("Incorrect DateTime type for the parameter " + std::to_string(i + 1));
   return Decode(v.Num);
@@ -85,15 +85,15 @@ void SetDateTime(TValue& r, std::int64_t totalMs) { r = TValue::MakeDateTime(Ser
 
 // ---- clock ---------------------------------------------------------------------
 
-TMoment Now(const TCall& c) { return Decode(c.Engine.CurrentDateTime()); }
+TMoment Now(const TPackCall& c) { return Decode(c.Engine->CurrentDateTime()); }
 
 template <std::int64_t DayOffset>
-void DayFromToday(const TCall& c, TValue& r) {
+void DayFromToday(const TPackCall& c, TValue& r) {
   SetDateTime(r, (Now(c).Day + DayOffset) * kMsPerDay);
 }
-void NowFn(const TCall& c, TValue& r) { SetDateTime(r, Now(c).Total()); }
-void TimeFn(const TCall& c, TValue& r) { r = TValue::MakeDateTime(static_cast<double>(Now(c).TimeMs) / kMsPerDay); }
-void CurrentYear(const TCall& c, TValue& r) { SetCount(r, Now(c).Year); }
+void NowFn(const TPackCall& c, TValue& r) { SetDateTime(r, Now(c).Total()); }
+void TimeFn(const TPackCall& c, TValue& r) { r = TValue::MakeDateTime(static_cast<double>(Now(c).TimeMs) / kMsPerDay); }
+void CurrentYear(const TPackCall& c, TValue& r) { SetCount(r, Now(c).Year); }
 
 // ---- fields and elapsed units ------------------------------------------------------
 
@@ -114,31 +114,31 @@ std::int64_t StartOf(const TMoment& m, TStart s) {
 
 // Whole units from the start of the larger unit up to the value.
 template <TStart Start, std::int64_t Unit>
-void Elapsed(const TCall& c, TValue& r) {
+void Elapsed(const TPackCall& c, TValue& r) {
   const TMoment m = MomentArg(c, 0);
   SetCount(r, (m.Total() - StartOf(m, Start)) / Unit);
 }
 
-void DateOf(const TCall& c, TValue& r) { SetDateTime(r, MomentArg(c, 0).Day * kMsPerDay); }
-void TimeOf(const TCall& c, TValue& r) {
+void DateOf(const TPackCall& c, TValue& r) { SetDateTime(r, MomentArg(c, 0).Day * kMsPerDay); }
+void TimeOf(const TPackCall& c, TValue& r) {
   r = TValue::MakeDateTime(static_cast<double>(MomentArg(c, 0).TimeMs) / kMsPerDay);
 }
-void YearOf(const TCall& c, TValue& r) { SetCount(r, MomentArg(c, 0).Year); }
-void MonthOf(const TCall& c, TValue& r) { SetCount(r, MomentArg(c, 0).Month); }
-void DayOfTheMonth(const TCall& c, TValue& r) { SetCount(r, MomentArg(c, 0).DayOfMonth); }
-void DayOfTheWeek(const TCall& c, TValue& r) { SetCount(r, MomentArg(c, 0).Weekday()); }
-void DayOfTheYear(const TCall& c, TValue& r) {
+void YearOf(const TPackCall& c, TValue& r) { SetCount(r, MomentArg(c, 0).Year); }
+void MonthOf(const TPackCall& c, TValue& r) { SetCount(r, MomentArg(c, 0).Month); }
+void DayOfTheMonth(const TPackCall& c, TValue& r) { SetCount(r, MomentArg(c, 0).DayOfMonth); }
+void DayOfTheWeek(const TPackCall& c, TValue& r) { SetCount(r, MomentArg(c, 0).Weekday()); }
+void DayOfTheYear(const TPackCall& c, TValue& r) {
   const TMoment m = MomentArg(c, 0);
   SetCount(r, m.Day - DayNumber(m.Year, 1, 1) + 1);
 }
-void DaysInMonthOf(const TCall& c, TValue& r) {
+void DaysInMonthOf(const TPackCall& c, TValue& r) {
   const TMoment m = MomentArg(c, 0);
   SetCount(r, DaysInMonth(m.Year, m.Month));
 }
-void DaysInYearOf(const TCall& c, TValue& r) { SetCount(r, IsLeapYear(MomentArg(c, 0).Year) ? 366 : 365); }
-void IsInLeapYear(const TCall& c, TValue& r) { r = TValue::MakeBool(IsLeapYear(MomentArg(c, 0).Year)); }
-void IsPM(const TCall& c, TValue& r) { r = TValue::MakeBool(MomentArg(c, 0).TimeMs >= 12 * kMsPerHour); }
-void IsToday(const TCall& c, TValue& r) { r = TValue::MakeBool(MomentArg(c, 0).Day == Now(c).Day); }
+void DaysInYearOf(const TPackCall& c, TValue& r) { SetCount(r, IsLeapYear(MomentArg(c, 0).Year) ? 366 : 365); }
+void IsInLeapYear(const TPackCall& c, TValue& r) { r = TValue::MakeBool(IsLeapYear(MomentArg(c, 0).Year)); }
+void IsPM(const TPackCall& c, TValue& r) { r = TValue::MakeBool(MomentArg(c, 0).TimeMs >= 12 * kMsPerHour); }
+void IsToday(const TPackCall& c, TValue& r) { r = TValue::MakeBool(MomentArg(c, 0).Day == Now(c).Day); }
 
 // ---- week numbers ------------------------------------------------------------------
 
@@ -146,30 +146,30 @@ void IsToday(const TCall& c, TValue& r) { r = TValue::MakeBool(MomentArg(c, 0).D
 TMoment ThursdayOfWeek(const TMoment& m) { return DecodeDay(m.Day - (m.Weekday() - 1) + 3); }
 
 // ISO 8601: the week belongs to the year of its Thursday.
-void WeekOfTheYear(const TCall& c, TValue& r) {
+void WeekOfTheYear(const TPackCall& c, TValue& r) {
   const TMoment thursday = ThursdayOfWeek(MomentArg(c, 0));
   SetCount(r, (thursday.Day - DayNumber(thursday.Year, 1, 1)) / 7 + 1);
 }
 // The same rule for months: the week belongs to the month of its Thursday.
-void WeekOfTheMonth(const TCall& c, TValue& r) {
+void WeekOfTheMonth(const TPackCall& c, TValue& r) {
   SetCount(r, (ThursdayOfWeek(MomentArg(c, 0)).DayOfMonth - 1) / 7 + 1);
 }
-void NthDayOfWeek(const TCall& c, TValue& r) { SetCount(r, (MomentArg(c, 0).DayOfMonth - 1) / 7 + 1); }
+void NthDayOfWeek(const TPackCall& c, TValue& r) { SetCount(r, (MomentArg(c, 0).DayOfMonth - 1) / 7 + 1); }
 
 // ---- two date-times -----------------------------------------------------------------
 
-std::int64_t AbsDifference(const TCall& c) {
+std::int64_t AbsDifference(const TPackCall& c) {
   const std::int64_t d = MomentArg(c, 0).Total() - MomentArg(c, 1).Total();
   return d < 0 ? -d : d;
 }
 
 template <std::int64_t Unit>
-void Span(const TCall& c, TValue& r) {
+void Span(const TPackCall& c, TValue& r) {
   SetReal(r, static_cast<double>(AbsDifference(c)) / static_cast<double>(Unit));
 }
 
 template <std::int64_t Unit>
-void Between(const TCall& c, TValue& r) {
+void Between(const TPackCall& c, TValue& r) {
   SetCount(r, AbsDifference(c) / Unit);
 }
 
@@ -185,21 +185,21 @@ std::int64_t PartOf(const TMoment& m, TPart p) {
 }
 
 template <TPart Part>
-void Compare(const TCall& c, TValue& r) {
+void Compare(const TPackCall& c, TValue& r) {
   const std::int64_t a = PartOf(MomentArg(c, 0), Part), b = PartOf(MomentArg(c, 1), Part);
   SetCount(r, a < b ? -1 : (a > b ? 1 : 0));
 }
 
 template <TPart Part>
-void Same(const TCall& c, TValue& r) {
+void Same(const TPackCall& c, TValue& r) {
   r = TValue::MakeBool(PartOf(MomentArg(c, 0), Part) == PartOf(MomentArg(c, 1), Part));
 }
 
-void ReplaceDate(const TCall& c, TValue& r) {
+void ReplaceDate(const TPackCall& c, TValue& r) {
   const TMoment a = MomentArg(c, 0), b = MomentArg(c, 1);
   SetDateTime(r, b.Day * kMsPerDay + a.TimeMs);
 }
-void ReplaceTime(const TCall& c, TValue& r) {
+void ReplaceTime(const TPackCall& c, TValue& r) {
   const TMoment a = MomentArg(c, 0), b = MomentArg(c, 1);
   SetDateTime(r, a.Day * kMsPerDay + b.TimeMs);
 }
@@ -207,24 +207,24 @@ void ReplaceTime(const TCall& c, TValue& r) {
 // ---- year and month numbers -----------------------------------------------------------
 
 // A year or month argument: a number, integral, 0..65535.
-int WordArg(const TCall& c, int i, const std::string& wordMessage) {
+int WordArg(const TPackCall& c, int i, const std::string& wordMessage) {
   const double x = NumberArg(c, i, "Incorrect real type for the parameter " + std::to_string(i + 1));
   double whole = 0.0;
   if (!IsIntegral(x, whole) || whole < 0.0 || whole > kMaxWord) ArgumentFail(wordMessage);
   return static_cast<int>(whole);
 }
 
-int YearWord(const TCall& c) { return WordArg(c, 0, "Incorrect word type for the parameter "); }
+int YearWord(const TPackCall& c) { return WordArg(c, 0, "Incorrect word type for the parameter "); }
 
-void DaysInAMonth(const TCall& c, TValue& r) {
+void DaysInAMonth(const TPackCall& c, TValue& r) {
   const int year = WordArg(c, 0, "Incorrect word type for the parameter  1");
   const int month = WordArg(c, 1, "Incorrect word type for the parameter  2");
   if (month < 1 || month > 12) ArgumentFail("Incorrect month for the parameter  2 (must be 1 to 12)");
   SetCount(r, DaysInMonth(year, month));
 }
-void DaysInAYear(const TCall& c, TValue& r) { SetCount(r, IsLeapYear(YearWord(c)) ? 366 : 365); }
-void IsLeapYearFn(const TCall& c, TValue& r) { r = TValue::MakeBool(IsLeapYear(YearWord(c))); }
-void WeeksInAYear(const TCall& c, TValue& r) {
+void DaysInAYear(const TPackCall& c, TValue& r) { SetCount(r, IsLeapYear(YearWord(c)) ? 366 : 365); }
+void IsLeapYearFn(const TPackCall& c, TValue& r) { r = TValue::MakeBool(IsLeapYear(YearWord(c))); }
+void WeeksInAYear(const TPackCall& c, TValue& r) {
   const int year = YearWord(c);
   const int first = IsoWeekday(DayNumber(year, 1, 1));
   SetCount(r, (first == 4 || (first == 3 && IsLeapYear(year))) ? 53 : 52);
@@ -232,7 +232,7 @@ void WeeksInAYear(const TCall& c, TValue& r) {
 
 // ---- increments -------------------------------------------------------------------------
 
-std::int64_t CountArg(const TCall& c) {
+std::int64_t CountArg(const TPackCall& c) {
   const TValue& v = c.Arg(1);
   double whole = 0.0;
   if (!v.IsRealLike() || !IsIntegral(v.AsReal(), whole)) ArgumentFail("Incorrect  integer for the parameter  2");
@@ -240,14 +240,14 @@ std::int64_t CountArg(const TCall& c) {
 }
 
 template <std::int64_t Unit>
-void IncBy(const TCall& c, TValue& r) {
+void IncBy(const TPackCall& c, TValue& r) {
   const TMoment a = MomentArg(c, 0);
   SetDateTime(r, a.Total() + CountArg(c) * Unit);
 }
 
 // Moves by whole months, keeping the time of day and clamping the day to
 // the last day of the target month.
-void AddMonths(const TCall& c, TValue& r, std::int64_t monthsPerStep) {
+void AddMonths(const TPackCall& c, TValue& r, std::int64_t monthsPerStep) {
   const TMoment a = MomentArg(c, 0);
   const std::int64_t months = a.Year * 12LL + (a.Month - 1) + CountArg(c) * monthsPerStep;
   const std::int64_t year = FloorDiv(months, 12);
@@ -257,8 +257,8 @@ void AddMonths(const TCall& c, TValue& r, std::int64_t monthsPerStep) {
   const int d = a.DayOfMonth < DaysInMonth(y, m) ? a.DayOfMonth : DaysInMonth(y, m);
   SetDateTime(r, DayNumber(y, m, d) * kMsPerDay + a.TimeMs);
 }
-void IncMonth(const TCall& c, TValue& r) { AddMonths(c, r, 1); }
-void IncYear(const TCall& c, TValue& r) { AddMonths(c, r, 12); }
+void IncMonth(const TPackCall& c, TValue& r) { AddMonths(c, r, 1); }
+void IncYear(const TPackCall& c, TValue& r) { AddMonths(c, r, 12); }
 
 constexpr TPackEntry kEntries[] = {
     {"Now", -1, NowFn},

@@ -7,25 +7,9 @@
 #include <string>
 
 #include "HelmaxDateTimeEval.h"
+#include "PackFunctions.h"
 
 namespace helmax::dtpack {
-
-// One call of a pack function: the engine (for its clock) and the arguments.
-struct TCall {
-  const THelmaxDateTimeEval& Engine;
-  TValue* const* Args;
-  int Count;
-
-  const TValue& Arg(int i) const { return *Args[i]; }
-};
-
-using TPackFunction = void (*)(const TCall& call, TValue& result);
-
-struct TPackEntry {
-  const char* Name;
-  std::int32_t ArgCount;
-  TPackFunction Function;
-};
 
 // Registration groups, each in its registration order; concatenated in this
 // order they give the whole pack.
@@ -51,7 +35,7 @@ constexpr double kMaxInteger = 2147483647.0;
 bool IsIntegral(double x, double& whole);
 
 // Real or currency argument i (0-based) as a double, or fail with message.
-double NumberArg(const TCall& call, int i, const std::string& message);
+double NumberArg(const TPackCall& call, int i, const std::string& message);
 
 // Judges a computed real: a NaN from arguments that were not NaN is an
 // invalid operation, an infinity from finite arguments an overflow.

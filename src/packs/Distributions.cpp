@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "PackFunctions.h"
 #include "SpecialFunctions.h"
 #include "Value.h"
 
@@ -28,7 +29,9 @@ class TArgs {
   // The checks, in order: every argument real or currency; none NaN (tested
   // in single precision); the integer arguments (positions in ascending
   // order) within 1e-13 of an integer, then taken as that integer.
-  TArgs(TValue* const* args, int count, std::initializer_list<int> integers, bool hermite = false) {
+  TArgs(const TPackCall& call, std::initializer_list<int> integers, bool hermite = false) {
+    TValue* const* args = call.Args;
+    const int count = call.Count;
     for (int i = 0; i < count; ++i)
       if (!args[i]->IsRealLike()) Fail("Incorrect real type for the parameter " + std::to_string(i + 1));
     for (int i = 0; i < count; ++i) {
@@ -120,18 +123,18 @@ Real DiscreteBetween(Real k1, Real k2, F&& sum) {
 
 // ---- special functions -------------------------------------------------------------
 
-void FnGamma(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {});
+void FnGamma(const TPackCall& a, TValue& r) {
+  TArgs v(a, {});
   Set(r, sf::Gamma(v[1]));
 }
 
-void FnLnGamma(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {});
+void FnLnGamma(const TPackCall& a, TValue& r) {
+  TArgs v(a, {});
   Set(r, sf::LnGamma(v[1]));
 }
 
-void FnInverseGamma(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {});
+void FnInverseGamma(const TPackCall& a, TValue& r) {
+  TArgs v(a, {});
   Set(r, sf::InverseGamma(v[1]));
 }
 
@@ -140,20 +143,20 @@ void CheckIncompleteGamma(Real p, Real x) {
   if (!sf::IsPositive(p)) Fail("Value must be > 0");
 }
 
-void FnIncompleteGamma(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {});
+void FnIncompleteGamma(const TPackCall& a, TValue& r) {
+  TArgs v(a, {});
   CheckIncompleteGamma(v[1], v[2]);
   Set(r, sf::IncompleteGammaTails(v[1], v[2]).Lower);
 }
 
-void FnIncompleteGamma2(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {});
+void FnIncompleteGamma2(const TPackCall& a, TValue& r) {
+  TArgs v(a, {});
   CheckIncompleteGamma(v[1], v[2]);
   Set(r, sf::UpperIncompleteGammaIntegral(v[1], v[2]));
 }
 
-void FnBeta(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {});
+void FnBeta(const TPackCall& a, TValue& r) {
+  TArgs v(a, {});
   const Real x = v[1], y = v[2];
   if (sf::IsGammaPole(x) || sf::IsGammaPole(y)) Fail("Not defined for that value");
   const Real ix = sf::InverseGamma(x), iy = sf::InverseGamma(y), ixy = sf::InverseGamma(x + y);
@@ -166,14 +169,14 @@ void FnBeta(TValue* const* a, int n, TValue& r) {
   Set(r, ixy / (ix * iy));
 }
 
-void FnLnBeta(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {});
+void FnLnBeta(const TPackCall& a, TValue& r) {
+  TArgs v(a, {});
   if (!sf::IsPositive(v[1]) || !sf::IsPositive(v[2])) Fail("Not defined for that value");
   Set(r, sf::LnGamma(v[1]) + sf::LnGamma(v[2]) - sf::LnGamma(v[1] + v[2]));
 }
 
-void FnIncompleteBeta(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {});
+void FnIncompleteBeta(const TPackCall& a, TValue& r) {
+  TArgs v(a, {});
   const Real x = v[1], p = v[2], q = v[3];
   if (!sf::IsPositive(p) || !sf::IsPositive(q) || x < 0.0L || (x > 1.0L && !sf::SameReal(x, 1.0L)))
     Fail("Not defined for that value");
@@ -182,30 +185,30 @@ void FnIncompleteBeta(TValue* const* a, int n, TValue& r) {
   Set(r, sf::IncompleteBeta(x, p, q));
 }
 
-void FnHermite(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {2}, true);
+void FnHermite(const TPackCall& a, TValue& r) {
+  TArgs v(a, {2}, true);
   Set(r, sf::Hermite(v[1], v[2]));
 }
 
-void FnPermutation(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {1, 2});
+void FnPermutation(const TPackCall& a, TValue& r) {
+  TArgs v(a, {1, 2});
   Set(r, sf::Permutation(v[1], v[2]));
 }
 
-void FnBinomialCoeff(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {1, 2});
+void FnBinomialCoeff(const TPackCall& a, TValue& r) {
+  TArgs v(a, {1, 2});
   Set(r, sf::BinomialCoefficient(v[1], v[2]));
 }
 
 // ---- normal and log-normal -------------------------------------------------------------
 
-void FnNormalZ(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {});
+void FnNormalZ(const TPackCall& a, TValue& r) {
+  TArgs v(a, {});
   Set(r, sf::NormalDensity(v[1]));
 }
 
-void FnNormalPDF(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {});
+void FnNormalPDF(const TPackCall& a, TValue& r) {
+  TArgs v(a, {});
   const Real x = v[1], mu = v[2], sigma = v[3];
   RequireSigma(sigma);
   Set(r, std::exp(-(x - mu) * (x - mu) / (2.0L * sigma * sigma)) / (kSqrt2Pi * sigma));
@@ -215,20 +218,20 @@ void RequireNormalArgument(Real x) {
   if (x < 0.0L) Fail("Value must be > 0");
 }
 
-void FnNormalLess(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {});
+void FnNormalLess(const TPackCall& a, TValue& r) {
+  TArgs v(a, {});
   RequireNormalArgument(v[1]);
   Set(r, sf::NormalCdf(v[1]));
 }
 
-void FnNormalGreater(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {});
+void FnNormalGreater(const TPackCall& a, TValue& r) {
+  TArgs v(a, {});
   RequireNormalArgument(v[1]);
   Set(r, 1.0L - sf::NormalCdf(v[1]));
 }
 
-void FnInvNormalLess(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {});
+void FnInvNormalLess(const TPackCall& a, TValue& r) {
+  TArgs v(a, {});
   RequireOpenUnit(v[1]);
   Set(r, sf::NormalQuantile(v[1], 1.0L - v[1]));
 }
@@ -236,54 +239,54 @@ void FnInvNormalLess(TValue* const* a, int n, TValue& r) {
 // Φ⁻¹(1 - p), with the tail p kept exact.
 Real UpperQuantile(Real p) { return sf::NormalQuantile(1.0L - p, p); }
 
-void FnInvNormalGreater(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {});
+void FnInvNormalGreater(const TPackCall& a, TValue& r) {
+  TArgs v(a, {});
   RequireOpenUnit(v[1]);
   Set(r, UpperQuantile(v[1]));
 }
 
-void FnZAlpha(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {});
+void FnZAlpha(const TPackCall& a, TValue& r) {
+  TArgs v(a, {});
   RequireOpenUnit(v[1]);
   Set(r, UpperQuantile(v[1]));
 }
 
 Real NormalDist(Real mu, Real sigma, Real x) { return sf::NormalCdf((x - mu) / sigma); }
 
-void FnNormalDistLess(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {});
+void FnNormalDistLess(const TPackCall& a, TValue& r) {
+  TArgs v(a, {});
   RequireSigma(v[2]);
   Set(r, NormalDist(v[1], v[2], v[3]));
 }
 
-void FnNormalDistGreater(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {});
+void FnNormalDistGreater(const TPackCall& a, TValue& r) {
+  TArgs v(a, {});
   RequireSigma(v[2]);
   Set(r, 1.0L - NormalDist(v[1], v[2], v[3]));
 }
 
-void FnNormalDistBetween(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {});
+void FnNormalDistBetween(const TPackCall& a, TValue& r) {
+  TArgs v(a, {});
   RequireSigma(v[2]);
   Set(r, Between(v[3], v[4], [&](Real x) { return NormalDist(v[1], v[2], x); }));
 }
 
-void FnInvNormalDistLess(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {});
+void FnInvNormalDistLess(const TPackCall& a, TValue& r) {
+  TArgs v(a, {});
   RequireOpenUnit(v[3]);
   RequireSigma(v[2]);
   Set(r, v[1] + v[2] * sf::NormalQuantile(v[3], 1.0L - v[3]));
 }
 
-void FnInvNormalDistGreater(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {});
+void FnInvNormalDistGreater(const TPackCall& a, TValue& r) {
+  TArgs v(a, {});
   RequireOpenUnit(v[3]);
   RequireSigma(v[2]);
   Set(r, v[1] + v[2] * UpperQuantile(v[3]));
 }
 
-void FnLogNormalPDF(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {});
+void FnLogNormalPDF(const TPackCall& a, TValue& r) {
+  TArgs v(a, {});
   const Real x = v[1], mu = v[2], sigma = v[3];
   RequireSigma(sigma);
   if (!sf::IsPositive(x)) Fail("Value must be > 0");
@@ -293,35 +296,35 @@ void FnLogNormalPDF(TValue* const* a, int n, TValue& r) {
 
 Real LogNormal(Real mu, Real sigma, Real x) { return sf::NormalCdf((LogOf(x) - mu) / sigma); }
 
-void FnLogNormalLess(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {});
+void FnLogNormalLess(const TPackCall& a, TValue& r) {
+  TArgs v(a, {});
   RequireSigma(v[2]);
   Set(r, LogNormal(v[1], v[2], v[3]));
 }
 
-void FnLogNormalGreater(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {});
+void FnLogNormalGreater(const TPackCall& a, TValue& r) {
+  TArgs v(a, {});
   RequireSigma(v[2]);
   Set(r, 1.0L - LogNormal(v[1], v[2], v[3]));
 }
 
-void FnLogNormalBetween(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {});
+void FnLogNormalBetween(const TPackCall& a, TValue& r) {
+  TArgs v(a, {});
   RequireSigma(v[2]);
   LogOf(v[3]);
   LogOf(v[4]);
   Set(r, Between(v[3], v[4], [&](Real x) { return LogNormal(v[1], v[2], x); }));
 }
 
-void FnInvLogNormalLess(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {});
+void FnInvLogNormalLess(const TPackCall& a, TValue& r) {
+  TArgs v(a, {});
   RequireOpenUnit(v[3]);
   RequireSigma(v[2]);
   Set(r, std::exp(v[1] + v[2] * sf::NormalQuantile(v[3], 1.0L - v[3])));
 }
 
-void FnInvLogNormalGreater(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {});
+void FnInvLogNormalGreater(const TPackCall& a, TValue& r) {
+  TArgs v(a, {});
   RequireOpenUnit(v[3]);
   RequireSigma(v[2]);
   Set(r, std::exp(v[1] + v[2] * UpperQuantile(v[3])));
@@ -329,22 +332,22 @@ void FnInvLogNormalGreater(TValue* const* a, int n, TValue& r) {
 
 // ---- chi-square, F and t ---------------------------------------------------------
 
-void FnChiSquareLess(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {2});
+void FnChiSquareLess(const TPackCall& a, TValue& r) {
+  TArgs v(a, {2});
   RequireNonNegative(v[1]);
   RequireDegrees(v[2]);
   Set(r, sf::ChiSquareLower(v[1], v[2]));
 }
 
-void FnChiSquareGreater(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {2});
+void FnChiSquareGreater(const TPackCall& a, TValue& r) {
+  TArgs v(a, {2});
   RequireNonNegative(v[1]);
   RequireDegrees(v[2]);
   Set(r, sf::ChiSquareUpper(v[1], v[2]));
 }
 
-void FnChiSquareBetween(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {3});
+void FnChiSquareBetween(const TPackCall& a, TValue& r) {
+  TArgs v(a, {3});
   RequireNonNegative(v[1]);
   RequireNonNegative(v[2]);
   RequireDegrees(v[3]);
@@ -356,8 +359,8 @@ void CheckInvChiSquare(Real p, Real nu) {
   RequireChiSquareProbability(p);
 }
 
-void FnInvChiSquare(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {2});
+void FnInvChiSquare(const TPackCall& a, TValue& r) {
+  TArgs v(a, {2});
   CheckInvChiSquare(v[1], v[2]);
   Set(r, sf::InvChiSquareAS91(v[1], v[2]));
 }
@@ -367,14 +370,14 @@ Real InvChiSquareLess(Real p, Real nu) {
   return sf::RefineByBisection([nu](Real x) { return sf::ChiSquareLower(x, nu); }, p, estimate, 0.0L);
 }
 
-void FnInvChiSquareLess(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {2});
+void FnInvChiSquareLess(const TPackCall& a, TValue& r) {
+  TArgs v(a, {2});
   CheckInvChiSquare(v[1], v[2]);
   Set(r, InvChiSquareLess(v[1], v[2]));
 }
 
-void FnInvChiSquareGreater(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {2});
+void FnInvChiSquareGreater(const TPackCall& a, TValue& r) {
+  TArgs v(a, {2});
   CheckInvChiSquare(v[1], v[2]);
   Set(r, InvChiSquareLess(1.0L - v[1], v[2]));
 }
@@ -391,20 +394,20 @@ Real FDistUpper(Real x, Real nu1, Real nu2) {
   return sf::IncompleteBeta(nu2 / denominator, nu1 * x / denominator, nu2 / 2.0L, nu1 / 2.0L);
 }
 
-void FnFDistLess(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {2, 3});
+void FnFDistLess(const TPackCall& a, TValue& r) {
+  TArgs v(a, {2, 3});
   CheckFDist(v[1], v[2], v[3]);
   Set(r, sf::FDistLower(v[1], v[2], v[3]));
 }
 
-void FnFDistGreater(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {2, 3});
+void FnFDistGreater(const TPackCall& a, TValue& r) {
+  TArgs v(a, {2, 3});
   CheckFDist(v[1], v[2], v[3]);
   Set(r, FDistUpper(v[1], v[2], v[3]));
 }
 
-void FnFDistBetween(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {3, 4});
+void FnFDistBetween(const TPackCall& a, TValue& r) {
+  TArgs v(a, {3, 4});
   CheckFDist(v[1], v[3], v[4]);
   CheckFDist(v[2], v[3], v[4]);
   Set(r, Between(v[1], v[2], [&](Real x) { return FDistUpper(x, v[3], v[4]); }));
@@ -422,32 +425,32 @@ void CheckInvDistribution(Real p, std::initializer_list<Real> degrees) {
   for (Real nu : degrees) RequireDegrees(nu);
 }
 
-void FnInvFDistLess(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {2, 3});
+void FnInvFDistLess(const TPackCall& a, TValue& r) {
+  TArgs v(a, {2, 3});
   CheckInvDistribution(v[1], {v[2], v[3]});
   Set(r, InvFDistLess(v[1], v[2], v[3]), true);
 }
 
-void FnInvFDistGreater(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {2, 3});
+void FnInvFDistGreater(const TPackCall& a, TValue& r) {
+  TArgs v(a, {2, 3});
   CheckInvDistribution(v[1], {v[2], v[3]});
   Set(r, InvFDistLess(1.0L - v[1], v[2], v[3]), true);
 }
 
-void FnStudentTLess(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {2});
+void FnStudentTLess(const TPackCall& a, TValue& r) {
+  TArgs v(a, {2});
   RequireDegrees(v[2]);
   Set(r, sf::StudentTLower(v[1], v[2]));
 }
 
-void FnStudentTGreater(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {2});
+void FnStudentTGreater(const TPackCall& a, TValue& r) {
+  TArgs v(a, {2});
   RequireDegrees(v[2]);
   Set(r, sf::StudentTLower(-v[1], v[2]));  // 1 - P(T <= x) by symmetry
 }
 
-void FnStudentTBetween(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {3});
+void FnStudentTBetween(const TPackCall& a, TValue& r) {
+  TArgs v(a, {3});
   RequireDegrees(v[3]);
   Set(r, Between(v[1], v[2], [&](Real x) { return sf::StudentTLower(x, v[3]); }));
 }
@@ -459,47 +462,47 @@ Real InvStudentTLess(Real p, Real nu) {
   return sf::RefineByBisection([nu](Real x) { return sf::StudentTLower(x, nu); }, p, estimate, -kInf);
 }
 
-void FnInvStudentTLess(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {2});
+void FnInvStudentTLess(const TPackCall& a, TValue& r) {
+  TArgs v(a, {2});
   CheckInvDistribution(v[1], {v[2]});
   Set(r, InvStudentTLess(v[1], v[2]), true);
 }
 
-void FnInvStudentTGreater(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {2});
+void FnInvStudentTGreater(const TPackCall& a, TValue& r) {
+  TArgs v(a, {2});
   CheckInvDistribution(v[1], {v[2]});
   Set(r, InvStudentTLess(1.0L - v[1], v[2]), true);
 }
 
 // ---- discrete and exponential ---------------------------------------------------------
 
-void FnBinomialEq(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {2, 3});
+void FnBinomialEq(const TPackCall& a, TValue& r) {
+  TArgs v(a, {2, 3});
   RequireBinomial(v[1], v[2], v[3]);
   Set(r, sf::BinomialTerm(v[1], v[2], v[3]));
 }
 
-void FnBinomialLess(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {2, 3});
+void FnBinomialLess(const TPackCall& a, TValue& r) {
+  TArgs v(a, {2, 3});
   RequireBinomial(v[1], v[2], v[3]);
   Set(r, v[3] == 0.0L ? 0.0L : sf::BinomialSum(v[1], v[2], 0.0L, v[3] - 1.0L));
 }
 
-void FnBinomialGreater(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {2, 3});
+void FnBinomialGreater(const TPackCall& a, TValue& r) {
+  TArgs v(a, {2, 3});
   RequireBinomial(v[1], v[2], v[3] + 1.0L);
   Set(r, sf::BinomialSum(v[1], v[2], v[3] + 1.0L, v[2]));  // the terms above k
 }
 
-void FnBinomialBetween(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {2, 3, 4});
+void FnBinomialBetween(const TPackCall& a, TValue& r) {
+  TArgs v(a, {2, 3, 4});
   RequireBinomial(v[1], v[2], v[3]);
   RequireBinomial(v[1], v[2], v[4]);
   Set(r, DiscreteBetween(v[3], v[4], [&](Real lo, Real hi) { return sf::BinomialSum(v[1], v[2], lo, hi); }));
 }
 
-void FnPoissonEq(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {2});
+void FnPoissonEq(const TPackCall& a, TValue& r) {
+  TArgs v(a, {2});
   RequirePoisson(v[1]);
   Set(r, sf::PoissonTerm(v[1], v[2]));
 }
@@ -511,116 +514,107 @@ Real PoissonLess(Real lambda, Real k) {
   return sf::PoissonSum(lambda, 0.0L, k - 1.0L);
 }
 
-void FnPoissonLess(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {2});
+void FnPoissonLess(const TPackCall& a, TValue& r) {
+  TArgs v(a, {2});
   RequirePoisson(v[1]);
   Set(r, PoissonLess(v[1], v[2]));
 }
 
-void FnPoissonGreater(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {2});
+void FnPoissonGreater(const TPackCall& a, TValue& r) {
+  TArgs v(a, {2});
   RequirePoisson(v[1]);
   if (v[2] < 0.0L) sf::Factorial(v[2]);
   Set(r, 1.0L - PoissonLess(v[1], v[2] + 1.0L));
 }
 
-void FnPoissonBetween(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {2, 3});
+void FnPoissonBetween(const TPackCall& a, TValue& r) {
+  TArgs v(a, {2, 3});
   RequirePoisson(v[1]);
   sf::Factorial(v[2]);
   sf::Factorial(v[3]);
   Set(r, DiscreteBetween(v[2], v[3], [&](Real lo, Real hi) { return sf::PoissonSum(v[1], lo, hi); }));
 }
 
-void FnExponentialLess(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {});
+void FnExponentialLess(const TPackCall& a, TValue& r) {
+  TArgs v(a, {});
   RequireExponential(v[1], v[2]);
   Set(r, -std::expm1(-v[2] / v[1]));  // 1 - e^(-x/m)
 }
 
-void FnExponentialGreater(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {});
+void FnExponentialGreater(const TPackCall& a, TValue& r) {
+  TArgs v(a, {});
   RequireExponential(v[1], v[2]);
   Set(r, std::exp(-v[2] / v[1]));
 }
 
-void FnExponentialBetween(TValue* const* a, int n, TValue& r) {
-  TArgs v(a, n, {});
+void FnExponentialBetween(const TPackCall& a, TValue& r) {
+  TArgs v(a, {});
   RequireExponential(v[1], v[2]);
   RequireExponential(v[1], v[3]);
   Set(r, Between(v[2], v[3], [&](Real x) { return -std::expm1(-x / v[1]); }));
 }
 
-TUserFuncRec Rec(const char* name, TUserProcedure fn, std::int32_t argCount) {
-  TUserFuncRec r;
-  r.Name = name;
-  r.Kind = ufProcedure;
-  r.Procedure = fn;
-  r.ArgCount = argCount;
-  return r;
-}
+constexpr TPackEntry kDistributionEntries[] = {
+    {"Gamma", 1, FnGamma},
+    {"LnGamma", 1, FnLnGamma},
+    {"InverseGamma", 1, FnInverseGamma},
+    {"IncompleteGamma", 2, FnIncompleteGamma},
+    {"IncompleteGamma2", 2, FnIncompleteGamma2},
+    {"Beta", 2, FnBeta},
+    {"LnBeta", 2, FnLnBeta},
+    {"IncompleteBeta", 3, FnIncompleteBeta},
+    {"Hermite", 2, FnHermite},
+    {"Permutation", 2, FnPermutation},
+    {"BinomialCoeff", 2, FnBinomialCoeff},
+    {"NormalZ", 1, FnNormalZ},
+    {"NormalPDF", 3, FnNormalPDF},
+    {"NormalLess", 1, FnNormalLess},
+    {"NormalGreater", 1, FnNormalGreater},
+    {"InvNormalLess", 1, FnInvNormalLess},
+    {"InvNormalGreater", 1, FnInvNormalGreater},
+    {"ZAlpha", 1, FnZAlpha},
+    {"NormalDistLess", 3, FnNormalDistLess},
+    {"NormalDistGreater", 3, FnNormalDistGreater},
+    {"NormalDistBetween", 4, FnNormalDistBetween},
+    {"InvNormalDistLess", 3, FnInvNormalDistLess},
+    {"InvNormalDistGreater", 3, FnInvNormalDistGreater},
+    {"LogNormalPDF", 3, FnLogNormalPDF},
+    {"LogNormalLess", 3, FnLogNormalLess},
+    {"LogNormalGreater", 3, FnLogNormalGreater},
+    {"LogNormalBetween", 4, FnLogNormalBetween},
+    {"InvLogNormalLess", 3, FnInvLogNormalLess},
+    {"InvLogNormalGreater", 3, FnInvLogNormalGreater},
+    {"ChiSquareLess", 2, FnChiSquareLess},
+    {"ChiSquareGreater", 2, FnChiSquareGreater},
+    {"ChiSquareBetween", 3, FnChiSquareBetween},
+    {"InvChiSquare", 2, FnInvChiSquare},
+    {"InvChiSquareLess", 2, FnInvChiSquareLess},
+    {"InvChiSquareGreater", 2, FnInvChiSquareGreater},
+    {"FDistLess", 3, FnFDistLess},
+    {"FDistGreater", 3, FnFDistGreater},
+    {"FDistBetween", 4, FnFDistBetween},
+    {"InvFDistLess", 3, FnInvFDistLess},
+    {"InvFDistGreater", 3, FnInvFDistGreater},
+    {"StudentTLess", 2, FnStudentTLess},
+    {"StudentTGreater", 2, FnStudentTGreater},
+    {"StudentTBetween", 3, FnStudentTBetween},
+    {"InvStudentTLess", 2, FnInvStudentTLess},
+    {"InvStudentTGreater", 2, FnInvStudentTGreater},
+    {"BinomialEq", 3, FnBinomialEq},
+    {"BinomialLess", 3, FnBinomialLess},
+    {"BinomialGreater", 3, FnBinomialGreater},
+    {"BinomialBetween", 4, FnBinomialBetween},
+    {"PoissonEq", 2, FnPoissonEq},
+    {"PoissonLess", 2, FnPoissonLess},
+    {"PoissonGreater", 2, FnPoissonGreater},
+    {"PoissonBetween", 3, FnPoissonBetween},
+    {"ExponentialLess", 2, FnExponentialLess},
+    {"ExponentialGreater", 2, FnExponentialGreater},
+    {"ExponentialBetween", 3, FnExponentialBetween},
+};
 
 }  // namespace
 
-TUserFuncArray DistributionFunctions() {
-  return {
-      Rec("Gamma", FnGamma, 1),
-      Rec("LnGamma", FnLnGamma, 1),
-      Rec("InverseGamma", FnInverseGamma, 1),
-      Rec("IncompleteGamma", FnIncompleteGamma, 2),
-      Rec("IncompleteGamma2", FnIncompleteGamma2, 2),
-      Rec("Beta", FnBeta, 2),
-      Rec("LnBeta", FnLnBeta, 2),
-      Rec("IncompleteBeta", FnIncompleteBeta, 3),
-      Rec("Hermite", FnHermite, 2),
-      Rec("Permutation", FnPermutation, 2),
-      Rec("BinomialCoeff", FnBinomialCoeff, 2),
-      Rec("NormalZ", FnNormalZ, 1),
-      Rec("NormalPDF", FnNormalPDF, 3),
-      Rec("NormalLess", FnNormalLess, 1),
-      Rec("NormalGreater", FnNormalGreater, 1),
-      Rec("InvNormalLess", FnInvNormalLess, 1),
-      Rec("InvNormalGreater", FnInvNormalGreater, 1),
-      Rec("ZAlpha", FnZAlpha, 1),
-      Rec("NormalDistLess", FnNormalDistLess, 3),
-      Rec("NormalDistGreater", FnNormalDistGreater, 3),
-      Rec("NormalDistBetween", FnNormalDistBetween, 4),
-      Rec("InvNormalDistLess", FnInvNormalDistLess, 3),
-      Rec("InvNormalDistGreater", FnInvNormalDistGreater, 3),
-      Rec("LogNormalPDF", FnLogNormalPDF, 3),
-      Rec("LogNormalLess", FnLogNormalLess, 3),
-      Rec("LogNormalGreater", FnLogNormalGreater, 3),
-      Rec("LogNormalBetween", FnLogNormalBetween, 4),
-      Rec("InvLogNormalLess", FnInvLogNormalLess, 3),
-      Rec("InvLogNormalGreater", FnInvLogNormalGreater, 3),
-      Rec("ChiSquareLess", FnChiSquareLess, 2),
-      Rec("ChiSquareGreater", FnChiSquareGreater, 2),
-      Rec("ChiSquareBetween", FnChiSquareBetween, 3),
-      Rec("InvChiSquare", FnInvChiSquare, 2),
-      Rec("InvChiSquareLess", FnInvChiSquareLess, 2),
-      Rec("InvChiSquareGreater", FnInvChiSquareGreater, 2),
-      Rec("FDistLess", FnFDistLess, 3),
-      Rec("FDistGreater", FnFDistGreater, 3),
-      Rec("FDistBetween", FnFDistBetween, 4),
-      Rec("InvFDistLess", FnInvFDistLess, 3),
-      Rec("InvFDistGreater", FnInvFDistGreater, 3),
-      Rec("StudentTLess", FnStudentTLess, 2),
-      Rec("StudentTGreater", FnStudentTGreater, 2),
-      Rec("StudentTBetween", FnStudentTBetween, 3),
-      Rec("InvStudentTLess", FnInvStudentTLess, 2),
-      Rec("InvStudentTGreater", FnInvStudentTGreater, 2),
-      Rec("BinomialEq", FnBinomialEq, 3),
-      Rec("BinomialLess", FnBinomialLess, 3),
-      Rec("BinomialGreater", FnBinomialGreater, 3),
-      Rec("BinomialBetween", FnBinomialBetween, 4),
-      Rec("PoissonEq", FnPoissonEq, 2),
-      Rec("PoissonLess", FnPoissonLess, 2),
-      Rec("PoissonGreater", FnPoissonGreater, 2),
-      Rec("PoissonBetween", FnPoissonBetween, 3),
-      Rec("ExponentialLess", FnExponentialLess, 2),
-      Rec("ExponentialGreater", FnExponentialGreater, 2),
-      Rec("ExponentialBetween", FnExponentialBetween, 3),
-  };
-}
+TUserFuncArray DistributionFunctions() { return PackRegistrations(kDistributionEntries, nullptr); }
 
 }  // namespace helmax

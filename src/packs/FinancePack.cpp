@@ -47,7 +47,7 @@ void Evaluate(const TFixedArgs& a, TValue& r, F&& formula) {
   r = TValue::MakeReal(a.HasNaN ? EngineNaN() : a.Judge(formula()));
 }
 
-TFixedArgs ReadFixed(const TCall& c, const char* realMessage, std::initializer_list<int> integers,
+TFixedArgs ReadFixed(const TPackCall& c, const char* realMessage, std::initializer_list<int> integers,
                      const char* integerMessage, bool paymentTimeLast) {
   TFixedArgs a;
   for (int i = 0; i < c.Count; ++i) {
@@ -237,19 +237,19 @@ double InternalRateOfReturnOf(const std::vector<double>& flows, double guess) {
 
 // ---- registered functions -----------------------------------------------------------------------
 
-void FutureValue(const TCall& c, TValue& r) {
+void FutureValue(const TPackCall& c, TValue& r) {
   const TFixedArgs a = ReadFixed(c, "Incorrect real type: Rate, NPeriods, Payment, PresentValue, PaymentTime", {1, 4},
                                  "Incorrect integer type: NPeriods or PaymentTime", true);
   Evaluate(a, r, [&] { return FutureValueOf(a[0], a[1], a[2], a[3], a.PaymentTime(4)); });
 }
 
-void PresentValue(const TCall& c, TValue& r) {
+void PresentValue(const TPackCall& c, TValue& r) {
   const TFixedArgs a = ReadFixed(c, "Incorrect real type: Rate, NPeriods, Payment, FutureValue, PaymentTime", {1, 4},
                                  "Incorrect integer type: NPeriods or PaymentTime", true);
   Evaluate(a, r, [&] { return PresentValueOf(a[0], a[1], a[2], a[3], a.PaymentTime(4)); });
 }
 
-void Payment(const TCall& c, TValue& r) {
+void Payment(const TPackCall& c, TValue& r) {
   const TFixedArgs a = ReadFixed(c, "Incorrect real type: Rate, NPeriods, PresentValue, FutureValue, PaymentTime",
                                  {1, 4}, "Incorrect integer type: NPeriods or PaymentTime", true);
   Evaluate(a, r, [&] { return PaymentOf(a[0], a[1], a[2], a[3], a.PaymentTime(4)); });
@@ -259,23 +259,23 @@ constexpr const char* kPeriodRealMessage =
     "Incorrect real type: Rate, Period, NPeriods, PresentValue, FutureValue, PaymentTime";
 constexpr const char* kPeriodIntegerMessage = "Incorrect integer type: Period, NPeriods or PaymentTime";
 
-void InterestPayment(const TCall& c, TValue& r) {
+void InterestPayment(const TPackCall& c, TValue& r) {
   const TFixedArgs a = ReadFixed(c, kPeriodRealMessage, {1, 2, 5}, kPeriodIntegerMessage, true);
   Evaluate(a, r, [&] { return InterestPaymentOf(a[0], a[1], a[2], a[3], a[4], a.PaymentTime(5)); });
 }
 
-void PeriodPayment(const TCall& c, TValue& r) {
+void PeriodPayment(const TPackCall& c, TValue& r) {
   const TFixedArgs a = ReadFixed(c, kPeriodRealMessage, {1, 2, 5}, kPeriodIntegerMessage, true);
   Evaluate(a, r, [&] { return PeriodPaymentOf(a[0], a[1], a[2], a[3], a[4], a.PaymentTime(5)); });
 }
 
-void NumberOfPeriods(const TCall& c, TValue& r) {
+void NumberOfPeriods(const TPackCall& c, TValue& r) {
   const TFixedArgs a = ReadFixed(c, "Incorrect real type: Rate, Payment, PresentValue, FutureValue, PaymentTime", {4},
                                  "Incorrect integer type: PaymentTime", true);
   Evaluate(a, r, [&] { return NumberOfPeriodsOf(a[0], a[1], a[2], a[3], a.PaymentTime(4)); });
 }
 
-void InterestRate(const TCall& c, TValue& r) {
+void InterestRate(const TPackCall& c, TValue& r) {
   const TFixedArgs a = ReadFixed(c, "Incorrect real type: NPeriods, Payment, PresentValue, FutureValue, PaymentTime",
                                  {0, 4}, "Incorrect integer type: NPeriods or PaymentTime", true);
   Evaluate(a, r, [&] { return InterestRateOf(a[0], a[1], a[2], a[3], a.PaymentTime(4)); });
@@ -284,14 +284,14 @@ void InterestRate(const TCall& c, TValue& r) {
 constexpr const char* kDepreciationRealMessage = "Incorrect real type: Cost, Salvage, Life, Period";
 constexpr const char* kDepreciationIntegerMessage = "Incorrect integer type: Life or Period";
 
-void SLNDepreciation(const TCall& c, TValue& r) {
+void SLNDepreciation(const TPackCall& c, TValue& r) {
   const TFixedArgs a =
       ReadFixed(c, "Incorrect real type: Cost, Salvage, Life", {2}, "Incorrect integer type: Life ", false);
   if (a[2] <= 0.0) FormulaFail();
   Evaluate(a, r, [&] { return (a[0] - a[1]) / a[2]; });
 }
 
-void SYDDepreciation(const TCall& c, TValue& r) {
+void SYDDepreciation(const TPackCall& c, TValue& r) {
   const TFixedArgs a = ReadFixed(c, kDepreciationRealMessage, {2, 3}, kDepreciationIntegerMessage, false);
   const double cost = a[0], salvage = a[1], life = a[2], period = a[3];
   double v = 0.0;
@@ -300,7 +300,7 @@ void SYDDepreciation(const TCall& c, TValue& r) {
   Evaluate(a, r, [&] { return v; });
 }
 
-void DoubleDecliningBalance(const TCall& c, TValue& r) {
+void DoubleDecliningBalance(const TPackCall& c, TValue& r) {
   const TFixedArgs a = ReadFixed(c, kDepreciationRealMessage, {2, 3}, kDepreciationIntegerMessage, false);
   const double cost = a[0], salvage = a[1], life = a[2], period = a[3];
   double v = 0.0;
@@ -319,7 +319,7 @@ void DoubleDecliningBalance(const TCall& c, TValue& r) {
 }
 
 // Rate, cash flow 1, ..., cash flow k, PaymentTime.
-void NetPresentValue(const TCall& c, TValue& r) {
+void NetPresentValue(const TPackCall& c, TValue& r) {
   if (c.Count < 3) ArgumentFail("Parameter count must be >= 3");
   std::vector<double> v(static_cast<std::size_t>(c.Count));
   bool finite = true, nan = false;
@@ -344,7 +344,7 @@ void NetPresentValue(const TCall& c, TValue& r) {
 }
 
 // Cash flow 1, ..., cash flow k, Guess.
-void InternalRateOfReturn(const TCall& c, TValue& r) {
+void InternalRateOfReturn(const TPackCall& c, TValue& r) {
   if (c.Count < 2) ArgumentFail("Parameter count must be >= 2");
   std::vector<double> flows;
   bool finite = true, nan = false;

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cmath>
 #include <ctime>
+#include <iterator>
 #include <stdexcept>
 
 #include "DateTimePackInternal.h"
@@ -43,21 +44,29 @@ TUserFuncArray THelmaxDateTimeEval::RegistrationTable(const THelmaxDateTimeEval*
   table.reserve(static_cast<std::size_t>(PackFunctionCount) + host.size());
   for (auto group : {dtpack::CalendarEntries(), dtpack::FinanceEntries(), dtpack::StatisticsEntries(),
                      dtpack::BesselEntries()}) {
-    for (const dtpack::TPackEntry& entry : group) {
-      TUserFuncRec rec;
-      rec.Name = entry.Name;
-      rec.Kind = ufMethod;
-      rec.ArgCount = entry.ArgCount;
-      const dtpack::TPackFunction function = entry.Function;
-      rec.Method = [engine, function](TValue* const* args, int count, TValue& result) {
-        result = TValue();
-        function(dtpack::TCall{*engine, args, count}, result);
-      };
-      table.push_back(std::move(rec));
-    }
+    TUserFuncArray records = PackRegistrations(group, engine);
+    std::move(records.begin(), records.end(), std::back_inserter(table));
   }
   table.insert(table.end(), host.begin(), host.end());
   return table;
+}
+
+TUserFuncArray PackRegistrations(std::span<const TPackEntry> entries, const THelmaxDateTimeEval* engine) {
+  TUserFuncArray records;
+  records.reserve(entries.size());
+  for (const TPackEntry& entry : entries) {
+    TUserFuncRec rec;
+    rec.Name = entry.Name;
+    rec.Kind = ufMethod;
+    rec.ArgCount = entry.ArgCount;
+    const TPackFunction function = entry.Function;
+    rec.Method = [engine, function](TValue* const* args, int count, TValue& result) {
+      result = TValue();
+      function(TPackCall{args, count, engine}, result);
+    };
+    records.push_back(std::move(rec));
+  }
+  return records;
 }
 
 namespace dtpack {
@@ -74,7 +83,7 @@ bool IsIntegral(double x, double& whole) {
   return true;
 }
 
-double NumberArg(const TCall& call, int i, const std::string& message) {
+double NumberArg(const TPackCall& call, int i, const std::string& message) {
   const TValue& v = call.Arg(i);
   if (!v.IsRealLike()) ArgumentFail(message);
   return v.AsReal();

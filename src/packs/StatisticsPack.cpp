@@ -16,7 +16,7 @@ struct TSample {
   bool HasNaN = false;
 };
 
-TSample ReadSample(const TCall& c) {
+TSample ReadSample(const TPackCall& c) {
   TSample s;
   s.X.reserve(static_cast<std::size_t>(c.Count));
   for (int i = 0; i < c.Count; ++i) {
@@ -116,7 +116,7 @@ double Statistic(TStatistic which, const std::vector<double>& x) {
 }
 
 template <TStatistic Which>
-void Compute(const TCall& c, TValue& r) {
+void Compute(const TPackCall& c, TValue& r) {
   const TSample s = ReadSample(c);
   r = TValue::MakeReal(s.HasNaN ? EngineNaN() : JudgeResult(Statistic(Which, s.X), s.Finite, false));
 }

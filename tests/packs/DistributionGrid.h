@@ -94,7 +94,7 @@ inline double CallOurs(const TUserFuncRec& rec, const Args& args) {
     pointers[i] = &values[i];
   }
   TValue result;
-  rec.Procedure(pointers, static_cast<int>(args.size()), result);
+  rec.Method(pointers, static_cast<int>(args.size()), result);
   if (!result.IsReal()) throw std::runtime_error("no real result");
   return result.Num;
 }

@@ -87,8 +87,8 @@ TEST(DistributionsRegistration, FiftySixFunctionsInTableOrderWithTheirArity) {
   for (std::size_t i = 0; i < f.size(); ++i) {
     EXPECT_EQ(f[i].Name, expected[i].first);
     EXPECT_EQ(f[i].ArgCount, expected[i].second) << f[i].Name;
-    EXPECT_EQ(f[i].Kind, ufProcedure) << f[i].Name;
-    EXPECT_NE(f[i].Procedure, nullptr) << f[i].Name;
+    EXPECT_EQ(f[i].Kind, ufMethod) << f[i].Name;
+    EXPECT_TRUE(f[i].Method) << f[i].Name;
   }
   // A host appends the list: the engine accepts all of it, and a wrong
   // argument count is refused by the engine's own check.
