@@ -14,11 +14,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   TMessageRecorder ui;
   TCalculator calc(ui);
   calc.LoadDocumentText(text);
-  calc.CitesteString(text);
+  calc.RestoreSnapshot(text);
   // Whatever was loaded, the cycle runs and the state can be written back.
   calc.ExpressionsText = "1+1";
-  calc.Frame41Memo1Change();
-  const std::string snapshot = calc.ScrieString();
+  calc.ExpressionsChanged();
+  const std::string snapshot = calc.TakeSnapshot();
   if (!HoldsBrace(calc.DefinitionsText) && !HoldsBrace(calc.ExpressionsText) && !HoldsBrace(calc.ResultsText)) {
     // What the calculator writes, it reads back.
     if (!ReadSnapshotSections(snapshot)) __builtin_trap();

@@ -91,10 +91,10 @@ void SetLimits(THelmaxComplexEval& e) {
   const int functions = e.RunTimeFunctionCount();
   const int firstRunTimeCode = opFirstExternal + e.ExternalFunctionCount();
   int callSites = 0;  // calls of run-time functions, definition heads excluded
-  for (const TInstruction& ins : e.ListaProc())
+  for (const TInstruction& ins : e.Instructions())
     if (ins.Code >= firstRunTimeCode) ++callSites;
   callSites -= functions;
-  const int loops = static_cast<int>(e.WhileArray().size());
+  const int loops = static_cast<int>(e.WhileRecords().size());
   const bool branching = functions > 0 && callSites >= 2;
   const double logBudget = std::log(kWorkBudget);
 
@@ -119,7 +119,7 @@ void RunVector(THelmaxComplexEval& e, const TEvents& ev) {
   if (r == nullptr) {
     FUZZ_CHECK(e, e.Error);
     FUZZ_CHECK(e, e.ErrorCode != 0);
-    FUZZ_CHECK(e, !ExecuteErrorMesssage(e).empty());
+    FUZZ_CHECK(e, !ExecuteErrorLine(e).empty());
     FUZZ_CHECK(e, ev.Execute == fired + 1);
     return;
   }
@@ -134,7 +134,7 @@ void RunVector(THelmaxComplexEval& e, const TEvents& ev) {
 void CheckOutcome(THelmaxComplexEval& e, const TEvents& ev, int firedBefore, const TValue& r) {
   if (e.Error) {
     FUZZ_CHECK(e, r.IsNull());
-    FUZZ_CHECK(e, !ExecuteErrorMesssage(e).empty());
+    FUZZ_CHECK(e, !ExecuteErrorLine(e).empty());
     FUZZ_CHECK(e, ev.Execute == firedBefore + 1);
   } else {
     FUZZ_CHECK(e, ev.Execute == firedBefore);
@@ -156,8 +156,8 @@ void RunSingle(THelmaxComplexEval& e, const TEvents& ev) {
 std::vector<TValue> Snapshot(const THelmaxComplexEval& e) {
   std::vector<TValue> cells;
   for (int i = 0; i < e.ExpressionCount; ++i) cells.push_back(*e.Results[i]);
-  if (const std::vector<TRecord3*>* vars = e.Variables())
-    for (const TRecord3* v : *vars) cells.push_back(*v->Value);
+  if (const std::vector<TVariable*>* vars = e.Variables())
+    for (const TVariable* v : *vars) cells.push_back(*v->Value);
   return cells;
 }
 
@@ -185,9 +185,9 @@ void CallRefused(THelmaxComplexEval& e, const TEvents& ev, int index, const TUse
 // one value too many, then at indexes outside the function list.
 void CallRunTimeFunctions(THelmaxComplexEval& e, const TEvents& ev, std::size_t seed) {
   const int count = e.RunTimeFunctionCount();
-  FUZZ_CHECK(e, count == static_cast<int>(e.FuncArray().size()));
+  FUZZ_CHECK(e, count == static_cast<int>(e.RunTimeFunctions().size()));
   for (int i = 0; i < count; ++i) {
-    const TFuncRecord& f = e.FuncArray()[static_cast<std::size_t>(i)];
+    const TRunTimeFunction& f = e.RunTimeFunctions()[static_cast<std::size_t>(i)];
     FUZZ_CHECK(e, f.Params != nullptr && f.ParamCount >= 0);
     FUZZ_CHECK(e, !e.RunTimeFunctionText(i).empty());
     TUserValuesArray values;
@@ -202,7 +202,7 @@ void CallRunTimeFunctions(THelmaxComplexEval& e, const TEvents& ev, std::size_t 
     values.push_back(ArgumentValue(seed));
     CallRefused(e, ev, i, values);
     FUZZ_CHECK(e, e.ErrorCode == -17);
-    FUZZ_CHECK(e, !ExecuteErrorMesssage(e).empty());
+    FUZZ_CHECK(e, !ExecuteErrorLine(e).empty());
   }
   CallRefused(e, ev, count, {});
   CallRefused(e, ev, -1, {TValue::MakeReal(1)});
@@ -229,11 +229,11 @@ void CompileAndRun(THelmaxComplexEval& e, TEvents& ev, const TOptions& options, 
     FUZZ_CHECK(e, e.ExpressionCount == 0);
     FUZZ_CHECK(e, e.Results == nullptr);
     FUZZ_CHECK(e, e.RunTimeFunctionCount() == 0);
-    FUZZ_CHECK(e, !ParseErrorMesssage(e).empty());
+    FUZZ_CHECK(e, !ParseErrorLine(e).empty());
     // Nothing is left to evaluate.
     FUZZ_CHECK(e, e.DoVectorOfMathExpressions() == nullptr);
     FUZZ_CHECK(e, e.Error && e.ErrorCode == -1);
-    FUZZ_CHECK(e, !ExecuteErrorMesssage(e).empty());
+    FUZZ_CHECK(e, !ExecuteErrorLine(e).empty());
     FUZZ_CHECK(e, ev.Execute == 1);
     FUZZ_CHECK(e, SameCell(cell, cellBefore));
     return;
@@ -251,7 +251,7 @@ void CompileAndRun(THelmaxComplexEval& e, TEvents& ev, const TOptions& options, 
     // The engine works on the host's cell itself, and protected means that
     // evaluating the text leaves it as it was (parameters are restored).
     FUZZ_CHECK(e, e.VariableCount() >= 1);
-    const TRecord3& v = *(*e.Variables())[0];
+    const TVariable& v = *(*e.Variables())[0];
     FUZZ_CHECK(e, v.Value == &cell && v.External == 1 && v.Protected == 1);
     RunVector(e, ev);
     FUZZ_CHECK(e, SameCell(cell, cellBefore));

@@ -13,7 +13,7 @@ namespace helmax {
 
 namespace {
 
-constexpr double kParameterDefaults[6] = {-100.0, 100.0, 0.1, 150.0, 1e-14, 1e-14};
+constexpr double kParameterDefaults[InternalConstantCount] = {-100.0, 100.0, 0.1, 150.0, 1e-14, 1e-14};
 
 // The distribution pack's functions in the order of the calculator's
 // function table (entries 7 to 15, then 18 to 64).
@@ -59,7 +59,7 @@ std::string TwoDigits(int v) { return (v < 10 ? "0" : "") + std::to_string(v); }
 const TCalculatorTexts& DefaultDocumentTexts() {
   static const TCalculatorTexts texts = [] {
     TCalculatorTexts t;
-    for (int row = 1; row <= 6; ++row) {
+    for (int row = 1; row <= InternalConstantCount; ++row) {
       const TConstRec r = InternalConstantRow(row);
       t.Constants.push_back({r.Name, r.Expression, r.Description});
     }
@@ -74,7 +74,8 @@ TCalculator::TCalculator(TUserInterface& ui, TCalculatorFiles files)
     : Ui_(ui), Files_(std::move(files)), FunctionVariableCell_(std::make_unique<TValue>()) {
   // Through the setters, in the order step, from, to, colwidth and the two
   // tolerances.
-  for (int index : {3, 1, 2, 4, 5, 6}) SetParameter(index, kParameterDefaults[index - 1]);
+  for (int index : {parStep, parFrom, parTo, parColWidth, parDetTolerance, parIntegrTolerance})
+    SetParameter(index, kParameterDefaults[index - 1]);
   BuildFunctionTable();
   Definitions_ = std::make_unique<THelmaxDateTimeEval>(FunctionTable_);
   Expressions_ = std::make_unique<THelmaxDateTimeEval>(FunctionTable_);
@@ -99,7 +100,7 @@ TCalculator::~TCalculator() {
 
 void TCalculator::BuildFunctionTable() {
   FunctionTable_.clear();
-  for (int i = 0; i < 6; ++i) {
+  for (int i = 0; i < InternalConstantCount; ++i) {
     TUserFuncRec r;
     r.Name = std::string("_") + kInternalConstantNames[static_cast<std::size_t>(i)];
     r.Kind = ufMethod;
@@ -122,32 +123,32 @@ void TCalculator::BuildFunctionTable() {
 }
 
 void TCalculator::BindErrorEvents(THelmaxComplexEval& engine) {
-  engine.OnParseError = [this](THelmaxComplexEval& e) { ResultsText = ParseErrorMesssage(e); };
-  engine.OnExecuteError = [this](THelmaxComplexEval& e) { ResultsText = ExecuteErrorMesssage(e); };
+  engine.OnParseError = [this](THelmaxComplexEval& e) { ResultsText = ParseErrorLine(e); };
+  engine.OnExecuteError = [this](THelmaxComplexEval& e) { ResultsText = ExecuteErrorLine(e); };
 }
 
 // ---- parameters ----------------------------------------------------------------
 
 double TCalculator::GetParameter(int index) const {
-  if (index < 1 || index > 6) return EngineNaN();
+  if (index < parFrom || index > parIntegrTolerance) return EngineNaN();
   return Parameters_[static_cast<std::size_t>(index - 1)];
 }
 
 void TCalculator::SetParameter(int index, double v) {
-  if (index < 1 || index > 6) return;
+  if (index < parFrom || index > parIntegrTolerance) return;
   bool ok = std::isfinite(v);
   switch (index) {
-    case 3:
+    case parStep:
       ok = ok && v > 0 && std::fabs(v) > 1e-13;
       break;
-    case 4:
+    case parColWidth:
       if (ok) {
         v = std::nearbyint(v);
         ok = v >= 10 && v <= 200;
       }
       break;
-    case 5:
-    case 6:
+    case parDetTolerance:
+    case parIntegrTolerance:
       ok = ok && v > 0;
       break;
     default:
@@ -174,7 +175,7 @@ void TCalculator::RevalidateFunctionVariable(bool withCurrentName) {
 
 // ---- evaluation cycle ---------------------------------------------------------------
 
-void TCalculator::Frame31Memo1Change() {
+void TCalculator::DefinitionsChanged() {
   try {
     DefinitionsCompile();
   } catch (const std::exception& e) {
@@ -197,8 +198,8 @@ void TCalculator::DefinitionsCompile() {
   DefinitionsVars_.clear();
   *FunctionVariableCell_ = TValue::MakeReal(EngineNaN());
   DefinitionsVars_.push_back({FunctionVariable_, FunctionVariableCell_.get(), 1});
-  if (const std::vector<TRecord3*>* constants = Constants_->Variables())
-    for (const TRecord3* c : *constants) DefinitionsVars_.push_back({c->Name, c->Value, 1});
+  if (const std::vector<TVariable*>* constants = Constants_->Variables())
+    for (const TVariable* c : *constants) DefinitionsVars_.push_back({c->Name, c->Value, 1});
   SharedConstantCount_ = Constants_->VariableCount();
 
   Definitions_->VerifySyntaxSemantics(DefinitionsSource(DefinitionsText), DefinitionsVars_, true);
@@ -211,18 +212,18 @@ void TCalculator::DefinitionsCompile() {
     RunTimeFunctionsText_ += Definitions_->RunTimeFunctionText(i);
   }
   if (RunTimeFunctionsText_.empty()) RunTimeFunctionsText_ = "nan";
-  if (const std::vector<TRecord3*>* vars = Definitions_->Variables())
-    for (const TRecord3* v : *vars) ExpressionsVars_.push_back({v->Name, v->Value, 1});
+  if (const std::vector<TVariable*>* vars = Definitions_->Variables())
+    for (const TVariable* v : *vars) ExpressionsVars_.push_back({v->Name, v->Value, 1});
   DefinitionsInvalid_ = false;
   MemoryPanel_ = "Total allocated memory: " + std::to_string(TotalAllocatedBytes()) + " bytes";
 }
 
-void TCalculator::Frame41Memo1Change() {
+void TCalculator::ExpressionsChanged() {
   ResultsText.clear();
   ResultsShown_ = false;
   if (DefinitionsStale_) {
     DefinitionsStale_ = false;
-    Frame31Memo1Change();
+    DefinitionsChanged();
   }
   if (FunctionVariable_.empty()) {
     Ui_.ShowMessage("Please correct function varable name");
@@ -243,7 +244,7 @@ void TCalculator::Frame41Memo1Change() {
   // it runs here; restored after the run so that an evaluation leaves the
   // definitions as their compile left them.
   std::vector<std::pair<TValue*, TValue>> unprotected;
-  if (Expressions_->Error && Expressions_->ErrorCode == -38) {
+  if (Expressions_->Error && Expressions_->ErrorCode == ecFunctionNotDefined) {
     ResultsText.clear();
     // The first compile already refused any assignment that the pane
     // itself makes to a protected name (that failure comes before the end
@@ -281,7 +282,7 @@ void TCalculator::Frame41Memo1Change() {
 
 void TCalculator::SetCurrencyMode(bool currency) {
   CurrencyMode_ = currency;
-  Frame41Memo1Change();
+  ExpressionsChanged();
 }
 
 void TCalculator::SetErrorMessageView(bool on) {
@@ -302,7 +303,7 @@ TCalculatorTexts TCalculator::CurrentTexts() const {
   return t;
 }
 
-std::string TCalculator::ScrieString() const { return SnapshotText(CurrentTexts()); }
+std::string TCalculator::TakeSnapshot() const { return SnapshotText(CurrentTexts()); }
 
 bool TCalculator::CheckBraces(const char* what) {
   if (!HoldsBrace(DefinitionsText) && !HoldsBrace(ExpressionsText) && !HoldsBrace(ResultsText)) return true;
@@ -310,7 +311,7 @@ bool TCalculator::CheckBraces(const char* what) {
   return false;
 }
 
-bool TCalculator::ScrieFisier() {
+bool TCalculator::WriteDocument() {
   if (!DocumentFileValid) return false;
   if (!CheckBraces("Cannot save the document")) return false;
   std::string error;
@@ -330,7 +331,7 @@ bool TCalculator::ApplySections(const std::optional<TSections>& sections, const 
     return false;
   }
   const TSections& s = *sections;
-  ReadDatas(s[secConstants], s[secFunctionVariable], s[secExpressions], s[secDefinitions]);
+  LoadSections(s[secConstants], s[secFunctionVariable], s[secExpressions], s[secDefinitions]);
   return true;
 }
 
@@ -338,7 +339,7 @@ bool TCalculator::LoadDocumentText(std::string_view text) {
   return ApplySections(ReadDocumentSections(text), "Bad file format");
 }
 
-bool TCalculator::CitesteFisier() {
+bool TCalculator::ReadDocument() {
   if (!DocumentFileValid) return false;
   std::string text, error;
   if (!ReadTextFile(DocumentFileName, text, error)) {
@@ -354,15 +355,15 @@ bool TCalculator::CitesteFisier() {
   return true;
 }
 
-bool TCalculator::CitesteString(const std::string& text) {
+bool TCalculator::RestoreSnapshot(const std::string& text) {
   return ApplySections(ReadSnapshotSections(text), "CitesteString -> Bad format");
 }
 
-void TCalculator::ReadDatas(const std::string& constants, const std::string& functionVariable,
+void TCalculator::LoadSections(const std::string& constants, const std::string& functionVariable,
                             const std::string& expressions, const std::string& definitions) {
   TConstantList& list = *ConstantList_;
   list.Reset();
-  bool seen[6] = {};
+  bool seen[InternalConstantCount] = {};
   for (const TConstantItem& item : ParseConstantsSection(constants)) {
     if (item.IsMessage) {
       Ui_.ShowMessage(item.Message);
@@ -370,7 +371,7 @@ void TCalculator::ReadDatas(const std::string& constants, const std::string& fun
     }
     const TConstantLine& c = item.Constant;
     int internal = -1;
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < InternalConstantCount; ++i)
       if (EqualsIgnoringCase(c.Name, kInternalConstantNames[static_cast<std::size_t>(i)])) internal = i;
     if (internal >= 0) {
       if (seen[internal]) {
@@ -384,8 +385,8 @@ void TCalculator::ReadDatas(const std::string& constants, const std::string& fun
     }
   }
   list.Refresh();
-  const std::vector<TRecord3*>* values = Constants_->Variables();
-  for (int l = 1; l <= 6; ++l) {
+  const std::vector<TVariable*>* values = Constants_->Variables();
+  for (int l = 1; l <= InternalConstantCount; ++l) {
     const TValue* v = (values != nullptr && static_cast<std::size_t>(l) <= values->size())
                           ? (*values)[static_cast<std::size_t>(l - 1)]->Value
                           : nullptr;
@@ -393,9 +394,9 @@ void TCalculator::ReadDatas(const std::string& constants, const std::string& fun
   }
   SetFunctionVariable(std::string(Trim(functionVariable)));
   DefinitionsText = PaneText(definitions);
-  Frame31Memo1Change();
+  DefinitionsChanged();
   ExpressionsText = PaneText(expressions);
-  if (!DefinitionsInvalid_) Frame41Memo1Change();
+  if (!DefinitionsInvalid_) ExpressionsChanged();
 }
 
 void TCalculator::Open(const std::string& fileName) {
@@ -403,24 +404,24 @@ void TCalculator::Open(const std::string& fileName) {
   DocumentFileValid = true;
   DocumentFileName = fileName;
   if (FileExists(fileName))
-    CitesteFisier();
+    ReadDocument();
   else
     DocumentFileValid = false;
 }
 
 bool TCalculator::Save() {
   Caption = kCaption;
-  Frame31Memo1Change();
+  DefinitionsChanged();
   if (DefinitionsInvalid_) {
     Ui_.ShowMessage("Please corect user definitions");
     return false;
   }
-  return ScrieFisier();
+  return WriteDocument();
 }
 
 bool TCalculator::SaveAs(const std::string& fileName) {
   Caption = kCaption;
-  Frame31Memo1Change();
+  DefinitionsChanged();
   if (DefinitionsInvalid_) {
     Ui_.ShowMessage("Please corect user definitions");
     return false;
@@ -429,7 +430,7 @@ bool TCalculator::SaveAs(const std::string& fileName) {
   const bool formerValid = DocumentFileValid;
   DocumentFileName = fileName;
   DocumentFileValid = true;
-  if (ScrieFisier()) return true;
+  if (WriteDocument()) return true;
   DocumentFileName = formerName;
   DocumentFileValid = formerValid;
   return false;
@@ -452,7 +453,7 @@ void TCalculator::FirstActivation() {
       return;
     }
   }
-  CitesteFisier();
+  ReadDocument();
 }
 
 // ---- log and settings ---------------------------------------------------------------------
@@ -498,8 +499,8 @@ void TCalculator::ReadSettings() {
     return;
   }
   const TSettingsUpdate update = ReadSettingsText(text);
-  FormPosRead = update.FormPos[0] || update.FormPos[1] || update.FormPos[2] || update.FormPos[3] ||
-                update.FormPos[4] || update.FormPos[5];
+  GeometryRead = update.Geometry[0] || update.Geometry[1] || update.Geometry[2] || update.Geometry[3] ||
+                update.Geometry[4] || update.Geometry[5];
   ApplySettings(update, Settings);
   if (update.ErrorMessage) SetErrorMessageView(*update.ErrorMessage);
   CurrencyMode_ = false;
@@ -508,24 +509,24 @@ void TCalculator::ReadSettings() {
 // ---- history --------------------------------------------------------------------------
 
 void TCalculator::AddHistory() {
-  if (History_.Add(ScrieString())) WriteToLogFile();
+  if (History_.Add(TakeSnapshot())) WriteToLogFile();
 }
 
-void TCalculator::Undo1Click() {
-  if (std::optional<std::string> entry = History_.Undo()) CitesteString(*entry);
+void TCalculator::Undo() {
+  if (std::optional<std::string> entry = History_.Undo()) RestoreSnapshot(*entry);
 }
 
-void TCalculator::Redo1Click() {
-  if (std::optional<std::string> entry = History_.Redo()) CitesteString(*entry);
+void TCalculator::Redo() {
+  if (std::optional<std::string> entry = History_.Redo()) RestoreSnapshot(*entry);
 }
 
-void TCalculator::Actual() {
-  if (std::optional<std::string> entry = History_.Actual()) CitesteString(*entry);
+void TCalculator::ReloadCurrentEntry() {
+  if (std::optional<std::string> entry = History_.Current()) RestoreSnapshot(*entry);
 }
 
-void TCalculator::ClearHistory1Click() { History_.Clear(); }
+void TCalculator::ClearHistory() { History_.Clear(); }
 
-void TCalculator::Clear1Click() {
+void TCalculator::ClearExpressions() {
   if (!CheckBraces("Cannot keep this state in the history")) return;
   AddHistory();
   ResultsText.clear();

@@ -53,8 +53,8 @@ class TCalculator : private TConstantListHost {
   std::optional<std::string> FunctionVariableDialogText;
 
   // ---- evaluation cycle ----
-  void Frame31Memo1Change();  // compile the definitions
-  void Frame41Memo1Change();  // evaluate the expressions
+  void DefinitionsChanged();  // compile the definitions
+  void ExpressionsChanged();  // evaluate the expressions
   // True when the last evaluation filled the results pane with values.
   bool ResultsShown() const { return ResultsShown_; }
   void SetCurrencyMode(bool currency);  // and evaluate again
@@ -87,11 +87,16 @@ class TCalculator : private TConstantListHost {
   std::string DocumentFileName;
   bool DocumentFileValid = true;
   TCalculatorTexts CurrentTexts() const;
-  bool ScrieFisier();
-  bool CitesteFisier();
-  std::string ScrieString() const;
-  bool CitesteString(const std::string& text);
-  void ReadDatas(const std::string& constants, const std::string& functionVariable, const std::string& expressions,
+  // The document file DocumentFileName: write the current state, or read it
+  // and apply it. Both report failures through the user interface.
+  bool WriteDocument();
+  bool ReadDocument();
+  // The whole state as the history keeps it, and back.
+  std::string TakeSnapshot() const;
+  bool RestoreSnapshot(const std::string& text);
+  // Applies the four sections: constants, function variable, definitions
+  // (compiled) and expressions (evaluated when the definitions compile).
+  void LoadSections(const std::string& constants, const std::string& functionVariable, const std::string& expressions,
                  const std::string& definitions);
   void WriteToLogFile();
   // Applies the four sections of a document's text without touching any
@@ -110,18 +115,18 @@ class TCalculator : private TConstantListHost {
   void WriteToIniFile();
   // Writes the settings file first when it is missing, then reads it and
   // applies its view switches and paths (the geometry is left to the window
-  // in Settings.FormPos; FormPosRead tells whether it was present).
+  // in Settings.Geometry; GeometryRead tells whether it was present).
   void ReadSettings();
-  bool FormPosRead = false;
+  bool GeometryRead = false;
 
   // ---- history ----
   const THistory& History() const { return History_; }
   void AddHistory();
-  void Undo1Click();
-  void Redo1Click();
-  void Actual();
-  void ClearHistory1Click();
-  void Clear1Click();
+  void Undo();
+  void Redo();
+  void ReloadCurrentEntry();  // back to the history's current entry
+  void ClearHistory();
+  void ClearExpressions();  // keeps the state in the history, then empties expressions and results
   std::string HistoryPanelText() const { return History_.PanelText(); }
 
   // The help window's text.

@@ -45,7 +45,7 @@ std::optional<std::string> THistory::Redo() {
   return std::nullopt;
 }
 
-std::optional<std::string> THistory::Actual() const {
+std::optional<std::string> THistory::Current() const {
   if (Index_ >= 0 && Index_ < Count()) return Entries_[static_cast<std::size_t>(Index_)];
   return std::nullopt;
 }

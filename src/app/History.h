@@ -21,7 +21,7 @@ class THistory {
   // all while disabled.
   std::optional<std::string> Undo();
   std::optional<std::string> Redo();
-  std::optional<std::string> Actual() const;
+  std::optional<std::string> Current() const;
 
   void Clear();
 

@@ -39,12 +39,12 @@ std::string SettingsText(const TSettings& s, std::string_view programFolder) {
   };
   auto path = [&](const std::string& p) { return p.empty() ? std::string(programFolder) : p; };
   line("[FormPos]");
-  line("Top=", std::to_string(s.FormPos.Top));
-  line("Left=", std::to_string(s.FormPos.Left));
-  line("Height=", std::to_string(s.FormPos.Height));
-  line("Width=", std::to_string(s.FormPos.Width));
-  line("Memo1Height=", std::to_string(s.FormPos.Memo1Height));
-  line("Memo2Height=", std::to_string(s.FormPos.Memo2Height));
+  line("Top=", std::to_string(s.Geometry.Top));
+  line("Left=", std::to_string(s.Geometry.Left));
+  line("Height=", std::to_string(s.Geometry.Height));
+  line("Width=", std::to_string(s.Geometry.Width));
+  line("Memo1Height=", std::to_string(s.Geometry.DefinitionsHeight));
+  line("Memo2Height=", std::to_string(s.Geometry.ExpressionsHeight));
   line("[View]");
   line("StayOnTop=", s.StayOnTop ? "1" : "0");
   line("UserFunctions=", s.UserFunctions ? "1" : "0");
@@ -67,7 +67,7 @@ TSettingsUpdate ReadSettingsText(std::string_view text) {
   TSettingsUpdate u;
   if (ini.SectionKeys("FormPos").size() == 6)
     for (int i = 0; i < 6; ++i)
-      if (auto v = ini.Value("FormPos", kFormPosKeys[i])) u.FormPos[i] = ToInt(*v);
+      if (auto v = ini.Value("FormPos", kFormPosKeys[i])) u.Geometry[i] = ToInt(*v);
   u.StayOnTop = ToSwitch(ini.Value("View", "StayOnTop"));
   u.UserFunctions = ToSwitch(ini.Value("View", "UserFunctions"));
   u.ErrorMessage = ToSwitch(ini.Value("View", "ErrorMessage"));
@@ -86,10 +86,10 @@ TSettingsUpdate ReadSettingsText(std::string_view text) {
 }
 
 void ApplySettings(const TSettingsUpdate& u, TSettings& s) {
-  int* pos[6] = {&s.FormPos.Top,   &s.FormPos.Left,        &s.FormPos.Height,
-                 &s.FormPos.Width, &s.FormPos.Memo1Height, &s.FormPos.Memo2Height};
+  int* pos[6] = {&s.Geometry.Top,   &s.Geometry.Left,        &s.Geometry.Height,
+                 &s.Geometry.Width, &s.Geometry.DefinitionsHeight, &s.Geometry.ExpressionsHeight};
   for (int i = 0; i < 6; ++i)
-    if (u.FormPos[i]) *pos[i] = *u.FormPos[i];
+    if (u.Geometry[i]) *pos[i] = *u.Geometry[i];
   if (u.StayOnTop) s.StayOnTop = *u.StayOnTop;
   if (u.UserFunctions) s.UserFunctions = *u.UserFunctions;
   if (u.ErrorMessage) s.ErrorMessage = *u.ErrorMessage;

@@ -8,17 +8,17 @@
 
 namespace helmax {
 
-struct TFormPosition {
+struct TWindowGeometry {
   int Top = 0;
   int Left = 0;
   int Height = 0;
   int Width = 0;
-  int Memo1Height = 0;  // user definitions group
-  int Memo2Height = 0;  // expressions group
+  int DefinitionsHeight = 0;  // the definitions group (file key Memo1Height)
+  int ExpressionsHeight = 0;  // the expressions group (file key Memo2Height)
 };
 
 struct TSettings {
-  TFormPosition FormPos;
+  TWindowGeometry Geometry;
   bool StayOnTop = true;
   bool UserFunctions = true;
   bool ErrorMessage = true;
@@ -38,9 +38,9 @@ std::string SettingsText(const TSettings& s, std::string_view programFolder);
 
 // What a settings file changes: only the keys that are present and convert.
 struct TSettingsUpdate {
-  // Top, Left, Height, Width, Memo1Height, Memo2Height; applied only when
-  // [FormPos] holds exactly six keys.
-  std::optional<int> FormPos[6];
+  // Top, Left, Height, Width, DefinitionsHeight, ExpressionsHeight; applied
+  // only when [FormPos] holds exactly six keys.
+  std::optional<int> Geometry[6];
   std::optional<bool> StayOnTop, UserFunctions, ErrorMessage;
   std::optional<std::string> FilePath, ConvFilePath, ConstFilePath, PTEFilePath, ExchangeFileName;
   std::optional<std::string> FirebirdUserName, FirebirdPassword;

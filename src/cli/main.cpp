@@ -164,7 +164,7 @@ class TCommandLine {
     if (Options_.Currency) Calc_.SetCurrencyMode(true);
     // Loading evaluates nothing: the expressions come afterwards, one pane
     // at a time.
-    Calc_.ReadDatas(s[secConstants], s[secFunctionVariable], "", s[secDefinitions]);
+    Calc_.LoadSections(s[secConstants], s[secFunctionVariable], "", s[secDefinitions]);
     if (Options_.Diagnostics && Calc_.DefinitionsInvalid() && !Calc_.ResultsText.empty())
       std::cerr << "definitions: " << Calc_.ResultsText << '\n';
     return true;
@@ -175,7 +175,7 @@ class TCommandLine {
   bool Evaluate(const std::string& pane) {
     const int before = Ui_.Count;
     Calc_.ExpressionsText = pane;
-    Calc_.Frame41Memo1Change();
+    Calc_.ExpressionsChanged();
     if (!Calc_.ResultsText.empty()) std::cout << Calc_.ResultsText << '\n';
     std::cout.flush();
     if (Options_.Diagnostics) {

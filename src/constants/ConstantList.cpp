@@ -8,8 +8,8 @@
 
 namespace helmax {
 
-const std::array<const char*, 6> kInternalConstantNames = {"from",         "to",          "step", "colwidth",
-                                                           "dettolerance", "integrtolerance"};
+const std::array<const char*, InternalConstantCount> kInternalConstantNames = {
+    "from", "to", "step", "colwidth", "dettolerance", "integrtolerance"};
 
 std::string InternalConstantsText() {
   std::string text;
@@ -26,8 +26,6 @@ TConstRec InternalConstantRow(int row) {
 }
 
 namespace {
-
-constexpr int kInternalRows = 6;
 
 std::string LineBreaksToSpaces(std::string_view text) {
   std::string out;
@@ -94,7 +92,7 @@ TConstantList::TConstantList(THelmaxComplexEval& constantsEngine, const TUserFun
 
 void TConstantList::Reset() {
   Rows_.clear();
-  for (int row = 1; row <= kInternalRows; ++row) Rows_.push_back(InternalConstantRow(row));
+  for (int row = 1; row <= InternalConstantCount; ++row) Rows_.push_back(InternalConstantRow(row));
   Constants_.ProtectDigitVariables = false;
   Constants_.ProtectOtherVariables = false;
   Constants_.VerifySyntaxSemantics(InternalConstantsText());
@@ -125,7 +123,7 @@ std::string TConstantList::JoinedNames(int exceptRow) const {
 }
 
 void TConstantList::RefreshValueTexts() {
-  const std::vector<TRecord3*>* vars = Constants_.Variables();
+  const std::vector<TVariable*>* vars = Constants_.Variables();
   for (std::size_t i = 0; i < Rows_.size(); ++i)
     Rows_[i].Value = (vars != nullptr && i < vars->size()) ? ValueToText(*(*vars)[i]->Value) : std::string();
 }
@@ -198,8 +196,8 @@ bool TConstantList::AddConst(int t, const std::string& rawName, const std::strin
   }
   // Evaluate it once over the current values; the constant itself is Null,
   // so an expression that names itself gives Null.
-  if (const std::vector<TRecord3*>* vars = Validation_.Variables()) {
-    const std::vector<TRecord3*>* current = Constants_.Variables();
+  if (const std::vector<TVariable*>* vars = Validation_.Variables()) {
+    const std::vector<TVariable*>* current = Constants_.Variables();
     for (std::size_t i = 0; i < vars->size(); ++i) {
       if (static_cast<int>(i) + 1 == t || current == nullptr || i >= current->size())
         *(*vars)[i]->Value = TValue();
@@ -231,27 +229,27 @@ bool TConstantList::AddConst(int t, const std::string& rawName, const std::strin
     Ui_.ShowMessage(invalidAssignment);
     return false;
   }
-  const std::vector<TRecord3*>& values = *Validation_.Variables();
-  for (const TRecord3* v : values)
+  const std::vector<TVariable*>& values = *Validation_.Variables();
+  for (const TVariable* v : values)
     if (v->Value->IsNull()) {
       Ui_.ShowMessage(invalidAssignment);
       return false;
     }
 
   // The internal constants must stay real and acceptable to their setters.
-  double saved[kInternalRows];
-  for (int l = 1; l <= kInternalRows; ++l) saved[l - 1] = Host_.GetParameter(l);
+  double saved[InternalConstantCount];
+  for (int l = 1; l <= InternalConstantCount; ++l) saved[l - 1] = Host_.GetParameter(l);
   auto restoreParameters = [&] {
-    for (int l = 1; l <= kInternalRows; ++l) Host_.SetParameter(l, saved[l - 1]);
+    for (int l = 1; l <= InternalConstantCount; ++l) Host_.SetParameter(l, saved[l - 1]);
   };
-  if (t <= kInternalRows) {
+  if (t <= InternalConstantCount) {
     const TValue& v = *values[static_cast<std::size_t>(t - 1)]->Value;
     if (!v.IsReal()) {
       Ui_.ShowMessage(invalidAssignment);
       return false;
     }
     bool refused = false;
-    for (int l = 1; l <= kInternalRows; ++l) {
+    for (int l = 1; l <= InternalConstantCount; ++l) {
       const TValue& value = *values[static_cast<std::size_t>(l - 1)]->Value;
       const double wanted = value.IsReal() ? value.Num : EngineNaN();
       Host_.SetParameter(l, wanted);
@@ -297,7 +295,7 @@ bool TConstantList::DeleteConsts(const std::string& fromText, const std::string&
     Ui_.ShowMessage("'" + countText + "' is not a valid integer value");
     return false;
   }
-  if (from <= kInternalRows) {
+  if (from <= InternalConstantCount) {
     Ui_.ShowMessage("Cannot delete internal constants");
     return false;
   }
@@ -324,7 +322,7 @@ bool TConstantList::DeleteConsts(const std::string& fromText, const std::string&
     for (int r = end; r < rowCount; ++r) {
       const TConstRec& row = Rows_[static_cast<std::size_t>(r - 1)];
       Validation_.VerifySyntaxSemantics(row.Expression, remainingText, false);
-      if (Validation_.Error && Validation_.ErrorCode == -32) {
+      if (Validation_.Error && Validation_.ErrorCode == ecUnknownVariable) {
         Ui_.ShowMessage("Cannot delete variable dependece : " + row.Name);
         return false;
       }

@@ -14,8 +14,20 @@
 
 namespace helmax {
 
+// The internal constants, rows 1 to 6 of the list. Their values are the
+// parameters of the tool windows, read and set by index.
+constexpr int InternalConstantCount = 6;
+enum TParameter : int {
+  parFrom = 1,
+  parTo = 2,
+  parStep = 3,
+  parColWidth = 4,
+  parDetTolerance = 5,
+  parIntegrTolerance = 6,
+};
+
 // Names of the internal constants, rows 1 to 6.
-extern const std::array<const char*, 6> kInternalConstantNames;
+extern const std::array<const char*, InternalConstantCount> kInternalConstantNames;
 
 // The text that gives the constants engine its six internal constants as
 // variables 1 to 6: from=_from,to=_to,...
@@ -25,7 +37,7 @@ std::string InternalConstantsText();
 class TConstantListHost {
  public:
   virtual ~TConstantListHost() = default;
-  // The internal parameters, index 1 to 6.
+  // The internal parameters, index parFrom to parIntegrTolerance.
   virtual double GetParameter(int index) const = 0;
   virtual void SetParameter(int index, double value) = 0;
   // The constants engine was compiled again: its value cells are new, so

@@ -28,78 +28,6 @@ constexpr double kComplexZero = 1e-300;   // "at 0" for complex operands
 constexpr double kTwoPow63 = 9223372036854775808.0;
 constexpr double kTwoPow53 = 9007199254740992.0;
 
-enum Fn : int {
-  fnExp = 9,
-  fnCos = 10,
-  fnSin = 11,
-  fnTan = 12,
-  fnCotan = 13,
-  fnSqrt = 14,
-  fnAbs = 15,
-  fnLn = 16,
-  fnCeil = 17,
-  fnSqr = 18,
-  fnInt = 19,
-  fnLnxp1 = 20,
-  fnLog10 = 21,
-  fnLog2 = 22,
-  fnFrac = 23,
-  fnArccos = 24,
-  fnArccosh = 25,
-  fnCosh = 26,
-  fnArcsin = 27,
-  fnArcsinh = 28,
-  fnSinh = 29,
-  fnArctan = 30,
-  fnArctanh = 31,
-  fnTanh = 32,
-  fnArctan2 = 33,
-  fnMax = 34,
-  fnMin = 35,
-  fnMean = 36,
-  fnSum = 37,
-  fnDegToRad = 52,
-  fnRadToDeg = 53,
-  fnLogN = 54,
-  fnFloor = 55,
-  fnIsNaN = 58,
-  fnSec = 59,
-  fnSech = 60,
-  fnCot = 61,
-  fnCoth = 62,
-  fnArccot = 63,
-  fnArccoth = 64,
-  fnArcsec = 65,
-  fnArcsech = 66,
-  fnCsc = 67,
-  fnCsch = 68,
-  fnArccsc = 69,
-  fnArccsch = 70,
-  fnSecant = 71,
-  fnCosecant = 72,
-  fnLog = 73,
-  fnSign = 74,
-  fnFractionalPart = 76,
-  fnIntegerPart = 77,
-  fnCeiling = 78,
-  fnMod = 87,
-  fnQuotient = 88,
-  fnDiv = 89,
-  fnComplex = 90,
-  fnIsComplex = 91,
-  fnIsReal = 92,
-  fnRe = 93,
-  fnIm = 94,
-  fnConjugate = 95,
-  fnArg = 96,
-  fnIsBoolean = 97,
-  fnIsNull = 98,
-  fnComplexFromPolar = 99,
-  fnReal2Curr = 100,
-  fnCurr2Real = 101,
-  fnIsCurrency = 102,
-  fnIsDateTime = 103,
-};
 
 [[noreturn]] void MathFail(int kind) { throw EHelmaxMathError(kind); }
 
@@ -157,15 +85,15 @@ inline double WholeArgument(double x) {
 double PartFunction(int code, double x) {
   if (std::isnan(x)) return EngineNaN();
   switch (code) {
-    case fnCeil:
-    case fnCeiling: return std::ceil(WholeArgument(x));
-    case fnFloor: return std::floor(WholeArgument(x));
-    case fnInt:
-    case fnIntegerPart: return std::trunc(WholeArgument(x));
-    case fnFrac:
-    case fnFractionalPart: return x - std::trunc(WholeArgument(x));
-    case fnDegToRad: return Judge(x * (kPi / 180.0), x);
-    case fnRadToDeg: return Judge(x * (180.0 / kPi), x);
+    case opCeil:
+    case opCeiling: return std::ceil(WholeArgument(x));
+    case opFloor: return std::floor(WholeArgument(x));
+    case opInt:
+    case opIntegerPart: return std::trunc(WholeArgument(x));
+    case opFrac:
+    case opFractionalPart: return x - std::trunc(WholeArgument(x));
+    case opDegToRad: return Judge(x * (kPi / 180.0), x);
+    case opRadToDeg: return Judge(x * (180.0 / kPi), x);
     default: break;
   }
   throw std::runtime_error("PROGRAMING ERROR");
@@ -174,82 +102,82 @@ double PartFunction(int code, double x) {
 // Unary real functions; x is not NaN.
 double RealFunction(int code, double x) {
   switch (code) {
-    case fnExp: return Judge(std::exp(x), x);
-    case fnCos: return RealCos(x);
-    case fnSin: return RealSin(x);
-    case fnTan:
+    case opExp: return Judge(std::exp(x), x);
+    case opCos: return RealCos(x);
+    case opSin: return RealSin(x);
+    case opTan:
       if (std::isinf(x)) MathFail(mkInvalidOp);
       return Judge(std::tan(x), x);
-    case fnCotan:
-    case fnCot:
+    case opCotan:
+    case opCot:
       if (std::isinf(x)) MathFail(mkInvalidOp);
       return Reciprocal(std::tan(x), x);
-    case fnSqrt:
+    case opSqrt:
       if (x < 0.0) MathFail(mkInvalidOp);
       return std::sqrt(x);
-    case fnAbs: return std::fabs(x);
-    case fnLn:
-    case fnLog: return RealLn(x);
-    case fnSqr: return Judge(x * x, x);
-    case fnLnxp1:
+    case opAbs: return std::fabs(x);
+    case opLn:
+    case opLog: return RealLn(x);
+    case opSqr: return Judge(x * x, x);
+    case opLnxp1:
       if (x == -1.0) MathFail(mkZeroDivide);
       if (x < -1.0) MathFail(mkInvalidOp);
       return std::log1p(x);
-    case fnLog10: return std::log10(CheckLogArgument(x));
-    case fnLog2: return std::log2(CheckLogArgument(x));
-    case fnArccos:
+    case opLog10: return std::log10(CheckLogArgument(x));
+    case opLog2: return std::log2(CheckLogArgument(x));
+    case opArccos:
       if (std::fabs(x) > 1.0) MathFail(mkInvalidOp);
       return std::acos(x);
-    case fnArcsin:
+    case opArcsin:
       if (std::fabs(x) > 1.0) MathFail(mkInvalidOp);
       return std::asin(x);
-    case fnArctan: return std::atan(x);
-    case fnCosh: return RealCosh(x);
-    case fnSinh: return RealSinh(x);
-    case fnTanh: return RealTanh(x);
-    case fnArccosh:
+    case opArctan: return std::atan(x);
+    case opCosh: return RealCosh(x);
+    case opSinh: return RealSinh(x);
+    case opTanh: return RealTanh(x);
+    case opArccosh:
       if (x < 1.0) MathFail(mkInvalidOp);
       return std::acosh(x);
-    case fnArcsinh: return std::asinh(x);
-    case fnArctanh:
+    case opArcsinh: return std::asinh(x);
+    case opArctanh:
       if (std::fabs(x - 1.0) <= kTiny) return INFINITY;
       if (std::fabs(x + 1.0) <= kTiny) return -INFINITY;
       if (std::fabs(x) > 1.0) MathFail(mkInvalidOp);
       return std::atanh(x);
-    case fnSec:
-    case fnSecant: return Reciprocal(RealCos(x), x);
-    case fnCsc:
-    case fnCosecant: return Reciprocal(RealSin(x), x);
-    case fnSech: {
+    case opSec:
+    case opSecant: return Reciprocal(RealCos(x), x);
+    case opCsc:
+    case opCosecant: return Reciprocal(RealSin(x), x);
+    case opSech: {
       // cosh overflowing on the way is no overflow of the result.
       const double c = std::fabs(x) <= kTiny ? 1.0 : std::cosh(x);
       return std::isinf(c) ? 0.0 : 1.0 / c;
     }
-    case fnCsch: {
+    case opCsch: {
       const double s = std::fabs(x) <= kTiny ? 0.0 : std::sinh(x);
       if (std::isinf(s)) return std::copysign(0.0, s);
       return Reciprocal(s, x);
     }
-    case fnCoth: return Reciprocal(RealTanh(x), x);
-    case fnArccot: return std::fabs(x) <= kTiny ? kPi / 2.0 : std::atan(1.0 / x);
-    case fnArcsec:
-    case fnArccsc: {
+    case opCoth: return Reciprocal(RealTanh(x), x);
+    case opArccot: return std::fabs(x) <= kTiny ? kPi / 2.0 : std::atan(1.0 / x);
+    case opArcsec:
+    case opArccsc: {
       if (std::fabs(x) <= kTiny) return INFINITY;
       const double y = 1.0 / x;
       if (std::fabs(y) > 1.0) MathFail(mkInvalidOp);
-      return code == fnArcsec ? std::acos(y) : std::asin(y);
+      return code == opArcsec ? std::acos(y) : std::asin(y);
     }
-    case fnArccoth:
+    case opArccoth:
       if (std::fabs(x - 1.0) <= kTiny) return INFINITY;
       if (std::fabs(x + 1.0) <= kTiny) return -INFINITY;
       if (std::fabs(x) < 1.0) MathFail(mkInvalidOp);
       return std::atanh(1.0 / x);
-    case fnArcsech:
+    case opArcsech:
       if (std::fabs(x) <= kTiny) return INFINITY;
       if (x < 0.0 || x > 1.0) MathFail(mkInvalidOp);
       return std::log((1.0 + std::sqrt((1.0 - x) * (1.0 + x))) / x);
-    case fnArccsch: return Judge(std::asinh(Reciprocal(x, x)), x);
-    case fnSign: return x > 0.0 ? 1.0 : (x < 0.0 ? -1.0 : 0.0);
+    case opArccsch: return Judge(std::asinh(Reciprocal(x, x)), x);
+    case opSign: return x > 0.0 ? 1.0 : (x < 0.0 ? -1.0 : 0.0);
     default: break;
   }
   throw std::runtime_error("PROGRAMING ERROR");
@@ -333,78 +261,78 @@ Cplx CplxArctanh(Cplx z) {
 // Unary complex functions.
 Cplx ComplexFunction(int code, Cplx z) {
   switch (code) {
-    case fnExp: return JudgeCplx(std::exp(z), z);
-    case fnCos: return JudgeCplx(std::cos(z), z);
-    case fnSin: return JudgeCplx(std::sin(z), z);
-    case fnTan:
+    case opExp: return JudgeCplx(std::exp(z), z);
+    case opCos: return JudgeCplx(std::cos(z), z);
+    case opSin: return JudgeCplx(std::sin(z), z);
+    case opTan:
       if (At(z, kPi / 2.0, 0.0)) return NaNComplex();
       return CplxTanCot(z, false);
-    case fnCotan:
-    case fnCot:
+    case opCotan:
+    case opCot:
       if (AtZero(z)) return NaNComplex();
       return CplxTanCot(z, true);
-    case fnSqrt:
+    case opSqrt:
       if (AtZero(z)) return z;
       return JudgeCplx(std::sqrt(z), z);
-    case fnLn:
-    case fnLog: return CplxLn(z);
-    case fnSqr: {
+    case opLn:
+    case opLog: return CplxLn(z);
+    case opSqr: {
       const double re = z.real() * z.real() - z.imag() * z.imag();
       const double im = 2.0 * z.real() * z.imag();
       return JudgeCplx(Cplx(re, im), z);
     }
-    case fnLnxp1: return CplxLn(Cplx(1.0 + z.real(), z.imag()));
-    case fnLog10:
-    case fnLog2: {
+    case opLnxp1: return CplxLn(Cplx(1.0 + z.real(), z.imag()));
+    case opLog10:
+    case opLog2: {
       if (AtZero(z)) return Cplx(-INFINITY, 0.0);
-      const double base = code == fnLog10 ? std::numbers::ln10 : std::numbers::ln2;
+      const double base = code == opLog10 ? std::numbers::ln10 : std::numbers::ln2;
       const Cplx ln = CplxLn(z);
       return Cplx(ln.real() / base, ln.imag() / base);
     }
-    case fnArccos: return JudgeCplx(std::acos(z), z);
-    case fnArcsin: return JudgeCplx(std::asin(z), z);
-    case fnArctan: return CplxArctan(z);
-    case fnCosh: return JudgeCplx(std::cosh(z), z);
-    case fnSinh: return JudgeCplx(std::sinh(z), z);
-    case fnTanh:
+    case opArccos: return JudgeCplx(std::acos(z), z);
+    case opArcsin: return JudgeCplx(std::asin(z), z);
+    case opArctan: return CplxArctan(z);
+    case opCosh: return JudgeCplx(std::cosh(z), z);
+    case opSinh: return JudgeCplx(std::sinh(z), z);
+    case opTanh:
       if (AtZero(z)) return Cplx(0.0, 0.0);
       return JudgeCplx(std::tanh(z), z);
-    case fnArccosh: return JudgeCplx(std::acosh(z), z);
-    case fnArcsinh: return JudgeCplx(std::asinh(z), z);
-    case fnArctanh: return CplxArctanh(z);
-    case fnSec:
-    case fnSecant:
+    case opArccosh: return JudgeCplx(std::acosh(z), z);
+    case opArcsinh: return JudgeCplx(std::asinh(z), z);
+    case opArctanh: return CplxArctanh(z);
+    case opSec:
+    case opSecant:
       if (At(z, kPi / 2.0, 0.0)) return NaNComplex();
       return CplxReciprocal(JudgeCplx(std::cos(z), z));
-    case fnCsc:
-    case fnCosecant:
+    case opCsc:
+    case opCosecant:
       if (AtZero(z)) return NaNComplex();
       return CplxReciprocal(JudgeCplx(std::sin(z), z));
-    case fnSech: return CplxReciprocal(JudgeCplx(std::cosh(z), z));
-    case fnCsch:
+    case opSech: return CplxReciprocal(JudgeCplx(std::cosh(z), z));
+    case opCsch:
       if (AtZero(z)) return NaNComplex();
       return CplxReciprocal(JudgeCplx(std::sinh(z), z));
-    case fnCoth:
+    case opCoth:
       if (AtZero(z)) return NaNComplex();
       return CplxReciprocal(JudgeCplx(std::tanh(z), z));
-    case fnArccot: return CplxArctan(CplxReciprocal(z));
-    case fnArcsec:
+    case opArccot: return CplxArctan(CplxReciprocal(z));
+    case opArcsec:
       if (AtZero(z)) return NaNComplex();
       return JudgeCplx(std::acos(CplxReciprocal(z)), z);
-    case fnArccsc:
+    case opArccsc:
       if (AtZero(z)) return NaNComplex();
       return JudgeCplx(std::asin(CplxReciprocal(z)), z);
-    case fnArccoth:
+    case opArccoth:
       if (At(z, 1.0, 0.0)) return Cplx(INFINITY, 0.0);
       if (At(z, -1.0, 0.0)) return Cplx(-INFINITY, 0.0);
       return CplxArctanh(CplxReciprocal(z));
-    case fnArcsech:
+    case opArcsech:
       if (AtZero(z)) return Cplx(INFINITY, 0.0);
       return JudgeCplx(std::acosh(CplxReciprocal(z)), z);
-    case fnArccsch:
+    case opArccsch:
       if (AtZero(z)) return NaNComplex();
       return JudgeCplx(std::asinh(CplxReciprocal(z)), z);
-    case fnSign: {
+    case opSign: {
       if (z.real() == 0.0 && z.imag() == 0.0) MathFail(mkZeroDivide);
       // Scaled by the larger part first, so that |z| cannot overflow.
       const double s = std::fmax(std::fabs(z.real()), std::fabs(z.imag()));
@@ -412,15 +340,15 @@ Cplx ComplexFunction(int code, Cplx z) {
       const double m = std::hypot(u.real(), u.imag());
       return JudgeCplx(Cplx(u.real() / m, u.imag() / m), z);
     }
-    case fnCeil:
-    case fnCeiling:
-    case fnFloor:
-    case fnInt:
-    case fnIntegerPart:
-    case fnFrac:
-    case fnFractionalPart:
-    case fnDegToRad:
-    case fnRadToDeg: return Cplx(PartFunction(code, z.real()), PartFunction(code, z.imag()));
+    case opCeil:
+    case opCeiling:
+    case opFloor:
+    case opInt:
+    case opIntegerPart:
+    case opFrac:
+    case opFractionalPart:
+    case opDegToRad:
+    case opRadToDeg: return Cplx(PartFunction(code, z.real()), PartFunction(code, z.imag()));
     default: break;
   }
   throw std::runtime_error("PROGRAMING ERROR");
@@ -442,15 +370,15 @@ void Unary(int code, const TValue& v, TValue& result) {
       r = EngineNaN();
     } else {
       switch (code) {
-        case fnCeil:
-        case fnCeiling:
-        case fnFloor:
-        case fnInt:
-        case fnIntegerPart:
-        case fnFrac:
-        case fnFractionalPart:
-        case fnDegToRad:
-        case fnRadToDeg: r = PartFunction(code, x); break;
+        case opCeil:
+        case opCeiling:
+        case opFloor:
+        case opInt:
+        case opIntegerPart:
+        case opFrac:
+        case opFractionalPart:
+        case opDegToRad:
+        case opRadToDeg: r = PartFunction(code, x); break;
         default: r = RealFunction(code, x); break;
       }
     }
@@ -459,7 +387,7 @@ void Unary(int code, const TValue& v, TValue& result) {
   }
   if (v.Kind != TValueKind::Complex) KindFail("Incorrect real or complex type");
   const Cplx z = ToCplx(v);
-  if (code == fnAbs) {
+  if (code == opAbs) {
     double m = std::hypot(z.real(), z.imag());
     if (std::isnan(m)) m = EngineNaN();
     else if (std::isinf(m) && std::isfinite(z.real()) && std::isfinite(z.imag())) MathFail(mkOverflow);
@@ -535,8 +463,8 @@ void FloorDivision(int code, const TValue& x, const TValue& y, TValue& result) {
       result = TValue::MakeReal(EngineNaN());
       return;
     }
-    const TValue f = TValue::MakeReal(PartFunction(fnFloor, qn));
-    if (code != fnMod) {
+    const TValue f = TValue::MakeReal(PartFunction(opFloor, qn));
+    if (code != opMod) {
       result = f;
       return;
     }
@@ -545,8 +473,8 @@ void FloorDivision(int code, const TValue& x, const TValue& y, TValue& result) {
     ArithOp(opSub, x, t, result);
     return;
   }
-  const TValue f = TValue::MakeComplex(PartFunction(fnFloor, q.Cx.Re), PartFunction(fnFloor, q.Cx.Im));
-  if (code != fnMod) {
+  const TValue f = TValue::MakeComplex(PartFunction(opFloor, q.Cx.Re), PartFunction(opFloor, q.Cx.Im));
+  if (code != opMod) {
     result = f;
     return;
   }
@@ -559,7 +487,7 @@ void MakeComplexFrom(int code, const TValue& a, const TValue& b, TValue& result)
   if (!a.IsRealLike() || !b.IsRealLike()) KindFail("Incorrect complex type");
   const double x = a.AsReal();
   const double y = b.AsReal();
-  if (code == fnComplex) {
+  if (code == opComplex) {
     SetComplex(result, Cplx(x, y));
     return;
   }
@@ -643,29 +571,22 @@ const TValue& ComplexArgument(const TValue& v) {
   return v;
 }
 
-std::string UpperName(int code) {
-  std::string name = BuiltinInfo(code).Name;
-  for (char& c : name)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return name;
-}
-
 }  // namespace
 
 TValue BuiltinConstant(int code) {
   switch (code) {
-    case 8: return TValue::MakeReal(kPi);                          // pi
-    case 50:                                                       // infinity
-    case 83:                                                       // directedinfinity(1)
-    case 104: return TValue::MakeReal(INFINITY);                   // inf
-    case 51: return TValue::MakeReal(EngineTolerance);             // zero
-    case 57:                                                       // nan
-    case 79: return TValue::MakeReal(EngineNaN());                 // indeterminate
-    case 80: return TValue::MakeBool(true);                        // true
-    case 81: return TValue::MakeBool(false);                       // false
-    case 82: return TValue::MakeReal(kPi / 180.0);                 // degree
-    case 85: return TValue::MakeReal(std::exp(1.0));               // e
-    case 86: return TValue::MakeNull();                            // null
+    case opPi: return TValue::MakeReal(kPi);
+    case opInfinity:
+    case opDirectedInfinity:  // directedinfinity(1)
+    case opInf: return TValue::MakeReal(INFINITY);
+    case opZero: return TValue::MakeReal(EngineTolerance);
+    case opNaN:
+    case opIndeterminate: return TValue::MakeReal(EngineNaN());
+    case opTrue: return TValue::MakeBool(true);
+    case opFalse: return TValue::MakeBool(false);
+    case opDegree: return TValue::MakeReal(kPi / 180.0);
+    case opE: return TValue::MakeReal(std::exp(1.0));
+    case opNull: return TValue::MakeNull();
     default: return TValue::MakeNull();
   }
 }
@@ -701,44 +622,44 @@ void EvalBuiltin(int code, const TValue* const* args, int count, TValue& result,
       }
       Unary(code, *args[0], result);
       return;
-    case fnArctan2: Angle(*args[0], *args[1], result); return;
-    case fnLogN: LogN(*args[0], *args[1], result); return;
-    case fnMod:
-    case fnQuotient:
-    case fnDiv: FloorDivision(code, *args[0], *args[1], result); return;
-    case fnComplex:
-    case fnComplexFromPolar: MakeComplexFrom(code, *args[0], *args[1], result); return;
-    case fnMax:
-    case fnMin: MaxMin(code == fnMax, args, count, result); return;
-    case fnSum:
-    case fnMean: SumMean(code == fnMean, args, count, result); return;
-    case fnIsNaN: {
+    case opArctan2: Angle(*args[0], *args[1], result); return;
+    case opLogN: LogN(*args[0], *args[1], result); return;
+    case opMod:
+    case opQuotient:
+    case opIntegerDiv: FloorDivision(code, *args[0], *args[1], result); return;
+    case opComplex:
+    case opComplexFromPolar: MakeComplexFrom(code, *args[0], *args[1], result); return;
+    case opMax:
+    case opMin: MaxMin(code == opMax, args, count, result); return;
+    case opSum:
+    case opMean: SumMean(code == opMean, args, count, result); return;
+    case opIsNaN: {
       const TValue& v = RealLikeArgument(*args[0]);
       result = TValue::MakeBool(std::isnan(v.AsReal()));
       return;
     }
-    case fnIsComplex: result = TValue::MakeBool(args[0]->Kind == TValueKind::Complex); return;
-    case fnIsReal: result = TValue::MakeBool(args[0]->Kind == TValueKind::Real); return;
-    case fnIsBoolean: result = TValue::MakeBool(args[0]->Kind == TValueKind::Boolean); return;
-    case fnIsNull: result = TValue::MakeBool(args[0]->Kind == TValueKind::Null); return;
-    case fnIsCurrency: result = TValue::MakeBool(args[0]->Kind == TValueKind::Currency); return;
-    case fnIsDateTime: result = TValue::MakeBool(args[0]->Kind == TValueKind::DateTime); return;
-    case fnRe:
-    case fnIm:
-    case fnArg: {
+    case opIsComplex: result = TValue::MakeBool(args[0]->Kind == TValueKind::Complex); return;
+    case opIsReal: result = TValue::MakeBool(args[0]->Kind == TValueKind::Real); return;
+    case opIsBoolean: result = TValue::MakeBool(args[0]->Kind == TValueKind::Boolean); return;
+    case opIsNull: result = TValue::MakeBool(args[0]->Kind == TValueKind::Null); return;
+    case opIsCurrency: result = TValue::MakeBool(args[0]->Kind == TValueKind::Currency); return;
+    case opIsDateTime: result = TValue::MakeBool(args[0]->Kind == TValueKind::DateTime); return;
+    case opRe:
+    case opIm:
+    case opArg: {
       const TComplex z = ComplexArgument(*args[0]).Cx;
-      double r = code == fnRe ? z.Re : (code == fnIm ? z.Im : Atan2(z.Im, z.Re));
+      double r = code == opRe ? z.Re : (code == opIm ? z.Im : Atan2(z.Im, z.Re));
       if (std::isnan(r)) r = EngineNaN();
       result = TValue::MakeReal(r);
       return;
     }
-    case fnConjugate: {
+    case opConjugate: {
       const TComplex z = ComplexArgument(*args[0]).Cx;
       SetComplex(result, Cplx(z.Re, -z.Im));
       return;
     }
-    case fnReal2Curr: RealToCurrencyFunction(*args[0], result); return;
-    case fnCurr2Real:
+    case opReal2Curr: RealToCurrencyFunction(*args[0], result); return;
+    case opCurr2Real:
       if (args[0]->Kind != TValueKind::Currency) KindFail("Incorrect currency type");
       result = TValue::MakeReal(args[0]->AsReal());
       return;
@@ -747,18 +668,18 @@ void EvalBuiltin(int code, const TValue* const* args, int count, TValue& result,
       result = TValue::MakeReal(r);
       return;
     }
-    case 8:
-    case 50:
-    case 51:
-    case 57:
-    case 79:
-    case 80:
-    case 81:
-    case 82:
-    case 83:
-    case 85:
-    case 86:
-    case 104: result = BuiltinConstant(code); return;
+    case opPi:
+    case opInfinity:
+    case opZero:
+    case opNaN:
+    case opIndeterminate:
+    case opTrue:
+    case opFalse:
+    case opDegree:
+    case opDirectedInfinity:
+    case opE:
+    case opNull:
+    case opInf: result = BuiltinConstant(code); return;
     case opIf:
     case opWhile: break;
     default:
@@ -769,74 +690,6 @@ void EvalBuiltin(int code, const TValue* const* args, int count, TValue& result,
       break;
   }
   throw std::runtime_error("PROGRAMING ERROR");
-}
-
-std::string BuiltinHelpText(int code) {
-  switch (code) {
-    case 0: return "IF 'ProtectVariables' property is false (default), IT IS MEAN THAT YOU CAN SET VALUES BY '=' OPERATOR: X=0 ";
-    case 1: return "OPERATOR '* ' IS EQUIVALENT WITH OBJECT PASCAL OPERATOR : X*Y";
-    case 2: return "OPERATOR '/'  IS EQUIVALENT WITH OBJECT PASCAL OPERATOR : X/Y";
-    case 3: return "OPERATOR '+'  IS EQUIVALENT WITH OBJECT PASCAL OPERATOR : X+Y";
-    case 4: return "OPERATOR '- ' IS EQUIVALENT WITH OBJECT PASCAL OPERATOR : X-Y";
-    case 5: return "OPERATOR '^'  IS EQUIVALENT WITH OBJECT PASCAL  Power FUNCTION : X^Y -> Power(X,Y)";
-    case 6: return "OPERATOR '= ' IS EQUIVALENT WITH OBJECT PASCAL ':=' OPERATOR : X=0.1E+3,Y=0.1E-3";
-    case 7: return "OPERATOR '~ ' DEFINES FUNCTION ON RUNTIME : f(x)~sin(x)^2";
-    case 8: return "'PI' CONSTANT";
-    case 34: return "FUNCTION 'MAX'  RETURNS THE GREATER OF A SET OF EXPRESSION VALUES: Max(x1,[x2,x3...])";
-    case 35: return "FUNCTION 'MIN'  RETURNS THE LESSER OF A SET OF EXPRESSION VALUES : Min(x1,[x2,x3...])";
-    case 36: return "FUNCTION 'MEAN' RETURNS THE MEAN OF A SET OF EXPRESSION VALUES: Mean(x1,[x2,x3...])";
-    case 37: return "FUNCTION 'SUM'  RETURNS THE SUM OF A SET OF EXPRESSION VALUES: Sum(x1,[x2,x3...])";
-    case 38: return "FUNCTION 'EQ'  IS EQUIVALENT WITH OBJECT PASCAL '=' OPERATOR : Eq(X,Y) -> X=Y";
-    case 39: return "FUNCTION 'UNEQ' IS EQUIVALENT WITH OBJECT PASCAL '<>' OPERATOR : Uneq(X,Y) -> X<>Y";
-    case 40: return "FUNCTION 'LS'  IS EQUIVALENT WITH OBJECT PASCAL '<' OPERATOR : Ls(X,Y) -> X<Y";
-    case 41: return "FUNCTION 'GR'  IS EQUIVALENT WITH OBJECT PASCAL '>' OPERATOR : Gr(X,Y) -> X>Y";
-    case 42: return "FUNCTION 'LSEQ' IS EQUIVALENT WITH OBJECT PASCAL '<=' OPERATOR : LsEq(X,Y) -> X<=Y";
-    case 43: return "FUNCTION 'GREQ' IS EQUIVALENT WITH OBJECT PASCAL '>=' OPERATOR : GrEq(X,Y) -> X>=Y";
-    case 44: return "FUNCTION 'AND'  EVALUATES ITS ARGUMENTS IN ORDER, LIKE 'AND' OBJECT PASCAL OPERATOR : And(x1,x2,[x3...])";
-    case 45: return "FUNCTION 'OR'  EVALUATES ITS ARGUMENTS IN ORDER, LIKE 'OR' OBJECT PASCAL OPERATOR : Or(x1,x2,[x3...])";
-    case 46: return "FUNCTION 'NOT'  EVALUATES ITS ARGUMENT LIKE 'NOT' OBJECT PASCAL OPERATOR : Not(x)";
-    case 47: return "FUNCTION 'IF' SYNTAX -> If( condition, block1, [block2] ) RETURNS VALUE OF bloc1 IF condition IS  'TRUE' , AND block2 IN OTHER CASE, IF block2 IS OMITED IT RETURNS 'NULL' CONSTANT : If(LsEq(x,Zero),x^2)";
-    case 48: return "FUNCTION 'BK'  EVALUATES A SET OF MATH EXPRESSIONS,  GIVING THE LAST ONE VALUE AS THE RESULT :  Bk(x=5,y=3,x+y)";
-    case 49: return "LOOP 'WHILE' SYNTAX -> While( test, body ) EVALUATES test, THEN body, REPETITIVELY, UNTIL test FIRST FAILS TO GIVE 'TRUE' VALUE  : Bk(n=10,s=0,i=0,While(Lseq(i,n-1),Bk(i=i+1,s=s+i)),s)";
-    case 50: return "'INFINITY' CONSTANT";
-    case 51: return "'ZERO'  CONSTANT";
-    case 57: return "'NAN' CONSTANT MEAN THAT VALUE IS NOT A NUMBER ";
-    case 73: return "FUNCTION 'LOG' IS EQUIVALENT WITH OBJECT PASCAL 'LN'";
-    case 75: return "FUNCTION 'XOR'  EVALUATES ITS ARGUMENTS IN ORDER, LIKE 'XOR' OBJECT PASCAL OPERATOR : Xor(x1,x2,[x3...])";
-    case 76: return "FUNCTION 'FRACTIONALPART' IS EQUIVALENT WITH OBJECT PASCAL 'FRAC'";
-    case 77: return "FUNCTION 'INTEGERPART' IS EQUIVALENT WITH OBJECT PASCAL 'INT'";
-    case 78: return "FUNCTION 'SEILING' IS EQUIVALENT WITH OBJECT PASCAL 'SEIL'";
-    case 79: return "CONSTANT 'INDETERMINATE' IS EQUIVALENT WITH OBJECT PASCAL 'NAN'";
-    case 80: return "CONSTANT 'TRUE' IS EQUAL TO BOOLEAN TRUE";
-    case 81: return "CONSTANT 'FALSE' IS EQUAL TO BOOLEAN FALSE";
-    case 82: return "CONSTANT 'DEGREE' IS EQUAL TO PI/180";
-    case 83: return "CONSTANT 'DIRECTEDINFINITY(1)', 'DIRECTEDINFINITY(-1)' IS EQUIVALENT WITH OBJECT PASCAL 'INFINITY', '-INFINITY'";
-    case 84: return "FUNCTION 'RANDOM' SYNTAX -> Random(x) IF 0<=x<1 THEN IT IS EQUIVALENT WITH OBJECT PASCAL 'RANDOM()' ELSE IF 1<=x<Infinity THEN IT IS EQUIVALENT WITH OBJECT PASCAL 'RANDOM(TRUNC(x))'";
-    case 85: return "CONSTANT 'E' IS EQUIVALENT WITH EXP(1)";
-    case 86: return "CONSTANT 'NULL' IS EQUIVALENT WITH OBJECT PASCAL 'NULL'";
-    case 87: return "FUNCTION 'MOD'  SYNTAX -> Mod(x,y) : IS EQUAL TO x-y*Floor(x/y)";
-    case 88: return "FUNCTION 'QUOTIENT' SYNTAX -> Quotient(x,y) : IS EQUAL TO Floor(x/y)";
-    case 89: return "FUNCTION 'DIV' SYNTAX -> Div(x,y) : IS EQUAL TO Floor(x/y)";
-    case 90: return "FUNCTION 'COMPLEX' IS EQUIVALENT WITH OBJECT PASCAL 'VARCOMPLEXCREATE ' ";
-    case 91: return "FUNCTION 'ISCOMPLEX' TESTS COMPLEX TYPE";
-    case 92: return "FUNCTION 'ISREAL' TESTS REAL TYPE";
-    case 93: return "FUNCTION 'RE' GIVES REAL PART OF COMPLEX";
-    case 94: return "FUNCTION 'IM' GIVES IMAGINARY PART OF COMPLEX";
-    case 95: return "FUNCTION 'CONJUGATE' GIVES CONJUGATE OF COMPLEX";
-    case 96: return "FUNCTION 'ARG' GIVES ANGLE OF COMPLEX";
-    case 97: return "FUNCTION 'ISBOOLEAN' TESTS BOOLEAN TYPE";
-    case 98: return "FUNCTION 'ISNULL' TESTS NULL VALUE";
-    case 99: return "FUNCTION 'COMPLEXFROMPOLAR' IS EQUIVALENT WITH OBJECT PASCAL 'VARCOMPLEXFROMPOLAR ' ";
-    case 100: return "FUNCTION 'REAL2CURR' CONVERTS REAL TO CURRENCY TYPE";
-    case 101: return "FUNCTION 'CURR2REAL' CONVERTS CURRENCY TO REAL TYPE";
-    case 102: return "FUNCTION 'ISCURRENCY' TESTS CURRENCY TYPE";
-    case 103: return "FUNCTION 'ISDATETIME' TESTS DATETIME TYPE";
-    case 104: return "'INF' CONSTANT IS EQUIVALENT WITH 'INFINITY'";
-    default: break;
-  }
-  if (code >= opFirstBuiltin && code <= opLastBuiltin)
-    return "FUNCTION '" + UpperName(code) + "' IS EQUIVALENT WITH OBJECT PASCAL FUNCTION";
-  return std::string();
 }
 
 }  // namespace helmax

@@ -84,22 +84,14 @@ int OperatorCode(char op) {
   }
 }
 
-int FoldErrorCode(char op) {
-  switch (op) {
-    case '*': return -25;
-    case '/': return -26;
-    case '+': return -27;
-    case '-': return -28;
-    case '^': return -29;
-    default: return -30;
-  }
-}
+int FoldErrorCode(char op) { return OperatorErrorCode(OperatorCode(op)); }
 
 // Codes whose own message survives a failure inside the reduction; any other
 // failure becomes a plain syntax error naming the group.
 bool KeepsOwnMessage(std::int32_t code) {
-  return code > 0 || (code >= -41 && code <= -36) || (code >= -32 && code <= -25) || code == -21 || code == -8 ||
-         code == -6 || code == -7;
+  return code > 0 || (code >= ecDuplicateParameter && code <= ecFunctionName) ||
+         (code >= ecUnknownVariable && code <= ecMultiply) || code == ecProtected || code == ecReservedName ||
+         code == ecIdentifierTooLong || code == ecInvalidIdentifier;
 }
 
 void AppendKeyInt(std::string& key, std::int32_t v) {
@@ -265,7 +257,7 @@ struct TCompiler {
 
   [[noreturn]] void FailInReduction(std::int32_t code, std::string message, const std::string& group) {
     if (KeepsOwnMessage(code)) Fail(code, std::move(message));
-    Fail(-33, "Compile-> SYNTAX ERROR :" + group);
+    Fail(ecSyntax, "Compile-> SYNTAX ERROR :" + group);
   }
 
   std::string_view TokenText(std::uint32_t pos, std::uint32_t len) const {
@@ -275,7 +267,7 @@ struct TCompiler {
   [[noreturn]] void SyntaxErrorAt(std::size_t frameStart, std::size_t tokenEnd) {
     std::string_view frag = std::string_view(Text).substr(frameStart, tokenEnd - frameStart);
     if (frag.empty()) frag = Text;
-    Fail(-33, "Compile-> SYNTAX ERROR :" + std::string(StripEnclosingParentheses(frag)));
+    Fail(ecSyntax, "Compile-> SYNTAX ERROR :" + std::string(StripEnclosingParentheses(frag)));
   }
 
   // ---- cells, instructions, programs ----
@@ -298,8 +290,8 @@ struct TCompiler {
     ins.Result = result;
     ins.Count = static_cast<std::int32_t>(count);
     ins.Code = code;
-    E.ListaProc_.push_back(ins);
-    return static_cast<std::int32_t>(E.ListaProc_.size());
+    E.Instructions_.push_back(ins);
+    return static_cast<std::int32_t>(E.Instructions_.size());
   }
 
   std::int32_t Piece(std::int32_t instr) {
@@ -314,8 +306,8 @@ struct TCompiler {
     return static_cast<std::int32_t>(Pieces.size() - 1);
   }
 
-  PComand Materialize(std::int32_t piece) const {
-    PComand out;
+  TProgram Materialize(std::int32_t piece) const {
+    TProgram out;
     std::vector<std::int32_t> stack;
     if (piece >= 0) stack.push_back(piece);
     while (!stack.empty()) {
@@ -458,7 +450,7 @@ struct TCompiler {
   }
 
   std::int32_t VariableRecord(int index, const TToken& tok) {
-    const TRecord3& v = *E.VarVect_[static_cast<std::size_t>(index)];
+    const TVariable& v = *E.Variables_[static_cast<std::size_t>(index)];
     TRec r;
     r.Node = TNode::Leaf;
     r.TextPos = tok.Pos;
@@ -489,36 +481,36 @@ struct TCompiler {
     if (IsDecimalNumber(text)) {
       if (E.CurrencyNumbers_) {
         std::int64_t scaled = 0;
-        if (!ParseCurrencyLiteral(text, scaled)) Fail(-33, "Compile-> SYNTAX ERROR :" + std::string(text));
+        if (!ParseCurrencyLiteral(text, scaled)) Fail(ecSyntax, "Compile-> SYNTAX ERROR :" + std::string(text));
         return RememberLeaf(key, Constant(TValue::MakeCurrency(scaled), shape));
       }
       double value = 0;
       bool overflow = false;
       if (!ParseRealLiteral(text, value, overflow) || overflow)
-        Fail(-33, "Compile-> SYNTAX ERROR :" + std::string(text));
+        Fail(ecSyntax, "Compile-> SYNTAX ERROR :" + std::string(text));
       return RememberLeaf(key, Constant(TValue::MakeReal(value), shape));
     }
     if (int index = E.FindVariable(text); index >= 0) return RememberLeaf(key, VariableRecord(index, tok));
     if (LooksLikeDateTimeLiteral(text)) {
       double serial = 0;
       std::string reason;
-      if (!ParseDateTimeLiteral(text, serial, reason)) Fail(-33, "Compile-> SYNTAX ERROR :" + std::string(text));
+      if (!ParseDateTimeLiteral(text, serial, reason)) Fail(ecSyntax, "Compile-> SYNTAX ERROR :" + std::string(text));
       return RememberLeaf(key, Constant(TValue::MakeDateTime(serial), shape));
     }
     if (std::int32_t code = FindFunction(text); code != 0) {
-      std::int32_t id = ValFunct(code, -1, tok.Pos, tok.Len);
+      std::int32_t id = CompileCall(code, -1, tok.Pos, tok.Len);
       return RememberLeaf(key, id);
     }
     if (E.CompileMode == 1) {
-      if (!E.PuneNumeVar(E.VariableCount() + 1, text)) {
+      if (!E.NameVariable(E.VariableCount() + 1, text)) {
         E.Error = false;
         FailInReduction(E.ErrorCode, E.ErrorMessage, std::string(text));
       }
       return RememberLeaf(key, VariableRecord(E.VariableCount() - 1, tok));
     }
     if (E.IsValidIdentName(text))
-      Fail(-32, "ExpresieSemanticCorecta->  UNKNOWN VARIABLE: " + std::string(text));
-    Fail(-33, "Compile-> SYNTAX ERROR :" + std::string(text));
+      Fail(ecUnknownVariable, "ExpresieSemanticCorecta->  UNKNOWN VARIABLE: " + std::string(text));
+    Fail(ecSyntax, "Compile-> SYNTAX ERROR :" + std::string(text));
   }
 
   // Code of a built-in, external or run-time function of that name, or 0.
@@ -526,7 +518,7 @@ struct TCompiler {
     if (int code = FindBuiltin(name); code != 0) return code;
     const std::string key = ToLowerAscii(name);
     if (auto it = E.ExternalIndex_.find(key); it != E.ExternalIndex_.end()) return opFirstExternal + it->second;
-    if (auto it = E.FuncIndex_.find(key); it != E.FuncIndex_.end())
+    if (auto it = E.RunTimeFunctionIndex_.find(key); it != E.RunTimeFunctionIndex_.end())
       return opFirstExternal + E.ExternalFunctionCount() + it->second;
     return 0;
   }
@@ -648,7 +640,7 @@ struct TCompiler {
       std::string msg = "EvalExpres-> PROTECTED EXPRESSION ON =: " + Shown(r.A);
       std::string group = Shown(tmp);
       Recs.pop_back();
-      FailInReduction(-21, msg, group);
+      FailInReduction(ecProtected, msg, group);
     }
     TValue* result = E.NewCell();
     const std::int32_t instr = Emit(opAssign, {target.Cells[0], value.Cells[0]}, result);
@@ -668,22 +660,23 @@ struct TCompiler {
       Recs.pop_back();
       FailInReduction(code, "EvalExpres-> " + inner, group);
     };
-    if (head.Node != TNode::Call || head.A < 0) fail(-36, "INVALID FUNCTION NAME ON ~ : " + headText);
+    if (head.Node != TNode::Call || head.A < 0) fail(ecFunctionName, "INVALID FUNCTION NAME ON ~ : " + headText);
     const int e = E.ExternalFunctionCount();
-    if (head.Code < opFirstExternal + e) fail(-21, "PROTECTED EXPRESSION ON ~: " + headText);
+    if (head.Code < opFirstExternal + e) fail(ecProtected, "PROTECTED EXPRESSION ON ~: " + headText);
     const std::size_t index = static_cast<std::size_t>(head.Code - opFirstExternal - e);
-    if (index >= E.FuncArray_.size()) fail(-22, "PROGRAMING ERROR ON ~ : " + headText);
-    TFuncRecord& f = E.FuncArray_[index];
-    if (f.Params != nullptr) fail(-37, "THIS FUNCTION WAS DEFINED ON ~ : " + headText);
+    if (index >= E.RunTimeFunctions_.size()) fail(ecInvalidExpression, "PROGRAMING ERROR ON ~ : " + headText);
+    TRunTimeFunction& f = E.RunTimeFunctions_[index];
+    if (f.Params != nullptr) fail(ecFunctionDefined, "THIS FUNCTION WAS DEFINED ON ~ : " + headText);
     const std::vector<std::int32_t> args = Items(head.A);
-    if (static_cast<std::int32_t>(args.size()) != f.ParamCount) fail(-39, "INVALID ARGUMENTS COUNT  FOR : " + headText);
+    if (static_cast<std::int32_t>(args.size()) != f.ParamCount)
+      fail(ecParameterCount, "INVALID ARGUMENTS COUNT  FOR : " + headText);
     for (std::size_t i = 0; i < args.size(); ++i) {
       const TRec& a = R(args[i]);
       if (a.Node != TNode::Leaf || a.Variable < 0)
-        fail(-40, "INVALID ARGUMENT NAME FOR : " + headText + " : " + Shown(args[i]));
+        fail(ecParameterName, "INVALID ARGUMENT NAME FOR : " + headText + " : " + Shown(args[i]));
       for (std::size_t j = 0; j < i; ++j)
         if (R(args[j]).Variable == a.Variable)
-          fail(-41, "INVALID ARGUMENT SYNTAX FOR : " + headText + " : " + Shown(args[i]));
+          fail(ecDuplicateParameter, "INVALID ARGUMENT SYNTAX FOR : " + headText + " : " + Shown(args[i]));
     }
     TValue** params = E.NewOperands(args.size());
     for (std::size_t i = 0; i < args.size(); ++i) params[i] = R(args[i]).Cells[0];
@@ -738,16 +731,17 @@ struct TCompiler {
       const TShapeKey key{kTagCall | static_cast<std::uint32_t>(code), arg, 0};
       if (std::int32_t found = SharedShapes.Find(key); found >= 0) return found;
     } else {
-      if (!E.IsValidIdentName(text)) Fail(-31, "ExpresieSemanticCorecta->  UNKNOWN FUNCTION: " + std::string(text));
-      TFuncRecord f;
+      if (!E.IsValidIdentName(text))
+        Fail(ecUnknownFunction, "ExpresieSemanticCorecta->  UNKNOWN FUNCTION: " + std::string(text));
+      TRunTimeFunction f;
       f.Name = std::string(text);
       f.ParamCount = R(arg).Count;
-      E.FuncIndex_.emplace(ToLowerAscii(text), static_cast<int>(E.FuncArray_.size()));
-      E.FuncArray_.push_back(std::move(f));
-      code = opFirstExternal + E.ExternalFunctionCount() + static_cast<std::int32_t>(E.FuncArray_.size()) - 1;
+      E.RunTimeFunctionIndex_.emplace(ToLowerAscii(text), static_cast<int>(E.RunTimeFunctions_.size()));
+      E.RunTimeFunctions_.push_back(std::move(f));
+      code = opFirstExternal + E.ExternalFunctionCount() + static_cast<std::int32_t>(E.RunTimeFunctions_.size()) - 1;
     }
     const TShapeKey key{kTagCall | static_cast<std::uint32_t>(code), arg, 0};
-    return Remember(key, ValFunct(code, arg, name.Pos, name.Len));
+    return Remember(key, CompileCall(code, arg, name.Pos, name.Len));
   }
 
   std::string ArgumentCountMessage(std::int32_t code) {
@@ -759,8 +753,8 @@ struct TCompiler {
     return r.Node == TNode::Leaf && !r.ExpNumber && TokenText(r.TextPos, r.TextLen) == "1";
   }
 
-  std::int32_t ValFunct(std::int32_t code, std::int32_t arg, std::uint32_t namePos, std::uint32_t nameLen) {
-    const std::int32_t number = code - 7;
+  std::int32_t CompileCall(std::int32_t code, std::int32_t arg, std::uint32_t namePos, std::uint32_t nameLen) {
+    const std::int32_t number = FunctionNumber(code);
     const std::int32_t count = arg < 0 ? 0 : R(arg).Count;
     const std::string name = E.FunctionName(code);
     TRec r;
@@ -822,11 +816,11 @@ struct TCompiler {
       return EmitCall(r);
     }
     // Run-time function: always called at run time.
-    TFuncRecord& f = E.FuncArray_[static_cast<std::size_t>(code - opFirstExternal - e)];
+    TRunTimeFunction& f = E.RunTimeFunctions_[static_cast<std::size_t>(code - opFirstExternal - e)];
     if (count != f.ParamCount) Fail(number, ArgumentCountMessage(code));
     r.Invariant = false;
     const std::int32_t id = EmitCall(r);
-    if (f.CallInstruction == 0) f.CallInstruction = static_cast<std::int32_t>(E.ListaProc_.size());
+    if (f.CallInstruction == 0) f.CallInstruction = static_cast<std::int32_t>(E.Instructions_.size());
     return id;
   }
 
@@ -909,8 +903,8 @@ struct TCompiler {
     rec.Condition = Materialize(R(items[0]).Prog);
     rec.Then = Materialize(R(items[1]).Prog);
     if (items.size() == 3) rec.Else = Materialize(R(items[2]).Prog);
-    E.IfArray_.push_back(std::move(rec));
-    SetControlIndex(instr, static_cast<std::int32_t>(E.IfArray_.size() - 1));
+    E.IfRecords_.push_back(std::move(rec));
+    SetControlIndex(instr, static_cast<std::int32_t>(E.IfRecords_.size() - 1));
     return ControlRecord(r, instr, result);
   }
 
@@ -926,8 +920,8 @@ struct TCompiler {
     rec.Instruction = instr;
     rec.Test = Materialize(R(items[0]).Prog);
     rec.Body = Materialize(R(items[1]).Prog);
-    E.WhileArray_.push_back(std::move(rec));
-    SetControlIndex(instr, static_cast<std::int32_t>(E.WhileArray_.size() - 1));
+    E.WhileRecords_.push_back(std::move(rec));
+    SetControlIndex(instr, static_cast<std::int32_t>(E.WhileRecords_.size() - 1));
     return ControlRecord(r, instr, result);
   }
 
@@ -1029,7 +1023,7 @@ struct TCompiler {
           } else {
             rec = items.size() == 1 ? items[0] : MakeList(items);
             if (R(rec).Node == TNode::List && !VectorMayStandAt(frame.LParen, t))
-              Fail(-34, "ParseForward-> SYNTAX ERROR : " + Render(rec));
+              Fail(ecComma, "ParseForward-> SYNTAX ERROR : " + Render(rec));
           }
           out.push_back(rec);
           expectOperand = false;
@@ -1045,24 +1039,24 @@ struct TCompiler {
 
 void THelmaxComplexEval::VerifySyntaxSemantics(std::string_view text) {
   CompileMode = 1;
-  VerifySyntaxSemanticsRule(text, {}, nullptr, true, false, {});
+  CompileText(text, {}, nullptr, true, false, {});
 }
 
 void THelmaxComplexEval::VerifySyntaxSemantics(std::string_view text, std::string_view names, bool autoDeclare) {
   CompileMode = 0;
-  VerifySyntaxSemanticsRule(text, names, nullptr, autoDeclare, false, {});
+  CompileText(text, names, nullptr, autoDeclare, false, {});
 }
 
 void THelmaxComplexEval::VerifySyntaxSemantics(std::string_view text, const TUserVarArray& variables,
                                                bool autoDeclare) {
   CompileMode = 2;
-  VerifySyntaxSemanticsRule(text, {}, &variables, autoDeclare, false, {});
+  CompileText(text, {}, &variables, autoDeclare, false, {});
 }
 
 void THelmaxComplexEval::VerifySyntaxSemanticsAndDerivation(std::string_view text, std::string_view names,
                                                             bool autoDeclare, std::string_view variable) {
   CompileMode = 0;
-  VerifySyntaxSemanticsRule(text, names, nullptr, autoDeclare, true, variable);
+  CompileText(text, names, nullptr, autoDeclare, true, variable);
 }
 
 namespace {
@@ -1076,7 +1070,7 @@ void RegisterNameList(THelmaxComplexEval& e, std::string_view names) {
     std::size_t comma = names.find(',', pos);
     std::string_view item = names.substr(pos, comma == std::string_view::npos ? std::string_view::npos : comma - pos);
     if (Trim(item).empty() && comma != std::string_view::npos) item = names.substr(pos);
-    if (!e.PuneNumeVar(index, item)) throw TCompileFailure{e.ErrorCode, e.ErrorMessage};
+    if (!e.NameVariable(index, item)) throw TCompileFailure{e.ErrorCode, e.ErrorMessage};
     ++index;
     if (comma == std::string_view::npos) break;
     pos = comma + 1;
@@ -1085,7 +1079,7 @@ void RegisterNameList(THelmaxComplexEval& e, std::string_view names) {
 
 }  // namespace
 
-void THelmaxComplexEval::VerifySyntaxSemanticsRule(std::string_view text, std::string_view names,
+void THelmaxComplexEval::CompileText(std::string_view text, std::string_view names,
                                                    const TUserVarArray* variables, bool autoDeclare,
                                                    bool derivation, std::string_view derivativeVariable) {
   MathErrorKind = -1;
@@ -1095,7 +1089,7 @@ void THelmaxComplexEval::VerifySyntaxSemanticsRule(std::string_view text, std::s
   if (derivation) {
     if (!IsValidIdentName(derivativeVariable)) {
       ErrorMessage = "VerifySyntaxSemanticsRule-> INVALID DERIVATIVE VARIABLE NAME;" + ErrorMessage;
-      ErrorCode = -3;
+      ErrorCode = ecDerivativeVariable;
       Error = true;
       FireParseError();
       return;
@@ -1111,7 +1105,7 @@ void THelmaxComplexEval::VerifySyntaxSemanticsRule(std::string_view text, std::s
       bool failed = false;
       for (std::size_t k = 0; k < variables->size(); ++k) {
         const TUserVarRec& v = (*variables)[k];
-        if (!PuneNumePointerVar(static_cast<int>(k) + 1, v.Name, v.Protected != 0, v.Value)) {
+        if (!NameSharedVariable(static_cast<int>(k) + 1, v.Name, v.Protected != 0, v.Value)) {
           if (!failed) firstCode = ErrorCode;
           failed = true;
         }
@@ -1125,20 +1119,22 @@ void THelmaxComplexEval::VerifySyntaxSemanticsRule(std::string_view text, std::s
     if (!Scratch_) Scratch_ = std::make_shared<TCompileScratch>();
     TCompiler c(*this, *Scratch_);
     std::size_t operatorCount = 0;
-    if (TPassError err = StergeSpatii(text, ImplicitMultiplication, c.Text, operatorCount))
+    if (TPassError err = RemoveBlanks(text, ImplicitMultiplication, c.Text, operatorCount))
       throw TCompileFailure{err.Code, err.Message};
-    if (c.Text.empty()) throw TCompileFailure{-4, "VerifySyntaxSemanticsRule-> MATH EXPRESSION IS EMPTY"};
+    if (c.Text.empty())
+      throw TCompileFailure{ecEmptyExpression, "VerifySyntaxSemanticsRule-> MATH EXPRESSION IS EMPTY"};
     for (char& ch : c.Text) ch = LowerAscii(ch);
     if (TPassError err = Tokenize(c.Text, c.Tokens)) throw TCompileFailure{err.Code, err.Message};
-    ListaProc_.reserve(operatorCount + 1);
+    Instructions_.reserve(operatorCount + 1);
     c.Recs.reserve(c.Tokens.size() + 1);
     c.SharedShapes.Reset(operatorCount + 1);
 
     const std::int32_t top = c.Run();
 
-    for (const TFuncRecord& f : FuncArray_)
+    for (const TRunTimeFunction& f : RunTimeFunctions_)
       if (f.Params == nullptr)
-        throw TCompileFailure{-38, "VerifySyntaxSemanticsRule-> FUNCTION WAS NOT IMPLIMENTED : " + f.Name};
+        throw TCompileFailure{ecFunctionNotDefined,
+                              "VerifySyntaxSemanticsRule-> FUNCTION WAS NOT IMPLIMENTED : " + f.Name};
 
     const TRec& t = c.R(top);
     Results = t.Cells;
@@ -1158,14 +1154,14 @@ void THelmaxComplexEval::VerifySyntaxSemanticsRule(std::string_view text, std::s
     MathErrorKind = kind;
     Error = true;
     ErrorMessage = f.Message;
-    ErrorCode = f.Code != 0 ? f.Code : -22;
+    ErrorCode = f.Code != 0 ? f.Code : ecInvalidExpression;
     FireParseError();
   } catch (const std::bad_alloc&) {
     FreeInternal();
     Error = true;
     MathErrorKind = 0;
     ErrorMessage = "VerifySyntaxSemanticsRule-> OUT OF MEMORY";
-    ErrorCode = -22;
+    ErrorCode = ecInvalidExpression;
     FireParseError();
   }
 }

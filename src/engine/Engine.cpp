@@ -33,7 +33,7 @@ void THelmaxComplexEval::InitFunctions(const TUserFuncArray& functions) {
   if (functions.size() > static_cast<std::size_t>(kMaxExternalFunctions)) {
     Error = true;
     ErrorMessage = "Create-> FUNCTION NUMBER MUST BE LESS THAN : " + std::to_string(kMaxExternalFunctions);
-    ErrorCode = -19;
+    ErrorCode = ecTooManyFunctions;
     return;
   }
   UserFunctions_.clear();
@@ -50,7 +50,7 @@ void THelmaxComplexEval::InitFunctions(const TUserFuncArray& functions) {
     if (!hasAddress) {
       Error = true;
       ErrorMessage = "Create-> FUNCTION ADDRESS CANNOT BE NIL : " + f.Name;
-      ErrorCode = -20;
+      ErrorCode = ecFunctionWithoutAddress;
       UserFunctions_.clear();
       ExternalIndex_.clear();
       return;
@@ -93,24 +93,26 @@ bool THelmaxComplexEval::IsValidIdentName(std::string_view rawName) {
     ErrorMessage = std::move(message);
     return false;
   };
-  if (name.empty()) return fail(-5, "IsValidIdentName-> IDENTIFIER NAME CANNOT BE EMPTY");
-  if (!IsIdentifier(name)) return fail(-7, "IsValidIdentName-> NOT VALID PASCAL IDENTIFIER : " + name);
-  if (name.size() >= 256) return fail(-6, "IsValidIdentName-> IDENTIFIER LENGTH MUST BE LESS THAN 256: " + name);
-  if (FindBuiltin(name) != 0) return fail(-8, "IsValidIdentName-> IDENTIFIER CANNOT BE A RESERVED NAME: " + name);
-  if (FindVariable(name) >= 0) return fail(-9, "IsValidIdentName-> IDENTIFIER NAME ALREADY EXIST : " + name);
-  if (ExternalIndex_.count(name) != 0 || FuncIndex_.count(name) != 0)
-    return fail(-10, "IsValidIdentName-> DUBLICATING USER IDENTIFIER NAME: " + name);
+  if (name.empty()) return fail(ecEmptyIdentifier, "IsValidIdentName-> IDENTIFIER NAME CANNOT BE EMPTY");
+  if (!IsIdentifier(name)) return fail(ecInvalidIdentifier, "IsValidIdentName-> NOT VALID PASCAL IDENTIFIER : " + name);
+  if (name.size() >= 256)
+    return fail(ecIdentifierTooLong, "IsValidIdentName-> IDENTIFIER LENGTH MUST BE LESS THAN 256: " + name);
+  if (FindBuiltin(name) != 0)
+    return fail(ecReservedName, "IsValidIdentName-> IDENTIFIER CANNOT BE A RESERVED NAME: " + name);
+  if (FindVariable(name) >= 0) return fail(ecNameExists, "IsValidIdentName-> IDENTIFIER NAME ALREADY EXIST : " + name);
+  if (ExternalIndex_.count(name) != 0 || RunTimeFunctionIndex_.count(name) != 0)
+    return fail(ecDuplicateName, "IsValidIdentName-> DUBLICATING USER IDENTIFIER NAME: " + name);
   return true;
 }
 
 int THelmaxComplexEval::FindVariable(std::string_view lowerName) const {
-  auto it = VarIndex_.find(std::string(lowerName));
-  return it == VarIndex_.end() ? -1 : it->second;
+  auto it = VariableIndex_.find(std::string(lowerName));
+  return it == VariableIndex_.end() ? -1 : it->second;
 }
 
-TValue* THelmaxComplexEval::NewCell() { return TempPVariantAr_.Take(1); }
+TValue* THelmaxComplexEval::NewCell() { return CompiledCells_.Take(1); }
 
-TValue** THelmaxComplexEval::NewOperands(std::size_t count) { return TempPVectorAr_.Take(count); }
+TValue** THelmaxComplexEval::NewOperands(std::size_t count) { return OperandArrays_.Take(count); }
 
 bool THelmaxComplexEval::AddOrRenameVariable(const char* op, int index, std::string_view name, bool trimName,
                                              bool isProtected, bool useProtectedArg, TValue* cell) {
@@ -121,7 +123,7 @@ bool THelmaxComplexEval::AddOrRenameVariable(const char* op, int index, std::str
   std::string stored = trimName ? std::string(Trim(name)) : std::string(name);
   std::string key = ToLowerAscii(Trim(name));
   if (index == count + 1) {
-    TRecord3& rec = VarStore_.emplace_back();
+    TVariable& rec = VariableStore_.emplace_back();
     rec.Name = std::move(stored);
     if (cell != nullptr) {
       rec.Value = cell;
@@ -137,16 +139,16 @@ bool THelmaxComplexEval::AddOrRenameVariable(const char* op, int index, std::str
       const bool digit = last >= '0' && last <= '9';
       rec.Protected = (digit ? ProtectDigitVariables : ProtectOtherVariables) ? 1 : 0;
     }
-    VarVect_.push_back(&rec);
-    VarIndex_.emplace(std::move(key), count);
+    Variables_.push_back(&rec);
+    VariableIndex_.emplace(std::move(key), count);
     return true;
   }
   if (index >= 1 && index <= count) {
-    TRecord3& rec = *VarVect_[static_cast<std::size_t>(index - 1)];
-    VarIndex_.erase(ToLowerAscii(Trim(rec.Name)));
+    TVariable& rec = *Variables_[static_cast<std::size_t>(index - 1)];
+    VariableIndex_.erase(ToLowerAscii(Trim(rec.Name)));
     rec.Name = std::move(stored);
     *rec.Value = TValue();
-    VarIndex_.emplace(std::move(key), index - 1);
+    VariableIndex_.emplace(std::move(key), index - 1);
     return true;
   }
   Error = true;
@@ -157,11 +159,11 @@ bool THelmaxComplexEval::AddOrRenameVariable(const char* op, int index, std::str
   return false;
 }
 
-bool THelmaxComplexEval::PuneNumeVar(int index, std::string_view name) {
+bool THelmaxComplexEval::NameVariable(int index, std::string_view name) {
   return AddOrRenameVariable("PuneNumeVar", index, name, true, false, false, nullptr);
 }
 
-bool THelmaxComplexEval::PuneNumePointerVar(int index, std::string_view name, bool isProtected, TValue* cell) {
+bool THelmaxComplexEval::NameSharedVariable(int index, std::string_view name, bool isProtected, TValue* cell) {
   return AddOrRenameVariable("PuneNumePointerVar", index, name, false, isProtected, true, cell);
 }
 
@@ -171,17 +173,17 @@ void THelmaxComplexEval::FreeInternal() {
   FunctionStack_.clear();
   FunctionStackTop_ = 0;
   MainProgram_.clear();
-  WhileArray_.clear();
-  IfArray_.clear();
-  FuncArray_.clear();
-  FuncIndex_.clear();
+  WhileRecords_.clear();
+  IfRecords_.clear();
+  RunTimeFunctions_.clear();
+  RunTimeFunctionIndex_.clear();
   ControlIndex_.clear();
-  VarVect_.clear();
-  VarStore_.clear();
-  VarIndex_.clear();
-  TempPVariantAr_.Reset();
-  TempPVectorAr_.Reset();
-  ListaProc_.clear();
+  Variables_.clear();
+  VariableStore_.clear();
+  VariableIndex_.clear();
+  CompiledCells_.Reset();
+  OperandArrays_.Reset();
+  Instructions_.clear();
   RunDepth_ = 0;
   ErrorCode = 0;
   ExpressionCount = 0;
@@ -215,7 +217,7 @@ void THelmaxComplexEval::FireExecuteError() {
 
 std::string THelmaxComplexEval::GetVarName(int i) const {
   if (i < 1 || i > VariableCount()) return std::string();
-  return VarVect_[static_cast<std::size_t>(i - 1)]->Name;
+  return Variables_[static_cast<std::size_t>(i - 1)]->Name;
 }
 
 std::string THelmaxComplexEval::ExternalFunctionName(int i) const {
@@ -232,7 +234,7 @@ std::vector<std::string> THelmaxComplexEval::ExternalFunctionNames() const {
 
 std::string THelmaxComplexEval::RunTimeFunctionText(int i) const {
   if (i < 0 || i >= RunTimeFunctionCount()) return std::string();
-  return FuncArray_[static_cast<std::size_t>(i)].Definition;
+  return RunTimeFunctions_[static_cast<std::size_t>(i)].Definition;
 }
 
 int THelmaxComplexEval::FunctionCodeCount() const { return 104 + ExternalFunctionCount() + RunTimeFunctionCount(); }
@@ -252,7 +254,7 @@ std::string THelmaxComplexEval::HelpText(int code) const {
   }
   const int r = code - opFirstExternal - e;
   if (r >= 0 && r < RunTimeFunctionCount()) {
-    const TFuncRecord& f = FuncArray_[static_cast<std::size_t>(r)];
+    const TRunTimeFunction& f = RunTimeFunctions_[static_cast<std::size_t>(r)];
     return "RUNTIME FUNCTION '" + ToUpperAscii(f.Name) + "' WITH " + std::to_string(f.ParamCount) +
            " PARAMETERS IS DEFINED BY USER";
   }
@@ -267,7 +269,7 @@ std::string THelmaxComplexEval::FunctionName(int code) const {
   if (code >= opFirstExternal && code < opFirstExternal + e)
     return UserFunctions_[static_cast<std::size_t>(code - opFirstExternal)].Name;
   const int r = code - opFirstExternal - e;
-  if (r >= 0 && r < RunTimeFunctionCount()) return FuncArray_[static_cast<std::size_t>(r)].Name;
+  if (r >= 0 && r < RunTimeFunctionCount()) return RunTimeFunctions_[static_cast<std::size_t>(r)].Name;
   return std::string();
 }
 

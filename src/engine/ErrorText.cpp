@@ -17,13 +17,9 @@ namespace {
 // Longest detail part (" : " included), counted in characters.
 constexpr std::size_t kMaxDetailChars = 256;
 
-// First built-in function number and last; function number n is the
-// built-in at operation code n + 7.
-constexpr int kFirstBuiltinNumber = 1;
-constexpr int kLastBuiltinNumber = 97;
-constexpr int kFirstExternalNumber = 98;
-
-constexpr int kZeroDivideKind = 4;
+constexpr int kFirstBuiltinNumber = FunctionNumber(opFirstBuiltin);
+constexpr int kLastBuiltinNumber = FunctionNumber(opLastBuiltin);
+constexpr int kFirstExternalNumber = FunctionNumber(opFirstExternal);
 
 // " : " and everything after the first ":" of the message, cut to its first
 // 256 characters and lower-cased; empty when the message has no ":".
@@ -37,12 +33,12 @@ std::string Detail(std::string_view message) {
 
 std::string KindSuffix(int kind) {
   switch (kind) {
-    case 0: return " : NONMATH";
-    case 1: return " : Overflow";
-    case 2: return " : Underflow";
-    case 3: return " : InvalidArgument";
-    case 4: return " : ZeroDivide";
-    case 5: return " : InvalidOp";
+    case mkNonMath: return " : NONMATH";
+    case mkOverflow: return " : Overflow";
+    case mkUnderflow: return " : Underflow";
+    case mkInvalidArgument: return " : InvalidArgument";
+    case mkZeroDivide: return " : ZeroDivide";
+    case mkInvalidOp: return " : InvalidOp";
     default: return {};
   }
 }
@@ -65,50 +61,51 @@ struct TCodeRow {
 };
 
 constexpr TCodeRow kRows[] = {
-    {-1, true, true, "No math expression was parsed", false},
-    {-2, true, false, "Mismatched parenthesis", false},
-    {-3, true, false, "Invalid name of derivative variable", true},
-    {-4, true, false, "Mathematical expression is empty", false},
-    {-5, true, false, "Identifier cannot be empty", false},
-    {-6, true, false, "Identifier length is too long", true},
-    {-7, true, false, "Invalid identifier", true},
-    {-8, true, false, "Identifier cannot be a reserved name", true},
-    {-9, true, false, "Identifier already exists", true},
-    {-10, true, false, "Dublicating user identifier", true},
-    {-11, true, false, "Unknown expression", true},
-    {-12, true, false, "Invalid exponent value", true},
-    {-15, true, false, "Use 'VerifySyntaxSemanticsAndDerivation' for differentiation", false},
-    {-16, true, false, "Derivative expression string was erased", false},
-    {-17, true, true, "Variable count and value caunt do not corespond", false},
-    {-18, true, true, "Use 'DoVectorOfMathExpressions' for calculate a vector of math expression", false},
-    {-19, true, false, "Function number must be less", true},
-    {-20, true, false, "Function address cannot be nil", true},
-    {-21, true, false, "Cannot set value for protected expression", true},
-    {-22, true, false, "Invalid expression", true},
-    {-23, false, true, "Execution error", true},
-    {-31, true, false, "Undefined function", true},
-    {-32, true, false, "Undefined variable", true},
-    {-33, true, false, "Syntax error", true},
-    {-34, true, false, "Comma syntax error", true},
-    {-35, false, true, "Fatal error", true},
-    {-36, true, false, "Invalid function name", true},
-    {-37, true, false, "Dublicating defined function", true},
-    {-38, true, false, "Defined function was not implimented", true},
-    {-39, true, false, "Invalid arguments number for defined function", true},
-    {-40, true, false, "Invalid argument name for defined function", true},
-    {-41, true, false, "Dublicating argument name for defined function", true},
-    {-42, false, true, "Stack overflow", true},
+    {ecNothingCompiled, true, true, "No math expression was parsed", false},
+    {ecParentheses, true, false, "Mismatched parenthesis", false},
+    {ecDerivativeVariable, true, false, "Invalid name of derivative variable", true},
+    {ecEmptyExpression, true, false, "Mathematical expression is empty", false},
+    {ecEmptyIdentifier, true, false, "Identifier cannot be empty", false},
+    {ecIdentifierTooLong, true, false, "Identifier length is too long", true},
+    {ecInvalidIdentifier, true, false, "Invalid identifier", true},
+    {ecReservedName, true, false, "Identifier cannot be a reserved name", true},
+    {ecNameExists, true, false, "Identifier already exists", true},
+    {ecDuplicateName, true, false, "Dublicating user identifier", true},
+    {ecUnknownExpression, true, false, "Unknown expression", true},
+    {ecExponentValue, true, false, "Invalid exponent value", true},
+    {ecNotDerivationCompile, true, false, "Use 'VerifySyntaxSemanticsAndDerivation' for differentiation", false},
+    {ecDerivativeErased, true, false, "Derivative expression string was erased", false},
+    {ecValueCount, true, true, "Variable count and value caunt do not corespond", false},
+    {ecVectorOfExpressions, true, true, "Use 'DoVectorOfMathExpressions' for calculate a vector of math expression",
+     false},
+    {ecTooManyFunctions, true, false, "Function number must be less", true},
+    {ecFunctionWithoutAddress, true, false, "Function address cannot be nil", true},
+    {ecProtected, true, false, "Cannot set value for protected expression", true},
+    {ecInvalidExpression, true, false, "Invalid expression", true},
+    {ecExecution, false, true, "Execution error", true},
+    {ecUnknownFunction, true, false, "Undefined function", true},
+    {ecUnknownVariable, true, false, "Undefined variable", true},
+    {ecSyntax, true, false, "Syntax error", true},
+    {ecComma, true, false, "Comma syntax error", true},
+    {ecFatal, false, true, "Fatal error", true},
+    {ecFunctionName, true, false, "Invalid function name", true},
+    {ecFunctionDefined, true, false, "Dublicating defined function", true},
+    {ecFunctionNotDefined, true, false, "Defined function was not implimented", true},
+    {ecParameterCount, true, false, "Invalid arguments number for defined function", true},
+    {ecParameterName, true, false, "Invalid argument name for defined function", true},
+    {ecDuplicateParameter, true, false, "Dublicating argument name for defined function", true},
+    {ecFunctionStackOverflow, false, true, "Stack overflow", true},
 };
 
-// Operator of the floating-point failure codes -25..-30.
+// Operator of the floating-point failure codes ecMultiply..ecAssign.
 const char* OperatorOfCode(int code) {
   switch (code) {
-    case -25: return "*";
-    case -26: return "/";
-    case -27: return "+";
-    case -28: return "-";
-    case -29: return "^";
-    case -30: return "=";
+    case ecMultiply: return "*";
+    case ecDivide: return "/";
+    case ecAdd: return "+";
+    case ecSubtract: return "-";
+    case ecPower: return "^";
+    case ecAssign: return "=";
     default: return nullptr;
   }
 }
@@ -121,10 +118,10 @@ std::string FormatErrorLine(TErrorSide side, int errorCode, int mathErrorKind, s
   const std::string kind = KindSuffix(mathErrorKind);
 
   if (errorCode >= kFirstBuiltinNumber && errorCode <= kLastBuiltinNumber)
-    return FunctionLine(ToUpperAscii(BuiltinInfo(errorCode + opFirstBuiltin - 1).Name), detail, kind);
+    return FunctionLine(ToUpperAscii(BuiltinInfo(errorCode + opDefine).Name), detail, kind);
 
   if (const char* op = OperatorOfCode(errorCode)) {
-    if (errorCode == -26 && mathErrorKind == kZeroDivideKind)
+    if (errorCode == ecDivide && mathErrorKind == mkZeroDivide)
       return side == TErrorSide::Execute ? "Division by 0 " : "Division by 0";
     return std::string("Invalid value for ") + op + detail + kind;
   }
@@ -148,12 +145,12 @@ std::string FormatErrorLine(TErrorSide side, int errorCode, int mathErrorKind, s
 // OnExecuteError, giving the line for the engine's current error state.
 // ---------------------------------------------------------------------------
 
-std::string ParseErrorMesssage(const THelmaxComplexEval& engine) {
+std::string ParseErrorLine(const THelmaxComplexEval& engine) {
   return FormatErrorLine(TErrorSide::Parse, engine.ErrorCode, engine.MathErrorKind, engine.ErrorMessage,
                          engine.ExternalFunctionNames());
 }
 
-std::string ExecuteErrorMesssage(const THelmaxComplexEval& engine) {
+std::string ExecuteErrorLine(const THelmaxComplexEval& engine) {
   return FormatErrorLine(TErrorSide::Execute, engine.ErrorCode, engine.MathErrorKind, engine.ErrorMessage,
                          engine.ExternalFunctionNames());
 }

@@ -19,7 +19,7 @@ std::string FormatErrorLine(TErrorSide side, int errorCode, int mathErrorKind, s
                             const std::vector<std::string>& externalNames);
 
 // The two formatter handlers, bound to OnParseError and OnExecuteError.
-std::string ParseErrorMesssage(const THelmaxComplexEval& engine);
-std::string ExecuteErrorMesssage(const THelmaxComplexEval& engine);
+std::string ParseErrorLine(const THelmaxComplexEval& engine);
+std::string ExecuteErrorLine(const THelmaxComplexEval& engine);
 
 }  // namespace helmax

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "BlockPool.h"
+#include "ErrorCodes.h"
 #include "Value.h"
 
 namespace helmax {
@@ -61,7 +62,7 @@ struct TUserVarRec {
 using TUserVarArray = std::vector<TUserVarRec>;
 using TUserValuesArray = std::vector<TValue>;
 
-struct TRecord3 {
+struct TVariable {
   std::string Name;
   TValue* Value = nullptr;
   std::uint8_t External = 0;  // 1: the host owns Value
@@ -77,26 +78,26 @@ struct TInstruction {
   std::uint16_t Code = 0;
 };
 
-using PComand = std::vector<std::int32_t>;  // instruction numbers, from 1
+using TProgram = std::vector<std::int32_t>;  // instruction numbers, from 1
 
 struct TIfRecord {
   std::int32_t Instruction = 0;
-  PComand Condition, Then, Else;
+  TProgram Condition, Then, Else;
 };
 
 struct TWhileRecord {
   std::int32_t Instruction = 0;
-  PComand Test, Body;
+  TProgram Test, Body;
 };
 
-struct TFuncRecord {
+struct TRunTimeFunction {
   std::string Name;
   std::string Definition;
   std::int32_t CallInstruction = 0;
   std::int32_t ParamCount = 0;
   TValue* const* Params = nullptr;  // nil until defined
   TValue* BodyResult = nullptr;     // nil until defined
-  PComand Body;
+  TProgram Body;
   std::int32_t Depth = 0;
 };
 
@@ -152,21 +153,21 @@ class THelmaxComplexEval {
   void DoRunTimeFunction(int index, const TUserValuesArray& values, TValue& result);
 
   // ---- inspection ----
-  int VariableCount() const { return static_cast<int>(VarVect_.size()); }
+  int VariableCount() const { return static_cast<int>(Variables_.size()); }
   std::string GetVarName(int i) const;  // 1-based
-  const std::vector<TRecord3*>* Variables() const { return VarVect_.empty() ? nullptr : &VarVect_; }
+  const std::vector<TVariable*>* Variables() const { return Variables_.empty() ? nullptr : &Variables_; }
   int ExternalFunctionCount() const { return static_cast<int>(UserFunctions_.size()); }
   std::string ExternalFunctionName(int i) const;  // 0-based
   std::vector<std::string> ExternalFunctionNames() const;
-  int RunTimeFunctionCount() const { return static_cast<int>(FuncArray_.size()); }
+  int RunTimeFunctionCount() const { return static_cast<int>(RunTimeFunctions_.size()); }
   std::string RunTimeFunctionText(int i) const;  // 0-based
   int FunctionCodeCount() const;
   std::string HelpText(int code) const;
   static std::string MathErrorKindText(int kind);
   bool IsValidIdentName(std::string_view name);
 
-  bool PuneNumeVar(int index, std::string_view name);
-  bool PuneNumePointerVar(int index, std::string_view name, bool isProtected, TValue* cell);
+  bool NameVariable(int index, std::string_view name);
+  bool NameSharedVariable(int index, std::string_view name, bool isProtected, TValue* cell);
 
   void Free();
 
@@ -189,11 +190,11 @@ class THelmaxComplexEval {
   std::int32_t MathErrorKind = -1;
 
   // ---- compiled structures (read-only for hosts and tests) ----
-  const std::vector<TInstruction>& ListaProc() const { return ListaProc_; }
-  const PComand& MainProgram() const { return MainProgram_; }
-  const std::vector<TIfRecord>& IfArray() const { return IfArray_; }
-  const std::vector<TWhileRecord>& WhileArray() const { return WhileArray_; }
-  const std::vector<TFuncRecord>& FuncArray() const { return FuncArray_; }
+  const std::vector<TInstruction>& Instructions() const { return Instructions_; }
+  const TProgram& MainProgram() const { return MainProgram_; }
+  const std::vector<TIfRecord>& IfRecords() const { return IfRecords_; }
+  const std::vector<TWhileRecord>& WhileRecords() const { return WhileRecords_; }
+  const std::vector<TRunTimeFunction>& RunTimeFunctions() const { return RunTimeFunctions_; }
   const TUserFuncArray& UserFunctions() const { return UserFunctions_; }
   // Nested program runs (calls, if, while) end in a fatal error (-35)
   // instead of exhausting the native stack: past this depth, or once they
@@ -220,16 +221,16 @@ class THelmaxComplexEval {
   std::string FunctionName(int code) const;
 
   // Syntax.cpp / Compiler.cpp
-  void VerifySyntaxSemanticsRule(std::string_view text, std::string_view names, const TUserVarArray* variables,
+  void CompileText(std::string_view text, std::string_view names, const TUserVarArray* variables,
                                  bool autoDeclare, bool derivation, std::string_view derivativeVariable);
   void CompileErrorExit();
 
   // Interpreter.cpp
   void Execute();
-  void RunProgram(const PComand& program, bool topLevel);
+  void RunProgram(const TProgram& program, bool topLevel);
   void RunInstruction(const TInstruction& ins);
   void RunDetached(const TInstruction& ins);
-  void ExceptieMatematica(const TInstruction& ins, int kind);
+  void ReportMathFailure(const TInstruction& ins, int kind);
   void NonMathError(const TInstruction& ins, std::string_view message, bool topLevel);
   void CallExternal(const TInstruction& ins, int index);
   // Calls external function k; throws what the function throws.
@@ -239,29 +240,29 @@ class THelmaxComplexEval {
   const TWhileRecord* FindWhile(const TInstruction& ins) const;
   void RunIf(const TInstruction& ins);
   void RunWhile(const TInstruction& ins);
-  void SaveProgram(const PComand& program);
-  void RestoreProgram(const PComand& program);
+  void SaveProgram(const TProgram& program);
+  void RestoreProgram(const TProgram& program);
   void ReserveStack(std::size_t n);
 
   TUserFuncArray UserFunctions_;
   std::unordered_map<std::string, int> ExternalIndex_;  // lower-case name -> index
-  std::unordered_map<std::string, int> FuncIndex_;      // lower-case name -> run-time function
-  std::deque<TRecord3> VarStore_;
-  std::vector<TRecord3*> VarVect_;
-  std::unordered_map<std::string, int> VarIndex_;  // lower-case name -> 0-based index
+  std::unordered_map<std::string, int> RunTimeFunctionIndex_;  // lower-case name -> run-time function
+  std::deque<TVariable> VariableStore_;
+  std::vector<TVariable*> Variables_;
+  std::unordered_map<std::string, int> VariableIndex_;  // lower-case name -> 0-based index
 
-  std::vector<TInstruction> ListaProc_;
-  PComand MainProgram_;
-  std::vector<TIfRecord> IfArray_;
-  std::vector<TWhileRecord> WhileArray_;
-  std::vector<TFuncRecord> FuncArray_;
-  // Instruction number -> index into IfArray_ or WhileArray_ (or -1).
+  std::vector<TInstruction> Instructions_;
+  TProgram MainProgram_;
+  std::vector<TIfRecord> IfRecords_;
+  std::vector<TWhileRecord> WhileRecords_;
+  std::vector<TRunTimeFunction> RunTimeFunctions_;
+  // Instruction number -> index into IfRecords_ or WhileRecords_ (or -1).
   std::vector<std::int32_t> ControlIndex_;
-  TBlockPool<TValue> TempPVariantAr_;    // cells created by compiling
-  TBlockPool<TValue*> TempPVectorAr_;    // operand arrays
+  TBlockPool<TValue> CompiledCells_;    // cells created by compiling
+  TBlockPool<TValue*> OperandArrays_;   // operand arrays of the instructions
   std::vector<TValue> FunctionStack_;
   std::size_t FunctionStackTop_ = 0;
-  PComand OneEntryProgram_;
+  TProgram OneEntryProgram_;
 
   bool OriginalMathExpressionString_ = true;
   bool CurrencyNumbers_ = false;

@@ -51,11 +51,11 @@ void THelmaxComplexEval::DoMathExpression(TValue& result) {
   Error = false;
   if (ExpressionCount == 0) {
     Error = true;
-    ErrorCode = -1;
+    ErrorCode = ecNothingCompiled;
     ErrorMessage = "DoMathExpression-> NO MATH EXPRESSION WAS PARSED";
   } else if (ExpressionCount >= 2) {
     Error = true;
-    ErrorCode = -18;
+    ErrorCode = ecVectorOfExpressions;
     ErrorMessage = "DoMathExpression-> THERE IS A VECTOR OF MATH EXPRESSIONS";
   } else {
     Execute();
@@ -68,7 +68,7 @@ TValue* const* THelmaxComplexEval::DoVectorOfMathExpressions() {
   Error = false;
   if (ExpressionCount == 0) {
     Error = true;
-    ErrorCode = -1;
+    ErrorCode = ecNothingCompiled;
     ErrorMessage = "DoVectorOfMathExpressions-> NO MATH EXPRESSION WAS PARSED";
     FireExecuteError();
     return nullptr;
@@ -86,19 +86,19 @@ void THelmaxComplexEval::DoRunTimeFunction(int index, const TUserValuesArray& va
   Error = false;
   if (ExpressionCount == 0) {
     Error = true;
-    ErrorCode = -1;
+    ErrorCode = ecNothingCompiled;
   } else if (index < 0 || index >= RunTimeFunctionCount()) {
     Error = true;
-    ErrorCode = -23;
+    ErrorCode = ecExecution;
     ErrorMessage = "DoRunTimeFunction-> FUNCTION INDEX MUST BE BETWEEN 0 AND " + std::to_string(RunTimeFunctionCount() - 1);
   } else {
-    TFuncRecord& f = FuncArray_[static_cast<std::size_t>(index)];
+    TRunTimeFunction& f = RunTimeFunctions_[static_cast<std::size_t>(index)];
     if (static_cast<std::int32_t>(values.size()) != f.ParamCount) {
       Error = true;
       ErrorMessage = "DoRunTimeFunction-> VARIABLE COUNT IS DIFFERENT FOR VALUE COUNT";
-      ErrorCode = -17;
+      ErrorCode = ecValueCount;
     } else {
-      const TInstruction& call = ListaProc_[static_cast<std::size_t>(f.CallInstruction - 1)];
+      const TInstruction& call = Instructions_[static_cast<std::size_t>(f.CallInstruction - 1)];
       bool boundToParams = call.Count == f.ParamCount;
       for (std::int32_t i = 0; boundToParams && i < call.Count; ++i) boundToParams = call.Operands[i] == f.Params[i];
       if (boundToParams) {
@@ -133,14 +133,14 @@ void THelmaxComplexEval::Execute() {
   MathErrorKind = -1;
   ErrorCode = 0;
   RunProgram(MainProgram_, true);
-  if (Error && ErrorCode == 0) ErrorCode = -23;
+  if (Error && ErrorCode == 0) ErrorCode = ecExecution;
 }
 
 void THelmaxComplexEval::RunDetached(const TInstruction& ins) {
   try {
     RunInstruction(ins);
   } catch (const EHelmaxMathError& m) {
-    ExceptieMatematica(ins, m.Kind);
+    ReportMathFailure(ins, m.Kind);
   } catch (const std::exception& ex) {
     NonMathError(ins, ex.what(), false);
   } catch (...) {
@@ -148,22 +148,22 @@ void THelmaxComplexEval::RunDetached(const TInstruction& ins) {
   }
 }
 
-void THelmaxComplexEval::RunProgram(const PComand& program, bool topLevel) {
+void THelmaxComplexEval::RunProgram(const TProgram& program, bool topLevel) {
   const std::size_t n = program.size();
   if (n == 0 || Error) return;
   const std::int32_t* p = program.data();
   const auto frame = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
   if (RunDepth_ == 0) StackBase_ = frame;
   if (RunDepth_ >= MaxRunDepth || (StackBase_ > frame && StackBase_ - frame > NativeStackBudget)) {
-    ErrorCode = -35;
-    NonMathError(ListaProc_[static_cast<std::size_t>(p[0] - 1)], kStackOverflowText, topLevel);
+    ErrorCode = ecFatal;
+    NonMathError(Instructions_[static_cast<std::size_t>(p[0] - 1)], kStackOverflowText, topLevel);
     return;
   }
   ++RunDepth_;
   std::size_t i = 0;
   try {
     for (; i < n; ++i) {
-      const TInstruction& ins = ListaProc_[static_cast<std::size_t>(p[i] - 1)];
+      const TInstruction& ins = Instructions_[static_cast<std::size_t>(p[i] - 1)];
       RunInstruction(ins);
       // Only the forms that run nested programs can end with the error
       // state set; every other failure arrives as an exception.
@@ -172,11 +172,11 @@ void THelmaxComplexEval::RunProgram(const PComand& program, bool topLevel) {
       }
     }
   } catch (const EHelmaxMathError& m) {
-    ExceptieMatematica(ListaProc_[static_cast<std::size_t>(p[i] - 1)], m.Kind);
+    ReportMathFailure(Instructions_[static_cast<std::size_t>(p[i] - 1)], m.Kind);
   } catch (const std::exception& ex) {
-    NonMathError(ListaProc_[static_cast<std::size_t>(p[i] - 1)], ex.what(), topLevel);
+    NonMathError(Instructions_[static_cast<std::size_t>(p[i] - 1)], ex.what(), topLevel);
   } catch (...) {
-    NonMathError(ListaProc_[static_cast<std::size_t>(p[i] - 1)], "UNKNOWN EXCEPTION", topLevel);
+    NonMathError(Instructions_[static_cast<std::size_t>(p[i] - 1)], "UNKNOWN EXCEPTION", topLevel);
   }
   --RunDepth_;
 }
@@ -362,19 +362,19 @@ inline void THelmaxComplexEval::RunInstruction(const TInstruction& ins) {
 
 // ---- failures ---------------------------------------------------------------------
 
-void THelmaxComplexEval::ExceptieMatematica(const TInstruction& ins, int kind) {
+void THelmaxComplexEval::ReportMathFailure(const TInstruction& ins, int kind) {
   MathErrorKind = kind;
   const int code = ins.Code;
   std::string rendering;
   auto text = [&](int i) { return ValueToText(*ins.Operands[i]); };
   if (code >= opMul && code <= opAssign) {
-    ErrorCode = -24 - code;
+    ErrorCode = OperatorErrorCode(code);
     if (code == opPow && ins.Count == 3)
       rendering = text(0) + " ^ (" + text(1) + "/" + text(2) + ")";
     else
       rendering = text(0) + " " + OperatorSymbol(code) + " " + text(1);
   } else {
-    ErrorCode = code - 7;
+    ErrorCode = FunctionNumber(code);
     if (code == opPower && ins.Count == 3) {
       rendering = FunctionName(code) + "( " + text(0) + "," + text(1) + "/" + text(2) + ") ";
     } else {
@@ -450,28 +450,29 @@ void THelmaxComplexEval::ReserveStack(std::size_t n) {
   if (FunctionStack_.size() - FunctionStackTop_ < n) FunctionStack_.resize(FunctionStack_.size() + n);
 }
 
-void THelmaxComplexEval::SaveProgram(const PComand& program) {
+void THelmaxComplexEval::SaveProgram(const TProgram& program) {
   for (std::int32_t number : program)
-    FunctionStack_[FunctionStackTop_++] = *ListaProc_[static_cast<std::size_t>(number - 1)].Result;
+    FunctionStack_[FunctionStackTop_++] = *Instructions_[static_cast<std::size_t>(number - 1)].Result;
 }
 
-void THelmaxComplexEval::RestoreProgram(const PComand& program) {
+void THelmaxComplexEval::RestoreProgram(const TProgram& program) {
   FunctionStackTop_ -= program.size();
   std::size_t at = FunctionStackTop_;
-  for (std::int32_t number : program) *ListaProc_[static_cast<std::size_t>(number - 1)].Result = FunctionStack_[at++];
+  for (std::int32_t number : program)
+    *Instructions_[static_cast<std::size_t>(number - 1)].Result = FunctionStack_[at++];
 }
 
 const TIfRecord* THelmaxComplexEval::FindIf(const TInstruction& ins) const {
-  const std::size_t number = static_cast<std::size_t>(&ins - ListaProc_.data()) + 1;
+  const std::size_t number = static_cast<std::size_t>(&ins - Instructions_.data()) + 1;
   if (number >= ControlIndex_.size() || ControlIndex_[number] < 0) return nullptr;
-  const TIfRecord& r = IfArray_[static_cast<std::size_t>(ControlIndex_[number])];
+  const TIfRecord& r = IfRecords_[static_cast<std::size_t>(ControlIndex_[number])];
   return r.Instruction == static_cast<std::int32_t>(number) ? &r : nullptr;
 }
 
 const TWhileRecord* THelmaxComplexEval::FindWhile(const TInstruction& ins) const {
-  const std::size_t number = static_cast<std::size_t>(&ins - ListaProc_.data()) + 1;
+  const std::size_t number = static_cast<std::size_t>(&ins - Instructions_.data()) + 1;
   if (number >= ControlIndex_.size() || ControlIndex_[number] < 0) return nullptr;
-  const TWhileRecord& r = WhileArray_[static_cast<std::size_t>(ControlIndex_[number])];
+  const TWhileRecord& r = WhileRecords_[static_cast<std::size_t>(ControlIndex_[number])];
   return r.Instruction == static_cast<std::int32_t>(number) ? &r : nullptr;
 }
 
@@ -551,9 +552,9 @@ void THelmaxComplexEval::RunWhile(const TInstruction& ins) {
 }
 
 void THelmaxComplexEval::CallRunTimeFunction(const TInstruction& ins, int index) {
-  TFuncRecord& f = FuncArray_[static_cast<std::size_t>(index)];
+  TRunTimeFunction& f = RunTimeFunctions_[static_cast<std::size_t>(index)];
   if (f.Depth >= MaxFunctionDepth) {
-    ErrorCode = -42;
+    ErrorCode = ecFunctionStackOverflow;
     throw std::runtime_error("FUNCTION STACK IS OVERFLOW");
   }
   const std::size_t n = static_cast<std::size_t>(f.ParamCount);

@@ -11,74 +11,15 @@
 #include <random>
 #include <string>
 
+#include "BuiltinCatalogue.h"
 #include "Value.h"
 
 namespace helmax {
 
-// Operation codes of the instruction table.
-enum OpCode : std::uint16_t {
-  opMul = 1,
-  opDiv = 2,
-  opAdd = 3,
-  opSub = 4,
-  opPow = 5,
-  opAssign = 6,
-  opDefine = 7,
-  opFirstBuiltin = 8,
-  opPi = 8,
-  opLn = 16,
-  opArctan = 30,
-  opEq = 38,
-  opUneq = 39,
-  opLs = 40,
-  opGr = 41,
-  opLsEq = 42,
-  opGrEq = 43,
-  opAnd = 44,
-  opOr = 45,
-  opNot = 46,
-  opIf = 47,
-  opBk = 48,
-  opWhile = 49,
-  opPower = 56,
-  opXor = 75,
-  opDirectedInfinity = 83,
-  opRandom = 84,
-  opLastBuiltin = 104,
-  opFirstExternal = 105,
-};
-
-constexpr int BuiltinCount = 97;  // codes 8..104
 constexpr double EngineTolerance = 1e-13;
-
-// Arguments accepted by a built-in, checked while compiling.
-enum class TArity : std::uint8_t {
-  Constant,    // no arguments; folded into a constant cell
-  One,         // exactly 1
-  Two,         // exactly 2
-  OneOrTwo,    // arctan
-  TwoOrThree,  // if
-  AtLeastOne,
-  AtLeastTwo,
-  Directed,    // directedinfinity: one literal argument, 1 or -1
-};
-
-struct TBuiltinInfo {
-  const char* Name;  // lower case
-  TArity Arity;
-};
-
-// Table entry of code 8..104.
-const TBuiltinInfo& BuiltinInfo(int code);
-// Code 8..104 of a built-in name (any case), or 0.
-int FindBuiltin(std::string_view name);
-bool BuiltinArgCountOk(int code, int count);
 
 // Value of a parameterless built-in constant (pi, e, zero, true, null, ...).
 TValue BuiltinConstant(int code);
-
-// HelpText of codes 0..104 (built-in part of the catalogue).
-std::string BuiltinHelpText(int code);
 
 // Tolerant equality of reals: |b - a| <= 1e-13 * min(|a|, |b|), or 1e-13
 // when either is 0.

@@ -1,5 +1,6 @@
 #include "Syntax.h"
 
+#include "ErrorCodes.h"
 #include "TextUtil.h"
 #include "Value.h"
 
@@ -26,12 +27,12 @@ TPassError CheckParentheses(std::string_view text) {
     if (c == '(') ++opened;
     else if (c == ')') ++closed;
   }
-  if (adjacent) return {-22, "VerifySyntaxSemanticsRule-> PARANTHESES SYNTAX ERROR"};
-  if (opened != closed) return {-2, "VerifySyntaxSemanticsRule-> PARANTHESES SYNTAX ERROR"};
+  if (adjacent) return {ecInvalidExpression, "VerifySyntaxSemanticsRule-> PARANTHESES SYNTAX ERROR"};
+  if (opened != closed) return {ecParentheses, "VerifySyntaxSemanticsRule-> PARANTHESES SYNTAX ERROR"};
   return {};
 }
 
-TPassError StergeSpatii(std::string_view text, bool implicitMultiplication, std::string& out,
+TPassError RemoveBlanks(std::string_view text, bool implicitMultiplication, std::string& out,
                         std::size_t& operatorCount) {
   out.clear();
   out.reserve(text.size());
@@ -44,12 +45,13 @@ TPassError StergeSpatii(std::string_view text, bool implicitMultiplication, std:
       afterSpaces = true;
       continue;
     }
-    if (c == '{' || c == '}') return {-11, "StergeSpatii-> UNKNOWN EXPRESSION: " + operand + c};
+    if (c == '{' || c == '}') return {ecUnknownExpression, "StergeSpatii-> UNKNOWN EXPRESSION: " + operand + c};
     const bool delimiter = IsDelimiter(c);
     if (afterSpaces) {
       afterSpaces = false;
       if (!delimiter && !lastWasDelimiter) {
-        if (!implicitMultiplication) return {-11, "StergeSpatii-> UNKNOWN EXPRESSION: " + operand + "'_'"};
+        if (!implicitMultiplication)
+          return {ecUnknownExpression, "StergeSpatii-> UNKNOWN EXPRESSION: " + operand + "'_'"};
         if (out.empty() || out.back() != '(') {
           out += '*';
           ++operatorCount;
@@ -61,7 +63,8 @@ TPassError StergeSpatii(std::string_view text, bool implicitMultiplication, std:
         }
       }
     }
-    if (c == '(' && !out.empty() && out.back() == ')') return {-22, "StergeSpatii-> SYNTAX ERROR: " + operand + "("};
+    if (c == '(' && !out.empty() && out.back() == ')')
+      return {ecInvalidExpression, "StergeSpatii-> SYNTAX ERROR: " + operand + "("};
     out += c;
     if (IsOperatorChar(c)) ++operatorCount;
     lastWasDelimiter = delimiter;
@@ -123,13 +126,14 @@ TPassError Tokenize(std::string_view text, std::vector<TToken>& tokens) {
       }
       if (isExponent) {
         if (!AllDigits(exponent))
-          return {-11, "FormatareaExponentei-> UNKNOWN EXPRESSION: " + std::string(mantissa) + "e" + sign +
-                           std::string(exponent)};
+          return {ecUnknownExpression, "FormatareaExponentei-> UNKNOWN EXPRESSION: " + std::string(mantissa) + "e" +
+                                           sign + std::string(exponent)};
         std::string_view whole = text.substr(i, expEnd - i);
         double value = 0;
         bool overflow = false;
         if (!ParseRealLiteral(whole, value, overflow) || overflow)
-          return {-12, "FormatareaExponentei-> : '" + std::string(whole) + "' is not a valid floating point value"};
+          return {ecExponentValue,
+                  "FormatareaExponentei-> : '" + std::string(whole) + "' is not a valid floating point value"};
         tokens.push_back({TTokenType::ExpNumber, 0, pos, static_cast<std::uint32_t>(expEnd - i), value});
         i = expEnd;
         continue;

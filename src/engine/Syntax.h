@@ -21,7 +21,7 @@ TPassError CheckParentheses(std::string_view text);
 // Removes blanks; two operands separated only by blanks are an error unless
 // implicit multiplication is on, which then inserts "*". Braces and ")("
 // are refused. operatorCount receives the number of operator characters.
-TPassError StergeSpatii(std::string_view text, bool implicitMultiplication, std::string& out,
+TPassError RemoveBlanks(std::string_view text, bool implicitMultiplication, std::string& out,
                         std::size_t& operatorCount);
 
 enum class TTokenType : std::uint8_t { Operand, ExpNumber, LParen, RParen, Comma, Operator };

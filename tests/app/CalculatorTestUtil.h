@@ -22,12 +22,12 @@ struct TCalculatorFixture {
   // Types a whole expressions pane and returns the results pane.
   std::string Eval(const std::string& pane) {
     Calc.ExpressionsText = pane;
-    Calc.Frame41Memo1Change();
+    Calc.ExpressionsChanged();
     return Calc.ResultsText;
   }
   std::string Define(const std::string& pane) {
     Calc.DefinitionsText = pane;
-    Calc.Frame31Memo1Change();
+    Calc.DefinitionsChanged();
     return Calc.ResultsText;
   }
 };

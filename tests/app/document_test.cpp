@@ -92,7 +92,7 @@ std::string Document(const std::string& constants, const std::string& definition
          expressions + "\r\n}\r\n";
 }
 
-TEST(ReadDatas, ConstantsSectionAppliesItsItems) {
+TEST(LoadSections, ConstantsSectionAppliesItsItems) {
   TCalculatorFixture f;
   f.Ui.Clear();
   ASSERT_TRUE(f.Calc.LoadDocumentText(
@@ -108,14 +108,14 @@ TEST(ReadDatas, ConstantsSectionAppliesItsItems) {
   EXPECT_EQ(f.Calc.ResultsText, "3\n-5");
 }
 
-TEST(ReadDatas, LoadingSetsTheParametersFromTheConstants) {
+TEST(LoadSections, LoadingSetsTheParametersFromTheConstants) {
   TCalculatorFixture f;
   f.Calc.SetParameter(2, 50);
   ASSERT_TRUE(f.Calc.LoadDocumentText(Document("TO = _to;")));
   EXPECT_EQ(f.Calc.GetParameter(2), 100);
 }
 
-TEST(ReadDatas, AnInvalidFunctionVariableAsksForCorrection) {
+TEST(LoadSections, AnInvalidFunctionVariableAsksForCorrection) {
   TCalculatorFixture f;
   f.Ui.Clear();
   ASSERT_TRUE(f.Calc.LoadDocumentText(
@@ -172,7 +172,7 @@ TEST_F(DocumentFiles, BadFilesAndRefusedSaves) {
   f.Calc.Open(bad);
   EXPECT_EQ(f.Ui.Messages, std::vector<std::string>{"Bad file format"});
   EXPECT_FALSE(f.Calc.DocumentFileValid);
-  EXPECT_FALSE(f.Calc.ScrieFisier());
+  EXPECT_FALSE(f.Calc.WriteDocument());
 
   f.Calc.Open(Dir.File("missing.txt"));
   EXPECT_FALSE(f.Calc.DocumentFileValid);

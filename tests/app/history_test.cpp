@@ -1,4 +1,4 @@
-// The undo history: entries, Undo/Redo/Actual/Clear sequences and the
+// The undo history: entries, Undo/Redo/Current/Clear sequences and the
 // index panel, alone and through the calculator.
 #include <gtest/gtest.h>
 
@@ -27,7 +27,7 @@ void RunSteps(const std::vector<TStep>& steps) {
       case 'a': h.Add(s.Text); break;
       case 'u': restored = h.Undo(); break;
       case 'r': restored = h.Redo(); break;
-      case 't': restored = h.Actual(); break;
+      case 't': restored = h.Current(); break;
       case 'c': h.Clear(); break;
     }
     ++n;
@@ -74,11 +74,11 @@ TEST(HistoryOfTheCalculator, ClearTakesAtMostTwoEntries) {
   TCalculatorFixture f;
   EXPECT_EQ(f.Calc.HistoryPanelText(), "History Index: 0/0");  // no default file: no history
   f.Eval("1+1");
-  f.Calc.Clear1Click();
+  f.Calc.ClearExpressions();
   EXPECT_EQ(f.Calc.ExpressionsText, "");
   EXPECT_EQ(f.Calc.ResultsText, "");
-  f.Calc.Clear1Click();
-  f.Calc.Clear1Click();
+  f.Calc.ClearExpressions();
+  f.Calc.ClearExpressions();
   EXPECT_EQ(f.Calc.HistoryPanelText(), "History Index: 2/2");
   EXPECT_NE(f.Calc.History().Entries()[0].find("RESULTS\r\n{\r\n2\r\n}"), std::string::npos);
 }
@@ -87,21 +87,21 @@ TEST(HistoryOfTheCalculator, UndoRestoresTheWholeState) {
   TCalculatorFixture f;
   f.Define("y=2");
   f.Eval("y*10");
-  f.Calc.Clear1Click();  // entry 1: y=2, y*10
+  f.Calc.ClearExpressions();  // entry 1: y=2, y*10
   ASSERT_TRUE(f.Calc.Constants().AddConst(7, "c", "5", ""));
   f.Define("y=c");
   f.Eval("y+1");
-  f.Calc.Clear1Click();  // entry 2: c, y=c, y+1
-  f.Calc.Undo1Click();
+  f.Calc.ClearExpressions();  // entry 2: c, y=c, y+1
+  f.Calc.Undo();
   EXPECT_EQ(f.Calc.DefinitionsText, "y=c");
   EXPECT_EQ(f.Calc.ExpressionsText, "y+1");
   EXPECT_EQ(f.Calc.ResultsText, "6");
-  f.Calc.Undo1Click();
+  f.Calc.Undo();
   EXPECT_EQ(f.Calc.DefinitionsText, "y=2");
   EXPECT_EQ(f.Calc.ResultsText, "20");
   EXPECT_EQ(f.Calc.Constants().RowCount(), 7);
   EXPECT_EQ(f.Calc.HistoryPanelText(), "History Index: 0/2");
-  f.Calc.Redo1Click();
+  f.Calc.Redo();
   EXPECT_EQ(f.Calc.Constants().RowCount(), 8);
   EXPECT_EQ(f.Calc.ResultsText, "6");
   // Restoring adds nothing.
@@ -112,7 +112,7 @@ TEST(HistoryOfTheCalculator, UndoRestoresTheWholeState) {
 TEST(HistoryOfTheCalculator, BracesAreNotKept) {
   TCalculatorFixture f;
   f.Calc.ExpressionsText = "{";
-  f.Calc.Clear1Click();
+  f.Calc.ClearExpressions();
   EXPECT_EQ(f.Calc.ExpressionsText, "{");
   EXPECT_EQ(f.Calc.History().Count(), 0);
   EXPECT_EQ(f.Ui.Messages.size(), 1u);
@@ -121,7 +121,7 @@ TEST(HistoryOfTheCalculator, BracesAreNotKept) {
 TEST(HistoryOfTheCalculator, ABadSnapshotChangesNothing) {
   TCalculatorFixture f;
   f.Define("y=5");
-  EXPECT_FALSE(f.Calc.CitesteString("{}{x}{y=1}"));
+  EXPECT_FALSE(f.Calc.RestoreSnapshot("{}{x}{y=1}"));
   EXPECT_EQ(f.Ui.Messages, std::vector<std::string>{"CitesteString -> Bad format"});
   EXPECT_EQ(f.Calc.DefinitionsText, "y=5");
 }

@@ -16,7 +16,7 @@ using test::WriteBytes;
 
 TEST(SettingsText, DefaultsLineByLine) {
   TSettings s;
-  s.FormPos = {10, 20, 600, 400, 120, 130};
+  s.Geometry = {10, 20, 600, 400, 120, 130};
   s.ExchangeFileName = "";
   EXPECT_EQ(SettingsText(s, "/opt/h/"),
             "[FormPos]\r\nTop=10\r\nLeft=20\r\nHeight=600\r\nWidth=400\r\nMemo1Height=120\r\nMemo2Height=130\r\n"
@@ -32,12 +32,12 @@ TEST(SettingsReading, FormPosNeedsExactlySixKeys) {
       "[FormPos]\nTop=1\nLeft=2\nHeight=3\nWidth=4\nMemo1Height=5\ntop=9\nMemo2Height=6\n";
   for (const char* text : {five, seven}) {
     const TSettingsUpdate u = ReadSettingsText(text);
-    for (const auto& v : u.FormPos) EXPECT_FALSE(v) << text;
+    for (const auto& v : u.Geometry) EXPECT_FALSE(v) << text;
   }
   const TSettingsUpdate u = ReadSettingsText(sixWithDuplicate);
-  ASSERT_TRUE(u.FormPos[0] && u.FormPos[5]);
-  EXPECT_EQ(*u.FormPos[0], 1);  // the first of duplicate keys wins
-  EXPECT_EQ(*u.FormPos[5], 6);
+  ASSERT_TRUE(u.Geometry[0] && u.Geometry[5]);
+  EXPECT_EQ(*u.Geometry[0], 1);  // the first of duplicate keys wins
+  EXPECT_EQ(*u.Geometry[5], 6);
 }
 
 TEST(SettingsReading, ValuesThatDoNotConvertAreSkipped) {
@@ -45,10 +45,10 @@ TEST(SettingsReading, ValuesThatDoNotConvertAreSkipped) {
       "[formpos]\nTOP = x\nLeft=2\nHeight=3.5\nWidth= 4 \nMemo1Height=5\nMemo2Height=6\n"
       "[View]\nStayOnTop=0\nUserFunctions=yes\nErrorMessage=0\nCurrencyType=1\n"
       "; a comment\n[Paths]\nFilePath=/a/b.txt\nExchangeFileName=\n[Firebird]\nUserName=u\n");
-  EXPECT_FALSE(u.FormPos[0]);
-  EXPECT_EQ(u.FormPos[1].value_or(-1), 2);
-  EXPECT_FALSE(u.FormPos[2]);
-  EXPECT_EQ(u.FormPos[3].value_or(-1), 4);
+  EXPECT_FALSE(u.Geometry[0]);
+  EXPECT_EQ(u.Geometry[1].value_or(-1), 2);
+  EXPECT_FALSE(u.Geometry[2]);
+  EXPECT_EQ(u.Geometry[3].value_or(-1), 4);
   EXPECT_EQ(u.StayOnTop, false);
   EXPECT_FALSE(u.UserFunctions);
   EXPECT_EQ(u.ErrorMessage, false);
@@ -65,20 +65,20 @@ TEST(SettingsFile, WrittenWhenMissingThenRoundTrips) {
   {
     TMessageRecorder ui;
     TCalculator calc(ui, files);
-    calc.Settings.FormPos = {5, 6, 700, 500, 150, 160};
+    calc.Settings.Geometry = {5, 6, 700, 500, 150, 160};
     calc.ReadSettings();
     struct stat st {};
     ASSERT_EQ(stat(files.SettingsFile.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);  // it holds a password
-    EXPECT_TRUE(calc.FormPosRead);
-    EXPECT_EQ(calc.Settings.FormPos.Width, 500);
+    EXPECT_TRUE(calc.GeometryRead);
+    EXPECT_EQ(calc.Settings.Geometry.Width, 500);
     EXPECT_TRUE(calc.ErrorMessageView);
     EXPECT_NE(ReadBytes(files.SettingsFile).find("FilePath=" + dir.Folder() + "\r\n"), std::string::npos);
 
     calc.SetErrorMessageView(false);
     calc.SetCurrencyMode(true);
     calc.Settings.StayOnTop = false;
-    calc.Settings.FormPos.Top = 42;
+    calc.Settings.Geometry.Top = 42;
     calc.DocumentFileName = dir.File("work.txt");
     calc.WriteToIniFile();
     EXPECT_TRUE(ui.Messages.empty());
@@ -89,7 +89,7 @@ TEST(SettingsFile, WrittenWhenMissingThenRoundTrips) {
   EXPECT_FALSE(calc.ErrorMessageView);
   EXPECT_FALSE(calc.Settings.StayOnTop);
   EXPECT_TRUE(calc.Settings.UserFunctions);
-  EXPECT_EQ(calc.Settings.FormPos.Top, 42);
+  EXPECT_EQ(calc.Settings.Geometry.Top, 42);
   EXPECT_EQ(calc.Settings.FilePath, dir.File("work.txt"));
   // The format is never restored: the calculator starts in Scientific.
   EXPECT_FALSE(calc.CurrencyMode());
@@ -102,10 +102,10 @@ TEST(SettingsFile, AFileWithFiveFormPosKeysLeavesTheGeometry) {
   WriteBytes(files.SettingsFile, "[FormPos]\r\nTop=1\r\nLeft=2\r\nHeight=3\r\nWidth=4\r\nMemo1Height=5\r\n");
   TMessageRecorder ui;
   TCalculator calc(ui, files);
-  calc.Settings.FormPos.Top = 77;
+  calc.Settings.Geometry.Top = 77;
   calc.ReadSettings();
-  EXPECT_FALSE(calc.FormPosRead);
-  EXPECT_EQ(calc.Settings.FormPos.Top, 77);
+  EXPECT_FALSE(calc.GeometryRead);
+  EXPECT_EQ(calc.Settings.Geometry.Top, 77);
 }
 
 }  // namespace

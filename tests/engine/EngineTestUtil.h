@@ -15,9 +15,9 @@ namespace helmax::test {
 inline std::string RunTextWith(THelmaxComplexEval& e, const std::string& text, const char* parsePrefix,
                                const char* execPrefix) {
   e.VerifySyntaxSemantics(text);
-  if (e.Error) return parsePrefix + ParseErrorMesssage(e);
+  if (e.Error) return parsePrefix + ParseErrorLine(e);
   TValue* const* r = e.DoVectorOfMathExpressions();
-  if (r == nullptr) return execPrefix + ExecuteErrorMesssage(e);
+  if (r == nullptr) return execPrefix + ExecuteErrorLine(e);
   std::string out;
   for (int i = 0; i < e.ExpressionCount; ++i) {
     if (i > 0) out += "; ";

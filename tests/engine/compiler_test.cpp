@@ -41,7 +41,7 @@ TEST_P(CompileErrors, CodeMessageAndHostLine) {
     EXPECT_EQ(e.ErrorMessage.rfind(c.MessageStart, 0), 0u) << e.ErrorMessage;
   }
   if (c.HostLine != nullptr) {
-    const std::string line = ParseErrorMesssage(e);
+    const std::string line = ParseErrorLine(e);
     EXPECT_EQ(line.rfind(c.HostLine, 0), 0u) << c.Text << " -> " << line;
   }
 }
@@ -123,7 +123,7 @@ TEST(CompileErrors, KindsOfFoldingFailures) {
   EXPECT_EQ(e.MathErrorKind, 4);
   e.VerifySyntaxSemantics("sqrt(-1)");
   EXPECT_EQ(e.MathErrorKind, 5);
-  EXPECT_EQ(ParseErrorMesssage(e).substr(ParseErrorMesssage(e).size() - 12), " : InvalidOp");
+  EXPECT_EQ(ParseErrorLine(e).substr(ParseErrorLine(e).size() - 12), " : InvalidOp");
   e.VerifySyntaxSemantics("sqrt(1,2)");
   EXPECT_EQ(e.MathErrorKind, -1);
   e.VerifySyntaxSemantics("while(true, x)");
@@ -136,7 +136,7 @@ TEST(CompileErrors, UnknownVariableWithoutAutoDeclare) {
   ASSERT_TRUE(e.Error);
   EXPECT_EQ(e.ErrorCode, -32);
   EXPECT_EQ(e.ErrorMessage, "ExpresieSemanticCorecta->  UNKNOWN VARIABLE: x");
-  EXPECT_EQ(ParseErrorMesssage(e), "Undefined variable :  x");
+  EXPECT_EQ(ParseErrorLine(e), "Undefined variable :  x");
   e.VerifySyntaxSemantics("2x+1", "", false);
   EXPECT_EQ(e.ErrorCode, -33);
 
@@ -171,7 +171,7 @@ TEST(CompileErrors, LongDetailIsCutTo256Characters) {
   e.VerifySyntaxSemantics(name + "+1");
   ASSERT_TRUE(e.Error);
   EXPECT_EQ(e.ErrorCode, -6);
-  const std::string line = ParseErrorMesssage(e);
+  const std::string line = ParseErrorLine(e);
   const std::string head = "Identifier length is too long";
   ASSERT_EQ(line.rfind(head, 0), 0u);
   EXPECT_EQ(line.size() - head.size(), 256u);
@@ -221,13 +221,13 @@ TEST(Sharing, EqualSubExpressionsShareOneInstruction) {
   THelmaxComplexEval e;
   e.VerifySyntaxSemantics("sin(x)+sin(x)");
   ASSERT_FALSE(e.Error) << e.ErrorMessage;
-  ASSERT_EQ(e.ListaProc().size(), 2u);
-  EXPECT_EQ(e.ListaProc()[0].Code, 11);
-  EXPECT_EQ(e.MainProgram(), (PComand{1, 1, 2}));
-  const TInstruction& plus = e.ListaProc()[1];
+  ASSERT_EQ(e.Instructions().size(), 2u);
+  EXPECT_EQ(e.Instructions()[0].Code, 11);
+  EXPECT_EQ(e.MainProgram(), (TProgram{1, 1, 2}));
+  const TInstruction& plus = e.Instructions()[1];
   EXPECT_EQ(plus.Code, opAdd);
   EXPECT_EQ(plus.Operands[0], plus.Operands[1]);
-  EXPECT_EQ(plus.Operands[0], e.ListaProc()[0].Result);
+  EXPECT_EQ(plus.Operands[0], e.Instructions()[0].Result);
 }
 
 TEST(Sharing, RepeatedAssignmentIsOneRecord) {
@@ -247,7 +247,7 @@ TEST(Sharing, RandomIsNeverShared) {
   e.VerifySyntaxSemantics("random(10)+random(10)");
   ASSERT_FALSE(e.Error) << e.ErrorMessage;
   int randoms = 0;
-  for (const TInstruction& ins : e.ListaProc()) randoms += ins.Code == opRandom;
+  for (const TInstruction& ins : e.Instructions()) randoms += ins.Code == opRandom;
   EXPECT_EQ(randoms, 2);
 }
 
@@ -255,7 +255,7 @@ TEST(Sharing, CaseDoesNotMatter) {
   THelmaxComplexEval e;
   e.VerifySyntaxSemantics("SIN(X)+sin(x)");
   ASSERT_FALSE(e.Error);
-  EXPECT_EQ(e.ListaProc().size(), 2u);
+  EXPECT_EQ(e.Instructions().size(), 2u);
   EXPECT_EQ(e.VariableCount(), 1);
 }
 
@@ -287,8 +287,8 @@ TEST(Folding, KnownOperandsBecomeOneConstant) {
     THelmaxComplexEval e;
     e.VerifySyntaxSemantics(text);
     ASSERT_FALSE(e.Error);
-    ASSERT_EQ(e.ListaProc().size(), 1u) << text;
-    const TInstruction& ins = e.ListaProc()[0];
+    ASSERT_EQ(e.Instructions().size(), 1u) << text;
+    const TInstruction& ins = e.Instructions()[0];
     EXPECT_EQ(ins.Code, opAdd);
     const TValue& six = text[0] == '2' ? *ins.Operands[0] : *ins.Operands[1];
     EXPECT_EQ(ValueToText(six), "6");
@@ -301,7 +301,7 @@ TEST(Folding, ConstantTextHasNoInstructions) {
     THelmaxComplexEval e;
     e.VerifySyntaxSemantics(text);
     ASSERT_FALSE(e.Error) << text << ": " << e.ErrorMessage;
-    EXPECT_TRUE(e.ListaProc().empty()) << text;
+    EXPECT_TRUE(e.Instructions().empty()) << text;
     EXPECT_TRUE(e.InvariantExpression) << text;
     EXPECT_FALSE(e.DependsOnVariables) << text;
   }
@@ -321,7 +321,7 @@ TEST(Folding, RationalPower) {
   THelmaxComplexEval e;
   e.VerifySyntaxSemantics("x^(1/3)");
   ASSERT_FALSE(e.Error);
-  EXPECT_EQ(e.ListaProc().back().Count, 3);
+  EXPECT_EQ(e.Instructions().back().Count, 3);
 }
 
 TEST(Folding, CurrencyNumbers) {
@@ -377,7 +377,7 @@ TEST(Identifiers, IsValidIdentName) {
   EXPECT_TRUE(e.IsValidIdentName(" x "));
   EXPECT_TRUE(e.IsValidIdentName("_a1"));
   EXPECT_FALSE(e.IsValidIdentName("caf\xC3\xA9"));
-  ASSERT_TRUE(e.PuneNumeVar(1, "Alpha"));
+  ASSERT_TRUE(e.NameVariable(1, "Alpha"));
   EXPECT_FALSE(e.IsValidIdentName("ALPHA"));
   EXPECT_EQ(e.ErrorCode, -9);
   EXPECT_EQ(e.ErrorMessage, "IsValidIdentName-> IDENTIFIER NAME ALREADY EXIST : alpha");
@@ -386,8 +386,8 @@ TEST(Identifiers, IsValidIdentName) {
 TEST(Identifiers, ProtectionFlagsOfDeclaredVariables) {
   THelmaxComplexEval e;
   e.ProtectDigitVariables = true;
-  ASSERT_TRUE(e.PuneNumeVar(1, "c1"));
-  ASSERT_TRUE(e.PuneNumeVar(2, "c"));
+  ASSERT_TRUE(e.NameVariable(1, "c1"));
+  ASSERT_TRUE(e.NameVariable(2, "c"));
   EXPECT_EQ((*e.Variables())[0]->Protected, 1);
   EXPECT_EQ((*e.Variables())[1]->Protected, 0);
 
@@ -402,21 +402,21 @@ TEST(Identifiers, ProtectionFlagsOfDeclaredVariables) {
   EXPECT_EQ(p.ErrorCode, -21);
 }
 
-TEST(Identifiers, PuneNumeVarIndexRules) {
+TEST(Identifiers, NameVariableIndexRules) {
   THelmaxComplexEval e;
-  EXPECT_FALSE(e.PuneNumeVar(2, "a"));
+  EXPECT_FALSE(e.NameVariable(2, "a"));
   EXPECT_EQ(e.ErrorMessage, "PuneNumeVar-> NO VARIABLES EXIST");
-  ASSERT_TRUE(e.PuneNumeVar(1, " a "));
+  ASSERT_TRUE(e.NameVariable(1, " a "));
   EXPECT_EQ(e.GetVarName(1), "a");
-  EXPECT_FALSE(e.PuneNumeVar(3, "b"));
+  EXPECT_FALSE(e.NameVariable(3, "b"));
   EXPECT_EQ(e.ErrorMessage, "PuneNumeVar-> VARIABLE INDEX MUST BE BETWEEN 1 AND 2");
   EXPECT_TRUE(e.Error);
-  ASSERT_TRUE(e.PuneNumeVar(1, "b"));  // renames
+  ASSERT_TRUE(e.NameVariable(1, "b"));  // renames
   EXPECT_EQ(e.GetVarName(1), "b");
   EXPECT_EQ(e.VariableCount(), 1);
-  ASSERT_TRUE(e.PuneNumePointerVar(2, " c ", true, nullptr));
+  ASSERT_TRUE(e.NameSharedVariable(2, " c ", true, nullptr));
   EXPECT_EQ(e.GetVarName(2), " c ");
-  EXPECT_FALSE(e.PuneNumePointerVar(4, "d", false, nullptr));
+  EXPECT_FALSE(e.NameSharedVariable(4, "d", false, nullptr));
   EXPECT_EQ(e.ErrorMessage, "PuneNumePointerVar-> VARIABLE INDEX MUST BE BETWEEN 1 AND 3");
 }
 
@@ -598,7 +598,7 @@ TEST(CompileErrors, HostVariableNames) {
     e.VerifySyntaxSemantics("1", c.Vars, false);
     ASSERT_TRUE(e.Error);
     EXPECT_EQ(e.ErrorCode, c.Code);
-    EXPECT_EQ(ParseErrorMesssage(e), c.Line);
+    EXPECT_EQ(ParseErrorLine(e), c.Line);
   }
   e.VerifySyntaxSemantics("inf+(-inf)");
   EXPECT_EQ(e.ErrorCode, -27);

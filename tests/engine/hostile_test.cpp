@@ -17,12 +17,12 @@ void CompileAndRun(THelmaxComplexEval& e, const std::string& text) {
     EXPECT_NE(e.ErrorCode, 0);
     EXPECT_FALSE(e.ErrorMessage.empty());
     EXPECT_EQ(e.ExpressionCount, 0);
-    EXPECT_FALSE(ParseErrorMesssage(e).empty());
+    EXPECT_FALSE(ParseErrorLine(e).empty());
     return;
   }
   EXPECT_GE(e.ExpressionCount, 1);
   if (e.DoVectorOfMathExpressions() == nullptr) {
-    EXPECT_FALSE(ExecuteErrorMesssage(e).empty());
+    EXPECT_FALSE(ExecuteErrorLine(e).empty());
   }
 }
 

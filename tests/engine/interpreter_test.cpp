@@ -77,7 +77,7 @@ void ExpectSameOutcome(const std::string& pattern, const std::vector<std::string
   folded.VerifySyntaxSemantics(constant);
   const TOutcome a = Describe(folded, !folded.Error);
   if (!folded.Error) {
-    EXPECT_TRUE(folded.ListaProc().empty()) << constant << " should fold completely";
+    EXPECT_TRUE(folded.Instructions().empty()) << constant << " should fold completely";
   }
 
   THelmaxComplexEval runtime;
@@ -196,7 +196,7 @@ TEST_P(RunTimeFailures, CodeKindMessageAndLine) {
   EXPECT_EQ(e.MathErrorKind, c.Kind) << e.ErrorMessage;
   EXPECT_EQ(e.ErrorMessage.rfind(c.MessageStart, 0), 0u) << e.ErrorMessage;
   if (c.HostLine != nullptr) {
-    EXPECT_EQ(ExecuteErrorMesssage(e).rfind(c.HostLine, 0), 0u) << ExecuteErrorMesssage(e);
+    EXPECT_EQ(ExecuteErrorLine(e).rfind(c.HostLine, 0), 0u) << ExecuteErrorLine(e);
   }
   // The program stays usable: a second run fails the same way.
   EXPECT_EQ(e.DoVectorOfMathExpressions(), nullptr);

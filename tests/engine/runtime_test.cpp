@@ -27,10 +27,10 @@ struct TCalculatorLike {
 
   std::string Define(const std::string& text) {
     Definitions.VerifySyntaxSemantics(text, TUserVarArray{{"x", &FunctionVariable, 1}}, true);
-    if (Definitions.Error) return ParseErrorMesssage(Definitions);
-    if (Definitions.DoVectorOfMathExpressions() == nullptr) return ExecuteErrorMesssage(Definitions);
+    if (Definitions.Error) return ParseErrorLine(Definitions);
+    if (Definitions.DoVectorOfMathExpressions() == nullptr) return ExecuteErrorLine(Definitions);
     ExpressionsVars.clear();
-    for (const TRecord3* v : *Definitions.Variables()) ExpressionsVars.push_back({v->Name, v->Value, 1});
+    for (const TVariable* v : *Definitions.Variables()) ExpressionsVars.push_back({v->Name, v->Value, 1});
     RunTimeFunctionsText.clear();
     for (int i = 0; i < Definitions.RunTimeFunctionCount(); ++i) {
       if (i > 0) RunTimeFunctionsText += ",";
@@ -46,9 +46,9 @@ struct TCalculatorLike {
       Expressions.VerifySyntaxSemantics("Bk(" + RunTimeFunctionsText + ")," + pane, ExpressionsVars, true);
       retried = true;
     }
-    if (Expressions.Error) return ParseErrorMesssage(Expressions);
+    if (Expressions.Error) return ParseErrorLine(Expressions);
     TValue* const* r = Expressions.DoVectorOfMathExpressions();
-    if (r == nullptr) return ExecuteErrorMesssage(Expressions);
+    if (r == nullptr) return ExecuteErrorLine(Expressions);
     std::string out;
     for (int i = retried ? 1 : 0; i < Expressions.ExpressionCount; ++i) {
       if (!out.empty()) out += "; ";
@@ -127,7 +127,7 @@ TEST(Calls, NestingLimit) {
   EXPECT_EQ(e.DoVectorOfMathExpressions(), nullptr);
   EXPECT_EQ(e.ErrorCode, -42);
   EXPECT_EQ(e.ErrorMessage, "ExecuteComand-> NON MATH EXCEPTION WAS RAISED : FUNCTION STACK IS OVERFLOW : g");
-  EXPECT_EQ(ExecuteErrorMesssage(e), "Stack overflow :  function stack is overflow : g");
+  EXPECT_EQ(ExecuteErrorLine(e), "Stack overflow :  function stack is overflow : g");
   // Depth counters are back at zero: a shallow call works afterwards.
   e.VerifySyntaxSemantics("g(n)~if(eq(n,0),0,1+g(n-1)), g(3)");
   EXPECT_EQ(RunText(e, "g(n)~if(eq(n,0),0,1+g(n-1)), g(3)"), "Null; 3");
@@ -147,7 +147,7 @@ TEST(Calls, DeepRecursionNeverExhaustsTheNativeStack) {
       EXPECT_LT(n, 60000);
     } else {
       EXPECT_EQ(e.ErrorCode, -35) << e.ErrorMessage;
-      EXPECT_EQ(ExecuteErrorMesssage(e).rfind("Fatal error", 0), 0u);
+      EXPECT_EQ(ExecuteErrorLine(e).rfind("Fatal error", 0), 0u);
     }
   }
   // Fifty functions calling each other in a ring, each under its own limit

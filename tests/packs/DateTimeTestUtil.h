@@ -117,14 +117,14 @@ inline void ExpectSameOutcome(const std::string& pattern, const std::vector<std:
   folded.VerifySyntaxSemantics(constant);
   const TOutcome a = Describe(folded, !folded.Error);
   if (!folded.Error) {
-    EXPECT_TRUE(folded.ListaProc().empty()) << constant << " should fold completely";
+    EXPECT_TRUE(folded.Instructions().empty()) << constant << " should fold completely";
   }
 
   THelmaxDateTimeEval runtime;
   FixClock(runtime);
   runtime.VerifySyntaxSemantics(variable, vars, false);
   ASSERT_FALSE(runtime.Error) << variable << ": " << runtime.ErrorMessage;
-  EXPECT_FALSE(runtime.ListaProc().empty()) << variable << " should be evaluated at run time";
+  EXPECT_FALSE(runtime.Instructions().empty()) << variable << " should be evaluated at run time";
   const TOutcome b = Describe(runtime, true);
   EXPECT_EQ(a, b) << "folded: " << constant << "   run time: " << variable;
 }

@@ -116,7 +116,7 @@ TEST(Registration, HostEntriesFollowThePack) {
   // The host's second entry has function number 98 + 113.
   e.VerifySyntaxSemantics("HostFails(1)");
   EXPECT_EQ(e.ErrorCode, 98 + 113);
-  EXPECT_EQ(ParseErrorMesssage(e), "Invalid value for HOSTFAILS :  host says no : NONMATH");
+  EXPECT_EQ(ParseErrorLine(e), "Invalid value for HOSTFAILS :  host says no : NONMATH");
   // A pack function's number is 98 + its 0-based position (DaysInAYear is entry 66).
   e.VerifySyntaxSemantics("DaysInAYear(-1)");
   EXPECT_EQ(e.ErrorCode, 98 + 66);
@@ -153,7 +153,7 @@ TEST(Clock, VolatileFunctionsAreCalledAtEveryEvaluation) {
   e.SetClock([&now] { return now; });
   e.VerifySyntaxSemantics("Now, Today, Time, Yesterday, Tomorrow, Date, CurrentYear");
   ASSERT_FALSE(e.Error) << e.ErrorMessage;
-  EXPECT_FALSE(e.ListaProc().empty());
+  EXPECT_FALSE(e.Instructions().empty());
   TValue* const* r = e.DoVectorOfMathExpressions();
   ASSERT_NE(r, nullptr);
   EXPECT_EQ(r[0]->Num, 40000.5);
@@ -472,7 +472,7 @@ TEST(Range, DateTimesOutsideYears1To9999AreInvalidArguments) {
     EXPECT_EQ(e.Error, !c.Valid) << c.Serial;
     if (e.Error) {
       EXPECT_EQ(e.MathErrorKind, mkInvalidArgument);
-      EXPECT_EQ(ExecuteErrorMesssage(e).substr(0, 27), "Invalid value for YEAROF : ");
+      EXPECT_EQ(ExecuteErrorLine(e).substr(0, 27), "Invalid value for YEAROF : ");
     }
   }
   EXPECT_EQ(RunText("YearOf(01.01.0001), YearOf(IncMilliSecond(12.31.9999:23:59:59, 999))"), "1; 9999");
@@ -489,10 +489,10 @@ TEST(HostLines, RunTimeFailuresSayExecutionError) {
   e.DoMathExpression(r);
   ASSERT_TRUE(e.Error);
   EXPECT_EQ(e.ErrorCode, -23);
-  EXPECT_EQ(ExecuteErrorMesssage(e), "Execution error :  incorrect word type for the parameter  2 : daysinamonth");
+  EXPECT_EQ(ExecuteErrorLine(e), "Execution error :  incorrect word type for the parameter  2 : daysinamonth");
   b = TValue::MakeReal(13);
   e.DoMathExpression(r);
-  EXPECT_EQ(ExecuteErrorMesssage(e),
+  EXPECT_EQ(ExecuteErrorLine(e),
             "Execution error :  incorrect month for the parameter  2 (must be 1 to 12) : daysinamonth");
   b = TValue::MakeReal(12);
   e.DoMathExpression(r);

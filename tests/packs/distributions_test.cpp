@@ -25,13 +25,13 @@ double Eval(const std::string& text) {
   THelmaxComplexEval e(DistributionFunctions());
   e.VerifySyntaxSemantics(text);
   if (e.Error) {
-    ADD_FAILURE() << text << ": " << ParseErrorMesssage(e);
+    ADD_FAILURE() << text << ": " << ParseErrorLine(e);
     return std::nan("");
   }
   TValue r;
   e.DoMathExpression(r);
   if (e.Error || !r.IsReal()) {
-    ADD_FAILURE() << text << ": " << ExecuteErrorMesssage(e);
+    ADD_FAILURE() << text << ": " << ExecuteErrorLine(e);
     return std::nan("");
   }
   return r.Num;
@@ -48,7 +48,7 @@ TFailure CompileFailure(const std::string& text) {
   THelmaxComplexEval e(DistributionFunctions());
   e.VerifySyntaxSemantics(text);
   EXPECT_TRUE(e.Error) << text;
-  return {e.ErrorMessage, ParseErrorMesssage(e), e.MathErrorKind};
+  return {e.ErrorMessage, ParseErrorLine(e), e.MathErrorKind};
 }
 
 // Failure of an expression over host variables a, b (evaluated at run time).
@@ -56,11 +56,11 @@ TFailure RunFailure(const std::string& text, TValue a, TValue b) {
   THelmaxComplexEval e(DistributionFunctions());
   TUserVarArray vars{{"a", &a, 0}, {"b", &b, 0}};
   e.VerifySyntaxSemantics(text, vars, false);
-  EXPECT_FALSE(e.Error) << text << ": " << ParseErrorMesssage(e);
+  EXPECT_FALSE(e.Error) << text << ": " << ParseErrorLine(e);
   TValue r;
   e.DoMathExpression(r);
   EXPECT_TRUE(e.Error) << text;
-  return {e.ErrorMessage, ExecuteErrorMesssage(e), e.MathErrorKind};
+  return {e.ErrorMessage, ExecuteErrorLine(e), e.MathErrorKind};
 }
 
 void ExpectNear(double value, double expected, double relative, const std::string& what) {
@@ -259,9 +259,9 @@ TEST(DistributionsChecks, CurrencyArgumentsAreReals) {
   THelmaxComplexEval e(DistributionFunctions());
   TUserVarArray vars{{"a", &a, 0}, {"b", &b, 0}};
   e.VerifySyntaxSemantics("Permutation(a, 2), Gamma(b)", vars, false);
-  ASSERT_FALSE(e.Error) << ParseErrorMesssage(e);
+  ASSERT_FALSE(e.Error) << ParseErrorLine(e);
   TValue* const* r = e.DoVectorOfMathExpressions();
-  ASSERT_NE(r, nullptr) << ExecuteErrorMesssage(e);
+  ASSERT_NE(r, nullptr) << ExecuteErrorLine(e);
   EXPECT_EQ(r[0]->Num, 20);
   ExpectNear(r[1]->Num, Eval("Gamma(2.5)"), 0, "Gamma of currency 2.5");
 }
@@ -392,10 +392,10 @@ TEST(DistributionsValues, RunTimeEvaluationMatchesFolding) {
   THelmaxComplexEval e(DistributionFunctions());
   TUserVarArray vars{{"a", &a, 0}, {"b", &b, 0}};
   e.VerifySyntaxSemantics("InvFDistLess(a, 2, b)", vars, false);
-  ASSERT_FALSE(e.Error) << ParseErrorMesssage(e);
+  ASSERT_FALSE(e.Error) << ParseErrorLine(e);
   TValue r;
   e.DoMathExpression(r);
-  ASSERT_FALSE(e.Error) << ExecuteErrorMesssage(e);
+  ASSERT_FALSE(e.Error) << ExecuteErrorLine(e);
   EXPECT_EQ(r.Num, Eval("InvFDistLess(0.95, 2, 8)"));
 }
 

@@ -1,5 +1,5 @@
-// TForm6 "Function variable": the name of the variable that functions of
-// one variable (the function table, integration) run over.
+// TFunctionVariableDialog "Function variable": the name of the variable that
+// functions of one variable (the function table, integration) run over.
 #pragma once
 
 #include <QDialog>
@@ -7,13 +7,13 @@
 
 namespace helmax {
 
-class TForm1;
+class TMainWindow;
 
-class TForm6 : public QDialog {
+class TFunctionVariableDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit TForm6(TForm1& main);
-  QLineEdit* NameEdit() const { return Edit1_; }
+  explicit TFunctionVariableDialog(TMainWindow& main);
+  QLineEdit* NameEdit() const { return NameEdit_; }
   void SetFontPixels(int pixels);
 
  public slots:
@@ -24,8 +24,8 @@ class TForm6 : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
-  TForm1& Main_;
-  QLineEdit* Edit1_;
+  TMainWindow& Main_;
+  QLineEdit* NameEdit_;
   std::string Remembered_;
 };
 

@@ -5,28 +5,28 @@
 
 namespace helmax {
 
-TForm2::TForm2(QWidget* owner) : QWidget(owner, Qt::Window), Memo1_(new QPlainTextEdit) {
-  setObjectName("TForm2");
+THelpWindow::THelpWindow(QWidget* owner) : QWidget(owner, Qt::Window), Text_(new QPlainTextEdit) {
+  setObjectName("helpWindow");
   setWindowTitle("Help");
-  Memo1_->setReadOnly(true);
-  Memo1_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  Text_->setReadOnly(true);
+  Text_->setLineWrapMode(QPlainTextEdit::NoWrap);
   QFont mono("DejaVu Sans Mono");
   mono.setStyleHint(QFont::Monospace);
-  Memo1_->setFont(mono);
+  Text_->setFont(mono);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(Memo1_);
+  layout->addWidget(Text_);
   resize(620, 560);
 }
 
-void TForm2::ShowHelp(const QString& text) {
-  Memo1_->setPlainText(text);
+void THelpWindow::ShowHelp(const QString& text) {
+  Text_->setPlainText(text);
   show();
   raise();
   activateWindow();
 }
 
-void TForm2::keyPressEvent(QKeyEvent* event) {
+void THelpWindow::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape) close();
   else QWidget::keyPressEvent(event);
 }

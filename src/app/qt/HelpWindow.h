@@ -1,4 +1,4 @@
-// TForm2 "Help": the shortcut keys and the list of built-in functions.
+// THelpWindow "Help": the shortcut keys and the list of built-in functions.
 #pragma once
 
 #include <QPlainTextEdit>
@@ -6,18 +6,18 @@
 
 namespace helmax {
 
-class TForm2 : public QWidget {
+class THelpWindow : public QWidget {
   Q_OBJECT
  public:
-  explicit TForm2(QWidget* owner);
+  explicit THelpWindow(QWidget* owner);
   void ShowHelp(const QString& text);
-  QPlainTextEdit* Pane() const { return Memo1_; }
+  QPlainTextEdit* Pane() const { return Text_; }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  QPlainTextEdit* Memo1_;
+  QPlainTextEdit* Text_;
 };
 
 }  // namespace helmax

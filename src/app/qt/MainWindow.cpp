@@ -34,8 +34,8 @@ QGroupBox* Group(const QString& title, QPlainTextEdit* pane) {
 
 }  // namespace
 
-TForm1::TForm1(TCalculatorFiles files, TUserInterface* ui, QWidget* parent) : QMainWindow(parent) {
-  setObjectName("TForm1");
+TMainWindow::TMainWindow(TCalculatorFiles files, TUserInterface* ui, QWidget* parent) : QMainWindow(parent) {
+  setObjectName("mainWindow");
   if (ui == nullptr) {
     OwnUi_ = std::make_unique<TQtUserInterface>(this);
     ui = OwnUi_.get();
@@ -52,9 +52,9 @@ TForm1::TForm1(TCalculatorFiles files, TUserInterface* ui, QWidget* parent) : QM
   Splitter_->setSizes({150, 200, 300});
 
   // The other windows, once, in the program's order; closing hides them.
-  Help_ = new TForm2(this);
-  Variable_ = new TForm6(*this);
-  Constants_ = new TForm10(*Calc_, this);
+  Help_ = new THelpWindow(this);
+  Variable_ = new TFunctionVariableDialog(*this);
+  Constants_ = new TConstantListWindow(Calc_->Constants(), this);
   Constants_->OnShowMain = [this] {
     show();
     raise();
@@ -72,26 +72,26 @@ TForm1::TForm1(TCalculatorFiles files, TUserInterface* ui, QWidget* parent) : QM
   SyncFromCore();
 }
 
-TForm1::~TForm1() = default;
+TMainWindow::~TMainWindow() = default;
 
 // ---- building ------------------------------------------------------------------
 
-void TForm1::BuildPanes() {
-  Memo1_ = new QPlainTextEdit;
-  Memo1_->setObjectName("Memo1");
-  Memo2_ = new QPlainTextEdit;
-  Memo2_->setObjectName("Memo2");
-  Memo3_ = new QPlainTextEdit;
-  Memo3_->setObjectName("Memo3");
-  Memo3_->setReadOnly(true);
-  for (QPlainTextEdit* pane : {Memo1_, Memo2_, Memo3_}) {
+void TMainWindow::BuildPanes() {
+  DefinitionsPane_ = new QPlainTextEdit;
+  DefinitionsPane_->setObjectName("definitionsPane");
+  ExpressionsPane_ = new QPlainTextEdit;
+  ExpressionsPane_->setObjectName("expressionsPane");
+  ResultsPane_ = new QPlainTextEdit;
+  ResultsPane_->setObjectName("resultsPane");
+  ResultsPane_->setReadOnly(true);
+  for (QPlainTextEdit* pane : {DefinitionsPane_, ExpressionsPane_, ResultsPane_}) {
     pane->setLineWrapMode(QPlainTextEdit::NoWrap);
     pane->installEventFilter(this);
   }
-  Memo1_->setPlainText(QString::fromStdString(Calc_->DefinitionsText));
-  DefinitionsGroup_ = Group("User variables and functions ", Memo1_);
-  ExpressionsGroup_ = Group("Mathematical expressions", Memo2_);
-  ResultsGroup_ = Group("Results", Memo3_);
+  DefinitionsPane_->setPlainText(QString::fromStdString(Calc_->DefinitionsText));
+  DefinitionsGroup_ = Group("User variables and functions ", DefinitionsPane_);
+  ExpressionsGroup_ = Group("Mathematical expressions", ExpressionsPane_);
+  ResultsGroup_ = Group("Results", ResultsPane_);
   Splitter_ = new QSplitter(Qt::Vertical);
   Splitter_->setChildrenCollapsible(false);
   Splitter_->addWidget(DefinitionsGroup_);
@@ -99,45 +99,45 @@ void TForm1::BuildPanes() {
   Splitter_->addWidget(ResultsGroup_);
   Splitter_->setStretchFactor(2, 1);
   setCentralWidget(Splitter_);
-  connect(Memo1_, &QPlainTextEdit::textChanged, this, &TForm1::Frame31Memo1Change);
-  connect(Memo2_, &QPlainTextEdit::textChanged, this, &TForm1::Frame41Memo1Change);
+  connect(DefinitionsPane_, &QPlainTextEdit::textChanged, this, &TMainWindow::DefinitionsChanged);
+  connect(ExpressionsPane_, &QPlainTextEdit::textChanged, this, &TMainWindow::ExpressionsChanged);
   installEventFilter(this);
 }
 
-QAction* TForm1::AddAction(QMenu* menu, const QString& caption, const char* objectName) {
+QAction* TMainWindow::AddAction(QMenu* menu, const QString& caption, const char* objectName) {
   QAction* a = menu->addAction(caption);
   a->setObjectName(objectName);
   return a;
 }
 
-void TForm1::BuildMenus() {
+void TMainWindow::BuildMenus() {
   QMenu* file = menuBar()->addMenu("&File");
-  file->setObjectName("File1");
-  connect(AddAction(file, "&Open", "Open1"), &QAction::triggered, this, &TForm1::Open1Click);
-  Save_ = AddAction(file, "&Save", "Save1");
-  connect(Save_, &QAction::triggered, this, &TForm1::Save1Click);
-  connect(AddAction(file, "Save &As...", "SaveAs1"), &QAction::triggered, this, &TForm1::SaveAs1Click);
+  file->setObjectName("fileMenu");
+  connect(AddAction(file, "&Open", "open"), &QAction::triggered, this, &TMainWindow::OpenFile);
+  Save_ = AddAction(file, "&Save", "save");
+  connect(Save_, &QAction::triggered, this, &TMainWindow::SaveFile);
+  connect(AddAction(file, "Save &As...", "saveAs"), &QAction::triggered, this, &TMainWindow::SaveFileAs);
   connect(file, &QMenu::aboutToShow, this, [this] { Save_->setEnabled(Calc_->DocumentFileValid); });
 
   QMenu* edit = menuBar()->addMenu("&Edit");
-  connect(AddAction(edit, "&Clear", "Clear1"), &QAction::triggered, this, &TForm1::Clear1Click);
-  Undo_ = AddAction(edit, "&Undo", "Undo1");
-  connect(Undo_, &QAction::triggered, this, &TForm1::Undo1Click);
-  Redo_ = AddAction(edit, "&Redo", "Redo1");
-  connect(Redo_, &QAction::triggered, this, &TForm1::Redo1Click);
-  connect(AddAction(edit, "Clear &History", "ClearHistory1"), &QAction::triggered, this,
-          &TForm1::ClearHistory1Click);
+  connect(AddAction(edit, "&Clear", "clear"), &QAction::triggered, this, &TMainWindow::ClearExpressions);
+  Undo_ = AddAction(edit, "&Undo", "undo");
+  connect(Undo_, &QAction::triggered, this, &TMainWindow::Undo);
+  Redo_ = AddAction(edit, "&Redo", "redo");
+  connect(Redo_, &QAction::triggered, this, &TMainWindow::Redo);
+  connect(AddAction(edit, "Clear &History", "clearHistory"), &QAction::triggered, this,
+          &TMainWindow::ClearHistory);
 
   QMenu* view = menuBar()->addMenu("&View");
-  QAction* onTop = AddAction(view, "&Stay on top", "StayOnTop1");
+  QAction* onTop = AddAction(view, "&Stay on top", "stayOnTop");
   onTop->setCheckable(true);
   onTop->setChecked(true);
-  connect(onTop, &QAction::toggled, this, &TForm1::SetStayOnTop);
-  QAction* userFunctions = AddAction(view, "&User functions", "UserFunctions1");
+  connect(onTop, &QAction::toggled, this, &TMainWindow::SetStayOnTop);
+  QAction* userFunctions = AddAction(view, "&User functions", "userFunctions");
   userFunctions->setCheckable(true);
   userFunctions->setChecked(true);
-  connect(userFunctions, &QAction::toggled, this, &TForm1::SetUserFunctionsVisible);
-  QAction* errorMessage = AddAction(view, "&Error message", "ErrorMessage1");
+  connect(userFunctions, &QAction::toggled, this, &TMainWindow::SetUserFunctionsVisible);
+  QAction* errorMessage = AddAction(view, "&Error message", "errorMessage");
   errorMessage->setCheckable(true);
   errorMessage->setChecked(true);
   connect(errorMessage, &QAction::toggled, this, [this](bool on) {
@@ -147,41 +147,42 @@ void TForm1::BuildMenus() {
 
   // The tool windows come later; their items are there, disabled.
   QMenu* functions = menuBar()->addMenu("&Functions");
-  const char* tools[][2] = {{"&Table", "Table1"},           {"&Derivative", "Derivative1"},
-                            {"I&ntegral", "Integral1"},     {"&Equivalent test", "EquivalentTest1"},
-                            {"&Conversion", "Conversion1"}, {"&System Solver", "SystemSolver1"},
-                            {"&Periodic Table", "PeriodicTable1"}, {"&Interpolation", "Interpolation1"},
-                            {"E&xchange", "Exchange1"}};
+  const char* tools[][2] = {{"&Table", "table"},           {"&Derivative", "derivative"},
+                            {"I&ntegral", "integral"},     {"&Equivalent test", "equivalentTest"},
+                            {"&Conversion", "conversion"}, {"&System Solver", "systemSolver"},
+                            {"&Periodic Table", "periodicTable"}, {"&Interpolation", "interpolation"},
+                            {"E&xchange", "exchange"}};
   for (const auto& t : tools) AddAction(functions, t[0], t[1])->setEnabled(false);
 
   QMenu* options = menuBar()->addMenu("&Options");
   QMenu* format = options->addMenu("&Format");
   auto* formats = new QActionGroup(this);
-  QAction* currency = AddAction(format, "&Currency", "Currency1");
-  QAction* scientific = AddAction(format, "&Scientific", "Scientific1");
+  QAction* currency = AddAction(format, "&Currency", "currency");
+  QAction* scientific = AddAction(format, "&Scientific", "scientific");
   for (QAction* a : {currency, scientific}) {
     a->setCheckable(true);
     formats->addAction(a);
   }
   scientific->setChecked(true);
   connect(currency, &QAction::triggered, this, [this] {
-    Calc_->ExpressionsText = Memo2_->toPlainText().toStdString();
+    Calc_->ExpressionsText = ExpressionsPane_->toPlainText().toStdString();
     Calc_->SetCurrencyMode(true);
     SyncFromCore();
   });
   connect(scientific, &QAction::triggered, this, [this] {
-    Calc_->ExpressionsText = Memo2_->toPlainText().toStdString();
+    Calc_->ExpressionsText = ExpressionsPane_->toPlainText().toStdString();
     Calc_->SetCurrencyMode(false);
     SyncFromCore();
   });
-  connect(AddAction(options, "&Variable", "Variable1"), &QAction::triggered, this, &TForm1::Variable1Click);
-  connect(AddAction(options, "&Constants", "Constants1"), &QAction::triggered, this, &TForm1::Constants1Click);
-  AddAction(options, "&Def conversions", "DefConversions1")->setEnabled(false);
-  AddAction(options, "D&ef constants", "DefConstants1")->setEnabled(false);
+  connect(AddAction(options, "&Variable", "variable"), &QAction::triggered, this,
+          &TMainWindow::ShowFunctionVariableDialog);
+  connect(AddAction(options, "&Constants", "constants"), &QAction::triggered, this, &TMainWindow::ShowConstantList);
+  AddAction(options, "&Def conversions", "conversionTables")->setEnabled(false);
+  AddAction(options, "D&ef constants", "constantsLibrary")->setEnabled(false);
   QMenu* font = options->addMenu("F&ont");
   auto* fonts = new QActionGroup(this);
-  QAction* normal = AddAction(font, "&Normal", "Normal1");
-  QAction* large = AddAction(font, "&Large", "Large1");
+  QAction* normal = AddAction(font, "&Normal", "normalFont");
+  QAction* large = AddAction(font, "&Large", "largeFont");
   for (QAction* a : {normal, large}) {
     a->setCheckable(true);
     fonts->addAction(a);
@@ -191,8 +192,8 @@ void TForm1::BuildMenus() {
   connect(large, &QAction::triggered, this, [this] { SetFont(27); });
   QMenu* color = options->addMenu("Co&lor");
   auto* colors = new QActionGroup(this);
-  QAction* money = AddAction(color, "&Money", "Money1");
-  QAction* sky = AddAction(color, "&Sky", "Sky1");
+  QAction* money = AddAction(color, "&Money", "money");
+  QAction* sky = AddAction(color, "&Sky", "sky");
   for (QAction* a : {money, sky}) {
     a->setCheckable(true);
     colors->addAction(a);
@@ -202,37 +203,37 @@ void TForm1::BuildMenus() {
   connect(sky, &QAction::triggered, this, [this] { SetExpressionsColor(kSky); });
 
   QMenu* help = menuBar()->addMenu("&Help");
-  connect(AddAction(help, "&Built-in functions", "BuiltInFunctions1"), &QAction::triggered, this,
-          &TForm1::BuiltInFunctions1Click);
+  connect(AddAction(help, "&Built-in functions", "builtInFunctions"), &QAction::triggered, this,
+          &TMainWindow::ShowBuiltInFunctions);
 }
 
-void TForm1::BuildStatusBar() {
+void TMainWindow::BuildStatusBar() {
   const int widths[3] = {110, 220, 50};
   for (int i = 0; i < 3; ++i) {
     Panels_[i] = new QLabel;
-    Panels_[i]->setObjectName(QString("Panel%1").arg(i));
+    Panels_[i]->setObjectName(QString("statusPanel%1").arg(i));
     Panels_[i]->setMinimumWidth(widths[i]);
     statusBar()->addWidget(Panels_[i], i == 2 ? 1 : 0);
   }
 }
 
-QAction* TForm1::Action(const QString& objectName) const { return findChild<QAction*>(objectName); }
+QAction* TMainWindow::Action(const QString& objectName) const { return findChild<QAction*>(objectName); }
 
-QString TForm1::StatusText(int panel) const { return Panels_[panel]->text(); }
+QString TMainWindow::StatusText(int panel) const { return Panels_[panel]->text(); }
 
 // ---- presenting the core ------------------------------------------------------
 
-void TForm1::SetPaneText(QPlainTextEdit* pane, const std::string& text) {
+void TMainWindow::SetPaneText(QPlainTextEdit* pane, const std::string& text) {
   const QString wanted = QString::fromStdString(text);
   if (pane->toPlainText() == wanted) return;
   const QSignalBlocker quiet(pane);  // set by the program: not an edit
   pane->setPlainText(wanted);
 }
 
-void TForm1::SyncFromCore() {
-  SetPaneText(Memo1_, Calc_->DefinitionsText);
-  SetPaneText(Memo2_, Calc_->ExpressionsText);
-  Memo3_->setPlainText(QString::fromStdString(Calc_->ResultsText));
+void TMainWindow::SyncFromCore() {
+  SetPaneText(DefinitionsPane_, Calc_->DefinitionsText);
+  SetPaneText(ExpressionsPane_, Calc_->ExpressionsText);
+  ResultsPane_->setPlainText(QString::fromStdString(Calc_->ResultsText));
   Panels_[0]->setText(QString::fromStdString(Calc_->FormatPanelText()));
   Panels_[1]->setText(QString::fromStdString(Calc_->HistoryPanelText()));
   Panels_[2]->setText(QString::fromStdString(Calc_->MemoryPanelText()));
@@ -240,64 +241,64 @@ void TForm1::SyncFromCore() {
   Undo_->setEnabled(Calc_->History().UndoEnabled());
   Redo_->setEnabled(Calc_->History().RedoEnabled());
   Save_->setEnabled(Calc_->DocumentFileValid);
-  if (QAction* a = Action("ErrorMessage1"); a->isChecked() != Calc_->ErrorMessageView) {
+  if (QAction* a = Action("errorMessage"); a->isChecked() != Calc_->ErrorMessageView) {
     const QSignalBlocker quiet(a);
     a->setChecked(Calc_->ErrorMessageView);
   }
-  Action(Calc_->CurrencyMode() ? "Currency1" : "Scientific1")->setChecked(true);
+  Action(Calc_->CurrencyMode() ? "currency" : "scientific")->setChecked(true);
 }
 
-void TForm1::ClearResults() {
+void TMainWindow::ClearResults() {
   Calc_->ResultsText.clear();
-  Memo3_->clear();
+  ResultsPane_->clear();
 }
 
 // ---- the evaluation cycle ----------------------------------------------------
 
-void TForm1::Frame31Memo1Change() {
-  Calc_->DefinitionsText = Memo1_->toPlainText().toStdString();
-  Calc_->Frame31Memo1Change();
+void TMainWindow::DefinitionsChanged() {
+  Calc_->DefinitionsText = DefinitionsPane_->toPlainText().toStdString();
+  Calc_->DefinitionsChanged();
   SyncFromCore();
 }
 
-void TForm1::Frame41Memo1Change() {
-  Calc_->ExpressionsText = Memo2_->toPlainText().toStdString();
-  Calc_->Frame41Memo1Change();
+void TMainWindow::ExpressionsChanged() {
+  Calc_->ExpressionsText = ExpressionsPane_->toPlainText().toStdString();
+  Calc_->ExpressionsChanged();
   SyncFromCore();
 }
 
 // ---- history --------------------------------------------------------------------
 
-void TForm1::Clear1Click() {
-  Calc_->DefinitionsText = Memo1_->toPlainText().toStdString();
-  Calc_->ExpressionsText = Memo2_->toPlainText().toStdString();
-  Calc_->Clear1Click();
+void TMainWindow::ClearExpressions() {
+  Calc_->DefinitionsText = DefinitionsPane_->toPlainText().toStdString();
+  Calc_->ExpressionsText = ExpressionsPane_->toPlainText().toStdString();
+  Calc_->ClearExpressions();
   SyncFromCore();
 }
 
-void TForm1::Undo1Click() {
-  Calc_->Undo1Click();
+void TMainWindow::Undo() {
+  Calc_->Undo();
   SyncFromCore();
 }
 
-void TForm1::Redo1Click() {
-  Calc_->Redo1Click();
+void TMainWindow::Redo() {
+  Calc_->Redo();
   SyncFromCore();
 }
 
-void TForm1::Actual() {
-  Calc_->Actual();
+void TMainWindow::ReloadCurrentEntry() {
+  Calc_->ReloadCurrentEntry();
   SyncFromCore();
 }
 
-void TForm1::ClearHistory1Click() {
-  Calc_->ClearHistory1Click();
+void TMainWindow::ClearHistory() {
+  Calc_->ClearHistory();
   SyncFromCore();
 }
 
 // ---- files ------------------------------------------------------------------------
 
-void TForm1::Open1Click() {
+void TMainWindow::OpenFile() {
   Calc_->Caption = TCalculator::kCaption;
   SyncFromCore();
   const QString file = QFileDialog::getOpenFileName(this, "Open", QString::fromStdString(Calc_->Settings.FilePath),
@@ -305,20 +306,20 @@ void TForm1::Open1Click() {
   if (!file.isEmpty()) OpenDocument(file);
 }
 
-void TForm1::OpenDocument(const QString& fileName) {
+void TMainWindow::OpenDocument(const QString& fileName) {
   Calc_->Open(fileName.toStdString());
   Calc_->Settings.FilePath = fileName.toStdString();
   SyncFromCore();
 }
 
-void TForm1::Save1Click() {
-  Calc_->DefinitionsText = Memo1_->toPlainText().toStdString();
-  Calc_->ExpressionsText = Memo2_->toPlainText().toStdString();
+void TMainWindow::SaveFile() {
+  Calc_->DefinitionsText = DefinitionsPane_->toPlainText().toStdString();
+  Calc_->ExpressionsText = ExpressionsPane_->toPlainText().toStdString();
   Calc_->Save();
   SyncFromCore();
 }
 
-void TForm1::SaveAs1Click() {
+void TMainWindow::SaveFileAs() {
   Calc_->Caption = TCalculator::kCaption;
   SyncFromCore();
   QFileDialog dialog(this, "Save As", QString::fromStdString(Calc_->Settings.FilePath), kFileFilter);
@@ -329,26 +330,26 @@ void TForm1::SaveAs1Click() {
     SaveDocumentAs(dialog.selectedFiles().front());
 }
 
-void TForm1::SaveDocumentAs(const QString& fileName) {
-  Calc_->DefinitionsText = Memo1_->toPlainText().toStdString();
-  Calc_->ExpressionsText = Memo2_->toPlainText().toStdString();
+void TMainWindow::SaveDocumentAs(const QString& fileName) {
+  Calc_->DefinitionsText = DefinitionsPane_->toPlainText().toStdString();
+  Calc_->ExpressionsText = ExpressionsPane_->toPlainText().toStdString();
   if (Calc_->SaveAs(fileName.toStdString())) Calc_->Settings.FilePath = fileName.toStdString();
   SyncFromCore();
 }
 
 // ---- other windows --------------------------------------------------------------
 
-void TForm1::BuiltInFunctions1Click() { Help_->ShowHelp(QString::fromStdString(Calc_->HelpText())); }
+void TMainWindow::ShowBuiltInFunctions() { Help_->ShowHelp(QString::fromStdString(Calc_->HelpText())); }
 
-void TForm1::Variable1Click() { Variable_->exec(); }
+void TMainWindow::ShowFunctionVariableDialog() { Variable_->exec(); }
 
-void TForm1::Constants1Click() { Constants_->FormShow(); }
+void TMainWindow::ShowConstantList() { Constants_->ShowList(); }
 
 // ---- view ---------------------------------------------------------------------------
 
-void TForm1::SetFont(int pixels) {
+void TMainWindow::SetFont(int pixels) {
   FontPixels_ = pixels;
-  for (QPlainTextEdit* pane : {Memo1_, Memo2_, Memo3_}) {
+  for (QPlainTextEdit* pane : {DefinitionsPane_, ExpressionsPane_, ResultsPane_}) {
     QFont f = pane->font();
     f.setPixelSize(pixels);
     pane->setFont(f);
@@ -357,13 +358,13 @@ void TForm1::SetFont(int pixels) {
   Constants_->SetFontPixels(pixels);
 }
 
-void TForm1::SetExpressionsColor(const QColor& color) {
-  QPalette p = Memo2_->palette();
+void TMainWindow::SetExpressionsColor(const QColor& color) {
+  QPalette p = ExpressionsPane_->palette();
   p.setColor(QPalette::Base, color);
-  Memo2_->setPalette(p);
+  ExpressionsPane_->setPalette(p);
 }
 
-void TForm1::SetStayOnTop(bool on) {
+void TMainWindow::SetStayOnTop(bool on) {
   const bool visible = isVisible();
   setWindowFlag(Qt::WindowStaysOnTopHint, on);
   if (visible) show();
@@ -371,7 +372,7 @@ void TForm1::SetStayOnTop(bool on) {
 
 // Hiding gives the definitions group's height to the expressions group;
 // showing takes the remembered height back from it.
-void TForm1::SetUserFunctionsVisible(bool visible) {
+void TMainWindow::SetUserFunctionsVisible(bool visible) {
   QList<int> sizes = Splitter_->sizes();
   if (!visible) {
     const int height = DefinitionsGroup_->isVisible() ? sizes[0] : 2;
@@ -390,7 +391,7 @@ void TForm1::SetUserFunctionsVisible(bool visible) {
 
 // Grows (or shrinks) the definitions (0) or expressions (1) group, taking
 // the height from the results group; no pane goes under its minimum.
-void TForm1::ResizeGroup(int pane, int delta) {
+void TMainWindow::ResizeGroup(int pane, int delta) {
   QList<int> sizes = Splitter_->sizes();
   if (sizes[pane] + delta < kMinimumPane || sizes[2] - delta < kMinimumPane) return;
   sizes[pane] += delta;
@@ -398,21 +399,21 @@ void TForm1::ResizeGroup(int pane, int delta) {
   Splitter_->setSizes(sizes);
 }
 
-bool TForm1::HandleKey(QObject* watched, QKeyEvent* key) {
+bool TMainWindow::HandleKey(QObject* watched, QKeyEvent* key) {
   const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
   const bool keypad = key->modifiers() & Qt::KeypadModifier;
   switch (key->key()) {
     case Qt::Key_Escape:
-      Clear1Click();
+      ClearExpressions();
       return true;
     case Qt::Key_F1:
-      Undo1Click();
+      Undo();
       return true;
     case Qt::Key_F2:
-      Redo1Click();
+      Redo();
       return true;
     case Qt::Key_F3:
-      Actual();
+      ReloadCurrentEntry();
       return true;
     case Qt::Key_Plus:
     case Qt::Key_Minus: {
@@ -423,9 +424,9 @@ bool TForm1::HandleKey(QObject* watched, QKeyEvent* key) {
         return true;
       }
       if (mods != Qt::ControlModifier) return false;
-      if (watched == Memo1_) ResizeGroup(0, delta);
-      else if (watched == Memo2_) ResizeGroup(1, delta);
-      else if (watched == Memo3_) resize(width(), height() + delta);
+      if (watched == DefinitionsPane_) ResizeGroup(0, delta);
+      else if (watched == ExpressionsPane_) ResizeGroup(1, delta);
+      else if (watched == ResultsPane_) resize(width(), height() + delta);
       else return false;
       return true;
     }
@@ -434,16 +435,16 @@ bool TForm1::HandleKey(QObject* watched, QKeyEvent* key) {
   }
 }
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress) {
     if (HandleKey(watched, static_cast<QKeyEvent*>(event))) return true;
-  } else if (event->type() == QEvent::FocusIn && (watched == Memo1_ || watched == Memo2_)) {
+  } else if (event->type() == QEvent::FocusIn && (watched == DefinitionsPane_ || watched == ExpressionsPane_)) {
     // Entering a pane by the user (not the window getting focus back after
     // a message box) compiles again.
     const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
     if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && Shown_) {
-      Frame31Memo1Change();
-      if (watched == Memo2_) Frame41Memo1Change();
+      DefinitionsChanged();
+      if (watched == ExpressionsPane_) ExpressionsChanged();
     }
   }
   return QMainWindow::eventFilter(watched, event);
@@ -451,55 +452,55 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 
 // ---- start and end -------------------------------------------------------------
 
-void TForm1::showEvent(QShowEvent* event) {
+void TMainWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (Shown_) return;
   Shown_ = true;
-  FormShow();
-  if (FirstActivation_) FormActivate();
+  PrepareShow();
+  if (FirstActivation_) FirstActivated();
 }
 
-void TForm1::FormShow() {
-  Frame31Memo1Change();
-  Memo2_->setFocus(Qt::OtherFocusReason);
+void TMainWindow::PrepareShow() {
+  DefinitionsChanged();
+  ExpressionsPane_->setFocus(Qt::OtherFocusReason);
 }
 
-void TForm1::FormActivate() {
+void TMainWindow::FirstActivated() {
   FirstActivation_ = false;
   Calc_->FirstActivation();
   SyncFromCore();
 }
 
-void TForm1::CollectSettings() {
+void TMainWindow::CollectSettings() {
   TSettings& s = Calc_->Settings;
   const QRect g = geometry();
-  s.FormPos = {g.top(), g.left(), g.height(), g.width(),
+  s.Geometry = {g.top(), g.left(), g.height(), g.width(),
                DefinitionsGroup_->isVisible() || !Shown_ ? Splitter_->sizes()[0] : 2, Splitter_->sizes()[1]};
-  s.StayOnTop = Action("StayOnTop1")->isChecked();
-  s.UserFunctions = Action("UserFunctions1")->isChecked();
+  s.StayOnTop = Action("stayOnTop")->isChecked();
+  s.UserFunctions = Action("userFunctions")->isChecked();
 }
 
-void TForm1::ApplySettings() {
+void TMainWindow::ApplySettings() {
   const TSettings& s = Calc_->Settings;
-  if (Calc_->FormPosRead) {
-    const QRect wanted(s.FormPos.Left, s.FormPos.Top, s.FormPos.Width, s.FormPos.Height);
+  if (Calc_->GeometryRead) {
+    const QRect wanted(s.Geometry.Left, s.Geometry.Top, s.Geometry.Width, s.Geometry.Height);
     bool onScreen = false;
     for (const QScreen* screen : QGuiApplication::screens())
       onScreen = onScreen || screen->availableGeometry().intersects(wanted);
     if (onScreen && wanted.width() >= 3 * kMinimumPane && wanted.height() >= 4 * kMinimumPane) {
       setGeometry(wanted);
       const int total = Splitter_->sizes()[0] + Splitter_->sizes()[1] + Splitter_->sizes()[2];
-      const int first = std::max(kMinimumPane, s.FormPos.Memo1Height);
-      const int second = std::max(kMinimumPane, s.FormPos.Memo2Height);
+      const int first = std::max(kMinimumPane, s.Geometry.DefinitionsHeight);
+      const int second = std::max(kMinimumPane, s.Geometry.ExpressionsHeight);
       Splitter_->setSizes({first, second, std::max(kMinimumPane, total - first - second)});
     }
   }
-  if (!s.StayOnTop) Action("StayOnTop1")->setChecked(false);
+  if (!s.StayOnTop) Action("stayOnTop")->setChecked(false);
   else SetStayOnTop(true);
-  if (!s.UserFunctions) Action("UserFunctions1")->setChecked(false);
+  if (!s.UserFunctions) Action("userFunctions")->setChecked(false);
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
+void TMainWindow::closeEvent(QCloseEvent* event) {
   CollectSettings();
   Calc_->WriteToIniFile();
   // The program ends with its main window.

@@ -1,6 +1,6 @@
-// TForm1, the calculator's main window: three stacked panes (definitions,
-// expressions, results), menus, keys and the status bar. It presents the
-// core's TCalculator and forwards every event to it.
+// TMainWindow, the calculator's main window: three stacked panes
+// (definitions, expressions, results), menus, keys and the status bar. It
+// presents the core's TCalculator and forwards every event to it.
 #pragma once
 
 #include <QAction>
@@ -16,30 +16,30 @@
 
 namespace helmax {
 
-class TForm2;
-class TForm6;
-class TForm10;
+class THelpWindow;
+class TFunctionVariableDialog;
+class TConstantListWindow;
 
-class TForm1 : public QMainWindow {
+class TMainWindow : public QMainWindow {
   Q_OBJECT
  public:
   // ui: where messages and questions go (message boxes when null). files:
   // the calculator's own files.
-  TForm1(TCalculatorFiles files, TUserInterface* ui = nullptr, QWidget* parent = nullptr);
-  ~TForm1() override;
+  TMainWindow(TCalculatorFiles files, TUserInterface* ui = nullptr, QWidget* parent = nullptr);
+  ~TMainWindow() override;
 
   TCalculator& Calculator() { return *Calc_; }
   TUserInterface& Ui() { return *Ui_; }
 
   // The panes and status panels, for the other windows and for tests.
-  QPlainTextEdit* DefinitionsPane() const { return Memo1_; }
-  QPlainTextEdit* ExpressionsPane() const { return Memo2_; }
-  QPlainTextEdit* ResultsPane() const { return Memo3_; }
+  QPlainTextEdit* DefinitionsPane() const { return DefinitionsPane_; }
+  QPlainTextEdit* ExpressionsPane() const { return ExpressionsPane_; }
+  QPlainTextEdit* ResultsPane() const { return ResultsPane_; }
   QString StatusText(int panel) const;
   QAction* Action(const QString& objectName) const;
-  TForm2* HelpWindow() const { return Help_; }
-  TForm6* VariableDialog() const { return Variable_; }
-  TForm10* ConstantList() const { return Constants_; }
+  THelpWindow* HelpWindow() const { return Help_; }
+  TFunctionVariableDialog* VariableDialog() const { return Variable_; }
+  TConstantListWindow* ConstantList() const { return Constants_; }
   QSplitter* Splitter() const { return Splitter_; }
   int FontPixelSize() const { return FontPixels_; }
 
@@ -55,19 +55,19 @@ class TForm1 : public QMainWindow {
   void SaveDocumentAs(const QString& fileName);
 
  public slots:
-  void Frame31Memo1Change();
-  void Frame41Memo1Change();
-  void Clear1Click();
-  void Undo1Click();
-  void Redo1Click();
-  void Actual();
-  void ClearHistory1Click();
-  void Open1Click();
-  void Save1Click();
-  void SaveAs1Click();
-  void BuiltInFunctions1Click();
-  void Variable1Click();
-  void Constants1Click();
+  void DefinitionsChanged();
+  void ExpressionsChanged();
+  void ClearExpressions();
+  void Undo();
+  void Redo();
+  void ReloadCurrentEntry();
+  void ClearHistory();
+  void OpenFile();
+  void SaveFile();
+  void SaveFileAs();
+  void ShowBuiltInFunctions();
+  void ShowFunctionVariableDialog();
+  void ShowConstantList();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -84,8 +84,8 @@ class TForm1 : public QMainWindow {
   void SetExpressionsColor(const QColor& color);
   void SetStayOnTop(bool on);
   void SetUserFunctionsVisible(bool visible);
-  void FormShow();
-  void FormActivate();
+  void PrepareShow();
+  void FirstActivated();
   bool HandleKey(QObject* watched, QKeyEvent* key);
   void ResizeGroup(int pane, int delta);
   static void SetPaneText(QPlainTextEdit* pane, const std::string& text);
@@ -99,9 +99,9 @@ class TForm1 : public QMainWindow {
   QGroupBox* DefinitionsGroup_ = nullptr;
   QGroupBox* ExpressionsGroup_ = nullptr;
   QGroupBox* ResultsGroup_ = nullptr;
-  QPlainTextEdit* Memo1_ = nullptr;  // definitions
-  QPlainTextEdit* Memo2_ = nullptr;  // expressions
-  QPlainTextEdit* Memo3_ = nullptr;  // results
+  QPlainTextEdit* DefinitionsPane_ = nullptr;
+  QPlainTextEdit* ExpressionsPane_ = nullptr;
+  QPlainTextEdit* ResultsPane_ = nullptr;
   QLabel* Panels_[3] = {};
   QAction* Save_ = nullptr;
   QAction* Undo_ = nullptr;
@@ -111,9 +111,9 @@ class TForm1 : public QMainWindow {
   bool FirstActivation_ = true;
   bool Shown_ = false;
 
-  TForm2* Help_ = nullptr;
-  TForm6* Variable_ = nullptr;
-  TForm10* Constants_ = nullptr;
+  THelpWindow* Help_ = nullptr;
+  TFunctionVariableDialog* Variable_ = nullptr;
+  TConstantListWindow* Constants_ = nullptr;
 };
 
 }  // namespace helmax

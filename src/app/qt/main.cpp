@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
   files.SettingsFile = base + ".ini";
   files.LogFile = base + ".log";
   files.DefaultDocument = base + ".txt";
-  helmax::TForm1 calculator(files);
+  helmax::TMainWindow calculator(files);
   calculator.show();
 
   // For start-up checks: HELMAX_QUIT_AFTER_MS closes the window after so

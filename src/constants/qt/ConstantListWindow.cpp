@@ -44,10 +44,10 @@ void TConstantsModel::Reload() {
 
 // ---- constant dialog ------------------------------------------------------------
 
-TForm11::TForm11(TCalculator& calc, QWidget* owner)
-    : QDialog(owner), Calc_(calc), Name_(new QLineEdit), Expression_(new QPlainTextEdit),
+TConstantDialog::TConstantDialog(TConstantList& list, QWidget* owner)
+    : QDialog(owner), List_(list), Name_(new QLineEdit), Expression_(new QPlainTextEdit),
       Description_(new QPlainTextEdit) {
-  setObjectName("TForm11");
+  setObjectName("constantDialog");
   setWindowTitle("Edit constants");
   Name_->setObjectName("Name");
   Expression_->setObjectName("Expression");
@@ -59,16 +59,16 @@ TForm11::TForm11(TCalculator& calc, QWidget* owner)
   form->addRow("Expression", Expression_);
   form->addRow("Description", Description_);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-  connect(buttons, &QDialogButtonBox::accepted, this, &TForm11::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &TForm11::reject);
+  connect(buttons, &QDialogButtonBox::accepted, this, &TConstantDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &TConstantDialog::reject);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
   layout->addWidget(buttons);
   resize(460, 300);
 }
 
-void TForm11::SetFields(int targetRow, const QString& name, const QString& expression, const QString& description,
-                        bool nameEnabled) {
+void TConstantDialog::SetFields(int targetRow, const QString& name, const QString& expression,
+                                const QString& description, bool nameEnabled) {
   TargetRow_ = targetRow;
   Name_->setText(name);
   Expression_->setPlainText(expression);
@@ -76,7 +76,7 @@ void TForm11::SetFields(int targetRow, const QString& name, const QString& expre
   Name_->setEnabled(nameEnabled);
 }
 
-void TForm11::SetFontPixels(int pixels) {
+void TConstantDialog::SetFontPixels(int pixels) {
   for (QWidget* w : std::initializer_list<QWidget*>{Name_, Expression_, Description_}) {
     QFont f = w->font();
     f.setPixelSize(pixels);
@@ -84,19 +84,19 @@ void TForm11::SetFontPixels(int pixels) {
   }
 }
 
-void TForm11::showEvent(QShowEvent* event) {
+void TConstantDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (Name_->isEnabled()) Name_->setFocus();
   else Expression_->setFocus();
 }
 
-void TForm11::accept() {
-  if (Calc_.Constants().AddConst(TargetRow_, Name_->text().toStdString(), Expression_->toPlainText().toStdString(),
+void TConstantDialog::accept() {
+  if (List_.AddConst(TargetRow_, Name_->text().toStdString(), Expression_->toPlainText().toStdString(),
                                  Description_->toPlainText().toStdString()))
     QDialog::accept();
 }
 
-void TForm11::done(int result) {
+void TConstantDialog::done(int result) {
   QDialog::done(result);
   // The engines' error events wrote into the results pane.
   if (OnClosed) OnClosed();
@@ -104,9 +104,9 @@ void TForm11::done(int result) {
 
 // ---- delete dialog ----------------------------------------------------------------
 
-TForm12::TForm12(TCalculator& calc, QWidget* owner)
-    : QDialog(owner), Calc_(calc), From_(new QLineEdit("7")), Count_(new QLineEdit("1")) {
-  setObjectName("TForm12");
+TDeleteConstantsDialog::TDeleteConstantsDialog(TConstantList& list, QWidget* owner)
+    : QDialog(owner), List_(list), From_(new QLineEdit("7")), Count_(new QLineEdit("1")) {
+  setObjectName("deleteConstantsDialog");
   setWindowTitle("Delete constants");
   From_->setObjectName("From");
   Count_->setObjectName("Count");
@@ -114,47 +114,47 @@ TForm12::TForm12(TCalculator& calc, QWidget* owner)
   form->addRow("From #", From_);
   form->addRow("Count", Count_);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-  connect(buttons, &QDialogButtonBox::accepted, this, &TForm12::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &TForm12::reject);
+  connect(buttons, &QDialogButtonBox::accepted, this, &TDeleteConstantsDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &TDeleteConstantsDialog::reject);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
   layout->addWidget(buttons);
 }
 
-void TForm12::showEvent(QShowEvent* event) {
+void TDeleteConstantsDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   From_->setText("7");
   Count_->setFocus();
   Count_->selectAll();
 }
 
-void TForm12::accept() {
-  if (Calc_.Constants().DeleteConsts(From_->text().toStdString(), Count_->text().toStdString())) QDialog::accept();
+void TDeleteConstantsDialog::accept() {
+  if (List_.DeleteConsts(From_->text().toStdString(), Count_->text().toStdString())) QDialog::accept();
 }
 
-void TForm12::done(int result) {
+void TDeleteConstantsDialog::done(int result) {
   QDialog::done(result);
   if (OnClosed) OnClosed();
 }
 
 // ---- the list -------------------------------------------------------------------------
 
-TForm10::TForm10(TCalculator& calc, QWidget* owner)
-    : QWidget(owner, Qt::Window), Calc_(calc), Model_(new TConstantsModel(calc.Constants(), this)),
-      Grid_(new QTableView), Dialog_(new TForm11(calc, this)), Delete_(new TForm12(calc, this)) {
-  setObjectName("TForm10");
+TConstantListWindow::TConstantListWindow(TConstantList& list, QWidget* owner)
+    : QWidget(owner, Qt::Window), List_(list), Model_(new TConstantsModel(list, this)),
+      Grid_(new QTableView), Dialog_(new TConstantDialog(list, this)), Delete_(new TDeleteConstantsDialog(list, this)) {
+  setObjectName("constantListWindow");
   setWindowTitle("Constant list");
   auto* menus = new QMenuBar;
   QMenu* edit = menus->addMenu("&Edit");
   QAction* add = edit->addAction("&Add const");
-  add->setObjectName("AddConst1");
-  connect(add, &QAction::triggered, this, &TForm10::AddConst1Click);
+  add->setObjectName("addConstant");
+  connect(add, &QAction::triggered, this, &TConstantListWindow::AddConstant);
   QAction* del = edit->addAction("&Delete const");
-  del->setObjectName("DeleteConst1");
-  connect(del, &QAction::triggered, this, &TForm10::DeleteConst1Click);
+  del->setObjectName("deleteConstants");
+  connect(del, &QAction::triggered, this, &TConstantListWindow::DeleteConstants);
   QMenu* view = menus->addMenu("&View");
   QAction* onTop = view->addAction("&Stay on top");
-  onTop->setObjectName("StayOnTop1");
+  onTop->setObjectName("stayOnTop");
   onTop->setCheckable(true);
   connect(onTop, &QAction::toggled, this, [this](bool on) {
     const bool visible = isVisible();
@@ -163,7 +163,7 @@ TForm10::TForm10(TCalculator& calc, QWidget* owner)
   });
   QMenu* window = menus->addMenu("&Window");
   QAction* main = window->addAction("&Main");
-  main->setObjectName("Main1");
+  main->setObjectName("main");
   connect(main, &QAction::triggered, this, [this] {
     if (OnShowMain) OnShowMain();
   });
@@ -193,41 +193,41 @@ TForm10::TForm10(TCalculator& calc, QWidget* owner)
   Delete_->OnClosed = closed;
 }
 
-void TForm10::Refresh() {
+void TConstantListWindow::Refresh() {
   Model_->Reload();
   FitColumns();
 }
 
-void TForm10::FormShow() {
-  Calc_.Constants().Refresh();
+void TConstantListWindow::ShowList() {
+  List_.Refresh();
   Refresh();
   show();
   raise();
   activateWindow();
 }
 
-void TForm10::EditRow(int row) {
-  if (row < 1 || row >= Calc_.Constants().RowCount()) return;
+void TConstantListWindow::EditRow(int row) {
+  if (row < 1 || row >= List_.RowCount()) return;
   TargetRow_ = row;
-  const TConstRec& r = Calc_.Constants().Row(row);
+  const TConstRec& r = List_.Row(row);
   Dialog_->SetFields(row, QString::fromStdString(r.Name), QString::fromStdString(r.Expression),
                      QString::fromStdString(r.Description), row > 6);
   Grid_->selectRow(row - 1);
-  if (Dialog_->exec() == QDialog::Accepted) FormShow();
+  if (Dialog_->exec() == QDialog::Accepted) ShowList();
 }
 
-void TForm10::AddConst1Click() {
-  TargetRow_ = Calc_.Constants().RowCount();
+void TConstantListWindow::AddConstant() {
+  TargetRow_ = List_.RowCount();
   Dialog_->SetFields(TargetRow_, "", "", "", true);
-  if (Dialog_->exec() == QDialog::Accepted) FormShow();
+  if (Dialog_->exec() == QDialog::Accepted) ShowList();
 }
 
-void TForm10::DeleteConst1Click() {
-  if (Delete_->exec() == QDialog::Accepted) FormShow();
+void TConstantListWindow::DeleteConstants() {
+  if (Delete_->exec() == QDialog::Accepted) ShowList();
   Refresh();
 }
 
-bool TForm10::eventFilter(QObject* watched, QEvent* event) {
+bool TConstantListWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == Grid_ && event->type() == QEvent::KeyPress) {
     const auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
@@ -238,18 +238,18 @@ bool TForm10::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-void TForm10::keyPressEvent(QKeyEvent* event) {
+void TConstantListWindow::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape) close();
   else QWidget::keyPressEvent(event);
 }
 
-void TForm10::resizeEvent(QResizeEvent* event) {
+void TConstantListWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   FitColumns();
 }
 
 // Column 0 is 40 pixels; the others share the rest 2:2:4:2.
-void TForm10::FitColumns() {
+void TConstantListWindow::FitColumns() {
   Grid_->setColumnWidth(0, 40);
   const int rest = std::max(100, Grid_->viewport()->width() - 40);
   const int parts[4] = {2, 2, 4, 2};

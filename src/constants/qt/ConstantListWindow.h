@@ -1,7 +1,7 @@
-// TForm10 "Constant list" with its grid, and the two dialogs it opens:
-// TForm11 "Edit constants" (add or change one constant) and TForm12
-// "Delete constants" (remove a range). The windows show the core's
-// TConstantList and forward to it.
+// TConstantListWindow "Constant list" with its grid, and the two dialogs it
+// opens: TConstantDialog "Edit constants" (add or change one constant) and
+// TDeleteConstantsDialog "Delete constants" (remove a range). The windows
+// show the core's TConstantList and forward to it.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -12,7 +12,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "Calculator.h"
+#include "ConstantList.h"
 
 namespace helmax {
 
@@ -32,10 +32,10 @@ class TConstantsModel : public QAbstractTableModel {
   const TConstantList& List_;
 };
 
-class TForm11 : public QDialog {
+class TConstantDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit TForm11(TCalculator& calc, QWidget* owner);
+  explicit TConstantDialog(TConstantList& list, QWidget* owner);
   // The fields and the row they are for (RowCount() for a new constant).
   void SetFields(int targetRow, const QString& name, const QString& expression, const QString& description,
                  bool nameEnabled);
@@ -54,17 +54,17 @@ class TForm11 : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
-  TCalculator& Calc_;
+  TConstantList& List_;
   QLineEdit* Name_;
   QPlainTextEdit* Expression_;
   QPlainTextEdit* Description_;
   int TargetRow_ = 0;
 };
 
-class TForm12 : public QDialog {
+class TDeleteConstantsDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit TForm12(TCalculator& calc, QWidget* owner);
+  explicit TDeleteConstantsDialog(TConstantList& list, QWidget* owner);
   QLineEdit* FromEdit() const { return From_; }
   QLineEdit* CountEdit() const { return Count_; }
   std::function<void()> OnClosed;
@@ -77,27 +77,27 @@ class TForm12 : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
-  TCalculator& Calc_;
+  TConstantList& List_;
   QLineEdit* From_;
   QLineEdit* Count_;
 };
 
-class TForm10 : public QWidget {
+class TConstantListWindow : public QWidget {
   Q_OBJECT
  public:
-  TForm10(TCalculator& calc, QWidget* owner);
+  TConstantListWindow(TConstantList& list, QWidget* owner);
 
   // Runs the constants again, refreshes the grid and shows the list.
-  void FormShow();
+  void ShowList();
   // Double-click or Enter on a row: the constant dialog for it.
   void EditRow(int row);
-  void AddConst1Click();
-  void DeleteConst1Click();
+  void AddConstant();
+  void DeleteConstants();
   void SetFontPixels(int pixels) { Dialog_->SetFontPixels(pixels); }
 
   QTableView* Grid() const { return Grid_; }
-  TForm11* ConstantDialog() const { return Dialog_; }
-  TForm12* DeleteDialog() const { return Delete_; }
+  TConstantDialog* ConstantDialog() const { return Dialog_; }
+  TDeleteConstantsDialog* DeleteDialog() const { return Delete_; }
 
   std::function<void()> OnShowMain;
   std::function<void()> OnClearResults;
@@ -111,11 +111,11 @@ class TForm10 : public QWidget {
   void Refresh();
   void FitColumns();
 
-  TCalculator& Calc_;
+  TConstantList& List_;
   TConstantsModel* Model_;
   QTableView* Grid_;
-  TForm11* Dialog_;
-  TForm12* Delete_;
+  TConstantDialog* Dialog_;
+  TDeleteConstantsDialog* Delete_;
   int TargetRow_ = 0;
 };
 

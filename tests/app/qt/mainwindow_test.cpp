@@ -42,14 +42,14 @@ QString Real(double v) { return QString::fromStdString(ValueToText(TValue::MakeR
 struct TCalculatorWindow {
   test::TTempFolder Dir;
   TMessageRecorder Ui;
-  std::unique_ptr<TForm1> Form;
+  std::unique_ptr<TMainWindow> Form;
 
   TCalculatorWindow() { Start(); }
   TCalculatorFiles Files() const {
     return {Dir.Folder(), Dir.File("helmax-calc.ini"), Dir.File("helmax-calc.log"), Dir.File("helmax-calc.txt")};
   }
   void Start() {
-    Form = std::make_unique<TForm1>(Files(), &Ui);
+    Form = std::make_unique<TMainWindow>(Files(), &Ui);
     Form->show();
     QVERIFY(QTest::qWaitForWindowExposed(Form.get()));
   }
@@ -104,10 +104,10 @@ void MainWindowTest::StartsWithTheDefaultDocument() {
   QVERIFY(w.Form->ExpressionsPane()->hasFocus());
   QVERIFY(test::ReadBytes(w.Dir.File("helmax-calc.txt")).find("User definitions\r\n") != std::string::npos);
   // Menus with their captions and access keys.
-  const char* captions[][2] = {{"Open1", "&Open"},         {"SaveAs1", "Save &As..."},
-                               {"ClearHistory1", "Clear &History"}, {"StayOnTop1", "&Stay on top"},
-                               {"Exchange1", "E&xchange"},  {"DefConstants1", "D&ef constants"},
-                               {"BuiltInFunctions1", "&Built-in functions"}};
+  const char* captions[][2] = {{"open", "&Open"},         {"saveAs", "Save &As..."},
+                               {"clearHistory", "Clear &History"}, {"stayOnTop", "&Stay on top"},
+                               {"exchange", "E&xchange"},  {"constantsLibrary", "D&ef constants"},
+                               {"builtInFunctions", "&Built-in functions"}};
   for (const auto& c : captions) QCOMPARE(w.Form->Action(c[0])->text(), QString(c[1]));
   QVERIFY(w.Ui.Messages.empty());
 }
@@ -131,12 +131,12 @@ void MainWindowTest::ErrorsShowTheirLineOrError() {
   TCalculatorWindow w;
   w.Type(w.Form->ExpressionsPane(), "1/0");
   QCOMPARE(w.Results(), QString("Division by 0"));
-  w.Trigger("ErrorMessage1");
-  QVERIFY(!w.Form->Action("ErrorMessage1")->isChecked());
+  w.Trigger("errorMessage");
+  QVERIFY(!w.Form->Action("errorMessage")->isChecked());
   QCOMPARE(w.Results(), QString());
   QTest::keyClick(w.Form->ExpressionsPane(), Qt::Key_Space);
   QCOMPARE(w.Results(), QString("ERROR"));
-  w.Trigger("ErrorMessage1");
+  w.Trigger("errorMessage");
   w.Type(w.Form->DefinitionsPane(), ",");
   QVERIFY(!w.Results().isEmpty());
   w.Type(w.Form->ExpressionsPane(), "2");
@@ -147,10 +147,10 @@ void MainWindowTest::ErrorsShowTheirLineOrError() {
 void MainWindowTest::CurrencyAndScientific() {
   TCalculatorWindow w;
   w.Type(w.Form->ExpressionsPane(), "1/3, Sin(1)");
-  w.Trigger("Currency1");
+  w.Trigger("currency");
   QCOMPARE(w.Form->StatusText(0), QString("TYPE: Currency"));
   QCOMPARE(w.Results(), QString("0.3333\nNot Currency"));
-  w.Trigger("Scientific1");
+  w.Trigger("scientific");
   QCOMPARE(w.Form->StatusText(0), QString("TYPE: Scientific"));
   QCOMPARE(w.Results(), QString("0.333333333333333\n") + Real(std::sin(1.0)));
 }
@@ -174,16 +174,16 @@ void MainWindowTest::EscapeAndTheHistoryKeys() {
   QCOMPARE(w.Form->StatusText(1), QString("History Index: 1/3"));
   QCOMPARE(w.Form->ExpressionsPane()->toPlainText(), QString("1+1"));
   QCOMPARE(w.Results(), QString("2"));
-  QVERIFY(w.Form->Action("Redo1")->isEnabled());
+  QVERIFY(w.Form->Action("redo")->isEnabled());
   QTest::keyClick(pane, Qt::Key_F2);
   QCOMPARE(w.Form->StatusText(1), QString("History Index: 2/3"));
   QCOMPARE(w.Form->ExpressionsPane()->toPlainText(), QString());
   w.Type(pane, "7");
   QTest::keyClick(pane, Qt::Key_F3);  // back to the current entry
   QCOMPARE(w.Form->ExpressionsPane()->toPlainText(), QString());
-  w.Trigger("ClearHistory1");
+  w.Trigger("clearHistory");
   QCOMPARE(w.Form->StatusText(1), QString("History Index: 0/0"));
-  QVERIFY(!w.Form->Action("Undo1")->isEnabled());
+  QVERIFY(!w.Form->Action("undo")->isEnabled());
 }
 
 void MainWindowTest::SizeKeys() {
@@ -205,23 +205,23 @@ void MainWindowTest::SizeKeys() {
 void MainWindowTest::UserFunctionsViewAndColors() {
   TCalculatorWindow w;
   const QList<int> before = w.Form->Splitter()->sizes();
-  w.Trigger("UserFunctions1");
+  w.Trigger("userFunctions");
   QVERIFY(!w.Form->DefinitionsPane()->isVisible());
   QCOMPARE(w.Form->Splitter()->sizes()[2], before[2]);  // the expressions group took the height
   QVERIFY(w.Form->Splitter()->sizes()[1] > before[1]);
-  w.Trigger("UserFunctions1");
+  w.Trigger("userFunctions");
   QVERIFY(w.Form->DefinitionsPane()->isVisible());
   QVERIFY(std::abs(w.Form->Splitter()->sizes()[0] - before[0]) <= 2);
   QCOMPARE(w.Form->Splitter()->sizes()[2], before[2]);
   QCOMPARE(w.Form->ExpressionsPane()->palette().color(QPalette::Base), QColor(192, 220, 192));
-  w.Trigger("Sky1");
+  w.Trigger("sky");
   QCOMPARE(w.Form->ExpressionsPane()->palette().color(QPalette::Base), QColor(169, 205, 225));
 }
 
 void MainWindowTest::FunctionVariableDialog() {
   TCalculatorWindow w;
   WhenModal([&](QWidget* modal) {
-    auto* dialog = qobject_cast<TForm6*>(modal);
+    auto* dialog = qobject_cast<TFunctionVariableDialog*>(modal);
     QVERIFY(dialog);
     QCOMPARE(dialog->NameEdit()->text(), QString("x"));
     dialog->NameEdit()->setText("from");
@@ -230,7 +230,7 @@ void MainWindowTest::FunctionVariableDialog() {
     dialog->NameEdit()->setText("t");
     dialog->accept();
   });
-  w.Trigger("Variable1");
+  w.Trigger("variable");
   QCOMPARE(w.Ui.Messages, std::vector<std::string>{"Incorrect name of function variable (must not be constant)"});
   QCOMPARE(QString::fromStdString(w.Form->Calculator().FunctionVariable()), QString("t"));
   w.Form->DefinitionsPane()->selectAll();
@@ -239,18 +239,18 @@ void MainWindowTest::FunctionVariableDialog() {
   QCOMPARE(w.Results(), QString("6"));
   // Cancel puts the former name back.
   WhenModal([](QWidget* modal) {
-    auto* dialog = qobject_cast<TForm6*>(modal);
+    auto* dialog = qobject_cast<TFunctionVariableDialog*>(modal);
     dialog->NameEdit()->setText("u");
     dialog->reject();
   });
-  w.Trigger("Variable1");
+  w.Trigger("variable");
   QCOMPARE(QString::fromStdString(w.Form->Calculator().FunctionVariable()), QString("t"));
 }
 
 void MainWindowTest::ConstantListAddEditDelete() {
   TCalculatorWindow w;
-  w.Trigger("Constants1");
-  TForm10* list = w.Form->ConstantList();
+  w.Trigger("constants");
+  TConstantListWindow* list = w.Form->ConstantList();
   QVERIFY(list->isVisible());
   QCOMPARE(list->windowTitle(), QString("Constant list"));
   QCOMPARE(list->Grid()->model()->rowCount(), 6);
@@ -259,13 +259,13 @@ void MainWindowTest::ConstantListAddEditDelete() {
 
   auto add = [&](const QString& name, const QString& expression) {
     WhenModal([=](QWidget* modal) {
-      auto* dialog = qobject_cast<TForm11*>(modal);
+      auto* dialog = qobject_cast<TConstantDialog*>(modal);
       QVERIFY(dialog && dialog->NameEdit()->isEnabled());
       dialog->NameEdit()->setText(name);
       dialog->ExpressionPane()->setPlainText(expression);
       dialog->accept();
     });
-    list->findChild<QAction*>("AddConst1")->trigger();
+    list->findChild<QAction*>("addConstant")->trigger();
   };
   add("c", "299792458");
   add("d", "c*2");
@@ -276,7 +276,7 @@ void MainWindowTest::ConstantListAddEditDelete() {
 
   // STEP cannot be 0; the dialog stays open until cancelled.
   WhenModal([](QWidget* modal) {
-    auto* dialog = qobject_cast<TForm11*>(modal);
+    auto* dialog = qobject_cast<TConstantDialog*>(modal);
     QVERIFY(!dialog->NameEdit()->isEnabled());
     QCOMPARE(dialog->NameEdit()->text(), QString("STEP"));
     dialog->ExpressionPane()->setPlainText("0");
@@ -292,14 +292,14 @@ void MainWindowTest::ConstantListAddEditDelete() {
   // Deleting c alone breaks d; both together go.
   w.Ui.Clear();
   WhenModal([](QWidget* modal) {
-    auto* dialog = qobject_cast<TForm12*>(modal);
+    auto* dialog = qobject_cast<TDeleteConstantsDialog*>(modal);
     QCOMPARE(dialog->FromEdit()->text(), QString("7"));
     dialog->CountEdit()->setText("1");
     dialog->accept();
     dialog->CountEdit()->setText("2");
     dialog->accept();
   });
-  list->findChild<QAction*>("DeleteConst1")->trigger();
+  list->findChild<QAction*>("deleteConstants")->trigger();
   QCOMPARE(w.Ui.Messages, std::vector<std::string>{"Cannot delete variable dependece : d"});
   QCOMPARE(w.Ui.Questions, std::vector<std::string>(2, "ARE YOU SURE ?"));
   QCOMPARE(list->Grid()->model()->rowCount(), 6);
@@ -317,7 +317,7 @@ void MainWindowTest::OpenAndSaveAsThroughTheDialogs() {
     dialog->selectFile(file);
     QMetaObject::invokeMethod(dialog, "accept");
   });
-  w.Trigger("SaveAs1");
+  w.Trigger("saveAs");
   QCOMPARE(w.Form->windowTitle(), file + ".txt");  // the default extension
   QVERIFY(test::ReadBytes((file + ".txt").toStdString()).find("{\r\ny*6\r\n}") != std::string::npos);
 
@@ -328,49 +328,49 @@ void MainWindowTest::OpenAndSaveAsThroughTheDialogs() {
     dialog->selectFile(file + ".txt");
     QMetaObject::invokeMethod(dialog, "accept");
   });
-  w.Trigger("Open1");
+  w.Trigger("open");
   QCOMPARE(w.Form->ExpressionsPane()->toPlainText(), QString("y*6"));
   QCOMPARE(w.Results(), QString("2"));
-  QVERIFY(w.Form->Action("Save1")->isEnabled());
+  QVERIFY(w.Form->Action("save")->isEnabled());
 
   test::WriteBytes(w.Dir.File("bad.txt"), "{}{}{}");
   w.Form->OpenDocument(QString::fromStdString(w.Dir.File("bad.txt")));
   QCOMPARE(w.Ui.Messages, std::vector<std::string>{"Bad file format"});
-  QVERIFY(!w.Form->Action("Save1")->isEnabled());
+  QVERIFY(!w.Form->Action("save")->isEnabled());
 }
 
 void MainWindowTest::SettingsWrittenAtCloseAndAppliedAtStart() {
   TCalculatorWindow w;
   w.Form->resize(500, 620);
-  w.Trigger("StayOnTop1");
-  w.Trigger("ErrorMessage1");
+  w.Trigger("stayOnTop");
+  w.Trigger("errorMessage");
   w.Form->close();
   const std::string ini = test::ReadBytes(w.Dir.File("helmax-calc.ini"));
   QVERIFY(ini.find("Width=500\r\n") != std::string::npos);
   QVERIFY(ini.find("StayOnTop=0\r\nUserFunctions=1\r\nErrorMessage=0\r\n") != std::string::npos);
   w.Restart();
-  QVERIFY(!w.Form->Action("StayOnTop1")->isChecked());
-  QVERIFY(!w.Form->Action("ErrorMessage1")->isChecked());
+  QVERIFY(!w.Form->Action("stayOnTop")->isChecked());
+  QVERIFY(!w.Form->Action("errorMessage")->isChecked());
   QCOMPARE(w.Form->width(), 500);
 }
 
 void MainWindowTest::FontLargeChangesEveryPane() {
   TCalculatorWindow w;
-  w.Trigger("Large1");
-  TForm11* constantDialog = w.Form->ConstantList()->ConstantDialog();
+  w.Trigger("largeFont");
+  TConstantDialog* constantDialog = w.Form->ConstantList()->ConstantDialog();
   const QList<QWidget*> panes = {w.Form->DefinitionsPane(),       w.Form->ExpressionsPane(),
                                  w.Form->ResultsPane(),           w.Form->VariableDialog()->NameEdit(),
                                  constantDialog->NameEdit(),      constantDialog->ExpressionPane(),
                                  constantDialog->DescriptionPane()};
   for (QWidget* pane : panes) QCOMPARE(pane->font().pixelSize(), 27);
-  w.Trigger("Normal1");
+  w.Trigger("normalFont");
   for (QWidget* pane : panes) QCOMPARE(pane->font().pixelSize(), 19);
 }
 
 void MainWindowTest::HelpListsTheFunctions() {
   TCalculatorWindow w;
-  w.Trigger("BuiltInFunctions1");
-  TForm2* help = w.Form->HelpWindow();
+  w.Trigger("builtInFunctions");
+  THelpWindow* help = w.Form->HelpWindow();
   QVERIFY(help->isVisible());
   QCOMPARE(help->windowTitle(), QString("Help"));
   QVERIFY(help->Pane()->toPlainText().startsWith("COMMAND SHORTCUTS\n"));
@@ -403,15 +403,15 @@ void MainWindowTest::Screenshots() {
   }
   if (w.Results().count('\n') != 4) qWarning() << w.Form->ExpressionsPane()->toPlainText() << w.Results();
   QCOMPARE(w.Results().count('\n'), 4);
-  for (const char* size : {"Normal1", "Large1"}) {
+  for (const char* size : {"normalFont", "largeFont"}) {
     w.Trigger(size);
     QApplication::processEvents();
     const QString file = QString(HELMAX_SCREENSHOT_DIR) + "/helmax-calc-" + QString(size).chopped(1).toLower() + ".png";
     QVERIFY(w.Form->grab().save(file));
   }
-  w.Trigger("Normal1");
+  w.Trigger("normalFont");
   QVERIFY(w.Form->Calculator().Constants().AddConst(7, "c", "299792458", "speed of light"));
-  w.Trigger("Constants1");
+  w.Trigger("constants");
   QVERIFY(w.Form->ConstantList()->grab().save(QString(HELMAX_SCREENSHOT_DIR) + "/helmax-constants.png"));
 }
 
