@@ -8,6 +8,7 @@
 
 #include "EngineTestUtil.h"
 #include "Operations.h"
+#include "../common/CaseNames.h"
 
 namespace helmax {
 namespace {
@@ -115,7 +116,8 @@ INSTANTIATE_TEST_SUITE_P(
         TCompileErrorCase{"directedinfinity(x)", 76, nullptr, nullptr},
         TCompileErrorCase{"sqrt(-1)", 7, "ExceptieFunctie-> ", "Invalid value for SQRT : "},
         TCompileErrorCase{"if(1,2,3)", 40, "ValFunct-> if FUNCTION ARGUMENTS ESCAPE DEFINITION DOMIAN : ", nullptr},
-        TCompileErrorCase{"while(true,x)", 42, nullptr, nullptr}));
+        TCompileErrorCase{"while(true,x)", 42, nullptr, nullptr}),
+    test::NamedBy([](const TCompileErrorCase& c) { return c.Text; }));
 
 TEST(CompileErrors, KindsOfFoldingFailures) {
   THelmaxComplexEval e;
@@ -202,7 +204,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TEvalCase{"max(1,(2),3)", "3"}, TEvalCase{"(x=1, x+1)", "1; 2"},
                       TEvalCase{"x=0, max(x=2, x^2)", "0; 4"}, TEvalCase{"SIN(0)+Sin(0)+sin(0)", "0"},
                       TEvalCase{"2E3+2e3", "4000"}, TEvalCase{"0.1E+3", "100"}, TEvalCase{"1e-400", "0"},
-                      TEvalCase{".5+5.", "5.5"}, TEvalCase{"rate=2, rate-1", "2; 1"}, TEvalCase{"e+1", "3.71828182845905"}));
+                      TEvalCase{".5+5.", "5.5"}, TEvalCase{"rate=2, rate-1", "2; 1"}, TEvalCase{"e+1", "3.71828182845905"}),
+    test::NamedBy([](const TEvalCase& c) { return c.Text; }));
 
 INSTANTIATE_TEST_SUITE_P(
     RunTimeFunctions, Evaluation,
@@ -213,7 +216,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TEvalCase{"f(x)~x+g(1), g(y)~x*y, x=10, f(2), x", "Null; Null; 10; 4; 10"},
                       TEvalCase{"Bk(n=10,s=0,i=0,While(Lseq(i,n-1),Bk(i=i+1,s=s+i)),s)", "55"},
                       TEvalCase{"x=0, if(ls(x,1), 5), if(gr(x,1), 5), if(ls(x,1), 1, sqrt(x-2))", "0; 5; Null; 1"},
-                      TEvalCase{"n=0, inc(k)~n=n+k, While(ls(n,10), inc(1)), n", "0; Null; Null; 10"}));
+                      TEvalCase{"n=0, inc(k)~n=n+k, While(ls(n,10), inc(1)), n", "0; Null; Null; 10"}),
+    test::NamedBy([](const TEvalCase& c) { return c.Text; }));
 
 // ---- sharing ---------------------------------------------------------------------
 

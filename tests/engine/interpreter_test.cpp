@@ -8,6 +8,7 @@
 
 #include "EngineTestUtil.h"
 #include "Operations.h"
+#include "../common/CaseNames.h"
 
 namespace helmax {
 namespace {
@@ -167,7 +168,8 @@ INSTANTIATE_TEST_SUITE_P(
         TVarCase{"x=10, c=real2curr(3)", "x/c, isreal(x/c)", "3.33333333333333; True"},
         TVarCase{"c=real2curr(1)", "c+0.00004, c+0.00006, c*0.00004", "1; 1.0001; 0"},
         TVarCase{"x=-1, y=0", "arctan(x, y), arctan2(y, x)", "3.14159265358979; 3.14159265358979"},
-        TVarCase{"x=0", "if(ls(x,1), 1, sqrt(x-2))", "1"}));
+        TVarCase{"x=0", "if(ls(x,1), 1, sqrt(x-2))", "1"}),
+    test::NamedBy([](const TVarCase& c) { return c.Text; }));
 
 // ---- run-time failures ----------------------------------------------------------------
 
@@ -230,7 +232,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "ExecuteComand-> NON MATH EXCEPTION WAS RAISED : Incorrect real type : max", nullptr},
         TFailCase{"x=-1", "random(x)", -23, 0,
                   "ExecuteComand-> NON MATH EXCEPTION WAS RAISED : RANGE OF RANDOM NUMBER MUST BE POSITIVE : random",
-                  nullptr}));
+                  nullptr}),
+    test::NamedBy([](const TFailCase& c) { return c.Text; }));
 
 TEST(RunTimeFailures, InvariantTextUsesTheExecutePrefix) {
   TValue c = TValue::MakeBool(true);

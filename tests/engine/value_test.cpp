@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "Value.h"
+#include "../common/CaseNames.h"
 
 namespace helmax {
 namespace {
@@ -79,7 +80,8 @@ INSTANTIATE_TEST_SUITE_P(
         // non-finite values
         TRealTextCase{Inf, "INF"}, TRealTextCase{-Inf, "-INF"},
         TRealTextCase{std::numeric_limits<double>::quiet_NaN(), "NAN"},
-        TRealTextCase{-std::numeric_limits<double>::quiet_NaN(), "-NAN"}));
+        TRealTextCase{-std::numeric_limits<double>::quiet_NaN(), "-NAN"}),
+    test::NamedBy([](const TRealTextCase& c) { return c.Text; }));
 
 TEST(RealTextExtra, PowersOfTwoAndEngineNaN) {
   EXPECT_EQ(RealToText(std::ldexp(1.0, 1023)), "8.98846567431158E307");
@@ -146,7 +148,8 @@ INSTANTIATE_TEST_SUITE_P(
         TValueTextCase{TValue::MakeCurrency(10000000000000), "1000000000"},
         TValueTextCase{TValue::MakeCurrency(I64Max), "922337203685477.5807"},
         TValueTextCase{TValue::MakeCurrency(I64Min), "-922337203685477.5808"},
-        TValueTextCase{OtherKind(), "No conversion"}));
+        TValueTextCase{OtherKind(), "No conversion"}),
+    test::NamedBy([](const TValueTextCase& c) { return c.Text; }));
 
 // ---- date-time text ----------------------------------------------------------
 
@@ -189,7 +192,8 @@ INSTANTIATE_TEST_SUITE_P(
         TDateTextCase{Serial(2008, 12, 31, 10, 30) - 0.6 * Ms, "12.31.2008:10:29:59AM"},
         TDateTextCase{Serial(2009, 1, 1) - 0.4 * Ms, "01.01.2009"},
         TDateTextCase{Serial(2009, 1, 1) - 1.5 * Ms, "12.31.2008:11:59:59PM"},
-        TDateTextCase{Serial(2009, 1, 1) + 400 * Ms, "01.01.2009"}));
+        TDateTextCase{Serial(2009, 1, 1) + 400 * Ms, "01.01.2009"}),
+    test::NamedBy([](const TDateTextCase& c) { return c.Text; }));
 
 TEST(DateTimeTextExtra, NotADateFallsBackToTheNumber) {
   EXPECT_EQ(ValueToText(TValue::MakeDateTime(EngineNaN())), "-NAN");
@@ -228,7 +232,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TDecodeCase{-1.25, 1899, 12, 29, 6, 0, 0, 0}, TDecodeCase{-0.25, 1899, 12, 30, 6, 0, 0, 0},
                       TDecodeCase{-693593.0, 1, 1, 1, 0, 0, 0, 0}, TDecodeCase{2958465.5, 9999, 12, 31, 12, 0, 0, 0},
                       TDecodeCase{1.0 - 0.4 * Ms, 1899, 12, 31, 0, 0, 0, 0},
-                      TDecodeCase{EngineNaN(), 0, 0, 0, 0, 0, 0, 0}, TDecodeCase{-Inf, 0, 0, 0, 0, 0, 0, 0}));
+                      TDecodeCase{EngineNaN(), 0, 0, 0, 0, 0, 0, 0}, TDecodeCase{-Inf, 0, 0, 0, 0, 0, 0, 0}),
+    test::NamedBy([](const TDecodeCase& c) { return RealToText(c.Serial); }));
 
 // ---- calendar ------------------------------------------------------------------
 
@@ -378,7 +383,8 @@ INSTANTIATE_TEST_SUITE_P(
         TDateLiteralCase{"1:2:3pm", 1899, 12, 30, 13, 2, 3}, TDateLiteralCase{"12:00AM", 1899, 12, 30, 0, 0, 0},
         TDateLiteralCase{"12:00PM", 1899, 12, 30, 12, 0, 0},
         TDateLiteralCase{"11:59:59Pm", 1899, 12, 30, 23, 59, 59},
-        TDateLiteralCase{"10:30:15pm", 1899, 12, 30, 22, 30, 15}));
+        TDateLiteralCase{"10:30:15pm", 1899, 12, 30, 22, 30, 15}),
+    test::NamedBy([](const TDateLiteralCase& c) { return c.Token; }));
 
 TEST(DateLiteralValues, TimeAloneIsAFractionOfADay) {
   const struct {
@@ -424,7 +430,8 @@ INSTANTIATE_TEST_SUITE_P(
         "1.1.000", "1.1.0000", "1.1.10000", "123.1.2008", "1.123.2008", "001.1.2008",
         // time ranges
         "12.31.2008:24:00", "24:00", "10:60", "10:30:60", "0:30am", "00:30pm", "13:00pm", "100:30", "10:300",
-        "10:030"));
+        "10:030"),
+    test::NamedBy([](const char* token) { return token; }));
 
 struct TShapeCase {
   const char* Token;
@@ -446,7 +453,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TShapeCase{".5", false}, TShapeCase{"5.", false}, TShapeCase{"am", false},
                       TShapeCase{"pm", false}, TShapeCase{"map", false}, TShapeCase{"x:1", false},
                       TShapeCase{"12.31.2008x", false}, TShapeCase{"", false}, TShapeCase{"1e5", false},
-                      TShapeCase{"1.5e3", false}, TShapeCase{"10:30 pm", false}, TShapeCase{"12/31/2008", false}));
+                      TShapeCase{"1.5e3", false}, TShapeCase{"10:30 pm", false}, TShapeCase{"12/31/2008", false}),
+    test::NamedBy([](const TShapeCase& c) { return c.Token; }));
 
 // ---- decimal numbers and real literals ----------------------------------------------
 
@@ -500,7 +508,8 @@ INSTANTIATE_TEST_SUITE_P(
         // overflow
         TRealLiteralCase{"1e999", 0, true}, TRealLiteralCase{"1.8e308", 0, true},
         TRealLiteralCase{"1e99999999999999999999", 0, true}, TRealLiteralCase{"0.001e312", 0, true},
-        TRealLiteralCase{"-1e999", 0, true}));
+        TRealLiteralCase{"-1e999", 0, true}),
+    test::NamedBy([](const TRealLiteralCase& c) { return c.Text; }));
 
 TEST(RealLiteral, OverflowGivesInfinity) {
   double v = 0;
@@ -572,7 +581,8 @@ INSTANTIATE_TEST_SUITE_P(
         // not decimal numbers
         TCurrencyLiteralCase{"", false, 0}, TCurrencyLiteralCase{".", false, 0},
         TCurrencyLiteralCase{"1e5", false, 0}, TCurrencyLiteralCase{"-1", false, 0},
-        TCurrencyLiteralCase{"1.2.3", false, 0}, TCurrencyLiteralCase{"abc", false, 0}));
+        TCurrencyLiteralCase{"1.2.3", false, 0}, TCurrencyLiteralCase{"abc", false, 0}),
+    test::NamedBy([](const TCurrencyLiteralCase& c) { return c.Text; }));
 
 struct TRealToCurrencyCase {
   double Value;
@@ -617,7 +627,8 @@ INSTANTIATE_TEST_SUITE_P(
         TRealToCurrencyCase{1e300, false, 0}, TRealToCurrencyCase{-1e300, false, 0},
         TRealToCurrencyCase{9.3e14, false, 0}, TRealToCurrencyCase{Inf, false, 0},
         TRealToCurrencyCase{-Inf, false, 0}, TRealToCurrencyCase{EngineNaN(), false, 0},
-        TRealToCurrencyCase{std::numeric_limits<double>::quiet_NaN(), false, 0}));
+        TRealToCurrencyCase{std::numeric_limits<double>::quiet_NaN(), false, 0}),
+    test::NamedBy([](const TRealToCurrencyCase& c) { return RealToText(c.Value); }));
 
 // The exact decimal expansion of a double, read as a currency literal, must
 // round to the same amount as the double itself.
@@ -705,7 +716,8 @@ INSTANTIATE_TEST_SUITE_P(
         TRoundCase{15 * P10(37), 39, true, 0}, TRoundCase{-15 * P10(37), 60, true, 0},
         TRoundCase{static_cast<__int128>(I64Max) * 10000, 4, true, I64Max},
         TRoundCase{static_cast<__int128>(I64Max) * P10(19), 19, true, I64Max},
-        TRoundCase{(static_cast<__int128>(I64Max) + 1) * P10(19), 19, false, 0}));
+        TRoundCase{(static_cast<__int128>(I64Max) + 1) * P10(19), 19, false, 0}),
+    test::NamedBy([](const TRoundCase& c) { return Int128Text(c.Value) + "_e_minus_" + std::to_string(c.Extra); }));
 
 // ---- math error texts ----------------------------------------------------------------
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "DateTimeTestUtil.h"
+#include "../common/CaseNames.h"
 
 namespace helmax {
 namespace {
@@ -252,7 +253,8 @@ INSTANTIATE_TEST_SUITE_P(
         TTextCase{"DateOf(12.31.2008:22:30), TimeOf(12.31.2008:22:30)", "12.31.2008; 12.30.1899:10:30:00PM"},
         TTextCase{"YearOf(12.31.2008:22:30), MonthOf(12.31.2008), DayOfTheMonth(12.31.2008), DayOfTheYear(12.31.2008)",
                   "2008; 12; 31; 366"},
-        TTextCase{"DaysInMonth(02.10.2100), DaysInYear(06.06.2100)", "28; 365"}));
+        TTextCase{"DaysInMonth(02.10.2100), DaysInYear(06.06.2100)", "28; 365"}),
+    test::NamedBy([](const TTextCase& c) { return c.Text; }));
 
 // Elapsed units from the start of a larger unit, at Wednesday 31 December
 // 2008, 22:30:15 (and a millisecond part from host cells below).
@@ -273,7 +275,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "15000; 2673015000"},
         TTextCase{"MilliSecondOfTheWeek(12.31.2008:22:30:15), MilliSecondOfTheYear(12.31.2008:22:30:15)",
                   "253815000; 31617015000"},
-        TTextCase{"HourOfTheDay(01.01.2008:01:00), HourOfTheWeek(01.06.2008), HourOfTheWeek(01.07.2008)", "1; 144; 0"}));
+        TTextCase{"HourOfTheDay(01.01.2008:01:00), HourOfTheWeek(01.06.2008), HourOfTheWeek(01.07.2008)", "1; 144; 0"}),
+    test::NamedBy([](const TTextCase& c) { return c.Text; }));
 
 // Argument checks and the host lines of their failures (while folding).
 INSTANTIATE_TEST_SUITE_P(
@@ -306,7 +309,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "Invalid value for WEEKSINAYEAR :  incorrect word type for the parameter  : NONMATH"},
         TTextCase{"IsLeapYear(null)", "Invalid value for ISLEAPYEAR :  incorrect real type for the parameter 1 : NONMATH"},
         TTextCase{"IncDay(12.31.9999, 1)", "Invalid value for INCDAY :  incday( 12.31.9999 , 1)  : InvalidArgument"},
-        TTextCase{"IncYear(01.01.0001, -1)", "Invalid value for INCYEAR :  incyear( 01.01.0001 , -1)  : InvalidArgument"}));
+        TTextCase{"IncYear(01.01.0001, -1)", "Invalid value for INCYEAR :  incyear( 01.01.0001 , -1)  : InvalidArgument"}),
+    test::NamedBy([](const TTextCase& c) { return c.Text; }));
 
 // ---- every day from 1900 to 2100 against std::chrono --------------------------------------
 

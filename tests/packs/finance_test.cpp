@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "DateTimeTestUtil.h"
+#include "../common/CaseNames.h"
 
 namespace helmax {
 namespace {
@@ -193,7 +194,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "Invalid value for SLNDEPRECIATION :  slndepreciation( 1000 , 100 , 0)  : InvalidArgument"},
         TTextCase{"Payment(-1, 12, 1000, 0, 0)", "Invalid value for PAYMENT :  payment( -1 , 12 , 1000 , 0 , 0)  : InvalidArgument"},
         TTextCase{"Variance(1, true)", "Invalid value for VARIANCE :  incorrect real type for the parameter 2 : NONMATH"},
-        TTextCase{"Variance(5)", "Invalid value for VARIANCE :  variance( 5)  : InvalidOp"}));
+        TTextCase{"Variance(5)", "Invalid value for VARIANCE :  variance( 5)  : InvalidOp"}),
+    test::NamedBy([](const TTextCase& c) { return c.Text; }));
 
 TEST(Finance, FormulaFailuresAreInvalidArguments) {
   for (const char* text : {"FutureValue(-1, 10, 1, 1, 0)", "FutureValue(0.5, 200, 1, 1, 0)",

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "IniFile.h"
+#include "../common/CaseNames.h"
 
 namespace helmax {
 namespace {
@@ -63,7 +64,8 @@ INSTANTIATE_TEST_SUITE_P(
                     LookupRow{"Main", "; a comment", std::nullopt},
                     LookupRow{"Main", "# another", std::nullopt},
                     LookupRow{"Main", "no equals sign here", std::nullopt},
-                    LookupRow{"Other", "Width", std::nullopt}));
+                    LookupRow{"Other", "Width", std::nullopt}),
+    test::NamedBy([](const LookupRow& r) { return std::string(r.section) + "_" + r.key; }));
 
 TEST(IniParse, MissingSectionIsEmpty) {
   const TIniFile ini = TIniFile::Parse(kSample);
