@@ -142,7 +142,7 @@ bool TConstantList::CompileConstantsEngine(const std::string& assignments, const
     Constants_.VerifySyntaxSemantics(assignments, *names, false);
   else
     Constants_.VerifySyntaxSemantics(assignments);
-  bool ok = !Constants_.Error && Constants_.DoVectorOfMathExpressions() != nullptr; if(!ok) fprintf(stderr,"DBG %s [%s] [%s]\n",Constants_.ErrorMessage.c_str(), assignments.c_str(), names?names->c_str():"");
+  const bool ok = !Constants_.Error && Constants_.DoVectorOfMathExpressions() != nullptr;
   Constants_.ProtectDigitVariables = true;
   Constants_.ProtectOtherVariables = true;
   Host_.ConstantsRecompiled();

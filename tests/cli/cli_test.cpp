@@ -75,6 +75,10 @@ TEST(CommandLine, ErrorsAndMessages) {
   EXPECT_EQ(r.Out, "3\n");
   EXPECT_EQ(r.Err, "Bad constants section : missing ';' :  2 //speed = fast\n");
   EXPECT_EQ(r.Status, 1);
+  // A refused constant: its message and nothing else on standard error.
+  r = RunEval({"-k", "c = 1/0;", "1"});
+  EXPECT_EQ(r.Out, "1\n");
+  EXPECT_EQ(r.Err, "Invalid expression : 1/0\n");
 }
 
 TEST(CommandLine, OptionsShapeTheCalculator) {

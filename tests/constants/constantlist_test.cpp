@@ -194,5 +194,49 @@ TEST_F(ConstantList, DeleteInTheMiddleKeepsTheRest) {
   EXPECT_EQ(List.RowCount(), 7);
 }
 
+// A constants engine that fails where the validation engine succeeded: the
+// list stays as it was, the user gets the message, and nothing else is
+// written anywhere (standard error included).
+TEST(ConstantListFailure, AConstantsEngineFailureKeepsTheListAndSaysSo) {
+  auto functions = [](bool fails) {
+    TUserFuncArray table;
+    for (const char* name : kInternalConstantNames) {
+      TUserFuncRec rec;
+      rec.Name = std::string("_") + name;
+      rec.Kind = ufMethod;
+      rec.Method = [](TValue* const*, int, TValue& r) { r = TValue::MakeReal(1); };
+      table.push_back(rec);
+    }
+    TUserFuncRec flaky;
+    flaky.Name = "flaky";
+    flaky.Kind = ufMethod;
+    flaky.ArgCount = 1;
+    flaky.Method = [fails](TValue* const*, int, TValue& r) {
+      if (fails) throw std::runtime_error("no value here");
+      r = TValue::MakeReal(2);
+    };
+    table.push_back(flaky);
+    return table;
+  };
+  struct THost : TConstantListHost {
+    double GetParameter(int) const override { return 1; }
+    void SetParameter(int, double) override {}
+    void ConstantsRecompiled() override {}
+    void RevalidateFunctionVariable(bool) override {}
+    void BindErrorEvents(THelmaxComplexEval&) override {}
+  } host;
+  TMessageRecorder ui;
+  THelmaxComplexEval constants(functions(true));
+  TConstantList list(constants, functions(false), host, ui);
+  ::testing::internal::CaptureStderr();
+  const bool added = list.AddConst(list.RowCount(), "k", "flaky(1)", "");
+  const std::string standardError = ::testing::internal::GetCapturedStderr();
+  EXPECT_FALSE(added);
+  EXPECT_EQ(ui.Messages, std::vector<std::string>{"Programing error"});
+  EXPECT_EQ(standardError, "");
+  EXPECT_EQ(list.RowCount(), 7);
+  EXPECT_EQ(list.Row(6).Value, "1");  // the constants engine runs the former list again
+}
+
 }  // namespace
 }  // namespace helmax
