@@ -786,6 +786,12 @@ struct TCompiler {
         r.Invariant = false;
         return EmitCall(r);
       }
+      if (code == opPower && R(arg).Node == TNode::List) {
+        // An exponent written p/q is a rational power, as with ^.
+        const TRec& exponent = R(ItemPool[static_cast<std::size_t>(R(arg).ItemsStart + 1)]);
+        if (exponent.Node == TNode::Binary && exponent.Op == '/' && exponent.Count == 1)
+          return RationalPowerCall(r, number, name, known, R(exponent.A).Cells[0], R(exponent.B).Cells[0]);
+      }
       if (known && code != opBk) {
         TValue out;
         FoldFunction(code, number, name, arg, [&] { EvalBuiltin(code, R(arg).Cells, count, out, E.Random_); });
@@ -822,6 +828,25 @@ struct TCompiler {
     const std::int32_t id = EmitCall(r);
     if (f.CallInstruction == 0) f.CallInstruction = static_cast<std::int32_t>(E.Instructions_.size());
     return id;
+  }
+
+  // power(x, p/q): folded, or an instruction with the three operands x, p
+  // and q.
+  std::int32_t RationalPowerCall(TRec r, std::int32_t number, const std::string& name, bool known, TValue* p,
+                                 TValue* q) {
+    TValue* base = R(r.A).Cells[0];
+    if (known) {
+      TValue out;
+      FoldFunction(r.Code, number, name, r.A, [&] { RationalPowerOp(*base, *p, *q, out); });
+      return Constant(out, r);
+    }
+    TValue* result = E.NewCell();
+    const std::int32_t instr = Emit(opPower, {base, p, q}, result);
+    E.LinearExpression = false;
+    r.Cells = OneCell(result);
+    r.RunTime = true;
+    r.Prog = Concat(R(r.A).Prog, Piece(instr));
+    return AddRec(r);
   }
 
   template <class F>

@@ -204,7 +204,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TEvalCase{"max(1,(2),3)", "3"}, TEvalCase{"(x=1, x+1)", "1; 2"},
                       TEvalCase{"x=0, max(x=2, x^2)", "0; 4"}, TEvalCase{"SIN(0)+Sin(0)+sin(0)", "0"},
                       TEvalCase{"2E3+2e3", "4000"}, TEvalCase{"0.1E+3", "100"}, TEvalCase{"1e-400", "0"},
-                      TEvalCase{".5+5.", "5.5"}, TEvalCase{"rate=2, rate-1", "2; 1"}, TEvalCase{"e+1", "3.71828182845905"}),
+                      TEvalCase{".5+5.", "5.5"}, TEvalCase{"rate=2, rate-1", "2; 1"}, TEvalCase{"e+1", "3.71828182845905"},
+                      TEvalCase{"power(-27, 1/3), power(-8, 2/3)", "-3; 4"}),
     test::NamedBy([](const TEvalCase& c) { return c.Text; }));
 
 INSTANTIATE_TEST_SUITE_P(

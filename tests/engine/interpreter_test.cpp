@@ -101,6 +101,8 @@ TEST(FoldedAndRunTime, RationalPowerAndNegation) {
     ExpectSameOutcome("$0^(-1/3)", {a});
     ExpectSameOutcome("-$0", {a});
     ExpectSameOutcome("power($0, 0.5)", {a});
+    ExpectSameOutcome("power($0, 2/3)", {a});
+    ExpectSameOutcome("power($0, -1/3)", {a});
   }
 }
 
@@ -164,6 +166,9 @@ INSTANTIATE_TEST_SUITE_P(
         TVarCase{"a=true, b=true, c=false", "eq(a,b), uneq(a,c), ls(c,a)", "True; True; True"},
         TVarCase{"z=complex(1,2)", "eq(z,z)", "True"},
         TVarCase{"x=-8", "x^(1/3), x^(2/3)", "-2; 4"}, TVarCase{"x=0", "x^0", "1"},
+        // power with an exponent written p/q is the rational power too
+        TVarCase{"x=-8", "power(x, 1/3), power(x, 2/3), power(x, -1/3)", "-2; 4; -0.5"},
+        TVarCase{"x=-27", "power(x, 1/3)+0", "-3"},
         TVarCase{"c=real2curr(10), r=3", "c/r, iscurrency(c/r)", "3.3333; True"},
         TVarCase{"x=10, c=real2curr(3)", "x/c, isreal(x/c)", "3.33333333333333; True"},
         TVarCase{"c=real2curr(1)", "c+0.00004, c+0.00006, c*0.00004", "1; 1.0001; 0"},
