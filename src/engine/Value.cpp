@@ -170,7 +170,8 @@ bool SplitSerial(double serial, TDateTimeParts& p) {
   return true;
 }
 
-// "12.31.2008:10:30:00PM"; the date alone at midnight. Milliseconds are not
+// "12.31.2008:10:30:00PM"; the date alone exactly at midnight (to the
+// millisecond: 00:00:00.500 shows its time). Milliseconds are not
 // shown (they are cut, as a clock shows them), so the text reads back to
 // the same second.
 std::string DateTimeToText(double serial) {
@@ -182,7 +183,7 @@ std::string DateTimeToText(double serial) {
   AppendUnsigned(out, static_cast<std::uint64_t>(p.Day), 2);
   out += '.';
   AppendUnsigned(out, static_cast<std::uint64_t>(p.Year), 4);
-  if (p.Hour == 0 && p.Minute == 0 && p.Second == 0) return out;
+  if (p.Hour == 0 && p.Minute == 0 && p.Second == 0 && p.Millisecond == 0) return out;
   const int hour12 = p.Hour % 12 == 0 ? 12 : p.Hour % 12;
   out += ':';
   AppendUnsigned(out, static_cast<std::uint64_t>(hour12), 2);

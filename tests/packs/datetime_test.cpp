@@ -216,6 +216,7 @@ INSTANTIATE_TEST_SUITE_P(
         TTextCase{"IncMinute(12.31.2008:23:59, 1)", "01.01.2009"},
         TTextCase{"IncSecond(01.01.2009, -1)", "12.31.2008:11:59:59PM"},
         TTextCase{"SecondOfTheDay(IncMilliSecond(01.01.2009, 86399999))", "86399"},
+        TTextCase{"IncMilliSecond(01.01.2008, 500)", "01.01.2008:12:00:00AM"},
         TTextCase{"IncDay(01.01.2008, real2curr(2))", "01.03.2008"},
         TTextCase{"DaysBetween(01.01.2008, 12.31.2007:12:00), DaySpan(01.01.2008, 12.31.2007:12:00)", "0; 0.5"},
         TTextCase{"DaysBetween(12.31.2007:12:00, 01.01.2008), DaySpan(12.31.2007:12:00, 01.01.2008)", "0; 0.5"},
