@@ -3,7 +3,10 @@
 // helpers for tests.
 #pragma once
 
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -52,6 +55,34 @@ inline std::string ReadBytes(const std::string& path) {
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary);
   out << bytes;
+}
+
+// Files of this process may not grow beyond a few bytes while it lives: a
+// write past the limit fails with EFBIG, as on a full disk, for root too.
+class TFileSizeLimit {
+ public:
+  explicit TFileSizeLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &Old_);
+    OldHandler_ = ::signal(SIGXFSZ, SIG_IGN);  // fail the write, not the process
+    rlimit limit = Old_;
+    limit.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~TFileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &Old_);
+    ::signal(SIGXFSZ, OldHandler_);
+  }
+  TFileSizeLimit(const TFileSizeLimit&) = delete;
+  TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
+
+ private:
+  rlimit Old_{};
+  sighandler_t OldHandler_;
+};
+
+// True when folder permissions bind this process (they do not bind root).
+inline bool FolderPermissionsApply(const std::string& readOnlyFolder) {
+  return ::access(readOnlyFolder.c_str(), W_OK) != 0;
 }
 
 }  // namespace helmax::test

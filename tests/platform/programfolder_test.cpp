@@ -85,11 +85,15 @@ TEST(FolderIsWritable, MissingOrEmptyIsNot) {
   EXPECT_FALSE(FolderIsWritable(""));
 }
 
-TEST(FolderIsWritable, ReadOnlyFolderIsNot) {
+TEST(FolderIsWritable, FolderThatTakesNoFileIsNot) {
   TempFolder dir;
+  const std::string plain = dir.File("plain");
+  test::WriteBytes(plain, "x");
+  EXPECT_FALSE(FolderIsWritable(plain));           // a regular file
+  EXPECT_FALSE(FolderIsWritable(plain + "/sub"));  // a path through a regular file
+  // A read-only folder, for users whom permissions bind.
   ASSERT_EQ(::chmod(dir.Path.c_str(), 0555), 0);
-  if (::access(dir.Path.c_str(), W_OK) == 0) GTEST_SKIP() << "this user ignores folder permissions (root)";
-  EXPECT_FALSE(FolderIsWritable(dir.Path));
+  if (test::FolderPermissionsApply(dir.Path)) EXPECT_FALSE(FolderIsWritable(dir.Path));
 }
 
 // --- Choosing -------------------------------------------------------------
@@ -109,14 +113,20 @@ TEST(ChooseProgramFolder, MissingExeFolderFallsBackAndCreates) {
   EXPECT_EQ(ChooseProgramFolder("", user), user + "/");  // already there
 }
 
-TEST(ChooseProgramFolder, ReadOnlyExeFolderFallsBack) {
+TEST(ChooseProgramFolder, ExeFolderThatTakesNoFileFallsBack) {
   TempFolder exe, home;
-  ASSERT_EQ(::chmod(exe.Path.c_str(), 0555), 0);
-  if (::access(exe.Path.c_str(), W_OK) == 0) GTEST_SKIP() << "this user ignores folder permissions (root)";
+  const std::string plain = exe.File("plain");
+  test::WriteBytes(plain, "x");
   const std::string user = home.Path + "/calc/";
-  EXPECT_EQ(ChooseProgramFolder(exe.Path + "/", user), user);
+  EXPECT_EQ(ChooseProgramFolder(plain + "/", user), user);
   EXPECT_TRUE(fs::is_directory(user));
-  EXPECT_TRUE(exe.IsEmpty());
+  EXPECT_EQ(exe.Names(), std::vector<std::string>{"plain"});
+  // A read-only program folder, for users whom permissions bind.
+  ASSERT_EQ(::chmod(exe.Path.c_str(), 0555), 0);
+  if (test::FolderPermissionsApply(exe.Path)) {
+    EXPECT_EQ(ChooseProgramFolder(exe.Path + "/", user), user);
+    EXPECT_EQ(exe.Names(), std::vector<std::string>{"plain"});
+  }
 }
 
 // --- The running program --------------------------------------------------

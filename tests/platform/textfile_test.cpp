@@ -173,17 +173,26 @@ TEST(WriteFileAtomic, FailedReplaceRemovesTemporaryFile) {
   EXPECT_TRUE(fs::is_directory(path));
 }
 
-TEST(WriteFileAtomic, ReadOnlyFolderKeepsOldFile) {
+TEST(WriteFileAtomic, FullDiskKeepsOldFile) {
   TempFolder dir;
   const std::string path = dir.File("doc.txt");
   WriteBytes(path, "old");
-  ASSERT_EQ(::chmod(dir.Path.c_str(), 0555), 0);
-  if (::access(dir.Path.c_str(), W_OK) == 0) GTEST_SKIP() << "this user ignores folder permissions (root)";
   std::string error;
-  EXPECT_FALSE(WriteFileAtomic(path, "new", error));
-  EXPECT_EQ(error, "Cannot create file \"" + path + "\". Permission denied");
+  {
+    const test::TFileSizeLimit full(16);
+    EXPECT_FALSE(WriteFileAtomic(path, std::string(4096, 'n'), error));
+  }
+  EXPECT_EQ(error, "Cannot write file \"" + path + "\". File too large");
   EXPECT_EQ(ReadBytes(path), "old");
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"doc.txt"});
+  // A read-only folder, for users whom permissions bind.
+  ASSERT_EQ(::chmod(dir.Path.c_str(), 0555), 0);
+  if (test::FolderPermissionsApply(dir.Path)) {
+    EXPECT_FALSE(WriteFileAtomic(path, "new", error));
+    EXPECT_EQ(error, "Cannot create file \"" + path + "\". Permission denied");
+    EXPECT_EQ(ReadBytes(path), "old");
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"doc.txt"});
+  }
 }
 
 // --- Appending ------------------------------------------------------------
