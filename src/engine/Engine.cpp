@@ -21,7 +21,7 @@ THelmaxComplexEval::THelmaxComplexEval(const TUserFuncArray& functions) : THelma
   InitFunctions(functions);
 }
 
-THelmaxComplexEval::~THelmaxComplexEval() noexcept(false) {
+THelmaxComplexEval::~THelmaxComplexEval() {
   Error = false;
   ErrorMessage.clear();
   FreeInternal();

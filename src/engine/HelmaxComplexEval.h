@@ -111,7 +111,7 @@ class THelmaxComplexEval {
  public:
   THelmaxComplexEval();
   explicit THelmaxComplexEval(const TUserFuncArray& functions);
-  virtual ~THelmaxComplexEval() noexcept(false);
+  virtual ~THelmaxComplexEval();
   THelmaxComplexEval(const THelmaxComplexEval&) = delete;
   THelmaxComplexEval& operator=(const THelmaxComplexEval&) = delete;
 

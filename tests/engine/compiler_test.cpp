@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "EngineTestUtil.h"
@@ -456,6 +457,10 @@ TEST(Identifiers, HostVariablesAndProtection) {
 // ---- construction and inspection ----------------------------------------------------------
 
 void Zero(TValue* const*, int, TValue& r) { r = TValue::MakeReal(0); }
+
+// Tearing an engine down never throws: a throwing destructor would end the
+// program when an engine is destroyed during unwinding.
+static_assert(std::is_nothrow_destructible_v<THelmaxComplexEval>);
 
 TEST(Construction, FunctionTableChecks) {
   TUserFuncArray many(65432, test::Procedure("", Zero));
