@@ -94,4 +94,4 @@ bench: deps-bench
 	./$(BUILD)/bench/calculator_bench
 
 clean:
-	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ) build-bench
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ)

@@ -147,4 +147,38 @@ TEST(CommandLine, Usage) {
   EXPECT_EQ(r.Out.rfind("helmax-eval ", 0), 0u);
 }
 
+// Every "$ helmax-eval ..." example of the README, run through the shell as
+// a reader would run it, prints the lines written under it.
+TEST(Readme, HelmaxEvalExamplesPrintWhatTheReadmeShows) {
+  struct TExample {
+    std::string Command, Output;
+  };
+  std::vector<TExample> examples;
+  bool inExample = false;  // lines under a command are its output, up to the block's end
+  std::istringstream readme(ReadBytes(HELMAX_README));
+  for (std::string line; std::getline(readme, line);) {
+    const bool command = line.rfind("    $ ", 0) == 0;
+    if (command && line.find("helmax-eval") != std::string::npos) {
+      examples.push_back({line.substr(6), ""});
+      inExample = true;
+    } else if (inExample && line.rfind("    ", 0) == 0 && !command) {
+      examples.back().Output += line.substr(4) + "\n";
+    } else {
+      inExample = false;
+    }
+  }
+  const std::string bin = std::filesystem::path(HELMAX_EVAL).parent_path().string();
+  int run = 0;
+  for (const TExample& e : examples) {
+    SCOPED_TRACE(e.Command);
+    TTempFolder dir;
+    const std::string cmd = "cd " + Quote(dir.Folder()) + " && PATH=" + Quote(bin) + ":\"$PATH\" sh -c " +
+                            Quote(e.Command) + " >out 2>err";
+    std::system(cmd.c_str());
+    EXPECT_EQ(ReadBytes(dir.File("out")), e.Output);
+    ++run;
+  }
+  EXPECT_GE(run, 12);
+}
+
 }  // namespace
