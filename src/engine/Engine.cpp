@@ -9,7 +9,8 @@
 namespace helmax {
 
 namespace {
-constexpr int kMaxExternalFunctions = 65535 - 104;  // 65431
+// Codes are 16 bits wide and the built-ins take the first ones.
+constexpr int kMaxExternalFunctions = 65535 - opLastBuiltin;  // 65431
 }
 
 THelmaxComplexEval::THelmaxComplexEval() {
@@ -237,7 +238,9 @@ std::string THelmaxComplexEval::RunTimeFunctionText(int i) const {
   return RunTimeFunctions_[static_cast<std::size_t>(i)].Definition;
 }
 
-int THelmaxComplexEval::FunctionCodeCount() const { return 104 + ExternalFunctionCount() + RunTimeFunctionCount(); }
+int THelmaxComplexEval::FunctionCodeCount() const {
+  return opLastBuiltin + ExternalFunctionCount() + RunTimeFunctionCount();
+}
 
 std::string THelmaxComplexEval::MathErrorKindText(int kind) { return helmax::MathErrorKindText(kind); }
 
