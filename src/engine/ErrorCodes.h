@@ -49,6 +49,8 @@ enum TErrorCode : std::int32_t {
   ecParameterName = -40,
   ecDuplicateParameter = -41,
   ecFunctionStackOverflow = -42, // run-time calls nested beyond MaxFunctionDepth
+  ecStopped = -43,               // the host asked the running evaluation to stop
+  ecTooLong = -44,               // the evaluation ran past its step budget
 };
 
 // The floating-point failure code of an operator code 1..6 (* / + - ^ =).

@@ -95,6 +95,8 @@ constexpr TCodeRow kRows[] = {
     {ecParameterName, true, false, "Invalid argument name for defined function", true},
     {ecDuplicateParameter, true, false, "Dublicating argument name for defined function", true},
     {ecFunctionStackOverflow, false, true, "Stack overflow", true},
+    {ecStopped, false, true, "Calculation stopped", false},
+    {ecTooLong, false, true, "Calculation stopped: too long", false},
 };
 
 // Operator of the floating-point failure codes ecMultiply..ecAssign.

@@ -4,6 +4,7 @@
 // them through OnParseError / OnExecuteError.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -21,6 +22,9 @@
 namespace helmax {
 
 class THelmaxComplexEval;
+
+// Why a run should stop: the values of an engine's stop flag.
+enum TStopReason : std::uint8_t { srNone = 0, srStopped = 1, srTooLong = 2 };
 
 // ---- External functions ----------------------------------------------------
 
@@ -131,6 +135,17 @@ class THelmaxComplexEval {
   std::int32_t MaxIteration = 100000;
   std::int32_t MaxFunctionDepth = 200;
 
+  // ---- stopping a run ----
+  // A flag that any thread may raise to end the running evaluation: with
+  // srStopped it ends with ecStopped ("Calculation stopped"), with srTooLong
+  // as if the step budget were spent. It is read at every loop turn and
+  // every run-time function call; the host lowers it before a run.
+  const std::atomic<std::uint8_t>* StopFlag = nullptr;
+  // The most instructions that one evaluation may run inside loops and
+  // run-time function calls; past it the run ends with ecTooLong
+  // ("Calculation stopped: too long"). 0: no limit.
+  std::int64_t MaxSteps = 0;
+
   bool OriginalMathExpressionString() const { return OriginalMathExpressionString_; }
   void SetOriginalMathExpressionString(bool v);
   bool CurrencyNumbers() const { return CurrencyNumbers_; }
@@ -228,6 +243,14 @@ class THelmaxComplexEval {
   // Interpreter.cpp
   void Execute();
   void RunProgram(const TProgram& program, bool topLevel);
+  void BeginRun();
+  // Counts the steps of a loop turn or a call; true when the run must end
+  // (budget spent or stop asked for), which StopRun then does.
+  bool MustStop(std::size_t steps) {
+    StepsLeft_ -= static_cast<std::int64_t>(steps);
+    return StepsLeft_ < 0 || (StopFlag != nullptr && StopFlag->load(std::memory_order_relaxed) != srNone);
+  }
+  [[noreturn]] void StopRun();
   void RunInstruction(const TInstruction& ins);
   void RunDetached(const TInstruction& ins);
   void ReportMathFailure(const TInstruction& ins, int kind);
@@ -267,6 +290,7 @@ class THelmaxComplexEval {
   bool OriginalMathExpressionString_ = true;
   bool CurrencyNumbers_ = false;
   int RunDepth_ = 0;
+  std::int64_t StepsLeft_ = 0;
   std::uintptr_t StackBase_ = 0;  // frame address of the outermost run
   std::mt19937_64 Random_;
   std::shared_ptr<TCompileScratch> Scratch_;

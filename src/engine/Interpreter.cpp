@@ -1,6 +1,7 @@
 // The interpreter: runs programs (lists of instruction numbers) over the
 // instruction table, one dispatch on the operation code per instruction.
 #include <cmath>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -58,6 +59,7 @@ void THelmaxComplexEval::DoMathExpression(TValue& result) {
     ErrorCode = ecVectorOfExpressions;
     ErrorMessage = "DoMathExpression-> THERE IS A VECTOR OF MATH EXPRESSIONS";
   } else {
+    BeginRun();
     Execute();
     if (!Error) result = *Results[0];
   }
@@ -73,6 +75,7 @@ TValue* const* THelmaxComplexEval::DoVectorOfMathExpressions() {
     FireExecuteError();
     return nullptr;
   }
+  BeginRun();
   Execute();
   if (Error) {
     FireExecuteError();
@@ -98,6 +101,7 @@ void THelmaxComplexEval::DoRunTimeFunction(int index, const TUserValuesArray& va
       ErrorMessage = "DoRunTimeFunction-> VARIABLE COUNT IS DIFFERENT FOR VALUE COUNT";
       ErrorCode = ecValueCount;
     } else {
+      BeginRun();
       const TInstruction& call = Instructions_[static_cast<std::size_t>(f.CallInstruction - 1)];
       bool boundToParams = call.Count == f.ParamCount;
       for (std::int32_t i = 0; boundToParams && i < call.Count; ++i) boundToParams = call.Operands[i] == f.Params[i];
@@ -128,6 +132,17 @@ void THelmaxComplexEval::DoRunTimeFunction(int index, const TUserValuesArray& va
 }
 
 // ---- the run loop ---------------------------------------------------------------
+
+void THelmaxComplexEval::BeginRun() { StepsLeft_ = MaxSteps > 0 ? MaxSteps : INT64_MAX; }
+
+void THelmaxComplexEval::StopRun() {
+  const bool stopped = StopFlag != nullptr && StopFlag->load(std::memory_order_relaxed) == srStopped;
+  ErrorCode = stopped ? ecStopped : ecTooLong;
+  // Once spent, the budget stays spent, so that every enclosing loop and
+  // call of this run ends too.
+  StepsLeft_ = -1;
+  throw std::runtime_error(stopped ? "CALCULATION STOPPED" : "CALCULATION STOPPED: TOO LONG");
+}
 
 void THelmaxComplexEval::Execute() {
   MathErrorKind = -1;
@@ -535,7 +550,12 @@ void THelmaxComplexEval::RunWhile(const TInstruction& ins) {
     return;
   }
   std::int32_t iterations = 0;
+  const std::size_t turnSteps = rec->Test.size() + rec->Body.size() + 1;
   while (test.Bool) {
+    if (MustStop(turnSteps)) {
+      FunctionStackTop_ = mark;
+      StopRun();
+    }
     if (iterations == MaxIteration) {
       FunctionStackTop_ = mark;
       throw std::runtime_error("INFINITE LOOP IN WHILE : MaxIteration=" + std::to_string(MaxIteration));
@@ -557,6 +577,7 @@ void THelmaxComplexEval::CallRunTimeFunction(const TInstruction& ins, int index)
     ErrorCode = ecFunctionStackOverflow;
     throw std::runtime_error("FUNCTION STACK IS OVERFLOW");
   }
+  if (MustStop(f.Body.size() + 1)) StopRun();
   const std::size_t n = static_cast<std::size_t>(f.ParamCount);
   ReserveStack(f.Body.size() + n);
   // Save the body's cells before clearing its result, so that a call leaves
