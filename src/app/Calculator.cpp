@@ -1,5 +1,6 @@
 #include "Calculator.h"
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 
@@ -82,14 +83,14 @@ TCalculator::TCalculator(TUserInterface& ui, TCalculatorFiles files)
   Auxiliary_ = std::make_unique<THelmaxDateTimeEval>(FunctionTable_);
   Constants_ = std::make_unique<THelmaxDateTimeEval>(FunctionTable_);
   for (THelmaxDateTimeEval* e : {Definitions_.get(), Expressions_.get(), Auxiliary_.get(), Constants_.get()})
-    BindErrorEvents(*e);
+    PrepareEngine(*e);
   Expressions_->SetOriginalMathExpressionString(true);
   Auxiliary_->SetOriginalMathExpressionString(true);
   ConstantList_ = std::make_unique<TConstantList>(*Constants_, FunctionTable_, static_cast<TConstantListHost&>(*this), Ui_);
   DefinitionsText = kDefaultDefinitions;
   DefinitionsStale_ = true;
   Clock_ = SystemClockNow;
-  MemoryPanel_ = "Total allocated memory: " + std::to_string(TotalAllocatedBytes()) + " bytes";
+  RefreshMemoryPanel();
 }
 
 TCalculator::~TCalculator() {
@@ -122,9 +123,20 @@ void TCalculator::BuildFunctionTable() {
   for (const char* n : kDistributionOrder) append(n);
 }
 
-void TCalculator::BindErrorEvents(THelmaxComplexEval& engine) {
+void TCalculator::PrepareEngine(THelmaxComplexEval& engine) {
+  engine.StopFlag = &StopFlag_;
   engine.OnParseError = [this](THelmaxComplexEval& e) { ResultsText = ParseErrorLine(e); };
   engine.OnExecuteError = [this](THelmaxComplexEval& e) { ResultsText = ExecuteErrorLine(e); };
+}
+
+void TCalculator::SetStepBudget(std::int64_t steps) {
+  for (THelmaxDateTimeEval* e : {Definitions_.get(), Expressions_.get(), Auxiliary_.get(), Constants_.get()})
+    e->MaxSteps = steps;
+  ConstantList_->SetStepBudget(steps);
+}
+
+void TCalculator::RefreshMemoryPanel() {
+  MemoryPanel_ = "Total allocated memory: " + std::to_string(TotalAllocatedBytes()) + " bytes";
 }
 
 // ---- parameters ----------------------------------------------------------------
@@ -175,21 +187,40 @@ void TCalculator::RevalidateFunctionVariable(bool withCurrentName) {
 
 // ---- evaluation cycle ---------------------------------------------------------------
 
-void TCalculator::DefinitionsChanged() {
+// The message of a cycle that cannot run: a box for a command, the results
+// pane while typing.
+void TCalculator::Report(TReport report, const std::string& message) {
+  if (report == TReport::Box)
+    Ui_.ShowMessage(message);
+  else
+    ResultsText = message;
+}
+
+namespace {
+const char* const kNoFunctionVariable = "Please correct function varable name";
+const char* const kWhereToSetTheVariable = " (Options > Variable)";
+const char* const kInvalidDefinitions = "Please corect user definitions";
+}  // namespace
+
+void TCalculator::DefinitionsChanged(TReport report) {
   try {
-    DefinitionsCompile();
+    DefinitionsCompile(report);
   } catch (const std::exception& e) {
     Ui_.ShowMessage(std::string("Frame31Memo1Exit-> ") + e.what());
   }
+  if (DefinitionsInvalid_ && DefinitionsError_.empty()) DefinitionsError_ = ResultsText;
 }
 
-void TCalculator::DefinitionsCompile() {
+void TCalculator::DefinitionsCompile(TReport report) {
   DefinitionsInvalid_ = true;
+  DefinitionsError_.clear();
   ResultsText.clear();
   ResultsShown_ = false;
   if (FunctionVariableDialogText) SetFunctionVariable(*FunctionVariableDialogText);
   if (FunctionVariable_.empty()) {
-    Ui_.ShowMessage("Please correct function varable name");
+    DefinitionsError_ = kNoFunctionVariable;
+    Report(report, report == TReport::Pane ? kNoFunctionVariable + std::string(kWhereToSetTheVariable)
+                                           : std::string(kNoFunctionVariable));
     return;
   }
   // Fresh shared cells: the engines drop the old ones before the new are
@@ -218,19 +249,20 @@ void TCalculator::DefinitionsCompile() {
   MemoryPanel_ = "Total allocated memory: " + std::to_string(TotalAllocatedBytes()) + " bytes";
 }
 
-void TCalculator::ExpressionsChanged() {
+void TCalculator::ExpressionsChanged(TReport report) {
   ResultsText.clear();
   ResultsShown_ = false;
   if (DefinitionsStale_) {
     DefinitionsStale_ = false;
-    DefinitionsChanged();
+    DefinitionsChanged(report);
   }
   if (FunctionVariable_.empty()) {
-    Ui_.ShowMessage("Please correct function varable name");
+    Report(report, report == TReport::Pane ? kNoFunctionVariable + std::string(kWhereToSetTheVariable)
+                                           : std::string(kNoFunctionVariable));
     return;
   }
   if (DefinitionsInvalid_) {
-    Ui_.ShowMessage("Please corect user definitions");
+    Report(report, kInvalidDefinitions);
     return;
   }
   *ExpressionsVars_.front().Value = TValue::MakeReal(EngineNaN());
@@ -280,9 +312,9 @@ void TCalculator::ExpressionsChanged() {
   for (auto& [cell, value] : unprotected) *cell = value;
 }
 
-void TCalculator::SetCurrencyMode(bool currency) {
+void TCalculator::SetCurrencyMode(bool currency, TReport report) {
   CurrencyMode_ = currency;
-  ExpressionsChanged();
+  ExpressionsChanged(report);
 }
 
 void TCalculator::SetErrorMessageView(bool on) {
@@ -320,6 +352,7 @@ bool TCalculator::WriteDocument() {
     Ui_.ShowMessage(error);
     return false;
   }
+  SavedDocument_ = DocumentText(CurrentTexts());
   Caption = DocumentFileName;
   AddHistory();
   return true;
@@ -350,6 +383,7 @@ bool TCalculator::ReadDocument() {
     DocumentFileValid = false;
     return false;
   }
+  SavedDocument_ = DocumentText(CurrentTexts());
   AddHistory();
   Caption = DocumentFileName;
   return true;
@@ -409,23 +443,24 @@ void TCalculator::Open(const std::string& fileName) {
     DocumentFileValid = false;
 }
 
-bool TCalculator::Save() {
+// Before a save: the definitions must compile; the expressions are then
+// evaluated again, so that the results pane and the history entry of the
+// save hold the results.
+bool TCalculator::PrepareSave() {
   Caption = kCaption;
   DefinitionsChanged();
   if (DefinitionsInvalid_) {
-    Ui_.ShowMessage("Please corect user definitions");
+    Ui_.ShowMessage(kInvalidDefinitions);
     return false;
   }
-  return WriteDocument();
+  ExpressionsChanged();
+  return true;
 }
 
+bool TCalculator::Save() { return PrepareSave() && WriteDocument(); }
+
 bool TCalculator::SaveAs(const std::string& fileName) {
-  Caption = kCaption;
-  DefinitionsChanged();
-  if (DefinitionsInvalid_) {
-    Ui_.ShowMessage("Please corect user definitions");
-    return false;
-  }
+  if (!PrepareSave()) return false;
   const std::string formerName = DocumentFileName;
   const bool formerValid = DocumentFileValid;
   DocumentFileName = fileName;
@@ -436,9 +471,12 @@ bool TCalculator::SaveAs(const std::string& fileName) {
   return false;
 }
 
+bool TCalculator::HasUnsavedChanges() const { return DocumentText(CurrentTexts()) != SavedDocument_; }
+
 void TCalculator::FirstActivation() {
   if (Files_.DefaultDocument.empty()) {
     LoadDocumentText(DocumentText(DefaultDocumentTexts()));
+    SavedDocument_ = DocumentText(CurrentTexts());
     return;
   }
   DocumentFileName = Files_.DefaultDocument;
@@ -450,6 +488,7 @@ void TCalculator::FirstActivation() {
     if (!WriteFileAtomic(DocumentFileName, DocumentText(CurrentTexts()), error)) {
       Ui_.ShowMessage(error);
       LoadDocumentText(DocumentText(DefaultDocumentTexts()));
+      SavedDocument_ = DocumentText(CurrentTexts());
       return;
     }
   }
@@ -512,12 +551,36 @@ void TCalculator::AddHistory() {
   if (History_.Add(TakeSnapshot())) WriteToLogFile();
 }
 
+// True when a history entry holds the panes shown (results aside, which
+// follow from the panes).
+bool TCalculator::ShowsEntry(const std::string& entry) const {
+  const std::optional<TSections> shown = ReadSnapshotSections(TakeSnapshot());
+  const std::optional<TSections> kept = ReadSnapshotSections(entry);
+  if (!shown || !kept) return false;
+  for (std::size_t i = 0; i < shown->size(); ++i)
+    if (!EqualsIgnoringCase((*shown)[i], (*kept)[i])) return false;
+  return true;
+}
+
 void TCalculator::Undo() {
-  if (std::optional<std::string> entry = History_.Undo()) RestoreSnapshot(*entry);
+  if (!History_.UndoEnabled() || !CheckBraces("Cannot keep this state in the history")) return;
+  const std::vector<std::string>& entries = History_.Entries();
+  if (std::none_of(entries.begin(), entries.end(), [&](const std::string& e) { return ShowsEntry(e); }))
+    AddHistory();
+  // Back to the nearest entry that differs from what the panes show.
+  while (std::optional<std::string> entry = History_.Undo())
+    if (!ShowsEntry(*entry)) {
+      RestoreSnapshot(*entry);
+      return;
+    }
 }
 
 void TCalculator::Redo() {
-  if (std::optional<std::string> entry = History_.Redo()) RestoreSnapshot(*entry);
+  while (std::optional<std::string> entry = History_.Redo())
+    if (!ShowsEntry(*entry)) {
+      RestoreSnapshot(*entry);
+      return;
+    }
 }
 
 void TCalculator::ReloadCurrentEntry() {

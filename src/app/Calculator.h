@@ -7,6 +7,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
@@ -33,6 +34,12 @@ struct TCalculatorFiles {
 // f(x)~Sin(x), Fact(n)~..., y=1/3.
 const TCalculatorTexts& DefaultDocumentTexts();
 
+// How the evaluation cycle reports that it cannot run (definitions that do
+// not compile, no function variable): in a message box, as for an explicit
+// command, or in the results pane, as for typing, where a box at every
+// keystroke would be in the way.
+enum class TReport { Box, Pane };
+
 class TCalculator : private TConstantListHost {
  public:
   static constexpr const char* kCaption = "Calculator";
@@ -53,11 +60,22 @@ class TCalculator : private TConstantListHost {
   std::optional<std::string> FunctionVariableDialogText;
 
   // ---- evaluation cycle ----
-  void DefinitionsChanged();  // compile the definitions
-  void ExpressionsChanged();  // evaluate the expressions
+  void DefinitionsChanged(TReport report = TReport::Box);  // compile the definitions
+  void ExpressionsChanged(TReport report = TReport::Box);  // evaluate the expressions
   // True when the last evaluation filled the results pane with values.
   bool ResultsShown() const { return ResultsShown_; }
-  void SetCurrencyMode(bool currency);  // and evaluate again
+  // Why the definitions did not compile (their error line), or empty.
+  const std::string& DefinitionsError() const { return DefinitionsError_; }
+
+  // ---- stopping ----
+  // Ends the running evaluation (from any thread): srStopped shows
+  // "Calculation stopped", srTooLong "Calculation stopped: too long".
+  void RequestStop(TStopReason reason = srStopped) { StopFlag_.store(reason); }
+  // Lowers the flag before the next run.
+  void ClearStopRequest() { StopFlag_.store(srNone); }
+  // The step budget of every evaluation of every engine (0: none).
+  void SetStepBudget(std::int64_t steps);
+  void SetCurrencyMode(bool currency, TReport report = TReport::Box);  // and evaluate again
   bool CurrencyMode() const { return CurrencyMode_; }
   std::string FormatPanelText() const { return CurrencyMode_ ? "TYPE: Currency" : "TYPE: Scientific"; }
   std::string MemoryPanelText() const { return MemoryPanel_; }
@@ -103,6 +121,10 @@ class TCalculator : private TConstantListHost {
   // file or the history; false (with "Bad file format") when it is not one.
   bool LoadDocumentText(std::string_view text);
 
+  // True when the document as the panes show it differs from the one last
+  // read or written (the results do not count).
+  bool HasUnsavedChanges() const;
+
   // File menu. Open and Save As take the file the user picked.
   void Open(const std::string& fileName);
   bool Save();
@@ -122,6 +144,8 @@ class TCalculator : private TConstantListHost {
   // ---- history ----
   const THistory& History() const { return History_; }
   void AddHistory();
+  // Undo and Redo first keep panes that differ from every history entry, so
+  // that a step back can always be stepped forward again.
   void Undo();
   void Redo();
   void ReloadCurrentEntry();  // back to the history's current entry
@@ -132,6 +156,9 @@ class TCalculator : private TConstantListHost {
   // The help window's text.
   std::string HelpText() const;
 
+  // Reads the heap figures again for the status bar.
+  void RefreshMemoryPanel();
+
   // Replaces the clock of the log's time stamps (days since 30.12.1899).
   void SetClock(std::function<double()> clock) { Clock_ = std::move(clock); }
 
@@ -139,11 +166,14 @@ class TCalculator : private TConstantListHost {
   // TConstantListHost
   void ConstantsRecompiled() override { DefinitionsStale_ = true; }
   void RevalidateFunctionVariable(bool withCurrentName) override;
-  void BindErrorEvents(THelmaxComplexEval& engine) override;
+  void PrepareEngine(THelmaxComplexEval& engine) override;
 
   void BuildFunctionTable();
-  void DefinitionsCompile();
+  void DefinitionsCompile(TReport report);
+  void Report(TReport report, const std::string& message);
   bool CheckBraces(const char* what);
+  bool PrepareSave();
+  bool ShowsEntry(const std::string& entry) const;
   bool ApplySections(const std::optional<TSections>& sections, const char* badFormatMessage);
   std::string LogStamp() const;
 
@@ -165,6 +195,9 @@ class TCalculator : private TConstantListHost {
   bool CurrencyMode_ = false;
   bool ResultsShown_ = false;
   std::string MemoryPanel_;
+  std::string DefinitionsError_;
+  std::string SavedDocument_;  // the document text last read or written
+  std::atomic<std::uint8_t> StopFlag_{srNone};
 
   THistory History_;
   bool LogFailureReported_ = false;

@@ -86,7 +86,7 @@ class TQuietEvents {
 TConstantList::TConstantList(THelmaxComplexEval& constantsEngine, const TUserFuncArray& functions,
                              TConstantListHost& host, TUserInterface& ui)
     : Constants_(constantsEngine), Validation_(functions), Host_(host), Ui_(ui) {
-  Host_.BindErrorEvents(Validation_);
+  Host_.PrepareEngine(Validation_);
   Reset();
 }
 

@@ -47,8 +47,9 @@ class TConstantListHost {
   // with the current name (when withCurrentName) and with the name shown in
   // the function-variable dialog.
   virtual void RevalidateFunctionVariable(bool withCurrentName) = 0;
-  // Binds an engine's two error events to the calculator's handlers.
-  virtual void BindErrorEvents(THelmaxComplexEval& engine) = 0;
+  // Makes an engine report as the calculator's engines do: its two error
+  // events bound to the calculator's handlers, its runs stoppable.
+  virtual void PrepareEngine(THelmaxComplexEval& engine) = 0;
 };
 
 // One row of the list (the grid's columns 1 to 4; column 0 is the number).
@@ -89,6 +90,9 @@ class TConstantList {
   // Runs the constants engine's assignments again and refreshes the value
   // texts of every row.
   void Refresh();
+
+  // The step budget of the list's own validation runs (0: none).
+  void SetStepBudget(std::int64_t steps) { Validation_.MaxSteps = steps; }
 
   // name=expression of every row, in row order, joined by ",".
   std::string AssignmentsText() const;

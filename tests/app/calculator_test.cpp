@@ -88,6 +88,42 @@ TEST(EvaluationCycle, InvalidDefinitionsBlockTheExpressions) {
   EXPECT_TRUE(f.Ui.Messages.empty());
 }
 
+// While typing, a cycle that cannot run says why in the results pane, and
+// the definitions keep their own error line to show elsewhere.
+TEST(EvaluationCycle, TypingReportsInThePaneNotInBoxes) {
+  TCalculatorFixture f;
+  f.Calc.DefinitionsText = "y=";
+  f.Calc.DefinitionsChanged(TReport::Pane);
+  const std::string definitionsError = f.Calc.DefinitionsError();
+  EXPECT_EQ(definitionsError.rfind("Syntax error", 0), 0u) << definitionsError;
+  f.Calc.ExpressionsText = "1+1";
+  f.Calc.ExpressionsChanged(TReport::Pane);
+  EXPECT_EQ(f.Calc.ResultsText, "Please corect user definitions");
+  EXPECT_EQ(f.Calc.DefinitionsError(), definitionsError);
+  // A constant that takes the function variable's name empties it.
+  f.Define("");
+  ASSERT_TRUE(f.Calc.Constants().AddConst(f.Calc.Constants().RowCount(), "x", "1", ""));
+  f.Calc.ExpressionsChanged(TReport::Pane);
+  EXPECT_EQ(f.Calc.ResultsText, "Please correct function varable name (Options > Variable)");
+  EXPECT_TRUE(f.Ui.Messages.empty());
+  // A command still shows its box.
+  f.Calc.ExpressionsChanged();
+  EXPECT_EQ(f.Ui.Messages, std::vector<std::string>{"Please correct function varable name"});
+}
+
+TEST(EvaluationCycle, AStopRequestEndsTheEvaluation) {
+  TCalculatorFixture f;
+  f.Calc.RequestStop();
+  EXPECT_EQ(f.Eval("Bk(k=0, While(gr(k,-1), k=k+1))"), "Calculation stopped");
+  f.Calc.ClearStopRequest();
+  f.Calc.SetStepBudget(1000);
+  EXPECT_EQ(f.Eval("Bk(k=0, While(gr(k,-1), k=k+1))"), "Calculation stopped: too long");
+  EXPECT_EQ(f.Define("g(n)~if(ls(n,1),0,g(n-1)+g(n-1)), z=g(40)"), "Calculation stopped: too long");
+  f.Calc.SetStepBudget(0);
+  f.Define("");
+  EXPECT_EQ(f.Eval("Bk(k=0, While(ls(k,5000), k=k+1), k)"), "5000");
+}
+
 TEST(EvaluationCycle, CurrencyFormat) {
   TCalculatorFixture f;
   f.Calc.ExpressionsText = "1/3, Sin(1), 2.5*2";

@@ -152,6 +152,12 @@ TEST_F(DocumentFiles, SaveAndOpenRoundTrip) {
   ASSERT_TRUE(f.Calc.SaveAs(file));
   EXPECT_EQ(f.Calc.Caption, file);
   EXPECT_EQ(f.Calc.History().Count(), 2);
+  // The save leaves the results shown, and its history entry holds them.
+  EXPECT_EQ(f.Calc.ResultsText, "599584918");
+  EXPECT_NE(f.Calc.History().Entries().back().find("599584918"), std::string::npos);
+  EXPECT_FALSE(f.Calc.HasUnsavedChanges());
+  f.Calc.ExpressionsText = "z";
+  EXPECT_TRUE(f.Calc.HasUnsavedChanges());
   const std::string bytes = ReadBytes(file);
   EXPECT_NE(bytes.find("c = 299792458 //light;\r\n"), std::string::npos);
   EXPECT_NE(bytes.find("{\r\ng(t)~t*c,\r\n\r\nz=2\r\n}"), std::string::npos);
@@ -162,6 +168,7 @@ TEST_F(DocumentFiles, SaveAndOpenRoundTrip) {
   EXPECT_EQ(g.Calc.ResultsText, "599584918");
   EXPECT_EQ(g.Calc.Constants().Row(7).Description, "light");
   EXPECT_EQ(g.Calc.Caption, file);
+  EXPECT_FALSE(g.Calc.HasUnsavedChanges());
 }
 
 TEST_F(DocumentFiles, BadFilesAndRefusedSaves) {

@@ -92,7 +92,7 @@ TEST(HistoryOfTheCalculator, UndoRestoresTheWholeState) {
   f.Define("y=c");
   f.Eval("y+1");
   f.Calc.ClearExpressions();  // entry 2: c, y=c, y+1
-  f.Calc.Undo();
+  f.Calc.Undo();              // keeps the cleared panes as entry 3 first
   EXPECT_EQ(f.Calc.DefinitionsText, "y=c");
   EXPECT_EQ(f.Calc.ExpressionsText, "y+1");
   EXPECT_EQ(f.Calc.ResultsText, "6");
@@ -100,13 +100,35 @@ TEST(HistoryOfTheCalculator, UndoRestoresTheWholeState) {
   EXPECT_EQ(f.Calc.DefinitionsText, "y=2");
   EXPECT_EQ(f.Calc.ResultsText, "20");
   EXPECT_EQ(f.Calc.Constants().RowCount(), 7);
-  EXPECT_EQ(f.Calc.HistoryPanelText(), "History Index: 0/2");
+  EXPECT_EQ(f.Calc.HistoryPanelText(), "History Index: 0/3");
   f.Calc.Redo();
   EXPECT_EQ(f.Calc.Constants().RowCount(), 8);
   EXPECT_EQ(f.Calc.ResultsText, "6");
   // Restoring adds nothing.
-  EXPECT_EQ(f.Calc.History().Count(), 2);
+  EXPECT_EQ(f.Calc.History().Count(), 3);
   EXPECT_TRUE(f.Ui.Messages.empty());
+}
+
+// Panes typed since the last entry are kept by the step back, so that a
+// step forward brings them again.
+TEST(HistoryOfTheCalculator, UndoKeepsWhatWasTypedForRedo) {
+  TCalculatorFixture f;
+  f.Eval("1+1");
+  f.Calc.ClearExpressions();  // entry: 1+1
+  f.Eval("typed but never kept");
+  f.Define("y=7");
+  f.Calc.Undo();
+  EXPECT_EQ(f.Calc.ExpressionsText, "1+1");
+  EXPECT_EQ(f.Calc.DefinitionsText, DefaultDocumentTexts().Definitions);
+  f.Calc.Redo();
+  EXPECT_EQ(f.Calc.ExpressionsText, "typed but never kept");
+  EXPECT_EQ(f.Calc.DefinitionsText, "y=7");
+  // Nothing typed since: Undo and Redo only move, adding nothing.
+  const int kept = f.Calc.History().Count();
+  f.Calc.Undo();
+  f.Calc.Redo();
+  EXPECT_EQ(f.Calc.History().Count(), kept);
+  EXPECT_EQ(f.Calc.DefinitionsText, "y=7");
 }
 
 TEST(HistoryOfTheCalculator, BracesAreNotKept) {

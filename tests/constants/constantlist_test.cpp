@@ -223,7 +223,7 @@ TEST(ConstantListFailure, AConstantsEngineFailureKeepsTheListAndSaysSo) {
     void SetParameter(int, double) override {}
     void ConstantsRecompiled() override {}
     void RevalidateFunctionVariable(bool) override {}
-    void BindErrorEvents(THelmaxComplexEval&) override {}
+    void PrepareEngine(THelmaxComplexEval&) override {}
   } host;
   TMessageRecorder ui;
   THelmaxComplexEval constants(functions(true));

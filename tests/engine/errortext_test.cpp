@@ -73,7 +73,9 @@ const FixedRow kFixedRows[] = {
     {-40, "Invalid argument name for defined function" + kDetail, std::nullopt},
     {-41, "Dublicating argument name for defined function" + kDetail, std::nullopt},
     {-42, std::nullopt, "Stack overflow" + kDetail},
-    {-43, std::nullopt, std::nullopt},
+    {-43, std::nullopt, "Calculation stopped"},
+    {-44, std::nullopt, "Calculation stopped: too long"},
+    {-45, std::nullopt, std::nullopt},
     {0, std::nullopt, std::nullopt},
 };
 
