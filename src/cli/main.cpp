@@ -2,12 +2,18 @@
 // built-in default document (or a document file), evaluates expressions
 // exactly as the expressions pane does and prints the lines the results pane
 // would show. It writes no file.
+#include <signal.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <editline/readline.h>
@@ -36,6 +42,9 @@ const char* const kUsage =
     "      --no-error-message  errors show as \"ERROR\"\n"
     "      --diagnostics       after each evaluation, one line on standard error:\n"
     "                          code=<ErrorCode> kind=<MathErrorKind> message=<text>\n"
+    "      --max-seconds N     stop an evaluation that runs longer than N seconds\n"
+    "                          (\"Calculation stopped: too long\"); Ctrl+C stops one\n"
+    "                          at once (\"Calculation stopped\")\n"
     "  -h, --help              show this help\n"
     "      --version           show the version\n"
     "\n"
@@ -48,6 +57,7 @@ struct TOptions {
   bool Currency = false;
   bool NoErrorMessage = false;
   bool Diagnostics = false;
+  double MaxSeconds = 0;  // 0: no limit
   std::vector<std::string> Expressions;
 };
 
@@ -111,6 +121,14 @@ TOptions ParseOptions(int argc, char** argv) {
     else if (arg == "--currency") flag(o.Currency);
     else if (arg == "--no-error-message") flag(o.NoErrorMessage);
     else if (arg == "--diagnostics") flag(o.Diagnostics);
+    else if (arg == "--max-seconds") {
+      std::optional<std::string> text;
+      value(text);
+      char* end = nullptr;
+      o.MaxSeconds = std::strtod(text->c_str(), &end);
+      if (text->empty() || *end != '\0' || !(o.MaxSeconds > 0) || o.MaxSeconds > 1e9)
+        BadUsage("option --max-seconds needs a positive number of seconds");
+    }
     else if (arg == "-h" || arg == "--help") {
       std::cout << kUsage;
       std::exit(0);
@@ -125,6 +143,59 @@ TOptions ParseOptions(int argc, char** argv) {
   }
   return o;
 }
+
+// The calculator that Ctrl+C stops. The handler only raises its stop flag,
+// an atomic store that is safe in a signal handler.
+TCalculator* volatile g_Interrupted = nullptr;
+volatile std::sig_atomic_t g_InterruptSeen = 0;
+
+extern "C" void StopOnInterrupt(int) {
+  g_InterruptSeen = 1;
+  if (TCalculator* calc = g_Interrupted) calc->RequestStop(srStopped);
+}
+
+// While it lives, Ctrl+C stops the calculator's evaluation instead of ending
+// the program, and with a time limit a watchdog stops an evaluation that
+// runs past it.
+class TRunGuard {
+ public:
+  TRunGuard(TCalculator& calc, double maxSeconds) : Calc_(calc) {
+    Calc_.ClearStopRequest();
+    g_Interrupted = &calc;
+    struct sigaction action {};
+    action.sa_handler = StopOnInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &Previous_);
+    if (maxSeconds > 0)
+      Watchdog_ = std::thread([this, maxSeconds] {
+        std::unique_lock<std::mutex> lock(Mutex_);
+        if (!Done_.wait_for(lock, std::chrono::duration<double>(maxSeconds), [this] { return Finished_; }))
+          Calc_.RequestStop(srTooLong);
+      });
+  }
+  ~TRunGuard() {
+    if (Watchdog_.joinable()) {
+      {
+        std::lock_guard<std::mutex> lock(Mutex_);
+        Finished_ = true;
+      }
+      Done_.notify_one();
+      Watchdog_.join();
+    }
+    sigaction(SIGINT, &Previous_, nullptr);
+    g_Interrupted = nullptr;
+  }
+  TRunGuard(const TRunGuard&) = delete;
+  TRunGuard& operator=(const TRunGuard&) = delete;
+
+ private:
+  TCalculator& Calc_;
+  struct sigaction Previous_ {};
+  std::thread Watchdog_;
+  std::mutex Mutex_;
+  std::condition_variable Done_;
+  bool Finished_ = false;
+};
 
 std::string JoinExpressions(const std::vector<std::string>& parts) {
   std::string out;
@@ -164,7 +235,10 @@ class TCommandLine {
     if (Options_.Currency) Calc_.SetCurrencyMode(true);
     // Loading evaluates nothing: the expressions come afterwards, one pane
     // at a time.
-    Calc_.LoadSections(s[secConstants], s[secFunctionVariable], "", s[secDefinitions]);
+    {
+      const TRunGuard guard(Calc_, Options_.MaxSeconds);
+      Calc_.LoadSections(s[secConstants], s[secFunctionVariable], "", s[secDefinitions]);
+    }
     if (Options_.Diagnostics && Calc_.DefinitionsInvalid() && !Calc_.ResultsText.empty())
       std::cerr << "definitions: " << Calc_.ResultsText << '\n';
     return true;
@@ -175,7 +249,10 @@ class TCommandLine {
   bool Evaluate(const std::string& pane) {
     const int before = Ui_.Count;
     Calc_.ExpressionsText = pane;
-    Calc_.ExpressionsChanged();
+    {
+      const TRunGuard guard(Calc_, Options_.MaxSeconds);
+      Calc_.ExpressionsChanged();
+    }
     if (!Calc_.ResultsText.empty()) std::cout << Calc_.ResultsText << '\n';
     std::cout.flush();
     if (Options_.Diagnostics) {
@@ -221,7 +298,13 @@ int main(int argc, char** argv) {
   const bool interactive = isatty(STDIN_FILENO) != 0;
   bool allShown = true;
   std::string line;
-  while (ReadLine(interactive, line)) allShown = cli.Evaluate(line) && allShown;
+  while (ReadLine(interactive, line)) {
+    allShown = cli.Evaluate(line) && allShown;
+    // At the prompt Ctrl+C stops only the evaluation; reading a stream, it
+    // ends the program once that evaluation has stopped.
+    if (g_InterruptSeen && !interactive) return 130;
+    g_InterruptSeen = 0;
+  }
   if (interactive) std::cout << '\n';
   return allShown ? 0 : 1;
 }

@@ -147,6 +147,24 @@ TEST(CommandLine, Usage) {
   EXPECT_EQ(r.Out.rfind("helmax-eval ", 0), 0u);
 }
 
+// An evaluation that would run for ages ends with its line when its time
+// is up, or at Ctrl+C; the program goes on to the next pane.
+TEST(CommandLine, LongEvaluationsCanBeStopped) {
+  const std::string fib = "fib(n)~if(ls(n,2),n,fib(n-1)+fib(n-2))";
+  TRun r = RunEval({"--max-seconds", "0.2", "-d", fib}, "fib(60)\n1+1\n");
+  EXPECT_EQ(r.Out, "Calculation stopped: too long\n2\n");
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(RunEval({"--max-seconds", "0"}).Status, 2);
+
+  TTempFolder dir;
+  const std::string cmd = "cd " + Quote(dir.Folder()) + " && { " + Quote(HELMAX_EVAL) + " --max-seconds 60 -d " +
+                          Quote(fib) + " 'fib(60)' >out 2>err & pid=$!; sleep 1; kill -INT $pid; wait $pid; " +
+                          "echo $? >status; }";
+  std::system(cmd.c_str());
+  EXPECT_EQ(ReadBytes(dir.File("out")), "Calculation stopped\n");
+  EXPECT_EQ(ReadBytes(dir.File("status")), "1\n");
+}
+
 // Every "$ helmax-eval ..." example of the README, run through the shell as
 // a reader would run it, prints the lines written under it.
 TEST(Readme, HelmaxEvalExamplesPrintWhatTheReadmeShows) {
