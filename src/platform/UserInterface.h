@@ -9,12 +9,19 @@
 
 namespace helmax {
 
+enum class TAnswer { Yes, No, Cancel };
+
 class TUserInterface {
  public:
   virtual ~TUserInterface() = default;
   virtual void ShowMessage(const std::string& text) = 0;
   // True for Yes.
   virtual bool AskYesNo(const std::string& question) = 0;
+  // Yes, No or Cancel ("Save changes?"); without a Cancel of its own, an
+  // interface answers Yes or No.
+  virtual TAnswer AskYesNoCancel(const std::string& question) {
+    return AskYesNo(question) ? TAnswer::Yes : TAnswer::No;
+  }
 };
 
 // Records every message and question. Questions are answered from Answers,
@@ -25,6 +32,9 @@ class TMessageRecorder : public TUserInterface {
   std::vector<std::string> Questions;
   std::deque<bool> Answers;
   bool DefaultAnswer = true;
+  // Answers to Yes/No/Cancel questions, front first; once empty, those are
+  // answered like Yes/No questions.
+  std::deque<TAnswer> ChoiceAnswers;
 
   void ShowMessage(const std::string& text) override { Messages.push_back(text); }
 
@@ -33,6 +43,14 @@ class TMessageRecorder : public TUserInterface {
     if (Answers.empty()) return DefaultAnswer;
     const bool answer = Answers.front();
     Answers.pop_front();
+    return answer;
+  }
+
+  TAnswer AskYesNoCancel(const std::string& question) override {
+    if (ChoiceAnswers.empty()) return TUserInterface::AskYesNoCancel(question);
+    Questions.push_back(question);
+    const TAnswer answer = ChoiceAnswers.front();
+    ChoiceAnswers.pop_front();
     return answer;
   }
 

@@ -13,6 +13,7 @@
 #include "FunctionVariableDialog.h"
 #include "HelpWindow.h"
 #include "QtUserInterface.h"
+#include "WindowPlacement.h"
 
 namespace helmax {
 
@@ -41,7 +42,25 @@ TMainWindow::TMainWindow(TCalculatorFiles files, TUserInterface* ui, QWidget* pa
     ui = OwnUi_.get();
   }
   Ui_ = ui;
-  Calc_ = std::make_unique<TCalculator>(*Ui_, std::move(files));
+  // The core may speak from the worker thread: its boxes open on this one.
+  GuiUi_ = std::make_unique<TGuiThreadUserInterface>(*Ui_);
+  Calc_ = std::make_unique<TCalculator>(*GuiUi_, std::move(files));
+  Calc_->SetStepBudget(kStepBudget);
+  Runner_ = new TCalculationRunner(this);
+  connect(Runner_, &TCalculationRunner::LongRun, this,
+          [this] { ResultsPane_->setPlainText(QString::fromUtf8("Calculating\u2026 (Esc stops)")); });
+  EditTimer_ = new QTimer(this);
+  EditTimer_->setSingleShot(true);
+  EditTimer_->setInterval(0);
+  connect(EditTimer_, &QTimer::timeout, this, &TMainWindow::ProcessQueue);
+  MemoryTimer_ = new QTimer(this);
+  MemoryTimer_->setInterval(2000);
+  connect(MemoryTimer_, &QTimer::timeout, this, [this] {
+    if (!Idle()) return;
+    Calc_->RefreshMemoryPanel();
+    Panels_[2]->setText(QString::fromStdString(Calc_->MemoryPanelText()));
+  });
+  MemoryTimer_->start();
   // The function-variable dialog exists for the whole run: every
   // definitions compile applies the name it shows.
   Calc_->FunctionVariableDialogText = Calc_->FunctionVariable();
@@ -61,6 +80,7 @@ TMainWindow::TMainWindow(TCalculatorFiles files, TUserInterface* ui, QWidget* pa
     activateWindow();
   };
   Constants_->OnClearResults = [this] { ClearResults(); };
+  Constants_->BeforeCoreAccess = [this] { StopAndWait(); };
 
   SetFont(19);
   SetExpressionsColor(kMoney);
@@ -72,7 +92,11 @@ TMainWindow::TMainWindow(TCalculatorFiles files, TUserInterface* ui, QWidget* pa
   SyncFromCore();
 }
 
-TMainWindow::~TMainWindow() = default;
+TMainWindow::~TMainWindow() {
+  StopAndWait();
+  delete Runner_;  // its worker thread ends before the core goes
+  Runner_ = nullptr;
+}
 
 // ---- building ------------------------------------------------------------------
 
@@ -86,6 +110,8 @@ void TMainWindow::BuildPanes() {
   ResultsPane_->setReadOnly(true);
   for (QPlainTextEdit* pane : {DefinitionsPane_, ExpressionsPane_, ResultsPane_}) {
     pane->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Tab moves between the panes: the engine takes no tab for a blank.
+    pane->setTabChangesFocus(true);
     pane->installEventFilter(this);
   }
   DefinitionsPane_->setPlainText(QString::fromStdString(Calc_->DefinitionsText));
@@ -117,7 +143,9 @@ void TMainWindow::BuildMenus() {
   Save_ = AddAction(file, "&Save", "save");
   connect(Save_, &QAction::triggered, this, &TMainWindow::SaveFile);
   connect(AddAction(file, "Save &As...", "saveAs"), &QAction::triggered, this, &TMainWindow::SaveFileAs);
-  connect(file, &QMenu::aboutToShow, this, [this] { Save_->setEnabled(Calc_->DocumentFileValid); });
+  connect(file, &QMenu::aboutToShow, this, [this] {
+    if (Idle()) Save_->setEnabled(Calc_->DocumentFileValid);
+  });
 
   QMenu* edit = menuBar()->addMenu("&Edit");
   connect(AddAction(edit, "&Clear", "clear"), &QAction::triggered, this, &TMainWindow::ClearExpressions);
@@ -141,12 +169,12 @@ void TMainWindow::BuildMenus() {
   errorMessage->setCheckable(true);
   errorMessage->setChecked(true);
   connect(errorMessage, &QAction::toggled, this, [this](bool on) {
-    Calc_->SetErrorMessageView(on);
-    SyncFromCore();
+    Enqueue(TWork::Command, [this, on] { Calc_->SetErrorMessageView(on); });
   });
 
   // The tool windows come later; their items are there, disabled.
-  QMenu* functions = menuBar()->addMenu("&Functions");
+  // "u": File has the F.
+  QMenu* functions = menuBar()->addMenu("F&unctions");
   const char* tools[][2] = {{"&Table", "table"},           {"&Derivative", "derivative"},
                             {"I&ntegral", "integral"},     {"&Equivalent test", "equivalentTest"},
                             {"&Conversion", "conversion"}, {"&System Solver", "systemSolver"},
@@ -164,16 +192,14 @@ void TMainWindow::BuildMenus() {
     formats->addAction(a);
   }
   scientific->setChecked(true);
-  connect(currency, &QAction::triggered, this, [this] {
-    Calc_->ExpressionsText = ExpressionsPane_->toPlainText().toStdString();
-    Calc_->SetCurrencyMode(true);
-    SyncFromCore();
-  });
-  connect(scientific, &QAction::triggered, this, [this] {
-    Calc_->ExpressionsText = ExpressionsPane_->toPlainText().toStdString();
-    Calc_->SetCurrencyMode(false);
-    SyncFromCore();
-  });
+  for (QAction* a : {currency, scientific}) {
+    const bool toCurrency = a == currency;
+    connect(a, &QAction::triggered, this, [this, toCurrency] {
+      Enqueue(
+          TWork::Command, [this] { Calc_->ExpressionsText = ExpressionsPane_->toPlainText().toStdString(); },
+          [this, toCurrency] { Calc_->SetCurrencyMode(toCurrency, TReport::Pane); });
+    });
+  }
   connect(AddAction(options, "&Variable", "variable"), &QAction::triggered, this,
           &TMainWindow::ShowFunctionVariableDialog);
   connect(AddAction(options, "&Constants", "constants"), &QAction::triggered, this, &TMainWindow::ShowConstantList);
@@ -231,9 +257,11 @@ void TMainWindow::SetPaneText(QPlainTextEdit* pane, const std::string& text) {
 }
 
 void TMainWindow::SyncFromCore() {
+  if (Runner_->Busy()) return;
   SetPaneText(DefinitionsPane_, Calc_->DefinitionsText);
   SetPaneText(ExpressionsPane_, Calc_->ExpressionsText);
   ResultsPane_->setPlainText(QString::fromStdString(Calc_->ResultsText));
+  ShowDefinitionsError();
   Panels_[0]->setText(QString::fromStdString(Calc_->FormatPanelText()));
   Panels_[1]->setText(QString::fromStdString(Calc_->HistoryPanelText()));
   Panels_[2]->setText(QString::fromStdString(Calc_->MemoryPanelText()));
@@ -248,102 +276,177 @@ void TMainWindow::SyncFromCore() {
   Action(Calc_->CurrencyMode() ? "currency" : "scientific")->setChecked(true);
 }
 
+// The definitions' own error stays in sight in their group's title (cut to
+// fit; the whole line in the tooltip) while the results pane may say
+// something else.
+void TMainWindow::ShowDefinitionsError() {
+  static const QString kTitle = "User variables and functions ";
+  const QString error = QString::fromStdString(Calc_->DefinitionsError());
+  if (error.isEmpty()) {
+    DefinitionsGroup_->setTitle(kTitle);
+    DefinitionsGroup_->setToolTip(QString());
+    return;
+  }
+  const QFontMetrics metrics(DefinitionsGroup_->font());
+  const int room = std::max(80, DefinitionsGroup_->width() - metrics.horizontalAdvance(kTitle) - 40);
+  DefinitionsGroup_->setTitle(kTitle + QString::fromUtf8("\u2014 ") + metrics.elidedText(error, Qt::ElideRight, room));
+  DefinitionsGroup_->setToolTip(error);
+}
+
 void TMainWindow::ClearResults() {
   Calc_->ResultsText.clear();
   ResultsPane_->clear();
 }
 
+// ---- work for the core --------------------------------------------------------
+
+bool TMainWindow::Idle() const {
+  return !Runner_->Busy() && Queue_.empty() && !Processing_ && !EditTimer_->isActive();
+}
+
+void TMainWindow::Enqueue(TWork kind, std::function<void()> prepare, std::function<void()> work) {
+  const bool coveredByWaitingEdit = kind != TWork::Command && !Queue_.empty() && Queue_.back().Kind == kind;
+  if (!coveredByWaitingEdit) Queue_.push_back({kind, std::move(prepare), std::move(work)});
+  // What comes later replaces a running evaluation of the same pane, or any
+  // evaluation of the expressions; a command replaces anything. An edit of
+  // the expressions never stops the definitions, which it needs.
+  if (Runner_->Busy() && (kind == TWork::Command || kind == Running_ || Running_ == TWork::ExpressionsEdit))
+    Calc_->RequestStop();
+  if (kind == TWork::Command)
+    ProcessQueue();
+  else
+    EditTimer_->start();  // typing: once the keystrokes waiting are in
+}
+
+void TMainWindow::ProcessQueue() {
+  if (Processing_ || Runner_->Busy()) return;  // the running loop below takes it
+  Processing_ = true;
+  while (!Queue_.empty()) {
+    TQueued next = std::move(Queue_.front());
+    Queue_.pop_front();
+    if (next.Prepare) next.Prepare();
+    if (next.Work) {
+      Running_ = next.Kind;
+      Calc_->ClearStopRequest();
+      Runner_->Run(next.Work);
+    }
+    // Only the latest work's results are shown.
+    if (Queue_.empty() || next.Kind == TWork::Command) SyncFromCore();
+  }
+  Processing_ = false;
+}
+
+void TMainWindow::StopAndWait() {
+  if (!Runner_->Busy()) return;
+  Calc_->RequestStop();
+  Runner_->WaitUntilIdle();
+}
+
 // ---- the evaluation cycle ----------------------------------------------------
 
 void TMainWindow::DefinitionsChanged() {
-  Calc_->DefinitionsText = DefinitionsPane_->toPlainText().toStdString();
-  Calc_->DefinitionsChanged();
-  SyncFromCore();
+  Enqueue(
+      TWork::DefinitionsEdit, [this] { Calc_->DefinitionsText = DefinitionsPane_->toPlainText().toStdString(); },
+      [this] { Calc_->DefinitionsChanged(TReport::Pane); });
 }
 
 void TMainWindow::ExpressionsChanged() {
+  Enqueue(
+      TWork::ExpressionsEdit, [this] { Calc_->ExpressionsText = ExpressionsPane_->toPlainText().toStdString(); },
+      [this] { Calc_->ExpressionsChanged(TReport::Pane); });
+}
+
+// Both panes as they stand, for the commands that keep or write them.
+void TMainWindow::EditsChanged() {
+  Calc_->DefinitionsText = DefinitionsPane_->toPlainText().toStdString();
   Calc_->ExpressionsText = ExpressionsPane_->toPlainText().toStdString();
-  Calc_->ExpressionsChanged();
-  SyncFromCore();
 }
 
 // ---- history --------------------------------------------------------------------
 
 void TMainWindow::ClearExpressions() {
-  Calc_->DefinitionsText = DefinitionsPane_->toPlainText().toStdString();
-  Calc_->ExpressionsText = ExpressionsPane_->toPlainText().toStdString();
-  Calc_->ClearExpressions();
-  SyncFromCore();
+  Enqueue(TWork::Command, [this] {
+    EditsChanged();
+    Calc_->ClearExpressions();
+  });
 }
 
 void TMainWindow::Undo() {
-  Calc_->Undo();
-  SyncFromCore();
+  Enqueue(TWork::Command, [this] { EditsChanged(); }, [this] { Calc_->Undo(); });
 }
 
 void TMainWindow::Redo() {
-  Calc_->Redo();
-  SyncFromCore();
+  Enqueue(TWork::Command, [this] { EditsChanged(); }, [this] { Calc_->Redo(); });
 }
 
 void TMainWindow::ReloadCurrentEntry() {
-  Calc_->ReloadCurrentEntry();
-  SyncFromCore();
+  Enqueue(TWork::Command, {}, [this] { Calc_->ReloadCurrentEntry(); });
 }
 
 void TMainWindow::ClearHistory() {
-  Calc_->ClearHistory();
-  SyncFromCore();
+  Enqueue(TWork::Command, [this] { Calc_->ClearHistory(); });
 }
 
 // ---- files ------------------------------------------------------------------------
 
 void TMainWindow::OpenFile() {
-  Calc_->Caption = TCalculator::kCaption;
-  SyncFromCore();
-  const QString file = QFileDialog::getOpenFileName(this, "Open", QString::fromStdString(Calc_->Settings.FilePath),
-                                                    kFileFilter, nullptr, QFileDialog::DontUseNativeDialog);
-  if (!file.isEmpty()) OpenDocument(file);
+  Enqueue(TWork::Command, [this] {
+    Calc_->Caption = TCalculator::kCaption;
+    setWindowTitle(QString::fromStdString(Calc_->Caption));
+    const QString file = QFileDialog::getOpenFileName(this, "Open", QString::fromStdString(Calc_->Settings.FilePath),
+                                                      kFileFilter, nullptr, QFileDialog::DontUseNativeDialog);
+    if (!file.isEmpty()) OpenDocument(file);
+  });
 }
 
 void TMainWindow::OpenDocument(const QString& fileName) {
-  Calc_->Open(fileName.toStdString());
-  Calc_->Settings.FilePath = fileName.toStdString();
-  SyncFromCore();
+  const std::string name = fileName.toStdString();
+  Enqueue(TWork::Command, {}, [this, name] {
+    Calc_->Open(name);
+    Calc_->Settings.FilePath = name;
+  });
 }
 
 void TMainWindow::SaveFile() {
-  Calc_->DefinitionsText = DefinitionsPane_->toPlainText().toStdString();
-  Calc_->ExpressionsText = ExpressionsPane_->toPlainText().toStdString();
-  Calc_->Save();
-  SyncFromCore();
+  Enqueue(TWork::Command, [this] { EditsChanged(); }, [this] { Calc_->Save(); });
 }
 
 void TMainWindow::SaveFileAs() {
-  Calc_->Caption = TCalculator::kCaption;
-  SyncFromCore();
-  QFileDialog dialog(this, "Save As", QString::fromStdString(Calc_->Settings.FilePath), kFileFilter);
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setDefaultSuffix("txt");
-  if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-    SaveDocumentAs(dialog.selectedFiles().front());
+  Enqueue(TWork::Command, [this] {
+    Calc_->Caption = TCalculator::kCaption;
+    setWindowTitle(QString::fromStdString(Calc_->Caption));
+    QFileDialog dialog(this, "Save As", QString::fromStdString(Calc_->Settings.FilePath), kFileFilter);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix("txt");
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+      SaveDocumentAs(dialog.selectedFiles().front());
+  });
 }
 
 void TMainWindow::SaveDocumentAs(const QString& fileName) {
-  Calc_->DefinitionsText = DefinitionsPane_->toPlainText().toStdString();
-  Calc_->ExpressionsText = ExpressionsPane_->toPlainText().toStdString();
-  if (Calc_->SaveAs(fileName.toStdString())) Calc_->Settings.FilePath = fileName.toStdString();
-  SyncFromCore();
+  const std::string name = fileName.toStdString();
+  Enqueue(TWork::Command, [this] { EditsChanged(); }, [this, name] {
+    if (Calc_->SaveAs(name)) Calc_->Settings.FilePath = name;
+  });
 }
 
 // ---- other windows --------------------------------------------------------------
 
-void TMainWindow::ShowBuiltInFunctions() { Help_->ShowHelp(QString::fromStdString(Calc_->HelpText())); }
+void TMainWindow::ShowBuiltInFunctions() {
+  Enqueue(TWork::Command, [this] {
+    Help_->ShowHelp(QString::fromStdString(Calc_->HelpText()));
+    CentreOnOwner(Help_, this);
+  });
+}
 
-void TMainWindow::ShowFunctionVariableDialog() { Variable_->exec(); }
+void TMainWindow::ShowFunctionVariableDialog() {
+  Enqueue(TWork::Command, [this] { Variable_->exec(); });
+}
 
-void TMainWindow::ShowConstantList() { Constants_->ShowList(); }
+void TMainWindow::ShowConstantList() {
+  Enqueue(TWork::Command, [this] { Constants_->ShowList(); });
+}
 
 // ---- view ---------------------------------------------------------------------------
 
@@ -356,6 +459,31 @@ void TMainWindow::SetFont(int pixels) {
   }
   Variable_->SetFontPixels(pixels);
   Constants_->SetFontPixels(pixels);
+  FitMinimumHeights();
+}
+
+// No group gets smaller than one line of its pane's font (nor 50 pixels).
+void TMainWindow::FitMinimumHeights() {
+  const QFontMetrics metrics(ExpressionsPane_->font());
+  const int frame = 2 * ExpressionsPane_->frameWidth();
+  const int document = 2 * static_cast<int>(ExpressionsPane_->document()->documentMargin());
+  const int paneHeight = metrics.lineSpacing() + frame + document;
+  for (QPlainTextEdit* pane : {DefinitionsPane_, ExpressionsPane_, ResultsPane_}) pane->setMinimumHeight(paneHeight);
+  int group = 0;
+  for (QGroupBox* box : {DefinitionsGroup_, ExpressionsGroup_, ResultsGroup_})
+    group = std::max(group, box->minimumSizeHint().height());
+  MinimumPane_ = std::max(kMinimumPane, group);
+  for (QGroupBox* box : {DefinitionsGroup_, ExpressionsGroup_, ResultsGroup_}) box->setMinimumHeight(MinimumPane_);
+  // Groups that are now too small take the height from the largest.
+  QList<int> sizes = Splitter_->sizes();
+  for (int i = 0; i < sizes.size(); ++i) {
+    if (sizes[i] == 0 || sizes[i] >= MinimumPane_) continue;
+    const int need = MinimumPane_ - sizes[i];
+    const int donor = static_cast<int>(std::max_element(sizes.begin(), sizes.end()) - sizes.begin());
+    sizes[donor] -= need;
+    sizes[i] += need;
+  }
+  Splitter_->setSizes(sizes);
 }
 
 void TMainWindow::SetExpressionsColor(const QColor& color) {
@@ -376,14 +504,14 @@ void TMainWindow::SetUserFunctionsVisible(bool visible) {
   QList<int> sizes = Splitter_->sizes();
   if (!visible) {
     const int height = DefinitionsGroup_->isVisible() ? sizes[0] : 2;
-    SavedDefinitionsHeight_ = height <= 2 ? kMinimumPane : height;
+    SavedDefinitionsHeight_ = height <= 2 ? MinimumPane_ : height;
     DefinitionsGroup_->hide();
     sizes[1] += sizes[0];
     sizes[0] = 0;
   } else {
     DefinitionsGroup_->show();
-    const int give = std::max(0, std::min(SavedDefinitionsHeight_ - 2, sizes[1] - kMinimumPane));
-    sizes[0] = std::max(kMinimumPane, give);
+    const int give = std::max(0, std::min(SavedDefinitionsHeight_ - 2, sizes[1] - MinimumPane_));
+    sizes[0] = std::max(MinimumPane_, give);
     sizes[1] -= give;
   }
   Splitter_->setSizes(sizes);
@@ -393,7 +521,7 @@ void TMainWindow::SetUserFunctionsVisible(bool visible) {
 // the height from the results group; no pane goes under its minimum.
 void TMainWindow::ResizeGroup(int pane, int delta) {
   QList<int> sizes = Splitter_->sizes();
-  if (sizes[pane] + delta < kMinimumPane || sizes[2] - delta < kMinimumPane) return;
+  if (sizes[pane] + delta < MinimumPane_ || sizes[2] - delta < MinimumPane_) return;
   sizes[pane] += delta;
   sizes[2] -= delta;
   Splitter_->setSizes(sizes);
@@ -404,7 +532,15 @@ bool TMainWindow::HandleKey(QObject* watched, QKeyEvent* key) {
   const bool keypad = key->modifiers() & Qt::KeypadModifier;
   switch (key->key()) {
     case Qt::Key_Escape:
-      ClearExpressions();
+      // Esc stops a calculation and what waits behind it; only when nothing
+      // runs does it clear.
+      if (!Idle()) {
+        Queue_.clear();
+        EditTimer_->stop();
+        Calc_->RequestStop();
+      } else {
+        ClearExpressions();
+      }
       return true;
     case Qt::Key_F1:
       Undo();
@@ -414,6 +550,12 @@ bool TMainWindow::HandleKey(QObject* watched, QKeyEvent* key) {
       return true;
     case Qt::Key_F3:
       ReloadCurrentEntry();
+      return true;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+      // Ctrl+Tab moves on like Tab instead of typing a tab.
+      if (!(mods & Qt::ControlModifier)) return false;
+      focusNextPrevChild(key->key() == Qt::Key_Tab && !(mods & Qt::ShiftModifier));
       return true;
     case Qt::Key_Plus:
     case Qt::Key_Minus: {
@@ -436,8 +578,14 @@ bool TMainWindow::HandleKey(QObject* watched, QKeyEvent* key) {
 }
 
 bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyPress) {
-    if (HandleKey(watched, static_cast<QKeyEvent*>(event))) return true;
+  if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (event->type() == QEvent::ShortcutOverride) {
+      // Ctrl+Tab reaches the pane's key handling below, not a shortcut.
+      if (key->key() == Qt::Key_Tab && (key->modifiers() & Qt::ControlModifier)) event->accept();
+    } else if (HandleKey(watched, key)) {
+      return true;
+    }
   } else if (event->type() == QEvent::FocusIn && (watched == DefinitionsPane_ || watched == ExpressionsPane_)) {
     // Entering a pane by the user (not the window getting focus back after
     // a message box) compiles again.
@@ -450,14 +598,30 @@ bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
   return QMainWindow::eventFilter(watched, event);
 }
 
+void TMainWindow::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::FontChange && DefinitionsGroup_ != nullptr) FitMinimumHeights();
+}
+
 // ---- start and end -------------------------------------------------------------
 
 void TMainWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (Shown_) return;
   Shown_ = true;
-  PrepareShow();
-  if (FirstActivation_) FirstActivated();
+  // The window is painted first; the definitions and the default document
+  // are evaluated afterwards, without holding it.
+  QTimer::singleShot(0, this, [this] {
+    // Now that the frame is known, the whole of it goes on a screen.
+    const QRect frame = frameGeometry();
+    const QRect placed = ClampToScreen(frame);
+    if (placed != frame) {
+      resize(size() - (frame.size() - placed.size()));
+      move(placed.topLeft());
+    }
+    PrepareShow();
+    if (FirstActivation_) FirstActivated();
+  });
 }
 
 void TMainWindow::PrepareShow() {
@@ -467,15 +631,20 @@ void TMainWindow::PrepareShow() {
 
 void TMainWindow::FirstActivated() {
   FirstActivation_ = false;
-  Calc_->FirstActivation();
-  SyncFromCore();
+  Enqueue(TWork::Command, {}, [this] { Calc_->FirstActivation(); });
 }
 
+// The frame's position and the client's size: what move() and resize()
+// take back, so that a restart puts the window where it was.
 void TMainWindow::CollectSettings() {
   TSettings& s = Calc_->Settings;
-  const QRect g = geometry();
-  s.Geometry = {g.top(), g.left(), g.height(), g.width(),
-               DefinitionsGroup_->isVisible() || !Shown_ ? Splitter_->sizes()[0] : 2, Splitter_->sizes()[1]};
+  const QPoint at = pos();
+  s.Geometry = {at.y(),
+                at.x(),
+                height(),
+                width(),
+                DefinitionsGroup_->isVisible() || !Shown_ ? Splitter_->sizes()[0] : 2,
+                Splitter_->sizes()[1]};
   s.StayOnTop = Action("stayOnTop")->isChecked();
   s.UserFunctions = Action("userFunctions")->isChecked();
 }
@@ -484,15 +653,14 @@ void TMainWindow::ApplySettings() {
   const TSettings& s = Calc_->Settings;
   if (Calc_->GeometryRead) {
     const QRect wanted(s.Geometry.Left, s.Geometry.Top, s.Geometry.Width, s.Geometry.Height);
-    bool onScreen = false;
-    for (const QScreen* screen : QGuiApplication::screens())
-      onScreen = onScreen || screen->availableGeometry().intersects(wanted);
-    if (onScreen && wanted.width() >= 3 * kMinimumPane && wanted.height() >= 4 * kMinimumPane) {
-      setGeometry(wanted);
+    if (wanted.width() >= 3 * kMinimumPane && wanted.height() >= 4 * kMinimumPane) {
+      const QRect placed = ClampToScreen(wanted);
+      resize(placed.size());
+      move(placed.topLeft());
       const int total = Splitter_->sizes()[0] + Splitter_->sizes()[1] + Splitter_->sizes()[2];
-      const int first = std::max(kMinimumPane, s.Geometry.DefinitionsHeight);
-      const int second = std::max(kMinimumPane, s.Geometry.ExpressionsHeight);
-      Splitter_->setSizes({first, second, std::max(kMinimumPane, total - first - second)});
+      const int first = std::max(MinimumPane_, s.Geometry.DefinitionsHeight);
+      const int second = std::max(MinimumPane_, s.Geometry.ExpressionsHeight);
+      Splitter_->setSizes({first, second, std::max(MinimumPane_, total - first - second)});
     }
   }
   if (!s.StayOnTop) Action("stayOnTop")->setChecked(false);
@@ -500,7 +668,50 @@ void TMainWindow::ApplySettings() {
   if (!s.UserFunctions) Action("userFunctions")->setChecked(false);
 }
 
+// "Save changes?" for panes that differ from the document last opened or
+// saved: Yes saves (false when that fails or is cancelled), No drops them,
+// Cancel keeps the window.
+bool TMainWindow::AskToSaveChanges() {
+  EditsChanged();
+  if (!Calc_->HasUnsavedChanges()) return true;
+  switch (Ui_->AskYesNoCancel("Save changes?")) {
+    case TAnswer::No:
+      return true;
+    case TAnswer::Cancel:
+      return false;
+    case TAnswer::Yes:
+      break;
+  }
+  if (Calc_->DocumentFileValid) {
+    Runner_->Run([this] { Calc_->Save(); });
+  } else {
+    QFileDialog dialog(this, "Save As", QString::fromStdString(Calc_->Settings.FilePath), kFileFilter);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix("txt");
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+    const std::string name = dialog.selectedFiles().front().toStdString();
+    Runner_->Run([this, name] { Calc_->SaveAs(name); });
+  }
+  SyncFromCore();
+  return !Calc_->HasUnsavedChanges();
+}
+
 void TMainWindow::closeEvent(QCloseEvent* event) {
+  // Whatever runs or waits is dropped: the user is leaving.
+  Queue_.clear();
+  EditTimer_->stop();
+  StopAndWait();
+  if (Processing_) {
+    // Asked from inside a calculation's wait: close once that has unwound.
+    event->ignore();
+    QTimer::singleShot(0, this, &QWidget::close);
+    return;
+  }
+  if (!AskToSaveChanges()) {
+    event->ignore();
+    return;
+  }
   CollectSettings();
   Calc_->WriteToIniFile();
   // The program ends with its main window.

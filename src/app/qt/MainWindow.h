@@ -1,6 +1,11 @@
 // TMainWindow, the calculator's main window: three stacked panes
 // (definitions, expressions, results), menus, keys and the status bar. It
 // presents the core's TCalculator and forwards every event to it.
+//
+// The core calculates on a worker thread (TCalculationRunner), so the window
+// never freezes: what the user does meanwhile is queued and run in order
+// once the core is free, an edit or command stopping the calculation that
+// it replaces, and Esc stopping it outright.
 #pragma once
 
 #include <QAction>
@@ -10,9 +15,14 @@
 #include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QSplitter>
+#include <QTimer>
+#include <deque>
+#include <functional>
 #include <memory>
 
+#include "CalculationRunner.h"
 #include "Calculator.h"
+#include "QtUserInterface.h"
 
 namespace helmax {
 
@@ -41,6 +51,7 @@ class TMainWindow : public QMainWindow {
   TFunctionVariableDialog* VariableDialog() const { return Variable_; }
   TConstantListWindow* ConstantList() const { return Constants_; }
   QSplitter* Splitter() const { return Splitter_; }
+  QGroupBox* DefinitionsGroup() const { return DefinitionsGroup_; }
   int FontPixelSize() const { return FontPixels_; }
 
   // Shows the core's state: panes changed by the program, results, status,
@@ -53,6 +64,13 @@ class TMainWindow : public QMainWindow {
   // Reads from / writes to the file the user picked in the dialogs.
   void OpenDocument(const QString& fileName);
   void SaveDocumentAs(const QString& fileName);
+
+  // True when the core neither calculates nor has work waiting.
+  bool Idle() const;
+  // Asks a running calculation to stop and waits until the core is free.
+  void StopAndWait();
+  // The step budget of one evaluation: a runaway text ends by itself.
+  static constexpr std::int64_t kStepBudget = 300'000'000;
 
  public slots:
   void DefinitionsChanged();
@@ -71,6 +89,7 @@ class TMainWindow : public QMainWindow {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void changeEvent(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
@@ -88,12 +107,35 @@ class TMainWindow : public QMainWindow {
   void FirstActivated();
   bool HandleKey(QObject* watched, QKeyEvent* key);
   void ResizeGroup(int pane, int delta);
+  void FitMinimumHeights();
   static void SetPaneText(QPlainTextEdit* pane, const std::string& text);
   QAction* AddAction(QMenu* menu, const QString& caption, const char* objectName);
+  bool AskToSaveChanges();
+  void ShowDefinitionsError();
+
+  // ---- work for the core ----
+  enum class TWork { DefinitionsEdit, ExpressionsEdit, Command };
+  struct TQueued {
+    TWork Kind;
+    std::function<void()> Prepare;  // on this thread, first (reads the widgets)
+    std::function<void()> Work;     // on the worker thread, then (may calculate long)
+  };
+  // Queues work for the core and runs the queue when the core is free. An
+  // edit already waiting covers a later edit of the same pane.
+  void Enqueue(TWork kind, std::function<void()> prepare, std::function<void()> work = {});
+  void ProcessQueue();
+  void EditsChanged();
 
   std::unique_ptr<TUserInterface> OwnUi_;
   TUserInterface* Ui_;
+  std::unique_ptr<TGuiThreadUserInterface> GuiUi_;
   std::unique_ptr<TCalculator> Calc_;
+  TCalculationRunner* Runner_ = nullptr;
+  std::deque<TQueued> Queue_;
+  TWork Running_ = TWork::Command;
+  bool Processing_ = false;
+  QTimer* EditTimer_ = nullptr;    // coalesces keystrokes into one evaluation
+  QTimer* MemoryTimer_ = nullptr;  // refreshes the heap figure while idle
 
   QSplitter* Splitter_ = nullptr;
   QGroupBox* DefinitionsGroup_ = nullptr;
@@ -107,6 +149,7 @@ class TMainWindow : public QMainWindow {
   QAction* Undo_ = nullptr;
   QAction* Redo_ = nullptr;
   int SavedDefinitionsHeight_ = 2;
+  int MinimumPane_ = 50;
   int FontPixels_ = 19;
   bool FirstActivation_ = true;
   bool Shown_ = false;

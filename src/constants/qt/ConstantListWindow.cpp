@@ -8,6 +8,8 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include "WindowPlacement.h"
+
 namespace helmax {
 
 // ---- grid --------------------------------------------------------------------------
@@ -198,15 +200,25 @@ void TConstantListWindow::Refresh() {
   FitColumns();
 }
 
+void TConstantListWindow::EnterCore() {
+  if (BeforeCoreAccess) BeforeCoreAccess();
+}
+
 void TConstantListWindow::ShowList() {
+  EnterCore();
   List_.Refresh();
   Refresh();
+  if (!Placed_) {
+    Placed_ = true;
+    CentreOnOwner(this, parentWidget());
+  }
   show();
   raise();
   activateWindow();
 }
 
 void TConstantListWindow::EditRow(int row) {
+  EnterCore();
   if (row < 1 || row >= List_.RowCount()) return;
   TargetRow_ = row;
   const TConstRec& r = List_.Row(row);
@@ -217,12 +229,14 @@ void TConstantListWindow::EditRow(int row) {
 }
 
 void TConstantListWindow::AddConstant() {
+  EnterCore();
   TargetRow_ = List_.RowCount();
   Dialog_->SetFields(TargetRow_, "", "", "", true);
   if (Dialog_->exec() == QDialog::Accepted) ShowList();
 }
 
 void TConstantListWindow::DeleteConstants() {
+  EnterCore();
   if (Delete_->exec() == QDialog::Accepted) ShowList();
   Refresh();
 }

@@ -101,6 +101,9 @@ class TConstantListWindow : public QWidget {
 
   std::function<void()> OnShowMain;
   std::function<void()> OnClearResults;
+  // Called before the window touches the constant list: the owner makes sure
+  // that no calculation of its own uses the engines meanwhile.
+  std::function<void()> BeforeCoreAccess;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -110,6 +113,7 @@ class TConstantListWindow : public QWidget {
  private:
   void Refresh();
   void FitColumns();
+  void EnterCore();
 
   TConstantList& List_;
   TConstantsModel* Model_;
@@ -117,6 +121,7 @@ class TConstantListWindow : public QWidget {
   TConstantDialog* Dialog_;
   TDeleteConstantsDialog* Delete_;
   int TargetRow_ = 0;
+  bool Placed_ = false;
 };
 
 }  // namespace helmax

@@ -1,6 +1,9 @@
 // The calculator's windows driven as a user drives them: typing, menus,
 // keys and dialogs, offscreen.
 #include <QAbstractButton>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSet>
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -52,7 +55,10 @@ struct TCalculatorWindow {
     Form = std::make_unique<TMainWindow>(Files(), &Ui);
     Form->show();
     QVERIFY(QTest::qWaitForWindowExposed(Form.get()));
+    WaitIdle();
   }
+  // The core calculates on a worker thread: results come once it is idle.
+  void WaitIdle() { QTRY_VERIFY(Form->Idle()); }
   void Restart() {
     Form->close();
     Form.reset();
@@ -62,12 +68,20 @@ struct TCalculatorWindow {
   void Type(QWidget* pane, const QString& text) {
     pane->setFocus();
     QTest::keyClicks(pane, text);
+    WaitIdle();
+  }
+  void Key(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(widget, key, modifiers);
+    WaitIdle();
   }
   void ClearExpressions() {
     Form->ExpressionsPane()->selectAll();
-    QTest::keyClick(Form->ExpressionsPane(), Qt::Key_Delete);
+    Key(Form->ExpressionsPane(), Qt::Key_Delete);
   }
-  void Trigger(const char* action) { Form->Action(action)->trigger(); }
+  void Trigger(const char* action) {
+    Form->Action(action)->trigger();
+    WaitIdle();
+  }
 };
 
 }  // namespace
@@ -89,6 +103,15 @@ class MainWindowTest : public QObject {
   void FontLargeChangesEveryPane();
   void HelpListsTheFunctions();
   void MessageBoxesAskYesFirst();
+  void EscStopsALongEvaluation();
+  void TypingDuringARunReplacesIt();
+  void AnEndlessDefaultDocumentStillOpens();
+  void UndoKeepsUnsavedPanes();
+  void ClosingWithChangesAsks();
+  void SaveKeepsTheResults();
+  void SettingsRoundTripKeepsTheGeometry();
+  void NoBoxesForAnEmptiedFunctionVariable();
+  void KeysMenusAndSizes();
   void Screenshots();
 };
 
@@ -122,7 +145,7 @@ void MainWindowTest::TypingEvaluatesOnEveryKeystroke() {
   w.Form->DefinitionsPane()->selectAll();
   w.Type(w.Form->DefinitionsPane(), "f(x)~x*10, Fact(n)~n, y=2");
   w.Form->ExpressionsPane()->setFocus();
-  QTest::keyClick(w.Form->ExpressionsPane(), Qt::Key_Space);
+  w.Key(w.Form->ExpressionsPane(), Qt::Key_Space);
   QCOMPARE(w.Results(), QString("40\n5"));
   QVERIFY(w.Ui.Messages.empty());
 }
@@ -134,14 +157,22 @@ void MainWindowTest::ErrorsShowTheirLineOrError() {
   w.Trigger("errorMessage");
   QVERIFY(!w.Form->Action("errorMessage")->isChecked());
   QCOMPARE(w.Results(), QString());
-  QTest::keyClick(w.Form->ExpressionsPane(), Qt::Key_Space);
+  w.Key(w.Form->ExpressionsPane(), Qt::Key_Space);
   QCOMPARE(w.Results(), QString("ERROR"));
   w.Trigger("errorMessage");
+  // Broken definitions: their error shows, and typing or moving between the
+  // panes says so in the results pane, never in a box.
   w.Type(w.Form->DefinitionsPane(), ",");
-  QVERIFY(!w.Results().isEmpty());
+  QVERIFY(w.Results().startsWith("Syntax error"));
+  const QString definitionsError = w.Results();
   w.Type(w.Form->ExpressionsPane(), "2");
-  QVERIFY(!w.Ui.Messages.empty());
-  for (const std::string& m : w.Ui.Messages) QCOMPARE(m, std::string("Please corect user definitions"));
+  QCOMPARE(w.Results(), QString("Please corect user definitions"));
+  w.Form->DefinitionsPane()->setFocus();
+  w.Form->ExpressionsPane()->setFocus();
+  w.WaitIdle();
+  QCOMPARE(w.Results(), QString("Please corect user definitions"));
+  QCOMPARE(w.Form->DefinitionsGroup()->toolTip(), definitionsError);
+  QVERIFY(w.Ui.Messages.empty());
 }
 
 void MainWindowTest::CurrencyAndScientific() {
@@ -159,27 +190,26 @@ void MainWindowTest::EscapeAndTheHistoryKeys() {
   TCalculatorWindow w;
   QWidget* pane = w.Form->ExpressionsPane();
   w.Type(pane, "1+1");
-  QTest::keyClick(pane, Qt::Key_Escape);
+  w.Key(pane, Qt::Key_Escape);
   QCOMPARE(w.Form->ExpressionsPane()->toPlainText(), QString());
   QCOMPARE(w.Results(), QString());
   QCOMPARE(w.Form->StatusText(1), QString("History Index: 2/2"));
-  QTest::keyClick(pane, Qt::Key_Escape);  // the same cleared state: no new entry
+  w.Key(pane, Qt::Key_Escape);  // the same cleared state: no new entry
   QCOMPARE(w.Form->StatusText(1), QString("History Index: 3/3"));
-  QTest::keyClick(pane, Qt::Key_Escape);
+  w.Key(pane, Qt::Key_Escape);
   QCOMPARE(w.Form->StatusText(1), QString("History Index: 3/3"));
 
-  QTest::keyClick(pane, Qt::Key_F1);
-  QCOMPARE(w.Form->StatusText(1), QString("History Index: 2/3"));
-  QTest::keyClick(pane, Qt::Key_F1);
+  // The panes show the last entry: F1 steps over it to the one before.
+  w.Key(pane, Qt::Key_F1);
   QCOMPARE(w.Form->StatusText(1), QString("History Index: 1/3"));
   QCOMPARE(w.Form->ExpressionsPane()->toPlainText(), QString("1+1"));
   QCOMPARE(w.Results(), QString("2"));
   QVERIFY(w.Form->Action("redo")->isEnabled());
-  QTest::keyClick(pane, Qt::Key_F2);
+  w.Key(pane, Qt::Key_F2);
   QCOMPARE(w.Form->StatusText(1), QString("History Index: 2/3"));
   QCOMPARE(w.Form->ExpressionsPane()->toPlainText(), QString());
   w.Type(pane, "7");
-  QTest::keyClick(pane, Qt::Key_F3);  // back to the current entry
+  w.Key(pane, Qt::Key_F3);  // back to the current entry
   QCOMPARE(w.Form->ExpressionsPane()->toPlainText(), QString());
   w.Trigger("clearHistory");
   QCOMPARE(w.Form->StatusText(1), QString("History Index: 0/0"));
@@ -189,16 +219,16 @@ void MainWindowTest::EscapeAndTheHistoryKeys() {
 void MainWindowTest::SizeKeys() {
   TCalculatorWindow w;
   const QList<int> before = w.Form->Splitter()->sizes();
-  QTest::keyClick(w.Form->DefinitionsPane(), Qt::Key_Plus, Qt::ControlModifier | Qt::KeypadModifier);
+  w.Key(w.Form->DefinitionsPane(), Qt::Key_Plus, Qt::ControlModifier | Qt::KeypadModifier);
   QCOMPARE(w.Form->Splitter()->sizes()[0], before[0] + 5);
-  QTest::keyClick(w.Form->ExpressionsPane(), Qt::Key_Minus, Qt::ControlModifier | Qt::KeypadModifier);
+  w.Key(w.Form->ExpressionsPane(), Qt::Key_Minus, Qt::ControlModifier | Qt::KeypadModifier);
   QCOMPARE(w.Form->Splitter()->sizes()[1], before[1] - 5);
   const int width = w.Form->width();
-  QTest::keyClick(w.Form->ResultsPane(), Qt::Key_Plus,
+  w.Key(w.Form->ResultsPane(), Qt::Key_Plus,
                   Qt::ControlModifier | Qt::ShiftModifier | Qt::KeypadModifier);
   QCOMPARE(w.Form->width(), width + 5);
   // The main keyboard's + is just typed.
-  QTest::keyClick(w.Form->ExpressionsPane(), Qt::Key_Plus, Qt::ControlModifier);
+  w.Key(w.Form->ExpressionsPane(), Qt::Key_Plus, Qt::ControlModifier);
   QCOMPARE(w.Form->width(), width + 5);
 }
 
@@ -375,7 +405,7 @@ void MainWindowTest::HelpListsTheFunctions() {
   QCOMPARE(help->windowTitle(), QString("Help"));
   QVERIFY(help->Pane()->toPlainText().startsWith("COMMAND SHORTCUTS\n"));
   QVERIFY(help->Pane()->toPlainText().endsWith("Type Info = COMPLEX, DOUBLE, CURRENCY, BOOLEAN, DATETIME"));
-  QTest::keyClick(help, Qt::Key_Escape);
+  w.Key(help, Qt::Key_Escape);
   QVERIFY(!help->isVisible());
 }
 
@@ -394,11 +424,175 @@ void MainWindowTest::MessageBoxesAskYesFirst() {
   QVERIFY(ui.AskYesNo("ARE YOU SURE ?"));
 }
 
+// Acts once the current run has been going for a while (timers fire inside
+// the wait of a running calculation).
+void DuringTheRun(std::function<void()> action) { QTimer::singleShot(300, std::move(action)); }
+
+const QString kCalculating = QString::fromUtf8("Calculating\u2026 (Esc stops)");
+const char* const kFib = "fib(n)~if(ls(n,2),n,fib(n-1)+fib(n-2))";
+
+void MainWindowTest::EscStopsALongEvaluation() {
+  TCalculatorWindow w;
+  w.Form->DefinitionsPane()->setPlainText(kFib);
+  w.WaitIdle();
+  QString shown;
+  DuringTheRun([&] {
+    shown = w.Results();
+    QTest::keyClick(w.Form->ExpressionsPane(), Qt::Key_Escape);
+  });
+  w.Type(w.Form->ExpressionsPane(), "fib(60)");
+  QCOMPARE(shown, kCalculating);
+  QCOMPARE(w.Results(), QString("Calculation stopped"));
+  QCOMPARE(w.Form->ExpressionsPane()->toPlainText(), QString("fib(60)"));
+  w.Key(w.Form->ExpressionsPane(), Qt::Key_Escape);  // nothing runs: Esc clears
+  QCOMPARE(w.Form->ExpressionsPane()->toPlainText(), QString());
+}
+
+void MainWindowTest::TypingDuringARunReplacesIt() {
+  TCalculatorWindow w;
+  w.Form->DefinitionsPane()->setPlainText(kFib);
+  w.WaitIdle();
+  DuringTheRun([&] {
+    w.Form->ExpressionsPane()->selectAll();
+    QTest::keyClicks(w.Form->ExpressionsPane(), "2+3*4");
+  });
+  w.Type(w.Form->ExpressionsPane(), "fib(60)");
+  QCOMPARE(w.Form->ExpressionsPane()->toPlainText(), QString("2+3*4"));
+  QCOMPARE(w.Results(), QString("14"));
+  QVERIFY(w.Ui.Messages.empty());
+}
+
+void MainWindowTest::AnEndlessDefaultDocumentStillOpens() {
+  TCalculatorWindow w;
+  w.Form.reset();
+  test::WriteBytes(w.Dir.File("helmax-calc.txt"),
+                   std::string("{}{x}{") + kFib + "}{fib(60)}");  // constants, variable, definitions, expressions
+  bool exposedWhileRunning = false;
+  DuringTheRun([&] {
+    exposedWhileRunning = w.Form->isVisible() && w.Results() == kCalculating;
+    QTest::keyClick(w.Form->ExpressionsPane(), Qt::Key_Escape);
+  });
+  w.Start();
+  QVERIFY(exposedWhileRunning);
+  QCOMPARE(w.Results(), QString("Calculation stopped"));
+  QCOMPARE(w.Form->ExpressionsPane()->toPlainText(), QString("fib(60)"));
+}
+
+void MainWindowTest::UndoKeepsUnsavedPanes() {
+  TCalculatorWindow w;
+  QWidget* pane = w.Form->ExpressionsPane();
+  w.Type(pane, "1+1");
+  w.Key(pane, Qt::Key_Escape);
+  w.Type(pane, "2+2");
+  w.Key(pane, Qt::Key_F1);
+  QCOMPARE(w.Form->ExpressionsPane()->toPlainText(), QString("1+1"));
+  w.Key(pane, Qt::Key_F2);
+  QCOMPARE(w.Form->ExpressionsPane()->toPlainText(), QString("2+2"));
+  QCOMPARE(w.Results(), QString("4"));
+}
+
+void MainWindowTest::ClosingWithChangesAsks() {
+  TCalculatorWindow w;
+  const std::string document = w.Dir.File("helmax-calc.txt");
+  const std::string saved = test::ReadBytes(document);
+  w.Form->close();  // nothing changed: no question
+  QVERIFY(w.Ui.Questions.empty());
+  w.Restart();
+  w.Type(w.Form->ExpressionsPane(), "y*3");
+  w.Ui.ChoiceAnswers = {TAnswer::Cancel};
+  QVERIFY(!w.Form->close());
+  QCOMPARE(w.Ui.Questions, std::vector<std::string>{"Save changes?"});
+  QVERIFY(w.Form->isVisible());
+  w.Ui.ChoiceAnswers = {TAnswer::No};
+  QVERIFY(w.Form->close());
+  QCOMPARE(test::ReadBytes(document), saved);
+  w.Restart();
+  w.Type(w.Form->ExpressionsPane(), "y*3");
+  w.Ui.ChoiceAnswers = {TAnswer::Yes};
+  QVERIFY(w.Form->close());
+  QVERIFY(test::ReadBytes(document).find("{\r\ny*3\r\n}") != std::string::npos);
+}
+
+void MainWindowTest::SaveKeepsTheResults() {
+  TCalculatorWindow w;
+  w.Type(w.Form->ExpressionsPane(), "y*6");
+  w.Trigger("save");
+  QCOMPARE(w.Results(), QString("2"));
+  const std::string entry = w.Form->Calculator().History().Entries().back();
+  QVERIFY(entry.find("y*6") != std::string::npos && entry.find("{\r\n2\r\n}") != std::string::npos);
+}
+
+void MainWindowTest::SettingsRoundTripKeepsTheGeometry() {
+  TCalculatorWindow w;
+  w.Form->move(60, 80);
+  w.Form->close();
+  const std::string ini = w.Dir.File("helmax-calc.ini");
+  auto formPos = [&] {
+    const std::string text = test::ReadBytes(ini);
+    const std::size_t from = text.find("[FormPos]");
+    return text.substr(from, text.find('[', from + 1) - from);
+  };
+  const std::string first = formPos();
+  QVERIFY(first.find("Top=80\r\nLeft=60\r\n") != std::string::npos);
+  for (int restart = 0; restart < 2; ++restart) {
+    w.Restart();
+    w.Form->close();
+    QCOMPARE(formPos(), first);
+  }
+  // A window that was left off every screen comes back onto one.
+  test::WriteBytes(ini, "[FormPos]\r\nTop=-5000\r\nLeft=9000\r\nHeight=600\r\nWidth=500\r\n"
+                        "Memo1Height=100\r\nMemo2Height=150\r\n");
+  w.Restart();
+  QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(w.Form->frameGeometry()));
+}
+
+void MainWindowTest::NoBoxesForAnEmptiedFunctionVariable() {
+  TCalculatorWindow w;
+  w.Form->Calculator().Constants().AddConst(7, "x", "1", "");  // takes the function variable's name
+  w.Type(w.Form->ExpressionsPane(), "1");
+  QCOMPARE(w.Results(), QString("Please correct function varable name (Options > Variable)"));
+  w.Form->DefinitionsPane()->setFocus();
+  w.Form->ExpressionsPane()->setFocus();
+  w.WaitIdle();
+  QVERIFY(w.Ui.Messages.empty());
+}
+
+void MainWindowTest::KeysMenusAndSizes() {
+  TCalculatorWindow w;
+  // Tab and Ctrl+Tab move between the panes and type nothing.
+  w.Form->DefinitionsPane()->setFocus();
+  const QString definitions = w.Form->DefinitionsPane()->toPlainText();
+  w.Key(w.Form->DefinitionsPane(), Qt::Key_Tab);
+  QVERIFY(w.Form->ExpressionsPane()->hasFocus());
+  w.Key(w.Form->ExpressionsPane(), Qt::Key_Tab, Qt::ControlModifier);
+  QVERIFY(!w.Form->ExpressionsPane()->hasFocus());
+  QCOMPARE(w.Form->DefinitionsPane()->toPlainText(), definitions);
+  QCOMPARE(w.Form->ExpressionsPane()->toPlainText(), QString());
+  // Every menu of the bar has an access key of its own.
+  QSet<QChar> keys;
+  for (QAction* menu : w.Form->menuBar()->actions()) {
+    const QString text = menu->text();
+    const int at = text.indexOf('&');
+    QVERIFY(at >= 0);
+    QVERIFY2(!keys.contains(text[at + 1].toLower()), qPrintable(text));
+    keys.insert(text[at + 1].toLower());
+  }
+  // With the large font a pane at its smallest still shows a whole line.
+  w.Trigger("largeFont");
+  for (QPlainTextEdit* pane : {w.Form->DefinitionsPane(), w.Form->ExpressionsPane(), w.Form->ResultsPane()})
+    QVERIFY(pane->minimumHeight() >= QFontMetrics(pane->font()).lineSpacing() + 2 * pane->frameWidth());
+  // The constant list opens on the screen, centred on the main window.
+  w.Trigger("constants");
+  const QRect list = w.Form->ConstantList()->frameGeometry();
+  QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(list));
+  QVERIFY((list.center() - w.Form->frameGeometry().center()).manhattanLength() <= 4);
+}
+
 void MainWindowTest::Screenshots() {
   TCalculatorWindow w;
   w.Form->resize(640, 640);
   for (const char* line : {"2*f(y),", "Fact(10),", "complex(1,-2.5)*2,", "DaysBetween(12.31.2008, 03.01.2009),", "NormalLess(1.96)"}) {
-    if (!w.Form->ExpressionsPane()->toPlainText().isEmpty()) QTest::keyClick(w.Form->ExpressionsPane(), Qt::Key_Return);
+    if (!w.Form->ExpressionsPane()->toPlainText().isEmpty()) w.Key(w.Form->ExpressionsPane(), Qt::Key_Return);
     w.Type(w.Form->ExpressionsPane(), line);
   }
   if (w.Results().count('\n') != 4) qWarning() << w.Form->ExpressionsPane()->toPlainText() << w.Results();

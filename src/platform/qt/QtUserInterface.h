@@ -1,0 +1,44 @@
+// Messages and questions of the core as Qt message boxes. They may come from
+// a worker thread that calculates: the boxes always open on the window
+// system's thread, and the worker waits for the answer.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include "UserInterface.h"
+
+namespace helmax {
+
+class TQtUserInterface : public TUserInterface {
+ public:
+  // Boxes open over the dialog or window in front, or over parent when no
+  // window of the program is active.
+  explicit TQtUserInterface(QWidget* parent = nullptr) : Parent_(parent) {}
+  void SetParent(QWidget* parent) { Parent_ = parent; }
+  void ShowMessage(const std::string& text) override;
+  bool AskYesNo(const std::string& question) override;
+  TAnswer AskYesNoCancel(const std::string& question) override;
+
+ private:
+  QWidget* Owner() const;
+  QPointer<QWidget> Parent_;
+};
+
+// Hands every message and question to another interface on the thread of
+// the application object, however it is called; a calling worker thread
+// waits until it is answered.
+class TGuiThreadUserInterface : public TUserInterface {
+ public:
+  explicit TGuiThreadUserInterface(TUserInterface& target) : Target_(target) {}
+  void ShowMessage(const std::string& text) override;
+  bool AskYesNo(const std::string& question) override;
+  TAnswer AskYesNoCancel(const std::string& question) override;
+
+ private:
+  template <class F>
+  void OnGuiThread(F&& call);
+  TUserInterface& Target_;
+};
+
+}  // namespace helmax

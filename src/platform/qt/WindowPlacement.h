@@ -1,0 +1,17 @@
+// Where windows open: always on an available screen.
+#pragma once
+
+#include <QRect>
+#include <QWidget>
+
+namespace helmax {
+
+// The rectangle moved (and, if need be, shrunk) onto the available area of
+// the screen it overlaps most, or of the primary screen when it overlaps
+// none.
+QRect ClampToScreen(const QRect& wanted);
+
+// Centres a top-level window on its owner's window, kept on the screen.
+void CentreOnOwner(QWidget* window, const QWidget* owner);
+
+}  // namespace helmax
