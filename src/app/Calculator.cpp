@@ -428,6 +428,7 @@ void TCalculator::LoadSections(const std::string& constants, const std::string& 
   }
   SetFunctionVariable(std::string(Trim(functionVariable)));
   DefinitionsText = PaneText(definitions);
+  if (OnPanesLoaded) OnPanesLoaded(DefinitionsText, PaneText(expressions));
   DefinitionsChanged();
   ExpressionsText = PaneText(expressions);
   if (!DefinitionsInvalid_) ExpressionsChanged();

@@ -114,8 +114,11 @@ class TCalculator : private TConstantListHost {
   bool RestoreSnapshot(const std::string& text);
   // Applies the four sections: constants, function variable, definitions
   // (compiled) and expressions (evaluated when the definitions compile).
+  // OnPanesLoaded is called once the panes hold the new texts, before
+  // anything is calculated, so that a window can show them at once.
   void LoadSections(const std::string& constants, const std::string& functionVariable, const std::string& expressions,
                  const std::string& definitions);
+  std::function<void(const std::string& definitions, const std::string& expressions)> OnPanesLoaded;
   void WriteToLogFile();
   // Applies the four sections of a document's text without touching any
   // file or the history; false (with "Bad file format") when it is not one.

@@ -577,7 +577,9 @@ void THelmaxComplexEval::CallRunTimeFunction(const TInstruction& ins, int index)
     ErrorCode = ecFunctionStackOverflow;
     throw std::runtime_error("FUNCTION STACK IS OVERFLOW");
   }
-  if (MustStop(f.Body.size() + 1)) StopRun();
+  // A call costs about four passes over its body (saving, running, the
+  // control forms inside saving theirs, restoring): it counts so.
+  if (MustStop(4 * (f.Body.size() + 1))) StopRun();
   const std::size_t n = static_cast<std::size_t>(f.ParamCount);
   ReserveStack(f.Body.size() + n);
   // Save the body's cells before clearing its result, so that a call leaves

@@ -46,6 +46,16 @@ TMainWindow::TMainWindow(TCalculatorFiles files, TUserInterface* ui, QWidget* pa
   GuiUi_ = std::make_unique<TGuiThreadUserInterface>(*Ui_);
   Calc_ = std::make_unique<TCalculator>(*GuiUi_, std::move(files));
   Calc_->SetStepBudget(kStepBudget);
+  // A document or history entry shows its panes before it is calculated.
+  Calc_->OnPanesLoaded = [this](const std::string& definitions, const std::string& expressions) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, definitions, expressions] {
+          SetPaneText(DefinitionsPane_, definitions);
+          SetPaneText(ExpressionsPane_, expressions);
+        },
+        Qt::QueuedConnection);
+  };
   Runner_ = new TCalculationRunner(this);
   connect(Runner_, &TCalculationRunner::LongRun, this,
           [this] { ResultsPane_->setPlainText(QString::fromUtf8("Calculating\u2026 (Esc stops)")); });
