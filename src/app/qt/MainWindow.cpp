@@ -48,9 +48,13 @@ TMainWindow::TMainWindow(TCalculatorFiles files, TUserInterface* ui, QWidget* pa
   Calc_->SetStepBudget(kStepBudget);
   // A document or history entry shows its panes before it is calculated.
   Calc_->OnPanesLoaded = [this](const std::string& definitions, const std::string& expressions) {
+    const std::uint64_t run = Runner_->RunNumber();
     QMetaObject::invokeMethod(
         this,
-        [this, definitions, expressions] {
+        [this, run, definitions, expressions] {
+          // Only while that run goes on (afterwards the window shows the
+          // core) and nothing was typed since it began.
+          if (!Runner_->Busy() || Runner_->RunNumber() != run || Edits_ != EditsAtRun_) return;
           SetPaneText(DefinitionsPane_, definitions);
           SetPaneText(ExpressionsPane_, expressions);
         },
@@ -337,6 +341,7 @@ void TMainWindow::ProcessQueue() {
     if (next.Prepare) next.Prepare();
     if (next.Work) {
       Running_ = next.Kind;
+      EditsAtRun_ = Edits_;
       Calc_->ClearStopRequest();
       Runner_->Run(next.Work);
     }
@@ -355,12 +360,14 @@ void TMainWindow::StopAndWait() {
 // ---- the evaluation cycle ----------------------------------------------------
 
 void TMainWindow::DefinitionsChanged() {
+  ++Edits_;
   Enqueue(
       TWork::DefinitionsEdit, [this] { Calc_->DefinitionsText = DefinitionsPane_->toPlainText().toStdString(); },
       [this] { Calc_->DefinitionsChanged(TReport::Pane); });
 }
 
 void TMainWindow::ExpressionsChanged() {
+  ++Edits_;
   Enqueue(
       TWork::ExpressionsEdit, [this] { Calc_->ExpressionsText = ExpressionsPane_->toPlainText().toStdString(); },
       [this] { Calc_->ExpressionsChanged(TReport::Pane); });

@@ -134,6 +134,8 @@ class TMainWindow : public QMainWindow {
   std::deque<TQueued> Queue_;
   TWork Running_ = TWork::Command;
   bool Processing_ = false;
+  std::uint64_t Edits_ = 0;       // edits of the panes so far
+  std::uint64_t EditsAtRun_ = 0;  // ... when the running work began
   QTimer* EditTimer_ = nullptr;    // coalesces keystrokes into one evaluation
   QTimer* MemoryTimer_ = nullptr;  // refreshes the heap figure while idle
 

@@ -44,7 +44,7 @@ void TCalculationRunner::WorkerLoop() {
 }
 
 void TCalculationRunner::Run(std::function<void()> work) {
-  const std::uint64_t number = ++RunNumber_;
+  const std::uint64_t number = RunNumber_.fetch_add(1) + 1;
   Failure_ = nullptr;
   Busy_.store(true, std::memory_order_release);
   {
@@ -56,7 +56,7 @@ void TCalculationRunner::Run(std::function<void()> work) {
   while (Busy() && std::chrono::steady_clock::now() - start < kQuickRun) std::this_thread::yield();
   if (Busy()) {
     QTimer::singleShot(LongRunMilliseconds, this, [this, number] {
-      if (Busy() && number == RunNumber_) emit LongRun();
+      if (Busy() && number == RunNumber()) emit LongRun();
     });
     while (Busy()) QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
   }

@@ -26,6 +26,9 @@ class TCalculationRunner : public QObject {
   // arrives during a run. An exception of work is thrown again here.
   void Run(std::function<void()> work);
   bool Busy() const { return Busy_.load(std::memory_order_acquire); }
+  // The number of the latest run (from any thread): news that a run sends
+  // to this thread is still current while it is busy with that number.
+  std::uint64_t RunNumber() const { return RunNumber_.load(std::memory_order_acquire); }
   // Waits until the worker is idle (after asking the work to stop),
   // processing every event but user input meanwhile.
   void WaitUntilIdle();
@@ -45,7 +48,7 @@ class TCalculationRunner : public QObject {
   bool Quit_ = false;           // guarded by Mutex_
   std::exception_ptr Failure_;
   std::atomic<bool> Busy_{false};
-  std::uint64_t RunNumber_ = 0;
+  std::atomic<std::uint64_t> RunNumber_{0};
   std::thread Worker_;
 };
 
