@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -41,6 +42,13 @@ class TBlockPool {
     Used = 0;
   }
 
+  // Gives back the blocks beyond those in use and one more, so that a short
+  // program does not keep what a long one needed.
+  void Trim() {
+    const std::size_t keep = std::min(Blocks.size(), Current + 2);
+    Blocks.resize(keep);
+  }
+
  private:
   static constexpr std::size_t kBlockSize = 4096;
   struct TBlock {
@@ -50,6 +58,51 @@ class TBlockPool {
   std::vector<TBlock> Blocks;
   std::size_t Current = 0;
   std::size_t Used = 0;
+};
+
+// Shrinks a vector whose storage is far larger than what it holds now (a
+// long text compiled before a short one), keeping a small reserve.
+template <class V>
+void ShrinkIfOversized(V& v) {
+  constexpr std::size_t kReserveBytes = 64 * 1024;
+  const std::size_t bytes = v.capacity() * sizeof(typename V::value_type);
+  if (bytes > kReserveBytes && v.capacity() > 4 * v.size()) v.shrink_to_fit();
+}
+
+// A growing array in fixed chunks: appending never moves the elements (so
+// references stay valid) nor copies them into a twice larger block, which
+// would hold both blocks at once at the peak of a long compile.
+template <class T>
+class TChunkedVector {
+ public:
+  T& operator[](std::size_t i) { return Chunks_[i >> kShift][i & kMask]; }
+  const T& operator[](std::size_t i) const { return Chunks_[i >> kShift][i & kMask]; }
+  std::size_t size() const { return Size_; }
+  bool empty() const { return Size_ == 0; }
+  void push_back(const T& value) {
+    if ((Size_ >> kShift) == Chunks_.size()) Chunks_.push_back(std::make_unique<T[]>(kChunk));
+    (*this)[Size_++] = value;
+  }
+  void pop_back() { --Size_; }
+  // Empties the array; the chunks stay for the next use.
+  void clear() { Size_ = 0; }
+  // Gives back the chunks beyond those in use and one more.
+  void Trim() {
+    const std::size_t keep = std::min(Chunks_.size(), (Size_ >> kShift) + 2);
+    Chunks_.resize(keep);
+  }
+  void swap(TChunkedVector& other) noexcept {
+    Chunks_.swap(other.Chunks_);
+    std::swap(Size_, other.Size_);
+  }
+  std::size_t ChunkCount() const { return Chunks_.size(); }
+  static constexpr std::size_t kChunk = 1024;
+
+ private:
+  static constexpr std::size_t kShift = 10;
+  static constexpr std::size_t kMask = kChunk - 1;
+  std::vector<std::unique_ptr<T[]>> Chunks_;
+  std::size_t Size_ = 0;
 };
 
 }  // namespace helmax

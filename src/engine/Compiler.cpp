@@ -40,14 +40,17 @@ struct TRec {
   TNode Node = TNode::Leaf;
   char Op = 0;
   bool ExpNumber = false;
-  std::int32_t Variable = -1;  // leaf naming a variable: its 0-based index
-  std::int32_t Code = 0;       // call: function code
+  union {                      // by Node:
+    std::int32_t Variable = -1;  // leaf: the variable it names (0-based), or -1
+    std::int32_t Code;           // call: function code
+    std::int32_t ItemsStart;     // list: first item in the item pool
+  };
   std::int32_t A = -1;         // binary: left; neg: operand; call: argument record or -1
   std::int32_t B = -1;         // binary: right
   std::uint32_t TextPos = 0;   // leaf token or call name in the normalised text
   std::uint32_t TextLen = 0;
-  std::int32_t ItemsStart = 0;  // list: first item in the item pool
 };
+static_assert(sizeof(TRec) <= 48, "a long text has a record for most of its tokens");
 
 struct TPiece {
   std::int32_t A = -1;
@@ -111,9 +114,12 @@ struct TShapeKey {
 
 enum : std::uint32_t { kTagBinary = 1u << 24, kTagNeg = 2u << 24, kTagCall = 3u << 24 };
 
-// Open-addressing table from shape keys to record numbers; compact and
-// cache-friendly, since a long text makes one look-up per operation.
-class TShapeTable {
+// Open-addressing table of record numbers for sharing, 8 bytes a slot: the
+// hash of the record's key and its number. The keys themselves are not
+// stored: a look-up compares with the record the number names, which holds
+// its key (operation and operands, or leaf text). A long text makes one
+// look-up per operation and per operand.
+class TRecordTable {
  public:
   // Empties the table for the next compile, keeping its storage unless it
   // is far larger than that compile needs.
@@ -121,8 +127,8 @@ class TShapeTable {
     std::size_t cap = 16;
     while (cap < 2 * expected) cap <<= 1;
     if (Slots.size() < cap || Slots.size() > 8 * cap) {
-      // A fresh table: the last compile's shapes must not survive.
       Slots.assign(cap, TSlot{});
+      Slots.shrink_to_fit();
       Mask = cap - 1;
       Count = 0;
     } else if (Count != 0) {
@@ -130,44 +136,52 @@ class TShapeTable {
       Count = 0;
     }
   }
-  std::int32_t Find(const TShapeKey& k) const {
+  // The record whose key has this hash and for which same(record) holds, or -1.
+  template <class Same>
+  std::int32_t Find(std::uint32_t hash, Same&& same) const {
     if (Slots.empty()) return -1;
-    for (std::size_t i = Hash(k) & Mask;; i = (i + 1) & Mask) {
+    for (std::size_t i = hash & Mask;; i = (i + 1) & Mask) {
       const TSlot& s = Slots[i];
-      if (s.Value < 0) return -1;
-      if (s.Key == k) return s.Value;
+      if (s.Record < 0) return -1;
+      if (s.Hash == hash && same(s.Record)) return s.Record;
     }
   }
-  void Swap(TShapeTable& other) {
+  // Adds a record that Find did not find.
+  void Insert(std::uint32_t hash, std::int32_t record) {
+    if (2 * (Count + 1) > Slots.size()) Rehash(Slots.empty() ? 16 : Slots.size() * 2);
+    Place(hash, record);
+  }
+  void Swap(TRecordTable& other) {
     Slots.swap(other.Slots);
     std::swap(Mask, other.Mask);
     std::swap(Count, other.Count);
   }
-  void Insert(const TShapeKey& k, std::int32_t value) {
-    if (2 * (Count + 1) > Slots.size()) Rehash(Slots.empty() ? 16 : Slots.size() * 2);
-    for (std::size_t i = Hash(k) & Mask;; i = (i + 1) & Mask) {
-      TSlot& s = Slots[i];
-      if (s.Value < 0) {
-        s.Key = k;
-        s.Value = value;
-        ++Count;
-        return;
-      }
-      if (s.Key == k) return;
+  std::size_t Capacity() const { return Slots.size(); }
+  // Gives back a table far larger than its last use needed.
+  void Trim() {
+    constexpr std::size_t kReserveSlots = 8192;
+    std::size_t cap = 16;
+    while (cap < 2 * Count) cap <<= 1;
+    if (Slots.size() > kReserveSlots && Slots.size() > 8 * cap) {
+      Count = 0;
+      Mask = 0;
+      std::vector<TSlot>().swap(Slots);  // the next compile sizes it anew
     }
   }
 
  private:
   struct TSlot {
-    TShapeKey Key{0, 0, 0};
-    std::int32_t Value = -1;
+    std::uint32_t Hash = 0;
+    std::int32_t Record = -1;
   };
-  // Record numbers grow as the text is read and an operation's operands
-  // are usually recent records, so a hash that keeps neighbouring numbers in
-  // neighbouring slots makes the look-ups of a long text cache-friendly.
-  static std::size_t Hash(const TShapeKey& k) {
-    return static_cast<std::size_t>(static_cast<std::uint32_t>(k.A) + 2u * static_cast<std::uint32_t>(k.B) +
-                                    k.Tag * 0x85EBCA6Bu);
+  void Place(std::uint32_t hash, std::int32_t record) {
+    for (std::size_t i = hash & Mask;; i = (i + 1) & Mask) {
+      if (Slots[i].Record < 0) {
+        Slots[i] = {hash, record};
+        ++Count;
+        return;
+      }
+    }
   }
   void Rehash(std::size_t cap) {
     std::vector<TSlot> old = std::move(Slots);
@@ -175,12 +189,25 @@ class TShapeTable {
     Mask = cap - 1;
     Count = 0;
     for (const TSlot& s : old)
-      if (s.Value >= 0) Insert(s.Key, s.Value);
+      if (s.Record >= 0) Place(s.Hash, s.Record);
   }
   std::vector<TSlot> Slots;
   std::size_t Mask = 0;
   std::size_t Count = 0;
 };
+
+// Record numbers grow as the text is read and an operation's operands are
+// usually recent records, so a hash that keeps neighbouring numbers in
+// neighbouring slots makes the look-ups of a long text cache-friendly.
+inline std::uint32_t HashShape(const TShapeKey& k) {
+  return static_cast<std::uint32_t>(k.A) + 2u * static_cast<std::uint32_t>(k.B) + k.Tag * 0x85EBCA6Bu;
+}
+
+inline std::uint32_t HashText(std::string_view text) {
+  std::uint32_t h = 2166136261u;  // FNV-1a
+  for (char c : text) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+  return h;
+}
 
 }  // namespace
 
@@ -202,25 +229,40 @@ struct TOpEntry {
 struct TCompileScratch {
   std::string Text;
   std::vector<TToken> Tokens;
-  std::vector<TRec> Recs;
+  TChunkedVector<TRec> Recs;
   std::vector<std::int32_t> ItemPool;
-  std::vector<TPiece> Pieces;
-  TShapeTable SharedShapes;
+  TChunkedVector<TPiece> Pieces;
+  TRecordTable SharedShapes;
+  TRecordTable SharedLeaves;
   std::vector<std::int32_t> Out;  // reduction stacks
   std::vector<TOpEntry> Ops;
   std::vector<TFrame> Frames;
+
+  // After a compile: storage that it needed far less of than the last goes.
+  void Trim() {
+    ShrinkIfOversized(Text);
+    ShrinkIfOversized(Tokens);
+    ShrinkIfOversized(ItemPool);
+    ShrinkIfOversized(Out);
+    ShrinkIfOversized(Ops);
+    ShrinkIfOversized(Frames);
+    Recs.Trim();
+    Pieces.Trim();
+    SharedShapes.Trim();
+    SharedLeaves.Trim();
+  }
 };
 
 struct TCompiler {
   THelmaxComplexEval& E;
   std::string Text;
   std::vector<TToken> Tokens;
-  std::vector<TRec> Recs;
+  TChunkedVector<TRec> Recs;
   std::vector<std::int32_t> ItemPool;
-  std::vector<TPiece> Pieces;
-  std::unordered_map<std::string_view, std::int32_t> SharedLeaves;  // token text -> record
-  std::unordered_map<std::string, std::int32_t> SharedLists;        // item numbers -> record
-  TShapeTable SharedShapes;
+  TChunkedVector<TPiece> Pieces;
+  TRecordTable SharedLeaves;  // leaves by their token text
+  std::unordered_map<std::string, std::int32_t> SharedLists;  // item numbers -> record
+  TRecordTable SharedShapes;  // operations by their shape key
   TValue* MinusOne = nullptr;
 
   TCompileScratch& Scratch;
@@ -232,6 +274,7 @@ struct TCompiler {
     ItemPool.swap(Scratch.ItemPool);
     Pieces.swap(Scratch.Pieces);
     SharedShapes.Swap(Scratch.SharedShapes);
+    SharedLeaves.Swap(Scratch.SharedLeaves);
     Text.clear();
     Tokens.clear();
     Recs.clear();
@@ -245,6 +288,7 @@ struct TCompiler {
     ItemPool.swap(Scratch.ItemPool);
     Pieces.swap(Scratch.Pieces);
     SharedShapes.Swap(Scratch.SharedShapes);
+    SharedLeaves.Swap(Scratch.SharedLeaves);
   }
   TCompiler(const TCompiler&) = delete;
   TCompiler& operator=(const TCompiler&) = delete;
@@ -329,13 +373,33 @@ struct TCompiler {
     return static_cast<std::int32_t>(Recs.size() - 1);
   }
 
+  // The shape key that a record of an operation holds.
+  TShapeKey KeyOf(const TRec& r) const {
+    switch (r.Node) {
+      case TNode::Binary: return {kTagBinary | static_cast<std::uint8_t>(r.Op), r.A, r.B};
+      case TNode::Neg: return {kTagNeg, r.A, 0};
+      case TNode::Call: return {kTagCall | static_cast<std::uint32_t>(r.Code), r.A, 0};
+      default: return {0, -1, -1};
+    }
+  }
+  // The record of an operation with this key compiled before, or -1.
+  std::int32_t FindShape(const TShapeKey& key) const {
+    return SharedShapes.Find(HashShape(key), [&](std::int32_t id) { return KeyOf(Recs[static_cast<std::size_t>(id)]) == key; });
+  }
+  std::int32_t FindLeaf(std::string_view text) const {
+    return SharedLeaves.Find(HashText(text), [&](std::int32_t id) {
+      const TRec& r = Recs[static_cast<std::size_t>(id)];
+      return TokenText(r.TextPos, r.TextLen) == text;
+    });
+  }
   // Records holding random or a volatile external function are never shared.
   std::int32_t Remember(const TShapeKey& key, std::int32_t id) {
-    if (!Recs[static_cast<std::size_t>(id)].Volatile) SharedShapes.Insert(key, id);
+    const TRec& r = Recs[static_cast<std::size_t>(id)];
+    if (!r.Volatile && KeyOf(r) == key) SharedShapes.Insert(HashShape(key), id);
     return id;
   }
-  std::int32_t RememberLeaf(std::string_view key, std::int32_t id) {
-    if (!Recs[static_cast<std::size_t>(id)].Volatile) SharedLeaves.emplace(key, id);
+  std::int32_t RememberLeaf(std::string_view text, std::int32_t id) {
+    if (!Recs[static_cast<std::size_t>(id)].Volatile) SharedLeaves.Insert(HashText(text), id);
     return id;
   }
 
@@ -466,7 +530,7 @@ struct TCompiler {
   std::int32_t Leaf(const TToken& tok) {
     const std::string_view text = TokenText(tok.Pos, tok.Len);
     const std::string_view key = text;
-    if (auto it = SharedLeaves.find(key); it != SharedLeaves.end()) return it->second;
+    if (std::int32_t found = FindLeaf(key); found >= 0) return found;
 
     TRec shape;
     shape.Node = TNode::Leaf;
@@ -476,7 +540,10 @@ struct TCompiler {
 
     if (tok.Type == TTokenType::ExpNumber) {
       shape.ExpNumber = true;
-      return RememberLeaf(key, Constant(TValue::MakeReal(tok.Value), shape));
+      double value = 0;
+      bool overflow = false;
+      ParseRealLiteral(text, value, overflow);  // the token reader checked it
+      return RememberLeaf(key, Constant(TValue::MakeReal(value), shape));
     }
     if (IsDecimalNumber(text)) {
       if (E.CurrencyNumbers_) {
@@ -526,7 +593,7 @@ struct TCompiler {
   std::int32_t Neg(std::int32_t x) {
     if (R(x).Node == TNode::Neg) return R(x).A;  // -(-x) is x again
     const TShapeKey key{kTagNeg, x, 0};
-    if (std::int32_t found = SharedShapes.Find(key); found >= 0) return found;
+    if (std::int32_t found = FindShape(key); found >= 0) return found;
     const TRec& xr = R(x);
     TRec r;
     r.Node = TNode::Neg;
@@ -587,7 +654,7 @@ struct TCompiler {
 
   std::int32_t Binary(char op, std::int32_t l, std::int32_t rr) {
     const TShapeKey key{kTagBinary | static_cast<std::uint8_t>(op), l, rr};
-    if (std::int32_t found = SharedShapes.Find(key); found >= 0) return found;
+    if (std::int32_t found = FindShape(key); found >= 0) return found;
 
     TRec r;
     r.Node = TNode::Binary;
@@ -729,7 +796,7 @@ struct TCompiler {
     std::int32_t code = FindFunction(text);
     if (code != 0) {
       const TShapeKey key{kTagCall | static_cast<std::uint32_t>(code), arg, 0};
-      if (std::int32_t found = SharedShapes.Find(key); found >= 0) return found;
+      if (std::int32_t found = FindShape(key); found >= 0) return found;
     } else {
       if (!E.IsValidIdentName(text))
         Fail(ecUnknownFunction, "ExpresieSemanticCorecta->  UNKNOWN FUNCTION: " + std::string(text));
@@ -1151,8 +1218,8 @@ void THelmaxComplexEval::CompileText(std::string_view text, std::string_view nam
     for (char& ch : c.Text) ch = LowerAscii(ch);
     if (TPassError err = Tokenize(c.Text, c.Tokens)) throw TCompileFailure{err.Code, err.Message};
     Instructions_.reserve(operatorCount + 1);
-    c.Recs.reserve(c.Tokens.size() + 1);
     c.SharedShapes.Reset(operatorCount + 1);
+    c.SharedLeaves.Reset((c.Tokens.size() - operatorCount) / 2 + 1);
 
     const std::int32_t top = c.Run();
 
@@ -1189,6 +1256,8 @@ void THelmaxComplexEval::CompileText(std::string_view text, std::string_view nam
     ErrorCode = ecInvalidExpression;
     FireParseError();
   }
+  if (Scratch_) Scratch_->Trim();
+  TrimStorage();
 }
 
 }  // namespace helmax

@@ -200,6 +200,16 @@ void THelmaxComplexEval::FreeInternal() {
   AfterFree();
 }
 
+void THelmaxComplexEval::TrimStorage() {
+  ShrinkIfOversized(Instructions_);
+  ShrinkIfOversized(MainProgram_);
+  ShrinkIfOversized(ControlIndex_);
+  ShrinkIfOversized(FunctionStack_);
+  CompiledCells_.Trim();
+  OperandArrays_.Trim();
+  if (VariableIndex_.bucket_count() > 4 * VariableIndex_.size() + 1024) VariableIndex_.rehash(0);
+}
+
 void THelmaxComplexEval::Free() {
   Error = false;
   ErrorMessage.clear();

@@ -226,6 +226,8 @@ class THelmaxComplexEval {
   // Engine.cpp
   void InitFunctions(const TUserFuncArray& functions);
   void FreeInternal();
+  // Gives back storage far larger than the compiled program uses.
+  void TrimStorage();
   void FireParseError();
   void FireExecuteError();
   TValue* NewCell();

@@ -89,7 +89,10 @@ bool AllDigits(std::string_view s) {
 
 TPassError Tokenize(std::string_view text, std::vector<TToken>& tokens) {
   tokens.clear();
-  tokens.reserve(text.size() / 2 + 1);
+  // Every token but the first starts at a delimiter or follows one.
+  std::size_t delimiters = 0;
+  for (char c : text) delimiters += IsDelimiter(c) ? 1 : 0;
+  tokens.reserve(std::min(text.size(), 2 * delimiters + 1));
   const std::size_t n = text.size();
   std::size_t i = 0;
   while (i < n) {
@@ -134,7 +137,7 @@ TPassError Tokenize(std::string_view text, std::vector<TToken>& tokens) {
         if (!ParseRealLiteral(whole, value, overflow) || overflow)
           return {ecExponentValue,
                   "FormatareaExponentei-> : '" + std::string(whole) + "' is not a valid floating point value"};
-        tokens.push_back({TTokenType::ExpNumber, 0, pos, static_cast<std::uint32_t>(expEnd - i), value});
+        tokens.push_back({TTokenType::ExpNumber, 0, pos, static_cast<std::uint32_t>(expEnd - i)});
         i = expEnd;
         continue;
       }

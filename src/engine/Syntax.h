@@ -26,12 +26,13 @@ TPassError RemoveBlanks(std::string_view text, bool implicitMultiplication, std:
 
 enum class TTokenType : std::uint8_t { Operand, ExpNumber, LParen, RParen, Comma, Operator };
 
+// 12 bytes: a long text has as many tokens as characters, nearly. The
+// value of an ExpNumber is read again from its text when it is compiled.
 struct TToken {
   TTokenType Type;
   char Op = 0;            // operator character for Operator
   std::uint32_t Pos = 0;  // offset into the normalised text
   std::uint32_t Len = 0;
-  double Value = 0;       // value of an ExpNumber
 };
 
 // Splits the normalised (blank-free, lower-case) text into tokens and reads
