@@ -19,6 +19,8 @@ namespace helmax {
 class THelpWindow;
 class TFunctionVariableDialog;
 class TConstantListWindow;
+class TConstantsLibrary;
+class TConstantsLibraryWindow;
 
 class TMainWindow : public QMainWindow {
   Q_OBJECT
@@ -40,6 +42,7 @@ class TMainWindow : public QMainWindow {
   THelpWindow* HelpWindow() const { return Help_; }
   TFunctionVariableDialog* VariableDialog() const { return Variable_; }
   TConstantListWindow* ConstantList() const { return Constants_; }
+  TConstantsLibraryWindow* ConstantsLibrary() const { return LibraryWindow_; }
   QSplitter* Splitter() const { return Splitter_; }
   int FontPixelSize() const { return FontPixels_; }
 
@@ -68,6 +71,7 @@ class TMainWindow : public QMainWindow {
   void ShowBuiltInFunctions();
   void ShowFunctionVariableDialog();
   void ShowConstantList();
+  void ShowConstantsLibrary();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -90,6 +94,10 @@ class TMainWindow : public QMainWindow {
   void ResizeGroup(int pane, int delta);
   static void SetPaneText(QPlainTextEdit* pane, const std::string& text);
   QAction* AddAction(QMenu* menu, const QString& caption, const char* objectName);
+  // The constants library: created and read at start, asked about unsaved
+  // edits when the program ends (false keeps it running).
+  void CreateConstantsLibrary();
+  bool CloseConstantsLibrary();
 
   std::unique_ptr<TUserInterface> OwnUi_;
   TUserInterface* Ui_;
@@ -114,6 +122,8 @@ class TMainWindow : public QMainWindow {
   THelpWindow* Help_ = nullptr;
   TFunctionVariableDialog* Variable_ = nullptr;
   TConstantListWindow* Constants_ = nullptr;
+  std::unique_ptr<TConstantsLibrary> Library_;
+  TConstantsLibraryWindow* LibraryWindow_ = nullptr;
 };
 
 }  // namespace helmax

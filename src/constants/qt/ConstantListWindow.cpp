@@ -167,7 +167,11 @@ TConstantListWindow::TConstantListWindow(TConstantList& list, QWidget* owner)
   connect(main, &QAction::triggered, this, [this] {
     if (OnShowMain) OnShowMain();
   });
-  window->addAction("&Def constants")->setEnabled(false);  // the constants library comes later
+  QAction* library = window->addAction("&Def constants");
+  library->setObjectName("constantsLibrary");
+  connect(library, &QAction::triggered, this, [this] {
+    if (OnShowLibrary) OnShowLibrary();
+  });
 
   Grid_->setModel(Model_);
   Grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -196,6 +200,11 @@ TConstantListWindow::TConstantListWindow(TConstantList& list, QWidget* owner)
 void TConstantListWindow::Refresh() {
   Model_->Reload();
   FitColumns();
+}
+
+void TConstantListWindow::RefreshList() {
+  List_.Refresh();
+  Refresh();
 }
 
 void TConstantListWindow::ShowList() {
