@@ -28,6 +28,9 @@ struct TCalculatorFiles {
   std::string SettingsFile;     // .ini
   std::string LogFile;          // .log
   std::string DefaultDocument;  // .txt
+  // .con, written with the built-in library when missing; its initializer
+  // lets brace lists of the other files leave it out.
+  std::string ConstantsLibrary{};
 };
 
 // The built-in default document: the six internal constants, x, and
@@ -48,6 +51,7 @@ class TCalculator : private TConstantListHost {
   ~TCalculator() override;
   TCalculator(const TCalculator&) = delete;
   TCalculator& operator=(const TCalculator&) = delete;
+  const TCalculatorFiles& Files() const { return Files_; }
 
   // ---- panes and view ----
   std::string DefinitionsText;

@@ -36,13 +36,18 @@ TIniFile TIniFile::Parse(std::string_view text) {
       if (current == nullptr) {
         ini.FSections.push_back(TSection{name, {}});
         current = &ini.FSections.back();
+      } else {
+        ini.FRepeatedSections.push_back(name);
       }
       continue;
     }
     const std::size_t equals = line.find('=');
     if (current == nullptr || equals == std::string::npos) continue;
     std::string key = TrimText(std::string_view(line).substr(0, equals));
-    if (FindEntry(current->Entries, key) != current->Entries.end()) continue;
+    if (FindEntry(current->Entries, key) != current->Entries.end()) {
+      ini.FDroppedKeys.push_back(TDroppedKey{current->Name, std::move(key)});
+      continue;
+    }
     current->Entries.push_back(TEntry{std::move(key), TrimText(std::string_view(line).substr(equals + 1))});
   }
   return ini;

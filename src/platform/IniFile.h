@@ -30,6 +30,17 @@ class TIniFile {
   std::vector<std::string> SectionLines(std::string_view section) const;
   std::optional<std::string> Value(std::string_view section, std::string_view key) const;
 
+  // What Parse merged or dropped, for readers that must not lose a line
+  // silently: headers that repeated an earlier section (as spelled there),
+  // and keys dropped because their section already held them, both in file
+  // order. Editing the file afterwards leaves these lists as they are.
+  struct TDroppedKey {
+    std::string Section;  // as first spelled
+    std::string Key;      // as spelled on the dropped line
+  };
+  const std::vector<std::string>& RepeatedSections() const { return FRepeatedSections; }
+  const std::vector<TDroppedKey>& DroppedKeys() const { return FDroppedKeys; }
+
   // Replaces the value of an existing key (which keeps its place and its
   // spelling) or appends the key to the section, appending the section at
   // the end when it is missing.
@@ -55,6 +66,8 @@ class TIniFile {
   TSection* FindSection(std::string_view section);
 
   std::vector<TSection> FSections;
+  std::vector<std::string> FRepeatedSections;
+  std::vector<TDroppedKey> FDroppedKeys;
 };
 
 }  // namespace helmax

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,18 @@ TEST(IniParse, SectionsInFileOrderRepeatedHeaderContinues) {
   EXPECT_EQ(ini.SectionKeys("main"), (Strings{"Width", "Url", "Empty", "Height"}));
   EXPECT_EQ(ini.SectionLines("Main"), (Strings{"Width=640", "Url=a=b = c", "Empty=", "Height=480"}));
   EXPECT_EQ(ini.SectionLines("colors"), (Strings{"Back=white"}));
+}
+
+// Readers that must report what Parse merged or dropped can see it.
+TEST(IniParse, RepeatedHeadersAndDroppedKeysAreListed) {
+  const TIniFile ini = TIniFile::Parse(kSample);
+  EXPECT_EQ(ini.RepeatedSections(), (Strings{"MAIN"}));
+  std::vector<std::pair<std::string, std::string>> dropped;
+  for (const TIniFile::TDroppedKey& d : ini.DroppedKeys()) dropped.emplace_back(d.Section, d.Key);
+  EXPECT_EQ(dropped, (std::vector<std::pair<std::string, std::string>>{{"Main", "width"}, {"Main", "WIDTH"}}));
+  const TIniFile clean = TIniFile::Parse("[a]\r\nx=1\r\n[b]\r\nx=2\r\n");
+  EXPECT_TRUE(clean.RepeatedSections().empty());
+  EXPECT_TRUE(clean.DroppedKeys().empty());
 }
 
 struct LookupRow {

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "ConstantListWindow.h"
+#include "ConstantsLibraryWindow.h"
 #include "FunctionVariableDialog.h"
 #include "HelpWindow.h"
 #include "QtUserInterface.h"
@@ -103,6 +104,7 @@ TMainWindow::TMainWindow(TCalculatorFiles files, TUserInterface* ui, QWidget* pa
   CollectSettings();
   Calc_->ReadSettings();
   ApplySettings();
+  CreateConstantsLibrary();
   SyncFromCore();
 }
 
@@ -218,7 +220,8 @@ void TMainWindow::BuildMenus() {
           &TMainWindow::ShowFunctionVariableDialog);
   connect(AddAction(options, "&Constants", "constants"), &QAction::triggered, this, &TMainWindow::ShowConstantList);
   AddAction(options, "&Def conversions", "conversionTables")->setEnabled(false);
-  AddAction(options, "D&ef constants", "constantsLibrary")->setEnabled(false);
+  connect(AddAction(options, "D&ef constants", "constantsLibrary"), &QAction::triggered, this,
+          &TMainWindow::ShowConstantsLibrary);
   QMenu* font = options->addMenu("F&ont");
   auto* fonts = new QActionGroup(this);
   QAction* normal = AddAction(font, "&Normal", "normalFont");
@@ -725,7 +728,7 @@ void TMainWindow::closeEvent(QCloseEvent* event) {
     QTimer::singleShot(0, this, &QWidget::close);
     return;
   }
-  if (!AskToSaveChanges()) {
+  if (!AskToSaveChanges() || !CloseConstantsLibrary()) {
     event->ignore();
     return;
   }
@@ -735,6 +738,33 @@ void TMainWindow::closeEvent(QCloseEvent* event) {
   Help_->close();
   Constants_->close();
   event->accept();
+}
+
+// ---- constants library -------------------------------------------------------------
+
+void TMainWindow::CreateConstantsLibrary() {
+  Library_ = std::make_unique<TConstantsLibrary>(Calc_->FunctionTable(), *Ui_, Calc_->Files().ConstantsLibrary);
+  LibraryWindow_ = new TConstantsLibraryWindow(*Library_, Calc_->Constants(), this);
+  LibraryWindow_->OnShowMain = [this] {
+    show();
+    raise();
+    activateWindow();
+  };
+  LibraryWindow_->OnShowConstants = [this] { ShowConstantList(); };
+  LibraryWindow_->OnConstantAdded = [this] { Constants_->RefreshList(); };
+  LibraryWindow_->BeforeCoreAccess = [this] { StopAndWait(); };
+  Constants_->OnShowLibrary = [this] { ShowConstantsLibrary(); };
+  // The library the settings remember, or the default one.
+  LibraryWindow_->LoadLibrary(Calc_->Settings.ConstFilePath);
+}
+
+void TMainWindow::ShowConstantsLibrary() { LibraryWindow_->ShowLibrary(); }
+
+bool TMainWindow::CloseConstantsLibrary() {
+  if (!LibraryWindow_->MayExit()) return false;
+  Calc_->Settings.ConstFilePath = Library_->FilePath();
+  LibraryWindow_->close();
+  return true;
 }
 
 }  // namespace helmax

@@ -29,6 +29,8 @@ namespace helmax {
 class THelpWindow;
 class TFunctionVariableDialog;
 class TConstantListWindow;
+class TConstantsLibrary;
+class TConstantsLibraryWindow;
 
 class TMainWindow : public QMainWindow {
   Q_OBJECT
@@ -50,6 +52,7 @@ class TMainWindow : public QMainWindow {
   THelpWindow* HelpWindow() const { return Help_; }
   TFunctionVariableDialog* VariableDialog() const { return Variable_; }
   TConstantListWindow* ConstantList() const { return Constants_; }
+  TConstantsLibraryWindow* ConstantsLibrary() const { return LibraryWindow_; }
   QSplitter* Splitter() const { return Splitter_; }
   QGroupBox* DefinitionsGroup() const { return DefinitionsGroup_; }
   int FontPixelSize() const { return FontPixels_; }
@@ -86,6 +89,7 @@ class TMainWindow : public QMainWindow {
   void ShowBuiltInFunctions();
   void ShowFunctionVariableDialog();
   void ShowConstantList();
+  void ShowConstantsLibrary();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -125,6 +129,10 @@ class TMainWindow : public QMainWindow {
   void Enqueue(TWork kind, std::function<void()> prepare, std::function<void()> work = {});
   void ProcessQueue();
   void EditsChanged();
+  // The constants library: created and read at start, asked about unsaved
+  // edits when the program ends (false keeps it running).
+  void CreateConstantsLibrary();
+  bool CloseConstantsLibrary();
 
   std::unique_ptr<TUserInterface> OwnUi_;
   TUserInterface* Ui_;
@@ -159,6 +167,8 @@ class TMainWindow : public QMainWindow {
   THelpWindow* Help_ = nullptr;
   TFunctionVariableDialog* Variable_ = nullptr;
   TConstantListWindow* Constants_ = nullptr;
+  std::unique_ptr<TConstantsLibrary> Library_;
+  TConstantsLibraryWindow* LibraryWindow_ = nullptr;
 };
 
 }  // namespace helmax

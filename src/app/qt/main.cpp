@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
   files.SettingsFile = base + ".ini";
   files.LogFile = base + ".log";
   files.DefaultDocument = base + ".txt";
+  files.ConstantsLibrary = base + ".con";
   helmax::TMainWindow calculator(files);
   calculator.show();
 

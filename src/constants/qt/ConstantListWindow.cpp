@@ -169,7 +169,11 @@ TConstantListWindow::TConstantListWindow(TConstantList& list, QWidget* owner)
   connect(main, &QAction::triggered, this, [this] {
     if (OnShowMain) OnShowMain();
   });
-  window->addAction("&Def constants")->setEnabled(false);  // the constants library comes later
+  QAction* library = window->addAction("&Def constants");
+  library->setObjectName("constantsLibrary");
+  connect(library, &QAction::triggered, this, [this] {
+    if (OnShowLibrary) OnShowLibrary();
+  });
 
   Grid_->setModel(Model_);
   Grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -202,6 +206,12 @@ void TConstantListWindow::Refresh() {
 
 void TConstantListWindow::EnterCore() {
   if (BeforeCoreAccess) BeforeCoreAccess();
+}
+
+void TConstantListWindow::RefreshList() {
+  EnterCore();
+  List_.Refresh();
+  Refresh();
 }
 
 void TConstantListWindow::ShowList() {

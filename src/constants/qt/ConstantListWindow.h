@@ -89,6 +89,8 @@ class TConstantListWindow : public QWidget {
 
   // Runs the constants again, refreshes the grid and shows the list.
   void ShowList();
+  // Runs the constants again and refreshes the grid, shown or not.
+  void RefreshList();
   // Double-click or Enter on a row: the constant dialog for it.
   void EditRow(int row);
   void AddConstant();
@@ -100,6 +102,7 @@ class TConstantListWindow : public QWidget {
   TDeleteConstantsDialog* DeleteDialog() const { return Delete_; }
 
   std::function<void()> OnShowMain;
+  std::function<void()> OnShowLibrary;
   std::function<void()> OnClearResults;
   // Called before the window touches the constant list: the owner makes sure
   // that no calculation of its own uses the engines meanwhile.
