@@ -348,10 +348,22 @@ void TMainWindow::ProcessQueue() {
       Calc_->ClearStopRequest();
       Runner_->Run(next.Work);
     }
+    if (next.Finish) next.Finish();
     // Only the latest work's results are shown.
     if (Queue_.empty() || next.Kind == TWork::Command) SyncFromCore();
   }
   Processing_ = false;
+}
+
+void TMainWindow::RunForTool(std::function<void()> prepare, std::function<void()> work,
+                             std::function<void()> finish) {
+  Queue_.push_back({TWork::Command, std::move(prepare), std::move(work), std::move(finish)});
+  if (Runner_->Busy()) Calc_->RequestStop();  // a command replaces what runs
+  ProcessQueue();
+}
+
+void TMainWindow::StopCalculation() {
+  if (Runner_->Busy()) Calc_->RequestStop();
 }
 
 void TMainWindow::StopAndWait() {

@@ -70,6 +70,13 @@ class TMainWindow : public QMainWindow {
 
   // True when the core neither calculates nor has work waiting.
   bool Idle() const;
+  // How tool windows calculate with the core (its engines and definitions):
+  // after whatever the main window has queued, prepare runs on this thread,
+  // work on the core's worker thread (it may take long; StopCalculation ends
+  // it) and finish on this thread again, to show the outcome.
+  void RunForTool(std::function<void()> prepare, std::function<void()> work, std::function<void()> finish = {});
+  // Asks the running calculation, whoever started it, to stop (Esc).
+  void StopCalculation();
   // Asks a running calculation to stop and waits until the core is free.
   void StopAndWait();
   // The step budget of one evaluation: a runaway text ends by itself.
@@ -123,6 +130,7 @@ class TMainWindow : public QMainWindow {
     TWork Kind;
     std::function<void()> Prepare;  // on this thread, first (reads the widgets)
     std::function<void()> Work;     // on the worker thread, then (may calculate long)
+    std::function<void()> Finish;   // on this thread, last
   };
   // Queues work for the core and runs the queue when the core is free. An
   // edit already waiting covers a later edit of the same pane.
