@@ -77,6 +77,9 @@ class TCalculator : private TConstantListHost {
   void RequestStop(TStopReason reason = srStopped) { StopFlag_.store(reason); }
   // Lowers the flag before the next run.
   void ClearStopRequest() { StopFlag_.store(srNone); }
+  // For long work of the tool windows outside the engines (a table's rows,
+  // an elimination): true once a stop was asked for.
+  bool StopRequested() const { return StopFlag_.load(std::memory_order_relaxed) != srNone; }
   // The step budget of every evaluation of every engine (0: none).
   void SetStepBudget(std::int64_t steps);
   void SetCurrencyMode(bool currency, TReport report = TReport::Box);  // and evaluate again
