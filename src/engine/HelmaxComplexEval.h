@@ -199,6 +199,9 @@ class THelmaxComplexEval {
   bool ProtectedExpression = false;
 
   // ---- error state ----
+  // Which of the compiled expressions (0-based) the last failed evaluation
+  // was running, or -1: for a host that marks the failing expression.
+  int FailedExpression() const;
   bool Error = false;
   std::int32_t ErrorCode = 0;
   std::string ErrorMessage;
@@ -292,6 +295,7 @@ class THelmaxComplexEval {
   bool OriginalMathExpressionString_ = true;
   bool CurrencyNumbers_ = false;
   int RunDepth_ = 0;
+  std::int32_t FailedStatement_ = -1;  // position in MainProgram_ of the failure
   std::int64_t StepsLeft_ = 0;
   std::uintptr_t StackBase_ = 0;  // frame address of the outermost run
   std::mt19937_64 Random_;

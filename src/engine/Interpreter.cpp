@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 
 #include "HelmaxComplexEval.h"
 #include "Operations.h"
@@ -147,6 +148,7 @@ void THelmaxComplexEval::StopRun() {
 void THelmaxComplexEval::Execute() {
   MathErrorKind = -1;
   ErrorCode = 0;
+  FailedStatement_ = -1;
   RunProgram(MainProgram_, true);
   if (Error && ErrorCode == 0) ErrorCode = ecExecution;
 }
@@ -186,14 +188,30 @@ void THelmaxComplexEval::RunProgram(const TProgram& program, bool topLevel) {
         if (Error) break;
       }
     }
+    if (Error && topLevel) FailedStatement_ = static_cast<std::int32_t>(i);
   } catch (const EHelmaxMathError& m) {
+    if (topLevel) FailedStatement_ = static_cast<std::int32_t>(i);
     ReportMathFailure(Instructions_[static_cast<std::size_t>(p[i] - 1)], m.Kind);
   } catch (const std::exception& ex) {
+    if (topLevel) FailedStatement_ = static_cast<std::int32_t>(i);
     NonMathError(Instructions_[static_cast<std::size_t>(p[i] - 1)], ex.what(), topLevel);
   } catch (...) {
+    if (topLevel) FailedStatement_ = static_cast<std::int32_t>(i);
     NonMathError(Instructions_[static_cast<std::size_t>(p[i] - 1)], "UNKNOWN EXCEPTION", topLevel);
   }
   --RunDepth_;
+}
+
+// The failing statement belongs to the first expression whose result is
+// written at or after it: statements run in expression order.
+int THelmaxComplexEval::FailedExpression() const {
+  if (!Error || FailedStatement_ < 0 || Results == nullptr) return -1;
+  std::unordered_map<const TValue*, std::size_t> writtenAt;
+  for (std::size_t i = static_cast<std::size_t>(FailedStatement_); i < MainProgram_.size(); ++i)
+    writtenAt.emplace(Instructions_[static_cast<std::size_t>(MainProgram_[i] - 1)].Result, i);
+  for (int k = 0; k < ExpressionCount; ++k)
+    if (writtenAt.count(Results[k]) != 0) return k;
+  return -1;
 }
 
 namespace {

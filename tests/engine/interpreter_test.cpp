@@ -361,3 +361,31 @@ TEST(Random, RangesAndTheSeedHook) {
 
 }  // namespace
 }  // namespace helmax
+
+namespace helmax {
+namespace {
+
+// A host marks the expression that failed: which one it was, however deep
+// the failure happened.
+TEST(RunTimeFailures, TellWhichExpressionFailed) {
+  struct TCase {
+    const char* Text;
+    int Failed;
+  };
+  const TCase cases[] = {
+      {"z=0, 1+1, 1/z, 2", 2},
+      {"z=0, f(a)~1/a, 3, f(z)", 3},
+      {"z=0, While(ls(z,5), z=z+1), if(gr(z,1), sqrt(-z), 0)", 2},
+      {"z=0, 4, 5, z", -1},  // nothing failed
+  };
+  for (const TCase& c : cases) {
+    THelmaxComplexEval e;
+    e.VerifySyntaxSemantics(c.Text);
+    ASSERT_FALSE(e.Error) << c.Text;
+    e.DoVectorOfMathExpressions();
+    EXPECT_EQ(e.FailedExpression(), c.Failed) << c.Text;
+  }
+}
+
+}  // namespace
+}  // namespace helmax
