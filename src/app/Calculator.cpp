@@ -9,6 +9,7 @@
 #include "HeapFigures.h"
 #include "TextFile.h"
 #include "TextUtil.h"
+#include "TypingHelp.h"
 
 namespace helmax {
 
@@ -252,6 +253,7 @@ void TCalculator::DefinitionsCompile(TReport report) {
 void TCalculator::ExpressionsChanged(TReport report) {
   ResultsText.clear();
   ResultsShown_ = false;
+  ExpressionsErrorRange_.reset();
   if (DefinitionsStale_) {
     DefinitionsStale_ = false;
     DefinitionsChanged(report);
@@ -293,6 +295,7 @@ void TCalculator::ExpressionsChanged(TReport report) {
     first = 2;
   }
   bool ok = !Expressions_->Error;
+  const bool compiled = ok;
   TValue* const* results = ok ? Expressions_->DoVectorOfMathExpressions() : nullptr;
   ok = ok && results != nullptr;
   if (ok) {
@@ -305,11 +308,24 @@ void TCalculator::ExpressionsChanged(TReport report) {
     }
     ResultsText = out;
     ResultsShown_ = true;
-  } else if (!ErrorMessageView) {
-    ResultsText = "ERROR";
+  } else {
+    if (!ErrorMessageView) ResultsText = "ERROR";
+    LocateError(compiled ? Expressions_->FailedExpression() - (first - 1) : -1);
   }
   // Results may be the shared cells themselves: restore after reading them.
   for (auto& [cell, value] : unprotected) *cell = value;
+}
+
+// Where in the expressions pane the failure lies: the failed expression
+// (failedExpression >= 0, a run) or the fragment the compile names.
+void TCalculator::LocateError(int failedExpression) {
+  if (failedExpression >= 0) {
+    const auto ranges = ExpressionRanges(ExpressionsText);
+    if (static_cast<std::size_t>(failedExpression) < ranges.size())
+      ExpressionsErrorRange_ = ranges[static_cast<std::size_t>(failedExpression)];
+    return;
+  }
+  ExpressionsErrorRange_ = FragmentRange(ExpressionsText, Expressions_->ErrorMessage);
 }
 
 void TCalculator::SetCurrencyMode(bool currency, TReport report) {

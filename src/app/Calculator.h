@@ -70,6 +70,12 @@ class TCalculator : private TConstantListHost {
   bool ResultsShown() const { return ResultsShown_; }
   // Why the definitions did not compile (their error line), or empty.
   const std::string& DefinitionsError() const { return DefinitionsError_; }
+  // Where the last failed evaluation's fault lies in ExpressionsText (a byte
+  // range: the failed expression, or the fragment a compile error names),
+  // when that can be told.
+  const std::optional<std::pair<std::size_t, std::size_t>>& ExpressionsErrorRange() const {
+    return ExpressionsErrorRange_;
+  }
 
   // ---- stopping ----
   // Ends the running evaluation (from any thread): srStopped shows
@@ -183,6 +189,7 @@ class TCalculator : private TConstantListHost {
   void Report(TReport report, const std::string& message);
   bool CheckBraces(const char* what);
   bool PrepareSave();
+  void LocateError(int failedExpression);
   bool ShowsEntry(const std::string& entry) const;
   bool ApplySections(const std::optional<TSections>& sections, const char* badFormatMessage);
   std::string LogStamp() const;
@@ -206,6 +213,7 @@ class TCalculator : private TConstantListHost {
   bool ResultsShown_ = false;
   std::string MemoryPanel_;
   std::string DefinitionsError_;
+  std::optional<std::pair<std::size_t, std::size_t>> ExpressionsErrorRange_;
   std::string SavedDocument_;  // the document text last read or written
   std::atomic<std::uint8_t> StopFlag_{srNone};
 
