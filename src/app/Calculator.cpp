@@ -213,6 +213,7 @@ void TCalculator::DefinitionsChanged(TReport report) {
 }
 
 void TCalculator::DefinitionsCompile(TReport report) {
+  ++NamesVersion_;
   DefinitionsInvalid_ = true;
   DefinitionsError_.clear();
   ResultsText.clear();

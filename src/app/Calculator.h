@@ -77,6 +77,10 @@ class TCalculator : private TConstantListHost {
     return ExpressionsErrorRange_;
   }
 
+  // Changes whenever the names the panes may use may have changed (each
+  // definitions compile, each change of the constants).
+  std::uint64_t NamesVersion() const { return NamesVersion_; }
+
   // ---- stopping ----
   // Ends the running evaluation (from any thread): srStopped shows
   // "Calculation stopped", srTooLong "Calculation stopped: too long".
@@ -180,7 +184,10 @@ class TCalculator : private TConstantListHost {
 
  private:
   // TConstantListHost
-  void ConstantsRecompiled() override { DefinitionsStale_ = true; }
+  void ConstantsRecompiled() override {
+    DefinitionsStale_ = true;
+    ++NamesVersion_;
+  }
   void RevalidateFunctionVariable(bool withCurrentName) override;
   void PrepareEngine(THelmaxComplexEval& engine) override;
 
@@ -213,6 +220,7 @@ class TCalculator : private TConstantListHost {
   bool ResultsShown_ = false;
   std::string MemoryPanel_;
   std::string DefinitionsError_;
+  std::uint64_t NamesVersion_ = 0;
   std::optional<std::pair<std::size_t, std::size_t>> ExpressionsErrorRange_;
   std::string SavedDocument_;  // the document text last read or written
   std::atomic<std::uint8_t> StopFlag_{srNone};

@@ -1,10 +1,13 @@
 #include "MainWindow.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QScrollBar>
+#include <QTextBlock>
 #include <QScreen>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -20,8 +23,6 @@ namespace helmax {
 
 namespace {
 
-const QColor kMoney(192, 220, 192);
-const QColor kSky(169, 205, 225);
 constexpr int kMinimumPane = 50;
 const char* const kFileFilter = "Text files (*.txt);;All files (*)";
 
@@ -98,7 +99,7 @@ TMainWindow::TMainWindow(TCalculatorFiles files, TUserInterface* ui, QWidget* pa
   Constants_->BeforeCoreAccess = [this] { StopAndWait(); };
 
   SetFont(19);
-  SetExpressionsColor(kMoney);
+  SetExpressionsColor(TPaneColor::Money);
   // Settings: written first when missing (with this start-up state), then
   // read and applied.
   CollectSettings();
@@ -141,8 +142,30 @@ void TMainWindow::BuildPanes() {
   Splitter_->addWidget(ResultsGroup_);
   Splitter_->setStretchFactor(2, 1);
   setCentralWidget(Splitter_);
-  connect(DefinitionsPane_, &QPlainTextEdit::textChanged, this, &TMainWindow::DefinitionsChanged);
-  connect(ExpressionsPane_, &QPlainTextEdit::textChanged, this, &TMainWindow::ExpressionsChanged);
+  DefinitionsHelp_ = new TPaneTypingHelp(DefinitionsPane_, Names_);
+  ExpressionsHelp_ = new TPaneTypingHelp(ExpressionsPane_, Names_);
+  // Typing evaluates; the name being typed gets its completions. Only
+  // edits count: highlighting the panes again (new names) is no edit,
+  // though the document reports it as a change.
+  connect(DefinitionsPane_, &QPlainTextEdit::textChanged, this, [this] {
+    if (DefinitionsHelp_->Rehighlighting()) return;
+    DefinitionsChanged();
+    if (DefinitionsPane_->hasFocus()) DefinitionsHelp_->OfferCompletions(false);
+  });
+  connect(ExpressionsPane_, &QPlainTextEdit::textChanged, this, [this] {
+    if (ExpressionsHelp_->Rehighlighting()) return;
+    ExpressionsChanged();
+    if (ExpressionsPane_->hasFocus()) ExpressionsHelp_->OfferCompletions(false);
+  });
+  ResultsPane_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(ResultsPane_, &QWidget::customContextMenuRequested, this, &TMainWindow::ShowResultsMenu);
+  // Aligned results scroll with their expressions.
+  connect(ExpressionsPane_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int v) {
+    if (AlignedResults_) ResultsPane_->verticalScrollBar()->setValue(v);
+  });
+  connect(ResultsPane_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int v) {
+    if (AlignedResults_) ExpressionsPane_->verticalScrollBar()->setValue(v);
+  });
   installEventFilter(this);
 }
 
@@ -181,6 +204,12 @@ void TMainWindow::BuildMenus() {
   userFunctions->setCheckable(true);
   userFunctions->setChecked(true);
   connect(userFunctions, &QAction::toggled, this, &TMainWindow::SetUserFunctionsVisible);
+  QAction* aligned = AddAction(view, "&Aligned results", "alignedResults");
+  aligned->setCheckable(true);
+  connect(aligned, &QAction::toggled, this, [this](bool on) {
+    AlignedResults_ = on;
+    if (Idle()) ShowResults();
+  });
   QAction* errorMessage = AddAction(view, "&Error message", "errorMessage");
   errorMessage->setCheckable(true);
   errorMessage->setChecked(true);
@@ -242,8 +271,8 @@ void TMainWindow::BuildMenus() {
     colors->addAction(a);
   }
   money->setChecked(true);
-  connect(money, &QAction::triggered, this, [this] { SetExpressionsColor(kMoney); });
-  connect(sky, &QAction::triggered, this, [this] { SetExpressionsColor(kSky); });
+  connect(money, &QAction::triggered, this, [this] { SetExpressionsColor(TPaneColor::Money); });
+  connect(sky, &QAction::triggered, this, [this] { SetExpressionsColor(TPaneColor::Sky); });
 
   QMenu* help = menuBar()->addMenu("&Help");
   connect(AddAction(help, "&Built-in functions", "builtInFunctions"), &QAction::triggered, this,
@@ -277,7 +306,8 @@ void TMainWindow::SyncFromCore() {
   if (Runner_->Busy()) return;
   SetPaneText(DefinitionsPane_, Calc_->DefinitionsText);
   SetPaneText(ExpressionsPane_, Calc_->ExpressionsText);
-  ResultsPane_->setPlainText(QString::fromStdString(Calc_->ResultsText));
+  SyncNames();
+  ShowResults();
   ShowDefinitionsError();
   Panels_[0]->setText(QString::fromStdString(Calc_->FormatPanelText()));
   Panels_[1]->setText(QString::fromStdString(Calc_->HistoryPanelText()));
@@ -310,6 +340,61 @@ void TMainWindow::ShowDefinitionsError() {
   DefinitionsGroup_->setToolTip(error);
 }
 
+// The catalogue of names follows the definitions and constants, and with it
+// the highlighting and the completions.
+void TMainWindow::SyncNames() {
+  if (Calc_->NamesVersion() == NamesShown_) return;
+  NamesShown_ = Calc_->NamesVersion();
+  Names_.Rebuild(Calc_->DefinitionsEngine(), Calc_->Constants());
+  DefinitionsHelp_->NamesChanged();
+  ExpressionsHelp_->NamesChanged();
+}
+
+// The results, on the lines of their expressions when asked for and the
+// pane holds one expression per line; the place of a failure is marked.
+void TMainWindow::ShowResults() {
+  QString shown = QString::fromStdString(Calc_->ResultsText);
+  if (AlignedResults_ && Calc_->ResultsShown()) {
+    if (const auto lines = ExpressionLines(Calc_->ExpressionsText)) {
+      std::vector<std::string> results;
+      for (const QString& r : shown.split('\n')) results.push_back(r.toStdString());
+      if (results.size() == lines->size())
+        shown = QString::fromStdString(AlignedResults(results, *lines, ExpressionsPane_->blockCount()));
+    }
+  }
+  ResultsPane_->setPlainText(shown);
+  if (AlignedResults_) ResultsPane_->verticalScrollBar()->setValue(ExpressionsPane_->verticalScrollBar()->value());
+  if (const auto& range = Calc_->ExpressionsErrorRange()) {
+    const std::string& text = Calc_->ExpressionsText;
+    auto at = [&](std::size_t byte) {
+      return static_cast<int>(QString::fromUtf8(text.data(), static_cast<qsizetype>(std::min(byte, text.size()))).size());
+    };
+    ExpressionsHelp_->MarkError(at(range->first), at(range->second));
+  } else {
+    ExpressionsHelp_->MarkError(0, 0);
+  }
+}
+
+void TMainWindow::ShowResultsMenu(const QPoint& at) {
+  QMenu menu(this);
+  const QString line = ResultsPane_->cursorForPosition(at).block().text();
+  QAction* one = menu.addAction("Copy &result");
+  one->setEnabled(!line.isEmpty());
+  connect(one, &QAction::triggered, this, [line] { QApplication::clipboard()->setText(line); });
+  connect(menu.addAction("Copy &all results"), &QAction::triggered, this,
+          [this] { QApplication::clipboard()->setText(ResultsPane_->toPlainText()); });
+  menu.exec(ResultsPane_->viewport()->mapToGlobal(at));
+}
+
+// Ctrl+R: the last result that was shown goes in at the cursor.
+void TMainWindow::InsertLastResult() {
+  if (!Idle() || !Calc_->ResultsShown()) return;
+  const std::string& all = Calc_->ResultsText;
+  const std::size_t lastLine = all.rfind('\n');
+  const std::string last = lastLine == std::string::npos ? all : all.substr(lastLine + 1);
+  if (!last.empty()) ExpressionsPane_->insertPlainText(QString::fromStdString(last));
+}
+
 void TMainWindow::ClearResults() {
   Calc_->ResultsText.clear();
   ResultsPane_->clear();
@@ -323,7 +408,7 @@ bool TMainWindow::Idle() const {
 
 void TMainWindow::Enqueue(TWork kind, std::function<void()> prepare, std::function<void()> work) {
   const bool coveredByWaitingEdit = kind != TWork::Command && !Queue_.empty() && Queue_.back().Kind == kind;
-  if (!coveredByWaitingEdit) Queue_.push_back({kind, std::move(prepare), std::move(work)});
+  if (!coveredByWaitingEdit) Queue_.push_back({kind, std::move(prepare), std::move(work), {}});
   // What comes later replaces a running evaluation of the same pane, or any
   // evaluation of the expressions; a command replaces anything. An edit of
   // the expressions never stops the definitions, which it needs.
@@ -518,10 +603,28 @@ void TMainWindow::FitMinimumHeights() {
   Splitter_->setSizes(sizes);
 }
 
-void TMainWindow::SetExpressionsColor(const QColor& color) {
+QColor TMainWindow::PaneColor(TPaneColor color, bool darkPalette) {
+  if (color == TPaneColor::Money) return darkPalette ? QColor(28, 56, 34) : QColor(192, 220, 192);
+  return darkPalette ? QColor(20, 44, 64) : QColor(169, 205, 225);
+}
+
+void TMainWindow::SetExpressionsColor(TPaneColor color) {
+  ExpressionsColor_ = color;
+  ApplyColors();
+}
+
+// The panes follow the desktop's palette: the expressions pane takes the
+// counterpart of its colour that suits it, and the typing help colours
+// read well on each pane's background.
+void TMainWindow::ApplyColors() {
+  const QPalette desktop = QApplication::palette(DefinitionsPane_);
+  const bool dark = desktop.color(QPalette::Base).lightness() < 128;
   QPalette p = ExpressionsPane_->palette();
-  p.setColor(QPalette::Base, color);
+  p.setColor(QPalette::Base, PaneColor(ExpressionsColor_, dark));
+  p.setColor(QPalette::Text, desktop.color(QPalette::Text));
   ExpressionsPane_->setPalette(p);
+  DefinitionsHelp_->SetColors(TTypingColors::For(desktop.color(QPalette::Base)));
+  ExpressionsHelp_->SetColors(TTypingColors::For(PaneColor(ExpressionsColor_, dark)));
 }
 
 void TMainWindow::SetStayOnTop(bool on) {
@@ -583,6 +686,16 @@ bool TMainWindow::HandleKey(QObject* watched, QKeyEvent* key) {
     case Qt::Key_F3:
       ReloadCurrentEntry();
       return true;
+    case Qt::Key_Space:
+      // Ctrl+Space: the completions of the name at the cursor.
+      if (mods != Qt::ControlModifier) return false;
+      if (watched == DefinitionsPane_) DefinitionsHelp_->OfferCompletions(true);
+      else if (watched == ExpressionsPane_) ExpressionsHelp_->OfferCompletions(true);
+      return true;
+    case Qt::Key_R:
+      if (mods != Qt::ControlModifier || watched != ExpressionsPane_) return false;
+      InsertLastResult();
+      return true;
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
       // Ctrl+Tab moves on like Tab instead of typing a tab.
@@ -633,6 +746,7 @@ bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
 void TMainWindow::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
   if (event->type() == QEvent::FontChange && DefinitionsGroup_ != nullptr) FitMinimumHeights();
+  if (event->type() == QEvent::PaletteChange && DefinitionsHelp_ != nullptr) ApplyColors();
 }
 
 // ---- start and end -------------------------------------------------------------

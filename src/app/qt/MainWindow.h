@@ -22,7 +22,9 @@
 
 #include "CalculationRunner.h"
 #include "Calculator.h"
+#include "PaneTypingHelp.h"
 #include "QtUserInterface.h"
+#include "TypingHelp.h"
 
 namespace helmax {
 
@@ -55,6 +57,12 @@ class TMainWindow : public QMainWindow {
   TConstantsLibraryWindow* ConstantsLibrary() const { return LibraryWindow_; }
   QSplitter* Splitter() const { return Splitter_; }
   QGroupBox* DefinitionsGroup() const { return DefinitionsGroup_; }
+  TPaneTypingHelp* DefinitionsTypingHelp() const { return DefinitionsHelp_; }
+  TPaneTypingHelp* ExpressionsTypingHelp() const { return ExpressionsHelp_; }
+  // The expressions pane's colour, Money or Sky, as its background in the
+  // desktop's light or dark palette.
+  enum class TPaneColor { Money, Sky };
+  static QColor PaneColor(TPaneColor color, bool darkPalette);
   int FontPixelSize() const { return FontPixels_; }
 
   // Shows the core's state: panes changed by the program, results, status,
@@ -111,7 +119,12 @@ class TMainWindow : public QMainWindow {
   void ApplySettings();
   void CollectSettings();
   void SetFont(int pixels);
-  void SetExpressionsColor(const QColor& color);
+  void SetExpressionsColor(TPaneColor color);
+  void ApplyColors();
+  void ShowResults();
+  void SyncNames();
+  void InsertLastResult();
+  void ShowResultsMenu(const QPoint& at);
   void SetStayOnTop(bool on);
   void SetUserFunctionsVisible(bool visible);
   void PrepareShow();
@@ -167,6 +180,12 @@ class TMainWindow : public QMainWindow {
   QAction* Undo_ = nullptr;
   QAction* Redo_ = nullptr;
   int SavedDefinitionsHeight_ = 2;
+  TNameCatalogue Names_;
+  std::uint64_t NamesShown_ = UINT64_MAX;
+  TPaneTypingHelp* DefinitionsHelp_ = nullptr;
+  TPaneTypingHelp* ExpressionsHelp_ = nullptr;
+  TPaneColor ExpressionsColor_ = TPaneColor::Money;
+  bool AlignedResults_ = false;
   int MinimumPane_ = 50;
   int FontPixels_ = 19;
   bool FirstActivation_ = true;
