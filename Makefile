@@ -89,9 +89,10 @@ install: build
 
 bench: deps-bench
 	$(CMAKE) -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHELMAX_BENCH=ON
-	$(CMAKE) --build $(BUILD) -j$(JOBS) --target engine_bench calculator_bench
+	$(CMAKE) --build $(BUILD) -j$(JOBS) --target engine_bench calculator_bench packs_bench
 	./$(BUILD)/bench/engine_bench
 	./$(BUILD)/bench/calculator_bench
+	./$(BUILD)/bench/packs_bench
 
 clean:
 	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ) build-bench
