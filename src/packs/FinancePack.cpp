@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <initializer_list>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -22,12 +23,6 @@ constexpr double kRelativeStep = 1e-12;
 constexpr const char* kPaymentTimeMessage = "Incorrect PaymentTime: must be 1 (StartOfPeriod) or 0 (EndOfPeriod)";
 
 [[noreturn]] void FormulaFail() { MathFail(mkInvalidArgument); }
-
-// a / b with the floating-point kinds of a zero divisor.
-double Divide(double a, double b) {
-  if (b == 0.0) MathFail(a == 0.0 || std::isnan(a) ? mkInvalidOp : mkZeroDivide);
-  return a / b;
-}
 
 // The fixed arguments of a financial function, checked in order: all
 // numbers, then the integer ones integral (and truncated), then PaymentTime
@@ -71,129 +66,311 @@ void CheckRate(double r) {
   if (r <= -1.0) FormulaFail();
 }
 
-// (1 + r)^k for a whole k, through log1p so that small rates keep their
-// digits.
-double Compound(double r, double k) { return r == 0.0 ? 1.0 : std::exp(k * std::log1p(r)); }
+// The formulas run in extended precision (64-bit mantissa), which keeps
+// the guard digits of sums whose terms nearly cancel; the results are
+// rounded to double once.
+using Ext = long double;
 
-// Annuity factor A (sum of the compound factors of the payments, valued at
-// the end) and the compound factor Cn of n periods.
-struct TAnnuity {
-  double A;
-  double Cn;
+// A rate with ln(1 + r), from which every compound factor (1 + r)^k is
+// e^(k ln(1 + r)) and every (1 + r)^k - 1 is expm1(k ln(1 + r)): small
+// rates keep their digits and long terms their range.
+struct TRate {
+  Ext R;
+  Ext Log;  // ln(1 + r)
+  explicit TRate(double r) : R(r), Log(std::log1p(static_cast<Ext>(r))) {}
+  Ext Compound(Ext k) const { return std::exp(k * Log); }
+  Ext CompoundMinusOne(Ext k) const { return std::expm1(k * Log); }
+  // ((1 + r)^k - 1) / r, k for r = 0.
+  Ext Accumulated(Ext k) const { return R == 0.0L ? k : CompoundMinusOne(k) / R; }
 };
 
-TAnnuity Annuity(double r, double n, int t) {
-  if (r == 0.0) return {n, 1.0};
-  const double lr = std::log1p(r);
-  double a = std::expm1(n * lr) / r;
-  if (t == 1) a *= 1.0 + r;
-  return {a, std::exp(n * lr)};
+// Annuity factor A (the payments' compound factors summed at the end, times
+// 1 + r when they are made at the start) and the compound factor Cn.
+struct TAnnuity {
+  Ext A;
+  Ext Cn;
+};
+
+TAnnuity Annuity(const TRate& r, Ext n, int t) {
+  if (r.R == 0.0L) return {n, 1.0L};
+  return {r.Accumulated(n) * (t == 1 ? 1.0L + r.R : 1.0L), r.Compound(n)};
+}
+
+// a / b with the floating-point kinds of a zero divisor.
+Ext Divide(Ext a, Ext b) {
+  if (b == 0.0L) MathFail(a == 0.0L || std::isnan(a) ? mkInvalidOp : mkZeroDivide);
+  return a / b;
+}
+
+// The payment that takes pv to -fv in n periods, without the limit that
+// Payment uses past a compound factor of 1e16: where (1 + r)^n is large
+// numerator and denominator are divided by it, so nothing overflows.
+Ext ExactPayment(const TRate& r, Ext n, Ext pv, Ext fv, int t) {
+  if (r.R == 0.0L) return Divide(-pv - fv, n);
+  const Ext advance = t == 1 ? 1.0L + r.R : 1.0L;
+  if (r.Log > 0.0L) return -(pv + fv * r.Compound(-n)) * r.R / (-r.CompoundMinusOne(-n) * advance);
+  return Divide(-pv * r.Compound(n) - fv, r.Accumulated(n) * advance);
+}
+
+// x + y, or NaN-free infinity, with the sum of the magnitudes as a measure
+// of what its rounding costs.
+struct TSum {
+  Ext Value;
+  Ext Magnitude;
+};
+
+TSum Sum(Ext x, Ext y) {
+  const Ext magnitude = std::fabs(x) + std::fabs(y);
+  return {x + y, std::isfinite(magnitude) ? magnitude : std::numeric_limits<Ext>::infinity()};
+}
+
+// The loan's balance (as a future value, so -outstanding) right after
+// period j's payment, from whichever side cancels less: forward from the
+// present value through the payments made, or back from the future value
+// through the payments still to come. The two are equal in exact
+// arithmetic; from the wrong side the huge compound factors of a long loan
+// or the tiny ones of a small rate leave only rounding.
+Ext Balance(const TRate& r, Ext j, Ext n, Ext pmt, Ext pv, Ext fv, int t) {
+  TSum forward{}, backward{};
+  if (t == 0) {
+    // Payments at the ends of periods 1..j made; n - j to come.
+    forward = Sum(-pmt * r.Accumulated(j), -pv * r.Compound(j));
+    backward = Sum(fv * r.Compound(j - n), -pmt * (r.R == 0.0L ? j - n : r.CompoundMinusOne(j - n) / r.R));
+  } else {
+    // Payments at the starts of periods 1..j+1 made; n - j - 1 to come.
+    forward = Sum(-pv * r.Compound(j), -pmt * r.Accumulated(j + 1.0L));
+    const Ext m = n - j - 1.0L;
+    backward = Sum(fv * r.Compound(-(m + 1.0L)), -pmt * (r.R == 0.0L ? -m : r.CompoundMinusOne(-m) / r.R));
+  }
+  return forward.Magnitude <= backward.Magnitude ? forward.Value : backward.Value;
 }
 
 // ---- the formulas on plain numbers ----------------------------------------------------------
 
-double FutureValueOf(double r, double n, double pmt, double pv, int t) {
-  CheckRate(r);
+double FutureValueOf(double rate, double n, double pmt, double pv, int t) {
+  CheckRate(rate);
+  const TRate r(rate);
   const TAnnuity f = Annuity(r, n, t);
   if (f.Cn > kCompoundLimit) FormulaFail();
-  return -pmt * f.A - pv * f.Cn;
+  return static_cast<double>(-pmt * f.A - pv * f.Cn);
 }
 
-double PresentValueOf(double r, double n, double pmt, double fv, int t) {
-  CheckRate(r);
+double PresentValueOf(double rate, double n, double pmt, double fv, int t) {
+  CheckRate(rate);
+  const TRate r(rate);
+  if (r.R == 0.0L) return static_cast<double>(-pmt * static_cast<Ext>(n) - fv);
+  if (r.Compound(n) > kCompoundLimit) return static_cast<double>(-pmt * (1.0L + r.R * t) / r.R);
+  // (-Payment·A - FutureValue)/Cn with the division by Cn carried into the
+  // factors: A/Cn = -expm1(-n ln(1 + r))/r, 1/Cn = e^(-n ln(1 + r)). A Cn that
+  // underflows then gives the limit instead of 0/0.
+  Ext value = 0.0L;
+  if (pmt != 0.0) value += pmt * r.CompoundMinusOne(-n) / r.R * (1.0L + r.R * t);
+  if (fv != 0.0) value -= fv * r.Compound(-n);
+  return static_cast<double>(value);
+}
+
+double PaymentOf(double rate, double n, double pv, double fv, int t) {
+  CheckRate(rate);
+  const TRate r(rate);
   const TAnnuity f = Annuity(r, n, t);
-  if (f.Cn > kCompoundLimit) return -pmt * (1.0 + r * t) / r;
-  return Divide(-pmt * f.A - fv, f.Cn);
+  if (f.Cn > kCompoundLimit) return static_cast<double>(-pv * r.R / (1.0L + r.R * t));
+  return static_cast<double>(Divide(-pv * f.Cn - fv, f.A));
 }
 
-double PaymentOf(double r, double n, double pv, double fv, int t) {
-  CheckRate(r);
-  const TAnnuity f = Annuity(r, n, t);
-  if (f.Cn > kCompoundLimit) return -pv * r / (1.0 + r * t);
-  return Divide(-pv * f.Cn - fv, f.A);
-}
-
-double InterestPaymentOf(double r, double p, double n, double pv, double fv, int t) {
-  CheckRate(r);
+double InterestPaymentOf(double rate, double p, double n, double pv, double fv, int t) {
+  CheckRate(rate);
   if (p < 1.0 || p > n) FormulaFail();
-  if (t == 1) {
-    // Payments in advance: no interest is due in the first period; later,
-    // the rate on what is owed after the payment of the previous period.
-    if (p == 1.0) return 0.0;
-    const double pmt = PaymentOf(r, n, pv, fv, 1);
-    return r * (FutureValueOf(r, p - 2.0, pmt, pv, 1) - pmt);
+  const TRate r(rate);
+  // The rate on the balance the period starts with: after period p - 1's
+  // payment at the end of periods, after period p - 1's at the start of
+  // periods (whose first payment carries no interest).
+  if (t == 1 && p == 1.0) return 0.0;
+  const Ext pmt = ExactPayment(r, n, pv, fv, t);
+  return static_cast<double>(r.R * Balance(r, t == 0 ? p - 1.0 : p - 2.0, n, pmt, pv, fv, t));
+}
+
+double PeriodPaymentOf(double rate, double p, double n, double pv, double fv, int t) {
+  CheckRate(rate);
+  if (p < 1.0 || p > n) FormulaFail();
+  const TRate r(rate);
+  if (t == 1 && p == 1.0) return static_cast<double>(ExactPayment(r, n, pv, fv, 1));
+  // The principal part, Payment - InterestPayment, in closed form:
+  // (-FutureValue - PresentValue)·C(k)·r/((1 + r)^n - 1) with k = p - 1 at the
+  // end of periods and p - 2 at the start. Written with e^((k - n) ln(1 + r))
+  // for a growing factor, so that long loans do not overflow.
+  const Ext k = t == 0 ? p - 1.0 : p - 2.0;
+  const Ext owed = -static_cast<Ext>(fv) - pv;
+  if (r.R == 0.0L) return static_cast<double>(owed / n);
+  if (r.Log > 0.0L) return static_cast<double>(owed * r.R * r.Compound(k - n) / -r.CompoundMinusOne(-n));
+  return static_cast<double>(Divide(owed * r.R * r.Compound(k), r.CompoundMinusOne(n)));
+}
+
+double NumberOfPeriodsOf(double rate, double pmt, double pv, double fv, int t) {
+  CheckRate(rate);
+  const Ext r = rate;
+  const Ext pay = t == 1 ? pmt * (1.0L + r) : pmt;
+  const Ext total = pay + pv * r;
+  if (total == 0.0L) FormulaFail();
+  if (r == 0.0L) return static_cast<double>(-(pv + fv) / total);
+  // q = -r (PresentValue + FutureValue)/T; near q = -1 the sum 1 + q is
+  // formed directly, as (Pay - r·FutureValue)/T.
+  const Ext q = -r * (pv + fv) / total;
+  const Ext onePlusQ = (pay - r * fv) / total;
+  if (!(onePlusQ > 0.0L)) FormulaFail();
+  const Ext logOnePlusQ = std::fabs(q) < 0.5L ? std::log1p(q) : std::log(onePlusQ);
+  return static_cast<double>(logOnePlusQ / std::log1p(r));
+}
+
+bool Converged(Ext step, Ext t) { return std::fabs(step) < kAbsoluteStep + kRelativeStep * std::fabs(t); }
+
+// The iteration of InterestRate: the flows First (now), Pmt (periods 1 to
+// n - 1) and Last (period n) with First < 0 <= Pmt, Last, as the root of
+// φ(T) = ln(Pmt·X + Last·e^(nT)) - ln(-First), X = e^T + ... + e^((n-1)T).
+// φ increases from -∞ to ∞, so there is exactly one root, and with
+// W = Pmt (n - 1) + Last it lies between c and c/n, c = ln(-First/W). Newton
+// steps from T = 0 that leave that bracket (or the part of it known to hold
+// the root) are replaced by halving.
+class TRateEquation {
+ public:
+  TRateEquation(Ext n, Ext first, Ext pmt, Ext last) : N_(n), Pmt_(pmt), Last_(last), LogTarget_(std::log(-first)) {}
+
+  // φ(T) and φ'(T), the mean power of the flows' weights at T.
+  void Evaluate(Ext t, Ext& value, Ext& slope) const {
+    const Ext n = N_;
+    const Ext em = std::expm1(t);
+    // X and Y = e^T + 2e^(2T) + ... + (n-1)e^((n-1)T), scaled by e^(-nT) for
+    // T > 0 so that nothing overflows.
+    Ext x = 0.0L, y = 0.0L, e = 1.0L, shift = 0.0L;
+    if (em == 0.0L) {
+      x = n - 1.0L;
+      y = n * (n - 1.0L) / 2.0L;
+    } else if (t > 0.0L) {
+      shift = n * t;
+      e = 1.0L;
+      x = -std::expm1(-(n - 1.0L) * t) / em;
+      y = ((n - 1.0L) - x) / em;
+    } else {
+      e = std::exp(n * t);
+      x = std::exp(t) * std::expm1((n - 1.0L) * t) / em;
+      y = ((n - 1.0L) * e - x) / em;
+    }
+    const Ext s = Pmt_ * x + Last_ * e;
+    value = shift + std::log(s) - LogTarget_;
+    slope = (Pmt_ * y + Last_ * n * e) / s;
+    // Rounding can push the mean power out of [1, n] near T = 0.
+    slope = std::min(std::max(slope, 1.0L), n);
   }
-  const TAnnuity f = Annuity(r, n, t);
-  const double cp = Compound(r, p - 1.0);
-  return Divide(fv * (cp - 1.0) - pv * (f.Cn - cp), f.A);
-}
 
-double PeriodPaymentOf(double r, double p, double n, double pv, double fv, int t) {
-  CheckRate(r);
-  if (p < 1.0 || p > n) FormulaFail();
-  if (t == 1) return PaymentOf(r, n, pv, fv, 1) - InterestPaymentOf(r, p, n, pv, fv, 1);
-  const TAnnuity f = Annuity(r, n, t);
-  return Divide((-fv - pv) * Compound(r, p - 1.0), f.A);
-}
+  // The root, or NaN when none is found.
+  Ext Solve() const {
+    const Ext weights = Pmt_ * (N_ - 1.0L) + Last_;
+    const Ext c = LogTarget_ - std::log(weights);
+    Ext low = std::min(c, c / N_), high = std::max(c, c / N_);
+    const Ext margin = 1e-12L * (1.0L + std::fabs(c));
+    low -= margin;
+    high += margin;
+    Ext t = std::min(std::max(Ext{0.0L}, low), high);
+    for (int i = 0; i < 200; ++i) {
+      Ext value = 0.0L, slope = 1.0L;
+      Evaluate(t, value, slope);
+      if (value == 0.0L) return t;
+      if (value < 0.0L)
+        low = t;
+      else
+        high = t;
+      const Ext step = value / slope;
+      Ext next = t - step;
+      const bool newton = next > low && next < high;
+      if (!newton) next = (low + high) / 2.0L;
+      if (newton && Converged(step, next)) return next;
+      if (high - low <= 4e-19L * std::max(std::fabs(low), std::fabs(high)) + 1e-300L) return next;
+      t = next;
+    }
+    return std::numeric_limits<Ext>::quiet_NaN();
+  }
 
-double NumberOfPeriodsOf(double r, double pmt, double pv, double fv, int t) {
-  CheckRate(r);
-  const double pay = t == 1 ? pmt * (1.0 + r) : pmt;
-  const double total = pay + pv * r;
-  if (total == 0.0) FormulaFail();
-  if (r == 0.0) return -(pv + fv) / total;
-  const double q = -r * (pv + fv) / total;
-  if (!(q > -1.0)) FormulaFail();
-  return std::log1p(q) / std::log1p(r);
-}
+  // True when T makes the two sides of the equation agree to a small
+  // fraction of their size.
+  bool IsRoot(Ext t) const {
+    Ext value = 0.0L, slope = 1.0L;
+    Evaluate(t, value, slope);
+    return std::fabs(value) <= 1e-10L;
+  }
 
-bool Converged(double step, double t) { return std::fabs(step) < kAbsoluteStep + kRelativeStep * std::fabs(t); }
+ private:
+  Ext N_, Pmt_, Last_, LogTarget_;
+};
 
-// Newton's method on an exponent T, e^T being 1 / (1 + rate) (or 1 + rate
-// for a reversed flow).
-double InterestRateOf(double n, double pmt, double pv, double fv, int t) {
-  if (n < 1.0) FormulaFail();
-  double first = t == 0 ? pv : pv + pmt;
-  double last = t == 0 ? fv + pmt : fv;
+double InterestRateOf(double periods, double payment, double pv, double fv, int t) {
+  if (periods < 1.0) FormulaFail();
+  Ext n = periods, pmt = payment;
+  Ext first = t == 0 ? pv : pv + pmt;
+  Ext last = t == 0 ? static_cast<Ext>(fv) + pmt : fv;
+  // Nothing now: the flows start a period later, with one period fewer.
+  if (first == 0.0L && n > 1.0L) {
+    first = pmt;
+    n -= 1.0L;
+  }
   bool reversed = false;
-  if (first * pmt > 0.0) {
+  if (first * pmt > 0.0L) {
     std::swap(first, last);
     reversed = true;
   }
-  if (first > 0.0) {
+  if (first > 0.0L) {
     first = -first;
     pmt = -pmt;
     last = -last;
   }
-  if (first == 0.0 || last < 0.0) FormulaFail();
-  double T = 0.0;
-  for (int step = 0; step < kMaxNewtonSteps; ++step) {
-    const double e = std::exp(n * T);
-    if (e + 1.0 == e) {
-      const double rate = -pmt / first;
-      return reversed ? 1.0 / (1.0 + rate) - 1.0 : rate;
-    }
-    // X = u + u^2 + ... + u^(n-1) and Y = u + 2 u^2 + ... + (n-1) u^(n-1),
-    // its derivative with respect to T; u - 1 through expm1 so that rates
-    // near 0 keep their digits. At u = 1 the sums are n - 1 and n (n - 1) / 2.
-    const double u = std::exp(T);
-    const double um1 = std::expm1(T);
-    double x = n - 1.0, y = n * (n - 1.0) / 2.0;
-    if (um1 != 0.0) {
-      x = u * std::expm1((n - 1.0) * T) / um1;
-      y = (n * e - u - x * u) / um1;
-    }
-    const double s = pmt * x + last * e;
-    const double z = std::log(s / -first) / ((pmt * y + last * n * e) / s);
-    if (!std::isfinite(z)) FormulaFail();
-    T -= z;
-    if (Converged(z, T)) return reversed ? std::expm1(T) : std::expm1(-T);
-  }
-  FormulaFail();
+  if (first == 0.0L || last < 0.0L || (pmt == 0.0L && last == 0.0L)) FormulaFail();
+  const TRateEquation equation(n, first, pmt, last);
+  const Ext root = equation.Solve();
+  if (!std::isfinite(root) || !equation.IsRoot(root)) FormulaFail();
+  return static_cast<double>(reversed ? std::expm1(root) : std::expm1(-root));
 }
 
-// Newton's method on T = -ln(1 + rate), the flows being the coefficients of
-// a polynomial in x = e^T.
+// The net present value of the flows c0, c1, ... at x = e^T = 1/(1 + rate),
+// as the sums of the positive and of the negative terms and their
+// derivatives times x, scaled by x^-(k-1) for x > 1 so that nothing
+// overflows (the Newton step needs only their ratios).
+struct TFlowSums {
+  Ext Pos = 0.0L, Neg = 0.0L, DPos = 0.0L, DNeg = 0.0L;
+};
+
+TFlowSums FlowSums(const std::vector<double>& flows, Ext t) {
+  TFlowSums f;
+  const Ext top = static_cast<Ext>(flows.size()) - 1.0L;
+  for (std::size_t i = 0; i < flows.size(); ++i) {
+    const Ext power = static_cast<Ext>(i);
+    const Ext term = flows[i] * std::exp(t > 0.0L ? (power - top) * t : power * t);
+    if (flows[i] >= 0.0) {
+      f.Pos += term;
+      f.DPos += power * term;
+    } else {
+      f.Neg += term;
+      f.DNeg += power * term;
+    }
+  }
+  return f;
+}
+
+// The rate e^(-T) - 1 of a converged T, which must be a true root: the
+// positive and negative sums agree to a small fraction. A T that converged
+// next to 0 is exactly 0 when the flows sum to 0 exactly.
+double RateOfRoot(const std::vector<double>& flows, Ext t) {
+  if (std::fabs(t) < 1e-12L) {
+    const TFlowSums atZero = FlowSums(flows, 0.0L);
+    if (atZero.Pos + atZero.Neg == 0.0L) return 0.0;
+  }
+  const TFlowSums f = FlowSums(flows, t);
+  if (!(std::fabs(std::log(f.Pos) - std::log(-f.Neg)) <= 1e-10L)) FormulaFail();
+  return static_cast<double>(std::expm1(-t));
+}
+
+// Newton's method on φ(T) = ln(Pos) - ln(-Neg), T = -ln(1 + rate), from the
+// stated start. Once two iterates have given φ of both signs, a step that
+// leaves the interval between them is replaced by halving it; before that a
+// step is limited to 3 (a factor of 20 in 1 + rate), so that a wild step
+// cannot carry the iteration away from the root it was nearing.
 double InternalRateOfReturnOf(const std::vector<double>& flows, double guess) {
   std::size_t k = 0;
   for (std::size_t i = 0; i < flows.size(); ++i)
@@ -206,31 +383,46 @@ double InternalRateOfReturnOf(const std::vector<double>& flows, double guess) {
       break;
     }
   }
-  double T = 0.0;
+  Ext t = 0.0L;
   if (k == 0) {
     if (!(guess > -1.0)) FormulaFail();
-    T = -std::log1p(guess);
+    t = -std::log1p(static_cast<Ext>(guess));
   }
-  for (int step = 0; step < kMaxNewtonSteps; ++step) {
-    const double x = std::exp(T);
-    double pos = 0.0, neg = 0.0, dpos = 0.0, dneg = 0.0, power = 1.0;
-    for (std::size_t i = 0; i < flows.size(); ++i) {
-      const double term = flows[i] * power;
-      if (flows[i] >= 0.0) {
-        pos += term;
-        dpos += static_cast<double>(i) * term;
-      } else {
-        neg += term;
-        dneg += static_cast<double>(i) * term;
-      }
-      power *= x;
+  constexpr Ext kLargestFreeStep = 3.0L;
+  bool haveNegative = false, havePositive = false;
+  Ext atNegative = 0.0L, atPositive = 0.0L;
+  for (int step = 0; step < 200; ++step) {
+    const TFlowSums f = FlowSums(flows, t);
+    if (f.Pos <= f.Neg) FormulaFail();
+    if (f.Neg >= 0.0L || f.Pos <= 0.0L) return -1.0;
+    const Ext value = std::log(f.Pos) - std::log(-f.Neg);
+    if (value == 0.0L) return RateOfRoot(flows, t);
+    if (value < 0.0L) {
+      haveNegative = true;
+      atNegative = t;
+    } else {
+      havePositive = true;
+      atPositive = t;
     }
-    if (pos <= neg) FormulaFail();
-    if (neg >= 0.0 || pos <= 0.0) return -1.0;
-    const double y = std::log(-neg / pos) / (dneg / neg - dpos / pos);
-    if (!std::isfinite(y)) FormulaFail();
-    T -= y;
-    if (Converged(y, T)) return std::expm1(-T);
+    const Ext slope = f.DPos / f.Pos - f.DNeg / f.Neg;
+    Ext y = value / slope;
+    Ext next = t - y;
+    const bool bracketed = haveNegative && havePositive;
+    const Ext low = std::min(atNegative, atPositive), high = std::max(atNegative, atPositive);
+    bool newton = std::isfinite(next);
+    if (bracketed && !(next > low && next < high)) newton = false;
+    if (!bracketed && newton && std::fabs(y) > kLargestFreeStep) {
+      y = y > 0.0L ? kLargestFreeStep : -kLargestFreeStep;
+      next = t - y;
+    }
+    if (!newton) {
+      if (!bracketed) FormulaFail();
+      next = (low + high) / 2.0L;
+    }
+    if ((newton && Converged(y, next)) ||
+        (bracketed && high - low <= 4e-19L * std::max(std::fabs(low), std::fabs(high)) + 1e-300L))
+      return RateOfRoot(flows, next);
+    t = next;
   }
   FormulaFail();
 }
@@ -309,11 +501,14 @@ void DoubleDecliningBalance(const TPackCall& c, TValue& r) {
   } else if (life <= 2.0) {
     v = period == 1.0 ? cost - salvage : 0.0;
   } else {
-    const double f = 2.0 / life;
-    const double d = cost * std::pow(1.0 - f, period - 1.0);
-    v = f * d;
-    if (v > d - salvage) v = d - salvage;
-    if (v < 0.0) v = 0.0;
+    // (1 - f)^(Period - 1) through log1p: 1 - f rounded to double would be
+    // raised to a power of up to Life.
+    const Ext f = 2.0L / life;
+    const Ext d = cost * std::exp((period - 1.0L) * std::log1p(-f));
+    Ext value = f * d;
+    if (value > d - salvage) value = d - salvage;
+    if (value < 0.0L) value = 0.0L;
+    v = static_cast<double>(value);
   }
   Evaluate(a, r, [&] { return v; });
 }
