@@ -328,13 +328,16 @@ TTails IncompleteGammaTails(Real p, Real x) {
   }
   if (x <= 1.0L || x < p) {
     // Series for the lower tail: x^p e^-x / Γ(p + 1) (1 + x/(p+1) + x²/((p+1)(p+2)) + ...).
+    // Two terms per division: c x/(a+1) and c x²/((a+1)(a+2)).
     Real c = 1.0L;
     Real sum = 1.0L;
     Real a = p;
     do {
-      a += 1.0L;
-      c = c * x / a;
-      sum += c;
+      const Real next = a + 1.0L, afterNext = a + 2.0L;
+      const Real common = c * x / (next * afterNext);
+      c = common * x;
+      sum += common * afterNext + c;
+      a = afterNext;
     } while (c > sum * 1e-21L);
     const Real lower = GammaPowerTerm(p, x) / p * sum;
     return {lower, 1.0L - lower};
