@@ -45,8 +45,9 @@ void Evaluate(const TFixedArgs& a, TValue& r, F&& formula) {
 TFixedArgs ReadFixed(const TPackCall& c, const char* realMessage, std::initializer_list<int> integers,
                      const char* integerMessage, bool paymentTimeLast) {
   TFixedArgs a;
+  const std::string message = realMessage;  // made once, not for every argument
   for (int i = 0; i < c.Count; ++i) {
-    a.V[static_cast<std::size_t>(i)] = NumberArg(c, i, realMessage);
+    a.V[static_cast<std::size_t>(i)] = NumberArg(c, i, message);
     a.Finite = a.Finite && std::isfinite(a[i]);
     a.HasNaN = a.HasNaN || std::isnan(a[i]);
   }
@@ -71,17 +72,32 @@ void CheckRate(double r) {
 // rounded to double once.
 using Ext = long double;
 
-// A rate with ln(1 + r), from which every compound factor (1 + r)^k is
-// e^(k ln(1 + r)) and every (1 + r)^k - 1 is expm1(k ln(1 + r)): small
-// rates keep their digits and long terms their range.
+// A compound factor (1 + r)^k and the same less 1.
+struct TFactor {
+  Ext Value;
+  Ext MinusOne;
+};
+
+// A rate with ln(1 + r), from which every (1 + r)^k - 1 is
+// expm1(k ln(1 + r)) and (1 + r)^k is 1 plus that: small rates keep their
+// digits and long terms their range.
 struct TRate {
   Ext R;
   Ext Log;  // ln(1 + r)
   explicit TRate(double r) : R(r), Log(std::log1p(static_cast<Ext>(r))) {}
-  Ext Compound(Ext k) const { return std::exp(k * Log); }
-  Ext CompoundMinusOne(Ext k) const { return std::expm1(k * Log); }
-  // ((1 + r)^k - 1) / r, k for r = 0.
-  Ext Accumulated(Ext k) const { return R == 0.0L ? k : CompoundMinusOne(k) / R; }
+  // One exponential: 1 plus expm1 where the factor is above 1/2, and the
+  // factor less 1 where it is below (each sum then keeps its digits).
+  TFactor Factor(Ext k) const {
+    const Ext exponent = k * Log;
+    if (exponent < -0.6931471805599453094L) {
+      const Ext value = std::exp(exponent);
+      return {value, value - 1.0L};
+    }
+    const Ext minusOne = std::expm1(exponent);
+    return {minusOne + 1.0L, minusOne};
+  }
+  // ((1 + r)^k - 1) / r from the factor of k, k for r = 0.
+  Ext Accumulated(const TFactor& f, Ext k) const { return R == 0.0L ? k : f.MinusOne / R; }
 };
 
 // Annuity factor A (the payments' compound factors summed at the end, times
@@ -93,7 +109,8 @@ struct TAnnuity {
 
 TAnnuity Annuity(const TRate& r, Ext n, int t) {
   if (r.R == 0.0L) return {n, 1.0L};
-  return {r.Accumulated(n) * (t == 1 ? 1.0L + r.R : 1.0L), r.Compound(n)};
+  const TFactor f = r.Factor(n);
+  return {f.MinusOne / r.R * (t == 1 ? 1.0L + r.R : 1.0L), f.Value};
 }
 
 // a / b with the floating-point kinds of a zero divisor.
@@ -108,8 +125,12 @@ Ext Divide(Ext a, Ext b) {
 Ext ExactPayment(const TRate& r, Ext n, Ext pv, Ext fv, int t) {
   if (r.R == 0.0L) return Divide(-pv - fv, n);
   const Ext advance = t == 1 ? 1.0L + r.R : 1.0L;
-  if (r.Log > 0.0L) return -(pv + fv * r.Compound(-n)) * r.R / (-r.CompoundMinusOne(-n) * advance);
-  return Divide(-pv * r.Compound(n) - fv, r.Accumulated(n) * advance);
+  if (r.Log > 0.0L) {
+    const TFactor f = r.Factor(-n);
+    return -(pv + fv * f.Value) * r.R / (-f.MinusOne * advance);
+  }
+  const TFactor f = r.Factor(n);
+  return Divide(-pv * f.Value - fv, f.MinusOne / r.R * advance);
 }
 
 // x + y, or NaN-free infinity, with the sum of the magnitudes as a measure
@@ -131,16 +152,33 @@ TSum Sum(Ext x, Ext y) {
 // arithmetic; from the wrong side the huge compound factors of a long loan
 // or the tiny ones of a small rate leave only rounding.
 Ext Balance(const TRate& r, Ext j, Ext n, Ext pmt, Ext pv, Ext fv, int t) {
-  TSum forward{}, backward{};
+  // Without a future value the backward sum has one term, without a present
+  // value the forward one: neither cancels, and the other is not needed.
+  const bool useForward = fv != 0.0L, useBackward = pv != 0.0L || fv == 0.0L;
+  TSum forward{0.0L, std::numeric_limits<Ext>::infinity()}, backward = forward;
   if (t == 0) {
     // Payments at the ends of periods 1..j made; n - j to come.
-    forward = Sum(-pmt * r.Accumulated(j), -pv * r.Compound(j));
-    backward = Sum(fv * r.Compound(j - n), -pmt * (r.R == 0.0L ? j - n : r.CompoundMinusOne(j - n) / r.R));
+    if (useForward) {
+      const TFactor done = r.Factor(j);
+      forward = Sum(-pmt * r.Accumulated(done, j), -pv * done.Value);
+    }
+    if (useBackward) {
+      const TFactor rest = r.Factor(j - n);
+      backward = Sum(fv * rest.Value, -pmt * r.Accumulated(rest, j - n));
+    }
   } else {
     // Payments at the starts of periods 1..j+1 made; n - j - 1 to come.
-    forward = Sum(-pv * r.Compound(j), -pmt * r.Accumulated(j + 1.0L));
-    const Ext m = n - j - 1.0L;
-    backward = Sum(fv * r.Compound(-(m + 1.0L)), -pmt * (r.R == 0.0L ? -m : r.CompoundMinusOne(-m) / r.R));
+    // (1 + r)^(j+1) - 1 = ((1 + r)^j - 1)(1 + r) + r, two terms of one sign.
+    if (useForward) {
+      const TFactor done = r.Factor(j);
+      const Ext accumulated = r.R == 0.0L ? j + 1.0L : (done.MinusOne * (1.0L + r.R) + r.R) / r.R;
+      forward = Sum(-pv * done.Value, -pmt * accumulated);
+    }
+    if (useBackward) {
+      const Ext m = n - j - 1.0L;
+      const TFactor rest = r.Factor(-m);
+      backward = Sum(fv * rest.Value / (1.0L + r.R), -pmt * r.Accumulated(rest, -m));
+    }
   }
   return forward.Magnitude <= backward.Magnitude ? forward.Value : backward.Value;
 }
@@ -159,13 +197,14 @@ double PresentValueOf(double rate, double n, double pmt, double fv, int t) {
   CheckRate(rate);
   const TRate r(rate);
   if (r.R == 0.0L) return static_cast<double>(-pmt * static_cast<Ext>(n) - fv);
-  if (r.Compound(n) > kCompoundLimit) return static_cast<double>(-pmt * (1.0L + r.R * t) / r.R);
   // (-Payment·A - FutureValue)/Cn with the division by Cn carried into the
   // factors: A/Cn = -expm1(-n ln(1 + r))/r, 1/Cn = e^(-n ln(1 + r)). A Cn that
   // underflows then gives the limit instead of 0/0.
+  const TFactor inverse = r.Factor(-n);
+  if (inverse.Value * kCompoundLimit < 1.0L) return static_cast<double>(-pmt * (1.0L + r.R * t) / r.R);
   Ext value = 0.0L;
-  if (pmt != 0.0) value += pmt * r.CompoundMinusOne(-n) / r.R * (1.0L + r.R * t);
-  if (fv != 0.0) value -= fv * r.Compound(-n);
+  if (pmt != 0.0) value += pmt * inverse.MinusOne / r.R * (1.0L + r.R * t);
+  if (fv != 0.0) value -= fv * inverse.Value;
   return static_cast<double>(value);
 }
 
@@ -201,8 +240,8 @@ double PeriodPaymentOf(double rate, double p, double n, double pv, double fv, in
   const Ext k = t == 0 ? p - 1.0 : p - 2.0;
   const Ext owed = -static_cast<Ext>(fv) - pv;
   if (r.R == 0.0L) return static_cast<double>(owed / n);
-  if (r.Log > 0.0L) return static_cast<double>(owed * r.R * r.Compound(k - n) / -r.CompoundMinusOne(-n));
-  return static_cast<double>(Divide(owed * r.R * r.Compound(k), r.CompoundMinusOne(n)));
+  if (r.Log > 0.0L) return static_cast<double>(owed * r.R * r.Factor(k - n).Value / -r.Factor(-n).MinusOne);
+  return static_cast<double>(Divide(owed * r.R * r.Factor(k).Value, r.Factor(n).MinusOne));
 }
 
 double NumberOfPeriodsOf(double rate, double pmt, double pv, double fv, int t) {
@@ -217,11 +256,14 @@ double NumberOfPeriodsOf(double rate, double pmt, double pv, double fv, int t) {
   const Ext q = -r * (pv + fv) / total;
   const Ext onePlusQ = (pay - r * fv) / total;
   if (!(onePlusQ > 0.0L)) FormulaFail();
-  const Ext logOnePlusQ = std::fabs(q) < 0.5L ? std::log1p(q) : std::log(onePlusQ);
-  return static_cast<double>(logOnePlusQ / std::log1p(r));
+  // The sums in extended precision, the logarithms of their roundings in
+  // double: each is then within a rounding or two of the exact one.
+  const double logOnePlusQ =
+      std::fabs(q) < 0.5L ? std::log1p(static_cast<double>(q)) : std::log(static_cast<double>(onePlusQ));
+  return logOnePlusQ / std::log1p(rate);
 }
 
-bool Converged(Ext step, Ext t) { return std::fabs(step) < kAbsoluteStep + kRelativeStep * std::fabs(t); }
+bool Converged(double step, double t) { return std::fabs(step) < kAbsoluteStep + kRelativeStep * std::fabs(t); }
 
 // The iteration of InterestRate: the flows First (now), Pmt (periods 1 to
 // n - 1) and Last (period n) with First < 0 <= Pmt, Last, as the root of
@@ -229,76 +271,78 @@ bool Converged(Ext step, Ext t) { return std::fabs(step) < kAbsoluteStep + kRela
 // φ increases from -∞ to ∞, so there is exactly one root, and with
 // W = Pmt (n - 1) + Last it lies between c and c/n, c = ln(-First/W). Newton
 // steps from T = 0 that leave that bracket (or the part of it known to hold
-// the root) are replaced by halving.
+// the root) are replaced by halving. The iteration runs in double; one
+// Newton step in extended precision then gives the last digits and tells
+// whether the point is a true root.
 class TRateEquation {
  public:
-  TRateEquation(Ext n, Ext first, Ext pmt, Ext last) : N_(n), Pmt_(pmt), Last_(last), LogTarget_(std::log(-first)) {}
+  TRateEquation(Ext n, Ext first, Ext pmt, Ext last) : N_(n), Pmt_(pmt), Last_(last), First_(first) {}
 
   // φ(T) and φ'(T), the mean power of the flows' weights at T.
-  void Evaluate(Ext t, Ext& value, Ext& slope) const {
-    const Ext n = N_;
-    const Ext em = std::expm1(t);
+  template <class Float>
+  void Evaluate(Float t, Float& value, Float& slope) const {
+    const Float n = static_cast<Float>(N_), pmt = static_cast<Float>(Pmt_), last = static_cast<Float>(Last_);
+    const Float em = std::expm1(t);
     // X and Y = e^T + 2e^(2T) + ... + (n-1)e^((n-1)T), scaled by e^(-nT) for
     // T > 0 so that nothing overflows.
-    Ext x = 0.0L, y = 0.0L, e = 1.0L, shift = 0.0L;
-    if (em == 0.0L) {
-      x = n - 1.0L;
-      y = n * (n - 1.0L) / 2.0L;
-    } else if (t > 0.0L) {
+    Float x = 0, y = 0, e = 1, shift = 0;
+    if (em == 0) {
+      x = n - 1;
+      y = n * (n - 1) / 2;
+    } else if (t > 0) {
       shift = n * t;
-      e = 1.0L;
-      x = -std::expm1(-(n - 1.0L) * t) / em;
-      y = ((n - 1.0L) - x) / em;
+      x = -std::expm1(-(n - 1) * t) / em;
+      y = ((n - 1) - x) / em;
     } else {
       e = std::exp(n * t);
-      x = std::exp(t) * std::expm1((n - 1.0L) * t) / em;
-      y = ((n - 1.0L) * e - x) / em;
+      x = (em + 1) * std::expm1((n - 1) * t) / em;
+      y = ((n - 1) * e - x) / em;
     }
-    const Ext s = Pmt_ * x + Last_ * e;
-    value = shift + std::log(s) - LogTarget_;
-    slope = (Pmt_ * y + Last_ * n * e) / s;
+    const Float s = pmt * x + last * e;
+    value = shift + std::log(s) - std::log(-static_cast<Float>(First_));
+    slope = (pmt * y + last * n * e) / s;
     // Rounding can push the mean power out of [1, n] near T = 0.
-    slope = std::min(std::max(slope, 1.0L), n);
+    slope = std::min(std::max(slope, Float{1}), n);
   }
 
   // The root, or NaN when none is found.
   Ext Solve() const {
-    const Ext weights = Pmt_ * (N_ - 1.0L) + Last_;
-    const Ext c = LogTarget_ - std::log(weights);
-    Ext low = std::min(c, c / N_), high = std::max(c, c / N_);
-    const Ext margin = 1e-12L * (1.0L + std::fabs(c));
-    low -= margin;
-    high += margin;
-    Ext t = std::min(std::max(Ext{0.0L}, low), high);
+    const double n = static_cast<double>(N_);
+    const double weights = static_cast<double>(Pmt_ * (N_ - 1.0L) + Last_);
+    const double c = std::log(static_cast<double>(-First_)) - std::log(weights);
+    const double margin = 1e-12 * (1.0 + std::fabs(c));
+    double low = std::min(c, c / n) - margin, high = std::max(c, c / n) + margin;
+    double t = std::min(std::max(0.0, low), high);
     for (int i = 0; i < 200; ++i) {
-      Ext value = 0.0L, slope = 1.0L;
+      double value = 0.0, slope = 1.0;
       Evaluate(t, value, slope);
-      if (value == 0.0L) return t;
-      if (value < 0.0L)
+      if (value == 0.0) return Polish(t);
+      if (value < 0.0)
         low = t;
       else
         high = t;
-      const Ext step = value / slope;
-      Ext next = t - step;
+      const double step = value / slope;
+      double next = t - step;
       const bool newton = next > low && next < high;
-      if (!newton) next = (low + high) / 2.0L;
-      if (newton && Converged(step, next)) return next;
-      if (high - low <= 4e-19L * std::max(std::fabs(low), std::fabs(high)) + 1e-300L) return next;
+      if (!newton) next = (low + high) / 2.0;
+      if ((newton && Converged(step, next)) || high - low <= 4e-16 * std::max(std::fabs(low), std::fabs(high)))
+        return Polish(next);
       t = next;
     }
     return std::numeric_limits<Ext>::quiet_NaN();
   }
 
-  // True when T makes the two sides of the equation agree to a small
-  // fraction of their size.
-  bool IsRoot(Ext t) const {
+ private:
+  // One Newton step in extended precision; NaN unless the two sides of the
+  // equation agree to a small fraction of their size.
+  Ext Polish(double t) const {
     Ext value = 0.0L, slope = 1.0L;
-    Evaluate(t, value, slope);
-    return std::fabs(value) <= 1e-10L;
+    Evaluate(static_cast<Ext>(t), value, slope);
+    if (!(std::fabs(value) <= 1e-10L)) return std::numeric_limits<Ext>::quiet_NaN();
+    return t - value / slope;
   }
 
- private:
-  Ext N_, Pmt_, Last_, LogTarget_;
+  Ext N_, Pmt_, Last_, First_;
 };
 
 double InterestRateOf(double periods, double payment, double pv, double fv, int t) {
@@ -322,9 +366,8 @@ double InterestRateOf(double periods, double payment, double pv, double fv, int 
     last = -last;
   }
   if (first == 0.0L || last < 0.0L || (pmt == 0.0L && last == 0.0L)) FormulaFail();
-  const TRateEquation equation(n, first, pmt, last);
-  const Ext root = equation.Solve();
-  if (!std::isfinite(root) || !equation.IsRoot(root)) FormulaFail();
+  const Ext root = TRateEquation(n, first, pmt, last).Solve();
+  if (!std::isfinite(root)) FormulaFail();
   return static_cast<double>(reversed ? std::expm1(root) : std::expm1(-root));
 }
 
@@ -332,38 +375,50 @@ double InterestRateOf(double periods, double payment, double pv, double fv, int 
 // as the sums of the positive and of the negative terms and their
 // derivatives times x, scaled by x^-(k-1) for x > 1 so that nothing
 // overflows (the Newton step needs only their ratios).
+template <class Float>
 struct TFlowSums {
-  Ext Pos = 0.0L, Neg = 0.0L, DPos = 0.0L, DNeg = 0.0L;
+  Float Pos = 0, Neg = 0, DPos = 0, DNeg = 0;
+  Float Value() const { return std::log(Pos) - std::log(-Neg); }  // φ = ln(Pos) - ln(-Neg)
+  Float Slope() const { return DPos / Pos - DNeg / Neg; }
 };
 
-TFlowSums FlowSums(const std::vector<double>& flows, Ext t) {
-  TFlowSums f;
-  const Ext top = static_cast<Ext>(flows.size()) - 1.0L;
-  for (std::size_t i = 0; i < flows.size(); ++i) {
-    const Ext power = static_cast<Ext>(i);
-    const Ext term = flows[i] * std::exp(t > 0.0L ? (power - top) * t : power * t);
+template <class Float>
+TFlowSums<Float> FlowSums(const std::vector<double>& flows, Float t) {
+  TFlowSums<Float> f;
+  const std::size_t count = flows.size();
+  // Powers of e^T from the first flow up, or of e^-T from the last down.
+  const bool fromTop = t > 0;
+  const Float factor = std::exp(fromTop ? -t : t);
+  Float power = 1;
+  for (std::size_t k = 0; k < count; ++k) {
+    const std::size_t i = fromTop ? count - 1 - k : k;
+    const Float term = flows[i] * power;
+    const Float index = static_cast<Float>(i);
     if (flows[i] >= 0.0) {
       f.Pos += term;
-      f.DPos += power * term;
+      f.DPos += index * term;
     } else {
       f.Neg += term;
-      f.DNeg += power * term;
+      f.DNeg += index * term;
     }
+    power *= factor;
   }
   return f;
 }
 
-// The rate e^(-T) - 1 of a converged T, which must be a true root: the
-// positive and negative sums agree to a small fraction. A T that converged
-// next to 0 is exactly 0 when the flows sum to 0 exactly.
-double RateOfRoot(const std::vector<double>& flows, Ext t) {
-  if (std::fabs(t) < 1e-12L) {
-    const TFlowSums atZero = FlowSums(flows, 0.0L);
+// The rate e^(-T) - 1 of a converged T after one Newton step in extended
+// precision, which must show a true root: the positive and negative sums
+// agree to a small fraction. A T that converged next to 0 is exactly 0 when
+// the flows sum to 0 exactly.
+double RateOfRoot(const std::vector<double>& flows, double t) {
+  if (std::fabs(t) < 1e-12) {
+    const TFlowSums<Ext> atZero = FlowSums(flows, Ext{0});
     if (atZero.Pos + atZero.Neg == 0.0L) return 0.0;
   }
-  const TFlowSums f = FlowSums(flows, t);
-  if (!(std::fabs(std::log(f.Pos) - std::log(-f.Neg)) <= 1e-10L)) FormulaFail();
-  return static_cast<double>(std::expm1(-t));
+  const TFlowSums<Ext> f = FlowSums(flows, static_cast<Ext>(t));
+  const Ext value = f.Value();
+  if (!(std::fabs(value) <= 1e-10L)) FormulaFail();
+  return static_cast<double>(std::expm1(-(t - value / f.Slope())));
 }
 
 // Newton's method on φ(T) = ln(Pos) - ln(-Neg), T = -ln(1 + rate), from the
@@ -383,44 +438,42 @@ double InternalRateOfReturnOf(const std::vector<double>& flows, double guess) {
       break;
     }
   }
-  Ext t = 0.0L;
+  double t = 0.0;
   if (k == 0) {
     if (!(guess > -1.0)) FormulaFail();
-    t = -std::log1p(static_cast<Ext>(guess));
+    t = -std::log1p(guess);
   }
-  constexpr Ext kLargestFreeStep = 3.0L;
+  constexpr double kLargestFreeStep = 3.0;
   bool haveNegative = false, havePositive = false;
-  Ext atNegative = 0.0L, atPositive = 0.0L;
+  double atNegative = 0.0, atPositive = 0.0;
   for (int step = 0; step < 200; ++step) {
-    const TFlowSums f = FlowSums(flows, t);
+    const TFlowSums<double> f = FlowSums(flows, t);
     if (f.Pos <= f.Neg) FormulaFail();
-    if (f.Neg >= 0.0L || f.Pos <= 0.0L) return -1.0;
-    const Ext value = std::log(f.Pos) - std::log(-f.Neg);
-    if (value == 0.0L) return RateOfRoot(flows, t);
-    if (value < 0.0L) {
+    if (f.Neg >= 0.0 || f.Pos <= 0.0) return -1.0;
+    const double value = f.Value();
+    if (value == 0.0) return RateOfRoot(flows, t);
+    if (value < 0.0) {
       haveNegative = true;
       atNegative = t;
     } else {
       havePositive = true;
       atPositive = t;
     }
-    const Ext slope = f.DPos / f.Pos - f.DNeg / f.Neg;
-    Ext y = value / slope;
-    Ext next = t - y;
+    double y = value / f.Slope();
+    double next = t - y;
     const bool bracketed = haveNegative && havePositive;
-    const Ext low = std::min(atNegative, atPositive), high = std::max(atNegative, atPositive);
+    const double low = std::min(atNegative, atPositive), high = std::max(atNegative, atPositive);
     bool newton = std::isfinite(next);
     if (bracketed && !(next > low && next < high)) newton = false;
     if (!bracketed && newton && std::fabs(y) > kLargestFreeStep) {
-      y = y > 0.0L ? kLargestFreeStep : -kLargestFreeStep;
+      y = y > 0.0 ? kLargestFreeStep : -kLargestFreeStep;
       next = t - y;
     }
     if (!newton) {
       if (!bracketed) FormulaFail();
-      next = (low + high) / 2.0L;
+      next = (low + high) / 2.0;
     }
-    if ((newton && Converged(y, next)) ||
-        (bracketed && high - low <= 4e-19L * std::max(std::fabs(low), std::fabs(high)) + 1e-300L))
+    if ((newton && Converged(y, next)) || (bracketed && high - low <= 4e-16 * std::max(std::fabs(low), std::fabs(high))))
       return RateOfRoot(flows, next);
     t = next;
   }
@@ -503,12 +556,11 @@ void DoubleDecliningBalance(const TPackCall& c, TValue& r) {
   } else {
     // (1 - f)^(Period - 1) through log1p: 1 - f rounded to double would be
     // raised to a power of up to Life.
-    const Ext f = 2.0L / life;
-    const Ext d = cost * std::exp((period - 1.0L) * std::log1p(-f));
-    Ext value = f * d;
-    if (value > d - salvage) value = d - salvage;
-    if (value < 0.0L) value = 0.0L;
-    v = static_cast<double>(value);
+    const double f = 2.0 / life;
+    const double d = cost * std::exp((period - 1.0) * std::log1p(-f));
+    v = f * d;
+    if (v > d - salvage) v = d - salvage;
+    if (v < 0.0) v = 0.0;
   }
   Evaluate(a, r, [&] { return v; });
 }
