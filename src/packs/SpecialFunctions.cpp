@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <stdexcept>
 
@@ -124,6 +125,10 @@ int HalvesIndex(Real x) {
   return twice == std::floor(twice) ? static_cast<int>(twice) - 1 : -1;
 }
 
+// Shapes from which the incomplete gamma function near the mean is taken
+// from its uniform asymptotic expansion (terms to p^-4 leave below 1e-20).
+constexpr Real kLargeShape = 1e5L;
+
 // ln Γ(x) - ((x - 1/2) ln x - x + ln √(2π)) for x >= kStirlingFrom: the
 // Stirling series with the Bernoulli coefficients B2k / (2k (2k - 1)).
 Real StirlingSeries(Real x) {
@@ -179,6 +184,50 @@ Real GammaPowerTerm(Real a, Real x) {
   const Real d = x - a;
   const Real exponent = -ScaledLinearMinusLog(a, d, [&] { return std::log(x / a); });
   return std::exp(exponent + 0.5L * std::log(a / (2.0L * kPi)) - StirlingSeries(a));
+}
+
+// Both tails for a large shape p near its mean (|x - p| < 0.3 p) by Temme's
+// uniform asymptotic expansion (in the form of DiDonato and Morris): with
+// σ = (x - p)/p, y = p (σ - ln(1 + σ)) and z = ±√(2 (σ - ln(1 + σ))) (the
+// sign of σ), the smaller tail is erfc(√y)/2 ± e^-y/√(2πp) Σ Ck(z) p^-k. The
+// series and continued fraction would need about 10√p terms here.
+TTails IncompleteGammaLargeShape(Real p, Real x) {
+  static constexpr Real c0[] = {-0.33333333333333333L,   0.083333333333333333L,  -0.014814814814814815L,
+                                0.0011574074074074074L,  0.0003527336860670194L, -0.00017875514403292181L,
+                                0.39192631785224378e-4L, -0.21854485106799922e-5L, -0.185406221071516e-5L,
+                                0.8296711340953086e-6L,  -0.17665952736826079e-6L, 0.67078535434014986e-8L,
+                                0.10261809784240308e-7L, -0.43820360184533532e-8L, 0.91476995822367902e-9L};
+  static constexpr Real c1[] = {-0.0018518518518518519L, -0.0034722222222222222L, 0.0026455026455026455L,
+                                -0.00099022633744855967L, 0.00020576131687242798L, -0.40187757201646091e-6L,
+                                -0.18098550334489978e-4L, 0.76491609160811101e-5L, -0.16120900894563446e-5L,
+                                0.46471278028074343e-8L,  0.1378633446915721e-6L,  -0.5752545603517705e-7L,
+                                0.11951628599778147e-7L};
+  static constexpr Real c2[] = {0.0041335978835978836L,   -0.0026813271604938272L, 0.00077160493827160494L,
+                                0.20093878600823045e-5L,  -0.00010736653226365161L, 0.52923448829120125e-4L,
+                                -0.12760635188618728e-4L, 0.34235787340961381e-7L, 0.13721957309062933e-5L,
+                                -0.6298992138380055e-6L,  0.14280614206064242e-6L};
+  static constexpr Real c3[] = {0.00064943415637860082L,  0.00022947209362139918L, -0.00046918949439525571L,
+                                0.00026772063206283885L,  -0.75618016718839764e-4L, -0.23965051138672967e-6L,
+                                0.11082654115347302e-4L,  -0.56749528269915966e-5L, 0.14230900732435884e-5L};
+  static constexpr Real c4[] = {-0.0008618882909167117L, 0.00078403922172006663L, -0.00029907248030319018L,
+                                -0.14638452578843418e-5L, 0.66414982154651222e-4L, -0.39683650471794347e-4L,
+                                0.11375726970678419e-4L};
+  const auto polynomial = [](const Real* c, std::size_t count, Real z) {
+    Real v = c[count - 1];
+    for (std::size_t k = count - 1; k-- > 0;) v = v * z + c[k];
+    return v;
+  };
+  const Real sigma = (x - p) / p;
+  const Real phi = LinearMinusLog1p(sigma);
+  const Real y = p * phi;
+  const Real z = (x < p ? -1.0L : 1.0L) * std::sqrt(2.0L * phi);
+  const Real terms[] = {polynomial(c0, std::size(c0), z), polynomial(c1, std::size(c1), z),
+                        polynomial(c2, std::size(c2), z), polynomial(c3, std::size(c3), z),
+                        polynomial(c4, std::size(c4), z)};
+  Real sum = polynomial(terms, std::size(terms), 1.0L / p);
+  sum *= std::exp(-y) / std::sqrt(2.0L * kPi * p);
+  const Real smaller = std::erfc(std::sqrt(y)) / 2.0L + (x < p ? -sum : sum);
+  return x < p ? TTails{smaller, 1.0L - smaller} : TTails{1.0L - smaller, smaller};
 }
 
 // x^a (1-x)^b / B(a, b) with xc = 1 - x. With c = a + b the exponent is
@@ -312,6 +361,7 @@ TTails IncompleteGammaTails(Real p, Real x) {
   constexpr Real kFractionTolerance = 1e-18L;
   if (!(x > 0.0L)) return {0.0L, 1.0L};
   if (std::isinf(x)) return {1.0L, 0.0L};
+  if (p >= kLargeShape && std::fabs(x - p) < 0.3L * p) return IncompleteGammaLargeShape(p, x);
   if (HalvesIndex(p) >= 0 && x >= p) {
     // A whole or half p below 15 (the chi-square and Poisson cases) at or
     // above the mean: the upper tail by its closed form, a short sum of

@@ -165,8 +165,12 @@ inline std::vector<TGridCase> DistributionGrid() {
   // Large shapes around the mean, where a normal approximation is not
   // enough, and far lower tails below e^-88.
   std::vector<Args> largeShapes;
-  for (double p : Geometric(1001, 2e6, 12))
-    for (double ratio : {0.5, 0.9, 0.97, 0.99, 0.999, 1.0, 1.001, 1.01, 1.03, 1.1, 1.5}) largeShapes.push_back({p, p * ratio});
+  for (double p : Geometric(1001, 5e6, 14))
+    for (double ratio : {0.5, 0.69, 0.71, 0.9, 0.97, 0.99, 0.999, 1.0, 1.001, 1.01, 1.03, 1.1, 1.29, 1.31, 1.5})
+      largeShapes.push_back({p, p * ratio});
+  for (double p : {1e5, 3e5, 1e6, 4e6})
+    for (double deviations : {-38.0, -20.0, -5.0, -1.0, -0.1, 0.1, 1.0, 5.0, 20.0, 38.0})
+      largeShapes.push_back({p, p + deviations * std::sqrt(p)});
   g.push_back({"IncompleteGamma", largeShapes,
                [](const Args& a) { return static_cast<LD>(bm::gamma_p(Wide(a[0]), Wide(a[1]))); }, 1e-13});
   g.push_back({"IncompleteGamma", Product({Geometric(0.5, 80, 12), Geometric(1e-20, 1e-3, 12)}), gammaP, 1e-13});
