@@ -362,10 +362,11 @@ TTails IncompleteGammaTails(Real p, Real x) {
   if (!(x > 0.0L)) return {0.0L, 1.0L};
   if (std::isinf(x)) return {1.0L, 0.0L};
   if (p >= kLargeShape && std::fabs(x - p) < 0.3L * p) return IncompleteGammaLargeShape(p, x);
-  if (HalvesIndex(p) >= 0 && x >= p) {
-    // A whole or half p below 15 (the chi-square and Poisson cases) at or
-    // above the mean: the upper tail by its closed form, a short sum of
-    // positive terms, e^-x (1 + x + ... + x^(p-1)/(p-1)!) for a whole p and
+  if (HalvesIndex(p) >= 0 && x >= 0.5L * p) {
+    // A whole or half p below 15 (the chi-square and Poisson cases) from
+    // half the mean up, where the lower tail is at least 0.01 and so keeps
+    // its digits as 1 minus the upper: the upper tail by its closed form, a
+    // short sum of positive terms, e^-x (1 + x + ... + x^(p-1)/(p-1)!) for a whole p and
     // erfc(√x) + e^-x (x^(1/2)/Γ(3/2) + ... + x^(p-1)/Γ(p)) for a half one.
     const bool whole = p == std::floor(p);
     Real term = whole ? std::exp(-x) : std::exp(-x) * std::sqrt(x) / (0.5L * std::sqrt(kPi));
