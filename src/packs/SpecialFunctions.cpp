@@ -125,6 +125,17 @@ int HalvesIndex(Real x) {
   return twice == std::floor(twice) ? static_cast<int>(twice) - 1 : -1;
 }
 
+// Both tails from the one computed directly, which rounding may have put a
+// hair outside [0, 1]: the other is 1 minus it, and neither leaves [0, 1].
+TTails FromLower(Real lower) {
+  lower = std::min(std::max(lower, 0.0L), 1.0L);
+  return {lower, 1.0L - lower};
+}
+TTails FromUpper(Real upper) {
+  upper = std::min(std::max(upper, 0.0L), 1.0L);
+  return {1.0L - upper, upper};
+}
+
 // Shapes from which the incomplete gamma function near the mean is taken
 // from its uniform asymptotic expansion (terms to p^-4 leave below 1e-20).
 constexpr Real kLargeShape = 1e5L;
@@ -227,7 +238,7 @@ TTails IncompleteGammaLargeShape(Real p, Real x) {
   Real sum = polynomial(terms, std::size(terms), 1.0L / p);
   sum *= std::exp(-y) / std::sqrt(2.0L * kPi * p);
   const Real smaller = std::erfc(std::sqrt(y)) / 2.0L + (x < p ? -sum : sum);
-  return x < p ? TTails{smaller, 1.0L - smaller} : TTails{1.0L - smaller, smaller};
+  return x < p ? FromLower(smaller) : FromUpper(smaller);
 }
 
 // x^a (1-x)^b / B(a, b) with xc = 1 - x. With c = a + b the exponent is
@@ -375,7 +386,7 @@ TTails IncompleteGammaTails(Real p, Real x) {
       term *= x / k;
       upper += term;
     }
-    return {1.0L - upper, upper};
+    return FromUpper(upper);
   }
   if (x <= 1.0L || x < p) {
     // Series for the lower tail: x^p e^-x / Γ(p + 1) (1 + x/(p+1) + x²/((p+1)(p+2)) + ...).
@@ -391,7 +402,7 @@ TTails IncompleteGammaTails(Real p, Real x) {
       a = afterNext;
     } while (c > sum * 1e-21L);
     const Real lower = GammaPowerTerm(p, x) / p * sum;
-    return {lower, 1.0L - lower};
+    return FromLower(lower);
   }
   // Continued fraction for the upper tail, rescaled when its terms grow
   // past the double range.
@@ -425,7 +436,7 @@ TTails IncompleteGammaTails(Real p, Real x) {
     }
   }
   const Real upper = GammaPowerTerm(p, x) * value;
-  return {1.0L - upper, upper};
+  return FromUpper(upper);
 }
 
 Real UpperIncompleteGammaIntegral(Real s, Real x) {
@@ -441,10 +452,10 @@ TTails IncompleteBetaTails(Real x, Real xc, Real a, Real b) {
   // give the upper tail with the shape parameters exchanged.
   if (x * (a + b + 2.0L) < a + 1.0L) {
     const Real lower = BetaPowerTerm(x, xc, a, b) * BetaFraction(x, a, b) / a;
-    return {lower, 1.0L - lower};
+    return FromLower(lower);
   }
   const Real upper = BetaPowerTerm(xc, x, b, a) * BetaFraction(xc, b, a) / b;
-  return {1.0L - upper, upper};
+  return FromUpper(upper);
 }
 
 Real IncompleteBeta(Real x, Real a, Real b) { return IncompleteBetaTails(x, 1.0L - x, a, b).Lower; }
