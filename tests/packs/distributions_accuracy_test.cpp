@@ -5,6 +5,7 @@
 // known to more digits than a double holds.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <set>
 #include <sstream>
 #include <string>
@@ -149,6 +150,50 @@ TEST(DistributionsWorkedValues, DiscreteFamily) {
       {"PoissonGreater", {2, 30}, 3.76955285532580e-26L, kPrinted},
       {"PoissonLess", {1000, 700}, Narrow(bm::cdf(bm::poisson_distribution<Wide>(1000), Wide(699))), 1e-14},
   });
+}
+
+// Every distribution function, at random arguments spanning tiny, huge,
+// near-1 and integral values (fixed seed), gives a probability within
+// [0, 1] whenever it gives a value at all.
+TEST(DistributionsRange, ProbabilitiesStayWithinZeroAndOne) {
+  const std::set<std::string> probabilities = {
+      "IncompleteGamma",   "IncompleteBeta",    "NormalLess",       "NormalGreater",      "NormalDistLess",
+      "NormalDistGreater", "NormalDistBetween", "LogNormalLess",    "LogNormalGreater",   "LogNormalBetween",
+      "ChiSquareLess",     "ChiSquareGreater",  "ChiSquareBetween", "FDistLess",          "FDistGreater",
+      "FDistBetween",      "StudentTLess",      "StudentTGreater",  "StudentTBetween",    "BinomialEq",
+      "BinomialLess",      "BinomialGreater",   "BinomialBetween",  "PoissonEq",          "PoissonLess",
+      "PoissonGreater",    "PoissonBetween",    "ExponentialLess",  "ExponentialGreater", "ExponentialBetween"};
+  std::mt19937_64 random(271828);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  const auto argument = [&] {
+    const double kind = unit(random);
+    if (kind < 0.3) return std::floor(std::pow(10.0, 7 * unit(random)));
+    if (kind < 0.5) return unit(random);
+    if (kind < 0.6) return 1 - std::pow(10.0, -16 * unit(random));
+    if (kind < 0.7) return std::pow(10.0, -300 * unit(random));
+    if (kind < 0.9) return (unit(random) - 0.5) * std::pow(10.0, 4 * unit(random));
+    return std::pow(10.0, 12 * unit(random));
+  };
+  int answered = 0;
+  for (const TUserFuncRec& r : DistributionFunctions()) {
+    if (!probabilities.count(r.Name)) continue;
+    for (int i = 0; i < 2000; ++i) {
+      grid::Args args;
+      for (int k = 0; k < r.ArgCount; ++k) args.push_back(argument());
+      double value = 0.0;
+      try {
+        value = grid::CallOurs(r, args);
+      } catch (const std::exception&) {
+        continue;  // outside the function's domain
+      }
+      ++answered;
+      std::ostringstream call;
+      call.precision(17);
+      for (double a : args) call << a << ' ';
+      EXPECT_TRUE(value >= 0.0 && value <= 1.0) << r.Name << "(" << call.str() << ") = " << value;
+    }
+  }
+  EXPECT_GT(answered, 20000);
 }
 
 }  // namespace
