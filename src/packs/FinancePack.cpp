@@ -42,6 +42,14 @@ void Evaluate(const TFixedArgs& a, TValue& r, F&& formula) {
   r = TValue::MakeReal(a.HasNaN ? EngineNaN() : a.Judge(formula()));
 }
 
+// Argument i of a function with any number of arguments, whose message
+// names the position (made only when the check fails).
+double PositionalNumber(const TPackCall& c, int i) {
+  const TValue& v = c.Arg(i);
+  if (!v.IsRealLike()) ArgumentFail("Incorrect real type for the parameter " + std::to_string(i + 1));
+  return v.AsReal();
+}
+
 TFixedArgs ReadFixed(const TPackCall& c, const char* realMessage, std::initializer_list<int> integers,
                      const char* integerMessage, bool paymentTimeLast) {
   TFixedArgs a;
@@ -299,7 +307,7 @@ class TRateEquation {
       y = ((n - 1) * e - x) / em;
     }
     const Float s = pmt * x + last * e;
-    value = shift + std::log(s) - std::log(-static_cast<Float>(First_));
+    value = shift + std::log(s / -static_cast<Float>(First_));
     slope = (pmt * y + last * n * e) / s;
     // Rounding can push the mean power out of [1, n] near T = 0.
     slope = std::min(std::max(slope, Float{1}), n);
@@ -378,7 +386,7 @@ double InterestRateOf(double periods, double payment, double pv, double fv, int 
 template <class Float>
 struct TFlowSums {
   Float Pos = 0, Neg = 0, DPos = 0, DNeg = 0;
-  Float Value() const { return std::log(Pos) - std::log(-Neg); }  // φ = ln(Pos) - ln(-Neg)
+  Float Value() const { return std::log(Pos / -Neg); }  // φ = ln(Pos) - ln(-Neg)
   Float Slope() const { return DPos / Pos - DNeg / Neg; }
 };
 
@@ -571,7 +579,7 @@ void NetPresentValue(const TPackCall& c, TValue& r) {
   std::vector<double> v(static_cast<std::size_t>(c.Count));
   bool finite = true, nan = false;
   for (int i = 0; i < c.Count; ++i) {
-    v[static_cast<std::size_t>(i)] = NumberArg(c, i, "Incorrect real type for the parameter " + std::to_string(i + 1));
+    v[static_cast<std::size_t>(i)] = PositionalNumber(c, i);
     finite = finite && std::isfinite(v[static_cast<std::size_t>(i)]);
     nan = nan || std::isnan(v[static_cast<std::size_t>(i)]);
   }
@@ -596,7 +604,7 @@ void InternalRateOfReturn(const TPackCall& c, TValue& r) {
   std::vector<double> flows;
   bool finite = true, nan = false;
   for (int i = 0; i < c.Count; ++i) {
-    const double x = NumberArg(c, i, "Incorrect real type for the parameter " + std::to_string(i + 1));
+    const double x = PositionalNumber(c, i);
     finite = finite && std::isfinite(x);
     nan = nan || std::isnan(x);
     flows.push_back(x);

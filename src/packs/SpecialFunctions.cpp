@@ -458,8 +458,6 @@ TTails IncompleteBetaTails(Real x, Real xc, Real a, Real b) {
   return FromUpper(upper);
 }
 
-Real IncompleteBeta(Real x, Real a, Real b) { return IncompleteBetaTails(x, 1.0L - x, a, b).Lower; }
-
 // ---- normal distribution -----------------------------------------------------------
 
 Real NormalDensity(Real x) { return std::exp(-x * x / 2.0L) * kInvSqrt2Pi; }
@@ -526,8 +524,6 @@ Real NormalQuantile(Real p, Real q) {
   }
   return dev < 0.0L ? -value : value;
 }
-
-Real NormalQuantile(Real p) { return NormalQuantile(p, 1.0L - p); }
 
 // ---- chi-square, F and t ---------------------------------------------------------
 
@@ -704,37 +700,8 @@ Real RefineQuantile(const std::function<TTails(Real)>& tails, Real p, Real q, Re
 
 // ---- discrete and combinatorial ---------------------------------------------------
 
-Real Power(Real base, Real y) {
-  if (y == 0.0L) return 1.0L;
-  if (base == 0.0L) {
-    if (y < 0.0L) Fail("Cannot Raise 0 to a negative power");
-    return 0.0L;
-  }
-  const bool integral = y == std::trunc(y);
-  if (integral && std::fabs(y) <= 2147483647.0L) {
-    auto n = static_cast<std::int64_t>(std::fabs(y));
-    Real result = 1.0L, factor = base;
-    while (n > 0) {
-      if (n & 1) result *= factor;
-      n >>= 1;
-      if (n > 0) factor *= factor;
-    }
-    return y < 0.0L ? 1.0L / result : result;
-  }
-  if (base < 0.0L && !integral) Fail("Invalid XtoY");
-  const Real r = std::exp(y * std::log(std::fabs(base)));  // underflows to 0
-  return (base < 0.0L && std::fmod(y, 2.0L) != 0.0L) ? -r : r;
-}
-
 void RequireFactorial(Real k) {
   if (k < 0.0L || k > 1754.0L) Fail("Factorial Calculation cannot exceed 1754");
-}
-
-Real Factorial(Real k) {
-  RequireFactorial(k);
-  Real f = 1.0L;
-  for (Real i = 2.0L; i <= k; i += 1.0L) f *= i;
-  return f;
 }
 
 Real Permutation(Real n, Real r) {

@@ -5,7 +5,6 @@
 // registered functions convert their results to double.
 #pragma once
 
-#include <cstdint>
 #include <functional>
 
 namespace helmax::special {
@@ -58,8 +57,10 @@ Real LogGamma(Real x);
 Real LogBeta(Real a, Real b);
 
 // Regularized incomplete gamma function P(p, x) and Q(p, x) for p > 0,
-// x >= 0, by the series and continued fraction of AS 239 with the factor
-// x^p e^-x / Γ(p) formed without cancellation.
+// x >= 0: the series and continued fraction of AS 239 with the factor
+// x^p e^-x / Γ(p) formed without cancellation; the closed form of the
+// upper tail for whole and half p below 15; Temme's uniform expansion for
+// p from 1e5 near the mean.
 TTails IncompleteGammaTails(Real p, Real x);
 // The upper incomplete gamma integral Γ(s, x) for s > 0, x >= 0.
 Real UpperIncompleteGammaIntegral(Real s, Real x);
@@ -68,7 +69,6 @@ Real UpperIncompleteGammaIntegral(Real s, Real x);
 // for 0 <= x <= 1, a, b > 0; xc is 1 - x, passed separately where the
 // caller knows it more precisely.
 TTails IncompleteBetaTails(Real x, Real xc, Real a, Real b);
-Real IncompleteBeta(Real x, Real a, Real b);
 
 // ---- normal distribution -----------------------------------------------------------
 
@@ -79,7 +79,6 @@ Real NormalCdf(Real x);
 // Φ⁻¹ by AS 241 (PPND16); q = 1 - p is given separately so that upper tails
 // keep their digits. 0 < p < 1.
 Real NormalQuantile(Real p, Real q);
-Real NormalQuantile(Real p);
 
 // ---- chi-square, F and t ---------------------------------------------------------
 
@@ -108,13 +107,8 @@ Real RefineQuantile(const std::function<TTails(Real)>& tails, Real p, Real q, Re
 
 // ---- discrete distributions ------------------------------------------------------
 
-// base^y: repeated squaring for integral exponents in the 32-bit range,
-// exp(y·ln|base|) otherwise. "Cannot Raise 0 to a negative power", "Invalid
-// XtoY".
-Real Power(Real base, Real y);
-// k! for 0 <= k <= 1754, else "Factorial Calculation cannot exceed 1754".
-Real Factorial(Real k);
-// The same check without the product.
+// Fails with "Factorial Calculation cannot exceed 1754" unless k! exists
+// (0 <= k <= 1754).
 void RequireFactorial(Real k);
 // n!/(n-r)! and C(n, r) as integers (exact while the result is exact in
 // extended precision); the messages of Permutation and BinomialCoeff.
