@@ -118,6 +118,20 @@ inline const TUserFuncRec& FindFunction(const TUserFuncArray& functions, const s
   throw std::runtime_error("unregistered function " + name);
 }
 
+// |F(x2) - F(x1)| of a Boost.Math distribution, from the lower tails where
+// both are at most 1/2, from the upper tails where those are, and as 1 minus
+// the two outer tails otherwise, so that the reference keeps its relative
+// accuracy when both bounds lie in one far tail.
+template <class Distribution, class Real>
+LD TailDifference(const Distribution& d, Real x1, Real x2) {
+  namespace bm = boost::math;
+  const LD l1 = static_cast<LD>(bm::cdf(d, x1)), l2 = static_cast<LD>(bm::cdf(d, x2));
+  if (l1 <= 0.5L && l2 <= 0.5L) return std::fabs(l2 - l1);
+  const LD u1 = static_cast<LD>(bm::cdf(complement(d, x1))), u2 = static_cast<LD>(bm::cdf(complement(d, x2)));
+  if (u1 <= 0.5L && u2 <= 0.5L) return std::fabs(u2 - u1);
+  return 1.0L - std::min(l1, l2) - std::min(u1, u2);
+}
+
 inline std::vector<TGridCase> DistributionGrid() {
   namespace bm = boost::math;
   using bm::complement;
@@ -233,14 +247,7 @@ inline std::vector<TGridCase> DistributionGrid() {
   g.push_back({"NormalDistGreater", Filter(normalDist, inDoubleRange),
                [=](const Args& a) { return bm::cdf(complement(normal(a, 0, 1), a[2])); }, 1e-13, 1e-300,
                "the complementary error function at a rounded z: relative error up to z² times that of z"});
-  const auto normalBetween = [=](const Args& a) {
-    auto d = normal(a, 0, 1);
-    const LD l1 = bm::cdf(d, a[2]), l2 = bm::cdf(d, a[3]);
-    if (l1 <= 0.5L && l2 <= 0.5L) return std::fabs(l2 - l1);
-    const LD u1 = bm::cdf(complement(d, a[2])), u2 = bm::cdf(complement(d, a[3]));
-    if (u1 <= 0.5L && u2 <= 0.5L) return std::fabs(u2 - u1);
-    return 1.0L - std::min(l1, l2) - std::min(u1, u2);
-  };
+  const auto normalBetween = [=](const Args& a) { return TailDifference(normal(a, 0, 1), a[2], a[3]); };
   g.push_back({"NormalDistBetween", Product({{0, 1}, {0.5, 2}, Range(-4, 4, 9), Range(-4, 4, 9)}), normalBetween,
                1e-13});
   g.push_back({"NormalDistBetween", Product({{0}, {1}, Range(-30, 30, 13), Range(-30, 30, 13)}), normalBetween, 1e-13,
@@ -263,14 +270,7 @@ inline std::vector<TGridCase> DistributionGrid() {
                [=](const Args& a) { return bm::cdf(complement(logNormal(a), a[2])); }, 1e-13, 1e-300,
                "the complementary error function at a rounded z, as NormalDistGreater"});
   g.push_back({"LogNormalBetween", Product({{0}, {0.5, 1}, Geometric(1e-6, 1e6, 13), Geometric(1e-6, 1e6, 13)}),
-               [=](const Args& a) {
-                 auto d = logNormal(a);
-                 const LD l1 = bm::cdf(d, a[2]), l2 = bm::cdf(d, a[3]);
-                 if (l1 <= 0.5L && l2 <= 0.5L) return std::fabs(l2 - l1);
-                 const LD u1 = bm::cdf(complement(d, a[2])), u2 = bm::cdf(complement(d, a[3]));
-                 if (u1 <= 0.5L && u2 <= 0.5L) return std::fabs(u2 - u1);
-                 return 1.0L - std::min(l1, l2) - std::min(u1, u2);
-               },
+               [=](const Args& a) { return TailDifference(logNormal(a), a[2], a[3]); },
                1e-13, 1e-300, "the complementary error function at a rounded z, as NormalDistLess"});
   g.push_back({"InvLogNormalLess", invDist, [=](const Args& a) { return bm::quantile(logNormal(a), a[2]); }, 1e-13, 1e-300,
                "exp amplifies the absolute error of μ + σ·z (|μ + σ·z| up to 18)"});
@@ -289,14 +289,7 @@ inline std::vector<TGridCase> DistributionGrid() {
                [=](const Args& a) { return bm::cdf(complement(chi(a, 1), a[0])); }, 1e-13});
   g.push_back({"ChiSquareBetween",
                Product({Geometric(0.1, 1000, 11), Geometric(0.1, 1000, 11), {1, 2, 5, 10, 30, 363}}),
-               [=](const Args& a) {
-                 auto d = chi(a, 2);
-                 const LD l1 = bm::cdf(d, a[0]), l2 = bm::cdf(d, a[1]);
-                 if (l1 <= 0.5L && l2 <= 0.5L) return std::fabs(l2 - l1);
-                 const LD u1 = bm::cdf(complement(d, a[0])), u2 = bm::cdf(complement(d, a[1]));
-                 if (u1 <= 0.5L && u2 <= 0.5L) return std::fabs(u2 - u1);
-                 return 1.0L - std::min(l1, l2) - std::min(u1, u2);
-               },
+               [=](const Args& a) { return TailDifference(chi(a, 2), a[0], a[1]); },
                1e-13});
   const auto chiP = Product({{0.000002, 0.001, 0.01, 0.05, 0.25, 0.5, 0.75, 0.95, 0.99, 0.999, 0.999998}, manyDegrees});
   g.push_back({"InvChiSquare", chiP, [=](const Args& a) { return bm::quantile(chi(a, 1), a[0]); }, 1e-13});
@@ -314,14 +307,7 @@ inline std::vector<TGridCase> DistributionGrid() {
   g.push_back({"FDistGreater", Product({{0.003482854410810068, 0.10321913853113825}, {2346, 2843}, {5, 28}}),
                [=](const Args& a) { return wide(bm::cdf(complement(fisher(a, 1, 2), Wide(a[0])))); }, 1e-13});
   g.push_back({"FDistBetween", Product({Geometric(0.01, 100, 7), Geometric(0.01, 100, 7), {1, 4, 20, 500}, {2, 9, 30}}),
-               [=](const Args& a) {
-                 auto d = fisher(a, 2, 3);
-                 const LD l1 = wide(bm::cdf(d, Wide(a[0]))), l2 = wide(bm::cdf(d, Wide(a[1])));
-                 if (l1 <= 0.5L && l2 <= 0.5L) return std::fabs(l2 - l1);
-                 const LD u1 = wide(bm::cdf(complement(d, Wide(a[0])))), u2 = wide(bm::cdf(complement(d, Wide(a[1]))));
-                 if (u1 <= 0.5L && u2 <= 0.5L) return std::fabs(u2 - u1);
-                 return 1.0L - std::min(l1, l2) - std::min(u1, u2);
-               },
+               [=](const Args& a) { return TailDifference(fisher(a, 2, 3), Wide(a[0]), Wide(a[1])); },
                1e-13});
   const auto fP = Product({{1e-100, 1e-12, 0.001, 0.01, 0.05, 0.25, 0.5, 0.75, 0.95, 0.99, 0.999, 1 - 1e-12},
                            {1, 2, 3, 5, 8, 20, 60, 500}, {1, 2, 3, 5, 8, 20, 60, 500}});
@@ -348,14 +334,7 @@ inline std::vector<TGridCase> DistributionGrid() {
   g.push_back({"StudentTGreater", Product({tx, tDegrees}),
                [=](const Args& a) { return bm::cdf(complement(student(a, 1), a[0])); }, 1e-13});
   g.push_back({"StudentTBetween", Product({Range(-30, 30, 13), Range(-30, 30, 13), {1, 3, 10, 50, 804}}),
-               [=](const Args& a) {
-                 auto d = student(a, 2);
-                 const LD l1 = bm::cdf(d, a[0]), l2 = bm::cdf(d, a[1]);
-                 if (l1 <= 0.5L && l2 <= 0.5L) return std::fabs(l2 - l1);
-                 const LD u1 = bm::cdf(complement(d, a[0])), u2 = bm::cdf(complement(d, a[1]));
-                 if (u1 <= 0.5L && u2 <= 0.5L) return std::fabs(u2 - u1);
-                 return 1.0L - std::min(l1, l2) - std::min(u1, u2);
-               },
+               [=](const Args& a) { return TailDifference(student(a, 2), a[0], a[1]); },
                1e-13});
   const auto tP = Product({{1e-100, 1.5004129528085285e-12, 0.001, 0.01, 0.025, 0.1, 0.3, 0.5, 0.7, 0.9, 0.975, 0.99,
                             0.999, 1 - 1e-12},

@@ -7,14 +7,12 @@
 #include <cmath>
 #include <functional>
 #include <random>
-#include <span>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <boost/multiprecision/cpp_bin_float.hpp>
 
-#include "DateTimePackInternal.h"
+#include "PackEntryCall.h"
 
 namespace helmax {
 namespace {
@@ -22,28 +20,10 @@ namespace {
 using Wide = boost::multiprecision::cpp_bin_float_50;
 
 double Call(const std::string& name, const std::vector<double>& args) {
-  for (const TPackEntry& e : dtpack::StatisticsEntries()) {
-    if (name != e.Name) continue;
-    std::vector<TValue> values;
-    for (double a : args) values.push_back(TValue::MakeReal(a));
-    std::vector<TValue*> pointers;
-    for (TValue& v : values) pointers.push_back(&v);
-    TValue result;
-    e.Function(TPackCall{pointers.data(), static_cast<int>(pointers.size()), nullptr}, result);
-    if (!result.IsReal()) throw std::runtime_error(name + " gave no real");
-    return result.Num;
-  }
-  throw std::runtime_error("unregistered " + name);
+  return packtest::CallEntry(dtpack::StatisticsEntries(), name, args);
 }
 
-std::string Text(const std::string& name, const std::vector<double>& args) {
-  std::ostringstream s;
-  s.precision(17);
-  s << name << '(';
-  for (std::size_t i = 0; i < args.size(); ++i) s << (i ? ", " : "") << args[i];
-  s << ')';
-  return s.str();
-}
+std::string Text(const std::string& name, const std::vector<double>& args) { return packtest::CallText(name, args); }
 
 // The central moments of a sample in 50 digits (the mean of doubles within
 // a factor 1e8 of each other is exact there to far more than double
