@@ -104,11 +104,22 @@ void RequireExponential(Real m, Real x) {
 }
 
 // Absolute difference of a distribution function at two bounds; 0 for
-// bounds equal by the relative tolerance.
+// bounds equal by the relative tolerance. The difference is taken between
+// the lower tails when both are at most one half, between the upper tails
+// when those are, and otherwise as 1 minus the two outer tails, so that a
+// small probability between two far-tail bounds keeps its digits.
 template <class F>
-Real Between(Real x1, Real x2, F&& cdf) {
+Real Between(Real x1, Real x2, F&& tails) {
   if (sf::SameReal(x1, x2)) return 0.0L;
-  return std::fabs(cdf(x2) - cdf(x1));
+  const sf::TTails a = tails(std::min(x1, x2)), b = tails(std::max(x1, x2));
+  Real value;
+  if (b.Lower <= 0.5L)
+    value = b.Lower - a.Lower;
+  else if (a.Upper <= 0.5L)
+    value = a.Upper - b.Upper;
+  else
+    value = 1.0L - a.Lower - b.Upper;
+  return std::max(value, 0.0L);
 }
 
 // Sum of discrete terms: k1 = k2 the term itself; k2 < k1 the terms k2..k1;
@@ -159,12 +170,10 @@ void FnBeta(const TPackCall& a, TValue& r) {
   TArgs v(a, {});
   const Real x = v[1], y = v[2];
   if (sf::IsGammaPole(x) || sf::IsGammaPole(y)) Fail("Not defined for that value");
+  // Positive arguments by logarithms, which neither overflow where a + b
+  // is large nor lose the small one against the large one.
+  if (x > 0.0L && y > 0.0L) return Set(r, std::exp(sf::LogBeta(x, y)));
   const Real ix = sf::InverseGamma(x), iy = sf::InverseGamma(y), ixy = sf::InverseGamma(x + y);
-  if (x > 0.0L && y > 0.0L && !(ix > 0.0L && iy > 0.0L && std::isfinite(ix * iy) && ix * iy > 0.0L)) {
-    // Both reciprocals underflow in extended precision: by logarithms.
-    Set(r, std::exp(sf::LnGamma(x) + sf::LnGamma(y) - sf::LnGamma(x + y)));
-    return;
-  }
   if (sf::IsZero(ix) || sf::IsZero(iy)) Fail("Not defined for that value");
   Set(r, ixy / (ix * iy));
 }
@@ -172,7 +181,7 @@ void FnBeta(const TPackCall& a, TValue& r) {
 void FnLnBeta(const TPackCall& a, TValue& r) {
   TArgs v(a, {});
   if (!sf::IsPositive(v[1]) || !sf::IsPositive(v[2])) Fail("Not defined for that value");
-  Set(r, sf::LnGamma(v[1]) + sf::LnGamma(v[2]) - sf::LnGamma(v[1] + v[2]));
+  Set(r, sf::LogBeta(v[1], v[2]));
 }
 
 void FnIncompleteBeta(const TPackCall& a, TValue& r) {
@@ -182,7 +191,7 @@ void FnIncompleteBeta(const TPackCall& a, TValue& r) {
     Fail("Not defined for that value");
   if (x == 0.0L) return Set(r, 0.0L);
   if (x >= 1.0L) return Set(r, 1.0L);
-  Set(r, sf::IncompleteBeta(x, p, q));
+  Set(r, sf::IncompleteBetaTails(x, 1.0L - x, p, q).Lower);
 }
 
 void FnHermite(const TPackCall& a, TValue& r) {
@@ -227,7 +236,7 @@ void FnNormalLess(const TPackCall& a, TValue& r) {
 void FnNormalGreater(const TPackCall& a, TValue& r) {
   TArgs v(a, {});
   RequireNormalArgument(v[1]);
-  Set(r, 1.0L - sf::NormalCdf(v[1]));
+  Set(r, sf::NormalCdf(-v[1]));
 }
 
 void FnInvNormalLess(const TPackCall& a, TValue& r) {
@@ -251,6 +260,13 @@ void FnZAlpha(const TPackCall& a, TValue& r) {
   Set(r, UpperQuantile(v[1]));
 }
 
+// Both tails of the normal distribution at z: the smaller from the
+// complementary error function, the other as 1 minus it.
+sf::TTails NormalTails(Real z) {
+  const Real tail = sf::NormalCdf(-std::fabs(z));
+  return z >= 0.0L ? sf::TTails{1.0L - tail, tail} : sf::TTails{tail, 1.0L - tail};
+}
+
 Real NormalDist(Real mu, Real sigma, Real x) { return sf::NormalCdf((x - mu) / sigma); }
 
 void FnNormalDistLess(const TPackCall& a, TValue& r) {
@@ -262,13 +278,13 @@ void FnNormalDistLess(const TPackCall& a, TValue& r) {
 void FnNormalDistGreater(const TPackCall& a, TValue& r) {
   TArgs v(a, {});
   RequireSigma(v[2]);
-  Set(r, 1.0L - NormalDist(v[1], v[2], v[3]));
+  Set(r, NormalDist(v[3], v[2], v[1]));  // Φ((μ - x)/σ)
 }
 
 void FnNormalDistBetween(const TPackCall& a, TValue& r) {
   TArgs v(a, {});
   RequireSigma(v[2]);
-  Set(r, Between(v[3], v[4], [&](Real x) { return NormalDist(v[1], v[2], x); }));
+  Set(r, Between(v[3], v[4], [&](Real x) { return NormalTails((x - v[1]) / v[2]); }));
 }
 
 void FnInvNormalDistLess(const TPackCall& a, TValue& r) {
@@ -294,18 +310,18 @@ void FnLogNormalPDF(const TPackCall& a, TValue& r) {
   Set(r, std::exp(-d * d / (2.0L * sigma * sigma)) / (sigma * x * kSqrt2Pi));
 }
 
-Real LogNormal(Real mu, Real sigma, Real x) { return sf::NormalCdf((LogOf(x) - mu) / sigma); }
+Real LogNormalZ(Real mu, Real sigma, Real x) { return (LogOf(x) - mu) / sigma; }
 
 void FnLogNormalLess(const TPackCall& a, TValue& r) {
   TArgs v(a, {});
   RequireSigma(v[2]);
-  Set(r, LogNormal(v[1], v[2], v[3]));
+  Set(r, sf::NormalCdf(LogNormalZ(v[1], v[2], v[3])));
 }
 
 void FnLogNormalGreater(const TPackCall& a, TValue& r) {
   TArgs v(a, {});
   RequireSigma(v[2]);
-  Set(r, 1.0L - LogNormal(v[1], v[2], v[3]));
+  Set(r, sf::NormalCdf(-LogNormalZ(v[1], v[2], v[3])));
 }
 
 void FnLogNormalBetween(const TPackCall& a, TValue& r) {
@@ -313,7 +329,7 @@ void FnLogNormalBetween(const TPackCall& a, TValue& r) {
   RequireSigma(v[2]);
   LogOf(v[3]);
   LogOf(v[4]);
-  Set(r, Between(v[3], v[4], [&](Real x) { return LogNormal(v[1], v[2], x); }));
+  Set(r, Between(v[3], v[4], [&](Real x) { return NormalTails(LogNormalZ(v[1], v[2], x)); }));
 }
 
 void FnInvLogNormalLess(const TPackCall& a, TValue& r) {
@@ -336,14 +352,14 @@ void FnChiSquareLess(const TPackCall& a, TValue& r) {
   TArgs v(a, {2});
   RequireNonNegative(v[1]);
   RequireDegrees(v[2]);
-  Set(r, sf::ChiSquareLower(v[1], v[2]));
+  Set(r, sf::ChiSquareTails(v[1], v[2]).Lower);
 }
 
 void FnChiSquareGreater(const TPackCall& a, TValue& r) {
   TArgs v(a, {2});
   RequireNonNegative(v[1]);
   RequireDegrees(v[2]);
-  Set(r, sf::ChiSquareUpper(v[1], v[2]));
+  Set(r, sf::ChiSquareTails(v[1], v[2]).Upper);
 }
 
 void FnChiSquareBetween(const TPackCall& a, TValue& r) {
@@ -351,7 +367,7 @@ void FnChiSquareBetween(const TPackCall& a, TValue& r) {
   RequireNonNegative(v[1]);
   RequireNonNegative(v[2]);
   RequireDegrees(v[3]);
-  Set(r, Between(v[1], v[2], [&](Real x) { return sf::ChiSquareLower(x, v[3]); }));
+  Set(r, Between(v[1], v[2], [&](Real x) { return sf::ChiSquareTails(x, v[3]); }));
 }
 
 void CheckInvChiSquare(Real p, Real nu) {
@@ -362,24 +378,28 @@ void CheckInvChiSquare(Real p, Real nu) {
 void FnInvChiSquare(const TPackCall& a, TValue& r) {
   TArgs v(a, {2});
   CheckInvChiSquare(v[1], v[2]);
-  Set(r, sf::InvChiSquareAS91(v[1], v[2]));
+  Set(r, sf::InvChiSquareAS91(v[1], 1.0L - v[1], v[2]));
 }
 
-Real InvChiSquareLess(Real p, Real nu) {
-  const Real estimate = sf::InvChiSquareAS91(p, nu);
-  return sf::RefineByBisection([nu](Real x) { return sf::ChiSquareLower(x, nu); }, p, estimate, 0.0L);
+// The quantile with lower tail p and upper tail q = 1 - p, whichever of
+// the two the caller has exactly.
+Real InvChiSquareLess(Real p, Real q, Real nu) {
+  // AS 91 carried to full precision is already close: the search starts
+  // from a narrow bracket.
+  const Real estimate = sf::InvChiSquareAS91(p, q, nu);
+  return sf::RefineQuantile([nu](Real x) { return sf::ChiSquareTails(x, nu); }, p, q, estimate, 0.0L, 1e-10L);
 }
 
 void FnInvChiSquareLess(const TPackCall& a, TValue& r) {
   TArgs v(a, {2});
   CheckInvChiSquare(v[1], v[2]);
-  Set(r, InvChiSquareLess(v[1], v[2]));
+  Set(r, InvChiSquareLess(v[1], 1.0L - v[1], v[2]));
 }
 
 void FnInvChiSquareGreater(const TPackCall& a, TValue& r) {
   TArgs v(a, {2});
   CheckInvChiSquare(v[1], v[2]);
-  Set(r, InvChiSquareLess(1.0L - v[1], v[2]));
+  Set(r, InvChiSquareLess(1.0L - v[1], v[1], v[2]));
 }
 
 void CheckFDist(Real x, Real nu1, Real nu2) {
@@ -388,36 +408,31 @@ void CheckFDist(Real x, Real nu1, Real nu2) {
   RequireDegrees(nu2);
 }
 
-// Upper tail of F: I_w(ν2/2, ν1/2), w = ν2/(ν1·x + ν2).
-Real FDistUpper(Real x, Real nu1, Real nu2) {
-  const Real denominator = nu1 * x + nu2;
-  return sf::IncompleteBeta(nu2 / denominator, nu1 * x / denominator, nu2 / 2.0L, nu1 / 2.0L);
-}
-
 void FnFDistLess(const TPackCall& a, TValue& r) {
   TArgs v(a, {2, 3});
   CheckFDist(v[1], v[2], v[3]);
-  Set(r, sf::FDistLower(v[1], v[2], v[3]));
+  Set(r, sf::FDistTails(v[1], v[2], v[3]).Lower);
 }
 
 void FnFDistGreater(const TPackCall& a, TValue& r) {
   TArgs v(a, {2, 3});
   CheckFDist(v[1], v[2], v[3]);
-  Set(r, FDistUpper(v[1], v[2], v[3]));
+  Set(r, sf::FDistTails(v[1], v[2], v[3]).Upper);
 }
 
 void FnFDistBetween(const TPackCall& a, TValue& r) {
   TArgs v(a, {3, 4});
   CheckFDist(v[1], v[3], v[4]);
   CheckFDist(v[2], v[3], v[4]);
-  Set(r, Between(v[1], v[2], [&](Real x) { return FDistUpper(x, v[3], v[4]); }));
+  Set(r, Between(v[1], v[2], [&](Real x) { return sf::FDistTails(x, v[3], v[4]); }));
 }
 
-Real InvFDistLess(Real p, Real nu1, Real nu2) {
+// The quantile with lower tail p and upper tail q = 1 - p.
+Real InvFDistLess(Real p, Real q, Real nu1, Real nu2) {
   if (p == 0.0L) return 0.0L;
-  if (p == 1.0L) return kInf;
-  const Real estimate = sf::InvFDistEstimate(p, nu1, nu2);
-  return sf::RefineByBisection([=](Real x) { return sf::FDistLower(x, nu1, nu2); }, p, estimate, 0.0L);
+  if (q == 0.0L) return kInf;
+  const Real estimate = sf::InvFDistEstimate(p, q, nu1, nu2);
+  return sf::RefineQuantile([=](Real x) { return sf::FDistTails(x, nu1, nu2); }, p, q, estimate, 0.0L, 0.1L);
 }
 
 void CheckInvDistribution(Real p, std::initializer_list<Real> degrees) {
@@ -428,50 +443,51 @@ void CheckInvDistribution(Real p, std::initializer_list<Real> degrees) {
 void FnInvFDistLess(const TPackCall& a, TValue& r) {
   TArgs v(a, {2, 3});
   CheckInvDistribution(v[1], {v[2], v[3]});
-  Set(r, InvFDistLess(v[1], v[2], v[3]), true);
+  Set(r, InvFDistLess(v[1], 1.0L - v[1], v[2], v[3]), true);
 }
 
 void FnInvFDistGreater(const TPackCall& a, TValue& r) {
   TArgs v(a, {2, 3});
   CheckInvDistribution(v[1], {v[2], v[3]});
-  Set(r, InvFDistLess(1.0L - v[1], v[2], v[3]), true);
+  Set(r, InvFDistLess(1.0L - v[1], v[1], v[2], v[3]), true);
 }
 
 void FnStudentTLess(const TPackCall& a, TValue& r) {
   TArgs v(a, {2});
   RequireDegrees(v[2]);
-  Set(r, sf::StudentTLower(v[1], v[2]));
+  Set(r, sf::StudentTTails(v[1], v[2]).Lower);
 }
 
 void FnStudentTGreater(const TPackCall& a, TValue& r) {
   TArgs v(a, {2});
   RequireDegrees(v[2]);
-  Set(r, sf::StudentTLower(-v[1], v[2]));  // 1 - P(T <= x) by symmetry
+  Set(r, sf::StudentTTails(v[1], v[2]).Upper);
 }
 
 void FnStudentTBetween(const TPackCall& a, TValue& r) {
   TArgs v(a, {3});
   RequireDegrees(v[3]);
-  Set(r, Between(v[1], v[2], [&](Real x) { return sf::StudentTLower(x, v[3]); }));
+  Set(r, Between(v[1], v[2], [&](Real x) { return sf::StudentTTails(x, v[3]); }));
 }
 
-Real InvStudentTLess(Real p, Real nu) {
+// The quantile with lower tail p and upper tail q = 1 - p.
+Real InvStudentTLess(Real p, Real q, Real nu) {
   if (p == 0.0L) return -kInf;
-  if (p == 1.0L) return kInf;
-  const Real estimate = sf::InvStudentTEstimate(p, nu);
-  return sf::RefineByBisection([nu](Real x) { return sf::StudentTLower(x, nu); }, p, estimate, -kInf);
+  if (q == 0.0L) return kInf;
+  const Real estimate = sf::InvStudentTEstimate(p, q, nu);
+  return sf::RefineQuantile([nu](Real x) { return sf::StudentTTails(x, nu); }, p, q, estimate, -kInf, 0.1L);
 }
 
 void FnInvStudentTLess(const TPackCall& a, TValue& r) {
   TArgs v(a, {2});
   CheckInvDistribution(v[1], {v[2]});
-  Set(r, InvStudentTLess(v[1], v[2]), true);
+  Set(r, InvStudentTLess(v[1], 1.0L - v[1], v[2]), true);
 }
 
 void FnInvStudentTGreater(const TPackCall& a, TValue& r) {
   TArgs v(a, {2});
   CheckInvDistribution(v[1], {v[2]});
-  Set(r, InvStudentTLess(1.0L - v[1], v[2]), true);
+  Set(r, InvStudentTLess(1.0L - v[1], v[1], v[2]), true);
 }
 
 // ---- discrete and exponential ---------------------------------------------------------
@@ -509,8 +525,9 @@ void FnPoissonEq(const TPackCall& a, TValue& r) {
 
 // Σ PoissonEq(λ, i) for i = 0 .. k - 1; a negative k has no factorial.
 Real PoissonLess(Real lambda, Real k) {
-  if (k < 0.0L) sf::Factorial(k);
+  if (k < 0.0L) sf::RequireFactorial(k);
   if (k == 0.0L) return 0.0L;
+  sf::RequireFactorial(k - 1.0L);  // every term's factorial must exist
   return sf::PoissonSum(lambda, 0.0L, k - 1.0L);
 }
 
@@ -523,15 +540,16 @@ void FnPoissonLess(const TPackCall& a, TValue& r) {
 void FnPoissonGreater(const TPackCall& a, TValue& r) {
   TArgs v(a, {2});
   RequirePoisson(v[1]);
-  if (v[2] < 0.0L) sf::Factorial(v[2]);
-  Set(r, 1.0L - PoissonLess(v[1], v[2] + 1.0L));
+  // Every term up to k must have its factorial, as in the lower sum.
+  sf::RequireFactorial(v[2]);
+  Set(r, sf::PoissonSum(v[1], v[2] + 1.0L, kInf));
 }
 
 void FnPoissonBetween(const TPackCall& a, TValue& r) {
   TArgs v(a, {2, 3});
   RequirePoisson(v[1]);
-  sf::Factorial(v[2]);
-  sf::Factorial(v[3]);
+  sf::RequireFactorial(v[2]);
+  sf::RequireFactorial(v[3]);
   Set(r, DiscreteBetween(v[2], v[3], [&](Real lo, Real hi) { return sf::PoissonSum(v[1], lo, hi); }));
 }
 
@@ -551,7 +569,9 @@ void FnExponentialBetween(const TPackCall& a, TValue& r) {
   TArgs v(a, {});
   RequireExponential(v[1], v[2]);
   RequireExponential(v[1], v[3]);
-  Set(r, Between(v[2], v[3], [&](Real x) { return -std::expm1(-x / v[1]); }));
+  // e^(-a/m) - e^(-b/m) = e^(-a/m) (1 - e^(-(b-a)/m)) for a < b: no cancellation.
+  const Real m = v[1], a1 = std::min(v[2], v[3]), b1 = std::max(v[2], v[3]);
+  Set(r, sf::SameReal(v[2], v[3]) ? 0.0L : -std::exp(-a1 / m) * std::expm1(-(b1 - a1) / m));
 }
 
 constexpr TPackEntry kDistributionEntries[] = {

@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <initializer_list>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -22,12 +23,6 @@ constexpr double kRelativeStep = 1e-12;
 constexpr const char* kPaymentTimeMessage = "Incorrect PaymentTime: must be 1 (StartOfPeriod) or 0 (EndOfPeriod)";
 
 [[noreturn]] void FormulaFail() { MathFail(mkInvalidArgument); }
-
-// a / b with the floating-point kinds of a zero divisor.
-double Divide(double a, double b) {
-  if (b == 0.0) MathFail(a == 0.0 || std::isnan(a) ? mkInvalidOp : mkZeroDivide);
-  return a / b;
-}
 
 // The fixed arguments of a financial function, checked in order: all
 // numbers, then the integer ones integral (and truncated), then PaymentTime
@@ -47,11 +42,20 @@ void Evaluate(const TFixedArgs& a, TValue& r, F&& formula) {
   r = TValue::MakeReal(a.HasNaN ? EngineNaN() : a.Judge(formula()));
 }
 
+// Argument i of a function with any number of arguments, whose message
+// names the position (made only when the check fails).
+double PositionalNumber(const TPackCall& c, int i) {
+  const TValue& v = c.Arg(i);
+  if (!v.IsRealLike()) ArgumentFail("Incorrect real type for the parameter " + std::to_string(i + 1));
+  return v.AsReal();
+}
+
 TFixedArgs ReadFixed(const TPackCall& c, const char* realMessage, std::initializer_list<int> integers,
                      const char* integerMessage, bool paymentTimeLast) {
   TFixedArgs a;
+  const std::string message = realMessage;  // made once, not for every argument
   for (int i = 0; i < c.Count; ++i) {
-    a.V[static_cast<std::size_t>(i)] = NumberArg(c, i, realMessage);
+    a.V[static_cast<std::size_t>(i)] = NumberArg(c, i, message);
     a.Finite = a.Finite && std::isfinite(a[i]);
     a.HasNaN = a.HasNaN || std::isnan(a[i]);
   }
@@ -71,129 +75,365 @@ void CheckRate(double r) {
   if (r <= -1.0) FormulaFail();
 }
 
-// (1 + r)^k for a whole k, through log1p so that small rates keep their
-// digits.
-double Compound(double r, double k) { return r == 0.0 ? 1.0 : std::exp(k * std::log1p(r)); }
+// The formulas run in extended precision (64-bit mantissa), which keeps
+// the guard digits of sums whose terms nearly cancel; the results are
+// rounded to double once.
+using Ext = long double;
 
-// Annuity factor A (sum of the compound factors of the payments, valued at
-// the end) and the compound factor Cn of n periods.
-struct TAnnuity {
-  double A;
-  double Cn;
+// A compound factor (1 + r)^k and the same less 1.
+struct TFactor {
+  Ext Value;
+  Ext MinusOne;
 };
 
-TAnnuity Annuity(double r, double n, int t) {
-  if (r == 0.0) return {n, 1.0};
-  const double lr = std::log1p(r);
-  double a = std::expm1(n * lr) / r;
-  if (t == 1) a *= 1.0 + r;
-  return {a, std::exp(n * lr)};
+// A rate with ln(1 + r), from which every (1 + r)^k - 1 is
+// expm1(k ln(1 + r)) and (1 + r)^k is 1 plus that: small rates keep their
+// digits and long terms their range.
+struct TRate {
+  Ext R;
+  Ext Log;  // ln(1 + r)
+  explicit TRate(double r) : R(r), Log(std::log1p(static_cast<Ext>(r))) {}
+  // One exponential: 1 plus expm1 where the factor is above 1/2, and the
+  // factor less 1 where it is below (each sum then keeps its digits).
+  TFactor Factor(Ext k) const {
+    const Ext exponent = k * Log;
+    if (exponent < -0.6931471805599453094L) {
+      const Ext value = std::exp(exponent);
+      return {value, value - 1.0L};
+    }
+    const Ext minusOne = std::expm1(exponent);
+    return {minusOne + 1.0L, minusOne};
+  }
+  // ((1 + r)^k - 1) / r from the factor of k, k for r = 0.
+  Ext Accumulated(const TFactor& f, Ext k) const { return R == 0.0L ? k : f.MinusOne / R; }
+};
+
+// Annuity factor A (the payments' compound factors summed at the end, times
+// 1 + r when they are made at the start) and the compound factor Cn.
+struct TAnnuity {
+  Ext A;
+  Ext Cn;
+};
+
+TAnnuity Annuity(const TRate& r, Ext n, int t) {
+  if (r.R == 0.0L) return {n, 1.0L};
+  const TFactor f = r.Factor(n);
+  return {f.MinusOne / r.R * (t == 1 ? 1.0L + r.R : 1.0L), f.Value};
+}
+
+// a / b with the floating-point kinds of a zero divisor.
+Ext Divide(Ext a, Ext b) {
+  if (b == 0.0L) MathFail(a == 0.0L || std::isnan(a) ? mkInvalidOp : mkZeroDivide);
+  return a / b;
+}
+
+// The payment that takes pv to -fv in n periods, without the limit that
+// Payment uses past a compound factor of 1e16: where (1 + r)^n is large
+// numerator and denominator are divided by it, so nothing overflows.
+Ext ExactPayment(const TRate& r, Ext n, Ext pv, Ext fv, int t) {
+  if (r.R == 0.0L) return Divide(-pv - fv, n);
+  const Ext advance = t == 1 ? 1.0L + r.R : 1.0L;
+  if (r.Log > 0.0L) {
+    const TFactor f = r.Factor(-n);
+    return -(pv + fv * f.Value) * r.R / (-f.MinusOne * advance);
+  }
+  const TFactor f = r.Factor(n);
+  return Divide(-pv * f.Value - fv, f.MinusOne / r.R * advance);
+}
+
+// x + y, or NaN-free infinity, with the sum of the magnitudes as a measure
+// of what its rounding costs.
+struct TSum {
+  Ext Value;
+  Ext Magnitude;
+};
+
+TSum Sum(Ext x, Ext y) {
+  const Ext magnitude = std::fabs(x) + std::fabs(y);
+  return {x + y, std::isfinite(magnitude) ? magnitude : std::numeric_limits<Ext>::infinity()};
+}
+
+// The loan's balance (as a future value, so -outstanding) right after
+// period j's payment, from whichever side cancels less: forward from the
+// present value through the payments made, or back from the future value
+// through the payments still to come. The two are equal in exact
+// arithmetic; from the wrong side the huge compound factors of a long loan
+// or the tiny ones of a small rate leave only rounding.
+Ext Balance(const TRate& r, Ext j, Ext n, Ext pmt, Ext pv, Ext fv, int t) {
+  // Without a future value the backward sum has one term, without a present
+  // value the forward one: neither cancels, and the other is not needed.
+  const bool useForward = fv != 0.0L, useBackward = pv != 0.0L || fv == 0.0L;
+  TSum forward{0.0L, std::numeric_limits<Ext>::infinity()}, backward = forward;
+  if (t == 0) {
+    // Payments at the ends of periods 1..j made; n - j to come.
+    if (useForward) {
+      const TFactor done = r.Factor(j);
+      forward = Sum(-pmt * r.Accumulated(done, j), -pv * done.Value);
+    }
+    if (useBackward) {
+      const TFactor rest = r.Factor(j - n);
+      backward = Sum(fv * rest.Value, -pmt * r.Accumulated(rest, j - n));
+    }
+  } else {
+    // Payments at the starts of periods 1..j+1 made; n - j - 1 to come.
+    // (1 + r)^(j+1) - 1 = ((1 + r)^j - 1)(1 + r) + r, two terms of one sign.
+    if (useForward) {
+      const TFactor done = r.Factor(j);
+      const Ext accumulated = r.R == 0.0L ? j + 1.0L : (done.MinusOne * (1.0L + r.R) + r.R) / r.R;
+      forward = Sum(-pv * done.Value, -pmt * accumulated);
+    }
+    if (useBackward) {
+      const Ext m = n - j - 1.0L;
+      const TFactor rest = r.Factor(-m);
+      backward = Sum(fv * rest.Value / (1.0L + r.R), -pmt * r.Accumulated(rest, -m));
+    }
+  }
+  return forward.Magnitude <= backward.Magnitude ? forward.Value : backward.Value;
 }
 
 // ---- the formulas on plain numbers ----------------------------------------------------------
 
-double FutureValueOf(double r, double n, double pmt, double pv, int t) {
-  CheckRate(r);
+double FutureValueOf(double rate, double n, double pmt, double pv, int t) {
+  CheckRate(rate);
+  const TRate r(rate);
   const TAnnuity f = Annuity(r, n, t);
   if (f.Cn > kCompoundLimit) FormulaFail();
-  return -pmt * f.A - pv * f.Cn;
+  return static_cast<double>(-pmt * f.A - pv * f.Cn);
 }
 
-double PresentValueOf(double r, double n, double pmt, double fv, int t) {
-  CheckRate(r);
+double PresentValueOf(double rate, double n, double pmt, double fv, int t) {
+  CheckRate(rate);
+  const TRate r(rate);
+  if (r.R == 0.0L) return static_cast<double>(-pmt * static_cast<Ext>(n) - fv);
+  // (-Payment·A - FutureValue)/Cn with the division by Cn carried into the
+  // factors: A/Cn = -expm1(-n ln(1 + r))/r, 1/Cn = e^(-n ln(1 + r)). A Cn that
+  // underflows then gives the limit instead of 0/0.
+  const TFactor inverse = r.Factor(-n);
+  if (inverse.Value * kCompoundLimit < 1.0L) return static_cast<double>(-pmt * (1.0L + r.R * t) / r.R);
+  Ext value = 0.0L;
+  if (pmt != 0.0) value += pmt * inverse.MinusOne / r.R * (1.0L + r.R * t);
+  if (fv != 0.0) value -= fv * inverse.Value;
+  return static_cast<double>(value);
+}
+
+double PaymentOf(double rate, double n, double pv, double fv, int t) {
+  CheckRate(rate);
+  const TRate r(rate);
   const TAnnuity f = Annuity(r, n, t);
-  if (f.Cn > kCompoundLimit) return -pmt * (1.0 + r * t) / r;
-  return Divide(-pmt * f.A - fv, f.Cn);
+  if (f.Cn > kCompoundLimit) return static_cast<double>(-pv * r.R / (1.0L + r.R * t));
+  return static_cast<double>(Divide(-pv * f.Cn - fv, f.A));
 }
 
-double PaymentOf(double r, double n, double pv, double fv, int t) {
-  CheckRate(r);
-  const TAnnuity f = Annuity(r, n, t);
-  if (f.Cn > kCompoundLimit) return -pv * r / (1.0 + r * t);
-  return Divide(-pv * f.Cn - fv, f.A);
-}
-
-double InterestPaymentOf(double r, double p, double n, double pv, double fv, int t) {
-  CheckRate(r);
+double InterestPaymentOf(double rate, double p, double n, double pv, double fv, int t) {
+  CheckRate(rate);
   if (p < 1.0 || p > n) FormulaFail();
-  if (t == 1) {
-    // Payments in advance: no interest is due in the first period; later,
-    // the rate on what is owed after the payment of the previous period.
-    if (p == 1.0) return 0.0;
-    const double pmt = PaymentOf(r, n, pv, fv, 1);
-    return r * (FutureValueOf(r, p - 2.0, pmt, pv, 1) - pmt);
-  }
-  const TAnnuity f = Annuity(r, n, t);
-  const double cp = Compound(r, p - 1.0);
-  return Divide(fv * (cp - 1.0) - pv * (f.Cn - cp), f.A);
+  const TRate r(rate);
+  // The rate on the balance the period starts with: after period p - 1's
+  // payment at the end of periods, after period p - 1's at the start of
+  // periods (whose first payment carries no interest).
+  if (t == 1 && p == 1.0) return 0.0;
+  const Ext pmt = ExactPayment(r, n, pv, fv, t);
+  return static_cast<double>(r.R * Balance(r, t == 0 ? p - 1.0 : p - 2.0, n, pmt, pv, fv, t));
 }
 
-double PeriodPaymentOf(double r, double p, double n, double pv, double fv, int t) {
-  CheckRate(r);
+double PeriodPaymentOf(double rate, double p, double n, double pv, double fv, int t) {
+  CheckRate(rate);
   if (p < 1.0 || p > n) FormulaFail();
-  if (t == 1) return PaymentOf(r, n, pv, fv, 1) - InterestPaymentOf(r, p, n, pv, fv, 1);
-  const TAnnuity f = Annuity(r, n, t);
-  return Divide((-fv - pv) * Compound(r, p - 1.0), f.A);
+  const TRate r(rate);
+  if (t == 1 && p == 1.0) return static_cast<double>(ExactPayment(r, n, pv, fv, 1));
+  // The principal part, Payment - InterestPayment, in closed form:
+  // (-FutureValue - PresentValue)·C(k)·r/((1 + r)^n - 1) with k = p - 1 at the
+  // end of periods and p - 2 at the start. Written with e^((k - n) ln(1 + r))
+  // for a growing factor, so that long loans do not overflow.
+  const Ext k = t == 0 ? p - 1.0 : p - 2.0;
+  const Ext owed = -static_cast<Ext>(fv) - pv;
+  if (r.R == 0.0L) return static_cast<double>(owed / n);
+  if (r.Log > 0.0L) return static_cast<double>(owed * r.R * r.Factor(k - n).Value / -r.Factor(-n).MinusOne);
+  return static_cast<double>(Divide(owed * r.R * r.Factor(k).Value, r.Factor(n).MinusOne));
 }
 
-double NumberOfPeriodsOf(double r, double pmt, double pv, double fv, int t) {
-  CheckRate(r);
-  const double pay = t == 1 ? pmt * (1.0 + r) : pmt;
-  const double total = pay + pv * r;
-  if (total == 0.0) FormulaFail();
-  if (r == 0.0) return -(pv + fv) / total;
-  const double q = -r * (pv + fv) / total;
-  if (!(q > -1.0)) FormulaFail();
-  return std::log1p(q) / std::log1p(r);
+double NumberOfPeriodsOf(double rate, double pmt, double pv, double fv, int t) {
+  CheckRate(rate);
+  const Ext r = rate;
+  const Ext pay = t == 1 ? pmt * (1.0L + r) : pmt;
+  const Ext total = pay + pv * r;
+  if (total == 0.0L) FormulaFail();
+  if (r == 0.0L) return static_cast<double>(-(pv + fv) / total);
+  // q = -r (PresentValue + FutureValue)/T; near q = -1 the sum 1 + q is
+  // formed directly, as (Pay - r·FutureValue)/T.
+  const Ext q = -r * (pv + fv) / total;
+  const Ext onePlusQ = (pay - r * fv) / total;
+  if (!(onePlusQ > 0.0L)) FormulaFail();
+  // The sums in extended precision, the logarithms of their roundings in
+  // double: each is then within a rounding or two of the exact one.
+  const double logOnePlusQ =
+      std::fabs(q) < 0.5L ? std::log1p(static_cast<double>(q)) : std::log(static_cast<double>(onePlusQ));
+  return logOnePlusQ / std::log1p(rate);
 }
 
 bool Converged(double step, double t) { return std::fabs(step) < kAbsoluteStep + kRelativeStep * std::fabs(t); }
 
-// Newton's method on an exponent T, e^T being 1 / (1 + rate) (or 1 + rate
-// for a reversed flow).
-double InterestRateOf(double n, double pmt, double pv, double fv, int t) {
-  if (n < 1.0) FormulaFail();
-  double first = t == 0 ? pv : pv + pmt;
-  double last = t == 0 ? fv + pmt : fv;
+// The iteration of InterestRate: the flows First (now), Pmt (periods 1 to
+// n - 1) and Last (period n) with First < 0 <= Pmt, Last, as the root of
+// φ(T) = ln(Pmt·X + Last·e^(nT)) - ln(-First), X = e^T + ... + e^((n-1)T).
+// φ increases from -∞ to ∞, so there is exactly one root, and with
+// W = Pmt (n - 1) + Last it lies between c and c/n, c = ln(-First/W). Newton
+// steps from T = 0 that leave that bracket (or the part of it known to hold
+// the root) are replaced by halving. The iteration runs in double; one
+// Newton step in extended precision then gives the last digits and tells
+// whether the point is a true root.
+class TRateEquation {
+ public:
+  TRateEquation(Ext n, Ext first, Ext pmt, Ext last) : N_(n), Pmt_(pmt), Last_(last), First_(first) {}
+
+  // φ(T) and φ'(T), the mean power of the flows' weights at T.
+  template <class Float>
+  void Evaluate(Float t, Float& value, Float& slope) const {
+    const Float n = static_cast<Float>(N_), pmt = static_cast<Float>(Pmt_), last = static_cast<Float>(Last_);
+    const Float em = std::expm1(t);
+    // X and Y = e^T + 2e^(2T) + ... + (n-1)e^((n-1)T), scaled by e^(-nT) for
+    // T > 0 so that nothing overflows.
+    Float x = 0, y = 0, e = 1, shift = 0;
+    if (em == 0) {
+      x = n - 1;
+      y = n * (n - 1) / 2;
+    } else if (t > 0) {
+      shift = n * t;
+      x = -std::expm1(-(n - 1) * t) / em;
+      y = ((n - 1) - x) / em;
+    } else {
+      e = std::exp(n * t);
+      x = (em + 1) * std::expm1((n - 1) * t) / em;
+      y = ((n - 1) * e - x) / em;
+    }
+    const Float s = pmt * x + last * e;
+    value = shift + std::log(s / -static_cast<Float>(First_));
+    slope = (pmt * y + last * n * e) / s;
+    // Rounding can push the mean power out of [1, n] near T = 0.
+    slope = std::min(std::max(slope, Float{1}), n);
+  }
+
+  // The root, or NaN when none is found.
+  Ext Solve() const {
+    const double n = static_cast<double>(N_);
+    const double weights = static_cast<double>(Pmt_ * (N_ - 1.0L) + Last_);
+    const double c = std::log(static_cast<double>(-First_)) - std::log(weights);
+    const double margin = 1e-12 * (1.0 + std::fabs(c));
+    double low = std::min(c, c / n) - margin, high = std::max(c, c / n) + margin;
+    double t = std::min(std::max(0.0, low), high);
+    for (int i = 0; i < 200; ++i) {
+      double value = 0.0, slope = 1.0;
+      Evaluate(t, value, slope);
+      if (value == 0.0) return Polish(t);
+      if (value < 0.0)
+        low = t;
+      else
+        high = t;
+      const double step = value / slope;
+      double next = t - step;
+      const bool newton = next > low && next < high;
+      if (!newton) next = (low + high) / 2.0;
+      if ((newton && Converged(step, next)) || high - low <= 4e-16 * std::max(std::fabs(low), std::fabs(high)))
+        return Polish(next);
+      t = next;
+    }
+    return std::numeric_limits<Ext>::quiet_NaN();
+  }
+
+ private:
+  // One Newton step in extended precision; NaN unless the two sides of the
+  // equation agree to a small fraction of their size.
+  Ext Polish(double t) const {
+    Ext value = 0.0L, slope = 1.0L;
+    Evaluate(static_cast<Ext>(t), value, slope);
+    if (!(std::fabs(value) <= 1e-10L)) return std::numeric_limits<Ext>::quiet_NaN();
+    return t - value / slope;
+  }
+
+  Ext N_, Pmt_, Last_, First_;
+};
+
+double InterestRateOf(double periods, double payment, double pv, double fv, int t) {
+  if (periods < 1.0) FormulaFail();
+  Ext n = periods, pmt = payment;
+  Ext first = t == 0 ? pv : pv + pmt;
+  Ext last = t == 0 ? static_cast<Ext>(fv) + pmt : fv;
+  // Nothing now: the flows start a period later, with one period fewer.
+  if (first == 0.0L && n > 1.0L) {
+    first = pmt;
+    n -= 1.0L;
+  }
   bool reversed = false;
-  if (first * pmt > 0.0) {
+  if (first * pmt > 0.0L) {
     std::swap(first, last);
     reversed = true;
   }
-  if (first > 0.0) {
+  if (first > 0.0L) {
     first = -first;
     pmt = -pmt;
     last = -last;
   }
-  if (first == 0.0 || last < 0.0) FormulaFail();
-  double T = 0.0;
-  for (int step = 0; step < kMaxNewtonSteps; ++step) {
-    const double e = std::exp(n * T);
-    if (e + 1.0 == e) {
-      const double rate = -pmt / first;
-      return reversed ? 1.0 / (1.0 + rate) - 1.0 : rate;
-    }
-    // X = u + u^2 + ... + u^(n-1) and Y = u + 2 u^2 + ... + (n-1) u^(n-1),
-    // its derivative with respect to T; u - 1 through expm1 so that rates
-    // near 0 keep their digits. At u = 1 the sums are n - 1 and n (n - 1) / 2.
-    const double u = std::exp(T);
-    const double um1 = std::expm1(T);
-    double x = n - 1.0, y = n * (n - 1.0) / 2.0;
-    if (um1 != 0.0) {
-      x = u * std::expm1((n - 1.0) * T) / um1;
-      y = (n * e - u - x * u) / um1;
-    }
-    const double s = pmt * x + last * e;
-    const double z = std::log(s / -first) / ((pmt * y + last * n * e) / s);
-    if (!std::isfinite(z)) FormulaFail();
-    T -= z;
-    if (Converged(z, T)) return reversed ? std::expm1(T) : std::expm1(-T);
-  }
-  FormulaFail();
+  if (first == 0.0L || last < 0.0L || (pmt == 0.0L && last == 0.0L)) FormulaFail();
+  const Ext root = TRateEquation(n, first, pmt, last).Solve();
+  if (!std::isfinite(root)) FormulaFail();
+  return static_cast<double>(reversed ? std::expm1(root) : std::expm1(-root));
 }
 
-// Newton's method on T = -ln(1 + rate), the flows being the coefficients of
-// a polynomial in x = e^T.
+// The net present value of the flows c0, c1, ... at x = e^T = 1/(1 + rate),
+// as the sums of the positive and of the negative terms and their
+// derivatives times x, scaled by x^-(k-1) for x > 1 so that nothing
+// overflows (the Newton step needs only their ratios).
+template <class Float>
+struct TFlowSums {
+  Float Pos = 0, Neg = 0, DPos = 0, DNeg = 0;
+  Float Value() const { return std::log(Pos / -Neg); }  // φ = ln(Pos) - ln(-Neg)
+  Float Slope() const { return DPos / Pos - DNeg / Neg; }
+};
+
+template <class Float>
+TFlowSums<Float> FlowSums(const std::vector<double>& flows, Float t) {
+  TFlowSums<Float> f;
+  const std::size_t count = flows.size();
+  // Powers of e^T from the first flow up, or of e^-T from the last down.
+  const bool fromTop = t > 0;
+  const Float factor = std::exp(fromTop ? -t : t);
+  Float power = 1;
+  for (std::size_t k = 0; k < count; ++k) {
+    const std::size_t i = fromTop ? count - 1 - k : k;
+    const Float term = flows[i] * power;
+    const Float index = static_cast<Float>(i);
+    if (flows[i] >= 0.0) {
+      f.Pos += term;
+      f.DPos += index * term;
+    } else {
+      f.Neg += term;
+      f.DNeg += index * term;
+    }
+    power *= factor;
+  }
+  return f;
+}
+
+// The rate e^(-T) - 1 of a converged T after one Newton step in extended
+// precision, which must show a true root: the positive and negative sums
+// agree to a small fraction. A T that converged next to 0 is exactly 0 when
+// the flows sum to 0 exactly.
+double RateOfRoot(const std::vector<double>& flows, double t) {
+  if (std::fabs(t) < 1e-12) {
+    const TFlowSums<Ext> atZero = FlowSums(flows, Ext{0});
+    if (atZero.Pos + atZero.Neg == 0.0L) return 0.0;
+  }
+  const TFlowSums<Ext> f = FlowSums(flows, static_cast<Ext>(t));
+  const Ext value = f.Value();
+  if (!(std::fabs(value) <= 1e-10L)) FormulaFail();
+  return static_cast<double>(std::expm1(-(t - value / f.Slope())));
+}
+
+// Newton's method on φ(T) = ln(Pos) - ln(-Neg), T = -ln(1 + rate), from the
+// stated start. Once two iterates have given φ of both signs, a step that
+// leaves the interval between them is replaced by halving it; before that a
+// step is limited to 3 (a factor of 20 in 1 + rate), so that a wild step
+// cannot carry the iteration away from the root it was nearing.
 double InternalRateOfReturnOf(const std::vector<double>& flows, double guess) {
   std::size_t k = 0;
   for (std::size_t i = 0; i < flows.size(); ++i)
@@ -206,31 +446,44 @@ double InternalRateOfReturnOf(const std::vector<double>& flows, double guess) {
       break;
     }
   }
-  double T = 0.0;
+  double t = 0.0;
   if (k == 0) {
     if (!(guess > -1.0)) FormulaFail();
-    T = -std::log1p(guess);
+    t = -std::log1p(guess);
   }
-  for (int step = 0; step < kMaxNewtonSteps; ++step) {
-    const double x = std::exp(T);
-    double pos = 0.0, neg = 0.0, dpos = 0.0, dneg = 0.0, power = 1.0;
-    for (std::size_t i = 0; i < flows.size(); ++i) {
-      const double term = flows[i] * power;
-      if (flows[i] >= 0.0) {
-        pos += term;
-        dpos += static_cast<double>(i) * term;
-      } else {
-        neg += term;
-        dneg += static_cast<double>(i) * term;
-      }
-      power *= x;
+  constexpr double kLargestFreeStep = 3.0;
+  bool haveNegative = false, havePositive = false;
+  double atNegative = 0.0, atPositive = 0.0;
+  for (int step = 0; step < 200; ++step) {
+    const TFlowSums<double> f = FlowSums(flows, t);
+    if (f.Pos <= f.Neg) FormulaFail();
+    if (f.Neg >= 0.0 || f.Pos <= 0.0) return -1.0;
+    const double value = f.Value();
+    if (value == 0.0) return RateOfRoot(flows, t);
+    if (value < 0.0) {
+      haveNegative = true;
+      atNegative = t;
+    } else {
+      havePositive = true;
+      atPositive = t;
     }
-    if (pos <= neg) FormulaFail();
-    if (neg >= 0.0 || pos <= 0.0) return -1.0;
-    const double y = std::log(-neg / pos) / (dneg / neg - dpos / pos);
-    if (!std::isfinite(y)) FormulaFail();
-    T -= y;
-    if (Converged(y, T)) return std::expm1(-T);
+    double y = value / f.Slope();
+    double next = t - y;
+    const bool bracketed = haveNegative && havePositive;
+    const double low = std::min(atNegative, atPositive), high = std::max(atNegative, atPositive);
+    bool newton = std::isfinite(next);
+    if (bracketed && !(next > low && next < high)) newton = false;
+    if (!bracketed && newton && std::fabs(y) > kLargestFreeStep) {
+      y = y > 0.0 ? kLargestFreeStep : -kLargestFreeStep;
+      next = t - y;
+    }
+    if (!newton) {
+      if (!bracketed) FormulaFail();
+      next = (low + high) / 2.0;
+    }
+    if ((newton && Converged(y, next)) || (bracketed && high - low <= 4e-16 * std::max(std::fabs(low), std::fabs(high))))
+      return RateOfRoot(flows, next);
+    t = next;
   }
   FormulaFail();
 }
@@ -309,8 +562,10 @@ void DoubleDecliningBalance(const TPackCall& c, TValue& r) {
   } else if (life <= 2.0) {
     v = period == 1.0 ? cost - salvage : 0.0;
   } else {
+    // (1 - f)^(Period - 1) through log1p: 1 - f rounded to double would be
+    // raised to a power of up to Life.
     const double f = 2.0 / life;
-    const double d = cost * std::pow(1.0 - f, period - 1.0);
+    const double d = cost * std::exp((period - 1.0) * std::log1p(-f));
     v = f * d;
     if (v > d - salvage) v = d - salvage;
     if (v < 0.0) v = 0.0;
@@ -324,7 +579,7 @@ void NetPresentValue(const TPackCall& c, TValue& r) {
   std::vector<double> v(static_cast<std::size_t>(c.Count));
   bool finite = true, nan = false;
   for (int i = 0; i < c.Count; ++i) {
-    v[static_cast<std::size_t>(i)] = NumberArg(c, i, "Incorrect real type for the parameter " + std::to_string(i + 1));
+    v[static_cast<std::size_t>(i)] = PositionalNumber(c, i);
     finite = finite && std::isfinite(v[static_cast<std::size_t>(i)]);
     nan = nan || std::isnan(v[static_cast<std::size_t>(i)]);
   }
@@ -349,7 +604,7 @@ void InternalRateOfReturn(const TPackCall& c, TValue& r) {
   std::vector<double> flows;
   bool finite = true, nan = false;
   for (int i = 0; i < c.Count; ++i) {
-    const double x = NumberArg(c, i, "Incorrect real type for the parameter " + std::to_string(i + 1));
+    const double x = PositionalNumber(c, i);
     finite = finite && std::isfinite(x);
     nan = nan || std::isnan(x);
     flows.push_back(x);

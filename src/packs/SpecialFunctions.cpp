@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <stdexcept>
 
@@ -15,6 +16,7 @@ namespace {
 constexpr Real kPi = 3.141592653589793238462643383279502884L;
 constexpr Real kInvSqrt2Pi = 0.398942280401432677939946059934381868L;
 constexpr Real kSqrt2Pi = 2.506628274631000502415765284811045253L;
+constexpr Real kSqrt2 = 1.414213562373095048801688724209698079L;
 constexpr Real kInf = std::numeric_limits<Real>::infinity();
 
 [[noreturn]] void Fail(const char* message) { throw std::runtime_error(message); }
@@ -81,109 +83,204 @@ Real InverseGammaSeries(Real z) {
   return s * z;
 }
 
-// The regularized incomplete gamma function by AS 239; exponent results
-// below expLimit are taken as 0.
-TGammaTails IncompleteGammaAS239(Real p, Real x, Real expLimit) {
-  constexpr Real kOverflow = 1.7e308L;
-  constexpr Real kFractionTolerance = 1e-18L;
-  if (x == 0.0L) return {0.0L, 1.0L};
-  if (p > 1000.0L) {
-    const Real arg = 3.0L * std::sqrt(p) * (std::cbrt(x / p) + 1.0L / (9.0L * p) - 1.0L);
-    return {NormalCdf(arg), NormalCdf(-arg)};
-  }
-  if (x > 1e8L) return {1.0L, 0.0L};
-  if (x <= 1.0L || x < p) {
-    // Series for the lower tail.
-    Real arg = p * std::log(x) - x - LnGammaPositive(p + 1.0L);
-    Real c = 1.0L;
-    Real value = 1.0L;
-    Real a = p;
-    do {
-      a += 1.0L;
-      c = c * x / a;
-      value += c;
-    } while (c > kZeroTolerance);
-    arg += std::log(value);
-    const Real lower = arg >= expLimit ? std::exp(arg) : 0.0L;
-    return {lower, 1.0L - lower};
-  }
-  // Continued fraction for the upper tail.
-  Real arg = p * std::log(x) - x - LnGammaPositive(p);
-  Real a = 1.0L - p;
-  Real b = a + x + 1.0L;
-  Real c = 0.0L;
-  Real pn1 = 1.0L, pn2 = x, pn3 = x + 1.0L, pn4 = x * b;
-  Real value = pn3 / pn4;
-  for (int iteration = 0; iteration < 100000; ++iteration) {
-    a += 1.0L;
-    b += 2.0L;
-    c += 1.0L;
-    const Real an = a * c;
-    const Real pn5 = b * pn3 - an * pn1;
-    const Real pn6 = b * pn4 - an * pn2;
-    if (pn6 != 0.0L) {
-      const Real rn = pn5 / pn6;
-      const Real diff = std::fabs(value - rn);
-      value = rn;
-      if (diff <= std::min(kFractionTolerance, kFractionTolerance * rn)) break;
-    }
-    pn1 = pn3;
-    pn2 = pn4;
-    pn3 = pn5;
-    pn4 = pn6;
-    if (std::fabs(pn5) >= kOverflow) {
-      pn1 /= kOverflow;
-      pn2 /= kOverflow;
-      pn3 /= kOverflow;
-      pn4 /= kOverflow;
-    }
-  }
-  arg += std::log(value);
-  const Real upper = arg >= expLimit ? std::exp(arg) : 0.0L;
+constexpr Real kLnSqrt2Pi = 0.918938533204672741780329736405617639861L;
+// Arguments from which the Stirling series alone gives ln Γ to extended
+// precision (its first omitted term is below 2e-21 there).
+constexpr Real kStirlingFrom = 15.0L;
+
+// ln Γ(k/2) and the Stirling remainder R(k/2) for k = 1 .. 29: binomial and
+// Poisson counts, and chi-square, F and t degrees of freedom, give shapes that
+// are whole or half numbers, for which these save the logarithms of the
+// argument shift.
+constexpr int kHalvesTableSize = 29;
+constexpr Real kLogGammaOfHalves[kHalvesTableSize] = {
+    5.723649429247000870717137e-1L, 0.0L, -1.207822376352452223455184e-1L, 0.0L,
+    2.846828704729191596324947e-1L, 6.931471805599453094172321e-1L, 1.200973602347074224816022e+0L,
+    1.791759469228055000812477e+0L, 2.453736570842442220504143e+0L, 3.178053830347945619646942e+0L,
+    3.957813967618716293877401e+0L, 4.787491742782045994247701e+0L, 5.662562059857141528522112e+0L,
+    6.579251212010100995060178e+0L, 7.534364236758732955158368e+0L, 8.525161361065414300165531e+0L,
+    9.549267257300997711737140e+0L, 1.060460290274525022841723e+1L, 1.168933342079726848256944e+1L,
+    1.280182748008146961120772e+1L, 1.394062521940376363316124e+1L, 1.510441257307551529522571e+1L,
+    1.629200047656724132024460e+1L, 1.750230784587388583928765e+1L, 1.873434751193644570163412e+1L,
+    1.998721449566188614951736e+1L, 2.126007615624470114141841e+1L, 2.255216385312342288557085e+1L,
+    2.386276584168908490618691e+1L,
+};
+constexpr Real kStirlingRemainderOfHalves[kHalvesTableSize] = {
+    1.534264097200273452913839e-1L, 8.106146679532725821967026e-2L, 5.481412105191765389613870e-2L,
+    4.134069595540929409382208e-2L, 3.316287351993628748511051e-2L, 2.767792568499833914878929e-2L,
+    2.374616365629749597133028e-2L, 2.079067210376509311152277e-2L, 1.848845053267318523077936e-2L,
+    1.664469118982119216319487e-2L, 1.513497322191737887351384e-2L, 1.387612882307074799874573e-2L,
+    1.281046524292022692425066e-2L, 1.189670994589177009505572e-2L, 1.110455975820691732663076e-2L,
+    1.041126526197209649747857e-2L, 9.799416126158803298390373e-3L, 9.255462182712732917728637e-3L,
+    8.768700134139385462955047e-3L, 8.330563433362871256469319e-3L, 7.934114564314020547249562e-3L,
+    7.573675487951840794972024e-3L, 7.244554301320383179546197e-3L, 6.942840107209529865664153e-3L,
+    6.665247032707682442356181e-3L, 6.408994188004207068439631e-3L, 6.171712263039457647534605e-3L,
+    5.951370112758847735624416e-3L, 5.746216513010115682026102e-3L,
+};
+
+// The index k - 1 of x = k/2 in the tables above, or -1.
+int HalvesIndex(Real x) {
+  if (!(x > 0.0L && x < kStirlingFrom)) return -1;
+  const Real twice = 2.0L * x;
+  return twice == std::floor(twice) ? static_cast<int>(twice) - 1 : -1;
+}
+
+// Both tails from the one computed directly, which rounding may have put a
+// hair outside [0, 1]: the other is 1 minus it, and neither leaves [0, 1].
+TTails FromLower(Real lower) {
+  lower = std::min(std::max(lower, 0.0L), 1.0L);
+  return {lower, 1.0L - lower};
+}
+TTails FromUpper(Real upper) {
+  upper = std::min(std::max(upper, 0.0L), 1.0L);
   return {1.0L - upper, upper};
 }
 
-// Part of the incomplete beta for 0 < x <= 0.5 (xc = 1 - x): the
-// hypergeometric series at the reduced second parameter plus the finite
-// recurrence sum up to b.
-Real IncompleteBetaCore(Real x, Real xc, Real a, Real b) {
-  const Real rho = b <= 1.0L ? b : b - std::ceil(b) + 1.0L;
-  // 1. I_x(a, rho) by the hypergeometric series.
-  Real s = 1.0L;
-  if (rho != 1.0L) {
-    Real t = 1.0L;
-    for (int n = 1; n <= 1000; ++n) {
-      t = t * x * (n - rho) * (a + n - 1.0L) / ((a + n) * n);
-      s += t;
-      if (std::fabs(t) <= kSeriesEpsilon) break;
-    }
-  }
-  const Real lnBeta = LnGammaPositive(a) + LnGammaPositive(rho) - LnGammaPositive(a + rho);
-  const Real lnX = std::log(x);
-  const Real lnXc = std::log(xc);
-  Real result = std::exp(a * lnX - lnBeta) / a * s;
-  // 2. The terms x^a (1-x)^m Γ(a+m)/(Γ(a)Γ(m+1)) for m = rho .. b-1, summed
-  // from the top by the ratio of neighbours, relative to the term at m = b.
-  if (b > 1.0L) {
-    constexpr Real kRescale = 1e4000L;
-    const Real lnRescale = std::log(kRescale);
-    Real shift = 0.0L;
-    Real r = 1.0L;
+// Shapes from which the incomplete gamma function near the mean is taken
+// from its uniform asymptotic expansion (terms to p^-4 leave below 1e-20).
+constexpr Real kLargeShape = 1e5L;
+
+// ln Γ(x) - ((x - 1/2) ln x - x + ln √(2π)) for x >= kStirlingFrom: the
+// Stirling series with the Bernoulli coefficients B2k / (2k (2k - 1)).
+Real StirlingSeries(Real x) {
+  static constexpr Real c[] = {1.0L / 12.0L,     -1.0L / 360.0L,        1.0L / 1260.0L, -1.0L / 1680.0L,
+                               1.0L / 1188.0L,   -691.0L / 360360.0L,  1.0L / 156.0L,  -3617.0L / 122400.0L};
+  const Real z = 1.0L / (x * x);
+  Real s = c[7];
+  for (int k = 6; k >= 0; --k) s = s * z + c[k];
+  return s / x;
+}
+
+// The same remainder of Stirling's formula for every x > 0.
+Real StirlingRemainder(Real x) {
+  if (x >= kStirlingFrom) return StirlingSeries(x);
+  if (const int k = HalvesIndex(x); k >= 0) return kStirlingRemainderOfHalves[k];
+  return LogGamma(x) - ((x - 0.5L) * std::log(x) - x + kLnSqrt2Pi);
+}
+
+// u - ln(1 + u) for u > -1, without cancellation near u = 0.
+Real LinearMinusLog1p(Real u) {
+  if (std::fabs(u) < 0.25L) {
+    // u²/2 - u³/3 + u⁴/4 - ...
+    Real power = u * u;
     Real sum = 0.0L;
-    for (Real m = b - 1.0L; m >= rho; m -= 1.0L) {
-      r *= (m + 1.0L) / ((a + m) * xc);
-      sum += r;
-      if (r > kRescale) {
-        r /= kRescale;
-        sum /= kRescale;
-        shift += lnRescale;
-      }
+    for (int k = 2; k < 60; ++k) {
+      const Real term = power / k;
+      sum += (k % 2 == 0) ? term : -term;
+      if (std::fabs(term) < 1e-21L * sum) break;
+      power *= u;
     }
-    const Real lnScale =
-        a * lnX + b * lnXc + LnGammaPositive(a + b) - LnGammaPositive(a) - LnGammaPositive(b + 1.0L) + shift;
-    result += sum * std::exp(lnScale);
+    return sum;
   }
-  return result;
+  return u - std::log1p(u);
+}
+
+// a (u - ln(1 + u)) for u = d/a, where lnOnePlusU() gives ln(1 + u) from
+// its factors (asked for only away from u = 0): near u = -1 the sum 1 + u
+// would have lost its digits.
+template <class LogOfOnePlusU>
+Real ScaledLinearMinusLog(Real a, Real d, LogOfOnePlusU&& lnOnePlusU) {
+  const Real u = d / a;
+  if (std::fabs(u) < 0.25L) return a * LinearMinusLog1p(u);
+  return d - a * lnOnePlusU();
+}
+
+// x^a e^-x / Γ(a) for a > 0, x > 0. For large a the exponent is written as
+// -a (u - ln(1 + u)) with u = (x - a)/a, so that the large terms a ln x, x
+// and ln Γ(a) do not cancel.
+Real GammaPowerTerm(Real a, Real x) {
+  if (a < kStirlingFrom) return std::exp(a * std::log(x) - x - LogGamma(a));
+  // a (ln(1 + u) - u) from the logarithms themselves where 1 + u = x/a is
+  // far from 1 (near u = -1 the sum would have lost its digits).
+  const Real d = x - a;
+  const Real exponent = -ScaledLinearMinusLog(a, d, [&] { return std::log(x / a); });
+  return std::exp(exponent + 0.5L * std::log(a / (2.0L * kPi)) - StirlingSeries(a));
+}
+
+// Both tails for a large shape p near its mean (|x - p| < 0.3 p) by Temme's
+// uniform asymptotic expansion (in the form of DiDonato and Morris): with
+// σ = (x - p)/p, y = p (σ - ln(1 + σ)) and z = ±√(2 (σ - ln(1 + σ))) (the
+// sign of σ), the smaller tail is erfc(√y)/2 ± e^-y/√(2πp) Σ Ck(z) p^-k. The
+// series and continued fraction would need about 10√p terms here.
+TTails IncompleteGammaLargeShape(Real p, Real x) {
+  static constexpr Real c0[] = {-0.33333333333333333L,   0.083333333333333333L,  -0.014814814814814815L,
+                                0.0011574074074074074L,  0.0003527336860670194L, -0.00017875514403292181L,
+                                0.39192631785224378e-4L, -0.21854485106799922e-5L, -0.185406221071516e-5L,
+                                0.8296711340953086e-6L,  -0.17665952736826079e-6L, 0.67078535434014986e-8L,
+                                0.10261809784240308e-7L, -0.43820360184533532e-8L, 0.91476995822367902e-9L};
+  static constexpr Real c1[] = {-0.0018518518518518519L, -0.0034722222222222222L, 0.0026455026455026455L,
+                                -0.00099022633744855967L, 0.00020576131687242798L, -0.40187757201646091e-6L,
+                                -0.18098550334489978e-4L, 0.76491609160811101e-5L, -0.16120900894563446e-5L,
+                                0.46471278028074343e-8L,  0.1378633446915721e-6L,  -0.5752545603517705e-7L,
+                                0.11951628599778147e-7L};
+  static constexpr Real c2[] = {0.0041335978835978836L,   -0.0026813271604938272L, 0.00077160493827160494L,
+                                0.20093878600823045e-5L,  -0.00010736653226365161L, 0.52923448829120125e-4L,
+                                -0.12760635188618728e-4L, 0.34235787340961381e-7L, 0.13721957309062933e-5L,
+                                -0.6298992138380055e-6L,  0.14280614206064242e-6L};
+  static constexpr Real c3[] = {0.00064943415637860082L,  0.00022947209362139918L, -0.00046918949439525571L,
+                                0.00026772063206283885L,  -0.75618016718839764e-4L, -0.23965051138672967e-6L,
+                                0.11082654115347302e-4L,  -0.56749528269915966e-5L, 0.14230900732435884e-5L};
+  static constexpr Real c4[] = {-0.0008618882909167117L, 0.00078403922172006663L, -0.00029907248030319018L,
+                                -0.14638452578843418e-5L, 0.66414982154651222e-4L, -0.39683650471794347e-4L,
+                                0.11375726970678419e-4L};
+  const auto polynomial = [](const Real* c, std::size_t count, Real z) {
+    Real v = c[count - 1];
+    for (std::size_t k = count - 1; k-- > 0;) v = v * z + c[k];
+    return v;
+  };
+  const Real sigma = (x - p) / p;
+  const Real phi = LinearMinusLog1p(sigma);
+  const Real y = p * phi;
+  const Real z = (x < p ? -1.0L : 1.0L) * std::sqrt(2.0L * phi);
+  const Real terms[] = {polynomial(c0, std::size(c0), z), polynomial(c1, std::size(c1), z),
+                        polynomial(c2, std::size(c2), z), polynomial(c3, std::size(c3), z),
+                        polynomial(c4, std::size(c4), z)};
+  Real sum = polynomial(terms, std::size(terms), 1.0L / p);
+  sum *= std::exp(-y) / std::sqrt(2.0L * kPi * p);
+  const Real smaller = std::erfc(std::sqrt(y)) / 2.0L + (x < p ? -sum : sum);
+  return x < p ? FromLower(smaller) : FromUpper(smaller);
+}
+
+// x^a (1-x)^b / B(a, b) with xc = 1 - x. With c = a + b the exponent is
+// a ln(x c / a) + b ln(xc c / b) plus Stirling remainders; the first two
+// terms are -(a D(d/a) + b D(-d/b)) with d = x c - a and D(u) = u - ln(1+u),
+// which keeps them exact where x is near the mean a / c and the powers and
+// the beta function are each huge.
+Real BetaPowerTerm(Real x, Real xc, Real a, Real b) {
+  const Real c = a + b;
+  const bool xSmall = x <= 0.5L;
+  const Real d = xSmall ? x * c - a : b - xc * c;
+  const auto lnXTerm = [&] { return (xSmall ? std::log(x) : std::log1p(-xc)) + std::log1p(b / a); };
+  const auto lnXcTerm = [&] { return (xSmall ? std::log1p(-x) : std::log(xc)) + std::log1p(a / b); };
+  const Real exponent = -ScaledLinearMinusLog(a, d, lnXTerm) - ScaledLinearMinusLog(b, -d, lnXcTerm);
+  return std::exp(exponent + 0.5L * std::log(a / c * b) - kLnSqrt2Pi + StirlingRemainder(c) - StirlingRemainder(a) -
+                  StirlingRemainder(b));
+}
+
+// The continued fraction of I_x(a, b) (x^a (1-x)^b / (a B(a, b)) times it),
+// by the modified Lentz method; converges quickly for x < (a + 1)/(a + b + 2).
+Real BetaFraction(Real x, Real a, Real b) {
+  constexpr Real kTiny = 1e-4000L;
+  constexpr Real kTolerance = 1e-18L;
+  const Real sum = a + b;
+  const auto guard = [](Real v) { return std::fabs(v) < kTiny ? kTiny : v; };
+  Real c = 1.0L;
+  Real d = 1.0L / guard(1.0L - sum * x / (a + 1.0L));
+  Real h = d;
+  for (int m = 1; m < 10000000; ++m) {
+    const Real m2 = 2.0L * m;
+    Real coefficient = m * (b - m) * x / ((a + m2 - 1.0L) * (a + m2));
+    d = 1.0L / guard(1.0L + coefficient * d);
+    c = guard(1.0L + coefficient / c);
+    h *= d * c;
+    coefficient = -(a + m) * (sum + m) * x / ((a + m2) * (a + m2 + 1.0L));
+    d = 1.0L / guard(1.0L + coefficient * d);
+    c = guard(1.0L + coefficient / c);
+    const Real step = d * c;
+    h *= step;
+    if (std::fabs(step - 1.0L) < kTolerance) break;
+  }
+  return h;
 }
 
 // Coefficient C(n, r) by the stated product, before rounding; may be
@@ -198,13 +295,6 @@ Real BinomialProduct(Real n, Real r) {
   }
   return d;
 }
-
-Real LogBinomialTerm(Real p, Real n, Real k) {
-  return std::exp(LnGammaPositive(n + 1.0L) - LnGammaPositive(k + 1.0L) - LnGammaPositive(n - k + 1.0L) +
-                  k * std::log(p) + (n - k) * std::log1p(-p));
-}
-
-bool Usable(Real v) { return std::isfinite(v) && v > 1e-4900L && v < 1e4900L; }
 
 }  // namespace
 
@@ -253,22 +343,120 @@ Real Gamma(Real x) {
   return 1.0L / v;
 }
 
-TGammaTails IncompleteGammaTails(Real p, Real x) { return IncompleteGammaAS239(p, x, -88.0L); }
+Real LogGamma(Real x) {
+  if (x >= kStirlingFrom) return (x - 0.5L) * std::log(x) - x + kLnSqrt2Pi + StirlingSeries(x);
+  if (const int k = HalvesIndex(x); k >= 0) return kLogGammaOfHalves[k];
+  // Γ(x) = Γ(y) / (x (x + 1) ... (y - 1)) with y >= 15.
+  Real product = 1.0L;
+  Real y = x;
+  while (y < kStirlingFrom) {
+    product *= y;
+    y += 1.0L;
+  }
+  return (y - 0.5L) * std::log(y) - y + kLnSqrt2Pi + StirlingSeries(y) - std::log(product);
+}
+
+Real LogBeta(Real a, Real b) {
+  if (a < b) std::swap(a, b);
+  // ln Γ(a) + ln Γ(b) - ln Γ(a + b) with each ln Γ(z) written as
+  // (z - 1/2) ln z - z + ln √(2π) + R(z): the large terms combine into
+  // -(a - 1/2) ln(1 + b/a) - b ln(1 + a/b) - (ln b)/2, which holds no
+  // difference of nearly equal numbers even for b much smaller than a.
+  const Real c = a + b;
+  return -(a - 0.5L) * std::log1p(b / a) - b * std::log1p(a / b) - 0.5L * std::log(b) + kLnSqrt2Pi +
+         StirlingRemainder(a) + StirlingRemainder(b) - StirlingRemainder(c);
+}
+
+TTails IncompleteGammaTails(Real p, Real x) {
+  constexpr Real kOverflow = 1.7e308L;
+  constexpr Real kFractionTolerance = 1e-18L;
+  if (!(x > 0.0L)) return {0.0L, 1.0L};
+  if (std::isinf(x)) return {1.0L, 0.0L};
+  if (p >= kLargeShape && std::fabs(x - p) < 0.3L * p) return IncompleteGammaLargeShape(p, x);
+  if (HalvesIndex(p) >= 0 && x >= 0.5L * p) {
+    // A whole or half p below 15 (the chi-square and Poisson cases) from
+    // half the mean up, where the lower tail is at least 0.01 and so keeps
+    // its digits as 1 minus the upper: the upper tail by its closed form, a
+    // short sum of positive terms, e^-x (1 + x + ... + x^(p-1)/(p-1)!) for a whole p and
+    // erfc(√x) + e^-x (x^(1/2)/Γ(3/2) + ... + x^(p-1)/Γ(p)) for a half one.
+    const bool whole = p == std::floor(p);
+    Real term = whole ? std::exp(-x) : std::exp(-x) * std::sqrt(x) / (0.5L * std::sqrt(kPi));
+    Real upper = whole ? term : std::erfc(std::sqrt(x)) + (p > 0.5L ? term : 0.0L);
+    for (Real k = whole ? 1.0L : 1.5L; k < p; k += 1.0L) {
+      term *= x / k;
+      upper += term;
+    }
+    return FromUpper(upper);
+  }
+  if (x <= 1.0L || x < p) {
+    // Series for the lower tail: x^p e^-x / Γ(p + 1) (1 + x/(p+1) + x²/((p+1)(p+2)) + ...).
+    // Two terms per division: c x/(a+1) and c x²/((a+1)(a+2)).
+    Real c = 1.0L;
+    Real sum = 1.0L;
+    Real a = p;
+    do {
+      const Real next = a + 1.0L, afterNext = a + 2.0L;
+      const Real common = c * x / (next * afterNext);
+      c = common * x;
+      sum += common * afterNext + c;
+      a = afterNext;
+    } while (c > sum * 1e-21L);
+    const Real lower = GammaPowerTerm(p, x) / p * sum;
+    return FromLower(lower);
+  }
+  // Continued fraction for the upper tail, rescaled when its terms grow
+  // past the double range.
+  Real a = 1.0L - p;
+  Real b = a + x + 1.0L;
+  Real c = 0.0L;
+  Real pn1 = 1.0L, pn2 = x, pn3 = x + 1.0L, pn4 = x * b;
+  Real value = pn3 / pn4;
+  for (long iteration = 0; iteration < 100000000L; ++iteration) {
+    a += 1.0L;
+    b += 2.0L;
+    c += 1.0L;
+    const Real an = a * c;
+    const Real pn5 = b * pn3 - an * pn1;
+    const Real pn6 = b * pn4 - an * pn2;
+    if (pn6 != 0.0L) {
+      const Real rn = pn5 / pn6;
+      const Real diff = std::fabs(value - rn);
+      value = rn;
+      if (diff <= kFractionTolerance * rn) break;
+    }
+    pn1 = pn3;
+    pn2 = pn4;
+    pn3 = pn5;
+    pn4 = pn6;
+    if (std::fabs(pn5) >= kOverflow) {
+      pn1 /= kOverflow;
+      pn2 /= kOverflow;
+      pn3 /= kOverflow;
+      pn4 /= kOverflow;
+    }
+  }
+  const Real upper = GammaPowerTerm(p, x) * value;
+  return FromUpper(upper);
+}
 
 Real UpperIncompleteGammaIntegral(Real s, Real x) {
-  const Real gamma = std::exp(LnGammaPositive(s));
+  const Real gamma = std::exp(LogGamma(s));
   if (x == 0.0L) return gamma;
-  return gamma * IncompleteGammaAS239(s, x, -kInf).Upper;
+  return gamma * IncompleteGammaTails(s, x).Upper;
 }
 
-Real IncompleteBeta(Real x, Real xc, Real a, Real b) {
-  if (x <= 0.0L) return 0.0L;
-  if (xc <= 0.0L) return 1.0L;
-  if (x > 0.5L) return 1.0L - IncompleteBetaCore(xc, x, b, a);
-  return IncompleteBetaCore(x, xc, a, b);
+TTails IncompleteBetaTails(Real x, Real xc, Real a, Real b) {
+  if (x <= 0.0L) return {0.0L, 1.0L};
+  if (xc <= 0.0L) return {1.0L, 0.0L};
+  // The fraction converges fast below the mean; above it the same steps
+  // give the upper tail with the shape parameters exchanged.
+  if (x * (a + b + 2.0L) < a + 1.0L) {
+    const Real lower = BetaPowerTerm(x, xc, a, b) * BetaFraction(x, a, b) / a;
+    return FromLower(lower);
+  }
+  const Real upper = BetaPowerTerm(xc, x, b, a) * BetaFraction(xc, b, a) / b;
+  return FromUpper(upper);
 }
-
-Real IncompleteBeta(Real x, Real a, Real b) { return IncompleteBeta(x, 1.0L - x, a, b); }
 
 // ---- normal distribution -----------------------------------------------------------
 
@@ -276,7 +464,9 @@ Real NormalDensity(Real x) { return std::exp(-x * x / 2.0L) * kInvSqrt2Pi; }
 
 Real NormalCdf(Real x) {
   if (std::isnan(x)) return x;
-  if (x < 0.0L) return 1.0L - NormalCdf(-x);
+  // Below 0 the value is the upper tail at -x, from the complementary error
+  // function (1 - Φ(-x) would lose every digit of a small tail).
+  if (x < 0.0L) return 0.5L * std::erfc(-x / kSqrt2);
   // From 10 on, 1 - Φ(x) < 7.7e-24 is below half an extended ulp of 1.
   if (x >= 10.0L) return 1.0L;
   // x + x³/3 + x⁵/(3·5) + ... until two sums differ by less than 1e-18.
@@ -335,79 +525,57 @@ Real NormalQuantile(Real p, Real q) {
   return dev < 0.0L ? -value : value;
 }
 
-Real NormalQuantile(Real p) { return NormalQuantile(p, 1.0L - p); }
-
 // ---- chi-square, F and t ---------------------------------------------------------
 
-Real ChiSquareUpper(Real x, Real nu) {
-  if (x <= 0.0L) return 1.0L;
-  const bool odd = std::fmod(nu, 2.0L) == 1.0L;
-  const Real y = x / 2.0L;
-  // Q = [odd: 2(1 - Φ(√x))] + Σ T_j, with T_j = e^(-y) y^j / Γ(j + 1) over
-  // j = 1/2, 3/2, ... (odd) or 0, 1, ... (even) up to (ν - 2)/2: the terms
-  // 2φ(√x)·x^((2i-1)/2)/(1·3·...·(2i-1)) and e^(-y)·x^i/(2·4·...·2i).
-  Real q = odd ? 2.0L * (1.0L - NormalCdf(std::sqrt(x))) : 0.0L;
-  const Real first = odd ? 0.5L : 0.0L;
-  const Real last = (nu - 2.0L) / 2.0L;
-  if (last < first) return q;
-  Real j = first;
-  Real t = odd ? 2.0L * NormalDensity(std::sqrt(x)) * std::sqrt(x) : std::exp(-y);
-  if (t == 0.0L) {
-    // e^(-y) underflows: start near the largest terms, from logarithms.
-    const Real skip = std::floor(std::max(0.0L, y - 50.0L * std::sqrt(y) - 100.0L - first));
-    j = std::min(first + skip, last);
-    t = std::exp(-y + j * std::log(y) - LnGammaPositive(j + 1.0L));
-  }
-  Real sum = t;
-  while (j + 1.0L <= last) {
-    t *= y / (j + 1.0L);
-    j += 1.0L;
-    sum += t;
-    if (j > y && t < sum * 1e-22L) break;  // past the largest term, the rest is negligible
-  }
-  return q + sum;
-}
+TTails ChiSquareTails(Real x, Real nu) { return IncompleteGammaTails(nu / 2.0L, x / 2.0L); }
 
-Real ChiSquareLower(Real x, Real nu) { return 1.0L - ChiSquareUpper(x, nu); }
-
-Real InvChiSquareAS91(Real p, Real nu) {
-  constexpr Real aa = 0.6931471806L, e = 0.5e-6L;
+Real InvChiSquareAS91(Real p, Real q, Real nu) {
+  constexpr Real aa = 0.6931471806L;
   constexpr Real c1 = 0.01L, c2 = 0.222222L, c3 = 0.32L, c4 = 0.4L, c5 = 1.24L, c6 = 2.2L, c7 = 4.67L, c8 = 6.66L,
                  c9 = 6.73L, c10 = 13.32L, c11 = 60.0L, c12 = 70.0L, c13 = 84.0L, c14 = 105.0L, c15 = 120.0L,
                  c16 = 127.0L, c17 = 140.0L, c18 = 175.0L, c19 = 210.0L, c20 = 252.0L, c21 = 264.0L, c22 = 294.0L,
                  c23 = 346.0L, c24 = 420.0L, c25 = 462.0L, c26 = 606.0L, c27 = 672.0L, c28 = 707.0L, c29 = 735.0L,
                  c30 = 889.0L, c31 = 932.0L, c32 = 966.0L, c33 = 1141.0L, c34 = 1182.0L, c35 = 1278.0L,
                  c36 = 1740.0L, c37 = 2520.0L, c38 = 5040.0L;
+  // The correction is carried until the relative change is at the level of
+  // the double result, not only to the 5e-7 of the published algorithm.
+  constexpr Real kRelativeChange = 1e-15L;
   const Real xx = 0.5L * nu;
   const Real c = xx - 1.0L;
-  const Real g = LnGammaPositive(xx);
+  const Real g = LogGamma(xx);
   Real ch;
   if (nu < -c5 * std::log(p)) {
     ch = std::pow(p * xx * std::exp(g + xx * aa), 1.0L / xx);
-    if (ch < e) return ch;
+    // Past the published early return (ch < 5e-7) the correction below
+    // still runs: the small-ch start is only good to about ch itself.
+    if (ch == 0.0L) return ch;
   } else if (nu > c3) {
-    const Real x = NormalQuantile(p);
+    const Real x = NormalQuantile(p, q);
     const Real p1 = c2 / nu;
     ch = nu * std::pow(x * std::sqrt(p1) + 1.0L - p1, 3.0L);
-    if (ch > c6 * nu + 6.0L) ch = -2.0L * (std::log(1.0L - p) - c * std::log(0.5L * ch) + g);
+    if (ch > c6 * nu + 6.0L) ch = -2.0L * (std::log(q) - c * std::log(0.5L * ch) + g);
   } else {
     ch = c4;
-    const Real a = std::log(1.0L - p);
+    const Real a = std::log(q);
     for (int iteration = 0; iteration < 1000; ++iteration) {
-      const Real q = ch;
+      const Real previous = ch;
       const Real p1 = 1.0L + ch * (c7 + ch);
       const Real p2 = ch * (c9 + ch * (c8 + ch));
       const Real t = -0.5L + (c7 + 2.0L * ch) / p1 - (c9 + ch * (c10 + 3.0L * ch)) / p2;
       ch -= (1.0L - std::exp(a + g + 0.5L * ch + c * aa) * p2 / p1) / t;
-      if (std::fabs(q / ch - 1.0L) <= c1) break;
+      if (std::fabs(previous / ch - 1.0L) <= c1) break;
     }
   }
-  // Seven-term Taylor correction against AS 239.
+  // Seven-term Taylor correction. The distance to the target is taken in
+  // the smaller tail, and the step p2/f(ch) from the density written as
+  // x^a e^-x / Γ(a) at a = ν/2, x = ch/2 (which is ch·f(ch)).
   for (int iteration = 0; iteration < 20; ++iteration) {
-    const Real q = ch;
+    const Real previous = ch;
     const Real p1 = 0.5L * ch;
-    const Real p2 = p - IncompleteGammaTails(xx, p1).Lower;
-    const Real t = p2 * std::exp(xx * aa + g + p1 - c * std::log(ch));
+    const TTails tails = IncompleteGammaTails(xx, p1);
+    const Real p2 = p <= q ? p - tails.Lower : tails.Upper - q;
+    const Real t = p2 * ch / GammaPowerTerm(xx, p1);
+    if (!std::isfinite(t)) break;
     const Real b = t / ch;
     const Real a = 0.5L * t - b * c;
     const Real s1 = (c19 + a * (c17 + a * (c14 + a * (c13 + a * (c12 + c11 * a))))) / c24;
@@ -417,28 +585,32 @@ Real InvChiSquareAS91(Real p, Real nu) {
     const Real s5 = (c13 + c21 * a + c * (c18 + c26 * a)) / c37;
     const Real s6 = (c15 + c * (c23 + c16 * c)) / c38;
     ch += t * (1.0L + 0.5L * t * s1 - b * c * (s1 - b * (s2 - b * (s3 - b * (s4 - b * (s5 - b * s6))))));
-    if (std::fabs(q / ch - 1.0L) <= e) break;
+    if (std::fabs(previous / ch - 1.0L) <= kRelativeChange) break;
   }
   return ch;
 }
 
-Real FDistLower(Real x, Real nu1, Real nu2) {
+TTails FDistTails(Real x, Real nu1, Real nu2) {
+  // P(F <= x) = I_y(ν1/2, ν2/2) with y = ν1 x/(ν1 x + ν2); its complement
+  // 1 - y = ν2/(ν1 x + ν2) is formed separately.
   const Real denominator = nu1 * x + nu2;
-  return 1.0L - IncompleteBeta(nu2 / denominator, nu1 * x / denominator, nu2 / 2.0L, nu1 / 2.0L);
+  return IncompleteBetaTails(nu1 * x / denominator, nu2 / denominator, nu1 / 2.0L, nu2 / 2.0L);
 }
 
-Real StudentTLower(Real x, Real nu) {
+TTails StudentTTails(Real x, Real nu) {
+  // P(|T| > |x|) = I_w(ν/2, 1/2) with w = ν/(ν + x²); each tail is half of it.
   const Real x2 = x * x;
-  const Real a = 1.0L - IncompleteBeta(nu / (nu + x2), x2 / (nu + x2), nu / 2.0L, 0.5L);
-  return x >= 0.0L ? a / 2.0L + 0.5L : (1.0L - a) / 2.0L;
+  const Real outside = IncompleteBetaTails(nu / (nu + x2), x2 / (nu + x2), nu / 2.0L, 0.5L).Lower;
+  const Real tail = outside / 2.0L;
+  return x >= 0.0L ? TTails{1.0L - tail, tail} : TTails{tail, 1.0L - tail};
 }
 
-Real InvFDistEstimate(Real p, Real nu1, Real nu2) {
-  if (1.0L - p > 0.5L) return 1.0L / InvFDistEstimate(1.0L - p, nu2, nu1);
+Real InvFDistEstimate(Real p, Real q, Real nu1, Real nu2) {
+  if (q > 0.5L) return 1.0L / InvFDistEstimate(q, p, nu2, nu1);
   // The estimate divides by ν - 1: with one degree of freedom the search
   // starts from 1 instead.
   if (nu1 == 1.0L || nu2 == 1.0L) return 1.0L;
-  const Real y = NormalQuantile(p);
+  const Real y = NormalQuantile(p, q);
   const Real i1 = 1.0L / (nu1 - 1.0L), i2 = 1.0L / (nu2 - 1.0L);
   const Real h = 2.0L / (i1 + i2);
   const Real lambda = (y * y - 3.0L) / 6.0L;
@@ -446,9 +618,9 @@ Real InvFDistEstimate(Real p, Real nu1, Real nu2) {
   return std::exp(2.0L * w);
 }
 
-Real InvStudentTEstimate(Real p, Real nu) {
-  const Real q = p > 0.5L ? 1.0L - p : p;
-  const Real t = std::sqrt(std::log(1.0L / (q * q)));
+Real InvStudentTEstimate(Real p, Real q, Real nu) {
+  const Real tail = p > 0.5L ? q : p;
+  const Real t = std::sqrt(std::log(1.0L / (tail * tail)));
   const Real z = t - (2.515517L + 0.802853L * t + 0.010328L * t * t) /
                          (1.0L + 1.432788L * t + 0.189269L * t * t + 0.001308L * t * t * t);
   const Real z2 = z * z, z3 = z2 * z, z5 = z3 * z2, z7 = z5 * z2, z9 = z7 * z2;
@@ -460,30 +632,67 @@ Real InvStudentTEstimate(Real p, Real nu) {
   return p > 0.5L ? estimate : -estimate;
 }
 
-Real RefineByBisection(const std::function<Real(Real)>& cdf, Real p, Real e, Real lowerLimit) {
+Real RefineQuantile(const std::function<TTails(Real)>& tails, Real p, Real q, Real e, Real lowerLimit,
+                    Real relativeWidth) {
+  // h(x) = ln(tail at x / target tail), taken in the smaller tail: negative
+  // below the quantile, positive above it, and nearly linear near it, so
+  // that false-position steps converge quickly also in the far tails.
+  const bool byLower = p <= q;
+  const auto h = [&](Real x) {
+    const TTails t = tails(x);
+    return byLower ? std::log(t.Lower / p) : std::log(q / t.Upper);
+  };
   try {
     const Real start = std::isfinite(e) ? std::max(e, lowerLimit) : std::max(lowerLimit, 0.0L) + 1.0L;
-    Real step = start != 0.0L ? std::fabs(start) / 10.0L : 1.0L;
+    const Real firstStep = start != 0.0L ? std::fabs(start) * relativeWidth : relativeWidth;
+    // Widen each side, doubling the step, until the bracket holds the answer.
+    Real step = firstStep;
     Real low = std::max(start - step, lowerLimit);
-    Real high = start + step;
-    // Widen each side, doubling the step, until the bracket holds p.
-    for (int i = 0; i < 20000 && low > lowerLimit && cdf(low) > p; ++i, step *= 2.0L)
+    Real hLow = h(low);
+    for (int i = 0; i < 20000 && low > lowerLimit && hLow > 0.0L; ++i, step *= 2.0L) {
       low = std::max(low - step, lowerLimit);
-    step = start != 0.0L ? std::fabs(start) / 10.0L : 1.0L;
-    for (int i = 0; i < 20000 && cdf(high) < p && std::isfinite(high); ++i, step *= 2.0L) high += step;
-    if (!std::isfinite(high)) return e;
-    Real mid = (low + high) / 2.0L;
-    for (int i = 0; i < 20000; ++i) {
-      mid = (low + high) / 2.0L;
-      if (mid <= low || mid >= high) break;  // the bracket cannot shrink further
-      const Real f = cdf(mid);
-      if (f == p) break;
-      if (p >= f)
-        low = mid;
-      else
-        high = mid;
+      hLow = h(low);
     }
-    return mid;
+    step = firstStep;
+    Real high = start + step;
+    Real hHigh = h(high);
+    for (int i = 0; i < 20000 && hHigh < 0.0L && std::isfinite(high); ++i, step *= 2.0L) {
+      high += step;
+      hHigh = h(high);
+    }
+    if (!std::isfinite(high)) return e;
+    if (hLow == 0.0L) return low;
+    if (hHigh == 0.0L) return high;
+    // False position with the Illinois modification (the value kept at an
+    // end that stays twice is halved), falling back to halving where a
+    // tail is 0 or 1 to the working precision; from a lower end at 0 the
+    // fallback divides the upper end instead, as the quantile may be many
+    // orders of magnitude smaller.
+    int lastMoved = 0;
+    for (int i = 0; i < 4000; ++i) {
+      if (high - low <= 1e-18L * std::max(std::fabs(low), std::fabs(high))) break;
+      Real x = low == 0.0L && high > 0.0L ? high / 16.0L : (low + high) / 2.0L;
+      if (std::isfinite(hLow) && std::isfinite(hHigh) && hHigh != hLow) {
+        const Real secant = low - hLow * (high - low) / (hHigh - hLow);
+        if (secant > low && secant < high) x = secant;
+      }
+      if (!(x > low && x < high)) break;
+      const Real hx = h(x);
+      if (std::isnan(hx)) break;
+      if (hx == 0.0L) return x;
+      if (hx < 0.0L) {
+        low = x;
+        hLow = hx;
+        if (lastMoved < 0) hHigh /= 2.0L;
+        lastMoved = -1;
+      } else {
+        high = x;
+        hHigh = hx;
+        if (lastMoved > 0) hLow /= 2.0L;
+        lastMoved = 1;
+      }
+    }
+    return std::fabs(hLow) < std::fabs(hHigh) ? low : high;
   } catch (...) {
     return e;
   }
@@ -491,33 +700,8 @@ Real RefineByBisection(const std::function<Real(Real)>& cdf, Real p, Real e, Rea
 
 // ---- discrete and combinatorial ---------------------------------------------------
 
-Real Power(Real base, Real y) {
-  if (y == 0.0L) return 1.0L;
-  if (base == 0.0L) {
-    if (y < 0.0L) Fail("Cannot Raise 0 to a negative power");
-    return 0.0L;
-  }
-  const bool integral = y == std::trunc(y);
-  if (integral && std::fabs(y) <= 2147483647.0L) {
-    auto n = static_cast<std::int64_t>(std::fabs(y));
-    Real result = 1.0L, factor = base;
-    while (n > 0) {
-      if (n & 1) result *= factor;
-      n >>= 1;
-      if (n > 0) factor *= factor;
-    }
-    return y < 0.0L ? 1.0L / result : result;
-  }
-  if (base < 0.0L && !integral) Fail("Invalid XtoY");
-  const Real r = std::exp(y * std::log(std::fabs(base)));  // underflows to 0
-  return (base < 0.0L && std::fmod(y, 2.0L) != 0.0L) ? -r : r;
-}
-
-Real Factorial(Real k) {
+void RequireFactorial(Real k) {
   if (k < 0.0L || k > 1754.0L) Fail("Factorial Calculation cannot exceed 1754");
-  Real f = 1.0L;
-  for (Real i = 2.0L; i <= k; i += 1.0L) f *= i;
-  return f;
 }
 
 Real Permutation(Real n, Real r) {
@@ -561,54 +745,86 @@ Real Hermite(Real x, Real n) {
 Real BinomialTerm(Real p, Real n, Real k) {
   if (p == 0.0L) return k == 0.0L ? 1.0L : 0.0L;
   if (p == 1.0L) return k == n ? 1.0L : 0.0L;
-  const Real c = (k == 0.0L || k == n) ? 1.0L : std::floor(BinomialProduct(n, k) + 0.5L);
-  const Real pk = Power(p, k), qk = Power(1.0L - p, n - k);
-  if (Usable(c) && Usable(pk) && Usable(qk)) return c * pk * qk;
-  return LogBinomialTerm(p, n, k);
+  // C(n, k) p^k (1-p)^(n-k) = p^(k+1) (1-p)^(n-k+1) / ((n + 1) B(k + 1, n - k + 1) p (1-p)),
+  // whose power term is formed without overflow or cancellation.
+  const Real q = 1.0L - p;
+  return BetaPowerTerm(p, q, k + 1.0L, n - k + 1.0L) / ((n + 1.0L) * p * q);
 }
+
+namespace {
+
+// Probability of lo..hi events (both included) of a discrete distribution
+// with the given mode. belowAndFrom(k) gives P(X < k) and P(X >= k) for
+// first < k <= last, each with its own relative accuracy; term(k) is the
+// probability of k and ratio(k) that of k + 1 over that of k. A short range
+// is summed from its largest term outwards; a long one is the difference
+// of the tails at its ends, taken on the side of the mode where it does not
+// cancel.
+template <class Split, class Term, class Ratio>
+Real DiscreteRange(Real lo, Real hi, Real first, Real last, Real mode, Split&& belowAndFrom, Term&& term,
+                   Ratio&& ratio) {
+  if (lo <= first && hi >= last) return 1.0L;
+  if (lo <= first) return belowAndFrom(hi + 1.0L).Lower;
+  if (hi >= last) return belowAndFrom(lo).Upper;
+  if (hi - lo < 64.0L) {
+    const Real start = std::min(std::max(mode, lo), hi);
+    const Real largest = term(start);
+    Real sum = largest;
+    Real t = largest;
+    for (Real k = start; k > lo && t > 0.0L; k -= 1.0L) {
+      t /= ratio(k - 1.0L);
+      sum += t;
+    }
+    t = largest;
+    for (Real k = start; k < hi && t > 0.0L; k += 1.0L) {
+      t *= ratio(k);
+      sum += t;
+    }
+    return sum;
+  }
+  const TTails atLo = belowAndFrom(lo);
+  const TTails pastHi = belowAndFrom(hi + 1.0L);
+  Real value;
+  if (hi < mode)
+    value = pastHi.Lower - atLo.Lower;
+  else if (lo > mode)
+    value = atLo.Upper - pastHi.Upper;
+  else
+    value = 1.0L - atLo.Lower - pastHi.Upper;
+  return std::max(value, 0.0L);
+}
+
+}  // namespace
 
 Real BinomialSum(Real p, Real n, Real lo, Real hi) {
   if (p == 0.0L) return lo == 0.0L ? 1.0L : 0.0L;
   if (p == 1.0L) return hi == n ? 1.0L : 0.0L;
-  const Real ratio = p / (1.0L - p);
-  const Real mode = std::floor((n + 1.0L) * p);
-  Real i = lo;
-  Real t = BinomialTerm(p, n, i);
-  while (t == 0.0L && i < hi && i < mode) {  // underflowed far tail
-    i += 1.0L;
-    t = LogBinomialTerm(p, n, i);
-  }
-  Real sum = t;
-  for (; i < hi; i += 1.0L) {
-    t *= (n - i) / (i + 1.0L) * ratio;
-    sum += t;
-    if (i + 1.0L > mode && t < sum * 1e-22L) break;  // decreasing and negligible from here
-  }
-  return sum;
+  const Real q = 1.0L - p;
+  // P(X >= k) = I_p(k, n - k + 1) and P(X < k) its complement, 1 <= k <= n.
+  const auto split = [&](Real k) {
+    const TTails t = IncompleteBetaTails(p, q, k, n - k + 1.0L);
+    return TTails{t.Upper, t.Lower};
+  };
+  const auto term = [&](Real k) { return BinomialTerm(p, n, k); };
+  const auto ratio = [&](Real k) { return (n - k) / (k + 1.0L) * p / q; };
+  return DiscreteRange(lo, hi, 0.0L, n, std::floor((n + 1.0L) * p), split, term, ratio);
 }
 
 Real PoissonTerm(Real lambda, Real k) {
-  const Real factorial = Factorial(k);
-  const Real power = Power(lambda, k), decay = std::exp(-lambda);
-  if (Usable(power) && Usable(decay)) return power * decay / factorial;
-  return std::exp(k * std::log(lambda) - lambda - LnGammaPositive(k + 1.0L));
+  RequireFactorial(k);
+  // λ^k e^-λ / k! = (λ^(k+1) e^-λ / Γ(k + 1)) / λ.
+  return GammaPowerTerm(k + 1.0L, lambda) / lambda;
 }
 
 Real PoissonSum(Real lambda, Real lo, Real hi) {
-  Factorial(hi);  // every term's factorial must exist
-  Real i = lo;
-  Real t = PoissonTerm(lambda, i);
-  while (t == 0.0L && i < hi && i < lambda) {
-    i += 1.0L;
-    t = PoissonTerm(lambda, i);
-  }
-  Real sum = t;
-  for (; i < hi; i += 1.0L) {
-    t *= lambda / (i + 1.0L);
-    sum += t;
-    if (i + 1.0L > lambda && t < sum * 1e-22L) break;
-  }
-  return sum;
+  // P(X >= k) = P(k, λ) and P(X < k) = Q(k, λ), k >= 1.
+  const auto split = [&](Real k) {
+    const TTails t = IncompleteGammaTails(k, lambda);
+    return TTails{t.Upper, t.Lower};
+  };
+  const auto term = [&](Real k) { return GammaPowerTerm(k + 1.0L, lambda) / lambda; };
+  const auto ratio = [&](Real k) { return lambda / (k + 1.0L); };
+  return DiscreteRange(lo, hi, 0.0L, kInf, std::floor(lambda), split, term, ratio);
 }
 
 }  // namespace helmax::special

@@ -5,7 +5,6 @@
 // registered functions convert their results to double.
 #pragma once
 
-#include <cstdint>
 #include <functional>
 
 namespace helmax::special {
@@ -41,57 +40,76 @@ Real InverseGamma(Real x);
 // Γ(x); fails at the poles.
 Real Gamma(Real x);
 
-struct TGammaTails {
-  Real Lower;  // P(p, x)
-  Real Upper;  // Q(p, x) = 1 - P(p, x)
+// Both tails of a continuous distribution at one point, each computed with
+// its own relative accuracy (the smaller one directly, never as 1 minus
+// the other).
+struct TTails {
+  Real Lower;  // P(X <= x)
+  Real Upper;  // P(X > x)
 };
-// Regularized incomplete gamma function by Algorithm AS 239; each tail is
-// either computed directly or as the complement of the other.
-TGammaTails IncompleteGammaTails(Real p, Real x);
+
+// ln Γ(x) for x > 0 to extended precision (Stirling series after shifting
+// the argument to 15 or more); the internal routines use it where the
+// LnGamma formula's fitted coefficients would cost digits.
+Real LogGamma(Real x);
+// ln B(a, b) for a, b > 0 without cancellation, also for very unequal
+// arguments and where the gammas overflow.
+Real LogBeta(Real a, Real b);
+
+// Regularized incomplete gamma function P(p, x) and Q(p, x) for p > 0,
+// x >= 0: the series and continued fraction of AS 239 with the factor
+// x^p e^-x / Γ(p) formed without cancellation; the closed form of the
+// upper tail for whole and half p below 15; Temme's uniform expansion for
+// p from 1e5 near the mean.
+TTails IncompleteGammaTails(Real p, Real x);
 // The upper incomplete gamma integral Γ(s, x) for s > 0, x >= 0.
 Real UpperIncompleteGammaIntegral(Real s, Real x);
 
-// Regularized incomplete beta I_x(a, b) for 0 <= x <= 1, a, b > 0; xc is 1 - x
-// (passed separately where the caller knows it more precisely).
-Real IncompleteBeta(Real x, Real xc, Real a, Real b);
-Real IncompleteBeta(Real x, Real a, Real b);
+// Regularized incomplete beta I_x(a, b) (Lower) and 1 - I_x(a, b) (Upper)
+// for 0 <= x <= 1, a, b > 0; xc is 1 - x, passed separately where the
+// caller knows it more precisely.
+TTails IncompleteBetaTails(Real x, Real xc, Real a, Real b);
 
 // ---- normal distribution -----------------------------------------------------------
 
 Real NormalDensity(Real x);  // φ(x)
-Real NormalCdf(Real x);      // Φ(x) by its series, any sign
+// Φ(x): its series for x >= 0, the complementary error function below 0,
+// so that the lower tail keeps its relative accuracy.
+Real NormalCdf(Real x);
 // Φ⁻¹ by AS 241 (PPND16); q = 1 - p is given separately so that upper tails
 // keep their digits. 0 < p < 1.
 Real NormalQuantile(Real p, Real q);
-Real NormalQuantile(Real p);
 
 // ---- chi-square, F and t ---------------------------------------------------------
 
-// Upper tail Q of the chi-square distribution with nu >= 1 (integral) degrees
-// of freedom, by its closed forms; x >= 0.
-Real ChiSquareUpper(Real x, Real nu);
-Real ChiSquareLower(Real x, Real nu);  // 1 - Q
-// Algorithm AS 91 (Best and Roberts) estimate of the chi-square quantile.
-Real InvChiSquareAS91(Real p, Real nu);
-Real FDistLower(Real x, Real nu1, Real nu2);
-Real StudentTLower(Real x, Real nu);
-// Starting estimates of the inverse F and t distributions.
-Real InvFDistEstimate(Real p, Real nu1, Real nu2);
-Real InvStudentTEstimate(Real p, Real nu);
-// Bisection refinement of an estimate e of the point where the increasing
-// function cdf reaches p: the bracket around e is widened until it holds
-// the answer (never below lowerLimit), then halved to full double
-// precision. If anything fails, the estimate itself is returned.
-Real RefineByBisection(const std::function<Real(Real)>& cdf, Real p, Real e, Real lowerLimit);
+// Both tails of the chi-square distribution with nu > 0 degrees of freedom;
+// x >= 0.
+TTails ChiSquareTails(Real x, Real nu);
+// Algorithm AS 91 (Best and Roberts) for the chi-square quantile with lower
+// tail p and upper tail q = 1 - p, its Taylor correction carried to full
+// precision.
+Real InvChiSquareAS91(Real p, Real q, Real nu);
+TTails FDistTails(Real x, Real nu1, Real nu2);
+TTails StudentTTails(Real x, Real nu);
+// Starting estimates of the inverse F and t distributions (lower tail p,
+// upper tail q = 1 - p).
+Real InvFDistEstimate(Real p, Real q, Real nu1, Real nu2);
+Real InvStudentTEstimate(Real p, Real q, Real nu);
+// Refinement of an estimate e of the quantile with lower tail p and upper
+// tail q = 1 - p of the distribution whose tails are given: a bracket of
+// half-width relativeWidth·|e| around e is widened until it holds the
+// answer (never below lowerLimit), then narrowed by false position to full
+// double precision. The comparison is made in the smaller tail, so
+// far-tail quantiles keep their digits. If anything fails, the estimate
+// itself is returned.
+Real RefineQuantile(const std::function<TTails(Real)>& tails, Real p, Real q, Real e, Real lowerLimit,
+                    Real relativeWidth);
 
 // ---- discrete distributions ------------------------------------------------------
 
-// base^y: repeated squaring for integral exponents in the 32-bit range,
-// exp(y·ln|base|) otherwise. "Cannot Raise 0 to a negative power", "Invalid
-// XtoY".
-Real Power(Real base, Real y);
-// k! for 0 <= k <= 1754, else "Factorial Calculation cannot exceed 1754".
-Real Factorial(Real k);
+// Fails with "Factorial Calculation cannot exceed 1754" unless k! exists
+// (0 <= k <= 1754).
+void RequireFactorial(Real k);
 // n!/(n-r)! and C(n, r) as integers (exact while the result is exact in
 // extended precision); the messages of Permutation and BinomialCoeff.
 Real Permutation(Real n, Real r);
@@ -99,10 +117,12 @@ Real BinomialCoefficient(Real n, Real r);
 Real Hermite(Real x, Real n);
 
 // Binomial probability of exactly k successes; sum of the probabilities
-// of lo..hi successes (both included, lo <= hi).
+// of lo..hi successes (both included, lo <= hi), from the tail that does
+// not cancel.
 Real BinomialTerm(Real p, Real n, Real k);
 Real BinomialSum(Real p, Real n, Real lo, Real hi);
 Real PoissonTerm(Real lambda, Real k);
+// hi may be infinite; the factorial limit is the callers' check.
 Real PoissonSum(Real lambda, Real lo, Real hi);
 
 }  // namespace helmax::special

@@ -1,6 +1,7 @@
 // Descriptive statistics of one or more numbers, in two passes: the mean
 // (refined once by the mean of the deviations), then the central moments
 // about it.
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -29,25 +30,33 @@ TSample ReadSample(const TPackCall& c) {
 }
 
 // Central moments M2, M3, M4 (divided by n) and the sum of squared
-// deviations.
+// deviations, of the data divided by 2^Exponent: the scale brings the
+// largest magnitude just below 1, so that neither the squares nor the
+// fourth powers of the deviations overflow or underflow where the result
+// itself is a finite double. Extended precision keeps the sums' guard
+// digits.
 struct TMoments {
-  double TotalVariance = 0.0;
-  double M2 = 0.0, M3 = 0.0, M4 = 0.0;
+  int Exponent = 0;
+  long double TotalVariance = 0.0L;
+  long double M2 = 0.0L, M3 = 0.0L, M4 = 0.0L;
 };
 
 TMoments MomentsOf(const std::vector<double>& x) {
-  const double n = static_cast<double>(x.size());
-  double sum = 0.0;
-  for (double v : x) sum += v;
-  const double mean = sum / n;
+  TMoments m;
+  double largest = 0.0;
+  for (double v : x) largest = std::max(largest, std::fabs(v));
+  if (largest > 0.0 && std::isfinite(largest)) m.Exponent = std::ilogb(largest) + 1;
+  const long double n = static_cast<long double>(x.size());
+  long double sum = 0.0L;
+  for (double v : x) sum += std::ldexp(static_cast<long double>(v), -m.Exponent);
+  const long double mean = sum / n;
   // The refinement of the mean is kept apart from it: added to the mean it
   // would be lost in its rounding, while the deviations need it.
-  double correction = 0.0;
-  for (double v : x) correction += v - mean;
+  long double correction = 0.0L;
+  for (double v : x) correction += std::ldexp(static_cast<long double>(v), -m.Exponent) - mean;
   correction /= n;
-  TMoments m;
   for (double v : x) {
-    const double d = (v - mean) - correction, d2 = d * d;
+    const long double d = (std::ldexp(static_cast<long double>(v), -m.Exponent) - mean) - correction, d2 = d * d;
     m.TotalVariance += d2;
     m.M3 += d2 * d;
     m.M4 += d2 * d2;
@@ -58,9 +67,14 @@ TMoments MomentsOf(const std::vector<double>& x) {
   return m;
 }
 
+// A scaled moment of the given power brought back to the data's scale.
+double Unscaled(long double value, const TMoments& m, int power) {
+  return static_cast<double>(std::ldexp(value, power * m.Exponent));
+}
+
 // a / b with the kinds of a zero divisor (0/0 is an invalid operation).
-double Quotient(double a, double b) {
-  if (b == 0.0) MathFail(a == 0.0 ? mkInvalidOp : mkZeroDivide);
+long double Quotient(long double a, long double b) {
+  if (b == 0.0L) MathFail(a == 0.0L ? mkInvalidOp : mkZeroDivide);
   return a / b;
 }
 
@@ -97,19 +111,19 @@ double Statistic(TStatistic which, const std::vector<double>& x) {
   }
   const TMoments m = MomentsOf(x);
   switch (which) {
-    case TStatistic::TotalVariance: return m.TotalVariance;
-    case TStatistic::Variance: return Quotient(m.TotalVariance, n - 1.0);
-    case TStatistic::StdDev: return std::sqrt(Quotient(m.TotalVariance, n - 1.0));
-    case TStatistic::PopnVariance: return m.M2;
-    case TStatistic::PopnStdDev: return std::sqrt(m.M2);
-    case TStatistic::Moment3: return m.M3;
-    case TStatistic::Moment4: return m.M4;
+    case TStatistic::TotalVariance: return Unscaled(m.TotalVariance, m, 2);
+    case TStatistic::Variance: return Unscaled(Quotient(m.TotalVariance, n - 1.0L), m, 2);
+    case TStatistic::StdDev: return Unscaled(std::sqrt(Quotient(m.TotalVariance, n - 1.0L)), m, 1);
+    case TStatistic::PopnVariance: return Unscaled(m.M2, m, 2);
+    case TStatistic::PopnStdDev: return Unscaled(std::sqrt(m.M2), m, 1);
+    case TStatistic::Moment3: return Unscaled(m.M3, m, 3);
+    case TStatistic::Moment4: return Unscaled(m.M4, m, 4);
     case TStatistic::Skew:
-      if (m.M2 == 0.0) MathFail(mkInvalidOp);
-      return m.M3 / (m.M2 * std::sqrt(m.M2));
+      if (m.M2 == 0.0L) MathFail(mkInvalidOp);
+      return static_cast<double>(m.M3 / (m.M2 * std::sqrt(m.M2)));
     case TStatistic::Kurtosis:
-      if (m.M2 == 0.0) MathFail(mkInvalidOp);
-      return m.M4 / (m.M2 * m.M2);
+      if (m.M2 == 0.0L) MathFail(mkInvalidOp);
+      return static_cast<double>(m.M4 / (m.M2 * m.M2));
     default: break;
   }
   return 0.0;
