@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "MainWindow.h"
+#include "WindowPlacement.h"
 
 namespace helmax {
 
@@ -23,11 +24,7 @@ TFunctionVariableDialog::TFunctionVariableDialog(TMainWindow& main)
   layout->addWidget(buttons);
 }
 
-void TFunctionVariableDialog::SetFontPixels(int pixels) {
-  QFont f = NameEdit_->font();
-  f.setPixelSize(pixels);
-  NameEdit_->setFont(f);
-}
+void TFunctionVariableDialog::SetFontPixels(int pixels) { SetFontSize(NameEdit_, pixels); }
 
 void TFunctionVariableDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);

@@ -5,7 +5,8 @@
 
 namespace helmax {
 
-THelpWindow::THelpWindow(QWidget* owner) : QWidget(owner, Qt::Window), Text_(new QPlainTextEdit) {
+THelpWindow::THelpWindow(QWidget* owner)
+    : QWidget(owner, Qt::Window), Search_(new QLineEdit), Text_(new QPlainTextEdit) {
   setObjectName("helpWindow");
   setWindowTitle("Help");
   Text_->setReadOnly(true);
@@ -13,17 +14,37 @@ THelpWindow::THelpWindow(QWidget* owner) : QWidget(owner, Qt::Window), Text_(new
   QFont mono("DejaVu Sans Mono");
   mono.setStyleHint(QFont::Monospace);
   Text_->setFont(mono);
+  Search_->setObjectName("helpSearch");
+  Search_->setPlaceholderText("Search");
+  Search_->setClearButtonEnabled(true);
+  connect(Search_, &QLineEdit::textChanged, this, &THelpWindow::Filter);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(2);
+  layout->addWidget(Search_);
   layout->addWidget(Text_);
   resize(620, 560);
 }
 
 void THelpWindow::ShowHelp(const QString& text) {
-  Text_->setPlainText(text);
+  All_ = text;
+  Filter(Search_->text());
   show();
   raise();
   activateWindow();
+}
+
+// Only the lines that hold the wanted text (case ignored); all of them when
+// the box is empty.
+void THelpWindow::Filter(const QString& wanted) {
+  if (wanted.trimmed().isEmpty()) {
+    Text_->setPlainText(All_);
+    return;
+  }
+  QStringList kept;
+  for (const QString& line : All_.split('\n'))
+    if (line.contains(wanted.trimmed(), Qt::CaseInsensitive)) kept << line;
+  Text_->setPlainText(kept.join('\n'));
 }
 
 void THelpWindow::keyPressEvent(QKeyEvent* event) {

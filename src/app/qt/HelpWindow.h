@@ -1,6 +1,8 @@
-// THelpWindow "Help": the shortcut keys and the list of built-in functions.
+// THelpWindow "Help": the shortcut keys and the list of built-in functions,
+// with a search box that keeps only the lines holding what is typed there.
 #pragma once
 
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QWidget>
 
@@ -12,12 +14,17 @@ class THelpWindow : public QWidget {
   explicit THelpWindow(QWidget* owner);
   void ShowHelp(const QString& text);
   QPlainTextEdit* Pane() const { return Text_; }
+  QLineEdit* SearchBox() const { return Search_; }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  void Filter(const QString& wanted);
+
+  QLineEdit* Search_;
   QPlainTextEdit* Text_;
+  QString All_;
 };
 
 }  // namespace helmax

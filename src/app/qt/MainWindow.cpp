@@ -569,11 +569,7 @@ void TMainWindow::ShowConstantList() {
 
 void TMainWindow::SetFont(int pixels) {
   FontPixels_ = pixels;
-  for (QPlainTextEdit* pane : {DefinitionsPane_, ExpressionsPane_, ResultsPane_}) {
-    QFont f = pane->font();
-    f.setPixelSize(pixels);
-    pane->setFont(f);
-  }
+  for (QPlainTextEdit* pane : {DefinitionsPane_, ExpressionsPane_, ResultsPane_}) SetFontSize(pane, pixels);
   Variable_->SetFontPixels(pixels);
   Constants_->SetFontPixels(pixels);
   FitMinimumHeights();

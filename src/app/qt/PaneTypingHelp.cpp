@@ -1,6 +1,7 @@
 #include "PaneTypingHelp.h"
 
 #include <QAbstractItemView>
+#include <QKeyEvent>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <algorithm>
@@ -9,6 +10,12 @@
 namespace helmax {
 
 namespace {
+
+// Roles of the completion items: the name (what the list matches and
+// inserts; the display role shows arguments and help too) and whether it
+// takes arguments.
+constexpr int kNameRole = Qt::UserRole + 1;
+constexpr int kTakesArgumentsRole = Qt::UserRole + 2;
 
 double Luminance(const QColor& c) {
   auto channel = [](double v) {
@@ -22,6 +29,12 @@ double Contrast(const QColor& a, const QColor& b) {
   const double la = Luminance(a), lb = Luminance(b);
   return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
+
+}  // namespace
+
+double ContrastRatio(const QColor& a, const QColor& b) { return Contrast(a, b); }
+
+namespace {
 
 // The colour moved toward black (on a light background) or white (on a
 // dark one) until it reads well there.
@@ -145,11 +158,14 @@ TPaneTypingHelp::TPaneTypingHelp(QPlainTextEdit* pane, const TNameCatalogue& nam
   Completer_->setModel(Model_);
   Completer_->setWidget(Pane_);
   Completer_->setCaseSensitivity(Qt::CaseInsensitive);
-  Completer_->setCompletionRole(Qt::EditRole);
+  Completer_->setCompletionRole(kNameRole);
   Completer_->setModelSorting(QCompleter::CaseInsensitivelySortedModel);
   Completer_->setMaxVisibleItems(10);
   connect(Completer_, qOverload<const QModelIndex&>(&QCompleter::activated), this,
           &TPaneTypingHelp::InsertCompletion);
+  // Runs before the completer's own filter, which hands these keys to the
+  // pane first (where Tab moves the focus and Enter starts a line).
+  Completer_->popup()->installEventFilter(this);
   connect(Pane_, &QPlainTextEdit::cursorPositionChanged, this, &TPaneTypingHelp::UpdateMarks);
 }
 
@@ -167,8 +183,8 @@ void TPaneTypingHelp::NamesChanged() {
     if (help.size() > 90) help = help.left(89) + QString::fromUtf8("\u2026");
     if (!help.isEmpty()) shown += QString::fromUtf8("   \u2014 ") + help;
     auto* item = new QStandardItem(shown);
-    item->setData(QString::fromStdString(e.Name), Qt::EditRole);
-    item->setData(!e.Arguments.empty(), Qt::UserRole);
+    item->setData(QString::fromStdString(e.Name), kNameRole);
+    item->setData(!e.Arguments.empty(), kTakesArgumentsRole);
     item->setToolTip(QString::fromStdString(e.Help));
     Model_->appendRow(item);
   }
@@ -207,11 +223,32 @@ void TPaneTypingHelp::OfferCompletions(bool force) {
   popup->setCurrentIndex(Completer_->completionModel()->index(0, 0));
 }
 
+bool TPaneTypingHelp::eventFilter(QObject* watched, QEvent* event) {
+  QAbstractItemView* popup = Completer_->popup();
+  if (watched != popup || event->type() != QEvent::KeyPress || !popup->isVisible()) return false;
+  switch (static_cast<QKeyEvent*>(event)->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Tab: {
+      const QModelIndex chosen = popup->currentIndex();
+      popup->hide();
+      if (chosen.isValid()) InsertCompletion(chosen);
+      return true;
+    }
+    case Qt::Key_Backtab:
+    case Qt::Key_Escape:
+      popup->hide();
+      return true;
+    default:
+      return false;
+  }
+}
+
 void TPaneTypingHelp::InsertCompletion(const QModelIndex& index) {
-  const QString name = index.data(Qt::EditRole).toString();
+  const QString name = index.data(kNameRole).toString();
   QTextCursor cursor = Pane_->textCursor();
   cursor.movePosition(QTextCursor::Left, QTextCursor::KeepAnchor, WordBeforeCursor().size());
-  cursor.insertText(index.data(Qt::UserRole).toBool() ? name + "(" : name);
+  cursor.insertText(index.data(kTakesArgumentsRole).toBool() ? name + "(" : name);
   Pane_->setTextCursor(cursor);
 }
 
@@ -235,7 +272,7 @@ void TPaneTypingHelp::UpdateMarks() {
     marks.append(error);
   }
   const int pos = Pane_->textCursor().position();
-  constexpr int kReach = 20000;
+  constexpr int kReach = 4000;  // a partner farther away than this is not looked for
   const int from = std::max(0, pos - kReach);
   QTextCursor window(doc);
   window.setPosition(from);

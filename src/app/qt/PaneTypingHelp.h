@@ -15,6 +15,10 @@
 
 namespace helmax {
 
+// The contrast ratio of two colours (1 to 21), as accessibility guidelines
+// measure it: text needs 4.5 to read well.
+double ContrastRatio(const QColor& a, const QColor& b);
+
 // Colours of the token classes and marks, chosen for a light or a dark
 // pane background.
 struct TTypingColors {
@@ -66,6 +70,9 @@ class TPaneTypingHelp : public QObject {
   void OfferCompletions(bool force);
   QCompleter* Completer() const { return Completer_; }
   bool Rehighlighting() const { return Highlighter_->Rehighlighting(); }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void UpdateMarks();

@@ -9,7 +9,7 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("helmax-calc");
-  QApplication::setWindowIcon(QIcon::fromTheme("helmax-calc"));
+  QApplication::setWindowIcon(QIcon::fromTheme("helmax-calc", QIcon(":/helmax-calc.svg")));
   // Numbers and dates never follow the user's locale.
   QLocale::setDefault(QLocale::c());
 

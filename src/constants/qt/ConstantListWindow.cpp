@@ -79,11 +79,7 @@ void TConstantDialog::SetFields(int targetRow, const QString& name, const QStrin
 }
 
 void TConstantDialog::SetFontPixels(int pixels) {
-  for (QWidget* w : std::initializer_list<QWidget*>{Name_, Expression_, Description_}) {
-    QFont f = w->font();
-    f.setPixelSize(pixels);
-    w->setFont(f);
-  }
+  for (QWidget* w : std::initializer_list<QWidget*>{Name_, Expression_, Description_}) SetFontSize(w, pixels);
 }
 
 void TConstantDialog::showEvent(QShowEvent* event) {

@@ -37,4 +37,10 @@ void CentreOnOwner(QWidget* window, const QWidget* owner) {
   window->move(ClampToScreen(r).topLeft());
 }
 
+void SetFontSize(QWidget* widget, int pixelsAt96Dpi) {
+  QFont f = widget->font();
+  f.setPointSizeF(pixelsAt96Dpi * 72.0 / 96.0);
+  widget->setFont(f);
+}
+
 }  // namespace helmax

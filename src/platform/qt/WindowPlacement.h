@@ -14,4 +14,8 @@ QRect ClampToScreen(const QRect& wanted);
 // Centres a top-level window on its owner's window, kept on the screen.
 void CentreOnOwner(QWidget* window, const QWidget* owner);
 
+// Sets a widget's font size, given in pixels at 96 dots per inch, as a point
+// size: so it grows with the desktop's font scaling (its logical DPI).
+void SetFontSize(QWidget* widget, int pixelsAt96Dpi);
+
 }  // namespace helmax

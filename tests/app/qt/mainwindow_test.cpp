@@ -1,6 +1,11 @@
 // The calculator's windows driven as a user drives them: typing, menus,
 // keys and dialogs, offscreen.
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QClipboard>
+#include <QCompleter>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QMenuBar>
 #include <QScreen>
 #include <QSet>
@@ -112,6 +117,11 @@ class MainWindowTest : public QObject {
   void SettingsRoundTripKeepsTheGeometry();
   void NoBoxesForAnEmptiedFunctionVariable();
   void KeysMenusAndSizes();
+  void CompletionByKeyboard();
+  void HighlightingAndMarks();
+  void AlignedResultsAndCopies();
+  void HelpSearch();
+  void DarkPaletteReadsWell();
   void Screenshots();
 };
 
@@ -392,9 +402,11 @@ void MainWindowTest::FontLargeChangesEveryPane() {
                                  w.Form->ResultsPane(),           w.Form->VariableDialog()->NameEdit(),
                                  constantDialog->NameEdit(),      constantDialog->ExpressionPane(),
                                  constantDialog->DescriptionPane()};
-  for (QWidget* pane : panes) QCOMPARE(pane->font().pixelSize(), 27);
+  // Sizes are pixels at 96 dots per inch (the offscreen screen's), as points
+  // that follow the desktop's scaling.
+  for (QWidget* pane : panes) QCOMPARE(QFontInfo(pane->font()).pixelSize(), 27);
   w.Trigger("normalFont");
-  for (QWidget* pane : panes) QCOMPARE(pane->font().pixelSize(), 19);
+  for (QWidget* pane : panes) QCOMPARE(QFontInfo(pane->font()).pixelSize(), 19);
 }
 
 void MainWindowTest::HelpListsTheFunctions() {
@@ -586,6 +598,146 @@ void MainWindowTest::KeysMenusAndSizes() {
   const QRect list = w.Form->ConstantList()->frameGeometry();
   QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(list));
   QVERIFY((list.center() - w.Form->frameGeometry().center()).manhattanLength() <= 4);
+}
+
+// Runs action once a pop-up (a menu, a completion list) is up.
+void WhenPopup(std::function<void(QWidget*)> action) {
+  auto poll = std::make_shared<std::function<void(int)>>();
+  *poll = [action, poll](int tries) {
+    if (QWidget* popup = QApplication::activePopupWidget()) action(popup);
+    else if (tries > 0) QTimer::singleShot(10, [poll, tries] { (*poll)(tries - 1); });
+  };
+  QTimer::singleShot(0, [poll] { (*poll)(300); });
+}
+
+void MainWindowTest::CompletionByKeyboard() {
+  TCalculatorWindow w;
+  QPlainTextEdit* pane = w.Form->ExpressionsPane();
+  w.Type(pane, "NormalL");
+  QAbstractItemView* list = w.Form->ExpressionsTypingHelp()->Completer()->popup();
+  QVERIFY(list->isVisible());
+  QVERIFY(list->currentIndex().data().toString().startsWith("NormalLess(x1)"));
+  QTest::keyClick(list, Qt::Key_Tab);  // takes the first, with its bracket
+  QVERIFY(!list->isVisible());
+  QCOMPARE(pane->toPlainText(), QString("NormalLess("));
+  w.Type(pane, "0)");
+  QCOMPARE(w.Results(), QString("0.5"));
+  // A user function after the definitions changed; Enter takes it.
+  w.Form->DefinitionsPane()->selectAll();
+  w.Type(w.Form->DefinitionsPane(), "speedup(t)~t*3");
+  pane->setFocus();
+  w.ClearExpressions();
+  w.Type(pane, "spe");
+  QVERIFY(list->isVisible());
+  QTest::keyClick(list, Qt::Key_Return);
+  w.Type(pane, "2)");
+  QCOMPARE(pane->toPlainText(), QString("speedup(2)"));
+  QCOMPARE(w.Results(), QString("6"));
+  // Esc closes the list and leaves the pane as it is.
+  w.Type(pane, "+sp");
+  QVERIFY(list->isVisible());
+  QTest::keyClick(list, Qt::Key_Escape);
+  QVERIFY(!list->isVisible());
+  QCOMPARE(pane->toPlainText(), QString("speedup(2)+sp"));
+}
+
+void MainWindowTest::HighlightingAndMarks() {
+  TCalculatorWindow w;
+  QPlainTextEdit* pane = w.Form->ExpressionsPane();
+  w.Type(pane, "sin(y)+qq, 1/0");
+  // "sin" and "qq" carry different formats: a built-in and an unknown name.
+  const QList<QTextLayout::FormatRange> formats = pane->document()->firstBlock().layout()->formats();
+  auto formatAt = [&](int pos) {
+    for (const QTextLayout::FormatRange& f : formats)
+      if (pos >= f.start && pos < f.start + f.length) return f.format;
+    return QTextCharFormat();
+  };
+  QVERIFY(formatAt(0).foreground() != formatAt(7).foreground());
+  QCOMPARE(formatAt(7).underlineStyle(), QTextCharFormat::WaveUnderline);
+  // The error's place: 1/0 is underlined.
+  QTextCursor at(pane->document());
+  at.setPosition(3);  // before "("
+  pane->setTextCursor(at);
+  const QList<QTextEdit::ExtraSelection> marks = pane->extraSelections();
+  QCOMPARE(marks.size(), 3);  // the error, the bracket and its partner
+  QCOMPARE(marks[0].cursor.selectedText(), QString("1/0"));
+  QCOMPARE(marks[1].cursor.position() - 1, 3);
+  QCOMPARE(marks[2].cursor.position() - 1, 5);
+}
+
+void MainWindowTest::AlignedResultsAndCopies() {
+  TCalculatorWindow w;
+  QPlainTextEdit* pane = w.Form->ExpressionsPane();
+  w.Type(pane, "1+1,");
+  w.Key(pane, Qt::Key_Return);
+  w.Key(pane, Qt::Key_Return);
+  w.Type(pane, "2+2");
+  QCOMPARE(w.Results(), QString("2\n4"));
+  w.Trigger("alignedResults");
+  QCOMPARE(w.Results(), QString("2\n\n4"));
+  // Ctrl+R brings the last result in.
+  w.Key(pane, Qt::Key_R, Qt::ControlModifier);
+  QCOMPARE(pane->toPlainText(), QString("1+1,\n\n2+24"));
+  QCOMPARE(w.Results(), QString("2\n\n26"));
+  w.Trigger("alignedResults");
+  QCOMPARE(w.Results(), QString("2\n26"));
+  // The results pane's menu copies all of them.
+  QApplication::clipboard()->clear();
+  WhenPopup([](QWidget* popup) {
+    auto* menu = qobject_cast<QMenu*>(popup);
+    QVERIFY(menu);
+    menu->actions().at(1)->trigger();
+    menu->close();
+  });
+  emit w.Form->ResultsPane()->customContextMenuRequested(QPoint(5, 5));
+  QCOMPARE(QApplication::clipboard()->text(), QString("2\n26"));
+}
+
+void MainWindowTest::HelpSearch() {
+  TCalculatorWindow w;
+  w.Trigger("builtInFunctions");
+  THelpWindow* help = w.Form->HelpWindow();
+  QTest::keyClicks(help->SearchBox(), "arctan");
+  const QStringList lines = help->Pane()->toPlainText().split('\n');
+  QVERIFY(lines.size() >= 3);
+  for (const QString& line : lines) QVERIFY2(line.contains("ARCTAN", Qt::CaseInsensitive), qPrintable(line));
+  help->SearchBox()->clear();
+  QVERIFY(help->Pane()->toPlainText().startsWith("COMMAND SHORTCUTS"));
+}
+
+// On a dark desktop the panes turn dark, and every colour of the typing
+// help keeps a contrast of 4.5:1 on the pane it is drawn on.
+void MainWindowTest::DarkPaletteReadsWell() {
+  const QPalette light = QApplication::palette();
+  QPalette dark = light;
+  dark.setColor(QPalette::Window, QColor(40, 40, 44));
+  dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
+  dark.setColor(QPalette::Base, QColor(30, 30, 34));
+  dark.setColor(QPalette::Text, QColor(235, 235, 235));
+  dark.setColor(QPalette::Button, QColor(50, 50, 56));
+  dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+  for (const QPalette& palette : {light, dark}) {
+    QApplication::setPalette(palette);
+    TCalculatorWindow w;
+    const bool isDark = &palette == &dark || palette.color(QPalette::Base) == dark.color(QPalette::Base);
+    for (auto color : {TMainWindow::TPaneColor::Money, TMainWindow::TPaneColor::Sky}) {
+      const QColor pane = TMainWindow::PaneColor(color, isDark);
+      const double text = ContrastRatio(palette.color(QPalette::Text), pane);
+      QVERIFY2(text >= 4.5, qPrintable(QString::number(text)));
+      const TTypingColors colors = TTypingColors::For(pane);
+      for (const QTextCharFormat& f : colors.Classes) {
+        const double ratio = ContrastRatio(f.foreground().color(), pane);
+        QVERIFY2(ratio >= 4.5, qPrintable(QString::number(ratio)));
+      }
+    }
+    w.Type(w.Form->ExpressionsPane(), "2*f(y), NormalLess(1.96), 12.31.2008, qq+1");
+    w.Form->resize(640, 520);
+    const QString file = QString(HELMAX_SCREENSHOT_DIR) + (isDark ? "/helmax-calc-dark.png" : "/helmax-calc-light.png");
+    QVERIFY(w.Form->grab().save(file));
+    QCOMPARE(w.Form->ExpressionsPane()->palette().color(QPalette::Base),
+             TMainWindow::PaneColor(TMainWindow::TPaneColor::Money, isDark));
+  }
+  QApplication::setPalette(light);
 }
 
 void MainWindowTest::Screenshots() {
