@@ -70,6 +70,8 @@ TChartWindow::TChartWindow(QWidget* owner)
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setMenuBar(menus);
   layout->addLayout(body, 1);
+  // The keyboard starts in the legend: Space shows or hides a function.
+  setFocusProxy(Legend_);
   resize(760, 480);
 }
 
@@ -96,6 +98,7 @@ void TChartWindow::ShowChart() {
   show();
   raise();
   activateWindow();
+  setFocus();
 }
 
 void TChartWindow::Refresh() {
@@ -116,6 +119,7 @@ void TChartWindow::FillLegend() {
     auto* item = new QListWidgetItem(QString::fromStdString(series.Name), Legend_);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
   }
+  if (Legend_->count() > 0) Legend_->setCurrentRow(0);
   FillingLegend_ = false;
 }
 

@@ -108,6 +108,7 @@ TFunctionTableWindow::TFunctionTableWindow(TCalculator& calc, TUserInterface& ui
   layout->setMenuBar(menus);
   layout->addWidget(Grid_, 1);
   layout->addWidget(status);
+  setFocusProxy(Grid_);
   resize(520, 560);
 }
 
@@ -226,6 +227,7 @@ void TFunctionTableWindow::ComputeTable() {
         show();
         raise();
         activateWindow();
+        setFocus();
       });
 }
 

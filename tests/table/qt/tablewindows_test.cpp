@@ -138,10 +138,9 @@ void TableWindowsTest::FunctionsTableShowsTheDefaultTable() {
   QCOMPARE(w.Grid()->columnCount(), 3);
   const QStringList headers = {"#", "x", "f(x)"};
   for (int c = 0; c < 3; ++c) QCOMPARE(w.Grid()->headerData(c, Qt::Horizontal).toString(), headers[c]);
-  QCOMPARE(w.Cell(0, 0) + " " + w.Cell(0, 1), QString("0 -100"));
-  QCOMPARE(w.Cell(1000, 1), QString("0"));
   QCOMPARE(w.Cell(2000, 0) + " " + w.Cell(2000, 1), QString("2000 100"));
   QCOMPARE(w.Table->StatusText(), QString("2001 points"));
+  QCOMPARE(w.Table->focusWidget(), static_cast<QWidget*>(w.Table->Grid()));  // the keys go to the grid
   // colwidth pixels for the variable and the functions; "#" and the
   // variable stay while the rest scrolls.
   QCOMPARE(w.Table->Grid()->columnWidth(1), 150);
@@ -186,20 +185,17 @@ void TableWindowsTest::WindowMenuAndEscape() {
   QVERIFY(w.Form->isVisible());
 }
 
+// The option's rules are the core's; here: the menu reaches the grid, and
+// the next table comes with the option as it is checked.
 void TableWindowsTest::NullOptionBothWays() {
   TCalculatorWithTable w;
-  w.Define("f(x)~1/x, g(x)~if(gr(x,0),nan,x)");
+  w.Define("f(x)~1/x");
   w.ComputeTable();
   QCOMPARE(w.At("0"), QString("Null"));
-  QCOMPARE(w.At("1", 3), QString("-NAN"));
   w.TableMenu("nullMarker")->trigger();
   QCOMPARE(w.At("0"), QString("#NUM!"));
-  QCOMPARE(w.At("1", 3), QString("#NUM!"));
-  QCOMPARE(w.At("-1", 3), QString("-1"));
   w.TableMenu("nullMarker")->trigger();
   QCOMPARE(w.At("0"), QString("Null"));
-  QCOMPARE(w.At("1", 3), QString("Null"));
-  // Checked, the next table comes with the marker.
   w.TableMenu("nullMarker")->trigger();
   w.ComputeTable();
   QCOMPARE(w.At("0"), QString("#NUM!"));
@@ -212,12 +208,6 @@ void TableWindowsTest::RefusalsKeepTheTable() {
   w.SetRange(0, 1048575, 1);
   w.ComputeTable();
   QCOMPARE(w.Ui.Messages, Strings{"Too many points: 1048576"});
-  QCOMPARE(w.Grid()->rowCount(), 2001);
-  w.SetRange(-1, 1, 1);
-  w.Ui.Clear();
-  w.Define("f(x)~sin(");
-  w.ComputeTable();
-  QCOMPARE(w.Ui.Messages, Strings{"Please correct user definitions"});
   QCOMPARE(w.Grid()->rowCount(), 2001);
 }
 
@@ -335,7 +325,11 @@ void TableWindowsTest::ChartLegendShowsAndHides() {
   QCOMPARE(w.Chart->Lines(0).size(), std::size_t{1});
   QCOMPARE(w.Chart->AxisX()->min(), -100.0);
   QCOMPARE(w.Chart->AxisX()->max(), 100.0);
-  legend->item(1)->setCheckState(Qt::Unchecked);
+  // From the keyboard: the legend has the focus; Space on g(x) hides it.
+  QCOMPARE(w.Chart->focusWidget(), static_cast<QWidget*>(legend));
+  QTest::keyClick(legend, Qt::Key_Down);
+  QTest::keyClick(legend, Qt::Key_Space);
+  QCOMPARE(legend->item(1)->checkState(), Qt::Unchecked);
   for (QLineSeries* line : w.Chart->Lines(1)) QVERIFY(!line->isVisible());
   QVERIFY(w.Chart->Lines(0)[0]->isVisible());
   QVERIFY(w.Chart->AxisY()->max() <= 2);  // the range follows the lines shown
