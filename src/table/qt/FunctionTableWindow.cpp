@@ -156,7 +156,13 @@ void TFunctionTableWindow::SetChartWindow(TChartWindow* chart) {
 
 void TFunctionTableWindow::StartRun(const QString& activity, std::function<void()> work,
                                     std::function<void()> finish) {
-  RunForTool(
+  // Without the calculator's queue (a window on its own), here and now.
+  const TRunForTool run = RunForTool ? RunForTool : [](auto prepare, auto work, auto done) {
+    prepare();
+    work();
+    done();
+  };
+  run(
       [this, activity] {
         Busy_ = true;
         WorkProgress_.Begin(0);
