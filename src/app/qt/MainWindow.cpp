@@ -12,8 +12,10 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include "ChartWindow.h"
 #include "ConstantListWindow.h"
 #include "ConstantsLibraryWindow.h"
+#include "FunctionTableWindow.h"
 #include "FunctionVariableDialog.h"
 #include "HelpWindow.h"
 #include "QtUserInterface.h"
@@ -89,6 +91,13 @@ TMainWindow::TMainWindow(TCalculatorFiles files, TUserInterface* ui, QWidget* pa
   // The other windows, once, in the program's order; closing hides them.
   Help_ = new THelpWindow(this);
   Variable_ = new TFunctionVariableDialog(*this);
+  // Functions > Table computes on the core's worker, through the queue.
+  Table_ = new TFunctionTableWindow(*Calc_, *Ui_, this);
+  Table_->RunForTool = [this](auto prepare, auto work, auto finish) { RunForTool(prepare, work, finish); };
+  Table_->StopCalculation = [this] { StopCalculation(); };
+  Table_->OnShowConstants = [this] { ShowConstantList(); };
+  Action("table")->setEnabled(true);
+  connect(Action("table"), &QAction::triggered, Table_, &TFunctionTableWindow::ComputeTable);
   Constants_ = new TConstantListWindow(Calc_->Constants(), this);
   Constants_->OnShowMain = [this] {
     show();
@@ -106,6 +115,14 @@ TMainWindow::TMainWindow(TCalculatorFiles files, TUserInterface* ui, QWidget* pa
   Calc_->ReadSettings();
   ApplySettings();
   CreateConstantsLibrary();
+  Chart_ = new TChartWindow(this);
+  Table_->SetChartWindow(Chart_);
+  for (std::function<void()>* showMain : {&Table_->OnShowMain, &Chart_->OnShowMain})
+    *showMain = [this] {
+      show();
+      raise();
+      activateWindow();
+    };
   SyncFromCore();
 }
 
@@ -859,6 +876,8 @@ void TMainWindow::closeEvent(QCloseEvent* event) {
   // The program ends with its main window.
   Help_->close();
   Constants_->close();
+  Table_->close();
+  Chart_->close();
   event->accept();
 }
 

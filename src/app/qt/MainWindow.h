@@ -33,6 +33,8 @@ class TFunctionVariableDialog;
 class TConstantListWindow;
 class TConstantsLibrary;
 class TConstantsLibraryWindow;
+class TFunctionTableWindow;
+class TChartWindow;
 
 class TMainWindow : public QMainWindow {
   Q_OBJECT
@@ -55,6 +57,8 @@ class TMainWindow : public QMainWindow {
   TFunctionVariableDialog* VariableDialog() const { return Variable_; }
   TConstantListWindow* ConstantList() const { return Constants_; }
   TConstantsLibraryWindow* ConstantsLibrary() const { return LibraryWindow_; }
+  TFunctionTableWindow* FunctionTable() const { return Table_; }
+  TChartWindow* Chart() const { return Chart_; }
   QSplitter* Splitter() const { return Splitter_; }
   QGroupBox* DefinitionsGroup() const { return DefinitionsGroup_; }
   TPaneTypingHelp* DefinitionsTypingHelp() const { return DefinitionsHelp_; }
@@ -196,6 +200,8 @@ class TMainWindow : public QMainWindow {
   TConstantListWindow* Constants_ = nullptr;
   std::unique_ptr<TConstantsLibrary> Library_;
   TConstantsLibraryWindow* LibraryWindow_ = nullptr;
+  TFunctionTableWindow* Table_ = nullptr;
+  TChartWindow* Chart_ = nullptr;
 };
 
 }  // namespace helmax

@@ -1,0 +1,118 @@
+#include "ChartData.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace helmax {
+
+namespace {
+
+// Distinct colours that read well on white, one per series in turn.
+constexpr std::uint32_t kPalette[] = {0x209FDF, 0xE0452B, 0x4CA43A, 0x8A4FC7, 0xF6A625,
+                                      0x1B7F79, 0xD6408F, 0x6B6B6B, 0x8C6D31, 0x2E4DA7};
+
+// The first, lowest, highest and last point of a run within one pixel
+// column, by their row numbers.
+struct TColumnExtremes {
+  std::int64_t First = -1, Low = -1, High = -1, Last = -1;
+};
+
+}  // namespace
+
+TChartData BuildChartData(const TFunctionTable& table) {
+  TChartData data;
+  data.XName = table.VariableName();
+  const std::int64_t rows = table.RowCount();
+  data.X.resize(static_cast<std::size_t>(rows));
+  for (std::int64_t r = 0; r < rows; ++r) data.X[static_cast<std::size_t>(r)] = table.X(r);
+  const double gap = std::numeric_limits<double>::quiet_NaN();
+  for (int f = 0; f < table.FunctionCount(); ++f) {
+    const int column = TFunctionTable::kFirstFunctionColumn + f;
+    TChartSeriesData series{table.Header(column), std::vector<double>(static_cast<std::size_t>(rows))};
+    for (std::int64_t r = 0; r < rows; ++r)
+      series.Y[static_cast<std::size_t>(r)] = table.CellNumber(r, column).value_or(gap);
+    data.Series.push_back(std::move(series));
+  }
+  return data;
+}
+
+std::vector<TPolyline> ReduceForDrawing(const std::vector<double>& x, const std::vector<double>& y, double left,
+                                        double right, int columns) {
+  std::vector<TPolyline> runs;
+  if (x.empty() || !(right > left) || columns < 1) return runs;
+  const auto lower = std::lower_bound(x.begin(), x.end(), left) - x.begin();
+  const auto upper = std::upper_bound(x.begin(), x.end(), right) - x.begin();
+  const std::int64_t begin = std::max<std::int64_t>(0, lower - 1);
+  const std::int64_t end = std::min<std::int64_t>(static_cast<std::int64_t>(x.size()), upper + 1);
+  const bool whole = end - begin <= 4 * static_cast<std::int64_t>(columns);
+  const double scale = columns / (right - left);
+
+  TPolyline run;
+  TColumnExtremes extremes;
+  std::int64_t column = std::numeric_limits<std::int64_t>::min();
+  auto flushColumn = [&] {
+    if (extremes.First < 0) return;
+    std::int64_t rows[4] = {extremes.First, extremes.Low, extremes.High, extremes.Last};
+    std::sort(rows, rows + 4);
+    for (int k = 0; k < 4; ++k)
+      if (k == 0 || rows[k] != rows[k - 1])
+        run.push_back({x[static_cast<std::size_t>(rows[k])], y[static_cast<std::size_t>(rows[k])]});
+    extremes = {};
+  };
+  auto endRun = [&] {
+    flushColumn();
+    if (!run.empty()) runs.push_back(std::move(run));
+    run.clear();
+  };
+  for (std::int64_t i = begin; i < end; ++i) {
+    const auto at = static_cast<std::size_t>(i);
+    if (std::isnan(y[at])) {
+      endRun();
+      continue;
+    }
+    if (whole) {
+      run.push_back({x[at], y[at]});
+      continue;
+    }
+    // Points beyond the range share the pixel column just outside it.
+    const double position = std::floor((x[at] - left) * scale);
+    const std::int64_t c = position < 0 ? -1 : position >= columns ? columns : static_cast<std::int64_t>(position);
+    if (c != column) {
+      flushColumn();
+      column = c;
+    }
+    if (extremes.First < 0) extremes.First = extremes.Low = extremes.High = i;
+    if (y[at] < y[static_cast<std::size_t>(extremes.Low)]) extremes.Low = i;
+    if (y[at] > y[static_cast<std::size_t>(extremes.High)]) extremes.High = i;
+    extremes.Last = i;
+  }
+  endRun();
+  return runs;
+}
+
+TAxisRange RangeOf(const std::vector<const std::vector<double>*>& values) {
+  double low = std::numeric_limits<double>::infinity(), high = -low;
+  for (const std::vector<double>* v : values)
+    for (double d : *v)
+      if (std::isfinite(d)) {
+        low = std::min(low, d);
+        high = std::max(high, d);
+      }
+  if (low > high) return {-1, 1};
+  if (low == high) {
+    const double half = low == 0 ? 1 : std::fabs(low) * 0.1;
+    return {low - half, high + half};
+  }
+  return {low, high};
+}
+
+TChartStyle DefaultChartStyle(const TChartData& data) {
+  TChartStyle style;
+  style.X.Title = data.XName;
+  for (std::size_t i = 0; i < data.Series.size(); ++i)
+    style.Series.push_back({kPalette[i % std::size(kPalette)], 2, true});
+  return style;
+}
+
+}  // namespace helmax

@@ -1,0 +1,121 @@
+#include "TableComputation.h"
+
+#include <exception>
+#include <vector>
+
+#include "SameValueApprox.h"
+#include "TablePoints.h"
+#include "TextUtil.h"
+
+namespace helmax {
+
+namespace {
+
+// While the table is computed, the calls that fail would write their error
+// lines into the results pane (the definitions engine's error event) and
+// the calls leave their argument in the function variable's cell; both are
+// put back afterwards, however the computation ends.
+class TKeepCalculatorState {
+ public:
+  explicit TKeepCalculatorState(TCalculator& calc)
+      : Calc_(calc),
+        Results_(calc.ResultsText),
+        Variable_(calc.DefinitionsVars().front().Value),
+        VariableValue_(*Variable_) {}
+  ~TKeepCalculatorState() {
+    Calc_.ResultsText = Results_;
+    *Variable_ = VariableValue_;
+  }
+  TKeepCalculatorState(const TKeepCalculatorState&) = delete;
+  TKeepCalculatorState& operator=(const TKeepCalculatorState&) = delete;
+
+ private:
+  TCalculator& Calc_;
+  std::string Results_;
+  TValue* Variable_;
+  TValue VariableValue_;
+};
+
+TTableOutcome Compute(TCalculator& calc, TUserInterface& ui, const TTableRange& range, bool nullMarker,
+                      TFunctionTable& table, TWorkProgress* progress) {
+  calc.DefinitionsChanged(TReport::Box);
+  if (calc.DefinitionsInvalid()) {
+    // Without a function variable the compile has said so already.
+    if (!calc.FunctionVariable().empty()) ui.ShowMessage("Please correct user definitions");
+    return TTableOutcome::Refused;
+  }
+  THelmaxDateTimeEval& engine = calc.DefinitionsEngine();
+  std::vector<int> functions;
+  std::vector<std::string> headers;
+  for (int i = 0; i < engine.RunTimeFunctionCount(); ++i)
+    if (std::optional<std::string> header = TableColumnHeader(engine.RunTimeFunctionText(i), calc.FunctionVariable())) {
+      functions.push_back(i);
+      headers.push_back(std::move(*header));
+    }
+  std::int64_t count = 0;
+  if (std::optional<std::string> refusal = CheckTableRange(range.From, range.To, range.Step, count)) {
+    ui.ShowMessage(*refusal);
+    return TTableOutcome::Refused;
+  }
+
+  TFunctionTable result(calc.FunctionVariable(), std::move(headers));
+  result.Reserve(count);
+  if (progress != nullptr) progress->Begin(count);
+  const TDecimalPoints points(range.From, range.Step);
+  TKeepCalculatorState keep(calc);
+  TUserValuesArray argument(1);
+  std::vector<TValue> row(functions.size());
+  for (std::int64_t n = 0;; ++n) {
+    const double x = points.Point(n);
+    // Past to, only a point within the tolerance of to is taken, and it is
+    // the last: every later point would pass the same test while it stays
+    // within that tolerance.
+    bool last = false;
+    if (!(x < range.To)) {
+      if (!SameRealApprox(x, range.To)) break;
+      last = true;
+    }
+    if (n == kMaxTablePoints) {
+      ui.ShowMessage("Too many points: " + RealToText(static_cast<double>(n + 1)));
+      return TTableOutcome::Refused;
+    }
+    argument[0] = TValue::MakeReal(x);
+    for (std::size_t f = 0; f < functions.size(); ++f) engine.DoRunTimeFunction(functions[f], argument, row[f]);
+    // A stop cuts the running call short: its Null is no value of the table.
+    if (calc.StopRequested()) return TTableOutcome::Stopped;
+    result.AppendRow(x, row.data());
+    if (progress != nullptr) progress->Set(n + 1);
+    if (last) break;
+  }
+  if (nullMarker) result.SetNullMarker(true);
+  table = std::move(result);
+  return TTableOutcome::Done;
+}
+
+}  // namespace
+
+TTableRange TableRangeOf(const TCalculator& calc) {
+  return {calc.GetParameter(parFrom), calc.GetParameter(parTo), calc.GetParameter(parStep)};
+}
+
+std::optional<std::string> TableColumnHeader(std::string_view definition, std::string_view variable) {
+  const std::size_t open = definition.find('(');
+  const std::size_t close = definition.find(")~");
+  if (open == std::string_view::npos || close == std::string_view::npos || close < open) return std::nullopt;
+  if (!EqualsIgnoringCase(definition.substr(open + 1, close - open - 1), variable)) return std::nullopt;
+  return std::string(definition.substr(0, close + 1));
+}
+
+TTableOutcome ComputeFunctionTable(TCalculator& calc, TUserInterface& ui, const TTableRange& range, bool nullMarker,
+                                   TFunctionTable& table, TWorkProgress* progress) {
+  TTableOutcome outcome = TTableOutcome::Refused;
+  try {
+    outcome = Compute(calc, ui, range, nullMarker, table, progress);
+  } catch (const std::exception& e) {
+    ui.ShowMessage(std::string("TForm1.Execute1Click-> ") + e.what());
+  }
+  calc.RefreshMemoryPanel();
+  return outcome;
+}
+
+}  // namespace helmax

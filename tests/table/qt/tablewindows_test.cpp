@@ -1,0 +1,434 @@
+// The function table and its chart driven as a user drives them, offscreen:
+// Functions > Table, the menus, the Null option, Save As and the exports
+// through their dialogs, a stop, the legend and the chart editor.
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
+
+#include "../../common/TempFolder.h"
+#include "ChartEditorDialog.h"
+#include "ChartWindow.h"
+#include "ConstantListWindow.h"
+#include "FunctionTableWindow.h"
+#include "MainWindow.h"
+
+using namespace helmax;
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+// Runs open, and act on the modal window it brings up as a T; the window is
+// closed afterwards if act left it open, so a failing test does not hang.
+template <class T>
+void InDialog(const std::function<void(T*)>& act, const std::function<void()>& open) {
+  auto poll = std::make_shared<std::function<void(int)>>();
+  *poll = [act, poll](int tries) {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      if (auto* dialog = qobject_cast<T*>(modal)) act(dialog);
+      if (modal->isVisible()) modal->close();
+    } else if (tries > 0) {
+      QTimer::singleShot(10, [poll, tries] { (*poll)(tries - 1); });
+    }
+  };
+  QTimer::singleShot(0, [poll] { (*poll)(300); });
+  open();
+}
+
+// The calculator with its files in a fresh folder, recorded messages.
+struct TCalculatorWithTable {
+  test::TTempFolder Dir;
+  TMessageRecorder Ui;
+  std::unique_ptr<TMainWindow> Form;
+  TFunctionTableWindow* Table = nullptr;
+  TChartWindow* Chart = nullptr;
+
+  TCalculatorWithTable() {
+    Form = std::make_unique<TMainWindow>(
+        TCalculatorFiles{Dir.Folder(), Dir.File("helmax-calc.ini"), Dir.File("helmax-calc.log"),
+                         Dir.File("helmax-calc.txt"), Dir.File("helmax-calc.con")},
+        &Ui);
+    Form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Form.get()));
+    // The default document is read once the window is shown.
+    QTRY_COMPARE(Form->StatusText(1), QString("History Index: 1/1"));
+    WaitIdle();
+    Table = Form->FunctionTable();
+    Chart = Form->Chart();
+  }
+  void WaitIdle() { QTRY_VERIFY(Form->Idle()); }
+  void Define(const QString& definitions) {
+    Form->DefinitionsPane()->selectAll();
+    QTest::keyClicks(Form->DefinitionsPane(), definitions);
+    WaitIdle();
+  }
+  void ComputeTable() {
+    Form->Action("table")->trigger();
+    WaitIdle();
+  }
+  QAbstractItemModel* Grid() const { return Table->Grid()->model(); }
+  QString Cell(int row, int column) const { return Grid()->index(row, column).data().toString(); }
+  // The function cell of the row whose x is the text given.
+  QString At(const QString& x, int column = 2) const {
+    for (int r = 0; r < Grid()->rowCount(); ++r)
+      if (Cell(r, 1) == x) return Cell(r, column);
+    return "<no row " + x + ">";
+  }
+  QAction* TableMenu(const char* name) const { return Table->findChild<QAction*>(name); }
+  QAction* ChartMenu(const char* name) const { return Chart->findChild<QAction*>(name); }
+  void SetRange(double from, double to, double step) {
+    Form->Calculator().SetParameter(parFrom, from);
+    Form->Calculator().SetParameter(parTo, to);
+    Form->Calculator().SetParameter(parStep, step);
+  }
+};
+
+// The system's temporary folder moved for the test's lifetime.
+struct TOwnTemporaryFolder {
+  test::TTempFolder Folder;
+  QByteArray Former = qgetenv("TMPDIR");
+  TOwnTemporaryFolder() { qputenv("TMPDIR", QByteArray::fromStdString(Folder.Path)); }
+  ~TOwnTemporaryFolder() {
+    if (Former.isEmpty()) qunsetenv("TMPDIR");
+    else qputenv("TMPDIR", Former);
+  }
+};
+
+std::function<void(QFileDialog*)> Pick(const QString& file) {
+  return [file](QFileDialog* d) {
+    d->selectFile(file);
+    QMetaObject::invokeMethod(d, "accept");
+  };
+}
+
+}  // namespace
+
+class TableWindowsTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void FunctionsTableShowsTheDefaultTable();
+  void WindowMenuAndEscape();
+  void NullOptionBothWays();
+  void RefusalsKeepTheTable();
+  void SaveAsThroughTheDialog();
+  void ExportsWriteWorkbooks();
+  void EscStopsALongTable();
+  void ChartLegendShowsAndHides();
+  void ChartEditorChangesApplyAtOnce();
+  void AMillionPointsAreDrawnReduced();
+  void Screenshots();
+};
+
+void TableWindowsTest::FunctionsTableShowsTheDefaultTable() {
+  TCalculatorWithTable w;
+  QVERIFY(!w.Table->isVisible());
+  QVERIFY(w.Form->Action("table")->isEnabled());
+  w.ComputeTable();
+  QVERIFY(w.Table->isVisible());
+  QCOMPARE(w.Table->windowTitle(), QString("Functions table"));
+  QCOMPARE(w.Grid()->rowCount(), 2001);
+  QCOMPARE(w.Grid()->columnCount(), 3);
+  const QStringList headers = {"#", "x", "f(x)"};
+  for (int c = 0; c < 3; ++c) QCOMPARE(w.Grid()->headerData(c, Qt::Horizontal).toString(), headers[c]);
+  QCOMPARE(w.Cell(2000, 0) + " " + w.Cell(2000, 1), QString("2000 100"));
+  QCOMPARE(w.Table->StatusText(), QString("2001 points"));
+  QCOMPARE(w.Table->focusWidget(), static_cast<QWidget*>(w.Table->Grid()));  // the keys go to the grid
+  // colwidth pixels for the variable and the functions; "#" and the
+  // variable stay while the rest scrolls.
+  QCOMPARE(w.Table->Grid()->columnWidth(1), 150);
+  QCOMPARE(w.Table->Grid()->columnWidth(2), 150);
+  QTableView* frozen = w.Table->Grid()->FrozenView();
+  QVERIFY(!frozen->isColumnHidden(0) && !frozen->isColumnHidden(1) && frozen->isColumnHidden(2));
+  QCOMPARE(frozen->width(), w.Table->Grid()->columnWidth(0) + 150);
+  w.Form->Calculator().SetParameter(parColWidth, 60);
+  w.ComputeTable();
+  QCOMPARE(w.Table->Grid()->columnWidth(2), 60);
+  // The menus with their captions.
+  const char* captions[][2] = {{"saveAs", "&Save As.."},   {"exportWorkbook", "&Export .xlsx..."},
+                               {"nullMarker", "&Null -> #NUM!"}, {"main", "&Main"},
+                               {"constants", "&Constants"}, {"excel", "&Excel OLE"},
+                               {"chart", "C&hart"}};
+  for (const auto& c : captions) QCOMPARE(w.TableMenu(c[0])->text(), QString(c[1]));
+  QVERIFY(!w.TableMenu("nullMarker")->isChecked());
+  QVERIFY(w.Ui.Messages.empty());
+}
+
+void TableWindowsTest::WindowMenuAndEscape() {
+  TCalculatorWithTable w;
+  w.ComputeTable();
+  w.TableMenu("constants")->trigger();
+  w.WaitIdle();
+  QVERIFY(w.Form->ConstantList()->isVisible());
+  w.TableMenu("chart")->trigger();
+  QVERIFY(w.Chart->isVisible());
+  QCOMPARE(w.Chart->windowTitle(), QString("Chart"));
+  QTest::keyClick(w.Chart, Qt::Key_Escape);
+  QVERIFY(!w.Chart->isVisible());
+  QTest::keyClick(w.Table, Qt::Key_Escape);
+  QVERIFY(!w.Table->isVisible());
+  w.Chart->show();
+  w.ChartMenu("table")->trigger();
+  QVERIFY(w.Table->isVisible());
+  w.Form->hide();
+  w.ChartMenu("main")->trigger();
+  QVERIFY(w.Form->isVisible());
+  w.Form->hide();
+  w.TableMenu("main")->trigger();
+  QVERIFY(w.Form->isVisible());
+}
+
+// The option's rules are the core's; here: the menu reaches the grid, and
+// the next table comes with the option as it is checked.
+void TableWindowsTest::NullOptionBothWays() {
+  TCalculatorWithTable w;
+  w.Define("f(x)~1/x");
+  w.ComputeTable();
+  QCOMPARE(w.At("0"), QString("Null"));
+  w.TableMenu("nullMarker")->trigger();
+  QCOMPARE(w.At("0"), QString("#NUM!"));
+  w.TableMenu("nullMarker")->trigger();
+  QCOMPARE(w.At("0"), QString("Null"));
+  w.TableMenu("nullMarker")->trigger();
+  w.ComputeTable();
+  QCOMPARE(w.At("0"), QString("#NUM!"));
+  QVERIFY(w.Ui.Messages.empty());
+}
+
+void TableWindowsTest::RefusalsKeepTheTable() {
+  TCalculatorWithTable w;
+  w.ComputeTable();
+  w.SetRange(0, 1048575, 1);
+  w.ComputeTable();
+  QCOMPARE(w.Ui.Messages, Strings{"Too many points: 1048576"});
+  QCOMPARE(w.Grid()->rowCount(), 2001);
+}
+
+void TableWindowsTest::SaveAsThroughTheDialog() {
+  TCalculatorWithTable w;
+  w.SetRange(-1, 1, 0.5);
+  w.ComputeTable();
+  const QString file = QString::fromStdString(w.Dir.File("points"));
+  InDialog<QFileDialog>(Pick(file), [&] { w.TableMenu("saveAs")->trigger(); });
+  w.WaitIdle();
+  const std::string saved = test::ReadBytes(file.toStdString() + ".dat");  // the default extension
+  QVERIFY(saved.starts_with("#,x,f(x)\r\n0,-1,-0.841470984807897\r\n1,-0.5,"));
+  QCOMPARE(std::count(saved.begin(), saved.end(), '\n'), 6);
+  QCOMPARE(w.Table->StatusText(), "Saved " + file + ".dat");
+  // Over an existing file the dialog asks first; No keeps it.
+  test::WriteBytes(w.Dir.File("old.dat"), "former");
+  bool asked = false;
+  InDialog<QFileDialog>(
+      [&](QFileDialog* d) {
+        InDialog<QMessageBox>(
+            [&](QMessageBox* box) {
+              asked = true;
+              box->button(QMessageBox::No)->click();
+            },
+            [&] { Pick(QString::fromStdString(w.Dir.File("old.dat")))(d); });
+      },
+      [&] { w.TableMenu("saveAs")->trigger(); });
+  w.WaitIdle();
+  QVERIFY(asked);
+  QCOMPARE(test::ReadBytes(w.Dir.File("old.dat")), std::string("former"));
+  // A file that cannot be written says why, and the former file stays.
+  test::WriteBytes(w.Dir.File("plain"), "x");
+  w.Table->SaveAsFile(QString::fromStdString(w.Dir.File("plain/points.dat")));
+  w.WaitIdle();
+  QCOMPARE(w.Ui.Messages.size(), std::size_t{1});
+  QVERIFY(w.Ui.Messages[0].find(w.Dir.File("plain/points.dat")) != std::string::npos);
+  QCOMPARE(w.Table->StatusText(), QString("Not saved"));
+}
+
+void TableWindowsTest::ExportsWriteWorkbooks() {
+  TOwnTemporaryFolder temporary;
+  TCalculatorWithTable w;
+  w.ComputeTable();
+  QStringList opened;
+  bool opens = false;
+  w.Table->OpenWithDesktop = [&](const QString& file) {
+    opened << file;
+    return opens;
+  };
+  // Window > Excel OLE: a recognisable file in a fresh private folder,
+  // handed to the desktop; when nothing opens it, its path is said.
+  w.TableMenu("excel")->trigger();
+  w.WaitIdle();
+  QCOMPARE(opened.size(), 1);
+  QVERIFY(opened[0].startsWith(QString::fromStdString(temporary.Folder.Path + "/helmax-table-")));
+  QVERIFY(opened[0].endsWith("/Functions table.xlsx"));
+  QVERIFY(test::ReadBytes(opened[0].toStdString()).starts_with("PK"));
+  QCOMPARE(w.Ui.Messages, Strings{"No program could open the workbook. It was saved as " + opened[0].toStdString()});
+  opens = true;
+  w.Ui.Clear();
+  w.TableMenu("excel")->trigger();
+  w.WaitIdle();
+  QCOMPARE(opened.size(), 2);
+  QVERIFY(opened[0] != opened[1]);  // the first may still be open in the spreadsheet
+  QVERIFY(w.Ui.Messages.empty());
+  // File > Export .xlsx with its dialog.
+  const QString file = QString::fromStdString(w.Dir.File("table"));
+  InDialog<QFileDialog>(Pick(file), [&] { w.TableMenu("exportWorkbook")->trigger(); });
+  w.WaitIdle();
+  QVERIFY(test::ReadBytes(file.toStdString() + ".xlsx").starts_with("PK"));
+  QCOMPARE(w.Table->StatusText(), "Exported to " + file + ".xlsx");
+}
+
+void TableWindowsTest::EscStopsALongTable() {
+  TCalculatorWithTable w;
+  w.ComputeTable();
+  w.Define("f(x)~Bk(i=0,While(ls(i,300),i=i+1),x)");
+  w.SetRange(0, 1000000, 1);
+  // Timers fire inside the wait of the running calculation: once the
+  // window shows how far the table has come, Esc.
+  bool progressShown = false, busy = false;
+  auto poll = std::make_shared<std::function<void(int)>>();
+  *poll = [&, poll](int tries) {
+    if (w.Table->findChild<QProgressBar*>("progress")->isVisible() || tries == 0) {
+      progressShown = w.Table->findChild<QProgressBar*>("progress")->isVisible();
+      busy = w.Table->Busy();
+      QTest::keyClick(w.Table, Qt::Key_Escape);
+    } else {
+      QTimer::singleShot(50, [poll, tries] { (*poll)(tries - 1); });
+    }
+  };
+  QTimer::singleShot(50, [poll] { (*poll)(100); });
+  w.ComputeTable();
+  QVERIFY(progressShown);
+  QVERIFY(busy);
+  QVERIFY(w.Table->isVisible());  // Esc stopped the work; it did not close
+  QCOMPARE(w.Grid()->rowCount(), 2001);
+  QCOMPARE(w.Cell(0, 2), QString::fromStdString(ValueToText(TValue::MakeReal(std::sin(-100.0)))));
+  QCOMPARE(w.Table->StatusText(), QString("Stopped: the table is as it was"));
+  QVERIFY(!w.Table->findChild<QProgressBar*>("progress")->isVisible());
+  QVERIFY(w.Ui.Messages.empty());
+}
+
+void TableWindowsTest::ChartLegendShowsAndHides() {
+  TCalculatorWithTable w;
+  w.Define("f(x)~sin(x), g(x)~1/x");
+  w.ComputeTable();
+  w.TableMenu("chart")->trigger();
+  QListWidget* legend = w.Chart->Legend();
+  QCOMPARE(legend->count(), 2);
+  QCOMPARE(legend->item(0)->text() + " " + legend->item(1)->text(), QString("f(x) g(x)"));
+  QCOMPARE(legend->item(1)->checkState(), Qt::Checked);
+  // 1/x has a gap at 0: two runs of line.
+  QCOMPARE(w.Chart->Lines(1).size(), std::size_t{2});
+  QCOMPARE(w.Chart->Lines(0).size(), std::size_t{1});
+  QCOMPARE(w.Chart->AxisX()->min(), -100.0);
+  QCOMPARE(w.Chart->AxisX()->max(), 100.0);
+  // From the keyboard: the legend has the focus; Space on g(x) hides it.
+  QCOMPARE(w.Chart->focusWidget(), static_cast<QWidget*>(legend));
+  QTest::keyClick(legend, Qt::Key_Down);
+  QTest::keyClick(legend, Qt::Key_Space);
+  QCOMPARE(legend->item(1)->checkState(), Qt::Unchecked);
+  for (QLineSeries* line : w.Chart->Lines(1)) QVERIFY(!line->isVisible());
+  QVERIFY(w.Chart->Lines(0)[0]->isVisible());
+  QVERIFY(w.Chart->AxisY()->max() <= 2);  // the range follows the lines shown
+  legend->item(1)->setCheckState(Qt::Checked);
+  for (QLineSeries* line : w.Chart->Lines(1)) QVERIFY(line->isVisible());
+  QVERIFY(w.Chart->AxisY()->max() >= 10);
+}
+
+void TableWindowsTest::ChartEditorChangesApplyAtOnce() {
+  TCalculatorWithTable w;
+  w.ComputeTable();
+  w.TableMenu("chart")->trigger();
+  w.ChartMenu("chartEditor")->trigger();
+  TChartEditorDialog* editor = w.Chart->Editor();
+  QVERIFY(editor->isVisible());
+  QCOMPARE(editor->XFields().Title->text(), QString("x"));
+  QTest::keyClicks(editor->TitleEdit(), "Sine");
+  QCOMPARE(w.Chart->Chart()->title(), QString("Sine"));
+  // A fixed x range, typed; a bad one is marked and left out.
+  editor->XFields().Automatic->click();
+  editor->XFields().Min->clear();
+  QTest::keyClicks(editor->XFields().Min, "-5");
+  editor->XFields().Max->clear();
+  QTest::keyClicks(editor->XFields().Max, "5");
+  QCOMPARE(w.Chart->AxisX()->min(), -5.0);
+  QCOMPARE(w.Chart->AxisX()->max(), 5.0);
+  QVERIFY(w.Chart->DrawnPointCount(0) <= 103);  // -5.1 .. 5.1: the points of that range
+  QTest::keyClicks(editor->XFields().Max, "x");
+  QVERIFY(!editor->XFields().Max->styleSheet().isEmpty());
+  QCOMPARE(w.Chart->AxisX()->max(), 5.0);
+  editor->GridBox()->click();
+  QVERIFY(!w.Chart->AxisX()->isGridLineVisible());
+  editor->SeriesTable()->findChild<QSpinBox*>("width0")->setValue(4);
+  QCOMPARE(w.Chart->Lines(0)[0]->pen().width(), 4);
+  InDialog<QColorDialog>(
+      [](QColorDialog* d) {
+        d->setCurrentColor(QColor(10, 20, 30));
+        d->accept();
+      },
+      [&] { editor->ChooseColor(0); });
+  QCOMPARE(w.Chart->Lines(0)[0]->pen().color(), QColor(10, 20, 30));
+  editor->SeriesTable()->findChild<QCheckBox*>("visible0")->click();
+  QVERIFY(!w.Chart->Lines(0)[0]->isVisible());
+  QCOMPARE(w.Chart->Legend()->item(0)->checkState(), Qt::Unchecked);
+  // The changes stay until Refresh.
+  w.Chart->hide();
+  w.Chart->show();
+  QCOMPARE(w.Chart->Chart()->title(), QString("Sine"));
+  w.ChartMenu("refresh")->trigger();
+  QCOMPARE(w.Chart->Chart()->title(), QString());
+  QCOMPARE(w.Chart->AxisX()->max(), 100.0);
+  QVERIFY(w.Chart->Lines(0)[0]->isVisible());
+  QVERIFY(w.Chart->AxisX()->isGridLineVisible());
+  QVERIFY(editor->XFields().Automatic->isChecked());  // the open editor shows the defaults
+}
+
+void TableWindowsTest::AMillionPointsAreDrawnReduced() {
+  TCalculatorWithTable w;
+  w.SetRange(0, 100000, 0.1);
+  w.ComputeTable();
+  QCOMPARE(w.Table->StatusText(), QString("1000001 points"));
+  QCOMPARE(w.Grid()->rowCount(), 1000001);
+  w.TableMenu("chart")->trigger();
+  // Drawn again for the plot's width once the window is laid out.
+  QTRY_COMPARE(w.Chart->DrawnColumns(), static_cast<int>(w.Chart->Chart()->plotArea().width()));
+  const int width = w.Chart->DrawnColumns();
+  QVERIFY(width > 300);
+  QCOMPARE(w.Chart->Data().X.size(), std::size_t{1000001});  // the data stay whole
+  QVERIFY(w.Chart->DrawnPointCount(0) > width);
+  QVERIFY(w.Chart->DrawnPointCount(0) <= 4 * (width + 2));
+  // Sine's peaks survive the reduction.
+  double high = -2;
+  for (const QPointF& p : w.Chart->Lines(0)[0]->points()) high = std::max(high, p.y());
+  QVERIFY(high > 0.9999);
+}
+
+void TableWindowsTest::Screenshots() {
+  TCalculatorWithTable w;
+  w.ComputeTable();
+  w.Table->resize(520, 420);
+  QApplication::processEvents();
+  w.Table->Grid()->scrollTo(w.Grid()->index(1000, 2), QAbstractItemView::PositionAtCenter);
+  QApplication::processEvents();
+  QVERIFY(w.Table->grab().save(QString(HELMAX_SCREENSHOT_DIR) + "/helmax-table.png"));
+  // Many functions: "#" and x stay while the others scroll under them.
+  w.Define("f(x)~sin(x), g(x)~cos(x), h(x)~x^2, k(x)~1/x, m(x)~exp(x)");
+  w.ComputeTable();
+  w.Table->Grid()->horizontalScrollBar()->setValue(w.Table->Grid()->horizontalScrollBar()->maximum() - 40);
+  QApplication::processEvents();
+  QVERIFY(w.Table->grab().save(QString(HELMAX_SCREENSHOT_DIR) + "/helmax-table-scrolled.png"));
+  w.TableMenu("chart")->trigger();
+  w.Chart->resize(760, 480);
+  QTRY_VERIFY(w.Chart->Chart()->plotArea().width() > 0);
+  QTest::qWait(100);
+  QVERIFY(w.Chart->grab().save(QString(HELMAX_SCREENSHOT_DIR) + "/helmax-chart.png"));
+  w.ChartMenu("chartEditor")->trigger();
+  QApplication::processEvents();
+  QVERIFY(w.Chart->Editor()->grab().save(QString(HELMAX_SCREENSHOT_DIR) + "/helmax-chart-editor.png"));
+}
+
+QTEST_MAIN(TableWindowsTest)
+#include "tablewindows_test.moc"
