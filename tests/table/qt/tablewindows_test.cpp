@@ -420,6 +420,10 @@ void TableWindowsTest::Screenshots() {
   w.Table->Grid()->horizontalScrollBar()->setValue(w.Table->Grid()->horizontalScrollBar()->maximum() - 40);
   QApplication::processEvents();
   QVERIFY(w.Table->grab().save(QString(HELMAX_SCREENSHOT_DIR) + "/helmax-table-scrolled.png"));
+  // The chart of a few functions that share a scale.
+  w.Define("f(x)~sin(x), g(x)~cos(x)*0.5, h(x)~sin(x)*cos(x/3)");
+  w.SetRange(-10, 10, 0.05);
+  w.ComputeTable();
   w.TableMenu("chart")->trigger();
   w.Chart->resize(760, 480);
   QTRY_VERIFY(w.Chart->Chart()->plotArea().width() > 0);
