@@ -186,6 +186,7 @@ void THelmaxComplexEval::FreeInternal() {
   OperandArrays_.Reset();
   Instructions_.clear();
   RunDepth_ = 0;
+  FailedStatement_ = -1;
   ErrorCode = 0;
   ExpressionCount = 0;
   Results = nullptr;

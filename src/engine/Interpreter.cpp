@@ -148,7 +148,6 @@ void THelmaxComplexEval::StopRun() {
 void THelmaxComplexEval::Execute() {
   MathErrorKind = -1;
   ErrorCode = 0;
-  FailedStatement_ = -1;
   RunProgram(MainProgram_, true);
   if (Error && ErrorCode == 0) ErrorCode = ecExecution;
 }
@@ -172,6 +171,7 @@ void THelmaxComplexEval::RunProgram(const TProgram& program, bool topLevel) {
   const auto frame = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
   if (RunDepth_ == 0) StackBase_ = frame;
   if (RunDepth_ >= MaxRunDepth || (StackBase_ > frame && StackBase_ - frame > NativeStackBudget)) {
+    if (topLevel) FailedStatement_ = 0;
     ErrorCode = ecFatal;
     NonMathError(Instructions_[static_cast<std::size_t>(p[0] - 1)], kStackOverflowText, topLevel);
     return;
@@ -185,10 +185,12 @@ void THelmaxComplexEval::RunProgram(const TProgram& program, bool topLevel) {
       // Only the forms that run nested programs can end with the error
       // state set; every other failure arrives as an exception.
       if (ins.Code == opIf || ins.Code == opWhile || ins.Code >= opFirstExternal) {
-        if (Error) break;
+        if (Error) {
+          if (topLevel) FailedStatement_ = static_cast<std::int32_t>(i);
+          break;
+        }
       }
     }
-    if (Error && topLevel) FailedStatement_ = static_cast<std::int32_t>(i);
   } catch (const EHelmaxMathError& m) {
     if (topLevel) FailedStatement_ = static_cast<std::int32_t>(i);
     ReportMathFailure(Instructions_[static_cast<std::size_t>(p[i] - 1)], m.Kind);
