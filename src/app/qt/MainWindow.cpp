@@ -13,6 +13,9 @@
 #include "ConstantsLibraryWindow.h"
 #include "FunctionVariableDialog.h"
 #include "HelpWindow.h"
+#include "IntegrationWindow.h"
+#include "InterpolationWindow.h"
+#include "LinearSystemWindow.h"
 #include "QtUserInterface.h"
 #include "WindowPlacement.h"
 
@@ -105,6 +108,7 @@ TMainWindow::TMainWindow(TCalculatorFiles files, TUserInterface* ui, QWidget* pa
   Calc_->ReadSettings();
   ApplySettings();
   CreateConstantsLibrary();
+  CreateNumericTools();
   SyncFromCore();
 }
 
@@ -491,6 +495,8 @@ void TMainWindow::SetFont(int pixels) {
   }
   Variable_->SetFontPixels(pixels);
   Constants_->SetFontPixels(pixels);
+  if (LinearSystem_ != nullptr) LinearSystem_->SetFontPixels(pixels);
+  if (Integration_ != nullptr) Integration_->SetFontPixels(pixels);
   FitMinimumHeights();
 }
 
@@ -740,7 +746,7 @@ void TMainWindow::closeEvent(QCloseEvent* event) {
     QTimer::singleShot(0, this, &QWidget::close);
     return;
   }
-  if (!AskToSaveChanges() || !CloseConstantsLibrary()) {
+  if (!AskToSaveChanges() || !CloseConstantsLibrary() || !CloseNumericTools()) {
     event->ignore();
     return;
   }
@@ -749,6 +755,7 @@ void TMainWindow::closeEvent(QCloseEvent* event) {
   // The program ends with its main window.
   Help_->close();
   Constants_->close();
+  for (QWidget* tool : std::initializer_list<QWidget*>{LinearSystem_, Interpolation_, Integration_}) tool->close();
   event->accept();
 }
 
@@ -778,5 +785,40 @@ bool TMainWindow::CloseConstantsLibrary() {
   LibraryWindow_->close();
   return true;
 }
+
+// ---- numerical tools ---------------------------------------------------------------
+
+void TMainWindow::CreateNumericTools() {
+  TToolHost host;
+  host.Calc = Calc_.get();
+  host.Ui = Ui_;
+  host.RunForTool = [this](std::function<void()> prepare, std::function<void()> work, std::function<void()> finish) {
+    RunForTool(std::move(prepare), std::move(work), std::move(finish));
+  };
+  host.StopCalculation = [this] { StopCalculation(); };
+  host.ShowMain = [this] {
+    show();
+    raise();
+    activateWindow();
+  };
+  // In the program's order: the linear systems, the interpolation and the
+  // integration window.
+  LinearSystem_ = new TLinearSystemWindow(host, this);
+  Interpolation_ = new TInterpolationWindow(host, this);
+  Integration_ = new TIntegrationWindow(host, this);
+  LinearSystem_->SetFontPixels(FontPixels_);
+  Integration_->SetFontPixels(FontPixels_);
+  const std::pair<const char*, std::function<void()>> items[] = {
+      {"integral", [this] { Integration_->ShowWindow(); }},
+      {"systemSolver", [this] { LinearSystem_->ShowWindow(); }},
+      {"interpolation", [this] { Interpolation_->ShowWindow(); }}};
+  for (const auto& [name, open] : items) {
+    QAction* a = Action(name);
+    a->setEnabled(true);
+    connect(a, &QAction::triggered, this, open);
+  }
+}
+
+bool TMainWindow::CloseNumericTools() { return LinearSystem_->MayExit() && Interpolation_->MayExit(); }
 
 }  // namespace helmax

@@ -31,6 +31,9 @@ class TFunctionVariableDialog;
 class TConstantListWindow;
 class TConstantsLibrary;
 class TConstantsLibraryWindow;
+class TIntegrationWindow;
+class TLinearSystemWindow;
+class TInterpolationWindow;
 
 class TMainWindow : public QMainWindow {
   Q_OBJECT
@@ -53,6 +56,9 @@ class TMainWindow : public QMainWindow {
   TFunctionVariableDialog* VariableDialog() const { return Variable_; }
   TConstantListWindow* ConstantList() const { return Constants_; }
   TConstantsLibraryWindow* ConstantsLibrary() const { return LibraryWindow_; }
+  TIntegrationWindow* IntegrationWindow() const { return Integration_; }
+  TLinearSystemWindow* LinearSystemWindow() const { return LinearSystem_; }
+  TInterpolationWindow* InterpolationWindow() const { return Interpolation_; }
   QSplitter* Splitter() const { return Splitter_; }
   QGroupBox* DefinitionsGroup() const { return DefinitionsGroup_; }
   int FontPixelSize() const { return FontPixels_; }
@@ -141,6 +147,9 @@ class TMainWindow : public QMainWindow {
   // edits when the program ends (false keeps it running).
   void CreateConstantsLibrary();
   bool CloseConstantsLibrary();
+  // The numerical tools' windows, and their unsaved edits at the end.
+  void CreateNumericTools();
+  bool CloseNumericTools();
 
   std::unique_ptr<TUserInterface> OwnUi_;
   TUserInterface* Ui_;
@@ -177,6 +186,9 @@ class TMainWindow : public QMainWindow {
   TConstantListWindow* Constants_ = nullptr;
   std::unique_ptr<TConstantsLibrary> Library_;
   TConstantsLibraryWindow* LibraryWindow_ = nullptr;
+  TLinearSystemWindow* LinearSystem_ = nullptr;
+  TInterpolationWindow* Interpolation_ = nullptr;
+  TIntegrationWindow* Integration_ = nullptr;
 };
 
 }  // namespace helmax
