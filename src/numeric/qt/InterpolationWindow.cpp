@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenuBar>
@@ -37,7 +38,10 @@ int TSheetModel::rowCount(const QModelIndex& parent) const {
 int TSheetModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 3; }
 
 QVariant TSheetModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) return {};
+  if (!index.isValid()) return {};
+  // The row numbers look like the header they stand for.
+  if (role == Qt::BackgroundRole && index.column() == 0) return QGuiApplication::palette().button();
+  if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
   if (index.column() == 0) return role == Qt::DisplayRole ? QVariant(index.row() + 1) : QVariant();
   return QString::fromStdString(Sheets_.Cell(Sheet_, index.row(), index.column()));
 }

@@ -57,7 +57,7 @@ TLinearSystemWindow::TLinearSystemWindow(TToolHost host, QWidget* owner)
   layout->setMenuBar(menus);
   layout->addWidget(Splitter_, 1);
   layout->addWidget(status);
-  resize(560, 560);
+  resize(720, 560);
   Splitter_->setSizes({70, 170, 320});
 }
 
