@@ -1,5 +1,6 @@
 #include "DenseLinearSolver.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -71,16 +72,43 @@ bool AllFinite(const std::vector<T>& values) {
   return true;
 }
 
+// row -= l[0]·u[0] - l[1]·u[1] - ... over count entries, the products
+// subtracted one after the other as the column-by-column elimination
+// would; four at a time while the row stays in registers.
+inline void SubtractMultiples(double* __restrict row, const double* const* u, const double* l, int nk, int count) {
+  int i = 0;
+  for (; i + 4 <= nk; i += 4) {
+    const double l0 = l[i], l1 = l[i + 1], l2 = l[i + 2], l3 = l[i + 3];
+    const double* __restrict u0 = u[i];
+    const double* __restrict u1 = u[i + 1];
+    const double* __restrict u2 = u[i + 2];
+    const double* __restrict u3 = u[i + 3];
+    for (int m = 0; m < count; ++m) row[m] = (((row[m] - l0 * u0[m]) - l1 * u1[m]) - l2 * u2[m]) - l3 * u3[m];
+  }
+  for (; i < nk; ++i) SubtractMultiple(row, u[i], l[i], count);
+}
+inline void SubtractMultiples(TComplex* __restrict row, const TComplex* const* u, const TComplex* l, int nk,
+                              int count) {
+  for (int i = 0; i < nk; ++i) SubtractMultiple(row, u[i], l[i], count);
+}
+
 }  // namespace
 
+// Blocked by panels of columns: within a panel the columns are eliminated
+// one by one; the rest of the matrix receives the panel's updates in one
+// pass per row while the panel's rows stay in the cache. Every entry still
+// receives its updates in column order, so the result is the same as that
+// of the plain column-by-column elimination.
 template <class T>
 TEliminationOutcome TDenseLuSolver<T>::Factor(std::vector<T> a, int n, double tolerance, const TStopTest& stop,
                                               TProgress* progress) {
+  constexpr int kPanel = 32;
   N_ = n;
   Lu_.clear();
   Swap_.assign(static_cast<std::size_t>(n), 0);
   Determinant_ = One(T{});
   const std::size_t stride = static_cast<std::size_t>(n);
+  auto row = [&](int i) { return &a[static_cast<std::size_t>(i) * stride]; };
   long double largest = 0;
   for (const T& v : a)
     if (Magnitude(v) > largest) largest = Magnitude(v);
@@ -88,37 +116,56 @@ TEliminationOutcome TDenseLuSolver<T>::Factor(std::vector<T> a, int n, double to
   if (progress) progress->Start(n);
 
   bool illConditioned = false;
-  for (int k = 0; k < n; ++k) {
-    if (StopAsked(stop)) throw TWorkStopped{};
-    if (progress) progress->Set(k);
-    T* const pivotRow = &a[static_cast<std::size_t>(k) * stride];
-    int p = k;
-    long double best = Magnitude(pivotRow[k]);
-    for (int j = k + 1; j < n; ++j) {
-      const long double s = Magnitude(a[static_cast<std::size_t>(j) * stride + static_cast<std::size_t>(k)]);
-      if (s > best) {
-        best = s;
-        p = j;
+  std::vector<const T*> panelRows(kPanel);
+  std::vector<T> multipliers(kPanel);
+  for (int k0 = 0; k0 < n; k0 += kPanel) {
+    const int panelEnd = std::min(n, k0 + kPanel);  // columns k0 .. panelEnd - 1
+    for (int k = k0; k < panelEnd; ++k) {
+      if (StopAsked(stop)) throw TWorkStopped{};
+      if (progress) progress->Set(k);
+      T* const pivotRow = row(k);
+      int p = k;
+      long double best = Magnitude(pivotRow[k]);
+      for (int j = k + 1; j < n; ++j) {
+        const long double s = Magnitude(row(j)[k]);
+        if (s > best) {
+          best = s;
+          p = j;
+        }
+      }
+      Swap_[static_cast<std::size_t>(k)] = p;
+      if (p != k) {
+        std::swap_ranges(pivotRow, pivotRow + n, row(p));
+        Determinant_ = Neg(Mul(Determinant_, pivotRow[k]));
+      } else {
+        Determinant_ = Mul(Determinant_, pivotRow[k]);
+      }
+      const T pivot = pivotRow[k];
+      if (IsZero(pivot)) {
+        Determinant_ = T{};
+        return TEliminationOutcome::ZeroPivot;
+      }
+      if (Magnitude(pivot) < smallest) illConditioned = true;
+      for (int j = k + 1; j < n; ++j) {
+        T* const r = row(j);
+        const T f = Div(r[k], pivot);
+        r[k] = f;
+        SubtractMultiple(r + k + 1, pivotRow + k + 1, f, panelEnd - k - 1);
       }
     }
-    Swap_[static_cast<std::size_t>(k)] = p;
-    if (p != k) {
-      std::swap_ranges(pivotRow, pivotRow + n, &a[static_cast<std::size_t>(p) * stride]);
-      Determinant_ = Neg(Mul(Determinant_, pivotRow[k]));
-    } else {
-      Determinant_ = Mul(Determinant_, pivotRow[k]);
+    if (panelEnd == n) break;
+    const int rest = n - panelEnd;
+    const int panel = panelEnd - k0;
+    for (int i = 0; i < panel; ++i) panelRows[static_cast<std::size_t>(i)] = row(k0 + i) + panelEnd;
+    // The panel's own rows first: each takes the updates of the rows above
+    // it in the panel.
+    for (int k = k0 + 1; k < panelEnd; ++k) {
+      for (int i = 0; i < k - k0; ++i) multipliers[static_cast<std::size_t>(i)] = row(k)[k0 + i];
+      SubtractMultiples(row(k) + panelEnd, panelRows.data(), multipliers.data(), k - k0, rest);
     }
-    const T pivot = pivotRow[k];
-    if (IsZero(pivot)) {
-      Determinant_ = T{};
-      return TEliminationOutcome::ZeroPivot;
-    }
-    if (Magnitude(pivot) < smallest) illConditioned = true;
-    for (int j = k + 1; j < n; ++j) {
-      T* const row = &a[static_cast<std::size_t>(j) * stride];
-      const T f = Div(row[k], pivot);
-      row[k] = f;
-      if (!IsZero(f)) SubtractMultiple(row + k + 1, pivotRow + k + 1, f, n - k - 1);
+    for (int j = panelEnd; j < n; ++j) {
+      T* const r = row(j);
+      SubtractMultiples(r + panelEnd, panelRows.data(), r + k0, panel, rest);
     }
   }
   if (progress) progress->Set(n);
@@ -131,19 +178,19 @@ template <class T>
 bool TDenseLuSolver<T>::Solve(std::vector<T>& b, int count) const {
   const int n = N_;
   const std::size_t width = static_cast<std::size_t>(count);
+  std::vector<const T*> rows(static_cast<std::size_t>(n));
   auto row = [&](int i) { return &b[static_cast<std::size_t>(i) * width]; };
-  auto lu = [&](int i, int j) { return Lu_[static_cast<std::size_t>(i) * static_cast<std::size_t>(n) + j]; };
-  // The row exchanges first, in their order; then L and U.
+  for (int i = 0; i < n; ++i) rows[static_cast<std::size_t>(i)] = row(i);
+  auto lu = [&](int i) { return &Lu_[static_cast<std::size_t>(i) * static_cast<std::size_t>(n)]; };
+  // The row exchanges first, in their order; then L and U, each row taking
+  // the updates of the rows before it in elimination order.
   for (int k = 0; k < n; ++k)
     if (Swap_[static_cast<std::size_t>(k)] != k) std::swap_ranges(row(k), row(k) + count, row(Swap_[k]));
-  for (int k = 0; k < n; ++k)
-    for (int j = k + 1; j < n; ++j)
-      if (!IsZero(lu(j, k))) SubtractMultiple(row(j), row(k), lu(j, k), count);
+  for (int j = 1; j < n; ++j) SubtractMultiples(row(j), rows.data(), lu(j), j, count);
   for (int i = n - 1; i >= 0; --i) {
     T* const r = row(i);
-    for (int j = i + 1; j < n; ++j)
-      if (!IsZero(lu(i, j))) SubtractMultiple(r, row(j), lu(i, j), count);
-    const T pivot = lu(i, i);
+    SubtractMultiples(r, rows.data() + i + 1, lu(i) + i + 1, n - i - 1, count);
+    const T pivot = lu(i)[i];
     for (int c = 0; c < count; ++c) r[c] = Div(r[c], pivot);
   }
   return AllFinite(b);
