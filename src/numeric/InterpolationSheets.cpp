@@ -390,10 +390,15 @@ double TInterpolationSheets::EvaluateCell(const std::string& text, int number, i
 TInterpolationSheets::TPoints TInterpolationSheets::Evaluate(const TSnapshot& snapshot, bool xOnly) {
   if (CellEngine_ == nullptr) Fail(SheetPrefix(snapshot.Number) + "no engine evaluates the cells");
   Reading_ = true;
+  Progress_.Active.store(true);
   struct TDone {
     bool& Flag;
-    ~TDone() { Flag = false; }
-  } done{Reading_};
+    TProgress& Progress;
+    ~TDone() {
+      Flag = false;
+      Progress.Active.store(false);
+    }
+  } done{Reading_, Progress_};
   TQuietEngine quiet(*CellEngine_);
   TPoints p;
   const std::size_t n = snapshot.X.size();

@@ -15,6 +15,9 @@ using TStopTest = std::function<bool()>;
 struct TProgress {
   std::atomic<std::int64_t> Done{0};
   std::atomic<std::int64_t> Total{0};
+  // Set while work that reports here goes on (for displays that watch it
+  // without having started it).
+  std::atomic<bool> Active{false};
 
   void Start(std::int64_t total) {
     Done.store(0, std::memory_order_relaxed);

@@ -144,6 +144,21 @@ TInterpolationWindow::TInterpolationWindow(TToolHost host, QWidget* owner)
     return true;
   };
   RebuildTabs();
+  // Lagrange and CubicSpline read a stale sheet while the calculator
+  // evaluates an expression: a long reading shows here too, with Cancel.
+  auto* watch = new QTimer(this);
+  watch->setInterval(200);
+  connect(watch, &QTimer::timeout, this, [this] {
+    const bool reading = Sheets_.Progress().Active.load();
+    if (reading && !Indicator_->Running()) {
+      Indicator_->Start(&Sheets_.Progress());
+      Watching_ = true;
+    } else if (!reading && Watching_) {
+      Indicator_->Stop();
+      Watching_ = false;
+    }
+  });
+  watch->start();
 }
 
 void TInterpolationWindow::BuildMenus(QMenuBar* menus) {
@@ -289,6 +304,7 @@ void TInterpolationWindow::Ordination() {
   Host_.RunForTool(
       [this, run] {
         run->Sheet = ActiveSheet();
+        Watching_ = false;
         Indicator_->Start(&Sheets_.Progress());
       },
       [this, run] {
@@ -441,7 +457,7 @@ bool TInterpolationWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void TInterpolationWindow::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape) {
-    if (Running()) Host_.StopCalculation();
+    if (Indicator_->Running()) Host_.StopCalculation();
     else close();
     return;
   }

@@ -104,7 +104,7 @@ class TInterpolationWindow : public QWidget {
   void CopyCells();
   void PasteCells(const QString& text);
   void ClearCells();
-  bool Running() const { return Indicator_->Running(); }
+  bool Running() const { return Indicator_->Running() && !Watching_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -128,6 +128,7 @@ class TInterpolationWindow : public QWidget {
   TRowsCountDialog* RowsDialog_;
   TDeleteRowsDialog* DeleteDialog_;
   TRunIndicator* Indicator_;
+  bool Watching_ = false;  // the indicator shows a reading that an expression started
 };
 
 }  // namespace helmax

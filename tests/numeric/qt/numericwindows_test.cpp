@@ -83,6 +83,7 @@ class NumericWindowsTest : public QObject {
   void SheetsAreAddedAndDeleted();
   void RowsAndOrdination();
   void SheetFilesAndUnsavedEdits();
+  void LongSheetReadingShowsProgressAndStops();
   void Screenshots();
 };
 
@@ -347,6 +348,32 @@ void NumericWindowsTest::SheetFilesAndUnsavedEdits() {
   QCOMPARE(w.Ui.Questions.back(), "ARE YOU SURE ?");
   w.Ui.Answers = {true};
   QVERIFY(w.Form->close());
+}
+
+void NumericWindowsTest::LongSheetReadingShowsProgressAndStops() {
+  TCalculatorWindow w;
+  TInterpolationWindow* win = w.Form->InterpolationWindow();
+  win->ShowWindow();
+  // A million points whose cells the engine must compile: seconds of
+  // reading.
+  TInterpolationSheets& sheets = w.Form->Calculator().InterpolationSheets();
+  const int rows = 1000000;
+  sheets.SetRowCount(0, rows);
+  for (int r = 0; r < rows; ++r) {
+    sheets.SetCell(0, r, scX, std::to_string(r) + "+0");
+    sheets.SetCell(0, r, scF, "sin(" + std::to_string(r % 7) + ")*(1+2+3+4+5+6+7+8+9+10)/55");
+  }
+  bool progressShown = false;
+  QTimer::singleShot(600, [&] {
+    progressShown = win->findChild<QProgressBar*>("progress")->isVisible();
+    QTest::mouseClick(win->findChild<QPushButton*>("cancel"), Qt::LeftButton);
+  });
+  const QString results = w.Evaluate("CubicSpline(5.5, 1)");
+  QVERIFY(progressShown);
+  QVERIFY2(results.contains("calculation stopped"), qPrintable(results));
+  QTRY_VERIFY(!win->findChild<QProgressBar*>("progress")->isVisible());
+  // Nothing was lost: the sheet still holds every row.
+  QCOMPARE(win->Grid(0)->model()->rowCount(), rows);
 }
 
 void NumericWindowsTest::Screenshots() {
