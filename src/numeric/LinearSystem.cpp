@@ -74,10 +74,61 @@ TLinearSystem::TLinearSystem() : Engine_(std::make_unique<THelmaxComplexEval>())
 
 TLinearSystem::~TLinearSystem() = default;
 
-bool TLinearSystem::Build(const std::string& variables, const std::string& equations, TBuilt& built,
-                          TSystemOutcome& out) {
+namespace {
+
+// The equations split at the commas outside parentheses; false when the
+// text is not plainly a list of non-empty expressions.
+bool SplitEquations(const std::string& text, std::vector<std::string>& pieces) {
+  pieces.clear();
+  int depth = 0;
+  std::string piece;
+  for (char c : text) {
+    if (c == '[' || c == ']' || c == '{' || c == '}') return false;
+    if (c == '(') ++depth;
+    if (c == ')' && --depth < 0) return false;
+    if (c == ',' && depth == 0) {
+      pieces.push_back(std::move(piece));
+      piece.clear();
+    } else {
+      piece.push_back(c);
+    }
+  }
+  pieces.push_back(std::move(piece));
+  if (depth != 0) return false;
+  for (const std::string& p : pieces)
+    if (TrimText(p).empty()) return false;
+  return true;
+}
+
+// The constant terms (every variable 0) and the coefficients of the
+// program the engine compiled last, appended to c and a.
+bool ReadCompiled(THelmaxComplexEval& e, std::vector<TValue>& a, std::vector<TValue>& c, TSystemOutcome& out) {
+  if (const std::vector<TVariable*>* vars = e.Variables())
+    for (TVariable* v : *vars) *v->Value = TValue::MakeReal(0.0);
+  TValue* const* constants = e.DoVectorOfMathExpressions();
+  if (constants == nullptr || e.Error) {
+    out.Results = ExecuteErrorLine(e);
+    return false;
+  }
+  for (int i = 0; i < e.ExpressionCount; ++i) c.push_back(*constants[i]);
+  std::vector<TValue> rows;
+  std::string failure;
+  switch (LinearCoefficients(e, rows, failure)) {
+    case TCoefficientsOutcome::NotLinear: out.Results = kNotLinear; return false;
+    case TCoefficientsOutcome::Failed: out.Results = failure; return false;
+    case TCoefficientsOutcome::Done: break;
+  }
+  a.insert(a.end(), rows.begin(), rows.end());
+  return true;
+}
+
+}  // namespace
+
+// The whole text in one compile: the engine's own order of messages.
+bool TLinearSystem::ReadWhole(const std::string& equations, const std::string& variables, std::vector<TValue>& a,
+                              std::vector<TValue>& c, TSystemOutcome& out) {
   THelmaxComplexEval& e = *Engine_;
-  e.VerifySyntaxSemantics(Cleaned(equations), Cleaned(variables), false);
+  e.VerifySyntaxSemantics(equations, variables, false);
   if (e.Error) {
     out.Results = ParseErrorLine(e);
     return false;
@@ -86,27 +137,58 @@ bool TLinearSystem::Build(const std::string& variables, const std::string& equat
     out.Results = kNotLinear;
     return false;
   }
-  const int n = e.VariableCount();
-  if (const std::vector<TVariable*>* vars = e.Variables())
-    for (TVariable* v : *vars) *v->Value = TValue::MakeReal(0.0);
-  TValue* const* constants = e.DoVectorOfMathExpressions();
-  if (constants == nullptr || e.Error) {
-    out.Results = ExecuteErrorLine(e);
+  return ReadCompiled(e, a, c, out);
+}
+
+// Equation by equation: a compile's cost grows with everything compiled
+// before it in the same text, which makes a thousand long equations take
+// minutes in one compile and about a second this way. The messages come in
+// the same order: compile errors first (worded by a compile of the whole
+// text), then non-linearity, then evaluation errors.
+bool TLinearSystem::ReadByEquation(const std::vector<std::string>& pieces, const std::string& equations,
+                                   const std::string& variables, std::vector<TValue>& a, std::vector<TValue>& c,
+                                   TSystemOutcome& out, const TStopTest& stop, TProgress* progress) {
+  THelmaxComplexEval& e = *Engine_;
+  const std::int64_t count = static_cast<std::int64_t>(pieces.size());
+  if (progress) progress->Start(2 * count);
+  bool linear = true;
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    if (StopAsked(stop)) throw TWorkStopped{};
+    if (progress) progress->Set(static_cast<std::int64_t>(i));
+    e.VerifySyntaxSemantics(pieces[i], variables, false);
+    if (e.Error) return ReadWhole(equations, variables, a, c, out);
+    linear = linear && e.LinearExpression;
+  }
+  if (!linear) {
+    out.Results = kNotLinear;
     return false;
   }
-  if (e.ExpressionCount != n) {
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    if (StopAsked(stop)) throw TWorkStopped{};
+    if (progress) progress->Set(count + static_cast<std::int64_t>(i));
+    e.VerifySyntaxSemantics(pieces[i], variables, false);
+    if (!ReadCompiled(e, a, c, out)) return false;
+  }
+  return true;
+}
+
+bool TLinearSystem::Build(const std::string& variables, const std::string& equations, TBuilt& built,
+                          TSystemOutcome& out, const TStopTest& stop, TProgress* progress) {
+  THelmaxComplexEval& e = *Engine_;
+  const std::string source = Cleaned(equations), names = Cleaned(variables);
+  std::vector<std::string> pieces;
+  std::vector<TValue> a, constants;
+  const bool read = SplitEquations(source, pieces)
+                        ? ReadByEquation(pieces, source, names, a, constants, out, stop, progress)
+                        : ReadWhole(source, names, a, constants, out);
+  if (!read) return false;
+  const int n = e.VariableCount();
+  if (static_cast<int>(constants.size()) != n) {
     out.Results = kCountMismatch;
     return false;
   }
-  std::vector<TValue> a;
-  std::string failure;
-  switch (LinearCoefficients(e, a, failure)) {
-    case TCoefficientsOutcome::NotLinear: out.Results = kNotLinear; return false;
-    case TCoefficientsOutcome::Failed: out.Results = failure; return false;
-    case TCoefficientsOutcome::Done: break;
-  }
   std::vector<TValue> b(static_cast<std::size_t>(n));
-  for (int i = 0; i < n; ++i) b[static_cast<std::size_t>(i)] = NegatedValue(*constants[i]);
+  for (int i = 0; i < n; ++i) b[static_cast<std::size_t>(i)] = NegatedValue(constants[static_cast<std::size_t>(i)]);
   built.N = n;
   built.Names.clear();
   for (int j = 1; j <= n; ++j) built.Names.push_back(e.GetVarName(j));
@@ -131,7 +213,7 @@ bool TLinearSystem::Build(const std::string& variables, const std::string& equat
       if (!check(a[static_cast<std::size_t>(i * n + j)])) return refuse(a[static_cast<std::size_t>(i * n + j)], i, j);
     if (!check(b[static_cast<std::size_t>(i)])) {
       // The constant term as the user wrote it.
-      return refuse(*constants[i], i, -1);
+      return refuse(constants[static_cast<std::size_t>(i)], i, -1);
     }
   }
   auto real = [](const TValue& v) { return v.Kind == TValueKind::Complex ? v.Cx.Re : v.AsReal(); };
@@ -223,8 +305,8 @@ TSystemOutcome TLinearSystem::Run(TSystemCommand command, const std::string& var
                                   TProgress* progress) {
   TSystemOutcome out;
   TBuilt built;
-  if (!Build(variables, equations, built, out)) return out;
   try {
+    if (!Build(variables, equations, built, out, stop, progress)) return out;
     const bool list = command == TSystemCommand::InitialMatrix || command == TSystemCommand::RightPart;
     if (built.Complex) {
       if (list) ListSystem(command, built.N, built.CA, built.CB, out);

@@ -69,7 +69,13 @@ class TLinearSystem {
 
  private:
   struct TBuilt;
-  bool Build(const std::string& variables, const std::string& equations, TBuilt& built, TSystemOutcome& out);
+  bool Build(const std::string& variables, const std::string& equations, TBuilt& built, TSystemOutcome& out,
+             const TStopTest& stop, TProgress* progress);
+  bool ReadWhole(const std::string& equations, const std::string& variables, std::vector<TValue>& a,
+                 std::vector<TValue>& c, TSystemOutcome& out);
+  bool ReadByEquation(const std::vector<std::string>& pieces, const std::string& equations,
+                      const std::string& variables, std::vector<TValue>& a, std::vector<TValue>& c,
+                      TSystemOutcome& out, const TStopTest& stop, TProgress* progress);
 
   std::unique_ptr<THelmaxComplexEval> Engine_;
   std::string FileName_;

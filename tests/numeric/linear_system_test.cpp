@@ -80,7 +80,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Signs, brackets, quotients and repeated variables.
         TSolveCase{"Shapes", "a,b", "-(a-2*b)/4+3*(b+1)-b/2, 2*a+a-b+b/2-1", {12.0 / 71, -70.0 / 71}},
         TSolveCase{"LineBreaksAndBlanks", " x ,\n y", "2 x\n + y-3,\r\n x - y", {1, 1}},
-        TSolveCase{"VariableAlone", "x", "x", {0}}),
+        TSolveCase{"VariableAlone", "x", "x", {0}},
+        TSolveCase{"CommasInsideCalls", "x,y", "max(1,2)*x+y-3, x-min(3,2)*y+y", {1, 1}}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 struct TFailureCase {
@@ -196,6 +197,24 @@ TEST(LinearSystem, ALargeSystemFromText) {
     if (i < n) expected = i + expected / 2;
     ExpectRelative(x[static_cast<std::size_t>(i - 1)], expected, 1e-14);
   }
+}
+
+TEST(LinearSystem, StopsWhileBuildingAndCountsEquations) {
+  std::string vars, eqs;
+  for (int i = 1; i <= 50; ++i) {
+    vars += (i > 1 ? "," : "") + std::string("v") + std::to_string(i);
+    eqs += (i > 1 ? "," : "") + std::string("v") + std::to_string(i) + "-1";
+  }
+  TLinearSystem system;
+  TProgress progress;
+  int asked = 0;
+  const TSystemOutcome out =
+      system.Run(TSystemCommand::Solve, vars, eqs, 1e-14, [&] { return ++asked > 20; }, &progress);
+  EXPECT_FALSE(out.Done);
+  EXPECT_EQ(out.Results, "Calculation stopped");
+  EXPECT_EQ(progress.Done.load(), 19);
+  // Compiled again, then solved.
+  EXPECT_TRUE(system.Run(TSystemCommand::Solve, vars, eqs, 1e-14).Done);
 }
 
 // ---- files ------------------------------------------------------------------------------

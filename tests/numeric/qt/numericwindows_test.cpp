@@ -79,6 +79,7 @@ class NumericWindowsTest : public QObject {
   void SolvesAndChecksTheCommand();
   void SingularSystemsGiveAMessageAndNoCheck();
   void SystemFilesAndUnsavedEdits();
+  void LargeSystemsShowProgressAndStop();
   void SheetsFeedLagrangeInExpressions();
   void SheetsAreAddedAndDeleted();
   void RowsAndOrdination();
@@ -236,6 +237,35 @@ void NumericWindowsTest::SystemFilesAndUnsavedEdits() {
   QCOMPARE(w.Ui.Questions.back(), "ARE YOU SURE ?");
   w.Ui.Answers = {true};
   QVERIFY(w.Form->close());
+}
+
+void NumericWindowsTest::LargeSystemsShowProgressAndStop() {
+  TCalculatorWindow w;
+  TLinearSystemWindow* s = w.Form->LinearSystemWindow();
+  s->ShowWindow();
+  // 600 dense equations: a second or more of building.
+  const int n = 600;
+  QString vars, eqs;
+  for (int i = 0; i < n; ++i) {
+    vars += QString(i > 0 ? "," : "") + "v" + QString::number(i);
+    if (i > 0) eqs += ",\n";
+    for (int j = 0; j < n; ++j) eqs += QString(j > 0 ? "+" : "") + QString::number(i == j ? 1000 : 1) + "*v" + QString::number(j);
+    eqs += "-1";
+  }
+  s->VariablesBox()->setPlainText(vars);
+  s->EquationsBox()->setPlainText(eqs);
+  bool progressShown = false;
+  QTimer::singleShot(150, [&] {
+    progressShown = s->findChild<QProgressBar*>("progress")->isVisible();
+    QTest::keyClick(s, Qt::Key_Escape);
+  });
+  s->CommandAction(TSystemCommand::Solve)->trigger();
+  w.WaitIdle();
+  QVERIFY(progressShown);
+  QCOMPARE(s->ResultsBox()->toPlainText(), QString("Calculation stopped"));
+  QVERIFY(!s->CommandAction(TSystemCommand::Solve)->isChecked());
+  QVERIFY(s->isVisible());
+  QCOMPARE(s->EquationsBox()->toPlainText(), eqs);
 }
 
 void NumericWindowsTest::SheetsFeedLagrangeInExpressions() {
