@@ -150,6 +150,7 @@ void NumericWindowsTest::IntegrationCanBeCancelled() {
   QTimer::singleShot(500, [&] {
     running = t->Running();
     progressShown = t->findChild<QProgressBar*>("progress")->isVisible();
+    t->grab().save(QString(HELMAX_SCREENSHOT_DIR) + "/helmax-integration-running.png");
     // The window stays responsive: its fields take input meanwhile.
     QTest::keyClicks(t->FromEdit(), "0");
     typed = t->FromEdit()->text();
