@@ -128,13 +128,16 @@ void TCalculator::BuildFunctionTable() {
   };
   for (const char* n : kSpecialFunctionOrder) append(n);
   // Interpolation over the sheets.
+  using TSheetFunction = void (TInterpolationSheets::*)(TValue* const*, int, TValue&);
+  const std::pair<const char*, TSheetFunction> interpolation[] = {{"Lagrange", &TInterpolationSheets::Lagrange},
+                                                                  {"CubicSpline", &TInterpolationSheets::CubicSpline}};
   TInterpolationSheets* sheets = Sheets_.get();
-  for (auto [name, method] : {std::pair{"Lagrange", &TInterpolationSheets::Lagrange},
-                              std::pair{"CubicSpline", &TInterpolationSheets::CubicSpline}}) {
+  for (const auto& entry : interpolation) {
     TUserFuncRec r;
-    r.Name = name;
+    r.Name = entry.first;
     r.Kind = ufMethod;
     r.ArgCount = 2;
+    const TSheetFunction method = entry.second;
     r.Method = [sheets, method](TValue* const* args, int count, TValue& result) {
       (sheets->*method)(args, count, result);
     };

@@ -62,7 +62,7 @@ TLinearSystemWindow::TLinearSystemWindow(TToolHost host, QWidget* owner)
 }
 
 void TLinearSystemWindow::BuildMenus(QMenuBar* menus) {
-  auto add = [this](QMenu* menu, const char* caption, const char* name) {
+  auto add = [](QMenu* menu, const char* caption, const char* name) {
     QAction* a = menu->addAction(caption);
     a->setObjectName(name);
     return a;
