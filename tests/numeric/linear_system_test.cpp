@@ -173,6 +173,12 @@ TEST(LinearSystem, ScientificTextOfReals) {
   EXPECT_EQ(ScientificText(0), "0.00000000000000E+0");
 }
 
+TEST(LinearSystem, AnInfiniteDeterminantStopsNothing) {
+  TRun r;
+  EXPECT_EQ(r.Do(TSystemCommand::Determinant, "x,y", "1e200*x-1, 1e200*y-1").Results, "Determinant = INF");
+  EXPECT_TRUE(r.Do(TSystemCommand::Inverse, "x,y", "1e200*x-1, 1e200*y-1").Done);
+}
+
 TEST(LinearSystem, ToleranceComesFromTheCaller) {
   TRun r;
   // A pivot of 1e-10 against entries of 1: refused at 1e-9, accepted at 1e-14.
