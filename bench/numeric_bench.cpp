@@ -147,7 +147,7 @@ void BM_NaturalSpline(benchmark::State& state) {
   }
   state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_NaturalSpline)->RangeMultiplier(10)->Range(1000, 1000000)->Complexity()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_NaturalSpline)->RangeMultiplier(10)->Range(1000, 1000000)->Complexity(benchmark::oN)->Unit(benchmark::kMicrosecond);
 
 // ---- integration ----------------------------------------------------------------------
 

@@ -16,20 +16,32 @@ bool NearlyEqualMagnitudes(double a, double b) {
   return ea == eb && std::fabs(ma - mb) <= 1e-14;
 }
 
+const std::string& TBandSolver::Status() const {
+  static const std::string notSolved = kNotSolved, solved, badSystem = kBadSystem;
+  switch (State_) {
+    case TState::NotSolved: return notSolved;
+    case TState::Solved: return solved;
+    case TState::BadSystem: return badSystem;
+    case TState::SizeFailed: return SizeError_;
+  }
+  return notSolved;
+}
+
 void TBandSolver::SetSize(std::int64_t n) {
   for (std::vector<double>* c : {&Lower_, &Diagonal_, &Upper_, &Right_, &Y_}) std::vector<double>().swap(*c);
-  Solved_ = false;
   if (n < 0 || n > MaxSize()) {
-    Status_ = kOutOfMemory;
+    State_ = TState::SizeFailed;
+    SizeError_ = kOutOfMemory;
     return;
   }
   try {
     const std::size_t rows = static_cast<std::size_t>(n) + 1;
     for (std::vector<double>* c : {&Lower_, &Diagonal_, &Upper_, &Right_, &Y_}) c->assign(rows, kNaN);
-    Status_ = kNotSolved;
+    State_ = TState::NotSolved;
   } catch (const std::exception& e) {
     for (std::vector<double>* c : {&Lower_, &Diagonal_, &Upper_, &Right_, &Y_}) std::vector<double>().swap(*c);
-    Status_ = e.what();
+    State_ = TState::SizeFailed;
+    SizeError_ = e.what();
   }
 }
 
@@ -46,8 +58,7 @@ std::vector<double>* TBandSolver::Column(TBandCoefficient which) {
 void TBandSolver::Set(std::int64_t row, TBandCoefficient which, double value) {
   if (row < 0 || row > Size()) return;
   (*Column(which))[static_cast<std::size_t>(row)] = value;
-  Solved_ = false;
-  Status_ = kNotSolved;
+  State_ = TState::NotSolved;
 }
 
 double TBandSolver::Get(std::int64_t row, TBandCoefficient which) const {
@@ -56,7 +67,7 @@ double TBandSolver::Get(std::int64_t row, TBandCoefficient which) const {
 }
 
 double TBandSolver::Solution(std::int64_t row) const {
-  if (!Solved_ || row < 0 || row > Size()) return kNaN;
+  if (!Solved() || row < 0 || row > Size()) return kNaN;
   return Y_[static_cast<std::size_t>(row)];
 }
 
@@ -72,15 +83,13 @@ bool TBandSolver::Dominant() const {
 }
 
 bool TBandSolver::Solve() {
-  Solved_ = false;
   if (Diagonal_.empty()) return false;
   if (!Dominant()) {
-    Status_ = kBadSystem;
+    State_ = TState::BadSystem;
     return false;
   }
   Sweep();
-  Solved_ = true;
-  Status_.clear();
+  State_ = TState::Solved;
   return true;
 }
 

@@ -36,8 +36,8 @@ class TBandSolver {
   // Solves the system; the status says how it went.
   bool Solve();
   double Solution(std::int64_t row) const;  // NaN outside the rows or unsolved
-  bool Solved() const { return Solved_; }
-  const std::string& Status() const { return Status_; }
+  bool Solved() const { return State_ == TState::Solved; }
+  const std::string& Status() const;
 
   virtual std::int64_t MaxSize() const = 0;
 
@@ -51,8 +51,11 @@ class TBandSolver {
  private:
   std::vector<double>* Column(TBandCoefficient which);
   bool Dominant() const;
-  bool Solved_ = false;
-  std::string Status_ = kNotSolved;
+  // The status as a state (setting a coefficient must stay cheap); the
+  // text of a failed sizing is kept apart.
+  enum class TState { NotSolved, Solved, BadSystem, SizeFailed };
+  TState State_ = TState::NotSolved;
+  std::string SizeError_;
 };
 
 class TTridiagonalSolver : public TBandSolver {
