@@ -436,7 +436,10 @@ std::shared_ptr<const TInterpolationSheets::TPoints> TInterpolationSheets::Point
   TSnapshot snapshot;
   {
     std::lock_guard lock(Mutex_);
-    const TSheet& s = Sheets_.at(static_cast<std::size_t>(number - 1));
+    // A sheet may have been deleted since the arguments were checked.
+    if (static_cast<std::size_t>(number) > Sheets_.size())
+      Fail("Sheet number must be between 1 and " + std::to_string(Sheets_.size()));
+    const TSheet& s = Sheets_[static_cast<std::size_t>(number - 1)];
     if (!(forSpline ? s.SplineStale : s.LagrangeStale)) {
       secondDerivatives = s.SecondDerivatives;
       return s.Points;
