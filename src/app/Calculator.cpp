@@ -7,6 +7,7 @@
 #include "Distributions.h"
 #include "ErrorText.h"
 #include "HeapFigures.h"
+#include "InterpolationSheets.h"
 #include "TextFile.h"
 #include "TextUtil.h"
 #include "TypingHelp.h"
@@ -73,7 +74,10 @@ const TCalculatorTexts& DefaultDocumentTexts() {
 }
 
 TCalculator::TCalculator(TUserInterface& ui, TCalculatorFiles files)
-    : Ui_(ui), Files_(std::move(files)), FunctionVariableCell_(std::make_unique<TValue>()) {
+    : Ui_(ui),
+      Files_(std::move(files)),
+      Sheets_(std::make_unique<TInterpolationSheets>()),
+      FunctionVariableCell_(std::make_unique<TValue>()) {
   // Through the setters, in the order step, from, to, colwidth and the two
   // tolerances.
   for (int index : {parStep, parFrom, parTo, parColWidth, parDetTolerance, parIntegrTolerance})
@@ -87,6 +91,9 @@ TCalculator::TCalculator(TUserInterface& ui, TCalculatorFiles files)
     PrepareEngine(*e);
   Expressions_->SetOriginalMathExpressionString(true);
   Auxiliary_->SetOriginalMathExpressionString(true);
+  // The sheets' cells are evaluated with the auxiliary engine.
+  Sheets_->SetCellEngine(Auxiliary_.get());
+  Sheets_->SetStopTest([this] { return StopRequested(); });
   ConstantList_ = std::make_unique<TConstantList>(*Constants_, FunctionTable_, static_cast<TConstantListHost&>(*this), Ui_);
   DefinitionsText = kDefaultDefinitions;
   DefinitionsStale_ = true;
@@ -121,6 +128,22 @@ void TCalculator::BuildFunctionTable() {
       }
   };
   for (const char* n : kSpecialFunctionOrder) append(n);
+  // Interpolation over the sheets.
+  using TSheetFunction = void (TInterpolationSheets::*)(TValue* const*, int, TValue&);
+  const std::pair<const char*, TSheetFunction> interpolation[] = {{"Lagrange", &TInterpolationSheets::Lagrange},
+                                                                  {"CubicSpline", &TInterpolationSheets::CubicSpline}};
+  TInterpolationSheets* sheets = Sheets_.get();
+  for (const auto& entry : interpolation) {
+    TUserFuncRec r;
+    r.Name = entry.first;
+    r.Kind = ufMethod;
+    r.ArgCount = 2;
+    const TSheetFunction method = entry.second;
+    r.Method = [sheets, method](TValue* const* args, int count, TValue& result) {
+      (sheets->*method)(args, count, result);
+    };
+    FunctionTable_.push_back(std::move(r));
+  }
   for (const char* n : kDistributionOrder) append(n);
 }
 
@@ -131,6 +154,7 @@ void TCalculator::PrepareEngine(THelmaxComplexEval& engine) {
 }
 
 void TCalculator::SetStepBudget(std::int64_t steps) {
+  StepBudget_ = steps;
   for (THelmaxDateTimeEval* e : {Definitions_.get(), Expressions_.get(), Auxiliary_.get(), Constants_.get()})
     e->MaxSteps = steps;
   ConstantList_->SetStepBudget(steps);
@@ -138,6 +162,20 @@ void TCalculator::SetStepBudget(std::int64_t steps) {
 
 void TCalculator::RefreshMemoryPanel() {
   MemoryPanel_ = "Total allocated memory: " + std::to_string(TotalAllocatedBytes()) + " bytes";
+}
+
+void TCalculator::PrepareToolEngine(THelmaxComplexEval& engine) const {
+  engine.StopFlag = &StopFlag_;
+  engine.MaxSteps = StepBudget_;
+}
+
+bool TCalculator::DefinitionsStale() const { return DefinitionsStale_ || Sheets_->DefinitionsChangePending(); }
+
+void TCalculator::RefreshStaleDefinitions(TReport report) {
+  if (!DefinitionsStale()) return;
+  DefinitionsStale_ = false;
+  Sheets_->TakeDefinitionsChange();
+  DefinitionsChanged(report);
 }
 
 // ---- parameters ----------------------------------------------------------------
@@ -255,10 +293,7 @@ void TCalculator::ExpressionsChanged(TReport report) {
   ResultsText.clear();
   ResultsShown_ = false;
   ExpressionsErrorRange_.reset();
-  if (DefinitionsStale_) {
-    DefinitionsStale_ = false;
-    DefinitionsChanged(report);
-  }
+  RefreshStaleDefinitions(report);
   if (FunctionVariable_.empty()) {
     Report(report, report == TReport::Pane ? kNoFunctionVariable + std::string(kWhereToSetTheVariable)
                                            : std::string(kNoFunctionVariable));

@@ -21,6 +21,8 @@
 
 namespace helmax {
 
+class TInterpolationSheets;
+
 // Where the calculator keeps its own files. An empty path means the file is
 // neither read nor written (the command line writes nothing).
 struct TCalculatorFiles {
@@ -111,7 +113,16 @@ class TCalculator : private TConstantListHost {
   int SharedConstantCount() const { return SharedConstantCount_; }
   const std::string& RunTimeFunctionsText() const { return RunTimeFunctionsText_; }
   bool DefinitionsInvalid() const { return DefinitionsInvalid_; }
-  bool DefinitionsStale() const { return DefinitionsStale_; }
+  // Also set after a cell of an interpolation sheet changed.
+  bool DefinitionsStale() const;
+  // Compiles the definitions when they are stale (the tool windows do so
+  // before they calculate).
+  void RefreshStaleDefinitions(TReport report = TReport::Box);
+  // Binds an engine of a tool window to the calculator's stop request and
+  // step budget.
+  void PrepareToolEngine(THelmaxComplexEval& engine) const;
+  // The interpolation sheets, over which Lagrange and CubicSpline interpolate.
+  TInterpolationSheets& InterpolationSheets() { return *Sheets_; }
   THelmaxDateTimeEval& DefinitionsEngine() { return *Definitions_; }
   THelmaxDateTimeEval& ExpressionsEngine() { return *Expressions_; }
   THelmaxDateTimeEval& AuxiliaryEngine() { return *Auxiliary_; }
@@ -206,7 +217,9 @@ class TCalculator : private TConstantListHost {
   TUserFuncArray FunctionTable_;
   std::unique_ptr<THelmaxDateTimeEval> Definitions_, Expressions_, Auxiliary_, Constants_;
   std::unique_ptr<TConstantList> ConstantList_;
+  std::unique_ptr<TInterpolationSheets> Sheets_;
   std::array<double, 6> Parameters_{};
+  std::int64_t StepBudget_ = 0;
 
   std::unique_ptr<TValue> FunctionVariableCell_;
   TUserVarArray DefinitionsVars_;

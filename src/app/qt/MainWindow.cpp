@@ -18,6 +18,9 @@
 #include "FunctionTableWindow.h"
 #include "FunctionVariableDialog.h"
 #include "HelpWindow.h"
+#include "IntegrationWindow.h"
+#include "InterpolationWindow.h"
+#include "LinearSystemWindow.h"
 #include "QtUserInterface.h"
 #include "WindowPlacement.h"
 
@@ -115,6 +118,7 @@ TMainWindow::TMainWindow(TCalculatorFiles files, TUserInterface* ui, QWidget* pa
   Calc_->ReadSettings();
   ApplySettings();
   CreateConstantsLibrary();
+  CreateNumericTools();
   Chart_ = new TChartWindow(this);
   Table_->SetChartWindow(Chart_);
   for (std::function<void()>* showMain : {&Table_->OnShowMain, &Chart_->OnShowMain})
@@ -589,6 +593,8 @@ void TMainWindow::SetFont(int pixels) {
   for (QPlainTextEdit* pane : {DefinitionsPane_, ExpressionsPane_, ResultsPane_}) SetFontSize(pane, pixels);
   Variable_->SetFontPixels(pixels);
   Constants_->SetFontPixels(pixels);
+  if (LinearSystem_ != nullptr) LinearSystem_->SetFontPixels(pixels);
+  if (Integration_ != nullptr) Integration_->SetFontPixels(pixels);
   FitMinimumHeights();
 }
 
@@ -867,7 +873,7 @@ void TMainWindow::closeEvent(QCloseEvent* event) {
     QTimer::singleShot(0, this, &QWidget::close);
     return;
   }
-  if (!AskToSaveChanges() || !CloseConstantsLibrary()) {
+  if (!AskToSaveChanges() || !CloseConstantsLibrary() || !CloseNumericTools()) {
     event->ignore();
     return;
   }
@@ -878,6 +884,7 @@ void TMainWindow::closeEvent(QCloseEvent* event) {
   Constants_->close();
   Table_->close();
   Chart_->close();
+  for (QWidget* tool : std::initializer_list<QWidget*>{LinearSystem_, Interpolation_, Integration_}) tool->close();
   event->accept();
 }
 
@@ -907,5 +914,40 @@ bool TMainWindow::CloseConstantsLibrary() {
   LibraryWindow_->close();
   return true;
 }
+
+// ---- numerical tools ---------------------------------------------------------------
+
+void TMainWindow::CreateNumericTools() {
+  TToolHost host;
+  host.Calc = Calc_.get();
+  host.Ui = Ui_;
+  host.RunForTool = [this](std::function<void()> prepare, std::function<void()> work, std::function<void()> finish) {
+    RunForTool(std::move(prepare), std::move(work), std::move(finish));
+  };
+  host.StopCalculation = [this] { StopCalculation(); };
+  host.ShowMain = [this] {
+    show();
+    raise();
+    activateWindow();
+  };
+  // In the program's order: the linear systems, the interpolation and the
+  // integration window.
+  LinearSystem_ = new TLinearSystemWindow(host, this);
+  Interpolation_ = new TInterpolationWindow(host, this);
+  Integration_ = new TIntegrationWindow(host, this);
+  LinearSystem_->SetFontPixels(FontPixels_);
+  Integration_->SetFontPixels(FontPixels_);
+  const std::pair<const char*, std::function<void()>> items[] = {
+      {"integral", [this] { Integration_->ShowWindow(); }},
+      {"systemSolver", [this] { LinearSystem_->ShowWindow(); }},
+      {"interpolation", [this] { Interpolation_->ShowWindow(); }}};
+  for (const auto& [name, open] : items) {
+    QAction* a = Action(name);
+    a->setEnabled(true);
+    connect(a, &QAction::triggered, this, open);
+  }
+}
+
+bool TMainWindow::CloseNumericTools() { return LinearSystem_->MayExit() && Interpolation_->MayExit(); }
 
 }  // namespace helmax

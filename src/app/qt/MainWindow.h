@@ -35,6 +35,9 @@ class TConstantsLibrary;
 class TConstantsLibraryWindow;
 class TFunctionTableWindow;
 class TChartWindow;
+class TIntegrationWindow;
+class TLinearSystemWindow;
+class TInterpolationWindow;
 
 class TMainWindow : public QMainWindow {
   Q_OBJECT
@@ -59,6 +62,9 @@ class TMainWindow : public QMainWindow {
   TConstantsLibraryWindow* ConstantsLibrary() const { return LibraryWindow_; }
   TFunctionTableWindow* FunctionTable() const { return Table_; }
   TChartWindow* Chart() const { return Chart_; }
+  TIntegrationWindow* IntegrationWindow() const { return Integration_; }
+  TLinearSystemWindow* LinearSystemWindow() const { return LinearSystem_; }
+  TInterpolationWindow* InterpolationWindow() const { return Interpolation_; }
   QSplitter* Splitter() const { return Splitter_; }
   QGroupBox* DefinitionsGroup() const { return DefinitionsGroup_; }
   TPaneTypingHelp* DefinitionsTypingHelp() const { return DefinitionsHelp_; }
@@ -158,6 +164,9 @@ class TMainWindow : public QMainWindow {
   // edits when the program ends (false keeps it running).
   void CreateConstantsLibrary();
   bool CloseConstantsLibrary();
+  // The numerical tools' windows, and their unsaved edits at the end.
+  void CreateNumericTools();
+  bool CloseNumericTools();
 
   std::unique_ptr<TUserInterface> OwnUi_;
   TUserInterface* Ui_;
@@ -202,6 +211,9 @@ class TMainWindow : public QMainWindow {
   TConstantsLibraryWindow* LibraryWindow_ = nullptr;
   TFunctionTableWindow* Table_ = nullptr;
   TChartWindow* Chart_ = nullptr;
+  TLinearSystemWindow* LinearSystem_ = nullptr;
+  TInterpolationWindow* Interpolation_ = nullptr;
+  TIntegrationWindow* Integration_ = nullptr;
 };
 
 }  // namespace helmax

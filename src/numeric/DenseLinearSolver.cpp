@@ -1,0 +1,210 @@
+#include "DenseLinearSolver.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace helmax {
+namespace {
+
+// Arithmetic shared by both kinds of entries. Complex products and
+// quotients are written out as the engine computes them (Smith's quotient),
+// without the library's NaN recovery, which would cost more than the
+// elimination itself.
+inline bool IsZero(double v) { return v == 0.0; }
+inline bool IsZero(const TComplex& z) { return z.Re == 0.0 && z.Im == 0.0; }
+inline bool IsFinite(double v) { return std::isfinite(v); }
+inline bool IsFinite(const TComplex& z) { return std::isfinite(z.Re) && std::isfinite(z.Im); }
+
+// A modulus fit for comparing: the absolute value of a real, the square of
+// a complex modulus (in long double, which cannot overflow here).
+inline long double Magnitude(double v) { return std::fabs(v); }
+inline long double Magnitude(const TComplex& z) {
+  const long double re = z.Re, im = z.Im;
+  return re * re + im * im;
+}
+// tolerance as a limit on Magnitude: squared for complex entries.
+inline long double Limit(double tolerance, long double largest, double) { return tolerance * largest; }
+inline long double Limit(double tolerance, long double largest, const TComplex&) {
+  return static_cast<long double>(tolerance) * tolerance * largest;
+}
+
+inline double Mul(double a, double b) { return a * b; }
+inline TComplex Mul(const TComplex& a, const TComplex& b) {
+  return {a.Re * b.Re - a.Im * b.Im, a.Re * b.Im + a.Im * b.Re};
+}
+inline double Div(double a, double b) { return a / b; }
+inline TComplex Div(const TComplex& x, const TComplex& y) {
+  if (std::fabs(y.Re) >= std::fabs(y.Im)) {
+    const double t = y.Im / y.Re;
+    const double d = y.Re + y.Im * t;
+    return {(x.Re + x.Im * t) / d, (x.Im - x.Re * t) / d};
+  }
+  const double t = y.Re / y.Im;
+  const double d = y.Re * t + y.Im;
+  return {(x.Re * t + x.Im) / d, (x.Im * t - x.Re) / d};
+}
+inline double Neg(double a) { return -a; }
+inline TComplex Neg(const TComplex& a) { return {-a.Re, -a.Im}; }
+inline double One(double) { return 1.0; }
+inline TComplex One(const TComplex&) { return {1.0, 0.0}; }
+
+// row -= f * pivotRow over count entries: the inner loop of everything
+// here, kept free of aliasing so that it vectorises.
+inline void SubtractMultiple(double* __restrict row, const double* __restrict pivotRow, double f, int count) {
+  for (int m = 0; m < count; ++m) row[m] -= f * pivotRow[m];
+}
+inline void SubtractMultiple(TComplex* __restrict row, const TComplex* __restrict pivotRow, TComplex f,
+                             int count) {
+  double* __restrict r = &row->Re;
+  const double* __restrict p = &pivotRow->Re;
+  for (int m = 0; m < count; ++m) {
+    const double pr = p[2 * m], pi = p[2 * m + 1];
+    r[2 * m] -= f.Re * pr - f.Im * pi;
+    r[2 * m + 1] -= f.Re * pi + f.Im * pr;
+  }
+}
+
+template <class T>
+bool AllFinite(const std::vector<T>& values) {
+  for (const T& v : values)
+    if (!IsFinite(v)) return false;
+  return true;
+}
+
+// row -= l[0]·u[0] - l[1]·u[1] - ... over count entries, the products
+// subtracted one after the other as the column-by-column elimination
+// would; four at a time while the row stays in registers.
+inline void SubtractMultiples(double* __restrict row, const double* const* u, const double* l, int nk, int count) {
+  int i = 0;
+  for (; i + 4 <= nk; i += 4) {
+    const double l0 = l[i], l1 = l[i + 1], l2 = l[i + 2], l3 = l[i + 3];
+    const double* __restrict u0 = u[i];
+    const double* __restrict u1 = u[i + 1];
+    const double* __restrict u2 = u[i + 2];
+    const double* __restrict u3 = u[i + 3];
+    for (int m = 0; m < count; ++m) row[m] = (((row[m] - l0 * u0[m]) - l1 * u1[m]) - l2 * u2[m]) - l3 * u3[m];
+  }
+  for (; i < nk; ++i) SubtractMultiple(row, u[i], l[i], count);
+}
+inline void SubtractMultiples(TComplex* __restrict row, const TComplex* const* u, const TComplex* l, int nk,
+                              int count) {
+  for (int i = 0; i < nk; ++i) SubtractMultiple(row, u[i], l[i], count);
+}
+
+}  // namespace
+
+// Blocked by panels of columns: within a panel the columns are eliminated
+// one by one; the rest of the matrix receives the panel's updates in one
+// pass per row while the panel's rows stay in the cache. Every entry still
+// receives its updates in column order, so the result is the same as that
+// of the plain column-by-column elimination.
+template <class T>
+TEliminationOutcome TDenseLuSolver<T>::Factor(std::vector<T> a, int n, double tolerance, const TStopTest& stop,
+                                              TProgress* progress) {
+  constexpr int kPanel = 32;
+  N_ = n;
+  Lu_.clear();
+  Swap_.assign(static_cast<std::size_t>(n), 0);
+  Determinant_ = One(T{});
+  const std::size_t stride = static_cast<std::size_t>(n);
+  auto row = [&](int i) { return &a[static_cast<std::size_t>(i) * stride]; };
+  long double largest = 0;
+  for (const T& v : a)
+    if (Magnitude(v) > largest) largest = Magnitude(v);
+  const long double smallest = Limit(tolerance, largest, T{});
+  if (progress) progress->Start(n);
+
+  bool illConditioned = false;
+  std::vector<const T*> panelRows(kPanel);
+  std::vector<T> multipliers(kPanel);
+  for (int k0 = 0; k0 < n; k0 += kPanel) {
+    const int panelEnd = std::min(n, k0 + kPanel);  // columns k0 .. panelEnd - 1
+    for (int k = k0; k < panelEnd; ++k) {
+      if (StopAsked(stop)) throw TWorkStopped{};
+      if (progress) progress->Set(k);
+      T* const pivotRow = row(k);
+      int p = k;
+      long double best = Magnitude(pivotRow[k]);
+      for (int j = k + 1; j < n; ++j) {
+        const long double s = Magnitude(row(j)[k]);
+        if (s > best) {
+          best = s;
+          p = j;
+        }
+      }
+      Swap_[static_cast<std::size_t>(k)] = p;
+      if (p != k) {
+        std::swap_ranges(pivotRow, pivotRow + n, row(p));
+        Determinant_ = Neg(Mul(Determinant_, pivotRow[k]));
+      } else {
+        Determinant_ = Mul(Determinant_, pivotRow[k]);
+      }
+      const T pivot = pivotRow[k];
+      if (IsZero(pivot)) {
+        Determinant_ = T{};
+        return TEliminationOutcome::ZeroPivot;
+      }
+      if (Magnitude(pivot) < smallest) illConditioned = true;
+      for (int j = k + 1; j < n; ++j) {
+        T* const r = row(j);
+        const T f = Div(r[k], pivot);
+        r[k] = f;
+        SubtractMultiple(r + k + 1, pivotRow + k + 1, f, panelEnd - k - 1);
+      }
+    }
+    if (panelEnd == n) break;
+    const int rest = n - panelEnd;
+    const int panel = panelEnd - k0;
+    for (int i = 0; i < panel; ++i) panelRows[static_cast<std::size_t>(i)] = row(k0 + i) + panelEnd;
+    // The panel's own rows first: each takes the updates of the rows above
+    // it in the panel.
+    for (int k = k0 + 1; k < panelEnd; ++k) {
+      for (int i = 0; i < k - k0; ++i) multipliers[static_cast<std::size_t>(i)] = row(k)[k0 + i];
+      SubtractMultiples(row(k) + panelEnd, panelRows.data(), multipliers.data(), k - k0, rest);
+    }
+    for (int j = panelEnd; j < n; ++j) {
+      T* const r = row(j);
+      SubtractMultiples(r + panelEnd, panelRows.data(), r + k0, panel, rest);
+    }
+  }
+  if (progress) progress->Set(n);
+  if (!AllFinite(a)) return TEliminationOutcome::Overflow;
+  Lu_ = std::move(a);
+  return illConditioned ? TEliminationOutcome::IllConditioned : TEliminationOutcome::Done;
+}
+
+template <class T>
+bool TDenseLuSolver<T>::Solve(std::vector<T>& b, int count) const {
+  const int n = N_;
+  const std::size_t width = static_cast<std::size_t>(count);
+  std::vector<const T*> rows(static_cast<std::size_t>(n));
+  auto row = [&](int i) { return &b[static_cast<std::size_t>(i) * width]; };
+  for (int i = 0; i < n; ++i) rows[static_cast<std::size_t>(i)] = row(i);
+  auto lu = [&](int i) { return &Lu_[static_cast<std::size_t>(i) * static_cast<std::size_t>(n)]; };
+  // The row exchanges first, in their order; then L and U, each row taking
+  // the updates of the rows before it in elimination order.
+  for (int k = 0; k < n; ++k)
+    if (Swap_[static_cast<std::size_t>(k)] != k) std::swap_ranges(row(k), row(k) + count, row(Swap_[k]));
+  for (int j = 1; j < n; ++j) SubtractMultiples(row(j), rows.data(), lu(j), j, count);
+  for (int i = n - 1; i >= 0; --i) {
+    T* const r = row(i);
+    SubtractMultiples(r, rows.data() + i + 1, lu(i) + i + 1, n - i - 1, count);
+    const T pivot = lu(i)[i];
+    for (int c = 0; c < count; ++c) r[c] = Div(r[c], pivot);
+  }
+  return AllFinite(b);
+}
+
+template <class T>
+bool TDenseLuSolver<T>::Inverse(std::vector<T>& inverse) const {
+  const std::size_t n = static_cast<std::size_t>(N_);
+  inverse.assign(n * n, T{});
+  for (std::size_t i = 0; i < n; ++i) inverse[i * n + i] = One(T{});
+  return Solve(inverse, N_);
+}
+
+template class TDenseLuSolver<double>;
+template class TDenseLuSolver<TComplex>;
+
+}  // namespace helmax

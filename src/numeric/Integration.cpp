@@ -1,0 +1,140 @@
+#include "Integration.h"
+
+#include "ErrorText.h"
+#include "TextFile.h"
+
+namespace helmax {
+namespace {
+
+const char* const kOnlyOneFunction = "Function: Please enter only one function to Integrate!";
+const char* const kInvalidDouble = "DGAINT-> Invalid Double Type";
+
+// The function box's text as the engine gets it.
+std::string FunctionSource(const std::string& text) {
+  std::string noCr;
+  for (char c : TrimText(text))
+    if (c != '\r') noCr.push_back(c);
+  std::string joined;
+  for (char c : TrimText(noCr))
+    if (c != '\n') joined.push_back(c);
+  return joined;
+}
+
+}  // namespace
+
+TIntegration::TIntegration() : Engine_(std::make_unique<THelmaxDateTimeEval>()) {
+  Engine_->OnParseError = [this](THelmaxComplexEval& e) { LastError_ = ParseErrorLine(e); };
+  Engine_->OnExecuteError = [this](THelmaxComplexEval& e) { LastError_ = ExecuteErrorLine(e); };
+}
+
+// A limit: an expression of constants, or one that uses the user's
+// variables and run-time functions.
+bool TIntegration::Limit(TCalculator& calc, const std::string& text, const std::string& prefix, double& value,
+                         std::string& label, TIntegrationOutcome& out) {
+  THelmaxDateTimeEval& e = *Engine_;
+  e.VerifySyntaxSemantics(text, std::string_view(), false);
+  if (e.Error) {
+    e.VerifySyntaxSemantics("Bk(" + calc.RunTimeFunctionsText() + "," + text + ")", calc.ExpressionsVars(), false);
+    if (e.Error) {
+      out.Result = prefix + LastError_;
+      return false;
+    }
+  }
+  TValue v;
+  e.DoMathExpression(v);
+  if (e.Error) {
+    out.Result = prefix + LastError_;
+    return false;
+  }
+  if (!v.IsRealLike()) throw TIntegrationError(kInvalidDouble);
+  value = v.AsReal();
+  label = prefix + RealToText(value);
+  return true;
+}
+
+// The function, compiled as one expression whose value is the integrand.
+bool TIntegration::CompileFunction(TCalculator& calc, const std::string& text, TIntegrationOutcome& out) {
+  THelmaxDateTimeEval& e = *Engine_;
+  const TUserVarArray& vars = calc.ExpressionsVars();
+  e.VerifySyntaxSemantics(text, vars, true);
+  bool throughBlock = false;
+  if (e.Error && e.ErrorCode == ecFunctionNotDefined) {
+    // It calls run-time functions of the definitions.
+    e.VerifySyntaxSemantics("Bk(" + calc.RunTimeFunctionsText() + ")," + text, vars, false);
+    throughBlock = true;
+  }
+  if (!e.Error && !throughBlock && e.ExpressionCount > 1) {
+    out.Result = kOnlyOneFunction;
+    return false;
+  }
+  if (e.Error) {
+    out.Result = "Function: " + LastError_;
+    return false;
+  }
+  if (e.ExpressionCount >= 3) {
+    out.Result = kOnlyOneFunction;
+    return false;
+  }
+  // Without auto-declaration: a name that is neither the user's variable
+  // nor a function fails now.
+  e.VerifySyntaxSemantics("Bk(" + calc.RunTimeFunctionsText() + "," + text + ")", vars, false);
+  if (e.Error) {
+    out.Result = "Function: " + LastError_;
+    return false;
+  }
+  return true;
+}
+
+TPointValue TIntegration::ValueAt(TValue& variable, double t) {
+  ++Evaluations_;
+  variable = TValue::MakeReal(t);
+  TValue r;
+  Engine_->DoMathExpression(r);
+  if (Engine_->Error) {
+    switch (Engine_->ErrorCode) {
+      case ecStopped: throw TWorkStopped{};
+      case ecTooLong: throw TIntegrationError(LastError_);
+      case ecVectorOfExpressions: return {TPointStatus::SeveralExpressions, 0.0};
+      default: return {TPointStatus::Failed, 0.0};
+    }
+  }
+  if (r.Kind != TValueKind::Real) return {TPointStatus::NotReal, 0.0};
+  return {TPointStatus::Ok, r.Num};
+}
+
+TIntegrationOutcome TIntegration::Integrate(TCalculator& calc, const std::string& function, const std::string& from,
+                                            const std::string& to, TProgress* progress) {
+  TIntegrationOutcome out;
+  Evaluations_ = 0;
+  calc.PrepareToolEngine(*Engine_);
+  calc.RefreshStaleDefinitions();
+  if (calc.FunctionVariable().empty()) {
+    out.Messages.push_back("Please correct function varable name");
+    return out;
+  }
+  if (calc.DefinitionsInvalid()) {
+    out.Messages.push_back("Please corect user definitions");
+    return out;
+  }
+  TValue& variable = *calc.ExpressionsVars().front().Value;
+  variable = TValue::MakeReal(EngineNaN());
+  try {
+    double a = 0.0, b = 0.0;
+    if (!Limit(calc, from, "From: ", a, out.FromLabel, out)) return out;
+    if (!Limit(calc, to, "To: ", b, out.ToLabel, out)) return out;
+    if (!CompileFunction(calc, FunctionSource(function), out)) return out;
+    const double tolerance = calc.GetParameter(parIntegrTolerance);
+    const double integral = GaussIntegrate(
+        tolerance, b, a, [&](double t) { return ValueAt(variable, t); }, [&] { return calc.StopRequested(); },
+        progress);
+    out.Result = RealToText(integral);
+  } catch (const TIntegrationError& e) {
+    out.Result = e.what();
+  } catch (const TWorkStopped&) {
+    out.Result = "Calculation stopped";
+  }
+  variable = TValue::MakeReal(EngineNaN());
+  return out;
+}
+
+}  // namespace helmax

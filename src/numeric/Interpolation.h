@@ -1,0 +1,41 @@
+// Interpolation through points (x, f): the Lagrange polynomial and natural
+// or periodic cubic splines, whose second derivatives M come from the band
+// solvers. Points are sorted by x before use.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "NumericWork.h"
+
+namespace helmax {
+
+enum class TSplineKind { Natural, Periodic };
+
+// Sorts the pairs by x ascending; pairs with equal x keep their order.
+void SortPoints(std::vector<double>& x, std::vector<double>& f);
+// The order that sorts x (indices into x), equal x keeping their order.
+std::vector<std::size_t> SortingOrder(const std::vector<double>& x);
+// True when two of the sorted x are equal.
+bool HasEqualNeighbours(const std::vector<double>& sortedX);
+
+// Σ f(i)·Π(m≠i) (t - x(m))/(x(i) - x(m)). Polls stop now and then.
+double LagrangeValue(const std::vector<double>& x, const std::vector<double>& f, double t,
+                     const TStopTest& stop = {});
+
+// Second derivatives of the spline through points 0..N (N >= 3, x sorted and
+// distinct). Empty on success, else the band solver's status text. The
+// periodic spline expects f(N) = f(0).
+std::string NaturalSplineSecondDerivatives(const std::vector<double>& x, const std::vector<double>& f,
+                                           std::vector<double>& m);
+std::string PeriodicSplineSecondDerivatives(const std::vector<double>& x, const std::vector<double>& f,
+                                            std::vector<double>& m);
+
+// The first interval i (1..N) with x(i-1) <= t <= x(i), ends that equal t
+// within the calculator's tolerance included; 0 when t lies outside.
+std::size_t SplineInterval(const std::vector<double>& x, double t);
+// The spline's value at t on interval i.
+double SplineValue(const std::vector<double>& x, const std::vector<double>& f, const std::vector<double>& m,
+                   std::size_t i, double t);
+
+}  // namespace helmax

@@ -1,0 +1,467 @@
+#include "InterpolationWindow.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QClipboard>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+namespace helmax {
+namespace {
+
+// Both cases of each extension.
+const char* const kFilter = "Interpolation files (*.dat *.DAT);;Text files (*.txt *.TXT);;All files (*)";
+
+QDialogButtonBox* OkCancel(QDialog* dialog) {
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+  return buttons;
+}
+
+}  // namespace
+
+// ---- the grid's model ----------------------------------------------------------------
+
+int TSheetModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() || Sheet_ >= Sheets_.SheetCount() ? 0 : Sheets_.RowCount(Sheet_);
+}
+
+int TSheetModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 3; }
+
+QVariant TSheetModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid()) return {};
+  // The row numbers look like the header they stand for.
+  if (role == Qt::BackgroundRole && index.column() == 0) return QGuiApplication::palette().button();
+  if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
+  if (index.column() == 0) return role == Qt::DisplayRole ? QVariant(index.row() + 1) : QVariant();
+  return QString::fromStdString(Sheets_.Cell(Sheet_, index.row(), index.column()));
+}
+
+bool TSheetModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  if (!index.isValid() || role != Qt::EditRole || index.column() == 0) return false;
+  Sheets_.SetCell(Sheet_, index.row(), index.column(), value.toString().toStdString());
+  emit dataChanged(index, index);
+  return true;
+}
+
+Qt::ItemFlags TSheetModel::flags(const QModelIndex& index) const {
+  if (!index.isValid()) return Qt::NoItemFlags;
+  const Qt::ItemFlags base = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+  return index.column() == 0 ? base : base | Qt::ItemIsEditable;
+}
+
+QVariant TSheetModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 || section > 2) return {};
+  static const char* const titles[] = {"#", "x", "f(x)"};
+  return titles[section];
+}
+
+void TSheetModel::SetSheet(int sheet) {
+  beginResetModel();
+  Sheet_ = sheet;
+  endResetModel();
+}
+
+void TSheetModel::Reload() {
+  beginResetModel();
+  endResetModel();
+}
+
+// ---- dialogs ----------------------------------------------------------------------------
+
+TRowsCountDialog::TRowsCountDialog(QWidget* owner) : QDialog(owner), Count_(new QLineEdit) {
+  setObjectName("rowsCountDialog");
+  setWindowTitle("Rows count");
+  Count_->setObjectName("Count");
+  auto* form = new QFormLayout;
+  form->addRow("Count", Count_);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(form);
+  layout->addWidget(OkCancel(this));
+}
+
+void TRowsCountDialog::accept() {
+  if (!OnOk || OnOk()) QDialog::accept();
+}
+
+TDeleteRowsDialog::TDeleteRowsDialog(QWidget* owner)
+    : QDialog(owner), From_(new QLineEdit("1")), Count_(new QLineEdit("1")) {
+  setObjectName("deleteRowsDialog");
+  setWindowTitle("Delete rows");
+  From_->setObjectName("From");
+  Count_->setObjectName("Count");
+  auto* form = new QFormLayout;
+  form->addRow("From #", From_);
+  form->addRow("Count", Count_);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(form);
+  layout->addWidget(OkCancel(this));
+}
+
+void TDeleteRowsDialog::accept() {
+  if (!OnOk || OnOk()) QDialog::accept();
+}
+
+// ---- the window ---------------------------------------------------------------------------
+
+TInterpolationWindow::TInterpolationWindow(TToolHost host, QWidget* owner)
+    : QWidget(owner, Qt::Window), Host_(std::move(host)), Sheets_(Host_.Calc->InterpolationSheets()),
+      Tabs_(new QTabWidget), RowsDialog_(new TRowsCountDialog(this)), DeleteDialog_(new TDeleteRowsDialog(this)) {
+  setObjectName("interpolationWindow");
+  setWindowTitle(kCaption);
+  auto* menus = new QMenuBar;
+  BuildMenus(menus);
+  Tabs_->setObjectName("sheets");
+  Tabs_->setTabPosition(QTabWidget::South);
+  connect(Tabs_, &QTabWidget::currentChanged, this, &TInterpolationWindow::ShowActiveSheet);
+  auto* status = new QStatusBar;
+  status->setSizeGripEnabled(false);
+  Indicator_ = new TRunIndicator(status, [this] { Host_.StopCalculation(); }, this);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setMenuBar(menus);
+  layout->addWidget(Tabs_, 1);
+  layout->addWidget(status);
+  resize(420, 480);
+  RowsDialog_->OnOk = [this] {
+    const bool done = Sheets_.AddRows(ActiveSheet(), RowsDialog_->CountEdit()->text().toStdString(), *Host_.Ui);
+    if (done) ReloadActive();
+    return done;
+  };
+  DeleteDialog_->OnOk = [this] {
+    if (Sheets_.DeleteRows(ActiveSheet(), DeleteDialog_->FromEdit()->text().toStdString(),
+                           DeleteDialog_->CountEdit()->text().toStdString(), *Host_.Ui))
+      ReloadActive();
+    return true;
+  };
+  RebuildTabs();
+  // Lagrange and CubicSpline read a stale sheet while the calculator
+  // evaluates an expression: a long reading shows here too, with Cancel.
+  auto* watch = new QTimer(this);
+  watch->setInterval(200);
+  connect(watch, &QTimer::timeout, this, [this] {
+    const bool reading = Sheets_.Progress().Active.load();
+    if (reading && !Indicator_->Running()) {
+      Indicator_->Start(&Sheets_.Progress());
+      Watching_ = true;
+    } else if (!reading && Watching_) {
+      Indicator_->Stop();
+      Watching_ = false;
+    }
+  });
+  watch->start();
+}
+
+void TInterpolationWindow::BuildMenus(QMenuBar* menus) {
+  auto add = [this](QMenu* menu, const char* caption, const char* name, void (TInterpolationWindow::*slot)()) {
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(name);
+    if (slot != nullptr) connect(a, &QAction::triggered, this, slot);
+    return a;
+  };
+  QMenu* file = menus->addMenu("&File");
+  add(file, "&Open", "open", &TInterpolationWindow::Open);
+  Save_ = add(file, "&Save", "save", &TInterpolationWindow::Save);
+  add(file, "&Save As...", "saveAs", &TInterpolationWindow::SaveAs);
+  QMenu* edit = menus->addMenu("&Edit");
+  add(edit, "&Add Rows", "addRows", &TInterpolationWindow::AddRows);
+  add(edit, "&Delete Rows", "deleteRows", &TInterpolationWindow::DeleteRows);
+  add(edit, "Add &Sheet", "addSheet", &TInterpolationWindow::AddSheet);
+  add(edit, "&Delete S&heet", "deleteSheet", &TInterpolationWindow::DeleteSheet);
+  QMenu* options = menus->addMenu("&Options");
+  QMenu* spline = options->addMenu("&Cubic Spline");
+  spline->setObjectName("cubicSpline");
+  auto* kinds = new QActionGroup(this);
+  Natural_ = add(spline, "&Natural", "natural", nullptr);
+  Periodic_ = add(spline, "&Periodic", "periodic", nullptr);
+  for (QAction* a : {Natural_, Periodic_}) {
+    a->setCheckable(true);
+    kinds->addAction(a);
+  }
+  connect(Natural_, &QAction::triggered, this, [this] { SetSplineKind(TSplineKind::Natural); });
+  connect(Periodic_, &QAction::triggered, this, [this] { SetSplineKind(TSplineKind::Periodic); });
+  // Opening the submenu ticks the active sheet's kind.
+  connect(spline, &QMenu::aboutToShow, this, [this] {
+    (Sheets_.SplineKind(ActiveSheet()) == TSplineKind::Natural ? Natural_ : Periodic_)->setChecked(true);
+  });
+  add(options, "&Ordination", "ordination", &TInterpolationWindow::Ordination);
+  QMenu* view = menus->addMenu("&View");
+  QAction* onTop = add(view, "&Stay on top", "stayOnTop", nullptr);
+  onTop->setCheckable(true);
+  connect(onTop, &QAction::toggled, this, [this](bool on) {
+    const bool visible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    if (visible) show();
+  });
+  QMenu* window = menus->addMenu("&Window");
+  connect(add(window, "&Main", "main", nullptr), &QAction::triggered, this, [this] {
+    if (Host_.ShowMain) Host_.ShowMain();
+  });
+}
+
+void TInterpolationWindow::ShowWindow() {
+  show();
+  raise();
+  activateWindow();
+}
+
+QTableView* TInterpolationWindow::Grid(int sheet) const { return qobject_cast<QTableView*>(Tabs_->widget(sheet)); }
+
+void TInterpolationWindow::RebuildTabs() {
+  const int active = std::max(0, Tabs_->currentIndex());
+  const QSignalBlocker quiet(Tabs_);
+  while (Tabs_->count() > 0) {
+    QWidget* page = Tabs_->widget(0);
+    Tabs_->removeTab(0);
+    delete page;
+  }
+  for (int s = 0; s < Sheets_.SheetCount(); ++s) {
+    auto* grid = new QTableView;
+    grid->setObjectName(QString("sheet%1").arg(s + 1));
+    grid->setModel(new TSheetModel(Sheets_, s, grid));
+    grid->verticalHeader()->hide();
+    grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                          QAbstractItemView::AnyKeyPressed);
+    grid->setTabKeyNavigation(true);
+    grid->installEventFilter(this);
+    grid->viewport()->installEventFilter(this);
+    Tabs_->addTab(grid, QString("Sheet&%1").arg(s + 1));
+  }
+  Tabs_->setCurrentIndex(std::min(active, Tabs_->count() - 1));
+  ShowActiveSheet();
+}
+
+void TInterpolationWindow::ShowActiveSheet() {
+  const int sheet = ActiveSheet();
+  if (sheet < 0) return;
+  FitColumns(Grid(sheet));
+  const bool file = Sheets_.FileValid(sheet);
+  Save_->setEnabled(file);
+  setWindowTitle(file ? QString::fromStdString(Sheets_.FileName(sheet)) : QString(kCaption));
+}
+
+// Column 0 is 50 pixels; x and f(x) share the rest.
+void TInterpolationWindow::FitColumns(QTableView* grid) {
+  if (grid == nullptr) return;
+  grid->setColumnWidth(0, 50);
+  const int rest = std::max(60, (grid->viewport()->width() - 50) / 2 - 15);
+  grid->setColumnWidth(1, rest);
+  grid->setColumnWidth(2, rest);
+}
+
+void TInterpolationWindow::ReloadActive() {
+  if (QTableView* grid = Grid(ActiveSheet())) static_cast<TSheetModel*>(grid->model())->Reload();
+  ShowActiveSheet();
+}
+
+// ---- Edit and Options ----------------------------------------------------------------------
+
+void TInterpolationWindow::AddRows() {
+  RowsDialog_->CountEdit()->setText(QString::number(Sheets_.RowCount(ActiveSheet())));
+  RowsDialog_->CountEdit()->selectAll();
+  RowsDialog_->exec();
+}
+
+void TInterpolationWindow::DeleteRows() {
+  if (Sheets_.RowCount(ActiveSheet()) <= 1) return;
+  DeleteDialog_->FromEdit()->setFocus();
+  DeleteDialog_->exec();
+}
+
+void TInterpolationWindow::AddSheet() {
+  const int sheet = Sheets_.AddSheet();
+  RebuildTabs();
+  Tabs_->setCurrentIndex(sheet);
+}
+
+void TInterpolationWindow::DeleteSheet() {
+  if (Sheets_.DeleteSheet(ActiveSheet(), *Host_.Ui)) RebuildTabs();
+}
+
+void TInterpolationWindow::SetSplineKind(TSplineKind kind) {
+  Sheets_.SetSplineKind(ActiveSheet(), kind);
+  (kind == TSplineKind::Natural ? Natural_ : Periodic_)->setChecked(true);
+}
+
+void TInterpolationWindow::Ordination() {
+  if (Running()) return;
+  struct TRun {
+    int Sheet = 0;
+    TInterpolationSheets::TOrdering Ordering;
+    std::string Error;
+  };
+  auto run = std::make_shared<TRun>();
+  Host_.RunForTool(
+      [this, run] {
+        run->Sheet = ActiveSheet();
+        Watching_ = false;
+        Indicator_->Start(&Sheets_.Progress());
+      },
+      [this, run] {
+        try {
+          run->Ordering = Sheets_.ReadOrdering(run->Sheet);
+        } catch (const std::exception& e) {
+          run->Error = e.what();
+        }
+      },
+      [this, run] {
+        Indicator_->Stop();
+        if (!run->Error.empty()) {
+          Host_.Ui->ShowMessage(run->Error);
+          return;
+        }
+        if (!Sheets_.ApplyOrdering(run->Ordering)) {
+          Host_.Ui->ShowMessage("The sheet changed while its points were read; its rows were not moved");
+          return;
+        }
+        ReloadActive();
+      });
+}
+
+// ---- files -------------------------------------------------------------------------------------
+
+QString TInterpolationWindow::StartFolder() const {
+  const std::string name = Sheets_.FileName(ActiveSheet());
+  return name.empty() ? QString() : QFileInfo(QString::fromStdString(name)).absolutePath();
+}
+
+void TInterpolationWindow::Open() {
+  setWindowTitle(kCaption);
+  const QString file = QFileDialog::getOpenFileName(this, "Open", StartFolder(), kFilter, nullptr,
+                                                    QFileDialog::DontUseNativeDialog);
+  if (!file.isEmpty()) OpenFile(file);
+  else ShowActiveSheet();
+}
+
+void TInterpolationWindow::OpenFile(const QString& fileName) {
+  Sheets_.ReadFile(ActiveSheet(), fileName.toStdString(), *Host_.Ui);
+  ReloadActive();
+}
+
+void TInterpolationWindow::Save() {
+  const int sheet = ActiveSheet();
+  if (Sheets_.FileValid(sheet)) Sheets_.WriteFile(sheet, Sheets_.FileName(sheet), *Host_.Ui);
+  ShowActiveSheet();
+}
+
+void TInterpolationWindow::SaveAs() {
+  setWindowTitle(kCaption);
+  QFileDialog dialog(this, "Save As", StartFolder(), kFilter);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix("dat");
+  if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+    SaveAsFile(dialog.selectedFiles().front());
+  else
+    ShowActiveSheet();
+}
+
+bool TInterpolationWindow::SaveAsFile(const QString& fileName) {
+  const bool saved = Sheets_.WriteFile(ActiveSheet(), fileName.toStdString(), *Host_.Ui);
+  ShowActiveSheet();
+  return saved;
+}
+
+bool TInterpolationWindow::MayExit() {
+  if (!Sheets_.AnyModified()) return true;
+  ShowWindow();
+  return Host_.Ui->AskYesNo("ARE YOU SURE ?");
+}
+
+// ---- cells by keyboard ------------------------------------------------------------------------
+
+void TInterpolationWindow::CopyCells() {
+  QTableView* grid = Grid(ActiveSheet());
+  const QModelIndexList cells = grid->selectionModel()->selectedIndexes();
+  if (cells.isEmpty()) return;
+  int top = cells.front().row(), bottom = top, left = cells.front().column(), right = left;
+  for (const QModelIndex& i : cells) {
+    top = std::min(top, i.row());
+    bottom = std::max(bottom, i.row());
+    left = std::max(1, std::min(left, i.column()));
+    right = std::max(right, i.column());
+  }
+  QString text;
+  for (int r = top; r <= bottom; ++r) {
+    for (int c = left; c <= right; ++c) {
+      if (c > left) text += '\t';
+      text += grid->model()->index(r, c).data().toString();
+    }
+    text += '\n';
+  }
+  QApplication::clipboard()->setText(text);
+}
+
+void TInterpolationWindow::PasteCells(const QString& text) {
+  QTableView* grid = Grid(ActiveSheet());
+  const QModelIndex at = grid->currentIndex();
+  if (!at.isValid()) return;
+  QStringList lines = text.split('\n');
+  if (!lines.isEmpty() && lines.back().isEmpty()) lines.removeLast();
+  const int firstColumn = std::max(1, at.column());
+  for (int l = 0; l < lines.size(); ++l) {
+    const int row = at.row() + l;
+    if (row >= grid->model()->rowCount()) break;
+    const QStringList cells = lines[l].split('\t');
+    for (int c = 0; c < cells.size() && firstColumn + c <= 2; ++c) {
+      QString cell = cells[c];
+      cell.remove('\r');
+      grid->model()->setData(grid->model()->index(row, firstColumn + c), cell, Qt::EditRole);
+    }
+  }
+}
+
+void TInterpolationWindow::ClearCells() {
+  QTableView* grid = Grid(ActiveSheet());
+  for (const QModelIndex& i : grid->selectionModel()->selectedIndexes())
+    if (i.column() > 0) grid->model()->setData(i, QString(), Qt::EditRole);
+}
+
+bool TInterpolationWindow::eventFilter(QObject* watched, QEvent* event) {
+  QTableView* grid = Grid(ActiveSheet());
+  if (grid != nullptr && watched == grid->viewport() && event->type() == QEvent::Resize) FitColumns(grid);
+  // While a cell is edited its editor has the keys: these reach the grid
+  // only between edits.
+  if (grid != nullptr && watched == grid && event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->matches(QKeySequence::Copy)) {
+      CopyCells();
+      return true;
+    }
+    if (key->matches(QKeySequence::Cut)) {
+      CopyCells();
+      ClearCells();
+      return true;
+    }
+    if (key->matches(QKeySequence::Paste)) {
+      PasteCells(QApplication::clipboard()->text());
+      return true;
+    }
+    if (key->key() == Qt::Key_Delete) {
+      ClearCells();
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void TInterpolationWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    if (Indicator_->Running()) Host_.StopCalculation();
+    else close();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+}  // namespace helmax

@@ -1,0 +1,134 @@
+// TInterpolationWindow "Interpolation table": one tab per sheet (tabs at the
+// bottom), each a grid of points over the core's TInterpolationSheets; the
+// Edit, Options and File commands; and its two dialogs, TRowsCountDialog
+// "Rows count" and TDeleteRowsDialog "Delete rows".
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QAction>
+#include <QMenuBar>
+#include <QDialog>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTableView>
+#include <QWidget>
+#include <functional>
+
+#include "InterpolationSheets.h"
+#include "ToolHost.h"
+
+namespace helmax {
+
+// One sheet: "#" (the row number), "x", "f(x)"; the two value columns are
+// edited in place.
+class TSheetModel : public QAbstractTableModel {
+  Q_OBJECT
+ public:
+  TSheetModel(TInterpolationSheets& sheets, int sheet, QObject* parent)
+      : QAbstractTableModel(parent), Sheets_(sheets), Sheet_(sheet) {}
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  int Sheet() const { return Sheet_; }
+  void SetSheet(int sheet);
+  // The rows changed from outside (row count, file, ordering).
+  void Reload();
+
+ private:
+  TInterpolationSheets& Sheets_;
+  int Sheet_;
+};
+
+class TRowsCountDialog : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TRowsCountDialog(QWidget* owner);
+  QLineEdit* CountEdit() const { return Count_; }
+  std::function<bool()> OnOk;  // the dialog closes when it returns true
+ public slots:
+  void accept() override;
+
+ private:
+  QLineEdit* Count_;
+};
+
+class TDeleteRowsDialog : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TDeleteRowsDialog(QWidget* owner);
+  QLineEdit* FromEdit() const { return From_; }
+  QLineEdit* CountEdit() const { return Count_; }
+  std::function<bool()> OnOk;
+ public slots:
+  void accept() override;
+
+ private:
+  QLineEdit* From_;
+  QLineEdit* Count_;
+};
+
+class TInterpolationWindow : public QWidget {
+  Q_OBJECT
+ public:
+  static constexpr const char* kCaption = "Interpolation table";
+
+  TInterpolationWindow(TToolHost host, QWidget* owner);
+
+  void ShowWindow();
+  int ActiveSheet() const { return Tabs_->currentIndex(); }
+  QTableView* Grid(int sheet) const;
+  QTabWidget* Tabs() const { return Tabs_; }
+  TRowsCountDialog* RowsDialog() const { return RowsDialog_; }
+  TDeleteRowsDialog* DeleteDialog() const { return DeleteDialog_; }
+
+  // Edit menu.
+  void AddRows();
+  void DeleteRows();
+  void AddSheet();
+  void DeleteSheet();
+  // Options menu.
+  void SetSplineKind(TSplineKind kind);
+  void Ordination();
+  // File menu; the ...File forms take the file the user picked.
+  void Open();
+  void OpenFile(const QString& fileName);
+  void Save();
+  void SaveAs();
+  bool SaveAsFile(const QString& fileName);
+  // When the program ends: false keeps it running.
+  bool MayExit();
+  // Grid keys: copy, cut, paste and delete of the selected cells.
+  void CopyCells();
+  void PasteCells(const QString& text);
+  void ClearCells();
+  bool Running() const { return Indicator_->Running() && !Watching_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void BuildMenus(QMenuBar* menus);
+  // One tab per sheet, captioned by its number.
+  void RebuildTabs();
+  void ShowActiveSheet();
+  void FitColumns(QTableView* grid);
+  void ReloadActive();
+  QString StartFolder() const;
+
+  TToolHost Host_;
+  TInterpolationSheets& Sheets_;
+  QTabWidget* Tabs_;
+  QAction* Save_ = nullptr;
+  QAction* Natural_ = nullptr;
+  QAction* Periodic_ = nullptr;
+  TRowsCountDialog* RowsDialog_;
+  TDeleteRowsDialog* DeleteDialog_;
+  TRunIndicator* Indicator_;
+  bool Watching_ = false;  // the indicator shows a reading that an expression started
+};
+
+}  // namespace helmax

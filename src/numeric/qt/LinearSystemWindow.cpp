@@ -1,0 +1,237 @@
+#include "LinearSystemWindow.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+namespace helmax {
+namespace {
+
+// Both cases of each extension.
+const char* const kFilter =
+    "System of linear equatins files (*.sle *.SLE);;Text files (*.txt *.TXT);;All files (*)";
+constexpr int kMinimumPane = 50;
+
+QGroupBox* Group(const QString& title, QPlainTextEdit* pane) {
+  auto* box = new QGroupBox(title);
+  auto* layout = new QVBoxLayout(box);
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->addWidget(pane);
+  box->setMinimumHeight(kMinimumPane);
+  return box;
+}
+
+}  // namespace
+
+TLinearSystemWindow::TLinearSystemWindow(TToolHost host, QWidget* owner)
+    : QWidget(owner, Qt::Window), Host_(std::move(host)), System_(std::make_unique<TLinearSystem>()),
+      Variables_(new QPlainTextEdit(TLinearSystem::kDefaultVariables)),
+      Equations_(new QPlainTextEdit(TLinearSystem::kDefaultEquations)), Results_(new QPlainTextEdit),
+      Splitter_(new QSplitter(Qt::Vertical)) {
+  setObjectName("linearSystemWindow");
+  setWindowTitle(TLinearSystem::kCaption);
+  Variables_->setObjectName("variables");
+  Equations_->setObjectName("equations");
+  Results_->setObjectName("results");
+  Results_->setReadOnly(true);
+  for (QPlainTextEdit* pane : {Variables_, Equations_, Results_}) {
+    pane->setLineWrapMode(QPlainTextEdit::NoWrap);
+    pane->setTabChangesFocus(true);
+  }
+  auto* menus = new QMenuBar;
+  BuildMenus(menus);
+  Splitter_->setChildrenCollapsible(false);
+  Splitter_->addWidget(Group("Variables name", Variables_));
+  Splitter_->addWidget(Group("System of linear equations", Equations_));
+  Splitter_->addWidget(Group("Results", Results_));
+  Splitter_->setStretchFactor(2, 1);
+  auto* status = new QStatusBar;
+  status->setSizeGripEnabled(false);
+  Indicator_ = new TRunIndicator(status, [this] { Host_.StopCalculation(); }, this);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setMenuBar(menus);
+  layout->addWidget(Splitter_, 1);
+  layout->addWidget(status);
+  resize(720, 560);
+  Splitter_->setSizes({70, 170, 320});
+}
+
+void TLinearSystemWindow::BuildMenus(QMenuBar* menus) {
+  auto add = [](QMenu* menu, const char* caption, const char* name) {
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(name);
+    return a;
+  };
+  QMenu* file = menus->addMenu("&File");
+  connect(add(file, "&Open", "open"), &QAction::triggered, this, &TLinearSystemWindow::Open);
+  Save_ = add(file, "&Save", "save");
+  Save_->setEnabled(false);
+  connect(Save_, &QAction::triggered, this, &TLinearSystemWindow::Save);
+  connect(add(file, "Save As...", "saveAs"), &QAction::triggered, this, &TLinearSystemWindow::SaveAs);
+
+  QMenu* execute = menus->addMenu("&Execute");
+  QMenu* view = menus->addMenu("&View");
+  const struct {
+    QMenu* Menu;
+    const char* Caption;
+    const char* Name;
+    TSystemCommand Command;
+  } commands[] = {{execute, "&System Solve", "systemSolve", TSystemCommand::Solve},
+                  {execute, "&Determinant", "determinant", TSystemCommand::Determinant},
+                  {execute, "&Inverse matrix", "inverseMatrix", TSystemCommand::Inverse},
+                  {view, "&Initial matrix", "initialMatrix", TSystemCommand::InitialMatrix},
+                  {view, "&Right part", "rightPart", TSystemCommand::RightPart}};
+  for (const auto& c : commands) {
+    QAction* a = add(c.Menu, c.Caption, c.Name);
+    a->setCheckable(true);
+    const TSystemCommand command = c.Command;
+    // The check mark follows the outcome, not the click.
+    connect(a, &QAction::triggered, this, [this, a, command] {
+      a->setChecked(false);
+      Execute(command);
+    });
+    Commands_[static_cast<int>(command)] = a;
+  }
+  Commands_[static_cast<int>(TSystemCommand::Solve)]->setShortcut(Qt::Key_F9);
+  view->addSeparator();
+  QAction* onTop = add(view, "&Stay on top", "stayOnTop");
+  onTop->setCheckable(true);
+  connect(onTop, &QAction::toggled, this, [this](bool on) {
+    const bool visible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    if (visible) show();
+  });
+  QMenu* window = menus->addMenu("&Window");
+  connect(add(window, "&Main", "main"), &QAction::triggered, this, [this] {
+    if (Host_.ShowMain) Host_.ShowMain();
+  });
+}
+
+void TLinearSystemWindow::ShowWindow() {
+  show();
+  raise();
+  activateWindow();
+}
+
+void TLinearSystemWindow::Execute(TSystemCommand command) {
+  if (Running()) return;
+  struct TRun {
+    std::string Variables, Equations;
+    double Tolerance = 0;
+    TSystemOutcome Outcome;
+  };
+  auto run = std::make_shared<TRun>();
+  Host_.RunForTool(
+      [this, run] {
+        for (QAction* a : Commands_) a->setChecked(false);
+        Results_->clear();
+        run->Variables = Variables_->toPlainText().toStdString();
+        run->Equations = Equations_->toPlainText().toStdString();
+        run->Tolerance = Host_.Calc->GetParameter(parDetTolerance);
+        Indicator_->Start(&Progress_);
+      },
+      [this, run, command] {
+        run->Outcome = System_->Run(command, run->Variables, run->Equations, run->Tolerance,
+                                    [this] { return Host_.Calc->StopRequested(); }, &Progress_);
+      },
+      [this, run, command] {
+        Indicator_->Stop();
+        Results_->setPlainText(QString::fromStdString(run->Outcome.Results));
+        if (run->Outcome.Done) Commands_[static_cast<int>(command)]->setChecked(true);
+        for (const std::string& m : run->Outcome.Messages) Host_.Ui->ShowMessage(m);
+      });
+}
+
+// ---- files ----------------------------------------------------------------------------
+
+QString TLinearSystemWindow::StartFolder() const {
+  return System_->FileName().empty() ? QString() : QFileInfo(QString::fromStdString(System_->FileName())).absolutePath();
+}
+
+void TLinearSystemWindow::ShowFileState() {
+  Save_->setEnabled(System_->FileValid());
+  setWindowTitle(System_->FileValid() ? QString::fromStdString(System_->FileName())
+                                      : QString(TLinearSystem::kCaption));
+}
+
+void TLinearSystemWindow::Open() {
+  setWindowTitle(TLinearSystem::kCaption);
+  if (!System_->MayDiscard(Variables_->toPlainText().toStdString(), Equations_->toPlainText().toStdString(),
+                           *Host_.Ui))
+    return;
+  const QString file = QFileDialog::getOpenFileName(this, "Open", StartFolder(), kFilter, nullptr,
+                                                    QFileDialog::DontUseNativeDialog);
+  if (!file.isEmpty()) OpenFile(file);
+}
+
+void TLinearSystemWindow::OpenFile(const QString& fileName) {
+  const std::string path = fileName.toStdString();
+  std::string variables, equations;
+  if (!QFileInfo(fileName).isFile()) {
+    System_->ForgetFile();
+  } else if (System_->Read(path, variables, equations, *Host_.Ui)) {
+    Variables_->setPlainText(QString::fromStdString(variables));
+    Equations_->setPlainText(QString::fromStdString(equations));
+    Results_->clear();
+    for (QAction* a : Commands_) a->setChecked(false);
+  }
+  ShowFileState();
+}
+
+void TLinearSystemWindow::Save() {
+  if (!System_->FileValid()) return;
+  System_->Write(System_->FileName(), Variables_->toPlainText().toStdString(), Equations_->toPlainText().toStdString(),
+                 *Host_.Ui);
+  ShowFileState();
+}
+
+void TLinearSystemWindow::SaveAs() {
+  setWindowTitle(TLinearSystem::kCaption);
+  QFileDialog dialog(this, "Save As", StartFolder(), kFilter);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix("sle");
+  if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+    SaveAsFile(dialog.selectedFiles().front());
+  else
+    ShowFileState();
+}
+
+bool TLinearSystemWindow::SaveAsFile(const QString& fileName) {
+  const bool saved = System_->Write(fileName.toStdString(), Variables_->toPlainText().toStdString(),
+                                    Equations_->toPlainText().toStdString(), *Host_.Ui);
+  ShowFileState();
+  return saved;
+}
+
+bool TLinearSystemWindow::MayExit() {
+  const std::string variables = Variables_->toPlainText().toStdString();
+  const std::string equations = Equations_->toPlainText().toStdString();
+  if (!System_->Modified(variables, equations)) return true;
+  ShowWindow();
+  return System_->MayDiscard(variables, equations, *Host_.Ui);
+}
+
+void TLinearSystemWindow::SetFontPixels(int pixels) {
+  for (QPlainTextEdit* pane : {Variables_, Equations_, Results_}) {
+    QFont f = pane->font();
+    f.setPixelSize(pixels);
+    pane->setFont(f);
+  }
+}
+
+void TLinearSystemWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    if (Running()) Host_.StopCalculation();
+    else close();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+}  // namespace helmax

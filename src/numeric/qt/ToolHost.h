@@ -1,0 +1,49 @@
+// What the numerical tool windows need from the calculator's main window:
+// the core, the message boxes, and the core's worker, on which every
+// calculation runs while the windows stay responsive.
+#pragma once
+
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+#include <functional>
+
+#include "Calculator.h"
+#include "NumericWork.h"
+#include "UserInterface.h"
+
+namespace helmax {
+
+struct TToolHost {
+  TCalculator* Calc = nullptr;
+  TUserInterface* Ui = nullptr;
+  // prepare on this thread, work on the core's worker, finish on this
+  // thread again (see TMainWindow::RunForTool).
+  std::function<void(std::function<void()> prepare, std::function<void()> work, std::function<void()> finish)>
+      RunForTool;
+  std::function<void()> StopCalculation;
+  std::function<void()> ShowMain;
+};
+
+// A progress bar and a Cancel button in a status bar, shown while a run of
+// the window goes on; the bar follows a TProgress that the work updates.
+class TRunIndicator : public QObject {
+  Q_OBJECT
+ public:
+  TRunIndicator(QStatusBar* bar, std::function<void()> cancel, QObject* parent);
+  void Start(const TProgress* progress);
+  void Stop();
+  bool Running() const { return Running_; }
+  QPushButton* CancelButton() const { return Cancel_; }
+
+ private:
+  void Update();
+  QProgressBar* Bar_;
+  QPushButton* Cancel_;
+  QTimer* Timer_;
+  const TProgress* Progress_ = nullptr;
+  bool Running_ = false;
+};
+
+}  // namespace helmax

@@ -1,0 +1,434 @@
+// The three numerical tool windows driven as a user drives them, offscreen:
+// opened from Functions, calculating on the core's worker, cancelled with
+// Esc, asking before unsaved systems and sheets are dropped.
+#include <QApplication>
+#include <QClipboard>
+#include <QProgressBar>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
+
+#include "../../common/TempFolder.h"
+#include "IntegrationWindow.h"
+#include "InterpolationSheets.h"
+#include "InterpolationWindow.h"
+#include "LinearSystemWindow.h"
+#include "MainWindow.h"
+
+using namespace helmax;
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+// Runs open, and acts on the modal window it brings up as a T; closes it
+// afterwards if act left it open, so a failing test does not hang.
+template <class T>
+void InDialog(const std::function<void(T*)>& act, const std::function<void()>& open) {
+  auto poll = std::make_shared<std::function<void(int)>>();
+  *poll = [act, poll](int tries) {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      if (auto* dialog = qobject_cast<T*>(modal)) act(dialog);
+      if (modal->isVisible()) modal->close();
+    } else if (tries > 0) {
+      QTimer::singleShot(10, [poll, tries] { (*poll)(tries - 1); });
+    }
+  };
+  QTimer::singleShot(0, [poll] { (*poll)(300); });
+  open();
+}
+
+struct TCalculatorWindow {
+  test::TTempFolder Dir;
+  TMessageRecorder Ui;
+  std::unique_ptr<TMainWindow> Form;
+
+  TCalculatorWindow() {
+    Form = std::make_unique<TMainWindow>(TCalculatorFiles{Dir.Folder(), Dir.File("helmax-calc.ini"),
+                                                          Dir.File("helmax-calc.log"), Dir.File("helmax-calc.txt"),
+                                                          Dir.File("helmax-calc.con")},
+                                         &Ui);
+    Form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Form.get()));
+    // The first activation reads the default document.
+    QTRY_VERIFY(Form->Calculator().History().Count() > 0);
+    WaitIdle();
+  }
+  void WaitIdle() { QTRY_VERIFY_WITH_TIMEOUT(Form->Idle(), 20000); }
+  // Types the expressions pane and gives the results once calculated.
+  QString Evaluate(const QString& expressions) {
+    Form->ExpressionsPane()->setPlainText(expressions);
+    WaitIdle();
+    return Form->ResultsPane()->toPlainText();
+  }
+  void Screenshot(QWidget* w, const char* name) {
+    w->show();
+    QApplication::processEvents();
+    QVERIFY(w->grab().save(QString(HELMAX_SCREENSHOT_DIR) + "/" + name));
+  }
+};
+
+}  // namespace
+
+class NumericWindowsTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void MenuItemsOpenTheWindows();
+  void IntegratesWithTheUserDefinitions();
+  void IntegrationCanBeCancelled();
+  void SolvesAndChecksTheCommand();
+  void SingularSystemsGiveAMessageAndNoCheck();
+  void SystemFilesAndUnsavedEdits();
+  void LargeSystemsShowProgressAndStop();
+  void SheetsFeedLagrangeInExpressions();
+  void SheetsAreAddedAndDeleted();
+  void RowsAndOrdination();
+  void SheetFilesAndUnsavedEdits();
+  void LongSheetReadingShowsProgressAndStops();
+  void Screenshots();
+};
+
+void NumericWindowsTest::MenuItemsOpenTheWindows() {
+  TCalculatorWindow w;
+  const std::pair<const char*, QWidget*> tools[] = {{"integral", w.Form->IntegrationWindow()},
+                                                    {"systemSolver", w.Form->LinearSystemWindow()},
+                                                    {"interpolation", w.Form->InterpolationWindow()}};
+  const QStringList captions = {"Numerical Integration", "System of linear equations solver", "Interpolation table"};
+  int i = 0;
+  for (const auto& [name, window] : tools) {
+    QAction* item = w.Form->Action(name);
+    QVERIFY(item->isEnabled());
+    item->trigger();
+    QVERIFY(window->isVisible());
+    QCOMPARE(window->windowTitle(), captions[i++]);
+    // Esc closes (hides) a tool window.
+    QTest::keyClick(window, Qt::Key_Escape);
+    QVERIFY(!window->isVisible());
+  }
+  QVERIFY(!w.Form->Action("conversion")->isEnabled());  // a tool that comes later
+}
+
+void NumericWindowsTest::IntegratesWithTheUserDefinitions() {
+  TCalculatorWindow w;
+  TIntegrationWindow* t = w.Form->IntegrationWindow();
+  t->ShowWindow();
+  t->FunctionBox()->setPlainText("f(x)*3");  // f(x)~Sin(x) of the default definitions
+  t->FromEdit()->setText("0");
+  t->ToEdit()->setText("pi/2");
+  QTest::mouseClick(t->IntegrateButton(), Qt::LeftButton);
+  w.WaitIdle();
+  QCOMPARE(t->ToLabel()->text(), QString("To: 1.5707963267949"));
+  QCOMPARE(t->FromLabel()->text(), QString("From: 0"));
+  QVERIFY(std::fabs(t->ResultEdit()->text().toDouble() - 3) < 1e-13);
+  // An edit clears the result.
+  QTest::keyClick(t->ToEdit(), Qt::Key_1);
+  QVERIFY(t->ResultEdit()->text().isEmpty());
+  t->FunctionBox()->setPlainText("x, x^2");
+  QTest::keyClick(t->ToEdit(), Qt::Key_Return);
+  w.WaitIdle();
+  QCOMPARE(t->ResultEdit()->text(), QString("Function: Please enter only one function to Integrate!"));
+  // Definitions that do not compile: a message box.
+  w.Form->DefinitionsPane()->setPlainText("z=1/0");
+  w.WaitIdle();
+  t->Integrate();
+  w.WaitIdle();
+  QCOMPARE(w.Ui.Messages, Strings{"Please corect user definitions"});
+}
+
+void NumericWindowsTest::IntegrationCanBeCancelled() {
+  TCalculatorWindow w;
+  TIntegrationWindow* t = w.Form->IntegrationWindow();
+  t->ShowWindow();
+  // Millions of periods: hours of subdividing.
+  t->FunctionBox()->setPlainText("sin(x)");
+  t->FromEdit()->setText("1");
+  t->ToEdit()->setText("1e7");
+  // The run holds this thread in its event loop: what happens meanwhile
+  // comes from a timer.
+  bool running = false, progressShown = false;
+  QString typed;
+  QTimer::singleShot(500, [&] {
+    running = t->Running();
+    progressShown = t->findChild<QProgressBar*>("progress")->isVisible();
+    t->grab().save(QString(HELMAX_SCREENSHOT_DIR) + "/helmax-integration-running.png");
+    // The window stays responsive: its fields take input meanwhile.
+    QTest::keyClicks(t->FromEdit(), "0");
+    typed = t->FromEdit()->text();
+    QTest::keyClick(t, Qt::Key_Escape);
+  });
+  t->Integrate();
+  w.WaitIdle();
+  QVERIFY(running);
+  QVERIFY(progressShown);
+  QCOMPARE(typed, QString("10"));
+  QVERIFY(!t->Running());
+  QVERIFY(t->isVisible());
+  QCOMPARE(t->ResultEdit()->text(), QString("Calculation stopped"));
+  QVERIFY(!t->findChild<QProgressBar*>("progress")->isVisible());
+  QCOMPARE(t->FunctionBox()->toPlainText(), QString("sin(x)"));
+}
+
+void NumericWindowsTest::SolvesAndChecksTheCommand() {
+  TCalculatorWindow w;
+  TLinearSystemWindow* s = w.Form->LinearSystemWindow();
+  s->ShowWindow();
+  s->CommandAction(TSystemCommand::Solve)->trigger();
+  w.WaitIdle();
+  const QStringList lines = s->ResultsBox()->toPlainText().split('\n');
+  QCOMPARE(lines.size(), 4);
+  QCOMPARE(lines[0], QString("Solution:"));
+  QVERIFY(lines[1].startsWith("x = 13.57730138411"));
+  QVERIFY(s->CommandAction(TSystemCommand::Solve)->isChecked());
+  s->CommandAction(TSystemCommand::Determinant)->trigger();
+  w.WaitIdle();
+  QVERIFY(s->ResultsBox()->toPlainText().startsWith("Determinant = 1.767656128491"));
+  QVERIFY(!s->CommandAction(TSystemCommand::Solve)->isChecked());
+  QVERIFY(s->CommandAction(TSystemCommand::Determinant)->isChecked());
+  s->EquationsBox()->setPlainText("x*y-1, x-y, z");
+  s->CommandAction(TSystemCommand::RightPart)->trigger();
+  w.WaitIdle();
+  QCOMPARE(s->ResultsBox()->toPlainText(), QString("System of equations is not linear"));
+  for (int c = 0; c < 5; ++c) QVERIFY(!s->CommandAction(static_cast<TSystemCommand>(c))->isChecked());
+  QVERIFY(w.Ui.Messages.empty());
+}
+
+void NumericWindowsTest::SingularSystemsGiveAMessageAndNoCheck() {
+  TCalculatorWindow w;
+  TLinearSystemWindow* s = w.Form->LinearSystemWindow();
+  s->VariablesBox()->setPlainText("x,y");
+  s->EquationsBox()->setPlainText("x+y,\n2*x+2*y-1");
+  s->CommandAction(TSystemCommand::Inverse)->trigger();
+  w.WaitIdle();
+  QCOMPARE(w.Ui.Messages, Strings{"System is ill conditioned: Determinat is zero"});
+  QVERIFY(s->ResultsBox()->toPlainText().isEmpty());
+  QVERIFY(!s->CommandAction(TSystemCommand::Inverse)->isChecked());
+}
+
+void NumericWindowsTest::SystemFilesAndUnsavedEdits() {
+  TCalculatorWindow w;
+  TLinearSystemWindow* s = w.Form->LinearSystemWindow();
+  QVERIFY(!s->SaveAction()->isEnabled());
+  const QString file = QString::fromStdString(w.Dir.File("two.sle"));
+  s->VariablesBox()->setPlainText("a,b");
+  s->EquationsBox()->setPlainText("a+b-3,\na-b-1");
+  QVERIFY(s->SaveAsFile(file));
+  QCOMPARE(s->windowTitle(), file);
+  QVERIFY(s->SaveAction()->isEnabled());
+  // Edited, then Open: asked; No keeps the edits.
+  s->EquationsBox()->setPlainText("a+b-5,\na-b-1");
+  w.Ui.Answers = {false};
+  s->Open();
+  QCOMPARE(w.Ui.Questions, Strings{"ARE YOU SURE ?"});
+  QCOMPARE(s->EquationsBox()->toPlainText(), QString("a+b-5,\na-b-1"));
+  s->OpenFile(file);
+  QCOMPARE(s->EquationsBox()->toPlainText(), QString("a+b-3,\na-b-1"));
+  // A file that is not a system: "Bad file format", Save disabled.
+  test::WriteBytes(w.Dir.File("bad.sle"), "{x}");
+  s->OpenFile(QString::fromStdString(w.Dir.File("bad.sle")));
+  QCOMPARE(w.Ui.Messages, Strings{"Bad file format"});
+  QVERIFY(!s->SaveAction()->isEnabled());
+  QCOMPARE(s->windowTitle(), QString("System of linear equations solver"));
+  // Leaving with unsaved edits: asked; No keeps the program running.
+  s->EquationsBox()->setPlainText("a+b");
+  w.Ui.Clear();
+  // The calculator's own document is not saved ("Save changes?": No).
+  w.Ui.ChoiceAnswers = {TAnswer::No, TAnswer::No};
+  w.Ui.Answers = {false};
+  QVERIFY(!w.Form->close());
+  QCOMPARE(w.Ui.Questions.back(), "ARE YOU SURE ?");
+  w.Ui.Answers = {true};
+  QVERIFY(w.Form->close());
+}
+
+void NumericWindowsTest::LargeSystemsShowProgressAndStop() {
+  TCalculatorWindow w;
+  TLinearSystemWindow* s = w.Form->LinearSystemWindow();
+  s->ShowWindow();
+  // 600 dense equations: a second or more of building.
+  const int n = 600;
+  QString vars, eqs;
+  for (int i = 0; i < n; ++i) {
+    vars += QString(i > 0 ? "," : "") + "v" + QString::number(i);
+    if (i > 0) eqs += ",\n";
+    for (int j = 0; j < n; ++j) eqs += QString(j > 0 ? "+" : "") + QString::number(i == j ? 1000 : 1) + "*v" + QString::number(j);
+    eqs += "-1";
+  }
+  s->VariablesBox()->setPlainText(vars);
+  s->EquationsBox()->setPlainText(eqs);
+  bool progressShown = false;
+  QTimer::singleShot(150, [&] {
+    progressShown = s->findChild<QProgressBar*>("progress")->isVisible();
+    QTest::keyClick(s, Qt::Key_Escape);
+  });
+  s->CommandAction(TSystemCommand::Solve)->trigger();
+  w.WaitIdle();
+  QVERIFY(progressShown);
+  QCOMPARE(s->ResultsBox()->toPlainText(), QString("Calculation stopped"));
+  QVERIFY(!s->CommandAction(TSystemCommand::Solve)->isChecked());
+  QVERIFY(s->isVisible());
+  QCOMPARE(s->EquationsBox()->toPlainText(), eqs);
+}
+
+void NumericWindowsTest::SheetsFeedLagrangeInExpressions() {
+  TCalculatorWindow w;
+  TInterpolationWindow* win = w.Form->InterpolationWindow();
+  win->ShowWindow();
+  QAbstractItemModel* grid = win->Grid(0)->model();
+  QCOMPARE(grid->headerData(0, Qt::Horizontal).toString() + grid->headerData(1, Qt::Horizontal).toString() +
+               grid->headerData(2, Qt::Horizontal).toString(),
+           QString("#xf(x)"));
+  const char* points[][2] = {{"0", "0"}, {"1", "1"}, {"2", "4"}, {"3", "9"}};
+  for (int r = 0; r < 4; ++r)
+    for (int c = 1; c <= 2; ++c) grid->setData(grid->index(r, c), points[r][c - 1], Qt::EditRole);
+  w.Form->Calculator().InterpolationSheets().SetRowCount(0, 4);
+  QCOMPARE(w.Evaluate("Lagrange(1.5, 1)"), QString("2.25"));
+  // Pasting 16 over the last f(x) makes the points stale.
+  win->Grid(0)->setCurrentIndex(grid->index(3, 2));
+  QApplication::clipboard()->setText("16");
+  QTest::keySequence(win->Grid(0), QKeySequence::Paste);
+  QCOMPARE(grid->index(3, 2).data().toString(), QString("16"));
+  QCOMPARE(w.Evaluate("Lagrange(1.5, 1)+0"), QString("1.8125"));
+  // Delete clears the selected cells.
+  win->Grid(0)->setCurrentIndex(grid->index(3, 1));
+  QTest::keyClick(win->Grid(0), Qt::Key_Delete);
+  QCOMPARE(grid->index(3, 1).data().toString(), QString());
+}
+
+void NumericWindowsTest::SheetsAreAddedAndDeleted() {
+  TCalculatorWindow w;
+  TInterpolationWindow* win = w.Form->InterpolationWindow();
+  win->AddSheet();
+  win->AddSheet();
+  QCOMPARE(win->Tabs()->count(), 3);
+  QCOMPARE(win->Tabs()->tabText(2), QString("Sheet&3"));
+  QCOMPARE(win->ActiveSheet(), 2);
+  QCOMPARE(win->Tabs()->tabPosition(), QTabWidget::South);
+  win->Tabs()->setCurrentIndex(0);
+  w.Ui.Answers = {false, true};
+  win->DeleteSheet();  // No: kept
+  QCOMPARE(win->Tabs()->count(), 3);
+  win->DeleteSheet();
+  QCOMPARE(win->Tabs()->count(), 2);
+  QCOMPARE(win->Tabs()->tabText(1), QString("Sheet&2"));
+  QCOMPARE(w.Ui.Questions, (Strings{"ARE YOU SURE ?", "ARE YOU SURE ?"}));
+}
+
+void NumericWindowsTest::RowsAndOrdination() {
+  TCalculatorWindow w;
+  TInterpolationWindow* win = w.Form->InterpolationWindow();
+  win->ShowWindow();
+  InDialog<TRowsCountDialog>(
+      [](TRowsCountDialog* d) {
+        d->CountEdit()->setText("3");
+        d->accept();
+      },
+      [&] { win->findChild<QAction*>("addRows")->trigger(); });
+  QAbstractItemModel* grid = win->Grid(0)->model();
+  QCOMPARE(grid->rowCount(), 3);
+  QCOMPARE(grid->index(2, 0).data().toString(), QString("3"));
+  const char* points[][2] = {{"3", "30"}, {"1", "10"}, {"2", "20"}};
+  for (int r = 0; r < 3; ++r)
+    for (int c = 1; c <= 2; ++c) grid->setData(grid->index(r, c), points[r][c - 1], Qt::EditRole);
+  win->findChild<QAction*>("ordination")->trigger();
+  w.WaitIdle();
+  QCOMPARE(grid->index(0, 1).data().toString() + grid->index(1, 1).data().toString() +
+               grid->index(2, 1).data().toString(),
+           QString("123"));
+  QCOMPARE(grid->index(0, 2).data().toString(), QString("10"));
+  // A cell that does not evaluate: the message names it, nothing moves.
+  grid->setData(grid->index(0, 1), "abc", Qt::EditRole);
+  win->Ordination();
+  w.WaitIdle();
+  QCOMPARE(w.Ui.Messages, Strings{"Sheet1: Interpolation x[1]: Undefined variable :  abc"});
+  InDialog<TDeleteRowsDialog>(
+      [](TDeleteRowsDialog* d) {
+        d->FromEdit()->setText("1");
+        d->CountEdit()->setText("2");
+        d->accept();
+      },
+      [&] { win->DeleteRows(); });
+  QCOMPARE(grid->rowCount(), 1);
+  QCOMPARE(grid->index(0, 1).data().toString(), QString("3"));
+}
+
+void NumericWindowsTest::SheetFilesAndUnsavedEdits() {
+  TCalculatorWindow w;
+  TInterpolationWindow* win = w.Form->InterpolationWindow();
+  QAbstractItemModel* grid = win->Grid(0)->model();
+  QVERIFY(!win->findChild<QAction*>("save")->isEnabled());
+  grid->setData(grid->index(0, 1), "max(1,2)", Qt::EditRole);
+  const QString file = QString::fromStdString(w.Dir.File("points.dat"));
+  QVERIFY(!win->SaveAsFile(file));
+  QCOMPARE(w.Ui.Messages.size(), 1u);
+  grid->setData(grid->index(0, 1), "2", Qt::EditRole);
+  QVERIFY(win->SaveAsFile(file));
+  QCOMPARE(win->windowTitle(), file);
+  QVERIFY(win->findChild<QAction*>("save")->isEnabled());
+  win->AddSheet();
+  QCOMPARE(win->windowTitle(), QString("Interpolation table"));
+  QVERIFY(!win->findChild<QAction*>("save")->isEnabled());
+  win->OpenFile(file);
+  QCOMPARE(win->Grid(1)->model()->index(0, 1).data().toString(), QString("2"));
+  QCOMPARE(win->windowTitle(), file);
+  // Unsaved edits are asked about when the program ends.
+  win->Grid(1)->model()->setData(win->Grid(1)->model()->index(0, 2), "7", Qt::EditRole);
+  w.Ui.Clear();
+  w.Ui.ChoiceAnswers = {TAnswer::No, TAnswer::No};
+  w.Ui.Answers = {false};
+  QVERIFY(!w.Form->close());
+  QCOMPARE(w.Ui.Questions.back(), "ARE YOU SURE ?");
+  w.Ui.Answers = {true};
+  QVERIFY(w.Form->close());
+}
+
+void NumericWindowsTest::LongSheetReadingShowsProgressAndStops() {
+  TCalculatorWindow w;
+  TInterpolationWindow* win = w.Form->InterpolationWindow();
+  win->ShowWindow();
+  // A million points whose cells the engine must compile: seconds of
+  // reading.
+  TInterpolationSheets& sheets = w.Form->Calculator().InterpolationSheets();
+  const int rows = 1000000;
+  sheets.SetRowCount(0, rows);
+  for (int r = 0; r < rows; ++r) {
+    sheets.SetCell(0, r, scX, std::to_string(r) + "+0");
+    sheets.SetCell(0, r, scF, "sin(" + std::to_string(r % 7) + ")*(1+2+3+4+5+6+7+8+9+10)/55");
+  }
+  bool progressShown = false;
+  QTimer::singleShot(600, [&] {
+    progressShown = win->findChild<QProgressBar*>("progress")->isVisible();
+    QTest::mouseClick(win->findChild<QPushButton*>("cancel"), Qt::LeftButton);
+  });
+  const QString results = w.Evaluate("CubicSpline(5.5, 1)");
+  QVERIFY(progressShown);
+  QVERIFY2(results.contains("calculation stopped"), qPrintable(results));
+  QTRY_VERIFY(!win->findChild<QProgressBar*>("progress")->isVisible());
+  // Nothing was lost: the sheet still holds every row.
+  QCOMPARE(win->Grid(0)->model()->rowCount(), rows);
+}
+
+void NumericWindowsTest::Screenshots() {
+  TCalculatorWindow w;
+  TIntegrationWindow* t = w.Form->IntegrationWindow();
+  t->FunctionBox()->setPlainText("exp(-x^2)");
+  t->FromEdit()->setText("-3");
+  t->ToEdit()->setText("pi");
+  t->Integrate();
+  w.WaitIdle();
+  w.Screenshot(t, "helmax-integration.png");
+  TLinearSystemWindow* s = w.Form->LinearSystemWindow();
+  s->CommandAction(TSystemCommand::InitialMatrix)->trigger();
+  w.WaitIdle();
+  w.Screenshot(s, "helmax-linear-system.png");
+  TInterpolationWindow* win = w.Form->InterpolationWindow();
+  QAbstractItemModel* grid = win->Grid(0)->model();
+  const char* points[][2] = {{"0", "0"}, {"pi/4", "sin(pi/4)"}, {"pi/2", "1"}, {"3*pi/4", "sin(3*pi/4)"}, {"pi", "0"}};
+  for (int r = 0; r < 5; ++r)
+    for (int c = 1; c <= 2; ++c) grid->setData(grid->index(r, c), points[r][c - 1], Qt::EditRole);
+  win->AddSheet();
+  win->Tabs()->setCurrentIndex(0);
+  w.Screenshot(win, "helmax-interpolation.png");
+}
+
+QTEST_MAIN(NumericWindowsTest)
+#include "numericwindows_test.moc"
