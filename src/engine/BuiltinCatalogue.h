@@ -144,7 +144,8 @@ enum class TArity : std::uint8_t {
 enum class TDerivativeRule : std::uint8_t {
   Zero,                // constants and random: the derivative is 0
   Chain,               // a function of one argument: f'(u) times u'
-  Special,             // its own rule (arctan2, logn, power, eq, if, bk)
+  Special,             // its own rule (arctan with one argument or two,
+                       // arctan2, logn, power, eq, if, bk)
   ZeroUnlessVariable,  // no derivative: 0 when the arguments do not involve
                        // the variable, missing otherwise
   Missing,             // never differentiable (while, complex, nan, null ...)

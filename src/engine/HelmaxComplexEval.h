@@ -147,6 +147,16 @@ class THelmaxComplexEval {
                                           std::string_view variable);
   std::int32_t CompileMode = 0;
 
+  // ---- differentiation ----
+  // The derivative built by the last VerifySyntaxSemanticsAndDerivation;
+  // translate gives it in bracket notation. Fails (OnParseError) when
+  // nothing is compiled, the compile was not a derivation, or the text was
+  // erased.
+  void GetDerivative(bool translate, std::string& text);
+  // An engine text in the notation of computer-algebra systems: Sin[x],
+  // Log[10,x], Power[x,2], D[f[x],x].
+  std::string ToBracketNotation(std::string_view text) const;
+
   // ---- evaluating ----
   void DoMathExpression(TValue& result);
   TValue* const* DoVectorOfMathExpressions();
