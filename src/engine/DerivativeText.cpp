@@ -351,7 +351,17 @@ TDText TDerivativeTexts::Finish(TRope raw, const TTidyText* tidy) {
   return &r;
 }
 
-TDText TDerivativeTexts::IntegerResult(std::int64_t v) { return Literal(std::to_string(v)); }
+bool TDerivativeTexts::BothIntegers(const TTidyText& a, const TTidyText& b) {
+  return a.Class != TTextClass::Plain && b.Class != TTextClass::Plain;
+}
+
+// Integer texts are combined on 32-bit integers: the exact result when both
+// operands and the result fit, else the general form. The operands fit 32
+// bits, so the 64-bit result cannot overflow.
+TDText TDerivativeTexts::Checked(std::int64_t v, const TTidyText& a, const TTidyText& b, TForm form) {
+  if (a.FitsInt32 && b.FitsInt32 && FitsInt32(v)) return Literal(std::to_string(v));
+  return Form(form, a, &b);
+}
 
 // ---- composing tidy forms ------------------------------------------------------------
 
@@ -536,10 +546,7 @@ TDText TDerivativeTexts::Add(TDText a, TDText b) {
   const TTidyText& tb = TidyOf(b);
   if (ta.Class == TTextClass::Zero) return FromTidy(tb);
   if (tb.Class == TTextClass::Zero) return FromTidy(ta);
-  if (ta.Class != TTextClass::Plain && tb.Class != TTextClass::Plain && ta.FitsInt32 && tb.FitsInt32) {
-    const std::int64_t v = ta.Value + tb.Value;
-    if (FitsInt32(v)) return IntegerResult(v);
-  }
+  if (BothIntegers(ta, tb)) return Checked(ta.Value + tb.Value, ta, tb, TForm::Add);
   if (SameText(ta.Text, tb.Text)) return Mul(Literal("2"), FromTidy(ta));
   return Form(TForm::Add, ta, &tb);
 }
@@ -551,10 +558,7 @@ TDText TDerivativeTexts::Sub(TDText a, TDText b) {
   if (SameText(ta.Text, tb.Text) && !ta.Text.Node->Infinity) return Literal("0");
   if (ta.Class == TTextClass::Zero) return Negate(tb);
   if (tb.Class == TTextClass::Zero) return FromTidy(ta);
-  if (ta.Class != TTextClass::Plain && tb.Class != TTextClass::Plain && ta.FitsInt32 && tb.FitsInt32) {
-    const std::int64_t v = ta.Value - tb.Value;
-    if (FitsInt32(v)) return IntegerResult(v);
-  }
+  if (BothIntegers(ta, tb)) return Checked(ta.Value - tb.Value, ta, tb, TForm::Sub);
   return Form(TForm::Sub, ta, &tb);
 }
 
@@ -570,10 +574,7 @@ TDText TDerivativeTexts::Mul(TDText a, TDText b) {
     return Literal("0");
   const TTidyText& ta = TidyOf(a);
   const TTidyText& tb = TidyOf(b);
-  if (ca != TTextClass::Plain && cb != TTextClass::Plain && ta.FitsInt32 && tb.FitsInt32) {
-    const std::int64_t v = ta.Value * tb.Value;
-    if (FitsInt32(v)) return IntegerResult(v);
-  }
+  if (BothIntegers(ta, tb)) return Checked(ta.Value * tb.Value, ta, tb, TForm::Mul);
   if (SameText(ta.Text, tb.Text)) return Pow(FromTidy(ta), Literal("2"));
   // Both negative single terms: the signs cancel.
   if (CharAt0(ta.Text) == '-' && CharAt0(tb.Text) == '-' && !ta.TermSign && !tb.TermSign)
@@ -603,10 +604,10 @@ TDText TDerivativeTexts::Div(TDText a, TDText b) {
     };
     if (negated(ta, tb) || negated(tb, ta)) return Literal("-1");
   }
-  if (ta.Class != TTextClass::Plain && tb.Class != TTextClass::Plain && ta.FitsInt32 && tb.FitsInt32 &&
-      tb.Value != 0 && ta.Value % tb.Value == 0) {
-    const std::int64_t v = ta.Value / tb.Value;
-    if (FitsInt32(v)) return IntegerResult(v);
+  if (BothIntegers(ta, tb)) {
+    // Only an exact quotient; never a division by 0.
+    if (!ta.FitsInt32 || !tb.FitsInt32 || tb.Value == 0 || ta.Value % tb.Value != 0) return Form(TForm::Div, ta, &tb);
+    return Checked(ta.Value / tb.Value, ta, tb, TForm::Div);
   }
   return Form(TForm::Div, ta, &tb);
 }

@@ -168,7 +168,8 @@ class TDerivativeTexts {
   TRope Wrapped(const TTidyText& t, std::vector<TRope>& parts, bool& wrapped);
   TTidyText Tail(const TTidyText& t);
   TDText Finish(TRope raw, const TTidyText* tidy);
-  TDText IntegerResult(std::int64_t v);
+  static bool BothIntegers(const TTidyText& a, const TTidyText& b);
+  TDText Checked(std::int64_t v, const TTidyText& a, const TTidyText& b, TForm form);
   void Verify(TRope raw, const TTidyText& composed);
 
   bool PowerAsOperator_;

@@ -22,22 +22,37 @@ class TPlainDerivativeTexts {
   static bool IsOne(std::string_view s) { return s == "1"; }
   static bool IsMinusOne(std::string_view s) { return s == "-1"; }
 
-  // An optional sign and digits, with a value that fits 32 bits.
-  static bool Int32Text(std::string_view s, std::int64_t& v) {
+  // An optional sign and one or more digits.
+  static bool IntegerText(std::string_view s) {
     std::size_t i = (!s.empty() && (s[0] == '+' || s[0] == '-')) ? 1 : 0;
-    if (i == s.size() || s.size() - i > 10) {
-      if (i == s.size()) return false;
-      for (std::size_t k = i; k < s.size(); ++k)
-        if (s[k] < '0' || s[k] > '9') return false;
-      return false;  // an integer text, but too long
-    }
-    std::int64_t r = 0;
-    for (std::size_t k = i; k < s.size(); ++k) {
+    if (i == s.size()) return false;
+    for (std::size_t k = i; k < s.size(); ++k)
       if (s[k] < '0' || s[k] > '9') return false;
-      r = r * 10 + (s[k] - '0');
-    }
+    return true;
+  }
+
+  // The value of an integer text when it fits 32 bits.
+  static bool Fits32(std::string_view s, std::int64_t& v) {
+    const std::size_t i = (s[0] == '+' || s[0] == '-') ? 1 : 0;
+    std::size_t first = i;
+    while (first + 1 < s.size() && s[first] == '0') ++first;  // leading zeros
+    if (s.size() - first > 10) return false;
+    std::int64_t r = 0;
+    for (std::size_t k = first; k < s.size(); ++k) r = r * 10 + (s[k] - '0');
     v = s[0] == '-' ? -r : r;
-    return v >= INT32_MIN && v <= INT32_MAX;
+    return Fits(v);
+  }
+
+  // Both integer texts: the exact result of op when it fits 32 bits, else
+  // the general form.
+  template <class Op>
+  std::string Integers(const std::string& a, const std::string& b, char op, Op f) const {
+    std::int64_t x = 0, y = 0;
+    if (Fits32(a, x) && Fits32(b, y)) {
+      std::int64_t r = 0;
+      if (f(x, y, r) && Fits(r)) return std::to_string(r);
+    }
+    return Cap("(" + a + ")" + op + "(" + b + ")");
   }
 
   static bool ContainsToken(std::string_view t, std::string_view w) {
@@ -70,10 +85,10 @@ class TPlainDerivativeTexts {
     if (a.empty() || b.empty()) return {};
     a = TidySigns(a);
     b = TidySigns(b);
-    std::int64_t x = 0, y = 0;
     if (IsZero(a)) return b;
     if (IsZero(b)) return a;
-    if (Int32Text(a, x) && Int32Text(b, y) && Fits(x + y)) return std::to_string(x + y);
+    if (IntegerText(a) && IntegerText(b))
+      return Integers(a, b, '+', [](std::int64_t x, std::int64_t y, std::int64_t& r) { return r = x + y, true; });
     if (a == b) return Mul("2", a);
     return Cap("(" + a + ")+(" + b + ")");
   }
@@ -82,11 +97,11 @@ class TPlainDerivativeTexts {
     if (a.empty() || b.empty()) return {};
     a = TidySigns(a);
     b = TidySigns(b);
-    std::int64_t x = 0, y = 0;
     if (a == b && !ContainsToken(a, "infinity")) return "0";
     if (IsZero(a)) return Cap("-(" + b + ")");
     if (IsZero(b)) return a;
-    if (Int32Text(a, x) && Int32Text(b, y) && Fits(x - y)) return std::to_string(x - y);
+    if (IntegerText(a) && IntegerText(b))
+      return Integers(a, b, '-', [](std::int64_t x, std::int64_t y, std::int64_t& r) { return r = x - y, true; });
     return Cap("(" + a + ")-(" + b + ")");
   }
 
@@ -94,13 +109,13 @@ class TPlainDerivativeTexts {
     if (a.empty() || b.empty()) return {};
     a = TidySigns(a);
     b = TidySigns(b);
-    std::int64_t x = 0, y = 0;
     if (IsOne(a)) return b;
     if (IsOne(b)) return a;
     if (IsMinusOne(a)) return Cap("-(" + b + ")");
     if (IsMinusOne(b)) return Cap("-(" + a + ")");
     if ((IsZero(a) || IsZero(b)) && !ContainsToken(a, "infinity") && !ContainsToken(b, "infinity")) return "0";
-    if (Int32Text(a, x) && Int32Text(b, y) && Fits(x * y)) return std::to_string(x * y);
+    if (IntegerText(a) && IntegerText(b))
+      return Integers(a, b, '*', [](std::int64_t x, std::int64_t y, std::int64_t& r) { return r = x * y, true; });
     if (a == b) return Pow(a, "2");
     if (a[0] == '-' && b[0] == '-' && !HasTermSign(a) && !HasTermSign(b))
       return Cap("(" + a.substr(1) + ")*(" + b.substr(1) + ")");
@@ -111,7 +126,6 @@ class TPlainDerivativeTexts {
     if (a.empty() || b.empty()) return {};
     a = TidySigns(a);
     b = TidySigns(b);
-    std::int64_t x = 0, y = 0;
     if (IsZero(a)) {
       if (IsZero(b)) return "(0/0)";
       if (ContainsToken(b, "infinity")) return Cap("(" + a + ")/(" + b + ")");
@@ -121,9 +135,12 @@ class TPlainDerivativeTexts {
     if (ContainsToken(a, "infinity")) return Cap("(" + a + ")/(" + b + ")");
     if (a == b) return "1";
     if (!HasTermSign(a) && !HasTermSign(b) && ("-" + b == a || "-" + a == b)) return "-1";
-    if (Int32Text(a, x) && Int32Text(b, y)) {
-      if (y != 0 && x % y == 0 && Fits(x / y)) return std::to_string(x / y);
-    }
+    if (IntegerText(a) && IntegerText(b))
+      return Integers(a, b, '/', [](std::int64_t x, std::int64_t y, std::int64_t& r) {
+        if (y == 0 || x % y != 0) return false;
+        r = x / y;
+        return true;
+      });
     return Cap("(" + a + ")/(" + b + ")");
   }
 
