@@ -14,6 +14,9 @@ namespace helmax {
 // catalogue order; external functions follow from opFirstExternal, then the
 // run-time functions. Error codes and help indices use the same numbers.
 enum TOpCode : std::uint16_t {
+  // Compiled only with PerturbableResults (the equivalence test): perturbs
+  // the result of the instruction before it.
+  opPerturbResult = 0,
   opMul = 1,
   opDiv = 2,
   opAdd = 3,

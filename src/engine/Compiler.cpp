@@ -248,6 +248,7 @@ struct TCompiler {
   std::unordered_map<std::string, std::int32_t> SharedLists;        // item numbers -> record
   TShapeTable SharedShapes;
   TValue* MinusOne = nullptr;
+  std::int32_t LastCall = 0;  // the instruction of the last EmitCall
 
   // Derivation mode only.
   std::unique_ptr<TDerivativeTexts> Texts;
@@ -328,7 +329,18 @@ struct TCompiler {
 
   std::int32_t Piece(std::int32_t instr) {
     Pieces.push_back({-1, -1, instr});
-    return static_cast<std::int32_t>(Pieces.size() - 1);
+    const auto piece = static_cast<std::int32_t>(Pieces.size() - 1);
+    if (!E.PerturbableResults) return piece;
+    // The equivalence test's stability check: a step after every
+    // instruction that can perturb what it wrote (an assignment's target
+    // too).
+    const TInstruction ins = E.Instructions_[static_cast<std::size_t>(instr - 1)];
+    if (ins.Code == opDefine) return piece;
+    std::int32_t step;
+    if (ins.Code == opAssign) step = Emit(opPerturbResult, {ins.Result, ins.Operands[0]}, ins.Result);
+    else step = Emit(opPerturbResult, {ins.Result}, ins.Result);
+    Pieces.push_back({-1, -1, step});
+    return Concat(piece, static_cast<std::int32_t>(Pieces.size() - 1));
   }
 
   std::int32_t Concat(std::int32_t a, std::int32_t b) {
@@ -858,7 +870,7 @@ struct TCompiler {
     if (count != f.ParamCount) Fail(number, ArgumentCountMessage(code));
     r.Invariant = false;
     const std::int32_t id = EmitCall(r);
-    if (f.CallInstruction == 0) f.CallInstruction = static_cast<std::int32_t>(E.Instructions_.size());
+    if (f.CallInstruction == 0) f.CallInstruction = LastCall;
     return id;
   }
 
@@ -915,6 +927,7 @@ struct TCompiler {
     E.LinearExpression = false;
     r.Cells = OneCell(result);
     r.RunTime = true;
+    LastCall = instr;
     r.Prog = Concat(r.A >= 0 ? R(r.A).Prog : -1, Piece(instr));
     return AddRec(r);
   }

@@ -139,6 +139,16 @@ class THelmaxComplexEval {
   // Seeds the generator behind random (the engine seeds it from the clock).
   void SeedRandom(std::uint64_t seed) { Random_.seed(seed); }
 
+  // The equivalence test's stability check. A text compiled with
+  // PerturbableResults has a step after every instruction; while
+  // PerturbResults is set, each step multiplies the real (each complex
+  // part) that the instruction wrote by 1 + 2^-48*u, u uniform in [-1, 1)
+  // from a generator of its own. Off, the steps change nothing; a normal
+  // compile has none.
+  bool PerturbableResults = false;
+  bool PerturbResults = false;
+  void SeedPerturbation(std::uint64_t seed) { PerturbRandom_.seed(seed); }
+
   // ---- compiling ----
   void VerifySyntaxSemantics(std::string_view text);
   void VerifySyntaxSemantics(std::string_view text, std::string_view names, bool autoDeclare);
@@ -240,6 +250,7 @@ class THelmaxComplexEval {
   void RunProgram(const TProgram& program, bool topLevel);
   void RunInstruction(const TInstruction& ins);
   void RunDetached(const TInstruction& ins);
+  void PerturbResult(const TInstruction& ins);
   void ReportMathFailure(const TInstruction& ins, int kind);
   void NonMathError(const TInstruction& ins, std::string_view message, bool topLevel);
   void CallExternal(const TInstruction& ins, int index);
@@ -279,6 +290,7 @@ class THelmaxComplexEval {
   int RunDepth_ = 0;
   std::uintptr_t StackBase_ = 0;  // frame address of the outermost run
   std::mt19937_64 Random_;
+  std::mt19937_64 PerturbRandom_;
   std::shared_ptr<TCompileScratch> Scratch_;
 };
 
