@@ -96,16 +96,6 @@ std::string CountsText(const TEquivalenceCounts& counts) {
          " counted=" + std::to_string(counts.Counted());
 }
 
-std::string OneLineExpression(std::string_view text) {
-  std::string s;
-  for (char c : Trim(text))
-    if (c != '\r') s += c;
-  std::string out;
-  for (char c : Trim(s))
-    if (c != '\n') out += c;
-  return out;
-}
-
 TEquivalenceTest::TEquivalenceTest(TUserInterface& ui) : Ui_(ui), Messages_(ui) {
   for (THelmaxComplexEval* e : {&First_, &Second_, &Both_}) {
     e->ImplicitMultiplication = true;

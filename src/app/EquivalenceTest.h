@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "EngineErrorMessages.h"
+#include "ExpressionText.h"
 #include "HelmaxComplexEval.h"
 #include "UserInterface.h"
 
@@ -30,10 +31,6 @@ TVerdict VerdictOf(const TEquivalenceCounts& counts);
 const char* VerdictText(TVerdict verdict);
 // "equal=5151 unequal=0 counted=5151"
 std::string CountsText(const TEquivalenceCounts& counts);
-
-// A pane's text as one expression: trimmed, carriage returns removed,
-// trimmed again, line feeds removed.
-std::string OneLineExpression(std::string_view text);
 
 class TEquivalenceTest {
  public:
