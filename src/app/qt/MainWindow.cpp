@@ -10,6 +10,8 @@
 #include <QVBoxLayout>
 
 #include "ConstantListWindow.h"
+#include "DerivativeWindow.h"
+#include "EquivalenceWindow.h"
 #include "FunctionVariableDialog.h"
 #include "HelpWindow.h"
 #include "QtUserInterface.h"
@@ -61,6 +63,19 @@ TMainWindow::TMainWindow(TCalculatorFiles files, TUserInterface* ui, QWidget* pa
     activateWindow();
   };
   Constants_->OnClearResults = [this] { ClearResults(); };
+  Derivative_ = new TDerivativeWindow(this);
+  Equivalence_ = new TEquivalenceWindow(*Ui_, this);
+  auto showTool = [](QWidget* w) {
+    w->show();
+    w->raise();
+    w->activateWindow();
+  };
+  QAction* derivative = Action("derivative");
+  derivative->setEnabled(true);
+  connect(derivative, &QAction::triggered, this, [this, showTool] { showTool(Derivative_); });
+  QAction* equivalent = Action("equivalentTest");
+  equivalent->setEnabled(true);
+  connect(equivalent, &QAction::triggered, this, [this, showTool] { showTool(Equivalence_); });
 
   SetFont(19);
   SetExpressionsColor(kMoney);
@@ -145,7 +160,8 @@ void TMainWindow::BuildMenus() {
     SyncFromCore();
   });
 
-  // The tool windows come later; their items are there, disabled.
+  // The tool windows still to come have their items there, disabled; the
+  // constructor enables those whose windows exist.
   QMenu* functions = menuBar()->addMenu("&Functions");
   const char* tools[][2] = {{"&Table", "table"},           {"&Derivative", "derivative"},
                             {"I&ntegral", "integral"},     {"&Equivalent test", "equivalentTest"},

@@ -19,6 +19,8 @@ namespace helmax {
 class THelpWindow;
 class TFunctionVariableDialog;
 class TConstantListWindow;
+class TDerivativeWindow;
+class TEquivalenceWindow;
 
 class TMainWindow : public QMainWindow {
   Q_OBJECT
@@ -40,6 +42,8 @@ class TMainWindow : public QMainWindow {
   THelpWindow* HelpWindow() const { return Help_; }
   TFunctionVariableDialog* VariableDialog() const { return Variable_; }
   TConstantListWindow* ConstantList() const { return Constants_; }
+  TDerivativeWindow* DerivativeWindow() const { return Derivative_; }
+  TEquivalenceWindow* EquivalenceWindow() const { return Equivalence_; }
   QSplitter* Splitter() const { return Splitter_; }
   int FontPixelSize() const { return FontPixels_; }
 
@@ -114,6 +118,8 @@ class TMainWindow : public QMainWindow {
   THelpWindow* Help_ = nullptr;
   TFunctionVariableDialog* Variable_ = nullptr;
   TConstantListWindow* Constants_ = nullptr;
+  TDerivativeWindow* Derivative_ = nullptr;
+  TEquivalenceWindow* Equivalence_ = nullptr;
 };
 
 }  // namespace helmax
