@@ -590,8 +590,15 @@ class TTranslator {
       literal += it.Text;
     }
     // A decimal number, or one in exponent form (m*^k after the first pass).
-    std::string number = literal;
-    if (const std::size_t at = number.find("*^"); at != std::string::npos) number.replace(at, 2, "e");
+    std::string number;
+    for (std::size_t i = 0; i < literal.size(); ++i) {
+      if (literal.compare(i, 2, "*^") == 0) {
+        number += 'e';
+        ++i;
+      } else {
+        number += literal[i];
+      }
+    }
     bool valid = !number.empty();
     for (char c : number)
       if (!IsAsciiDigit(c) && c != '.' && c != 'e' && c != '-' && c != '+') valid = false;
@@ -599,7 +606,10 @@ class TTranslator {
     char* end = nullptr;
     const double v = std::strtod(number.c_str(), &end);
     if (end == nullptr || *end != '\0' || !(v >= 1.0) || v >= 9.2e18) return "Random[]";
-    return "Random[Integer,{0," + std::to_string(static_cast<long long>(v)) + "-1}]";
+    std::string form = "Random[Integer,{0,";
+    form += std::to_string(static_cast<long long>(v));
+    form += "-1}]";
+    return form;
   }
 
   std::string Write(const std::vector<std::int32_t>& part) {

@@ -512,8 +512,12 @@ TDText TDerivativeTexts::WithoutSigns(const TTidyText& a, const TTidyText& b) {
     const TTidyText& tb = Tidies_.emplace_back(Tail(b));
     return Form(TForm::Mul, ta, &tb);
   }
-  const std::string sa = Materialize(a.Text), sb = Materialize(b.Text);
-  return Literal("(" + sa.substr(1) + ")*(" + sb.substr(1) + ")");
+  std::string text = "(";
+  text.append(Materialize(a.Text), 1);
+  text += ")*(";
+  text.append(Materialize(b.Text), 1);
+  text += ")";
+  return Literal(text);
 }
 
 void TDerivativeTexts::Verify(TRope raw, const TTidyText& composed) {
