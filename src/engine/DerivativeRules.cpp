@@ -11,12 +11,14 @@ namespace helmax {
 TDText TDerivativeRules::Operator(char op, const TOperandTexts& a, const TOperandTexts& b) {
   TDerivativeTexts& t = T_;
   const TDText da = a.Derivative, db = b.Derivative;
+  // A missing derivative makes the result missing: nothing else need be
+  // built (tidying a long operand's text would be wasted).
+  if (da == nullptr || db == nullptr) return nullptr;
   switch (op) {
     case '+': return t.Add(da, db);
     case '-': return t.Sub(da, db);
     case '*': return t.Add(t.Mul(da, b.Text), t.Mul(a.Text, db));
     case '/': {
-      if (da == nullptr || db == nullptr) return nullptr;
       // (0*b - a*0) / b^2 is 0 when b (not a constant) holds no infinity
       // and a is not -1 (-1*0 gives "-(0)").
       const std::size_t bound = 2 * t.RawLength(b.Text) + 64;

@@ -103,12 +103,16 @@ TDerivativeTexts::TDerivativeTexts(bool powerAsOperator, std::size_t maxLength, 
 
 // ---- ropes -------------------------------------------------------------------------
 
+// The forms' few fixed pieces ("(", ")+(", "sqrt(" ...) are made once.
+const TRopeNode* TDerivativeTexts::Piece(std::string_view s) {
+  auto it = Pieces_.find(std::string(s));
+  if (it != Pieces_.end()) return it->second;
+  const TRopeNode* n = Leaf(s);
+  Pieces_.emplace(std::string(s), n);
+  return n;
+}
+
 const TRopeNode* TDerivativeTexts::Leaf(std::string_view s) {
-  if (s.size() <= 8) {
-    // The forms' few fixed pieces are made once.
-    auto it = SmallLeaves_.find(std::string(s));
-    if (it != SmallLeaves_.end()) return it->second;
-  }
   const std::string& chars = Chars_.emplace_back(s);
   TRopeNode& n = Nodes_.emplace_back();
   n.Length = static_cast<std::uint32_t>(chars.size());
@@ -120,7 +124,6 @@ const TRopeNode* TDerivativeTexts::Leaf(std::string_view s) {
   for (std::size_t i = 0; i < 3 && i < chars.size(); ++i) n.Head[i] = chars[i];
   n.Last = chars.empty() ? 0 : chars.back();
   n.Infinity = ContainsToken(chars, "infinity");
-  if (s.size() <= 8) SmallLeaves_.emplace(chars, &n);
   return &n;
 }
 
@@ -385,9 +388,9 @@ bool TDerivativeTexts::Composable(const TTidyText& t) {
 // it has an operator outside brackets or is a number such as 1e5.
 TRope TDerivativeTexts::Wrapped(const TTidyText& t, std::vector<TRope>& parts, bool& wrapped) {
   wrapped = t.TopOperator || t.TopComma || t.UnsignedExponent;
-  if (wrapped) parts.push_back({Leaf("("), 0});
+  if (wrapped) parts.push_back({Piece("("), 0});
   parts.push_back(t.Text);
-  if (wrapped) parts.push_back({Leaf(")"), 0});
+  if (wrapped) parts.push_back({Piece(")"), 0});
   return t.Text;
 }
 
@@ -414,12 +417,12 @@ TDText TDerivativeTexts::Form(TForm form, const TTidyText& a, const TTidyText* b
   static const char* const kMiddle[] = {")+(", ")-(", ")*(", ")/(", ")^(", ",", "", ""};
   static const char* const kClose[] = {")", ")", ")", ")", ")", ")", ")", ")"};
   const int f = static_cast<int>(form);
-  std::vector<TRope> raw{{Leaf(kOpen[f]), 0}, a.Text};
+  std::vector<TRope> raw{{Piece(kOpen[f]), 0}, a.Text};
   if (b != nullptr) {
-    raw.push_back({Leaf(kMiddle[f]), 0});
+    raw.push_back({Piece(kMiddle[f]), 0});
     raw.push_back(b->Text);
   }
-  raw.push_back({Leaf(kClose[f]), 0});
+  raw.push_back({Piece(kClose[f]), 0});
   const TRope rawRope{Concat(raw), 0};
   const std::uint32_t length = Length(rawRope);
   if (length > MaxLength_) return nullptr;
@@ -436,10 +439,10 @@ TDText TDerivativeTexts::Form(TForm form, const TTidyText& a, const TTidyText* b
       const bool wrapB = b->TopOperator || b->UnsignedExponent;
       if (wrapB && CharAt0(b->Text) == '-' && !b->TermSign) {
         // "a+(-u)" is "a-u", "a-(-u)" is "a+u".
-        parts.push_back({Leaf(op == '-' ? "+" : "-"), 0});
+        parts.push_back({Piece(op == '-' ? "+" : "-"), 0});
         parts.push_back(Tail(*b).Text);
       } else {
-        parts.push_back({Leaf(op == '+' ? "+" : "-"), 0});
+        parts.push_back({Piece(op == '+' ? "+" : "-"), 0});
         Wrapped(*b, parts, wrappedB);
       }
       r.TopOperator = r.OperatorAfterLead = r.TermSign = true;
@@ -449,7 +452,7 @@ TDText TDerivativeTexts::Form(TForm form, const TTidyText& a, const TTidyText* b
     case TForm::Div:
     case TForm::Power: {
       Wrapped(a, parts, wrappedA);
-      parts.push_back({Leaf(form == TForm::Mul ? "*" : form == TForm::Div ? "/" : "^"), 0});
+      parts.push_back({Piece(form == TForm::Mul ? "*" : form == TForm::Div ? "/" : "^"), 0});
       Wrapped(*b, parts, wrappedB);
       r.TopOperator = r.OperatorAfterLead = true;
       break;
@@ -478,7 +481,7 @@ TDText TDerivativeTexts::Form(TForm form, const TTidyText& a, const TTidyText* b
 // "-(" b ")": b's brackets stay when it has an operator outside brackets; a
 // leading "-" of b merges: "-(-u)" is "u".
 TDText TDerivativeTexts::Negate(const TTidyText& b) {
-  const TRope rawRope{Concat({{Leaf("-("), 0}, b.Text, {Leaf(")"), 0}}), 0};
+  const TRope rawRope{Concat({{Piece("-("), 0}, b.Text, {Piece(")"), 0}}), 0};
   const std::uint32_t length = Length(rawRope);
   if (length > MaxLength_) return nullptr;
   if (length <= FlatLimit_ || !Composable(b)) return Finish(rawRope, nullptr);
@@ -487,7 +490,7 @@ TDText TDerivativeTexts::Negate(const TTidyText& b) {
   if (wrapB && CharAt0(b.Text) == '-' && !b.TermSign) {
     r = Tail(b);
   } else {
-    std::vector<TRope> parts{{Leaf("-"), 0}};
+    std::vector<TRope> parts{{Piece("-"), 0}};
     bool wrapped = false;
     Wrapped(b, parts, wrapped);
     r.Text = {Concat(parts), 0};

@@ -146,6 +146,7 @@ class TDerivativeTexts {
   enum class TForm : std::uint8_t { Add, Sub, Mul, Div, Power, PowerFunction, Sqrt, Ln };
 
   const TRopeNode* Leaf(std::string_view s);
+  const TRopeNode* Piece(std::string_view s);
   const TRopeNode* Concat(const std::vector<TRope>& parts);
   std::string Materialize(TRope r) const;
   std::uint32_t Length(TRope r) const;
@@ -180,7 +181,7 @@ class TDerivativeTexts {
   std::vector<TRope> PartPool_;
   std::deque<TDerivativeText> Texts_;
   std::deque<TTidyText> Tidies_;
-  std::unordered_map<std::string, const TRopeNode*> SmallLeaves_;
+  std::unordered_map<std::string, const TRopeNode*> Pieces_;
   bool Verify_ = false;
   std::size_t Composed_ = 0;
   std::vector<std::string> Disagreements_;

@@ -339,6 +339,15 @@ TEST(Derivative, HostileTexts) {
   for (int i = 0; i < 16; ++i) doubling = "sin(" + doubling + ")*cos(" + doubling + ")";
   EXPECT_GT(doubling.size(), 500000u);
   EXPECT_EQ(Derivative(doubling), "nan");
+  // Products whose derivative outgrows the limit: past it, nothing more is
+  // built (each level would otherwise tidy the whole product so far).
+  std::string product = "x";
+  for (int i = 0; i < 100000; ++i) product += "*x";
+  EXPECT_EQ(Derivative(product), "nan");
+  std::string nestedProduct;
+  for (int i = 0; i < 50000; ++i) nestedProduct += "x*(";
+  nestedProduct += "x" + std::string(50000, ')');
+  EXPECT_EQ(Derivative(nestedProduct), "nan");
   std::string longSum;
   for (int i = 0; i < 200000; ++i) longSum += "x^2+";
   longSum += "x";
