@@ -341,7 +341,8 @@ void CompareWithItself(std::string_view text) {
 void Constructors(std::string_view bytes) {
   static const char* const kAtoms[] = {"x", "0", "-0", "1", "-1", "2", "-x", "sin(x)", "x+1", "-x+1", "-(x+1)",
                                        "x*y", "-x*y", "infinity", "1e5", "exp(1)", "2147483647", "-2147483648",
-                                       "a-(-b)", "f(x)'", "-(-(a+b))", "(-x)^2", "x-1e-5", "-(-x+1)"};
+                                       "a-(-b)", "f(x)'", "-(-(a+b))", "(-x)^2", "x-1e-5", "-(-x+1)", "-1e5",
+                                       "-12345678901234567890123456789012345678901234567890e5"};
   const bool powerAsOperator = bytes.empty() || (bytes[0] & 1) == 0;
   TDerivativeTexts texts(powerAsOperator, 4000, 0);
   texts.VerifyComposedForms(true);

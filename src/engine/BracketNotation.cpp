@@ -27,7 +27,8 @@ bool IsSign(char c) { return c == '+' || c == '-'; }
 
 // ---- pass 1: full bracketing --------------------------------------------------------
 
-enum class TKind : std::uint8_t { Atom, Group, Call, Binary, Unary, List };
+// Mark: a mark glued to what precedes it, as the prime of f(x)'.
+enum class TKind : std::uint8_t { Atom, Group, Call, Binary, Unary, List, Mark };
 
 struct TNode {
   TKind Kind;
@@ -156,9 +157,8 @@ class TBracketer {
       switch (tok.Type) {
         case 'a':
           if (!expectOperand) {
-            // A mark glued to what precedes it, as the prime of f(x)'.
             if (out.empty()) return -1;
-            out.back() = Add({TKind::Binary, 0, tok.Text, {out.back()}});
+            out.back() = Add({TKind::Mark, 0, tok.Text, {out.back()}});
             break;
           }
           if (t + 1 < Tokens_.size() && Tokens_[t + 1].Type == '(') {
@@ -270,12 +270,11 @@ class TBracketer {
           stack.push_back({n.Items[0], {}});
           stack.push_back({-1, n.Op == '-' ? "(-" : "(+"});
           break;
+        case TKind::Mark:
+          stack.push_back({-1, n.Text});
+          stack.push_back({n.Items[0], {}});
+          break;
         case TKind::Binary:
-          if (n.Op == 0) {  // a glued mark
-            stack.push_back({-1, n.Text});
-            stack.push_back({n.Items[0], {}});
-            break;
-          }
           if (n.Op == '^') stack.push_back({-1, ")"});
           stack.push_back({n.Items[1], {}});
           stack.push_back({-1, std::string_view(&kOperators[OperatorIndex(n.Op)], 1)});

@@ -251,6 +251,7 @@ struct TCompiler {
   std::int32_t LastCall = 0;  // the instruction of the last EmitCall
 
   // Derivation mode only.
+  bool Deriving = false;
   std::unique_ptr<TDerivativeTexts> Texts;
   std::unique_ptr<TDerivativeRules> Rules;
   std::vector<TRecordTexts> Derived;
@@ -330,7 +331,7 @@ struct TCompiler {
   std::int32_t Piece(std::int32_t instr) {
     Pieces.push_back({-1, -1, instr});
     const auto piece = static_cast<std::int32_t>(Pieces.size() - 1);
-    if (!E.PerturbableResults) return piece;
+    if (__builtin_expect(!E.PerturbableResults, true)) return piece;
     // The equivalence test's stability check: a step after every
     // instruction that can perturb what it wrote (an assignment's target
     // too).
@@ -1109,6 +1110,7 @@ struct TCompiler {
   // ---- differentiation -----------------------------------------------------
 
   void StartDerivation() {
+    Deriving = true;
     Texts = std::make_unique<TDerivativeTexts>(E.PowerAsOperator);
     Rules = std::make_unique<TDerivativeRules>(*Texts);
     Derived.clear();
@@ -1134,11 +1136,16 @@ struct TCompiler {
     return d.NamesVariable || d.NamesTarget || d.CallsRunTimeFunction;
   }
 
-  // Gives a new record its text and derivative text (in derivation mode).
+  // Gives a new record its text and derivative text (in derivation mode;
+  // the normal compile pays one test per record).
   std::int32_t Derive(std::int32_t id) {
-    if (!E.DerivationMode) return id;
+    if (__builtin_expect(Deriving, false)) DeriveRecord(id);
+    return id;
+  }
+
+  [[gnu::noinline]] void DeriveRecord(std::int32_t id) {
     if (Derived.size() < Recs.size()) Derived.resize(Recs.size());
-    if (D(id).Done) return id;
+    if (D(id).Done) return;
     const TRec r = R(id);
     TRecordTexts d;
     d.Done = true;
@@ -1213,7 +1220,6 @@ struct TCompiler {
       }
     }
     D(id) = d;
-    return id;
   }
 
   static void CopyFlags(TRecordTexts& d, const TRecordTexts& from) {

@@ -386,12 +386,11 @@ bool TDerivativeTexts::Composable(const TTidyText& t) {
 
 // The operand as a form places it between brackets: the brackets stay when
 // it has an operator outside brackets or is a number such as 1e5.
-TRope TDerivativeTexts::Wrapped(const TTidyText& t, std::vector<TRope>& parts, bool& wrapped) {
+void TDerivativeTexts::Wrapped(const TTidyText& t, std::vector<TRope>& parts, bool& wrapped) {
   wrapped = t.TopOperator || t.TopComma || t.UnsignedExponent;
   if (wrapped) parts.push_back({Piece("("), 0});
   parts.push_back(t.Text);
   if (wrapped) parts.push_back({Piece(")"), 0});
-  return t.Text;
 }
 
 // A stable text without its leading sign (which is followed by no other
@@ -409,6 +408,8 @@ TTidyText TDerivativeTexts::Tail(const TTidyText& t) {
   r.OperatorAfterLead = t.OperatorAfterLead;
   r.TermSign = t.TermSign;
   r.Stable = t.LeadGroup ? 0 : 1;
+  // Without an operator the rest may be a number such as 1e5 ("-1e5").
+  if (!t.OperatorAfterLead) r.UnsignedExponent = IsUnsignedExponentNumber(Materialize(r.Text));
   return r;
 }
 

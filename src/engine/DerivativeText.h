@@ -161,12 +161,11 @@ class TDerivativeTexts {
   bool IsStable(const TTidyText& t);
   TTextClass ClassOf(TDText t);
   TDText FromTidy(const TTidyText& t);
-  TDText Small(std::string_view s) { return Literal(s); }
   TDText Form(TForm form, const TTidyText& a, const TTidyText* b);
   TDText Negate(const TTidyText& b);
   TDText WithoutSigns(const TTidyText& a, const TTidyText& b);
   bool Composable(const TTidyText& t);
-  TRope Wrapped(const TTidyText& t, std::vector<TRope>& parts, bool& wrapped);
+  void Wrapped(const TTidyText& t, std::vector<TRope>& parts, bool& wrapped);
   TTidyText Tail(const TTidyText& t);
   TDText Finish(TRope raw, const TTidyText* tidy);
   static bool BothIntegers(const TTidyText& a, const TTidyText& b);

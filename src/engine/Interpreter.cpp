@@ -340,7 +340,7 @@ inline void THelmaxComplexEval::RunInstruction(const TInstruction& ins) {
     case opBk:
       *ins.Result = *ops[ins.Count - 1];
       return;
-    case opPerturbResult:
+    case opPerturbResult: [[unlikely]]
       PerturbResult(ins);
       return;
     default:
@@ -365,7 +365,8 @@ inline void THelmaxComplexEval::RunInstruction(const TInstruction& ins) {
 
 // Multiplies the real (or each complex part) in the step's first cell by
 // 1 + 2^-48*u and copies it to the other cells (an assignment's target).
-void THelmaxComplexEval::PerturbResult(const TInstruction& ins) {
+// Kept out of line: only the equivalence test's programs run it.
+[[gnu::noinline]] void THelmaxComplexEval::PerturbResult(const TInstruction& ins) {
   if (!PerturbResults) return;
   auto factor = [this] {
     const double u = static_cast<double>(PerturbRandom_() >> 11) * 0x1p-52 - 1.0;  // [-1, 1)
