@@ -235,6 +235,9 @@ struct TCompileScratch {
   std::vector<std::int32_t> Out;  // reduction stacks
   std::vector<TOpEntry> Ops;
   std::vector<TFrame> Frames;
+  // Derivation mode.
+  TDerivativeTexts DerivativeTexts{true};
+  std::vector<TRecordTexts> Derived;
 };
 
 struct TCompiler {
@@ -252,7 +255,7 @@ struct TCompiler {
 
   // Derivation mode only.
   bool Deriving = false;
-  std::unique_ptr<TDerivativeTexts> Texts;
+  TDerivativeTexts* Texts = nullptr;
   std::unique_ptr<TDerivativeRules> Rules;
   std::vector<TRecordTexts> Derived;
   std::unordered_set<std::string_view> Targets;  // names written directly before "="
@@ -266,6 +269,7 @@ struct TCompiler {
     ItemPool.swap(Scratch.ItemPool);
     Pieces.swap(Scratch.Pieces);
     SharedShapes.Swap(Scratch.SharedShapes);
+    Derived.swap(Scratch.Derived);
     Text.clear();
     Tokens.clear();
     Recs.clear();
@@ -279,6 +283,7 @@ struct TCompiler {
     ItemPool.swap(Scratch.ItemPool);
     Pieces.swap(Scratch.Pieces);
     SharedShapes.Swap(Scratch.SharedShapes);
+    Derived.swap(Scratch.Derived);
   }
   TCompiler(const TCompiler&) = delete;
   TCompiler& operator=(const TCompiler&) = delete;
@@ -1111,7 +1116,8 @@ struct TCompiler {
 
   void StartDerivation() {
     Deriving = true;
-    Texts = std::make_unique<TDerivativeTexts>(E.PowerAsOperator);
+    Texts = &Scratch.DerivativeTexts;
+    Texts->Reset(E.PowerAsOperator);
     Rules = std::make_unique<TDerivativeRules>(*Texts);
     Derived.clear();
     Targets.clear();

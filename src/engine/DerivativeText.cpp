@@ -101,22 +101,37 @@ bool FitsInt32(std::int64_t v) { return v >= INT32_MIN && v <= INT32_MAX; }
 TDerivativeTexts::TDerivativeTexts(bool powerAsOperator, std::size_t maxLength, std::size_t flatLimit)
     : PowerAsOperator_(powerAsOperator), MaxLength_(maxLength), FlatLimit_(flatLimit) {}
 
+void TDerivativeTexts::Reset(bool powerAsOperator) {
+  PowerAsOperator_ = powerAsOperator;
+  Nodes_.Reset();
+  Chars_.Reset();
+  PartPool_.clear();
+  Texts_.Reset();
+  Tidies_.Reset();
+  Pieces_.clear();
+  Composed_ = 0;
+  Disagreements_.clear();
+}
+
 // ---- ropes -------------------------------------------------------------------------
 
-// The forms' few fixed pieces ("(", ")+(", "sqrt(" ...) are made once.
-const TRopeNode* TDerivativeTexts::Piece(std::string_view s) {
-  auto it = Pieces_.find(std::string(s));
-  if (it != Pieces_.end()) return it->second;
+// The forms' few fixed pieces ("(", ")+(", "sqrt(" ...) are made once each;
+// they are string literals, known by their address.
+const TRopeNode* TDerivativeTexts::Piece(const char* s) {
+  for (const auto& [text, node] : Pieces_)
+    if (text == s) return node;
   const TRopeNode* n = Leaf(s);
-  Pieces_.emplace(std::string(s), n);
+  Pieces_.emplace_back(s, n);
   return n;
 }
 
 const TRopeNode* TDerivativeTexts::Leaf(std::string_view s) {
-  const std::string& chars = Chars_.emplace_back(s);
-  TRopeNode& n = Nodes_.emplace_back();
+  char* copy = Chars_.Take(s.size());
+  if (!s.empty()) std::memcpy(copy, s.data(), s.size());
+  const std::string_view chars(copy, s.size());
+  TRopeNode& n = *Nodes_.Take(1);
   n.Length = static_cast<std::uint32_t>(chars.size());
-  n.Chars = chars.data();
+  n.Chars = copy;
   std::uint64_t h = 0;
   for (char c : chars) h = AddMod(MulMod(h, kBase), static_cast<unsigned char>(c));
   n.Hash = h;
@@ -162,7 +177,7 @@ char TDerivativeTexts::CharAt(TRope r, std::uint32_t i) const {
 }
 
 const TRopeNode* TDerivativeTexts::Concat(const std::vector<TRope>& parts) {
-  TRopeNode& n = Nodes_.emplace_back();
+  TRopeNode& n = *Nodes_.Take(1);
   n.PartsBegin = static_cast<std::uint32_t>(PartPool_.size());
   n.PartsCount = static_cast<std::uint32_t>(parts.size());
   std::uint64_t length = 0;
@@ -189,17 +204,19 @@ std::string TDerivativeTexts::Materialize(TRope r) const {
     const TRopeNode* Node;
     std::uint32_t Next;
   };
-  std::vector<TFrame> stack{{r.Node, 0}};
   std::size_t drop = r.Skip;
+  auto append = [&](const TRopeNode* leaf) {
+    const std::size_t from = std::min<std::size_t>(drop, leaf->Length);
+    drop -= from;
+    out.append(leaf->Chars + from, leaf->Length - from);
+  };
+  if (r.Node->Chars != nullptr) {
+    append(r.Node);
+    return out;
+  }
+  std::vector<TFrame> stack{{r.Node, 0}};
   while (!stack.empty()) {
     TFrame& f = stack.back();
-    if (f.Node->Chars != nullptr) {
-      std::size_t from = std::min<std::size_t>(drop, f.Node->Length);
-      drop -= from;
-      out.append(f.Node->Chars + from, f.Node->Length - from);
-      stack.pop_back();
-      continue;
-    }
     if (f.Next == f.Node->PartsCount) {
       stack.pop_back();
       continue;
@@ -207,7 +224,10 @@ std::string TDerivativeTexts::Materialize(TRope r) const {
     const TRope p = PartPool_[f.Node->PartsBegin + f.Next++];
     if (Length(p) == 0) continue;
     drop += p.Skip;
-    stack.push_back({p.Node, 0});
+    // Runs of characters are copied at once; only concatenations are
+    // walked into.
+    if (p.Node->Chars != nullptr) append(p.Node);
+    else stack.push_back({p.Node, 0});
   }
   return out;
 }
@@ -222,7 +242,7 @@ bool TDerivativeTexts::SameText(TRope a, TRope b) const {
 
 TDText TDerivativeTexts::Literal(std::string_view s, bool knownPlain) {
   if (s.size() > MaxLength_) return nullptr;
-  TDerivativeText& t = Texts_.emplace_back();
+  TDerivativeText& t = *Texts_.Take(1);
   t.Raw = {Leaf(s), 0};
   t.KnownPlain = knownPlain;
   return &t;
@@ -246,7 +266,7 @@ TDText TDerivativeTexts::Join(const std::vector<TPart>& parts, bool knownPlain) 
     length += Length(ropes.back());
   }
   if (length > MaxLength_) return nullptr;
-  TDerivativeText& t = Texts_.emplace_back();
+  TDerivativeText& t = *Texts_.Take(1);
   t.Raw = {Concat(ropes), 0};
   t.KnownPlain = knownPlain;
   return &t;
@@ -272,7 +292,7 @@ bool TDerivativeTexts::ContainsInfinity(TDText t) const { return t != nullptr &&
 
 // What the constructors ask of a tidy text, read from its characters.
 const TTidyText* TDerivativeTexts::ScanTidy(const std::string& s) {
-  TTidyText& t = Tidies_.emplace_back();
+  TTidyText& t = *Tidies_.Take(1);
   t.Text = {Leaf(s), 0};
   if (s == "0" || s == "-0" || s == "+0") {
     t.Class = TTextClass::Zero;
@@ -341,14 +361,14 @@ TTextClass TDerivativeTexts::ClassOf(TDText t) {
 // The tidied operand itself as a result; tidying it again gives it back
 // unless it is not stable.
 TDText TDerivativeTexts::FromTidy(const TTidyText& t) {
-  TDerivativeText& r = Texts_.emplace_back();
+  TDerivativeText& r = *Texts_.Take(1);
   r.Raw = t.Text;
   if (IsStable(t)) r.Tidy = &t;
   return &r;
 }
 
 TDText TDerivativeTexts::Finish(TRope raw, const TTidyText* tidy) {
-  TDerivativeText& r = Texts_.emplace_back();
+  TDerivativeText& r = *Texts_.Take(1);
   r.Raw = raw;
   r.Tidy = tidy;
   return &r;
@@ -431,7 +451,7 @@ TDText TDerivativeTexts::Form(TForm form, const TTidyText& a, const TTidyText* b
 
   std::vector<TRope> parts;
   bool wrappedA = false, wrappedB = false;
-  TTidyText& r = Tidies_.emplace_back();
+  TTidyText& r = *Tidies_.Take(1);
   switch (form) {
     case TForm::Add:
     case TForm::Sub: {
@@ -486,7 +506,7 @@ TDText TDerivativeTexts::Negate(const TTidyText& b) {
   const std::uint32_t length = Length(rawRope);
   if (length > MaxLength_) return nullptr;
   if (length <= FlatLimit_ || !Composable(b)) return Finish(rawRope, nullptr);
-  TTidyText& r = Tidies_.emplace_back();
+  TTidyText& r = *Tidies_.Take(1);
   const bool wrapB = b.TopOperator || b.UnsignedExponent;
   if (wrapB && CharAt0(b.Text) == '-' && !b.TermSign) {
     r = Tail(b);
@@ -512,8 +532,10 @@ TDText TDerivativeTexts::Negate(const TTidyText& b) {
 // "(" a ")*(" b ")" with the leading "-" of both left out.
 TDText TDerivativeTexts::WithoutSigns(const TTidyText& a, const TTidyText& b) {
   if (Composable(a) && Composable(b) && !a.LeadGroup && !b.LeadGroup) {
-    const TTidyText& ta = Tidies_.emplace_back(Tail(a));
-    const TTidyText& tb = Tidies_.emplace_back(Tail(b));
+    TTidyText& ta = *Tidies_.Take(1);
+    ta = Tail(a);
+    TTidyText& tb = *Tidies_.Take(1);
+    tb = Tail(b);
     return Form(TForm::Mul, ta, &tb);
   }
   std::string text = "(";

@@ -14,18 +14,21 @@
 // as a plain string instead. Either way the texts are the ones the rules
 // give.
 //
-// All storage belongs to one TDerivativeTexts (one compile) and is released
-// with it; texts are handed out as pointers into it.
+// All storage belongs to one TDerivativeTexts and lives until its Reset
+// (the engine keeps one for all its compiles, so that a long text does not
+// fault in fresh memory every time); texts are handed out as pointers into
+// it.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <initializer_list>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <utility>
 #include <vector>
+
+#include "BlockPool.h"
 
 namespace helmax {
 
@@ -94,6 +97,9 @@ class TDerivativeTexts {
   TDerivativeTexts(const TDerivativeTexts&) = delete;
   TDerivativeTexts& operator=(const TDerivativeTexts&) = delete;
 
+  // Forgets every text (keeping the storage) for the next compile.
+  void Reset(bool powerAsOperator);
+
   // A part of a joined text: fixed characters or another text as built.
   struct TPart {
     TPart(const char* s) : Literal(s) {}  // NOLINT: literals read naturally in joins
@@ -146,7 +152,7 @@ class TDerivativeTexts {
   enum class TForm : std::uint8_t { Add, Sub, Mul, Div, Power, PowerFunction, Sqrt, Ln };
 
   const TRopeNode* Leaf(std::string_view s);
-  const TRopeNode* Piece(std::string_view s);
+  const TRopeNode* Piece(const char* s);
   const TRopeNode* Concat(const std::vector<TRope>& parts);
   std::string Materialize(TRope r) const;
   std::uint32_t Length(TRope r) const;
@@ -175,12 +181,12 @@ class TDerivativeTexts {
   bool PowerAsOperator_;
   std::size_t MaxLength_;
   std::size_t FlatLimit_;
-  std::deque<TRopeNode> Nodes_;
-  std::deque<std::string> Chars_;
+  TBlockPool<TRopeNode> Nodes_;
+  TBlockPool<char> Chars_;
   std::vector<TRope> PartPool_;
-  std::deque<TDerivativeText> Texts_;
-  std::deque<TTidyText> Tidies_;
-  std::unordered_map<std::string, const TRopeNode*> Pieces_;
+  TBlockPool<TDerivativeText> Texts_;
+  TBlockPool<TTidyText> Tidies_;
+  std::vector<std::pair<const char*, const TRopeNode*>> Pieces_;
   bool Verify_ = false;
   std::size_t Composed_ = 0;
   std::vector<std::string> Disagreements_;
