@@ -89,8 +89,9 @@ install: build
 
 bench: deps-bench
 	$(CMAKE) -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHELMAX_BENCH=ON
-	$(CMAKE) --build $(BUILD) -j$(JOBS) --target engine_bench calculator_bench memory_bench packs_bench typing_bench table_bench numeric_bench
+	$(CMAKE) --build $(BUILD) -j$(JOBS) --target engine_bench derivative_bench calculator_bench memory_bench packs_bench typing_bench table_bench numeric_bench
 	./$(BUILD)/bench/engine_bench
+	./$(BUILD)/bench/derivative_bench
 	./$(BUILD)/bench/calculator_bench
 	./$(BUILD)/bench/memory_bench
 	./$(BUILD)/bench/packs_bench

@@ -1,8 +1,11 @@
 // libFuzzer target for the expression engine. Every input is one expression
 // text; it is compiled in each compile form of THelmaxComplexEval and, when
 // that works, evaluated, and every run-time function it defines is called.
-// Besides the sanitizers, the engine's error state must stay coherent; a
-// violation prints what failed and traps.
+// It is also differentiated (the derivative, when not "nan", must compile
+// again) and, when it has no loop or run-time function, compared with itself
+// by the equivalence test (never a disagreement). Besides the sanitizers,
+// the engine's error state must stay coherent; a violation prints what
+// failed and traps.
 //
 // A leading byte below 0x20 is not part of the text but selects options
 // (inside the text such a byte only makes the compile fail):
@@ -10,6 +13,9 @@
 //   0x02  implicit multiplication
 //   0x04  rendered expression text (SetOriginalMathExpressionString(false))
 //   0x08  variables declared by the text are protected
+//   0x10  not a text: the bytes drive the derivative text constructors,
+//         whose texts must equal those of the constructors written
+//         literally on plain strings
 // Any other first byte belongs to the text, and every option is off.
 #include <algorithm>
 #include <cmath>
@@ -21,9 +27,13 @@
 #include <string_view>
 #include <vector>
 
+#include "DerivativeReference.h"
+#include "DerivativeText.h"
+#include "EquivalenceTest.h"
 #include "ErrorText.h"
 #include "HelmaxComplexEval.h"
 #include "Operations.h"
+#include "Syntax.h"
 
 namespace {
 
@@ -266,6 +276,102 @@ void CompileAndRun(THelmaxComplexEval& e, TEvents& ev, const TOptions& options, 
   e.Free();
 }
 
+// Differentiates the text with respect to x: a compile error is reported as
+// for any compile; otherwise there is a derivative (at most the length
+// limit), its bracket form, and the derivative compiles again.
+void Differentiate(std::string_view text, const TOptions& options, bool powerAsOperator) {
+  THelmaxComplexEval e;
+  TEvents ev;
+  e.OnParseError = [&ev](THelmaxComplexEval&) { ++ev.Parse; };
+  e.ImplicitMultiplication = options.Implicit;
+  e.SetCurrencyNumbers(options.Currency);
+  e.PowerAsOperator = powerAsOperator;
+  e.VerifySyntaxSemanticsAndDerivation(text, "", true, "x");
+  std::string d;
+  if (e.Error) {
+    FUZZ_CHECK(e, ev.Parse == 1 && !ParseErrorLine(e).empty());
+    e.GetDerivative(false, d);
+    FUZZ_CHECK(e, e.Error && e.ErrorCode == -1 && d.empty() && ev.Parse == 2);
+    return;
+  }
+  FUZZ_CHECK(e, e.DerivationMode && e.ExpressionCount >= 1);
+  e.GetDerivative(false, d);
+  FUZZ_CHECK(e, !e.Error && !d.empty() && d.size() <= (1u << 20));
+  std::string bracket;
+  e.GetDerivative(true, bracket);
+  FUZZ_CHECK(e, !e.Error && !bracket.empty() && ev.Parse == 0);
+  if (d == "nan") return;
+  THelmaxComplexEval again;
+  again.VerifySyntaxSemantics(d);
+  if (!again.Error) {
+    SetLimits(again);
+    again.DoVectorOfMathExpressions();
+  }
+}
+
+// The text compared with itself: never a disagreement (unless it draws
+// random numbers). Only texts without loops or run-time functions, whose
+// 5151 samples stay cheap.
+void CompareWithItself(std::string_view text) {
+  THelmaxComplexEval probe;
+  probe.ImplicitMultiplication = true;
+  probe.VerifySyntaxSemantics(text);
+  if (probe.Error || probe.ExpressionCount != 1 || !probe.WhileRecords().empty() ||
+      probe.RunTimeFunctionCount() != 0 || probe.Instructions().size() > 64)
+    return;
+  TMessageRecorder ui;
+  TEquivalenceTest test(ui);
+  const std::string t(text);
+  const TEquivalenceCounts counts = test.Compare(t, t, 0x5eed);
+  FUZZ_CHECK(probe, ui.Messages.empty());
+  FUZZ_CHECK(probe, counts.Equal >= 0 && counts.Counted() <= 51 * 101);
+  if (t.find("random") == std::string::npos && t.find("RANDOM") == std::string::npos) {
+    FUZZ_CHECK(probe, counts.Unequal == 0);
+  }
+}
+
+[[noreturn]] void TextsDiffer(const char* what, const std::string& got, const std::string& expected) {
+  std::fprintf(stderr, "engine_fuzz: derivative texts differ (%s)\n  engine: %.300s\n  plain:  %.300s\n", what,
+               got.c_str(), expected.c_str());
+  __builtin_trap();
+}
+
+// The bytes as a program over a pool of texts: each byte applies one
+// constructor to pool members and adds the result.
+void Constructors(std::string_view bytes) {
+  static const char* const kAtoms[] = {"x", "0", "-0", "1", "-1", "2", "-x", "sin(x)", "x+1", "-x+1", "-(x+1)",
+                                       "x*y", "-x*y", "infinity", "1e5", "exp(1)", "2147483647", "-2147483648",
+                                       "a-(-b)", "f(x)'", "-(-(a+b))", "(-x)^2", "x-1e-5", "-(-x+1)", "-1e5",
+                                       "-12345678901234567890123456789012345678901234567890e5"};
+  const bool powerAsOperator = bytes.empty() || (bytes[0] & 1) == 0;
+  TDerivativeTexts texts(powerAsOperator, 4000, 0);
+  texts.VerifyComposedForms(true);
+  test::TPlainDerivativeTexts plain(powerAsOperator, 4000);
+  std::vector<std::pair<TDText, std::string>> pool;
+  for (const char* a : kAtoms) pool.emplace_back(texts.Literal(a), a);
+  pool.emplace_back(nullptr, "");
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    const auto op = static_cast<unsigned char>(bytes[i]) % 7;
+    const std::size_t n = pool.size();
+    const auto& a = pool[n - 1 - static_cast<unsigned char>(bytes[i]) / 7 % n];
+    const auto& b = pool[n - 1 - static_cast<unsigned char>(bytes[i + 1]) % n];
+    std::pair<TDText, std::string> r;
+    switch (op) {
+      case 0: r = {texts.Add(a.first, b.first), plain.Add(a.second, b.second)}; break;
+      case 1: r = {texts.Sub(a.first, b.first), plain.Sub(a.second, b.second)}; break;
+      case 2: r = {texts.Mul(a.first, b.first), plain.Mul(a.second, b.second)}; break;
+      case 3: r = {texts.Div(a.first, b.first), plain.Div(a.second, b.second)}; break;
+      case 4: r = {texts.Pow(a.first, b.first), plain.Pow(a.second, b.second)}; break;
+      case 5: r = {texts.Sqrt(a.first), plain.Sqrt(a.second)}; break;
+      default: r = {texts.Ln(a.first), plain.Ln(a.second)}; break;
+    }
+    if (texts.Raw(r.first) != r.second) TextsDiffer("as built", texts.Raw(r.first), r.second);
+    if (texts.Tidied(r.first) != TidySigns(r.second)) TextsDiffer("tidied", texts.Tidied(r.first), TidySigns(r.second));
+    pool.push_back(std::move(r));
+  }
+  if (!texts.Disagreements().empty()) TextsDiffer("composed form", texts.Disagreements()[0], "");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -277,6 +383,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     options.Rendered = (data[0] & 0x04) != 0;
     options.ProtectDeclared = (data[0] & 0x08) != 0;
     text.remove_prefix(1);
+  }
+
+  if (size > 0 && (data[0] & 0x10) != 0 && data[0] < 0x20) {
+    Constructors(text);
+    return 0;
   }
 
   THelmaxComplexEval e;
@@ -292,5 +403,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   for (TForm form : {TForm::Plain, TForm::NamesDeclare, TForm::NamesOnly, TForm::HostCellDeclare, TForm::HostCellOnly})
     CompileAndRun(e, ev, options, form, text);
+  Differentiate(text, options, !options.ProtectDeclared);
+  if (!options.Currency) CompareWithItself(text);
   return 0;
 }

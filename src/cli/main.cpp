@@ -19,6 +19,8 @@
 #include <editline/readline.h>
 
 #include "Calculator.h"
+#include "Differentiation.h"
+#include "EquivalenceTest.h"
 #include "TextFile.h"
 
 namespace {
@@ -48,12 +50,28 @@ const char* const kUsage =
     "  -h, --help              show this help\n"
     "      --version           show the version\n"
     "\n"
+    "      --derivative VAR    print the derivative of EXPRESSIONS with respect to\n"
+    "                          VAR, as the Symbolic Differentiate window shows it\n"
+    "                          (no definitions; names are declared by use); a\n"
+    "                          compile error prints its line and exits with 1\n"
+    "      --bracket           with --derivative: in bracket notation (Sin[x])\n"
+    "      --power-function    with --derivative: powers as power(a,b), not a^b\n"
+    "      --equivalent SECOND test whether EXPRESSIONS and SECOND are equivalent,\n"
+    "                          as the equivalence window's Test does: prints Yes, No\n"
+    "                          or Indeterminate, then equal=<n> unequal=<n>\n"
+    "                          counted=<n>; an error goes to standard error (exit 1)\n"
+    "      --seed N            with --equivalent: fixes the random draws (default:\n"
+    "                          from the clock)\n"
+    "\n"
     "Messages go to standard error. Exit status: 0 when the results were shown,\n"
     "1 when an error was shown or a message raised, 2 for bad usage or a file\n"
     "that cannot be read.\n";
 
 struct TOptions {
   std::optional<std::string> Definitions, Constants, Variable, Document;
+  std::optional<std::string> DerivativeVariable, Equivalent, Seed;
+  bool Bracket = false;
+  bool PowerFunction = false;
   bool Currency = false;
   bool NoErrorMessage = false;
   bool Diagnostics = false;
@@ -129,6 +147,11 @@ TOptions ParseOptions(int argc, char** argv) {
       if (text->empty() || *end != '\0' || !(o.MaxSeconds > 0) || o.MaxSeconds > 1e9)
         BadUsage("option --max-seconds needs a positive number of seconds");
     }
+    else if (arg == "--derivative") value(o.DerivativeVariable);
+    else if (arg == "--bracket") flag(o.Bracket);
+    else if (arg == "--power-function") flag(o.PowerFunction);
+    else if (arg == "--equivalent") value(o.Equivalent);
+    else if (arg == "--seed") value(o.Seed);
     else if (arg == "-h" || arg == "--help") {
       std::cout << kUsage;
       std::exit(0);
@@ -141,6 +164,10 @@ TOptions ParseOptions(int argc, char** argv) {
       BadUsage("unknown option " + arg);
     }
   }
+  if (o.DerivativeVariable && o.Equivalent) BadUsage("--derivative and --equivalent exclude each other");
+  if ((o.Bracket || o.PowerFunction) && !o.DerivativeVariable) BadUsage("--bracket and --power-function need --derivative");
+  if (o.Seed && !o.Equivalent) BadUsage("--seed needs --equivalent");
+  if ((o.DerivativeVariable || o.Equivalent) && o.Expressions.empty()) BadUsage("an EXPRESSION is needed");
   return o;
 }
 
@@ -273,6 +300,30 @@ class TCommandLine {
   int LoadMessages_ = 0;
 };
 
+// --derivative: the derivative, or the window's error line (exit 1).
+int PrintDerivative(const TOptions& o, const std::string& expression) {
+  TDifferentiation d;
+  d.SetPowerAsOperator(!o.PowerFunction);
+  std::cout << d.Differentiate(expression, *o.DerivativeVariable, o.Bracket) << '\n';
+  return d.Failed() ? 1 : 0;
+}
+
+// --equivalent: the Test command's verdict and counters; its messages on
+// standard error (exit 1).
+int PrintEquivalence(const TOptions& o, const std::string& expression) {
+  std::uint64_t seed = static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
+  if (o.Seed) {
+    char* end = nullptr;
+    seed = std::strtoull(o.Seed->c_str(), &end, 10);
+    if (o.Seed->empty() || *end != '\0' || (*o.Seed)[0] == '-') BadUsage("--seed needs a whole number");
+  }
+  TStandardErrorUi ui;
+  TEquivalenceTest test(ui);
+  const TEquivalenceCounts counts = test.Compare(OneLineExpression(expression), OneLineExpression(*o.Equivalent), seed);
+  std::cout << VerdictText(VerdictOf(counts)) << '\n' << CountsText(counts) << '\n';
+  return ui.Count == 0 ? 0 : 1;
+}
+
 bool ReadLine(bool interactive, std::string& line) {
   if (!interactive) return static_cast<bool>(std::getline(std::cin, line));
   char* text = readline("helmax> ");
@@ -287,6 +338,8 @@ bool ReadLine(bool interactive, std::string& line) {
 
 int main(int argc, char** argv) {
   const TOptions options = ParseOptions(argc, argv);
+  if (options.DerivativeVariable) return PrintDerivative(options, JoinExpressions(options.Expressions));
+  if (options.Equivalent) return PrintEquivalence(options, JoinExpressions(options.Expressions));
   TCommandLine cli(options);
   std::string documentExpressions;
   if (!cli.Load(documentExpressions)) return 2;

@@ -57,7 +57,7 @@ constexpr std::array<TBuiltinInfo, BuiltinCount> kBuiltins = {{
      nullptr},
     {"sinh", opSinh, A::One, D::Chain,
      nullptr},
-    {"arctan", opArctan, A::OneOrTwo, D::Chain,
+    {"arctan", opArctan, A::OneOrTwo, D::Special,
      nullptr},
     {"arctanh", opArctanh, A::One, D::Chain,
      nullptr},

@@ -14,6 +14,9 @@ namespace helmax {
 // catalogue order; external functions follow from opFirstExternal, then the
 // run-time functions. Error codes and help indices use the same numbers.
 enum TOpCode : std::uint16_t {
+  // Compiled only with PerturbableResults (the equivalence test): perturbs
+  // the result of the instruction before it.
+  opPerturbResult = 0,
   opMul = 1,
   opDiv = 2,
   opAdd = 3,
@@ -144,7 +147,8 @@ enum class TArity : std::uint8_t {
 enum class TDerivativeRule : std::uint8_t {
   Zero,                // constants and random: the derivative is 0
   Chain,               // a function of one argument: f'(u) times u'
-  Special,             // its own rule (arctan2, logn, power, eq, if, bk)
+  Special,             // its own rule (arctan with one argument or two,
+                       // arctan2, logn, power, eq, if, bk)
   ZeroUnlessVariable,  // no derivative: 0 when the arguments do not involve
                        // the variable, missing otherwise
   Missing,             // never differentiable (while, complex, nan, null ...)

@@ -13,11 +13,15 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
+#include "DerivativeRules.h"
 #include "HelmaxComplexEval.h"
 #include "Operations.h"
 #include "Syntax.h"
@@ -57,6 +61,28 @@ struct TPiece {
   std::int32_t B = -1;
   std::int32_t Instr = 0;
 };
+
+// What differentiation knows of a record: its text, its derivative text
+// (nullptr when missing) and whether its text names the variable, an
+// assignment target or a run-time function (which a function without a
+// derivative must not depend on).
+struct TRecordTexts {
+  TDText Text = nullptr;
+  TDText Derivative = nullptr;
+  bool Done = false;
+  bool NamesVariable = false;
+  bool NamesTarget = false;
+  bool CallsRunTimeFunction = false;
+};
+
+bool IsNaNValue(const TValue& v) {
+  switch (v.Kind) {
+    case TValueKind::Real:
+    case TValueKind::DateTime: return std::isnan(v.Num);
+    case TValueKind::Complex: return std::isnan(v.Cx.Re) || std::isnan(v.Cx.Im);
+    default: return false;
+  }
+}
 
 struct TCompileFailure {
   std::int32_t Code;
@@ -237,6 +263,9 @@ struct TCompileScratch {
   std::vector<std::int32_t> Out;  // reduction stacks
   std::vector<TOpEntry> Ops;
   std::vector<TFrame> Frames;
+  // Derivation mode.
+  TDerivativeTexts DerivativeTexts{true};
+  std::vector<TRecordTexts> Derived;
 
   // After a compile: storage that it needed far less of than the last goes.
   void Trim() {
@@ -250,6 +279,10 @@ struct TCompileScratch {
     Pieces.Trim();
     SharedShapes.Trim();
     SharedLeaves.Trim();
+    // A derivation's texts are read before the compile returns.
+    DerivativeTexts.Release();
+    Derived.clear();
+    ShrinkIfOversized(Derived);
   }
 };
 
@@ -264,6 +297,14 @@ struct TCompiler {
   std::unordered_map<std::string, std::int32_t> SharedLists;  // item numbers -> record
   TRecordTable SharedShapes;  // operations by their shape key
   TValue* MinusOne = nullptr;
+  std::int32_t LastCall = 0;  // the instruction of the last EmitCall
+
+  // Derivation mode only.
+  bool Deriving = false;
+  TDerivativeTexts* Texts = nullptr;
+  std::unique_ptr<TDerivativeRules> Rules;
+  std::vector<TRecordTexts> Derived;
+  std::unordered_set<std::string_view> Targets;  // names written directly before "="
 
   TCompileScratch& Scratch;
 
@@ -275,6 +316,7 @@ struct TCompiler {
     Pieces.swap(Scratch.Pieces);
     SharedShapes.Swap(Scratch.SharedShapes);
     SharedLeaves.Swap(Scratch.SharedLeaves);
+    Derived.swap(Scratch.Derived);
     Text.clear();
     Tokens.clear();
     Recs.clear();
@@ -289,6 +331,7 @@ struct TCompiler {
     Pieces.swap(Scratch.Pieces);
     SharedShapes.Swap(Scratch.SharedShapes);
     SharedLeaves.Swap(Scratch.SharedLeaves);
+    Derived.swap(Scratch.Derived);
   }
   TCompiler(const TCompiler&) = delete;
   TCompiler& operator=(const TCompiler&) = delete;
@@ -340,7 +383,18 @@ struct TCompiler {
 
   std::int32_t Piece(std::int32_t instr) {
     Pieces.push_back({-1, -1, instr});
-    return static_cast<std::int32_t>(Pieces.size() - 1);
+    const auto piece = static_cast<std::int32_t>(Pieces.size() - 1);
+    if (__builtin_expect(!E.PerturbableResults, true)) return piece;
+    // The equivalence test's stability check: a step after every
+    // instruction that can perturb what it wrote (an assignment's target
+    // too).
+    const TInstruction ins = E.Instructions_[static_cast<std::size_t>(instr - 1)];
+    if (ins.Code == opDefine) return piece;
+    std::int32_t step;
+    if (ins.Code == opAssign) step = Emit(opPerturbResult, {ins.Result, ins.Operands[0]}, ins.Result);
+    else step = Emit(opPerturbResult, {ins.Result}, ins.Result);
+    Pieces.push_back({-1, -1, step});
+    return Concat(piece, static_cast<std::int32_t>(Pieces.size() - 1));
   }
 
   std::int32_t Concat(std::int32_t a, std::int32_t b) {
@@ -893,7 +947,7 @@ struct TCompiler {
     if (count != f.ParamCount) Fail(number, ArgumentCountMessage(code));
     r.Invariant = false;
     const std::int32_t id = EmitCall(r);
-    if (f.CallInstruction == 0) f.CallInstruction = static_cast<std::int32_t>(E.Instructions_.size());
+    if (f.CallInstruction == 0) f.CallInstruction = LastCall;
     return id;
   }
 
@@ -950,6 +1004,7 @@ struct TCompiler {
     E.LinearExpression = false;
     r.Cells = OneCell(result);
     r.RunTime = true;
+    LastCall = instr;
     r.Prog = Concat(r.A >= 0 ? R(r.A).Prog : -1, Piece(instr));
     return AddRec(r);
   }
@@ -1046,14 +1101,14 @@ struct TCompiler {
       if (e.Unary) {
         if (e.Op == '-') {
           const std::int32_t x = out.back();
-          out.back() = Neg(x);
+          out.back() = Derive(Neg(x));
         }
         return;
       }
       const std::int32_t rr = out.back();
       out.pop_back();
       const std::int32_t l = out.back();
-      out.back() = Binary(e.Op, l, rr);
+      out.back() = Derive(Binary(e.Op, l, rr));
     };
     auto reduceToFrame = [&]() {
       while (!ops.empty() && ops.back().Op != 0) reduceOne();
@@ -1072,7 +1127,7 @@ struct TCompiler {
             expectOperand = true;
             break;
           }
-          out.push_back(Leaf(tok));
+          out.push_back(Derive(Leaf(tok)));
           expectOperand = false;
           break;
         case TTokenType::LParen:
@@ -1110,10 +1165,10 @@ struct TCompiler {
           out.resize(frame.OutHeight);
           std::int32_t rec;
           if (frame.Call) {
-            const std::int32_t arg = items.size() == 1 ? items[0] : MakeList(items);
-            rec = Apply(Tokens[frame.NameToken], arg);
+            const std::int32_t arg = items.size() == 1 ? items[0] : Derive(MakeList(items));
+            rec = Derive(Apply(Tokens[frame.NameToken], arg));
           } else {
-            rec = items.size() == 1 ? items[0] : MakeList(items);
+            rec = items.size() == 1 ? items[0] : Derive(MakeList(items));
             if (R(rec).Node == TNode::List && !VectorMayStandAt(frame.LParen, t))
               Fail(ecComma, "ParseForward-> SYNTAX ERROR : " + Render(rec));
           }
@@ -1125,7 +1180,235 @@ struct TCompiler {
     }
     if (expectOperand || !frames.empty()) SyntaxErrorAt(frameStart(), Text.size());
     reduceToFrame();
-    return out.size() == 1 ? out[0] : MakeList(out);
+    return out.size() == 1 ? out[0] : Derive(MakeList(out));
+  }
+
+  // ---- differentiation -----------------------------------------------------
+
+  void StartDerivation() {
+    Deriving = true;
+    Texts = &Scratch.DerivativeTexts;
+    Texts->Reset(E.PowerAsOperator);
+    Rules = std::make_unique<TDerivativeRules>(*Texts);
+    Derived.clear();
+    Targets.clear();
+    for (std::size_t i = 0; i + 1 < Tokens.size(); ++i)
+      if (Tokens[i].Type == TTokenType::Operand && Tokens[i + 1].Type == TTokenType::Operator &&
+          Tokens[i + 1].Op == '=')
+        Targets.insert(TokenText(Tokens[i].Pos, Tokens[i].Len));
+  }
+
+  TRecordTexts& D(std::int32_t id) { return Derived[static_cast<std::size_t>(id)]; }
+
+  TOperandTexts Operand(std::int32_t id) { return {D(id).Text, D(id).Derivative, !R(id).RunTime}; }
+
+  // The derivative of a record whose value is known while compiling: "0",
+  // or missing for NaN.
+  TDText ConstantDerivative(const TRec& r) {
+    return IsNaNValue(*r.Cells[0]) ? nullptr : Texts->Literal("0");
+  }
+
+  bool Depends(std::int32_t id) {
+    const TRecordTexts& d = D(id);
+    return d.NamesVariable || d.NamesTarget || d.CallsRunTimeFunction;
+  }
+
+  // Gives a new record its text and derivative text (in derivation mode;
+  // the normal compile pays one test per record).
+  std::int32_t Derive(std::int32_t id) {
+    if (__builtin_expect(Deriving, false)) DeriveRecord(id);
+    return id;
+  }
+
+  [[gnu::noinline]] void DeriveRecord(std::int32_t id) {
+    if (Derived.size() < Recs.size()) Derived.resize(Recs.size());
+    if (D(id).Done) return;
+    const TRec r = R(id);
+    TRecordTexts d;
+    d.Done = true;
+    TDerivativeTexts& t = *Texts;
+    switch (r.Node) {
+      case TNode::Leaf: {
+        const std::string_view token = TokenText(r.TextPos, r.TextLen);
+        d.Text = r.ExpNumber ? t.Join({"(", token, ")"}) : t.Literal(token);
+        d.NamesVariable = token == E.DerivativeVariable;
+        d.NamesTarget = Targets.count(token) != 0;
+        if (r.Variable < 0) d.Derivative = ConstantDerivative(r);
+        else if (!d.NamesTarget) d.Derivative = t.Literal(d.NamesVariable ? "1" : "0");
+        break;
+      }
+      case TNode::Neg: {
+        const TRecordTexts& a = D(r.A);
+        d.Text = t.Join({"-", a.Text}, R(r.A).Node != TNode::Leaf);
+        CopyFlags(d, a);
+        // -x is compiled as -1*x and differentiated so.
+        d.Derivative = !r.RunTime ? ConstantDerivative(r)
+                                  : Rules->Operator('*', {t.Literal("-1"), t.Literal("0"), true}, Operand(r.A));
+        break;
+      }
+      case TNode::Binary: {
+        // "(" left op right ")", a signed base of a power in parentheses
+        // (the derivative rules work on these texts, not on the display
+        // form of Render).
+        static const char* const kOps[] = {"*", "/", "+", "-", "^", "=", "~"};
+        const char* op = kOps[OperatorCode(r.Op) - 1];
+        const char lead = t.FirstChar(D(r.A).Text);
+        const bool wrapBase = r.Op == '^' && (lead == '-' || lead == '+');
+        d.Text = t.Join({"(", wrapBase ? "(" : "", D(r.A).Text, wrapBase ? ")" : "", op, D(r.B).Text, ")"}, true);
+        CopyFlags(d, D(r.A));
+        CopyFlags(d, D(r.B));
+        d.Derivative = BinaryDerivative(r);
+        break;
+      }
+      case TNode::Call: {
+        const std::string_view name = TokenText(r.TextPos, r.TextLen);
+        if (r.A < 0) {
+          d.Text = t.Literal(name, true);
+        } else {
+          std::vector<TDerivativeTexts::TPart> parts{name, "("};
+          const std::vector<std::int32_t> items = Items(r.A);
+          for (std::size_t i = 0; i < items.size(); ++i) {
+            if (i > 0) parts.emplace_back(",");
+            parts.emplace_back(D(items[i]).Text);
+          }
+          parts.emplace_back(")");
+          d.Text = t.Join(parts, true);
+          CopyFlags(d, D(r.A));
+        }
+        d.NamesVariable = d.NamesVariable || name == E.DerivativeVariable;
+        d.NamesTarget = d.NamesTarget || Targets.count(name) != 0;
+        d.CallsRunTimeFunction = d.CallsRunTimeFunction || r.Code >= opFirstExternal + E.ExternalFunctionCount();
+        d.Derivative = CallDerivative(r);
+        break;
+      }
+      case TNode::List: {
+        // The derivative of a list is made only for the whole text
+        // (ListDerivative): argument lists need none.
+        std::vector<TDerivativeTexts::TPart> parts{"("};
+        for (std::int32_t i = 0; i < r.Count; ++i) {
+          const std::int32_t item = ItemPool[static_cast<std::size_t>(r.ItemsStart + i)];
+          if (i > 0) parts.emplace_back(",");
+          parts.emplace_back(D(item).Text);
+          CopyFlags(d, D(item));
+        }
+        parts.emplace_back(")");
+        d.Text = t.Join(parts, true);
+        break;
+      }
+    }
+    D(id) = d;
+  }
+
+  static void CopyFlags(TRecordTexts& d, const TRecordTexts& from) {
+    d.NamesVariable = d.NamesVariable || from.NamesVariable;
+    d.NamesTarget = d.NamesTarget || from.NamesTarget;
+    d.CallsRunTimeFunction = d.CallsRunTimeFunction || from.CallsRunTimeFunction;
+  }
+
+  // B - 1 for an exponent record p/q with integer texts p and q.
+  TDText ExponentMinusOne(std::int32_t exponent) {
+    const TRec& b = R(exponent);
+    if (b.Node != TNode::Binary || b.Op != '/') return nullptr;
+    std::optional<std::string> text = Rules->RationalExponentMinusOne(D(b.A).Text, D(b.B).Text);
+    return text ? Texts->Literal(*text) : nullptr;
+  }
+
+  TDText BinaryDerivative(const TRec& r) {
+    TDerivativeTexts& t = *Texts;
+    if (r.Op == '=') return D(r.B).Derivative;
+    if (r.Op == '~') {
+      // The definition itself, not differentiated.
+      std::string body = t.Raw(D(r.B).Text);
+      return t.Literal(t.Raw(D(r.A).Text) + "~" +
+                       std::string(StripEnclosingParentheses(RemoveRedundantParentheses(body))));
+    }
+    if (!r.RunTime) return ConstantDerivative(r);
+    if (r.Op == '^') return Rules->Power(Operand(r.A), Operand(r.B), ExponentMinusOne(r.B));
+    return Rules->Operator(r.Op, Operand(r.A), Operand(r.B));
+  }
+
+  TDText CallDerivative(const TRec& r) {
+    TDerivativeTexts& t = *Texts;
+    const int code = r.Code;
+    const bool folded = !r.RunTime;
+    const std::vector<std::int32_t> items = Items(r.A);
+    auto orNan = [&](TDText d) -> TDerivativeTexts::TPart {
+      if (d == nullptr) return "nan";
+      return d;
+    };
+    if (code <= opLastBuiltin) {
+      switch (BuiltinInfo(code).Derivative) {
+        case TDerivativeRule::Zero: return t.Literal("0");
+        case TDerivativeRule::Missing: return nullptr;
+        case TDerivativeRule::Chain:
+          if (folded) return ConstantDerivative(r);
+          return Rules->OneArgument(code, D(r.A).Text, D(r.A).Derivative);
+        case TDerivativeRule::ZeroUnlessVariable:
+          if (folded) return ConstantDerivative(r);
+          return Depends(r.A) ? nullptr : t.Literal("0");
+        case TDerivativeRule::Special: break;
+      }
+      switch (code) {
+        case opArctan:
+          if (folded) return ConstantDerivative(r);
+          if (items.size() == 1) return Rules->OneArgument(code, D(r.A).Text, D(r.A).Derivative);
+          return Rules->Angle(Operand(items[0]), Operand(items[1]));
+        case opArctan2:
+          if (folded) return ConstantDerivative(r);
+          return Rules->Angle(Operand(items[1]), Operand(items[0]));
+        case opLogN:
+          if (folded) return ConstantDerivative(r);
+          return Rules->LogN(Operand(items[0]), Operand(items[1]));
+        case opPower:
+          if (folded) return ConstantDerivative(r);
+          return Rules->Power(Operand(items[0]), Operand(items[1]), ExponentMinusOne(items[1]));
+        case opEq:
+          if (folded) {
+            if (!IsNaNValue(*r.Cells[0])) return t.Literal("0");
+            auto nanOrZero = [&](std::int32_t item) { return IsNaNValue(*R(item).Cells[0]) ? "nan" : "0"; };
+            return t.Join({"eq(", nanOrZero(items[0]), ",", nanOrZero(items[1]), ")"});
+          }
+          return t.Join({"eq(", orNan(D(items[0]).Derivative), ",", orNan(D(items[1]).Derivative), ")"});
+        case opIf:
+          if (items.size() == 2)
+            return t.Join({"if(", D(items[0]).Text, ",", orNan(D(items[1]).Derivative), ")"});
+          return t.Join({"if(", D(items[0]).Text, ",", orNan(D(items[1]).Derivative), ",",
+                         orNan(D(items[2]).Derivative), ")"});
+        case opBk: return D(items.back()).Derivative;
+        default: return nullptr;
+      }
+    }
+    const int e = E.ExternalFunctionCount();
+    if (code < opFirstExternal + e) {
+      const TUserFuncRec& f = E.UserFunctions_[static_cast<std::size_t>(code - opFirstExternal)];
+      if (f.ArgCount == -1) return ConstantDerivative(r);
+      if (folded) {
+        for (std::int32_t item : items)
+          if (IsNaNValue(*R(item).Cells[0])) return nullptr;
+        return t.Literal("0");
+      }
+      return Depends(r.A) ? nullptr : t.Literal("0");
+    }
+    // A run-time function: the call with a prime mark, not differentiated.
+    return t.Join({TokenText(r.TextPos, r.TextLen), "(", D(r.A).Text, ")'"});
+  }
+
+  // The derivative text of the whole text.
+  std::string FinalDerivative(std::int32_t top) {
+    TDText d = D(top).Derivative;
+    if (R(top).Node == TNode::List) {
+      std::vector<TDerivativeTexts::TPart> parts{"("};
+      for (std::int32_t i = 0; i < R(top).Count; ++i) {
+        if (i > 0) parts.emplace_back(",");
+        const TDText item = D(ItemPool[static_cast<std::size_t>(R(top).ItemsStart + i)]).Derivative;
+        if (item == nullptr) parts.emplace_back("nan");
+        else parts.emplace_back(item);
+      }
+      parts.emplace_back(")");
+      d = Texts->Join(parts);
+    }
+    std::string text = Texts->Tidied(d);
+    return text.empty() ? "nan" : text;
   }
 };
 
@@ -1187,7 +1470,8 @@ void THelmaxComplexEval::CompileText(std::string_view text, std::string_view nam
       return;
     }
     DerivationMode = true;
-    DerivativeVariable = std::string(Trim(derivativeVariable));
+    // The name as the identifier check reads it: (X) is x.
+    DerivativeVariable = ToLowerAscii(StripEnclosingParentheses(Trim(derivativeVariable)));
   }
   try {
     if (CompileMode == 0) {
@@ -1220,6 +1504,7 @@ void THelmaxComplexEval::CompileText(std::string_view text, std::string_view nam
     Instructions_.reserve(operatorCount + 1);
     c.SharedShapes.Reset(operatorCount + 1);
     c.SharedLeaves.Reset((c.Tokens.size() - operatorCount) / 2 + 1);
+    if (DerivationMode) c.StartDerivation();
 
     const std::int32_t top = c.Run();
 
@@ -1236,7 +1521,7 @@ void THelmaxComplexEval::CompileText(std::string_view text, std::string_view nam
     ProtectedExpression = t.NotAssignable;
     MainProgram_ = c.Materialize(t.Prog);
     MathExpressionString = OriginalMathExpressionString_ ? std::string(text) : TidySigns(c.Render(top));
-    if (DerivationMode) DerivativeString = "nan";
+    if (DerivationMode) DerivativeString = c.FinalDerivative(top);
     Error = false;
     ErrorCode = 0;
     ErrorMessage.clear();

@@ -225,6 +225,28 @@ void THelmaxComplexEval::FireExecuteError() {
   if (OnExecuteError) OnExecuteError(*this);
 }
 
+// ---- differentiation ----------------------------------------------------------
+
+void THelmaxComplexEval::GetDerivative(bool translate, std::string& text) {
+  Error = false;
+  text.clear();
+  if (ExpressionCount == 0) {
+    ErrorCode = ecNothingCompiled;
+    ErrorMessage = "GetDerivative-> NO MATH EXPRESSION WAS PARSED";
+  } else if (!DerivationMode) {
+    ErrorCode = ecNotDerivationCompile;
+    ErrorMessage = "GetDerivative-> YOU MUST USE VerifySyntaxSemanticsAndDerivation METHOD";
+  } else if (DerivativeString.empty()) {
+    ErrorCode = ecDerivativeErased;
+    ErrorMessage = "GetDerivative-> DERIVATIVE EXPRESSION WAS ERASED";
+  } else {
+    text = translate ? ToBracketNotation(DerivativeString) : DerivativeString;
+    return;
+  }
+  Error = true;
+  FireParseError();
+}
+
 // ---- inspection ------------------------------------------------------------------
 
 std::string THelmaxComplexEval::GetVarName(int i) const {

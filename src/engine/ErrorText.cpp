@@ -157,4 +157,8 @@ std::string ExecuteErrorLine(const THelmaxComplexEval& engine) {
                          engine.ExternalFunctionNames());
 }
 
+std::string PrefixedErrorLine(std::string_view prefix, TErrorSide side, const THelmaxComplexEval& engine) {
+  return std::string(prefix) + (side == TErrorSide::Parse ? ParseErrorLine(engine) : ExecuteErrorLine(engine));
+}
+
 }  // namespace helmax

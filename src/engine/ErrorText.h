@@ -22,4 +22,9 @@ std::string FormatErrorLine(TErrorSide side, int errorCode, int mathErrorKind, s
 std::string ParseErrorLine(const THelmaxComplexEval& engine);
 std::string ExecuteErrorLine(const THelmaxComplexEval& engine);
 
+// The line of the engine's error state with a prefix in front, as the
+// windows that show engine errors in message boxes word it ("First
+// expression -> Division by 0").
+std::string PrefixedErrorLine(std::string_view prefix, TErrorSide side, const THelmaxComplexEval& engine);
+
 }  // namespace helmax

@@ -154,6 +154,16 @@ class THelmaxComplexEval {
   // Seeds the generator behind random (the engine seeds it from the clock).
   void SeedRandom(std::uint64_t seed) { Random_.seed(seed); }
 
+  // The equivalence test's stability check. A text compiled with
+  // PerturbableResults has a step after every instruction; while
+  // PerturbResults is set, each step multiplies the real (each complex
+  // part) that the instruction wrote by 1 + 2^-48*u, u uniform in [-1, 1)
+  // from a generator of its own. Off, the steps change nothing; a normal
+  // compile has none.
+  bool PerturbableResults = false;
+  bool PerturbResults = false;
+  void SeedPerturbation(std::uint64_t seed) { PerturbRandom_.seed(seed); }
+
   // ---- compiling ----
   void VerifySyntaxSemantics(std::string_view text);
   void VerifySyntaxSemantics(std::string_view text, std::string_view names, bool autoDeclare);
@@ -161,6 +171,16 @@ class THelmaxComplexEval {
   void VerifySyntaxSemanticsAndDerivation(std::string_view text, std::string_view names, bool autoDeclare,
                                           std::string_view variable);
   std::int32_t CompileMode = 0;
+
+  // ---- differentiation ----
+  // The derivative built by the last VerifySyntaxSemanticsAndDerivation;
+  // translate gives it in bracket notation. Fails (OnParseError) when
+  // nothing is compiled, the compile was not a derivation, or the text was
+  // erased.
+  void GetDerivative(bool translate, std::string& text);
+  // An engine text in the notation of computer-algebra systems: Sin[x],
+  // Log[10,x], Power[x,2], D[f[x],x].
+  std::string ToBracketNotation(std::string_view text) const;
 
   // ---- evaluating ----
   void DoMathExpression(TValue& result);
@@ -258,6 +278,7 @@ class THelmaxComplexEval {
   [[noreturn]] void StopRun();
   void RunInstruction(const TInstruction& ins);
   void RunDetached(const TInstruction& ins);
+  void PerturbResult(const TInstruction& ins);
   void ReportMathFailure(const TInstruction& ins, int kind);
   void NonMathError(const TInstruction& ins, std::string_view message, bool topLevel);
   void CallExternal(const TInstruction& ins, int index);
@@ -299,6 +320,7 @@ class THelmaxComplexEval {
   std::int64_t StepsLeft_ = 0;
   std::uintptr_t StackBase_ = 0;  // frame address of the outermost run
   std::mt19937_64 Random_;
+  std::mt19937_64 PerturbRandom_;
   std::shared_ptr<TCompileScratch> Scratch_;
 };
 

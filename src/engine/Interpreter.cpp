@@ -375,6 +375,9 @@ inline void THelmaxComplexEval::RunInstruction(const TInstruction& ins) {
     case opBk:
       *ins.Result = *ops[ins.Count - 1];
       return;
+    case opPerturbResult: [[unlikely]]
+      PerturbResult(ins);
+      return;
     default:
       break;
   }
@@ -393,6 +396,25 @@ inline void THelmaxComplexEval::RunInstruction(const TInstruction& ins) {
     return;
   }
   CallRunTimeFunction(ins, k - ExternalFunctionCount());
+}
+
+// Multiplies the real (or each complex part) in the step's first cell by
+// 1 + 2^-48*u and copies it to the other cells (an assignment's target).
+// Kept out of line: only the equivalence test's programs run it.
+[[gnu::noinline]] void THelmaxComplexEval::PerturbResult(const TInstruction& ins) {
+  if (!PerturbResults) return;
+  auto factor = [this] {
+    const double u = static_cast<double>(PerturbRandom_() >> 11) * 0x1p-52 - 1.0;  // [-1, 1)
+    return 1.0 + 0x1p-48 * u;
+  };
+  TValue& v = *ins.Operands[0];
+  if (v.Kind == TValueKind::Real) {
+    v.Num *= factor();
+  } else if (v.Kind == TValueKind::Complex) {
+    v.Cx.Re *= factor();
+    v.Cx.Im *= factor();
+  }
+  for (std::int32_t i = 1; i < ins.Count; ++i) *ins.Operands[i] = v;
 }
 
 // ---- failures ---------------------------------------------------------------------

@@ -43,6 +43,15 @@ TPassError Tokenize(std::string_view text, std::vector<TToken>& tokens);
 // pairs directly inside another pair. Argument lists stay.
 std::string RemoveRedundantParentheses(std::string_view text);
 
+// A number such as 1e5 or 2.5E10: decimal mantissa, e, unsigned integer
+// exponent.
+bool IsUnsignedExponentNumber(std::string_view s);
+
+// The sign at s[pos] is an exponent's sign, as in 1e-5: it follows an e that
+// closes a decimal mantissa and is followed by digits up to the next
+// delimiter (or the end).
+bool IsExponentSign(std::string_view s, std::size_t pos);
+
 // Display form of a compiled text: redundant parentheses removed and signs in
 // front of brackets simplified where that keeps the value (a-(-x) -> a+x).
 std::string TidySigns(std::string_view text);

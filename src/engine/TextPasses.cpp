@@ -55,28 +55,6 @@ bool IsDigits(std::string_view s) {
   return true;
 }
 
-// "1e5", "2.5E10": a decimal mantissa, e, and an unsigned integer exponent.
-bool IsUnsignedExponentNumber(std::string_view s) {
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == 'e' || s[i] == 'E') return IsDecimalNumber(s.substr(0, i)) && IsDigits(s.substr(i + 1));
-    if (!IsAsciiDigit(s[i]) && s[i] != '.') return false;
-  }
-  return false;
-}
-
-// True when the sign at s[pos] is the sign of an exponent, as in 1e-5: it
-// follows an e that closes a decimal mantissa and is followed by digits up
-// to the next delimiter (or the end).
-bool IsExponentSign(std::string_view s, std::size_t pos) {
-  if (pos < 2 || (s[pos - 1] != 'e' && s[pos - 1] != 'E')) return false;
-  std::size_t b = pos - 1;
-  while (b > 0 && !IsDelimiter(s[b - 1])) --b;
-  if (!IsDecimalNumber(s.substr(b, pos - 1 - b))) return false;
-  std::size_t e = pos + 1;
-  while (e < s.size() && !IsDelimiter(s[e])) ++e;
-  return IsDigits(s.substr(pos + 1, e - pos - 1));
-}
-
 // Next position at or after x that has not been dropped; the last slot
 // (the text's length) is never dropped. Path halving keeps runs of dropped
 // ")" cheap to skip.
@@ -177,6 +155,28 @@ std::string MergeBracketedSigns(std::string_view s, bool& changed) {
 }
 
 }  // namespace
+
+// "1e5", "2.5E10": a decimal mantissa, e, and an unsigned integer exponent.
+bool IsUnsignedExponentNumber(std::string_view s) {
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == 'e' || s[i] == 'E') return IsDecimalNumber(s.substr(0, i)) && IsDigits(s.substr(i + 1));
+    if (!IsAsciiDigit(s[i]) && s[i] != '.') return false;
+  }
+  return false;
+}
+
+// True when the sign at s[pos] is the sign of an exponent, as in 1e-5: it
+// follows an e that closes a decimal mantissa and is followed by digits up
+// to the next delimiter (or the end).
+bool IsExponentSign(std::string_view s, std::size_t pos) {
+  if (pos < 2 || (s[pos - 1] != 'e' && s[pos - 1] != 'E')) return false;
+  std::size_t b = pos - 1;
+  while (b > 0 && !IsDelimiter(s[b - 1])) --b;
+  if (!IsDecimalNumber(s.substr(b, pos - 1 - b))) return false;
+  std::size_t e = pos + 1;
+  while (e < s.size() && !IsDelimiter(s[e])) ++e;
+  return IsDigits(s.substr(pos + 1, e - pos - 1));
+}
 
 std::string RemoveRedundantParentheses(std::string_view text) {
   const std::size_t n = text.size();

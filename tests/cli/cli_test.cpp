@@ -165,6 +165,54 @@ TEST(CommandLine, LongEvaluationsCanBeStopped) {
   EXPECT_EQ(ReadBytes(dir.File("status")), "1\n");
 }
 
+TEST(CommandLine, Derivative) {
+  TRun r = RunEval({"--derivative", "x", "x^2*sin(x)"});
+  EXPECT_EQ(r.Status, 0);
+  EXPECT_EQ(r.Out, "((2*x)*sin(x))+((x^2)*cos(x))\n");
+  EXPECT_EQ(r.Err, "");
+  // The window's engine: no definitions (f and y are not the default
+  // document's), names declared by use, line breaks removed.
+  EXPECT_EQ(RunEval({"--derivative", "y", "f(y)~y^2,\r\nf(y)"}).Out, "f(y)~y^2,f(y)'\n");
+  EXPECT_EQ(RunEval({"--derivative", "x", "--bracket", "sin(x)+cos(x)"}).Out, "Cos[x]-Sin[x]\n");
+  EXPECT_EQ(RunEval({"--derivative", "x", "--power-function", "x^3"}).Out, "3*power(x,2)\n");
+  EXPECT_EQ(RunEval({"--derivative", "x", "abs(x)"}).Out, "nan\n");
+  r = RunEval({"--derivative", "x", "x^"});
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(r.Out.rfind("Syntax error", 0), 0u) << r.Out;
+  r = RunEval({"--derivative", "sin", "x"});
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(r.Out, "Invalid name of derivative variable :  sin\n");
+}
+
+TEST(CommandLine, Equivalent) {
+  TRun r = RunEval({"--equivalent", "1", "sin(x)^2+cos(x)^2", "--seed", "12"});
+  EXPECT_EQ(r.Status, 0);
+  EXPECT_EQ(r.Out.substr(0, 4), "Yes\n");
+  EXPECT_EQ(r.Out.find("equal="), 4u);
+  EXPECT_EQ(r.Err, "");
+  // The same seed, the same counters.
+  EXPECT_EQ(RunEval({"--equivalent", "4*x", "(x+1)^2-(x-1)^2", "--seed", "3"}).Out,
+            RunEval({"--seed=3", "--equivalent=4*x", "(x+1)^2-(x-1)^2"}).Out);
+  EXPECT_EQ(RunEval({"--equivalent", "-x", "x"}).Out.substr(0, 3), "No\n");
+  r = RunEval({"--equivalent", "1", "1/0"});
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(r.Out, "Indeterminate\nequal=0 unequal=0 counted=0\n");
+  EXPECT_EQ(r.Err, "First expression -> Division by 0\n");
+  r = RunEval({"--equivalent", "x,y", "x"});
+  EXPECT_EQ(r.Err, "Second expression -> Please insert only one expression\n");
+}
+
+TEST(CommandLine, DerivativeAndEquivalenceUsage) {
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--derivative", "x"}, {"--equivalent", "1"}, {"--bracket", "x"}, {"--power-function", "x"},
+           {"--seed", "1", "x"}, {"--derivative", "x", "--equivalent", "1", "x"},
+           {"--equivalent", "1", "--seed", "-4", "x"}, {"--equivalent", "1", "--seed", "4x", "x"}}) {
+    const TRun r = RunEval(args);
+    EXPECT_EQ(r.Status, 2) << args[0];
+    EXPECT_NE(r.Err.find("helmax-eval --help"), std::string::npos);
+  }
+}
+
 // Every "$ helmax-eval ..." example of the README, run through the shell as
 // a reader would run it, prints the lines written under it.
 TEST(Readme, HelmaxEvalExamplesPrintWhatTheReadmeShows) {

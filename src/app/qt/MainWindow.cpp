@@ -16,6 +16,8 @@
 #include "ConstantListWindow.h"
 #include "ConstantsLibraryWindow.h"
 #include "FunctionTableWindow.h"
+#include "DerivativeWindow.h"
+#include "EquivalenceWindow.h"
 #include "FunctionVariableDialog.h"
 #include "HelpWindow.h"
 #include "IntegrationWindow.h"
@@ -109,6 +111,19 @@ TMainWindow::TMainWindow(TCalculatorFiles files, TUserInterface* ui, QWidget* pa
   };
   Constants_->OnClearResults = [this] { ClearResults(); };
   Constants_->BeforeCoreAccess = [this] { StopAndWait(); };
+  Derivative_ = new TDerivativeWindow(this);
+  Equivalence_ = new TEquivalenceWindow(*Ui_, this);
+  auto showTool = [](QWidget* w) {
+    w->show();
+    w->raise();
+    w->activateWindow();
+  };
+  QAction* derivative = Action("derivative");
+  derivative->setEnabled(true);
+  connect(derivative, &QAction::triggered, this, [this, showTool] { showTool(Derivative_); });
+  QAction* equivalent = Action("equivalentTest");
+  equivalent->setEnabled(true);
+  connect(equivalent, &QAction::triggered, this, [this, showTool] { showTool(Equivalence_); });
 
   SetFont(19);
   SetExpressionsColor(TPaneColor::Money);

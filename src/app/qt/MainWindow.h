@@ -38,6 +38,8 @@ class TChartWindow;
 class TIntegrationWindow;
 class TLinearSystemWindow;
 class TInterpolationWindow;
+class TDerivativeWindow;
+class TEquivalenceWindow;
 
 class TMainWindow : public QMainWindow {
   Q_OBJECT
@@ -65,6 +67,8 @@ class TMainWindow : public QMainWindow {
   TIntegrationWindow* IntegrationWindow() const { return Integration_; }
   TLinearSystemWindow* LinearSystemWindow() const { return LinearSystem_; }
   TInterpolationWindow* InterpolationWindow() const { return Interpolation_; }
+  TDerivativeWindow* DerivativeWindow() const { return Derivative_; }
+  TEquivalenceWindow* EquivalenceWindow() const { return Equivalence_; }
   QSplitter* Splitter() const { return Splitter_; }
   QGroupBox* DefinitionsGroup() const { return DefinitionsGroup_; }
   TPaneTypingHelp* DefinitionsTypingHelp() const { return DefinitionsHelp_; }
@@ -214,6 +218,8 @@ class TMainWindow : public QMainWindow {
   TLinearSystemWindow* LinearSystem_ = nullptr;
   TInterpolationWindow* Interpolation_ = nullptr;
   TIntegrationWindow* Integration_ = nullptr;
+  TDerivativeWindow* Derivative_ = nullptr;
+  TEquivalenceWindow* Equivalence_ = nullptr;
 };
 
 }  // namespace helmax

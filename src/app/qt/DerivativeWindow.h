@@ -1,0 +1,44 @@
+// TDerivativeWindow "Symbolic Differentiate": an expression, the variable,
+// Differentiate, and the derivative below (an ordinary editable text, so
+// that it can be changed or copied). It forwards to the core's
+// TDifferentiation.
+#pragma once
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QWidget>
+
+#include "Differentiation.h"
+
+namespace helmax {
+
+class TDerivativeWindow : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TDerivativeWindow(QWidget* owner);
+
+  QPlainTextEdit* ExpressionPane() const { return Expression_; }
+  QLineEdit* VariableEdit() const { return Variable_; }
+  QPushButton* DifferentiateButton() const { return Button_; }
+  QPlainTextEdit* DerivativePane() const { return Derivative_; }
+  QSplitter* Splitter() const { return Splitter_; }
+
+ public slots:
+  void Differentiate();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  TDifferentiation Core_;
+  QPlainTextEdit* Expression_;
+  QLineEdit* Variable_;
+  QPushButton* Button_;
+  QPlainTextEdit* Derivative_;
+  QSplitter* Splitter_;
+};
+
+}  // namespace helmax
