@@ -185,6 +185,7 @@ void THelmaxComplexEval::FreeInternal() {
   CompiledCells_.Reset();
   OperandArrays_.Reset();
   Instructions_.clear();
+  ForgetFastProgram();
   RunDepth_ = 0;
   FailedStatement_ = -1;
   ErrorCode = 0;

@@ -17,6 +17,7 @@
 
 #include "BlockPool.h"
 #include "ErrorCodes.h"
+#include "FastProgram.h"
 #include "Value.h"
 
 namespace helmax {
@@ -145,6 +146,13 @@ class THelmaxComplexEval {
   // run-time function calls; past it the run ends with ecTooLong
   // ("Calculation stopped: too long"). 0: no limit.
   std::int64_t MaxSteps = 0;
+
+  // Programs evaluated more than once run in their fast form where they
+  // have one (same results to the bit, see FastProgram.h). Off, every run
+  // goes through the interpreter: for comparisons.
+  bool FastPrograms = true;
+  // The last compile's program has a fast form (built at its second run).
+  bool FastProgramReady() const { return FastState_ == TFastState::Ready; }
 
   bool OriginalMathExpressionString() const { return OriginalMathExpressionString_; }
   void SetOriginalMathExpressionString(bool v);
@@ -292,6 +300,25 @@ class THelmaxComplexEval {
   void SaveProgram(const TProgram& program);
   void RestoreProgram(const TProgram& program);
   void ReserveStack(std::size_t n);
+  // True when the fast form ran the main program to its end; the error
+  // state is then that of a successful run.
+  bool RunFast() {
+    if (!FastPrograms || (FastState_ != TFastState::Ready && !PrepareFastProgram())) return false;
+    if (!RunFastProgram()) return false;
+    Error = false;
+    ErrorCode = 0;
+    MathErrorKind = -1;
+    return true;
+  }
+  bool RunFastProgram();
+  bool RunFastGenericStep(const TInstruction& ins) noexcept;
+
+  // FastProgram.cpp
+  // Builds the fast form at the second run after a compile (a program run
+  // once is not worth it); false while there is none.
+  bool PrepareFastProgram();
+  void BuildFastProgram();
+  void ForgetFastProgram();
 
   TUserFuncArray UserFunctions_;
   std::unordered_map<std::string, int> ExternalIndex_;  // lower-case name -> index
@@ -322,6 +349,12 @@ class THelmaxComplexEval {
   std::mt19937_64 Random_;
   std::mt19937_64 PerturbRandom_;
   std::shared_ptr<TCompileScratch> Scratch_;
+
+  enum class TFastState : std::uint8_t { Pending, Ready, Unavailable };
+  TFastState FastState_ = TFastState::Pending;
+  std::uint8_t RunsSinceCompile_ = 0;
+  std::vector<TFastStep> FastSteps_;
+  std::vector<const TValue*> FastGuards_;  // variables that must hold reals
 };
 
 }  // namespace helmax

@@ -49,6 +49,10 @@ TScopeExit(F) -> TScopeExit<F>;
 // ---- public evaluation ------------------------------------------------------------
 
 void THelmaxComplexEval::DoMathExpression(TValue& result) {
+  if (ExpressionCount == 1 && RunFast()) {
+    result = *Results[0];
+    return;
+  }
   result = TValue();
   Error = false;
   if (ExpressionCount == 0) {
@@ -76,6 +80,7 @@ TValue* const* THelmaxComplexEval::DoVectorOfMathExpressions() {
     FireExecuteError();
     return nullptr;
   }
+  if (RunFast()) return Results;
   BeginRun();
   Execute();
   if (Error) {
@@ -398,6 +403,7 @@ inline void THelmaxComplexEval::RunInstruction(const TInstruction& ins) {
   CallRunTimeFunction(ins, k - ExternalFunctionCount());
 }
 
+
 // Multiplies the real (or each complex part) in the step's first cell by
 // 1 + 2^-48*u and copies it to the other cells (an assignment's target).
 // Kept out of line: only the equivalence test's programs run it.
@@ -415,6 +421,17 @@ inline void THelmaxComplexEval::RunInstruction(const TInstruction& ins) {
     v.Cx.Im *= factor();
   }
   for (std::int32_t i = 1; i < ins.Count; ++i) *ins.Operands[i] = v;
+}
+
+// Runs one instruction the interpreter's way; false when it fails (the
+// ordinary run meets the same failure and reports it).
+[[gnu::noinline]] bool THelmaxComplexEval::RunFastGenericStep(const TInstruction& ins) noexcept {
+  try {
+    RunInstruction(ins);
+    return true;
+  } catch (...) {
+    return false;
+  }
 }
 
 // ---- failures ---------------------------------------------------------------------

@@ -1,0 +1,340 @@
+// Building the fast form of the main program (see FastProgram.h).
+#include <cstddef>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+#include "BuiltinCatalogue.h"
+#include "HelmaxComplexEval.h"
+
+namespace helmax {
+
+namespace {
+
+// Deeper nests of if run the ordinary way, which bounds their native stack.
+constexpr int kMaxIfDepth = 64;
+
+enum class TCellState : std::uint8_t { Unwritten, Written, WrittenReal };
+
+// What an operand is known to hold when its step runs.
+enum class TOperandKind : std::uint8_t { Real, Other, Unusable };
+
+struct TFastBuilder {
+  const std::vector<TInstruction>& Instructions;
+  std::vector<TFastStep>& Steps;
+  std::vector<const TValue*>& Guards;
+  std::unordered_set<const TValue*> ResultCells;  // written by some instruction
+  std::unordered_set<const TValue*> VariableCells;
+  std::unordered_set<const TValue*> Guarded;
+  std::unordered_map<const TInstruction*, const TIfRecord*> IfRecords;
+  // The cells written so far on the path being built, with an undo log so
+  // that a branch's writes are forgotten after it.
+  std::unordered_map<const TValue*, TCellState> State;
+  std::vector<std::pair<const TValue*, TCellState>> Log;
+  const TValue* InRegister = nullptr;  // the cell whose value the register holds
+  int IfDepth = 0;
+  bool Failed = false;
+
+  TFastBuilder(const std::vector<TInstruction>& instructions, std::vector<TFastStep>& steps,
+               std::vector<const TValue*>& guards)
+      : Instructions(instructions), Steps(steps), Guards(guards) {}
+
+  TCellState StateOf(const TValue* cell) const {
+    auto it = State.find(cell);
+    return it == State.end() ? TCellState::Unwritten : it->second;
+  }
+
+  void SetState(const TValue* cell, TCellState s) {
+    Log.emplace_back(cell, StateOf(cell));
+    State[cell] = s;
+  }
+
+  void Undo(std::size_t mark) {
+    while (Log.size() > mark) {
+      State[Log.back().first] = Log.back().second;
+      Log.pop_back();
+    }
+  }
+
+  // A cell that some instruction writes must have been written earlier on
+  // this path: otherwise the program would read what an earlier run left
+  // there, and the fast form does not take such programs.
+  TOperandKind Classify(const TValue* cell) {
+    switch (StateOf(cell)) {
+      case TCellState::WrittenReal: return TOperandKind::Real;
+      case TCellState::Written: return TOperandKind::Other;
+      case TCellState::Unwritten: break;
+    }
+    if (ResultCells.count(cell) != 0) return TOperandKind::Unusable;
+    if (VariableCells.count(cell) != 0) return TOperandKind::Real;  // checked before each run
+    // A constant of the compile: its kind never changes.
+    return cell->Kind == TValueKind::Real ? TOperandKind::Real : TOperandKind::Other;
+  }
+
+  // Classifies every operand; true when all are reals.
+  bool AllReal(const TInstruction& ins) {
+    bool real = true;
+    for (std::int32_t i = 0; i < ins.Count; ++i) {
+      const TOperandKind k = Classify(ins.Operands[i]);
+      if (k == TOperandKind::Unusable) Failed = true;
+      real = real && k == TOperandKind::Real;
+    }
+    return real;
+  }
+
+  void Guard(const TValue* cell) {
+    if (VariableCells.count(cell) != 0 && StateOf(cell) == TCellState::Unwritten && Guarded.insert(cell).second)
+      Guards.push_back(cell);
+  }
+
+  void Emit(TFastStep step) { Steps.push_back(step); }
+
+  // A fused step, in the form that reads the register for each operand it
+  // holds. Single-operand steps (the powers with a constant exponent among
+  // them) have the forms C and A; two-operand steps CC, AC, CA and AA.
+  void EmitFused(TFastOp cellForm, const TInstruction& ins, bool twoOperands) {
+    for (std::int32_t i = 0; i < ins.Count; ++i) Guard(ins.Operands[i]);
+    TFastStep s;
+    s.R = ins.Result;
+    s.A = ins.Operands[0];
+    s.B = ins.Count > 1 ? ins.Operands[1] : nullptr;
+    const bool a = InRegister != nullptr && s.A == InRegister;
+    const bool b = twoOperands && InRegister != nullptr && s.B == InRegister;
+    const int form = a && b ? 3 : b ? 2 : a ? 1 : 0;
+    s.Op = static_cast<TFastOp>(cellForm + form);
+    Emit(s);
+    SetState(ins.Result, TCellState::WrittenReal);
+    InRegister = ins.Result;
+  }
+
+  void EmitGeneric(const TInstruction& ins) {
+    TFastStep s;
+    s.Op = fsGeneric;
+    s.Ins = &ins;
+    Emit(s);
+    SetState(ins.Result, TCellState::Written);
+    InRegister = nullptr;
+  }
+
+  // The constant exponent of a power, when it is one.
+  bool ConstantExponent(const TValue* cell, double& value) {
+    if (StateOf(cell) != TCellState::Unwritten || ResultCells.count(cell) != 0 || VariableCells.count(cell) != 0 ||
+        cell->Kind != TValueKind::Real)
+      return false;
+    value = cell->Num;
+    return true;
+  }
+
+  void Instruction(std::int32_t number) {
+    if (Failed) return;
+    const TInstruction& ins = Instructions[static_cast<std::size_t>(number - 1)];
+    const int code = ins.Code;
+    if (code == opIf) {
+      If(ins);
+      return;
+    }
+    if (code == opPerturbResult || code == opAssign || code == opDefine || code == opWhile || code == opRandom ||
+        code > opLastBuiltin) {
+      Failed = true;
+      return;
+    }
+    const bool real = AllReal(ins);
+    if (Failed) return;
+    if (!real) {
+      EmitGeneric(ins);
+      return;
+    }
+    switch (code) {
+      case opAdd: EmitFused(fsAddCC, ins, true); return;
+      case opSub: EmitFused(fsSubCC, ins, true); return;
+      case opMul: EmitFused(fsMulCC, ins, true); return;
+      case opDiv: EmitFused(fsDivCC, ins, true); return;
+      case opPow: {
+        if (ins.Count != 2) break;
+        double n = 0.0;
+        if (ConstantExponent(ins.Operands[1], n) && (n == 2.0 || n == 3.0 || n == 4.0)) {
+          EmitFused(n == 2.0 ? fsSquareC : n == 3.0 ? fsCubeC : fsFourthC, ins, false);
+          return;
+        }
+        EmitPower(ins);
+        return;
+      }
+      case opSqrt: EmitFused(fsSqrtC, ins, false); return;
+      case opAbs: EmitFused(fsAbsC, ins, false); return;
+      case opExp: EmitFused(fsExpC, ins, false); return;
+      case opSin: EmitFused(fsSinC, ins, false); return;
+      case opCos: EmitFused(fsCosC, ins, false); return;
+      case opEq:
+      case opUneq:
+      case opLs:
+      case opGr:
+      case opLsEq:
+      case opGrEq: {
+        Guard(ins.Operands[0]);
+        Guard(ins.Operands[1]);
+        TFastStep s;
+        s.Op = fsCompare;
+        s.Sub = static_cast<std::uint16_t>(code);
+        s.R = ins.Result;
+        s.A = ins.Operands[0];
+        s.B = ins.Operands[1];
+        Emit(s);
+        SetState(ins.Result, TCellState::Written);
+        InRegister = nullptr;
+        return;
+      }
+      default: break;
+    }
+    EmitGeneric(ins);
+  }
+
+  // x^y with a base from a cell or the register and the exponent in a cell.
+  void EmitPower(const TInstruction& ins) {
+    Guard(ins.Operands[0]);
+    Guard(ins.Operands[1]);
+    TFastStep s;
+    s.R = ins.Result;
+    s.A = ins.Operands[0];
+    s.B = ins.Operands[1];
+    s.Op = ins.Operands[0] == InRegister && InRegister != nullptr && ins.Operands[1] != InRegister ? fsPowerA
+                                                                                                     : fsPowerC;
+    Emit(s);
+    SetState(ins.Result, TCellState::WrittenReal);
+    InRegister = ins.Result;
+  }
+
+  void Program(const TProgram& program) {
+    for (std::int32_t number : program) {
+      Instruction(number);
+      if (Failed) return;
+    }
+  }
+
+  // if(c, t, e): the condition's steps, a jump past the then-part when it
+  // is false, the then-part, and the else-part (or null) after it. The
+  // interpreter puts the inner cells back as they were after an if; for a
+  // program that writes only its own result cells nothing reads them
+  // afterwards (every later read is preceded by its own write), so the
+  // fast form leaves them.
+  void If(const TInstruction& ins) {
+    auto found = IfRecords.find(&ins);
+    const TIfRecord* rec = found == IfRecords.end() ? nullptr : found->second;
+    if (rec == nullptr || ++IfDepth > kMaxIfDepth) {
+      Failed = true;
+      return;
+    }
+    const std::size_t mark = Log.size();
+    Program(rec->Condition);
+    if (Failed) return;
+    const TOperandKind condition = Classify(ins.Operands[0]);
+    if (condition == TOperandKind::Unusable) {
+      Failed = true;
+      return;
+    }
+    // A comparison just computed into the condition cell jumps by itself.
+    std::size_t jumpAt = Steps.size();
+    if (!Steps.empty() && Steps.back().Op == fsCompare && Steps.back().R == ins.Operands[0] &&
+        !rec->Condition.empty()) {
+      Steps.back().Op = fsCompareJump;
+      jumpAt = Steps.size() - 1;
+    } else {
+      TFastStep j;
+      j.Op = fsJumpIfFalse;
+      j.A = ins.Operands[0];
+      Emit(j);
+    }
+    InRegister = nullptr;
+    const std::size_t afterCondition = Log.size();
+    Program(rec->Then);
+    if (Failed) return;
+    const TOperandKind thenKind = Classify(ins.Operands[1]);
+    TFastStep copy;
+    copy.Op = fsCopy;
+    copy.R = ins.Result;
+    copy.A = ins.Operands[1];
+    Emit(copy);
+    const std::size_t jumpOverElse = Steps.size();
+    TFastStep j;
+    j.Op = fsJump;
+    Emit(j);
+    Undo(afterCondition);
+    Steps[jumpAt].Jump = static_cast<std::int32_t>(Steps.size());
+    TOperandKind elseKind = TOperandKind::Other;
+    if (ins.Count == 3) {
+      Program(rec->Else);
+      if (Failed) return;
+      elseKind = Classify(ins.Operands[2]);
+      copy.A = ins.Operands[2];
+      Emit(copy);
+    } else {
+      TFastStep null;
+      null.Op = fsSetNull;
+      null.R = ins.Result;
+      Emit(null);
+    }
+    if (thenKind == TOperandKind::Unusable || elseKind == TOperandKind::Unusable) {
+      Failed = true;
+      return;
+    }
+    Steps[jumpOverElse].Jump = static_cast<std::int32_t>(Steps.size());
+    Undo(mark);
+    InRegister = nullptr;
+    --IfDepth;
+    const bool real = thenKind == TOperandKind::Real && elseKind == TOperandKind::Real;
+    if (real) {
+      // The copied variables must hold reals too.
+      Guard(ins.Operands[1]);
+      Guard(ins.Operands[2]);
+    }
+    SetState(ins.Result, real ? TCellState::WrittenReal : TCellState::Written);
+  }
+};
+
+}  // namespace
+
+void THelmaxComplexEval::ForgetFastProgram() {
+  FastState_ = TFastState::Pending;
+  RunsSinceCompile_ = 0;
+  FastSteps_.clear();
+  FastGuards_.clear();
+  ShrinkIfOversized(FastSteps_);
+  ShrinkIfOversized(FastGuards_);
+}
+
+bool THelmaxComplexEval::PrepareFastProgram() {
+  if (FastState_ == TFastState::Unavailable) return false;
+  if (RunsSinceCompile_ < 1) {
+    ++RunsSinceCompile_;
+    return false;
+  }
+  BuildFastProgram();
+  return FastState_ == TFastState::Ready;
+}
+
+void THelmaxComplexEval::BuildFastProgram() {
+  FastSteps_.clear();
+  FastGuards_.clear();
+  FastState_ = TFastState::Unavailable;
+  if (ExpressionCount == 0 || Results == nullptr) return;
+  TFastBuilder b(Instructions_, FastSteps_, FastGuards_);
+  for (const TInstruction& ins : Instructions_) b.ResultCells.insert(ins.Result);
+  for (const TIfRecord& r : IfRecords_) b.IfRecords.emplace(&Instructions_[static_cast<std::size_t>(r.Instruction - 1)], &r);
+  for (const TVariable* v : Variables_) b.VariableCells.insert(v->Value);
+  b.Program(MainProgram_);
+  // The results must be the main program's own writes (or constants and
+  // variables, which no step writes).
+  for (int k = 0; k < ExpressionCount && !b.Failed; ++k)
+    if (b.ResultCells.count(Results[k]) != 0 && b.StateOf(Results[k]) == TCellState::Unwritten) b.Failed = true;
+  if (b.Failed) {
+    FastSteps_.clear();
+    FastGuards_.clear();
+    return;
+  }
+  TFastStep end;
+  end.Op = fsEnd;
+  FastSteps_.push_back(end);
+  FastState_ = TFastState::Ready;
+}
+
+}  // namespace helmax

@@ -1,0 +1,58 @@
+// The fast form of a compiled program: the main program's instructions as a
+// flat list of steps over the same cells, for programs that read their
+// variables and nothing else (no assignments, loops, calls or random
+// numbers). Real arithmetic runs in fused steps that keep the last result
+// in a register; everything else runs as the interpreter runs it.
+//
+// Every fused step computes exactly what the interpreter's fast path
+// computes for that instruction, in the same order and with the same
+// rounding, and gives up where that fast path would (an operand that is not
+// a real, a result that is not finite). The engine then runs the program
+// the ordinary way from its start, which repeats every step: harmless, since
+// a program of this kind writes nothing but its own result cells.
+#pragma once
+
+#include <cstdint>
+
+#include "Value.h"
+
+namespace helmax {
+
+struct TInstruction;
+
+// Operand sources of the fused arithmetic steps: C a cell, A the register
+// holding the previous step's result. AC is "register op cell".
+enum TFastOp : std::uint8_t {
+  fsAddCC, fsAddAC, fsAddCA, fsAddAA,
+  fsSubCC, fsSubAC, fsSubCA, fsSubAA,
+  fsMulCC, fsMulAC, fsMulCA, fsMulAA,
+  fsDivCC, fsDivAC, fsDivCA, fsDivAA,
+  // Powers with a constant exponent of 2, 3 or 4 (products), and any other.
+  fsSquareC, fsSquareA, fsCubeC, fsCubeA, fsFourthC, fsFourthA,
+  fsPowerC, fsPowerA,
+  fsSqrtC, fsSqrtA, fsAbsC, fsAbsA, fsExpC, fsExpA, fsSinC, fsSinA, fsCosC, fsCosA,
+  // The last fused step; the ones below leave the register undefined.
+  fsLastFused = fsCosA,
+  fsCompare,          // Sub: the comparison's code; writes a boolean
+  fsCompareJump,      // the same, then to Jump when false
+  fsJumpIfFalse,      // A must hold a boolean
+  fsJump,
+  fsCopy,             // R = A
+  fsSetNull,          // R = null
+  fsGeneric,          // Ins as the interpreter runs it
+  fsEnd,
+};
+
+struct TFastStep {
+  TFastOp Op = fsEnd;
+  std::uint16_t Sub = 0;
+  std::int32_t Jump = 0;  // step index
+  TValue* R = nullptr;
+  const TValue* A = nullptr;
+  union {
+    const TValue* B = nullptr;
+    const TInstruction* Ins;
+  };
+};
+
+}  // namespace helmax
