@@ -278,9 +278,11 @@ void TCalculator::DefinitionsCompile(TReport report) {
   if (Definitions_->DoVectorOfMathExpressions() == nullptr) return;
 
   RunTimeFunctionsText_.clear();
+  RunTimeFunctionNames_.clear();
   for (int i = 0; i < Definitions_->RunTimeFunctionCount(); ++i) {
     if (i > 0) RunTimeFunctionsText_ += ",";
     RunTimeFunctionsText_ += Definitions_->RunTimeFunctionText(i);
+    RunTimeFunctionNames_.push_back(ToLowerAscii(Definitions_->RunTimeFunctions()[static_cast<std::size_t>(i)].Name));
   }
   if (RunTimeFunctionsText_.empty()) RunTimeFunctionsText_ = "nan";
   if (const std::vector<TVariable*>* vars = Definitions_->Variables())
@@ -308,27 +310,52 @@ void TCalculator::ExpressionsChanged(TReport report) {
   Expressions_->SetCurrencyNumbers(CurrencyMode_);
   Auxiliary_->SetCurrencyNumbers(CurrencyMode_);
 
-  Expressions_->VerifySyntaxSemantics(source, ExpressionsVars_, true);
   int first = 1;
   // Variables of the definitions that a run-time function may assign when
   // it runs here; restored after the run so that an evaluation leaves the
   // definitions as their compile left them.
   std::vector<std::pair<TValue*, TValue>> unprotected;
-  if (Expressions_->Error && Expressions_->ErrorCode == ecFunctionNotDefined) {
-    ResultsText.clear();
-    // The first compile already refused any assignment that the pane
-    // itself makes to a protected name (that failure comes before the end
-    // of the compile, where -38 is found), so the definitions' own variables
-    // can be handed unprotected here: only the run-time functions' bodies
-    // can assign them. The function variable and the constants stay
-    // protected.
+  auto compileAlone = [&] {
+    first = 1;
+    unprotected.clear();
+    Expressions_->VerifySyntaxSemantics(source, ExpressionsVars_, true);
+  };
+  // The pane with the definitions' run-time functions in front. The plain
+  // compile has already refused any assignment that the pane itself makes
+  // to a protected name (that failure comes before the end of the compile,
+  // where -38 is found), so the definitions' own variables can be handed
+  // unprotected here: only the run-time functions' bodies can assign them.
+  // The function variable and the constants stay protected.
+  auto compileWithFunctions = [&] {
+    first = 2;
+    unprotected.clear();
     TUserVarArray retryVars = ExpressionsVars_;
     for (std::size_t i = 1 + static_cast<std::size_t>(SharedConstantCount_); i < retryVars.size(); ++i) {
       retryVars[i].Protected = 0;
       unprotected.emplace_back(retryVars[i].Value, *retryVars[i].Value);
     }
     Expressions_->VerifySyntaxSemantics("Bk(" + RunTimeFunctionsText_ + ")," + source, retryVars, true);
-    first = 2;
+  };
+  auto notDefined = [&] { return Expressions_->Error && Expressions_->ErrorCode == ecFunctionNotDefined; };
+  if (CallsRunTimeFunction(source)) {
+    // The plain compile would end in "function not defined" (-38) and be
+    // made again with the functions: compile that way at once. Should it
+    // fail, the outcome is the one of the plain order.
+    compileWithFunctions();
+    if (Expressions_->Error) {
+      ResultsText.clear();
+      compileAlone();
+      if (notDefined()) {
+        ResultsText.clear();
+        compileWithFunctions();
+      }
+    }
+  } else {
+    compileAlone();
+    if (notDefined()) {
+      ResultsText.clear();
+      compileWithFunctions();
+    }
   }
   bool ok = !Expressions_->Error;
   const bool compiled = ok;
@@ -350,6 +377,30 @@ void TCalculator::ExpressionsChanged(TReport report) {
   }
   // Results may be the shared cells themselves: restore after reading them.
   for (auto& [cell, value] : unprotected) *cell = value;
+}
+
+// Whether the pane certainly calls one of the definitions' run-time
+// functions: a name of one before "(", in a pane that defines no function
+// and assigns nothing itself (with "~" or "=" the plain compile may take
+// another course, so it goes first).
+bool TCalculator::CallsRunTimeFunction(std::string_view source) const {
+  if (RunTimeFunctionNames_.empty()) return false;
+  // Names as the compile reads them: runs between delimiters, blanks left out.
+  bool calls = false;
+  std::size_t start = 0;  // of the run since the last delimiter
+  for (std::size_t i = 0; i < source.size(); ++i) {
+    const char c = source[i];
+    if (c == '~' || c == '=') return false;
+    if (!IsDelimiter(c)) continue;
+    if (c == '(' && !calls) {
+      std::string name;
+      for (std::size_t k = start; k < i; ++k)
+        if (source[k] != ' ') name += LowerAscii(source[k]);
+      for (const std::string& f : RunTimeFunctionNames_) calls = calls || (!name.empty() && f == name);
+    }
+    start = i + 1;
+  }
+  return calls;
 }
 
 // Where in the expressions pane the failure lies: the failed expression

@@ -208,6 +208,7 @@ class TCalculator : private TConstantListHost {
   bool CheckBraces(const char* what);
   bool PrepareSave();
   void LocateError(int failedExpression);
+  bool CallsRunTimeFunction(std::string_view source) const;
   bool ShowsEntry(const std::string& entry) const;
   bool ApplySections(const std::optional<TSections>& sections, const char* badFormatMessage);
   std::string LogStamp() const;
@@ -226,6 +227,7 @@ class TCalculator : private TConstantListHost {
   TUserVarArray ExpressionsVars_;
   int SharedConstantCount_ = 0;
   std::string RunTimeFunctionsText_ = "nan";
+  std::vector<std::string> RunTimeFunctionNames_;  // lower case
   std::string FunctionVariable_ = "x";
   bool DefinitionsInvalid_ = true;
   bool DefinitionsStale_ = true;

@@ -3,6 +3,7 @@
 #include "BuiltinCatalogue.h"
 
 #include <array>
+#include <cstdint>
 
 #include "TextUtil.h"
 
@@ -236,14 +237,51 @@ constexpr std::array<std::string_view, BuiltinCount> kBuiltinNames = [] {
   return names;
 }();
 
+// FNV-1a of the name in lower case.
+constexpr std::uint32_t NameHash(std::string_view name) {
+  std::uint32_t h = 2166136261u;
+  for (char c : name) {
+    const char lower = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    h = (h ^ static_cast<unsigned char>(lower)) * 16777619u;
+  }
+  return h;
+}
+
+// An open-addressing table of the names (catalogue index + 1, 0 for an
+// empty slot), filled at compile time; the first of equal names wins, as in
+// the catalogue's order.
+constexpr std::size_t kNameSlots = 512;
+constexpr std::array<std::uint8_t, kNameSlots> kNameTable = [] {
+  static_assert(BuiltinCount < 255 && 2 * BuiltinCount < kNameSlots);
+  std::array<std::uint8_t, kNameSlots> table{};
+  for (std::size_t i = 0; i < kBuiltinNames.size(); ++i) {
+    std::size_t slot = NameHash(kBuiltinNames[i]) % kNameSlots;
+    bool taken = false;
+    while (table[slot] != 0) {
+      const std::string_view other = kBuiltinNames[table[slot] - 1u];
+      bool same = other.size() == kBuiltinNames[i].size();
+      for (std::size_t k = 0; same && k < other.size(); ++k) {
+        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+        same = lower(other[k]) == lower(kBuiltinNames[i][k]);
+      }
+      if (same) taken = true;
+      slot = (slot + 1) % kNameSlots;
+    }
+    if (!taken) table[slot] = static_cast<std::uint8_t>(i + 1);
+  }
+  return table;
+}();
+
 }  // namespace
 
 const TBuiltinInfo& BuiltinInfo(int code) { return kBuiltins[static_cast<std::size_t>(code - opFirstBuiltin)]; }
 
 int FindBuiltin(std::string_view name) {
-  for (std::size_t i = 0; i < kBuiltinNames.size(); ++i)
+  for (std::size_t slot = NameHash(name) % kNameSlots; kNameTable[slot] != 0; slot = (slot + 1) % kNameSlots) {
+    const std::size_t i = kNameTable[slot] - 1u;
     if (kBuiltinNames[i].size() == name.size() && EqualsIgnoringCase(kBuiltinNames[i], name))
       return static_cast<int>(i) + opFirstBuiltin;
+  }
   return 0;
 }
 

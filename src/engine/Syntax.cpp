@@ -39,19 +39,28 @@ TPassError RemoveBlanks(std::string_view text, bool implicitMultiplication, std:
   operatorCount = 0;
   bool lastWasDelimiter = true;  // the start of the text counts as one
   bool afterSpaces = false;
-  std::string operand;  // operand characters since the last delimiter
-  for (char c : text) {
+  // The operand since the last delimiter, blanks left out: only the failure
+  // messages quote it.
+  std::size_t operandFrom = 0;
+  auto operand = [&](std::size_t upTo) {
+    std::string s;
+    for (std::size_t k = operandFrom; k < upTo; ++k)
+      if (text[k] != ' ') s += text[k];
+    return s;
+  };
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
     if (c == ' ') {
       afterSpaces = true;
       continue;
     }
-    if (c == '{' || c == '}') return {ecUnknownExpression, "StergeSpatii-> UNKNOWN EXPRESSION: " + operand + c};
+    if (c == '{' || c == '}') return {ecUnknownExpression, "StergeSpatii-> UNKNOWN EXPRESSION: " + operand(i) + c};
     const bool delimiter = IsDelimiter(c);
     if (afterSpaces) {
       afterSpaces = false;
       if (!delimiter && !lastWasDelimiter) {
         if (!implicitMultiplication)
-          return {ecUnknownExpression, "StergeSpatii-> UNKNOWN EXPRESSION: " + operand + "'_'"};
+          return {ecUnknownExpression, "StergeSpatii-> UNKNOWN EXPRESSION: " + operand(i) + "'_'"};
         if (out.empty() || out.back() != '(') {
           out += '*';
           ++operatorCount;
@@ -64,14 +73,11 @@ TPassError RemoveBlanks(std::string_view text, bool implicitMultiplication, std:
       }
     }
     if (c == '(' && !out.empty() && out.back() == ')')
-      return {ecInvalidExpression, "StergeSpatii-> SYNTAX ERROR: " + operand + "("};
+      return {ecInvalidExpression, "StergeSpatii-> SYNTAX ERROR: " + operand(i) + "("};
     out += c;
     if (IsOperatorChar(c)) ++operatorCount;
     lastWasDelimiter = delimiter;
-    if (delimiter)
-      operand.clear();
-    else
-      operand += c;
+    if (delimiter) operandFrom = i + 1;
   }
   return {};
 }

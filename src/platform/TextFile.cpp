@@ -178,8 +178,14 @@ std::vector<std::string> SplitLines(std::string_view text) {
 std::string RemoveLineEnds(std::string_view text) {
   std::string out;
   out.reserve(text.size());
-  for (char c : text)
-    if (c != '\r' && c != '\n') out.push_back(c);
+  // Whole stretches between line ends at a time.
+  std::size_t from = 0;
+  while (from < text.size()) {
+    std::size_t end = from;
+    while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
+    out.append(text.data() + from, end - from);
+    from = end + 1;
+  }
   return out;
 }
 

@@ -27,6 +27,27 @@ TEST(EvaluationCycle, DefaultDocument) {
   EXPECT_TRUE(f.Ui.Messages.empty());
 }
 
+// A pane that calls the definitions' functions is compiled with them in
+// front at once; a failure found before the end of the compile still reads
+// as the pane alone gives it, where it lies in the pane.
+TEST(EvaluationCycle, ErrorsInPanesWithCallsReadAsThePaneAloneGivesThem) {
+  TCalculatorFixture f;
+  struct TCase {
+    const char* Pane;
+    const char* Results;
+    std::pair<std::size_t, std::size_t> Range;
+  };
+  for (const TCase& c : {TCase{"f(2), 1+*3", "Syntax error : f(2),1+*", {0, 9}},
+                         TCase{"f(1), 1+", "Syntax error : f(1),1+", {0, 8}},
+                         TCase{"f(2)+{1}", "Unknown expression :  {", {5, 6}},
+                         TCase{"f(2), 1e5e", "Unknown expression :  1e5e", {6, 10}},
+                         TCase{"f(1)+g(1)", "Defined function was not implimented :  g", {5, 6}}}) {
+    EXPECT_EQ(f.Eval(c.Pane), c.Results) << c.Pane;
+    EXPECT_EQ(f.Calc.ExpressionsErrorRange(), std::optional(c.Range)) << c.Pane;
+  }
+  EXPECT_EQ(f.Eval("F (2) , 3"), Real(std::sin(2.0)) + "\n3");
+}
+
 TEST(EvaluationCycle, SharedVariablesAreReadOnlyInTheExpressions) {
   TCalculatorFixture f;
   for (const char* pane : {"x=1", "y=2", "from=3", "STEP=1", "f(2), y=2", "y=2, f(2)"})

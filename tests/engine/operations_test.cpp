@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <initializer_list>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "Operations.h"
+#include "TextUtil.h"
 #include "Value.h"
 
 namespace helmax {
@@ -1119,6 +1121,28 @@ TEST(BuiltinHelpText, EveryCodeHasALineNamingItsFunction) {
     const std::string line = BuiltinHelpText(code);
     EXPECT_NE(line.find("'" + upper + "'"), std::string::npos) << line;
   }
+}
+
+// Name lookup against a plain scan of the catalogue: the first entry of a
+// name, in any case; anything else is no built-in.
+TEST(FindBuiltin, FindsEachNameInAnyCase) {
+  auto scan = [](std::string_view name) {
+    for (int code = opFirstBuiltin; code <= opLastBuiltin; ++code) {
+      const std::string_view n = BuiltinInfo(code).Name;
+      if (n.size() == name.size() && ToLowerAscii(n) == ToLowerAscii(name)) return code;
+    }
+    return 0;
+  };
+  for (int code = opFirstBuiltin; code <= opLastBuiltin; ++code) {
+    const std::string name = BuiltinInfo(code).Name;
+    std::string upper = name;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_EQ(FindBuiltin(name), scan(name)) << name;
+    EXPECT_EQ(FindBuiltin(upper), scan(name)) << upper;
+    EXPECT_EQ(FindBuiltin(name + "x"), scan(name + "x")) << name;
+    EXPECT_EQ(FindBuiltin(name.substr(1)), scan(name.substr(1))) << name;
+  }
+  for (const char* other : {"", "x", "sinus", "fact", "f", "_pi"}) EXPECT_EQ(FindBuiltin(other), 0) << other;
 }
 
 }  // namespace
