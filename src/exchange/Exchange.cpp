@@ -65,19 +65,25 @@ TOpenOutcome TExchange::Open(const std::string& fileName, const TFirebirdLogin& 
   const char* operation =
       ProductOfFile(fileName) == TRatesProduct::Access ? "OpenAccessFile -> " : "OpenFirebirdFile -> ";
   try {
-    std::unique_ptr<TRatesDatabase> db = OpenRatesDatabase(fileName, login);
-    out.Currencies = db->Currencies();
-    out.References = db->ReferenceCurrencies();
-    const std::optional<TRatesRow> newest = db->FirstRow(TRatesQuery::Latest, {});
-    std::optional<double> day;
-    if (newest && !newest->empty()) day = (*newest)[0].AsDateTime();
-    out.RatesText = day ? "Rates of " + DayText(DayOf(*day)) : "No rates";
-    Database_ = std::move(db);
-    out.Opened = true;
+    out = Adopt(OpenRatesDatabase(fileName, login));
   } catch (const std::exception& e) {
     Ui_.ShowMessage(operation + std::string(e.what()));
     out = TOpenOutcome();
   }
+  return out;
+}
+
+TOpenOutcome TExchange::Adopt(std::unique_ptr<TRatesDatabase> db) {
+  Close();
+  TOpenOutcome out;
+  out.Currencies = db->Currencies();
+  out.References = db->ReferenceCurrencies();
+  const std::optional<TRatesRow> newest = db->FirstRow(TRatesQuery::Latest, {});
+  std::optional<double> day;
+  if (newest && !newest->empty()) day = (*newest)[0].AsDateTime();
+  out.RatesText = day ? "Rates of " + DayText(DayOf(*day)) : "No rates";
+  Database_ = std::move(db);
+  out.Opened = true;
   return out;
 }
 

@@ -65,6 +65,9 @@ class TExchange {
   // empty). A failure is shown ("OpenAccessFile -> " or "OpenFirebirdFile
   // -> " + why) and leaves no database open.
   TOpenOutcome Open(const std::string& fileName, const TFirebirdLogin& login);
+  // Takes a database opened elsewhere (Open's work once the file is open).
+  // Throws TRatesDatabaseError when its lists cannot be read.
+  TOpenOutcome Adopt(std::unique_ptr<TRatesDatabase> database);
   void Close();
   bool HasDatabase() const { return Database_ != nullptr; }
   // For the queries of tests and benchmarks.

@@ -64,6 +64,9 @@ TExchangeWindow::TExchangeWindow(TToolHost host, QWidget* owner)
     box->setTabChangesFocus(true);
     box->setLineWrapMode(QPlainTextEdit::NoWrap);
   }
+  // The quote lines and the definition are long: they wrap to stay in sight.
+  Results_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  Results_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
   Amount_->installEventFilter(this);
   AmountGroup_ = Group("Currency:", Amount_);
   DateGroup_ = Group("Exchange date:", Date_);
@@ -110,7 +113,11 @@ TExchangeWindow::TExchangeWindow(TToolHost host, QWidget* owner)
   Status_->setSizeGripEnabled(false);
   Path_->setObjectName("statusPath");
   Rates_->setObjectName("statusRates");
+  // A long path gives way to the date of the rates.
+  Path_->setMinimumWidth(1);
+  Path_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   Status_->addWidget(Path_, 1);
+  Rates_->setMinimumWidth(Rates_->fontMetrics().horizontalAdvance("Rates of 12.31.2008") + 8);
   Status_->addPermanentWidget(Rates_);
 
   auto* layout = new QVBoxLayout(this);
@@ -478,6 +485,7 @@ void TExchangeWindow::SetQuick(bool quick) {
   if (quick) {
     FullSize_ = size();
     const QSize panel = AmountPanel_->size();
+    layout()->activate();  // the hidden parts no longer hold the window's minimum size
     resize(panel.width() + 15, panel.height() + 75);
     ResultsGroup_->setTitle(Q("Date: " + Tool_->DateText() + "   Ref: " + Tool_->ReferenceCode()));
     Action("quick")->setChecked(true);
