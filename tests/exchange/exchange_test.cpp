@@ -347,6 +347,18 @@ TEST_F(FirebirdFiles, BadQuotesAreIncorrectRates) {
   EXPECT_EQ(Tool.Calculate(Calc.Calc, {"100", "Last", eur, chf, eur}, TRatesProduct::Firebird).Results, "60 EUR");
 }
 
+TEST_F(FirebirdFiles, WithoutQuotesLastIsTodayAndLastBetweenItsEnd) {
+  const std::string file = Dir.File("empty.fdb");
+  CreateFirebirdRates(file, {{978, "EUR", "Euro"}}, {}, true, true);
+  Tool.SetClock([] { return 40000.75; });
+  const TOpenOutcome out = Tool.Open(file, {});
+  ASSERT_TRUE(out.Opened);
+  EXPECT_EQ(out.RatesText, "No rates");
+  EXPECT_TRUE(out.References.empty());
+  EXPECT_EQ(Tool.LatestDate(), 40000.0);
+  EXPECT_EQ(Tool.LatestDateBetween(39000.5, 39500.25), 39500.0);
+}
+
 TEST(SampleRates, FoundBesideTheProgram) {
   test::TTempFolder dir;
   std::filesystem::create_directories(dir.Path + "/bin");

@@ -291,7 +291,7 @@ void TExchangeWindow::ShowWindow() {
   show();
   raise();
   activateWindow();
-  if (ExchangeFileName().empty() && !Tool_->HasDatabase() && !SampleFile.isEmpty() && !SampleOffered_ && !Running_) {
+  if (ExchangeFileName().empty() && !DatabaseOpen_ && !SampleFile.isEmpty() && !SampleOffered_ && !Running_) {
     SampleOffered_ = true;
     if (Host_.Ui->AskYesNo("No exchange rates database is chosen. Open the sample database that comes with the "
                            "program?")) {
@@ -342,6 +342,9 @@ void TExchangeWindow::OpenDatabase() {
         Calculate_->setEnabled(true);
         Path_->clear();
         const TOpenOutcome& out = run->Outcome;
+        DatabaseOpen_ = out.Opened;
+        LastDate_.clear();
+        LastReference_.clear();
         if (!out.Opened) {
           // A file that cannot be opened is no longer the exchange file.
           if (!run->File.empty() && ExchangeFileName() == run->File) ExchangeFileName().clear();
@@ -390,7 +393,8 @@ void TExchangeWindow::ChooseFileToOpen() {
 // the database is in use; unchecking closes it.
 void TExchangeWindow::UseFile() {
   QAction* use = Action("useFile");
-  if (Tool_->HasDatabase()) {
+  if (DatabaseOpen_) {
+    DatabaseOpen_ = false;
     use->setChecked(false);
     ExchangeFileName().clear();
     Host_.RunForTool({}, [this] { Tool_->Close(); }, [this] {
@@ -445,6 +449,8 @@ void TExchangeWindow::Calculate() {
         Calculate_->setEnabled(true);
         AmountGroup_->setTitle(Q(run->Outcome.AmountCaption));
         DateGroup_->setTitle(Q(run->Outcome.DateCaption));
+        LastDate_ = Tool_->DateText();
+        LastReference_ = Tool_->ReferenceCode();
         const QSignalBlocker quiet(Results_);
         Results_->setPlainText(Q(run->Outcome.Results));
       });
@@ -487,7 +493,7 @@ void TExchangeWindow::SetQuick(bool quick) {
     const QSize panel = AmountPanel_->size();
     layout()->activate();  // the hidden parts no longer hold the window's minimum size
     resize(panel.width() + 15, panel.height() + 75);
-    ResultsGroup_->setTitle(Q("Date: " + Tool_->DateText() + "   Ref: " + Tool_->ReferenceCode()));
+    ResultsGroup_->setTitle(Q("Date: " + LastDate_ + "   Ref: " + LastReference_));
     Action("quick")->setChecked(true);
   } else {
     if (FullSize_.isValid()) resize(FullSize_);

@@ -131,6 +131,10 @@ class TExchangeWindow : public QWidget {
   bool Running_ = false;
   bool QuickWaiting_ = false;  // a quick conversion is queued and will read the amount
   bool SampleOffered_ = false;
+  // What the core holds, copied when its work is done: the window never
+  // reads the core while the worker may use it.
+  bool DatabaseOpen_ = false;
+  std::string LastDate_, LastReference_;
 };
 
 }  // namespace helmax
