@@ -47,7 +47,7 @@ const TCase kCases[] = {
     // 1 EUR = 1.4 USD and 1 EUR = 0.8 GBP: 100 USD = 100*0.8/1.4 = 57.142857... GBP.
     {"cross_both_negative", 1000000, USD, GBP, EUR, Quote(-1, 14000), Quote(-1, 8000), 9,
      TConversionOutcome::Converted, 571429, "curr*(1/1)*0.8/1.4"},
-    // The spec's USD to EUR through GBP: 1 USD = 0.5 GBP, 1 EUR = 0.8 GBP.
+    // USD to EUR through GBP: 1 USD = 0.5 GBP, 1 EUR = 0.8 GBP.
     {"cross_both_positive", 1000000, USD, EUR, GBP, Quote(1, 5000), Quote(1, 8000), 10, TConversionOutcome::Converted,
      625000, "curr*(1/1)*0.5/0.8"},
     {"cross_signs_differ", 1000000, USD, GBP, EUR, Quote(-1, 14000), Quote(1, 12000), 11,

@@ -369,6 +369,7 @@ void TExchangeWindow::OpenChosenFile(const QString& fileName) {
   const std::string name = fileName.toStdString();
   if (name.empty() || !FileExists(name)) return;
   if (!Host_.Ui->AskYesNo("ARE YOU SURE ?")) return;
+  SampleOffered_ = true;  // the user chose a file: no sample offered on top
   ExchangeFileName() = name;
   OpenDatabase();
   ShowWindow();
