@@ -7,6 +7,7 @@
 // ExDate (yyyy-mm-dd),RefNumCode,NumCode. Each has a header line. The new
 // database is set read only.
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -70,6 +71,10 @@ int main(int argc, char** argv) {
       quotes.push_back({Number(f[0]), value, Date(f[2]), Number(f[3]), Number(f[4])});
     }
     CreateFirebirdRates(argv[3], currencies, quotes, true, true);
+    // Every user reads it (the program opens a private copy).
+    namespace fs = std::filesystem;
+    fs::permissions(argv[3], fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                                 fs::perms::others_read);
   } catch (const std::exception& e) {
     std::cerr << "helmax-make-rates: " << e.what() << "\n";
     return 1;
