@@ -349,10 +349,13 @@ TEST_F(FirebirdFiles, BadQuotesAreIncorrectRates) {
 
 TEST_F(FirebirdFiles, WithoutQuotesLastIsTodayAndLastBetweenItsEnd) {
   const std::string file = Dir.File("empty.fdb");
-  CreateFirebirdRates(file, {{978, "EUR", "Euro"}}, {}, true, true);
+  // Quotes and semicolons in texts are data: every value travels bound.
+  const TCurrency odd{978, "E'R", "Euro'; DROP TABLE \"Valute\"; --"};
+  CreateFirebirdRates(file, {odd}, {}, true, true);
   Tool.SetClock([] { return 40000.75; });
   const TOpenOutcome out = Tool.Open(file, {});
   ASSERT_TRUE(out.Opened);
+  EXPECT_EQ(out.Currencies, std::vector<TCurrency>{odd});
   EXPECT_EQ(out.RatesText, "No rates");
   EXPECT_TRUE(out.References.empty());
   EXPECT_EQ(Tool.LatestDate(), 40000.0);
