@@ -18,6 +18,8 @@
 #include "FunctionTableWindow.h"
 #include "DerivativeWindow.h"
 #include "EquivalenceWindow.h"
+#include "ExchangeWindow.h"
+#include "ProgramFolder.h"
 #include "FunctionVariableDialog.h"
 #include "HelpWindow.h"
 #include "IntegrationWindow.h"
@@ -134,6 +136,7 @@ TMainWindow::TMainWindow(TCalculatorFiles files, TUserInterface* ui, QWidget* pa
   ApplySettings();
   CreateConstantsLibrary();
   CreateNumericTools();
+  CreateExchange();
   Chart_ = new TChartWindow(this);
   Table_->SetChartWindow(Chart_);
   for (std::function<void()>* showMain : {&Table_->OnShowMain, &Chart_->OnShowMain})
@@ -900,6 +903,8 @@ void TMainWindow::closeEvent(QCloseEvent* event) {
   Table_->close();
   Chart_->close();
   for (QWidget* tool : std::initializer_list<QWidget*>{LinearSystem_, Interpolation_, Integration_}) tool->close();
+  Exchange_->HistoryWindow()->close();
+  Exchange_->close();
   event->accept();
 }
 
@@ -964,5 +969,37 @@ void TMainWindow::CreateNumericTools() {
 }
 
 bool TMainWindow::CloseNumericTools() { return LinearSystem_->MayExit() && Interpolation_->MayExit(); }
+
+// ---- currency exchange ----------------------------------------------------------------
+
+void TMainWindow::CreateExchange() {
+  TToolHost host;
+  host.Calc = Calc_.get();
+  host.Ui = Ui_;
+  host.RunForTool = [this](std::function<void()> prepare, std::function<void()> work, std::function<void()> finish) {
+    RunForTool(std::move(prepare), std::move(work), std::move(finish));
+  };
+  host.StopCalculation = [this] { StopCalculation(); };
+  host.ShowMain = [this] {
+    show();
+    raise();
+    activateWindow();
+  };
+  Exchange_ = new TExchangeWindow(host, this);
+  Exchange_->SampleFile = QString::fromStdString(SampleRatesFile(ExecutablePath()));
+  Exchange_->OnSetMainVisible = [this](bool visible) {
+    if (visible) {
+      show();
+      raise();
+    } else {
+      hide();
+    }
+  };
+  QAction* exchange = Action("exchange");
+  exchange->setEnabled(true);
+  connect(exchange, &QAction::triggered, Exchange_, &TExchangeWindow::ShowWindow);
+  // The exchange file of the settings opens once the window system runs.
+  QTimer::singleShot(0, Exchange_, &TExchangeWindow::OpenAtStart);
+}
 
 }  // namespace helmax
