@@ -23,6 +23,13 @@
 
 namespace {
 
+// Concatenation by appending (g++ 12 warns falsely on literal + string).
+std::string Cat(std::initializer_list<std::string_view> parts) {
+  std::string text;
+  for (const std::string_view part : parts) text += part;
+  return text;
+}
+
 // "x+x+...+x" with n terms.
 std::string SumText(std::int64_t n) {
   std::string text;
@@ -67,6 +74,29 @@ void CompileBench(benchmark::State& state, const std::string& text) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(text.size()));
 }
 
+// n linear equations in n unknowns, each naming every unknown: what the
+// linear systems window compiles (variables x1..xn declared by name).
+void BM_CompileLinearSystem(benchmark::State& state) {
+  const std::int64_t n = state.range(0);
+  std::string names, text;
+  for (std::int64_t j = 1; j <= n; ++j) names += Cat({j > 1 ? ",x" : "x", std::to_string(j)});
+  for (std::int64_t i = 1; i <= n; ++i) {
+    if (i > 1) text += ',';
+    for (std::int64_t j = 1; j <= n; ++j)
+      text += Cat({j > 1 ? "+" : "", std::to_string((i * 7 + j * 3) % 19 + 1), "*x", std::to_string(j)});
+    text += Cat({"-", std::to_string(i)});
+  }
+  helmax::THelmaxComplexEval eng;
+  for (auto _ : state) {
+    eng.VerifySyntaxSemantics(text, names, false);
+    benchmark::DoNotOptimize(eng.ErrorCode);
+  }
+  if (eng.Error) state.SkipWithError(eng.ErrorMessage.c_str());
+  state.SetComplexityN(static_cast<std::int64_t>(text.size()));
+}
+BENCHMARK(BM_CompileLinearSystem)->Arg(100)->Arg(300)->Arg(1000)->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oAuto);
+
 void BM_CompileSum(benchmark::State& state) { CompileBench(state, SumText(state.range(0))); }
 void BM_CompileNested(benchmark::State& state) { CompileBench(state, NestedText(state.range(0))); }
 void BM_CompileNestedSum(benchmark::State& state) { CompileBench(state, NestedSumText(state.range(0))); }
@@ -86,12 +116,6 @@ BENCHMARK(BM_CompileNestedSum)->RangeMultiplier(10)->Range(1000, 100000)->Unit(b
 // stay fixed. The program ends with a table of the time ratios.
 // ===========================================================================
 
-// Concatenation by appending (g++ 12 warns falsely on literal + string).
-std::string Cat(std::initializer_list<std::string_view> parts) {
-  std::string text;
-  for (const std::string_view part : parts) text += part;
-  return text;
-}
 
 // One expression in both syntaxes.
 struct TRaceCase {

@@ -162,11 +162,13 @@ class TRecordTable {
       Count = 0;
     }
   }
-  // The record whose key has this hash and for which same(record) holds, or -1.
+  // The record whose key has this hash and for which same(record) holds, or
+  // -1. Probes go 1, 2, 3, ... slots on, which visits every slot of a table
+  // whose size is a power of two.
   template <class Same>
   std::int32_t Find(std::uint32_t hash, Same&& same) const {
     if (Slots.empty()) return -1;
-    for (std::size_t i = hash & Mask;; i = (i + 1) & Mask) {
+    for (std::size_t i = hash & Mask, step = 1;; i = (i + step++) & Mask) {
       const TSlot& s = Slots[i];
       if (s.Record < 0) return -1;
       if (s.Hash == hash && same(s.Record)) return s.Record;
@@ -201,7 +203,7 @@ class TRecordTable {
     std::int32_t Record = -1;
   };
   void Place(std::uint32_t hash, std::int32_t record) {
-    for (std::size_t i = hash & Mask;; i = (i + 1) & Mask) {
+    for (std::size_t i = hash & Mask, step = 1;; i = (i + step++) & Mask) {
       if (Slots[i].Record < 0) {
         Slots[i] = {hash, record};
         ++Count;
@@ -224,7 +226,10 @@ class TRecordTable {
 
 // Record numbers grow as the text is read and an operation's operands are
 // usually recent records, so a hash that keeps neighbouring numbers in
-// neighbouring slots makes the look-ups of a long text cache-friendly.
+// neighbouring slots makes the look-ups of a long text cache-friendly. Such
+// hashes crowd together, though, so the table probes at growing distances
+// (1, 2, 3, ... slots on) rather than slot by slot: walking through the
+// runs of a long system of equations took tens of seconds.
 inline std::uint32_t HashShape(const TShapeKey& k) {
   return static_cast<std::uint32_t>(k.A) + 2u * static_cast<std::uint32_t>(k.B) + k.Tag * 0x85EBCA6Bu;
 }
