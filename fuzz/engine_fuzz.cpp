@@ -272,6 +272,18 @@ void CompileAndRun(THelmaxComplexEval& e, TEvents& ev, const TOptions& options, 
   CallRunTimeFunctions(e, ev, text.size());
   // Once more after the direct calls, which leave parameter values behind.
   RunVector(e, ev);
+  // A pure program now runs in its fast form: the instruction-by-instruction
+  // run must give the same cells, error and code to the last bit.
+  if (e.FastProgramReady()) {
+    const std::vector<TValue> fast = Snapshot(e);
+    const bool fastError = e.Error;
+    const int fastCode = e.ErrorCode;
+    e.FastPrograms = false;
+    RunVector(e, ev);
+    e.FastPrograms = true;
+    FUZZ_CHECK(e, e.Error == fastError && e.ErrorCode == fastCode);
+    FUZZ_CHECK(e, SameCells(Snapshot(e), fast));
+  }
   // The next compile must not touch the host cell: drop the engine's hold.
   e.Free();
 }
