@@ -40,6 +40,7 @@ class TLinearSystemWindow;
 class TInterpolationWindow;
 class TDerivativeWindow;
 class TEquivalenceWindow;
+class TUnitConversionWindow;
 
 class TMainWindow : public QMainWindow {
   Q_OBJECT
@@ -69,6 +70,7 @@ class TMainWindow : public QMainWindow {
   TInterpolationWindow* InterpolationWindow() const { return Interpolation_; }
   TDerivativeWindow* DerivativeWindow() const { return Derivative_; }
   TEquivalenceWindow* EquivalenceWindow() const { return Equivalence_; }
+  TUnitConversionWindow* ConversionWindow() const { return Conversion_; }
   QSplitter* Splitter() const { return Splitter_; }
   QGroupBox* DefinitionsGroup() const { return DefinitionsGroup_; }
   TPaneTypingHelp* DefinitionsTypingHelp() const { return DefinitionsHelp_; }
@@ -171,6 +173,8 @@ class TMainWindow : public QMainWindow {
   // The numerical tools' windows, and their unsaved edits at the end.
   void CreateNumericTools();
   bool CloseNumericTools();
+  // The conversion table (read at start) and the conversion window.
+  void CreateConversionTools();
 
   std::unique_ptr<TUserInterface> OwnUi_;
   TUserInterface* Ui_;
@@ -220,6 +224,7 @@ class TMainWindow : public QMainWindow {
   TIntegrationWindow* Integration_ = nullptr;
   TDerivativeWindow* Derivative_ = nullptr;
   TEquivalenceWindow* Equivalence_ = nullptr;
+  TUnitConversionWindow* Conversion_ = nullptr;
 };
 
 }  // namespace helmax
