@@ -69,14 +69,24 @@ bool TConversionTable::Read(const std::string& path) {
     return false;
   }
   std::string text, error;
+  if (!ReadTextFile(path, text, error)) {
+    Ui_.ShowMessage(error);
+    return false;
+  }
+  if (!ReadText(text)) return false;
+  FilePath_ = path;
+  FileValid_ = true;
+  return true;
+}
+
+bool TConversionTable::ReadText(std::string_view text) {
   std::vector<TUnitCategory> categories;
-  if (!ReadTextFile(path, text, error) || !ParseConversionText(text, categories, error)) {
+  std::string error;
+  if (!ParseConversionText(text, categories, error)) {
     Ui_.ShowMessage(error);
     return false;
   }
   Replace(std::move(categories));
-  FilePath_ = path;
-  FileValid_ = true;
   return true;
 }
 

@@ -125,6 +125,9 @@ class TConversionTable {
   // Reads a file. On success the table is replaced and locked; on failure
   // (reported) the table, its file and the lock stay as they were.
   bool Read(const std::string& path);
+  // Reads a table from text as a file holds it (decoded), like Read; the
+  // table's file stays as it was.
+  bool ReadText(std::string_view text);
   // The built-in table, in memory only; locked.
   void UseDefaultTable();
   // Writes the built-in table to path and makes that the table's file (it

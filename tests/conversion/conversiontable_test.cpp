@@ -11,6 +11,7 @@
 #include "../common/TempFolder.h"
 #include "ConversionTable.h"
 #include "TextFile.h"
+#include "UnitConversion.h"
 
 namespace helmax {
 namespace {
@@ -521,6 +522,35 @@ TEST_F(Conv, NoPathBetweenUnitsOfSeparateDefinitions) {
   ASSERT_TRUE(Table.Check());
   EXPECT_EQ(Failure(1, 1, 3, 1), "No unit converion definition");
   EXPECT_DOUBLE_EQ(Value(1, 4, 3, 9), 3);
+}
+
+// The conversion window's calculation, without the window.
+TEST_F(Conv, WindowCalculationWithTheUserDefinitions) {
+  TUnitConversion tool(F.Calc);
+  const int temperature = Category("Temperature") - 1;
+  TConversionOutcome out = tool.Calculate("complex(1,\r\n2)", temperature, 0, 1);  // Celcius to Fahrenheit
+  EXPECT_EQ(out.Caption, "Expression: Complex(1, 2)");
+  EXPECT_EQ(out.Value, "Complex(33.8, 3.6)");
+  out = tool.Calculate("y*3", temperature, 2, 2);  // Kelvin to itself
+  EXPECT_EQ(out.Caption, "Expression: 1");
+  EXPECT_EQ(out.Value, "1");
+  EXPECT_TRUE(F.Ui.Messages.empty());
+  out = tool.Calculate("x", temperature, 0, 1);  // the function variable is NaN here
+  EXPECT_EQ(out.Value, "-NAN");
+  out = tool.Calculate("2", -1, -1, -1);
+  EXPECT_EQ(out.Caption, "Expression:");
+  EXPECT_EQ(F.Ui.Messages, (Strings{"Please enter an unit category"}));
+  F.Ui.Clear();
+  F.Define("y=");
+  F.Ui.Clear();
+  out = tool.Calculate("2", temperature, 0, 1);
+  EXPECT_EQ(out.Value, "");
+  EXPECT_EQ(F.Ui.Messages, (Strings{"Please corect user definitions"}));
+  F.Ui.Clear();
+  F.Define("y=1/3");
+  Table.Lock();
+  tool.Calculate("2", temperature, 0, 1);
+  EXPECT_EQ(F.Ui.Messages, (Strings{"Please check conversions"}));
 }
 
 TEST(FunctionTable, ConvIsEntrySixAndCodesAreTableNumbers) {
