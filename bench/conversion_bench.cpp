@@ -7,6 +7,7 @@
 //   same conversion through an expression the calculator evaluates.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <random>
 #include <set>
 #include <string>
@@ -36,8 +37,9 @@ std::vector<TUnitPair> SyntheticCategory(int units, int definitions) {
 }
 
 std::string UnitName(int i) {
-  std::string digits = std::to_string(i);
-  return "u" + std::string(3 - digits.size(), '0') + digits;
+  char name[8];
+  std::snprintf(name, sizeof name, "u%03d", i);
+  return name;
 }
 
 // The synthetic category as a .cnv text.

@@ -195,7 +195,7 @@ std::string_view DefaultConversionText() {
         if (!category.empty()) t += "\r\n";
         category = r.Category;
         key = 0;
-        t += "[" + std::string(category) + "]\r\n";
+        t.append("[").append(category).append("]\r\n");
       }
       t += EntryLine(++key, r.UnitA, r.UnitB, r.Forward, r.Backward, r.XA, r.YA, r.XB, r.YB);
     }
@@ -295,7 +295,7 @@ bool ConversionText(const std::vector<TUnitCategory>& categories, std::string& t
       return false;
     }
     if (c > 0) out += "\r\n";
-    out += "[" + category.Name + "]\r\n";
+    out.append("[").append(category.Name).append("]\r\n");
     for (std::size_t i = 0; i < category.Definitions.size(); ++i) {
       const TConversionDefinition& d = category.Definitions[i];
       const std::string row = where + "Row# " + std::to_string(i + 1) + " : ";

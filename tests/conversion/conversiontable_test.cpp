@@ -430,6 +430,13 @@ TEST_F(Conv, LockedUntilTheNextCheck) {
   EXPECT_EQ(Failure(1.5, 1, 2, 5), "Id of unit category must be un integer : 1.5");  // the ids come first
   ASSERT_TRUE(Table.Check());
   EXPECT_DOUBLE_EQ(Value(1, 1, 2, 5), 1800);
+  // Definitions that convert, typed while the table is locked, work at the
+  // first evaluation after the check.
+  Table.Lock();
+  F.Define("y=Conv(9,2,3,212)");
+  EXPECT_TRUE(F.Calc.DefinitionsInvalid());
+  ASSERT_TRUE(Table.Check());
+  EXPECT_EQ(F.Eval("y"), "373.15");
 }
 
 // Paths of several steps, against the definitions' formulas applied by hand.
