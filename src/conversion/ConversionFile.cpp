@@ -146,7 +146,7 @@ bool CutField(std::string_view& rest, std::string& field) {
 // An optional sign and decimal digits within 32 bits; anything else is 0.
 int Coordinate(std::string_view text) {
   text = Trim(text);
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  if (text.size() > 1 && text.front() == '+' && IsAsciiDigit(text[1])) text.remove_prefix(1);
   int value = 0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return 0;

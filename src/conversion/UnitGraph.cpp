@@ -153,8 +153,8 @@ double TUnitGraph::LevelSearch(int begin, int end) {
   return Best_;
 }
 
-std::pair<int, int> TUnitGraph::FirstLevelArcInto(int vertex, double cost, int fromLevel) const {
-  for (std::size_t level = static_cast<std::size_t>(fromLevel); level < Levels_.size(); ++level)
+std::pair<int, int> TUnitGraph::FirstLevelArcInto(int vertex, double cost) const {
+  for (std::size_t level = 0; level < Levels_.size(); ++level)
     for (std::size_t item = 0; item < Levels_[level].size(); ++item) {
       const TLevelItem& it = Levels_[level][item];
       if (Arc(it.Arc).ToVertex == vertex && SameCost(it.Cost, cost))

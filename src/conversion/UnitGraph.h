@@ -140,9 +140,10 @@ class TUnitGraph {
   bool ValidVertex(int number) const { return number >= 1 && number <= VertexCount(); }
   // The first level arc (level order, then item order) that ends at vertex
   // with a cost equal to cost; its level and item, or {-1, -1}.
-  std::pair<int, int> FirstLevelArcInto(int vertex, double cost, int fromLevel = 0) const;
-  // AllDrumMin's walk back from the arc at levels_[level][item]; positions
-  // from the end vertex back, or empty.
+  std::pair<int, int> FirstLevelArcInto(int vertex, double cost) const;
+  // The walk back from the arc at Levels_[level][item] to the begin vertex,
+  // taking the cheapest (first) arc of each lower level into the current
+  // arc's start; positions from the end vertex back, or empty.
   TListedPath WalkBack(int level, int item, int end) const;
 
   std::vector<TGraphVertex> Vertices_;

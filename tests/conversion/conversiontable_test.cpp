@@ -114,6 +114,7 @@ INSTANTIATE_TEST_SUITE_P(
         TEntryCase{"SignsAndBlanks", " a:b:x:x: +5 :-7:\t12 : -0 ", {"a", "b", "x", "x", 5, -7, 12, 0}},
         TEntryCase{"NotAnInteger", "a : b : x : x : 12a : 1.5 : 2147483648 : -2147483648",
                    {"a", "b", "x", "x", 0, 0, 0, -2147483648}},
+        TEntryCase{"TwoSigns", "a : b : x : x : +-5 : + 5 : -+5 : 0x1", {"a", "b", "x", "x", 0, 0, 0, 0}},
         TEntryCase{"NoPositions", "a : b : x*2 : x/2", {"a", "b", "x*2", "x/2", 0, 0, 0, 0}},
         TEntryCase{"SomePositions", "a : b : x : x : 10 : 20", {"a", "b", "x", "x", 10, 0, 0, 20}},
         TEntryCase{"TooFewColons", "a : b : x*2", {"a", "b", "", "x*2", 0, 0, 0, 0}},
