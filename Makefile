@@ -9,6 +9,7 @@ BUILD_ASAN := build-asan
 BUILD_FUZZ := build-fuzz
 FUZZ_SECONDS ?= 60
 DOCUMENT_FUZZ_SECONDS ?= 30
+CONVERSION_FUZZ_SECONDS ?= 20
 GENERATOR  := -G Ninja
 
 .PHONY: all deps deps-bench configure build test asan fuzz run install bench clean
@@ -47,8 +48,9 @@ asan-run:
 
 # libFuzzer over the engine (clang++-14, build-fuzz/), FUZZ_SECONDS long,
 # then over documents and snapshots read by the calculator's core,
-# DOCUMENT_FUZZ_SECONDS long. Each fuzzer works on a copy of its corpus
-# (fuzz/corpus, fuzz/document-corpus) in build-fuzz/, which keeps what it
+# DOCUMENT_FUZZ_SECONDS long, and over conversion tables,
+# CONVERSION_FUZZ_SECONDS long. Each fuzzer works on a copy of its corpus
+# (fuzz/corpus, fuzz/document-corpus, fuzz/conversion-corpus) in build-fuzz/, which keeps what it
 # finds between runs; crash inputs land in build-fuzz/artifacts. The saved
 # inputs of fuzz/regressions run first, each once.
 FUZZ_ENV  := ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
@@ -62,7 +64,7 @@ fuzz: deps
 fuzz-run:
 	$(CMAKE) -S . -B $(BUILD_FUZZ) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DCMAKE_CXX_COMPILER=clang++-14 -DHELMAX_FUZZ=ON -DHELMAX_TESTS=OFF -DHELMAX_GUI=OFF
-	$(CMAKE) --build $(BUILD_FUZZ) -j$(JOBS) --target engine_fuzz document_fuzz
+	$(CMAKE) --build $(BUILD_FUZZ) -j$(JOBS) --target engine_fuzz document_fuzz conversion_fuzz
 	mkdir -p $(BUILD_FUZZ)/corpus $(BUILD_FUZZ)/artifacts
 	cp fuzz/corpus/* $(BUILD_FUZZ)/corpus/
 	set -e; regressions="$$(find fuzz -path 'fuzz/regressions/*.txt' -type f | sort)"; \
@@ -75,6 +77,10 @@ fuzz-run:
 	cp fuzz/document-corpus/* $(BUILD_FUZZ)/document-corpus/
 	$(FUZZ_ENV) ./$(BUILD_FUZZ)/bin/document_fuzz $(FUZZ_ARGS) -max_total_time=$(DOCUMENT_FUZZ_SECONDS) \
 	  $(BUILD_FUZZ)/document-corpus
+	mkdir -p $(BUILD_FUZZ)/conversion-corpus
+	cp fuzz/conversion-corpus/* $(BUILD_FUZZ)/conversion-corpus/
+	$(FUZZ_ENV) ./$(BUILD_FUZZ)/bin/conversion_fuzz $(FUZZ_ARGS) -max_total_time=$(CONVERSION_FUZZ_SECONDS) \
+	  $(BUILD_FUZZ)/conversion-corpus
 
 # Builds and starts the calculator window.
 run: deps configure
@@ -89,7 +95,8 @@ install: build
 
 bench: deps-bench
 	$(CMAKE) -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHELMAX_BENCH=ON
-	$(CMAKE) --build $(BUILD) -j$(JOBS) --target engine_bench derivative_bench calculator_bench memory_bench packs_bench typing_bench table_bench numeric_bench exchange_bench
+	$(CMAKE) --build $(BUILD) -j$(JOBS) --target engine_bench derivative_bench calculator_bench memory_bench packs_bench typing_bench table_bench numeric_bench \
+	  exchange_bench conversion_bench
 	./$(BUILD)/bench/engine_bench
 	./$(BUILD)/bench/derivative_bench
 	./$(BUILD)/bench/calculator_bench
@@ -99,6 +106,7 @@ bench: deps-bench
 	./$(BUILD)/bench/table_bench
 	./$(BUILD)/bench/numeric_bench
 	./$(BUILD)/bench/exchange_bench
+	./$(BUILD)/bench/conversion_bench
 
 clean:
 	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ)

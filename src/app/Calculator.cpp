@@ -4,6 +4,7 @@
 #include <cmath>
 #include <exception>
 
+#include "ConversionTable.h"
 #include "Distributions.h"
 #include "ErrorText.h"
 #include "HeapFigures.h"
@@ -19,7 +20,8 @@ namespace {
 constexpr double kParameterDefaults[InternalConstantCount] = {-100.0, 100.0, 0.1, 150.0, 1e-14, 1e-14};
 
 // The distribution pack's functions in the order of the calculator's
-// function table (entries 7 to 15, then 18 to 64).
+// function table (entries 7 to 15, then 18 to 64; an external function's
+// error code is 98 + the pack's 112 + its entry).
 constexpr const char* kSpecialFunctionOrder[] = {"InverseGamma", "Gamma",  "LnGamma",        "IncompleteGamma",
                                                  "IncompleteGamma2", "Beta", "LnBeta", "IncompleteBeta", "Hermite"};
 constexpr const char* kDistributionOrder[] = {
@@ -77,7 +79,9 @@ TCalculator::TCalculator(TUserInterface& ui, TCalculatorFiles files)
     : Ui_(ui),
       Files_(std::move(files)),
       Sheets_(std::make_unique<TInterpolationSheets>()),
+      Conversions_(std::make_unique<TConversionTable>(ui)),
       FunctionVariableCell_(std::make_unique<TValue>()) {
+  Conversions_->SetStopFlag(&StopFlag_);
   // Through the setters, in the order step, from, to, colwidth and the two
   // tolerances.
   for (int index : {parStep, parFrom, parTo, parColWidth, parDetTolerance, parIntegrTolerance})
@@ -119,6 +123,14 @@ void TCalculator::BuildFunctionTable() {
     r.Method = [value](TValue* const*, int, TValue& result) { result = TValue::MakeReal(value); };
     FunctionTable_.push_back(std::move(r));
   }
+  // Entry 6: unit conversion over the conversion table.
+  TUserFuncRec conv;
+  conv.Name = "Conv";
+  conv.Kind = ufMethod;
+  conv.ArgCount = 4;
+  TConversionTable* conversions = Conversions_.get();
+  conv.Method = [conversions](TValue* const* args, int count, TValue& result) { conversions->Conv(args, count, result); };
+  FunctionTable_.push_back(std::move(conv));
   const TUserFuncArray pack = DistributionFunctions();
   auto append = [&](const char* name) {
     for (const TUserFuncRec& r : pack)
@@ -158,6 +170,7 @@ void TCalculator::SetStepBudget(std::int64_t steps) {
   for (THelmaxDateTimeEval* e : {Definitions_.get(), Expressions_.get(), Auxiliary_.get(), Constants_.get()})
     e->MaxSteps = steps;
   ConstantList_->SetStepBudget(steps);
+  Conversions_->SetStepBudget(steps);
 }
 
 void TCalculator::RefreshMemoryPanel() {
@@ -169,12 +182,15 @@ void TCalculator::PrepareToolEngine(THelmaxComplexEval& engine) const {
   engine.MaxSteps = StepBudget_;
 }
 
-bool TCalculator::DefinitionsStale() const { return DefinitionsStale_ || Sheets_->DefinitionsChangePending(); }
+bool TCalculator::DefinitionsStale() const {
+  return DefinitionsStale_ || Sheets_->DefinitionsChangePending() || Conversions_->DefinitionsChangePending();
+}
 
 void TCalculator::RefreshStaleDefinitions(TReport report) {
   if (!DefinitionsStale()) return;
   DefinitionsStale_ = false;
   Sheets_->TakeDefinitionsChange();
+  Conversions_->TakeDefinitionsChange();
   DefinitionsChanged(report);
 }
 

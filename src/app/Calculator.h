@@ -22,6 +22,7 @@
 namespace helmax {
 
 class TInterpolationSheets;
+class TConversionTable;
 
 // Where the calculator keeps its own files. An empty path means the file is
 // neither read nor written (the command line writes nothing).
@@ -33,6 +34,9 @@ struct TCalculatorFiles {
   // .con, written with the built-in library when missing; its initializer
   // lets brace lists of the other files leave it out.
   std::string ConstantsLibrary{};
+  // .cnv, written with the built-in conversion table when missing (empty:
+  // the built-in table is kept in memory only).
+  std::string ConversionTable{};
 };
 
 // The built-in default document: the six internal constants, x, and
@@ -123,6 +127,8 @@ class TCalculator : private TConstantListHost {
   void PrepareToolEngine(THelmaxComplexEval& engine) const;
   // The interpolation sheets, over which Lagrange and CubicSpline interpolate.
   TInterpolationSheets& InterpolationSheets() { return *Sheets_; }
+  // The unit conversion table, over which Conv converts.
+  TConversionTable& Conversions() { return *Conversions_; }
   THelmaxDateTimeEval& DefinitionsEngine() { return *Definitions_; }
   THelmaxDateTimeEval& ExpressionsEngine() { return *Expressions_; }
   THelmaxDateTimeEval& AuxiliaryEngine() { return *Auxiliary_; }
@@ -219,6 +225,7 @@ class TCalculator : private TConstantListHost {
   std::unique_ptr<THelmaxDateTimeEval> Definitions_, Expressions_, Auxiliary_, Constants_;
   std::unique_ptr<TConstantList> ConstantList_;
   std::unique_ptr<TInterpolationSheets> Sheets_;
+  std::unique_ptr<TConversionTable> Conversions_;
   std::array<double, 6> Parameters_{};
   std::int64_t StepBudget_ = 0;
 

@@ -19,8 +19,10 @@
 #include <editline/readline.h>
 
 #include "Calculator.h"
+#include "ConversionTable.h"
 #include "Differentiation.h"
 #include "EquivalenceTest.h"
+#include "ProgramFolder.h"
 #include "TextFile.h"
 
 namespace {
@@ -38,6 +40,10 @@ const char* const kUsage =
     "  -k, --constants TEXT    the constants section, as a document holds it\n"
     "                          (NAME = expression //description; ...)\n"
     "  -v, --variable NAME     the function variable (default x)\n"
+    "      --conversions FILE  the conversion table (.cnv) that Conv uses (default:\n"
+    "                          helmax-eval.cnv beside the program or in its user\n"
+    "                          data folder, else the built-in table); it is\n"
+    "                          checked at start\n"
     "  -f, --document FILE     load a calculator document (its four sections); its\n"
     "                          expressions are used unless EXPRESSIONS is given\n"
     "      --currency          Currency result format\n"
@@ -68,7 +74,7 @@ const char* const kUsage =
     "that cannot be read.\n";
 
 struct TOptions {
-  std::optional<std::string> Definitions, Constants, Variable, Document;
+  std::optional<std::string> Definitions, Constants, Variable, Document, Conversions;
   std::optional<std::string> DerivativeVariable, Equivalent, Seed;
   bool Bracket = false;
   bool PowerFunction = false;
@@ -136,6 +142,7 @@ TOptions ParseOptions(int argc, char** argv) {
     else if (arg == "-k" || arg == "--constants") value(o.Constants);
     else if (arg == "-v" || arg == "--variable") value(o.Variable);
     else if (arg == "-f" || arg == "--document") value(o.Document);
+    else if (arg == "--conversions") value(o.Conversions);
     else if (arg == "--currency") flag(o.Currency);
     else if (arg == "--no-error-message") flag(o.NoErrorMessage);
     else if (arg == "--diagnostics") flag(o.Diagnostics);
@@ -258,6 +265,7 @@ class TCommandLine {
     if (Options_.Variable) s[secFunctionVariable] = *Options_.Variable;
     if (Options_.Definitions) s[secDefinitions] = *Options_.Definitions;
     expressions = NormalizeLineEnds(s[secExpressions]);
+    if (!LoadConversions()) return false;
     Calc_.SetErrorMessageView(!Options_.NoErrorMessage);
     if (Options_.Currency) Calc_.SetCurrencyMode(true);
     // Loading evaluates nothing: the expressions come afterwards, one pane
@@ -294,6 +302,22 @@ class TCommandLine {
   void CountLoadMessages() { LoadMessages_ = Ui_.Count; }
 
  private:
+  // The conversion table for Conv, checked at once. A table that cannot be
+  // read or fails its check leaves Conv refusing ("Please check
+  // conversions"); the rest works. False when the file named on the command
+  // line cannot be used.
+  bool LoadConversions() {
+    TConversionTable& table = Calc_.Conversions();
+    const std::string path = Options_.Conversions ? *Options_.Conversions : FindProgramSiblingFile(".cnv");
+    if (path.empty()) {
+      table.UseDefaultTable();
+    } else if (!table.Read(path)) {
+      return !Options_.Conversions;
+    }
+    table.Check();
+    return true;
+  }
+
   const TOptions& Options_;
   TStandardErrorUi Ui_;
   TCalculator Calc_;

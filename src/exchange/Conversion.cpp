@@ -69,7 +69,7 @@ TConversion Convert(std::int64_t amount, std::int32_t from, std::int32_t to, std
   TConversion c;
   auto incorrect = [&](int caseNumber) {
     c.Case = caseNumber;
-    c.Outcome = TConversionOutcome::IncorrectRate;
+    c.Outcome = TRateOutcome::IncorrectRate;
     return c;
   };
   // amount * x * y / (p * q), with the formula text that says the same.
@@ -77,8 +77,8 @@ TConversion Convert(std::int64_t amount, std::int32_t from, std::int32_t to, std
                        std::string formula) {
     c.Case = caseNumber;
     c.Formula = std::move(formula);
-    c.Outcome = MulDivRound(amount, x, y, p, q, c.Result) ? TConversionOutcome::Converted
-                                                           : TConversionOutcome::OutOfRange;
+    c.Outcome = MulDivRound(amount, x, y, p, q, c.Result) ? TRateOutcome::Converted
+                                                           : TRateOutcome::OutOfRange;
     return c;
   };
   constexpr std::uint64_t kScale = 10000;

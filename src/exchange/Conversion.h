@@ -21,7 +21,7 @@ struct TQuote {
   bool Valid() const { return Found && Nominal && *Nominal != 0 && Value && *Value > 0; }
 };
 
-enum class TConversionOutcome {
+enum class TRateOutcome {
   Converted,     // Result holds the amount in the To currency
   NoExchange,    // the same currency, or a quote missing
   IncorrectRate, // nominals of different signs, or a quote with a bad nominal or value
@@ -30,7 +30,7 @@ enum class TConversionOutcome {
 
 struct TConversion {
   int Case = 0;  // 1 to 11, in the order the cases are tried
-  TConversionOutcome Outcome = TConversionOutcome::NoExchange;
+  TRateOutcome Outcome = TRateOutcome::NoExchange;
   std::int64_t Result = 0;  // 1/10000 units
   // The formula in the variable curr ("curr/1*0.7"); empty when there is
   // none.

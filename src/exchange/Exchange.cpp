@@ -195,16 +195,16 @@ TExchangeOutcome TExchange::CalculateUnguarded(TCalculator& calc, const TExchang
   const TConversion conversion = Convert(amount.Cur, f.NumCode, t.NumCode, r.NumCode, fromQuote, toQuote);
   std::vector<std::string> lines;
   switch (conversion.Outcome) {
-    case TConversionOutcome::IncorrectRate:
+    case TRateOutcome::IncorrectRate:
       Ui_.ShowMessage(kIncorrectRate);
       return out;
-    case TConversionOutcome::OutOfRange:
+    case TRateOutcome::OutOfRange:
       Ui_.ShowMessage(kOutOfRange);
       return out;
-    case TConversionOutcome::NoExchange:
+    case TRateOutcome::NoExchange:
       lines.push_back(kNoExchange);
       break;
-    case TConversionOutcome::Converted:
+    case TRateOutcome::Converted:
       lines.push_back(CurrencyText(conversion.Result) + " " + t.CharCode);
       break;
   }
@@ -261,7 +261,7 @@ TQuickOutcome TExchange::Quick(TCalculator& calc, const std::string& amountText,
     }
     const TConversion c = Convert(amount.Cur, Remembered_.From, Remembered_.To, Remembered_.Reference,
                                   Remembered_.FromQuote, Remembered_.ToQuote);
-    if (c.Outcome == TConversionOutcome::Converted) out.Results = CurrencyText(c.Result) + " " + Remembered_.ToCode;
+    if (c.Outcome == TRateOutcome::Converted) out.Results = CurrencyText(c.Result) + " " + Remembered_.ToCode;
     else out.Results = errorMessages ? kOutOfRange : "ERROR";
   } catch (const std::exception& e) {
     out.Results = errorMessages ? std::string(e.what()) : "ERROR";

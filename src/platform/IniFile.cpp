@@ -24,7 +24,7 @@ auto FindEntry(Entries& entries, std::string_view key) {
 
 }  // namespace
 
-TIniFile TIniFile::Parse(std::string_view text) {
+TIniFile TIniFile::Parse(std::string_view text, TRepeatedKeys repeated) {
   TIniFile ini;
   TSection* current = nullptr;  // null until the first header
   for (const std::string& raw : SplitLines(text)) {
@@ -44,7 +44,7 @@ TIniFile TIniFile::Parse(std::string_view text) {
     const std::size_t equals = line.find('=');
     if (current == nullptr || equals == std::string::npos) continue;
     std::string key = TrimText(std::string_view(line).substr(0, equals));
-    if (FindEntry(current->Entries, key) != current->Entries.end()) {
+    if (repeated == TRepeatedKeys::KeepFirst && FindEntry(current->Entries, key) != current->Entries.end()) {
       ini.FDroppedKeys.push_back(TDroppedKey{current->Name, std::move(key)});
       continue;
     }

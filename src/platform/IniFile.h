@@ -12,14 +12,21 @@ namespace helmax {
 
 class TIniFile {
  public:
+  // What Parse does with a key repeated within a section: keep the first
+  // line (settings), or keep every line (lists whose keys are only
+  // numbers, such as the rows of a conversion table).
+  enum class TRepeatedKeys { KeepFirst, KeepAll };
+
   // Parses decoded text. Every line is trimmed; blank lines and lines that
   // begin with ';' or '#' are skipped. "[name]" starts a section (name
   // trimmed); a header repeated later continues the earlier section. Other
   // lines need a '=': the key is the trimmed text before the first '=', the
   // value the trimmed text after it; lines without one are skipped. Within a
-  // section the first of duplicate keys wins. Lines before the first header
-  // belong to no section and are ignored.
-  static TIniFile Parse(std::string_view text);
+  // section the first of duplicate keys wins, unless repeated is KeepAll:
+  // then every line stays (SectionLines lists them all, Value finds the
+  // first). Lines before the first header belong to no section and are
+  // ignored.
+  static TIniFile Parse(std::string_view text, TRepeatedKeys repeated = TRepeatedKeys::KeepFirst);
 
   // Section names as first spelled, in file order.
   std::vector<std::string> Sections() const;

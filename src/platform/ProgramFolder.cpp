@@ -106,4 +106,20 @@ std::string ProgramSiblingFile(std::string_view extension) {
   return ProgramFolder() + ProgramBaseName() + std::string(extension);
 }
 
+std::string FindSiblingFile(const std::string& exeFolder, const std::string& userDataFolder,
+                            const std::string& fileName) {
+  for (const std::string& folder : {exeFolder, userDataFolder}) {
+    if (folder.empty()) continue;
+    const std::string path = WithSlash(folder) + fileName;
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(path, ec)) return path;
+  }
+  return {};
+}
+
+std::string FindProgramSiblingFile(std::string_view extension) {
+  return FindSiblingFile(FolderOf(ExecutablePath()), UserDataFolder(ExecutableFileName()),
+                         ProgramBaseName() + std::string(extension));
+}
+
 }  // namespace helmax

@@ -35,4 +35,15 @@ std::string ProgramBaseName();
 // its dot (e.g. ".ini").
 std::string ProgramSiblingFile(std::string_view extension);
 
+// Finds a file of the program without writing anything (for readers such as
+// the command line, which must not probe or create folders): exeFolder +
+// fileName when that file exists, else userDataFolder + fileName when that
+// one does, else empty.
+std::string FindSiblingFile(const std::string& exeFolder, const std::string& userDataFolder,
+                            const std::string& fileName);
+
+// FindSiblingFile for the running program's two folders and its own name
+// with the extension (e.g. ".cnv").
+std::string FindProgramSiblingFile(std::string_view extension);
+
 }  // namespace helmax

@@ -223,7 +223,7 @@ TEST(HelpText, ListsEveryFunctionCode) {
   const std::string help = f.Calc.HelpText();
   EXPECT_TRUE(StartsWith(help, "COMMAND SHORTCUTS\n" + std::string(52, '=') + "\nClear -> [Esc]\nUndo ->  [F1]\n"));
   const int last = f.Calc.DefinitionsEngine().FunctionCodeCount();
-  EXPECT_EQ(last, 104 + 112 + 64 + 2);
+  EXPECT_EQ(last, 104 + 112 + 65 + 2);
   EXPECT_NE(help.find("\n" + std::to_string(last) + ".  "), std::string::npos);
   EXPECT_EQ(help.substr(help.rfind('\n') + 1), "Type Info = COMPLEX, DOUBLE, CURRENCY, BOOLEAN, DATETIME");
 }
@@ -231,15 +231,16 @@ TEST(HelpText, ListsEveryFunctionCode) {
 TEST(FunctionTable, InternalConstantsThenThePackInTableOrder) {
   TCalculatorFixture f;
   const TUserFuncArray& t = f.Calc.FunctionTable();
-  ASSERT_EQ(t.size(), 64u);
+  ASSERT_EQ(t.size(), 65u);
   EXPECT_EQ(t[0].Name, "_from");
   EXPECT_EQ(t[5].Name, "_integrtolerance");
-  EXPECT_EQ(t[6].Name, "InverseGamma");
-  EXPECT_EQ(t[14].Name, "Hermite");
-  EXPECT_EQ(t[15].Name, "Lagrange");
-  EXPECT_EQ(t[16].Name, "CubicSpline");
-  EXPECT_EQ(t[17].Name, "NormalZ");
-  EXPECT_EQ(t[63].Name, "BinomialCoeff");
+  EXPECT_EQ(t[6].Name, "Conv");
+  EXPECT_EQ(t[7].Name, "InverseGamma");
+  EXPECT_EQ(t[15].Name, "Hermite");
+  EXPECT_EQ(t[16].Name, "Lagrange");
+  EXPECT_EQ(t[17].Name, "CubicSpline");
+  EXPECT_EQ(t[18].Name, "NormalZ");
+  EXPECT_EQ(t[64].Name, "BinomialCoeff");
   for (const TUserFuncRec& r : t) EXPECT_FALSE(r.Name.empty());
 }
 

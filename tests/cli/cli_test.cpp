@@ -133,6 +133,52 @@ TEST(CommandLine, Documents) {
   EXPECT_NE(r.Err.find("missing.txt"), std::string::npos);
 }
 
+// Conv converts with the built-in table, with a table given on the command
+// line, or with the one beside the program; each is checked at start.
+TEST(CommandLine, ConversionTables) {
+  TRun r = RunEval({"Conv(9, 2, 3, 212)"});
+  EXPECT_EQ(r.Status, 0);
+  EXPECT_EQ(r.Out, "373.15\n");
+  EXPECT_EQ(r.Err, "");
+
+  TTempFolder dir;
+  const std::string speed = dir.File("speed.cnv");
+  WriteBytes(speed, "[Speed]\r\n1=m/s : km/h : x*3.6 : x/3.6\r\n2=knots : km/h : x*1.852 : x/1.852\r\n");
+  r = RunEval({"--conversions", speed, "Conv(1, 1, 3, 36)"});
+  EXPECT_EQ(r.Out, "10\n");
+  EXPECT_EQ(r.Status, 0);
+  EXPECT_EQ(RunEval({"--conversions=" + speed, "Conv(9, 2, 3, 212)"}).Out,
+            "Invalid value for CONV :  incorrect id of unit category  : 9 : NONMATH\n");
+
+  // A table that fails its check: its message, Conv refuses, the rest works.
+  const std::string twice = dir.File("twice.cnv");
+  WriteBytes(twice, "[Speed]\r\n1=m/s : km/h : x*3.6 : x/3.6\r\n2=km/h : m/s : x/3.6 : x*3.6\r\n");
+  r = RunEval({"--conversions", twice}, "Conv(1, 1, 2, 36)\n1+1\n");
+  EXPECT_EQ(r.Out, "Invalid value for CONV :  please check conversions : NONMATH\n2\n");
+  EXPECT_EQ(r.Err, "Error in category : Speed : Row# 1 and Row#2 : rows cannot be identical\n");
+  EXPECT_EQ(r.Status, 1);
+
+  // A file that cannot be used is bad usage.
+  for (const std::string& bad : {dir.File("missing.cnv"), dir.Folder()}) {
+    r = RunEval({"--conversions", bad, "1"});
+    EXPECT_EQ(r.Status, 2) << bad;
+    EXPECT_EQ(r.Out, "");
+  }
+  WriteBytes(dir.File("dup.cnv"), "[A]\r\n1=a : b : x : x\r\n[a]\r\n1=a : b : x : x\r\n");
+  r = RunEval({"--conversions", dir.File("dup.cnv"), "1"});
+  EXPECT_EQ(r.Status, 2);
+  EXPECT_EQ(r.Err, "String list does not allow duplicates\n");
+
+  // The table beside the program, named like it.
+  const std::string copy = dir.File("helmax-eval");
+  std::filesystem::copy_file(HELMAX_EVAL, copy);
+  std::filesystem::permissions(copy, std::filesystem::perms::owner_all);
+  WriteBytes(dir.File("helmax-eval.cnv"), ReadBytes(speed));
+  const std::string cmd = Quote(copy) + " 'Conv(1, 1, 2, 1.852)' >" + Quote(dir.File("out")) + " 2>&1";
+  std::system(cmd.c_str());
+  EXPECT_EQ(ReadBytes(dir.File("out")), "1\n");
+}
+
 TEST(CommandLine, Usage) {
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
            {"--bogus"}, {"-d"}, {"--currency=1"}}) {

@@ -21,49 +21,49 @@ struct TCase {
   std::int32_t From, To, Reference;
   TQuote FromQuote, ToQuote;
   int Case;
-  TConversionOutcome Outcome;
+  TRateOutcome Outcome;
   std::int64_t Result;
   const char* Formula;
 };
 
 // Results worked out by hand from the quote's meaning.
 const TCase kCases[] = {
-    {"same_currency", 1000000, USD, USD, EUR, Quote(1, 7000), Quote(1, 7000), 1, TConversionOutcome::NoExchange, 0, ""},
-    {"to_reference_no_quote", 1000000, USD, EUR, EUR, kNone, kNone, 2, TConversionOutcome::NoExchange, 0, ""},
+    {"same_currency", 1000000, USD, USD, EUR, Quote(1, 7000), Quote(1, 7000), 1, TRateOutcome::NoExchange, 0, ""},
+    {"to_reference_no_quote", 1000000, USD, EUR, EUR, kNone, kNone, 2, TRateOutcome::NoExchange, 0, ""},
     // 1 EUR = 1.4286 USD: 100 USD = 100/1.4286 EUR = 69.99860...
-    {"to_reference_negative", 1000000, USD, EUR, EUR, Quote(-1, 14286), kNone, 3, TConversionOutcome::Converted,
+    {"to_reference_negative", 1000000, USD, EUR, EUR, Quote(-1, 14286), kNone, 3, TRateOutcome::Converted,
      699986, "curr*1/1.4286"},
     // 1 USD = 0.7 EUR: 100 USD = 70 EUR.
-    {"to_reference_positive", 1000000, USD, EUR, EUR, Quote(1, 7000), kNone, 4, TConversionOutcome::Converted, 700000,
+    {"to_reference_positive", 1000000, USD, EUR, EUR, Quote(1, 7000), kNone, 4, TRateOutcome::Converted, 700000,
      "curr/1*0.7"},
-    {"from_reference_no_quote", 1000000, EUR, USD, EUR, kNone, kNone, 5, TConversionOutcome::NoExchange, 0, ""},
+    {"from_reference_no_quote", 1000000, EUR, USD, EUR, kNone, kNone, 5, TRateOutcome::NoExchange, 0, ""},
     // 10 EUR = 40.225 RON-like quote: 100 EUR = 402.25.
-    {"from_reference_negative", 1000000, EUR, USD, EUR, kNone, Quote(-10, 402250), 6, TConversionOutcome::Converted,
+    {"from_reference_negative", 1000000, EUR, USD, EUR, kNone, Quote(-10, 402250), 6, TRateOutcome::Converted,
      4022500, "curr/10*40.225"},
     // 100 JPY = 0.7928 EUR: 100 EUR = 10000/0.7928 = 12613.52169... JPY.
-    {"from_reference_positive", 1000000, EUR, USD, EUR, kNone, Quote(100, 7928), 7, TConversionOutcome::Converted,
+    {"from_reference_positive", 1000000, EUR, USD, EUR, kNone, Quote(100, 7928), 7, TRateOutcome::Converted,
      126135217, "curr*100/0.7928"},
-    {"cross_missing_quote", 1000000, USD, GBP, EUR, Quote(-1, 14000), kNone, 8, TConversionOutcome::NoExchange, 0, ""},
+    {"cross_missing_quote", 1000000, USD, GBP, EUR, Quote(-1, 14000), kNone, 8, TRateOutcome::NoExchange, 0, ""},
     // 1 EUR = 1.4 USD and 1 EUR = 0.8 GBP: 100 USD = 100*0.8/1.4 = 57.142857... GBP.
     {"cross_both_negative", 1000000, USD, GBP, EUR, Quote(-1, 14000), Quote(-1, 8000), 9,
-     TConversionOutcome::Converted, 571429, "curr*(1/1)*0.8/1.4"},
+     TRateOutcome::Converted, 571429, "curr*(1/1)*0.8/1.4"},
     // USD to EUR through GBP: 1 USD = 0.5 GBP, 1 EUR = 0.8 GBP.
-    {"cross_both_positive", 1000000, USD, EUR, GBP, Quote(1, 5000), Quote(1, 8000), 10, TConversionOutcome::Converted,
+    {"cross_both_positive", 1000000, USD, EUR, GBP, Quote(1, 5000), Quote(1, 8000), 10, TRateOutcome::Converted,
      625000, "curr*(1/1)*0.5/0.8"},
     {"cross_signs_differ", 1000000, USD, GBP, EUR, Quote(-1, 14000), Quote(1, 12000), 11,
-     TConversionOutcome::IncorrectRate, 0, ""},
+     TRateOutcome::IncorrectRate, 0, ""},
     // One rounding: 123.4567 JPY at 1000 JPY = 7.5603 GBP is 0.93337... GBP,
     // where rounding after each step of the formula would give 0.9337.
-    {"one_rounding", 1234567, 392, GBP, GBP, Quote(1000, 75603), kNone, 4, TConversionOutcome::Converted, 9334,
+    {"one_rounding", 1234567, 392, GBP, GBP, Quote(1000, 75603), kNone, 4, TRateOutcome::Converted, 9334,
      "curr/1000*7.5603"},
-    {"zero_value", 1000000, USD, EUR, EUR, Quote(1, 0), kNone, 3, TConversionOutcome::IncorrectRate, 0, ""},
-    {"negative_value", 1000000, EUR, USD, EUR, kNone, Quote(1, -5), 6, TConversionOutcome::IncorrectRate, 0, ""},
+    {"zero_value", 1000000, USD, EUR, EUR, Quote(1, 0), kNone, 3, TRateOutcome::IncorrectRate, 0, ""},
+    {"negative_value", 1000000, EUR, USD, EUR, kNone, Quote(1, -5), 6, TRateOutcome::IncorrectRate, 0, ""},
     {"missing_value", 1000000, USD, GBP, EUR, TQuote{true, 1, std::nullopt}, Quote(1, 5), 11,
-     TConversionOutcome::IncorrectRate, 0, ""},
-    {"zero_nominal", 1000000, USD, EUR, EUR, Quote(0, 7000), kNone, 3, TConversionOutcome::IncorrectRate, 0, ""},
-    {"negative_amount", -1000000, USD, EUR, EUR, Quote(1, 7000), kNone, 4, TConversionOutcome::Converted, -700000,
+     TRateOutcome::IncorrectRate, 0, ""},
+    {"zero_nominal", 1000000, USD, EUR, EUR, Quote(0, 7000), kNone, 3, TRateOutcome::IncorrectRate, 0, ""},
+    {"negative_amount", -1000000, USD, EUR, EUR, Quote(1, 7000), kNone, 4, TRateOutcome::Converted, -700000,
      "curr/1*0.7"},
-    {"out_of_range", INT64_MAX, EUR, USD, EUR, kNone, Quote(1000000, 1), 7, TConversionOutcome::OutOfRange, 0,
+    {"out_of_range", INT64_MAX, EUR, USD, EUR, kNone, Quote(1000000, 1), 7, TRateOutcome::OutOfRange, 0,
      "curr*1000000/0.0001"},
 };
 
@@ -74,7 +74,7 @@ TEST_P(ConversionCase, GivesTheCaseResultAndFormula) {
   const TConversion r = Convert(c.Amount, c.From, c.To, c.Reference, c.FromQuote, c.ToQuote);
   EXPECT_EQ(r.Case, c.Case);
   EXPECT_EQ(r.Outcome, c.Outcome);
-  if (c.Outcome == TConversionOutcome::Converted) {
+  if (c.Outcome == TRateOutcome::Converted) {
     EXPECT_EQ(r.Result, c.Result);
   }
   EXPECT_EQ(r.Formula, c.Formula);

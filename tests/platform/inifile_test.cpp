@@ -51,6 +51,16 @@ TEST(IniParse, RepeatedHeadersAndDroppedKeysAreListed) {
   EXPECT_TRUE(clean.DroppedKeys().empty());
 }
 
+// Lists keyed by row numbers keep every line, repeated keys included.
+TEST(IniParse, KeepAllKeepsRepeatedKeysInFileOrder) {
+  const TIniFile ini = TIniFile::Parse(kSample, TIniFile::TRepeatedKeys::KeepAll);
+  EXPECT_EQ(ini.SectionLines("Main"),
+            (Strings{"Width=640", "Url=a=b = c", "width=999", "Empty=", "Height=480", "WIDTH=1"}));
+  EXPECT_EQ(ini.Value("Main", "WIDTH"), "640");
+  EXPECT_TRUE(ini.DroppedKeys().empty());
+  EXPECT_EQ(ini.RepeatedSections(), (Strings{"MAIN"}));
+}
+
 struct LookupRow {
   const char* section;
   const char* key;

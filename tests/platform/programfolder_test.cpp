@@ -129,6 +129,25 @@ TEST(ChooseProgramFolder, ExeFolderThatTakesNoFileFallsBack) {
   }
 }
 
+// --- Finding a file without writing ----------------------------------------
+
+TEST(FindSiblingFile, ExeFolderFirstThenUserFolderAndNothingCreated) {
+  TempFolder exe, home;
+  const std::string user = home.Path + "/share/calc";
+  EXPECT_EQ(FindSiblingFile(exe.Path, user, "calc.cnv"), "");
+  EXPECT_FALSE(fs::exists(user));
+  fs::create_directories(user);
+  test::WriteBytes(user + "/calc.cnv", "u");
+  EXPECT_EQ(FindSiblingFile(exe.Path, user, "calc.cnv"), user + "/calc.cnv");
+  test::WriteBytes(exe.File("calc.cnv"), "e");
+  EXPECT_EQ(FindSiblingFile(exe.Path + "/", user, "calc.cnv"), exe.File("calc.cnv"));
+  // A folder of that name is no file.
+  fs::remove(exe.File("calc.cnv"));
+  fs::create_directory(exe.File("calc.cnv"));
+  EXPECT_EQ(FindSiblingFile(exe.Path, user, "calc.cnv"), user + "/calc.cnv");
+  EXPECT_EQ(exe.Names(), std::vector<std::string>{"calc.cnv"});
+}
+
 // --- The running program --------------------------------------------------
 
 TEST(RunningProgram, ExecutablePathIsThisTest) {

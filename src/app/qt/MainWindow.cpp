@@ -15,6 +15,7 @@
 #include "ChartWindow.h"
 #include "ConstantListWindow.h"
 #include "ConstantsLibraryWindow.h"
+#include "ConversionTable.h"
 #include "FunctionTableWindow.h"
 #include "DerivativeWindow.h"
 #include "EquivalenceWindow.h"
@@ -26,6 +27,7 @@
 #include "InterpolationWindow.h"
 #include "LinearSystemWindow.h"
 #include "QtUserInterface.h"
+#include "UnitConversionWindow.h"
 #include "WindowPlacement.h"
 
 namespace helmax {
@@ -134,6 +136,7 @@ TMainWindow::TMainWindow(TCalculatorFiles files, TUserInterface* ui, QWidget* pa
   CollectSettings();
   Calc_->ReadSettings();
   ApplySettings();
+  CreateConversionTools();
   CreateConstantsLibrary();
   CreateNumericTools();
   CreateExchange();
@@ -896,13 +899,15 @@ void TMainWindow::closeEvent(QCloseEvent* event) {
     return;
   }
   CollectSettings();
+  Calc_->Settings.ConvFilePath = Calc_->Conversions().FilePath();
   Calc_->WriteToIniFile();
   // The program ends with its main window.
   Help_->close();
   Constants_->close();
   Table_->close();
   Chart_->close();
-  for (QWidget* tool : std::initializer_list<QWidget*>{LinearSystem_, Interpolation_, Integration_}) tool->close();
+  for (QWidget* tool : std::initializer_list<QWidget*>{LinearSystem_, Interpolation_, Integration_, Conversion_})
+    tool->close();
   Exchange_->HistoryWindow()->close();
   Exchange_->close();
   event->accept();
@@ -1000,6 +1005,29 @@ void TMainWindow::CreateExchange() {
   connect(exchange, &QAction::triggered, Exchange_, &TExchangeWindow::ShowWindow);
   // The exchange file of the settings opens once the window system runs.
   QTimer::singleShot(0, Exchange_, &TExchangeWindow::OpenAtStart);
+}
+
+// ---- unit conversion ----------------------------------------------------------------
+
+void TMainWindow::CreateConversionTools() {
+  // The table the settings remember, or the default one (written when
+  // missing); nothing calculates yet.
+  StopAndWait();
+  Calc_->Conversions().LoadAtStart(Calc_->Settings.ConvFilePath, Calc_->Files().ConversionTable);
+  Conversion_ = new TUnitConversionWindow(*Calc_, this);
+  Conversion_->RunForTool = [this](std::function<void()> prepare, std::function<void()> work,
+                                   std::function<void()> finish) {
+    RunForTool(std::move(prepare), std::move(work), std::move(finish));
+  };
+  Conversion_->StopCalculation = [this] { StopCalculation(); };
+  Conversion_->OnShowMain = [this] {
+    show();
+    raise();
+    activateWindow();
+  };
+  QAction* item = Action("conversion");
+  item->setEnabled(true);
+  connect(item, &QAction::triggered, Conversion_, &TUnitConversionWindow::ShowWindow);
 }
 
 }  // namespace helmax

@@ -41,6 +41,7 @@ class TInterpolationWindow;
 class TDerivativeWindow;
 class TEquivalenceWindow;
 class TExchangeWindow;
+class TUnitConversionWindow;
 
 class TMainWindow : public QMainWindow {
   Q_OBJECT
@@ -71,6 +72,7 @@ class TMainWindow : public QMainWindow {
   TDerivativeWindow* DerivativeWindow() const { return Derivative_; }
   TEquivalenceWindow* EquivalenceWindow() const { return Equivalence_; }
   TExchangeWindow* ExchangeWindow() const { return Exchange_; }
+  TUnitConversionWindow* ConversionWindow() const { return Conversion_; }
   QSplitter* Splitter() const { return Splitter_; }
   QGroupBox* DefinitionsGroup() const { return DefinitionsGroup_; }
   TPaneTypingHelp* DefinitionsTypingHelp() const { return DefinitionsHelp_; }
@@ -175,6 +177,8 @@ class TMainWindow : public QMainWindow {
   bool CloseNumericTools();
   // The exchange window (with its history and user dialog).
   void CreateExchange();
+  // The conversion table (read at start) and the conversion window.
+  void CreateConversionTools();
 
   std::unique_ptr<TUserInterface> OwnUi_;
   TUserInterface* Ui_;
@@ -225,6 +229,7 @@ class TMainWindow : public QMainWindow {
   TDerivativeWindow* Derivative_ = nullptr;
   TEquivalenceWindow* Equivalence_ = nullptr;
   TExchangeWindow* Exchange_ = nullptr;
+  TUnitConversionWindow* Conversion_ = nullptr;
 };
 
 }  // namespace helmax

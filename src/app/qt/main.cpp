@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
   files.LogFile = base + ".log";
   files.DefaultDocument = base + ".txt";
   files.ConstantsLibrary = base + ".con";
+  files.ConversionTable = base + ".cnv";
   helmax::TMainWindow calculator(files);
   calculator.show();
 

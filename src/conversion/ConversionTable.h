@@ -1,0 +1,221 @@
+// The conversion table: unit categories ("Angles", "Length", ...), each a
+// list of conversion definitions. A definition joins two units of its
+// category with two expressions in x: Unit A => Unit B and back. The units
+// of a category and the definitions between them form a graph (see
+// UnitGraph.h); a conversion follows the shortest chain of definitions.
+//
+// The table is kept in ".cnv" files, INI-style:
+//   [Temperature]
+//   1=Celcius : Fahrenheit : 1.8*x+32 : (x-32)*5/9 : 409 : 244 : 597 : 244
+// one section per category, one line per definition (key = row number,
+// then Unit A, Unit B, A => B, B => A and the graph positions XA, YA, XB,
+// YB joined by " : "), an empty line between sections.
+//
+// Before conversions can run the table is checked: no definition joins a
+// unit to itself or the same two units as another, every expression
+// compiles (a non-linear one, or one without x, is only reported), and the
+// conversion paths are computed. Any change locks the table until the next
+// check. Conv, the calculator's external function, converts along the paths.
+//
+// Threads: the calculator calls Conv on its worker thread, so whatever
+// changes the table (loading, checking, locking) must run there too, or
+// while no calculation runs.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "EngineErrorMessages.h"
+#include "HelmaxComplexEval.h"
+#include "UnitGraph.h"
+#include "UserInterface.h"
+
+namespace helmax {
+
+struct TUnit {
+  std::string Name;
+  int X = 20, Y = 20;  // the unit's vertex in the graph window
+};
+
+struct TConversionDefinition {
+  int UnitA = -1, UnitB = -1;  // positions in the category's units
+  std::string Forward;         // the A => B text
+  std::string Backward;        // the B => A text
+  // Compiled by the table's check (in x); empty until then.
+  std::unique_ptr<THelmaxComplexEval> ForwardEngine, BackwardEngine;
+};
+
+struct TUnitCategory {
+  std::string Name;
+  // Sorted by name (bytes compared with ASCII letters lower-cased); names
+  // that differ only in letter case are one unit. A unit's number is its
+  // position + 1.
+  std::vector<TUnit> Units;
+  std::vector<TConversionDefinition> Definitions;  // row 1 first
+  TShortestPathTable Paths;                        // computed by the check
+
+  std::vector<TUnitPair> UnitPairs() const;
+};
+
+// Names sort by their bytes with ASCII letters lower-cased (no locale).
+bool NameLess(std::string_view a, std::string_view b);
+
+// ---- the file --------------------------------------------------------------------------
+
+// The built-in table: the text of the default file (11 categories).
+std::string_view DefaultConversionText();
+
+// Reads a table from file text. Section headers that repeat a category
+// (letter case ignored) make the text unreadable, and so does text that
+// holds lines but no category at all: false with error set, categories
+// untouched. Lines of a section that are not entries, and entries without
+// both unit names, are skipped.
+bool ParseConversionText(std::string_view text, std::vector<TUnitCategory>& categories, std::string& error);
+
+// The file text of a table; false (with error naming the category and the
+// row) when a name or text could not be read back: a category name with
+// "[" or "]", a unit name with ":", an expression with ":", an empty unit
+// name, or a character below U+0020 in any of them.
+bool ConversionText(const std::vector<TUnitCategory>& categories, std::string& text, std::string& error);
+
+// One entry's fields after the "=": Unit A, Unit B, A => B, B => A and the
+// four positions (0 where missing or not a 32-bit integer).
+struct TConversionEntry {
+  std::string UnitA, UnitB, Forward, Backward;
+  int XA = 0, YA = 0, XB = 0, YB = 0;
+};
+TConversionEntry ParseConversionEntry(std::string_view fields);
+
+class TConversionTable {
+ public:
+  static constexpr const char* kLockedMessage = "Please check conversions";
+  static constexpr const char* kNoPathMessage = "No unit converion definition";
+  // Largest file read, and the most units of a category whose paths are
+  // computed (the paths take units² entries).
+  static constexpr std::uintmax_t kMaxFileBytes = 1u << 20;
+  static constexpr int kMaxPathUnits = 1000;
+
+  // ui: where the checks and failed loads are reported (and the engines'
+  // errors, through ErrorMessages).
+  explicit TConversionTable(TUserInterface& ui);
+  ~TConversionTable();
+  TConversionTable(const TConversionTable&) = delete;
+  TConversionTable& operator=(const TConversionTable&) = delete;
+
+  const std::vector<TUnitCategory>& Categories() const { return Categories_; }
+  int CategoryCount() const { return static_cast<int>(Categories_.size()); }
+  const TUnitCategory& Category(int index) const { return Categories_.at(static_cast<std::size_t>(index)); }
+  int FindCategory(std::string_view name) const;  // -1 when missing; letter case ignored
+  static int FindUnit(const TUnitCategory& category, std::string_view name);
+
+  // ---- files ----
+  // The file read or written last (empty: none), and whether a save may
+  // write to it.
+  const std::string& FilePath() const { return FilePath_; }
+  bool FileValid() const { return FileValid_; }
+
+  // At start: reads the file that the settings name, or else defaultFile,
+  // writing the built-in table there first when it is missing; with an
+  // empty defaultFile the built-in table is only kept in memory.
+  void LoadAtStart(const std::string& settingsPath, const std::string& defaultFile);
+  // Reads a file. On success the table is replaced and locked; on failure
+  // (reported) the table, its file and the lock stay as they were.
+  bool Read(const std::string& path);
+  // Reads a table from text as a file holds it (decoded), like Read; the
+  // table's file stays as it was.
+  bool ReadText(std::string_view text);
+  // The built-in table, in memory only; locked.
+  void UseDefaultTable();
+  // Writes the built-in table to path and makes that the table's file (it
+  // is not read: Read it afterwards).
+  bool WriteDefault(const std::string& path);
+  // Saving: the checks and the paths first (their findings are reported,
+  // but the table is saved all the same), then the whole text, written
+  // atomically, when FileValid. A table whose names or texts the file
+  // cannot hold is refused and nothing is written.
+  bool Save();
+  // Save to another file, which becomes the table's file.
+  bool SaveAs(const std::string& path);
+
+  // ---- checks ----
+  // The three checks in order, stopping at a failure: duplicate rows, the
+  // definitions' compile and the paths. True when the conversions may run
+  // (the table is then no longer locked).
+  bool Check();
+  // Row i joins a unit to itself, or the same two units as another row:
+  // reports the first finding and sets CheckFailed. True when found.
+  bool FindDuplicateRows();
+  // Compiles every definition in x. A compile error is reported and ends
+  // the check (CheckFailed); a non-linear text or one without x is only
+  // reported (the first such finding) and every row is still compiled.
+  // False on a compile error.
+  bool CompileDefinitions();
+  // The conversion paths of every category; a category too large for them
+  // is reported and sets CheckFailed.
+  void ComputePaths();
+  bool CheckFailed() const { return CheckFailed_; }
+
+  // True after a check without failure, until the next change or Lock.
+  bool PathsValid() const { return PathsValid_.load(std::memory_order_acquire); }
+  // The table changed: the conversions wait for the next check.
+  void Lock();
+  // Locking and checking change what Conv gives; the calculator compiles
+  // its definitions again when this reports a change.
+  bool DefinitionsChangePending() const { return DefinitionsChange_.load(std::memory_order_acquire); }
+  bool TakeDefinitionsChange() { return DefinitionsChange_.exchange(false); }
+
+  // ---- converting ----
+  // The path's arcs in travel order (0-based category and units): arc 2k-1
+  // converts Unit A to Unit B of row k, arc 2k back. Empty before a check.
+  std::vector<int> Path(int category, int from, int to) const;
+  // Converts value along a path of the category, step by step. With
+  // reportErrors a failing step is shown through ErrorMessages, with the
+  // step's units in front ("Celcius ---> Kelvin "), and the value keeps its
+  // kind (a complex value converts too); otherwise failures are silent and
+  // every step gives a real, as Conv needs. False when a step failed; then
+  // FailedStep tells which units and why.
+  bool ApplyPath(int category, const std::vector<int>& arcs, TValue& value, bool reportErrors);
+  // "Celcius ---> Kelvin : " + the engine's message, of the last failed step.
+  const std::string& FailedStep() const { return FailedStep_; }
+
+  // The external function Conv(category, from unit, to unit, value), ids
+  // from 1 in the order of the lists: the value converted as a real, or
+  // throws std::runtime_error with the reason.
+  void Conv(TValue* const* args, int count, TValue& result);
+
+  // ---- engines and messages ----
+  TEngineErrorMessages& ErrorMessages() { return Messages_; }
+  TUserInterface& Ui() { return Ui_; }
+  // The definitions' engines stop with the calculator and keep its budget.
+  void SetStopFlag(const std::atomic<std::uint8_t>* flag);
+  void SetStepBudget(std::int64_t steps);
+
+ private:
+  void Replace(std::vector<TUnitCategory> categories);
+  THelmaxComplexEval& Engine(TConversionDefinition& d, bool forward);
+  bool WriteText(const std::string& path);
+  void MarkChanged() { DefinitionsChange_.store(true, std::memory_order_release); }
+
+  TUserInterface& Ui_;
+  TEngineErrorMessages Messages_;
+  std::vector<TUnitCategory> Categories_;
+  std::string FilePath_;
+  bool FileValid_ = false;
+  bool CheckFailed_ = false;
+  std::atomic<bool> PathsValid_{false};
+  std::atomic<bool> DefinitionsChange_{false};
+  const std::atomic<std::uint8_t>* StopFlag_ = nullptr;
+  std::int64_t StepBudget_ = 0;
+  // The step being applied, for the execute-error handler's prefix.
+  const TUnitCategory* StepCategory_ = nullptr;
+  int StepArc_ = 0;
+  bool ReportSteps_ = true;
+  std::string FailedStep_;
+  std::vector<int> Scratch_;  // Conv's path, kept to spare an allocation per call
+};
+
+}  // namespace helmax

@@ -1,0 +1,85 @@
+// TUnitConversionWindow "Convert Unit": an expression of the user's
+// variables, its value converted between two units of a category of the
+// conversion table. "C&heck conversion" checks the table and computes its
+// paths; until then, and after every change of the table, the window is
+// locked (only the check can be used). Its work runs on the calculator's
+// worker, through the main window's queue.
+#pragma once
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "Calculator.h"
+#include "UnitConversion.h"
+
+namespace helmax {
+
+class TUnitConversionWindow : public QWidget {
+  Q_OBJECT
+ public:
+  TUnitConversionWindow(TCalculator& calc, QWidget* owner);
+  ~TUnitConversionWindow() override;
+
+  using TRunForTool = std::function<void(std::function<void()> prepare, std::function<void()> work,
+                                         std::function<void()> finish)>;
+  // How the window calculates: prepare here, work on the calculator's
+  // worker, finish here again (without it, everything runs at once).
+  TRunForTool RunForTool;
+  std::function<void()> StopCalculation;
+  std::function<void()> OnShowMain;
+
+  void ShowWindow();
+  // "C&heck conversion" and "&Calculate".
+  void CheckConversions();
+  void Calculate();
+  // The table changed: locks the conversions until the next check (the
+  // table's editors call it after every change).
+  void Lock();
+  // Shows whether the table is locked: the check, or the calculation and
+  // the three boxes, can be used.
+  void ShowState();
+  bool Locked() const { return Check_->isEnabled(); }
+  bool Running() const { return Running_; }
+
+  QPlainTextEdit* ExpressionBox() const { return Expression_; }
+  QPlainTextEdit* ValueBox() const { return Value_; }
+  QGroupBox* ExpressionGroup() const { return ExpressionGroup_; }
+  QComboBox* CategoryBox() const { return Category_; }
+  QComboBox* FromBox() const { return From_; }
+  QComboBox* ToBox() const { return To_; }
+  QPushButton* CalculateButton() const { return Calculate_; }
+  QPushButton* CheckButton() const { return Check_; }
+  QPushButton* DefineButton() const { return Define_; }
+
+ protected:
+  void changeEvent(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void Run(std::function<void()> prepare, std::function<void()> work, std::function<void()> finish);
+  void FillCategories();
+  void CategoryChosen();
+  void ClearValue();
+
+  TCalculator& Calc_;
+  std::unique_ptr<TUnitConversion> Tool_;
+  QGroupBox* ExpressionGroup_;
+  QPlainTextEdit* Expression_;
+  QPlainTextEdit* Value_;
+  QComboBox* Category_;
+  QComboBox* From_;
+  QComboBox* To_;
+  QPushButton* Calculate_;
+  QPushButton* Check_;
+  QPushButton* Define_;
+  bool Running_ = false;
+  bool Filling_ = false;  // the boxes are being filled by the program
+};
+
+}  // namespace helmax

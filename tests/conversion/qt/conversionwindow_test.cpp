@@ -1,0 +1,230 @@
+// The conversion window, opened from the main window's Functions menu and
+// driven as a user drives it, offscreen: locked until the table is checked,
+// converting the value of an expression, locked again after a change.
+#include <QApplication>
+#include <QLabel>
+#include <QtTest>
+
+#include "../../common/TempFolder.h"
+#include "ConversionTable.h"
+#include "MainWindow.h"
+#include "UnitConversionWindow.h"
+
+using namespace helmax;
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+struct TCalculatorWindow {
+  test::TTempFolder Dir;
+  TMessageRecorder Ui;
+  std::unique_ptr<TMainWindow> Form;
+  TUnitConversionWindow* Window = nullptr;
+
+  TCalculatorWindow() {
+    Form = std::make_unique<TMainWindow>(
+        TCalculatorFiles{Dir.Folder(), Dir.File("helmax-calc.ini"), Dir.File("helmax-calc.log"),
+                         Dir.File("helmax-calc.txt"), Dir.File("helmax-calc.con"), Dir.File("helmax-calc.cnv")},
+        &Ui);
+    Form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Form.get()));
+    QTRY_VERIFY(Form->Calculator().History().Count() > 0);
+    WaitIdle();
+    Window = Form->ConversionWindow();
+  }
+  void WaitIdle() { QTRY_VERIFY_WITH_TIMEOUT(Form->Idle(), 20000); }
+  void Open() {
+    Form->Action("conversion")->trigger();
+    QVERIFY(QTest::qWaitForWindowExposed(Window));
+  }
+  void Check() {
+    QTest::mouseClick(Window->CheckButton(), Qt::LeftButton);
+    WaitIdle();
+  }
+  void Choose(QComboBox* box, const QString& text) {
+    const int at = box->findText(text);
+    QVERIFY2(at >= 0, qPrintable(text));
+    box->setCurrentIndex(at);
+  }
+  void Calculate(const QString& expression) {
+    Window->ExpressionBox()->setPlainText(expression);
+    QTest::mouseClick(Window->CalculateButton(), Qt::LeftButton);
+    WaitIdle();
+  }
+  bool Locked() const {
+    return Window->CheckButton()->isEnabled() && !Window->CalculateButton()->isEnabled() &&
+           !Window->CategoryBox()->isEnabled() && !Window->FromBox()->isEnabled() && !Window->ToBox()->isEnabled();
+  }
+  bool Ready() const {
+    return !Window->CheckButton()->isEnabled() && Window->CalculateButton()->isEnabled() &&
+           Window->CategoryBox()->isEnabled() && Window->FromBox()->isEnabled() && Window->ToBox()->isEnabled();
+  }
+  QString Evaluate(const QString& expressions) {
+    Form->ExpressionsPane()->setPlainText(expressions);
+    WaitIdle();
+    return Form->ResultsPane()->toPlainText();
+  }
+};
+
+QStringList Items(QComboBox* box) {
+  QStringList items;
+  for (int i = 0; i < box->count(); ++i) items << box->itemText(i);
+  return items;
+}
+
+}  // namespace
+
+class ConversionWindowTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void OpensLockedAndWritesTheDefaultTable();
+  void CheckingMakesItReady();
+  void ConvertsTheValueOfAnExpression();
+  void ReportsWhatGoesWrong();
+  void LockedAgainAfterAChange();
+  void Screenshot();
+};
+
+void ConversionWindowTest::OpensLockedAndWritesTheDefaultTable() {
+  TCalculatorWindow w;
+  QCOMPARE(QString::fromStdString(test::ReadBytes(w.Dir.File("helmax-calc.cnv"))),
+           QString::fromStdString(std::string(DefaultConversionText())));
+  QAction* item = w.Form->Action("conversion");
+  QVERIFY(item->isEnabled());
+  QCOMPARE(item->text(), QString("&Conversion"));
+  w.Open();
+  QCOMPARE(w.Window->windowTitle(), QString("Convert Unit"));
+  QCOMPARE(w.Window->ExpressionGroup()->title(), QString("Expression:"));
+  QStringList labels;
+  for (QLabel* l : w.Window->findChildren<QLabel*>()) labels << l->text();
+  QCOMPARE(labels, QStringList({"Category:", "From:", "To:"}));
+  QCOMPARE(w.Window->CalculateButton()->text(), QString("&Calculate"));
+  QCOMPARE(w.Window->CheckButton()->text(), QString("C&heck conversion"));
+  QCOMPARE(w.Window->DefineButton()->text(), QString("&Define conversion"));
+  QVERIFY(!w.Window->DefineButton()->isEnabled());
+  QVERIFY(w.Locked());
+  QTRY_VERIFY(w.Window->CheckButton()->hasFocus());
+  // Esc closes it (hidden, kept for the next time).
+  QTest::keyClick(w.Window, Qt::Key_Escape);
+  QVERIFY(!w.Window->isVisible());
+  // Closing the calculator remembers the table's file.
+  QVERIFY(w.Form->close());
+  QVERIFY(test::ReadBytes(w.Dir.File("helmax-calc.ini")).find("ConvFilePath=" + w.Dir.File("helmax-calc.cnv")) !=
+          std::string::npos);
+}
+
+void ConversionWindowTest::CheckingMakesItReady() {
+  TCalculatorWindow w;
+  w.Open();
+  QVERIFY(QTest::qWaitForWindowActive(w.Window));  // the keys reach it
+  QTest::keyClick(w.Window, Qt::Key_H, Qt::AltModifier);  // the check's mnemonic (an animated click)
+  QTRY_VERIFY(w.Ready());
+  QCOMPARE(w.Window->CategoryBox()->count(), 11);
+  QCOMPARE(w.Window->CategoryBox()->currentText(), QString("Angles"));
+  QTRY_VERIFY(w.Window->CategoryBox()->hasFocus());
+  const QStringList angles = {"circles", "degrees", "gradients", "minutes", "pi radians", "quadrants", "seconds"};
+  QCOMPARE(Items(w.Window->FromBox()), angles);
+  QCOMPARE(Items(w.Window->ToBox()), angles);
+  QCOMPARE(w.Window->FromBox()->currentIndex(), 0);
+  w.Choose(w.Window->CategoryBox(), "Temperature");
+  QCOMPARE(Items(w.Window->ToBox()), QStringList({"Celcius", "Fahrenheit", "Kelvin", "Rankine"}));
+  QVERIFY(w.Ui.Messages.empty());
+}
+
+void ConversionWindowTest::ConvertsTheValueOfAnExpression() {
+  TCalculatorWindow w;
+  w.Open();
+  w.Check();
+  w.Choose(w.Window->CategoryBox(), "Temperature");
+  w.Choose(w.Window->FromBox(), "Celcius");
+  w.Choose(w.Window->ToBox(), "Fahrenheit");
+  // A complex value converts step by step.
+  w.Calculate("complex(1,2)");
+  QCOMPARE(w.Window->ExpressionGroup()->title(), QString("Expression: Complex(1, 2)"));
+  QCOMPARE(w.Window->ValueBox()->toPlainText(), QString("Complex(33.8, 3.6)"));
+  // Lines are joined; the user's definitions count (y=1/3).
+  w.Choose(w.Window->ToBox(), "Rankine");
+  QCOMPARE(w.Window->ValueBox()->toPlainText(), QString());  // a new unit clears the value
+  w.Calculate("y*300+\n0.15");
+  QCOMPARE(w.Window->ExpressionGroup()->title(), QString("Expression: 100.15"));
+  QCOMPARE(w.Window->ValueBox()->toPlainText(), QString("671.94"));  // 100.15 °C is 212.27 °F
+  // Typing makes the value and the caption out of date.
+  QTest::keyClicks(w.Window->ExpressionBox(), "1");
+  QCOMPARE(w.Window->ValueBox()->toPlainText(), QString());
+  QCOMPARE(w.Window->ExpressionGroup()->title(), QString("Expression:"));
+  // A unit to itself: the value as it is.
+  w.Choose(w.Window->ToBox(), "Celcius");
+  w.Calculate("0.1");
+  QCOMPARE(w.Window->ValueBox()->toPlainText(), QString("0.1"));
+  QVERIFY(w.Ui.Messages.empty());
+}
+
+void ConversionWindowTest::ReportsWhatGoesWrong() {
+  TCalculatorWindow w;
+  w.Open();
+  w.Check();
+  w.Calculate("1/0");
+  QCOMPARE(w.Ui.Messages, Strings({"Division by 0"}));
+  QCOMPARE(w.Window->ValueBox()->toPlainText(), QString());
+  w.Ui.Clear();
+  // A step that fails names its two units.
+  w.Form->StopAndWait();
+  TConversionTable& table = w.Form->Calculator().Conversions();
+  test::WriteBytes(w.Dir.File("odd.cnv"), "[Odd]\r\n1=a : b : x/(x-x) : x\r\n");
+  QVERIFY(table.Read(w.Dir.File("odd.cnv")));
+  w.Window->Lock();  // as the table's editors do after a change
+  w.WaitIdle();
+  w.Check();
+  QCOMPARE(QString::fromStdString(w.Ui.Messages.empty() ? "" : w.Ui.Messages.back()),
+           QString("Error in category : Odd : Row# 1 A => B :  Expression must be linear"));
+  QCOMPARE(w.Ui.Messages.size(), std::size_t{1});
+  QVERIFY(w.Ready());  // a finding does not stop the check
+  w.Ui.Clear();
+  w.Choose(w.Window->ToBox(), "b");
+  w.Calculate("2");
+  QCOMPARE(w.Ui.Messages, Strings({"a ---> b Division by 0 "}));
+  QCOMPARE(w.Window->ValueBox()->toPlainText(), QString());
+  w.Ui.Clear();
+  // A table without categories.
+  w.Form->StopAndWait();
+  test::WriteBytes(w.Dir.File("empty.cnv"), "");
+  QVERIFY(table.Read(w.Dir.File("empty.cnv")));
+  w.Window->Lock();
+  w.WaitIdle();
+  w.Check();
+  w.Calculate("2");
+  QCOMPARE(w.Ui.Messages, Strings({"Please enter an unit category"}));
+}
+
+void ConversionWindowTest::LockedAgainAfterAChange() {
+  TCalculatorWindow w;
+  w.Open();
+  QVERIFY(w.Evaluate("Conv(1, 1, 2, 5)").contains("please check conversions"));
+  w.Check();
+  QCOMPARE(w.Evaluate("Conv(1, 1, 2, 5)"), QString("1800"));
+  // The table's editors lock it after every change.
+  w.Window->Lock();
+  w.WaitIdle();
+  QVERIFY(w.Locked());
+  QVERIFY(w.Evaluate("Conv(1, 1, 2, 6)").contains("please check conversions"));
+  w.Check();
+  QVERIFY(w.Ready());
+  QCOMPARE(w.Evaluate("Conv(1, 1, 2, 6)"), QString("2160"));
+}
+
+void ConversionWindowTest::Screenshot() {
+  TCalculatorWindow w;
+  w.Open();
+  w.Check();
+  w.Choose(w.Window->CategoryBox(), "Length");
+  w.Choose(w.Window->FromBox(), "miles");
+  w.Choose(w.Window->ToBox(), "kilometers");
+  w.Calculate("26.2188");
+  QCOMPARE(w.Window->ValueBox()->toPlainText().left(6), QString("42.195"));  // the marathon
+  QApplication::processEvents();
+  QVERIFY(w.Window->grab().save(QString(HELMAX_SCREENSHOT_DIR) + "/helmax-conversion.png"));
+}
+
+QTEST_MAIN(ConversionWindowTest)
+#include "conversionwindow_test.moc"
