@@ -381,11 +381,11 @@ void TCalculator::ExpressionsChanged(TReport report) {
     std::string out;
     for (int i = first; i <= Expressions_->ExpressionCount; ++i) {
       const TValue& v = *results[i - 1];
-      if (i > first) out += "\n";
-      if (!CurrencyMode_) out += ValueToText(v);
-      else out += v.IsCurrency() ? ValueToText(v) : "Not Currency";
+      if (i > first) out += '\n';
+      if (!CurrencyMode_ || v.IsCurrency()) AppendValueText(out, v);
+      else out += "Not Currency";
     }
-    ResultsText = out;
+    ResultsText = std::move(out);
     ResultsShown_ = true;
   } else {
     if (!ErrorMessageView) ResultsText = "ERROR";
@@ -401,22 +401,21 @@ void TCalculator::ExpressionsChanged(TReport report) {
 // another course, so it goes first).
 bool TCalculator::CallsRunTimeFunction(std::string_view source) const {
   if (RunTimeFunctionNames_.empty()) return false;
-  // Names as the compile reads them: runs between delimiters, blanks left out.
-  bool calls = false;
-  std::size_t start = 0;  // of the run since the last delimiter
-  for (std::size_t i = 0; i < source.size(); ++i) {
-    const char c = source[i];
-    if (c == '~' || c == '=') return false;
-    if (!IsDelimiter(c)) continue;
-    if (c == '(' && !calls) {
-      std::string name;
-      for (std::size_t k = start; k < i; ++k)
-        if (source[k] != ' ') name += LowerAscii(source[k]);
-      for (const std::string& f : RunTimeFunctionNames_) calls = calls || (!name.empty() && f == name);
-    }
-    start = i + 1;
+  if (source.find('~') != source.npos || source.find('=') != source.npos) return false;
+  // Names as the compile reads them: the run since the last delimiter before
+  // a "(", blanks left out.
+  std::string name;
+  for (std::size_t open = source.find('('); open != source.npos; open = source.find('(', open + 1)) {
+    std::size_t start = open;
+    while (start > 0 && !IsDelimiter(source[start - 1])) --start;
+    name.clear();
+    for (std::size_t k = start; k < open; ++k)
+      if (source[k] != ' ') name += LowerAscii(source[k]);
+    if (name.empty()) continue;
+    for (const std::string& f : RunTimeFunctionNames_)
+      if (f == name) return true;
   }
-  return calls;
+  return false;
 }
 
 // Where in the expressions pane the failure lies: the failed expression

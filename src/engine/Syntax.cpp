@@ -1,5 +1,8 @@
 #include "Syntax.h"
 
+#include <algorithm>
+#include <array>
+
 #include "ErrorCodes.h"
 #include "TextUtil.h"
 #include "Value.h"
@@ -11,74 +14,120 @@ TPassError CheckParentheses(std::string_view text) {
   // whole text must still agree.
   long depth = 0, opened = 0, closed = 0;
   bool adjacent = false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
+  std::size_t i = 0;
+  for (; i < text.size(); ++i) {
     const char c = text[i];
+    if ((c & ~1) != '(') continue;  // neither '(' nor ')'
     if (c == '(') {
+      ++opened;
       ++depth;
-    } else if (c == ')') {
-      if (i + 1 < text.size() && text[i + 1] == '(') {
-        adjacent = true;
-        break;
-      }
-      if (--depth < 0) break;
+      continue;
     }
+    ++closed;
+    if (i + 1 < text.size() && text[i + 1] == '(') {
+      adjacent = true;
+      break;
+    }
+    if (--depth < 0) break;
   }
-  for (char c : text) {
-    if (c == '(') ++opened;
-    else if (c == ')') ++closed;
+  if (i < text.size()) {
+    const std::string_view rest = text.substr(i + 1);
+    opened += std::count(rest.begin(), rest.end(), '(');
+    closed += std::count(rest.begin(), rest.end(), ')');
   }
   if (adjacent) return {ecInvalidExpression, "VerifySyntaxSemanticsRule-> PARANTHESES SYNTAX ERROR"};
   if (opened != closed) return {ecParentheses, "VerifySyntaxSemanticsRule-> PARANTHESES SYNTAX ERROR"};
   return {};
 }
 
+namespace {
+
+// Classes of the blank-removing pass: characters below kStop are copied as
+// they are (an operator counts one); kStop characters need a closer look.
+enum : unsigned char { kCopied = 0, kCopiedOperator = 1, kStop = 2 };
+
+constexpr std::array<unsigned char, 256> BlankPassClasses = [] {
+  std::array<unsigned char, 256> t{};
+  for (int k = 0; k < 256; ++k) {
+    const char c = static_cast<char>(k);
+    if (IsOperatorChar(c)) t[static_cast<std::size_t>(k)] = kCopiedOperator;
+    if (c == ' ' || c == '{' || c == '}' || c == '(') t[static_cast<std::size_t>(k)] = kStop;
+  }
+  return t;
+}();
+
+}  // namespace
+
 TPassError RemoveBlanks(std::string_view text, bool implicitMultiplication, std::string& out,
                         std::size_t& operatorCount) {
-  out.clear();
-  out.reserve(text.size());
-  operatorCount = 0;
-  bool lastWasDelimiter = true;  // the start of the text counts as one
-  bool afterSpaces = false;
-  // The operand since the last delimiter, blanks left out: only the failure
-  // messages quote it.
-  std::size_t operandFrom = 0;
+  // Each '*' put in for an implicit multiplication takes the place of at
+  // least one blank: the text's length is room enough.
+  out.resize(text.size());
+  char* const begin = out.data();
+  char* w = begin;
+  std::size_t operators = 0;
+  const std::size_t n = text.size();
+  // The operand that ends at upTo (since the last delimiter), blanks left
+  // out: only the failure messages quote it.
   auto operand = [&](std::size_t upTo) {
+    std::size_t from = upTo;
+    while (from > 0 && !IsDelimiter(text[from - 1])) --from;
     std::string s;
-    for (std::size_t k = operandFrom; k < upTo; ++k)
+    for (std::size_t k = from; k < upTo; ++k)
       if (text[k] != ' ') s += text[k];
     return s;
   };
-  for (std::size_t i = 0; i < text.size(); ++i) {
+  auto fail = [&](int code, std::string message) {
+    out.resize(static_cast<std::size_t>(w - begin));
+    operatorCount = operators;
+    return TPassError{code, std::move(message)};
+  };
+  // Blanks before the character at i: between two operands they mean a
+  // multiplication (or are refused); before a '(' they may mean one too.
+  auto afterBlanks = [&](std::size_t i) -> bool {
     const char c = text[i];
-    if (c == ' ') {
-      afterSpaces = true;
-      continue;
-    }
-    if (c == '{' || c == '}') return {ecUnknownExpression, "StergeSpatii-> UNKNOWN EXPRESSION: " + operand(i) + c};
     const bool delimiter = IsDelimiter(c);
-    if (afterSpaces) {
-      afterSpaces = false;
-      if (!delimiter && !lastWasDelimiter) {
-        if (!implicitMultiplication)
-          return {ecUnknownExpression, "StergeSpatii-> UNKNOWN EXPRESSION: " + operand(i) + "'_'"};
-        if (out.empty() || out.back() != '(') {
-          out += '*';
-          ++operatorCount;
-        }
-      } else if (implicitMultiplication && (c == '(' || !delimiter) && !out.empty()) {
-        if ((!lastWasDelimiter && out.back() != '(') || (lastWasDelimiter && out.back() == ')')) {
-          out += '*';
-          ++operatorCount;
-        }
+    // The start of the text counts as a delimiter.
+    const bool lastWasDelimiter = w == begin || IsDelimiter(w[-1]);
+    if (!delimiter && !lastWasDelimiter) {
+      if (!implicitMultiplication) return false;
+      if (w == begin || w[-1] != '(') {
+        *w++ = '*';
+        ++operators;
+      }
+    } else if (implicitMultiplication && (c == '(' || !delimiter) && w != begin) {
+      if ((!lastWasDelimiter && w[-1] != '(') || (lastWasDelimiter && w[-1] == ')')) {
+        *w++ = '*';
+        ++operators;
       }
     }
-    if (c == '(' && !out.empty() && out.back() == ')')
-      return {ecInvalidExpression, "StergeSpatii-> SYNTAX ERROR: " + operand(i) + "("};
-    out += c;
-    if (IsOperatorChar(c)) ++operatorCount;
-    lastWasDelimiter = delimiter;
-    if (delimiter) operandFrom = i + 1;
+    return true;
+  };
+  std::size_t i = 0;
+  while (i < n) {
+    unsigned char cls;
+    while (i < n && (cls = BlankPassClasses[static_cast<unsigned char>(text[i])]) < kStop) {
+      *w++ = text[i++];
+      operators += cls;
+    }
+    bool blanks = false;
+    while (i < n && text[i] == ' ') {
+      blanks = true;
+      ++i;
+    }
+    if (i == n) break;
+    const char c = text[i];
+    if (c == '{' || c == '}') return fail(ecUnknownExpression, "StergeSpatii-> UNKNOWN EXPRESSION: " + operand(i) + c);
+    if (blanks && !afterBlanks(i))
+      return fail(ecUnknownExpression, "StergeSpatii-> UNKNOWN EXPRESSION: " + operand(i) + "'_'");
+    if (c == '(' && w != begin && w[-1] == ')')
+      return fail(ecInvalidExpression, "StergeSpatii-> SYNTAX ERROR: " + operand(i) + "(");
+    *w++ = c;
+    operators += IsOperatorChar(c) ? 1 : 0;
+    ++i;
   }
+  out.resize(static_cast<std::size_t>(w - begin));
+  operatorCount = operators;
   return {};
 }
 
@@ -114,8 +163,9 @@ TPassError Tokenize(std::string_view text, std::vector<TToken>& tokens) {
     std::string_view run = text.substr(i, end - i);
 
     // A number in exponent form: a decimal mantissa, "e", then an optionally
-    // signed integer. Any other "e" belongs to a name.
-    const std::size_t e = run.find('e');
+    // signed integer. Any other "e" belongs to a name (a mantissa starts
+    // with a digit or a point).
+    const std::size_t e = IsAsciiDigit(run[0]) || run[0] == '.' ? run.find('e') : std::string_view::npos;
     if (e != std::string_view::npos && e > 0 && IsDecimalNumber(run.substr(0, e))) {
       std::string_view mantissa = run.substr(0, e);
       std::size_t expEnd = end;

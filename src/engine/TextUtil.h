@@ -48,7 +48,7 @@ inline bool IsIdentifier(std::string_view s) {
 }
 
 // ( ) * + , - / = ^ ~
-inline bool IsDelimiter(char c) {
+constexpr bool IsDelimiter(char c) {
   switch (c) {
     case '(': case ')': case '*': case '+': case ',': case '-': case '/': case '=': case '^': case '~':
       return true;
@@ -58,7 +58,7 @@ inline bool IsDelimiter(char c) {
 }
 
 // * + - / = ^ ~
-inline bool IsOperatorChar(char c) { return c != '(' && c != ')' && c != ',' && IsDelimiter(c); }
+constexpr bool IsOperatorChar(char c) { return c != '(' && c != ')' && c != ',' && IsDelimiter(c); }
 
 // Removes pairs of parentheses that enclose the whole text, as long as the
 // remaining text stays balanced: "((x))" gives "x", "(a)+(b)" stays.

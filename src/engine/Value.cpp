@@ -8,7 +8,9 @@
 
 #include "Value.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -341,60 +343,148 @@ const char* MathKindCText(int kind) {
 
 double EngineNaN() { return std::copysign(std::numeric_limits<double>::quiet_NaN(), -1.0); }
 
-// Rounds to 15 significant digits first (std::to_chars in scientific form
-// rounds correctly from the binary value), drops trailing zeros, and then
+namespace {
+
+// The 15 significant digits of |v| rounded correctly (half to even, from
+// the exact binary value) and the decimal exponent of the first one.
+// Values from 1e-5 to below 1e15, where nearly every result lies, take an
+// exact integer route: v = m * 2^k with k < 0, so m * 10^(14 - d) is
+// exact in 128 bits and the rounding is a shift. Others go through
+// std::to_chars, which rounds the same way at a higher cost.
+void FifteenDigits(double v, char (&digits)[15], int& exponent) {
+  const double a = std::fabs(v);
+  if (a >= 1e-5 && a < 1e15) {
+    static constexpr std::uint64_t kPowers[20] = {
+        1ULL,           10ULL,           100ULL,           1000ULL,           10000ULL,
+        100000ULL,      1000000ULL,      10000000ULL,      100000000ULL,      1000000000ULL,
+        10000000000ULL, 100000000000ULL, 1000000000000ULL, 10000000000000ULL, 100000000000000ULL,
+        1000000000000000ULL, 10000000000000000ULL, 100000000000000000ULL, 1000000000000000000ULL,
+        10000000000000000000ULL};
+    constexpr std::uint64_t kLow = 100000000000000ULL, kHigh = 1000000000000000ULL;  // 10^14, 10^15
+    // a is normal here: a = m / 2^shift with the 53-bit significand m.
+    const auto bits = std::bit_cast<std::uint64_t>(a);
+    const int biased = static_cast<int>(bits >> 52);
+    const std::uint64_t m = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
+    const int shift = 1075 - biased;  // from 3 to 70 here
+    // floor(log10(a)) or one below it: the loop below corrects it.
+    int d = static_cast<int>(std::floor((biased - 1023) * 0.30102999566398120));
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      const int p = 14 - d;
+      if (p < 0 || p > 19) break;
+      const unsigned __int128 n = static_cast<unsigned __int128>(m) * kPowers[p];
+      std::uint64_t q = static_cast<std::uint64_t>(n >> shift);
+      if (q < kLow) {
+        --d;
+        continue;
+      }
+      if (q >= kHigh) {
+        ++d;
+        continue;
+      }
+      const unsigned __int128 rest = n & ((static_cast<unsigned __int128>(1) << shift) - 1);
+      const unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
+      if (rest > half || (rest == half && (q & 1) != 0)) ++q;
+      if (q == kHigh) {
+        q = kLow;
+        ++d;
+      }
+      for (int k = 14; k >= 0; --k) {
+        digits[k] = static_cast<char>('0' + q % 10);
+        q /= 10;
+      }
+      exponent = d;
+      return;
+    }
+  }
+  char sci[40];  // d.ddddddddddddddde[+-]xx
+  const auto res = std::to_chars(sci, sci + sizeof sci, a, std::chars_format::scientific, 14);
+  char* const e = sci + 16;  // the 'e' after 15 digits and the point
+  digits[0] = sci[0];
+  std::copy(sci + 2, e, digits + 1);
+  exponent = 0;
+  for (const char* p = e + 2; p < res.ptr; ++p) exponent = exponent * 10 + (*p - '0');
+  if (e[1] == '-') exponent = -exponent;
+}
+
+}  // namespace
+
+// Rounds to 15 significant digits first, drops trailing zeros, and then
 // chooses the notation from the decimal exponent of the rounded value:
 // fixed for exponents -4..14 (at least 0.0001, at most 15 integer digits).
-std::string RealToText(double v) {
-  if (std::isnan(v)) return std::signbit(v) ? "-NAN" : "NAN";
-  if (std::isinf(v)) return v < 0 ? "-INF" : "INF";
-  if (v == 0.0) return "0";
-
-  char buf[40];
-  const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::scientific, 14);
-  const std::string_view sci(buf, static_cast<std::size_t>(res.ptr - buf));  // d.ddddddddddddddde[+-]xx
-  const std::size_t e = sci.find('e');
-  std::string digits;
-  digits += sci[0];
-  digits.append(sci.substr(2, e - 2));
-  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+void AppendRealText(std::string& out, double v) {
+  if (std::isnan(v)) {
+    out += std::signbit(v) ? "-NAN" : "NAN";
+    return;
+  }
+  if (std::isinf(v)) {
+    out += v < 0 ? "-INF" : "INF";
+    return;
+  }
+  if (v == 0.0) {
+    out += '0';
+    return;
+  }
+  char digits[15];
   int exponent = 0;
-  std::string_view expText = sci.substr(e + 1);
-  const bool expNegative = expText[0] == '-';
-  expText.remove_prefix(1);
-  std::from_chars(expText.data(), expText.data() + expText.size(), exponent);
-  if (expNegative) exponent = -exponent;
+  FifteenDigits(v, digits, exponent);
+  int count = 15;
+  while (count > 1 && digits[count - 1] == '0') --count;
 
-  std::string out;
-  if (v < 0) out += '-';
-  const auto count = static_cast<int>(digits.size());
+  char text[48];
+  char* w = text;
+  if (v < 0) *w++ = '-';
   if (exponent >= -4 && exponent <= 14) {
     if (exponent >= 0) {
       const int intDigits = exponent + 1;
       if (count <= intDigits) {
-        out += digits;
-        out.append(static_cast<std::size_t>(intDigits - count), '0');
+        w = std::copy(digits, digits + count, w);
+        w = std::fill_n(w, intDigits - count, '0');
       } else {
-        out.append(digits, 0, static_cast<std::size_t>(intDigits));
-        out += '.';
-        out.append(digits, static_cast<std::size_t>(intDigits), std::string::npos);
+        w = std::copy(digits, digits + intDigits, w);
+        *w++ = '.';
+        w = std::copy(digits + intDigits, digits + count, w);
       }
     } else {
-      out += "0.";
-      out.append(static_cast<std::size_t>(-exponent - 1), '0');
-      out += digits;
+      *w++ = '0';
+      *w++ = '.';
+      w = std::fill_n(w, -exponent - 1, '0');
+      w = std::copy(digits, digits + count, w);
     }
   } else {
-    out += digits[0];
+    *w++ = digits[0];
     if (count > 1) {
-      out += '.';
-      out.append(digits, 1, std::string::npos);
+      *w++ = '.';
+      w = std::copy(digits + 1, digits + count, w);
     }
-    out += 'E';
-    if (exponent < 0) out += '-';
-    AppendUnsigned(out, static_cast<std::uint64_t>(exponent < 0 ? -exponent : exponent));
+    *w++ = 'E';
+    if (exponent < 0) *w++ = '-';
+    w = std::to_chars(w, text + sizeof text, exponent < 0 ? -exponent : exponent).ptr;
   }
+  out.append(text, w);
+}
+
+std::string RealToText(double v) {
+  std::string out;
+  AppendRealText(out, v);
   return out;
+}
+
+void AppendValueText(std::string& out, const TValue& v) {
+  switch (v.Kind) {
+    case TValueKind::Real:
+      AppendRealText(out, v.Num);
+      return;
+    case TValueKind::Complex:
+      out += "Complex(";
+      AppendRealText(out, v.Cx.Re);
+      out += ", ";
+      AppendRealText(out, v.Cx.Im);
+      out += ')';
+      return;
+    default:
+      out += ValueToText(v);
+      return;
+  }
 }
 
 std::string ValueToText(const TValue& v) {
@@ -409,8 +499,11 @@ std::string ValueToText(const TValue& v) {
       return DateTimeToText(v.Num);
     case TValueKind::Boolean:
       return v.Bool ? "True" : "False";
-    case TValueKind::Complex:
-      return "Complex(" + RealToText(v.Cx.Re) + ", " + RealToText(v.Cx.Im) + ")";
+    case TValueKind::Complex: {
+      std::string out;
+      AppendValueText(out, v);
+      return out;
+    }
   }
   return "No conversion";
 }

@@ -74,9 +74,12 @@ double EngineNaN();
 // -NAN, Complex(1, -2.5), 12.31.2008:10:30:00PM, currency without trailing
 // zeros).
 std::string ValueToText(const TValue& v);
+// The same text appended to out.
+void AppendValueText(std::string& out, const TValue& v);
 
 // Text of a real alone: up to 15 significant digits, fixed or scientific.
 std::string RealToText(double v);
+void AppendRealText(std::string& out, double v);
 
 // Currency from a real: x * 10000 rounded half to even. Returns false for a
 // NaN, an infinity or a value outside the 64-bit scaled range.

@@ -6,6 +6,8 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <ostream>
 #include <random>
@@ -109,6 +111,22 @@ TEST(RealTextExtra, TextReadsBackWithinFifteenDigits) {
     if (std::fabs(x) < 1e-290) continue;
     EXPECT_LE(std::fabs(back - x), std::fabs(x) * 6e-15) << text;
     EXPECT_EQ(RealToText(back), text);
+  }
+}
+
+// The 15 digits shown are those of the C library's exact "%.14e" (exact
+// ties rounded half to even): the value printf gives shows the same text.
+TEST(RealTextExtra, FifteenDigitsAgreeWithPrintf) {
+  std::mt19937_64 gen(11);
+  std::uniform_real_distribution<double> decade(-6.0, 17.0);
+  std::uniform_int_distribution<std::int64_t> integer(0, 899999999999999);
+  for (int i = 0; i < 200000; ++i) {
+    double x = std::pow(10.0, decade(gen));
+    if (i % 3 == 1) x = 1e14 + static_cast<double>(integer(gen)) + 0.5;  // an exact tie
+    if (i % 3 == 2) x = std::nextafter(x, 0.0);
+    char printed[40];
+    std::snprintf(printed, sizeof printed, "%.14e", x);
+    EXPECT_EQ(RealToText(x), RealToText(std::strtod(printed, nullptr))) << printed;
   }
 }
 
