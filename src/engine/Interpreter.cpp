@@ -524,16 +524,20 @@ void THelmaxComplexEval::ReserveStack(std::size_t n) {
   if (FunctionStack_.size() - FunctionStackTop_ < n) FunctionStack_.resize(FunctionStack_.size() + n);
 }
 
+// (Locals keep the compiler from reading the members again after each
+// cell written: a cell could alias them as far as it knows.)
 void THelmaxComplexEval::SaveProgram(const TProgram& program) {
-  for (std::int32_t number : program)
-    FunctionStack_[FunctionStackTop_++] = *Instructions_[static_cast<std::size_t>(number - 1)].Result;
+  const TInstruction* const instructions = Instructions_.data();
+  TValue* to = FunctionStack_.data() + FunctionStackTop_;
+  for (std::int32_t number : program) *to++ = *instructions[number - 1].Result;
+  FunctionStackTop_ += program.size();
 }
 
 void THelmaxComplexEval::RestoreProgram(const TProgram& program) {
   FunctionStackTop_ -= program.size();
-  std::size_t at = FunctionStackTop_;
-  for (std::int32_t number : program)
-    *Instructions_[static_cast<std::size_t>(number - 1)].Result = FunctionStack_[at++];
+  const TInstruction* const instructions = Instructions_.data();
+  const TValue* from = FunctionStack_.data() + FunctionStackTop_;
+  for (std::int32_t number : program) *instructions[number - 1].Result = *from++;
 }
 
 const TIfRecord* THelmaxComplexEval::FindIf(const TInstruction& ins) const {
