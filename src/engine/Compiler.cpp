@@ -882,7 +882,6 @@ struct TCompiler {
   std::int32_t CompileCall(std::int32_t code, std::int32_t arg, std::uint32_t namePos, std::uint32_t nameLen) {
     const std::int32_t number = FunctionNumber(code);
     const std::int32_t count = arg < 0 ? 0 : R(arg).Count;
-    const std::string name = E.FunctionName(code);
     TRec r;
     r.Node = TNode::Call;
     r.Code = code;
@@ -904,8 +903,8 @@ struct TCompiler {
       if (BuiltinInfo(code).Arity == TArity::Constant) return Constant(BuiltinConstant(code), r);
       if (code == opDirectedInfinity)
         return Constant(TValue::MakeReal(R(arg).Node == TNode::Neg ? -INFINITY : INFINITY), r);
-      if (code == opIf) return If(r, number, name, known);
-      if (code == opWhile) return While(r, number, name);
+      if (code == opIf) return If(r, number, E.FunctionName(code), known);
+      if (code == opWhile) return While(r, number, E.FunctionName(code));
       if (code == opBk && known) return Constant(*R(arg).Cells[count - 1], r);
       if (code == opRandom) {
         r.Volatile = true;
@@ -916,11 +915,11 @@ struct TCompiler {
         // An exponent written p/q is a rational power, as with ^.
         const TRec& exponent = R(ItemPool[static_cast<std::size_t>(R(arg).ItemsStart + 1)]);
         if (exponent.Node == TNode::Binary && exponent.Op == '/' && exponent.Count == 1)
-          return RationalPowerCall(r, number, name, known, R(exponent.A).Cells[0], R(exponent.B).Cells[0]);
+          return RationalPowerCall(r, number, known, R(exponent.A).Cells[0], R(exponent.B).Cells[0]);
       }
       if (known && code != opBk) {
         TValue out;
-        FoldFunction(code, number, name, arg, [&] { EvalBuiltin(code, R(arg).Cells, count, out, E.Random_); });
+        FoldFunction(code, number, arg, [&] { EvalBuiltin(code, R(arg).Cells, count, out, E.Random_); });
         return Constant(out, r);
       }
       return EmitCall(r);
@@ -934,7 +933,7 @@ struct TCompiler {
       TValue* const* args = arg < 0 ? nullptr : R(arg).Cells;
       if (f.ArgCount == -1) {
         // Volatile: called now, and again at every evaluation.
-        FoldFunction(code, number, name, arg, [&] { E.InvokeExternal(k, args, count, out); });
+        FoldFunction(code, number, arg, [&] { E.InvokeExternal(k, args, count, out); });
         r.Volatile = true;
         r.Invariant = false;
         const std::int32_t id = EmitCall(r);
@@ -942,7 +941,7 @@ struct TCompiler {
         return id;
       }
       if (known) {
-        FoldFunction(code, number, name, arg, [&] { E.InvokeExternal(k, args, count, out); });
+        FoldFunction(code, number, arg, [&] { E.InvokeExternal(k, args, count, out); });
         return Constant(out, r);
       }
       return EmitCall(r);
@@ -958,12 +957,11 @@ struct TCompiler {
 
   // power(x, p/q): folded, or an instruction with the three operands x, p
   // and q.
-  std::int32_t RationalPowerCall(TRec r, std::int32_t number, const std::string& name, bool known, TValue* p,
-                                 TValue* q) {
+  std::int32_t RationalPowerCall(TRec r, std::int32_t number, bool known, TValue* p, TValue* q) {
     TValue* base = R(r.A).Cells[0];
     if (known) {
       TValue out;
-      FoldFunction(r.Code, number, name, r.A, [&] { RationalPowerOp(*base, *p, *q, out); });
+      FoldFunction(r.Code, number, r.A, [&] { RationalPowerOp(*base, *p, *q, out); });
       return Constant(out, r);
     }
     TValue* result = E.NewCell();
@@ -975,11 +973,14 @@ struct TCompiler {
     return AddRec(r);
   }
 
+  // Runs a call with known arguments at compile time; a failure names the
+  // function (looked up only then).
   template <class F>
-  void FoldFunction(std::int32_t code, std::int32_t number, const std::string& name, std::int32_t arg, F&& call) {
+  void FoldFunction(std::int32_t code, std::int32_t number, std::int32_t arg, F&& call) {
     try {
       call();
     } catch (const EHelmaxMathError& m) {
+      const std::string name = E.FunctionName(code);
       E.MathErrorKind = m.Kind;
       std::string text = "ExceptieFunctie-> " + MathErrorKindText(m.Kind) + " : " + name + "( ";
       if (arg >= 0) {
@@ -993,12 +994,11 @@ struct TCompiler {
       Fail(number, text);
     } catch (const std::exception& ex) {
       E.MathErrorKind = 0;
-      Fail(number, DomainMessage(name, ex.what()));
+      Fail(number, DomainMessage(E.FunctionName(code), ex.what()));
     } catch (...) {
       E.MathErrorKind = 0;
-      Fail(number, DomainMessage(name, "UNKNOWN EXCEPTION"));
+      Fail(number, DomainMessage(E.FunctionName(code), "UNKNOWN EXCEPTION"));
     }
-    (void)code;
   }
 
   std::int32_t EmitCall(TRec r) {
