@@ -88,9 +88,11 @@ const std::string* FindProperty(const TPropertyList& list, int number) {
 std::string DefaultPropertyFileText() {
   const std::string end = "\r\n";
   std::string text = std::string("[") + kPropertiesSection + "]" + end;
-  for (int n = 1; n <= StandardPropertyCount; ++n) text += std::to_string(n) + "=" + kStandardPropertyNames[n - 1] + end;
+  for (int n = 1; n <= StandardPropertyCount; ++n)
+    text += std::to_string(n) + "=" + kStandardPropertyNames[n - 1] + end;
   text += end + "[" + kUnitsSection + "]" + end;
-  for (int n = 1; n <= StandardPropertyCount; ++n) text += std::to_string(n) + "=" + kStandardPropertyUnits[n - 1] + end;
+  for (int n = 1; n <= StandardPropertyCount; ++n)
+    text += std::to_string(n) + "=" + kStandardPropertyUnits[n - 1] + end;
   text += end;
   // Grid order: row by row, left to right.
   std::vector<const TElement*> cells(GridRows * GridColumns, nullptr);

@@ -235,8 +235,9 @@ TEST_F(PeriodicTable, DefaultFileBeginsAndEndsAsPrescribed) {
 
 TEST_F(PeriodicTable, DefaultFileSectionsFollowTheGridRowByRow) {
   std::vector<TExpected> expected = ExpectedElements();
-  std::sort(expected.begin(), expected.end(),
-            [](const TExpected& a, const TExpected& b) { return std::pair(a.Row, a.Column) < std::pair(b.Row, b.Column); });
+  std::sort(expected.begin(), expected.end(), [](const TExpected& a, const TExpected& b) {
+    return std::pair(a.Row, a.Column) < std::pair(b.Row, b.Column);
+  });
   std::vector<std::string> wanted = {"Properties", "Units"};
   for (const TExpected& e : expected) wanted.push_back(e.Symbol);
   std::vector<std::string> sections;

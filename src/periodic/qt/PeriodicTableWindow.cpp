@@ -11,7 +11,7 @@
 #include <cmath>
 
 #include "ElementWindow.h"
-#include "TextFile.h"
+#include "WindowPlacement.h"
 
 namespace helmax {
 
@@ -236,6 +236,12 @@ void TPeriodicTableWindow::SelectCell(int row, int column) {
   }
   Elements_.ShowElement(*e);
   if (!Elements_.isVisible()) {
+    if (!ElementPlaced_) {
+      ElementPlaced_ = true;
+      const QRect frame = frameGeometry();
+      const QRect beside(frame.right() + 1, frame.top(), Elements_.width(), Elements_.height());
+      Elements_.move(ClampToScreen(beside).topLeft());
+    }
     Elements_.show();
   } else if (Elements_.StayOnTop()) {
     Elements_.show();
@@ -275,6 +281,14 @@ void TPeriodicTableWindow::RestoreDefaultFile() {
   CloseElementWindow();
   ShowFileState();
   Grid_->update();
+}
+
+void TPeriodicTableWindow::showEvent(QShowEvent* event) {
+  if (!Placed_) {
+    Placed_ = true;
+    CentreOnOwner(this, parentWidget());
+  }
+  QWidget::showEvent(event);
 }
 
 void TPeriodicTableWindow::keyPressEvent(QKeyEvent* event) {

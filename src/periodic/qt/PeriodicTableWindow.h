@@ -88,6 +88,7 @@ class TPeriodicTableWindow : public QWidget {
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void ShowFileState();
@@ -99,6 +100,8 @@ class TPeriodicTableWindow : public QWidget {
   QWidget* Area_;
   TElementGrid* Grid_;
   QStatusBar* Status_;
+  bool Placed_ = false;         // centred on the main window when first shown
+  bool ElementPlaced_ = false;  // the element window opens beside this one
 };
 
 }  // namespace helmax
