@@ -255,6 +255,8 @@ void TPeriodicTableWindow::ShowElementWindow() {
     SelectCell(Grid_->CurrentRow(), Grid_->CurrentColumn());
     if (Elements_.Element() == nullptr) return;
   }
+  // The table may have read another file since.
+  Elements_.ShowElement(*Elements_.Element());
   Elements_.show();
   Elements_.raise();
   Elements_.activateWindow();

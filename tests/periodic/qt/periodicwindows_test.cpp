@@ -76,6 +76,7 @@ class PeriodicWindowsTest : public QObject {
   void AddToConstAddsTheProperty();
   void APropertyGoesToTheConversionWindow();
   void OpenAndDefaultFile();
+  void WindowMenusBringTheOthersForward();
 };
 
 void PeriodicWindowsTest::OpensFromTheFunctionsMenuWithTheDefaultFile() {
@@ -247,6 +248,7 @@ void PeriodicWindowsTest::APropertyGoesToTheConversionWindow() {
   QTRY_VERIFY(conversion->isVisible());
   QCOMPARE(conversion->ExpressionBox()->toPlainText(), QString("7860"));
   QCOMPARE(conversion->StatusText(), QString(" Initial Iron Density = 7860 kg/cu.m"));
+  w.Screenshot(conversion, "helmax-conversion-from-element.png");
   // A double-click on a row does the same.
   const QRect weight = grid->visualRect(grid->model()->index(0, 1));
   // As a mouse does it: press and release, then the second press.
@@ -287,6 +289,42 @@ void PeriodicWindowsTest::OpenAndDefaultFile() {
   w.DoubleClick(2, 15);
   QCOMPARE(w.Properties().size(), 4);
   QVERIFY(w.Ui.Messages.empty());
+}
+
+void PeriodicWindowsTest::WindowMenusBringTheOthersForward() {
+  TCalculatorWindow w;
+  w.Open();
+  auto action = [](QWidget* window, const char* name) {
+    QAction* a = window->findChild<QAction*>(name);
+    if (a == nullptr) qFatal("no action %s", name);
+    return a;
+  };
+  // Window > Element before any choice: the current cell's element.
+  action(w.Window, "element")->trigger();
+  QTRY_VERIFY(w.Element->isVisible());
+  QCOMPARE(w.Element->SymbolLabel()->text(), QString("H"));
+  w.Window->close();
+  action(w.Element, "periodicTable")->trigger();
+  QTRY_VERIFY(w.Window->isVisible());
+  action(w.Element, "constants")->trigger();
+  QTRY_VERIFY(w.Form->ConstantList()->isVisible());
+  // Without Stay on top a visible element window is only refreshed...
+  w.Window->activateWindow();
+  QTRY_VERIFY(QApplication::activeWindow() == w.Window);
+  w.DoubleClick(2, 0);
+  QCOMPARE(w.Element->SymbolLabel()->text(), QString("Li"));
+  QVERIFY(QApplication::activeWindow() == w.Window);
+  // ... with it, it comes forward at every choice.
+  QAction* onTop = action(w.Element, "stayOnTop");
+  QCOMPARE(onTop->text(), QString("&Stay on top"));
+  onTop->setChecked(true);
+  QVERIFY(w.Element->windowFlags() & Qt::WindowStaysOnTopHint);
+  QVERIFY(w.Element->isVisible());
+  w.Window->activateWindow();
+  QTRY_VERIFY(QApplication::activeWindow() == w.Window);
+  w.DoubleClick(4, 7);
+  QTRY_VERIFY(QApplication::activeWindow() == w.Element);
+  QCOMPARE(w.Element->SymbolLabel()->text(), QString("Fe"));
 }
 
 QTEST_MAIN(PeriodicWindowsTest)
