@@ -56,8 +56,24 @@ bool IsNumberText(std::string_view text) {
   return i == text.size();
 }
 
+// Text from the file as a message shows it: control characters as '?', and
+// cut (never inside a UTF-8 sequence) when long, as lines of a binary file are.
+std::string Shown(std::string_view text) {
+  constexpr std::size_t kLongest = 60;
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (out.size() >= kLongest && (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+      out += "...";
+      break;
+    }
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    out.push_back(c < 0x20 || c == 0x7F ? '?' : text[i]);
+  }
+  return out;
+}
+
 std::string Line(std::string_view section, std::string_view key, std::string_view value) {
-  return '[' + std::string(section) + "] " + std::string(key) + '=' + std::string(value);
+  return '[' + Shown(section) + "] " + Shown(key) + '=' + Shown(value);
 }
 
 // Reads the number=text lines of a section into list; what cannot be used
@@ -223,9 +239,9 @@ void TPeriodicTable::ReadText(std::string_view text, std::vector<std::string>& p
 
   for (const std::string& section : ini.Sections())
     if (!SameText(section, kPropertiesSection) && !SameText(section, kUnitsSection) && !FindElement(section))
-      problems.push_back("[" + section + "]: no element has this symbol");
+      problems.push_back("[" + Shown(section) + "]: no element has this symbol");
   for (const TIniFile::TDroppedKey& dropped : ini.DroppedKeys())
-    problems.push_back("[" + dropped.Section + "] " + dropped.Key + "=: given twice, the first line counts");
+    problems.push_back("[" + Shown(dropped.Section) + "] " + Shown(dropped.Key) + "=: given twice, the first line counts");
 
   if (!missing.empty()) {
     std::string line = "Sections missing, built-in values used:";

@@ -269,9 +269,12 @@ TEST_F(PeriodicTable, StandardPropertiesKeepTheirNamesAndBuiltInValues) {
   text.replace(text.find("1=Atomic Weight"), 15, "1=Mass");
   text = WithoutSection(text, "Fe");
   text += "[Fe]\r\n1=55.845\r\n2=1538\r\n4=7874\r\n\r\n";  // no 3=
+  text.replace(text.find("4=kg/cu.m"), 9, "4=g/cu.cm");
   ASSERT_TRUE(Read(text));
   EXPECT_TRUE(Ui.Messages.empty());
   EXPECT_EQ(Table.PropertyName(1), "Atomic Weight");
+  EXPECT_EQ(Table.Unit(4), "g/cu.cm");  // a unit the file gives stays
+  EXPECT_EQ(Table.Unit(1), "amu");
   EXPECT_EQ(Value("Fe", 1), "55.845");
   EXPECT_EQ(Value("Fe", 3), "2861.85");  // built in
   EXPECT_EQ(Value("Fe", 4), "7874");
@@ -338,6 +341,16 @@ TEST_P(BadPteFile, IsReportedOnceAndTheBuiltInValuesStay) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, BadPteFile, ::testing::ValuesIn(kBadFiles),
                          test::NamedBy([](const TBadFile& f) { return std::string(f.name); }));
+
+TEST_F(PeriodicTable, MessagesShowFileTextCutAndWithoutControlCharacters) {
+  const std::string longKey = "a\x02" "b" + std::string(500, 'k');
+  ASSERT_TRUE(Read(Inserted(DefaultPropertyFileText(), "[Properties]\r\n", longKey + "=\xC3\xA9t\xC3\xA9\r\n")));
+  ASSERT_EQ(Ui.Messages.size(), 1u);
+  const std::string& m = Ui.Messages[0];
+  EXPECT_LT(m.size(), 300u);
+  EXPECT_NE(m.find("[Properties] a?bkkk"), std::string::npos) << m;
+  EXPECT_NE(m.find("kkk...=\xC3\xA9t\xC3\xA9"), std::string::npos) << m;
+}
 
 TEST_F(PeriodicTable, AFileThatCannotBeReadChangesNothing) {
   ASSERT_TRUE(Read(Inserted(DefaultPropertyFileText(), "4=Density\r\n", "5=Hardness\r\n")));
