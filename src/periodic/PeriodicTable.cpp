@@ -241,7 +241,8 @@ void TPeriodicTable::ReadText(std::string_view text, std::vector<std::string>& p
     if (!SameText(section, kPropertiesSection) && !SameText(section, kUnitsSection) && !FindElement(section))
       problems.push_back("[" + Shown(section) + "]: no element has this symbol");
   for (const TIniFile::TDroppedKey& dropped : ini.DroppedKeys())
-    problems.push_back("[" + Shown(dropped.Section) + "] " + Shown(dropped.Key) + "=: given twice, the first line counts");
+    problems.push_back("[" + Shown(dropped.Section) + "] " + Shown(dropped.Key) +
+                       "=: given twice, the first line counts");
 
   if (!missing.empty()) {
     std::string line = "Sections missing, built-in values used:";
