@@ -173,8 +173,12 @@ void TPeriodicTable::ClearProperties() {
   for (TPropertyList& values : Values_) values.clear();
 }
 
-void TPeriodicTable::ReadText(std::string_view text, std::vector<std::string>& problems) {
+bool TPeriodicTable::ReadText(std::string_view text, std::vector<std::string>& problems) {
   const TIniFile ini = TIniFile::Parse(text);
+  bool known = false;
+  for (const std::string& section : ini.Sections())
+    known = known || SameText(section, kPropertiesSection) || SameText(section, kUnitsSection) || FindElement(section);
+  if (!known) return false;
   std::vector<std::string> missing;
 
   TPropertyList names, units;
@@ -254,6 +258,7 @@ void TPeriodicTable::ReadText(std::string_view text, std::vector<std::string>& p
   Names_ = std::move(names);
   Units_ = std::move(units);
   Values_ = std::move(values);
+  return true;
 }
 
 bool TPeriodicTable::ReadFile(const std::string& path) {
@@ -263,7 +268,11 @@ bool TPeriodicTable::ReadFile(const std::string& path) {
     return false;
   }
   std::vector<std::string> problems;
-  ReadText(text, problems);
+  if (!ReadText(text, problems)) {
+    Ui_.ShowMessage(path + " is not a periodic table file: it has neither [Properties] nor [Units] nor an element's "
+                    "section");
+    return false;
+  }
   FilePath_ = path;
   FileValid_ = true;
   if (!problems.empty()) {

@@ -71,7 +71,9 @@ class TPeriodicTable {
   // element, ...) and missing sections are reported together in one message;
   // what can be used is read, and properties 1 to 4 keep their built-in
   // names, units and values wherever the file does not give them. A file
-  // that cannot be read is reported and changes nothing (false).
+  // that cannot be read, or has no section of a .pte file at all (not one
+  // of [Properties], [Units] or an element's), is reported and changes
+  // nothing (false).
   bool ReadFile(const std::string& path);
   // Writes the default file (atomically). Reports a failure (false).
   bool WriteDefaultFile(const std::string& path);
@@ -84,7 +86,8 @@ class TPeriodicTable {
 
  private:
   int IndexAt(int row, int column) const;
-  void ReadText(std::string_view text, std::vector<std::string>& problems);
+  // False, changing nothing, when the text has no section of a .pte file.
+  bool ReadText(std::string_view text, std::vector<std::string>& problems);
 
   TUserInterface& Ui_;
   std::vector<TElement> Elements_;

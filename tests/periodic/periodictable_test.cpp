@@ -316,13 +316,13 @@ const TBadFile kBadFiles[] = {
     {"value of a property that does not exist",
      [] { return Inserted(DefaultPropertyFileText(), "[Fe]\r\n", "7=1\r\n"); }, "[Fe] 7=1"},
     {"key given twice", [] { return Inserted(DefaultPropertyFileText(), "[Fe]\r\n", "4=7860\r\n"); }, "[Fe] 4"},
-    {"binary bytes",
+    {"binary bytes after a section",
      [] {
-       std::string bytes;
+       std::string bytes = "[Properties]\r\n";
        for (int i = 0; i < 600; ++i) bytes.push_back(static_cast<char>((i * 151 + 7) % 256));
        return bytes;
      },
-     "[Properties]"},
+     "[Units]"},
 };
 
 struct BadPteFile : PeriodicTable, ::testing::WithParamInterface<TBadFile> {};
@@ -355,11 +355,19 @@ TEST_F(PeriodicTable, MessagesShowFileTextCutAndWithoutControlCharacters) {
 TEST_F(PeriodicTable, AFileThatCannotBeReadChangesNothing) {
   ASSERT_TRUE(Read(Inserted(DefaultPropertyFileText(), "4=Density\r\n", "5=Hardness\r\n")));
   std::filesystem::create_directory(Dir.File("folder.pte"));
-  Ui.Clear();
-  EXPECT_FALSE(Table.ReadFile(Dir.File("folder.pte")));
-  ASSERT_EQ(Ui.Messages.size(), 1u);
-  EXPECT_EQ(Table.FilePath(), Dir.File("table.pte"));
-  EXPECT_EQ(Table.PropertyName(5), "Hardness");
+  std::string bytes;
+  for (int i = 0; i < 600; ++i) bytes.push_back(static_cast<char>((i * 151 + 7) % 256));
+  test::WriteBytes(Dir.File("binary.pte"), bytes);
+  test::WriteBytes(Dir.File("document.txt"), "{Constants}\r\n[x]\r\n1=2\r\n");
+  for (const char* name : {"folder.pte", "binary.pte", "document.txt"}) {
+    SCOPED_TRACE(name);
+    Ui.Clear();
+    EXPECT_FALSE(Table.ReadFile(Dir.File(name)));
+    ASSERT_EQ(Ui.Messages.size(), 1u);
+    EXPECT_EQ(Table.FilePath(), Dir.File("table.pte"));
+    EXPECT_EQ(Table.PropertyName(5), "Hardness");
+  }
+  EXPECT_NE(Ui.Messages[0].find("is not a periodic table file"), std::string::npos) << Ui.Messages[0];
 }
 
 TEST_F(PeriodicTable, ClearPropertiesEmptiesEveryList) {
