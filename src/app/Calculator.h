@@ -37,6 +37,9 @@ struct TCalculatorFiles {
   // .cnv, written with the built-in conversion table when missing (empty:
   // the built-in table is kept in memory only).
   std::string ConversionTable{};
+  // .pte, written with the built-in element data when missing (empty: the
+  // built-in data is kept in memory only).
+  std::string PeriodicTable{};
 };
 
 // The built-in default document: the six internal constants, x, and

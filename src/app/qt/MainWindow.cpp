@@ -18,6 +18,7 @@
 #include "ConversionTable.h"
 #include "FunctionTableWindow.h"
 #include "DerivativeWindow.h"
+#include "ElementWindow.h"
 #include "EquivalenceWindow.h"
 #include "ExchangeWindow.h"
 #include "ProgramFolder.h"
@@ -26,6 +27,7 @@
 #include "IntegrationWindow.h"
 #include "InterpolationWindow.h"
 #include "LinearSystemWindow.h"
+#include "PeriodicTableWindow.h"
 #include "QtUserInterface.h"
 #include "UnitConversionWindow.h"
 #include "WindowPlacement.h"
@@ -138,6 +140,7 @@ TMainWindow::TMainWindow(TCalculatorFiles files, TUserInterface* ui, QWidget* pa
   ApplySettings();
   CreateConversionTools();
   CreateConstantsLibrary();
+  CreatePeriodicTable();
   CreateNumericTools();
   CreateExchange();
   Chart_ = new TChartWindow(this);
@@ -900,6 +903,7 @@ void TMainWindow::closeEvent(QCloseEvent* event) {
   }
   CollectSettings();
   Calc_->Settings.ConvFilePath = Calc_->Conversions().FilePath();
+  Calc_->Settings.PTEFilePath = Periodic_->FilePath();
   Calc_->WriteToIniFile();
   // The program ends with its main window.
   Help_->close();
@@ -910,6 +914,8 @@ void TMainWindow::closeEvent(QCloseEvent* event) {
     tool->close();
   Exchange_->HistoryWindow()->close();
   Exchange_->close();
+  PeriodicWindow_->close();
+  ElementWindow_->close();
   event->accept();
 }
 
@@ -1028,6 +1034,34 @@ void TMainWindow::CreateConversionTools() {
   QAction* item = Action("conversion");
   item->setEnabled(true);
   connect(item, &QAction::triggered, Conversion_, &TUnitConversionWindow::ShowWindow);
+}
+
+// ---- periodic table ------------------------------------------------------------------
+
+void TMainWindow::CreatePeriodicTable() {
+  // The file the settings remember, or the default one (written when missing).
+  Periodic_ = std::make_unique<TPeriodicTable>(*Ui_);
+  Periodic_->LoadAtStart(Calc_->Settings.PTEFilePath, Calc_->Files().PeriodicTable);
+  ElementWindow_ = new TElementWindow(*Periodic_, Calc_->Constants(), this);
+  PeriodicWindow_ = new TPeriodicTableWindow(*Periodic_, *ElementWindow_, Calc_->Files().PeriodicTable, this);
+  auto showMain = [this] {
+    show();
+    raise();
+    activateWindow();
+  };
+  PeriodicWindow_->OnShowMain = showMain;
+  ElementWindow_->OnShowMain = showMain;
+  ElementWindow_->OnShowPeriodicTable = [this] { PeriodicWindow_->ShowWindow(); };
+  ElementWindow_->OnShowConstants = [this] { ShowConstantList(); };
+  // Add to Const changes the constants engine: nothing may calculate then.
+  ElementWindow_->BeforeCoreAccess = [this] { StopAndWait(); };
+  ElementWindow_->OnConstantAdded = [this] { Constants_->RefreshList(); };
+  ElementWindow_->OnSendToConversion = [this](const QString& value, const QString& statusText) {
+    Conversion_->ShowInitialValue(value, statusText);
+  };
+  QAction* item = Action("periodicTable");
+  item->setEnabled(true);
+  connect(item, &QAction::triggered, PeriodicWindow_, &TPeriodicTableWindow::ShowWindow);
 }
 
 }  // namespace helmax

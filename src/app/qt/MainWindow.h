@@ -42,6 +42,9 @@ class TDerivativeWindow;
 class TEquivalenceWindow;
 class TExchangeWindow;
 class TUnitConversionWindow;
+class TPeriodicTable;
+class TPeriodicTableWindow;
+class TElementWindow;
 
 class TMainWindow : public QMainWindow {
   Q_OBJECT
@@ -73,6 +76,8 @@ class TMainWindow : public QMainWindow {
   TEquivalenceWindow* EquivalenceWindow() const { return Equivalence_; }
   TExchangeWindow* ExchangeWindow() const { return Exchange_; }
   TUnitConversionWindow* ConversionWindow() const { return Conversion_; }
+  TPeriodicTableWindow* PeriodicTableWindow() const { return PeriodicWindow_; }
+  TElementWindow* ElementWindow() const { return ElementWindow_; }
   QSplitter* Splitter() const { return Splitter_; }
   QGroupBox* DefinitionsGroup() const { return DefinitionsGroup_; }
   TPaneTypingHelp* DefinitionsTypingHelp() const { return DefinitionsHelp_; }
@@ -179,6 +184,8 @@ class TMainWindow : public QMainWindow {
   void CreateExchange();
   // The conversion table (read at start) and the conversion window.
   void CreateConversionTools();
+  // The periodic table (its .pte file read at start) and the element window.
+  void CreatePeriodicTable();
 
   std::unique_ptr<TUserInterface> OwnUi_;
   TUserInterface* Ui_;
@@ -230,6 +237,9 @@ class TMainWindow : public QMainWindow {
   TEquivalenceWindow* Equivalence_ = nullptr;
   TExchangeWindow* Exchange_ = nullptr;
   TUnitConversionWindow* Conversion_ = nullptr;
+  std::unique_ptr<TPeriodicTable> Periodic_;
+  TPeriodicTableWindow* PeriodicWindow_ = nullptr;
+  TElementWindow* ElementWindow_ = nullptr;
 };
 
 }  // namespace helmax

@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
   files.DefaultDocument = base + ".txt";
   files.ConstantsLibrary = base + ".con";
   files.ConversionTable = base + ".cnv";
+  files.PeriodicTable = base + ".pte";
   helmax::TMainWindow calculator(files);
   calculator.show();
 

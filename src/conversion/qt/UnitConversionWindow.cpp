@@ -30,7 +30,7 @@ TUnitConversionWindow::TUnitConversionWindow(TCalculator& calc, QWidget* owner)
     : QWidget(owner, Qt::Window), Calc_(calc), Tool_(std::make_unique<TUnitConversion>(calc)),
       Expression_(new QPlainTextEdit), Value_(new QPlainTextEdit), Category_(new QComboBox), From_(new QComboBox),
       To_(new QComboBox), Calculate_(new QPushButton("&Calculate")), Check_(new QPushButton("C&heck conversion")),
-      Define_(new QPushButton("&Define conversion")) {
+      Define_(new QPushButton("&Define conversion")), Status_(new QStatusBar) {
   setObjectName("conversionWindow");
   setWindowTitle(TUnitConversion::kCaption);
   Expression_->setObjectName("expression");
@@ -88,6 +88,9 @@ TUnitConversionWindow::TUnitConversionWindow(TCalculator& calc, QWidget* owner)
   layout->addWidget(valueGroup, 1);
   layout->addLayout(boxes);
   layout->addLayout(buttons);
+  Status_->setObjectName("status");
+  Status_->setSizeGripEnabled(false);
+  layout->addWidget(Status_);
   resize(460, 420);
 
   connect(Check_, &QPushButton::clicked, this, &TUnitConversionWindow::CheckConversions);
@@ -113,6 +116,12 @@ void TUnitConversionWindow::ShowWindow() {
   show();
   raise();
   activateWindow();
+}
+
+void TUnitConversionWindow::ShowInitialValue(const QString& value, const QString& statusText) {
+  Expression_->setPlainText(value);
+  Status_->showMessage(statusText);
+  ShowWindow();
 }
 
 void TUnitConversionWindow::Run(std::function<void()> prepare, std::function<void()> work,

@@ -10,6 +10,7 @@
 #include <QGroupBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -34,6 +35,11 @@ class TUnitConversionWindow : public QWidget {
   std::function<void()> OnShowMain;
 
   void ShowWindow();
+  // Shows the window with a value to convert from elsewhere (an element's
+  // property): value in the expression box, where it came from in the
+  // status bar.
+  void ShowInitialValue(const QString& value, const QString& statusText);
+  QString StatusText() const { return Status_->currentMessage(); }
   // "C&heck conversion" and "&Calculate".
   void CheckConversions();
   void Calculate();
@@ -78,6 +84,7 @@ class TUnitConversionWindow : public QWidget {
   QPushButton* Calculate_;
   QPushButton* Check_;
   QPushButton* Define_;
+  QStatusBar* Status_;
   bool Running_ = false;
   bool Filling_ = false;  // the boxes are being filled by the program
 };

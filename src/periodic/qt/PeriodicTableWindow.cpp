@@ -1,0 +1,301 @@
+#include "PeriodicTableWindow.h"
+
+#include <QFileDialog>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolTip>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "ElementWindow.h"
+#include "WindowPlacement.h"
+
+namespace helmax {
+
+namespace {
+
+// The grid is this much narrower than the window: half of it on each side.
+constexpr int kWindowMargin = 40;
+const char* const kFileFilter = "Periodic table files (*.pte *.PTE);;Text files (*.txt *.TXT);;All files (*)";
+
+QString Text(const std::string& s) { return QString::fromStdString(s); }
+
+}  // namespace
+
+QColor ElementClassColor(TElementClass elementClass) {
+  switch (elementClass) {
+    case TElementClass::Nonmetal: return QColor(255, 255, 163);
+    case TElementClass::AlkalineMetal: return QColor(226, 197, 225);
+    case TElementClass::AlkalineEarthMetal: return QColor(0, 194, 240);
+    case TElementClass::TransitionMetal: return QColor(180, 180, 212);
+    case TElementClass::Lanthanoid: return QColor(0, 102, 0);
+    case TElementClass::Actinoid: return QColor(45, 45, 132);
+    case TElementClass::OtherMetal: return QColor(169, 205, 225);
+    case TElementClass::Metalloid: return QColor(0, 180, 176);
+    case TElementClass::Halogen: return QColor(255, 204, 159);
+    case TElementClass::NobleGas: return Qt::white;
+  }
+  return Qt::white;
+}
+
+QColor ElementSymbolColor(TElementClass elementClass) {
+  return (elementClass == TElementClass::Lanthanoid || elementClass == TElementClass::Actinoid) ? Qt::white
+                                                                                                 : Qt::black;
+}
+
+// ---- the grid ------------------------------------------------------------------------------
+
+TElementGrid::TElementGrid(const TPeriodicTable& table, QWidget* parent) : QWidget(parent), Table_(table) {
+  setObjectName("elementGrid");
+  setFocusPolicy(Qt::StrongFocus);
+  setAttribute(Qt::WA_OpaquePaintEvent, false);
+  SetCellSize(Cell_);
+}
+
+void TElementGrid::SetCellSize(int cellSize) {
+  Cell_ = std::max(1, cellSize);
+  QFont f = font();
+  f.setPointSize(std::max(1, static_cast<int>(std::lround(Cell_ / 2.5))));
+  setFont(f);
+  setFixedSize(Cell_ * GridColumns, Cell_ * GridRows);
+  update();
+}
+
+QRect TElementGrid::CellRect(int row, int column) const { return QRect(column * Cell_, row * Cell_, Cell_, Cell_); }
+
+bool TElementGrid::CellAt(const QPoint& at, int& row, int& column) const {
+  if (at.x() < 0 || at.y() < 0) return false;
+  row = at.y() / Cell_;
+  column = at.x() / Cell_;
+  return row < GridRows && column < GridColumns;
+}
+
+void TElementGrid::SetCurrentCell(int row, int column) {
+  Row_ = std::clamp(row, 0, GridRows - 1);
+  Column_ = std::clamp(column, 0, GridColumns - 1);
+  update();
+}
+
+void TElementGrid::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), palette().window());
+  for (int row = 0; row < GridRows; ++row)
+    for (int column = 0; column < GridColumns; ++column) {
+      const QRect cell = CellRect(row, column);
+      if (const TElement* e = Table_.ElementAt(row, column)) {
+        // Inset by 2 pixels at the top and the left, outlined in black.
+        const QRect box(cell.left() + 2, cell.top() + 2, cell.width() - 2, cell.height() - 2);
+        painter.fillRect(box, ElementClassColor(e->Class));
+        painter.setPen(Qt::black);
+        painter.drawRect(box.adjusted(0, 0, -1, -1));
+        painter.setPen(ElementSymbolColor(e->Class));
+        painter.drawText(box, Qt::AlignCenter, Text(e->Symbol));
+      } else if (const std::string label = GroupLabel(row, column); !label.empty()) {
+        painter.setPen(Qt::black);
+        painter.drawText(cell, Qt::AlignCenter, Text(label));
+      }
+    }
+  // The current cell, for the keyboard.
+  if (hasFocus()) {
+    QPen pen(palette().color(QPalette::Highlight), 2);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(CellRect(Row_, Column_).adjusted(3, 3, -2, -2));
+  }
+}
+
+bool TElementGrid::event(QEvent* event) {
+  if (event->type() == QEvent::ToolTip) {
+    const auto* help = static_cast<QHelpEvent*>(event);
+    int row = 0, column = 0;
+    const TElement* e = CellAt(help->pos(), row, column) ? Table_.ElementAt(row, column) : nullptr;
+    if (e != nullptr)
+      QToolTip::showText(help->globalPos(), Text(e->Name), this, CellRect(row, column));
+    else
+      QToolTip::hideText();
+    return true;
+  }
+  return QWidget::event(event);
+}
+
+void TElementGrid::mousePressEvent(QMouseEvent* event) {
+  int row = 0, column = 0;
+  if (event->button() == Qt::LeftButton && CellAt(event->position().toPoint(), row, column))
+    SetCurrentCell(row, column);
+  QWidget::mousePressEvent(event);
+}
+
+void TElementGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+  int row = 0, column = 0;
+  if (event->button() == Qt::LeftButton && CellAt(event->position().toPoint(), row, column)) {
+    SetCurrentCell(row, column);
+    emit CellChosen(row, column);
+    return;
+  }
+  QWidget::mouseDoubleClickEvent(event);
+}
+
+void TElementGrid::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Left: SetCurrentCell(Row_, Column_ - 1); break;
+    case Qt::Key_Right: SetCurrentCell(Row_, Column_ + 1); break;
+    case Qt::Key_Up: SetCurrentCell(Row_ - 1, Column_); break;
+    case Qt::Key_Down: SetCurrentCell(Row_ + 1, Column_); break;
+    case Qt::Key_Home: SetCurrentCell(Row_, 0); break;
+    case Qt::Key_End: SetCurrentCell(Row_, GridColumns - 1); break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: emit CellChosen(Row_, Column_); break;
+    default: QWidget::keyPressEvent(event); return;
+  }
+}
+
+void TElementGrid::focusInEvent(QFocusEvent* event) {
+  QWidget::focusInEvent(event);
+  update();
+}
+
+void TElementGrid::focusOutEvent(QFocusEvent* event) {
+  QWidget::focusOutEvent(event);
+  update();
+}
+
+// ---- the window ----------------------------------------------------------------------------
+
+TPeriodicTableWindow::TPeriodicTableWindow(TPeriodicTable& table, TElementWindow& elementWindow,
+                                           std::string defaultFile, QWidget* owner)
+    : QWidget(owner, Qt::Window), Table_(table), Elements_(elementWindow),
+      DefaultFile_(std::move(defaultFile)), Area_(new QWidget), Grid_(new TElementGrid(table)),
+      Status_(new QStatusBar) {
+  setObjectName("periodicTableWindow");
+  setWindowTitle("Periodic Table of the Elements");
+
+  auto* menus = new QMenuBar;
+  QMenu* file = menus->addMenu("&File");
+  QAction* open = file->addAction("&Open PTE");
+  open->setObjectName("openPte");
+  connect(open, &QAction::triggered, this, &TPeriodicTableWindow::OpenFile);
+  QAction* restore = file->addAction("&Def PTE");
+  restore->setObjectName("defaultPte");
+  connect(restore, &QAction::triggered, this, &TPeriodicTableWindow::RestoreDefaultFile);
+  QMenu* window = menus->addMenu("&Window");
+  QAction* main = window->addAction("&Main");
+  main->setObjectName("main");
+  connect(main, &QAction::triggered, this, [this] {
+    if (OnShowMain) OnShowMain();
+  });
+  QAction* element = window->addAction("&Element");
+  element->setObjectName("element");
+  connect(element, &QAction::triggered, this, &TPeriodicTableWindow::ShowElementWindow);
+
+  // The grid is placed by hand (resizeEvent): its size follows the window's
+  // width, and a layout would make that width a minimum.
+  Grid_->setParent(Area_);
+  Status_->setObjectName("status");
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->setMenuBar(menus);
+  layout->addWidget(Area_, 1);
+  layout->addWidget(Status_);
+  connect(Grid_, &TElementGrid::CellChosen, this, &TPeriodicTableWindow::SelectCell);
+  resize(18 * 40 + kWindowMargin, 500);
+  ShowFileState();
+}
+
+void TPeriodicTableWindow::ShowWindow() {
+  show();
+  raise();
+  activateWindow();
+  Grid_->setFocus(Qt::OtherFocusReason);
+}
+
+void TPeriodicTableWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  const int cell = static_cast<int>(std::lround((width() - kWindowMargin) / 18.0));
+  Grid_->SetCellSize(cell);
+  Grid_->move(kWindowMargin / 2, kWindowMargin / 4);
+  // The window is never too low for its 10 rows.
+  Area_->setMinimumHeight(Grid_->height() + kWindowMargin / 2);
+}
+
+void TPeriodicTableWindow::ShowFileState() { Status_->showMessage(Text(Table_.FilePath())); }
+
+void TPeriodicTableWindow::CloseElementWindow() {
+  if (Elements_.isVisible()) Elements_.close();
+}
+
+void TPeriodicTableWindow::SelectCell(int row, int column) {
+  Grid_->SetCurrentCell(row, column);
+  const TElement* e = Table_.ElementAt(row, column);
+  if (e == nullptr) {
+    CloseElementWindow();
+    return;
+  }
+  Elements_.ShowElement(*e);
+  if (!Elements_.isVisible()) {
+    if (!ElementPlaced_) {
+      ElementPlaced_ = true;
+      const QRect frame = frameGeometry();
+      const QRect beside(frame.right() + 1, frame.top(), Elements_.width(), Elements_.height());
+      Elements_.move(ClampToScreen(beside).topLeft());
+    }
+    Elements_.show();
+  } else if (Elements_.StayOnTop()) {
+    Elements_.show();
+    Elements_.raise();
+    Elements_.activateWindow();
+  }
+}
+
+void TPeriodicTableWindow::ShowElementWindow() {
+  if (Elements_.Element() == nullptr) {
+    SelectCell(Grid_->CurrentRow(), Grid_->CurrentColumn());
+    if (Elements_.Element() == nullptr) return;
+  }
+  // The table may have read another file since.
+  Elements_.ShowElement(*Elements_.Element());
+  Elements_.show();
+  Elements_.raise();
+  Elements_.activateWindow();
+}
+
+void TPeriodicTableWindow::OpenFile() {
+  const QString start = Table_.FilePath().empty() ? QString() : Text(Table_.FilePath());
+  QFileDialog dialog(this, "Open", start, kFileFilter);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  OpenFileNamed(dialog.selectedFiles().front());
+}
+
+void TPeriodicTableWindow::OpenFileNamed(const QString& fileName) {
+  CloseElementWindow();
+  Table_.ReadFile(fileName.toStdString());
+  ShowFileState();
+  Grid_->update();
+}
+
+void TPeriodicTableWindow::RestoreDefaultFile() {
+  if (!Table_.RestoreDefaultFile(DefaultFile_)) return;
+  CloseElementWindow();
+  ShowFileState();
+  Grid_->update();
+}
+
+void TPeriodicTableWindow::showEvent(QShowEvent* event) {
+  if (!Placed_) {
+    Placed_ = true;
+    CentreOnOwner(this, parentWidget());
+  }
+  QWidget::showEvent(event);
+}
+
+void TPeriodicTableWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) close();
+  else QWidget::keyPressEvent(event);
+}
+
+}  // namespace helmax
