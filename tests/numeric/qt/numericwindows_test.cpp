@@ -105,7 +105,6 @@ void NumericWindowsTest::MenuItemsOpenTheWindows() {
     QTest::keyClick(window, Qt::Key_Escape);
     QVERIFY(!window->isVisible());
   }
-  QVERIFY(!w.Form->Action("periodicTable")->isEnabled());  // a tool that comes later
 }
 
 void NumericWindowsTest::IntegratesWithTheUserDefinitions() {
