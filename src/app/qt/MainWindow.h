@@ -42,6 +42,8 @@ class TDerivativeWindow;
 class TEquivalenceWindow;
 class TExchangeWindow;
 class TUnitConversionWindow;
+class TConversionTableWindow;
+class TUnitGraphWindow;
 
 class TMainWindow : public QMainWindow {
   Q_OBJECT
@@ -73,6 +75,8 @@ class TMainWindow : public QMainWindow {
   TEquivalenceWindow* EquivalenceWindow() const { return Equivalence_; }
   TExchangeWindow* ExchangeWindow() const { return Exchange_; }
   TUnitConversionWindow* ConversionWindow() const { return Conversion_; }
+  TConversionTableWindow* ConversionTableWindow() const { return ConversionTable_; }
+  TUnitGraphWindow* GraphWindow() const { return Graph_; }
   QSplitter* Splitter() const { return Splitter_; }
   QGroupBox* DefinitionsGroup() const { return DefinitionsGroup_; }
   TPaneTypingHelp* DefinitionsTypingHelp() const { return DefinitionsHelp_; }
@@ -177,7 +181,8 @@ class TMainWindow : public QMainWindow {
   bool CloseNumericTools();
   // The exchange window (with its history and user dialog).
   void CreateExchange();
-  // The conversion table (read at start) and the conversion window.
+  // The conversion table (read at start), its window, the graph window and
+  // the conversion window.
   void CreateConversionTools();
 
   std::unique_ptr<TUserInterface> OwnUi_;
@@ -230,6 +235,8 @@ class TMainWindow : public QMainWindow {
   TEquivalenceWindow* Equivalence_ = nullptr;
   TExchangeWindow* Exchange_ = nullptr;
   TUnitConversionWindow* Conversion_ = nullptr;
+  TConversionTableWindow* ConversionTable_ = nullptr;
+  TUnitGraphWindow* Graph_ = nullptr;
 };
 
 }  // namespace helmax

@@ -43,8 +43,6 @@ TUnitConversionWindow::TUnitConversionWindow(TCalculator& calc, QWidget* owner)
   Calculate_->setObjectName("calculate");
   Check_->setObjectName("check");
   Define_->setObjectName("define");
-  // The conversion table's window, which it shows, comes later.
-  Define_->setEnabled(false);
 
   auto* menus = new QMenuBar;
   QMenu* view = menus->addMenu("&View");
@@ -92,6 +90,9 @@ TUnitConversionWindow::TUnitConversionWindow(TCalculator& calc, QWidget* owner)
 
   connect(Check_, &QPushButton::clicked, this, &TUnitConversionWindow::CheckConversions);
   connect(Calculate_, &QPushButton::clicked, this, &TUnitConversionWindow::Calculate);
+  connect(Define_, &QPushButton::clicked, this, [this] {
+    if (OnShowTable) OnShowTable();
+  });
   connect(Category_, &QComboBox::currentIndexChanged, this, [this] {
     if (!Filling_) CategoryChosen();
   });

@@ -32,6 +32,8 @@ class TUnitConversionWindow : public QWidget {
   TRunForTool RunForTool;
   std::function<void()> StopCalculation;
   std::function<void()> OnShowMain;
+  // "&Define conversion": the conversion table's window.
+  std::function<void()> OnShowTable;
 
   void ShowWindow();
   // "C&heck conversion" and "&Calculate".
