@@ -124,19 +124,21 @@ TDefinitionDialog::TDefinitionDialog(QWidget* owner)
 
 // A unit box and its number box follow each other.
 void TDefinitionDialog::Pair(QComboBox* box, QLineEdit* number) {
-  connect(box, &QComboBox::currentIndexChanged, this, [box, number](int index) {
-    if (number->hasFocus()) return;  // typed there: the number stays as typed
-    number->setText(index >= 0 ? QString::number(index + 1) : QString());
+  auto typing = std::make_shared<bool>(false);  // the number box chooses: it keeps its text
+  connect(box, &QComboBox::currentIndexChanged, this, [number, typing](int index) {
+    if (!*typing) number->setText(index >= 0 ? QString::number(index + 1) : QString());
   });
-  connect(number, &QLineEdit::textEdited, this, [box, number](const QString& text) {
+  connect(number, &QLineEdit::textEdited, this, [box, number, typing](const QString& text) {
     bool isNumber = false;
     const int n = text.trimmed().toInt(&isNumber);
+    *typing = true;
     if (!text.trimmed().isEmpty() && !isNumber) {
       number->setText("0");
       box->setCurrentIndex(-1);
-      return;
+    } else {
+      box->setCurrentIndex(isNumber && n >= 1 && n <= box->count() ? n - 1 : -1);
     }
-    box->setCurrentIndex(isNumber && n >= 1 && n <= box->count() ? n - 1 : -1);
+    *typing = false;
   });
 }
 

@@ -230,7 +230,7 @@ void TUnitGraphWindow::ShowView(TGraphView view) {
     return;
   }
   Ends_->setWindowTitle(view == TGraphView::ShortestPaths ? "SHORTEST PATH" : "MAXIMAL FLOW");
-  Ends_->open();
+  Ends_->exec();
 }
 
 bool TUnitGraphWindow::EndsChosen() {
@@ -257,7 +257,7 @@ void TUnitGraphWindow::ChoosePathNumber() {
   if (!View_.PathItemEnabled()) return;
   View_.RememberPath();
   PathDialog_->NumberEdit()->setText(QString::number(View_.CurrentPath()));
-  PathDialog_->open();
+  PathDialog_->exec();
 }
 
 bool TUnitGraphWindow::PathNumberChosen() {
