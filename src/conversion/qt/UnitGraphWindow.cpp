@@ -131,7 +131,7 @@ TUnitGraphWindow::TUnitGraphWindow(TUserInterface& ui, QWidget* owner)
   layout->setMenuBar(menus);
   layout->addWidget(Canvas_, 1);
   layout->addWidget(Status_);
-  resize(1000, 700);
+  resize(1100, 720);  // the built-in table's places, with their labels
 
   Canvas_->OnPress = [this](QMouseEvent* e) { Pressed(e); };
   Canvas_->OnMove = [this](QMouseEvent* e) { Moved(e); };

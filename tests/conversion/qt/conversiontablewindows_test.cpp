@@ -471,10 +471,10 @@ void ConversionTableWindowsTest::GraphEndsDialogAndPathBrowsing() {
   TCalculatorWindow w;
   const QString paths = QString::fromStdString(w.Dir.File("paths.cnv"));
   test::WriteBytes(paths.toStdString(),
-                   "[Paths]\r\n1=S : A1 : x : x : 60 : 300\r\n2=S : A2 : x : x : 60 : 300 : 250 : 450\r\n"
+                   "[Paths]\r\n1=S : A1 : x : x : 60 : 300 : 250 : 150\r\n2=S : A2 : x : x : 60 : 300 : 250 : 450\r\n"
                    "3=A1 : B1 : x : x : 250 : 150 : 450 : 150\r\n4=A1 : B2 : x : x : 250 : 150 : 450 : 450\r\n"
-                   "5=A2 : B1 : x : x\r\n6=A2 : B2 : x : x\r\n7=B1 : T : x : x : 450 : 150 : 650 : 300\r\n"
-                   "8=B2 : T : x : x\r\n");
+                   "5=A2 : B1 : x : x : 250 : 450 : 450 : 150\r\n6=A2 : B2 : x : x : 250 : 450 : 450 : 450\r\n"
+                   "7=B1 : T : x : x : 450 : 150 : 650 : 300\r\n8=B2 : T : x : x : 450 : 450 : 650 : 300\r\n");
   w.Table->OpenTableFile(paths);
   w.WaitIdle();
   w.ShowGraph("Paths");
