@@ -411,16 +411,19 @@ bool TConversionTableWindow::ShowGraph() {
 
 void TConversionTableWindow::Change(std::function<bool(TConversionTable&)> change, std::function<void(bool)> after) {
   if (Running_) return;  // one change at a time (a second click on Ok meanwhile does nothing)
-  Running_ = true;
   auto done = std::make_shared<bool>(false);
+  // Marked running only once it starts: a change that the calculator drops
+  // from its queue (Esc) leaves nothing behind.
+  auto prepare = [this] { Running_ = true; };
   auto work = [this, done, change = std::move(change)] { *done = change(Table_); };
   auto finish = [this, done, after = std::move(after)] {
     Running_ = false;
     if (after) after(*done);
   };
   if (RunForTool) {
-    RunForTool({}, std::move(work), std::move(finish));
+    RunForTool(std::move(prepare), std::move(work), std::move(finish));
   } else {
+    prepare();
     work();
     finish();
   }
@@ -509,7 +512,6 @@ void TConversionTableWindow::RestoreDefaultTable() {
 }
 
 bool TConversionTableWindow::MayExit() {
-  if (Running_) return false;
   const bool mayExit = Table_.MayExit([this] {
     ShowWindow();
     return ChooseSaveFile().toStdString();

@@ -199,6 +199,7 @@ void ConversionTableWindowsTest::AddAndEditDefinitions() {
   InDialog<TDefinitionDialog>(
       [&](TDefinitionDialog* d) {
         QCOMPARE(d->windowTitle(), QString("Edit conversion definition"));
+        w.Shot(d, "helmax-conversion-definition.png");
         QCOMPARE(d->UnitABox()->currentText(), QString("Celcius"));
         QCOMPARE(d->NumberBEdit()->text(), QString("2"));
         QCOMPARE(d->BackwardEdit()->text(), QString("(x-32)*5/9"));
@@ -565,6 +566,7 @@ void ConversionTableWindowsTest::SavingTheGraphPicture() {
   QVERIFY2(!image.isNull(), qPrintable(reader.errorString()));
   QCOMPARE(image.size(), w.Graph->Canvas()->size());
   QCOMPARE(image.colorCount(), 16);  // a palette image
+  QVERIFY(image.save(QString(HELMAX_SCREENSHOT_DIR) + "/helmax-graph-bitmap.png"));  // to look at
   QCOMPARE(QColor(image.pixel(0, 0)), QColor(0, 0, 0));
   // Celcius's label: green behind its text, from (409 - 8, 244 - 6).
   QCOMPARE(QColor(image.pixel(409 - 7, 244 - 5)), QColor(0, 128, 0));
