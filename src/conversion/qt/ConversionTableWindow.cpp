@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "UnitGraphWindow.h"
+#include "WindowPlacement.h"
 
 namespace helmax {
 
@@ -346,6 +347,10 @@ void TConversionTableWindow::SetGraphWindow(TUnitGraphWindow* graph) {
 
 void TConversionTableWindow::ShowWindow() {
   if (!Running_) ShowTable();
+  if (!Placed_) {
+    Placed_ = true;
+    CentreOnOwner(this, parentWidget());
+  }
   show();
   raise();
   activateWindow();

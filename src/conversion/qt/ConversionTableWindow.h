@@ -217,6 +217,7 @@ class TConversionTableWindow : public QWidget {
   TNameMode NameMode_ = TNameMode::AddCategory;
   bool Running_ = false;       // a change is under way
   bool Filling_ = false;       // the boxes are being filled by the program
+  bool Placed_ = false;        // centred on the calculator when first shown
   QStringList UnitNames_;      // of the category shown
 };
 

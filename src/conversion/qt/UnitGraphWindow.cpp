@@ -15,6 +15,7 @@
 #include "HeapFigures.h"
 #include "TextFile.h"
 #include "UserInterface.h"
+#include "WindowPlacement.h"
 
 namespace helmax {
 
@@ -193,6 +194,10 @@ void TUnitGraphWindow::BuildMenus(QWidget* menuBar) {
 QAction* TUnitGraphWindow::Action(const QString& objectName) const { return findChild<QAction*>(objectName); }
 
 void TUnitGraphWindow::ShowWindow() {
+  if (!Placed_) {
+    Placed_ = true;
+    CentreOnOwner(this, parentWidget());
+  }
   show();
   raise();
   activateWindow();

@@ -128,6 +128,7 @@ class TUnitGraphWindow : public QWidget {
   TPathNumberDialog* PathDialog_;
   QAction* Views_[4] = {};
   QAction* Path_ = nullptr;
+  bool Placed_ = false;  // centred on the calculator when first shown
 };
 
 }  // namespace helmax
