@@ -1,8 +1,9 @@
 // The graph window's cost on a category of 200 units and 400 definitions
 // (800 arcs, the most the window draws): deciding the picture, painting a
 // frame of 1100 x 720 pixels, one frame of dragging a vertex (move, decide,
-// paint; target: under 16 ms, so that dragging stays smooth) and saving
-// the canvas as a 4-bit bitmap.
+// paint; target: under 16 ms, so that dragging stays smooth), computing
+// the minimal tree, the shortest paths and the maximal flow (arguments 1, 2
+// and 3) between two units, and saving the canvas as a 4-bit bitmap.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -14,6 +15,7 @@
 #include "GraphPainter.h"
 #include "GraphPicture.h"
 #include "UnitGraph.h"
+#include "UnitGraphView.h"
 
 namespace {
 
@@ -76,6 +78,22 @@ void BM_DragFrame(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_DragFrame)->Unit(benchmark::kMillisecond);
+
+// The views, computed on the window's thread when chosen.
+void BM_Views(benchmark::State& state) {
+  TBigGraph g;
+  const auto view = static_cast<TGraphView>(state.range(0));
+  for (auto _ : state) {
+    g.Graph.Reset();
+    switch (view) {
+      case TGraphView::MinimalTree: benchmark::DoNotOptimize(g.Graph.MinimalSpanningTree().size()); break;
+      case TGraphView::ShortestPaths: benchmark::DoNotOptimize(g.Graph.ShortestPaths(1, kUnits).size()); break;
+      case TGraphView::MaximalFlow: benchmark::DoNotOptimize(g.Graph.MaximalFlow(1, kUnits)); break;
+      case TGraphView::Graph: break;
+    }
+  }
+}
+BENCHMARK(BM_Views)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond);
 
 void BM_SaveBitmap4(benchmark::State& state) {
   TBigGraph g;
