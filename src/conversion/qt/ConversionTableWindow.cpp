@@ -540,7 +540,9 @@ void TConversionTableWindow::AddDefinition() {
 
 void TConversionTableWindow::EditRow(int row) {
   const int category = CurrentCategory();
-  if (category < 0 || Running_ || row < 1 || row > Model_->rowCount()) return;
+  if (category < 0 || category >= Table_.CategoryCount() || Running_ || row < 1 || row > Model_->rowCount() ||
+      row > static_cast<int>(Table_.Category(category).Definitions.size()))
+    return;
   CurrentRow_ = row;
   EditingRow_ = true;
   const TConversionDefinition& d = Table_.Category(category).Definitions[static_cast<std::size_t>(row - 1)];
