@@ -215,7 +215,8 @@ bool TConversionTable::RenameUnit(int category, int unit, const std::string& nam
     if (rowB[r] == former) rowB[r] = trimmed;
   }
   c.Units[static_cast<std::size_t>(unit)].Name = trimmed;
-  std::stable_sort(c.Units.begin(), c.Units.end(), [](const TUnit& a, const TUnit& b) { return NameLess(a.Name, b.Name); });
+  std::stable_sort(c.Units.begin(), c.Units.end(),
+                   [](const TUnit& a, const TUnit& b) { return NameLess(a.Name, b.Name); });
   for (std::size_t r = 0; r < c.Definitions.size(); ++r) {
     c.Definitions[r].UnitA = FindUnit(c, rowA[r]);
     c.Definitions[r].UnitB = FindUnit(c, rowB[r]);

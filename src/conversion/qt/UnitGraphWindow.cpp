@@ -153,7 +153,10 @@ void TUnitGraphWindow::BuildMenus(QWidget* menuBar) {
   QMenu* view = menus->addMenu("&View");
   auto* views = new QActionGroup(this);
   const std::pair<const char*, const char*> items[] = {
-      {"&Graph", "graphView"}, {"Minimal &Tree", "treeView"}, {"Shortest &Path", "pathView"}, {"Maximal &Flow", "flowView"}};
+      {"&Graph", "graphView"},
+      {"Minimal &Tree", "treeView"},
+      {"Shortest &Path", "pathView"},
+      {"Maximal &Flow", "flowView"}};
   for (int i = 0; i < 4; ++i) {
     Views_[i] = add(view, items[i].first, items[i].second);
     Views_[i]->setCheckable(true);
