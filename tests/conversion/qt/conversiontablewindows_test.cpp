@@ -130,6 +130,7 @@ class ConversionTableWindowsTest : public QObject {
   void UnitsThroughTheNameDialog();
   void DeletingDefinitionsAndCategories();
   void FilesLoseNothing();
+  void UnsavedEditsAreAskedAboutAtTheEnd();
   void GraphViews();
   void GraphEndsDialogAndPathBrowsing();
   void DraggingAVertexKeepsItsPlace();
@@ -405,6 +406,19 @@ void ConversionTableWindowsTest::FilesLoseNothing() {
   w.WaitIdle();
   QCOMPARE(w.Categories().size(), 11);
   QCOMPARE(w.Table->CategoryBox()->currentText(), QString("Angles"));
+}
+
+void ConversionTableWindowsTest::UnsavedEditsAreAskedAboutAtTheEnd() {
+  TCalculatorWindow w;
+  w.Name("addCategory", "Density");
+  w.Ui.Clear();
+  w.Ui.Answers = {false, false};  // no save, and not sure: the calculator stays
+  QVERIFY(!w.Form->close());
+  QCOMPARE(w.Ui.Questions, (Strings{"Save the changes of the conversion definition table ?", "ARE YOU SURE ?"}));
+  QVERIFY(w.Form->isVisible());
+  w.Ui.Answers = {true};  // save
+  QVERIFY(w.Form->close());
+  QVERIFY(test::ReadBytes(w.Dir.File("helmax-calc.cnv")).find("[Density]\r\n") != std::string::npos);
 }
 
 void ConversionTableWindowsTest::GraphViews() {
