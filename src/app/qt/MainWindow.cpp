@@ -1038,7 +1038,7 @@ void TMainWindow::CreateConversionTools() {
   Graph_ = new TUnitGraphWindow(*Ui_, this);
   ConversionTable_->RunForTool = Conversion_->RunForTool;
   ConversionTable_->SetGraphWindow(Graph_);
-  ConversionTable_->OnLocked = [this] { Conversion_->ShowState(); };
+  ConversionTable_->OnLocked = [this] { Conversion_->TableChanged(); };
   const auto showMain = Conversion_->OnShowMain;
   const auto showTable = [this] { ConversionTable_->ShowWindow(); };
   const auto showConversion = [this] { Conversion_->ShowWindow(); };

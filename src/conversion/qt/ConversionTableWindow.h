@@ -131,7 +131,8 @@ class TConversionTableWindow : public QWidget {
   // at once).
   TRunForTool RunForTool;
   std::function<void()> OnShowMain, OnShowConversion;
-  // After every change: the conversions are locked until the next check.
+  // After every change (the conversions are locked until the next check)
+  // and every save (which checks the table).
   std::function<void()> OnLocked;
   void SetGraphWindow(TUnitGraphWindow* graph);
 

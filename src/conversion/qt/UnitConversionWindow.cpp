@@ -182,6 +182,16 @@ void TUnitConversionWindow::CategoryChosen() {
   Filling_ = false;
 }
 
+void TUnitConversionWindow::TableChanged() {
+  FillCategories();
+  if (Calc_.Conversions().PathsValid() && Category_->count() > 0) {
+    const QSignalBlocker quiet(Category_);
+    Category_->setCurrentIndex(0);
+  }
+  CategoryChosen();
+  ShowState();
+}
+
 void TUnitConversionWindow::ClearValue() { Value_->clear(); }
 
 void TUnitConversionWindow::Calculate() {

@@ -45,6 +45,9 @@ class TUnitConversionWindow : public QWidget {
   // Shows whether the table is locked: the check, or the calculation and
   // the three boxes, can be used.
   void ShowState();
+  // The table's window changed or saved the table (a save checks it): the
+  // boxes list its categories again.
+  void TableChanged();
   bool Locked() const { return Check_->isEnabled(); }
   bool Running() const { return Running_; }
 

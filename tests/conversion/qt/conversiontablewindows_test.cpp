@@ -402,6 +402,10 @@ void ConversionTableWindowsTest::FilesLoseNothing() {
   QCOMPARE(w.Ui.Questions, Strings{"ARE YOU SURE ?"});
   QVERIFY(test::ReadBytes(mine.toStdString() + ".cnv").find("[Volume]") != std::string::npos);
   QVERIFY(!w.Conversions().Modified());
+  // The save checked the table: the conversion window lists what it holds.
+  QVERIFY(!w.Form->ConversionWindow()->Locked());
+  QCOMPARE(w.Form->ConversionWindow()->CategoryBox()->count(), 13);
+  QCOMPARE(w.Form->ConversionWindow()->CategoryBox()->itemText(4), QString("Density"));
   w.Table->OpenTableFile(QString::fromStdString(w.Dir.File("helmax-calc.cnv")));
   w.WaitIdle();
   QCOMPARE(w.Categories().size(), 11);
