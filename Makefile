@@ -96,7 +96,7 @@ install: build
 bench: deps-bench
 	$(CMAKE) -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHELMAX_BENCH=ON
 	$(CMAKE) --build $(BUILD) -j$(JOBS) --target engine_bench derivative_bench calculator_bench memory_bench packs_bench typing_bench table_bench numeric_bench \
-	  exchange_bench conversion_bench
+	  exchange_bench conversion_bench graph_bench
 	./$(BUILD)/bench/engine_bench
 	./$(BUILD)/bench/derivative_bench
 	./$(BUILD)/bench/calculator_bench
@@ -107,6 +107,7 @@ bench: deps-bench
 	./$(BUILD)/bench/numeric_bench
 	./$(BUILD)/bench/exchange_bench
 	./$(BUILD)/bench/conversion_bench
+	QT_QPA_PLATFORM=offscreen ./$(BUILD)/bench/graph_bench
 
 clean:
 	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ)

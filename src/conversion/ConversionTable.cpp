@@ -40,6 +40,7 @@ int TConversionTable::FindUnit(const TUnitCategory& category, std::string_view n
 
 void TConversionTable::Replace(std::vector<TUnitCategory> categories) {
   Categories_ = std::move(categories);
+  Modified_ = false;
   Lock();
 }
 
@@ -125,12 +126,17 @@ bool TConversionTable::WriteText(const std::string& path) {
   return true;
 }
 
-bool TConversionTable::Save() { return FileValid_ && WriteText(FilePath_); }
+bool TConversionTable::Save() {
+  if (!FileValid_ || !WriteText(FilePath_)) return false;
+  Modified_ = false;
+  return true;
+}
 
 bool TConversionTable::SaveAs(const std::string& path) {
   if (!WriteText(path)) return false;
   FilePath_ = path;
   FileValid_ = true;
+  Modified_ = false;
   return true;
 }
 

@@ -23,6 +23,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -32,6 +33,7 @@
 #include "EngineErrorMessages.h"
 #include "HelmaxComplexEval.h"
 #include "UnitGraph.h"
+#include "UnitGraphView.h"
 #include "UserInterface.h"
 
 namespace helmax {
@@ -141,6 +143,50 @@ class TConversionTable {
   // Save to another file, which becomes the table's file.
   bool SaveAs(const std::string& path);
 
+  // ---- editing (the table window) ----
+  // Every change locks the conversions (Lock) and marks the table modified
+  // until it is saved or replaced. Each asks what it must, reports refusals
+  // through the user interface and returns true when it did what it was
+  // asked (for the dialogs: when they may close).
+  bool Modified() const { return Modified_; }
+  // File > New: an empty table, after "ARE YOU SURE ?"; the file stays.
+  bool NewTable();
+  // File > Open: unsaved edits go only after "ARE YOU SURE ?"; then Read.
+  bool Open(const std::string& path);
+  // File > Save: with a valid file, after "ARE YOU SURE ?".
+  bool SaveConfirmed();
+  // File > Default: after "ARE YOU SURE ?" the built-in table is written to
+  // defaultFile and read from there (kept in memory when that fails).
+  bool RestoreDefault(const std::string& defaultFile);
+  // When the program ends: unsaved edits are saved when the user wants them
+  // (chooseFile names a file when the table has none, empty for none), or
+  // dropped after "ARE YOU SURE ?". False keeps the program running.
+  bool MayExit(const std::function<std::string()>& chooseFile);
+
+  // Categories (the name dialog and Category > Delete category).
+  bool AddCategory(const std::string& name);
+  bool RenameCategory(int category, const std::string& name);
+  bool DeleteCategory(int category);
+  // Units (the name dialog opened from the definition dialog). Adding an
+  // empty or unreadable name keeps the dialog open (false); a name already
+  // there changes nothing. Renaming re-sorts the units; a name of another
+  // unit merges the two (rows that then join a unit to itself go); an
+  // empty name deletes the unit when no row uses it.
+  bool AddUnit(int category, const std::string& name);
+  bool RenameUnit(int category, int unit, const std::string& name);
+  // Definitions: the texts as checked by TDefinitionCheck. row from 0.
+  bool AddDefinition(int category, int unitA, int unitB, const std::string& forward, const std::string& backward);
+  bool EditDefinition(int category, int row, int unitA, int unitB, const std::string& forward,
+                      const std::string& backward);
+  // The delete dialog: the texts of "From #" (1 for the first row) and
+  // "Count".
+  bool DeleteDefinitions(int category, const std::string& fromText, const std::string& countText);
+  // A vertex dragged in the graph window: the unit's new position (saved
+  // with the table; the conversions stay as they are).
+  void MoveUnit(int category, int unit, int x, int y);
+  // What the graph window draws of a category (a copy); position from 0.
+  TGraphCategory GraphCategory(int category) const;
+
   // ---- checks ----
   // The three checks in order, stopping at a failure: duplicate rows, the
   // definitions' compile and the paths. True when the conversions may run
@@ -199,12 +245,17 @@ class TConversionTable {
   THelmaxComplexEval& Engine(TConversionDefinition& d, bool forward);
   bool WriteText(const std::string& path);
   void MarkChanged() { DefinitionsChange_.store(true, std::memory_order_release); }
+  bool ValidCategory(int category) const { return category >= 0 && category < CategoryCount(); }
+  // A name the file can hold: refused with "Invalid name : " otherwise.
+  bool CheckCategoryName(const std::string& name, std::string& trimmed);
+  void Edited();
 
   TUserInterface& Ui_;
   TEngineErrorMessages Messages_;
   std::vector<TUnitCategory> Categories_;
   std::string FilePath_;
   bool FileValid_ = false;
+  bool Modified_ = false;
   bool CheckFailed_ = false;
   std::atomic<bool> PathsValid_{false};
   std::atomic<bool> DefinitionsChange_{false};
@@ -216,6 +267,22 @@ class TConversionTable {
   bool ReportSteps_ = true;
   std::string FailedStep_;
   std::vector<int> Scratch_;  // Conv's path, kept to spare an allocation per call
+};
+
+// The definition dialog's check of a definition before it enters the
+// table: two different units chosen, and both texts linear expressions of
+// x that the file can hold. Its own engine; refusals go to ui.
+class TDefinitionCheck {
+ public:
+  explicit TDefinitionCheck(TUserInterface& ui);
+  // unitA, unitB: positions in the category's units (-1: none chosen).
+  bool Check(int unitA, int unitB, const std::string& forward, const std::string& backward);
+
+ private:
+  bool CheckText(const std::string& text, bool forward);
+  TUserInterface& Ui_;
+  TEngineErrorMessages Messages_;
+  THelmaxComplexEval Engine_;
 };
 
 }  // namespace helmax

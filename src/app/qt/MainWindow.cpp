@@ -16,6 +16,7 @@
 #include "ConstantListWindow.h"
 #include "ConstantsLibraryWindow.h"
 #include "ConversionTable.h"
+#include "ConversionTableWindow.h"
 #include "FunctionTableWindow.h"
 #include "DerivativeWindow.h"
 #include "ElementWindow.h"
@@ -30,6 +31,7 @@
 #include "PeriodicTableWindow.h"
 #include "QtUserInterface.h"
 #include "UnitConversionWindow.h"
+#include "UnitGraphWindow.h"
 #include "WindowPlacement.h"
 
 namespace helmax {
@@ -897,7 +899,7 @@ void TMainWindow::closeEvent(QCloseEvent* event) {
     QTimer::singleShot(0, this, &QWidget::close);
     return;
   }
-  if (!AskToSaveChanges() || !CloseConstantsLibrary() || !CloseNumericTools()) {
+  if (!AskToSaveChanges() || !CloseConstantsLibrary() || !CloseNumericTools() || !ConversionTable_->MayExit()) {
     event->ignore();
     return;
   }
@@ -910,7 +912,8 @@ void TMainWindow::closeEvent(QCloseEvent* event) {
   Constants_->close();
   Table_->close();
   Chart_->close();
-  for (QWidget* tool : std::initializer_list<QWidget*>{LinearSystem_, Interpolation_, Integration_, Conversion_})
+  for (QWidget* tool : std::initializer_list<QWidget*>{LinearSystem_, Interpolation_, Integration_, Conversion_,
+                                                       ConversionTable_, Graph_})
     tool->close();
   Exchange_->HistoryWindow()->close();
   Exchange_->close();
@@ -1034,6 +1037,23 @@ void TMainWindow::CreateConversionTools() {
   QAction* item = Action("conversion");
   item->setEnabled(true);
   connect(item, &QAction::triggered, Conversion_, &TUnitConversionWindow::ShowWindow);
+
+  // The table's window edits the table on the worker too; the graph window
+  // draws a category of it.
+  ConversionTable_ = new TConversionTableWindow(*Calc_, this);
+  Graph_ = new TUnitGraphWindow(*Ui_, this);
+  ConversionTable_->RunForTool = Conversion_->RunForTool;
+  ConversionTable_->SetGraphWindow(Graph_);
+  ConversionTable_->OnLocked = [this] { Conversion_->TableChanged(); };
+  const auto showMain = Conversion_->OnShowMain;
+  const auto showTable = [this] { ConversionTable_->ShowWindow(); };
+  const auto showConversion = [this] { Conversion_->ShowWindow(); };
+  ConversionTable_->OnShowMain = Graph_->OnShowMain = showMain;
+  ConversionTable_->OnShowConversion = Graph_->OnShowConversion = showConversion;
+  Conversion_->OnShowTable = Graph_->OnShowTable = showTable;
+  QAction* tables = Action("conversionTables");
+  tables->setEnabled(true);
+  connect(tables, &QAction::triggered, this, showTable);
 }
 
 // ---- periodic table ------------------------------------------------------------------

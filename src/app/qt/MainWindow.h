@@ -45,6 +45,8 @@ class TUnitConversionWindow;
 class TPeriodicTable;
 class TPeriodicTableWindow;
 class TElementWindow;
+class TConversionTableWindow;
+class TUnitGraphWindow;
 
 class TMainWindow : public QMainWindow {
   Q_OBJECT
@@ -78,6 +80,8 @@ class TMainWindow : public QMainWindow {
   TUnitConversionWindow* ConversionWindow() const { return Conversion_; }
   TPeriodicTableWindow* PeriodicTableWindow() const { return PeriodicWindow_; }
   TElementWindow* ElementWindow() const { return ElementWindow_; }
+  TConversionTableWindow* ConversionTableWindow() const { return ConversionTable_; }
+  TUnitGraphWindow* GraphWindow() const { return Graph_; }
   QSplitter* Splitter() const { return Splitter_; }
   QGroupBox* DefinitionsGroup() const { return DefinitionsGroup_; }
   TPaneTypingHelp* DefinitionsTypingHelp() const { return DefinitionsHelp_; }
@@ -182,7 +186,8 @@ class TMainWindow : public QMainWindow {
   bool CloseNumericTools();
   // The exchange window (with its history and user dialog).
   void CreateExchange();
-  // The conversion table (read at start) and the conversion window.
+  // The conversion table (read at start), its window, the graph window and
+  // the conversion window.
   void CreateConversionTools();
   // The periodic table (its .pte file read at start) and the element window.
   void CreatePeriodicTable();
@@ -240,6 +245,8 @@ class TMainWindow : public QMainWindow {
   std::unique_ptr<TPeriodicTable> Periodic_;
   TPeriodicTableWindow* PeriodicWindow_ = nullptr;
   TElementWindow* ElementWindow_ = nullptr;
+  TConversionTableWindow* ConversionTable_ = nullptr;
+  TUnitGraphWindow* Graph_ = nullptr;
 };
 
 }  // namespace helmax

@@ -43,8 +43,6 @@ TUnitConversionWindow::TUnitConversionWindow(TCalculator& calc, QWidget* owner)
   Calculate_->setObjectName("calculate");
   Check_->setObjectName("check");
   Define_->setObjectName("define");
-  // The conversion table's window, which it shows, comes later.
-  Define_->setEnabled(false);
 
   auto* menus = new QMenuBar;
   QMenu* view = menus->addMenu("&View");
@@ -95,6 +93,9 @@ TUnitConversionWindow::TUnitConversionWindow(TCalculator& calc, QWidget* owner)
 
   connect(Check_, &QPushButton::clicked, this, &TUnitConversionWindow::CheckConversions);
   connect(Calculate_, &QPushButton::clicked, this, &TUnitConversionWindow::Calculate);
+  connect(Define_, &QPushButton::clicked, this, [this] {
+    if (OnShowTable) OnShowTable();
+  });
   connect(Category_, &QComboBox::currentIndexChanged, this, [this] {
     if (!Filling_) CategoryChosen();
   });
@@ -188,6 +189,16 @@ void TUnitConversionWindow::CategoryChosen() {
     To_->setCurrentIndex(0);
   }
   Filling_ = false;
+}
+
+void TUnitConversionWindow::TableChanged() {
+  FillCategories();
+  if (Calc_.Conversions().PathsValid() && Category_->count() > 0) {
+    const QSignalBlocker quiet(Category_);
+    Category_->setCurrentIndex(0);
+  }
+  CategoryChosen();
+  ShowState();
 }
 
 void TUnitConversionWindow::ClearValue() { Value_->clear(); }

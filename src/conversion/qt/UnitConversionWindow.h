@@ -33,6 +33,8 @@ class TUnitConversionWindow : public QWidget {
   TRunForTool RunForTool;
   std::function<void()> StopCalculation;
   std::function<void()> OnShowMain;
+  // "&Define conversion": the conversion table's window.
+  std::function<void()> OnShowTable;
 
   void ShowWindow();
   // Shows the window with a value to convert from elsewhere (an element's
@@ -49,6 +51,9 @@ class TUnitConversionWindow : public QWidget {
   // Shows whether the table is locked: the check, or the calculation and
   // the three boxes, can be used.
   void ShowState();
+  // The table's window changed or saved the table (a save checks it): the
+  // boxes list its categories again.
+  void TableChanged();
   bool Locked() const { return Check_->isEnabled(); }
   bool Running() const { return Running_; }
 

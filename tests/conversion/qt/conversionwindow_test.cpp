@@ -7,6 +7,7 @@
 
 #include "../../common/TempFolder.h"
 #include "ConversionTable.h"
+#include "ConversionTableWindow.h"
 #include "MainWindow.h"
 #include "UnitConversionWindow.h"
 
@@ -102,9 +103,14 @@ void ConversionWindowTest::OpensLockedAndWritesTheDefaultTable() {
   QCOMPARE(w.Window->CalculateButton()->text(), QString("&Calculate"));
   QCOMPARE(w.Window->CheckButton()->text(), QString("C&heck conversion"));
   QCOMPARE(w.Window->DefineButton()->text(), QString("&Define conversion"));
-  QVERIFY(!w.Window->DefineButton()->isEnabled());
   QVERIFY(w.Locked());
   QTRY_VERIFY(w.Window->CheckButton()->hasFocus());
+  // "&Define conversion" shows the table's window.
+  QVERIFY(w.Window->DefineButton()->isEnabled());
+  QTest::mouseClick(w.Window->DefineButton(), Qt::LeftButton);
+  QVERIFY(QTest::qWaitForWindowExposed(w.Form->ConversionTableWindow()));
+  w.Form->ConversionTableWindow()->close();
+  w.Window->ShowWindow();
   // Esc closes it (hidden, kept for the next time).
   QTest::keyClick(w.Window, Qt::Key_Escape);
   QVERIFY(!w.Window->isVisible());
