@@ -1166,14 +1166,20 @@ struct TCompiler {
           ops.pop_back();
           const TFrame frame = frames.back();
           frames.pop_back();
-          std::vector<std::int32_t> items(out.begin() + static_cast<std::ptrdiff_t>(frame.OutHeight), out.end());
-          out.resize(frame.OutHeight);
+          // One item (the common case) needs no list of items.
           std::int32_t rec;
-          if (frame.Call) {
-            const std::int32_t arg = items.size() == 1 ? items[0] : Derive(MakeList(items));
-            rec = Derive(Apply(Tokens[frame.NameToken], arg));
+          if (out.size() - frame.OutHeight == 1) {
+            rec = out.back();
+            out.pop_back();
           } else {
-            rec = items.size() == 1 ? items[0] : Derive(MakeList(items));
+            const std::vector<std::int32_t> items(out.begin() + static_cast<std::ptrdiff_t>(frame.OutHeight),
+                                                  out.end());
+            out.resize(frame.OutHeight);
+            rec = Derive(MakeList(items));
+          }
+          if (frame.Call) {
+            rec = Derive(Apply(Tokens[frame.NameToken], rec));
+          } else {
             if (R(rec).Node == TNode::List && !VectorMayStandAt(frame.LParen, t))
               Fail(ecComma, "ParseForward-> SYNTAX ERROR : " + Render(rec));
           }
