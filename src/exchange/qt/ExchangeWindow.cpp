@@ -185,11 +185,7 @@ void TExchangeWindow::BuildMenus(QWidget* holder) {
   connect(add(file, "&Open...", "open"), &QAction::triggered, this, &TExchangeWindow::ChooseFileToOpen);
 
   QMenu* view = menus->addMenu("&View");
-  connect(add(view, "&Stay on top", "stayOnTop", true), &QAction::toggled, this, [this](bool on) {
-    const bool visible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, on);
-    if (visible) show();
-  });
+  AddStayOnTop(view, this);
   connect(add(view, "&Use Firebird file", "useFile", true), &QAction::triggered, this, &TExchangeWindow::UseFile);
   connect(add(view, "&Exchange rate", "exchangeRate", true), &QAction::toggled, this, [this] { ResetResults(); });
   connect(add(view, "&History", "history"), &QAction::triggered, this, [this] { HistoryWindow_->ShowWindow(); });
@@ -303,6 +299,8 @@ void TExchangeWindow::ShowWindow() {
 }
 
 void TExchangeWindow::OpenAtStart() {
+  // A file the user opened before the window system ran this stays open.
+  if (OpenAsked_) return;
   const std::string& file = ExchangeFileName();
   if (HasExtension(file, ".mdb") || HasExtension(file, ".fdb")) OpenDatabase();
 }
@@ -314,6 +312,7 @@ void TExchangeWindow::OpenDatabase() {
     TOpenOutcome Outcome;
   };
   auto run = std::make_shared<TRun>();
+  OpenAsked_ = true;
   Host_.RunForTool(
       [this, run] {
         Running_ = true;

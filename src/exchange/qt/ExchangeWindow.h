@@ -131,6 +131,7 @@ class TExchangeWindow : public QWidget {
   bool Running_ = false;
   bool QuickWaiting_ = false;  // a quick conversion is queued and will read the amount
   bool SampleOffered_ = false;
+  bool OpenAsked_ = false;  // a database was asked for: the one of the settings no longer opens at start
   // What the core holds, copied when its work is done: the window never
   // reads the core while the worker may use it.
   bool DatabaseOpen_ = false;
