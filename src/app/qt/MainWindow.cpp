@@ -672,11 +672,7 @@ void TMainWindow::ApplyColors() {
   ExpressionsHelp_->SetColors(TTypingColors::For(PaneColor(ExpressionsColor_, dark)));
 }
 
-void TMainWindow::SetStayOnTop(bool on) {
-  const bool visible = isVisible();
-  setWindowFlag(Qt::WindowStaysOnTopHint, on);
-  if (visible) show();
-}
+void TMainWindow::SetStayOnTop(bool on) { SetStaysOnTop(this, on); }
 
 // Hiding gives the definitions group's height to the expressions group;
 // showing takes the remembered height back from it.

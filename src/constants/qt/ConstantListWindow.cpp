@@ -151,14 +151,7 @@ TConstantListWindow::TConstantListWindow(TConstantList& list, QWidget* owner)
   del->setObjectName("deleteConstants");
   connect(del, &QAction::triggered, this, &TConstantListWindow::DeleteConstants);
   QMenu* view = menus->addMenu("&View");
-  QAction* onTop = view->addAction("&Stay on top");
-  onTop->setObjectName("stayOnTop");
-  onTop->setCheckable(true);
-  connect(onTop, &QAction::toggled, this, [this](bool on) {
-    const bool visible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, on);
-    if (visible) show();
-  });
+  AddStayOnTop(view, this);
   QMenu* window = menus->addMenu("&Window");
   QAction* main = window->addAction("&Main");
   main->setObjectName("main");

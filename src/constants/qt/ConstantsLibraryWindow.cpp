@@ -1,4 +1,5 @@
 #include "ConstantsLibraryWindow.h"
+#include "WindowPlacement.h"
 
 #include <QCompleter>
 #include <QDialogButtonBox>
@@ -247,14 +248,7 @@ void TConstantsLibraryWindow::BuildMenus(QMenuBar* menus) {
   add(edit, "&Add const", "addConstant", &TConstantsLibraryWindow::AddConstant);
   add(edit, "&Delete const", "deleteConstants", &TConstantsLibraryWindow::DeleteConstants);
   QMenu* view = menus->addMenu("&View");
-  QAction* onTop = view->addAction("&Stay on top");
-  onTop->setObjectName("stayOnTop");
-  onTop->setCheckable(true);
-  connect(onTop, &QAction::toggled, this, [this](bool on) {
-    const bool visible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, on);
-    if (visible) show();
-  });
+  AddStayOnTop(view, this);
   QMenu* category = menus->addMenu("&Category");
   add(category, "&Add category", "addCategory", &TConstantsLibraryWindow::AddCategory);
   add(category, "&Edit category", "editCategory", &TConstantsLibraryWindow::EditCategory);

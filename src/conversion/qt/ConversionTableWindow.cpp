@@ -298,13 +298,7 @@ void TConversionTableWindow::BuildMenus(QWidget* menuBar) {
   add(edit, "&Add definition", "addDefinition", &TConversionTableWindow::AddDefinition);
   add(edit, "&Delete definition", "deleteDefinition", &TConversionTableWindow::DeleteDefinitions);
   QMenu* view = menus->addMenu("&View");
-  QAction* onTop = add(view, "&Stay on top", "stayOnTop", nullptr);
-  onTop->setCheckable(true);
-  connect(onTop, &QAction::toggled, this, [this](bool on) {
-    const bool visible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, on);
-    if (visible) show();
-  });
+  AddStayOnTop(view, this);
   QMenu* category = menus->addMenu("&Category");
   add(category, "&Add category", "addCategory", &TConversionTableWindow::AddCategory);
   add(category, "&Edit category", "editCategory", &TConversionTableWindow::EditCategory);

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "ConversionTable.h"
+#include "WindowPlacement.h"
 
 namespace helmax {
 
@@ -46,14 +47,7 @@ TUnitConversionWindow::TUnitConversionWindow(TCalculator& calc, QWidget* owner)
 
   auto* menus = new QMenuBar;
   QMenu* view = menus->addMenu("&View");
-  QAction* onTop = view->addAction("&Stay on top");
-  onTop->setObjectName("stayOnTop");
-  onTop->setCheckable(true);
-  connect(onTop, &QAction::toggled, this, [this](bool on) {
-    const bool visible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, on);
-    if (visible) show();
-  });
+  AddStayOnTop(view, this);
   QMenu* window = menus->addMenu("&Window");
   QAction* main = window->addAction("&Main");
   main->setObjectName("main");

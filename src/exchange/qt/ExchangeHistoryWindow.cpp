@@ -1,4 +1,5 @@
 #include "ExchangeHistoryWindow.h"
+#include "WindowPlacement.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -22,14 +23,7 @@ TExchangeHistoryWindow::TExchangeHistoryWindow(TExchangeHistory& history, QWidge
 
   auto* menus = new QMenuBar;
   QMenu* options = menus->addMenu("&Options");
-  QAction* onTop = options->addAction("&Stay on top");
-  onTop->setObjectName("stayOnTop");
-  onTop->setCheckable(true);
-  connect(onTop, &QAction::toggled, this, [this](bool on) {
-    const bool visible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, on);
-    if (visible) show();
-  });
+  AddStayOnTop(options, this);
   QAction* clear = options->addAction("&Clear history");
   clear->setObjectName("clearHistory");
   connect(clear, &QAction::triggered, this, [this] {

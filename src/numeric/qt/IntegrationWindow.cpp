@@ -1,4 +1,5 @@
 #include "IntegrationWindow.h"
+#include "WindowPlacement.h"
 
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -27,14 +28,7 @@ TIntegrationWindow::TIntegrationWindow(TToolHost host, QWidget* owner)
 
   auto* menus = new QMenuBar;
   QMenu* view = menus->addMenu("&View");
-  QAction* onTop = view->addAction("&Stay on top");
-  onTop->setObjectName("stayOnTop");
-  onTop->setCheckable(true);
-  connect(onTop, &QAction::toggled, this, [this](bool on) {
-    const bool visible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, on);
-    if (visible) show();
-  });
+  AddStayOnTop(view, this);
   QMenu* window = menus->addMenu("&Window");
   QAction* main = window->addAction("&Main");
   main->setObjectName("main");

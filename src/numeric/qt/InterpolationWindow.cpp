@@ -1,4 +1,5 @@
 #include "InterpolationWindow.h"
+#include "WindowPlacement.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -195,13 +196,7 @@ void TInterpolationWindow::BuildMenus(QMenuBar* menus) {
   });
   add(options, "&Ordination", "ordination", &TInterpolationWindow::Ordination);
   QMenu* view = menus->addMenu("&View");
-  QAction* onTop = add(view, "&Stay on top", "stayOnTop", nullptr);
-  onTop->setCheckable(true);
-  connect(onTop, &QAction::toggled, this, [this](bool on) {
-    const bool visible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, on);
-    if (visible) show();
-  });
+  AddStayOnTop(view, this);
   QMenu* window = menus->addMenu("&Window");
   connect(add(window, "&Main", "main", nullptr), &QAction::triggered, this, [this] {
     if (Host_.ShowMain) Host_.ShowMain();

@@ -1,4 +1,5 @@
 #include "LinearSystemWindow.h"
+#include "WindowPlacement.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -99,13 +100,7 @@ void TLinearSystemWindow::BuildMenus(QMenuBar* menus) {
   }
   Commands_[static_cast<int>(TSystemCommand::Solve)]->setShortcut(Qt::Key_F9);
   view->addSeparator();
-  QAction* onTop = add(view, "&Stay on top", "stayOnTop");
-  onTop->setCheckable(true);
-  connect(onTop, &QAction::toggled, this, [this](bool on) {
-    const bool visible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, on);
-    if (visible) show();
-  });
+  AddStayOnTop(view, this);
   QMenu* window = menus->addMenu("&Window");
   connect(add(window, "&Main", "main"), &QAction::triggered, this, [this] {
     if (Host_.ShowMain) Host_.ShowMain();

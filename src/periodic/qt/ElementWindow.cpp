@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "PeriodicTableWindow.h"
+#include "WindowPlacement.h"
 
 namespace helmax {
 
@@ -68,14 +69,7 @@ TElementWindow::TElementWindow(const TPeriodicTable& table, TConstantList& const
 
   auto* menus = new QMenuBar;
   QMenu* view = menus->addMenu("&View");
-  StayOnTop_ = view->addAction("&Stay on top");
-  StayOnTop_->setObjectName("stayOnTop");
-  StayOnTop_->setCheckable(true);
-  connect(StayOnTop_, &QAction::toggled, this, [this](bool on) {
-    const bool visible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, on);
-    if (visible) show();
-  });
+  StayOnTop_ = AddStayOnTop(view, this);
   QMenu* window = menus->addMenu("&Window");
   const std::pair<const char*, std::function<void()>*> items[] = {
       {"&Main", &OnShowMain}, {"&Periodic Table", &OnShowPeriodicTable}, {"&Constants", &OnShowConstants}};

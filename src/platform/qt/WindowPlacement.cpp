@@ -43,4 +43,18 @@ void SetFontSize(QWidget* widget, int pixelsAt96Dpi) {
   widget->setFont(f);
 }
 
+void SetStaysOnTop(QWidget* window, bool on) {
+  const bool visible = window->isVisible();
+  window->setWindowFlag(Qt::WindowStaysOnTopHint, on);
+  if (visible) window->show();
+}
+
+QAction* AddStayOnTop(QMenu* menu, QWidget* window) {
+  QAction* item = menu->addAction("&Stay on top");
+  item->setObjectName("stayOnTop");
+  item->setCheckable(true);
+  QObject::connect(item, &QAction::toggled, window, [window](bool on) { SetStaysOnTop(window, on); });
+  return item;
+}
+
 }  // namespace helmax

@@ -1,6 +1,8 @@
 // Where windows open: always on an available screen.
 #pragma once
 
+#include <QAction>
+#include <QMenu>
 #include <QRect>
 #include <QWidget>
 
@@ -17,5 +19,12 @@ void CentreOnOwner(QWidget* window, const QWidget* owner);
 // Sets a widget's font size, given in pixels at 96 dots per inch, as a point
 // size: so it grows with the desktop's font scaling (its logical DPI).
 void SetFontSize(QWidget* widget, int pixelsAt96Dpi);
+
+// Keeps a top-level window above the others, or lets it go; a visible
+// window stays visible (changing the flag hides it).
+void SetStaysOnTop(QWidget* window, bool on);
+
+// The checkable "&Stay on top" item ("stayOnTop") of a window's menu.
+QAction* AddStayOnTop(QMenu* menu, QWidget* window);
 
 }  // namespace helmax
