@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "UnitGraphWindow.h"
+#include "DialogButtons.h"
 #include "WindowPlacement.h"
 
 namespace helmax {
@@ -25,21 +26,6 @@ const char* const kTableFilter = "Conversion files (*.cnv *.CNV);;Text files (*.
 const char* const kCaption = "Conversion definition table";
 
 QString Text(const std::string& s) { return QString::fromStdString(s); }
-
-QHBoxLayout* OkCancel(QDialog* dialog) {
-  auto* ok = new QPushButton("&Ok");
-  auto* cancel = new QPushButton("&Cancel");
-  ok->setObjectName("ok");
-  cancel->setObjectName("cancel");
-  ok->setDefault(true);
-  QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
-  QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
-  auto* row = new QHBoxLayout;
-  row->addStretch(1);
-  row->addWidget(ok);
-  row->addWidget(cancel);
-  return row;
-}
 
 }  // namespace
 
@@ -111,7 +97,7 @@ TDefinitionDialog::TDefinitionDialog(QWidget* owner)
   grid->setColumnStretch(1, 1);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);
-  layout->addLayout(OkCancel(this));
+  layout->addLayout(OkCancelRow(this));
   // The unit buttons must not take Enter from Ok.
   for (QPushButton* b : {AddUnit_, EditUnit_}) b->setAutoDefault(false);
   connect(AddUnit_, &QPushButton::clicked, this, [this] {
@@ -169,7 +155,7 @@ TDeleteDefinitionsDialog::TDeleteDefinitionsDialog(QWidget* owner)
   form->addRow("Count", Count_);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
-  layout->addLayout(OkCancel(this));
+  layout->addLayout(OkCancelRow(this));
 }
 
 void TDeleteDefinitionsDialog::showEvent(QShowEvent* event) {
@@ -190,7 +176,7 @@ TNameDialog::TNameDialog(QWidget* owner) : QDialog(owner), Name_(new QLineEdit("
   form->addRow("Name:", Name_);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
-  layout->addLayout(OkCancel(this));
+  layout->addLayout(OkCancelRow(this));
   resize(340, 90);
 }
 

@@ -15,6 +15,7 @@
 #include "HeapFigures.h"
 #include "TextFile.h"
 #include "UserInterface.h"
+#include "DialogButtons.h"
 #include "WindowPlacement.h"
 
 namespace helmax {
@@ -22,22 +23,6 @@ namespace helmax {
 namespace {
 
 constexpr const char* kHelpText = "Click on vertex for moving it. Click on E1,E2,... for Units links";
-
-// "&Ok" and "&Cancel" under a dialog's fields.
-QHBoxLayout* OkCancel(QDialog* dialog) {
-  auto* ok = new QPushButton("&Ok");
-  auto* cancel = new QPushButton("&Cancel");
-  ok->setObjectName("ok");
-  cancel->setObjectName("cancel");
-  ok->setDefault(true);
-  QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
-  QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
-  auto* row = new QHBoxLayout;
-  row->addStretch(1);
-  row->addWidget(ok);
-  row->addWidget(cancel);
-  return row;
-}
 
 }  // namespace
 
@@ -52,7 +37,7 @@ TGraphEndsDialog::TGraphEndsDialog(QWidget* owner) : QDialog(owner), Begin_(new 
   form->addRow("End vertex", End_);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
-  layout->addLayout(OkCancel(this));
+  layout->addLayout(OkCancelRow(this));
   resize(320, 120);
 }
 
@@ -76,7 +61,7 @@ TPathNumberDialog::TPathNumberDialog(QWidget* owner) : QDialog(owner), Number_(n
   form->addRow("Path #", Number_);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
-  layout->addLayout(OkCancel(this));
+  layout->addLayout(OkCancelRow(this));
 }
 
 void TPathNumberDialog::showEvent(QShowEvent* event) {

@@ -1,0 +1,22 @@
+#include "DialogButtons.h"
+
+#include <QPushButton>
+
+namespace helmax {
+
+QHBoxLayout* OkCancelRow(QDialog* dialog) {
+  auto* ok = new QPushButton("&Ok");
+  auto* cancel = new QPushButton("&Cancel");
+  ok->setObjectName("ok");
+  cancel->setObjectName("cancel");
+  ok->setDefault(true);
+  QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
+  QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+  auto* row = new QHBoxLayout;
+  row->addStretch(1);
+  row->addWidget(ok);
+  row->addWidget(cancel);
+  return row;
+}
+
+}  // namespace helmax
