@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -409,6 +410,17 @@ struct TCompiler {
     return static_cast<std::int32_t>(Pieces.size() - 1);
   }
 
+  // The result cells of programs, one list in their order.
+  TCellList CellsOf(std::initializer_list<const TProgram*> programs) const {
+    TCellList cells;
+    std::size_t n = 0;
+    for (const TProgram* p : programs) n += p->size();
+    cells.reserve(n);
+    for (const TProgram* p : programs)
+      for (std::int32_t number : *p) cells.push_back(E.Instructions_[static_cast<std::size_t>(number - 1)].Result);
+    return cells;
+  }
+
   TProgram Materialize(std::int32_t piece) const {
     TProgram out;
     std::vector<std::int32_t> stack;
@@ -662,7 +674,7 @@ struct TCompiler {
     if (!xr.RunTime) {
       TValue out;
       FoldArithmetic('*', TValue::MakeReal(-1.0), *xr.Cells[0], out, nullptr, nullptr, [&] {
-        return TFoldTexts{"-1", Shown(x), "-" + Render(x)};
+        return TFoldTexts{"-1", Shown(x), std::string("-").append(Render(x))};
       });
       return Remember(key, Constant(out, r));
     }
@@ -810,6 +822,7 @@ struct TCompiler {
     f.Params = params;
     f.BodyResult = body.Cells[0];
     f.Body = Materialize(body.Prog);
+    f.BodyCells = CellsOf({&f.Body});
     f.Definition = Render(r.A) + "~" + Render(r.B);
 
     TValue* result = E.NewCell();
@@ -1055,6 +1068,7 @@ struct TCompiler {
     rec.Condition = Materialize(R(items[0]).Prog);
     rec.Then = Materialize(R(items[1]).Prog);
     if (items.size() == 3) rec.Else = Materialize(R(items[2]).Prog);
+    rec.Cells = CellsOf({&rec.Condition, &rec.Then, &rec.Else});
     E.IfRecords_.push_back(std::move(rec));
     SetControlIndex(instr, static_cast<std::int32_t>(E.IfRecords_.size() - 1));
     return ControlRecord(r, instr, result);
@@ -1072,6 +1086,7 @@ struct TCompiler {
     rec.Instruction = instr;
     rec.Test = Materialize(R(items[0]).Prog);
     rec.Body = Materialize(R(items[1]).Prog);
+    rec.Cells = CellsOf({&rec.Test, &rec.Body});
     E.WhileRecords_.push_back(std::move(rec));
     SetControlIndex(instr, static_cast<std::int32_t>(E.WhileRecords_.size() - 1));
     return ControlRecord(r, instr, result);

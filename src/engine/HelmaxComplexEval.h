@@ -85,14 +85,20 @@ struct TInstruction {
 
 using TProgram = std::vector<std::int32_t>;  // instruction numbers, from 1
 
+// The result cells of a construct's programs, in program order: what a
+// call or a control form saves before running them and restores after.
+using TCellList = std::vector<TValue*>;
+
 struct TIfRecord {
   std::int32_t Instruction = 0;
   TProgram Condition, Then, Else;
+  TCellList Cells;  // of Condition, Then and Else
 };
 
 struct TWhileRecord {
   std::int32_t Instruction = 0;
   TProgram Test, Body;
+  TCellList Cells;  // of Test and Body
 };
 
 struct TRunTimeFunction {
@@ -103,6 +109,7 @@ struct TRunTimeFunction {
   TValue* const* Params = nullptr;  // nil until defined
   TValue* BodyResult = nullptr;     // nil until defined
   TProgram Body;
+  TCellList BodyCells;
   std::int32_t Depth = 0;
 };
 
@@ -297,8 +304,8 @@ class THelmaxComplexEval {
   const TWhileRecord* FindWhile(const TInstruction& ins) const;
   void RunIf(const TInstruction& ins);
   void RunWhile(const TInstruction& ins);
-  void SaveProgram(const TProgram& program);
-  void RestoreProgram(const TProgram& program);
+  void SaveCells(const TCellList& cells);
+  void RestoreCells(const TCellList& cells);
   void ReserveStack(std::size_t n);
   // True when the fast form ran the main program to its end; the error
   // state is then that of a successful run.

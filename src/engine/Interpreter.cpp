@@ -520,24 +520,25 @@ void THelmaxComplexEval::CallExternal(const TInstruction& ins, int k) {
 
 // ---- control forms and run-time functions ----------------------------------------------
 
-void THelmaxComplexEval::ReserveStack(std::size_t n) {
-  if (FunctionStack_.size() - FunctionStackTop_ < n) FunctionStack_.resize(FunctionStack_.size() + n);
+inline void THelmaxComplexEval::ReserveStack(std::size_t n) {
+  if (FunctionStack_.size() - FunctionStackTop_ < n) [[unlikely]]
+    FunctionStack_.resize(FunctionStack_.size() + n);
 }
 
 // (Locals keep the compiler from reading the members again after each
 // cell written: a cell could alias them as far as it knows.)
-void THelmaxComplexEval::SaveProgram(const TProgram& program) {
-  const TInstruction* const instructions = Instructions_.data();
+inline void THelmaxComplexEval::SaveCells(const TCellList& cells) {
   TValue* to = FunctionStack_.data() + FunctionStackTop_;
-  for (std::int32_t number : program) *to++ = *instructions[number - 1].Result;
-  FunctionStackTop_ += program.size();
+  for (const TValue* cell : cells) *to++ = *cell;
+  FunctionStackTop_ += cells.size();
 }
 
-void THelmaxComplexEval::RestoreProgram(const TProgram& program) {
-  FunctionStackTop_ -= program.size();
-  const TInstruction* const instructions = Instructions_.data();
+// Every cell of a list was saved at the same moment, so a cell listed
+// twice gets the same value back whichever copy comes last.
+inline void THelmaxComplexEval::RestoreCells(const TCellList& cells) {
+  FunctionStackTop_ -= cells.size();
   const TValue* from = FunctionStack_.data() + FunctionStackTop_;
-  for (std::int32_t number : program) *instructions[number - 1].Result = *from++;
+  for (TValue* cell : cells) *cell = *from++;
 }
 
 const TIfRecord* THelmaxComplexEval::FindIf(const TInstruction& ins) const {
@@ -558,10 +559,8 @@ void THelmaxComplexEval::RunIf(const TInstruction& ins) {
   const TIfRecord* rec = FindIf(ins);
   if (rec == nullptr) throw std::runtime_error("PROGRAMING ERROR");
   const std::size_t mark = FunctionStackTop_;
-  ReserveStack(rec->Condition.size() + rec->Then.size() + rec->Else.size());
-  SaveProgram(rec->Condition);
-  SaveProgram(rec->Then);
-  SaveProgram(rec->Else);
+  ReserveStack(rec->Cells.size());
+  SaveCells(rec->Cells);
   // A failure inside, or of the construct itself, drops what it saved.
   RunProgram(rec->Condition, false);
   if (Error) {
@@ -585,9 +584,7 @@ void THelmaxComplexEval::RunIf(const TInstruction& ins) {
     FunctionStackTop_ = mark;
     return;
   }
-  RestoreProgram(rec->Else);
-  RestoreProgram(rec->Then);
-  RestoreProgram(rec->Condition);
+  RestoreCells(rec->Cells);
   *ins.Result = value;
 }
 
@@ -595,9 +592,8 @@ void THelmaxComplexEval::RunWhile(const TInstruction& ins) {
   const TWhileRecord* rec = FindWhile(ins);
   if (rec == nullptr) throw std::runtime_error("PROGRAMING ERROR");
   const std::size_t mark = FunctionStackTop_;
-  ReserveStack(rec->Test.size() + rec->Body.size());
-  SaveProgram(rec->Test);
-  SaveProgram(rec->Body);
+  ReserveStack(rec->Cells.size());
+  SaveCells(rec->Cells);
   const TValue& test = *ins.Operands[0];
   auto runTest = [&]() -> bool {
     RunProgram(rec->Test, false);
@@ -630,8 +626,7 @@ void THelmaxComplexEval::RunWhile(const TInstruction& ins) {
       return;
     }
   }
-  RestoreProgram(rec->Body);
-  RestoreProgram(rec->Test);
+  RestoreCells(rec->Cells);
 }
 
 void THelmaxComplexEval::CallRunTimeFunction(const TInstruction& ins, int index) {
@@ -644,10 +639,10 @@ void THelmaxComplexEval::CallRunTimeFunction(const TInstruction& ins, int index)
   // control forms inside saving theirs, restoring): it counts so.
   if (MustStop(4 * (f.Body.size() + 1))) StopRun();
   const std::size_t n = static_cast<std::size_t>(f.ParamCount);
-  ReserveStack(f.Body.size() + n);
+  ReserveStack(f.BodyCells.size() + n);
   // Save the body's cells before clearing its result, so that a call leaves
   // no trace in cells that other expressions share.
-  SaveProgram(f.Body);
+  SaveCells(f.BodyCells);
   for (std::size_t i = 0; i < n; ++i) FunctionStack_[FunctionStackTop_++] = *f.Params[i];
   if (!f.Body.empty()) *f.BodyResult = TValue();
   // Arguments are bound one after another: an argument that is itself a
@@ -659,7 +654,7 @@ void THelmaxComplexEval::CallRunTimeFunction(const TInstruction& ins, int index)
   const TValue value = *f.BodyResult;
   FunctionStackTop_ -= n;
   for (std::size_t i = 0; i < n; ++i) *f.Params[i] = FunctionStack_[FunctionStackTop_ + i];
-  RestoreProgram(f.Body);
+  RestoreCells(f.BodyCells);
   *ins.Result = value;
 }
 
