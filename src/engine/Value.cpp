@@ -580,6 +580,33 @@ bool ParseRealLiteral(std::string_view text, double& value, bool& overflow) {
     negative = body[0] == '-';
     body.remove_prefix(1);
   }
+  // Up to 15 digits and no exponent (most literals): the digits as an
+  // integer and the power of ten are both exact doubles, so their quotient
+  // is the correctly rounded value, the one from_chars gives.
+  if (body.size() <= 16) {
+    static constexpr double kTens[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    std::uint64_t digits = 0;
+    int count = 0, decimals = 0;
+    bool point = false, plain = true;
+    for (char c : body) {
+      if (IsAsciiDigit(c)) {
+        digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+        ++count;
+        decimals += point ? 1 : 0;
+      } else if (c == '.' && !point) {
+        point = true;
+      } else {
+        plain = false;
+        break;
+      }
+    }
+    if (plain && count > 0 && count <= 15) {
+      const double magnitude = static_cast<double>(digits) / kTens[decimals];
+      value = negative ? -magnitude : magnitude;
+      return true;
+    }
+  }
   std::size_t e = body.find_first_of("eE");
   const std::string_view mantissa = body.substr(0, e);
   std::string_view exponentPart;
@@ -634,7 +661,11 @@ bool LooksLikeDateTimeLiteral(std::string_view token) {
 // the colon).
 bool ParseDateTimeLiteral(std::string_view token, double& serial, std::string& reason) {
   const auto fail = [&](const char* what) {
-    reason = "'" + std::string(token) + "' is not a valid " + what;
+    reason.clear();
+    reason += '\'';
+    reason += token;
+    reason += "' is not a valid ";
+    reason += what;
     return false;
   };
   for (char c : token)

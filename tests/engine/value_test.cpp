@@ -552,6 +552,28 @@ TEST(RealLiteral, Rejected) {
   }
 }
 
+// Short literals take an exact shortcut; every reading must still be the
+// correctly rounded one that strtod gives, sign and point anywhere.
+TEST(RealLiteral, ShortLiteralsReadAsStrtodReadsThem) {
+  std::mt19937_64 gen(5);
+  for (int i = 0; i < 300000; ++i) {
+    std::string text = (i % 5 == 0) ? "-" : "";
+    const int digits = 1 + static_cast<int>(gen() % 17);
+    const int point = static_cast<int>(gen() % (digits + 2));  // digits + 1: no point
+    for (int d = 0; d < digits; ++d) {
+      if (d == point) text += '.';
+      text += static_cast<char>('0' + gen() % 10);
+    }
+    if (point == digits) text += '.';
+    double v = 0;
+    bool overflow = true;
+    ASSERT_TRUE(ParseRealLiteral(text, v, overflow)) << text;
+    const double expected = std::strtod(text.c_str(), nullptr);
+    EXPECT_EQ(v, expected) << text;
+    EXPECT_EQ(std::signbit(v), std::signbit(expected)) << text;
+  }
+}
+
 // ---- currency ---------------------------------------------------------------------
 
 struct TCurrencyLiteralCase {
