@@ -331,6 +331,21 @@ void THelmaxComplexEval::BuildFastProgram() {
     FastGuards_.clear();
     return;
   }
+  // An arithmetic step followed by "register op cell" runs as one pair.
+  for (std::size_t i = 0; i + 1 < FastSteps_.size(); ++i) {
+    const TFastOp first = FastSteps_[i].Op;
+    if (first > fsDivAA) continue;
+    int second;
+    switch (FastSteps_[i + 1].Op) {
+      case fsAddAC: second = 0; break;
+      case fsSubAC: second = 1; break;
+      case fsMulAC: second = 2; break;
+      case fsDivAC: second = 3; break;
+      default: continue;
+    }
+    FastSteps_[i].Op = static_cast<TFastOp>(fsFirstPair + 16 * second + first);
+    ++i;
+  }
   TFastStep end;
   end.Op = fsEnd;
   FastSteps_.push_back(end);

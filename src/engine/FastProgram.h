@@ -31,8 +31,13 @@ enum TFastOp : std::uint8_t {
   fsSquareC, fsSquareA, fsCubeC, fsCubeA, fsFourthC, fsFourthA,
   fsPowerC, fsPowerA,
   fsSqrtC, fsSqrtA, fsAbsC, fsAbsA, fsExpC, fsExpA, fsSinC, fsSinA, fsCosC, fsCosA,
+  // Pairs: one of the sixteen arithmetic steps above, then the next step's
+  // "register op cell" (add, subtract, multiply or divide) in the same
+  // dispatch. The next step stays in the list, unchanged, for any jump to it.
+  fsFirstPair,
+  fsLastPair = fsFirstPair + 4 * 16 - 1,
   // The last fused step; the ones below leave the register undefined.
-  fsLastFused = fsCosA,
+  fsLastFused = fsLastPair,
   fsCompare,          // Sub: the comparison's code; writes a boolean
   fsCompareJump,      // the same, then to Jump when false
   fsJumpIfFalse,      // A must hold a boolean

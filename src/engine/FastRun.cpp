@@ -59,14 +59,32 @@ inline bool FastCompare(int code, double x, double y, bool& r) {
 // in Interpreter.cpp); the caller then runs the whole program the ordinary
 // way. The steps are threaded: each ends with its own jump to the next one
 // (this file is compiled without cross-jumping, which would merge them).
+// The sixteen first steps of a pair, by their operands, for one second
+// step; then the four second steps (their order is that of TFastOp).
+#define HELMAX_PAIR_FIRSTS(X, SECOND, OP2)                                                  \
+  X(AddCC, s->A->Num + s->B->Num, SECOND, OP2) X(AddAC, acc + s->B->Num, SECOND, OP2)       \
+  X(AddCA, s->A->Num + acc, SECOND, OP2) X(AddAA, acc + acc, SECOND, OP2)                   \
+  X(SubCC, s->A->Num - s->B->Num, SECOND, OP2) X(SubAC, acc - s->B->Num, SECOND, OP2)       \
+  X(SubCA, s->A->Num - acc, SECOND, OP2) X(SubAA, acc - acc, SECOND, OP2)                   \
+  X(MulCC, s->A->Num * s->B->Num, SECOND, OP2) X(MulAC, acc * s->B->Num, SECOND, OP2)       \
+  X(MulCA, s->A->Num * acc, SECOND, OP2) X(MulAA, acc * acc, SECOND, OP2)                   \
+  X(DivCC, s->A->Num / s->B->Num, SECOND, OP2) X(DivAC, acc / s->B->Num, SECOND, OP2)       \
+  X(DivCA, s->A->Num / acc, SECOND, OP2) X(DivAA, acc / acc, SECOND, OP2)
+#define HELMAX_PAIRS(X)                                                                     \
+  HELMAX_PAIR_FIRSTS(X, ThenAdd, +) HELMAX_PAIR_FIRSTS(X, ThenSub, -)                       \
+  HELMAX_PAIR_FIRSTS(X, ThenMul, *) HELMAX_PAIR_FIRSTS(X, ThenDiv, /)
+
 bool THelmaxComplexEval::RunFastProgram() {
   static const void* const kStep[] = {
       &&AddCC,   &&AddAC,   &&AddCA,    &&AddAA,    &&SubCC,   &&SubAC,   &&SubCA,      &&SubAA,
       &&MulCC,   &&MulAC,   &&MulCA,    &&MulAA,    &&DivCC,   &&DivAC,   &&DivCA,      &&DivAA,
       &&SquareC, &&SquareA, &&CubeC,    &&CubeA,    &&FourthC, &&FourthA, &&PowerC,     &&PowerA,
       &&SqrtC,   &&SqrtA,   &&AbsC,     &&AbsA,     &&ExpC,    &&ExpA,    &&SinC,       &&SinA,
-      &&CosC,    &&CosA,    &&Compare,  &&CompareJump, &&JumpIfFalse, &&Jump, &&Copy,    &&SetNull,
-      &&Generic, &&End};
+      &&CosC,    &&CosA,
+#define HELMAX_PAIR_LABEL(FIRST, EXPR, SECOND, OP2) &&FIRST##_##SECOND,
+      HELMAX_PAIRS(HELMAX_PAIR_LABEL)
+#undef HELMAX_PAIR_LABEL
+      &&Compare, &&CompareJump, &&JumpIfFalse, &&Jump, &&Copy, &&SetNull, &&Generic, &&End};
   static_assert(sizeof(kStep) / sizeof(kStep[0]) == fsEnd + 1);
   for (const TValue* v : FastGuards_)
     if (v->Kind != TValueKind::Real) return false;
@@ -157,6 +175,20 @@ Generic:
   HELMAX_NEXT;
 End:
   return spoiled == 0.0;
+// Both steps exactly as each alone: the first result written to its cell
+// before the second reads its own cell (which may be that one).
+#define HELMAX_PAIR_CODE(FIRST, EXPR, SECOND, OP2) \
+  FIRST##_##SECOND : r = EXPR;                     \
+  spoiled += r - r;                                \
+  s->R->Kind = TValueKind::Real;                   \
+  s->R->Num = r;                                   \
+  ++s;                                             \
+  r = r OP2 s->B->Num;                             \
+  HELMAX_STORE;
+  HELMAX_PAIRS(HELMAX_PAIR_CODE)
+#undef HELMAX_PAIR_CODE
+#undef HELMAX_PAIRS
+#undef HELMAX_PAIR_FIRSTS
 #undef HELMAX_UNARY
 #undef HELMAX_ARITH
 #undef HELMAX_STORE

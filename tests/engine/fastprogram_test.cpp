@@ -146,6 +146,20 @@ TEST(FastProgram, AgreesWithTheInterpreterToTheBit) {
   for (const char* text : texts) ExpectAgreement(text, 3000, seed++, true);
 }
 
+// Each arithmetic step (four operations, each with its operands in cells,
+// in the register or both) followed by each "register op cell".
+TEST(FastProgram, PairedStepsAgreeWithTheInterpreter) {
+  const char* const firsts[] = {"a@b", "sqrt(a)@b", "a@sqrt(b)", "sqrt(a)@sqrt(a)"};
+  std::uint64_t seed = 100;
+  for (const char* first : firsts)
+    for (char op1 : std::string("+-*/"))
+      for (char op2 : std::string("+-*/")) {
+        std::string text = "(" + std::string(first) + ")" + op2 + "c";
+        for (std::size_t at; (at = text.find('@')) != std::string::npos;) text[at] = op1;
+        ExpectAgreement(text, 400, seed++, true);
+      }
+}
+
 // Random expressions over a, b and c.
 class TExpressionSource {
  public:
