@@ -140,13 +140,23 @@ bool AllDigits(std::string_view s) {
   return true;
 }
 
+// 1 for a delimiter: a table read, where the comparisons of IsDelimiter
+// would branch on every character of a text that mixes digits and letters.
+constexpr std::array<unsigned char, 256> DelimiterTable = [] {
+  std::array<unsigned char, 256> t{};
+  for (int k = 0; k < 256; ++k) t[static_cast<std::size_t>(k)] = IsDelimiter(static_cast<char>(k)) ? 1 : 0;
+  return t;
+}();
+
+inline bool IsDelimiterByTable(char c) { return DelimiterTable[static_cast<unsigned char>(c)] != 0; }
+
 }  // namespace
 
 TPassError Tokenize(std::string_view text, std::vector<TToken>& tokens) {
   tokens.clear();
   // Every token but the first starts at a delimiter or follows one.
   std::size_t delimiters = 0;
-  for (char c : text) delimiters += IsDelimiter(c) ? 1 : 0;
+  for (char c : text) delimiters += DelimiterTable[static_cast<unsigned char>(c)];
   tokens.reserve(std::min(text.size(), 2 * delimiters + 1));
   const std::size_t n = text.size();
   std::size_t i = 0;
@@ -159,7 +169,7 @@ TPassError Tokenize(std::string_view text, std::vector<TToken>& tokens) {
     if (IsOperatorChar(c)) { tokens.push_back({TTokenType::Operator, c, pos, 1}); ++i; continue; }
 
     std::size_t end = i;
-    while (end < n && !IsDelimiter(text[end])) ++end;
+    while (end < n && !IsDelimiterByTable(text[end])) ++end;
     std::string_view run = text.substr(i, end - i);
 
     // A number in exponent form: a decimal mantissa, "e", then an optionally
