@@ -39,7 +39,8 @@ std::string ExternalArguments(std::int32_t argCount) {
   std::string out = "(";
   for (std::int32_t i = 1; i <= argCount; ++i) {
     if (i > 1) out += ", ";
-    out += "x" + std::to_string(i);
+    out += 'x';
+    out += std::to_string(i);
   }
   return out + ")";
 }

@@ -70,10 +70,15 @@ void WalkGroups(const TUnitGraph& graph, const std::vector<std::vector<int>>& gr
 
 }  // namespace
 
-std::string ArcName(int arc) { return (arc % 2 == 1 ? "E" : "F") + std::to_string((arc + 1) / 2); }
+std::string ArcName(int arc) {
+  std::string name(1, arc % 2 == 1 ? 'E' : 'F');
+  return name.append(std::to_string((arc + 1) / 2));
+}
 
 std::string VertexLabelText(int number, const std::string& unitName) {
-  return " " + std::to_string(number) + ". " + ToUpperAscii(unitName) + " ";
+  std::string text(1, ' ');
+  text.append(std::to_string(number)).append(". ").append(ToUpperAscii(unitName));
+  return text.append(" ");
 }
 
 void DrawArcGroups(const TUnitGraph& graph, const std::vector<std::vector<int>>& groups, TGraphPicture& picture) {

@@ -250,6 +250,8 @@ std::string GroupLabel(int row, int column) {
   return {};
 }
 
-std::string OxidationText(int state) { return state > 0 ? "+" + std::to_string(state) : std::to_string(state); }
+std::string OxidationText(int state) {
+  return state > 0 ? std::string(1, '+').append(std::to_string(state)) : std::to_string(state);
+}
 
 }  // namespace helmax

@@ -322,7 +322,7 @@ std::string PropertyConstantName(const TElement& element, const std::string& pro
 
 bool AddPropertyToConstants(const TPeriodicTable& table, const TElement& element, int number, TConstantList& list) {
   return list.AddConst(list.RowCount(), PropertyConstantName(element, table.PropertyName(number)),
-                       table.Value(element, number), "(" + table.Unit(number) + ")");
+                       table.Value(element, number), std::string(1, '(').append(table.Unit(number)).append(")"));
 }
 
 std::string ConversionStatusText(const TPeriodicTable& table, const TElement& element, int number) {
