@@ -140,15 +140,24 @@ bool AllDigits(std::string_view s) {
   return true;
 }
 
-// 1 for a delimiter: a table read, where the comparisons of IsDelimiter
-// would branch on every character of a text that mixes digits and letters.
-constexpr std::array<unsigned char, 256> DelimiterTable = [] {
-  std::array<unsigned char, 256> t{};
-  for (int k = 0; k < 256; ++k) t[static_cast<std::size_t>(k)] = IsDelimiter(static_cast<char>(k)) ? 1 : 0;
+// The token type of each delimiter, Operand (0) for every other character:
+// a table read, where the comparisons of IsDelimiter would branch on every
+// character of a text that mixes digits, letters and signs unpredictably.
+constexpr std::array<TTokenType, 256> DelimiterTypes = [] {
+  std::array<TTokenType, 256> t{};
+  for (int k = 0; k < 256; ++k) {
+    const char c = static_cast<char>(k);
+    t[static_cast<std::size_t>(k)] = c == '(' ? TTokenType::LParen
+                                     : c == ')' ? TTokenType::RParen
+                                     : c == ',' ? TTokenType::Comma
+                                     : IsOperatorChar(c) ? TTokenType::Operator
+                                                         : TTokenType::Operand;
+  }
   return t;
 }();
+static_assert(TTokenType::Operand == TTokenType{});
 
-inline bool IsDelimiterByTable(char c) { return DelimiterTable[static_cast<unsigned char>(c)] != 0; }
+inline TTokenType DelimiterType(char c) { return DelimiterTypes[static_cast<unsigned char>(c)]; }
 
 }  // namespace
 
@@ -156,20 +165,21 @@ TPassError Tokenize(std::string_view text, std::vector<TToken>& tokens) {
   tokens.clear();
   // Every token but the first starts at a delimiter or follows one.
   std::size_t delimiters = 0;
-  for (char c : text) delimiters += DelimiterTable[static_cast<unsigned char>(c)];
+  for (char c : text) delimiters += DelimiterType(c) != TTokenType::Operand ? 1 : 0;
   tokens.reserve(std::min(text.size(), 2 * delimiters + 1));
   const std::size_t n = text.size();
   std::size_t i = 0;
   while (i < n) {
     const char c = text[i];
     const auto pos = static_cast<std::uint32_t>(i);
-    if (c == '(') { tokens.push_back({TTokenType::LParen, 0, pos, 1}); ++i; continue; }
-    if (c == ')') { tokens.push_back({TTokenType::RParen, 0, pos, 1}); ++i; continue; }
-    if (c == ',') { tokens.push_back({TTokenType::Comma, 0, pos, 1}); ++i; continue; }
-    if (IsOperatorChar(c)) { tokens.push_back({TTokenType::Operator, c, pos, 1}); ++i; continue; }
+    if (const TTokenType type = DelimiterType(c); type != TTokenType::Operand) {
+      tokens.push_back({type, type == TTokenType::Operator ? c : '\0', pos, 1});
+      ++i;
+      continue;
+    }
 
     std::size_t end = i;
-    while (end < n && !IsDelimiterByTable(text[end])) ++end;
+    while (end < n && DelimiterType(text[end]) == TTokenType::Operand) ++end;
     std::string_view run = text.substr(i, end - i);
 
     // A number in exponent form: a decimal mantissa, "e", then an optionally
