@@ -1,4 +1,5 @@
 #include "ConstantsLibraryWindow.h"
+#include "DialogButtons.h"
 #include "WindowPlacement.h"
 
 #include <QCompleter>
@@ -21,13 +22,6 @@ namespace {
 const char* const kLibraryFilter = "Conversion files (*.con *.CON);;Text files (*.txt *.TXT);;All files (*)";
 
 QString Text(const std::string& s) { return QString::fromStdString(s); }
-
-QDialogButtonBox* OkCancel(QDialog* dialog) {
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-  QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-  QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-  return buttons;
-}
 
 }  // namespace
 
@@ -75,7 +69,7 @@ TLibraryConstantDialog::TLibraryConstantDialog(QWidget* owner)
   form->addRow("Name", Name_);
   form->addRow("Value", Value_);
   form->addRow("Descript.", Description_);
-  QDialogButtonBox* buttons = OkCancel(this);
+  QDialogButtonBox* buttons = OkCancelBox(this);
   Ok_ = buttons->button(QDialogButtonBox::Ok);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
@@ -111,7 +105,7 @@ TDeleteLibraryConstantsDialog::TDeleteLibraryConstantsDialog(QWidget* owner)
   form->addRow("Count", Count_);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
-  layout->addWidget(OkCancel(this));
+  layout->addWidget(OkCancelBox(this));
 }
 
 void TDeleteLibraryConstantsDialog::showEvent(QShowEvent* event) {
@@ -122,28 +116,6 @@ void TDeleteLibraryConstantsDialog::showEvent(QShowEvent* event) {
 
 void TDeleteLibraryConstantsDialog::accept() {
   if (!OnOk || OnOk()) QDialog::accept();
-}
-
-TConstantCategoryDialog::TConstantCategoryDialog(QWidget* owner) : QDialog(owner), Name_(new QLineEdit) {
-  setObjectName("constantCategoryDialog");
-  Name_->setObjectName("Name");
-  auto* form = new QFormLayout;
-  form->addRow("Name:", Name_);
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(form);
-  layout->addWidget(OkCancel(this));
-  resize(360, 90);
-}
-
-void TConstantCategoryDialog::SetFields(const QString& caption, const QString& name) {
-  setWindowTitle(caption);
-  Name_->setText(name);
-}
-
-void TConstantCategoryDialog::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  Name_->setFocus();
-  Name_->selectAll();
 }
 
 void TConstantCategoryDialog::accept() {

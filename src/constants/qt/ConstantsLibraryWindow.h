@@ -19,6 +19,7 @@
 
 #include "ConstantList.h"
 #include "ConstantsLibrary.h"
+#include "NameFieldDialog.h"
 
 namespace helmax {
 
@@ -86,22 +87,15 @@ class TDeleteLibraryConstantsDialog : public QDialog {
   QLineEdit* Count_;
 };
 
-class TConstantCategoryDialog : public QDialog {
+class TConstantCategoryDialog : public TNameFieldDialog {
   Q_OBJECT
  public:
-  explicit TConstantCategoryDialog(QWidget* owner);
-  void SetFields(const QString& caption, const QString& name);
-  QLineEdit* NameEdit() const { return Name_; }
+  explicit TConstantCategoryDialog(QWidget* owner)
+      : TNameFieldDialog(owner, "constantCategoryDialog", "Name", QString(), 360, TButtons::Standard) {}
   std::function<bool()> OnOk;
 
  public slots:
   void accept() override;
-
- protected:
-  void showEvent(QShowEvent* event) override;
-
- private:
-  QLineEdit* Name_;
 };
 
 class TConstantsLibraryWindow : public QWidget {

@@ -169,28 +169,6 @@ void TDeleteDefinitionsDialog::accept() {
   else QDialog::accept();
 }
 
-TNameDialog::TNameDialog(QWidget* owner) : QDialog(owner), Name_(new QLineEdit("x")) {
-  setObjectName("nameDialog");
-  Name_->setObjectName("name");
-  auto* form = new QFormLayout;
-  form->addRow("Name:", Name_);
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(form);
-  layout->addLayout(OkCancelRow(this));
-  resize(340, 90);
-}
-
-void TNameDialog::SetFields(const QString& caption, const QString& name) {
-  setWindowTitle(caption);
-  Name_->setText(name);
-}
-
-void TNameDialog::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  Name_->setFocus();
-  Name_->selectAll();
-}
-
 void TNameDialog::accept() {
   if (OnOk) OnOk();
   else QDialog::accept();

@@ -24,6 +24,7 @@
 
 #include "Calculator.h"
 #include "ConversionTable.h"
+#include "NameFieldDialog.h"
 
 namespace helmax {
 
@@ -100,23 +101,16 @@ class TDeleteDefinitionsDialog : public QDialog {
   QLineEdit* Count_;
 };
 
-class TNameDialog : public QDialog {
+class TNameDialog : public TNameFieldDialog {
   Q_OBJECT
  public:
-  explicit TNameDialog(QWidget* owner);
-  void SetFields(const QString& caption, const QString& name);
-  QLineEdit* NameEdit() const { return Name_; }
+  explicit TNameDialog(QWidget* owner)
+      : TNameFieldDialog(owner, "nameDialog", "name", "x", 340, TButtons::OwnRow) {}
   std::function<void()> OnOk;
   void Close() { QDialog::accept(); }
 
  public slots:
   void accept() override;
-
- protected:
-  void showEvent(QShowEvent* event) override;
-
- private:
-  QLineEdit* Name_;
 };
 
 class TConversionTableWindow : public QWidget {

@@ -1,4 +1,5 @@
 #include "InterpolationWindow.h"
+#include "DialogButtons.h"
 #include "WindowPlacement.h"
 
 #include <QActionGroup>
@@ -20,13 +21,6 @@ namespace {
 
 // Both cases of each extension.
 const char* const kFilter = "Interpolation files (*.dat *.DAT);;Text files (*.txt *.TXT);;All files (*)";
-
-QDialogButtonBox* OkCancel(QDialog* dialog) {
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-  QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-  QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-  return buttons;
-}
 
 }  // namespace
 
@@ -87,7 +81,7 @@ TRowsCountDialog::TRowsCountDialog(QWidget* owner) : QDialog(owner), Count_(new 
   form->addRow("Count", Count_);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
-  layout->addWidget(OkCancel(this));
+  layout->addWidget(OkCancelBox(this));
 }
 
 void TRowsCountDialog::accept() {
@@ -105,7 +99,7 @@ TDeleteRowsDialog::TDeleteRowsDialog(QWidget* owner)
   form->addRow("Count", Count_);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
-  layout->addWidget(OkCancel(this));
+  layout->addWidget(OkCancelBox(this));
 }
 
 void TDeleteRowsDialog::accept() {

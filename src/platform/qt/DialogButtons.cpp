@@ -19,4 +19,11 @@ QHBoxLayout* OkCancelRow(QDialog* dialog) {
   return row;
 }
 
+QDialogButtonBox* OkCancelBox(QDialog* dialog) {
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+  return buttons;
+}
+
 }  // namespace helmax

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QHBoxLayout>
 
 namespace helmax {
@@ -9,5 +10,9 @@ namespace helmax {
 // "&Ok" (the default, object name "ok") and "&Cancel" ("cancel") at the
 // right, accepting and rejecting the dialog.
 QHBoxLayout* OkCancelRow(QDialog* dialog);
+
+// The platform's standard OK and Cancel buttons, accepting and rejecting
+// the dialog.
+QDialogButtonBox* OkCancelBox(QDialog* dialog);
 
 }  // namespace helmax
