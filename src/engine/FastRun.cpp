@@ -39,19 +39,6 @@ inline bool FastPower(double x, double y, double& r) {
   return true;
 }
 
-inline bool FastCompare(int code, double x, double y, bool& r) {
-  if (!std::isfinite(x) || !std::isfinite(y)) return false;
-  switch (code) {
-    case opEq: r = ApproxEqual(x, y); break;
-    case opUneq: r = !ApproxEqual(x, y); break;
-    case opLs: r = x < y; break;
-    case opGr: r = x > y; break;
-    case opLsEq: r = x < y || ApproxEqual(x, y); break;
-    default: r = x > y || ApproxEqual(x, y); break;
-  }
-  return true;
-}
-
 }  // namespace
 
 // Each fused step gives up exactly where the interpreter's fast path for
@@ -149,7 +136,7 @@ Power:
   HELMAX_STORE;
 Compare:
 CompareJump:
-  if (!FastCompare(s->Sub, s->A->Num, s->B->Num, b)) return false;
+  if (!CompareFiniteReals(s->Sub, s->A->Num, s->B->Num, b)) return false;
   s->R->Kind = TValueKind::Boolean;
   s->R->Bool = b;
   s = s->Op == fsCompareJump && !b ? first + s->Jump : s + 1;

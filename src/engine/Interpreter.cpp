@@ -245,18 +245,8 @@ inline bool StoreFinite(const TInstruction& ins, double r) {
 
 inline bool CompareFast(const TInstruction& ins) {
   if (!BothReal(ins)) return false;
-  const double x = ins.Operands[0]->Num;
-  const double y = ins.Operands[1]->Num;
-  if (!std::isfinite(x) || !std::isfinite(y)) return false;
   bool r;
-  switch (ins.Code) {
-    case opEq: r = ApproxEqual(x, y); break;
-    case opUneq: r = !ApproxEqual(x, y); break;
-    case opLs: r = x < y; break;
-    case opGr: r = x > y; break;
-    case opLsEq: r = x < y || ApproxEqual(x, y); break;
-    default: r = x > y || ApproxEqual(x, y); break;
-  }
+  if (!CompareFiniteReals(ins.Code, ins.Operands[0]->Num, ins.Operands[1]->Num, r)) return false;
   ins.Result->Kind = TValueKind::Boolean;
   ins.Result->Bool = r;
   return true;

@@ -7,6 +7,7 @@
 // engine's message ("Incorrect real or complex type", ...) otherwise.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -24,6 +25,21 @@ TValue BuiltinConstant(int code);
 // Tolerant equality of reals: |b - a| <= 1e-13 * min(|a|, |b|), or 1e-13
 // when either is 0.
 bool ApproxEqual(double a, double b);
+
+// A comparison (opEq ... opGrEq) of two finite reals, as the general rule
+// computes it; false, leaving r alone, when either is not finite.
+inline bool CompareFiniteReals(int code, double x, double y, bool& r) {
+  if (!std::isfinite(x) || !std::isfinite(y)) return false;
+  switch (code) {
+    case opEq: r = ApproxEqual(x, y); break;
+    case opUneq: r = !ApproxEqual(x, y); break;
+    case opLs: r = x < y; break;
+    case opGr: r = x > y; break;
+    case opLsEq: r = x < y || ApproxEqual(x, y); break;
+    default: r = x > y || ApproxEqual(x, y); break;
+  }
+  return true;
+}
 
 // x^2, x^3 and x^4 as products; shared by the real power and the
 // interpreter's fast path so that folded and evaluated powers agree.

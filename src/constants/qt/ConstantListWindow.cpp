@@ -103,21 +103,8 @@ void TConstantDialog::done(int result) {
 // ---- delete dialog ----------------------------------------------------------------
 
 TDeleteConstantsDialog::TDeleteConstantsDialog(TConstantList& list, QWidget* owner)
-    : QDialog(owner), List_(list), From_(new QLineEdit("7")), Count_(new QLineEdit("1")) {
-  setObjectName("deleteConstantsDialog");
-  setWindowTitle("Delete constants");
-  From_->setObjectName("From");
-  Count_->setObjectName("Count");
-  auto* form = new QFormLayout;
-  form->addRow("From #", From_);
-  form->addRow("Count", Count_);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-  connect(buttons, &QDialogButtonBox::accepted, this, &TDeleteConstantsDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &TDeleteConstantsDialog::reject);
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(form);
-  layout->addWidget(buttons);
-}
+    : TFromCountDialog(owner, "deleteConstantsDialog", "Delete constants", true, "7", TButtons::Standard),
+      List_(list) {}
 
 void TDeleteConstantsDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);

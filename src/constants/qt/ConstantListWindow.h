@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "ConstantList.h"
+#include "FieldDialogs.h"
 
 namespace helmax {
 
@@ -61,12 +62,10 @@ class TConstantDialog : public QDialog {
   int TargetRow_ = 0;
 };
 
-class TDeleteConstantsDialog : public QDialog {
+class TDeleteConstantsDialog : public TFromCountDialog {
   Q_OBJECT
  public:
   explicit TDeleteConstantsDialog(TConstantList& list, QWidget* owner);
-  QLineEdit* FromEdit() const { return From_; }
-  QLineEdit* CountEdit() const { return Count_; }
   std::function<void()> OnClosed;
 
  public slots:
@@ -74,12 +73,10 @@ class TDeleteConstantsDialog : public QDialog {
   void done(int result) override;
 
  protected:
-  void showEvent(QShowEvent* event) override;
+  void showEvent(QShowEvent* event) override;  // From back to 7, Count focused
 
  private:
   TConstantList& List_;
-  QLineEdit* From_;
-  QLineEdit* Count_;
 };
 
 class TConstantListWindow : public QWidget {

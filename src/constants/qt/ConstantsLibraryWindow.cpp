@@ -94,26 +94,6 @@ void TLibraryConstantDialog::accept() {
   if (!OnOk || OnOk()) QDialog::accept();
 }
 
-TDeleteLibraryConstantsDialog::TDeleteLibraryConstantsDialog(QWidget* owner)
-    : QDialog(owner), From_(new QLineEdit("1")), Count_(new QLineEdit("1")) {
-  setObjectName("deleteLibraryConstantsDialog");
-  setWindowTitle("Delete definition");
-  From_->setObjectName("From");
-  Count_->setObjectName("Count");
-  auto* form = new QFormLayout;
-  form->addRow("From #", From_);
-  form->addRow("Count", Count_);
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(form);
-  layout->addWidget(OkCancelBox(this));
-}
-
-void TDeleteLibraryConstantsDialog::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  From_->setFocus();
-  From_->selectAll();
-}
-
 void TDeleteLibraryConstantsDialog::accept() {
   if (!OnOk || OnOk()) QDialog::accept();
 }

@@ -19,7 +19,7 @@
 
 #include "ConstantList.h"
 #include "ConstantsLibrary.h"
-#include "NameFieldDialog.h"
+#include "FieldDialogs.h"
 
 namespace helmax {
 
@@ -68,23 +68,15 @@ class TLibraryConstantDialog : public QDialog {
   QPushButton* Ok_;
 };
 
-class TDeleteLibraryConstantsDialog : public QDialog {
+class TDeleteLibraryConstantsDialog : public TFromCountDialog {
   Q_OBJECT
  public:
-  explicit TDeleteLibraryConstantsDialog(QWidget* owner);
-  QLineEdit* FromEdit() const { return From_; }
-  QLineEdit* CountEdit() const { return Count_; }
+  explicit TDeleteLibraryConstantsDialog(QWidget* owner)
+      : TFromCountDialog(owner, "deleteLibraryConstantsDialog", "Delete definition", true, "1", TButtons::Standard) {}
   std::function<bool()> OnOk;
 
  public slots:
   void accept() override;
-
- protected:
-  void showEvent(QShowEvent* event) override;
-
- private:
-  QLineEdit* From_;
-  QLineEdit* Count_;
 };
 
 class TConstantCategoryDialog : public TNameFieldDialog {

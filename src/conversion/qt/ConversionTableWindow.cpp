@@ -144,26 +144,6 @@ void TDefinitionDialog::accept() {
   else QDialog::accept();
 }
 
-TDeleteDefinitionsDialog::TDeleteDefinitionsDialog(QWidget* owner)
-    : QDialog(owner), From_(new QLineEdit("1")), Count_(new QLineEdit("1")) {
-  setObjectName("deleteDefinitionsDialog");
-  setWindowTitle("Delete definition");
-  From_->setObjectName("from");
-  Count_->setObjectName("count");
-  auto* form = new QFormLayout;
-  form->addRow("From #", From_);
-  form->addRow("Count", Count_);
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(form);
-  layout->addLayout(OkCancelRow(this));
-}
-
-void TDeleteDefinitionsDialog::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  From_->setFocus();
-  From_->selectAll();
-}
-
 void TDeleteDefinitionsDialog::accept() {
   if (OnOk) OnOk();
   else QDialog::accept();

@@ -24,7 +24,7 @@
 
 #include "Calculator.h"
 #include "ConversionTable.h"
-#include "NameFieldDialog.h"
+#include "FieldDialogs.h"
 
 namespace helmax {
 
@@ -81,24 +81,16 @@ class TDefinitionDialog : public QDialog {
   QPushButton* EditUnit_;
 };
 
-class TDeleteDefinitionsDialog : public QDialog {
+class TDeleteDefinitionsDialog : public TFromCountDialog {
   Q_OBJECT
  public:
-  explicit TDeleteDefinitionsDialog(QWidget* owner);
-  QLineEdit* FromEdit() const { return From_; }
-  QLineEdit* CountEdit() const { return Count_; }
+  explicit TDeleteDefinitionsDialog(QWidget* owner)
+      : TFromCountDialog(owner, "deleteDefinitionsDialog", "Delete definition", false, "1", TButtons::OwnRow) {}
   std::function<void()> OnOk;
   void Close() { QDialog::accept(); }
 
  public slots:
   void accept() override;
-
- protected:
-  void showEvent(QShowEvent* event) override;
-
- private:
-  QLineEdit* From_;
-  QLineEdit* Count_;
 };
 
 class TNameDialog : public TNameFieldDialog {
