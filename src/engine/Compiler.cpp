@@ -457,8 +457,8 @@ struct TCompiler {
   std::int32_t FindShape(const TShapeKey& key) const {
     return SharedShapes.Find(HashShape(key), [&](std::int32_t id) { return KeyOf(Recs[static_cast<std::size_t>(id)]) == key; });
   }
-  std::int32_t FindLeaf(std::string_view text) const {
-    return SharedLeaves.Find(HashText(text), [&](std::int32_t id) {
+  std::int32_t FindLeaf(std::string_view text, std::uint32_t hash) const {
+    return SharedLeaves.Find(hash, [&](std::int32_t id) {
       const TRec& r = Recs[static_cast<std::size_t>(id)];
       return TokenText(r.TextPos, r.TextLen) == text;
     });
@@ -469,8 +469,8 @@ struct TCompiler {
     if (!r.Volatile && KeyOf(r) == key) SharedShapes.Insert(HashShape(key), id);
     return id;
   }
-  std::int32_t RememberLeaf(std::string_view text, std::int32_t id) {
-    if (!Recs[static_cast<std::size_t>(id)].Volatile) SharedLeaves.Insert(HashText(text), id);
+  std::int32_t RememberLeaf(std::uint32_t hash, std::int32_t id) {
+    if (!Recs[static_cast<std::size_t>(id)].Volatile) SharedLeaves.Insert(hash, id);
     return id;
   }
 
@@ -600,8 +600,8 @@ struct TCompiler {
 
   std::int32_t Leaf(const TToken& tok) {
     const std::string_view text = TokenText(tok.Pos, tok.Len);
-    const std::string_view key = text;
-    if (std::int32_t found = FindLeaf(key); found >= 0) return found;
+    const std::uint32_t hash = HashText(text);
+    if (std::int32_t found = FindLeaf(text, hash); found >= 0) return found;
 
     TRec shape;
     shape.Node = TNode::Leaf;
@@ -614,37 +614,37 @@ struct TCompiler {
       double value = 0;
       bool overflow = false;
       ParseRealLiteral(text, value, overflow);  // the token reader checked it
-      return RememberLeaf(key, Constant(TValue::MakeReal(value), shape));
+      return RememberLeaf(hash, Constant(TValue::MakeReal(value), shape));
     }
     if (IsDecimalNumber(text)) {
       if (E.CurrencyNumbers_) {
         std::int64_t scaled = 0;
         if (!ParseCurrencyLiteral(text, scaled)) Fail(ecSyntax, "Compile-> SYNTAX ERROR :" + std::string(text));
-        return RememberLeaf(key, Constant(TValue::MakeCurrency(scaled), shape));
+        return RememberLeaf(hash, Constant(TValue::MakeCurrency(scaled), shape));
       }
       double value = 0;
       bool overflow = false;
       if (!ParseRealLiteral(text, value, overflow) || overflow)
         Fail(ecSyntax, "Compile-> SYNTAX ERROR :" + std::string(text));
-      return RememberLeaf(key, Constant(TValue::MakeReal(value), shape));
+      return RememberLeaf(hash, Constant(TValue::MakeReal(value), shape));
     }
-    if (int index = E.FindVariable(text); index >= 0) return RememberLeaf(key, VariableRecord(index, tok));
+    if (int index = E.FindVariable(text); index >= 0) return RememberLeaf(hash, VariableRecord(index, tok));
     if (LooksLikeDateTimeLiteral(text)) {
       double serial = 0;
       std::string reason;
       if (!ParseDateTimeLiteral(text, serial, reason)) Fail(ecSyntax, "Compile-> SYNTAX ERROR :" + std::string(text));
-      return RememberLeaf(key, Constant(TValue::MakeDateTime(serial), shape));
+      return RememberLeaf(hash, Constant(TValue::MakeDateTime(serial), shape));
     }
     if (std::int32_t code = FindFunction(text); code != 0) {
       std::int32_t id = CompileCall(code, -1, tok.Pos, tok.Len);
-      return RememberLeaf(key, id);
+      return RememberLeaf(hash, id);
     }
     if (E.CompileMode == 1) {
       if (!E.NameVariable(E.VariableCount() + 1, text)) {
         E.Error = false;
         FailInReduction(E.ErrorCode, E.ErrorMessage, std::string(text));
       }
-      return RememberLeaf(key, VariableRecord(E.VariableCount() - 1, tok));
+      return RememberLeaf(hash, VariableRecord(E.VariableCount() - 1, tok));
     }
     if (E.IsValidIdentName(text))
       Fail(ecUnknownVariable, "ExpresieSemanticCorecta->  UNKNOWN VARIABLE: " + std::string(text));
@@ -843,7 +843,13 @@ struct TCompiler {
     r.Node = TNode::List;
     r.ItemsStart = static_cast<std::int32_t>(ItemPool.size());
     std::vector<TValue*> cells;
-    for (std::int32_t i : items) {
+    // The items of a long list lie far apart: their records are fetched
+    // 16 items ahead, their cell arrays 8 ahead.
+    constexpr std::size_t kAhead = 8;
+    for (std::size_t k = 0; k < items.size(); ++k) {
+      if (k + 2 * kAhead < items.size()) __builtin_prefetch(&R(items[k + 2 * kAhead]));
+      if (k + kAhead < items.size()) __builtin_prefetch(R(items[k + kAhead]).Cells);
+      const std::int32_t i = items[k];
       const TRec& it = R(i);
       ItemPool.push_back(i);
       for (std::int32_t c = 0; c < it.Count; ++c) cells.push_back(it.Cells[c]);
