@@ -198,7 +198,17 @@ class THelmaxComplexEval {
   std::string ToBracketNotation(std::string_view text) const;
 
   // ---- evaluating ----
-  void DoMathExpression(TValue& result);
+  void DoMathExpression(TValue& result) {
+    // A single expression with a fast form runs without a call more.
+    if (ExpressionCount == 1 && FastState_ == TFastState::Ready && FastPrograms && RunFastProgram()) {
+      Error = false;
+      ErrorCode = 0;
+      MathErrorKind = -1;
+      result = *Results[0];
+      return;
+    }
+    DoMathExpressionAnyWay(result);
+  }
   TValue* const* DoVectorOfMathExpressions();
   void DoRunTimeFunction(int index, const TUserValuesArray& values, TValue& result);
 
@@ -318,6 +328,7 @@ class THelmaxComplexEval {
     return true;
   }
   bool RunFastProgram();
+  void DoMathExpressionAnyWay(TValue& result);
   bool RunFastGenericStep(const TInstruction& ins) noexcept;
 
   // FastProgram.cpp

@@ -48,7 +48,7 @@ TScopeExit(F) -> TScopeExit<F>;
 
 // ---- public evaluation ------------------------------------------------------------
 
-void THelmaxComplexEval::DoMathExpression(TValue& result) {
+void THelmaxComplexEval::DoMathExpressionAnyWay(TValue& result) {
   if (ExpressionCount == 1 && RunFast()) {
     result = *Results[0];
     return;
