@@ -178,13 +178,24 @@ std::vector<std::string> SplitLines(std::string_view text) {
 std::string RemoveLineEnds(std::string_view text) {
   std::string out;
   out.reserve(text.size());
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  if (std::memchr(p, '\r', text.size()) == nullptr) {
+    // Only line feeds: whole lines at a time, found by the library's search.
+    while (p < end) {
+      const void* found = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+      const char* lineEnd = found != nullptr ? static_cast<const char*>(found) : end;
+      out.append(p, static_cast<std::size_t>(lineEnd - p));
+      p = lineEnd == end ? end : lineEnd + 1;
+    }
+    return out;
+  }
   // Whole stretches between line ends at a time.
-  std::size_t from = 0;
-  while (from < text.size()) {
-    std::size_t end = from;
-    while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
-    out.append(text.data() + from, end - from);
-    from = end + 1;
+  while (p < end) {
+    const char* stretchEnd = p;
+    while (stretchEnd < end && *stretchEnd != '\r' && *stretchEnd != '\n') ++stretchEnd;
+    out.append(p, static_cast<std::size_t>(stretchEnd - p));
+    p = stretchEnd == end ? end : stretchEnd + 1;
   }
   return out;
 }

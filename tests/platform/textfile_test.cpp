@@ -91,6 +91,17 @@ INSTANTIATE_TEST_SUITE_P(
                     SplitRow{"KeepsSpaces", " a \r\n\t", {" a ", "\t"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Every CR and LF goes, nothing else: checked against a plain filter.
+TEST(RemoveLineEnds, DropsExactlyTheLineEndCharacters) {
+  for (const char* text : {"", "\n", "\r", "a", "1,\n2\n", "\r\n\r\nb", "x\r\ny\nz\rw", "a\n\rb\r",
+                           " a \r\n\t", "long line,\nwith two\nlines\n\n"}) {
+    std::string expected;
+    for (const char* c = text; *c != 0; ++c)
+      if (*c != '\r' && *c != '\n') expected += *c;
+    EXPECT_EQ(RemoveLineEnds(text), expected) << testing::PrintToString(std::string(text));
+  }
+}
+
 // --- Reading --------------------------------------------------------------
 
 TEST(ReadTextFile, ReadsAndDecodes) {
