@@ -388,10 +388,17 @@ void FifteenDigits(double v, char (&digits)[15], int& exponent) {
         q = kLow;
         ++d;
       }
-      for (int k = 14; k >= 0; --k) {
-        digits[k] = static_cast<char>('0' + q % 10);
-        q /= 10;
+      // Two independent halves of 7 and 8 digits in 32 bits: the chains of
+      // divisions by 10 run side by side and are half as long.
+      auto high = static_cast<std::uint32_t>(q / 100000000u);
+      auto low = static_cast<std::uint32_t>(q % 100000000u);
+      for (int k = 0; k < 7; ++k) {
+        digits[6 - k] = static_cast<char>('0' + high % 10);
+        high /= 10;
+        digits[14 - k] = static_cast<char>('0' + low % 10);
+        low /= 10;
       }
+      digits[7] = static_cast<char>('0' + low);
       exponent = d;
       return;
     }

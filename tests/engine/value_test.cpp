@@ -130,6 +130,19 @@ TEST(RealTextExtra, FifteenDigitsAgreeWithPrintf) {
   }
 }
 
+// From 0.0001 up to 15 integer digits the text is the C library's "%.15g",
+// an independent check of the digits themselves.
+TEST(RealTextExtra, FixedNotationIsPrintfG15) {
+  std::mt19937_64 gen(5);
+  std::uniform_real_distribution<double> decade(-4.0, 15.0);
+  for (int i = 0; i < 100000; ++i) {
+    const double x = (i % 2 != 0 ? -1.0 : 1.0) * std::pow(10.0, decade(gen));
+    char printed[40];
+    std::snprintf(printed, sizeof printed, "%.15g", x);
+    ASSERT_EQ(RealToText(x), printed);
+  }
+}
+
 // ---- other kinds -------------------------------------------------------------
 
 struct TValueTextCase {
