@@ -1,4 +1,5 @@
 // Building the fast form of the main program (see FastProgram.h).
+#include <cmath>
 #include <cstddef>
 #include <unordered_map>
 #include <unordered_set>
@@ -153,9 +154,16 @@ struct TFastBuilder {
       case opPow: {
         if (ins.Count != 2) break;
         double n = 0.0;
-        if (ConstantExponent(ins.Operands[1], n) && (n == 2.0 || n == 3.0 || n == 4.0)) {
-          EmitFused(n == 2.0 ? fsSquareC : n == 3.0 ? fsCubeC : fsFourthC, ins, false);
-          return;
+        if (ConstantExponent(ins.Operands[1], n)) {
+          if (n == 2.0 || n == 3.0 || n == 4.0) {
+            EmitFused(n == 2.0 ? fsSquareC : n == 3.0 ? fsCubeC : fsFourthC, ins, false);
+            return;
+          }
+          // Any base has a real power then, and 0 and 1 keep their own rules.
+          if (std::trunc(n) == n && std::fabs(n) <= 2147483647.0 && n != 0.0 && n != 1.0) {
+            EmitFused(fsWholePowerC, ins, false);
+            return;
+          }
         }
         EmitPower(ins);
         return;

@@ -27,8 +27,10 @@ enum TFastOp : std::uint8_t {
   fsSubCC, fsSubAC, fsSubCA, fsSubAA,
   fsMulCC, fsMulAC, fsMulCA, fsMulAA,
   fsDivCC, fsDivAC, fsDivCA, fsDivAA,
-  // Powers with a constant exponent of 2, 3 or 4 (products), and any other.
+  // Powers with a constant exponent of 2, 3 or 4 (products), with another
+  // constant whole exponent (B: its cell), and any other.
   fsSquareC, fsSquareA, fsCubeC, fsCubeA, fsFourthC, fsFourthA,
+  fsWholePowerC, fsWholePowerA,
   fsPowerC, fsPowerA,
   fsSqrtC, fsSqrtA, fsAbsC, fsAbsA, fsExpC, fsExpA, fsSinC, fsSinA, fsCosC, fsCosA,
   // Pairs: one of the sixteen arithmetic steps above, then the next step's

@@ -65,7 +65,8 @@ bool THelmaxComplexEval::RunFastProgram() {
   static const void* const kStep[] = {
       &&AddCC,   &&AddAC,   &&AddCA,    &&AddAA,    &&SubCC,   &&SubAC,   &&SubCA,      &&SubAA,
       &&MulCC,   &&MulAC,   &&MulCA,    &&MulAA,    &&DivCC,   &&DivAC,   &&DivCA,      &&DivAA,
-      &&SquareC, &&SquareA, &&CubeC,    &&CubeA,    &&FourthC, &&FourthA, &&PowerC,     &&PowerA,
+      &&SquareC, &&SquareA, &&CubeC,    &&CubeA,    &&FourthC, &&FourthA, &&WholePowerC, &&WholePowerA,
+      &&PowerC,  &&PowerA,
       &&SqrtC,   &&SqrtA,   &&AbsC,     &&AbsA,     &&ExpC,    &&ExpA,    &&SinC,       &&SinA,
       &&CosC,    &&CosA,
 #define HELMAX_PAIR_LABEL(FIRST, EXPR, SECOND, OP2) &&FIRST##_##SECOND,
@@ -126,6 +127,22 @@ bool THelmaxComplexEval::RunFastProgram() {
   HELMAX_UNARY(Exp, !std::isfinite(x), std::exp(x))
   HELMAX_UNARY(Sin, !(std::fabs(x) < kTrigLimit), std::sin(x))
   HELMAX_UNARY(Cos, !(std::fabs(x) < kTrigLimit), std::cos(x))
+// FastPower for an exponent that is whole, finite and neither 0 nor 1 (nor
+// 2, 3 or 4): only the base can make it give up.
+WholePowerC:
+  x = s->A->Num;
+  goto WholePower;
+WholePowerA:
+  x = acc;
+WholePower:
+  if (std::isnan(x)) return false;
+  if (x == 0.0) {
+    if (s->B->Num < 0.0) return false;
+    r = 0.0;
+  } else {
+    r = std::pow(x, s->B->Num);
+  }
+  HELMAX_STORE;
 PowerC:
   x = s->A->Num;
   goto Power;

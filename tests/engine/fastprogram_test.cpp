@@ -141,7 +141,8 @@ TEST(FastProgram, AgreesWithTheInterpreterToTheBit) {
       "if(gr(a,1.5), if(gr(b,0.5), a+b, a-b), b)", "max(a,b,c)", "min(a,b)+max(b,c)",
       "if(ls(a,b), a*a)", "if(and(gr(a,0),ls(b,0)), exp(a), ln(b))+1", "a*a+b*b, a-b, if(eq(a,b), c, -c)",
       "a^b + a^(1/3) + b^0.5 + c^-2", "if(a, b, c)", "c^2", "sqrt(a)*sqrt(a)+(a+b)*(a+b)", "5", "a",
-      "cos(a)^2+sin(a)^2", "power(a, 3)/exp(b)", "if(greq(a,b), a, b)*if(lseq(a,c), a, c)"};
+      "cos(a)^2+sin(a)^2", "power(a, 3)/exp(b)", "if(greq(a,b), a, b)*if(lseq(a,c), a, c)",
+      "a^5 - b^-3 + (a*b)^6 + a^-1 + a^0 + a^1", "(a+b)^2147483647 + c^-2147483648 + b^2147483648"};
   std::uint64_t seed = 1;
   for (const char* text : texts) ExpectAgreement(text, 3000, seed++, true);
 }
