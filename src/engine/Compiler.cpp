@@ -186,6 +186,10 @@ class TRecordTable {
     std::swap(Count, other.Count);
   }
   std::size_t Capacity() const { return Slots.size(); }
+  // Starts loading the slot where a look-up of this hash begins.
+  void Prefetch(std::uint32_t hash) const {
+    if (!Slots.empty()) __builtin_prefetch(&Slots[hash & Mask]);
+  }
   // Gives back a table far larger than its last use needed.
   void Trim() {
     constexpr std::size_t kReserveSlots = 8192;
@@ -598,9 +602,9 @@ struct TCompiler {
     return AddRec(r);
   }
 
-  std::int32_t Leaf(const TToken& tok) {
+  // (hash: HashText of the token's text)
+  std::int32_t Leaf(const TToken& tok, std::uint32_t hash) {
     const std::string_view text = TokenText(tok.Pos, tok.Len);
-    const std::uint32_t hash = HashText(text);
     if (std::int32_t found = FindLeaf(text, hash); found >= 0) return found;
 
     TRec shape;
@@ -1140,8 +1144,27 @@ struct TCompiler {
       while (!ops.empty() && ops.back().Op != 0) reduceOne();
     };
 
+    // The leaf table of a long text does not stay in the cache: there, each
+    // leaf's slot is fetched a few tokens before the leaf compiles, its hash
+    // kept in a ring until then. (A short text's table is in the cache, and
+    // hashing ahead would only cost.)
+    constexpr std::size_t kLookAhead = 6, kRing = 8, kLookAheadTokens = 16384;
+    static_assert(kLookAhead < kRing);
+    const bool lookAhead = Tokens.size() >= kLookAheadTokens;
+    std::uint32_t leafHashes[kRing] = {};
+    std::size_t hashed = 0;  // tokens hashed so far, all of them in order
+
     for (std::size_t t = 0; t < Tokens.size(); ++t) {
       const TToken& tok = Tokens[t];
+      if (lookAhead) {
+        for (const std::size_t upTo = std::min(t + kLookAhead + 1, Tokens.size()); hashed < upTo; ++hashed) {
+          const TToken& ahead = Tokens[hashed];
+          if (ahead.Type != TTokenType::Operand && ahead.Type != TTokenType::ExpNumber) continue;
+          const std::uint32_t h = HashText(TokenText(ahead.Pos, ahead.Len));
+          leafHashes[hashed % kRing] = h;
+          SharedLeaves.Prefetch(h);
+        }
+      }
       switch (tok.Type) {
         case TTokenType::Operand:
         case TTokenType::ExpNumber:
@@ -1153,7 +1176,7 @@ struct TCompiler {
             expectOperand = true;
             break;
           }
-          out.push_back(Derive(Leaf(tok)));
+          out.push_back(Derive(Leaf(tok, lookAhead ? leafHashes[t % kRing] : HashText(TokenText(tok.Pos, tok.Len)))));
           expectOperand = false;
           break;
         case TTokenType::LParen:

@@ -265,6 +265,17 @@ TEST(Sharing, CaseDoesNotMatter) {
   EXPECT_EQ(e.VariableCount(), 1);
 }
 
+// A text long enough for its leaves to be looked up ahead shares them as a
+// short one does: one instruction per distinct operation.
+TEST(Sharing, LongTextsShareTheirLeavesToo) {
+  std::string text;
+  for (int i = 0; i < 3000; ++i) text += (i > 0 ? "," : "") + std::string(i % 2 == 0 ? "sin(x)*2+3.5e1" : "x/7-sin(x)");
+  THelmaxComplexEval e;
+  e.VerifySyntaxSemantics(text);
+  ASSERT_FALSE(e.Error) << e.ErrorMessage;
+  EXPECT_EQ(e.Instructions().size(), 5u);  // sin, *, +, /, -
+}
+
 TEST(Sharing, NothingIsSharedWithTheLastCompile) {
   // An engine that compiles texts of growing length gives what a fresh
   // engine gives: the sharing table may grow between compiles, and none of
