@@ -199,15 +199,20 @@ class THelmaxComplexEval {
 
   // ---- evaluating ----
   void DoMathExpression(TValue& result) {
-    // A single expression with a fast form runs without a call more.
-    if (ExpressionCount == 1 && FastState_ == TFastState::Ready && FastPrograms && RunFastProgram()) {
+    // A single expression with a fast form runs without a call more (and
+    // when the fast form gives up, the interpreter runs it at once).
+    if (ExpressionCount == 1 && FastState_ == TFastState::Ready && FastPrograms) {
+      if (!RunFastProgram()) {
+        DoMathExpressionAnyWay(result, false);
+        return;
+      }
       Error = false;
       ErrorCode = 0;
       MathErrorKind = -1;
       result = *Results[0];
       return;
     }
-    DoMathExpressionAnyWay(result);
+    DoMathExpressionAnyWay(result, true);
   }
   TValue* const* DoVectorOfMathExpressions();
   void DoRunTimeFunction(int index, const TUserValuesArray& values, TValue& result);
@@ -328,7 +333,7 @@ class THelmaxComplexEval {
     return true;
   }
   bool RunFastProgram();
-  void DoMathExpressionAnyWay(TValue& result);
+  void DoMathExpressionAnyWay(TValue& result, bool tryFast);
   bool RunFastGenericStep(const TInstruction& ins) noexcept;
 
   // FastProgram.cpp

@@ -48,8 +48,8 @@ TScopeExit(F) -> TScopeExit<F>;
 
 // ---- public evaluation ------------------------------------------------------------
 
-void THelmaxComplexEval::DoMathExpressionAnyWay(TValue& result) {
-  if (ExpressionCount == 1 && RunFast()) {
+void THelmaxComplexEval::DoMathExpressionAnyWay(TValue& result, bool tryFast) {
+  if (ExpressionCount == 1 && tryFast && RunFast()) {
     result = *Results[0];
     return;
   }
