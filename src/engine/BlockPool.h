@@ -24,7 +24,11 @@ class TBlockPool {
         if (Used + n <= b.Size) {
           T* p = b.Data.get() + Used;
           Used += n;
-          std::fill(p, p + n, T{});
+          if (n == 1) {
+            *p = T{};  // most takes: one cell, one operand (no call to memset)
+          } else {
+            std::fill(p, p + n, T{});
+          }
           return p;
         }
         ++Current;
