@@ -199,8 +199,8 @@ class THelmaxComplexEval {
 
   // ---- evaluating ----
   void DoMathExpression(TValue& result) {
-    // A single expression with a fast form runs without a call more (and
-    // when the fast form gives up, the interpreter runs it at once).
+    // A single expression with a fast form runs from here, with no call in
+    // between (and when the fast form gives up, the interpreter runs it).
     if (ExpressionCount == 1 && FastState_ == TFastState::Ready && FastPrograms) {
       if (!RunFastProgram()) {
         DoMathExpressionAnyWay(result, false);

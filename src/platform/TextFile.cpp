@@ -177,6 +177,7 @@ std::vector<std::string> SplitLines(std::string_view text) {
 
 std::string RemoveLineEnds(std::string_view text) {
   std::string out;
+  if (text.empty()) return out;  // (an empty view may have no data at all)
   out.reserve(text.size());
   const char* p = text.data();
   const char* const end = p + text.size();

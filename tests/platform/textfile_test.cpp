@@ -10,6 +10,7 @@
 #include <iterator>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <sys/stat.h>
@@ -100,6 +101,7 @@ TEST(RemoveLineEnds, DropsExactlyTheLineEndCharacters) {
       if (*c != '\r' && *c != '\n') expected += *c;
     EXPECT_EQ(RemoveLineEnds(text), expected) << testing::PrintToString(std::string(text));
   }
+  EXPECT_EQ(RemoveLineEnds(std::string_view()), "");
 }
 
 // --- Reading --------------------------------------------------------------
