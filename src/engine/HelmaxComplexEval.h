@@ -206,9 +206,7 @@ class THelmaxComplexEval {
         DoMathExpressionAnyWay(result, false);
         return;
       }
-      Error = false;
-      ErrorCode = 0;
-      MathErrorKind = -1;
+      SetSuccessfulRunState();
       result = *Results[0];
       return;
     }
@@ -327,10 +325,14 @@ class THelmaxComplexEval {
   bool RunFast() {
     if (!FastPrograms || (FastState_ != TFastState::Ready && !PrepareFastProgram())) return false;
     if (!RunFastProgram()) return false;
+    SetSuccessfulRunState();
+    return true;
+  }
+  // The error state that a run to its end leaves.
+  void SetSuccessfulRunState() {
     Error = false;
     ErrorCode = 0;
     MathErrorKind = -1;
-    return true;
   }
   bool RunFastProgram();
   void DoMathExpressionAnyWay(TValue& result, bool tryFast);
