@@ -827,6 +827,11 @@ struct TCompiler {
     f.BodyResult = body.Cells[0];
     f.Body = Materialize(body.Prog);
     f.BodyCells = CellsOf({&f.Body});
+    f.BodyIf = -1;
+    if (f.Body.size() == 1) {
+      const auto number = static_cast<std::size_t>(f.Body[0]);
+      if (E.Instructions_[number - 1].Code == opIf) f.BodyIf = E.ControlIndex_[number];
+    }
     f.Definition = Render(r.A) + "~" + Render(r.B);
 
     TValue* result = E.NewCell();

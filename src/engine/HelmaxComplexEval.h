@@ -110,6 +110,9 @@ struct TRunTimeFunction {
   TValue* BodyResult = nullptr;     // nil until defined
   TProgram Body;
   TCellList BodyCells;
+  // When the body is a single if: its record (an index into the if
+  // records), whose cells the call saves and restores with its own.
+  std::int32_t BodyIf = -1;
   std::int32_t Depth = 0;
 };
 
@@ -296,6 +299,11 @@ class THelmaxComplexEval {
   // Interpreter.cpp
   void Execute();
   void RunProgram(const TProgram& program, bool topLevel);
+  // Whether a nested run from the native stack frame at `frame` would go
+  // past the depth or stack budget.
+  bool NoRoomToRun(std::uintptr_t frame);
+  // Reports the exception being handled as the failure of ins.
+  void ReportCurrentFailure(const TInstruction& ins, bool topLevel);
   void BeginRun();
   // Counts the steps of a loop turn or a call; true when the run must end
   // (budget spent or stop asked for), which StopRun then does.
@@ -316,6 +324,13 @@ class THelmaxComplexEval {
   const TIfRecord* FindIf(const TInstruction& ins) const;
   const TWhileRecord* FindWhile(const TInstruction& ins) const;
   void RunIf(const TInstruction& ins);
+  // The condition and the branch it picks, without the frame: the picked
+  // branch's result cell, or nullptr once the error state is set. Throws
+  // when the condition is not boolean.
+  const TValue* RunIfBranches(const TInstruction& ins, const TIfRecord& rec);
+  // A function body that is a single if, whose frame the call keeps: runs
+  // as RunProgram would run that one-instruction body.
+  void RunIfBody(const TInstruction& ins, const TIfRecord& rec);
   void RunWhile(const TInstruction& ins);
   void SaveCells(const TCellList& cells);
   void RestoreCells(const TCellList& cells);

@@ -160,22 +160,33 @@ void THelmaxComplexEval::Execute() {
 void THelmaxComplexEval::RunDetached(const TInstruction& ins) {
   try {
     RunInstruction(ins);
+  } catch (...) {
+    ReportCurrentFailure(ins, false);
+  }
+}
+
+void THelmaxComplexEval::ReportCurrentFailure(const TInstruction& ins, bool topLevel) {
+  try {
+    throw;
   } catch (const EHelmaxMathError& m) {
     ReportMathFailure(ins, m.Kind);
   } catch (const std::exception& ex) {
-    NonMathError(ins, ex.what(), false);
+    NonMathError(ins, ex.what(), topLevel);
   } catch (...) {
-    NonMathError(ins, "UNKNOWN EXCEPTION", false);
+    NonMathError(ins, "UNKNOWN EXCEPTION", topLevel);
   }
+}
+
+inline bool THelmaxComplexEval::NoRoomToRun(std::uintptr_t frame) {
+  if (RunDepth_ == 0) StackBase_ = frame;
+  return RunDepth_ >= MaxRunDepth || (StackBase_ > frame && StackBase_ - frame > NativeStackBudget);
 }
 
 void THelmaxComplexEval::RunProgram(const TProgram& program, bool topLevel) {
   const std::size_t n = program.size();
   if (n == 0 || Error) return;
   const std::int32_t* p = program.data();
-  const auto frame = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
-  if (RunDepth_ == 0) StackBase_ = frame;
-  if (RunDepth_ >= MaxRunDepth || (StackBase_ > frame && StackBase_ - frame > NativeStackBudget)) {
+  if (NoRoomToRun(reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)))) {
     if (topLevel) FailedStatement_ = 0;
     ErrorCode = ecFatal;
     NonMathError(Instructions_[static_cast<std::size_t>(p[0] - 1)], kStackOverflowText, topLevel);
@@ -196,15 +207,9 @@ void THelmaxComplexEval::RunProgram(const TProgram& program, bool topLevel) {
         }
       }
     }
-  } catch (const EHelmaxMathError& m) {
-    if (topLevel) FailedStatement_ = static_cast<std::int32_t>(i);
-    ReportMathFailure(Instructions_[static_cast<std::size_t>(p[i] - 1)], m.Kind);
-  } catch (const std::exception& ex) {
-    if (topLevel) FailedStatement_ = static_cast<std::int32_t>(i);
-    NonMathError(Instructions_[static_cast<std::size_t>(p[i] - 1)], ex.what(), topLevel);
   } catch (...) {
     if (topLevel) FailedStatement_ = static_cast<std::int32_t>(i);
-    NonMathError(Instructions_[static_cast<std::size_t>(p[i] - 1)], "UNKNOWN EXCEPTION", topLevel);
+    ReportCurrentFailure(Instructions_[static_cast<std::size_t>(p[i] - 1)], topLevel);
   }
   --RunDepth_;
 }
@@ -545,6 +550,23 @@ const TWhileRecord* THelmaxComplexEval::FindWhile(const TInstruction& ins) const
   return r.Instruction == static_cast<std::int32_t>(number) ? &r : nullptr;
 }
 
+const TValue* THelmaxComplexEval::RunIfBranches(const TInstruction& ins, const TIfRecord& rec) {
+  static const TValue kNoValue;  // a false condition without an else branch
+  RunProgram(rec.Condition, false);
+  if (Error) return nullptr;
+  const TValue& cond = *ins.Operands[0];
+  if (cond.Kind != TValueKind::Boolean) throw std::runtime_error("Incorrect boolean type");
+  const TValue* value = &kNoValue;
+  if (cond.Bool) {
+    RunProgram(rec.Then, false);
+    value = ins.Operands[1];
+  } else if (ins.Count == 3) {
+    RunProgram(rec.Else, false);
+    value = ins.Operands[2];
+  }
+  return Error ? nullptr : value;
+}
+
 void THelmaxComplexEval::RunIf(const TInstruction& ins) {
   const TIfRecord* rec = FindIf(ins);
   if (rec == nullptr) throw std::runtime_error("PROGRAMING ERROR");
@@ -552,30 +574,39 @@ void THelmaxComplexEval::RunIf(const TInstruction& ins) {
   ReserveStack(rec->Cells.size());
   SaveCells(rec->Cells);
   // A failure inside, or of the construct itself, drops what it saved.
-  RunProgram(rec->Condition, false);
-  if (Error) {
+  const TValue* picked;
+  try {
+    picked = RunIfBranches(ins, *rec);
+  } catch (...) {
+    FunctionStackTop_ = mark;
+    throw;
+  }
+  if (picked == nullptr) {
     FunctionStackTop_ = mark;
     return;
   }
-  const TValue& cond = *ins.Operands[0];
-  if (cond.Kind != TValueKind::Boolean) {
-    FunctionStackTop_ = mark;
-    throw std::runtime_error("Incorrect boolean type");
-  }
-  TValue value;
-  if (cond.Bool) {
-    RunProgram(rec->Then, false);
-    value = *ins.Operands[1];
-  } else if (ins.Count == 3) {
-    RunProgram(rec->Else, false);
-    value = *ins.Operands[2];
-  }
-  if (Error) {
-    FunctionStackTop_ = mark;
-    return;
-  }
+  // The picked result may be one of the saved cells: read it first.
+  const TValue value = *picked;
   RestoreCells(rec->Cells);
   *ins.Result = value;
+}
+
+void THelmaxComplexEval::RunIfBody(const TInstruction& ins, const TIfRecord& rec) {
+  if (Error) return;
+  if (NoRoomToRun(reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)))) {
+    ErrorCode = ecFatal;
+    NonMathError(ins, kStackOverflowText, false);
+    return;
+  }
+  ++RunDepth_;
+  try {
+    // The result cell is none of the saved ones (those are the results of
+    // the condition's and branches' instructions): write it at once.
+    if (const TValue* picked = RunIfBranches(ins, rec)) *ins.Result = *picked;
+  } catch (...) {
+    ReportCurrentFailure(ins, false);
+  }
+  --RunDepth_;
 }
 
 void THelmaxComplexEval::RunWhile(const TInstruction& ins) {
@@ -629,7 +660,12 @@ void THelmaxComplexEval::CallRunTimeFunction(const TInstruction& ins, int index)
   // control forms inside saving theirs, restoring): it counts so.
   if (MustStop(4 * (f.Body.size() + 1))) StopRun();
   const std::size_t n = static_cast<std::size_t>(f.ParamCount);
-  ReserveStack(f.BodyCells.size() + n);
+  // A body that is one if: the if's frame is saved here, on top of the
+  // call's, at the moment the if would save it itself (the parameters and
+  // the body's result are none of its cells), and dropped or restored as
+  // the if would, before the call's own frame.
+  const TIfRecord* bodyIf = f.BodyIf >= 0 ? &IfRecords_[static_cast<std::size_t>(f.BodyIf)] : nullptr;
+  ReserveStack(f.BodyCells.size() + n + (bodyIf != nullptr ? bodyIf->Cells.size() : 0));
   // Save the body's cells before clearing its result, so that a call leaves
   // no trace in cells that other expressions share.
   SaveCells(f.BodyCells);
@@ -639,7 +675,15 @@ void THelmaxComplexEval::CallRunTimeFunction(const TInstruction& ins, int index)
   // parameter variable is read after the earlier parameters were written.
   for (std::size_t i = 0; i < n; ++i) *f.Params[i] = *ins.Operands[i];
   ++f.Depth;
-  RunProgram(f.Body, false);
+  if (bodyIf != nullptr) {
+    const std::size_t mark = FunctionStackTop_;
+    SaveCells(bodyIf->Cells);
+    RunIfBody(Instructions_[static_cast<std::size_t>(f.Body[0] - 1)], *bodyIf);
+    if (Error) FunctionStackTop_ = mark;
+    else RestoreCells(bodyIf->Cells);
+  } else {
+    RunProgram(f.Body, false);
+  }
   --f.Depth;
   const TValue value = *f.BodyResult;
   FunctionStackTop_ -= n;

@@ -3,6 +3,8 @@
 // between a definitions engine and an expressions engine.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <random>
 #include <string>
 
 #include "EngineTestUtil.h"
@@ -175,6 +177,57 @@ TEST(Calls, LargeBodiesAtTheDefaultDepth) {
   TValue* const* r = e.DoVectorOfMathExpressions();
   ASSERT_NE(r, nullptr) << e.ErrorMessage;
   EXPECT_EQ(ValueToText(*r[1]), "199");
+}
+
+// A call keeps the frame of a body that is a single if together with its
+// own; the same function with its if inside Bk runs the if with the if's own
+// frame. Random recursive definitions, with temporaries that must survive
+// the inner calls, assignments, missing else branches, non-boolean
+// conditions and failures, give the same results, errors and variables in
+// three runs after each other.
+TEST(Calls, ABodyThatIsOneIfBehavesAsTheSameIfInsideBk) {
+  std::mt19937 rng(7);
+  auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+  std::function<std::string(int)> expr = [&](int depth) -> std::string {
+    static const char* const leaves[] = {"n", "m", "x", "2", "(n-1)", "(n+2)", "g0(n-1,m)", "g1(n-1,n)"};
+    if (depth == 0 || pick(3) == 0) return leaves[pick(8)];
+    const std::string a = expr(depth - 1), b = expr(depth - 1);
+    switch (pick(6)) {
+      case 0: return a + "+" + b;
+      case 1: return a + "*" + b;
+      case 2: return "(" + a + ")/(" + b + ")";
+      case 3: return "x=" + a;
+      case 4: return "if(ls(" + a + ",2)," + b + ")";
+      default: return "if(gr(" + a + ",1)," + b + "," + expr(depth - 1) + ")";
+    }
+  };
+  auto outcome = [](const std::string& text) {
+    THelmaxComplexEval e;
+    e.MaxFunctionDepth = 30;
+    std::string out = RunText(e, text);
+    if (e.Error) return out;
+    for (int run = 0; run < 2; ++run) {
+      TValue* const* r = e.DoVectorOfMathExpressions();
+      out += r == nullptr ? " | " + ExecuteErrorLine(e) : " | " + ValueToText(*r[e.ExpressionCount - 1]);
+      for (const TVariable* v : *e.Variables()) out += " " + v->Name + "=" + ValueToText(*v->Value);
+    }
+    return out;
+  };
+  int successes = 0;
+  for (int t = 0; t < 1500; ++t) {
+    std::string plain = "x=1,n=" + std::to_string(pick(4)) + ",m=2", inBk = plain;
+    for (int k = 0; k < 2; ++k) {
+      const std::string cond = pick(10) == 0 ? "n+0" : pick(2) ? "ls(n,1)" : "eq(n,0)";
+      const std::string body = "if(" + cond + "," + expr(2) + (pick(6) == 0 ? "" : "," + expr(3)) + ")";
+      plain += ",g" + std::to_string(k) + "(n,m)~" + body;
+      inBk += ",g" + std::to_string(k) + "(n,m)~bk(" + body + ")";
+    }
+    const std::string tail = ",n-1,(n+2)*x," + expr(2) + ",g" + std::to_string(pick(2)) + "(" + std::to_string(pick(6)) + ",1)";
+    const std::string a = outcome(plain + tail);
+    ASSERT_EQ(a, outcome(inBk + tail)) << plain + tail;
+    successes += a.find("Null") != std::string::npos && a.find("parse:") == std::string::npos ? 1 : 0;
+  }
+  EXPECT_GT(successes, 500);
 }
 
 // ---- loops ----------------------------------------------------------------------------------
