@@ -2,6 +2,7 @@
 // instruction table, one dispatch on the operation code per instruction.
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <unordered_map>
@@ -520,11 +521,24 @@ inline void THelmaxComplexEval::ReserveStack(std::size_t n) {
     FunctionStack_.resize(FunctionStack_.size() + n);
 }
 
+namespace {
+
+// A frame's copy of a cell: the kind and the whole payload, byte for byte,
+// without a branch on the kind. (Frames save cells written well before and
+// restore them much later, so the 16-byte copy has no recent narrower store
+// to wait for.)
+inline void CopyCellExactly(TValue& to, const TValue& from) {
+  to.Kind = from.Kind;
+  std::memcpy(&to.Cx, &from.Cx, sizeof to.Cx);
+}
+
+}  // namespace
+
 // (Locals keep the compiler from reading the members again after each
 // cell written: a cell could alias them as far as it knows.)
 inline void THelmaxComplexEval::SaveCells(const TCellList& cells) {
   TValue* to = FunctionStack_.data() + FunctionStackTop_;
-  for (const TValue* cell : cells) *to++ = *cell;
+  for (const TValue* cell : cells) CopyCellExactly(*to++, *cell);
   FunctionStackTop_ += cells.size();
 }
 
@@ -533,7 +547,7 @@ inline void THelmaxComplexEval::SaveCells(const TCellList& cells) {
 inline void THelmaxComplexEval::RestoreCells(const TCellList& cells) {
   FunctionStackTop_ -= cells.size();
   const TValue* from = FunctionStack_.data() + FunctionStackTop_;
-  for (TValue* cell : cells) *cell = *from++;
+  for (TValue* cell : cells) CopyCellExactly(*cell, *from++);
 }
 
 const TIfRecord* THelmaxComplexEval::FindIf(const TInstruction& ins) const {
@@ -669,7 +683,9 @@ void THelmaxComplexEval::CallRunTimeFunction(const TInstruction& ins, int index)
   // Save the body's cells before clearing its result, so that a call leaves
   // no trace in cells that other expressions share.
   SaveCells(f.BodyCells);
-  for (std::size_t i = 0; i < n; ++i) FunctionStack_[FunctionStackTop_++] = *f.Params[i];
+  TValue* const savedParams = FunctionStack_.data() + FunctionStackTop_;
+  for (std::size_t i = 0; i < n; ++i) CopyCellExactly(savedParams[i], *f.Params[i]);
+  FunctionStackTop_ += n;
   if (!f.Body.empty()) *f.BodyResult = TValue();
   // Arguments are bound one after another: an argument that is itself a
   // parameter variable is read after the earlier parameters were written.
@@ -686,8 +702,10 @@ void THelmaxComplexEval::CallRunTimeFunction(const TInstruction& ins, int index)
   }
   --f.Depth;
   const TValue value = *f.BodyResult;
+  // (The stack may have grown, and moved, during the run.)
   FunctionStackTop_ -= n;
-  for (std::size_t i = 0; i < n; ++i) *f.Params[i] = FunctionStack_[FunctionStackTop_ + i];
+  const TValue* const restored = FunctionStack_.data() + FunctionStackTop_;
+  for (std::size_t i = 0; i < n; ++i) CopyCellExactly(*f.Params[i], restored[i]);
   RestoreCells(f.BodyCells);
   *ins.Result = value;
 }
