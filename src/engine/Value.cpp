@@ -14,6 +14,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -351,6 +352,12 @@ namespace {
 // exact integer route: v = m * 2^k with k < 0, so m * 10^(14 - d) is
 // exact in 128 bits and the rounding is a shift. Others go through
 // std::to_chars, which rounds the same way at a higher cost.
+// "00", "01", ..., "99" back to back.
+constexpr char kDigitPairs[201] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
 void FifteenDigits(double v, char (&digits)[15], int& exponent) {
   const double a = std::fabs(v);
   if (a >= 1e-5 && a < 1e15) {
@@ -367,7 +374,9 @@ void FifteenDigits(double v, char (&digits)[15], int& exponent) {
     const std::uint64_t m = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
     const int shift = 1075 - biased;  // from 3 to 70 here
     // floor(log10(a)) or one below it: the loop below corrects it.
-    int d = static_cast<int>(std::floor((biased - 1023) * 0.30102999566398120));
+    // (78913 / 2^18 is log10(2) to within 2e-7: the product is floor(e *
+    // log10(2)) for every binary exponent e of a double.)
+    int d = ((biased - 1023) * 78913) >> 18;
     for (int attempt = 0; attempt < 3; ++attempt) {
       const int p = 14 - d;
       if (p < 0 || p > 19) break;
@@ -388,17 +397,19 @@ void FifteenDigits(double v, char (&digits)[15], int& exponent) {
         q = kLow;
         ++d;
       }
-      // Two independent halves of 7 and 8 digits in 32 bits: the chains of
-      // divisions by 10 run side by side and are half as long.
+      // Two independent halves of 7 and 8 digits in 32 bits, two digits at
+      // a time: the chains of divisions run side by side, three and four
+      // long.
       auto high = static_cast<std::uint32_t>(q / 100000000u);
       auto low = static_cast<std::uint32_t>(q % 100000000u);
-      for (int k = 0; k < 7; ++k) {
-        digits[6 - k] = static_cast<char>('0' + high % 10);
-        high /= 10;
-        digits[14 - k] = static_cast<char>('0' + low % 10);
-        low /= 10;
+      for (int k = 0; k < 3; ++k) {
+        std::memcpy(digits + 5 - 2 * k, kDigitPairs + 2 * (high % 100), 2);
+        high /= 100;
+        std::memcpy(digits + 13 - 2 * k, kDigitPairs + 2 * (low % 100), 2);
+        low /= 100;
       }
-      digits[7] = static_cast<char>('0' + low);
+      digits[0] = static_cast<char>('0' + high);
+      std::memcpy(digits + 7, kDigitPairs + 2 * low, 2);
       exponent = d;
       return;
     }
