@@ -18,39 +18,29 @@ class TBlockPool {
   // n contiguous, value-initialised elements, valid until Reset.
   T* Take(std::size_t n) {
     if (n == 0) n = 1;
-    for (;;) {
-      if (Current < Blocks.size()) {
-        TBlock& b = Blocks[Current];
-        if (Used + n <= b.Size) {
-          T* p = b.Data.get() + Used;
-          Used += n;
-          if (n == 1) {
-            *p = T{};  // most takes: one cell, one operand (no call to memset)
-          } else {
-            std::fill(p, p + n, T{});
-          }
-          return p;
-        }
-        ++Current;
-        Used = 0;
-        continue;
-      }
-      const std::size_t size = std::max(kBlockSize, n);
-      Blocks.push_back(TBlock{std::make_unique<T[]>(size), size});
+    if (static_cast<std::size_t>(Limit_ - Next_) < n) [[unlikely]] EnterBlockFor(n);
+    T* const p = Next_;
+    Next_ += n;
+    if (n == 1) {
+      *p = T{};  // most takes: one cell, one operand (no call to memset)
+    } else {
+      std::fill(p, p + n, T{});
     }
+    return p;
   }
 
   // Makes every element available again; the blocks stay allocated.
   void Reset() {
-    Current = 0;
-    Used = 0;
+    Current_ = 0;
+    if (Blocks_.empty()) Next_ = Limit_ = nullptr;
+    else Enter(0);
   }
 
   // Gives back the blocks beyond those in use and one more, so that a short
   // program does not keep what a long one needed.
   void Trim() {
-    const std::size_t keep = std::min(Blocks.size(), Current + 2);
-    Blocks.resize(keep);
+    const std::size_t keep = std::min(Blocks_.size(), Current_ + 2);
+    Blocks_.resize(keep);
   }
 
  private:
@@ -59,9 +49,31 @@ class TBlockPool {
     std::unique_ptr<T[]> Data;
     std::size_t Size;
   };
-  std::vector<TBlock> Blocks;
-  std::size_t Current = 0;
-  std::size_t Used = 0;
+
+  void Enter(std::size_t i) {
+    Current_ = i;
+    Next_ = Blocks_[i].Data.get();
+    Limit_ = Next_ + Blocks_[i].Size;
+  }
+
+  // The current block has no room for n: the first later block that has,
+  // or a new one.
+  [[gnu::noinline]] void EnterBlockFor(std::size_t n) {
+    for (std::size_t i = Next_ == nullptr ? 0 : Current_ + 1; i < Blocks_.size(); ++i) {
+      if (Blocks_[i].Size >= n) {
+        Enter(i);
+        return;
+      }
+    }
+    const std::size_t size = std::max(kBlockSize, n);
+    Blocks_.push_back(TBlock{std::make_unique<T[]>(size), size});
+    Enter(Blocks_.size() - 1);
+  }
+
+  std::vector<TBlock> Blocks_;
+  std::size_t Current_ = 0;  // the block that Next_ and Limit_ lie in
+  T* Next_ = nullptr;
+  T* Limit_ = nullptr;
 };
 
 // Shrinks a vector whose storage is far larger than what it holds now (a

@@ -111,10 +111,6 @@ int THelmaxComplexEval::FindVariable(std::string_view lowerName) const {
   return it == VariableIndex_.end() ? -1 : it->second;
 }
 
-TValue* THelmaxComplexEval::NewCell() { return CompiledCells_.Take(1); }
-
-TValue** THelmaxComplexEval::NewOperands(std::size_t count) { return OperandArrays_.Take(count); }
-
 bool THelmaxComplexEval::AddOrRenameVariable(const char* op, int index, std::string_view name, bool trimName,
                                              bool isProtected, bool useProtectedArg, TValue* cell) {
   ErrorMessage.clear();

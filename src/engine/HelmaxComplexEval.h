@@ -284,8 +284,8 @@ class THelmaxComplexEval {
   void TrimStorage();
   void FireParseError();
   void FireExecuteError();
-  TValue* NewCell();
-  TValue** NewOperands(std::size_t count);
+  TValue* NewCell() { return CompiledCells_.Take(1); }
+  TValue** NewOperands(std::size_t count) { return OperandArrays_.Take(count); }
   int FindVariable(std::string_view lowerName) const;
   bool AddOrRenameVariable(const char* op, int index, std::string_view name, bool trimName, bool isProtected,
                            bool useProtectedArg, TValue* cell);
