@@ -564,8 +564,13 @@ const TWhileRecord* THelmaxComplexEval::FindWhile(const TInstruction& ins) const
   return r.Instruction == static_cast<std::int32_t>(number) ? &r : nullptr;
 }
 
+namespace {
+
+const TValue kNoValue;  // of a false condition without an else branch
+
+}  // namespace
+
 const TValue* THelmaxComplexEval::RunIfBranches(const TInstruction& ins, const TIfRecord& rec) {
-  static const TValue kNoValue;  // a false condition without an else branch
   RunProgram(rec.Condition, false);
   if (Error) return nullptr;
   const TValue& cond = *ins.Operands[0];

@@ -346,18 +346,18 @@ double EngineNaN() { return std::copysign(std::numeric_limits<double>::quiet_NaN
 
 namespace {
 
-// The 15 significant digits of |v| rounded correctly (half to even, from
-// the exact binary value) and the decimal exponent of the first one.
-// Values from 1e-5 to below 1e15, where nearly every result lies, take an
-// exact integer route: v = m * 2^k with k < 0, so m * 10^(14 - d) is
-// exact in 128 bits and the rounding is a shift. Others go through
-// std::to_chars, which rounds the same way at a higher cost.
 // "00", "01", ..., "99" back to back.
 constexpr char kDigitPairs[201] =
     "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
+// The 15 significant digits of |v| rounded correctly (half to even, from
+// the exact binary value) and the decimal exponent of the first one.
+// Values from 1e-5 to below 1e15, where nearly every result lies, take an
+// exact integer route: v = m * 2^k with k < 0, so m * 10^(14 - d) is
+// exact in 128 bits and the rounding is a shift. Others go through
+// std::to_chars, which rounds the same way at a higher cost.
 void FifteenDigits(double v, char (&digits)[15], int& exponent) {
   const double a = std::fabs(v);
   if (a >= 1e-5 && a < 1e15) {
