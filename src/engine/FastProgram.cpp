@@ -1,4 +1,5 @@
 // Building the fast form of the main program (see FastProgram.h).
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <unordered_map>
@@ -303,11 +304,10 @@ struct TFastBuilder {
 
 void THelmaxComplexEval::ForgetFastProgram() {
   FastState_ = TFastState::Pending;
+  FastSingle_ = nullptr;
   RunsSinceCompile_ = 0;
   FastSteps_.clear();
-  FastGuards_.clear();
   ShrinkIfOversized(FastSteps_);
-  ShrinkIfOversized(FastGuards_);
 }
 
 bool THelmaxComplexEval::PrepareFastProgram() {
@@ -322,10 +322,11 @@ bool THelmaxComplexEval::PrepareFastProgram() {
 
 void THelmaxComplexEval::BuildFastProgram() {
   FastSteps_.clear();
-  FastGuards_.clear();
   FastState_ = TFastState::Unavailable;
+  FastSingle_ = nullptr;
   if (ExpressionCount == 0 || Results == nullptr) return;
-  TFastBuilder b(Instructions_, FastSteps_, FastGuards_);
+  std::vector<const TValue*> guards;
+  TFastBuilder b(Instructions_, FastSteps_, guards);
   for (const TInstruction& ins : Instructions_) b.ResultCells.insert(ins.Result);
   for (const TIfRecord& r : IfRecords_) b.IfRecords.emplace(&Instructions_[static_cast<std::size_t>(r.Instruction - 1)], &r);
   for (const TVariable* v : Variables_) b.VariableCells.insert(v->Value);
@@ -336,13 +337,18 @@ void THelmaxComplexEval::BuildFastProgram() {
     if (b.ResultCells.count(Results[k]) != 0 && b.StateOf(Results[k]) == TCellState::Unwritten) b.Failed = true;
   if (b.Failed) {
     FastSteps_.clear();
-    FastGuards_.clear();
     return;
   }
-  // An arithmetic step followed by "register op cell" runs as one pair.
+  // An arithmetic step followed by "register op cell" runs as one pair
+  // when the first result has no other reader (no other operand, no
+  // result of the compile).
+  std::unordered_map<const TValue*, int> reads;
+  for (const TInstruction& ins : Instructions_)
+    for (std::int32_t i = 0; i < ins.Count; ++i) ++reads[ins.Operands[i]];
+  for (int k = 0; k < ExpressionCount; ++k) ++reads[Results[k]];
   for (std::size_t i = 0; i + 1 < FastSteps_.size(); ++i) {
     const TFastOp first = FastSteps_[i].Op;
-    if (first > fsDivAA) continue;
+    if (first > fsDivAA || reads[FastSteps_[i].R] != 1) continue;
     int second;
     switch (FastSteps_[i + 1].Op) {
       case fsAddAC: second = 0; break;
@@ -357,7 +363,43 @@ void THelmaxComplexEval::BuildFastProgram() {
   TFastStep end;
   end.Op = fsEnd;
   FastSteps_.push_back(end);
+  // The guards go first, three to a step; jumps move past them.
+  std::vector<TFastStep> guardSteps;
+  for (std::size_t i = 0; i < guards.size(); i += 3) {
+    TFastStep g;
+    const std::size_t n = std::min<std::size_t>(3, guards.size() - i);
+    g.Op = n == 1 ? fsGuard1 : n == 2 ? fsGuard2 : fsGuard3;
+    g.A = guards[i];
+    if (n >= 2) g.B = guards[i + 1];
+    if (n == 3) g.R = const_cast<TValue*>(guards[i + 2]);  // only read
+    guardSteps.push_back(g);
+  }
+  const auto shift = static_cast<std::int32_t>(guardSteps.size());
+  for (TFastStep& step : FastSteps_) step.Jump += shift;
+  FastSteps_.insert(FastSteps_.begin(), guardSteps.begin(), guardSteps.end());
+  // Without a step that calls a function, the leaf runner takes it.
+  bool leaf = true;
+  for (const TFastStep& step : FastSteps_) {
+    switch (step.Op) {
+      case fsWholePowerC: case fsWholePowerA: case fsPowerC: case fsPowerA:
+      case fsExpC: case fsExpA: case fsSinC: case fsSinA: case fsCosC: case fsCosA:
+      case fsGeneric:
+        leaf = false;
+        break;
+      case fsCompare: case fsCompareJump:
+        leaf = leaf && (step.Sub == opLs || step.Sub == opGr);
+        break;
+      default: break;
+    }
+  }
+  FastRunner_ = leaf ? &RunFastSteps<true> : &RunFastSteps<false>;
+  FastRunner_(this, nullptr);
+  for (TFastStep& step : FastSteps_) step.Code = FastCode_[step.Op];
   FastState_ = TFastState::Ready;
+  if (ExpressionCount == 1 && FastPrograms_) {
+    FastSingle_ = FastRunner_;
+    FastResult_ = Results[0];
+  }
 }
 
 }  // namespace helmax

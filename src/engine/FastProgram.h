@@ -35,7 +35,9 @@ enum TFastOp : std::uint8_t {
   fsSqrtC, fsSqrtA, fsAbsC, fsAbsA, fsExpC, fsExpA, fsSinC, fsSinA, fsCosC, fsCosA,
   // Pairs: one of the sixteen arithmetic steps above, then the next step's
   // "register op cell" (add, subtract, multiply or divide) in the same
-  // dispatch. The next step stays in the list, unchanged, for any jump to it.
+  // dispatch, for a first result that nothing else reads: it stays in the
+  // register and is not written to its cell. The next step stays in the
+  // list, unchanged (nothing jumps to a step that reads the register).
   fsFirstPair,
   fsLastPair = fsFirstPair + 4 * 16 - 1,
   // The last fused step; the ones below leave the register undefined.
@@ -47,10 +49,16 @@ enum TFastOp : std::uint8_t {
   fsCopy,             // R = A
   fsSetNull,          // R = null
   fsGeneric,          // Ins as the interpreter runs it
+  // The program's first steps: the variables it reads as reals (A; A and
+  // B; R, A and B) must hold reals, or the run gives up before any step.
+  fsGuard1, fsGuard2, fsGuard3,
   fsEnd,
 };
 
+// Steps are threaded: Code is the address of the runner's code for Op, so
+// that each step ends with one indirect jump to the next.
 struct TFastStep {
+  const void* Code = nullptr;
   TFastOp Op = fsEnd;
   std::uint16_t Sub = 0;
   std::int32_t Jump = 0;  // step index

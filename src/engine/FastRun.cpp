@@ -61,7 +61,13 @@ inline bool FastPower(double x, double y, double& r) {
   HELMAX_PAIR_FIRSTS(X, ThenAdd, +) HELMAX_PAIR_FIRSTS(X, ThenSub, -)                       \
   HELMAX_PAIR_FIRSTS(X, ThenMul, *) HELMAX_PAIR_FIRSTS(X, ThenDiv, /)
 
-bool THelmaxComplexEval::RunFastProgram() {
+// acc is set by every fused step before any step reads it (a step reads
+// the register only right after the step that wrote it), which the
+// compiler cannot see through the jumps.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+template <bool kLeaf>
+bool THelmaxComplexEval::RunFastSteps(THelmaxComplexEval* e, const TFastStep* first) {
   static const void* const kStep[] = {
       &&AddCC,   &&AddAC,   &&AddCA,    &&AddAA,    &&SubCC,   &&SubAC,   &&SubCA,      &&SubAA,
       &&MulCC,   &&MulAC,   &&MulCA,    &&MulAA,    &&DivCC,   &&DivAC,   &&DivCA,      &&DivAA,
@@ -72,25 +78,34 @@ bool THelmaxComplexEval::RunFastProgram() {
 #define HELMAX_PAIR_LABEL(FIRST, EXPR, SECOND, OP2) &&FIRST##_##SECOND,
       HELMAX_PAIRS(HELMAX_PAIR_LABEL)
 #undef HELMAX_PAIR_LABEL
-      &&Compare, &&CompareJump, &&JumpIfFalse, &&Jump, &&Copy, &&SetNull, &&Generic, &&End};
+      &&Compare, &&CompareJump, &&JumpIfFalse, &&Jump, &&Copy, &&SetNull, &&Generic,
+      &&Guard1,  &&Guard2,  &&Guard3,   &&End};
   static_assert(sizeof(kStep) / sizeof(kStep[0]) == fsEnd + 1);
-  for (const TValue* v : FastGuards_)
-    if (v->Kind != TValueKind::Real) return false;
-  const TFastStep* const first = FastSteps_.data();
+  if (first == nullptr) [[unlikely]] {
+    e->FastCode_ = kStep;
+    return false;
+  }
   const TFastStep* s = first;
-  double acc = 0.0;
+  double acc;
   double spoiled = 0.0;
   double r;
   double x;
   bool b;
 
-#define HELMAX_NEXT goto* kStep[s->Op]
-// r - r is 0 for a finite r and NaN otherwise, so that spoiled, once any
-// result is not finite: the run then gives up at its end. (The steps in
-// between only write result cells, and those that test values give up on
-// non-finite ones themselves.)
+#define HELMAX_NEXT goto* s->Code
+// Code that calls a function: never reached in the leaf runner, which
+// must not contain the call.
+#define HELMAX_NOT_IN_LEAF                 \
+  if constexpr (kLeaf) {                   \
+    __builtin_unreachable();               \
+  }
+// spoiled sums the results: it stays finite while they all are, and the
+// run gives up at its end otherwise. (A sum of finite results that
+// overflows gives up too, needlessly but harmlessly: the interpreter then
+// computes the same values. The steps in between only write result cells,
+// and those that test values give up on non-finite ones themselves.)
 #define HELMAX_STORE               \
-  spoiled += r - r;                \
+  spoiled += r;                    \
   s->R->Kind = TValueKind::Real;   \
   s->R->Num = r;                   \
   acc = r;                         \
@@ -113,6 +128,7 @@ bool THelmaxComplexEval::RunFastProgram() {
   NAME : if (FAIL) return false;       \
   r = EXPR;                            \
   HELMAX_STORE;
+#define HELMAX_REAL(CELL) ((CELL)->Kind == TValueKind::Real)
 
   HELMAX_NEXT;
   HELMAX_ARITH(Add, +)
@@ -124,9 +140,18 @@ bool THelmaxComplexEval::RunFastProgram() {
   HELMAX_UNARY(Fourth, false, SmallIntegerPower(x, 4.0))
   HELMAX_UNARY(Sqrt, !(x >= 0.0) || !std::isfinite(x), std::sqrt(x))
   HELMAX_UNARY(Abs, !std::isfinite(x), std::fabs(x))
-  HELMAX_UNARY(Exp, !std::isfinite(x), std::exp(x))
-  HELMAX_UNARY(Sin, !(std::fabs(x) < kTrigLimit), std::sin(x))
-  HELMAX_UNARY(Cos, !(std::fabs(x) < kTrigLimit), std::cos(x))
+  HELMAX_UNARY(Exp, !std::isfinite(x), [&] {
+    HELMAX_NOT_IN_LEAF
+    return std::exp(x);
+  }())
+  HELMAX_UNARY(Sin, !(std::fabs(x) < kTrigLimit), [&] {
+    HELMAX_NOT_IN_LEAF
+    return std::sin(x);
+  }())
+  HELMAX_UNARY(Cos, !(std::fabs(x) < kTrigLimit), [&] {
+    HELMAX_NOT_IN_LEAF
+    return std::cos(x);
+  }())
 // FastPower for an exponent that is whole, finite and neither 0 nor 1 (nor
 // 2, 3 or 4): only the base can make it give up.
 WholePowerC:
@@ -135,6 +160,7 @@ WholePowerC:
 WholePowerA:
   x = acc;
 WholePower:
+  HELMAX_NOT_IN_LEAF
   if (std::isnan(x)) return false;
   if (x == 0.0) {
     if (s->B->Num < 0.0) return false;
@@ -149,11 +175,18 @@ PowerC:
 PowerA:
   x = acc;
 Power:
+  HELMAX_NOT_IN_LEAF
   if (!FastPower(x, s->B->Num, r)) return false;
   HELMAX_STORE;
 Compare:
 CompareJump:
-  if (!CompareFiniteReals(s->Sub, s->A->Num, s->B->Num, b)) return false;
+  if constexpr (kLeaf) {
+    // The leaf runner takes only the comparisons without a tolerance.
+    if (!std::isfinite(s->A->Num) || !std::isfinite(s->B->Num)) return false;
+    b = s->Sub == opGr ? s->A->Num > s->B->Num : s->A->Num < s->B->Num;
+  } else {
+    if (!CompareFiniteReals(s->Sub, s->A->Num, s->B->Num, b)) return false;
+  }
   s->R->Kind = TValueKind::Boolean;
   s->R->Bool = b;
   s = s->Op == fsCompareJump && !b ? first + s->Jump : s + 1;
@@ -174,18 +207,32 @@ SetNull:
   ++s;
   HELMAX_NEXT;
 Generic:
-  if (!RunFastGenericStep(*s->Ins)) return false;
+  HELMAX_NOT_IN_LEAF
+  if (!e->RunFastGenericStep(*s->Ins)) return false;
   ++s;
   HELMAX_NEXT;
-End:
-  return spoiled == 0.0;
-// Both steps exactly as each alone: the first result written to its cell
-// before the second reads its own cell (which may be that one).
+Guard1:
+  if (!HELMAX_REAL(s->A)) return false;
+  ++s;
+  HELMAX_NEXT;
+Guard2:
+  if (!HELMAX_REAL(s->A) || !HELMAX_REAL(s->B)) return false;
+  ++s;
+  HELMAX_NEXT;
+Guard3:
+  if (!HELMAX_REAL(s->R) || !HELMAX_REAL(s->A) || !HELMAX_REAL(s->B)) return false;
+  ++s;
+  HELMAX_NEXT;
+End: {
+  // 0 when spoiled is finite, NaN otherwise
+  const double d = spoiled - spoiled;
+  return d == d;
+}
+// The first result stays in the register (nothing else reads its cell).
+// It needs no place in spoiled: when it is not finite, neither is the
+// second result, which is "first op cell".
 #define HELMAX_PAIR_CODE(FIRST, EXPR, SECOND, OP2) \
   FIRST##_##SECOND : r = EXPR;                     \
-  spoiled += r - r;                                \
-  s->R->Kind = TValueKind::Real;                   \
-  s->R->Num = r;                                   \
   ++s;                                             \
   r = r OP2 s->B->Num;                             \
   HELMAX_STORE;
@@ -193,10 +240,17 @@ End:
 #undef HELMAX_PAIR_CODE
 #undef HELMAX_PAIRS
 #undef HELMAX_PAIR_FIRSTS
+#undef HELMAX_REAL
 #undef HELMAX_UNARY
 #undef HELMAX_ARITH
 #undef HELMAX_STORE
+#undef HELMAX_NOT_IN_LEAF
 #undef HELMAX_NEXT
 }
+
+#pragma GCC diagnostic pop
+
+template bool THelmaxComplexEval::RunFastSteps<true>(THelmaxComplexEval*, const TFastStep*);
+template bool THelmaxComplexEval::RunFastSteps<false>(THelmaxComplexEval*, const TFastStep*);
 
 }  // namespace helmax

@@ -160,7 +160,11 @@ class THelmaxComplexEval {
   // Programs evaluated more than once run in their fast form where they
   // have one (same results to the bit, see FastProgram.h). Off, every run
   // goes through the interpreter: for comparisons.
-  bool FastPrograms = true;
+  bool FastPrograms() const { return FastPrograms_; }
+  void SetFastPrograms(bool on) {
+    FastPrograms_ = on;
+    ForgetFastProgram();
+  }
   // The last compile's program has a fast form (built at its second run).
   bool FastProgramReady() const { return FastState_ == TFastState::Ready; }
 
@@ -204,13 +208,13 @@ class THelmaxComplexEval {
   void DoMathExpression(TValue& result) {
     // A single expression with a fast form runs from here, with no call in
     // between (and when the fast form gives up, the interpreter runs it).
-    if (ExpressionCount == 1 && FastState_ == TFastState::Ready && FastPrograms) {
-      if (!RunFastProgram()) {
+    if (FastSingle_ != nullptr) {
+      if (!FastSingle_(this, FastSteps_.data())) {
         DoMathExpressionAnyWay(result, false);
         return;
       }
       SetSuccessfulRunState();
-      result = *Results[0];
+      result = *FastResult_;
       return;
     }
     DoMathExpressionAnyWay(result, true);
@@ -338,7 +342,7 @@ class THelmaxComplexEval {
   // True when the fast form ran the main program to its end; the error
   // state is then that of a successful run.
   bool RunFast() {
-    if (!FastPrograms || (FastState_ != TFastState::Ready && !PrepareFastProgram())) return false;
+    if (!FastPrograms_ || (FastState_ != TFastState::Ready && !PrepareFastProgram())) return false;
     if (!RunFastProgram()) return false;
     SetSuccessfulRunState();
     return true;
@@ -349,7 +353,13 @@ class THelmaxComplexEval {
     ErrorCode = 0;
     MathErrorKind = -1;
   }
-  bool RunFastProgram();
+  bool RunFastProgram() { return FastRunner_(this, FastSteps_.data()); }
+  // Runs the fast form from its first step. The leaf runner takes only
+  // steps that call no function, and so saves no registers on entry; the
+  // other takes every step. Given no steps, either puts the addresses of
+  // its code for each step kind in FastCode_ (indexed by TFastOp).
+  template <bool kLeaf>
+  static bool RunFastSteps(THelmaxComplexEval* e, const TFastStep* first);
   void DoMathExpressionAnyWay(TValue& result, bool tryFast);
   bool RunFastGenericStep(const TInstruction& ins) noexcept;
 
@@ -394,7 +404,14 @@ class THelmaxComplexEval {
   TFastState FastState_ = TFastState::Pending;
   std::uint8_t RunsSinceCompile_ = 0;
   std::vector<TFastStep> FastSteps_;
-  std::vector<const TValue*> FastGuards_;  // variables that must hold reals
+  bool (*FastRunner_)(THelmaxComplexEval*, const TFastStep*) = nullptr;
+  // The runner when the program is ready and is a single expression (and
+  // fast programs are on): DoMathExpression's one test. FastResult_ is
+  // then that expression's result cell.
+  bool (*FastSingle_)(THelmaxComplexEval*, const TFastStep*) = nullptr;
+  const TValue* FastResult_ = nullptr;
+  const void* const* FastCode_ = nullptr;
+  bool FastPrograms_ = true;
 };
 
 }  // namespace helmax

@@ -46,7 +46,7 @@ class TPair {
  public:
   explicit TPair(const std::string& text) {
     Fast_.VerifySyntaxSemantics(text, Cells.Variables(), false);
-    Plain_.FastPrograms = false;
+    Plain_.SetFastPrograms(false);
     Plain_.VerifySyntaxSemantics(text, Cells.Variables(), false);
   }
   bool Compiled() const { return !Fast_.Error && !Plain_.Error; }
@@ -159,6 +159,33 @@ TEST(FastProgram, PairedStepsAgreeWithTheInterpreter) {
         for (std::size_t at; (at = text.find('@')) != std::string::npos;) text[at] = op1;
         ExpectAgreement(text, 400, seed++, true);
       }
+}
+
+// Seven variables take three guard steps (three, three and one): a value
+// that is not a real in any of them sends the run to the interpreter.
+TEST(FastProgram, EveryVariableIsCheckedBeforeAnyStep) {
+  const std::string text = "v1*v2+v3-v4*v5/v6+v7";
+  std::vector<TValue> cells(7, TValue::MakeReal(1.5));
+  TUserVarArray variables;
+  for (std::size_t i = 0; i < cells.size(); ++i) variables.push_back({"v" + std::to_string(i + 1), &cells[i], 0});
+  THelmaxComplexEval fast, plain;
+  plain.SetFastPrograms(false);
+  fast.VerifySyntaxSemantics(text, variables, false);
+  plain.VerifySyntaxSemantics(text, variables, false);
+  TValue x, y;
+  fast.DoMathExpression(x);
+  fast.DoMathExpression(x);
+  ASSERT_TRUE(fast.FastProgramReady());
+  for (const TValue& odd : {TValue::MakeComplex(1.0, 2.0), TValue::MakeBool(true), TValue::MakeCurrency(20000)}) {
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+      cells[i] = odd;
+      fast.DoMathExpression(x);
+      plain.DoMathExpression(y);
+      EXPECT_TRUE(SameValue(x, y) && fast.Error == plain.Error && fast.ErrorMessage == plain.ErrorMessage)
+          << "v" << i + 1 << " = " << ValueToText(odd) << ": " << ValueToText(x) << " / " << ValueToText(y);
+      cells[i] = TValue::MakeReal(1.5);
+    }
+  }
 }
 
 // Random expressions over a, b and c.
