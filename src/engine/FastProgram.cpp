@@ -268,7 +268,7 @@ struct TFastBuilder {
     j.Op = fsJump;
     Emit(j);
     Undo(afterCondition);
-    Steps[jumpAt].Jump = static_cast<std::int32_t>(Steps.size());
+    Steps[jumpAt].Jump = static_cast<std::int32_t>(Steps.size() - jumpAt);
     TOperandKind elseKind = TOperandKind::Other;
     if (ins.Count == 3) {
       Program(rec->Else);
@@ -286,7 +286,7 @@ struct TFastBuilder {
       Failed = true;
       return;
     }
-    Steps[jumpOverElse].Jump = static_cast<std::int32_t>(Steps.size());
+    Steps[jumpOverElse].Jump = static_cast<std::int32_t>(Steps.size() - jumpOverElse);
     Undo(mark);
     InRegister = nullptr;
     --IfDepth;
@@ -304,6 +304,7 @@ struct TFastBuilder {
 
 void THelmaxComplexEval::ForgetFastProgram() {
   FastState_ = TFastState::Pending;
+  FastSingleReal_ = nullptr;
   FastSingle_ = nullptr;
   RunsSinceCompile_ = 0;
   FastSteps_.clear();
@@ -323,6 +324,7 @@ bool THelmaxComplexEval::PrepareFastProgram() {
 void THelmaxComplexEval::BuildFastProgram() {
   FastSteps_.clear();
   FastState_ = TFastState::Unavailable;
+  FastSingleReal_ = nullptr;
   FastSingle_ = nullptr;
   if (ExpressionCount == 0 || Results == nullptr) return;
   std::vector<const TValue*> guards;
@@ -339,44 +341,43 @@ void THelmaxComplexEval::BuildFastProgram() {
     FastSteps_.clear();
     return;
   }
-  // An arithmetic step followed by "register op cell" runs as one pair
-  // when the first result has no other reader (no other operand, no
-  // result of the compile).
+  // Every path of the program writes a real into the first result (guards
+  // included: a run that reaches its end found the variables real).
+  const bool realResult = b.StateOf(Results[0]) == TCellState::WrittenReal;
+  // An arithmetic step followed by "register op cell" runs as one pair,
+  // and with a second such step as one triple, when the results kept in
+  // the register have no other reader (no other operand, no result of the
+  // compile).
   std::unordered_map<const TValue*, int> reads;
   for (const TInstruction& ins : Instructions_)
     for (std::int32_t i = 0; i < ins.Count; ++i) ++reads[ins.Operands[i]];
   for (int k = 0; k < ExpressionCount; ++k) ++reads[Results[k]];
-  for (std::size_t i = 0; i + 1 < FastSteps_.size(); ++i) {
-    const TFastOp first = FastSteps_[i].Op;
-    if (first > fsDivAA || reads[FastSteps_[i].R] != 1) continue;
-    int second;
-    switch (FastSteps_[i + 1].Op) {
-      case fsAddAC: second = 0; break;
-      case fsSubAC: second = 1; break;
-      case fsMulAC: second = 2; break;
-      case fsDivAC: second = 3; break;
-      default: continue;
+  // 0..3 for a step "register op cell" (add, subtract, multiply, divide)
+  // whose register operand nothing else reads; -1 otherwise.
+  auto follower = [&](std::size_t i) {
+    if (i >= FastSteps_.size() || reads[FastSteps_[i - 1].R] != 1) return -1;
+    switch (FastSteps_[i].Op) {
+      case fsAddAC: return 0;
+      case fsSubAC: return 1;
+      case fsMulAC: return 2;
+      case fsDivAC: return 3;
+      default: return -1;
     }
-    FastSteps_[i].Op = static_cast<TFastOp>(fsFirstPair + 16 * second + first);
-    ++i;
+  };
+  for (std::size_t i = 0; i < FastSteps_.size(); ++i) {
+    const TFastOp first = FastSteps_[i].Op;
+    if (first > fsDivAA) continue;
+    const int second = follower(i + 1);
+    if (second < 0) continue;
+    const int third = follower(i + 2);
+    if (third >= 0) {
+      FastSteps_[i].Op = static_cast<TFastOp>(fsFirstTriple + 16 * (4 * third + second) + first);
+      i += 2;
+    } else {
+      FastSteps_[i].Op = static_cast<TFastOp>(fsFirstPair + 16 * second + first);
+      i += 1;
+    }
   }
-  TFastStep end;
-  end.Op = fsEnd;
-  FastSteps_.push_back(end);
-  // The guards go first, three to a step; jumps move past them.
-  std::vector<TFastStep> guardSteps;
-  for (std::size_t i = 0; i < guards.size(); i += 3) {
-    TFastStep g;
-    const std::size_t n = std::min<std::size_t>(3, guards.size() - i);
-    g.Op = n == 1 ? fsGuard1 : n == 2 ? fsGuard2 : fsGuard3;
-    g.A = guards[i];
-    if (n >= 2) g.B = guards[i + 1];
-    if (n == 3) g.R = const_cast<TValue*>(guards[i + 2]);  // only read
-    guardSteps.push_back(g);
-  }
-  const auto shift = static_cast<std::int32_t>(guardSteps.size());
-  for (TFastStep& step : FastSteps_) step.Jump += shift;
-  FastSteps_.insert(FastSteps_.begin(), guardSteps.begin(), guardSteps.end());
   // Without a step that calls a function, the leaf runner takes it.
   bool leaf = true;
   for (const TFastStep& step : FastSteps_) {
@@ -392,12 +393,38 @@ void THelmaxComplexEval::BuildFastProgram() {
       default: break;
     }
   }
+  // The guards, three to a step. The other runner checks them before its
+  // first step. The leaf runner checks them at its end, the last ones in
+  // the end step itself: its steps only compute into result cells, so what
+  // they compute from a variable that turns out not to hold a real is
+  // harmless (the interpreter then runs the program again from its start).
+  std::vector<TFastStep> guardSteps;
+  for (std::size_t i = 0; i < guards.size(); i += 3) {
+    TFastStep g;
+    const std::size_t n = std::min<std::size_t>(3, guards.size() - i);
+    g.Op = n == 1 ? fsGuard1 : n == 2 ? fsGuard2 : fsGuard3;
+    g.A = guards[i];
+    if (n >= 2) g.B = guards[i + 1];
+    if (n == 3) g.R = const_cast<TValue*>(guards[i + 2]);  // only read
+    guardSteps.push_back(g);
+  }
+  TFastStep end;
+  end.Op = fsEnd;
+  if (!leaf) {
+    FastSteps_.insert(FastSteps_.begin(), guardSteps.begin(), guardSteps.end());
+  } else if (!guardSteps.empty()) {
+    guardSteps.back().Op = static_cast<TFastOp>(guardSteps.back().Op - fsGuard1 + fsGuardedEnd1);
+    end = guardSteps.back();
+    guardSteps.pop_back();
+    FastSteps_.insert(FastSteps_.end(), guardSteps.begin(), guardSteps.end());
+  }
+  FastSteps_.push_back(end);
   FastRunner_ = leaf ? &RunFastSteps<true> : &RunFastSteps<false>;
   FastRunner_(this, nullptr);
   for (TFastStep& step : FastSteps_) step.Code = FastCode_[step.Op];
   FastState_ = TFastState::Ready;
   if (ExpressionCount == 1 && FastPrograms_) {
-    FastSingle_ = FastRunner_;
+    (realResult ? FastSingleReal_ : FastSingle_) = FastRunner_;
     FastResult_ = Results[0];
   }
 }

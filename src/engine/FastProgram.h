@@ -22,7 +22,7 @@ struct TInstruction;
 
 // Operand sources of the fused arithmetic steps: C a cell, A the register
 // holding the previous step's result. AC is "register op cell".
-enum TFastOp : std::uint8_t {
+enum TFastOp : std::uint16_t {
   fsAddCC, fsAddAC, fsAddCA, fsAddAA,
   fsSubCC, fsSubAC, fsSubCA, fsSubAA,
   fsMulCC, fsMulAC, fsMulCA, fsMulAA,
@@ -40,8 +40,13 @@ enum TFastOp : std::uint8_t {
   // list, unchanged (nothing jumps to a step that reads the register).
   fsFirstPair,
   fsLastPair = fsFirstPair + 4 * 16 - 1,
+  // Triples: a pair, then a third "register op cell", when nothing else
+  // reads the second result either. Numbered 16 * (4 * third + second) +
+  // first from fsFirstTriple.
+  fsFirstTriple,
+  fsLastTriple = fsFirstTriple + 4 * 4 * 16 - 1,
   // The last fused step; the ones below leave the register undefined.
-  fsLastFused = fsLastPair,
+  fsLastFused = fsLastTriple,
   fsCompare,          // Sub: the comparison's code; writes a boolean
   fsCompareJump,      // the same, then to Jump when false
   fsJumpIfFalse,      // A must hold a boolean
@@ -49,9 +54,11 @@ enum TFastOp : std::uint8_t {
   fsCopy,             // R = A
   fsSetNull,          // R = null
   fsGeneric,          // Ins as the interpreter runs it
-  // The program's first steps: the variables it reads as reals (A; A and
-  // B; R, A and B) must hold reals, or the run gives up before any step.
+  // The variables that the program reads as reals (A; A and B; R, A and
+  // B) must hold reals, or the run gives up: as steps of their own, then
+  // as the end itself.
   fsGuard1, fsGuard2, fsGuard3,
+  fsGuardedEnd1, fsGuardedEnd2, fsGuardedEnd3,
   fsEnd,
 };
 
@@ -61,7 +68,7 @@ struct TFastStep {
   const void* Code = nullptr;
   TFastOp Op = fsEnd;
   std::uint16_t Sub = 0;
-  std::int32_t Jump = 0;  // step index
+  std::int32_t Jump = 0;  // from this step to the one it jumps to
   TValue* R = nullptr;
   const TValue* A = nullptr;
   union {

@@ -46,20 +46,28 @@ inline bool FastPower(double x, double y, double& r) {
 // in Interpreter.cpp); the caller then runs the whole program the ordinary
 // way. The steps are threaded: each ends with its own jump to the next one
 // (this file is compiled without cross-jumping, which would merge them).
-// The sixteen first steps of a pair, by their operands, for one second
-// step; then the four second steps (their order is that of TFastOp).
-#define HELMAX_PAIR_FIRSTS(X, SECOND, OP2)                                                  \
-  X(AddCC, s->A->Num + s->B->Num, SECOND, OP2) X(AddAC, acc + s->B->Num, SECOND, OP2)       \
-  X(AddCA, s->A->Num + acc, SECOND, OP2) X(AddAA, acc + acc, SECOND, OP2)                   \
-  X(SubCC, s->A->Num - s->B->Num, SECOND, OP2) X(SubAC, acc - s->B->Num, SECOND, OP2)       \
-  X(SubCA, s->A->Num - acc, SECOND, OP2) X(SubAA, acc - acc, SECOND, OP2)                   \
-  X(MulCC, s->A->Num * s->B->Num, SECOND, OP2) X(MulAC, acc * s->B->Num, SECOND, OP2)       \
-  X(MulCA, s->A->Num * acc, SECOND, OP2) X(MulAA, acc * acc, SECOND, OP2)                   \
-  X(DivCC, s->A->Num / s->B->Num, SECOND, OP2) X(DivAC, acc / s->B->Num, SECOND, OP2)       \
-  X(DivCA, s->A->Num / acc, SECOND, OP2) X(DivAA, acc / acc, SECOND, OP2)
-#define HELMAX_PAIRS(X)                                                                     \
-  HELMAX_PAIR_FIRSTS(X, ThenAdd, +) HELMAX_PAIR_FIRSTS(X, ThenSub, -)                       \
-  HELMAX_PAIR_FIRSTS(X, ThenMul, *) HELMAX_PAIR_FIRSTS(X, ThenDiv, /)
+// The sixteen first steps of a pair or triple, by their operands, each
+// given the rest of its step's arguments; then the four second steps of
+// the pairs; then the triples by third and second step (the orders are
+// those of TFastOp).
+#define HELMAX_FIRSTS(X, ...)                                                                    \
+  X(AddCC, s->A->Num + s->B->Num, __VA_ARGS__) X(AddAC, acc + s->B->Num, __VA_ARGS__)            \
+  X(AddCA, s->A->Num + acc, __VA_ARGS__) X(AddAA, acc + acc, __VA_ARGS__)                        \
+  X(SubCC, s->A->Num - s->B->Num, __VA_ARGS__) X(SubAC, acc - s->B->Num, __VA_ARGS__)            \
+  X(SubCA, s->A->Num - acc, __VA_ARGS__) X(SubAA, acc - acc, __VA_ARGS__)                        \
+  X(MulCC, s->A->Num * s->B->Num, __VA_ARGS__) X(MulAC, acc * s->B->Num, __VA_ARGS__)            \
+  X(MulCA, s->A->Num * acc, __VA_ARGS__) X(MulAA, acc * acc, __VA_ARGS__)                        \
+  X(DivCC, s->A->Num / s->B->Num, __VA_ARGS__) X(DivAC, acc / s->B->Num, __VA_ARGS__)            \
+  X(DivCA, s->A->Num / acc, __VA_ARGS__) X(DivAA, acc / acc, __VA_ARGS__)
+#define HELMAX_SECONDS(X, ...)                                                                   \
+  HELMAX_FIRSTS(X, ThenAdd, +, __VA_ARGS__) HELMAX_FIRSTS(X, ThenSub, -, __VA_ARGS__)            \
+  HELMAX_FIRSTS(X, ThenMul, *, __VA_ARGS__) HELMAX_FIRSTS(X, ThenDiv, /, __VA_ARGS__)
+#define HELMAX_PAIRS(X)                                                                          \
+  HELMAX_FIRSTS(X, ThenAdd, +) HELMAX_FIRSTS(X, ThenSub, -) HELMAX_FIRSTS(X, ThenMul, *)         \
+  HELMAX_FIRSTS(X, ThenDiv, /)
+#define HELMAX_TRIPLES(X)                                                                        \
+  HELMAX_SECONDS(X, AndAdd, +) HELMAX_SECONDS(X, AndSub, -) HELMAX_SECONDS(X, AndMul, *)         \
+  HELMAX_SECONDS(X, AndDiv, /)
 
 // acc is set by every fused step before any step reads it (a step reads
 // the register only right after the step that wrote it), which the
@@ -78,8 +86,11 @@ bool THelmaxComplexEval::RunFastSteps(THelmaxComplexEval* e, const TFastStep* fi
 #define HELMAX_PAIR_LABEL(FIRST, EXPR, SECOND, OP2) &&FIRST##_##SECOND,
       HELMAX_PAIRS(HELMAX_PAIR_LABEL)
 #undef HELMAX_PAIR_LABEL
+#define HELMAX_TRIPLE_LABEL(FIRST, EXPR, SECOND, OP2, THIRD, OP3) &&FIRST##_##SECOND##_##THIRD,
+      HELMAX_TRIPLES(HELMAX_TRIPLE_LABEL)
+#undef HELMAX_TRIPLE_LABEL
       &&Compare, &&CompareJump, &&JumpIfFalse, &&Jump, &&Copy, &&SetNull, &&Generic,
-      &&Guard1,  &&Guard2,  &&Guard3,   &&End};
+      &&Guard1,  &&Guard2,  &&Guard3,   &&GuardedEnd1, &&GuardedEnd2, &&GuardedEnd3, &&End};
   static_assert(sizeof(kStep) / sizeof(kStep[0]) == fsEnd + 1);
   if (first == nullptr) [[unlikely]] {
     e->FastCode_ = kStep;
@@ -189,14 +200,14 @@ CompareJump:
   }
   s->R->Kind = TValueKind::Boolean;
   s->R->Bool = b;
-  s = s->Op == fsCompareJump && !b ? first + s->Jump : s + 1;
+  s += s->Op == fsCompareJump && !b ? s->Jump : 1;
   HELMAX_NEXT;
 JumpIfFalse:
   if (s->A->Kind != TValueKind::Boolean) return false;
-  s = s->A->Bool ? s + 1 : first + s->Jump;
+  s += s->A->Bool ? 1 : s->Jump;
   HELMAX_NEXT;
 Jump:
-  s = first + s->Jump;
+  s += s->Jump;
   HELMAX_NEXT;
 Copy:
   *s->R = *s->A;
@@ -223,6 +234,15 @@ Guard3:
   if (!HELMAX_REAL(s->R) || !HELMAX_REAL(s->A) || !HELMAX_REAL(s->B)) return false;
   ++s;
   HELMAX_NEXT;
+GuardedEnd1:
+  if (!HELMAX_REAL(s->A)) return false;
+  goto End;
+GuardedEnd2:
+  if (!HELMAX_REAL(s->A) || !HELMAX_REAL(s->B)) return false;
+  goto End;
+GuardedEnd3:
+  if (!HELMAX_REAL(s->R) || !HELMAX_REAL(s->A) || !HELMAX_REAL(s->B)) return false;
+  goto End;
 End: {
   // 0 when spoiled is finite, NaN otherwise
   const double d = spoiled - spoiled;
@@ -238,8 +258,19 @@ End: {
   HELMAX_STORE;
   HELMAX_PAIRS(HELMAX_PAIR_CODE)
 #undef HELMAX_PAIR_CODE
+// The same with a third step, the second result staying in the register.
+#define HELMAX_TRIPLE_CODE(FIRST, EXPR, SECOND, OP2, THIRD, OP3) \
+  FIRST##_##SECOND##_##THIRD : r = EXPR;                         \
+  r = r OP2 s[1].B->Num;                                         \
+  s += 2;                                                        \
+  r = r OP3 s->B->Num;                                           \
+  HELMAX_STORE;
+  HELMAX_TRIPLES(HELMAX_TRIPLE_CODE)
+#undef HELMAX_TRIPLE_CODE
+#undef HELMAX_TRIPLES
 #undef HELMAX_PAIRS
-#undef HELMAX_PAIR_FIRSTS
+#undef HELMAX_SECONDS
+#undef HELMAX_FIRSTS
 #undef HELMAX_REAL
 #undef HELMAX_UNARY
 #undef HELMAX_ARITH

@@ -206,8 +206,20 @@ class THelmaxComplexEval {
 
   // ---- evaluating ----
   void DoMathExpression(TValue& result) {
-    // A single expression with a fast form runs from here, with no call in
-    // between (and when the fast form gives up, the interpreter runs it).
+    // A single expression with a fast form runs from here (and when the
+    // fast form gives up, the interpreter runs it). A result that every
+    // successful run leaves real is copied without a look at its kind.
+    if (FastSingleReal_ != nullptr) {
+      if (!FastSingleReal_(this, FastSteps_.data())) {
+        DoMathExpressionAnyWay(result, false);
+        return;
+      }
+      SetSuccessfulRunState();
+      result.Kind = TValueKind::Real;
+      result.Num = FastResult_->Num;
+      result.Cx.Im = 0.0;
+      return;
+    }
     if (FastSingle_ != nullptr) {
       if (!FastSingle_(this, FastSteps_.data())) {
         DoMathExpressionAnyWay(result, false);
@@ -257,10 +269,12 @@ class THelmaxComplexEval {
   // Which of the compiled expressions (0-based) the last failed evaluation
   // was running, or -1: for a host that marks the failing expression.
   int FailedExpression() const;
+  // (ErrorCode and MathErrorKind side by side: a successful run sets both
+  // in one store.)
   bool Error = false;
   std::int32_t ErrorCode = 0;
-  std::string ErrorMessage;
   std::int32_t MathErrorKind = -1;
+  std::string ErrorMessage;
 
   // ---- compiled structures (read-only for hosts and tests) ----
   const std::vector<TInstruction>& Instructions() const { return Instructions_; }
@@ -406,8 +420,10 @@ class THelmaxComplexEval {
   std::vector<TFastStep> FastSteps_;
   bool (*FastRunner_)(THelmaxComplexEval*, const TFastStep*) = nullptr;
   // The runner when the program is ready and is a single expression (and
-  // fast programs are on): DoMathExpression's one test. FastResult_ is
-  // then that expression's result cell.
+  // fast programs are on), in the first when its result is always real:
+  // DoMathExpression's tests. FastResult_ is then that expression's
+  // result cell.
+  bool (*FastSingleReal_)(THelmaxComplexEval*, const TFastStep*) = nullptr;
   bool (*FastSingle_)(THelmaxComplexEval*, const TFastStep*) = nullptr;
   const TValue* FastResult_ = nullptr;
   const void* const* FastCode_ = nullptr;
