@@ -169,6 +169,19 @@ struct TFastBuilder {
         EmitPower(ins);
         return;
       }
+      case opMax:
+      case opMin: {
+        for (std::int32_t i = 0; i < ins.Count; ++i) Guard(ins.Operands[i]);
+        TFastStep s;
+        s.Op = fsMaxMin;
+        s.Sub = static_cast<std::uint16_t>(code);
+        s.R = ins.Result;
+        s.Ins = &ins;
+        Emit(s);
+        SetState(ins.Result, TCellState::WrittenReal);
+        InRegister = ins.Result;
+        return;
+      }
       case opSqrt: EmitFused(fsSqrtC, ins, false); return;
       case opAbs: EmitFused(fsAbsC, ins, false); return;
       case opExp: EmitFused(fsExpC, ins, false); return;

@@ -45,8 +45,10 @@ enum TFastOp : std::uint16_t {
   // first from fsFirstTriple.
   fsFirstTriple,
   fsLastTriple = fsFirstTriple + 4 * 4 * 16 - 1,
-  // The last fused step; the ones below leave the register undefined.
+  // The last step that leaves its result in the register; the ones below
+  // (but fsMaxMin) leave the register undefined.
   fsLastFused = fsLastTriple,
+  fsMaxMin,           // Sub: opMax or opMin; Ins: its operands, all reals
   fsCompare,          // Sub: the comparison's code; writes a boolean
   fsCompareJump,      // the same, then to Jump when false
   fsJumpIfFalse,      // A must hold a boolean

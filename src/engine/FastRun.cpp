@@ -89,7 +89,7 @@ bool THelmaxComplexEval::RunFastSteps(THelmaxComplexEval* e, const TFastStep* fi
 #define HELMAX_TRIPLE_LABEL(FIRST, EXPR, SECOND, OP2, THIRD, OP3) &&FIRST##_##SECOND##_##THIRD,
       HELMAX_TRIPLES(HELMAX_TRIPLE_LABEL)
 #undef HELMAX_TRIPLE_LABEL
-      &&Compare, &&CompareJump, &&JumpIfFalse, &&Jump, &&Copy, &&SetNull, &&Generic,
+      &&MaxMin,  &&Compare, &&CompareJump, &&JumpIfFalse, &&Jump, &&Copy, &&SetNull, &&Generic,
       &&Guard1,  &&Guard2,  &&Guard3,   &&GuardedEnd1, &&GuardedEnd2, &&GuardedEnd3, &&End};
   static_assert(sizeof(kStep) / sizeof(kStep[0]) == fsEnd + 1);
   if (first == nullptr) [[unlikely]] {
@@ -189,6 +189,19 @@ Power:
   HELMAX_NOT_IN_LEAF
   if (!FastPower(x, s->B->Num, r)) return false;
   HELMAX_STORE;
+// The largest or smallest of finite reals, the first of equal ones (as
+// max and min choose); infinities and NaN go the general way.
+MaxMin: {
+  const TInstruction& ins = *s->Ins;
+  r = ins.Operands[0]->Num;
+  if (!std::isfinite(r)) return false;
+  for (std::int32_t i = 1; i < ins.Count; ++i) {
+    x = ins.Operands[i]->Num;
+    if (!std::isfinite(x)) return false;
+    if (s->Sub == opMax ? r < x : r > x) r = x;
+  }
+  HELMAX_STORE;
+}
 Compare:
 CompareJump:
   if constexpr (kLeaf) {
