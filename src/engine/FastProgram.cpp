@@ -281,6 +281,7 @@ struct TFastBuilder {
     j.Op = fsJump;
     Emit(j);
     Undo(afterCondition);
+    InRegister = nullptr;  // the else-part is reached by a jump
     Steps[jumpAt].Jump = static_cast<std::int32_t>(Steps.size() - jumpAt);
     TOperandKind elseKind = TOperandKind::Other;
     if (ins.Count == 3) {
@@ -406,31 +407,49 @@ void THelmaxComplexEval::BuildFastProgram() {
       default: break;
     }
   }
+  // What the end returns: the value of a result that is always real, for
+  // a single expression; straight from the register when the last step
+  // wrote it and no jump can reach the end. Otherwise 0 (from a cell that
+  // holds it).
+  static const TValue kZero = TValue::MakeReal(0.0);
+  const bool returnsResult = realResult && ExpressionCount == 1;
+  bool fromRegister = returnsResult && !FastSteps_.empty() && FastSteps_.back().R == Results[0];
+  for (const TFastStep& step : FastSteps_) {
+    const TFastOp op = step.Op;
+    if (op == fsCompareJump || op == fsJumpIfFalse || op == fsJump) fromRegister = false;
+  }
+  if (fromRegister) {
+    const TFastOp last = FastSteps_.back().Op;
+    fromRegister = last <= fsLastFused || last == fsMaxMin;
+  }
+  TFastStep end;
+  end.Op = fromRegister ? fsEndAcc : fsEnd;
+  end.R = const_cast<TValue*>(returnsResult ? Results[0] : &kZero);  // only read
   // The guards, three to a step. The other runner checks them before its
-  // first step. The leaf runner checks them at its end, the last ones in
-  // the end step itself: its steps only compute into result cells, so what
-  // they compute from a variable that turns out not to hold a real is
-  // harmless (the interpreter then runs the program again from its start).
+  // first step. The leaf runner checks them at its end, the last one or
+  // two in the end step itself: its steps only compute into result cells,
+  // so what they compute from a variable that turns out not to hold a real
+  // is harmless (the interpreter then runs the program again from its
+  // start).
+  std::size_t inEnd = 0;
+  if (leaf && !guards.empty()) {
+    inEnd = guards.size() % 3 == 1 ? 1 : 2;
+    end.Op = fromRegister ? (inEnd == 1 ? fsGuardedEndAcc1 : fsGuardedEndAcc2)
+                          : (inEnd == 1 ? fsGuardedEnd1 : fsGuardedEnd2);
+    end.A = guards[guards.size() - inEnd];
+    if (inEnd == 2) end.B = guards.back();
+  }
   std::vector<TFastStep> guardSteps;
-  for (std::size_t i = 0; i < guards.size(); i += 3) {
+  for (std::size_t i = 0; i < guards.size() - inEnd; i += 3) {
     TFastStep g;
-    const std::size_t n = std::min<std::size_t>(3, guards.size() - i);
+    const std::size_t n = std::min<std::size_t>(3, guards.size() - inEnd - i);
     g.Op = n == 1 ? fsGuard1 : n == 2 ? fsGuard2 : fsGuard3;
     g.A = guards[i];
     if (n >= 2) g.B = guards[i + 1];
     if (n == 3) g.R = const_cast<TValue*>(guards[i + 2]);  // only read
     guardSteps.push_back(g);
   }
-  TFastStep end;
-  end.Op = fsEnd;
-  if (!leaf) {
-    FastSteps_.insert(FastSteps_.begin(), guardSteps.begin(), guardSteps.end());
-  } else if (!guardSteps.empty()) {
-    guardSteps.back().Op = static_cast<TFastOp>(guardSteps.back().Op - fsGuard1 + fsGuardedEnd1);
-    end = guardSteps.back();
-    guardSteps.pop_back();
-    FastSteps_.insert(FastSteps_.end(), guardSteps.begin(), guardSteps.end());
-  }
+  FastSteps_.insert(leaf ? FastSteps_.end() : FastSteps_.begin(), guardSteps.begin(), guardSteps.end());
   FastSteps_.push_back(end);
   FastRunner_ = leaf ? &RunFastSteps<true> : &RunFastSteps<false>;
   FastRunner_(this, nullptr);

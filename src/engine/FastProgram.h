@@ -57,10 +57,13 @@ enum TFastOp : std::uint16_t {
   fsSetNull,          // R = null
   fsGeneric,          // Ins as the interpreter runs it
   // The variables that the program reads as reals (A; A and B; R, A and
-  // B) must hold reals, or the run gives up: as steps of their own, then
-  // as the end itself.
+  // B) must hold reals, or the run gives up.
   fsGuard1, fsGuard2, fsGuard3,
-  fsGuardedEnd1, fsGuardedEnd2, fsGuardedEnd3,
+  // The end, which returns the value of the cell R (only read), or of the
+  // register (Acc) when the last step left the result there; after
+  // checking one or two more variables (A; A and B).
+  fsGuardedEnd1, fsGuardedEnd2, fsGuardedEndAcc1, fsGuardedEndAcc2,
+  fsEndAcc,
   fsEnd,
 };
 

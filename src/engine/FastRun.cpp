@@ -1,5 +1,6 @@
 // Running the fast form of a program (see FastProgram.h).
 #include <cmath>
+#include <limits>
 
 #include "BuiltinCatalogue.h"
 #include "HelmaxComplexEval.h"
@@ -9,6 +10,8 @@ namespace helmax {
 
 namespace {
 
+// What a runner returns when it gives up.
+constexpr double kGiveUp = std::numeric_limits<double>::quiet_NaN();
 constexpr double kTrigLimit = 9223372036854775808.0;  // 2^63, as the interpreter's fast path
 
 // x^y as the real power computes it, when that gives a finite result
@@ -75,7 +78,7 @@ inline bool FastPower(double x, double y, double& r) {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 template <bool kLeaf>
-bool THelmaxComplexEval::RunFastSteps(THelmaxComplexEval* e, const TFastStep* first) {
+double THelmaxComplexEval::RunFastSteps(THelmaxComplexEval* e, const TFastStep* first) {
   static const void* const kStep[] = {
       &&AddCC,   &&AddAC,   &&AddCA,    &&AddAA,    &&SubCC,   &&SubAC,   &&SubCA,      &&SubAA,
       &&MulCC,   &&MulAC,   &&MulCA,    &&MulAA,    &&DivCC,   &&DivAC,   &&DivCA,      &&DivAA,
@@ -90,11 +93,12 @@ bool THelmaxComplexEval::RunFastSteps(THelmaxComplexEval* e, const TFastStep* fi
       HELMAX_TRIPLES(HELMAX_TRIPLE_LABEL)
 #undef HELMAX_TRIPLE_LABEL
       &&MaxMin,  &&Compare, &&CompareJump, &&JumpIfFalse, &&Jump, &&Copy, &&SetNull, &&Generic,
-      &&Guard1,  &&Guard2,  &&Guard3,   &&GuardedEnd1, &&GuardedEnd2, &&GuardedEnd3, &&End};
+      &&Guard1,  &&Guard2,  &&Guard3,   &&GuardedEnd1, &&GuardedEnd2, &&GuardedEndAcc1, &&GuardedEndAcc2,
+      &&EndAcc,  &&End};
   static_assert(sizeof(kStep) / sizeof(kStep[0]) == fsEnd + 1);
   if (first == nullptr) [[unlikely]] {
     e->FastCode_ = kStep;
-    return false;
+    return kGiveUp;
   }
   const TFastStep* s = first;
   double acc;
@@ -136,7 +140,7 @@ bool THelmaxComplexEval::RunFastSteps(THelmaxComplexEval* e, const TFastStep* fi
   NAME##C : x = s->A->Num;             \
   goto NAME;                           \
   NAME##A : x = acc;                   \
-  NAME : if (FAIL) return false;       \
+  NAME : if (FAIL) return kGiveUp;       \
   r = EXPR;                            \
   HELMAX_STORE;
 #define HELMAX_REAL(CELL) ((CELL)->Kind == TValueKind::Real)
@@ -172,9 +176,9 @@ WholePowerA:
   x = acc;
 WholePower:
   HELMAX_NOT_IN_LEAF
-  if (std::isnan(x)) return false;
+  if (std::isnan(x)) return kGiveUp;
   if (x == 0.0) {
-    if (s->B->Num < 0.0) return false;
+    if (s->B->Num < 0.0) return kGiveUp;
     r = 0.0;
   } else {
     r = std::pow(x, s->B->Num);
@@ -187,17 +191,17 @@ PowerA:
   x = acc;
 Power:
   HELMAX_NOT_IN_LEAF
-  if (!FastPower(x, s->B->Num, r)) return false;
+  if (!FastPower(x, s->B->Num, r)) return kGiveUp;
   HELMAX_STORE;
 // The largest or smallest of finite reals, the first of equal ones (as
 // max and min choose); infinities and NaN go the general way.
 MaxMin: {
   const TInstruction& ins = *s->Ins;
   r = ins.Operands[0]->Num;
-  if (!std::isfinite(r)) return false;
+  if (!std::isfinite(r)) return kGiveUp;
   for (std::int32_t i = 1; i < ins.Count; ++i) {
     x = ins.Operands[i]->Num;
-    if (!std::isfinite(x)) return false;
+    if (!std::isfinite(x)) return kGiveUp;
     if (s->Sub == opMax ? r < x : r > x) r = x;
   }
   HELMAX_STORE;
@@ -206,17 +210,17 @@ Compare:
 CompareJump:
   if constexpr (kLeaf) {
     // The leaf runner takes only the comparisons without a tolerance.
-    if (!std::isfinite(s->A->Num) || !std::isfinite(s->B->Num)) return false;
+    if (!std::isfinite(s->A->Num) || !std::isfinite(s->B->Num)) return kGiveUp;
     b = s->Sub == opGr ? s->A->Num > s->B->Num : s->A->Num < s->B->Num;
   } else {
-    if (!CompareFiniteReals(s->Sub, s->A->Num, s->B->Num, b)) return false;
+    if (!CompareFiniteReals(s->Sub, s->A->Num, s->B->Num, b)) return kGiveUp;
   }
   s->R->Kind = TValueKind::Boolean;
   s->R->Bool = b;
   s += s->Op == fsCompareJump && !b ? s->Jump : 1;
   HELMAX_NEXT;
 JumpIfFalse:
-  if (s->A->Kind != TValueKind::Boolean) return false;
+  if (s->A->Kind != TValueKind::Boolean) return kGiveUp;
   s += s->A->Bool ? 1 : s->Jump;
   HELMAX_NEXT;
 Jump:
@@ -232,35 +236,45 @@ SetNull:
   HELMAX_NEXT;
 Generic:
   HELMAX_NOT_IN_LEAF
-  if (!e->RunFastGenericStep(*s->Ins)) return false;
+  if (!e->RunFastGenericStep(*s->Ins)) return kGiveUp;
   ++s;
   HELMAX_NEXT;
 Guard1:
-  if (!HELMAX_REAL(s->A)) return false;
+  if (!HELMAX_REAL(s->A)) return kGiveUp;
   ++s;
   HELMAX_NEXT;
 Guard2:
-  if (!HELMAX_REAL(s->A) || !HELMAX_REAL(s->B)) return false;
+  if (!HELMAX_REAL(s->A) || !HELMAX_REAL(s->B)) return kGiveUp;
   ++s;
   HELMAX_NEXT;
 Guard3:
-  if (!HELMAX_REAL(s->R) || !HELMAX_REAL(s->A) || !HELMAX_REAL(s->B)) return false;
+  if (!HELMAX_REAL(s->R) || !HELMAX_REAL(s->A) || !HELMAX_REAL(s->B)) return kGiveUp;
   ++s;
   HELMAX_NEXT;
+// The end: d is 0 when spoiled is finite, NaN otherwise, and VALUE - d
+// is VALUE to the bit (-0 included) or NaN.
+#define HELMAX_END(VALUE)                \
+  {                                      \
+    const double d = spoiled - spoiled;  \
+    return (VALUE)-d;                    \
+  }
 GuardedEnd1:
-  if (!HELMAX_REAL(s->A)) return false;
-  goto End;
+  if (!HELMAX_REAL(s->A)) return kGiveUp;
+  HELMAX_END(s->R->Num)
 GuardedEnd2:
-  if (!HELMAX_REAL(s->A) || !HELMAX_REAL(s->B)) return false;
-  goto End;
-GuardedEnd3:
-  if (!HELMAX_REAL(s->R) || !HELMAX_REAL(s->A) || !HELMAX_REAL(s->B)) return false;
-  goto End;
-End: {
-  // 0 when spoiled is finite, NaN otherwise
-  const double d = spoiled - spoiled;
-  return d == d;
-}
+  if (!HELMAX_REAL(s->A) || !HELMAX_REAL(s->B)) return kGiveUp;
+  HELMAX_END(s->R->Num)
+GuardedEndAcc1:
+  if (!HELMAX_REAL(s->A)) return kGiveUp;
+  HELMAX_END(acc)
+GuardedEndAcc2:
+  if (!HELMAX_REAL(s->A) || !HELMAX_REAL(s->B)) return kGiveUp;
+  HELMAX_END(acc)
+EndAcc:
+  HELMAX_END(acc)
+End:
+  HELMAX_END(s->R->Num)
+#undef HELMAX_END
 // The first result stays in the register (nothing else reads its cell).
 // It needs no place in spoiled: when it is not finite, neither is the
 // second result, which is "first op cell".
@@ -294,7 +308,7 @@ End: {
 
 #pragma GCC diagnostic pop
 
-template bool THelmaxComplexEval::RunFastSteps<true>(THelmaxComplexEval*, const TFastStep*);
-template bool THelmaxComplexEval::RunFastSteps<false>(THelmaxComplexEval*, const TFastStep*);
+template double THelmaxComplexEval::RunFastSteps<true>(THelmaxComplexEval*, const TFastStep*);
+template double THelmaxComplexEval::RunFastSteps<false>(THelmaxComplexEval*, const TFastStep*);
 
 }  // namespace helmax

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <cmath>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -210,18 +211,19 @@ class THelmaxComplexEval {
     // fast form gives up, the interpreter runs it). A result that every
     // successful run leaves real is copied without a look at its kind.
     if (FastSingleReal_ != nullptr) {
-      if (!FastSingleReal_(this, FastSteps_.data())) {
+      const double value = FastSingleReal_(this, FastSteps_.data());
+      if (std::isnan(value)) {
         DoMathExpressionAnyWay(result, false);
         return;
       }
       SetSuccessfulRunState();
       result.Kind = TValueKind::Real;
-      result.Num = FastResult_->Num;
+      result.Num = value;
       result.Cx.Im = 0.0;
       return;
     }
     if (FastSingle_ != nullptr) {
-      if (!FastSingle_(this, FastSteps_.data())) {
+      if (std::isnan(FastSingle_(this, FastSteps_.data()))) {
         DoMathExpressionAnyWay(result, false);
         return;
       }
@@ -367,13 +369,16 @@ class THelmaxComplexEval {
     ErrorCode = 0;
     MathErrorKind = -1;
   }
-  bool RunFastProgram() { return FastRunner_(this, FastSteps_.data()); }
-  // Runs the fast form from its first step. The leaf runner takes only
-  // steps that call no function, and so saves no registers on entry; the
-  // other takes every step. Given no steps, either puts the addresses of
-  // its code for each step kind in FastCode_ (indexed by TFastOp).
+  bool RunFastProgram() { return !std::isnan(FastRunner_(this, FastSteps_.data())); }
+  // Runs the fast form from its first step: NaN when it gives up, else
+  // the value of a result that is always real (the first result of a
+  // single expression), or 0. The leaf runner takes only steps that call
+  // no function, and so saves no registers on entry; the other takes
+  // every step. Given no steps, either puts the addresses of its code for
+  // each step kind in FastCode_ (indexed by TFastOp).
+  using TFastRunner = double (*)(THelmaxComplexEval*, const TFastStep*);
   template <bool kLeaf>
-  static bool RunFastSteps(THelmaxComplexEval* e, const TFastStep* first);
+  static double RunFastSteps(THelmaxComplexEval* e, const TFastStep* first);
   void DoMathExpressionAnyWay(TValue& result, bool tryFast);
   bool RunFastGenericStep(const TInstruction& ins) noexcept;
 
@@ -418,13 +423,13 @@ class THelmaxComplexEval {
   TFastState FastState_ = TFastState::Pending;
   std::uint8_t RunsSinceCompile_ = 0;
   std::vector<TFastStep> FastSteps_;
-  bool (*FastRunner_)(THelmaxComplexEval*, const TFastStep*) = nullptr;
+  TFastRunner FastRunner_ = nullptr;
   // The runner when the program is ready and is a single expression (and
-  // fast programs are on), in the first when its result is always real:
-  // DoMathExpression's tests. FastResult_ is then that expression's
-  // result cell.
-  bool (*FastSingleReal_)(THelmaxComplexEval*, const TFastStep*) = nullptr;
-  bool (*FastSingle_)(THelmaxComplexEval*, const TFastStep*) = nullptr;
+  // fast programs are on), in the first when its result is always real
+  // (the runner then returns it): DoMathExpression's tests. FastResult_ is
+  // that expression's result cell.
+  TFastRunner FastSingleReal_ = nullptr;
+  TFastRunner FastSingle_ = nullptr;
   const TValue* FastResult_ = nullptr;
   const void* const* FastCode_ = nullptr;
   bool FastPrograms_ = true;
