@@ -75,8 +75,10 @@ inline bool FastPower(double x, double y, double& r) {
 // acc is set by every fused step before any step reads it (a step reads
 // the register only right after the step that wrote it), which the
 // compiler cannot see through the jumps.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 template <bool kLeaf>
 double THelmaxComplexEval::RunFastSteps(THelmaxComplexEval* e, const TFastStep* first) {
   static const void* const kStep[] = {
@@ -306,7 +308,9 @@ End:
 #undef HELMAX_NEXT
 }
 
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 
 template double THelmaxComplexEval::RunFastSteps<true>(THelmaxComplexEval*, const TFastStep*);
 template double THelmaxComplexEval::RunFastSteps<false>(THelmaxComplexEval*, const TFastStep*);
