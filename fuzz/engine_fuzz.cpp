@@ -278,9 +278,9 @@ void CompileAndRun(THelmaxComplexEval& e, TEvents& ev, const TOptions& options, 
     const std::vector<TValue> fast = Snapshot(e);
     const bool fastError = e.Error;
     const int fastCode = e.ErrorCode;
-    e.FastPrograms = false;
+    e.SetFastPrograms(false);
     RunVector(e, ev);
-    e.FastPrograms = true;
+    e.SetFastPrograms(true);
     FUZZ_CHECK(e, e.Error == fastError && e.ErrorCode == fastCode);
     FUZZ_CHECK(e, SameCells(Snapshot(e), fast));
   }

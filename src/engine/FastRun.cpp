@@ -142,7 +142,7 @@ double THelmaxComplexEval::RunFastSteps(THelmaxComplexEval* e, const TFastStep* 
   NAME##C : x = s->A->Num;             \
   goto NAME;                           \
   NAME##A : x = acc;                   \
-  NAME : if (FAIL) return kGiveUp;       \
+  NAME : if (FAIL) return kGiveUp;     \
   r = EXPR;                            \
   HELMAX_STORE;
 #define HELMAX_REAL(CELL) ((CELL)->Kind == TValueKind::Real)
