@@ -161,9 +161,9 @@ TEST(FastProgram, PairedStepsAgreeWithTheInterpreter) {
       }
 }
 
-// Seven variables take three guard steps (three, three and one): a value
+// Seven variables take a guard step of three and the end's checks: a value
 // that is not a real in any of them sends the run to the interpreter.
-TEST(FastProgram, EveryVariableIsCheckedBeforeAnyStep) {
+TEST(FastProgram, EveryVariableIsChecked) {
   const std::string text = "v1*v2+v3-v4*v5/v6+v7";
   std::vector<TValue> cells(7, TValue::MakeReal(1.5));
   TUserVarArray variables;
