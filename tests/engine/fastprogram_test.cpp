@@ -161,7 +161,7 @@ TEST(FastProgram, PairedStepsAgreeWithTheInterpreter) {
       }
 }
 
-// Seven variables take a guard step of three and the end's checks: a value
+// Seven variables take two guard steps of three and the end's check: a value
 // that is not a real in any of them sends the run to the interpreter.
 TEST(FastProgram, EveryVariableIsChecked) {
   const std::string text = "v1*v2+v3-v4*v5/v6+v7";
