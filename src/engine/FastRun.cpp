@@ -145,7 +145,6 @@ double THelmaxComplexEval::RunFastSteps(THelmaxComplexEval* e, const TFastStep* 
   NAME : if (FAIL) return kGiveUp;     \
   r = EXPR;                            \
   HELMAX_STORE;
-#define HELMAX_REAL(CELL) ((CELL)->Kind == TValueKind::Real)
 
   HELMAX_NEXT;
   HELMAX_ARITH(Add, +)
@@ -242,15 +241,15 @@ Generic:
   ++s;
   HELMAX_NEXT;
 Guard1:
-  if (!HELMAX_REAL(s->A)) return kGiveUp;
+  if (!s->A->IsReal()) return kGiveUp;
   ++s;
   HELMAX_NEXT;
 Guard2:
-  if (!HELMAX_REAL(s->A) || !HELMAX_REAL(s->B)) return kGiveUp;
+  if (!s->A->IsReal() || !s->B->IsReal()) return kGiveUp;
   ++s;
   HELMAX_NEXT;
 Guard3:
-  if (!HELMAX_REAL(s->R) || !HELMAX_REAL(s->A) || !HELMAX_REAL(s->B)) return kGiveUp;
+  if (!s->R->IsReal() || !s->A->IsReal() || !s->B->IsReal()) return kGiveUp;
   ++s;
   HELMAX_NEXT;
 // The end: d is 0 when spoiled is finite, NaN otherwise, and VALUE - d
@@ -261,16 +260,16 @@ Guard3:
     return (VALUE)-d;                    \
   }
 GuardedEnd1:
-  if (!HELMAX_REAL(s->A)) return kGiveUp;
+  if (!s->A->IsReal()) return kGiveUp;
   HELMAX_END(s->R->Num)
 GuardedEnd2:
-  if (!HELMAX_REAL(s->A) || !HELMAX_REAL(s->B)) return kGiveUp;
+  if (!s->A->IsReal() || !s->B->IsReal()) return kGiveUp;
   HELMAX_END(s->R->Num)
 GuardedEndAcc1:
-  if (!HELMAX_REAL(s->A)) return kGiveUp;
+  if (!s->A->IsReal()) return kGiveUp;
   HELMAX_END(acc)
 GuardedEndAcc2:
-  if (!HELMAX_REAL(s->A) || !HELMAX_REAL(s->B)) return kGiveUp;
+  if (!s->A->IsReal() || !s->B->IsReal()) return kGiveUp;
   HELMAX_END(acc)
 EndAcc:
   HELMAX_END(acc)
@@ -300,7 +299,6 @@ End:
 #undef HELMAX_PAIRS
 #undef HELMAX_SECONDS
 #undef HELMAX_FIRSTS
-#undef HELMAX_REAL
 #undef HELMAX_UNARY
 #undef HELMAX_ARITH
 #undef HELMAX_STORE
