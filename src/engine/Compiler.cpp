@@ -832,6 +832,10 @@ struct TCompiler {
       const auto number = static_cast<std::size_t>(f.Body[0]);
       if (E.Instructions_[number - 1].Code == opIf) f.BodyIf = E.ControlIndex_[number];
     }
+    if (f.BodyIf >= 0) {
+      const TCellList& ifCells = E.IfRecords_[static_cast<std::size_t>(f.BodyIf)].Cells;
+      f.BodyCells.insert(f.BodyCells.end(), ifCells.begin(), ifCells.end());
+    }
     f.Definition = Render(r.A) + "~" + Render(r.B);
 
     TValue* result = E.NewCell();

@@ -110,9 +110,11 @@ struct TRunTimeFunction {
   TValue* const* Params = nullptr;  // nil until defined
   TValue* BodyResult = nullptr;     // nil until defined
   TProgram Body;
+  // The cells a call saves and restores: those of the body's instructions
+  // and, for a body that is a single if, those of its branches too.
   TCellList BodyCells;
   // When the body is a single if: its record (an index into the if
-  // records), whose cells the call saves and restores with its own.
+  // records), which the call runs without a frame of its own.
   std::int32_t BodyIf = -1;
   std::int32_t Depth = 0;
 };
@@ -348,6 +350,7 @@ class THelmaxComplexEval {
   // branch's result cell, or nullptr once the error state is set. Throws
   // when the condition is not boolean.
   const TValue* RunIfBranches(const TInstruction& ins, const TIfRecord& rec);
+  void RunBranch(const TProgram& program);
   // A function body that is a single if, whose frame the call keeps: runs
   // as RunProgram would run that one-instruction body.
   void RunIfBody(const TInstruction& ins, const TIfRecord& rec);

@@ -570,17 +570,30 @@ const TValue kNoValue;  // of a false condition without an else branch
 
 }  // namespace
 
+// A branch of one plain step (no control form, no call) cannot nest: it runs
+// without the program loop's depth bookkeeping, its failure reported alike.
+inline void THelmaxComplexEval::RunBranch(const TProgram& program) {
+  if (program.size() == 1) {
+    const TInstruction& ins = Instructions_[static_cast<std::size_t>(program[0] - 1)];
+    if (ins.Code != opIf && ins.Code != opWhile && ins.Code < opFirstExternal) {
+      RunDetached(ins);
+      return;
+    }
+  }
+  RunProgram(program, false);
+}
+
 const TValue* THelmaxComplexEval::RunIfBranches(const TInstruction& ins, const TIfRecord& rec) {
-  RunProgram(rec.Condition, false);
+  RunBranch(rec.Condition);
   if (Error) return nullptr;
   const TValue& cond = *ins.Operands[0];
   if (cond.Kind != TValueKind::Boolean) throw std::runtime_error("Incorrect boolean type");
   const TValue* value = &kNoValue;
   if (cond.Bool) {
-    RunProgram(rec.Then, false);
+    RunBranch(rec.Then);
     value = ins.Operands[1];
   } else if (ins.Count == 3) {
-    RunProgram(rec.Else, false);
+    RunBranch(rec.Else);
     value = ins.Operands[2];
   }
   return Error ? nullptr : value;
@@ -610,14 +623,10 @@ void THelmaxComplexEval::RunIf(const TInstruction& ins) {
   *ins.Result = value;
 }
 
+// (The programs of the branches keep the depth checks: a body's own frame
+// adds too little to need one.)
 void THelmaxComplexEval::RunIfBody(const TInstruction& ins, const TIfRecord& rec) {
   if (Error) return;
-  if (NoRoomToRun(reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)))) {
-    ErrorCode = ecFatal;
-    NonMathError(ins, kStackOverflowText, false);
-    return;
-  }
-  ++RunDepth_;
   try {
     // The result cell is none of the saved ones (those are the results of
     // the condition's and branches' instructions): write it at once.
@@ -625,7 +634,6 @@ void THelmaxComplexEval::RunIfBody(const TInstruction& ins, const TIfRecord& rec
   } catch (...) {
     ReportCurrentFailure(ins, false);
   }
-  --RunDepth_;
 }
 
 void THelmaxComplexEval::RunWhile(const TInstruction& ins) {
@@ -679,14 +687,12 @@ void THelmaxComplexEval::CallRunTimeFunction(const TInstruction& ins, int index)
   // control forms inside saving theirs, restoring): it counts so.
   if (MustStop(4 * (f.Body.size() + 1))) StopRun();
   const std::size_t n = static_cast<std::size_t>(f.ParamCount);
-  // A body that is one if: the if's frame is saved here, on top of the
-  // call's, at the moment the if would save it itself (the parameters and
-  // the body's result are none of its cells), and dropped or restored as
-  // the if would, before the call's own frame.
-  const TIfRecord* bodyIf = f.BodyIf >= 0 ? &IfRecords_[static_cast<std::size_t>(f.BodyIf)] : nullptr;
-  ReserveStack(f.BodyCells.size() + n + (bodyIf != nullptr ? bodyIf->Cells.size() : 0));
+  ReserveStack(f.BodyCells.size() + n);
   // Save the body's cells before clearing its result, so that a call leaves
-  // no trace in cells that other expressions share.
+  // no trace in cells that other expressions share. A body that is one if
+  // has the if's cells among them: they keep their values until the if
+  // runs (the parameters and the body's result are none of them), so
+  // saving them here is saving them as the if would.
   SaveCells(f.BodyCells);
   TValue* const savedParams = FunctionStack_.data() + FunctionStackTop_;
   for (std::size_t i = 0; i < n; ++i) CopyCellExactly(savedParams[i], *f.Params[i]);
@@ -696,12 +702,8 @@ void THelmaxComplexEval::CallRunTimeFunction(const TInstruction& ins, int index)
   // parameter variable is read after the earlier parameters were written.
   for (std::size_t i = 0; i < n; ++i) *f.Params[i] = *ins.Operands[i];
   ++f.Depth;
-  if (bodyIf != nullptr) {
-    const std::size_t mark = FunctionStackTop_;
-    SaveCells(bodyIf->Cells);
-    RunIfBody(Instructions_[static_cast<std::size_t>(f.Body[0] - 1)], *bodyIf);
-    if (Error) FunctionStackTop_ = mark;
-    else RestoreCells(bodyIf->Cells);
+  if (f.BodyIf >= 0) {
+    RunIfBody(Instructions_[static_cast<std::size_t>(f.Body[0] - 1)], IfRecords_[static_cast<std::size_t>(f.BodyIf)]);
   } else {
     RunProgram(f.Body, false);
   }
