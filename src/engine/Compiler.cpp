@@ -1555,16 +1555,18 @@ void THelmaxComplexEval::CompileText(std::string_view text, std::string_view nam
     Error = false;
     if (autoDeclare) CompileMode = 1;
 
-    if (TPassError err = CheckParentheses(text)) throw TCompileFailure{err.Code, err.Message};
     if (!Scratch_) Scratch_ = std::make_shared<TCompileScratch>();
     TCompiler c(*this, *Scratch_);
     std::size_t operatorCount = 0;
-    if (TPassError err = RemoveBlanks(text, ImplicitMultiplication, c.Text, operatorCount))
-      throw TCompileFailure{err.Code, err.Message};
-    if (c.Text.empty())
-      throw TCompileFailure{ecEmptyExpression, "VerifySyntaxSemanticsRule-> MATH EXPRESSION IS EMPTY"};
-    for (char& ch : c.Text) ch = LowerAscii(ch);
-    if (TPassError err = Tokenize(c.Text, c.Tokens)) throw TCompileFailure{err.Code, err.Message};
+    if (!NormalisePlainText(text, c.Text, c.Tokens, operatorCount)) {
+      if (TPassError err = CheckParentheses(text)) throw TCompileFailure{err.Code, err.Message};
+      if (TPassError err = RemoveBlanks(text, ImplicitMultiplication, c.Text, operatorCount))
+        throw TCompileFailure{err.Code, err.Message};
+      if (c.Text.empty())
+        throw TCompileFailure{ecEmptyExpression, "VerifySyntaxSemanticsRule-> MATH EXPRESSION IS EMPTY"};
+      for (char& ch : c.Text) ch = LowerAscii(ch);
+      if (TPassError err = Tokenize(c.Text, c.Tokens)) throw TCompileFailure{err.Code, err.Message};
+    }
     Instructions_.reserve(operatorCount + 1);
     c.SharedShapes.Reset(operatorCount + 1);
     c.SharedLeaves.Reset((c.Tokens.size() - operatorCount) / 2 + 1);

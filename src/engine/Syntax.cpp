@@ -224,4 +224,85 @@ TPassError Tokenize(std::string_view text, std::vector<TToken>& tokens) {
   return {};
 }
 
+namespace {
+
+// Classes of the first sweep of plain text: a delimiter, and the characters
+// that need a look of their own.
+enum : unsigned char { kDelimiterBit = 1, kOpenBit = 2, kCloseBit = 4, kRefusedBit = 8 };
+
+constexpr std::array<unsigned char, 256> PlainTextClasses = [] {
+  std::array<unsigned char, 256> t{};
+  for (int k = 0; k < 256; ++k) {
+    const char c = static_cast<char>(k);
+    unsigned char v = 0;
+    if (IsDelimiter(c)) v |= kDelimiterBit;
+    if (c == '(') v |= kOpenBit;
+    if (c == ')') v |= kCloseBit;
+    if (c == ' ' || c == '{' || c == '}') v |= kRefusedBit;
+    t[static_cast<std::size_t>(k)] = v;
+  }
+  return t;
+}();
+
+constexpr std::array<char, 256> LowerTable = [] {
+  std::array<char, 256> t{};
+  for (int k = 0; k < 256; ++k) t[static_cast<std::size_t>(k)] = static_cast<char>(k >= 'A' && k <= 'Z' ? k - 'A' + 'a' : k);
+  return t;
+}();
+
+}  // namespace
+
+bool NormalisePlainText(std::string_view text, std::string& out, std::vector<TToken>& tokens,
+                        std::size_t& operatorCount) {
+  const std::size_t n = text.size();
+  if (n == 0) return false;
+  // First sweep: the checks, and the counts that size the token list.
+  std::size_t delimiters = 0, operators = 0;
+  long depth = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const unsigned char cls = PlainTextClasses[static_cast<unsigned char>(text[i])];
+    delimiters += cls & kDelimiterBit;
+    if (cls & (kOpenBit | kCloseBit | kRefusedBit)) [[unlikely]] {
+      if (cls & kRefusedBit) return false;
+      if (cls & kOpenBit) {
+        ++depth;
+      } else if (--depth < 0 || (i + 1 < n && text[i + 1] == '(')) {
+        return false;
+      }
+    }
+  }
+  if (depth != 0) return false;
+
+  // Second sweep: the lowered copy and its tokens.
+  out.resize(n);
+  char* const o = out.data();
+  tokens.clear();
+  tokens.reserve(std::min(n, 2 * delimiters + 1));
+  std::size_t i = 0;
+  while (i < n) {
+    char c = text[i];
+    const auto pos = static_cast<std::uint32_t>(i);
+    if (const TTokenType type = DelimiterType(c); type != TTokenType::Operand) {
+      o[i++] = c;
+      const bool isOperator = type == TTokenType::Operator;
+      operators += isOperator ? 1 : 0;
+      tokens.push_back({type, isOperator ? c : '\0', pos, 1});
+      continue;
+    }
+    const bool numeric = IsAsciiDigit(c) || c == '.';
+    bool e = false;
+    do {
+      c = LowerTable[static_cast<unsigned char>(c)];
+      e |= c == 'e';
+      o[i++] = c;
+    } while (i < n && DelimiterType(c = text[i]) == TTokenType::Operand);
+    // A number in exponent form, or a run that only looks like one: the
+    // token reader's own rules decide.
+    if (numeric && e) return false;
+    tokens.push_back({TTokenType::Operand, 0, pos, static_cast<std::uint32_t>(i - pos)});
+  }
+  operatorCount = operators;
+  return true;
+}
+
 }  // namespace helmax

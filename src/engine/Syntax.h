@@ -39,6 +39,15 @@ struct TToken {
 // numbers in exponent form ("2e-5", "0.1e+3").
 TPassError Tokenize(std::string_view text, std::vector<TToken>& tokens);
 
+// The passes above and the lowering between them, fused into two sweeps, for
+// the usual text: no blank, no brace, parentheses in order and balanced, no
+// ")(" and no run that starts with a digit or a point and holds an "e". Out,
+// tokens and operatorCount are then what the passes would give. False for
+// any other text (out and tokens left unspecified): it takes the passes one
+// by one, which report its faults.
+bool NormalisePlainText(std::string_view text, std::string& out, std::vector<TToken>& tokens,
+                        std::size_t& operatorCount);
+
 // Removes parentheses that change nothing: pairs around a single operand and
 // pairs directly inside another pair. Argument lists stay.
 std::string RemoveRedundantParentheses(std::string_view text);
