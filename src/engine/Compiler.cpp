@@ -11,6 +11,7 @@
 // kept as a tree of concatenations and flattened once at the end, which keeps
 // the whole compile linear in the length of the text.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <initializer_list>
@@ -882,9 +883,29 @@ struct TCompiler {
 
   // ---- function applications ----
 
+  // The functions this compile has applied, by the hash of their names: a
+  // name found once is not searched for again (a code, once given, stays
+  // the same for the whole compile; a name not found is never kept).
+  struct TAppliedName {
+    std::uint32_t Hash = 0;
+    std::int32_t Code = 0;  // 0: empty
+    std::uint32_t Pos = 0, Len = 0;
+  };
+  std::array<TAppliedName, 64> AppliedNames{};
+
+  std::int32_t FindAppliedFunction(const TToken& name) {
+    const std::string_view text = TokenText(name.Pos, name.Len);
+    const std::uint32_t hash = HashText(text);
+    TAppliedName& slot = AppliedNames[hash % AppliedNames.size()];
+    if (slot.Code != 0 && slot.Hash == hash && TokenText(slot.Pos, slot.Len) == text) return slot.Code;
+    const std::int32_t code = FindFunction(text);
+    if (code != 0) slot = {hash, code, name.Pos, name.Len};
+    return code;
+  }
+
   std::int32_t Apply(const TToken& name, std::int32_t arg) {
     const std::string_view text = TokenText(name.Pos, name.Len);
-    std::int32_t code = FindFunction(text);
+    std::int32_t code = FindAppliedFunction(name);
     if (code != 0) {
       const TShapeKey key{kTagCall | static_cast<std::uint32_t>(code), arg, 0};
       if (std::int32_t found = FindShape(key); found >= 0) return found;
