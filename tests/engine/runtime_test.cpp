@@ -109,6 +109,22 @@ TEST(Calls, BindingAndScope) {
   EXPECT_EQ(RunText("a(n)~if(eq(n,0),0,b(n-1)), b(n)~1+a(n), a(6)"), "Null; Null; 6");
 }
 
+TEST(Calls, ManyFunctionsAppliedOverAndOverKeepTheirNames) {
+  // More names than the compile's table of applied names has slots, each
+  // applied twice, some before their definitions.
+  std::string defs, uses, expected;
+  for (int i = 0; i < 150; ++i) {
+    const std::string name = "fn" + std::to_string(i);
+    defs += name + "(x)~x+" + std::to_string(i) + ",";
+    uses += "," + name + "(1)+" + name + "(2)";
+    expected += "; " + std::to_string(2 * i + 3);
+  }
+  std::string nulls;
+  for (int i = 0; i < 150; ++i) nulls += i == 0 ? "Null" : "; Null";
+  EXPECT_EQ(RunText(defs + "0" + uses), nulls + "; 0" + expected);
+  EXPECT_EQ(RunText("0" + uses + "," + defs.substr(0, defs.size() - 1)), "0" + expected + "; " + nulls);
+}
+
 TEST(Calls, FailingIfRestoresTheCallersParameters) {
   THelmaxComplexEval e;
   e.VerifySyntaxSemantics("f(x)~if(x+0,1,2), x=5, f(3), x");

@@ -170,6 +170,43 @@ TEST(RemoveRedundantParentheses, AgreesWithRescanningOnRandomTexts) {
   EXPECT_GT(withRemovals, 2000);
 }
 
+// ---------------------------------------------------------------------------
+// NormalisePlainText: the fused sweeps against the passes one by one
+
+TEST(NormalisePlainText, GivesWhatThePassesGiveWhereverItTakesTheText) {
+  std::mt19937 rng(2026);
+  const std::string alphabet[] = {"(", "(", ")", ")", "x", "Ab", "1", "2.5", "e", "E", ".", "+", "-",
+                                  "*", "/", "^", ",", "=", "~", " ", "{", "\t", "_"};
+  const std::size_t alphabetSize = sizeof(alphabet) / sizeof(alphabet[0]);
+  int taken = 0;
+  for (int iter = 0; iter < 30000; ++iter) {
+    std::string text;
+    const int len = static_cast<int>(rng() % 12);
+    for (int i = 0; i < len; ++i) text += alphabet[rng() % alphabetSize];
+    std::string fused;
+    std::vector<TToken> fusedTokens;
+    std::size_t fusedOperators = 0;
+    if (!NormalisePlainText(text, fused, fusedTokens, fusedOperators)) continue;
+    ++taken;
+    ASSERT_FALSE(CheckParentheses(text)) << text;
+    std::string out;
+    std::size_t operators = 0;
+    ASSERT_FALSE(RemoveBlanks(text, false, out, operators)) << text;
+    ASSERT_FALSE(out.empty()) << text;
+    for (char& c : out) c = LowerAscii(c);
+    std::vector<TToken> tokens;
+    ASSERT_FALSE(Tokenize(out, tokens)) << text;
+    ASSERT_EQ(fused, out) << text;
+    ASSERT_EQ(fusedOperators, operators) << text;
+    ASSERT_EQ(fusedTokens.size(), tokens.size()) << text;
+    for (std::size_t k = 0; k < tokens.size(); ++k) {
+      const TToken &a = fusedTokens[k], &b = tokens[k];
+      ASSERT_TRUE(a.Type == b.Type && a.Op == b.Op && a.Pos == b.Pos && a.Len == b.Len) << text << " token " << k;
+    }
+  }
+  EXPECT_GT(taken, 3000);
+}
+
 TEST(RemoveRedundantParentheses, DeepNestingIsLinear) {
   const std::size_t depth = 200000;
   struct TDeep {
