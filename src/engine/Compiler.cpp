@@ -160,7 +160,9 @@ class TRecordTable {
       Mask = cap - 1;
       Count = 0;
     } else if (Count != 0) {
-      std::fill(Slots.begin(), Slots.end(), TSlot{});
+      // (An empty slot is all zero bits: the library's memset clears a
+      // long table several times faster than a loop of slot stores.)
+      std::memset(static_cast<void*>(Slots.data()), 0, Slots.size() * sizeof(TSlot));
       Count = 0;
     }
   }
@@ -172,8 +174,8 @@ class TRecordTable {
     if (Slots.empty()) return -1;
     for (std::size_t i = hash & Mask, step = 1;; i = (i + step++) & Mask) {
       const TSlot& s = Slots[i];
-      if (s.Record < 0) return -1;
-      if (s.Hash == hash && same(s.Record)) return s.Record;
+      if (s.Entry == 0) return -1;
+      if (s.Hash == hash && same(s.Entry - 1)) return s.Entry - 1;
     }
   }
   // Adds a record that Find did not find.
@@ -206,12 +208,12 @@ class TRecordTable {
  private:
   struct TSlot {
     std::uint32_t Hash = 0;
-    std::int32_t Record = -1;
+    std::int32_t Entry = 0;  // the record's number + 1; 0 for an empty slot
   };
   void Place(std::uint32_t hash, std::int32_t record) {
     for (std::size_t i = hash & Mask, step = 1;; i = (i + step++) & Mask) {
-      if (Slots[i].Record < 0) {
-        Slots[i] = {hash, record};
+      if (Slots[i].Entry == 0) {
+        Slots[i] = {hash, record + 1};
         ++Count;
         return;
       }
@@ -223,7 +225,7 @@ class TRecordTable {
     Mask = cap - 1;
     Count = 0;
     for (const TSlot& s : old)
-      if (s.Record >= 0) Place(s.Hash, s.Record);
+      if (s.Entry != 0) Place(s.Hash, s.Entry - 1);
   }
   std::vector<TSlot> Slots;
   std::size_t Mask = 0;
@@ -1182,19 +1184,26 @@ struct TCompiler {
     static_assert(kLookAhead < kRing);
     const bool lookAhead = Tokens.size() >= kLookAheadTokens;
     std::uint32_t leafHashes[kRing] = {};
-    std::size_t hashed = 0;  // tokens hashed so far, all of them in order
+    // Token k's hash, if it is an operand. Every token is passed here once,
+    // in order: the first kLookAhead before the loop, then token
+    // t + kLookAhead as token t comes (and once more for a token skipped).
+    static_assert(TTokenType::Operand < TTokenType::ExpNumber &&
+                  TTokenType::ExpNumber < TTokenType::LParen && TTokenType::LParen < TTokenType::RParen &&
+                  TTokenType::RParen < TTokenType::Comma && TTokenType::Comma < TTokenType::Operator);
+    auto hashAhead = [&](std::size_t k) {
+      if (k >= Tokens.size()) return;
+      const TToken& ahead = Tokens[k];
+      if (ahead.Type > TTokenType::ExpNumber) return;
+      const std::uint32_t h = HashText(TokenText(ahead.Pos, ahead.Len));
+      leafHashes[k % kRing] = h;
+      SharedLeaves.Prefetch(h);
+    };
+    if (lookAhead)
+      for (std::size_t k = 0; k < kLookAhead; ++k) hashAhead(k);
 
     for (std::size_t t = 0; t < Tokens.size(); ++t) {
       const TToken& tok = Tokens[t];
-      if (lookAhead) {
-        for (const std::size_t upTo = std::min(t + kLookAhead + 1, Tokens.size()); hashed < upTo; ++hashed) {
-          const TToken& ahead = Tokens[hashed];
-          if (ahead.Type != TTokenType::Operand && ahead.Type != TTokenType::ExpNumber) continue;
-          const std::uint32_t h = HashText(TokenText(ahead.Pos, ahead.Len));
-          leafHashes[hashed % kRing] = h;
-          SharedLeaves.Prefetch(h);
-        }
-      }
+      if (lookAhead) hashAhead(t + kLookAhead);
       switch (tok.Type) {
         case TTokenType::Operand:
         case TTokenType::ExpNumber:
@@ -1203,6 +1212,7 @@ struct TCompiler {
             frames.push_back({true, t, t + 1, out.size()});
             ops.push_back({0, false, 0});
             ++t;
+            if (lookAhead) hashAhead(t + kLookAhead);
             expectOperand = true;
             break;
           }
