@@ -38,25 +38,29 @@ enum class TNode : std::uint8_t { Leaf, Binary, Neg, Call, List };
 struct TRec {
   TValue* const* Cells = nullptr;
   std::int32_t Count = 1;
-  bool RunTime = false;
-  bool NotAssignable = true;
-  bool Invariant = true;
-  bool Volatile = false;  // holds random or a volatile external function: never shared
   std::int32_t Prog = -1;
-  TNode Node = TNode::Leaf;
-  char Op = 0;
-  bool ExpNumber = false;
   union {                      // by Node:
     std::int32_t Variable = -1;  // leaf: the variable it names (0-based), or -1
     std::int32_t Code;           // call: function code
     std::int32_t ItemsStart;     // list: first item in the item pool
   };
-  std::int32_t A = -1;         // binary: left; neg: operand; call: argument record or -1
-  std::int32_t B = -1;         // binary: right
-  std::uint32_t TextPos = 0;   // leaf token or call name in the normalised text
-  std::uint32_t TextLen = 0;
+  // By Node: binary: the left and right operands; neg: the operand in A;
+  // call: the argument record (or -1) in A, its name's position in the
+  // normalised text in B; leaf: its token's position in A, length in B.
+  std::int32_t A = -1;
+  std::int32_t B = -1;
+  TNode Node : 3 = TNode::Leaf;
+  bool RunTime : 1 = false;
+  bool NotAssignable : 1 = true;
+  bool Invariant : 1 = true;
+  bool Volatile : 1 = false;  // holds random or a volatile external function: never shared
+  bool ExpNumber : 1 = false;
+  char Op = 0;
+  std::uint16_t NameLength = 0;  // call: its name's length
 };
-static_assert(sizeof(TRec) <= 48, "a long text has a record for most of its tokens");
+// A long text has a record for most of its tokens: two records share a
+// cache line.
+static_assert(sizeof(TRec) <= 32, "a record takes half a cache line");
 
 struct TPiece {
   std::int32_t A = -1;
@@ -363,6 +367,15 @@ struct TCompiler {
   std::string_view TokenText(std::uint32_t pos, std::uint32_t len) const {
     return std::string_view(Text).substr(pos, len);
   }
+  // A leaf's token text, or a call's name.
+  std::string_view RecText(const TRec& r) const {
+    if (r.Node == TNode::Call) return TokenText(static_cast<std::uint32_t>(r.B), r.NameLength);
+    return TokenText(static_cast<std::uint32_t>(r.A), static_cast<std::uint32_t>(r.B));
+  }
+  static void SetLeafText(TRec& r, const TToken& tok) {
+    r.A = static_cast<std::int32_t>(tok.Pos);
+    r.B = static_cast<std::int32_t>(tok.Len);
+  }
 
   [[noreturn]] void SyntaxErrorAt(std::size_t frameStart, std::size_t tokenEnd) {
     std::string_view frag = std::string_view(Text).substr(frameStart, tokenEnd - frameStart);
@@ -467,7 +480,7 @@ struct TCompiler {
   std::int32_t FindLeaf(std::string_view text, std::uint32_t hash) const {
     return SharedLeaves.Find(hash, [&](std::int32_t id) {
       const TRec& r = Recs[static_cast<std::size_t>(id)];
-      return TokenText(r.TextPos, r.TextLen) == text;
+      return RecText(r) == text;
     });
   }
   // Records holding random or a volatile external function are never shared.
@@ -518,10 +531,10 @@ struct TCompiler {
         case TNode::Leaf:
           if (r.ExpNumber) {
             out += '(';
-            out += TokenText(r.TextPos, r.TextLen);
+            out += RecText(r);
             out += ')';
           } else {
-            out += TokenText(r.TextPos, r.TextLen);
+            out += RecText(r);
           }
           break;
         case TNode::Binary: {
@@ -560,7 +573,7 @@ struct TCompiler {
             }
             stack.push_back({-1, "("});
           }
-          stack.push_back({-1, TokenText(r.TextPos, r.TextLen)});
+          stack.push_back({-1, RecText(r)});
           break;
         case TNode::List:
           stack.push_back({-1, ")"});
@@ -595,8 +608,7 @@ struct TCompiler {
     const TVariable& v = *E.Variables_[static_cast<std::size_t>(index)];
     TRec r;
     r.Node = TNode::Leaf;
-    r.TextPos = tok.Pos;
-    r.TextLen = tok.Len;
+    SetLeafText(r, tok);
     r.Variable = index;
     r.Cells = OneCell(v.Value);
     r.RunTime = true;
@@ -612,8 +624,7 @@ struct TCompiler {
 
     TRec shape;
     shape.Node = TNode::Leaf;
-    shape.TextPos = tok.Pos;
-    shape.TextLen = tok.Len;
+    SetLeafText(shape, tok);
     shape.Invariant = true;
 
     if (tok.Type == TTokenType::ExpNumber) {
@@ -931,7 +942,7 @@ struct TCompiler {
 
   bool IsLiteralOne(std::int32_t id) {
     const TRec& r = R(id);
-    return r.Node == TNode::Leaf && !r.ExpNumber && TokenText(r.TextPos, r.TextLen) == "1";
+    return r.Node == TNode::Leaf && !r.ExpNumber && RecText(r) == "1";
   }
 
   std::int32_t CompileCall(std::int32_t code, std::int32_t arg, std::uint32_t namePos, std::uint32_t nameLen) {
@@ -941,8 +952,10 @@ struct TCompiler {
     r.Node = TNode::Call;
     r.Code = code;
     r.A = arg;
-    r.TextPos = namePos;
-    r.TextLen = nameLen;
+    // (Every function's name is an identifier, shorter than 256.)
+    if (nameLen > 0xFFFF) Fail(ecIdentifierTooLong, "IsValidIdentName-> IDENTIFIER LENGTH MUST BE LESS THAN 256: " + std::string(TokenText(namePos, nameLen)));
+    r.B = static_cast<std::int32_t>(namePos);
+    r.NameLength = static_cast<std::uint16_t>(nameLen);
     if (arg >= 0) {
       r.Invariant = R(arg).Invariant;
       r.Volatile = R(arg).Volatile;
@@ -1324,7 +1337,7 @@ struct TCompiler {
     TDerivativeTexts& t = *Texts;
     switch (r.Node) {
       case TNode::Leaf: {
-        const std::string_view token = TokenText(r.TextPos, r.TextLen);
+        const std::string_view token = RecText(r);
         d.Text = r.ExpNumber ? t.Join({"(", token, ")"}) : t.Literal(token);
         d.NamesVariable = token == E.DerivativeVariable;
         d.NamesTarget = Targets.count(token) != 0;
@@ -1356,7 +1369,7 @@ struct TCompiler {
         break;
       }
       case TNode::Call: {
-        const std::string_view name = TokenText(r.TextPos, r.TextLen);
+        const std::string_view name = RecText(r);
         if (r.A < 0) {
           d.Text = t.Literal(name, true);
         } else {
@@ -1485,7 +1498,7 @@ struct TCompiler {
       return Depends(r.A) ? nullptr : t.Literal("0");
     }
     // A run-time function: the call with a prime mark, not differentiated.
-    return t.Join({TokenText(r.TextPos, r.TextLen), "(", D(r.A).Text, ")'"});
+    return t.Join({RecText(r), "(", D(r.A).Text, ")'"});
   }
 
   // The derivative text of the whole text.
