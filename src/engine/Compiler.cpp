@@ -1191,10 +1191,10 @@ struct TCompiler {
     };
 
     // The leaf table of a long text does not stay in the cache: there, each
-    // leaf's slot is fetched a few tokens before the leaf compiles, its hash
+    // leaf's slot is fetched 14 tokens before the leaf compiles, its hash
     // kept in a ring until then. (A short text's table is in the cache, and
     // hashing ahead would only cost.)
-    constexpr std::size_t kLookAhead = 6, kRing = 8, kLookAheadTokens = 16384;
+    constexpr std::size_t kLookAhead = 14, kRing = 16, kLookAheadTokens = 16384;
     static_assert(kLookAhead < kRing);
     const bool lookAhead = Tokens.size() >= kLookAheadTokens;
     std::uint32_t leafHashes[kRing] = {};
