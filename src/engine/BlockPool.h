@@ -95,8 +95,11 @@ class TChunkedVector {
   const T& operator[](std::size_t i) const { return Chunks_[i >> kShift][i & kMask]; }
   std::size_t size() const { return Size_; }
   bool empty() const { return Size_ == 0; }
-  void push_back(const T& value) {
-    if ((Size_ >> kShift) == Chunks_.size()) Chunks_.push_back(std::make_unique<T[]>(kChunk));
+  // Inline, so that a record built field by field in the caller goes
+  // straight to its place: passed through memory, its narrow stores could
+  // not be forwarded to the wide loads of the copy, which waited for them.
+  [[gnu::always_inline]] void push_back(const T& value) {
+    if ((Size_ >> kShift) == Chunks_.size()) [[unlikely]] AddChunk();
     (*this)[Size_++] = value;
   }
   void pop_back() { --Size_; }
@@ -115,6 +118,7 @@ class TChunkedVector {
   static constexpr std::size_t kChunk = 1024;
 
  private:
+  [[gnu::noinline]] void AddChunk() { Chunks_.push_back(std::make_unique<T[]>(kChunk)); }
   static constexpr std::size_t kShift = 10;
   static constexpr std::size_t kMask = kChunk - 1;
   std::vector<std::unique_ptr<T[]>> Chunks_;

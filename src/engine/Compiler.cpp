@@ -459,7 +459,7 @@ struct TCompiler {
     return out;
   }
 
-  std::int32_t AddRec(const TRec& r) {
+  [[gnu::always_inline]] std::int32_t AddRec(const TRec& r) {
     Recs.push_back(r);
     return static_cast<std::int32_t>(Recs.size() - 1);
   }
@@ -592,7 +592,7 @@ struct TCompiler {
 
   // ---- records ----
 
-  std::int32_t Constant(const TValue& v, const TRec& shape) {
+  [[gnu::always_inline]] std::int32_t Constant(const TValue& v, const TRec& shape) {
     TValue* cell = E.NewCell();
     *cell = v;
     TRec r = shape;
