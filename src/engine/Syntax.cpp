@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <array>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "ErrorCodes.h"
 #include "TextUtil.h"
 #include "Value.h"
@@ -252,55 +256,154 @@ constexpr std::array<char, 256> LowerTable = [] {
 
 }  // namespace
 
+#if defined(__SSE2__)
+namespace {
+
+// 16 characters at a time: masks of the delimiters, of the characters the
+// first sweep looks at (parentheses, blanks, braces), of digits and points,
+// and the lowered characters.
+struct TBlock {
+  __m128i Lowered;
+  __m128i DelimiterBytes;  // 0xFF at each delimiter
+  unsigned Delimiters, Special, Numeric, LetterE;
+};
+
+inline __m128i InRange(__m128i v, char low, char high) {
+  // (v - low) <= (high - low), unsigned: one comparison per range.
+  const __m128i t = _mm_sub_epi8(v, _mm_set1_epi8(low));
+  return _mm_cmpeq_epi8(_mm_min_epu8(t, _mm_set1_epi8(static_cast<char>(high - low))), t);
+}
+
+inline __m128i Is(__m128i v, char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); }
+
+inline unsigned Mask(__m128i m) { return static_cast<unsigned>(_mm_movemask_epi8(m)); }
+
+inline TBlock ReadBlock(const char* p) {
+  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  // ( ) * + , -  then / = ^ ~
+  const __m128i delimiters = _mm_or_si128(_mm_or_si128(InRange(v, '(', '-'), Is(v, '/')),
+                                          _mm_or_si128(_mm_or_si128(Is(v, '='), Is(v, '^')), Is(v, '~')));
+  const __m128i special = _mm_or_si128(_mm_or_si128(InRange(v, '(', ')'), Is(v, ' ')),
+                                       _mm_or_si128(Is(v, '{'), Is(v, '}')));
+  const __m128i lowered = _mm_add_epi8(v, _mm_and_si128(InRange(v, 'A', 'Z'), _mm_set1_epi8(0x20)));
+  return {lowered, delimiters, Mask(delimiters), Mask(special),
+          Mask(_mm_or_si128(InRange(v, '0', '9'), Is(v, '.'))), Mask(Is(lowered, 'e'))};
+}
+
+// The number of delimiters in a block (a population count without the
+// instruction: it is not in the baseline instruction set).
+inline std::size_t DelimiterCount(const TBlock& b) {
+  const __m128i sums = _mm_sad_epu8(_mm_and_si128(b.DelimiterBytes, _mm_set1_epi8(1)), _mm_setzero_si128());
+  return static_cast<std::size_t>(_mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4));
+}
+
+}  // namespace
+#endif
+
 bool NormalisePlainText(std::string_view text, std::string& out, std::vector<TToken>& tokens,
                         std::size_t& operatorCount) {
   const std::size_t n = text.size();
   if (n == 0) return false;
   // First sweep: the checks, and the counts that size the token list.
-  std::size_t delimiters = 0, operators = 0;
+  std::size_t delimiters = 0;
   long depth = 0;
-  for (std::size_t i = 0; i < n; ++i) {
+  // The character at i is a parenthesis, a blank or a brace: false when it
+  // makes the text one for the passes.
+  auto special = [&](std::size_t i) {
+    const char c = text[i];
+    if (c == '(') {
+      ++depth;
+      return true;
+    }
+    if (c != ')') return false;  // a blank or a brace
+    return --depth >= 0 && !(i + 1 < n && text[i + 1] == '(');
+  };
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  for (; i + 16 <= n; i += 16) {
+    const TBlock b = ReadBlock(text.data() + i);
+    delimiters += DelimiterCount(b);
+    for (unsigned m = b.Special; m != 0; m &= m - 1)
+      if (!special(i + static_cast<std::size_t>(__builtin_ctz(m)))) return false;
+  }
+#endif
+  for (; i < n; ++i) {
     const unsigned char cls = PlainTextClasses[static_cast<unsigned char>(text[i])];
     delimiters += cls & kDelimiterBit;
-    if (cls & (kOpenBit | kCloseBit | kRefusedBit)) [[unlikely]] {
-      if (cls & kRefusedBit) return false;
-      if (cls & kOpenBit) {
-        ++depth;
-      } else if (--depth < 0 || (i + 1 < n && text[i + 1] == '(')) {
-        return false;
-      }
-    }
+    if ((cls & (kOpenBit | kCloseBit | kRefusedBit)) != 0 && !special(i)) return false;
   }
   if (depth != 0) return false;
 
-  // Second sweep: the lowered copy and its tokens.
+  // Second sweep: the lowered copy and its tokens. A run of operand
+  // characters becomes one token when the delimiter after it (or the end)
+  // comes; a run that starts with a digit or a point and holds an "e" is
+  // left to the token reader's own rules.
   out.resize(n);
   char* const o = out.data();
   tokens.clear();
   tokens.reserve(std::min(n, 2 * delimiters + 1));
-  std::size_t i = 0;
-  while (i < n) {
-    char c = text[i];
-    const auto pos = static_cast<std::uint32_t>(i);
-    if (const TTokenType type = DelimiterType(c); type != TTokenType::Operand) {
-      o[i++] = c;
-      const bool isOperator = type == TTokenType::Operator;
-      operators += isOperator ? 1 : 0;
-      tokens.push_back({type, isOperator ? c : '\0', pos, 1});
+  std::size_t operators = 0;
+  constexpr std::size_t kNoRun = static_cast<std::size_t>(-1);
+  std::size_t runStart = kNoRun;
+  bool runNumeric = false, runHasE = false;
+  auto closeRun = [&](std::size_t end) {
+    if (runStart == kNoRun) return true;
+    if (runNumeric && runHasE) return false;
+    tokens.push_back({TTokenType::Operand, 0, static_cast<std::uint32_t>(runStart),
+                      static_cast<std::uint32_t>(end - runStart)});
+    runStart = kNoRun;
+    return true;
+  };
+  auto delimiter = [&](std::size_t at, char c) {
+    const TTokenType type = DelimiterType(c);
+    const bool isOperator = type == TTokenType::Operator;
+    operators += isOperator ? 1 : 0;
+    tokens.push_back({type, isOperator ? c : '\0', static_cast<std::uint32_t>(at), 1});
+  };
+  i = 0;
+#if defined(__SSE2__)
+  for (; i + 16 <= n; i += 16) {
+    const TBlock b = ReadBlock(text.data() + i);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(o + i), b.Lowered);
+    unsigned from = 0;  // the first character of the block not yet placed
+    // Operand characters from..to-1 of the block continue or start a run.
+    auto operands = [&](unsigned to) {
+      if (to == from) return;
+      if (runStart == kNoRun) {
+        runStart = i + from;
+        runNumeric = ((b.Numeric >> from) & 1u) != 0;
+        runHasE = false;
+      }
+      if (b.LetterE != 0) runHasE = runHasE || (b.LetterE & ((1u << to) - 1u) & ~((1u << from) - 1u)) != 0;
+    };
+    for (unsigned m = b.Delimiters; m != 0; m &= m - 1) {
+      const auto j = static_cast<unsigned>(__builtin_ctz(m));
+      operands(j);
+      if (!closeRun(i + j)) return false;
+      delimiter(i + j, o[i + j]);
+      from = j + 1;
+    }
+    operands(16);
+  }
+#endif
+  for (; i < n; ++i) {
+    const char c = text[i];
+    if (DelimiterType(c) != TTokenType::Operand) {
+      o[i] = c;
+      if (!closeRun(i)) return false;
+      delimiter(i, c);
       continue;
     }
-    const bool numeric = IsAsciiDigit(c) || c == '.';
-    bool e = false;
-    do {
-      c = LowerTable[static_cast<unsigned char>(c)];
-      e |= c == 'e';
-      o[i++] = c;
-    } while (i < n && DelimiterType(c = text[i]) == TTokenType::Operand);
-    // A number in exponent form, or a run that only looks like one: the
-    // token reader's own rules decide.
-    if (numeric && e) return false;
-    tokens.push_back({TTokenType::Operand, 0, pos, static_cast<std::uint32_t>(i - pos)});
+    const char lowered = LowerTable[static_cast<unsigned char>(c)];
+    o[i] = lowered;
+    if (runStart == kNoRun) {
+      runStart = i;
+      runNumeric = IsAsciiDigit(c) || c == '.';
+      runHasE = false;
+    }
+    runHasE = runHasE || lowered == 'e';
   }
+  if (!closeRun(n)) return false;
   operatorCount = operators;
   return true;
 }

@@ -176,18 +176,35 @@ TEST(RemoveRedundantParentheses, AgreesWithRescanningOnRandomTexts) {
 TEST(NormalisePlainText, GivesWhatThePassesGiveWhereverItTakesTheText) {
   std::mt19937 rng(2026);
   const std::string alphabet[] = {"(", "(", ")", ")", "x", "Ab", "1", "2.5", "e", "E", ".", "+", "-",
-                                  "*", "/", "^", ",", "=", "~", " ", "{", "\t", "_"};
+                                  "*", "/", "^", ",", "=", "~", "\t", "_", "Sin(", "Z"};
   const std::size_t alphabetSize = sizeof(alphabet) / sizeof(alphabet[0]);
-  int taken = 0;
+  int taken = 0, takenLong = 0;
   for (int iter = 0; iter < 30000; ++iter) {
+    // Up to 60 pieces: long texts are read 16 characters at a time, and
+    // their runs cross those blocks.
     std::string text;
-    const int len = static_cast<int>(rng() % 12);
-    for (int i = 0; i < len; ++i) text += alphabet[rng() % alphabetSize];
+    if (iter % 2 == 0) {
+      const int len = static_cast<int>(rng() % 12);
+      for (int i = 0; i < len; ++i) text += alphabet[rng() % alphabetSize];
+    } else {
+      // Parentheses mostly in order, so that many long texts are taken.
+      int depth = 0;
+      const int len = static_cast<int>(rng() % 60);
+      for (int i = 0; i < len; ++i) {
+        std::string piece = alphabet[rng() % alphabetSize];
+        if (piece == ")" && depth == 0 && rng() % 16 != 0) piece = "+";
+        depth += piece.back() == '(' ? 1 : piece == ")" ? -1 : 0;
+        text += piece;
+      }
+      for (; depth > 0; --depth) text += ')';
+    }
+    if (rng() % 8 == 0) text.insert(rng() % (text.size() + 1), 1, " {}"[rng() % 3]);
     std::string fused;
     std::vector<TToken> fusedTokens;
     std::size_t fusedOperators = 0;
     if (!NormalisePlainText(text, fused, fusedTokens, fusedOperators)) continue;
     ++taken;
+    takenLong += text.size() >= 40 ? 1 : 0;
     ASSERT_FALSE(CheckParentheses(text)) << text;
     std::string out;
     std::size_t operators = 0;
@@ -205,6 +222,7 @@ TEST(NormalisePlainText, GivesWhatThePassesGiveWhereverItTakesTheText) {
     }
   }
   EXPECT_GT(taken, 3000);
+  EXPECT_GT(takenLong, 1000);
 }
 
 TEST(RemoveRedundantParentheses, DeepNestingIsLinear) {
