@@ -765,8 +765,15 @@ struct TCompiler {
       TValue out;
       const TValue* p = rational ? R(rrec.A).Cells[0] : nullptr;
       const TValue* q = rational ? R(rrec.B).Cells[0] : nullptr;
-      FoldArithmetic(op, *lr.Cells[0], *rrec.Cells[0], out, p, q, [&] {
-        const std::int32_t tmp = AddRec(r);
+      // (The failure texts build a record of their own: r, captured, would
+      // have to live in memory, and its copies would wait on its stores.)
+      FoldArithmetic(op, *lr.Cells[0], *rrec.Cells[0], out, p, q, [this, op, l, rr] {
+        TRec shown;
+        shown.Node = TNode::Binary;
+        shown.Op = op;
+        shown.A = l;
+        shown.B = rr;
+        const std::int32_t tmp = AddRec(shown);
         TFoldTexts t{Shown(l), Shown(rr), Shown(tmp)};
         Recs.pop_back();
         return t;
