@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #include <initializer_list>
 #include <memory>
@@ -56,8 +57,41 @@ struct TRec {
   bool Volatile : 1 = false;  // holds random or a volatile external function: never shared
   bool ExpNumber : 1 = false;
   char Op = 0;
-  std::uint16_t NameLength = 0;  // call: its name's length
+  std::uint16_t NameLength : 15 = 0;  // call: its name's length
+  // Some remembered shape has this record for an operand: until then, no
+  // look-up of a shape with it as an operand can find anything.
+  bool Keyed : 1 = false;
+
+  // A record is built field by field (the flags a byte at a time), then
+  // copied into the array or passed on. A copy of wide loads could not take
+  // those narrow stores' values from the store buffer and would wait for
+  // them to reach the cache; a copy field by field, each load the width of
+  // its store, does not wait.
+  TRec() = default;
+  TRec(const TRec& o) noexcept { CopyFrom(o); }
+  TRec& operator=(const TRec& o) noexcept {
+    CopyFrom(o);
+    return *this;
+  }
+
+ private:
+  static constexpr std::size_t kFlagsOffset = 28;  // the byte of the bit fields
+  void CopyFrom(const TRec& o) noexcept {
+    Cells = o.Cells;
+    Count = o.Count;
+    Prog = o.Prog;
+    Variable = o.Variable;
+    A = o.A;
+    B = o.B;
+    std::memcpy(reinterpret_cast<unsigned char*>(this) + kFlagsOffset,
+                reinterpret_cast<const unsigned char*>(&o) + kFlagsOffset, 1);
+    Op = o.Op;
+    std::memcpy(reinterpret_cast<unsigned char*>(this) + kFlagsOffset + 2,
+                reinterpret_cast<const unsigned char*>(&o) + kFlagsOffset + 2, 2);
+  }
 };
+static_assert(offsetof(TRec, B) + sizeof(std::int32_t) == 28 && offsetof(TRec, Op) == 29,
+              "the bit fields take the byte between B and Op, and the two after Op");
 // A long text has a record for most of its tokens: two records share a
 // cache line.
 static_assert(sizeof(TRec) <= 32, "a record takes half a cache line");
@@ -169,28 +203,52 @@ class TRecordTable {
       std::memset(static_cast<void*>(Slots.data()), 0, Slots.size() * sizeof(TSlot));
       Count = 0;
     }
+    PendingCount = 0;
   }
   // The record whose key has this hash and for which same(record) holds, or
   // -1. Probes go 1, 2, 3, ... slots on, which visits every slot of a table
   // whose size is a power of two.
+  // (The records waiting to be placed come after those in the table, in
+  // the order they were added: the same order a look-up would meet them in
+  // had they been placed at once.)
   template <class Same>
   std::int32_t Find(std::uint32_t hash, Same&& same) const {
-    if (Slots.empty()) return -1;
-    for (std::size_t i = hash & Mask, step = 1;; i = (i + step++) & Mask) {
-      const TSlot& s = Slots[i];
-      if (s.Entry == 0) return -1;
-      if (s.Hash == hash && same(s.Entry - 1)) return s.Entry - 1;
+    if (!Slots.empty()) {
+      for (std::size_t i = hash & Mask, step = 1;; i = (i + step++) & Mask) {
+        const TSlot& s = Slots[i];
+        if (s.Entry == 0) break;
+        if (s.Hash == hash && same(s.Entry - 1)) return s.Entry - 1;
+      }
     }
+    for (std::size_t k = 0; k < PendingCount; ++k) {
+      const TSlot& p = Pending[(PendingFirst + k) % kPending];
+      if (p.Hash == hash && same(p.Entry - 1)) return p.Entry - 1;
+    }
+    return -1;
   }
   // Adds a record that Find did not find.
-  void Insert(std::uint32_t hash, std::int32_t record) {
-    if (2 * (Count + 1) > Slots.size()) Rehash(Slots.empty() ? 16 : Slots.size() * 2);
-    Place(hash, record);
+  void Insert(std::uint32_t hash, std::int32_t record) { PlaceNow(hash, record); }
+  // The same, its slot fetched now and written kPending additions later:
+  // for a table whose slots are seldom in the cache when a record is added,
+  // and seldom looked up (a look-up also reads the records waiting).
+  void InsertSoon(std::uint32_t hash, std::int32_t record) {
+    if (!Slots.empty()) __builtin_prefetch(&Slots[hash & Mask], 1);
+    if (PendingCount == kPending) {
+      const TSlot& oldest = Pending[PendingFirst];
+      PlaceNow(oldest.Hash, oldest.Entry - 1);
+      PendingFirst = (PendingFirst + 1) % kPending;
+      --PendingCount;
+    }
+    Pending[(PendingFirst + PendingCount) % kPending] = {hash, record + 1};
+    ++PendingCount;
   }
   void Swap(TRecordTable& other) {
     Slots.swap(other.Slots);
     std::swap(Mask, other.Mask);
     std::swap(Count, other.Count);
+    std::swap(Pending, other.Pending);
+    std::swap(PendingFirst, other.PendingFirst);
+    std::swap(PendingCount, other.PendingCount);
   }
   std::size_t Capacity() const { return Slots.size(); }
   // Starts loading the slot where a look-up of this hash begins.
@@ -214,6 +272,10 @@ class TRecordTable {
     std::uint32_t Hash = 0;
     std::int32_t Entry = 0;  // the record's number + 1; 0 for an empty slot
   };
+  void PlaceNow(std::uint32_t hash, std::int32_t record) {
+    if (2 * (Count + 1) > Slots.size()) Rehash(Slots.empty() ? 16 : Slots.size() * 2);
+    Place(hash, record);
+  }
   void Place(std::uint32_t hash, std::int32_t record) {
     for (std::size_t i = hash & Mask, step = 1;; i = (i + step++) & Mask) {
       if (Slots[i].Entry == 0) {
@@ -233,7 +295,10 @@ class TRecordTable {
   }
   std::vector<TSlot> Slots;
   std::size_t Mask = 0;
-  std::size_t Count = 0;
+  std::size_t Count = 0;  // records placed
+  static constexpr std::size_t kPending = 8;
+  std::array<TSlot, kPending> Pending{};  // records added, not yet placed
+  std::size_t PendingFirst = 0, PendingCount = 0;
 };
 
 // Record numbers grow as the text is read and an operation's operands are
@@ -475,6 +540,11 @@ struct TCompiler {
   }
   // The record of an operation with this key compiled before, or -1.
   std::int32_t FindShape(const TShapeKey& key) const {
+    // An operand that no remembered shape names: nothing to find, and no
+    // look-up in the table (whose slot is seldom in the cache for a long
+    // text, and whose shapes name an operand just compiled seldom).
+    if (key.A >= 0 && !Recs[static_cast<std::size_t>(key.A)].Keyed) return -1;
+    if ((key.Tag & ~0xFFFFFFu) == kTagBinary && !Recs[static_cast<std::size_t>(key.B)].Keyed) return -1;
     return SharedShapes.Find(HashShape(key), [&](std::int32_t id) { return KeyOf(Recs[static_cast<std::size_t>(id)]) == key; });
   }
   std::int32_t FindLeaf(std::string_view text, std::uint32_t hash) const {
@@ -486,7 +556,12 @@ struct TCompiler {
   // Records holding random or a volatile external function are never shared.
   std::int32_t Remember(const TShapeKey& key, std::int32_t id) {
     const TRec& r = Recs[static_cast<std::size_t>(id)];
-    if (!r.Volatile && KeyOf(r) == key) SharedShapes.Insert(HashShape(key), id);
+    if (!r.Volatile && KeyOf(r) == key) {
+      // (The look-ups of shapes are few: see FindShape.)
+      SharedShapes.InsertSoon(HashShape(key), id);
+      if (key.A >= 0) R(key.A).Keyed = true;
+      if ((key.Tag & ~0xFFFFFFu) == kTagBinary) R(key.B).Keyed = true;
+    }
     return id;
   }
   std::int32_t RememberLeaf(std::uint32_t hash, std::int32_t id) {
@@ -961,9 +1036,9 @@ struct TCompiler {
     r.Code = code;
     r.A = arg;
     // (Every function's name is an identifier, shorter than 256.)
-    if (nameLen > 0xFFFF) Fail(ecIdentifierTooLong, "IsValidIdentName-> IDENTIFIER LENGTH MUST BE LESS THAN 256: " + std::string(TokenText(namePos, nameLen)));
+    if (nameLen > 0x7FFF) Fail(ecIdentifierTooLong, "IsValidIdentName-> IDENTIFIER LENGTH MUST BE LESS THAN 256: " + std::string(TokenText(namePos, nameLen)));
     r.B = static_cast<std::int32_t>(namePos);
-    r.NameLength = static_cast<std::uint16_t>(nameLen);
+    r.NameLength = static_cast<std::uint16_t>(nameLen) & 0x7FFFu;
     if (arg >= 0) {
       r.Invariant = R(arg).Invariant;
       r.Volatile = R(arg).Volatile;
