@@ -276,6 +276,19 @@ TEST(Sharing, LongTextsShareTheirLeavesToo) {
   EXPECT_EQ(e.Instructions().size(), 5u);  // sin, *, +, /, -
 }
 
+// Every repeat of an operation is shared, however many operations came
+// between (the newest ones wait to be placed in the table) and while the
+// table grows: one instruction per distinct operation.
+TEST(Sharing, RepeatsAtEveryDistanceShareOneInstruction) {
+  std::string text;
+  for (int i = 0; i < 300; ++i)
+    text += (i > 0 ? "," : "") + std::string("(x+") + std::to_string(i % 37) + ")*(y-" + std::to_string(i % 23) + ")";
+  THelmaxComplexEval e;
+  e.VerifySyntaxSemantics(text);
+  ASSERT_FALSE(e.Error) << e.ErrorMessage;
+  EXPECT_EQ(e.Instructions().size(), 37u + 23u + 300u);  // the sums, the differences, the products
+}
+
 TEST(Sharing, NothingIsSharedWithTheLastCompile) {
   // An engine that compiles texts of growing length gives what a fresh
   // engine gives: the sharing table may grow between compiles, and none of
