@@ -944,14 +944,19 @@ struct TCompiler {
     return AddRec(r);
   }
 
-  std::int32_t MakeList(const std::vector<std::int32_t>& items) {
+  // (The text's own list, the last record of a compile, is never looked
+  // up again: it is not remembered.)
+  std::int32_t MakeList(const std::vector<std::int32_t>& items, bool remembered = true) {
     std::string key;
-    for (std::int32_t i : items) AppendKeyInt(key, i);
-    if (auto it = SharedLists.find(key); it != SharedLists.end()) return it->second;
+    if (remembered) {
+      for (std::int32_t i : items) AppendKeyInt(key, i);
+      if (auto it = SharedLists.find(key); it != SharedLists.end()) return it->second;
+    }
     TRec r;
     r.Node = TNode::List;
     r.ItemsStart = static_cast<std::int32_t>(ItemPool.size());
     std::vector<TValue*> cells;
+    cells.reserve(items.size());
     // The items of a long list lie far apart: their records are fetched
     // 64 items ahead, their cell arrays 32 ahead (less left them arriving
     // late in a pane of 20,000 expressions).
@@ -973,7 +978,7 @@ struct TCompiler {
     for (std::size_t i = 0; i < cells.size(); ++i) arr[i] = cells[i];
     r.Cells = arr;
     const std::int32_t id = AddRec(r);
-    if (!r.Volatile) SharedLists.emplace(std::move(key), id);
+    if (remembered && !r.Volatile) SharedLists.emplace(std::move(key), id);
     return id;
   }
 
@@ -1371,7 +1376,7 @@ struct TCompiler {
     }
     if (expectOperand || !frames.empty()) SyntaxErrorAt(frameStart(), Text.size());
     reduceToFrame();
-    return out.size() == 1 ? out[0] : Derive(MakeList(out));
+    return out.size() == 1 ? out[0] : Derive(MakeList(out, false));
   }
 
   // ---- differentiation -----------------------------------------------------
