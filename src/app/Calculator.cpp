@@ -378,7 +378,11 @@ void TCalculator::ExpressionsChanged(TReport report) {
   TValue* const* results = ok ? Expressions_->DoVectorOfMathExpressions() : nullptr;
   ok = ok && results != nullptr;
   if (ok) {
+    // The lines go into the former text's storage: a long pane's results
+    // would otherwise grow a new string by doubling, copying it each time.
     std::string out;
+    out.swap(ResultsText);
+    out.clear();
     for (int i = first; i <= Expressions_->ExpressionCount; ++i) {
       const TValue& v = *results[i - 1];
       if (i > first) out += '\n';
