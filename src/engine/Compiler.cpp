@@ -22,6 +22,7 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "DerivativeRules.h"
@@ -538,13 +539,19 @@ struct TCompiler {
       default: return {0, -1, -1};
     }
   }
+  // The operand records a key names, -1 for none: a binary's two, a
+  // negation's or a call's argument (B is 0 in their keys, not an operand).
+  static std::pair<std::int32_t, std::int32_t> OperandsOf(const TShapeKey& key) {
+    return {key.A, (key.Tag & ~0xFFFFFFu) == kTagBinary ? key.B : -1};
+  }
   // The record of an operation with this key compiled before, or -1.
   std::int32_t FindShape(const TShapeKey& key) const {
     // An operand that no remembered shape names: nothing to find, and no
     // look-up in the table (whose slot is seldom in the cache for a long
     // text, and whose shapes name an operand just compiled seldom).
-    if (key.A >= 0 && !Recs[static_cast<std::size_t>(key.A)].Keyed) return -1;
-    if ((key.Tag & ~0xFFFFFFu) == kTagBinary && !Recs[static_cast<std::size_t>(key.B)].Keyed) return -1;
+    const auto [a, b] = OperandsOf(key);
+    if ((a >= 0 && !Recs[static_cast<std::size_t>(a)].Keyed) || (b >= 0 && !Recs[static_cast<std::size_t>(b)].Keyed))
+      return -1;
     return SharedShapes.Find(HashShape(key), [&](std::int32_t id) { return KeyOf(Recs[static_cast<std::size_t>(id)]) == key; });
   }
   std::int32_t FindLeaf(std::string_view text, std::uint32_t hash) const {
@@ -559,8 +566,9 @@ struct TCompiler {
     if (!r.Volatile && KeyOf(r) == key) {
       // (The look-ups of shapes are few: see FindShape.)
       SharedShapes.InsertSoon(HashShape(key), id);
-      if (key.A >= 0) R(key.A).Keyed = true;
-      if ((key.Tag & ~0xFFFFFFu) == kTagBinary) R(key.B).Keyed = true;
+      const auto [a, b] = OperandsOf(key);
+      if (a >= 0) R(a).Keyed = true;
+      if (b >= 0) R(b).Keyed = true;
     }
     return id;
   }
