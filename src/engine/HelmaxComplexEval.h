@@ -15,6 +15,9 @@
 #include <string_view>
 #include <unordered_map>
 #include <vector>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "BlockPool.h"
 #include "ErrorCodes.h"
@@ -220,8 +223,13 @@ class THelmaxComplexEval {
       }
       SetSuccessfulRunState();
       result.Kind = TValueKind::Real;
-      result.Num = value;
-      result.Cx.Im = 0.0;
+      // The value and a zero imaginary part in one store: a short run is
+      // bound by its loads and stores, not by its arithmetic.
+#if defined(__SSE2__)
+      _mm_storeu_pd(&result.Cx.Re, _mm_set_sd(value));
+#else
+      result.Cx = TComplex{value, 0.0};
+#endif
       return;
     }
     if (FastSingle_ != nullptr) {
@@ -273,11 +281,12 @@ class THelmaxComplexEval {
   // Which of the compiled expressions (0-based) the last failed evaluation
   // was running, or -1: for a host that marks the failing expression.
   int FailedExpression() const;
-  // (ErrorCode and MathErrorKind side by side: a successful run sets both
-  // in one store.)
-  bool Error = false;
+  // (ErrorCode, MathErrorKind, Error and a spare byte fill one 8-byte word,
+  // which a successful run sets in one store.)
   std::int32_t ErrorCode = 0;
-  std::int32_t MathErrorKind = -1;
+  std::int16_t MathErrorKind = -1;
+  bool Error = false;
+  std::uint8_t ErrorStateSpare = 0;  // always 0
   std::string ErrorMessage;
 
   // ---- compiled structures (read-only for hosts and tests) ----
@@ -368,9 +377,10 @@ class THelmaxComplexEval {
   }
   // The error state that a run to its end leaves.
   void SetSuccessfulRunState() {
-    Error = false;
     ErrorCode = 0;
     MathErrorKind = -1;
+    Error = false;
+    ErrorStateSpare = 0;
   }
   bool RunFastProgram() { return !std::isnan(FastRunner_(this, FastSteps_.data())); }
   // Runs the fast form from its first step: NaN when it gives up, else
