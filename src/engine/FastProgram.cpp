@@ -318,6 +318,7 @@ struct TFastBuilder {
 
 void THelmaxComplexEval::ForgetFastProgram() {
   FastState_ = TFastState::Pending;
+  FastResultInRegister_ = false;
   FastSingleReal_ = nullptr;
   FastSingle_ = nullptr;
   RunsSinceCompile_ = 0;
@@ -338,6 +339,7 @@ bool THelmaxComplexEval::PrepareFastProgram() {
 void THelmaxComplexEval::BuildFastProgram() {
   FastSteps_.clear();
   FastState_ = TFastState::Unavailable;
+  FastResultInRegister_ = false;
   FastSingleReal_ = nullptr;
   FastSingle_ = nullptr;
   if (ExpressionCount == 0 || Results == nullptr) return;
@@ -378,9 +380,15 @@ void THelmaxComplexEval::BuildFastProgram() {
       default: return -1;
     }
   };
+  // The first step of the arithmetic step, pair or triple that ends the
+  // list, if one does.
+  constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+  std::size_t lastGroup = kNone;
   for (std::size_t i = 0; i < FastSteps_.size(); ++i) {
+    lastGroup = kNone;
     const TFastOp first = FastSteps_[i].Op;
     if (first > fsDivAA) continue;
+    lastGroup = i;
     const int second = follower(i + 1);
     if (second < 0) continue;
     const int third = follower(i + 2);
@@ -425,14 +433,28 @@ void THelmaxComplexEval::BuildFastProgram() {
   TFastStep end;
   end.Op = fromRegister ? fsEndAcc : fsEnd;
   end.R = const_cast<TValue*>(returnsResult ? Results[0] : &kZero);  // only read
+  // When that last step is arithmetic, it returns the result itself: the
+  // guards go first, but the last, which that step checks.
+  FastResultInRegister_ = fromRegister && lastGroup != kNone;
+  if (FastResultInRegister_) {
+    TFastStep& last = FastSteps_[lastGroup];
+    const int op = last.Op;
+    last.Op = static_cast<TFastOp>(fsFirstFinal + (op <= fsDivAA       ? op
+                                                   : op <= fsLastPair ? 16 + op - fsFirstPair
+                                                                       : 16 + 4 * 16 + op - fsFirstTriple));
+    last.R = const_cast<TValue*>(guards.empty() ? &kZero : guards.back());  // only read
+    if (!guards.empty()) guards.pop_back();
+    end.Op = fsEnd;
+  }
   // The guards, three to a step. The other runner checks them before its
-  // first step. The leaf runner checks them at its end, the last one or
-  // two in the end step itself: its steps only compute into result cells,
-  // so what they compute from a variable that turns out not to hold a real
-  // is harmless (the interpreter then runs the program again from its
-  // start).
+  // first step, and so does a program with a final step. Otherwise the
+  // leaf runner checks them at its end, the last one or two in the end
+  // step itself: its steps only compute into result cells, so what they
+  // compute from a variable that turns out not to hold a real is harmless
+  // (the interpreter then runs the program again from its start).
+  const bool guardsAtEnd = leaf && !FastResultInRegister_;
   std::size_t inEnd = 0;
-  if (leaf && !guards.empty()) {
+  if (guardsAtEnd && !guards.empty()) {
     inEnd = guards.size() % 3 == 1 ? 1 : 2;
     end.Op = fromRegister ? (inEnd == 1 ? fsGuardedEndAcc1 : fsGuardedEndAcc2)
                           : (inEnd == 1 ? fsGuardedEnd1 : fsGuardedEnd2);
@@ -449,11 +471,14 @@ void THelmaxComplexEval::BuildFastProgram() {
     if (n == 3) g.R = const_cast<TValue*>(guards[i + 2]);  // only read
     guardSteps.push_back(g);
   }
-  FastSteps_.insert(leaf ? FastSteps_.end() : FastSteps_.begin(), guardSteps.begin(), guardSteps.end());
+  FastSteps_.insert(guardsAtEnd ? FastSteps_.end() : FastSteps_.begin(), guardSteps.begin(), guardSteps.end());
   FastSteps_.push_back(end);
   FastRunner_ = leaf ? &RunFastSteps<true> : &RunFastSteps<false>;
   FastRunner_(this, nullptr);
-  for (TFastStep& step : FastSteps_) step.Code = FastCode_[step.Op];
+  for (TFastStep& step : FastSteps_) {
+    step.Code = FastCode_[step.Op];
+    if (step.Op == fsGeneric) step.Engine = this;
+  }
   FastState_ = TFastState::Ready;
   if (ExpressionCount == 1 && FastPrograms_) {
     (realResult ? FastSingleReal_ : FastSingle_) = FastRunner_;

@@ -19,6 +19,7 @@
 namespace helmax {
 
 struct TInstruction;
+class THelmaxComplexEval;
 
 // Operand sources of the fused arithmetic steps: C a cell, A the register
 // holding the previous step's result. AC is "register op cell".
@@ -48,6 +49,13 @@ enum TFastOp : std::uint16_t {
   // The last step that leaves its result in the register; the ones below
   // (but fsMaxMin) leave the register undefined.
   fsLastFused = fsLastTriple,
+  // The same sixteen steps, pairs and triples (in that order) as the last
+  // step of a program whose single result is always real: it returns that
+  // result instead of writing it to its cell, after checking that the
+  // variable in its first step's R holds a real (a real constant when no
+  // variable is left to check). The leaf runner only.
+  fsFirstFinal,
+  fsLastFinal = fsFirstFinal + 16 + 4 * 16 + 4 * 4 * 16 - 1,
   fsMaxMin,           // Sub: opMax or opMin; Ins: its operands, all reals
   fsCompare,          // Sub: the comparison's code; writes a boolean
   fsCompareJump,      // the same, then to Jump when false
@@ -61,7 +69,8 @@ enum TFastOp : std::uint16_t {
   fsGuard1, fsGuard2, fsGuard3,
   // The end, which returns the value of the cell R (only read), or of the
   // register (Acc) when the last step left the result there; after
-  // checking one or two more variables (A; A and B).
+  // checking one or two more variables (A; A and B). A program whose last
+  // step is final still ends with one, never reached.
   fsGuardedEnd1, fsGuardedEnd2, fsGuardedEndAcc1, fsGuardedEndAcc2,
   fsEndAcc,
   fsEnd,
@@ -75,7 +84,10 @@ struct TFastStep {
   std::uint16_t Sub = 0;
   std::int32_t Jump = 0;  // from this step to the one it jumps to
   TValue* R = nullptr;
-  const TValue* A = nullptr;
+  union {
+    const TValue* A = nullptr;
+    THelmaxComplexEval* Engine;  // of a generic step, which runs Ins there
+  };
   union {
     const TValue* B = nullptr;
     const TInstruction* Ins;

@@ -94,6 +94,15 @@ double THelmaxComplexEval::RunFastSteps(THelmaxComplexEval* e, const TFastStep* 
 #define HELMAX_TRIPLE_LABEL(FIRST, EXPR, SECOND, OP2, THIRD, OP3) &&FIRST##_##SECOND##_##THIRD,
       HELMAX_TRIPLES(HELMAX_TRIPLE_LABEL)
 #undef HELMAX_TRIPLE_LABEL
+#define HELMAX_FINAL_LABEL(FIRST, EXPR, UNUSED) &&FIRST##_Final,
+      HELMAX_FIRSTS(HELMAX_FINAL_LABEL, _)
+#undef HELMAX_FINAL_LABEL
+#define HELMAX_FINAL_PAIR_LABEL(FIRST, EXPR, SECOND, OP2) &&FIRST##_##SECOND##_Final,
+      HELMAX_PAIRS(HELMAX_FINAL_PAIR_LABEL)
+#undef HELMAX_FINAL_PAIR_LABEL
+#define HELMAX_FINAL_TRIPLE_LABEL(FIRST, EXPR, SECOND, OP2, THIRD, OP3) &&FIRST##_##SECOND##_##THIRD##_Final,
+      HELMAX_TRIPLES(HELMAX_FINAL_TRIPLE_LABEL)
+#undef HELMAX_FINAL_TRIPLE_LABEL
       &&MaxMin,  &&Compare, &&CompareJump, &&JumpIfFalse, &&Jump, &&Copy, &&SetNull, &&Generic,
       &&Guard1,  &&Guard2,  &&Guard3,   &&GuardedEnd1, &&GuardedEnd2, &&GuardedEndAcc1, &&GuardedEndAcc2,
       &&EndAcc,  &&End};
@@ -237,7 +246,7 @@ SetNull:
   HELMAX_NEXT;
 Generic:
   HELMAX_NOT_IN_LEAF
-  if (!e->RunFastGenericStep(*s->Ins)) return kGiveUp;
+  if (!s->Engine->RunFastGenericStep(*s->Ins)) return kGiveUp;
   ++s;
   HELMAX_NEXT;
 Guard1:
@@ -295,6 +304,35 @@ End:
   HELMAX_STORE;
   HELMAX_TRIPLES(HELMAX_TRIPLE_CODE)
 #undef HELMAX_TRIPLE_CODE
+// The final steps: the result leaves in the register, once the variable
+// that the first step names in R (the last one the program checks) holds
+// a real, and the results computed so far are finite.
+#define HELMAX_FINISH                    \
+  if (!s->R->IsReal()) return kGiveUp;   \
+  spoiled += r;                          \
+  {                                      \
+    const double d = spoiled - spoiled;  \
+    return r - d;                        \
+  }
+#define HELMAX_FINAL_CODE(FIRST, EXPR, UNUSED) \
+  FIRST##_Final : r = EXPR;                   \
+  HELMAX_FINISH
+  HELMAX_FIRSTS(HELMAX_FINAL_CODE, _)
+#undef HELMAX_FINAL_CODE
+#define HELMAX_FINAL_PAIR_CODE(FIRST, EXPR, SECOND, OP2) \
+  FIRST##_##SECOND##_Final : r = EXPR;                   \
+  r = r OP2 s[1].B->Num;                                 \
+  HELMAX_FINISH
+  HELMAX_PAIRS(HELMAX_FINAL_PAIR_CODE)
+#undef HELMAX_FINAL_PAIR_CODE
+#define HELMAX_FINAL_TRIPLE_CODE(FIRST, EXPR, SECOND, OP2, THIRD, OP3) \
+  FIRST##_##SECOND##_##THIRD##_Final : r = EXPR;                       \
+  r = r OP2 s[1].B->Num;                                               \
+  r = r OP3 s[2].B->Num;                                               \
+  HELMAX_FINISH
+  HELMAX_TRIPLES(HELMAX_FINAL_TRIPLE_CODE)
+#undef HELMAX_FINAL_TRIPLE_CODE
+#undef HELMAX_FINISH
 #undef HELMAX_TRIPLES
 #undef HELMAX_PAIRS
 #undef HELMAX_SECONDS

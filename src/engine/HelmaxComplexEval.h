@@ -266,6 +266,8 @@ class THelmaxComplexEval {
   void Free();
 
   // ---- results of the last compile ----
+  // The result cells hold the values of the last DoVectorOfMathExpressions
+  // (DoMathExpression returns its value and may leave its cell as it was).
   int ExpressionCount = 0;
   TValue* const* Results = nullptr;
   std::string MathExpressionString;
@@ -371,7 +373,12 @@ class THelmaxComplexEval {
   // state is then that of a successful run.
   bool RunFast() {
     if (!FastPrograms_ || (FastState_ != TFastState::Ready && !PrepareFastProgram())) return false;
-    if (!RunFastProgram()) return false;
+    const double value = FastRunner_(this, FastSteps_.data());
+    if (std::isnan(value)) return false;
+    if (FastResultInRegister_) {
+      Results[0]->Kind = TValueKind::Real;
+      Results[0]->Num = value;
+    }
     SetSuccessfulRunState();
     return true;
   }
@@ -382,7 +389,6 @@ class THelmaxComplexEval {
     Error = false;
     ErrorStateSpare = 0;
   }
-  bool RunFastProgram() { return !std::isnan(FastRunner_(this, FastSteps_.data())); }
   // Runs the fast form from its first step: NaN when it gives up, else
   // the value of a result that is always real (the first result of a
   // single expression), or 0. The leaf runner takes only steps that call
@@ -444,6 +450,9 @@ class THelmaxComplexEval {
   TFastRunner FastSingleReal_ = nullptr;
   TFastRunner FastSingle_ = nullptr;
   const TValue* FastResult_ = nullptr;
+  // The program's last step returns the single result without writing its
+  // cell: DoMathExpression takes it from there, and RunFast writes it.
+  bool FastResultInRegister_ = false;
   const void* const* FastCode_ = nullptr;
   bool FastPrograms_ = true;
 };

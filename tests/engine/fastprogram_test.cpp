@@ -148,17 +148,22 @@ TEST(FastProgram, AgreesWithTheInterpreterToTheBit) {
 }
 
 // Each arithmetic step (four operations, each with its operands in cells,
-// in the register or both) followed by each "register op cell".
-TEST(FastProgram, PairedStepsAgreeWithTheInterpreter) {
+// in the register or both) alone, followed by each "register op cell", and
+// by two: as the last step of a program, these return the result.
+TEST(FastProgram, FusedStepsAgreeWithTheInterpreter) {
   const char* const firsts[] = {"a@b", "sqrt(a)@b", "a@sqrt(b)", "sqrt(a)@sqrt(a)"};
   std::uint64_t seed = 100;
   for (const char* first : firsts)
-    for (char op1 : std::string("+-*/"))
+    for (char op1 : std::string("+-*/")) {
+      std::string single = first;
+      for (std::size_t at; (at = single.find('@')) != std::string::npos;) single[at] = op1;
+      ExpectAgreement(single, 200, seed++, true);
       for (char op2 : std::string("+-*/")) {
-        std::string text = "(" + std::string(first) + ")" + op2 + "c";
-        for (std::size_t at; (at = text.find('@')) != std::string::npos;) text[at] = op1;
-        ExpectAgreement(text, 400, seed++, true);
+        const std::string pair = "(" + single + ")" + op2 + "c";
+        ExpectAgreement(pair, 200, seed++, true);
+        for (char op3 : std::string("+-*/")) ExpectAgreement("(" + pair + ")" + op3 + "b", 200, seed++, true);
       }
+    }
 }
 
 // Seven variables take two guard steps of three and the end's check: a value
