@@ -53,7 +53,7 @@ enum TFastOp : std::uint16_t {
   // step of a program whose single result is always real: it returns that
   // result instead of writing it to its cell, after checking that the
   // variable in its first step's R holds a real (a real constant when no
-  // variable is left to check). The leaf runner only.
+  // variable is left to check).
   fsFirstFinal,
   fsLastFinal = fsFirstFinal + 16 + 4 * 16 + 4 * 4 * 16 - 1,
   fsMaxMin,           // Sub: opMax or opMin; Ins: its operands, all reals

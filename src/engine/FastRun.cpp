@@ -304,9 +304,9 @@ End:
   HELMAX_STORE;
   HELMAX_TRIPLES(HELMAX_TRIPLE_CODE)
 #undef HELMAX_TRIPLE_CODE
-// The final steps: the result leaves in the register, once the variable
-// that the first step names in R (the last one the program checks) holds
-// a real, and the results computed so far are finite.
+// The final steps return the result, once the variable that the first
+// step names in R (the last one the program checks) holds a real, and the
+// results computed so far are finite.
 #define HELMAX_FINISH                    \
   if (!s->R->IsReal()) return kGiveUp;   \
   spoiled += r;                          \
