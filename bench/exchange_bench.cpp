@@ -7,7 +7,7 @@
 // No 100,000-quote .mdb file can be written on Linux (mdbtools only reads),
 // so the Access path is measured from the point where libmdb has read the
 // rows (the same in-memory database and queries), and its whole open on the
-// largest .mdb there is, the shared 26-quote sample.
+// largest .mdb there is, the tests' 26-quote sample.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -129,11 +129,11 @@ void BM_ConvertAccess(benchmark::State& state) {
 }
 BENCHMARK(BM_ConvertAccess)->Unit(benchmark::kMillisecond);
 
-// The whole Access open (libmdb reads the file) of the shared sample.
+// The whole Access open (libmdb reads the file) of the tests' sample.
 void BM_OpenAccessSample(benchmark::State& state) {
   const std::string original = std::string(HELMAX_EXCHANGE_FIXTURES) + "/sample-rates.mdb";
   if (!std::filesystem::exists(original)) {
-    state.SkipWithError("the shared sample .mdb is missing");
+    state.SkipWithError("the tests' sample .mdb is missing");
     return;
   }
   const std::string sample = Files().Folder + "/sample.mdb";

@@ -24,11 +24,11 @@ namespace {
 
 const std::string kFixtures = HELMAX_EXCHANGE_FIXTURES;
 
-// Fails the test, naming the folder, when the shared fixtures are missing.
+// Fails the test, naming the folder, when the fixtures are missing.
 bool FixturesPresent() {
   if (std::filesystem::is_directory(kFixtures)) return true;
   ADD_FAILURE() << "The exchange fixtures are missing: " << kFixtures
-                << " (the shared folder must lie beside the repository)";
+                << " (the build makes them from tests/fixtures/exchange)";
   return false;
 }
 

@@ -1,6 +1,6 @@
 // The exchange window, its history window and the Firebird user dialog,
 // opened from the main window and driven as a user drives them, offscreen,
-// over private copies of the shared sample databases.
+// over private copies of the sample databases of tests/fixtures/exchange.
 #include <QApplication>
 #include <QGroupBox>
 #include <QHeaderView>
