@@ -96,8 +96,24 @@ std::string ChooseProgramFolder(const std::string& exeFolder, const std::string&
   return WithSlash(userDataFolder);
 }
 
+bool IsInstalledProgramFolder(const std::string& exeFolder) {
+  if (exeFolder.empty()) return false;
+  std::error_code ec;
+  return std::filesystem::is_regular_file(WithSlash(exeFolder) + "../share/doc/helmax/copyright", ec);
+}
+
+namespace {
+
+// The executable's folder when the program may keep files there, else empty.
+std::string OwnExecutableFolder() {
+  const std::string folder = FolderOf(ExecutablePath());
+  return IsInstalledProgramFolder(folder) ? std::string() : folder;
+}
+
+}  // namespace
+
 std::string ProgramFolder() {
-  return ChooseProgramFolder(FolderOf(ExecutablePath()), UserDataFolder(ExecutableFileName()));
+  return ChooseProgramFolder(OwnExecutableFolder(), UserDataFolder(ExecutableFileName()));
 }
 
 std::string ProgramBaseName() { return std::filesystem::path(ExecutableFileName()).stem().string(); }
@@ -118,7 +134,7 @@ std::string FindSiblingFile(const std::string& exeFolder, const std::string& use
 }
 
 std::string FindProgramSiblingFile(std::string_view extension) {
-  return FindSiblingFile(FolderOf(ExecutablePath()), UserDataFolder(ExecutableFileName()),
+  return FindSiblingFile(OwnExecutableFolder(), UserDataFolder(ExecutableFileName()),
                          ProgramBaseName() + std::string(extension));
 }
 

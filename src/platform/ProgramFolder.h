@@ -24,8 +24,16 @@ bool FolderIsWritable(const std::string& folder);
 // when missing. The result ends in '/'.
 std::string ChooseProgramFolder(const std::string& exeFolder, const std::string& userDataFolder);
 
+// True when exeFolder is the bin folder of an installation (make install, the
+// Debian package): <prefix>/share/doc/helmax/copyright lies beside it. An
+// installed program keeps its files in the user data folder even when its
+// folder is writable (as /usr/bin is for root); a build or an unpacked copy
+// has no such file.
+bool IsInstalledProgramFolder(const std::string& exeFolder);
+
 // ChooseProgramFolder for the executable's folder and the user data folder
-// named after the executable's file name.
+// named after the executable's file name; the user data folder for an
+// installed program.
 std::string ProgramFolder();
 
 // The executable's file name without its extension (e.g. "helmax-calc").
@@ -42,8 +50,9 @@ std::string ProgramSiblingFile(std::string_view extension);
 std::string FindSiblingFile(const std::string& exeFolder, const std::string& userDataFolder,
                             const std::string& fileName);
 
-// FindSiblingFile for the running program's two folders and its own name
-// with the extension (e.g. ".cnv").
+// FindSiblingFile for the running program's two folders (only the user data
+// folder for an installed program) and its own name with the extension
+// (e.g. ".cnv").
 std::string FindProgramSiblingFile(std::string_view extension);
 
 }  // namespace helmax

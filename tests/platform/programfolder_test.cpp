@@ -129,6 +129,23 @@ TEST(ChooseProgramFolder, ExeFolderThatTakesNoFileFallsBack) {
   }
 }
 
+// An installation's bin folder has the licence in ../share/doc/helmax; a
+// build folder has only the sample data in ../share/helmax.
+TEST(IsInstalledProgramFolder, OnlyBesideTheInstalledLicence) {
+  TempFolder prefix;
+  fs::create_directories(prefix.File("bin"));
+  fs::create_directories(prefix.File("share/helmax"));
+  test::WriteBytes(prefix.File("share/helmax/sample-rates.fdb"), "x");
+  EXPECT_FALSE(IsInstalledProgramFolder(prefix.File("bin") + "/"));
+  fs::create_directories(prefix.File("share/doc/helmax/copyright"));  // a folder is no licence
+  EXPECT_FALSE(IsInstalledProgramFolder(prefix.File("bin")));
+  fs::remove(prefix.File("share/doc/helmax/copyright"));
+  test::WriteBytes(prefix.File("share/doc/helmax/copyright"), "Format: ...");
+  EXPECT_TRUE(IsInstalledProgramFolder(prefix.File("bin") + "/"));
+  EXPECT_TRUE(IsInstalledProgramFolder(prefix.File("bin")));
+  EXPECT_FALSE(IsInstalledProgramFolder(""));
+}
+
 // --- Finding a file without writing ----------------------------------------
 
 TEST(FindSiblingFile, ExeFolderFirstThenUserFolderAndNothingCreated) {
