@@ -1,7 +1,9 @@
 // helmax-calc: the calculator window.
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QLocale>
 #include <QTimer>
+#include <cstdio>
 
 #include "MainWindow.h"
 #include "ProgramFolder.h"
@@ -9,6 +11,19 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("helmax-calc");
+  QApplication::setApplicationVersion(HELMAX_VERSION);
+  // --help and --version; Qt's own options (-platform ...) are taken by
+  // QApplication before this.
+  QCommandLineParser options;
+  options.setApplicationDescription("Helmax, the scientific, engineering and money calculator.");
+  options.addHelpOption();
+  options.addVersionOption();
+  options.process(app);
+  if (!options.positionalArguments().isEmpty()) {
+    std::fprintf(stderr, "helmax-calc: unexpected argument %s\n",
+                 qPrintable(options.positionalArguments().front()));
+    return 1;
+  }
   QApplication::setWindowIcon(QIcon::fromTheme("helmax-calc", QIcon(":/helmax-calc.svg")));
   // Numbers and dates never follow the user's locale.
   QLocale::setDefault(QLocale::c());
