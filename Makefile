@@ -1,5 +1,6 @@
-# Everyday entry points. A fresh Debian 12 machine needs only `make run` or
-# `make test`: both install the missing packages first.
+# Everyday entry points. `make run` and `make test` install the missing
+# Debian packages first; on a fresh Debian 12 machine, which has no make,
+# ./make.sh run and ./make.sh test install make too.
 
 CMAKE      ?= cmake
 CTEST      ?= ctest
@@ -12,7 +13,7 @@ DOCUMENT_FUZZ_SECONDS ?= 30
 CONVERSION_FUZZ_SECONDS ?= 20
 GENERATOR  := -G Ninja
 
-.PHONY: all deps deps-bench configure build test asan fuzz run install bench clean
+.PHONY: all deps deps-bench configure build test asan fuzz run install package bench clean
 
 all: build
 
@@ -32,6 +33,7 @@ build: deps configure
 
 test: build
 	$(CTEST) --test-dir $(BUILD) --output-on-failure -j$(JOBS)
+	$(MAKE) --no-print-directory package-check
 	$(MAKE) --no-print-directory asan-run
 	$(MAKE) --no-print-directory fuzz-run
 
@@ -51,8 +53,8 @@ asan-run:
 # DOCUMENT_FUZZ_SECONDS long, and over conversion tables,
 # CONVERSION_FUZZ_SECONDS long. Each fuzzer works on a copy of its corpus
 # (fuzz/corpus, fuzz/document-corpus, fuzz/conversion-corpus) in build-fuzz/, which keeps what it
-# finds between runs; crash inputs land in build-fuzz/artifacts. The saved
-# inputs of fuzz/regressions run first, each once.
+# finds between runs; crash inputs land in build-fuzz/artifacts (once fixed,
+# such an input joins its corpus, which every run starts with).
 FUZZ_ENV  := ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 FUZZ_ARGS := -max_len=512 -timeout=10 -rss_limit_mb=2048 -dict=fuzz/engine.dict \
              -artifact_prefix=$(BUILD_FUZZ)/artifacts/
@@ -67,10 +69,6 @@ fuzz-run:
 	$(CMAKE) --build $(BUILD_FUZZ) -j$(JOBS) --target engine_fuzz document_fuzz conversion_fuzz
 	mkdir -p $(BUILD_FUZZ)/corpus $(BUILD_FUZZ)/artifacts
 	cp fuzz/corpus/* $(BUILD_FUZZ)/corpus/
-	set -e; regressions="$$(find fuzz -path 'fuzz/regressions/*.txt' -type f | sort)"; \
-	if [ -n "$$regressions" ]; then \
-	  $(FUZZ_ENV) ./$(BUILD_FUZZ)/bin/engine_fuzz $(FUZZ_ARGS) $$regressions; \
-	fi
 	$(FUZZ_ENV) ./$(BUILD_FUZZ)/bin/engine_fuzz $(FUZZ_ARGS) -max_total_time=$(FUZZ_SECONDS) \
 	  $(BUILD_FUZZ)/corpus
 	mkdir -p $(BUILD_FUZZ)/document-corpus
@@ -87,16 +85,28 @@ run: deps configure
 	$(CMAKE) --build $(BUILD) -j$(JOBS) --target helmax-calc
 	./$(BUILD)/bin/helmax-calc
 
-# Installs helmax-calc, helmax-eval, the desktop entry and the icon under
-# PREFIX (/usr/local by default; DESTDIR is honoured for packaging).
+# Installs helmax-calc, helmax-eval, their data, the desktop entry, the icon,
+# the AppStream data, the man pages and the bash completion under PREFIX
+# (/usr/local by default; DESTDIR is honoured).
 PREFIX ?= /usr/local
 install: build
 	$(CMAKE) --install $(BUILD) --prefix $(PREFIX)
 
+# The Debian package build/helmax_<version>_amd64.deb (CPack), and its checks:
+# lintian, the AppStream validator, both man pages, and the programs run from
+# the package's files unpacked into a temporary root.
+package: build
+	$(MAKE) --no-print-directory package-check
+
+.PHONY: package-check
+package-check:
+	cd $(BUILD) && cpack -G DEB
+	bash scripts/check-package $(BUILD)
+
 bench: deps-bench
 	$(CMAKE) -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHELMAX_BENCH=ON
 	$(CMAKE) --build $(BUILD) -j$(JOBS) --target engine_bench derivative_bench calculator_bench memory_bench packs_bench typing_bench table_bench numeric_bench \
-	  exchange_bench conversion_bench graph_bench
+	  exchange_bench conversion_bench graph_bench distributions_accuracy
 	./$(BUILD)/bench/engine_bench
 	./$(BUILD)/bench/derivative_bench
 	./$(BUILD)/bench/calculator_bench
@@ -108,6 +118,7 @@ bench: deps-bench
 	./$(BUILD)/bench/exchange_bench
 	./$(BUILD)/bench/conversion_bench
 	QT_QPA_PLATFORM=offscreen ./$(BUILD)/bench/graph_bench
+	./$(BUILD)/bench/distributions_accuracy
 
 clean:
 	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ)
