@@ -1,6 +1,7 @@
 // Memory of a compile: the peak of the bytes the engine holds while it
 // compiles and runs a long expressions pane, per expression and per
-// instruction, and what it keeps once a short pane follows a long one.
+// instruction, and what it keeps once a short pane follows a long one; and
+// what an engine compiled for one short expression holds.
 //
 // Every allocation of this program is counted through the global operator
 // new; the figures are reported as counters, not as times.
@@ -84,6 +85,29 @@ void BM_Memory_Assignment(benchmark::State& state) { MemoryBench(state, "a#=#");
 BENCHMARK(BM_Memory_Product)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Memory_Function)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Memory_Assignment)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// An engine made for one short expression, as a conversion definition or a
+// one-line evaluation makes it: the bytes it holds once x*180 is compiled
+// and run (the peak while it compiles), and the pages it touched.
+void BM_Memory_OneShortExpression(benchmark::State& state) {
+  double held = 0, peak = 0;
+  for (auto _ : state) {
+    const long long base = g_Live.load();
+    g_Peak.store(base);
+    {
+      helmax::THelmaxComplexEval engine;
+      engine.VerifySyntaxSemantics("x*180", "x", false);
+      helmax::TValue result;
+      engine.DoMathExpression(result);
+      benchmark::DoNotOptimize(result.Num);
+      held = static_cast<double>(g_Live.load() - base);
+      peak = static_cast<double>(g_Peak.load() - base);
+    }
+  }
+  state.counters["held_bytes"] = held;
+  state.counters["peak_bytes"] = peak;
+}
+BENCHMARK(BM_Memory_OneShortExpression)->Iterations(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

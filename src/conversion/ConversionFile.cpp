@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <charconv>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "ConversionTable.h"
 #include "IniFile.h"
@@ -202,6 +203,15 @@ std::string_view DefaultConversionText() {
     return t;
   }();
   return text;
+}
+
+bool IsBuiltInDefinitionText(std::string_view text) {
+  static const std::unordered_set<std::string_view> texts = [] {
+    std::unordered_set<std::string_view> all;
+    for (const TDefaultRow& r : kDefaultRows) all.insert({r.Forward, r.Backward});
+    return all;
+  }();
+  return texts.count(text) != 0;
 }
 
 TConversionEntry ParseConversionEntry(std::string_view fields) {

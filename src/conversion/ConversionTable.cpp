@@ -192,27 +192,33 @@ bool TConversionTable::FindDuplicateRows() {
   return false;
 }
 
-THelmaxComplexEval& TConversionTable::Engine(TConversionDefinition& d, bool forward) {
-  std::unique_ptr<THelmaxComplexEval>& engine = forward ? d.ForwardEngine : d.BackwardEngine;
-  if (!engine) {
-    engine = std::make_unique<THelmaxComplexEval>();
-    engine->ProtectDigitVariables = true;
-    engine->ProtectOtherVariables = true;
-    engine->StopFlag = StopFlag_;
-    engine->MaxSteps = StepBudget_;
-    engine->OnParseError = [this](THelmaxComplexEval& e) { Messages_.ShowParseError(e); };
-    // The failing step's two units go in front of the error.
-    engine->OnExecuteError = [this](THelmaxComplexEval& e) {
-      if (!ReportSteps_ || StepCategory_ == nullptr) return;
-      const TConversionDefinition& d = StepCategory_->Definitions[static_cast<std::size_t>((StepArc_ - 1) / 2)];
-      const bool odd = StepArc_ % 2 == 1;
-      const std::string& source = StepCategory_->Units[static_cast<std::size_t>(odd ? d.UnitA : d.UnitB)].Name;
-      const std::string& target = StepCategory_->Units[static_cast<std::size_t>(odd ? d.UnitB : d.UnitA)].Name;
-      Messages_.ErrorPrefix = source + kStepArrow + target + " ";
-      Messages_.ShowExecuteError(e);
-    };
-  }
+THelmaxComplexEval& TConversionTable::NewEngine(std::unique_ptr<THelmaxComplexEval>& engine) {
+  engine = std::make_unique<THelmaxComplexEval>();
+  engine->ProtectDigitVariables = true;
+  engine->ProtectOtherVariables = true;
+  engine->StopFlag = StopFlag_;
+  engine->MaxSteps = StepBudget_;
+  engine->OnParseError = [this](THelmaxComplexEval& e) { Messages_.ShowParseError(e); };
+  // The failing step's two units go in front of the error.
+  engine->OnExecuteError = [this](THelmaxComplexEval& e) {
+    if (!ReportSteps_ || StepCategory_ == nullptr) return;
+    const TConversionDefinition& d = StepCategory_->Definitions[static_cast<std::size_t>((StepArc_ - 1) / 2)];
+    const bool odd = StepArc_ % 2 == 1;
+    const std::string& source = StepCategory_->Units[static_cast<std::size_t>(odd ? d.UnitA : d.UnitB)].Name;
+    const std::string& target = StepCategory_->Units[static_cast<std::size_t>(odd ? d.UnitB : d.UnitA)].Name;
+    Messages_.ErrorPrefix = source + kStepArrow + target + " ";
+    Messages_.ShowExecuteError(e);
+  };
   return *engine;
+}
+
+THelmaxComplexEval& TConversionTable::CheckEngine() {
+  if (!CheckEngine_) NewEngine(CheckEngine_);
+  return *CheckEngine_;
+}
+
+std::string TConversionTable::RowPrefix(const TUnitCategory& c, std::size_t row, bool forward) {
+  return CategoryPrefix(c) + "Row# " + std::to_string(row + 1) + (forward ? " A => B : " : " B => A : ");
 }
 
 bool TConversionTable::CompileDefinitions() {
@@ -226,11 +232,12 @@ bool TConversionTable::CompileDefinitions() {
       }
       TConversionDefinition& d = c.Definitions[i];
       for (const bool forward : {true, false}) {
-        const std::string prefix = CategoryPrefix(c) + "Row# " + std::to_string(i + 1) +
-                                   (forward ? " A => B : " : " B => A : ");
+        const std::string& text = forward ? d.Forward : d.Backward;
+        if (IsBuiltInDefinitionText(text)) continue;
+        const std::string prefix = RowPrefix(c, i, forward);
         Messages_.ErrorPrefix = prefix;
-        THelmaxComplexEval& e = Engine(d, forward);
-        e.VerifySyntaxSemantics(forward ? d.Forward : d.Backward, "x", false);
+        THelmaxComplexEval& e = CheckEngine();
+        e.VerifySyntaxSemantics(text, "x", false);
         if (e.Error) {
           CheckFailed_ = true;
           return false;
@@ -247,8 +254,26 @@ bool TConversionTable::CompileDefinitions() {
       }
     }
   }
+  // The last text's program is of no further use.
+  if (CheckEngine_) CheckEngine_->Free();
   Messages_.ErrorPrefix.clear();
   return true;
+}
+
+THelmaxComplexEval* TConversionTable::StepEngine(TUnitCategory& c, std::size_t row, bool forward) {
+  TConversionDefinition& d = c.Definitions.at(row);
+  std::unique_ptr<THelmaxComplexEval>& engine = forward ? d.ForwardEngine : d.BackwardEngine;
+  if (!engine) {
+    // Only a checked table compiles: its texts are known to compile.
+    if (!PathsValid()) return nullptr;
+    THelmaxComplexEval& e = NewEngine(engine);
+    e.ShareCompileStorage(CheckEngine());
+    const std::string formerPrefix = Messages_.ErrorPrefix;
+    Messages_.ErrorPrefix = RowPrefix(c, row, forward);
+    e.VerifySyntaxSemantics(forward ? d.Forward : d.Backward, "x", false);
+    Messages_.ErrorPrefix = formerPrefix;
+  }
+  return engine->ExpressionCount == 0 ? nullptr : engine.get();
 }
 
 void TConversionTable::ComputePaths() {
@@ -283,12 +308,12 @@ std::vector<int> TConversionTable::Path(int category, int from, int to) const {
 }
 
 bool TConversionTable::ApplyPath(int category, const std::vector<int>& arcs, TValue& value, bool reportErrors) {
-  const TUnitCategory& c = Category(category);
+  TUnitCategory& c = Categories_.at(static_cast<std::size_t>(category));
   ReportSteps_ = reportErrors;
   StepCategory_ = &c;
   for (const int arc : arcs) {
-    TConversionDefinition& d = Categories_[static_cast<std::size_t>(category)].Definitions.at(
-        static_cast<std::size_t>((arc - 1) / 2));
+    const std::size_t row = static_cast<std::size_t>((arc - 1) / 2);
+    const TConversionDefinition& d = c.Definitions.at(row);
     const bool forward = arc % 2 == 1;
     auto failStep = [&](const std::string& why) {
       FailedStep_ = c.Units[static_cast<std::size_t>(forward ? d.UnitA : d.UnitB)].Name + kStepArrow +
@@ -296,8 +321,8 @@ bool TConversionTable::ApplyPath(int category, const std::vector<int>& arcs, TVa
       StepCategory_ = nullptr;
       return false;
     };
-    THelmaxComplexEval* e = (forward ? d.ForwardEngine : d.BackwardEngine).get();
-    if (e == nullptr || e->ExpressionCount == 0) return failStep(kLockedMessage);
+    THelmaxComplexEval* e = StepEngine(c, row, forward);
+    if (e == nullptr) return failStep(kLockedMessage);
     StepArc_ = arc;
     if (const std::vector<TVariable*>* variables = e->Variables()) *(*variables)[0]->Value = value;
     TValue result;
@@ -355,6 +380,7 @@ void TConversionTable::Conv(TValue* const* args, int count, TValue& result) {
 
 void TConversionTable::SetStopFlag(const std::atomic<std::uint8_t>* flag) {
   StopFlag_ = flag;
+  if (CheckEngine_) CheckEngine_->StopFlag = flag;
   for (TUnitCategory& c : Categories_)
     for (TConversionDefinition& d : c.Definitions)
       for (THelmaxComplexEval* e : {d.ForwardEngine.get(), d.BackwardEngine.get()})
@@ -363,6 +389,7 @@ void TConversionTable::SetStopFlag(const std::atomic<std::uint8_t>* flag) {
 
 void TConversionTable::SetStepBudget(std::int64_t steps) {
   StepBudget_ = steps;
+  if (CheckEngine_) CheckEngine_->MaxSteps = steps;
   for (TUnitCategory& c : Categories_)
     for (TConversionDefinition& d : c.Definitions)
       for (THelmaxComplexEval* e : {d.ForwardEngine.get(), d.BackwardEngine.get()})

@@ -16,6 +16,9 @@
 // compiles (a non-linear one, or one without x, is only reported), and the
 // conversion paths are computed. Any change locks the table until the next
 // check. Conv, the calculator's external function, converts along the paths.
+// The check compiles every text in one engine of its own and keeps nothing
+// of it; a definition is compiled for good at its first conversion, so that
+// a table costs its texts and paths, plus the programs of the steps taken.
 //
 // Threads: the calculator calls Conv on its worker thread, so whatever
 // changes the table (loading, checking, locking) must run there too, or
@@ -47,7 +50,8 @@ struct TConversionDefinition {
   int UnitA = -1, UnitB = -1;  // positions in the category's units
   std::string Forward;         // the A => B text
   std::string Backward;        // the B => A text
-  // Compiled by the table's check (in x); empty until then.
+  // Compiled in x at the first conversion that takes the step, once a
+  // check has passed; empty until then, and again after an edit.
   std::unique_ptr<THelmaxComplexEval> ForwardEngine, BackwardEngine;
 };
 
@@ -70,6 +74,10 @@ bool NameLess(std::string_view a, std::string_view b);
 
 // The built-in table: the text of the default file (11 categories).
 std::string_view DefaultConversionText();
+
+// A definition text of the built-in table: one that compiles in x without
+// error, linear and depending on x, so that a check need not compile it.
+bool IsBuiltInDefinitionText(std::string_view text);
 
 // Reads a table from file text. Section headers that repeat a category
 // (letter case ignored) make the text unreadable, and so does text that
@@ -195,10 +203,11 @@ class TConversionTable {
   // Row i joins a unit to itself, or the same two units as another row:
   // reports the first finding and sets CheckFailed. True when found.
   bool FindDuplicateRows();
-  // Compiles every definition in x. A compile error is reported and ends
-  // the check (CheckFailed); a non-linear text or one without x is only
-  // reported (the first such finding) and every row is still compiled.
-  // False on a compile error.
+  // Compiles every definition in x (the texts of the built-in table are
+  // known to pass). A compile error is reported and ends the check
+  // (CheckFailed); a non-linear text or one without x is only reported (the
+  // first such finding) and every row is still compiled. False on a compile
+  // error.
   bool CompileDefinitions();
   // The conversion paths of every category; a category too large for them
   // is reported and sets CheckFailed.
@@ -242,7 +251,14 @@ class TConversionTable {
 
  private:
   void Replace(std::vector<TUnitCategory> categories);
-  THelmaxComplexEval& Engine(TConversionDefinition& d, bool forward);
+  THelmaxComplexEval& NewEngine(std::unique_ptr<THelmaxComplexEval>& engine);
+  // The engine that compiles the definitions for the check; its working
+  // storage serves the definitions' engines too.
+  THelmaxComplexEval& CheckEngine();
+  // The step's engine, compiled now when it has not been yet and the paths
+  // are valid; nullptr when it cannot run.
+  THelmaxComplexEval* StepEngine(TUnitCategory& c, std::size_t row, bool forward);
+  static std::string RowPrefix(const TUnitCategory& c, std::size_t row, bool forward);
   bool WriteText(const std::string& path);
   void MarkChanged() { DefinitionsChange_.store(true, std::memory_order_release); }
   bool ValidCategory(int category) const { return category >= 0 && category < CategoryCount(); }
@@ -252,6 +268,7 @@ class TConversionTable {
 
   TUserInterface& Ui_;
   TEngineErrorMessages Messages_;
+  std::unique_ptr<THelmaxComplexEval> CheckEngine_;
   std::vector<TUnitCategory> Categories_;
   std::string FilePath_;
   bool FileValid_ = false;

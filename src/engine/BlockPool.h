@@ -1,19 +1,27 @@
 // Storage for the cells and operand arrays of a compiled program: carved
-// from large blocks, and kept for the next compile when the program is
-// released, so that compiling a long text again neither allocates per cell
-// nor makes the system fault in fresh pages.
+// from blocks, and kept for the next compile when the program is released,
+// so that compiling a long text again neither allocates per cell nor makes
+// the system fault in fresh pages. The first block is small and each new
+// one twice the last, up to a fixed size: an engine that compiles one short
+// expression touches a few hundred bytes, not whole pages. Nothing is
+// written ahead of use: an element is constructed when it is taken.
 #pragma once
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
+#include <type_traits>
 #include <vector>
 
 namespace helmax {
 
 template <class T>
 class TBlockPool {
+  // Elements are never destroyed: a block is given back as it is.
+  static_assert(std::is_trivially_destructible_v<T>);
+
  public:
   // n contiguous, value-initialised elements, valid until Reset.
   T* Take(std::size_t n) {
@@ -22,9 +30,9 @@ class TBlockPool {
     T* const p = Next_;
     Next_ += n;
     if (n == 1) {
-      *p = T{};  // most takes: one cell, one operand (no call to memset)
+      ::new (static_cast<void*>(p)) T();  // most takes: one cell, one operand (no call to memset)
     } else {
-      std::fill(p, p + n, T{});
+      std::uninitialized_value_construct_n(p, n);
     }
     return p;
   }
@@ -43,10 +51,23 @@ class TBlockPool {
     Blocks_.resize(keep);
   }
 
- private:
+  // The elements that the blocks can hold (for tests).
+  std::size_t Capacity() const {
+    std::size_t n = 0;
+    for (const TBlock& b : Blocks_) n += b.Size;
+    return n;
+  }
+
+  static constexpr std::size_t kFirstBlockSize = 16;
   static constexpr std::size_t kBlockSize = 4096;
+
+ private:
+  // Raw storage: its elements come to life in Take.
+  struct TFreeStorage {
+    void operator()(T* p) const { ::operator delete(static_cast<void*>(p), std::align_val_t{alignof(T)}); }
+  };
   struct TBlock {
-    std::unique_ptr<T[]> Data;
+    std::unique_ptr<T[], TFreeStorage> Data;
     std::size_t Size;
   };
 
@@ -65,8 +86,10 @@ class TBlockPool {
         return;
       }
     }
-    const std::size_t size = std::max(kBlockSize, n);
-    Blocks_.push_back(TBlock{std::make_unique<T[]>(size), size});
+    const std::size_t grown = Blocks_.empty() ? kFirstBlockSize : std::min(kBlockSize, 2 * Blocks_.back().Size);
+    const std::size_t size = std::max(grown, n);
+    T* const data = static_cast<T*>(::operator new(size * sizeof(T), std::align_val_t{alignof(T)}));
+    Blocks_.push_back(TBlock{std::unique_ptr<T[], TFreeStorage>(data), size});
     Enter(Blocks_.size() - 1);
   }
 

@@ -1083,7 +1083,7 @@ struct TCompiler {
       }
       if (known && code != opBk) {
         TValue out;
-        FoldFunction(code, number, arg, [&] { EvalBuiltin(code, R(arg).Cells, count, out, E.Random_); });
+        FoldFunction(code, number, arg, [&] { EvalBuiltin(code, R(arg).Cells, count, out, E.RandomEngine()); });
         return Constant(out, r);
       }
       return EmitCall(r);
@@ -1749,6 +1749,11 @@ void THelmaxComplexEval::CompileText(std::string_view text, std::string_view nam
   }
   if (Scratch_) Scratch_->Trim();
   TrimStorage();
+}
+
+void THelmaxComplexEval::ShareCompileStorage(THelmaxComplexEval& other) {
+  if (!other.Scratch_) other.Scratch_ = std::make_shared<TCompileScratch>();
+  Scratch_ = other.Scratch_;
 }
 
 }  // namespace helmax

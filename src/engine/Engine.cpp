@@ -13,9 +13,12 @@ namespace {
 constexpr int kMaxExternalFunctions = 65535 - opLastBuiltin;  // 65431
 }
 
-THelmaxComplexEval::THelmaxComplexEval() {
-  Random_.seed(static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-               static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(this)));
+THelmaxComplexEval::THelmaxComplexEval() = default;
+
+void THelmaxComplexEval::MakeRandomEngine() {
+  Random_ = std::make_unique<std::mt19937_64>(
+      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+      static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(this)));
 }
 
 THelmaxComplexEval::THelmaxComplexEval(const TUserFuncArray& functions) : THelmaxComplexEval() {

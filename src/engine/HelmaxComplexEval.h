@@ -180,7 +180,7 @@ class THelmaxComplexEval {
   void SetCurrencyNumbers(bool v);
 
   // Seeds the generator behind random (the engine seeds it from the clock).
-  void SeedRandom(std::uint64_t seed) { Random_.seed(seed); }
+  void SeedRandom(std::uint64_t seed) { RandomEngine().seed(seed); }
 
   // The equivalence test's stability check. A text compiled with
   // PerturbableResults has a step after every instruction; while
@@ -190,7 +190,7 @@ class THelmaxComplexEval {
   // compile has none.
   bool PerturbableResults = false;
   bool PerturbResults = false;
-  void SeedPerturbation(std::uint64_t seed) { PerturbRandom_.seed(seed); }
+  void SeedPerturbation(std::uint64_t seed) { PerturbationEngine().seed(seed); }
 
   // ---- compiling ----
   void VerifySyntaxSemantics(std::string_view text);
@@ -199,6 +199,11 @@ class THelmaxComplexEval {
   void VerifySyntaxSemanticsAndDerivation(std::string_view text, std::string_view names, bool autoDeclare,
                                           std::string_view variable);
   std::int32_t CompileMode = 0;
+  // Compiles in the working storage of other (made when it has none), which
+  // then serves both: for many engines that each compile a short text now
+  // and then, never two at once (a conversion table's definitions). Neither
+  // may compile while the other does.
+  void ShareCompileStorage(THelmaxComplexEval& other);
 
   // ---- differentiation ----
   // The derivative built by the last VerifySyntaxSemanticsAndDerivation;
@@ -323,6 +328,17 @@ class THelmaxComplexEval {
   bool AddOrRenameVariable(const char* op, int index, std::string_view name, bool trimName, bool isProtected,
                            bool useProtectedArg, TValue* cell);
   std::string FunctionName(int code) const;
+  // The generators, made at their first use: each holds 2.5 KB of state,
+  // which an engine that never draws a number need not carry.
+  std::mt19937_64& RandomEngine() {
+    if (!Random_) [[unlikely]] MakeRandomEngine();
+    return *Random_;
+  }
+  std::mt19937_64& PerturbationEngine() {
+    if (!PerturbRandom_) [[unlikely]] PerturbRandom_ = std::make_unique<std::mt19937_64>();
+    return *PerturbRandom_;
+  }
+  void MakeRandomEngine();
 
   // Syntax.cpp / Compiler.cpp
   void CompileText(std::string_view text, std::string_view names, const TUserVarArray* variables,
@@ -434,8 +450,8 @@ class THelmaxComplexEval {
   std::int32_t FailedStatement_ = -1;  // position in MainProgram_ of the failure
   std::int64_t StepsLeft_ = 0;
   std::uintptr_t StackBase_ = 0;  // frame address of the outermost run
-  std::mt19937_64 Random_;
-  std::mt19937_64 PerturbRandom_;
+  std::unique_ptr<std::mt19937_64> Random_;  // seeded from the clock when made
+  std::unique_ptr<std::mt19937_64> PerturbRandom_;
   std::shared_ptr<TCompileScratch> Scratch_;
 
   enum class TFastState : std::uint8_t { Pending, Ready, Unavailable };

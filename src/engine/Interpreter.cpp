@@ -388,7 +388,7 @@ inline void THelmaxComplexEval::RunInstruction(const TInstruction& ins) {
       RationalPowerOp(*ops[0], *ops[1], *ops[2], *ins.Result);
       return;
     }
-    EvalBuiltin(ins.Code, ops, ins.Count, *ins.Result, Random_);
+    EvalBuiltin(ins.Code, ops, ins.Count, *ins.Result, RandomEngine());
     return;
   }
   const int k = ins.Code - opFirstExternal;
@@ -406,7 +406,7 @@ inline void THelmaxComplexEval::RunInstruction(const TInstruction& ins) {
 [[gnu::noinline]] void THelmaxComplexEval::PerturbResult(const TInstruction& ins) {
   if (!PerturbResults) return;
   auto factor = [this] {
-    const double u = static_cast<double>(PerturbRandom_() >> 11) * 0x1p-52 - 1.0;  // [-1, 1)
+    const double u = static_cast<double>(PerturbationEngine()() >> 11) * 0x1p-52 - 1.0;  // [-1, 1)
     return 1.0 + 0x1p-48 * u;
   };
   TValue& v = *ins.Operands[0];

@@ -61,6 +61,27 @@ TEST(DefaultTable, IsTheBuiltInTextLineForLine) {
   EXPECT_EQ(UnitNames(table[8]), (Strings{"Celcius", "Fahrenheit", "Kelvin", "Rankine"}));
 }
 
+// The check takes the built-in texts as passing without compiling them:
+// each compiles in x as a definition's engine compiles it, linear and
+// depending on x; other texts are not taken for them.
+TEST(DefaultTable, ItsTextsCompileLinearInX) {
+  int texts = 0;
+  for (const TUnitCategory& c : Parse(std::string(DefaultConversionText())))
+    for (const TConversionDefinition& d : c.Definitions)
+      for (const std::string& text : {d.Forward, d.Backward}) {
+        ++texts;
+        EXPECT_TRUE(IsBuiltInDefinitionText(text)) << text;
+        THelmaxComplexEval e;
+        e.ProtectDigitVariables = e.ProtectOtherVariables = true;
+        e.VerifySyntaxSemantics(text, "x", false);
+        EXPECT_FALSE(e.Error) << text << ": " << e.ErrorMessage;
+        EXPECT_TRUE(e.LinearExpression) << text;
+        EXPECT_TRUE(e.DependsOnVariables) << text;
+      }
+  EXPECT_EQ(texts, 2 * 89);
+  for (const char* other : {"x^2", "X*180", "x*180 ", "", "5"}) EXPECT_FALSE(IsBuiltInDefinitionText(other)) << other;
+}
+
 TEST(DefaultTable, WrittenReadAndWrittenAgainIsTheSameBytes) {
   test::TTempFolder dir;
   TMessageRecorder ui;
@@ -483,6 +504,31 @@ TEST_F(Conv, MultiStepPathsGiveTheChainedFormulas) {
   ASSERT_TRUE(Table.Check());
   EXPECT_NEAR(Value(6, 14, 9, 1), 3.93700787402e-5, 1e-16);
   EXPECT_EQ(F.Eval("Conv(6, 14, 9, 1)"), "3.93700787401575E-5");
+}
+
+// The check keeps no compiled definition; a conversion compiles the steps
+// it takes, once, and an edited row is compiled again after the next check.
+TEST_F(Conv, StepsAreCompiledAtTheirFirstUse) {
+  auto compiled = [&] {
+    Strings steps;
+    for (const TUnitCategory& c : Table.Categories())
+      for (std::size_t i = 0; i < c.Definitions.size(); ++i) {
+        if (c.Definitions[i].ForwardEngine) steps.push_back(c.Name + " " + std::to_string(i + 1) + " A => B");
+        if (c.Definitions[i].BackwardEngine) steps.push_back(c.Name + " " + std::to_string(i + 1) + " B => A");
+      }
+    return steps;
+  };
+  EXPECT_EQ(compiled(), Strings{});
+  EXPECT_DOUBLE_EQ(Value(9, 2, 3, 212), 373.15);
+  EXPECT_DOUBLE_EQ(Value(9, 2, 3, 32), 273.15);
+  EXPECT_EQ(compiled(), (Strings{"Temperature 1 B => A", "Temperature 2 A => B"}));
+  const int temperature = Category("Temperature") - 1;
+  ASSERT_TRUE(Table.EditDefinition(temperature, 0, 0, 1, "1.8*x+32", "(x-32)/1.8"));
+  EXPECT_EQ(Failure(9, 2, 3, 212), TConversionTable::kLockedMessage);
+  ASSERT_TRUE(Table.Check());
+  EXPECT_EQ(compiled(), (Strings{"Temperature 2 A => B"}));
+  EXPECT_DOUBLE_EQ(Value(9, 2, 3, 212), 180 / 1.8 + 273.15);
+  EXPECT_EQ(F.Ui.Messages, Strings{});
 }
 
 TEST_F(Conv, RoundTripsComeBack) {

@@ -41,5 +41,26 @@ TEST(BlockPool, TakesAreFreshDisjointAndReusedAfterReset) {
   EXPECT_EQ(takeAll().front(), first.front());
 }
 
+// The first block is small and each new one twice the last, up to the
+// block size; a take larger than that gets a block of its own size; Trim
+// after Reset keeps two blocks.
+TEST(BlockPool, GrowsFromSmallOnDemand) {
+  TBlockPool<void*> pool;
+  EXPECT_EQ(pool.Capacity(), 0u);
+  pool.Take(1);
+  EXPECT_EQ(pool.Capacity(), TBlockPool<void*>::kFirstBlockSize);
+  for (std::size_t i = 1; i < TBlockPool<void*>::kFirstBlockSize + 1; ++i) pool.Take(1);
+  EXPECT_EQ(pool.Capacity(), 3 * TBlockPool<void*>::kFirstBlockSize);
+  for (int i = 0; i < 100000; ++i) pool.Take(1);
+  const std::size_t grown = pool.Capacity();
+  EXPECT_GE(grown, 100017u);
+  EXPECT_LT(grown, 100017u + 2 * TBlockPool<void*>::kBlockSize);
+  pool.Take(3 * TBlockPool<void*>::kBlockSize);
+  EXPECT_EQ(pool.Capacity(), grown + 3 * TBlockPool<void*>::kBlockSize);
+  pool.Reset();
+  pool.Trim();
+  EXPECT_EQ(pool.Capacity(), 3 * TBlockPool<void*>::kFirstBlockSize);
+}
+
 }  // namespace
 }  // namespace helmax

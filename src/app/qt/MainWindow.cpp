@@ -819,6 +819,11 @@ void TMainWindow::PrepareShow() {
 void TMainWindow::FirstActivated() {
   FirstActivation_ = false;
   Enqueue(TWork::Command, {}, [this] { Calc_->FirstActivation(); });
+  // The results are shown once the command's work is done.
+  if (OnStarted) {
+    Queue_.push_back({TWork::Command, {}, {}, [this] { QTimer::singleShot(0, this, OnStarted); }});
+    ProcessQueue();
+  }
 }
 
 // The frame's position and the client's size: what move() and resize()

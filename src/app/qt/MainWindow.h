@@ -58,6 +58,9 @@ class TMainWindow : public QMainWindow {
 
   TCalculator& Calculator() { return *Calc_; }
   TUserInterface& Ui() { return *Ui_; }
+  // Called once the first activation has read the default document and its
+  // results are in the results pane (for start-up measurements).
+  std::function<void()> OnStarted;
 
   // The panes and status panels, for the other windows and for tests.
   QPlainTextEdit* DefinitionsPane() const { return DefinitionsPane_; }

@@ -46,5 +46,8 @@ int main(int argc, char** argv) {
   bool timed = false;
   const int quitAfter = qEnvironmentVariableIntValue("HELMAX_QUIT_AFTER_MS", &timed);
   if (timed) QTimer::singleShot(quitAfter, &calculator, &QWidget::close);
+  // HELMAX_QUIT_WHEN_STARTED closes it once the results pane holds the
+  // default document's results.
+  if (qEnvironmentVariableIsSet("HELMAX_QUIT_WHEN_STARTED")) calculator.OnStarted = [&] { calculator.close(); };
   return app.exec();
 }
