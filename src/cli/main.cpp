@@ -22,6 +22,7 @@
 #include "ConversionTable.h"
 #include "Differentiation.h"
 #include "EquivalenceTest.h"
+#include "IntegralCommand.h"
 #include "ProgramFolder.h"
 #include "TextFile.h"
 
@@ -68,6 +69,13 @@ const char* const kUsage =
     "                          counted=<n>; an error goes to standard error (exit 1)\n"
     "      --seed N            with --equivalent: fixes the random draws (default:\n"
     "                          from the clock)\n"
+    "      --integral FROM TO  print the integral of EXPRESSIONS (one function of\n"
+    "                          the function variable) from FROM to TO, both\n"
+    "                          expressions, as the Numerical Integration window\n"
+    "                          shows it; a failure goes to standard error (exit 1);\n"
+    "                          with --diagnostics, evaluations=<n> error=<estimate>\n"
+    "      --tolerance T       with --integral: the relative tolerance instead of\n"
+    "                          integrtolerance (at least 2.2E-16)\n"
     "\n"
     "Messages go to standard error. Exit status: 0 when the results were shown,\n"
     "1 when an error was shown or a message raised, 2 for bad usage or a file\n"
@@ -76,6 +84,8 @@ const char* const kUsage =
 struct TOptions {
   std::optional<std::string> Definitions, Constants, Variable, Document, Conversions;
   std::optional<std::string> DerivativeVariable, Equivalent, Seed;
+  std::optional<TIntegralRequest> Integral;
+  std::optional<std::string> Tolerance;
   bool Bracket = false;
   bool PowerFunction = false;
   bool Currency = false;
@@ -159,6 +169,12 @@ TOptions ParseOptions(int argc, char** argv) {
     else if (arg == "--power-function") flag(o.PowerFunction);
     else if (arg == "--equivalent") value(o.Equivalent);
     else if (arg == "--seed") value(o.Seed);
+    else if (arg == "--integral") {
+      if (inlineValue || i + 2 >= argc) BadUsage("option --integral needs FROM and TO");
+      o.Integral = TIntegralRequest{argv[i + 1], argv[i + 2], std::nullopt};
+      i += 2;
+    }
+    else if (arg == "--tolerance") value(o.Tolerance);
     else if (arg == "-h" || arg == "--help") {
       std::cout << kUsage;
       std::exit(0);
@@ -175,6 +191,14 @@ TOptions ParseOptions(int argc, char** argv) {
   if ((o.Bracket || o.PowerFunction) && !o.DerivativeVariable) BadUsage("--bracket and --power-function need --derivative");
   if (o.Seed && !o.Equivalent) BadUsage("--seed needs --equivalent");
   if ((o.DerivativeVariable || o.Equivalent) && o.Expressions.empty()) BadUsage("an EXPRESSION is needed");
+  if (o.Integral && (o.DerivativeVariable || o.Equivalent)) BadUsage("--integral excludes --derivative and --equivalent");
+  if (o.Integral && o.Expressions.empty()) BadUsage("an EXPRESSION is needed");
+  if (o.Tolerance) {
+    if (!o.Integral) BadUsage("--tolerance needs --integral");
+    char* end = nullptr;
+    o.Integral->Tolerance = std::strtod(o.Tolerance->c_str(), &end);
+    if (o.Tolerance->empty() || *end != '\0') BadUsage("option --tolerance needs a number");
+  }
   return o;
 }
 
@@ -300,6 +324,8 @@ class TCommandLine {
   }
 
   void CountLoadMessages() { LoadMessages_ = Ui_.Count; }
+  bool LoadedWithoutMessages() const { return LoadMessages_ == 0; }
+  TCalculator& Calculator() { return Calc_; }
 
  private:
   // The conversion table for Conv, checked at once. A table that cannot be
@@ -368,6 +394,12 @@ int main(int argc, char** argv) {
   std::string documentExpressions;
   if (!cli.Load(documentExpressions)) return 2;
   cli.CountLoadMessages();
+  if (options.Integral) {
+    const TRunGuard guard(cli.Calculator(), options.MaxSeconds);
+    const int status =
+        PrintIntegral(cli.Calculator(), *options.Integral, JoinExpressions(options.Expressions), options.Diagnostics);
+    return status == 0 && cli.LoadedWithoutMessages() ? 0 : 1;
+  }
 
   if (!options.Expressions.empty()) return cli.Evaluate(JoinExpressions(options.Expressions)) ? 0 : 1;
   if (options.Document) return cli.Evaluate(documentExpressions) ? 0 : 1;

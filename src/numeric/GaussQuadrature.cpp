@@ -1,96 +1,224 @@
 #include "GaussQuadrature.h"
 
+#include <algorithm>
+#include <boost/math/quadrature/gauss_kronrod.hpp>
 #include <cmath>
+#include <limits>
+#include <vector>
 
 #include "Value.h"
 
 namespace helmax {
 namespace {
 
-// Positive abscissae on [-1, 1] (each used with its mirror) and weights,
-// with the digits the calculator has always used.
-constexpr double kNodes8[] = {0.960289856497536, 0.796666477413627, 0.525532409916329, 0.18343464249565};
-constexpr double kWeights8[] = {0.101228536290376, 0.222381034453374, 0.313706645877887, 0.362683783378362};
-constexpr double kNodes16[] = {0.98940093499165,  0.944575023073233, 0.865631202387832, 0.755404408355003,
-                               0.617876244402644, 0.458016777657227, 0.281603550779259, 0.0950125098376374};
-constexpr double kWeights16[] = {0.0271524594117541, 0.0622535239386479, 0.0951585116824928, 0.124628971255534,
-                                 0.149595988816577,  0.169156519395003,  0.182603415044924,  0.189450610455068};
+// 31 Kronrod points with the 15 Gauss points among them.
+using TRule = boost::math::quadrature::gauss_kronrod<double, 31>;
+constexpr int kRulePoints = 31;
+
+constexpr double kEpsilon = std::numeric_limits<double>::epsilon();
+// A piece's estimate never claims less than this many roundings of its
+// absolute integral; one whose two rules agree to this many (their
+// difference is rounding) gains nothing from halving.
+constexpr double kRoundingFloor = 2 * kEpsilon;
+constexpr double kRoundingNoise = 8 * kEpsilon;
+// The difference of the two rules is a safe bound of the Kronrod rule's
+// error only once the Gauss rule is close (then the Kronrod rule is far
+// closer). Before that, near a singularity x^a with a < -1/2, both rules are
+// off by almost the same, and their difference can be a tenth of the
+// error: such a piece's error is taken as a multiple of its whole absolute
+// integral instead (K31 misses up to ten times that at x^-0.99).
+constexpr double kConvergedShare = 1e-3;
+constexpr double kUnresolvedFactor = 16;
+// A piece is halved only while each half stays this many doubles wide, so
+// that its outermost nodes (5.2e-4 of the half-width from the ends) still
+// fall strictly inside.
+constexpr double kNarrowestPieceInDoubles = 8192;
 
 const char* const kLimitsOrder = "DGAINT-> Incorrect Integral limits: From >= To";
 const char* const kLimitsNotFinite = "DGAINT-> Incorrect Integral limits: not finite";
-const char* const kNotConverged = "DGAINT->Integral failed to converge";
 const char* const kNotConvergedToAccuracy = "DGAINT->Integral failed to converge to prescribed accuracy: ";
-const char* const kInvalidDouble = "DGAINT-> Invalid Double Type";
-const char* const kOnlyOne = "DGAINT-> Please enter only one function to Integrate!";
 
-// One rule over the interval centred at c with half-length h. A pair whose
-// evaluation fails is left out; maxFailures failures in a row end the
-// integration.
-template <std::size_t N>
-double RuleSum(const double (&nodes)[N], const double (&weights)[N], double c, double h, const TIntegrand& f,
-               int maxFailures, bool severalIsFatal) {
-  double sum = 0.0;
-  int failures = 0;
-  auto value = [&](double t, bool& failed) {
-    const TPointValue v = f(t);
-    switch (v.Status) {
-      case TPointStatus::Ok: return v.Value;
-      case TPointStatus::NotReal: throw TIntegrationError(kInvalidDouble);
-      case TPointStatus::SeveralExpressions:
-        if (severalIsFatal) throw TIntegrationError(kOnlyOne);
-        break;
-      case TPointStatus::Failed: break;
-    }
-    failed = true;
-    return 0.0;
-  };
-  for (std::size_t i = 0; i < N; ++i) {
-    bool failed = false;
-    const double right = value(c + h * nodes[i], failed);
-    const double left = failed ? 0.0 : value(c - h * nodes[i], failed);
-    if (failed) {
-      if (++failures >= maxFailures) throw TIntegrationError(kNotConverged);
-      continue;
-    }
-    failures = 0;
-    sum += weights[i] * (right + left);
+struct TPiece {
+  double From, To;
+  double Value;
+  double Error;     // estimated absolute error, never below the rounding floor
+  double Absolute;  // integral of |f|
+  bool Settled;     // the two rules agree to rounding
+};
+
+bool ByError(const TPiece& a, const TPiece& b) { return a.Error < b.Error; }
+
+// Whether the piece can be halved with its halves' nodes still distinct.
+bool Splittable(const TPiece& p) {
+  const double magnitude = std::max(std::fabs(p.From), std::fabs(p.To));
+  const double spacing = std::nextafter(magnitude, HUGE_VAL) - magnitude;
+  return (p.To - p.From) / 2 >= kNarrowestPieceInDoubles * spacing;
+}
+
+// Neumaier's compensated sum.
+class TSum {
+ public:
+  void Add(double x) {
+    const double t = Sum_ + x;
+    Compensation_ += std::fabs(Sum_) >= std::fabs(x) ? (Sum_ - t) + x : (x - t) + Sum_;
+    Sum_ = t;
   }
-  return h * sum;
+  double Value() const { return Sum_ + Compensation_; }
+
+ private:
+  double Sum_ = 0.0, Compensation_ = 0.0;
+};
+
+class TAdaptiveRun {
+ public:
+  TAdaptiveRun(double tolerance, const TIntegrand& f, const TStopTest& stop, TProgress* progress,
+               const std::string& variable)
+      : Tolerance_(tolerance), F_(f), Stop_(stop), Progress_(progress), Variable_(variable) {}
+
+  TQuadrature Run(double a, double b);
+
+ private:
+  double Sample(double t) {
+    ++Evaluations_;
+    const double v = F_(t);
+    if (!std::isfinite(v))
+      throw TIntegrationError("DGAINT-> The function is " + RealToText(v) + " at " + Variable_ + " = " + RealToText(t));
+    return v;
+  }
+  TPiece Integrate(double from, double to);
+  void Add(const TPiece& p);
+  [[noreturn]] void Fail(const std::string& why) const {
+    throw TIntegrationError(kNotConvergedToAccuracy + RealToText(Tolerance_) + "; " + why);
+  }
+  void ShowProgress();
+  bool Converged(TQuadrature& answer);
+
+  const double Tolerance_;
+  const TIntegrand& F_;
+  const TStopTest& Stop_;
+  TProgress* Progress_;
+  const std::string& Variable_;
+  std::int64_t Evaluations_ = 0;
+  std::vector<TPiece> Open_;  // a heap by error: pieces that halving may improve
+  std::vector<TPiece> Done_;  // settled, or too narrow to halve
+  // Running totals over all pieces (long double: they take many updates).
+  long double Value_ = 0, Error_ = 0;
+  double FirstError_ = 0;
+  std::int64_t ProgressShown_ = 0;
+};
+
+TPiece TAdaptiveRun::Integrate(double from, double to) {
+  if (StopAsked(Stop_)) throw TWorkStopped{};
+  const double h = (to - from) / 2;
+  const double c = from + h;
+  double difference = 0, absolute = 0;
+  // The rule on [-1, 1]: the nodes are placed here, so that Boost's own
+  // scaling plays no part.
+  const double value = TRule::integrate([&](double u) { return Sample(c + h * u); }, -1.0, 1.0, 0, 0.0, &difference,
+                                        &absolute);
+  TPiece p{from, to, h * value, 0, h * absolute, false};
+  if (!std::isfinite(p.Absolute))
+    throw TIntegrationError("DGAINT-> The integral is beyond the range of doubles near " + Variable_ + " = " +
+                            RealToText(c));
+  p.Settled = difference <= kRoundingNoise * absolute;
+  p.Error = h * (difference <= kConvergedShare * absolute ? std::max(difference, kRoundingFloor * absolute)
+                                                           : kUnresolvedFactor * std::max(difference, absolute));
+  return p;
+}
+
+void TAdaptiveRun::Add(const TPiece& p) {
+  Value_ += p.Value;
+  Error_ += p.Error;
+  if (!p.Settled && Splittable(p)) {
+    Open_.push_back(p);
+    std::push_heap(Open_.begin(), Open_.end(), ByError);
+  } else {
+    Done_.push_back(p);
+  }
+}
+
+// Thousandths: how far the error has come down towards its target on a
+// logarithmic scale, or the share of the evaluations spent.
+void TAdaptiveRun::ShowProgress() {
+  if (!Progress_) return;
+  const double target = Tolerance_ * std::fabs(static_cast<double>(Value_));
+  const double error = static_cast<double>(Error_);
+  double share = static_cast<double>(Evaluations_) / kMaxIntegrandEvaluations;
+  if (FirstError_ > target && error > 0 && target > 0)
+    share = std::max(share, std::log(FirstError_ / error) / std::log(FirstError_ / target));
+  ProgressShown_ = std::max(ProgressShown_, static_cast<std::int64_t>(std::clamp(share, 0.0, 0.999) * 1000));
+  Progress_->Set(ProgressShown_);
+}
+
+TQuadrature TAdaptiveRun::Run(double a, double b) {
+  if (Progress_) Progress_->Start(1000);
+  // Equal first pieces; on a range only a few doubles wide some coincide.
+  double left = a;
+  for (int k = 1; k <= kFirstPieces; ++k) {
+    const double right = k == kFirstPieces ? b : a + (b - a) * (static_cast<double>(k) / kFirstPieces);
+    if (right <= left) continue;
+    Add(Integrate(left, right));
+    left = right;
+  }
+  FirstError_ = static_cast<double>(Error_);
+  TQuadrature answer;
+  while (!Converged(answer)) {
+    if (Open_.empty()) {
+      // Nothing left to halve: a piece too narrow to resolve, or rounding.
+      const auto worst = std::max_element(Done_.begin(), Done_.end(), [](const TPiece& x, const TPiece& y) {
+        return x.Settled != y.Settled ? x.Settled : x.Error < y.Error;
+      });
+      if (!worst->Settled)
+        Fail("the tolerance cannot be reached near " + Variable_ + " = " + RealToText(worst->From / 2 + worst->To / 2));
+      Fail("the tolerance cannot be reached: it is below the rounding of the function's values");
+    }
+    const TPiece worst = Open_.front();
+    if (Evaluations_ + 2 * kRulePoints > kMaxIntegrandEvaluations)
+      Fail("the tolerance cannot be reached near " + Variable_ + " = " + RealToText(worst.From / 2 + worst.To / 2) +
+           " within " + std::to_string(kMaxIntegrandEvaluations) + " evaluations");
+    std::pop_heap(Open_.begin(), Open_.end(), ByError);
+    Open_.pop_back();
+    Value_ -= worst.Value;
+    Error_ -= worst.Error;
+    const double middle = worst.From + (worst.To - worst.From) / 2;
+    Add(Integrate(worst.From, middle));
+    Add(Integrate(middle, worst.To));
+    ShowProgress();
+  }
+  if (Progress_) Progress_->Set(1000);
+  return answer;
+}
+
+// Whether the pieces' errors are within the tolerance; the running totals
+// decide until they say yes, then the pieces themselves, summed afresh.
+bool TAdaptiveRun::Converged(TQuadrature& answer) {
+  if (Error_ > Tolerance_ * std::fabs(Value_)) return false;
+  TSum value, error;
+  for (const std::vector<TPiece>* pieces : {&Open_, &Done_})
+    for (const TPiece& p : *pieces) {
+      value.Add(p.Value);
+      error.Add(p.Error);
+    }
+  answer = {value.Value(), error.Value(), Evaluations_};
+  if (!std::isfinite(answer.Value))
+    throw TIntegrationError("DGAINT-> The integral is beyond the range of doubles");
+  Value_ = answer.Value;
+  Error_ = answer.ErrorEstimate;
+  return answer.ErrorEstimate <= Tolerance_ * std::fabs(answer.Value);
 }
 
 }  // namespace
 
-double GaussIntegrate(double tolerance, double to, double from, const TIntegrand& f, const TStopTest& stop,
-                      TProgress* progress) {
+TQuadrature GaussIntegrate(double tolerance, double to, double from, const TIntegrand& f, const TStopTest& stop,
+                           TProgress* progress, const std::string& variable) {
   const double a = from, b = to;
   if (!std::isfinite(a) || !std::isfinite(b) || !std::isfinite(b - a)) throw TIntegrationError(kLimitsNotFinite);
   if (a >= b) throw TIntegrationError(kLimitsOrder);
-  const double smallest = std::fabs(b - a) * 1e-12;
-  if (progress) progress->Start(1000);
-  // Once a NaN is accepted the sum stays NaN: a NaN integrand never gives a
-  // number.
-  double sum = 0.0;
-  double start = a;
-  while (std::fabs(b - start) > smallest) {
-    double length = b - start;
-    double end, s16;
-    while (true) {
-      if (StopAsked(stop)) throw TWorkStopped{};
-      if (std::fabs(length) <= smallest) throw TIntegrationError(kNotConvergedToAccuracy + RealToText(tolerance));
-      end = start + length;
-      const double c = (start + end) / 2;
-      const double h = c - start;
-      const double s8 = RuleSum(kNodes8, kWeights8, c, h, f, 4, true);
-      s16 = RuleSum(kNodes16, kWeights16, c, h, f, 7, false);
-      length /= 2;
-      const double difference = std::fabs(s16 - s8);
-      if (std::isnan(difference) || difference <= (std::fabs(s16) + 1) * tolerance) break;
-    }
-    sum += s16;
-    start = end;
-    if (progress) progress->Set(static_cast<std::int64_t>(1000 * ((start - a) / (b - a))));
-  }
-  return std::isnan(sum) ? EngineNaN() : sum;
+  if (!(tolerance >= kSmallestIntegrationTolerance))
+    throw TIntegrationError("DGAINT-> Tolerance below the precision of doubles: " + RealToText(tolerance) +
+                            " (the smallest is " + RealToText(kSmallestIntegrationTolerance) + ")");
+  TAdaptiveRun run(tolerance, f, stop, progress, variable);
+  return run.Run(a, b);
 }
 
 }  // namespace helmax

@@ -1,9 +1,15 @@
-// Adaptive Gauss–Legendre integration: each trial interval is integrated
-// with the 8-point and the 16-point rule, and halved until the two agree to
-// the tolerance; accepted intervals are added up from the lower limit to the
-// upper one. The messages carry the routine's name, "DGAINT".
+// Global adaptive Gauss–Kronrod integration: the range starts as a number of
+// equal pieces, each integrated with Boost.Math's 31-point Kronrod rule and
+// its embedded 15-point Gauss rule (full-precision nodes); the difference of
+// the two is the piece's error estimate. The piece with the largest error is
+// halved until the errors of all pieces together are within the tolerance
+// relative to the integral. A run that cannot get there (a pole, a jump no
+// piece can resolve, rounding, too many evaluations) fails, naming where;
+// it never returns a number it cannot stand behind. The messages carry the
+// routine's name, "DGAINT".
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -12,19 +18,10 @@
 
 namespace helmax {
 
-enum class TPointStatus {
-  Ok,
-  Failed,              // the evaluation failed: the pair of points is left out
-  NotReal,             // the function gave something that is not a real
-  SeveralExpressions,  // the text holds more than one expression
-};
-
-struct TPointValue {
-  TPointStatus Status = TPointStatus::Ok;
-  double Value = 0.0;
-};
-
-using TIntegrand = std::function<TPointValue(double)>;
+// The integrand at one point. It throws TIntegrationError (with the text the
+// user sees) when the function cannot be evaluated there, and TWorkStopped
+// when it was told to stop.
+using TIntegrand = std::function<double(double)>;
 
 // A failure of the integration, with the message the user sees.
 class TIntegrationError : public std::runtime_error {
@@ -32,11 +29,27 @@ class TIntegrationError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// The integral of f from `from` to `to` to the relative tolerance
-// `tolerance`. Throws TIntegrationError with one of the DGAINT messages, or
-// TWorkStopped when stop says so. progress counts thousandths of the range
-// covered.
-double GaussIntegrate(double tolerance, double to, double from, const TIntegrand& f, const TStopTest& stop = {},
-                      TProgress* progress = nullptr);
+struct TQuadrature {
+  double Value = 0.0;
+  // Estimated absolute error of Value: at most the tolerance times |Value|.
+  double ErrorEstimate = 0.0;
+  std::int64_t Evaluations = 0;
+};
+
+// The smallest tolerance taken: a double's relative precision.
+constexpr double kSmallestIntegrationTolerance = 2.220446049250313e-16;
+// No run evaluates the integrand more often.
+constexpr std::int64_t kMaxIntegrandEvaluations = 400000;
+// The first pieces of the range (217 samples, one at the middle): a feature
+// that no sample sees (narrower than about 1% of the range, between two
+// samples) stays unseen; one that any sample sees is followed.
+constexpr int kFirstPieces = 7;
+
+// The integral of f from `from` to `to` within `tolerance` relative to its
+// magnitude. Throws TIntegrationError with one of the DGAINT messages, or
+// TWorkStopped when stop says so. variable names the integration variable
+// in messages; progress counts thousandths of the work.
+TQuadrature GaussIntegrate(double tolerance, double to, double from, const TIntegrand& f, const TStopTest& stop = {},
+                           TProgress* progress = nullptr, const std::string& variable = "x");
 
 }  // namespace helmax

@@ -8,6 +8,7 @@ namespace {
 
 const char* const kOnlyOneFunction = "Function: Please enter only one function to Integrate!";
 const char* const kInvalidDouble = "DGAINT-> Invalid Double Type";
+const char* const kOnlyOneAtAPoint = "DGAINT-> Please enter only one function to Integrate!";
 
 // The function box's text as the engine gets it.
 std::string FunctionSource(const std::string& text) {
@@ -85,8 +86,9 @@ bool TIntegration::CompileFunction(TCalculator& calc, const std::string& text, T
   return true;
 }
 
-TPointValue TIntegration::ValueAt(TValue& variable, double t) {
-  ++Evaluations_;
+// The integrand at t through the engine. A point where the function fails
+// ends the run with the engine's line for it.
+double TIntegration::ValueAt(TCalculator& calc, TValue& variable, double t) {
   variable = TValue::MakeReal(t);
   TValue r;
   Engine_->DoMathExpression(r);
@@ -94,18 +96,22 @@ TPointValue TIntegration::ValueAt(TValue& variable, double t) {
     switch (Engine_->ErrorCode) {
       case ecStopped: throw TWorkStopped{};
       case ecTooLong: throw TIntegrationError(LastError_);
-      case ecVectorOfExpressions: return {TPointStatus::SeveralExpressions, 0.0};
-      default: return {TPointStatus::Failed, 0.0};
+      case ecVectorOfExpressions: throw TIntegrationError(kOnlyOneAtAPoint);
+      default:
+        throw TIntegrationError("Function: " + TrimText(LastError_) + " at " + calc.FunctionVariable() + " = " +
+                                RealToText(t));
     }
   }
-  if (r.Kind != TValueKind::Real) return {TPointStatus::NotReal, 0.0};
-  return {TPointStatus::Ok, r.Num};
+  if (r.Kind != TValueKind::Real) throw TIntegrationError(kInvalidDouble);
+  return r.Num;
 }
 
 TIntegrationOutcome TIntegration::Integrate(TCalculator& calc, const std::string& function, const std::string& from,
-                                            const std::string& to, TProgress* progress) {
+                                            const std::string& to, TProgress* progress,
+                                            std::optional<double> tolerance) {
   TIntegrationOutcome out;
   Evaluations_ = 0;
+  ErrorEstimate_ = EngineNaN();
   calc.PrepareToolEngine(*Engine_);
   calc.RefreshStaleDefinitions();
   if (calc.FunctionVariable().empty()) {
@@ -123,11 +129,17 @@ TIntegrationOutcome TIntegration::Integrate(TCalculator& calc, const std::string
     if (!Limit(calc, from, "From: ", a, out.FromLabel, out)) return out;
     if (!Limit(calc, to, "To: ", b, out.ToLabel, out)) return out;
     if (!CompileFunction(calc, FunctionSource(function), out)) return out;
-    const double tolerance = calc.GetParameter(parIntegrTolerance);
-    const double integral = GaussIntegrate(
-        tolerance, b, a, [&](double t) { return ValueAt(variable, t); }, [&] { return calc.StopRequested(); },
-        progress);
-    out.Result = RealToText(integral);
+    const std::function<double(double)> integrand = [&](double t) {
+      ++Evaluations_;
+      return ValueAt(calc, variable, t);
+    };
+    const TQuadrature integral =
+        GaussIntegrate(tolerance.value_or(calc.GetParameter(parIntegrTolerance)), b, a, integrand,
+                       [&] { return calc.StopRequested(); }, progress, calc.FunctionVariable());
+    ErrorEstimate_ = integral.ErrorEstimate;
+    out.Result = RealToText(integral.Value);
+    out.Integrated = true;
+    out.Value = integral.Value;
   } catch (const TIntegrationError& e) {
     out.Result = e.what();
   } catch (const TWorkStopped&) {

@@ -1,10 +1,11 @@
 // The numerical integration tool: the integral of one expression in the
 // calculator's function variable between two limits that are expressions
 // too, with the user's variables and run-time functions, by the adaptive
-// Gauss–Legendre routine.
+// Gauss–Kronrod routine.
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,8 @@ namespace helmax {
 // text), the two limit labels and the messages for message boxes.
 struct TIntegrationOutcome {
   std::string Result;
+  bool Integrated = false;  // Result is the integral, not an error text
+  double Value = 0.0;       // the integral, when Integrated
   std::string FromLabel = "From:";
   std::string ToLabel = "To:";
   std::vector<std::string> Messages;
@@ -30,21 +33,25 @@ class TIntegration {
   TIntegration();
   // Runs on the thread that calculates with the calculator; may take long
   // (the calculator's stop request ends it). progress counts thousandths
-  // of the range.
+  // of the work. tolerance, when given, takes the place of integrtolerance.
   TIntegrationOutcome Integrate(TCalculator& calc, const std::string& function, const std::string& from,
-                                const std::string& to, TProgress* progress = nullptr);
+                                const std::string& to, TProgress* progress = nullptr,
+                                std::optional<double> tolerance = std::nullopt);
   // Integrand evaluations of the last integration.
   std::int64_t Evaluations() const { return Evaluations_; }
+  // The estimated absolute error of the last integral (NaN after a failure).
+  double ErrorEstimate() const { return ErrorEstimate_; }
 
  private:
   bool Limit(TCalculator& calc, const std::string& text, const std::string& prefix, double& value,
              std::string& label, TIntegrationOutcome& out);
   bool CompileFunction(TCalculator& calc, const std::string& text, TIntegrationOutcome& out);
-  TPointValue ValueAt(TValue& variable, double t);
+  double ValueAt(TCalculator& calc, TValue& variable, double t);
 
   std::unique_ptr<THelmaxDateTimeEval> Engine_;
   std::string LastError_;  // the engine's last error line
   std::int64_t Evaluations_ = 0;
+  double ErrorEstimate_ = 0.0;
 };
 
 }  // namespace helmax

@@ -259,6 +259,36 @@ TEST(CommandLine, DerivativeAndEquivalenceUsage) {
   }
 }
 
+TEST(CommandLine, IntegralAsTheWindowShowsIt) {
+  // Limits are expressions; the definitions' f and y are there.
+  TRun r = RunEval({"--integral", "0", "pi/2", "f(x)*y"});
+  EXPECT_EQ(r.Status, 0);
+  EXPECT_EQ(r.Out, "0.333333333333333\n");
+  EXPECT_EQ(r.Err, "");
+  r = RunEval({"-v", "t", "--diagnostics", "--tolerance", "1e-6", "--integral", "0", "1", "1/sqrt(t)"});
+  EXPECT_EQ(r.Out, "1.99999999900713\n");
+  EXPECT_EQ(r.Err, "evaluations=3069 error=1.42593411274854E-6\n");
+  // Failures: the window's text on standard error.
+  r = RunEval({"--integral", "-0.1", "1", "sqrt(x)"});
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(r.Out, "");
+  EXPECT_EQ(r.Err,
+            "Function: Invalid value for SQRT :  sqrt( -0.0214285714285714)  : InvalidOp at x = -0.0214285714285714\n");
+  r = RunEval({"--tolerance=1e-16", "--integral", "1e6", "1e6+1", "x^2"});
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(r.Err, "DGAINT-> Tolerance below the precision of doubles: 1E-16 (the smallest is 2.22044604925031E-16)\n");
+  r = RunEval({"-d", "y=", "--integral", "0", "1", "x"});
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(r.Err, "Please corect user definitions\n");
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--integral", "0", "1"}, {"--integral", "0"}, {"--tolerance", "1e-5", "x"},
+           {"--integral", "0", "1", "--tolerance", "small", "x"}, {"--integral", "0", "1", "--derivative", "x", "x"}}) {
+    r = RunEval(args);
+    EXPECT_EQ(r.Status, 2) << args.back();
+    EXPECT_NE(r.Err.find("helmax-eval --help"), std::string::npos);
+  }
+}
+
 // Every "$ helmax-eval ..." example of the README, run through the shell as
 // a reader would run it, prints the lines written under it.
 TEST(Readme, HelmaxEvalExamplesPrintWhatTheReadmeShows) {
