@@ -22,6 +22,7 @@
 #include "ConversionTable.h"
 #include "Differentiation.h"
 #include "EquivalenceTest.h"
+#include "LinearSystemCommand.h"
 #include "ProgramFolder.h"
 #include "TextFile.h"
 
@@ -68,6 +69,13 @@ const char* const kUsage =
     "                          counted=<n>; an error goes to standard error (exit 1)\n"
     "      --seed N            with --equivalent: fixes the random draws (default:\n"
     "                          from the clock)\n"
+    "      --linear-system FILE  solve the system of linear equations saved in FILE\n"
+    "                          (.sle) as the System Solver window does, with the\n"
+    "                          constants' dettolerance, and print its results\n"
+    "                          (\"Solution:\" and one line per variable); a failure\n"
+    "                          goes to standard error (exit 1)\n"
+    "      --determinant       with --linear-system: print the determinant instead\n"
+    "      --inverse           with --linear-system: print the inverse matrix instead\n"
     "\n"
     "Messages go to standard error. Exit status: 0 when the results were shown,\n"
     "1 when an error was shown or a message raised, 2 for bad usage or a file\n"
@@ -76,6 +84,9 @@ const char* const kUsage =
 struct TOptions {
   std::optional<std::string> Definitions, Constants, Variable, Document, Conversions;
   std::optional<std::string> DerivativeVariable, Equivalent, Seed;
+  std::optional<std::string> LinearSystem;
+  bool Determinant = false;
+  bool Inverse = false;
   bool Bracket = false;
   bool PowerFunction = false;
   bool Currency = false;
@@ -159,6 +170,9 @@ TOptions ParseOptions(int argc, char** argv) {
     else if (arg == "--power-function") flag(o.PowerFunction);
     else if (arg == "--equivalent") value(o.Equivalent);
     else if (arg == "--seed") value(o.Seed);
+    else if (arg == "--linear-system") value(o.LinearSystem);
+    else if (arg == "--determinant") flag(o.Determinant);
+    else if (arg == "--inverse") flag(o.Inverse);
     else if (arg == "-h" || arg == "--help") {
       std::cout << kUsage;
       std::exit(0);
@@ -175,6 +189,10 @@ TOptions ParseOptions(int argc, char** argv) {
   if ((o.Bracket || o.PowerFunction) && !o.DerivativeVariable) BadUsage("--bracket and --power-function need --derivative");
   if (o.Seed && !o.Equivalent) BadUsage("--seed needs --equivalent");
   if ((o.DerivativeVariable || o.Equivalent) && o.Expressions.empty()) BadUsage("an EXPRESSION is needed");
+  if ((o.Determinant || o.Inverse) && !o.LinearSystem) BadUsage("--determinant and --inverse need --linear-system");
+  if (o.Determinant && o.Inverse) BadUsage("--determinant and --inverse exclude each other");
+  if (o.LinearSystem && (o.DerivativeVariable || o.Equivalent || !o.Expressions.empty()))
+    BadUsage("--linear-system takes no EXPRESSIONS, --derivative or --equivalent");
   return o;
 }
 
@@ -300,6 +318,7 @@ class TCommandLine {
   }
 
   void CountLoadMessages() { LoadMessages_ = Ui_.Count; }
+  TCalculator& Calculator() { return Calc_; }
 
  private:
   // The conversion table for Conv, checked at once. A table that cannot be
@@ -368,6 +387,15 @@ int main(int argc, char** argv) {
   std::string documentExpressions;
   if (!cli.Load(documentExpressions)) return 2;
   cli.CountLoadMessages();
+  if (options.LinearSystem) {
+    TCalculator& calc = cli.Calculator();
+    const TSystemCommand command = options.Determinant ? TSystemCommand::Determinant
+                                   : options.Inverse   ? TSystemCommand::Inverse
+                                                       : TSystemCommand::Solve;
+    const TRunGuard guard(calc, options.MaxSeconds);
+    return RunLinearSystemCommand(*options.LinearSystem, command, calc.GetParameter(parDetTolerance),
+                                  [&calc] { return calc.StopRequested(); });
+  }
 
   if (!options.Expressions.empty()) return cli.Evaluate(JoinExpressions(options.Expressions)) ? 0 : 1;
   if (options.Document) return cli.Evaluate(documentExpressions) ? 0 : 1;
