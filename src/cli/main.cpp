@@ -23,6 +23,7 @@
 #include "Differentiation.h"
 #include "EquivalenceTest.h"
 #include "IntegralCommand.h"
+#include "LinearSystemCommand.h"
 #include "ProgramFolder.h"
 #include "TextFile.h"
 
@@ -76,6 +77,13 @@ const char* const kUsage =
     "                          with --diagnostics, evaluations=<n> error=<estimate>\n"
     "      --tolerance T       with --integral: the relative tolerance instead of\n"
     "                          integrtolerance (at least 2.2E-16)\n"
+    "      --linear-system FILE  solve the system of linear equations saved in FILE\n"
+    "                          (.sle) as the System Solver window does, with the\n"
+    "                          constants' dettolerance, and print its results\n"
+    "                          (\"Solution:\" and one line per variable); a failure\n"
+    "                          goes to standard error (exit 1)\n"
+    "      --determinant       with --linear-system: print the determinant instead\n"
+    "      --inverse           with --linear-system: print the inverse matrix instead\n"
     "\n"
     "Messages go to standard error. Exit status: 0 when the results were shown,\n"
     "1 when an error was shown or a message raised, 2 for bad usage or a file\n"
@@ -86,6 +94,9 @@ struct TOptions {
   std::optional<std::string> DerivativeVariable, Equivalent, Seed;
   std::optional<TIntegralRequest> Integral;
   std::optional<std::string> Tolerance;
+  std::optional<std::string> LinearSystem;
+  bool Determinant = false;
+  bool Inverse = false;
   bool Bracket = false;
   bool PowerFunction = false;
   bool Currency = false;
@@ -175,6 +186,9 @@ TOptions ParseOptions(int argc, char** argv) {
       i += 2;
     }
     else if (arg == "--tolerance") value(o.Tolerance);
+    else if (arg == "--linear-system") value(o.LinearSystem);
+    else if (arg == "--determinant") flag(o.Determinant);
+    else if (arg == "--inverse") flag(o.Inverse);
     else if (arg == "-h" || arg == "--help") {
       std::cout << kUsage;
       std::exit(0);
@@ -199,6 +213,10 @@ TOptions ParseOptions(int argc, char** argv) {
     o.Integral->Tolerance = std::strtod(o.Tolerance->c_str(), &end);
     if (o.Tolerance->empty() || *end != '\0') BadUsage("option --tolerance needs a number");
   }
+  if ((o.Determinant || o.Inverse) && !o.LinearSystem) BadUsage("--determinant and --inverse need --linear-system");
+  if (o.Determinant && o.Inverse) BadUsage("--determinant and --inverse exclude each other");
+  if (o.LinearSystem && (o.DerivativeVariable || o.Equivalent || !o.Expressions.empty()))
+    BadUsage("--linear-system takes no EXPRESSIONS, --derivative or --equivalent");
   return o;
 }
 
@@ -399,6 +417,14 @@ int main(int argc, char** argv) {
     const int status =
         PrintIntegral(cli.Calculator(), *options.Integral, JoinExpressions(options.Expressions), options.Diagnostics);
     return status == 0 && cli.LoadedWithoutMessages() ? 0 : 1;
+  if (options.LinearSystem) {
+    TCalculator& calc = cli.Calculator();
+    const TSystemCommand command = options.Determinant ? TSystemCommand::Determinant
+                                   : options.Inverse   ? TSystemCommand::Inverse
+                                                       : TSystemCommand::Solve;
+    const TRunGuard guard(calc, options.MaxSeconds);
+    return RunLinearSystemCommand(*options.LinearSystem, command, calc.GetParameter(parDetTolerance),
+                                  [&calc] { return calc.StopRequested(); });
   }
 
   if (!options.Expressions.empty()) return cli.Evaluate(JoinExpressions(options.Expressions)) ? 0 : 1;

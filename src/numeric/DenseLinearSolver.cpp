@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 #include <utility>
 
 namespace helmax {
@@ -29,10 +30,6 @@ inline long double Limit(double tolerance, long double largest, const TComplex&)
   return static_cast<long double>(tolerance) * tolerance * largest;
 }
 
-inline double Mul(double a, double b) { return a * b; }
-inline TComplex Mul(const TComplex& a, const TComplex& b) {
-  return {a.Re * b.Re - a.Im * b.Im, a.Re * b.Im + a.Im * b.Re};
-}
 inline double Div(double a, double b) { return a / b; }
 inline TComplex Div(const TComplex& x, const TComplex& y) {
   if (std::fabs(y.Re) >= std::fabs(y.Im)) {
@@ -44,8 +41,6 @@ inline TComplex Div(const TComplex& x, const TComplex& y) {
   const double d = y.Re * t + y.Im;
   return {(x.Re * t + x.Im) / d, (x.Im * t - x.Re) / d};
 }
-inline double Neg(double a) { return -a; }
-inline TComplex Neg(const TComplex& a) { return {-a.Re, -a.Im}; }
 inline double One(double) { return 1.0; }
 inline TComplex One(const TComplex&) { return {1.0, 0.0}; }
 
@@ -92,7 +87,89 @@ inline void SubtractMultiples(TComplex* __restrict row, const TComplex* const* u
   for (int i = 0; i < nk; ++i) SubtractMultiple(row, u[i], l[i], count);
 }
 
+// A running product as (Re + i·Im) × 10^Exponent in long double, its
+// larger part brought back into [1, 10) after every factor, so that no
+// product of finite factors over- or underflows, and none is NaN.
+struct TDecimalProduct {
+  long double Re = 1, Im = 0;
+  std::int64_t Exponent = 0;
+
+  void Multiply(long double re, long double im) {
+    const long double big = std::max(std::fabs(re), std::fabs(im));
+    if (big == 0 || (Re == 0 && Im == 0)) {
+      Re = Im = 0;
+      Exponent = 0;
+      return;
+    }
+    const int k = static_cast<int>(std::floor(std::log10(big)));
+    const long double unit = std::pow(10.0L, static_cast<long double>(k));
+    re /= unit;
+    im /= unit;
+    const long double r = Re * re - Im * im, i = Re * im + Im * re;
+    Re = r;
+    Im = i;
+    Exponent += k;
+    for (;;) {
+      const long double size = std::max(std::fabs(Re), std::fabs(Im));
+      if (size >= 10) {
+        Re /= 10;
+        Im /= 10;
+        ++Exponent;
+      } else if (size < 1) {
+        Re *= 10;
+        Im *= 10;
+        --Exponent;
+      } else {
+        break;
+      }
+    }
+  }
+  void Multiply(double v) { Multiply(v, 0.0L); }
+  void Multiply(const TComplex& z) { Multiply(z.Re, z.Im); }
+  void MultiplyByPowerOfTwo(int e) { Multiply(std::ldexp(1.0L, e), 0.0L); }
+  void Negate() {
+    Re = -Re;
+    Im = -Im;
+  }
+  void Store(TWideDeterminant<double>& d) const {
+    d.Mantissa = static_cast<double>(Re);
+    d.Exponent = Exponent;
+  }
+  void Store(TWideDeterminant<TComplex>& d) const {
+    d.Mantissa = {static_cast<double>(Re), static_cast<double>(Im)};
+    d.Exponent = Exponent;
+  }
+};
+
+inline double ScaledByPowerOfTwo(double v, int e) { return std::ldexp(v, e); }
+inline TComplex ScaledByPowerOfTwo(const TComplex& z, int e) { return {std::ldexp(z.Re, e), std::ldexp(z.Im, e)}; }
+
+// The power of two that brings a largest modulus into [0.5, 1); 0 for 0.
+inline int ScaleFor(long double magnitude, double) {
+  int e = 0;
+  if (magnitude > 0) std::frexp(magnitude, &e);
+  return -e;
+}
+inline int ScaleFor(long double squaredModulus, const TComplex&) {
+  int e = 0;
+  if (squaredModulus > 0) std::frexp(std::sqrt(squaredModulus), &e);
+  return -e;
+}
+
 }  // namespace
+
+template <class T>
+T TWideDeterminant<T>::Value() const {
+  // Out of the long double's range the exponent alone decides.
+  if (Exponent > 5000) return ScaledByPowerOfTwo(Mantissa, 20000);
+  if (Exponent < -5000) return ScaledByPowerOfTwo(Mantissa, -20000);
+  const long double unit = std::pow(10.0L, static_cast<long double>(Exponent));
+  if constexpr (std::is_same_v<T, double>) {
+    return static_cast<double>(Mantissa * unit);
+  } else {
+    return {static_cast<double>(Mantissa.Re * unit), static_cast<double>(Mantissa.Im * unit)};
+  }
+}
 
 // Blocked by panels of columns: within a panel the columns are eliminated
 // one by one; the rest of the matrix receives the panel's updates in one
@@ -106,9 +183,40 @@ TEliminationOutcome TDenseLuSolver<T>::Factor(std::vector<T> a, int n, double to
   N_ = n;
   Lu_.clear();
   Swap_.assign(static_cast<std::size_t>(n), 0);
-  Determinant_ = One(T{});
   const std::size_t stride = static_cast<std::size_t>(n);
   auto row = [&](int i) { return &a[static_cast<std::size_t>(i) * stride]; };
+  // Equilibration: rows, then columns; the determinant starts as the
+  // product of the inverse scales.
+  TDecimalProduct determinant;
+  RowScale_.assign(stride, 0);
+  ColumnScale_.assign(stride, 0);
+  for (int i = 0; i < n; ++i) {
+    T* const r = row(i);
+    long double rowLargest = 0;
+    for (int j = 0; j < n; ++j) rowLargest = std::max(rowLargest, Magnitude(r[j]));
+    const int e = ScaleFor(rowLargest, T{});
+    RowScale_[static_cast<std::size_t>(i)] = e;
+    if (e != 0)
+      for (int j = 0; j < n; ++j) r[j] = ScaledByPowerOfTwo(r[j], e);
+    determinant.MultiplyByPowerOfTwo(-e);
+  }
+  std::vector<long double> columnLargest(stride, 0);
+  for (int i = 0; i < n; ++i) {
+    const T* const r = row(i);
+    for (int j = 0; j < n; ++j)
+      columnLargest[static_cast<std::size_t>(j)] = std::max(columnLargest[static_cast<std::size_t>(j)], Magnitude(r[j]));
+  }
+  for (int j = 0; j < n; ++j) {
+    const int e = ScaleFor(columnLargest[static_cast<std::size_t>(j)], T{});
+    ColumnScale_[static_cast<std::size_t>(j)] = e;
+    determinant.MultiplyByPowerOfTwo(-e);
+  }
+  for (int i = 0; i < n; ++i) {
+    T* const r = row(i);
+    for (int j = 0; j < n; ++j)
+      if (ColumnScale_[static_cast<std::size_t>(j)] != 0)
+        r[j] = ScaledByPowerOfTwo(r[j], ColumnScale_[static_cast<std::size_t>(j)]);
+  }
   long double largest = 0;
   for (const T& v : a)
     if (Magnitude(v) > largest) largest = Magnitude(v);
@@ -136,13 +244,13 @@ TEliminationOutcome TDenseLuSolver<T>::Factor(std::vector<T> a, int n, double to
       Swap_[static_cast<std::size_t>(k)] = p;
       if (p != k) {
         std::swap_ranges(pivotRow, pivotRow + n, row(p));
-        Determinant_ = Neg(Mul(Determinant_, pivotRow[k]));
-      } else {
-        Determinant_ = Mul(Determinant_, pivotRow[k]);
+        determinant.Negate();
       }
       const T pivot = pivotRow[k];
+      determinant.Multiply(pivot);
+      determinant.Store(Determinant_);
       if (IsZero(pivot)) {
-        Determinant_ = T{};
+        Determinant_ = {};
         return TEliminationOutcome::ZeroPivot;
       }
       if (Magnitude(pivot) < smallest) illConditioned = true;
@@ -184,6 +292,11 @@ bool TDenseLuSolver<T>::Solve(std::vector<T>& b, int count) const {
   auto lu = [&](int i) { return &Lu_[static_cast<std::size_t>(i) * static_cast<std::size_t>(n)]; };
   // The row exchanges first, in their order; then L and U, each row taking
   // the updates of the rows before it in elimination order.
+  for (int i = 0; i < n; ++i) {
+    const int e = RowScale_[static_cast<std::size_t>(i)];
+    if (e != 0)
+      for (int c = 0; c < count; ++c) row(i)[c] = ScaledByPowerOfTwo(row(i)[c], e);
+  }
   for (int k = 0; k < n; ++k)
     if (Swap_[static_cast<std::size_t>(k)] != k) std::swap_ranges(row(k), row(k) + count, row(Swap_[k]));
   for (int j = 1; j < n; ++j) SubtractMultiples(row(j), rows.data(), lu(j), j, count);
@@ -192,6 +305,13 @@ bool TDenseLuSolver<T>::Solve(std::vector<T>& b, int count) const {
     SubtractMultiples(r, rows.data() + i + 1, lu(i) + i + 1, n - i - 1, count);
     const T pivot = lu(i)[i];
     for (int c = 0; c < count; ++c) r[c] = Div(r[c], pivot);
+  }
+  // The equilibrated system's unknowns are the given ones over the column
+  // scales.
+  for (int i = 0; i < n; ++i) {
+    const int e = ColumnScale_[static_cast<std::size_t>(i)];
+    if (e != 0)
+      for (int c = 0; c < count; ++c) row(i)[c] = ScaledByPowerOfTwo(row(i)[c], e);
   }
   return AllFinite(b);
 }
@@ -204,6 +324,8 @@ bool TDenseLuSolver<T>::Inverse(std::vector<T>& inverse) const {
   return Solve(inverse, N_);
 }
 
+template struct TWideDeterminant<double>;
+template struct TWideDeterminant<TComplex>;
 template class TDenseLuSolver<double>;
 template class TDenseLuSolver<TComplex>;
 

@@ -2,10 +2,17 @@
 // reals or complex numbers: the factors are kept, so that one elimination
 // serves a solve, the determinant and every column of the inverse.
 //
+// The matrix is equilibrated first: each row, then each column, is
+// multiplied by the power of two that brings its largest modulus into
+// [0.5, 1). The scaling is exact, the solution and the determinant are
+// those of the given matrix, but badly scaled rows (1e-20 against 1) no
+// longer look singular, and entries near the ends of the doubles no
+// longer overflow inside the elimination.
+//
 // A pivot is the entry of largest modulus of its column at or below the
 // diagonal (on ties the upper row). The system is singular when a pivot is
 // exactly zero, and ill conditioned when a pivot's modulus is below
-// tolerance times the largest modulus of the matrix.
+// tolerance times the largest modulus of the equilibrated matrix.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +30,19 @@ enum class TEliminationOutcome {
   Overflow,        // the elimination left the range of doubles
 };
 
+// A determinant as Mantissa × 10^Exponent: it is kept so through the
+// elimination, since the determinant of a regular matrix of ordinary
+// entries easily leaves the range of doubles (the entries 1e-300 of a 2 × 2
+// matrix give -2E-600). The mantissa's larger part lies in [1, 10); zero
+// is Mantissa 0.
+template <class T>
+struct TWideDeterminant {
+  T Mantissa{};
+  std::int64_t Exponent = 0;
+  // As a plain number: 0 or infinite where it leaves the doubles.
+  T Value() const;
+};
+
 template <class T>
 class TDenseLuSolver {
  public:
@@ -33,8 +53,8 @@ class TDenseLuSolver {
 
   int Size() const { return N_; }
   // The determinant: the product of the pivots, its sign following the row
-  // exchanges. 0 after a zero pivot; it may be infinite.
-  T Determinant() const { return Determinant_; }
+  // exchanges, and of the inverse scales. 0 after a zero pivot.
+  const TWideDeterminant<T>& Determinant() const { return Determinant_; }
   // Solves for right-hand sides given as the rows of an n × count matrix
   // (row-major), in place: afterwards row i holds component i of every
   // solution. False when a solution left the range of doubles.
@@ -46,9 +66,12 @@ class TDenseLuSolver {
   int N_ = 0;
   std::vector<T> Lu_;              // L below the diagonal (unit diagonal implied), U on and above
   std::vector<std::int32_t> Swap_;  // row exchanged with row k at column k
-  T Determinant_{};
+  std::vector<int> RowScale_, ColumnScale_;  // powers of two of the equilibration
+  TWideDeterminant<T> Determinant_;
 };
 
+extern template struct TWideDeterminant<double>;
+extern template struct TWideDeterminant<TComplex>;
 extern template class TDenseLuSolver<double>;
 extern template class TDenseLuSolver<TComplex>;
 

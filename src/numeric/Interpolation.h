@@ -19,7 +19,26 @@ std::vector<std::size_t> SortingOrder(const std::vector<double>& x);
 // True when two of the sorted x are equal.
 bool HasEqualNeighbours(const std::vector<double>& sortedX);
 
-// Σ f(i)·Π(m≠i) (t - x(m))/(x(i) - x(m)). Polls stop now and then.
+// The Lagrange polynomial Σ f(i)·Π(m≠i) (t - x(m))/(x(i) - x(m)), evaluated
+// in barycentric form: with the weights w(i) = 1/Π(m≠i) (x(i) - x(m)) and
+// l(t) = Π (t - x(m)), p(t) = l(t)·Σ w(i)·f(i)/(t - x(i)), and p(x(k)) =
+// f(k). The products over all points leave the range of doubles from some
+// hundreds of points on; here they are kept as mantissa and exponent.
+//
+// The weights of distinct x, in units of a power of two near a quarter of
+// the range (Scale), and divided by 2^Exponent so that the largest is near
+// 1. Their cost grows with the square of the point count; the value's is
+// linear.
+struct TLagrangeWeights {
+  std::vector<double> W;
+  int Exponent = 0;
+  double Scale = 1.0;
+  bool Blocks = false;  // no two points so close that products may be taken 8 factors at a time
+};
+TLagrangeWeights LagrangeWeights(const std::vector<double>& x, const TStopTest& stop = {});
+double LagrangeValue(const std::vector<double>& x, const std::vector<double>& f, const TLagrangeWeights& weights,
+                     double t);
+// Both steps at once. Polls stop now and then.
 double LagrangeValue(const std::vector<double>& x, const std::vector<double>& f, double t,
                      const TStopTest& stop = {});
 
@@ -34,7 +53,8 @@ std::string PeriodicSplineSecondDerivatives(const std::vector<double>& x, const 
 // The first interval i (1..N) with x(i-1) <= t <= x(i), ends that equal t
 // within the calculator's tolerance included; 0 when t lies outside.
 std::size_t SplineInterval(const std::vector<double>& x, double t);
-// The spline's value at t on interval i.
+// The spline's value at t on interval i, expanded about the nearer end of
+// the interval, so that a knot gives its data exactly.
 double SplineValue(const std::vector<double>& x, const std::vector<double>& f, const std::vector<double>& m,
                    std::size_t i, double t);
 

@@ -455,6 +455,13 @@ std::shared_ptr<const TInterpolationSheets::TPoints> TInterpolationSheets::Point
   auto points = std::make_shared<TPoints>(Evaluate(snapshot, false));
   SortPoints(points->X, points->F);
   points->EqualX = HasEqualNeighbours(points->X);
+  if (!forSpline && !points->EqualX) {
+    try {
+      points->Weights = LagrangeWeights(points->X, Stop_);
+    } catch (const TWorkStopped&) {
+      Fail("Calculation stopped");
+    }
+  }
   std::shared_ptr<std::vector<double>> m;
   if (forSpline) {
     if (points->EqualX) Fail(SheetPrefix(number) + "Floating point division by zero");
@@ -471,6 +478,9 @@ std::shared_ptr<const TInterpolationSheets::TPoints> TInterpolationSheets::Point
   }
   std::lock_guard lock(Mutex_);
   if (TSheet* s = FindSheet(snapshot.Id); s != nullptr && s->Generation == snapshot.Generation) {
+    // Points read for the spline keep the weights of a Lagrange reading
+    // of the same cells.
+    if (forSpline && !s->LagrangeStale && s->Points) points->Weights = s->Points->Weights;
     s->Points = points;
     if (forSpline) {
       s->SecondDerivatives = m;
@@ -494,10 +504,14 @@ void TInterpolationSheets::Lagrange(TValue* const* args, int count, TValue& resu
     Fail("Not defined for this arguments: " + RealToText(x));
   if (p->EqualX) Fail(SheetPrefix(number) + "Floating point division by zero");
   double value = 0.0;
-  try {
-    value = LagrangeValue(p->X, p->F, x, Stop_);
-  } catch (const TWorkStopped&) {
-    Fail("Calculation stopped");
+  if (p->Weights.W.size() == p->X.size()) {
+    value = LagrangeValue(p->X, p->F, p->Weights, x);
+  } else {
+    try {
+      value = LagrangeValue(p->X, p->F, x, Stop_);
+    } catch (const TWorkStopped&) {
+      Fail("Calculation stopped");
+    }
   }
   if (!std::isnan(value)) result = TValue::MakeReal(value);
 }

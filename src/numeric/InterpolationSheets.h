@@ -103,6 +103,7 @@ class TInterpolationSheets {
   struct TPoints {
     std::vector<double> X, F;
     bool EqualX = false;
+    TLagrangeWeights Weights;  // when read for Lagrange
   };
   struct TSheet {
     std::uint64_t Id = 0;

@@ -42,6 +42,40 @@ std::string EntryText(const TComplex& z) {
 TValue AsValue(double v) { return TValue::MakeReal(v); }
 TValue AsValue(const TComplex& z) { return TValue::MakeComplex(z.Re, z.Im); }
 
+// m × 10^e as the calculator writes a real, beyond the range of doubles
+// too: 15 significant digits, trailing zeros dropped, -2E-600.
+std::string WideRealText(double m, std::int64_t e) {
+  if (m == 0.0 || !std::isfinite(m)) return RealToText(m);
+  // The mantissa into [1, 10).
+  const int shift = static_cast<int>(std::floor(std::log10(std::fabs(m))));
+  const long double normal = static_cast<long double>(m) / std::pow(10.0L, static_cast<long double>(shift));
+  e += shift;
+  if (e >= -300 && e <= 300)
+    return RealToText(static_cast<double>(normal * std::pow(10.0L, static_cast<long double>(e))));
+  char buf[40];
+  const auto res = std::to_chars(buf, buf + sizeof buf, static_cast<double>(normal), std::chars_format::scientific, 14);
+  std::string digits(buf, res.ptr);  // [-]d.dddddddddddddde±XX
+  const std::size_t mark = digits.find('e');
+  int adjust = 0;
+  const char* first = digits.c_str() + mark + 1;
+  if (*first == '+') ++first;
+  std::from_chars(first, digits.c_str() + digits.size(), adjust);
+  digits.resize(mark);
+  while (digits.back() == '0') digits.pop_back();
+  if (digits.back() == '.') digits.pop_back();
+  e += adjust;
+  return digits + "E" + (e < 0 ? "-" : "") + std::to_string(e < 0 ? -e : e);
+}
+
+}  // namespace
+
+std::string DeterminantText(const TWideDeterminant<double>& d) { return WideRealText(d.Mantissa, d.Exponent); }
+std::string DeterminantText(const TWideDeterminant<TComplex>& d) {
+  return "Complex(" + WideRealText(d.Mantissa.Re, d.Exponent) + ", " + WideRealText(d.Mantissa.Im, d.Exponent) + ")";
+}
+
+namespace {
+
 }  // namespace
 
 std::string ScientificText(double v) {
@@ -245,14 +279,14 @@ void Eliminate(TSystemCommand command, int n, const std::vector<T>& a, const std
   switch (outcome) {
     case TEliminationOutcome::ZeroPivot: out.Messages.push_back(kZeroDeterminant); return;
     case TEliminationOutcome::IllConditioned:
-      out.Messages.push_back(kIllConditioned + ValueToText(AsValue(lu.Determinant())));
+      out.Messages.push_back(kIllConditioned + DeterminantText(lu.Determinant()));
       return;
     case TEliminationOutcome::Overflow: out.Messages.push_back(MathErrorKindText(mkOverflow)); return;
     case TEliminationOutcome::Done: break;
   }
   std::vector<std::string> lines;
   if (command == TSystemCommand::Determinant) {
-    lines.push_back("Determinant = " + ValueToText(AsValue(lu.Determinant())));
+    lines.push_back("Determinant = " + DeterminantText(lu.Determinant()));
   } else if (command == TSystemCommand::Solve) {
     std::vector<T> x = b;
     if (!lu.Solve(x, 1)) {

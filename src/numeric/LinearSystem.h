@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "DenseLinearSolver.h"
 #include "HelmaxComplexEval.h"
 #include "NumericWork.h"
 #include "UserInterface.h"
@@ -27,6 +28,11 @@ struct TSystemOutcome {
 // A real in scientific notation with 15 significant digits and the shortest
 // exponent: 1.00000000000000E+0, -5.00000000000000E-1.
 std::string ScientificText(double v);
+
+// A determinant as the calculator writes a value, in its exponent form
+// beyond the range of doubles: "-2E-600", "Complex(2E400, 0)".
+std::string DeterminantText(const TWideDeterminant<double>& d);
+std::string DeterminantText(const TWideDeterminant<TComplex>& d);
 
 class TLinearSystem {
  public:

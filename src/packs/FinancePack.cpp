@@ -162,32 +162,35 @@ TSum Sum(Ext x, Ext y) {
 Ext Balance(const TRate& r, Ext j, Ext n, Ext pmt, Ext pv, Ext fv, int t) {
   // Without a future value the backward sum has one term, without a present
   // value the forward one: neither cancels, and the other is not needed.
-  const bool useForward = fv != 0.0L, useBackward = pv != 0.0L || fv == 0.0L;
+  // A side whose factors leave even the extended range (a rate near -1 over
+  // a long term: (1 + r)^(j - n) overflows) gives way to the other.
+  const bool useBackward = pv != 0.0L || fv == 0.0L;
   TSum forward{0.0L, std::numeric_limits<Ext>::infinity()}, backward = forward;
   if (t == 0) {
     // Payments at the ends of periods 1..j made; n - j to come.
-    if (useForward) {
-      const TFactor done = r.Factor(j);
-      forward = Sum(-pmt * r.Accumulated(done, j), -pv * done.Value);
-    }
     if (useBackward) {
       const TFactor rest = r.Factor(j - n);
       backward = Sum(fv * rest.Value, -pmt * r.Accumulated(rest, j - n));
     }
+    if (fv != 0.0L || !std::isfinite(backward.Value)) {
+      const TFactor done = r.Factor(j);
+      forward = Sum(-pmt * r.Accumulated(done, j), -pv * done.Value);
+    }
   } else {
     // Payments at the starts of periods 1..j+1 made; n - j - 1 to come.
     // (1 + r)^(j+1) - 1 = ((1 + r)^j - 1)(1 + r) + r, two terms of one sign.
-    if (useForward) {
-      const TFactor done = r.Factor(j);
-      const Ext accumulated = r.R == 0.0L ? j + 1.0L : (done.MinusOne * (1.0L + r.R) + r.R) / r.R;
-      forward = Sum(-pv * done.Value, -pmt * accumulated);
-    }
     if (useBackward) {
       const Ext m = n - j - 1.0L;
       const TFactor rest = r.Factor(-m);
       backward = Sum(fv * rest.Value / (1.0L + r.R), -pmt * r.Accumulated(rest, -m));
     }
+    if (fv != 0.0L || !std::isfinite(backward.Value)) {
+      const TFactor done = r.Factor(j);
+      const Ext accumulated = r.R == 0.0L ? j + 1.0L : (done.MinusOne * (1.0L + r.R) + r.R) / r.R;
+      forward = Sum(-pv * done.Value, -pmt * accumulated);
+    }
   }
+  if (!std::isfinite(backward.Value)) return forward.Value;
   return forward.Magnitude <= backward.Magnitude ? forward.Value : backward.Value;
 }
 
@@ -220,7 +223,11 @@ double PaymentOf(double rate, double n, double pv, double fv, int t) {
   CheckRate(rate);
   const TRate r(rate);
   const TAnnuity f = Annuity(r, n, t);
-  if (f.Cn > kCompoundLimit) return static_cast<double>(-pv * r.R / (1.0L + r.R * t));
+  // Past a compound factor of 1e16 the payment is its limit -PresentValue·r
+  // /(1 + r·PaymentTime) to within a part in 1e16; it is taken in the form
+  // that InterestPayment and PeriodPayment use, so that their sum is the
+  // payment there too.
+  if (f.Cn > kCompoundLimit) return static_cast<double>(ExactPayment(r, n, pv, fv, t));
   return static_cast<double>(Divide(-pv * f.Cn - fv, f.A));
 }
 
@@ -468,8 +475,20 @@ double InternalRateOfReturnOf(const std::vector<double>& flows, double guess) {
       atPositive = t;
     }
     double y = value / f.Slope();
-    double next = t - y;
     const bool bracketed = haveNegative && havePositive;
+    if (!bracketed && !std::isfinite(y)) {
+      // A flat point (the net present value at its extreme) shows no way:
+      // a free step to a higher rate, else to a lower one, that changes the
+      // sign.
+      for (const double probe : {kLargestFreeStep, -kLargestFreeStep}) {
+        const TFlowSums<double> g = FlowSums(flows, t - probe);
+        if (g.Neg < 0.0 && g.Pos > 0.0 && (g.Value() < 0.0) != (value < 0.0)) {
+          y = probe;
+          break;
+        }
+      }
+    }
+    double next = t - y;
     const double low = std::min(atNegative, atPositive), high = std::max(atNegative, atPositive);
     bool newton = std::isfinite(next);
     if (bracketed && !(next > low && next < high)) newton = false;

@@ -289,6 +289,56 @@ TEST(CommandLine, IntegralAsTheWindowShowsIt) {
   }
 }
 
+// --linear-system: what the System Solver window shows, its failures on
+// standard error.
+TEST(CommandLine, LinearSystem) {
+  TTempFolder files;
+  auto system = [&](const std::string& name, const std::string& variables, const std::string& equations) {
+    WriteBytes(files.File(name), "List of variables\r\n{\r\n" + variables + "\r\n}\r\n\r\nSystem of linear equatins\r\n{\r\n" +
+                                     equations + "\r\n}\r\n");
+    return files.File(name);
+  };
+  const std::string two = system("two.sle", "x,y", "x+2*y-5,\r\n3*x+4*y-11");
+  const std::string tiny = system("tiny.sle", "x,y", "1e-300*x+1e-300*y,\r\n1e-300*x-1e-300*y-1e-300");
+  const std::string singular = system("singular.sle", "x,y", "x+y,\r\n2*x+2*y-1");
+  const std::string nonlinear = system("nonlinear.sle", "x,y", "x*y-1,\r\nx-y");
+  WriteBytes(files.File("bad.sle"), "List of variables\r\n}\r\nx\r\n{\r\n");
+  struct TCase {
+    std::vector<std::string> Args;
+    int Status;
+    std::string Out, Err;
+  };
+  for (const TCase& c : std::vector<TCase>{
+           {{"--linear-system", two}, 0, "Solution:\nx = 1\ny = 2\n", ""},
+           {{"--linear-system", two, "--determinant"}, 0, "Determinant = -2\n", ""},
+           {{"--inverse", "--linear-system", two}, 0,
+            "Inverse  matrix :\n-2.00000000000000E+0   1.00000000000000E+0   \n"
+            "1.50000000000000E+0   -5.00000000000000E-1   \n",
+            ""},
+           {{"--linear-system", tiny, "--determinant"}, 0, "Determinant = -2E-600\n", ""},
+           {{"--linear-system", tiny}, 0, "Solution:\nx = 0.5\ny = -0.5\n", ""},
+           // The constants' dettolerance decides.
+           {{"-k", "dettolerance = 0.9;", "--linear-system", two}, 1, "", "System is ill conditioned: Determinat is -2\n"},
+           {{"--linear-system", singular}, 1, "", "System is ill conditioned: Determinat is zero\n"},
+           {{"--linear-system", nonlinear}, 1, "", "System of equations is not linear\n"},
+           {{"--linear-system", files.File("bad.sle")}, 2, "", "helmax-eval: Bad file format\n"},
+       }) {
+    SCOPED_TRACE(c.Args.back());
+    const TRun r = RunEval(c.Args);
+    EXPECT_EQ(r.Status, c.Status);
+    EXPECT_EQ(r.Out, c.Out);
+    EXPECT_EQ(r.Err, c.Err);
+  }
+  EXPECT_EQ(RunEval({"--linear-system", files.File("missing.sle")}).Status, 2);
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--determinant"}, {"--linear-system", two, "--determinant", "--inverse"}, {"--linear-system", two, "x+1"},
+           {"--linear-system"}}) {
+    const TRun r = RunEval(args);
+    EXPECT_EQ(r.Status, 2) << args[0];
+    EXPECT_NE(r.Err.find("helmax-eval --help"), std::string::npos);
+  }
+}
+
 // Every "$ helmax-eval ..." example of the README, run through the shell as
 // a reader would run it, prints the lines written under it.
 TEST(Readme, HelmaxEvalExamplesPrintWhatTheReadmeShows) {

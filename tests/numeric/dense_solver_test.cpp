@@ -99,7 +99,7 @@ TYPED_TEST(DenseSolver, DeterminantAndInverseAgreeWithEigen) {
     const Eigen::PartialPivLU<typename TEigenOf<TypeParam>::Matrix> reference(A);
     // The determinant of a matrix with diagonal n grows like n^n: compare
     // relatively.
-    const auto det = TEigenOf<TypeParam>::Get(lu.Determinant());
+    const auto det = TEigenOf<TypeParam>::Get(lu.Determinant().Value());
     EXPECT_LE(std::abs(det - reference.determinant()), 1e-12 * std::abs(reference.determinant())) << n;
     std::vector<TypeParam> inverse;
     ASSERT_TRUE(lu.Inverse(inverse));
@@ -112,7 +112,7 @@ TEST(DenseSolverCases, PivotsOnTheLargestModulusAndSignsTheDeterminant) {
   // [[1, 2], [3, 4]]: the second row is the pivot; det -2 after the swap.
   TDenseLuSolver<double> lu;
   ASSERT_EQ(lu.Factor({1, 2, 3, 4}, 2, 1e-14), TEliminationOutcome::Done);
-  EXPECT_DOUBLE_EQ(lu.Determinant(), -2.0);
+  EXPECT_DOUBLE_EQ(lu.Determinant().Value(), -2.0);
   std::vector<double> inverse;
   ASSERT_TRUE(lu.Inverse(inverse));
   const std::vector<double> expected = {-2, 1, 1.5, -0.5};
@@ -132,7 +132,7 @@ TEST_P(SingularSystems, AreRefused) {
   TDenseLuSolver<double> lu;
   EXPECT_EQ(lu.Factor(GetParam().Matrix, GetParam().N, 1e-14), GetParam().Outcome);
   if (GetParam().Outcome == TEliminationOutcome::ZeroPivot) {
-    EXPECT_EQ(lu.Determinant(), 0.0);
+    EXPECT_EQ(lu.Determinant().Value(), 0.0);
   }
 }
 
@@ -141,8 +141,14 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         TSingularCase{"ZeroMatrix", {0, 0, 0, 0}, 2, TEliminationOutcome::ZeroPivot},
         TSingularCase{"EqualRows", {1, 1, 2, 2}, 2, TEliminationOutcome::ZeroPivot},
-        // Rank 2 of 3: the last pivot is a rounding residue, far below the entries.
-        TSingularCase{"RankDeficient", {1, 2, 3, 4, 5, 6, 7, 8, 9}, 3, TEliminationOutcome::IllConditioned},
+        // Rank 2 of 3: equilibrated by powers of two, the integers eliminate
+        // exactly; in tenths the last pivot is a rounding residue.
+        TSingularCase{"RankDeficient", {1, 2, 3, 4, 5, 6, 7, 8, 9}, 3, TEliminationOutcome::ZeroPivot},
+        TSingularCase{"RankDeficientTenths", {0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9}, 3,
+                      TEliminationOutcome::IllConditioned},
+        // Tiny against its row, but not against its column: equilibrated, a
+        // well-conditioned matrix.
+        TSingularCase{"ScaledTriangular", {1e-200, 1, 0, 2.5e-250}, 2, TEliminationOutcome::Done},
         TSingularCase{"NearlySingular", {1, 1, 1, 1 + 1e-15}, 2, TEliminationOutcome::IllConditioned},
         // Small entries alone are no reason to refuse.
         TSingularCase{"SmallButRegular", {1e-5, 0, 0, 1e-5}, 2, TEliminationOutcome::Done},
@@ -160,10 +166,83 @@ TEST(DenseSolverCases, StopsWhenAskedAndCountsColumns) {
   EXPECT_EQ(progress.Total.load(), 50);
 }
 
-TEST(DenseSolverCases, OverflowIsReportedNotReturned) {
+TEST(DenseSolverCases, EntriesNearTheEndOfTheDoublesStayInRange) {
+  // Unscaled, the second pivot 1e308 + 1e308 left the doubles.
   TDenseLuSolver<double> lu;
-  // The second pivot, 1e308 + 1e308, leaves the doubles.
-  EXPECT_EQ(lu.Factor({1e308, 1e308, -1e308, 1e308}, 2, 1e-14), TEliminationOutcome::Overflow);
+  ASSERT_EQ(lu.Factor({1e308, 1e308, -1e308, 1e308}, 2, 1e-14), TEliminationOutcome::Done);
+  EXPECT_NEAR(lu.Determinant().Mantissa, 2.0, 1e-15);
+  EXPECT_EQ(lu.Determinant().Exponent, 616);
+  // A solution beyond the doubles is reported, not returned.
+  ASSERT_EQ(lu.Factor({1e-300, 0, 0, 1}, 2, 1e-14), TEliminationOutcome::Done);
+  std::vector<double> x = {1e10, 1};
+  EXPECT_FALSE(lu.Solve(x, 1));
+}
+
+// Determinants beyond the doubles against exact references: triangular
+// matrices (the product of the diagonal, its decimal exponent summed by
+// hand) and Eigen's LU in long double, whose range holds them.
+struct TWideCase {
+  const char* Name;
+  std::vector<double> Matrix;
+  int N;
+  double Mantissa;
+  std::int64_t Exponent;
+};
+
+class WideDeterminants : public ::testing::TestWithParam<TWideCase> {};
+
+TEST_P(WideDeterminants, KeepMantissaAndExponent) {
+  TDenseLuSolver<double> lu;
+  ASSERT_EQ(lu.Factor(GetParam().Matrix, GetParam().N, 1e-14), TEliminationOutcome::Done);
+  EXPECT_NEAR(lu.Determinant().Mantissa, GetParam().Mantissa, 1e-14 * std::fabs(GetParam().Mantissa));
+  EXPECT_EQ(lu.Determinant().Exponent, GetParam().Exponent);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, WideDeterminants,
+    ::testing::Values(
+        TWideCase{"Tiny", {1e-300, 1e-300, 1e-300, -1e-300}, 2, -2, -600},
+        TWideCase{"Huge", {1e300, 5, 0, -3e299}, 2, -3, 599},
+        // Upper triangular: 1e-200 · 2.5e-250 · 4e-300 · 1e-100 = 1e-849.
+        TWideCase{"TinyTriangular",
+                  {1e-200, 3e-201, 2e-201, 1e-201, 0, 2.5e-250, 1e-250, 4e-251, 0, 0, 4e-300, 1e-300, 0, 0, 0, 1e-100},
+                  4, 1, -849},
+        // Lower triangular, row exchanges on the way: 7e250 · 3e250 · -2e250 = -4.2e751.
+        TWideCase{"HugeTriangular", {7e250, 0, 0, 1e250, 3e250, 0, -5e249, 2e250, -2e250}, 3, -4.2, 751},
+        // Entries 1e-20 against 1 in another row: no refusal, -2e-20.
+        TWideCase{"BadlyScaledRows", {1e-20, 1e-20, 1, -1}, 2, -2, -20}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(DenseSolverCases, ComplexDeterminantBeyondTheDoublesHasNoNaNPart) {
+  // diag(1e200(1+i), 1e200(1-i)): 2E400 (the plain product gave INF - NaN i).
+  TDenseLuSolver<TComplex> lu;
+  ASSERT_EQ(lu.Factor({{1e200, 1e200}, {0, 0}, {0, 0}, {1e200, -1e200}}, 2, 1e-14), TEliminationOutcome::Done);
+  EXPECT_NEAR(lu.Determinant().Mantissa.Re, 2, 1e-15);
+  EXPECT_EQ(lu.Determinant().Mantissa.Im, 0);
+  EXPECT_EQ(lu.Determinant().Exponent, 400);
+  // (1e-200 i)·(3e-200 + 4e-200 i) = -4e-400 + 3e-400 i.
+  ASSERT_EQ(lu.Factor({{0, 1e-200}, {0, 0}, {0, 0}, {3e-200, 4e-200}}, 2, 1e-14), TEliminationOutcome::Done);
+  EXPECT_NEAR(lu.Determinant().Mantissa.Re, -4, 1e-15);
+  EXPECT_NEAR(lu.Determinant().Mantissa.Im, 3, 1e-15);
+  EXPECT_EQ(lu.Determinant().Exponent, -400);
+}
+
+TEST(DenseSolverCases, RandomSystemOfSmallEntriesAgainstLongDoubleEigen) {
+  // 200 × 200 entries of about 1e-3: a determinant near 1e-460.
+  std::mt19937_64 rng(36);
+  std::uniform_real_distribution<double> u(-1e-3, 1e-3);
+  const int n = 200;
+  std::vector<double> a(static_cast<std::size_t>(n * n));
+  for (double& v : a) v = u(rng);
+  TDenseLuSolver<double> lu;
+  ASSERT_EQ(lu.Factor(a, n, 1e-14), TEliminationOutcome::Done);
+  Eigen::Matrix<long double, Eigen::Dynamic, Eigen::Dynamic> m(n, n);
+  for (int i = 0; i < n; ++i)
+    for (int j = 0; j < n; ++j) m(i, j) = a[static_cast<std::size_t>(i * n + j)];
+  const long double reference = m.partialPivLu().determinant();
+  const long double ours = lu.Determinant().Mantissa * std::pow(10.0L, static_cast<long double>(lu.Determinant().Exponent));
+  EXPECT_LT(std::fabs(reference), 1e-400L);
+  EXPECT_LE(std::fabs(ours - reference), 1e-11L * std::fabs(reference));
 }
 
 }  // namespace

@@ -25,6 +25,98 @@ TEST(Lagrange, IsExactOnPolynomialData) {
   EXPECT_DOUBLE_EQ(LagrangeValue({0, 1, 2, 3}, {0, 1, 4, 9}, 1.5), 2.25);
 }
 
+// Chebyshev points of the first kind, ascending, and cos(3x) on them.
+void ChebyshevSheet(std::size_t n, std::vector<double>& x, std::vector<double>& f) {
+  x.resize(n);
+  f.resize(n);
+  for (std::size_t j = 0; j < n; ++j) {
+    x[j] = -std::cos((2.0L * j + 1) * std::numbers::pi_v<long double> / (2.0L * n));
+    f[j] = std::cos(3 * x[j]);
+  }
+}
+
+// An independent reference: the barycentric quotient in long double with
+// the closed-form weights of Chebyshev points, (-1)^j sin((2j+1)π/2n).
+long double ChebyshevReference(const std::vector<double>& x, const std::vector<double>& f, double t) {
+  const std::size_t n = x.size();
+  long double numerator = 0, denominator = 0;
+  for (std::size_t j = 0; j < n; ++j) {
+    if (t == x[j]) return f[j];
+    const long double w =
+        (j % 2 ? -1.0L : 1.0L) * std::sin((2.0L * j + 1) * std::numbers::pi_v<long double> / (2.0L * n));
+    const long double term = w / (static_cast<long double>(t) - x[j]);
+    numerator += term * f[j];
+    denominator += term;
+  }
+  return numerator / denominator;
+}
+
+// The defining product sum in long double, whose range holds the products
+// of some hundreds of points.
+long double ProductReference(const std::vector<double>& x, const std::vector<double>& f, double t) {
+  long double sum = 0;
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    long double term = f[i];
+    for (std::size_t m = 0; m < x.size(); ++m)
+      if (m != i) term *= (static_cast<long double>(t) - x[m]) / (static_cast<long double>(x[i]) - x[m]);
+    sum += term;
+  }
+  return sum;
+}
+
+TEST(Lagrange, ChebyshevSheetsUpToAHundredThousandPoints) {
+  const std::vector<double> at = {-1.0, -0.9, -0.3141592653589793, 1e-9, 0.5, 0.9, 0.999999};
+  for (std::size_t n : {5, 40, 700, 10000, 100000}) {
+    std::vector<double> x, f;
+    ChebyshevSheet(n, x, f);
+    const TLagrangeWeights w = LagrangeWeights(x);
+    for (double t : at) {
+      const double value = LagrangeValue(x, f, w, t);
+      EXPECT_NEAR(value, static_cast<double>(ChebyshevReference(x, f, t)), 4e-15) << n << " at " << t;
+      if (n <= 700) {
+        EXPECT_NEAR(value, static_cast<double>(ProductReference(x, f, t)), 4e-15) << n << " at " << t;
+      }
+    }
+    // Every point gives its own data.
+    for (std::size_t j = 0; j < n; j += n / 5) EXPECT_EQ(LagrangeValue(x, f, w, x[j]), f[j]) << n;
+  }
+  // 700 points of cos(3x): the value at -0.9 is cos(2.7).
+  std::vector<double> x, f;
+  ChebyshevSheet(700, x, f);
+  EXPECT_NEAR(LagrangeValue(x, f, -0.9), -0.904072142017061, 1e-15);
+}
+
+TEST(Lagrange, AgreesWithTheProductFormOnSmallUnevenSheets) {
+  // Far from the middle the sum cancels: the agreement asked for is that of
+  // a few roundings of each term, the problem's own condition.
+  const std::vector<double> x = {-3, -2.5, -0.1, 0, 1e-3, 2, 7.25, 7.5, 40};
+  std::vector<double> f;
+  for (double t : x) f.push_back(std::exp(t / 10) - t);
+  for (double t : {-2.9, -0.05, 5e-4, 3.3, 7.3, 39.0}) {
+    long double terms = 0;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+      std::vector<double> unit(x.size(), 0.0);
+      unit[i] = 1;
+      terms += std::fabs(ProductReference(x, unit, t) * f[i]);
+    }
+    const long double reference = ProductReference(x, f, t);
+    EXPECT_NEAR(LagrangeValue(x, f, t), static_cast<double>(reference), static_cast<double>(8e-16L * terms))
+        << t;
+  }
+}
+
+TEST(Splines, KnotsGiveTheirDataExactly) {
+  const std::vector<double> x = {0, 0.1, 0.35, 0.4, 1.1, 2.9, 3};
+  std::vector<double> f;
+  for (double t : x) f.push_back(std::sin(7 * t) - 0.3);
+  std::vector<double> m;
+  ASSERT_EQ(NaturalSplineSecondDerivatives(x, f, m), "");
+  for (std::size_t i = 1; i < x.size(); ++i) {
+    EXPECT_EQ(SplineValue(x, f, m, i, x[i - 1]), f[i - 1]) << i;
+    EXPECT_EQ(SplineValue(x, f, m, i, x[i]), f[i]) << i;
+  }
+}
+
 TEST(Splines, NaturalExampleHasExactSecondDerivatives) {
   std::vector<double> m;
   ASSERT_EQ(NaturalSplineSecondDerivatives({0, 1, 2, 3}, {0, 1, 0, 1}, m), "");

@@ -135,7 +135,7 @@ TEST(LinearSystem, RankDeficientSystemsAreIllConditioned) {
   // The last pivot is a rounding residue: the message shows the tiny
   // determinant it gives.
   TRun r;
-  const TSystemOutcome out = r.Do(kSolve, "x,y,z", "x+2*y+3*z, 4*x+5*y+6*z, 7*x+8*y+9*z-1");
+  const TSystemOutcome out = r.Do(kSolve, "x,y,z", "0.1*x+0.2*y+0.3*z, 0.4*x+0.5*y+0.6*z, 0.7*x+0.8*y+0.9*z-1");
   EXPECT_FALSE(out.Done);
   ASSERT_EQ(out.Messages.size(), 1u);
   const std::string prefix = "System is ill conditioned: Determinat is ";
@@ -173,10 +173,25 @@ TEST(LinearSystem, ScientificTextOfReals) {
   EXPECT_EQ(ScientificText(0), "0.00000000000000E+0");
 }
 
-TEST(LinearSystem, AnInfiniteDeterminantStopsNothing) {
+TEST(LinearSystem, DeterminantsBeyondTheDoublesInExponentForm) {
   TRun r;
-  EXPECT_EQ(r.Do(TSystemCommand::Determinant, "x,y", "1e200*x-1, 1e200*y-1").Results, "Determinant = INF");
+  EXPECT_EQ(r.Do(TSystemCommand::Determinant, "x,y", "1e200*x-1, 1e200*y-1").Results, "Determinant = 1E400");
   EXPECT_TRUE(r.Do(TSystemCommand::Inverse, "x,y", "1e200*x-1, 1e200*y-1").Done);
+  EXPECT_EQ(r.Do(TSystemCommand::Determinant, "x,y", "1e-300*x+1e-300*y, 1e-300*x-1e-300*y").Results,
+            "Determinant = -2E-600");
+  EXPECT_EQ(r.Do(TSystemCommand::Determinant, "x,y", "1e200*(1+complex(0,1))*x, 1e200*(1-complex(0,1))*y").Results,
+            "Determinant = Complex(2E400, 0)");
+  EXPECT_EQ(r.Do(TSystemCommand::Determinant, "x,y", "1e-160*x-1e-160*y, 1e-160*x+1e-160*y").Results,
+            "Determinant = 2E-320");
+  EXPECT_EQ(DeterminantText(TWideDeterminant<double>{-1.234567890123456789, -1000}), "-1.23456789012346E-1000");
+  EXPECT_EQ(DeterminantText(TWideDeterminant<double>{9.9999999999999999, 500}), "1E501");
+  EXPECT_EQ(DeterminantText(TWideDeterminant<double>{3.5, 7}), "35000000");
+}
+
+TEST(LinearSystem, BadlyScaledRowsAreSolved) {
+  TRun r;
+  EXPECT_EQ(r.Do(kSolve, "x,y", "1e-20*x+1e-20*y-2e-20, x-y").Results, "Solution:\nx = 1\ny = 1");
+  EXPECT_EQ(r.Do(kSolve, "x,y", "x+1e308*y-1, x-1e308*y").Results, "Solution:\nx = 0.5\ny = 5E-309");
 }
 
 TEST(LinearSystem, ToleranceComesFromTheCaller) {

@@ -171,6 +171,26 @@ inline std::vector<TGridCase> DistributionGrid() {
   g.push_back({"LnGamma", Product({Geometric(1e-3, 1e5, 300)}),
                [](const Args& a) { return bm::lgamma(static_cast<LD>(a[0])); }, 5e-13, 1e-3,
                "relative to max(|ln Γ|, 1e-3), ln Γ having zeros at 1 and 2; the LnGamma formula's fitted coefficients leave about 2e-14 in ln Γ"});
+  // Next to the poles of Γ (0, -1, ..., -20) and the zeros of ln Γ (1 and 2),
+  // from both sides, at distances 1e-2 down to 1e-13; ln Γ of negative x
+  // where Γ is positive.
+  std::vector<Args> nearPoles, nearZeros, nearPolesLn;
+  for (int k = 0; k <= 20; ++k)
+    for (int j = 2; j <= 13; ++j)
+      for (double side : {-1.0, 1.0}) {
+        const double x = -k + side * std::pow(10.0, -j);
+        nearPoles.push_back({x});
+        if (x < 0 && std::sin(3.14159265358979323846 * std::fmod(x, 2.0)) > 0) nearPolesLn.push_back({x});
+      }
+  for (double at : {1.0, 2.0})
+    for (int j = 2; j <= 13; ++j)
+      for (double side : {-1.0, 1.0}) nearZeros.push_back({at + side * std::pow(10.0, -j) * (1 + 0.37 * j)});
+  g.push_back({"Gamma", nearPoles, [](const Args& a) { return bm::tgamma(static_cast<LD>(a[0])); }, 5e-14, 1e-300,
+               "the LnGamma formula's fitted coefficients leave about 2e-14 in ln Γ"});
+  g.push_back({"Gamma", nearZeros, [](const Args& a) { return bm::tgamma(static_cast<LD>(a[0])); }, 1e-15});
+  g.push_back({"LnGamma", nearZeros, [](const Args& a) { return bm::lgamma(static_cast<LD>(a[0])); }, 1e-15});
+  g.push_back({"LnGamma", nearPolesLn, [](const Args& a) { return bm::lgamma(static_cast<LD>(a[0])); }, 5e-13,
+               1e-300, "the LnGamma formula's fitted coefficients leave about 2e-14 in ln Γ(1 - x) of the reflection"});
   g.push_back({"InverseGamma", Product({Range(-30.3, 60.7, 300)}),
                [](const Args& a) { return 1.0L / bm::tgamma(static_cast<LD>(a[0])); }, 5e-14, 1e-300,
                "the LnGamma formula's fitted coefficients leave about 2e-14 in ln Γ"});

@@ -139,6 +139,48 @@ TEST(DistributionsWorkedValues, ChiSquareFAndTFamily) {
   });
 }
 
+// One huge shape and the other 1/2 or 1 in the incomplete beta function:
+// Student's t and F at huge degrees of freedom against 50-digit values.
+TEST(DistributionsWorkedValues, StudentTAndFAtHugeDegreesOfFreedom) {
+  ExpectWorkedValues({
+      {"StudentTGreater", {2, 100000000}, 0.022750133297953376441410976816883945L, 1e-15},
+      {"StudentTGreater", {2, 2147483647}, 0.022750132011032964667254242290095527L, 1e-15},
+      {"StudentTGreater", {0.5, 1000000000}, 0.30853753878099710366070779134419946L, 1e-15},
+      {"StudentTGreater", {7, 300000000}, 1.2798152081817733200188703076879467e-12L, 1e-14},
+      {"StudentTGreater", {3, 2000}, 0.001366571881016399696588L, 1e-14},
+      {"StudentTGreater", {1.5, 2500}, 0.06687033607106177431578L, 1e-14},
+      {"StudentTGreater", {40, 2001}, 6.644959497812091824094e-258L, 1e-13},
+      {"FDistGreater", {4, 1, 2147483647}, 0.045500264022065929334508484580191054L, 1e-15},
+      {"FDistGreater", {0.3, 1, 10000000}, 0.58388243299511191575614334938440607L, 1e-15},
+      {"FDistGreater", {2, 2, 1000000000}, 0.13533528377795382447955617391751521L, 1e-15},
+      {"FDistGreater", {5, 1, 2000}, 0.02545722155445660970725L, 1e-14},
+      {"FDistGreater", {9, 2, 500000000}, 0.0001234098240790689511059L, 1e-14},
+      {"FDistLess", {1e-6, 1, 1000000000}, 0.0007978844276226539112165L, 1e-14},
+  });
+}
+
+// ln Γ near its zeros at 1 and 2, where an absolute error of 1e-16 is a
+// large relative one, against 50-digit values (at the doubles given), and
+// where its series meet the general formula.
+TEST(DistributionsWorkedValues, LnGammaNearItsZeros) {
+  ExpectWorkedValues({
+      {"LnGamma", {0.999999999991362}, 4.9859769193973521649406151842053911e-12L, 1e-15},
+      {"LnGamma", {1.0000001}, -5.772155829918507096963801793243099e-8L, 1e-15},
+      {"LnGamma", {0.9999}, 5.7729791561193862808302962698894485e-5L, 1e-15},
+      {"LnGamma", {1.05}, -0.026853072502260190188790012458354869L, 1e-15},
+      {"LnGamma", {0.85}, 0.10659511647811765670309129252707936L, 1e-15},
+      {"LnGamma", {1.999999}, -4.2278401259658537019029502504394431e-7L, 1e-15},
+      {"LnGamma", {2.0000000001}, 4.2278437011204658672235114195589556e-11L, 1e-15},
+      {"LnGamma", {2.15}, 0.0704557337041117693667367708873887L, 1e-15},
+      {"LnGamma", {1.8}, -0.071083872914372154331840445468483438L, 1e-15},
+      {"LnGamma", {1.25}, -0.09827183642181316146385380269663584L, 1e-15},
+      {"LnGamma", {1.2500000000000002}, -0.098271836421813211968683760031881369L, 1e-14},
+      {"LnGamma", {0.75}, 0.2032809514312953714814329718624297L, 1e-15},
+      {"LnGamma", {1.75}, -0.084401121020485555957786034131397732L, 1e-15},
+      {"LnGamma", {2.25}, 0.12487171489239659430244128761319866L, 1e-15},
+  });
+}
+
 TEST(DistributionsWorkedValues, DiscreteFamily) {
   const auto binomial = [](double n, double p) { return bm::binomial_distribution<Wide>(n, p); };
   ExpectWorkedValues({

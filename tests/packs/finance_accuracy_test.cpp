@@ -287,6 +287,13 @@ TEST(FinanceWorkedValues, WhereTheFormulasAsWrittenCancelOrOverflow) {
       {"PresentValue", {-0.99, 1000, 0, 0, 0}, 0, 0},
       // 494671.41 · 2e-5 · (1 - 2e-5)^99999, to 20 digits.
       {"DoubleDecliningBalance", {494671.41, 0, 100000, 100000}, 1.3389299075388274300, 1e-15},
+      // A rate near -1 over a long term: (1 + r)^n below the extended range.
+      {"InterestPayment", {-0.5, 1, 20000, 100000, 0, 0}, 50000, 1e-15},
+      {"InterestPayment", {-0.9, 2, 1000000, 100000, 0, 1}, 90000, 1e-15},
+      {"InterestPayment", {-0.5, 1, 10000, 100000, 0, 0}, 50000, 1e-15},
+      // A flat start (the net present value at its maximum at the guess 0).
+      {"InternalRateOfReturn", {-10, 190, -10, 0}, 17.947221813845592140553933976517368, 1e-14},
+      {"InternalRateOfReturn", {-10, 190, -10, 0.1}, 17.947221813845592140553933976517368, 1e-14},
   };
   for (const TWorked& c : cases) {
     const std::string text = Text(c.Name, c.Args);
@@ -302,6 +309,36 @@ TEST(FinanceWorkedValues, WhereTheFormulasAsWrittenCancelOrOverflow) {
   // The number of periods of a payment at a rate of -50%.
   const double pmt = Call("Payment", {-0.5, 100, 1000, 0, 0});
   EXPECT_NEAR(Call("NumberOfPeriods", {-0.5, pmt, 1000, 0, 0}), 100, 1e-12);
+}
+
+// Past a compound factor of 1e16 the three payment functions of a loan still
+// fit together: interest and principal parts against 50 digits, and their
+// sum the payment.
+TEST(FinanceWorkedValues, PartsOfALongLoanSumToItsPayment) {
+  struct TPart {
+    std::vector<double> Args;  // Rate, Period, NPeriods, PresentValue, FutureValue, PaymentTime
+    double Payment, Interest, Principal;
+  };
+  const TPart parts[] = {
+      {{0.1, 1, 400, 100000, 0, 0}, -10000.00000000000083239623, -10000.00000000000055511151, -2.772847191210572174631227e-13},
+      {{0.1, 200, 400, 100000, 0, 0}, -10000.00000000000083239623, -9999.999952129245156990842, -0.00004787075567540538978931813},
+      {{0.1, 400, 400, 100000, 0, 0}, -10000.00000000000083239623, -909.0909090909092124584601, -9090.909090909091619937771},
+      // The future value alone: the payment is not the limit -PV·r = 0.
+      {{0.1, 1, 400, 0, 1e20, 0}, -277.2847191210572174631227, 0, -277.2847191210572174631227},
+      {{0.2, 2, 250, 5000, 300, 1}, -833.3333333333333718968958, -833.3333333333333718799135, -1.698221572258013478555581e-17},
+      {{0.2, 125, 250, 5000, 300, 1}, -833.3333333333333718968958, -833.3333332401609000865593, -9.317247181033648603857311e-8},
+      {{0.2, 250, 250, 5000, 300, 1}, -833.3333333333333718968958, -97.22222222222223353240797, -736.1111111111111383644878},
+  };
+  for (const TPart& c : parts) {
+    const std::vector<double>& a = c.Args;
+    const std::string text = Text("InterestPayment", a);
+    const double payment = Call("Payment", {a[0], a[2], a[3], a[4], a[5]});
+    const double interest = Call("InterestPayment", a), principal = Call("PeriodPayment", a);
+    EXPECT_NEAR(payment, c.Payment, 1e-15 * std::fabs(c.Payment)) << text;
+    EXPECT_NEAR(interest, c.Interest, 1e-15 * std::fabs(c.Payment)) << text;
+    EXPECT_NEAR(principal, c.Principal, 1e-14 * std::fabs(c.Principal)) << text;
+    EXPECT_NEAR(interest + principal, payment, 2 * kUnit * (std::fabs(interest) + std::fabs(principal))) << text;
+  }
 }
 
 }  // namespace
