@@ -497,7 +497,7 @@ bool TCalculator::LoadDocumentText(std::string_view text) {
 bool TCalculator::ReadDocument() {
   if (!DocumentFileValid) return false;
   std::string text, error;
-  if (!ReadTextFile(DocumentFileName, text, error)) {
+  if (!ReadTextFile(DocumentFileName, text, error, kDocumentFileLimit)) {
     Ui_.ShowMessage(error);
     return false;
   }
@@ -656,7 +656,7 @@ void TCalculator::ReadSettings() {
   if (Files_.SettingsFile.empty()) return;
   if (!FileExists(Files_.SettingsFile)) WriteToIniFile();
   std::string text, error;
-  if (!ReadTextFile(Files_.SettingsFile, text, error)) {
+  if (!ReadTextFile(Files_.SettingsFile, text, error, kSettingsFileLimit)) {
     Ui_.ShowMessage(error);
     return;
   }

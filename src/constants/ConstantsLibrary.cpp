@@ -174,7 +174,7 @@ bool TConstantsLibrary::ReadFile(const std::string& path) {
   std::string text, error;
   std::vector<TConstantCategory> categories;
   std::vector<std::string> duplicates;
-  if (!ReadTextFile(path, text, error) || !ParseLibraryText(text, categories, duplicates, error)) {
+  if (!ReadTextFile(path, text, error, kConstantsFileLimit) || !ParseLibraryText(text, categories, duplicates, error)) {
     Ui_.ShowMessage(error);
     return false;
   }

@@ -323,7 +323,7 @@ bool TInterpolationSheets::ReadFile(int sheet, const std::string& path, TUserInt
     return false;
   }
   std::string text, error;
-  if (!ReadTextFile(path, text, error)) {
+  if (!ReadTextFile(path, text, error, kInterpolationFileLimit)) {
     ui.ShowMessage(error);
     return false;
   }

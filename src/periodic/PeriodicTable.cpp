@@ -263,7 +263,7 @@ bool TPeriodicTable::ReadText(std::string_view text, std::vector<std::string>& p
 
 bool TPeriodicTable::ReadFile(const std::string& path) {
   std::string text, error;
-  if (!ReadTextFile(path, text, error)) {
+  if (!ReadTextFile(path, text, error, kPeriodicFileLimit)) {
     Ui_.ShowMessage(error);
     return false;
   }

@@ -226,7 +226,7 @@ TEST_F(Files, MalformedFilesLeaveTheTableAsItWas) {
   ExpectRefused(binary, "Bad file format");
   ExpectRefused("these are\r\nnot=conversions\r\n", "Bad file format");
   const std::string big(10 * 1024 * 1024, 'x');
-  ExpectRefused(big, "Cannot read file \"" + Dir.File("bad.cnv") + "\". A conversion table has at most 1048576 bytes");
+  ExpectRefused(big, "Cannot read file \"" + Dir.File("bad.cnv") + "\". It is too large (more than 1 MB)");
   EXPECT_FALSE(Table.Read(Dir.File("missing.cnv")));
   EXPECT_EQ(Table.CategoryCount(), 11);
 }
