@@ -62,9 +62,9 @@ void TConversionTable::LoadAtStart(const std::string& settingsPath, const std::s
 }
 
 bool TConversionTable::Read(const std::string& path) {
-  // Regular files only, so that a device or FIFO is refused, not read.
+  // Regular text files only, so that a device or FIFO is refused, not read.
   std::string text, error;
-  if (!ReadTextFile(path, text, error, kMaxFileBytes)) {
+  if (!ReadPlainTextFile(path, text, error, kMaxFileBytes)) {
     Ui_.ShowMessage(error);
     return false;
   }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <new>
 
@@ -326,6 +327,26 @@ bool ReadTextFile(const std::string& path, std::string& text, std::string& error
   return true;
 }
 
+bool HoldsControlCharacters(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) return true;
+    // U+0080..U+009F are C2 80..C2 9F in UTF-8.
+    if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) <= 0x9F &&
+        static_cast<unsigned char>(text[i + 1]) >= 0x80)
+      return true;
+  }
+  return false;
+}
+
+bool ReadPlainTextFile(const std::string& path, std::string& text, std::string& error, std::size_t maxBytes) {
+  std::string read;
+  if (!ReadTextFile(path, read, error, maxBytes)) return false;
+  if (HoldsControlCharacters(read)) return Refuse(error, "read", path, "It holds binary data, not text");
+  text = std::move(read);
+  return true;
+}
+
 bool WriteFileAtomic(const std::string& path, std::string_view bytes, std::string& error, bool ownerOnly) {
   std::string target;
   if (const int err = ResolveLinks(path, target); err != 0) return Fail(error, "write", path, err);
@@ -414,6 +435,37 @@ int RemoveStaleTemporaryFiles(const std::string& folder, std::time_t startedAt) 
   }
   ::closedir(dir);
   return removed;
+}
+
+int RemoveStaleTemporaryFolders(const std::string& parent, std::string_view prefix, std::time_t startedAt) {
+  const int dirFd = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd < 0) return 0;
+  DIR* dir = ::fdopendir(dirFd);
+  if (dir == nullptr) {
+    ::close(dirFd);
+    return 0;
+  }
+  std::vector<std::string> stale;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string_view name = entry->d_name;
+    if (name.size() != prefix.size() + 6 || name.substr(0, prefix.size()) != prefix) continue;
+    struct stat info {};
+    if (::fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(info.st_mode) ||
+        info.st_uid != ::geteuid() || info.st_mtime >= startedAt)
+      continue;
+    const int fd = ::openat(dirFd, entry->d_name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) continue;
+    // The lock stays taken while the folder goes, so that no program
+    // starts using it meanwhile.
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      std::error_code ec;
+      if (std::filesystem::remove_all(std::filesystem::path(parent) / std::string(name), ec) > 0 && !ec)
+        stale.emplace_back(name);
+    }
+    ::close(fd);
+  }
+  ::closedir(dir);
+  return static_cast<int>(stale.size());
 }
 
 void IgnoreFileSizeSignal() { ::signal(SIGXFSZ, SIG_IGN); }

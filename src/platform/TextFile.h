@@ -56,6 +56,16 @@ bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& err
 // UTF-8". On failure text is left unchanged.
 bool ReadTextFile(const std::string& path, std::string& text, std::string& error, std::size_t maxBytes);
 
+// True when decoded text holds a control character other than tab, line
+// feed and carriage return (U+0000 to U+001F, U+007F, U+0080 to U+009F),
+// which no text file of the program holds: such a file is binary data.
+bool HoldsControlCharacters(std::string_view text);
+
+// ReadTextFile for files that must be plain text: one holding control
+// characters is refused with "Cannot read file \"path\". It holds binary
+// data, not text".
+bool ReadPlainTextFile(const std::string& path, std::string& text, std::string& error, std::size_t maxBytes);
+
 // Replaces the file with bytes, so that a crash or a full disk leaves either
 // the old or the new content. A symbolic link is followed (through every
 // link of a chain) and its target replaced, the link itself staying. The
@@ -87,6 +97,12 @@ inline constexpr std::string_view kTemporaryFileMark = ".helmax-tmp-";
 // locked. Returns how many were removed; a folder that cannot be listed
 // removes none.
 int RemoveStaleTemporaryFiles(const std::string& folder, std::time_t startedAt);
+
+// Removes the private folders that this program makes in parent and keeps
+// locked (flock) while it uses them, named prefix + six random characters,
+// when they belong to this user, were made before startedAt and no running
+// program holds them; with everything in them. Returns how many went.
+int RemoveStaleTemporaryFolders(const std::string& parent, std::string_view prefix, std::time_t startedAt);
 
 // Makes a write beyond the process's file-size limit fail with EFBIG ("File
 // too large") like any other failed write, instead of ending the process
