@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <mutex>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
@@ -443,7 +444,7 @@ bool ReadLine(bool interactive, std::string& line) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int Run(int argc, char** argv) {
   const TOptions options = ParseOptions(argc, argv);
   if (options.DerivativeVariable) return PrintDerivative(options, JoinExpressions(options.Expressions));
   if (options.Equivalent) return PrintEquivalence(options, JoinExpressions(options.Expressions));
@@ -480,4 +481,14 @@ int main(int argc, char** argv) {
   if (g_InterruptSeen && !interactive) return 130;
   if (interactive) std::cout << '\n';
   return allShown ? 0 : 1;
+}
+
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    // Said once, and never as a fault of the text being evaluated.
+    std::cerr << "helmax-eval: out of memory\n";
+    return 2;
+  }
 }
