@@ -186,7 +186,6 @@ class TPrivateCopy {
   TPrivateCopy(const TPrivateCopy&) = delete;
   TPrivateCopy& operator=(const TPrivateCopy&) = delete;
   const std::string& Path() const { return Path_; }
-  const std::string& Folder() const { return Folder_; }
 
  private:
   // Copies original to Path_; empty, or a message that tells a file that

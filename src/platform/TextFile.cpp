@@ -445,7 +445,7 @@ int RemoveStaleTemporaryFolders(const std::string& parent, std::string_view pref
     ::close(dirFd);
     return 0;
   }
-  std::vector<std::string> stale;
+  int removed = 0;
   while (const dirent* entry = ::readdir(dir)) {
     const std::string_view name = entry->d_name;
     if (name.size() != prefix.size() + 6 || name.substr(0, prefix.size()) != prefix) continue;
@@ -460,12 +460,12 @@ int RemoveStaleTemporaryFolders(const std::string& parent, std::string_view pref
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
       std::error_code ec;
       if (std::filesystem::remove_all(std::filesystem::path(parent) / std::string(name), ec) > 0 && !ec)
-        stale.emplace_back(name);
+        ++removed;
     }
     ::close(fd);
   }
   ::closedir(dir);
-  return static_cast<int>(stale.size());
+  return removed;
 }
 
 void IgnoreFileSizeSignal() { ::signal(SIGXFSZ, SIG_IGN); }
