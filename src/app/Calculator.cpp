@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <filesystem>
 
 #include "ConversionTable.h"
 #include "Distributions.h"
@@ -497,8 +498,10 @@ bool TCalculator::LoadDocumentText(std::string_view text) {
 bool TCalculator::ReadDocument() {
   if (!DocumentFileValid) return false;
   std::string text, error;
-  if (!ReadTextFile(DocumentFileName, text, error)) {
+  if (!ReadPlainTextFile(DocumentFileName, text, error, kDocumentFileLimit)) {
     Ui_.ShowMessage(error);
+    // Saving would replace the file that could not be read.
+    DocumentFileValid = false;
     return false;
   }
   if (!LoadDocumentText(text)) {
@@ -560,7 +563,10 @@ void TCalculator::Open(const std::string& fileName) {
   Caption = kCaption;
   DocumentFileValid = true;
   DocumentFileName = fileName;
-  if (FileExists(fileName))
+  // Anything at that name is read, so that a folder or device is refused
+  // with its reason.
+  std::error_code ec;
+  if (std::filesystem::exists(fileName, ec))
     ReadDocument();
   else
     DocumentFileValid = false;
@@ -656,7 +662,7 @@ void TCalculator::ReadSettings() {
   if (Files_.SettingsFile.empty()) return;
   if (!FileExists(Files_.SettingsFile)) WriteToIniFile();
   std::string text, error;
-  if (!ReadTextFile(Files_.SettingsFile, text, error)) {
+  if (!ReadTextFile(Files_.SettingsFile, text, error, kSettingsFileLimit)) {
     Ui_.ShowMessage(error);
     return;
   }

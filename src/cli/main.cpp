@@ -2,9 +2,11 @@
 // built-in default document (or a document file), evaluates expressions
 // exactly as the expressions pane does and prints the lines the results pane
 // would show. It writes no file.
+#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
@@ -12,6 +14,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <mutex>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
@@ -85,9 +88,14 @@ const char* const kUsage =
     "      --determinant       with --linear-system: print the determinant instead\n"
     "      --inverse           with --linear-system: print the inverse matrix instead\n"
     "\n"
+    "At the interactive prompt Ctrl+C drops the line being typed (or stops the\n"
+    "evaluation) and the next line is read; reading a file or pipe, Ctrl+C\n"
+    "stops the program (exit status 130).\n"
+    "\n"
     "Messages go to standard error. Exit status: 0 when the results were shown,\n"
     "1 when an error was shown or a message raised, 2 for bad usage or a file\n"
-    "that cannot be read.\n";
+    "that cannot be read (missing, not a regular file, too large, not text),\n"
+    "130 after Ctrl+C while reading a file or pipe.\n";
 
 struct TOptions {
   std::optional<std::string> Definitions, Constants, Variable, Document, Conversions;
@@ -110,8 +118,16 @@ struct TOptions {
 class TStandardErrorUi : public TUserInterface {
  public:
   int Count = 0;
+  // While set, messages are about this file and are shown as document
+  // messages are: "helmax-eval: FILE: message", or "helmax-eval: message"
+  // when the message names the file itself.
+  std::string File;
   void ShowMessage(const std::string& text) override {
     ++Count;
+    if (!File.empty()) {
+      std::cerr << "helmax-eval: ";
+      if (text.find('"' + File + '"') == std::string::npos) std::cerr << File << ": ";
+    }
     std::cerr << text << '\n';
   }
   // Nothing on this path asks a question; refuse whatever would.
@@ -292,7 +308,7 @@ class TCommandLine {
     std::string text = DocumentText(DefaultDocumentTexts());
     if (Options_.Document) {
       std::string error;
-      if (!ReadTextFile(*Options_.Document, text, error)) {
+      if (!ReadPlainTextFile(*Options_.Document, text, error, kDocumentFileLimit)) {
         std::cerr << "helmax-eval: " << error << '\n';
         return false;
       }
@@ -355,11 +371,14 @@ class TCommandLine {
     const std::string path = Options_.Conversions ? *Options_.Conversions : FindProgramSiblingFile(".cnv");
     if (path.empty()) {
       table.UseDefaultTable();
-    } else if (!table.Read(path)) {
-      return !Options_.Conversions;
+      table.Check();
+      return true;
     }
-    table.Check();
-    return true;
+    Ui_.File = path;
+    const bool read = table.Read(path);
+    if (read) table.Check();
+    Ui_.File.clear();
+    return read || !Options_.Conversions;
   }
 
   const TOptions& Options_;
@@ -392,19 +411,84 @@ int PrintEquivalence(const TOptions& o, const std::string& expression) {
   return ui.Count == 0 ? 0 : 1;
 }
 
+// Ctrl+C at the prompt: the line being typed is dropped, as shells do.
+volatile std::sig_atomic_t g_PromptInterrupted = 0;
+
+extern "C" void DropLineOnInterrupt(int) { g_PromptInterrupted = 1; }
+
+// The line editor's key reader: one character (UTF-8 decoded) from the
+// terminal. A Ctrl+C interrupts the wait (no SA_RESTART) and ends the line,
+// which ReadLine then drops.
+extern "C" int ReadKey(FILE*) {
+  // Returns 1 for a byte, 0 at the end, -1 for an error, 2 for Ctrl+C. The
+  // wait lets SIGINT in only while it sleeps, so that one arriving just
+  // before it is seen too.
+  auto readByte = [](unsigned char& byte) {
+    sigset_t interrupt, others;
+    sigemptyset(&interrupt);
+    sigaddset(&interrupt, SIGINT);
+    sigprocmask(SIG_BLOCK, &interrupt, &others);
+    int result = -1;
+    for (;;) {
+      if (g_PromptInterrupted) {
+        result = 2;
+        break;
+      }
+      pollfd input{STDIN_FILENO, POLLIN, 0};
+      if (::ppoll(&input, 1, nullptr, &others) < 0) {
+        if (errno == EINTR) continue;
+        break;
+      }
+      const ssize_t n = ::read(STDIN_FILENO, &byte, 1);
+      if (n < 0 && errno == EINTR) continue;
+      result = n == 1 ? 1 : n == 0 ? 0 : -1;
+      break;
+    }
+    sigprocmask(SIG_SETMASK, &others, nullptr);
+    return result;
+  };
+  unsigned char lead = 0;
+  const int got = readByte(lead);
+  if (got == 2) return '\n';
+  if (got != 1) return EOF;
+  const int length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF8 ? 4 : 1;
+  if (length == 1) return lead;
+  int code = lead & (0x7F >> length);
+  for (int i = 1; i < length; ++i) {
+    unsigned char next = 0;
+    const int more = readByte(next);
+    if (more == 2) return '\n';
+    if (more != 1 || (next & 0xC0) != 0x80) return EOF;
+    code = (code << 6) | (next & 0x3F);
+  }
+  return code;
+}
+
 bool ReadLine(bool interactive, std::string& line) {
   if (!interactive) return static_cast<bool>(std::getline(std::cin, line));
-  char* text = readline("helmax> ");
-  if (text == nullptr) return false;
-  line = text;
-  if (!line.empty()) add_history(text);
-  std::free(text);
-  return true;
+  for (;;) {
+    struct sigaction action {}, previous {};
+    action.sa_handler = DropLineOnInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &previous);
+    g_PromptInterrupted = 0;
+    char* text = readline("helmax> ");
+    sigaction(SIGINT, &previous, nullptr);
+    if (g_PromptInterrupted) {
+      std::free(text);
+      continue;
+    }
+    if (text == nullptr) return false;
+    line = text;
+    if (!line.empty()) add_history(text);
+    std::free(text);
+    return true;
+  }
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int Run(int argc, char** argv) {
   const TOptions options = ParseOptions(argc, argv);
   if (options.DerivativeVariable) return PrintDerivative(options, JoinExpressions(options.Expressions));
   if (options.Equivalent) return PrintEquivalence(options, JoinExpressions(options.Expressions));
@@ -431,6 +515,18 @@ int main(int argc, char** argv) {
   if (options.Document) return cli.Evaluate(documentExpressions) ? 0 : 1;
 
   const bool interactive = isatty(STDIN_FILENO) != 0;
+  if (interactive) {
+    // The line editor leaves Ctrl+C to the program (ReadKey).
+    rl_catch_signals = 0;
+    rl_getc_function = ReadKey;
+  } else {
+    // Ctrl+C while waiting for a line ends the reading (no SA_RESTART), and
+    // the program with 130, as during an evaluation.
+    struct sigaction action {};
+    action.sa_handler = StopOnInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+  }
   bool allShown = true;
   std::string line;
   while (ReadLine(interactive, line)) {
@@ -440,6 +536,17 @@ int main(int argc, char** argv) {
     if (g_InterruptSeen && !interactive) return 130;
     g_InterruptSeen = 0;
   }
+  if (g_InterruptSeen && !interactive) return 130;
   if (interactive) std::cout << '\n';
   return allShown ? 0 : 1;
+}
+
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    // Said once, and never as a fault of the text being evaluated.
+    std::cerr << "helmax-eval: out of memory\n";
+    return 2;
+  }
 }

@@ -99,6 +99,8 @@ std::string Join(const std::vector<std::string>& items, std::string_view separat
 
 }  // namespace
 
+constexpr const char* kNoCategoryReason = "It is not a constants library: it has no \"[category]\" line";
+
 // ---- file text ------------------------------------------------------------------------------
 
 std::string_view DefaultLibraryText() {
@@ -174,8 +176,14 @@ bool TConstantsLibrary::ReadFile(const std::string& path) {
   std::string text, error;
   std::vector<TConstantCategory> categories;
   std::vector<std::string> duplicates;
-  if (!ReadTextFile(path, text, error) || !ParseLibraryText(text, categories, duplicates, error)) {
+  if (!ReadPlainTextFile(path, text, error, kConstantsFileLimit) ||
+      !ParseLibraryText(text, categories, duplicates, error)) {
     Ui_.ShowMessage(error);
+    return false;
+  }
+  // An empty file, or text of another kind, would empty the library.
+  if (categories.empty()) {
+    Ui_.ShowMessage("Cannot read file \"" + path + "\". " + kNoCategoryReason);
     return false;
   }
   Categories_ = std::move(categories);
@@ -188,6 +196,11 @@ bool TConstantsLibrary::ReadFile(const std::string& path) {
 }
 
 bool TConstantsLibrary::WriteFile(const std::string& path) {
+  // The reader refuses a library without categories; none is written.
+  if (Categories_.empty()) {
+    Ui_.ShowMessage("Cannot write file \"" + path + "\". The library has no category to save");
+    return false;
+  }
   std::string error;
   if (!WriteFileAtomic(path, LibraryText(Categories_), error)) {
     Ui_.ShowMessage(error);

@@ -62,15 +62,9 @@ void TConversionTable::LoadAtStart(const std::string& settingsPath, const std::s
 }
 
 bool TConversionTable::Read(const std::string& path) {
-  std::error_code ec;
-  const std::uintmax_t size = std::filesystem::file_size(path, ec);
-  if (!ec && size > kMaxFileBytes) {
-    Ui_.ShowMessage("Cannot read file \"" + path + "\". A conversion table has at most " +
-                    std::to_string(kMaxFileBytes) + " bytes");
-    return false;
-  }
+  // Regular text files only, so that a device or FIFO is refused, not read.
   std::string text, error;
-  if (!ReadTextFile(path, text, error)) {
+  if (!ReadPlainTextFile(path, text, error, kMaxFileBytes)) {
     Ui_.ShowMessage(error);
     return false;
   }

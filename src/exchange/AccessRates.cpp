@@ -5,8 +5,11 @@
 #include <glib.h>  // before mdbtools.h, which uses its types
 #include <mdbtools.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <map>
 
 #include "SqliteRates.h"
@@ -29,12 +32,26 @@ struct TMdbFile {
 
 // "Standard Jet DB" (Jet 3 and 4) or "Standard ACE DB" at byte 4 of the
 // first page: anything else is no Access database, and libmdb is not asked
-// to read it.
+// to read it. A file that cannot be read says why.
 void CheckSignature(const std::string& fileName) {
-  std::ifstream in(fileName, std::ios::binary);
+  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) throw TRatesDatabaseError("cannot open \"" + fileName + "\": " + std::strerror(errno));
   char head[20] = {};
-  if (!in.read(head, sizeof head)) throw TRatesDatabaseError("\"" + fileName + "\" is not an Access database");
-  if (std::memcmp(head + 4, "Standard Jet DB", 15) != 0 && std::memcmp(head + 4, "Standard ACE DB", 15) != 0)
+  std::size_t got = 0;
+  while (got < sizeof head) {
+    const ssize_t n = ::read(fd, head + got, sizeof head - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int err = errno;
+      ::close(fd);
+      throw TRatesDatabaseError("cannot read \"" + fileName + "\": " + std::strerror(err));
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  if (got < sizeof head || (std::memcmp(head + 4, "Standard Jet DB", 15) != 0 &&
+                            std::memcmp(head + 4, "Standard ACE DB", 15) != 0))
     throw TRatesDatabaseError("\"" + fileName + "\" is not an Access database");
 }
 
@@ -166,7 +183,7 @@ std::optional<std::int64_t> Whole(const TRatesField& f, const char* column) {
 }  // namespace
 
 std::unique_ptr<TRatesDatabase> OpenAccessRates(const std::string& fileName) {
-  if (!FileExists(fileName)) throw TRatesDatabaseError("File \"" + fileName + "\" does not exist");
+  CheckRatesFile(fileName);
   CheckSignature(fileName);
   auto rates = std::make_unique<TSqliteRates>(fileName, TRatesProduct::Access);
   TMdbFile file;

@@ -162,22 +162,24 @@ TRatesField ReadVar(const XSQLVAR& v) {
   return f;
 }
 
-// A private copy of a local database file, removed with its folder.
+// A private copy of a local database file, removed with its folder. The
+// folder is locked while the copy lives, so that a later start of the
+// program, removing the copies of programs that were killed, leaves it.
 class TPrivateCopy {
  public:
   explicit TPrivateCopy(const std::string& original) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "helmax-rates-XXXXXX").string();
+    const std::string temp = std::filesystem::temp_directory_path().string();
+    std::string pattern = temp + "/" + std::string(kRatesCopyPrefix) + "XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr)
-      throw TRatesDatabaseError(std::string("cannot create a private folder: ") + std::strerror(errno));
+      throw TRatesDatabaseError("cannot create a private folder in \"" + temp + "\": " + std::strerror(errno));
     Folder_ = pattern;
+    FolderLock_ = ::open(Folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (FolderLock_ >= 0) ::flock(FolderLock_, LOCK_EX);
     Path_ = Folder_ + "/rates.fdb";
-    std::error_code ec;
-    std::filesystem::copy_file(original, Path_, ec);
-    if (!ec) std::filesystem::permissions(Path_, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
-                                          ec);
-    if (ec) {
+    const std::string failure = CopyFile(original, temp);
+    if (!failure.empty()) {
       Remove();
-      throw TRatesDatabaseError("cannot read \"" + original + "\": " + ec.message());
+      throw TRatesDatabaseError(failure);
     }
   }
   ~TPrivateCopy() { Remove(); }
@@ -186,12 +188,62 @@ class TPrivateCopy {
   const std::string& Path() const { return Path_; }
 
  private:
+  // Copies original to Path_; empty, or a message that tells a file that
+  // cannot be read from a temporary folder that cannot take the copy.
+  std::string CopyFile(const std::string& original, const std::string& temp) {
+    const int in = ::open(original.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (in < 0) return "cannot read \"" + original + "\": " + std::strerror(errno);
+    const int out = ::open(Path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (out < 0) {
+      const int err = errno;
+      ::close(in);
+      return CannotCopy(original, temp, err);
+    }
+    std::string failure;
+    char buffer[65536];
+    for (;;) {
+      const ssize_t n = ::read(in, buffer, sizeof buffer);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        failure = "cannot read \"" + original + "\": " + std::strerror(errno);
+        break;
+      }
+      if (n == 0) break;
+      const char* p = buffer;
+      std::size_t left = static_cast<std::size_t>(n);
+      while (left > 0 && failure.empty()) {
+        const ssize_t w = ::write(out, p, left);
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) failure = CannotCopy(original, temp, w < 0 ? errno : EIO);
+        else p += w, left -= static_cast<std::size_t>(w);
+      }
+      if (!failure.empty()) break;
+    }
+    if (::close(out) != 0 && failure.empty()) failure = CannotCopy(original, temp, errno);
+    ::close(in);
+    return failure;
+  }
+  static std::string CannotCopy(const std::string& original, const std::string& temp, int err) {
+    return "cannot copy \"" + original + "\" into the temporary folder \"" + temp + "\": " + std::strerror(err);
+  }
   void Remove() {
     std::error_code ec;
     std::filesystem::remove_all(Folder_, ec);
+    if (FolderLock_ >= 0) ::close(FolderLock_);
+    FolderLock_ = -1;
   }
   std::string Folder_, Path_;
+  int FolderLock_ = -1;
 };
+
+// The engine's message with the private copy's name replaced by the
+// user's file, which is the one the user knows.
+std::string NamingTheOriginal(std::string message, const std::string& copy, const std::string& original) {
+  if (copy.empty()) return message;
+  for (std::size_t at = message.find(copy); at != std::string::npos; at = message.find(copy, at + original.size()))
+    message.replace(at, copy.size(), original);
+  return message;
+}
 
 // A Firebird engine keeps an exclusive lock on every file it has open; a
 // file that is so locked is in use, and its bytes may be half written.
@@ -213,20 +265,22 @@ class TFirebirdRates : public TRatesDatabase {
     dpb.Add(isc_dpb_password, login.Password);
     dpb.Add(isc_dpb_lc_ctype, "UTF8");
     std::string attachName = name;
-    if (FileExists(name)) {
+    struct stat local {};
+    // A name with ':' that is no local file names a database on a server.
+    if (::stat(name.c_str(), &local) == 0 || name.find(':') == std::string::npos) {
+      CheckRatesFile(name);
       CheckNotLocked(name);
       Copy_ = std::make_unique<TPrivateCopy>(name);
       attachName = Copy_->Path();
       // The copy is ours: the embedded engine opens it, never a server.
       dpb.Add(isc_dpb_config, "Providers=Engine12");
       PrepareFirebirdLockFolder();
-    } else if (name.find(':') == std::string::npos) {
-      throw TRatesDatabaseError("File \"" + name + "\" does not exist");
     }
+    const std::string copyPath = Copy_ ? Copy_->Path() : std::string();
     ISC_STATUS_ARRAY status{};
     if (isc_attach_database(status, 0, attachName.c_str(), &Db_, dpb.Size(), dpb.Data())) {
       Db_ = 0;
-      throw TRatesDatabaseError(StatusText(status));
+      throw TRatesDatabaseError(NamingTheOriginal(StatusText(status), copyPath, name));
     }
     try {
       static const char tpb[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed, isc_tpb_rec_version,
@@ -237,6 +291,10 @@ class TFirebirdRates : public TRatesDatabase {
       for (int i = 0; i < 3; ++i) Prepare(Queries_[i], kQueries[i]);
       Prepare(AllCurrencies_, kAllCurrencies);
       Prepare(References_, kReferenceCurrencies);
+    } catch (const TRatesDatabaseError& e) {
+      const std::string message = NamingTheOriginal(e.what(), copyPath, name);
+      Close();
+      throw TRatesDatabaseError(message);
     } catch (...) {
       Close();
       throw;
@@ -379,6 +437,13 @@ void ExecuteInTransaction(isc_db_handle& db, const char* sql) {
 }
 
 }  // namespace
+
+int RemoveStaleRatesCopies(std::time_t startedAt) {
+  std::error_code ec;
+  const std::filesystem::path temp = std::filesystem::temp_directory_path(ec);
+  if (ec) return 0;
+  return RemoveStaleTemporaryFolders(temp.string(), kRatesCopyPrefix, startedAt);
+}
 
 void PrepareFirebirdLockFolder() {
   static std::once_flag once;

@@ -7,7 +7,9 @@
 // as parameters.
 #pragma once
 
+#include <ctime>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "RatesDatabase.h"
@@ -33,5 +35,13 @@ void CreateFirebirdDatabase(const std::string& fileName, const std::vector<std::
 // otherwise a folder of this user's. Set once per process through
 // FIREBIRD_LOCK, unless that is set already, before the engine starts.
 void PrepareFirebirdLockFolder();
+
+// The private copies go to TEMP/helmax-rates-XXXXXX/rates.fdb.
+inline constexpr std::string_view kRatesCopyPrefix = "helmax-rates-";
+
+// Removes the private copies that programs killed while a database was open
+// left in the temporary folder: those of this user made before startedAt
+// that no running program holds. Returns how many went.
+int RemoveStaleRatesCopies(std::time_t startedAt);
 
 }  // namespace helmax

@@ -22,7 +22,7 @@ namespace {
 
 std::vector<std::vector<std::string>> ReadCsv(const std::string& path) {
   std::string text, error;
-  if (!ReadTextFile(path, text, error)) throw std::runtime_error(error);
+  if (!ReadTextFile(path, text, error, kRatesFileLimit)) throw std::runtime_error(error);
   std::vector<std::vector<std::string>> rows;
   const std::vector<std::string> lines = SplitLines(text);
   for (std::size_t i = 1; i < lines.size(); ++i) {

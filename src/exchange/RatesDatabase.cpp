@@ -1,7 +1,14 @@
 #include "RatesDatabase.h"
 
-#include <cmath>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+
+#include "TextFile.h"
 #include "TextUtil.h"
 #include "Value.h"
 
@@ -68,6 +75,26 @@ std::string TRatesField::AsText() const {
     case TKind::Integer: return std::to_string(Integer);
     default: return std::string();
   }
+}
+
+void CheckRatesFile(const std::string& fileName) {
+  // Not blocking: a FIFO is refused below, not waited on.
+  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) {
+    const int err = errno;
+    if (err == ENOENT) throw TRatesDatabaseError("File \"" + fileName + "\" does not exist");
+    throw TRatesDatabaseError("cannot open \"" + fileName + "\": " + std::strerror(err));
+  }
+  struct stat info {};
+  const int statResult = ::fstat(fd, &info);
+  const int err = errno;
+  ::close(fd);
+  if (statResult != 0) throw TRatesDatabaseError("cannot read \"" + fileName + "\": " + std::strerror(err));
+  if (S_ISDIR(info.st_mode)) throw TRatesDatabaseError("\"" + fileName + "\" is a folder, not a database file");
+  if (!S_ISREG(info.st_mode)) throw TRatesDatabaseError("\"" + fileName + "\" is not a regular file");
+  if (static_cast<std::uintmax_t>(info.st_size) > kRatesFileLimit)
+    throw TRatesDatabaseError("\"" + fileName + "\" is too large (more than " +
+                              std::to_string(kRatesFileLimit / kMebibyte) + " MB)");
 }
 
 std::unique_ptr<TRatesDatabase> OpenRatesDatabase(const std::string& fileName, const TFirebirdLogin& login) {

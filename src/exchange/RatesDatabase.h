@@ -116,6 +116,11 @@ struct TFirebirdLogin {
 std::unique_ptr<TRatesDatabase> OpenRatesDatabase(const std::string& fileName, const TFirebirdLogin& login);
 
 // The back ends.
+// Refuses, naming the file and the reason, a local database file that
+// cannot be opened: missing ("File \"x\" does not exist"), unreadable
+// ("cannot open \"x\": Permission denied"), a folder, a device or FIFO
+// (never waited on) or one of more than kRatesFileLimit bytes.
+void CheckRatesFile(const std::string& fileName);
 std::unique_ptr<TRatesDatabase> OpenAccessRates(const std::string& fileName);
 std::unique_ptr<TRatesDatabase> OpenFirebirdRates(const std::string& name, const TFirebirdLogin& login);
 

@@ -318,13 +318,16 @@ bool TInterpolationSheets::WriteFile(int sheet, const std::string& path, TUserIn
 
 bool TInterpolationSheets::ReadFile(int sheet, const std::string& path, TUserInterface& ui) {
   if (Modified(sheet) && !ui.AskYesNo(kAreYouSure)) return false;
-  if (!FileExists(path)) {
-    ForgetFile(sheet);
+  // A file that is missing, no regular file, too large or no text is
+  // refused with its reason; the sheet keeps its cells and its file.
+  std::string text, error;
+  if (!ReadPlainTextFile(path, text, error, kInterpolationFileLimit)) {
+    ui.ShowMessage(error);
     return false;
   }
-  std::string text, error;
-  if (!ReadTextFile(path, text, error)) {
-    ui.ShowMessage(error);
+  // The program writes at least one line for every sheet.
+  if (text.empty()) {
+    ui.ShowMessage("Cannot read file \"" + path + "\". It is empty: no interpolation sheet");
     return false;
   }
   const std::vector<std::string> lines = SplitLines(text);

@@ -408,7 +408,7 @@ bool TLinearSystem::ParseFileText(const std::string& text, std::string& variable
 bool TLinearSystem::Read(const std::string& path, std::string& variables, std::string& equations,
                          TUserInterface& ui) {
   std::string text, error;
-  if (!ReadTextFile(path, text, error)) {
+  if (!ReadPlainTextFile(path, text, error, kLinearSystemFileLimit)) {
     ui.ShowMessage(error);
     return false;
   }

@@ -1,6 +1,8 @@
 #include "PeriodicTable.h"
 
+#include <algorithm>
 #include <charconv>
+#include <unordered_set>
 
 #include "ConstantList.h"
 #include "IniFile.h"
@@ -80,12 +82,16 @@ std::string Line(std::string_view section, std::string_view key, std::string_vie
 // goes to problems.
 void ReadNumberedLines(const TIniFile& ini, const std::string& section, TPropertyList& list,
                        std::vector<std::string>& problems) {
-  for (const std::string& key : ini.SectionKeys(section)) {
-    const std::string value = ini.Value(section, key).value_or("");
+  std::unordered_set<int> numbers;
+  for (const TElementProperty& p : list) numbers.insert(p.Number);
+  for (const std::string& entry : ini.SectionLines(section)) {
+    // The key holds no "=": the first one ends it.
+    const std::size_t equals = entry.find('=');
+    const std::string key = entry.substr(0, equals), value = entry.substr(equals + 1);
     const int number = PropertyNumber(key);
     if (number == 0) {
       problems.push_back(Line(section, key, value) + ": not a property number");
-    } else if (FindProperty(list, number) != nullptr) {
+    } else if (!numbers.insert(number).second) {
       problems.push_back(Line(section, key, value) + ": property " + std::to_string(number) + " given twice");
     } else {
       list.push_back({number, value});
@@ -196,20 +202,24 @@ bool TPeriodicTable::ReadText(std::string_view text, std::vector<std::string>& p
   }
   // The element window shows property n in row n: a number beyond the
   // count of names would never be shown (nor would the rows it leaves empty).
-  for (bool dropped = true; dropped;) {
-    dropped = false;
-    const int count = static_cast<int>(names.size());
-    for (auto p = names.begin(); p != names.end(); ++p)
-      if (p->Number > count) {
-        problems.push_back(Line(kPropertiesSection, std::to_string(p->Number), p->Text) +
-                           ": property numbers must run from 1 without gaps");
-        names.erase(p);
-        dropped = true;
-        break;
-      }
-  }
-  const int shown = static_cast<int>(names.size());
-  auto named = [&](int number) { return number <= shown && FindProperty(names, number) != nullptr; };
+  // Dropping such names until none is left keeps the most names c for which
+  // the c-th smallest number is at most c (the numbers are distinct).
+  std::vector<int> sorted;
+  sorted.reserve(names.size());
+  for (const TElementProperty& p : names) sorted.push_back(p.Number);
+  std::sort(sorted.begin(), sorted.end());
+  std::size_t kept = sorted.size();
+  while (kept > 0 && sorted[kept - 1] > static_cast<int>(kept)) --kept;
+  const int shown = static_cast<int>(kept);
+  std::erase_if(names, [&](const TElementProperty& p) {
+    if (p.Number <= shown) return false;
+    problems.push_back(Line(kPropertiesSection, std::to_string(p.Number), p.Text) +
+                       ": property numbers must run from 1 without gaps");
+    return true;
+  });
+  std::unordered_set<int> namedNumbers;
+  for (const TElementProperty& p : names) namedNumbers.insert(p.Number);
+  auto named = [&](int number) { return namedNumbers.count(number) != 0; };
 
   if (!ini.HasSection(kUnitsSection)) missing.push_back(kUnitsSection);
   ReadNumberedLines(ini, kUnitsSection, units, problems);
@@ -263,7 +273,7 @@ bool TPeriodicTable::ReadText(std::string_view text, std::vector<std::string>& p
 
 bool TPeriodicTable::ReadFile(const std::string& path) {
   std::string text, error;
-  if (!ReadTextFile(path, text, error)) {
+  if (!ReadTextFile(path, text, error, kPeriodicFileLimit)) {
     Ui_.ShowMessage(error);
     return false;
   }

@@ -1,8 +1,10 @@
-// INI parsing and writing. Files are small (settings, a few hundred lines at
-// most), so sections and keys are kept in file order and searched linearly.
+// INI parsing and writing. Sections and keys are kept in file order; parsing
+// finds repeats through hash sets, the few later look-ups search linearly.
 #include "IniFile.h"
 
 #include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "TextFile.h"
 
@@ -26,29 +28,43 @@ auto FindEntry(Entries& entries, std::string_view key) {
 
 TIniFile TIniFile::Parse(std::string_view text, TRepeatedKeys repeated) {
   TIniFile ini;
-  TSection* current = nullptr;  // null until the first header
+  // Sections and keys met so far, by their lower-case names, so that a file
+  // of many lines (a periodic table with thousands of properties) parses in
+  // linear time.
+  std::unordered_map<std::string, std::size_t> sectionIndex;
+  std::vector<std::unordered_set<std::string>> keysSeen;
+  std::size_t current = 0;
+  bool inSection = false;  // false until the first header
+  auto lower = [](std::string_view name) {
+    std::string out(name);
+    for (char& c : out) c = LowerAscii(c);
+    return out;
+  };
   for (const std::string& raw : SplitLines(text)) {
     const std::string line = TrimText(raw);
     if (line.empty() || line[0] == ';' || line[0] == '#') continue;
     if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
       const std::string name = TrimText(std::string_view(line).substr(1, line.size() - 2));
-      current = ini.FindSection(name);
-      if (current == nullptr) {
+      const auto [at, added] = sectionIndex.emplace(lower(name), ini.FSections.size());
+      if (added) {
         ini.FSections.push_back(TSection{name, {}});
-        current = &ini.FSections.back();
+        keysSeen.emplace_back();
       } else {
         ini.FRepeatedSections.push_back(name);
       }
+      current = at->second;
+      inSection = true;
       continue;
     }
     const std::size_t equals = line.find('=');
-    if (current == nullptr || equals == std::string::npos) continue;
+    if (!inSection || equals == std::string::npos) continue;
+    TSection& section = ini.FSections[current];
     std::string key = TrimText(std::string_view(line).substr(0, equals));
-    if (repeated == TRepeatedKeys::KeepFirst && FindEntry(current->Entries, key) != current->Entries.end()) {
-      ini.FDroppedKeys.push_back(TDroppedKey{current->Name, std::move(key)});
+    if (repeated == TRepeatedKeys::KeepFirst && !keysSeen[current].insert(lower(key)).second) {
+      ini.FDroppedKeys.push_back(TDroppedKey{section.Name, std::move(key)});
       continue;
     }
-    current->Entries.push_back(TEntry{std::move(key), TrimText(std::string_view(line).substr(equals + 1))});
+    section.Entries.push_back(TEntry{std::move(key), TrimText(std::string_view(line).substr(equals + 1))});
   }
   return ini;
 }

@@ -2,11 +2,17 @@
 #include "TextFile.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <new>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -105,6 +111,49 @@ std::string ErrnoText(int err) {
 bool Fail(std::string& error, const char* action, const std::string& path, int err) {
   error = std::string("Cannot ") + action + " file \"" + path + "\". " + ErrnoText(err);
   return false;
+}
+
+// Sets error to e.g. "Cannot read file \"path\". It is not a regular file"
+// and returns false.
+bool Refuse(std::string& error, const char* action, const std::string& path, std::string_view reason) {
+  error = std::string("Cannot ") + action + " file \"" + path + "\". " + std::string(reason);
+  return false;
+}
+
+std::string SizeText(std::size_t bytes) {
+  if (bytes % kMebibyte == 0) return std::to_string(bytes / kMebibyte) + " MB";
+  return std::to_string(bytes) + " bytes";
+}
+
+// The folder part of a path with its final '/'; empty when there is none.
+std::string FolderPart(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// Follows symbolic links from path to the name they finally give, which
+// need not exist yet (a dangling link names the file a save creates).
+// Returns 0 or the errno of the failure.
+int ResolveLinks(const std::string& path, std::string& resolved) {
+  resolved = path;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat info {};
+    if (::lstat(resolved.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return 0;
+    std::string target(256, '\0');
+    for (;;) {
+      const ssize_t n = ::readlink(resolved.c_str(), target.data(), target.size());
+      if (n < 0) return errno;
+      if (static_cast<std::size_t>(n) < target.size()) {
+        target.resize(static_cast<std::size_t>(n));
+        break;
+      }
+      if (target.size() >= 65536) return ENAMETOOLONG;
+      target.resize(target.size() * 2);
+    }
+    if (target.empty()) return ENOENT;
+    resolved = target.front() == '/' ? target : FolderPart(resolved) + target;
+  }
+  return ELOOP;
 }
 
 // Writes all of bytes; returns 0 or the errno of the failure.
@@ -213,54 +262,213 @@ bool FileExists(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
-bool ReadTextFile(const std::string& path, std::string& text, std::string& error) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& error, std::size_t maxBytes) {
+  // Not blocking, so that a FIFO without a writer is refused, not waited on.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return Fail(error, "open", path, errno);
-  std::string bytes;
-  char buffer[65536];
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n == 0) break;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      const int err = errno;
-      ::close(fd);
-      return Fail(error, "read", path, err);
-    }
-    bytes.append(buffer, static_cast<std::size_t>(n));
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) {
+    const int err = errno;
+    ::close(fd);
+    return Fail(error, "read", path, err);
   }
-  ::close(fd);
-  text = DecodeText(bytes);
+  const std::string tooLarge = "It is too large (more than " + SizeText(maxBytes) + ")";
+  if (!S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return Refuse(error, "read", path, "It is not a regular file");
+  }
+  if (static_cast<std::uintmax_t>(info.st_size) > maxBytes) {
+    ::close(fd);
+    return Refuse(error, "read", path, tooLarge);
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  try {
+    std::string data;
+    data.reserve(static_cast<std::size_t>(info.st_size));
+    char buffer[65536];
+    for (;;) {
+      const ssize_t n = ::read(fd, buffer, sizeof buffer);
+      if (n == 0) break;
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        const int err = errno;
+        ::close(fd);
+        return Fail(error, "read", path, err);
+      }
+      // The file may have grown since it was measured.
+      if (data.size() + static_cast<std::size_t>(n) > maxBytes) {
+        ::close(fd);
+        return Refuse(error, "read", path, tooLarge);
+      }
+      data.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    bytes = std::move(data);
+  } catch (const std::bad_alloc&) {
+    ::close(fd);
+    return Refuse(error, "read", path, "Out of memory");
+  }
   error.clear();
+  return true;
+}
+
+bool ReadTextFile(const std::string& path, std::string& text, std::string& error, std::size_t maxBytes) {
+  std::string bytes;
+  if (!ReadFileBytes(path, bytes, error, maxBytes)) return false;
+  const std::string_view start = std::string_view(bytes).substr(0, 2);
+  if (start == "\xFF\xFE" || start == "\xFE\xFF")
+    return Refuse(error, "read", path, "It is UTF-16 text; save it as UTF-8");
+  try {
+    text = DecodeText(bytes);
+  } catch (const std::bad_alloc&) {
+    return Refuse(error, "read", path, "Out of memory");
+  }
+  error.clear();
+  return true;
+}
+
+bool HoldsControlCharacters(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) return true;
+    // U+0080..U+009F are C2 80..C2 9F in UTF-8.
+    if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) <= 0x9F &&
+        static_cast<unsigned char>(text[i + 1]) >= 0x80)
+      return true;
+  }
+  return false;
+}
+
+bool ReadPlainTextFile(const std::string& path, std::string& text, std::string& error, std::size_t maxBytes) {
+  std::string read;
+  if (!ReadTextFile(path, read, error, maxBytes)) return false;
+  if (HoldsControlCharacters(read)) return Refuse(error, "read", path, "It holds binary data, not text");
+  text = std::move(read);
   return true;
 }
 
 bool WriteFileAtomic(const std::string& path, std::string_view bytes, std::string& error, bool ownerOnly) {
-  std::string temp = path + ".tmp-XXXXXX";
+  std::string target;
+  if (const int err = ResolveLinks(path, target); err != 0) return Fail(error, "write", path, err);
+  struct stat old {};
+  const bool exists = ::stat(target.c_str(), &old) == 0;
+  if (exists && !S_ISDIR(old.st_mode)) {
+    // (A folder is left to the rename, which says "Is a directory".)
+    if (!S_ISREG(old.st_mode)) return Refuse(error, "write", path, "It is not a regular file");
+    // Root may write anything, so the write bits decide: a file nobody may
+    // write is meant to stay as it is.
+    if ((old.st_mode & 0222) == 0) return Refuse(error, "write", path, "The file is read-only");
+    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return Fail(error, "write", path, errno);
+  }
+  const bool inPlace = exists && S_ISREG(old.st_mode) && old.st_nlink > 1;
+
+  std::string temp = target + std::string(kTemporaryFileMark) + "XXXXXX";
   const int fd = ::mkstemp(temp.data());
   if (fd < 0) return Fail(error, "create", path, errno);
   ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+  // Held until the file is closed: a program starting meanwhile does not
+  // take it for the remains of an interrupted save.
+  ::flock(fd, LOCK_EX);
 
   int err = WriteAll(fd, bytes);
-  if (err == 0) {
-    // mkstemp creates the file as 0600; a shared file gets the mode a plain
-    // create would have given it.
-    const mode_t mode = ownerOnly ? mode_t{0600} : static_cast<mode_t>(0666 & ~CurrentUmask());
+  if (err == 0 && !inPlace) {
+    if (exists && (old.st_uid != ::geteuid() || old.st_gid != ::getegid())) {
+      // Root keeps the owner; an ordinary user can at least keep a group
+      // of their own. Neither failure stops the save.
+      if (::fchown(fd, old.st_uid, old.st_gid) != 0) (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+    }
+    // mkstemp creates the file as 0600; a replaced file keeps its mode, a
+    // new shared one gets the mode a plain create would have given it.
+    const mode_t mode = ownerOnly ? mode_t{0600}
+                        : exists  ? static_cast<mode_t>(old.st_mode & 0777)
+                                  : static_cast<mode_t>(0666 & ~CurrentUmask());
     if (::fchmod(fd, mode) != 0) err = errno;
   }
   if (err == 0 && ::fsync(fd) != 0) err = errno;
+  if (err == 0 && inPlace) {
+    // The whole text is on the disk beside the file, so the space it needs
+    // is there; now the file itself, which all its names share.
+    const int out = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    if (out < 0) {
+      err = errno;
+    } else {
+      err = WriteAll(out, bytes);
+      if (err == 0 && ::ftruncate(out, static_cast<off_t>(bytes.size())) != 0) err = errno;
+      if (err == 0 && ::fsync(out) != 0) err = errno;
+      if (::close(out) != 0 && err == 0) err = errno;
+    }
+  }
   // The data may only reach the disk at close (network file systems), so a
   // failed close is a failed write.
   if (::close(fd) != 0 && err == 0) err = errno;
-  if (err == 0 && ::rename(temp.c_str(), path.c_str()) != 0) err = errno;
-  if (err != 0) {
-    ::unlink(temp.c_str());
-    return Fail(error, "write", path, err);
-  }
-  SyncFolderOf(path);
+  if (err == 0 && !inPlace && ::rename(temp.c_str(), target.c_str()) != 0) err = errno;
+  if (err != 0 || inPlace) ::unlink(temp.c_str());
+  if (err != 0) return Fail(error, "write", path, err);
+  SyncFolderOf(target);
   error.clear();
   return true;
 }
+
+int RemoveStaleTemporaryFiles(const std::string& folder, std::time_t startedAt) {
+  const int dirFd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd < 0) return 0;
+  DIR* dir = ::fdopendir(dirFd);
+  if (dir == nullptr) {
+    ::close(dirFd);
+    return 0;
+  }
+  constexpr std::size_t kRandomPart = 6;  // mkstemp's XXXXXX
+  int removed = 0;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string_view name = entry->d_name;
+    const std::size_t tail = kTemporaryFileMark.size() + kRandomPart;
+    if (name.size() <= tail || name.substr(name.size() - tail, kTemporaryFileMark.size()) != kTemporaryFileMark)
+      continue;
+    struct stat info {};
+    if (::fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode) ||
+        info.st_uid != ::geteuid() || info.st_mtime >= startedAt)
+      continue;
+    const int fd = ::openat(dirFd, entry->d_name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) continue;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::unlinkat(dirFd, entry->d_name, 0) == 0) ++removed;
+    ::close(fd);
+  }
+  ::closedir(dir);
+  return removed;
+}
+
+int RemoveStaleTemporaryFolders(const std::string& parent, std::string_view prefix, std::time_t startedAt) {
+  const int dirFd = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd < 0) return 0;
+  DIR* dir = ::fdopendir(dirFd);
+  if (dir == nullptr) {
+    ::close(dirFd);
+    return 0;
+  }
+  int removed = 0;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string_view name = entry->d_name;
+    if (name.size() != prefix.size() + 6 || name.substr(0, prefix.size()) != prefix) continue;
+    struct stat info {};
+    if (::fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(info.st_mode) ||
+        info.st_uid != ::geteuid() || info.st_mtime >= startedAt)
+      continue;
+    const int fd = ::openat(dirFd, entry->d_name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) continue;
+    // The lock stays taken while the folder goes, so that no program
+    // starts using it meanwhile.
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      std::error_code ec;
+      if (std::filesystem::remove_all(std::filesystem::path(parent) / std::string(name), ec) > 0 && !ec)
+        ++removed;
+    }
+    ::close(fd);
+  }
+  ::closedir(dir);
+  return removed;
+}
+
+void IgnoreFileSizeSignal() { ::signal(SIGXFSZ, SIG_IGN); }
 
 bool AppendToFile(const std::string& path, std::string_view bytes, std::string& error) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);

@@ -5,7 +5,10 @@
 #include <sys/stat.h>
 
 #include "CalculatorTestUtil.h"
+#include "../common/HostileFiles.h"
 #include "../common/TempFolder.h"
+#include "Document.h"
+#include "TextFile.h"
 
 namespace helmax {
 namespace {
@@ -169,6 +172,24 @@ TEST_F(DocumentFiles, SaveAndOpenRoundTrip) {
   EXPECT_EQ(g.Calc.Constants().Row(7).Description, "light");
   EXPECT_EQ(g.Calc.Caption, file);
   EXPECT_FALSE(g.Calc.HasUnsavedChanges());
+}
+
+// Each hostile document is refused with a message; the panes stay and no
+// save can replace the file that could not be read.
+TEST_F(DocumentFiles, HostileFilesLeaveThePanesAsTheyWere) {
+  TCalculatorFixture f(Files());
+  f.Calc.DefinitionsText = "y=1";
+  f.Calc.ExpressionsText = "y+1";
+  const std::string valid = DocumentText(DefaultDocumentTexts());
+  for (const test::THostileFile& file : test::MakeHostileFiles(Dir, ".txt", valid, kDocumentFileLimit)) {
+    f.Ui.Clear();
+    f.Calc.Open(file.Path);
+    ASSERT_EQ(f.Ui.Messages.size(), 1u) << file.Kind;
+    EXPECT_FALSE(f.Ui.Messages[0].empty());
+    EXPECT_EQ(f.Calc.DefinitionsText, "y=1") << file.Kind;
+    EXPECT_EQ(f.Calc.ExpressionsText, "y+1") << file.Kind;
+    EXPECT_FALSE(f.Calc.DocumentFileValid) << file.Kind;
+  }
 }
 
 TEST_F(DocumentFiles, BadFilesAndRefusedSaves) {

@@ -2,7 +2,13 @@
 // statuses and files that cannot be used.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -114,6 +120,108 @@ TEST(CommandLine, PromptsAtATerminal) {
   EXPECT_EQ(RunEval({}, "1+1\n").Out, "2\n");
 }
 
+// Files that are no regular text file of a sane size are refused at once
+// (a FIFO without a writer is not waited on), with exit status 2.
+TEST(CommandLine, FilesThatCannotBeReadAreRefused) {
+  TTempFolder dir;
+  ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
+  WriteBytes(dir.File("big.txt"), std::string(8 * 1024 * 1024 + 1, '\n'));
+  WriteBytes(dir.File("big.cnv"), std::string(1024 * 1024 + 1, '\n'));
+  const struct {
+    std::vector<std::string> args;
+    std::string err;
+  } rows[] = {
+      {{"-f", "/dev/zero"}, "helmax-eval: Cannot read file \"/dev/zero\". It is not a regular file\n"},
+      {{"-f", dir.File("fifo")}, "helmax-eval: Cannot read file \"" + dir.File("fifo") + "\". It is not a regular file\n"},
+      {{"-f", dir.Path}, "helmax-eval: Cannot read file \"" + dir.Path + "\". It is not a regular file\n"},
+      {{"-f", dir.File("big.txt")},
+       "helmax-eval: Cannot read file \"" + dir.File("big.txt") + "\". It is too large (more than 8 MB)\n"},
+      {{"--conversions", "/dev/urandom", "1"}, "helmax-eval: Cannot read file \"/dev/urandom\". It is not a regular file\n"},
+      {{"--conversions", dir.File("big.cnv"), "1"},
+       "helmax-eval: Cannot read file \"" + dir.File("big.cnv") + "\". It is too large (more than 1 MB)\n"},
+  };
+  for (const auto& row : rows) {
+    const TRun r = RunEval(row.args);
+    EXPECT_EQ(r.Status, 2) << row.args[1];
+    EXPECT_EQ(r.Err, row.err);
+    EXPECT_EQ(r.Out, "");
+  }
+}
+
+// Reading a pipe, Ctrl+C ends the program with 130 even while it waits for
+// a line.
+TEST(CommandLine, InterruptWhileReadingAPipeExits130) {
+  int input[2], output[2];
+  ASSERT_EQ(::pipe(input), 0);
+  ASSERT_EQ(::pipe(output), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::dup2(input[0], STDIN_FILENO);
+    ::dup2(output[1], STDOUT_FILENO);
+    ::close(input[1]);
+    ::close(output[0]);
+    ::execl(HELMAX_EVAL, HELMAX_EVAL, static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  ::close(input[0]);
+  ::close(output[1]);
+  ASSERT_EQ(::write(input[1], "1+1\n", 4), 4);
+  // Once the line's result is out it waits for the next line.
+  char result[2] = {};
+  ASSERT_EQ(::read(output[0], result, 2), 2);
+  EXPECT_EQ(std::string(result, 2), "2\n");
+  ::kill(child, SIGINT);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ::close(input[1]);
+  ::close(output[0]);
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 130);
+}
+
+// At a terminal, Ctrl+C drops the line being typed and the prompt comes
+// back; the program reads on.
+TEST(CommandLine, InterruptAtThePromptDropsTheLine) {
+  int terminal = -1;
+  const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::execl(HELMAX_EVAL, HELMAX_EVAL, static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  std::string seen;
+  // Reads what the terminal shows until text appears (or 10 s pass).
+  auto waitFor = [&](const std::string& text) {
+    for (int waited = 0; waited < 1000 && seen.find(text) == std::string::npos; ++waited) {
+      pollfd ready{terminal, POLLIN, 0};
+      if (::poll(&ready, 1, 10) <= 0) continue;
+      char buffer[256];
+      const ssize_t n = ::read(terminal, buffer, sizeof buffer);
+      if (n <= 0) break;
+      seen.append(buffer, static_cast<std::size_t>(n));
+    }
+    return seen.find(text) != std::string::npos;
+  };
+  auto send = [&](const std::string& keys) { ASSERT_EQ(::write(terminal, keys.data(), keys.size()), static_cast<ssize_t>(keys.size())); };
+  ASSERT_TRUE(waitFor("helmax> ")) << seen;
+  seen.clear();
+  send("7*");
+  ASSERT_TRUE(waitFor("7*")) << seen;
+  send("\x03");  // Ctrl+C: the terminal sends SIGINT
+  ASSERT_TRUE(waitFor("helmax> ")) << seen;
+  seen.clear();
+  send("6*7\r");
+  EXPECT_TRUE(waitFor("42")) << seen;
+  EXPECT_EQ(seen.find("Invalid"), std::string::npos) << seen;
+  send("\x04");  // end of input
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ::close(terminal);
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
 TEST(CommandLine, Documents) {
   TTempFolder dir;
   const std::string doc = dir.File("doc.txt");
@@ -155,7 +263,7 @@ TEST(CommandLine, ConversionTables) {
   WriteBytes(twice, "[Speed]\r\n1=m/s : km/h : x*3.6 : x/3.6\r\n2=km/h : m/s : x/3.6 : x*3.6\r\n");
   r = RunEval({"--conversions", twice}, "Conv(1, 1, 2, 36)\n1+1\n");
   EXPECT_EQ(r.Out, "Invalid value for CONV :  please check conversions : NONMATH\n2\n");
-  EXPECT_EQ(r.Err, "Error in category : Speed : Row# 1 and Row#2 : rows cannot be identical\n");
+  EXPECT_EQ(r.Err, "helmax-eval: " + twice + ": Error in category : Speed : Row# 1 and Row#2 : rows cannot be identical\n");
   EXPECT_EQ(r.Status, 1);
 
   // A file that cannot be used is bad usage.
@@ -167,7 +275,7 @@ TEST(CommandLine, ConversionTables) {
   WriteBytes(dir.File("dup.cnv"), "[A]\r\n1=a : b : x : x\r\n[a]\r\n1=a : b : x : x\r\n");
   r = RunEval({"--conversions", dir.File("dup.cnv"), "1"});
   EXPECT_EQ(r.Status, 2);
-  EXPECT_EQ(r.Err, "String list does not allow duplicates\n");
+  EXPECT_EQ(r.Err, "helmax-eval: " + dir.File("dup.cnv") + ": String list does not allow duplicates\n");
 
   // The table beside the program, named like it.
   const std::string copy = dir.File("helmax-eval");

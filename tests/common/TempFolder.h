@@ -35,9 +35,10 @@ class TTempFolder {
   std::string File(const std::string& name) const { return Path + "/" + name; }
   std::string Folder() const { return Path + "/"; }  // with its separator
   bool IsEmpty() const { return std::filesystem::is_empty(Path); }
-  std::vector<std::string> Names() const {
+  std::vector<std::string> Names() const { return NamesIn(Path); }
+  static std::vector<std::string> NamesIn(const std::string& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(Path))
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
       names.push_back(entry.path().filename().string());
     return names;
   }

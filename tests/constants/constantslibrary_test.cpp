@@ -10,8 +10,10 @@
 
 #include "../app/CalculatorTestUtil.h"
 #include "../common/CaseNames.h"
+#include "../common/HostileFiles.h"
 #include "../common/TempFolder.h"
 #include "ConstantsLibrary.h"
+#include "TextFile.h"
 
 namespace helmax {
 namespace {
@@ -131,6 +133,28 @@ TEST_F(Library, UnreadableFilesLeaveTheLibraryAsItWas) {
   EXPECT_EQ(Names(0), Strings{"a"});
   EXPECT_EQ(Lib.FilePath(), Dir.File("lib.con"));
   EXPECT_TRUE(Lib.FileValid());
+}
+
+// Every hostile file is refused with a message naming it; the library and
+// its file stay.
+TEST_F(Library, HostileFilesLeaveTheLibraryAsItWas) {
+  ASSERT_TRUE(Read("[c]\r\na=1 //\r\n"));
+  const std::string valid = "[Length]\r\nm=1 //metre\r\ncm=0.01 //centimetre\r\n";
+  for (const test::THostileFile& file : test::MakeHostileFiles(Dir, ".con", valid, kConstantsFileLimit)) {
+    F.Ui.Clear();
+    EXPECT_FALSE(Lib.Open(file.Path)) << file.Kind;
+    ASSERT_EQ(F.Ui.Messages.size(), 1u) << file.Kind;
+    EXPECT_NE(F.Ui.Messages[0].find("\"" + file.Path + "\""), std::string::npos) << F.Ui.Messages[0];
+    EXPECT_EQ(Names(0), Strings{"a"}) << file.Kind;
+    EXPECT_EQ(Lib.FilePath(), Dir.File("lib.con")) << file.Kind;
+  }
+  // Nor is a library without categories written, which would read so.
+  EXPECT_TRUE(Read("[c]\r\n"));
+  F.Ui.Clear();
+  ASSERT_TRUE(Lib.DeleteCategory(0));
+  EXPECT_FALSE(Lib.SaveAs(Dir.File("none.con")));
+  EXPECT_EQ(F.Ui.Messages, Strings{"Cannot write file \"" + Dir.File("none.con") + "\". The library has no category to save"});
+  EXPECT_FALSE(std::filesystem::exists(Dir.File("none.con")));
 }
 
 // ---- the default library --------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include <random>
 
 #include "../app/CalculatorTestUtil.h"
+#include "../common/HostileFiles.h"
 #include "../common/TempFolder.h"
 #include "ConversionTable.h"
 #include "TextFile.h"
@@ -244,12 +245,28 @@ TEST_F(Files, MalformedFilesLeaveTheTableAsItWas) {
   std::mt19937 rng(3);
   for (int i = 0; i < 4096; ++i) binary.push_back(static_cast<char>(std::uniform_int_distribution<int>(0, 255)(rng)));
   std::erase(binary, '[');
-  ExpectRefused(binary, "Bad file format");
+  ExpectRefused(binary, "Cannot read file \"" + Dir.File("bad.cnv") + "\". It holds binary data, not text");
   ExpectRefused("these are\r\nnot=conversions\r\n", "Bad file format");
   const std::string big(10 * 1024 * 1024, 'x');
-  ExpectRefused(big, "Cannot read file \"" + Dir.File("bad.cnv") + "\". A conversion table has at most 1048576 bytes");
+  ExpectRefused(big, "Cannot read file \"" + Dir.File("bad.cnv") + "\". It is too large (more than 1 MB)");
   EXPECT_FALSE(Table.Read(Dir.File("missing.cnv")));
   EXPECT_EQ(Table.CategoryCount(), 11);
+}
+
+// Hostile files are refused with a message and the table stays; an empty
+// file is the one exception, being an empty table (below).
+TEST_F(Files, HostileFilesLeaveTheTableAsItWas) {
+  const std::string valid = "[Length]\r\n1=m : cm : x*100 : x/100\r\n";
+  for (const test::THostileFile& file : test::MakeHostileFiles(Dir, ".cnv", valid, TConversionTable::kMaxFileBytes)) {
+    if (file.Kind == "empty") continue;
+    Ui.Clear();
+    EXPECT_FALSE(Table.Read(file.Path)) << file.Kind;
+    ASSERT_EQ(Ui.Messages.size(), 1u) << file.Kind;
+    EXPECT_FALSE(Ui.Messages[0].empty());
+    EXPECT_EQ(Table.CategoryCount(), 11) << file.Kind;
+    EXPECT_EQ(Table.FilePath(), Path) << file.Kind;
+    EXPECT_TRUE(Table.PathsValid()) << file.Kind;
+  }
 }
 
 TEST_F(Files, AnEmptyFileIsAnEmptyTable) {

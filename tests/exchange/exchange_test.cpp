@@ -7,7 +7,13 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <cstdlib>
+#include <ctime>
 
 #include <filesystem>
 #include <map>
@@ -252,6 +258,43 @@ TEST_P(ExchangeDatabase, FilesThatAreNoDatabase) {
                                  : "Please open Firebird/Access file with exchange datas");
 }
 
+// Files the opener cannot use: each message names the user's file and the
+// real cause; a FIFO is refused at once, never waited on.
+TEST_P(ExchangeDatabase, FilesThatCannotBeOpenedSayWhy) {
+  const std::string prefix = GetParam() == ".mdb" ? "OpenAccessFile -> " : "OpenFirebirdFile -> ";
+  const std::string folder = Dir.File("folder" + GetParam()), fifo = Dir.File("fifo" + GetParam());
+  std::filesystem::create_directory(folder);
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::pair<std::string, std::string> rows[] = {
+      {folder, "\"" + folder + "\" is a folder, not a database file"},
+      {fifo, "\"" + fifo + "\" is not a regular file"},
+  };
+  for (const auto& [path, reason] : rows) {
+    Calc.Ui.Clear();
+    EXPECT_FALSE(Tool.Open(path, {}).Opened);
+    ASSERT_EQ(Calc.Ui.Messages.size(), 1u);
+    EXPECT_EQ(Calc.Ui.Messages[0], prefix + reason);
+  }
+  // An ordinary user who may not read the file is told so (a child that
+  // drops root's privileges; without them this process is such a user).
+  ASSERT_EQ(::chmod(Dir.Path.c_str(), 0755), 0);
+  ASSERT_EQ(::chmod(File.c_str(), 0600), 0);
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root, to make a file this user may not read";
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(10);
+    Calc.Ui.Clear();
+    Tool.Open(File, {});
+    const bool told = Calc.Ui.Messages.size() == 1 &&
+                      Calc.Ui.Messages[0] == prefix + "cannot open \"" + File + "\": Permission denied";
+    ::_exit(told ? 0 : 11);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
 INSTANTIATE_TEST_SUITE_P(BothProducts, ExchangeDatabase, testing::Values(".mdb", ".fdb"), ProductName);
 
 // ---- Firebird only ---------------------------------------------------------------
@@ -283,6 +326,71 @@ TEST_F(FirebirdFiles, ALockedFileIsRefused) {
   ::close(fd);
   EXPECT_EQ(OpenMessage(file), "");
   EXPECT_TRUE(Tool.HasDatabase());
+}
+
+// A temporary folder that cannot take the private copy is named as the
+// cause, not the user's file; engine messages name the user's file, never
+// the copy.
+TEST_F(FirebirdFiles, MessagesNameTheUsersFileAndTheRealCause) {
+  if (!FixturesPresent()) GTEST_FAIL();
+  const std::string file = Dir.File("a.fdb");
+  std::filesystem::copy_file(kFixtures + "/sample-rates.fdb", file);
+  const std::string temp = std::filesystem::temp_directory_path().string();
+  {
+    const test::TFileSizeLimit full(4096);  // as a full temporary folder
+    EXPECT_EQ(OpenMessage(file).rfind("OpenFirebirdFile -> cannot copy \"" + file + "\" into the temporary folder \"" +
+                                          temp + "\": File too large",
+                                      0),
+              0u)
+        << OpenMessage(file);
+  }
+  EXPECT_FALSE(Tool.HasDatabase());
+  std::string broken = test::ReadBytes(file);
+  broken.resize(8192);
+  test::WriteBytes(Dir.File("broken.fdb"), broken);
+  const std::string message = OpenMessage(Dir.File("broken.fdb"));
+  EXPECT_FALSE(message.empty());
+  EXPECT_EQ(message.find(std::string(kRatesCopyPrefix)), std::string::npos) << message;
+}
+
+// The private copy of an open database is locked: a program starting
+// meanwhile leaves it, while an unlocked one from before its start goes.
+TEST_F(FirebirdFiles, StaleCopiesGoOpenOnesStay) {
+  if (!FixturesPresent()) GTEST_FAIL();
+  // A temporary folder of its own, so that no other run's copies are seen.
+  const std::string temp = Dir.File("tmp");
+  std::filesystem::create_directory(temp);
+  const char* formerTemp = std::getenv("TMPDIR");
+  const std::string former = formerTemp != nullptr ? formerTemp : "";
+  ::setenv("TMPDIR", temp.c_str(), 1);
+  struct TRestore {
+    const char* Former;
+    std::string Value;
+    ~TRestore() { Former != nullptr ? ::setenv("TMPDIR", Value.c_str(), 1) : ::unsetenv("TMPDIR"); }
+  } restore{formerTemp, former};
+  const std::string stale = temp + "/" + std::string(kRatesCopyPrefix) + "Zq0old";
+  std::filesystem::create_directory(stale);
+  test::WriteBytes(stale + "/rates.fdb", "left by a killed run");
+  const std::time_t now = std::time(nullptr);
+  const timeval times[2] = {{now - 3600, 0}, {now - 3600, 0}};
+  ASSERT_EQ(::utimes(stale.c_str(), times), 0);
+  const std::string file = Dir.File("open.fdb");
+  std::filesystem::copy_file(kFixtures + "/sample-rates.fdb", file);
+  ASSERT_EQ(OpenMessage(file), "");
+  auto copies = [&] {
+    int n = 0;
+    for (const auto& e : std::filesystem::directory_iterator(temp))
+      if (e.path().filename().string().rfind(std::string(kRatesCopyPrefix), 0) == 0) ++n;
+    return n;
+  };
+  const int before = copies();
+  EXPECT_EQ(before, 2);
+  EXPECT_EQ(RemoveStaleRatesCopies(now + 60), 1);
+  EXPECT_FALSE(std::filesystem::exists(stale));
+  EXPECT_EQ(copies(), 1);
+  EXPECT_TRUE(Tool.HasDatabase());
+  Tool.Close();
+  EXPECT_EQ(copies(), 0);
 }
 
 TEST_F(FirebirdFiles, AWritableDatabaseIsNotChanged) {

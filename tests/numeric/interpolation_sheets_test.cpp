@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "../app/CalculatorTestUtil.h"
+#include "../common/HostileFiles.h"
 #include "../common/TempFolder.h"
 #include "InterpolationSheets.h"
+#include "TextFile.h"
 
 using namespace helmax;
 
@@ -248,9 +250,29 @@ TEST_F(Sheets, OpenAsksBeforeReplacingEdits) {
   EXPECT_FALSE(S.ReadFile(0, dir.File("in.dat"), ui));
   EXPECT_EQ(S.Cell(0, 0, scX), "edited");
   EXPECT_EQ(ui.Questions, std::vector<std::string>{"ARE YOU SURE ?"});
-  // A file that is not there clears the sheet's file.
+  // A file that is not there is named, and the sheet stays as it was.
+  ui.Answers = {true};
   EXPECT_FALSE(S.ReadFile(0, dir.File("none.dat"), ui));
-  EXPECT_FALSE(S.FileValid(0));
+  EXPECT_EQ(ui.Messages.back(), "Cannot open file \"" + dir.File("none.dat") + "\". No such file or directory");
+  EXPECT_EQ(S.Cell(0, 0, scX), "edited");
+}
+
+TEST_F(Sheets, HostileFilesLeaveTheSheetAsItWas) {
+  test::TTempFolder dir;
+  const std::string valid = "1  0  1\r\n2  1  2\r\n3  2  5\r\n";
+  test::WriteBytes(dir.File("good.dat"), "1  0  1\r\n2  1  2\r\n");
+  TMessageRecorder ui;
+  ASSERT_TRUE(S.ReadFile(0, dir.File("good.dat"), ui));
+  for (const test::THostileFile& file : test::MakeHostileFiles(dir, ".dat", valid, kInterpolationFileLimit)) {
+    ui.Messages.clear();
+    EXPECT_FALSE(S.ReadFile(0, file.Path, ui)) << file.Kind;
+    ASSERT_EQ(ui.Messages.size(), 1u) << file.Kind;
+    EXPECT_NE(ui.Messages[0].find("\"" + file.Path + "\""), std::string::npos) << ui.Messages[0];
+    EXPECT_EQ(S.RowCount(0), 2) << file.Kind;
+    EXPECT_EQ(S.Cell(0, 1, scF), "2") << file.Kind;
+    EXPECT_EQ(S.FileName(0), dir.File("good.dat")) << file.Kind;
+    EXPECT_TRUE(S.FileValid(0)) << file.Kind;
+  }
 }
 
 TEST_F(Sheets, OrderingSortsTheRowsByX) {

@@ -5,9 +5,11 @@
 
 #include <cmath>
 
+#include "../common/HostileFiles.h"
 #include "../common/TempFolder.h"
 #include "LinearSystem.h"
 #include "TextFile.h"
+#include "UserInterface.h"
 
 using namespace helmax;
 
@@ -130,6 +132,22 @@ INSTANTIATE_TEST_SUITE_P(
         TFailureCase{"CoefficientOverflow", "x,y", "1e300*x*1e300+y, x-y", kSolve,
                      "Invalid value for * :  1e300 * 1e300 : Overflow", ""}),
     [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(LinearSystemFile, HostileFilesLeaveTheBoxesAsTheyWere) {
+  test::TTempFolder dir;
+  TLinearSystem system;
+  TMessageRecorder ui;
+  const std::string valid = TLinearSystem::FileText("x,y", "x+y-3\r\nx-y-1");
+  for (const test::THostileFile& file : test::MakeHostileFiles(dir, ".sle", valid, kLinearSystemFileLimit)) {
+    ui.Messages.clear();
+    std::string variables = "a", equations = "a-1";
+    EXPECT_FALSE(system.Read(file.Path, variables, equations, ui)) << file.Kind;
+    ASSERT_EQ(ui.Messages.size(), 1u) << file.Kind;
+    EXPECT_FALSE(ui.Messages[0].empty());
+    EXPECT_EQ(variables, "a") << file.Kind;
+    EXPECT_EQ(equations, "a-1") << file.Kind;
+  }
+}
 
 TEST(LinearSystem, RankDeficientSystemsAreIllConditioned) {
   // The last pivot is a rounding residue: the message shows the tiny

@@ -3,6 +3,7 @@
 // element's property to the constant list.
 #include <gtest/gtest.h>
 
+
 #include <filesystem>
 #include <map>
 #include <set>
@@ -10,6 +11,7 @@
 
 #include "../app/CalculatorTestUtil.h"
 #include "../common/CaseNames.h"
+#include "../common/HostileFiles.h"
 #include "../common/TempFolder.h"
 #include "PeriodicTable.h"
 #include "TextFile.h"
@@ -278,6 +280,54 @@ TEST_F(PeriodicTable, StandardPropertiesKeepTheirNamesAndBuiltInValues) {
   EXPECT_EQ(Value("Fe", 1), "55.845");
   EXPECT_EQ(Value("Fe", 3), "2861.85");  // built in
   EXPECT_EQ(Value("Fe", 4), "7874");
+}
+
+TEST_F(PeriodicTable, HostileFilesLeaveTheTableAsItWas) {
+  test::WriteBytes(Dir.File("good.pte"), "[Properties]\r\n5=Hardness\r\n[Fe]\r\n1=55.845\r\n5=4\r\n");
+  ASSERT_TRUE(Table.ReadFile(Dir.File("good.pte")));
+  const std::string valid = "[Properties]\r\n5=Hardness\r\n[Units]\r\n5=Mohs\r\n[Fe]\r\n5=4\r\n";
+  for (const test::THostileFile& file : test::MakeHostileFiles(Dir, ".pte", valid, kPeriodicFileLimit)) {
+    Ui.Messages.clear();
+    // Lines that cannot be used are skipped and reported, the rest is read:
+    // so a file with a bad head or a lost tail reads, saying what is missing.
+    if (file.Kind == "bad-utf8" || file.Kind == "truncated") {
+      EXPECT_TRUE(Table.ReadFile(file.Path)) << file.Kind;
+      ASSERT_EQ(Ui.Messages.size(), 1u) << file.Kind;
+      EXPECT_NE(Ui.Messages[0].find("Sections missing"), std::string::npos) << Ui.Messages[0];
+      ASSERT_TRUE(Table.ReadFile(Dir.File("good.pte")));
+      continue;
+    }
+    EXPECT_FALSE(Table.ReadFile(file.Path)) << file.Kind;
+    ASSERT_EQ(Ui.Messages.size(), 1u) << file.Kind;
+    EXPECT_NE(Ui.Messages[0].find(file.Path), std::string::npos) << Ui.Messages[0];
+    EXPECT_EQ(Table.FilePath(), Dir.File("good.pte")) << file.Kind;
+    EXPECT_EQ(Value("Fe", 5), "4") << file.Kind;
+    EXPECT_EQ(Table.PropertyName(5), "Hardness") << file.Kind;
+  }
+}
+
+// A large file reads whole: 200,000 properties (2.8 MB), each named and
+// given a value for iron.
+TEST_F(PeriodicTable, ManyPropertiesAllRead) {
+  constexpr int kCount = 200000;
+  std::string text = "[Properties]\r\n";
+  for (int n = 1; n <= kCount; ++n) text += std::to_string(n) + "=P" + std::to_string(n) + "\r\n";
+  text += "[Units]\r\n1=g/mol\r\n";
+  text += "[Fe]\r\n";
+  for (int n = 1; n <= kCount; ++n) text += std::to_string(n) + "=" + std::to_string(n) + "\r\n";
+  test::WriteBytes(Dir.File("many.pte"), text);
+  ASSERT_TRUE(Table.ReadFile(Dir.File("many.pte")));
+  // Only the other elements' sections are reported missing.
+  ASSERT_EQ(Ui.Messages.size(), 1u);
+  EXPECT_EQ(Ui.Messages[0], "Some lines of " + Dir.File("many.pte") + " cannot be used and were skipped:\n" +
+                                Ui.Messages[0].substr(Ui.Messages[0].find('\n') + 1));
+  EXPECT_EQ(Ui.Messages[0].substr(Ui.Messages[0].find('\n') + 1).rfind("Sections missing, built-in values used: [H]", 0), 0u);
+  for (int n : {5, 1234, kCount}) {
+    EXPECT_EQ(Table.PropertyName(n), "P" + std::to_string(n));
+    EXPECT_EQ(Value("Fe", n), std::to_string(n));
+  }
+  EXPECT_EQ(Table.PropertyName(1), "Atomic Weight");  // the standard names stay
+  EXPECT_EQ(Table.Unit(1), "g/mol");
 }
 
 TEST_F(PeriodicTable, AKeyThatIsNoNumberIsReportedAndSkipped) {

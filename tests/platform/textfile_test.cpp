@@ -4,7 +4,9 @@
 
 #include "../common/TempFolder.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -13,7 +15,13 @@
 #include <string_view>
 #include <vector>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/time.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "TextFile.h"
@@ -111,12 +119,12 @@ TEST(ReadTextFile, ReadsAndDecodes) {
   const std::string path = dir.File("old.txt");
   WriteBytes(path, std::string("\xEF\xBB\xBFx=1\r\n\0y", 10));
   std::string text, error = "stale";
-  ASSERT_TRUE(ReadTextFile(path, text, error));
+  ASSERT_TRUE(ReadTextFile(path, text, error, kMebibyte));
   EXPECT_EQ(text, std::string("x=1\r\n\0y", 7));
   EXPECT_EQ(error, "");
 
   WriteBytes(path, "Fr\xFC" "he");
-  ASSERT_TRUE(ReadTextFile(path, text, error));
+  ASSERT_TRUE(ReadTextFile(path, text, error, kMebibyte));
   EXPECT_EQ(text, "Fr\xC3\xBChe");
 }
 
@@ -124,9 +132,39 @@ TEST(ReadTextFile, MissingFileNamesFileAndReason) {
   TempFolder dir;
   const std::string path = dir.File("none.txt");
   std::string text = "kept", error;
-  EXPECT_FALSE(ReadTextFile(path, text, error));
+  EXPECT_FALSE(ReadTextFile(path, text, error, kMebibyte));
   EXPECT_EQ(error, "Cannot open file \"" + path + "\". No such file or directory");
   EXPECT_EQ(text, "kept");
+}
+
+// Files a reader must refuse without reading them, each with its reason;
+// the text passed in stays as it was.
+TEST(ReadTextFile, RefusesWhatIsNotARegularTextFileOfItsSize) {
+  TempFolder dir;
+  const std::string fifo = dir.File("pipe");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  WriteBytes(dir.File("big"), std::string(kMebibyte + 1, 'x'));
+  WriteBytes(dir.File("le"), "\xFF\xFEx\0");
+  WriteBytes(dir.File("be"), "\xFE\xFF\0x");
+  const struct {
+    std::string path, reason;
+  } rows[] = {
+      {fifo, "It is not a regular file"},  // no writer: refused, not waited on
+      {"/dev/zero", "It is not a regular file"},
+      {dir.Path, "It is not a regular file"},
+      {dir.File("big"), "It is too large (more than 1 MB)"},
+      {dir.File("le"), "It is UTF-16 text; save it as UTF-8"},
+      {dir.File("be"), "It is UTF-16 text; save it as UTF-8"},
+  };
+  for (const auto& row : rows) {
+    std::string text = "kept", error;
+    EXPECT_FALSE(ReadTextFile(row.path, text, error, kMebibyte)) << row.path;
+    EXPECT_EQ(error, "Cannot read file \"" + row.path + "\". " + row.reason);
+    EXPECT_EQ(text, "kept");
+  }
+  std::string text, error;
+  EXPECT_TRUE(ReadTextFile(dir.File("big"), text, error, kMebibyte + 1)) << error;
+  EXPECT_EQ(text.size(), kMebibyte + 1);
 }
 
 TEST(FileExists, OnlyForFiles) {
@@ -206,6 +244,189 @@ TEST(WriteFileAtomic, FullDiskKeepsOldFile) {
     EXPECT_EQ(ReadBytes(path), "old");
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"doc.txt"});
   }
+}
+
+struct stat StatusOf(const std::string& path) {
+  struct stat info {};
+  ::lstat(path.c_str(), &info);
+  return info;
+}
+
+TEST(WriteFileAtomic, SymbolicLinkStaysAndItsTargetIsReplaced) {
+  TempFolder dir;
+  fs::create_directory(dir.File("synced"));
+  const std::string real = dir.File("synced/real.txt");
+  WriteBytes(real, "old");
+  fs::create_symlink("synced/real.txt", dir.File("middle.txt"));  // relative, as users make them
+  fs::create_symlink(dir.File("middle.txt"), dir.File("link.txt"));
+  std::string error;
+  ASSERT_TRUE(WriteFileAtomic(dir.File("link.txt"), "new", error)) << error;
+  EXPECT_EQ(ReadBytes(real), "new");
+  EXPECT_TRUE(fs::is_symlink(dir.File("link.txt")));
+  EXPECT_TRUE(fs::is_symlink(dir.File("middle.txt")));
+  // The temporary file went beside the target and is gone.
+  EXPECT_EQ(TempFolder::NamesIn(dir.File("synced")), std::vector<std::string>{"real.txt"});
+
+  // A dangling link: the save creates the file it names.
+  fs::create_symlink("synced/later.txt", dir.File("dangling.txt"));
+  ASSERT_TRUE(WriteFileAtomic(dir.File("dangling.txt"), "first", error)) << error;
+  EXPECT_EQ(ReadBytes(dir.File("synced/later.txt")), "first");
+  EXPECT_TRUE(fs::is_symlink(dir.File("dangling.txt")));
+
+  fs::create_symlink("loop-b", dir.File("loop-a"));
+  fs::create_symlink("loop-a", dir.File("loop-b"));
+  EXPECT_FALSE(WriteFileAtomic(dir.File("loop-a"), "x", error));
+  EXPECT_EQ(error, "Cannot write file \"" + dir.File("loop-a") + "\". Too many levels of symbolic links");
+}
+
+TEST(WriteFileAtomic, HardLinkedFileIsRewrittenInPlace) {
+  TempFolder dir;
+  const std::string path = dir.File("doc.txt");
+  WriteBytes(path, "old and longer");
+  ASSERT_EQ(::link(path.c_str(), dir.File("twin.txt").c_str()), 0);
+  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+  const ino_t inode = StatusOf(path).st_ino;
+  std::string error;
+  ASSERT_TRUE(WriteFileAtomic(path, "new", error)) << error;
+  EXPECT_EQ(ReadBytes(dir.File("twin.txt")), "new");
+  EXPECT_EQ(StatusOf(path).st_ino, inode);
+  EXPECT_EQ(ModeOf(path), 0640u);
+  EXPECT_EQ(dir.Names().size(), 2u);
+  // A size limit fails on the copy, before the shared file is touched.
+  {
+    const test::TFileSizeLimit limit(8);
+    EXPECT_FALSE(WriteFileAtomic(path, std::string(64, 'n'), error));
+  }
+  EXPECT_EQ(error, "Cannot write file \"" + path + "\". File too large");
+  EXPECT_EQ(ReadBytes(dir.File("twin.txt")), "new");
+  EXPECT_EQ(dir.Names().size(), 2u);
+}
+
+TEST(WriteFileAtomic, ReplacedFileKeepsModeOwnerAndGroup) {
+  TempFolder dir;
+  const std::string path = dir.File("private.txt");
+  for (unsigned mode : {0600u, 0640u, 0604u}) {
+    WriteBytes(path, "old");
+    ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+    std::string error;
+    ASSERT_TRUE(WriteFileAtomic(path, "new", error)) << error;
+    EXPECT_EQ(ModeOf(path), mode);
+  }
+  if (::geteuid() != 0) GTEST_SKIP() << "only root may give a file to another user";
+  // Root saving a user's file leaves it the user's.
+  ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+  std::string error;
+  ASSERT_TRUE(WriteFileAtomic(path, "root's edit", error)) << error;
+  EXPECT_EQ(StatusOf(path).st_uid, 65534u);
+  EXPECT_EQ(StatusOf(path).st_gid, 65534u);
+  ASSERT_TRUE(WriteFileAtomic(path, "settings", error, true)) << error;
+  EXPECT_EQ(StatusOf(path).st_uid, 65534u);
+  EXPECT_EQ(ModeOf(path), 0600u);
+}
+
+// A file without write bits stays as it is, for root too.
+TEST(WriteFileAtomic, ReadOnlyFileIsRefusedAndKept) {
+  TempFolder dir;
+  const std::string path = dir.File("frozen.txt");
+  WriteBytes(path, "old");
+  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+  std::string error;
+  EXPECT_FALSE(WriteFileAtomic(path, "new", error));
+  EXPECT_EQ(error, "Cannot write file \"" + path + "\". The file is read-only");
+  EXPECT_EQ(ReadBytes(path), "old");
+  EXPECT_EQ(ModeOf(path), 0444u);
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"frozen.txt"});
+  EXPECT_FALSE(WriteFileAtomic("/dev/null", "x", error));
+  EXPECT_EQ(error, "Cannot write file \"/dev/null\". It is not a regular file");
+}
+
+// The checks of an ordinary user, in a child that drops root's privileges
+// (or in this process when it has none): a writable folder does not let a
+// user replace a file that is not theirs to write.
+TEST(WriteFileAtomic, OrdinaryUserCannotReplaceAnotherUsersFile) {
+  TempFolder dir;
+  ASSERT_EQ(::chmod(dir.Path.c_str(), 0777), 0);
+  const std::string others = dir.File("others.txt"), frozen = dir.File("frozen.txt");
+  WriteBytes(others, "theirs");
+  WriteBytes(frozen, "mine, frozen");
+  ASSERT_EQ(::chmod(others.c_str(), 0644), 0);
+  ASSERT_EQ(::chmod(frozen.c_str(), 0444), 0);
+  const bool root = ::geteuid() == 0;
+  if (root) ASSERT_EQ(::chown(frozen.c_str(), 65534, 65534), 0);
+  else if (::access(others.c_str(), W_OK) == 0)
+    GTEST_SKIP() << "needs root, to make a file this user may not write";
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (root && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(10);
+    std::string error;
+    if (WriteFileAtomic(others, "mine", error) || error != "Cannot write file \"" + others + "\". Permission denied")
+      ::_exit(11);
+    if (WriteFileAtomic(frozen, "thawed", error) || error != "Cannot write file \"" + frozen + "\". The file is read-only")
+      ::_exit(12);
+    ::_exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(ReadBytes(others), "theirs");
+  EXPECT_EQ(ReadBytes(frozen), "mine, frozen");
+  EXPECT_EQ(dir.Names().size(), 2u);
+}
+
+// With SIGXFSZ ignored a save past the file-size limit fails like a full
+// disk instead of ending the process; in a child, whose limit goes with it.
+TEST(WriteFileAtomic, FileSizeLimitFailsTheSaveNotTheProcess) {
+  TempFolder dir;
+  const std::string path = dir.File("doc.txt");
+  WriteBytes(path, "old");
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::signal(SIGXFSZ, SIG_DFL);
+    IgnoreFileSizeSignal();
+    rlimit limit{5000, 5000};
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(10);
+    std::string error;
+    if (WriteFileAtomic(path, std::string(100000, 'n'), error)) ::_exit(11);
+    ::_exit(error == "Cannot write file \"" + path + "\". File too large" ? 0 : 12);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(ReadBytes(path), "old");
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"doc.txt"});
+}
+
+TEST(RemoveStaleTemporaryFiles, RemovesOnlyOldUnlockedOnesOfItsOwnNaming) {
+  TempFolder dir;
+  const std::time_t start = std::time(nullptr);
+  auto make = [&](const std::string& name, bool old) {
+    WriteBytes(dir.File(name), "x");
+    if (!old) return;
+    const timeval times[2] = {{start - 3600, 0}, {start - 3600, 0}};
+    ::utimes(dir.File(name).c_str(), times);
+  };
+  make("doc.txt", true);
+  make("doc.txt.helmax-tmp-a1B2c3", true);         // an interrupted save: removed
+  make("helmax-calc.ini.helmax-tmp-Zz9yY8", true);  // removed
+  make("doc.txt.helmax-tmp-recent", false);         // written since the start: kept
+  make("doc.txt.helmax-tmp-locked", true);          // a save under way: kept
+  make("doc.txt.tmp-a1B2c3", true);                 // not this program's naming
+  make("doc.txt.helmax-tmp-", true);
+  fs::create_directory(dir.File("sub.helmax-tmp-abcdef"));
+  const int held = ::open(dir.File("doc.txt.helmax-tmp-locked").c_str(), O_RDONLY);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  EXPECT_EQ(RemoveStaleTemporaryFiles(dir.Path, start), 2);
+  ::close(held);
+  std::vector<std::string> names = dir.Names();
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"doc.txt", "doc.txt.helmax-tmp-", "doc.txt.helmax-tmp-locked",
+                                             "doc.txt.helmax-tmp-recent", "doc.txt.tmp-a1B2c3",
+                                             "sub.helmax-tmp-abcdef"}));
+  EXPECT_EQ(RemoveStaleTemporaryFiles(dir.File("missing"), start), 0);
 }
 
 // --- Appending ------------------------------------------------------------

@@ -5,10 +5,17 @@
 #include <QTimer>
 #include <cstdio>
 
+#include <ctime>
+
+#include "FirebirdRates.h"
 #include "MainWindow.h"
 #include "ProgramFolder.h"
+#include "TextFile.h"
 
 int main(int argc, char** argv) {
+  const std::time_t started = std::time(nullptr);
+  // A size limit fails a save with a message instead of ending the program.
+  helmax::IgnoreFileSizeSignal();
   QApplication app(argc, argv);
   QApplication::setApplicationName("helmax-calc");
   QApplication::setApplicationVersion(HELMAX_VERSION);
@@ -38,6 +45,10 @@ int main(int argc, char** argv) {
   files.ConstantsLibrary = base + ".con";
   files.ConversionTable = base + ".cnv";
   files.PeriodicTable = base + ".pte";
+  // What killed runs left behind: temporaries of interrupted saves beside
+  // the program's files and private copies of rates databases.
+  helmax::RemoveStaleTemporaryFiles(files.ProgramFolder, started);
+  helmax::RemoveStaleRatesCopies(started);
   helmax::TMainWindow calculator(files);
   calculator.show();
 
