@@ -282,7 +282,10 @@ bool TConstantsLibrary::RestoreDefault() {
 
 bool TConstantsLibrary::MayExit(const std::function<std::string()>& chooseFile) {
   if (!Modified_) return true;
-  if (Ui_.AskYesNo(kSaveQuestion)) {
+  // Cancel backs out of leaving: everything stays as it was.
+  const TAnswer answer = Ui_.AskYesNoCancel(kSaveQuestion);
+  if (answer == TAnswer::Cancel) return false;
+  if (answer == TAnswer::Yes) {
     if (FileValid_) {
       if (!WriteFile(FilePath_)) return false;
       Modified_ = false;

@@ -95,7 +95,7 @@ class TConstantsLibrary {
   // When the program ends: unsaved edits are saved when the user wants them
   // (chooseFile names a file when the library has none to save to, empty
   // for none), or dropped after an explicit Yes to "ARE YOU SURE ?". False
-  // keeps the program running.
+  // (Cancel to the question among others) keeps the program running.
   bool MayExit(const std::function<std::string()>& chooseFile);
 
   // The constant dialog's Ok, with its texts as typed. True when the dialog

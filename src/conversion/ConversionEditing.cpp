@@ -69,7 +69,10 @@ bool TConversionTable::RestoreDefault(const std::string& defaultFile) {
 
 bool TConversionTable::MayExit(const std::function<std::string()>& chooseFile) {
   if (!Modified_) return true;
-  if (Ui_.AskYesNo(kSaveQuestion)) {
+  // Cancel backs out of leaving: everything stays as it was.
+  const TAnswer answer = Ui_.AskYesNoCancel(kSaveQuestion);
+  if (answer == TAnswer::Cancel) return false;
+  if (answer == TAnswer::Yes) {
     if (FileValid_) return Save();
     const std::string path = chooseFile ? chooseFile() : std::string();
     return !path.empty() && SaveAs(path);

@@ -168,7 +168,8 @@ class TConversionTable {
   bool RestoreDefault(const std::string& defaultFile);
   // When the program ends: unsaved edits are saved when the user wants them
   // (chooseFile names a file when the table has none, empty for none), or
-  // dropped after "ARE YOU SURE ?". False keeps the program running.
+  // dropped after "ARE YOU SURE ?". False (Cancel to the question among
+  // others) keeps the program running.
   bool MayExit(const std::function<std::string()>& chooseFile);
 
   // Categories (the name dialog and Category > Delete category).

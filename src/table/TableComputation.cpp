@@ -22,9 +22,15 @@ class TKeepCalculatorState {
         Results_(calc.ResultsText),
         Variable_(calc.DefinitionsVars().front().Value),
         VariableValue_(*Variable_) {}
-  ~TKeepCalculatorState() {
+  ~TKeepCalculatorState() { Restore(); }
+  // Puts the state back, and takes it again (after others changed it).
+  void Restore() {
     Calc_.ResultsText = Results_;
     *Variable_ = VariableValue_;
+  }
+  void Take() {
+    Results_ = Calc_.ResultsText;
+    VariableValue_ = *Variable_;
   }
   TKeepCalculatorState(const TKeepCalculatorState&) = delete;
   TKeepCalculatorState& operator=(const TKeepCalculatorState&) = delete;
@@ -36,8 +42,11 @@ class TKeepCalculatorState {
   TValue VariableValue_;
 };
 
+// Points between two calls of the pause function.
+constexpr std::int64_t kPointsBetweenPauses = 64;
+
 TTableOutcome Compute(TCalculator& calc, TUserInterface& ui, const TTableRange& range, bool nullMarker,
-                      TFunctionTable& table, TWorkProgress* progress) {
+                      TFunctionTable& table, TWorkProgress* progress, const std::function<void()>& pause) {
   calc.DefinitionsChanged(TReport::Box);
   if (calc.DefinitionsInvalid()) {
     // Without a function variable the compile has said so already.
@@ -79,6 +88,12 @@ TTableOutcome Compute(TCalculator& calc, TUserInterface& ui, const TTableRange& 
       ui.ShowMessage("Too many points: " + RealToText(static_cast<double>(n + 1)));
       return TTableOutcome::Refused;
     }
+    if (pause && n % kPointsBetweenPauses == kPointsBetweenPauses - 1) {
+      keep.Restore();
+      pause();
+      keep.Take();
+      if (calc.StopRequested()) return TTableOutcome::Stopped;
+    }
     argument[0] = TValue::MakeReal(x);
     for (std::size_t f = 0; f < functions.size(); ++f) engine.DoRunTimeFunction(functions[f], argument, row[f]);
     // A stop cuts the running call short: its Null is no value of the table.
@@ -107,10 +122,11 @@ std::optional<std::string> TableColumnHeader(std::string_view definition, std::s
 }
 
 TTableOutcome ComputeFunctionTable(TCalculator& calc, TUserInterface& ui, const TTableRange& range, bool nullMarker,
-                                   TFunctionTable& table, TWorkProgress* progress) {
+                                   TFunctionTable& table, TWorkProgress* progress,
+                                   const std::function<void()>& pause) {
   TTableOutcome outcome = TTableOutcome::Refused;
   try {
-    outcome = Compute(calc, ui, range, nullMarker, table, progress);
+    outcome = Compute(calc, ui, range, nullMarker, table, progress, pause);
   } catch (const std::exception& e) {
     ui.ShowMessage(std::string("TForm1.Execute1Click-> ") + e.what());
   }

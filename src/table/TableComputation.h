@@ -4,6 +4,7 @@
 // is within the calculator's tolerance of to).
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,8 +41,12 @@ enum class TTableOutcome {
 // that fails at a point gives Null there and the table goes on. With
 // nullMarker the Null marker option is applied to the new table. Messages
 // go to ui; progress (when given) counts the points done. Polls the
-// calculator's stop request between points.
+// calculator's stop request between points. pause (when given) is called
+// now and then between points, with the calculator's state as it was before
+// the table (its results, the function variable), so that other work may use
+// the calculator meanwhile; it must leave the definitions as they are.
 TTableOutcome ComputeFunctionTable(TCalculator& calc, TUserInterface& ui, const TTableRange& range, bool nullMarker,
-                                   TFunctionTable& table, TWorkProgress* progress = nullptr);
+                                   TFunctionTable& table, TWorkProgress* progress = nullptr,
+                                   const std::function<void()>& pause = {});
 
 }  // namespace helmax

@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 #include <xlsxwriter.h>
+#include <zip.h>
 
 #include <cerrno>
 #include <cstring>
@@ -96,17 +97,93 @@ class TWorkbook {
   lxw_workbook* Book_ = nullptr;
 };
 
+// libxlsxwriter writes no error cells: #NUM! goes in as a formula whose
+// stored result is the text "#NUM!" (t="str"). Once the workbook is closed,
+// StoreErrorCells marks those results as the error value itself (t="e"), so
+// that a reader of stored values (openpyxl, pandas) sees the error.
+constexpr std::string_view kNumTextCell = "t=\"str\"><f>#NUM!</f><v>#NUM!</v>";
+constexpr std::string_view kNumErrorCell = "t=\"e\"><f>#NUM!</f><v>#NUM!</v>";
+constexpr const char* kSheetEntry = "xl/worksheets/sheet1.xml";
+
+// Copies the worksheet entry of the workbook to target with every #NUM!
+// text result turned into the error, a piece at a time (the sheet of a
+// large table does not fit in memory twice).
+bool CopyMarkingErrors(zip_t* zip, zip_int64_t entry, const std::string& target) {
+  zip_file_t* in = zip_fopen_index(zip, static_cast<zip_uint64_t>(entry), 0);
+  if (in == nullptr) return false;
+  std::ofstream out(target, std::ios::binary);
+  std::string piece(1 << 20, '\0');
+  std::string pending;  // read, not yet written: a pattern may go on
+  bool ok = static_cast<bool>(out);
+  for (;;) {
+    const zip_int64_t got = zip_fread(in, piece.data(), piece.size());
+    if (got < 0) ok = false;
+    if (got <= 0 || !ok) break;
+    pending.append(piece, 0, static_cast<std::size_t>(got));
+    std::size_t from = 0;
+    for (std::size_t at = pending.find(kNumTextCell); at != std::string::npos; at = pending.find(kNumTextCell, from)) {
+      out.write(pending.data() + from, static_cast<std::streamsize>(at - from));
+      out.write(kNumErrorCell.data(), static_cast<std::streamsize>(kNumErrorCell.size()));
+      from = at + kNumTextCell.size();
+    }
+    // Keeps what could be the start of a pattern cut by the piece's end.
+    const std::size_t keep = std::min(pending.size() - from, kNumTextCell.size() - 1);
+    const std::size_t upTo = pending.size() - keep;
+    out.write(pending.data() + from, static_cast<std::streamsize>(upTo - from));
+    pending.erase(0, upTo);
+  }
+  out.write(pending.data(), static_cast<std::streamsize>(pending.size()));
+  zip_fclose(in);
+  out.close();
+  return ok && static_cast<bool>(out);
+}
+
+bool StoreErrorCells(const std::string& file, const std::string& scratch, std::string& error) {
+  int code = 0;
+  zip_t* zip = zip_open(file.c_str(), 0, &code);
+  auto fail = [&](const std::string& why) {
+    error = "Cannot write file \"" + file + "\". " + why;
+    return false;
+  };
+  if (zip == nullptr) {
+    zip_error_t e;
+    zip_error_init_with_code(&e, code);
+    const std::string why = zip_error_strerror(&e);
+    zip_error_fini(&e);
+    return fail(why);
+  }
+  const std::string sheet = scratch + "sheet1.xml";
+  const zip_int64_t entry = zip_name_locate(zip, kSheetEntry, 0);
+  zip_source_t* source = nullptr;
+  if (entry < 0 || !CopyMarkingErrors(zip, entry, sheet) ||
+      (source = zip_source_file(zip, sheet.c_str(), 0, -1)) == nullptr ||
+      zip_file_replace(zip, static_cast<zip_uint64_t>(entry), source, ZIP_FL_ENC_UTF_8) < 0) {
+    if (source != nullptr) zip_source_free(source);
+    const std::string why = zip_strerror(zip);
+    zip_discard(zip);
+    return fail(why);
+  }
+  if (zip_close(zip) < 0) {
+    const std::string why = zip_strerror(zip);
+    zip_discard(zip);
+    return fail(why);
+  }
+  return true;
+}
+
 lxw_error WriteCell(lxw_worksheet* sheet, lxw_row_t sheetRow, lxw_col_t sheetColumn, const TFunctionTable& table,
-                    std::int64_t row, int column) {
+                    std::int64_t row, int column, bool& errorWritten) {
   if (std::optional<double> number = table.CellNumber(row, column))
     return worksheet_write_number(sheet, sheetRow, sheetColumn, *number, nullptr);
   const std::string text = table.CellText(row, column);
   const std::string_view trimmed = Trim(text);
   if (trimmed.empty()) return LXW_NO_ERROR;
-  // libxlsxwriter writes no error cells; the error constant as a formula
-  // is that error in every spreadsheet program.
-  if (EqualsIgnoringCase(trimmed, "#NUM!"))
+  // The error constant as a formula is that error in every spreadsheet
+  // program; StoreErrorCells makes its stored value the error.
+  if (EqualsIgnoringCase(trimmed, "#NUM!")) {
+    errorWritten = true;
     return worksheet_write_formula_str(sheet, sheetRow, sheetColumn, "#NUM!", nullptr, "#NUM!");
+  }
   return worksheet_write_string(sheet, sheetRow, sheetColumn, text.c_str(), nullptr);
 }
 
@@ -187,10 +264,12 @@ TWriteOutcome WriteTableWorkbook(const TFunctionTable& table, const std::string&
     if (lxw_error e = worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(c - 1), header.c_str(), nullptr))
       return fail(e);
   }
+  bool errorWritten = false;
   for (std::int64_t r = 0; r < rows; ++r) {
     if (Stopping(stop, r)) return TWriteOutcome::Stopped;
     for (int c = 1; c <= columns; ++c)
-      if (lxw_error e = WriteCell(sheet, static_cast<lxw_row_t>(r + 1), static_cast<lxw_col_t>(c - 1), table, r, c))
+      if (lxw_error e = WriteCell(sheet, static_cast<lxw_row_t>(r + 1), static_cast<lxw_col_t>(c - 1), table, r, c,
+                                  errorWritten))
         return fail(e);
     if (progress != nullptr) progress->Set(r + 1);
   }
@@ -218,6 +297,7 @@ TWriteOutcome WriteTableWorkbook(const TFunctionTable& table, const std::string&
   }
   if (stop && stop()) return TWriteOutcome::Stopped;
   if (lxw_error e = book.Close()) return fail(e);
+  if (errorWritten && !StoreErrorCells(file, scratch.Path(), error)) return TWriteOutcome::Failed;
 
   std::string bytes;
   if (!ReadBytes(file, bytes)) {

@@ -443,6 +443,12 @@ TEST_F(Library, ExitSavesOrDropsEditsOnlyWhenTheUserSaysSo) {
   EXPECT_TRUE(Lib.MayExit(choose));
   EXPECT_EQ(F.Ui.Questions, (Strings{saveQuestion, "ARE YOU SURE ?", saveQuestion, "ARE YOU SURE ?"}));
   EXPECT_EQ(test::ReadBytes(Dir.File("lib.con")), "[c]\r\na=1 //\r\n");
+  // Cancel keeps the program and the edits, asking nothing more.
+  F.Ui.Clear();
+  F.Ui.ChoiceAnswers = {TAnswer::Cancel};
+  EXPECT_FALSE(Lib.MayExit(choose));
+  EXPECT_EQ(F.Ui.Questions, Strings{saveQuestion});
+  EXPECT_EQ(test::ReadBytes(Dir.File("lib.con")), "[c]\r\na=1 //\r\n");
   F.Ui.Answers = {true};
   EXPECT_TRUE(Lib.MayExit(choose));
   EXPECT_EQ(test::ReadBytes(Dir.File("lib.con")), "[c]\r\na=1 //\r\nb=2 //\r\n\r\n");

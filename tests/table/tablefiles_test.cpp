@@ -112,6 +112,28 @@ TEST(CommaTextTest, FailuresKeepTheFormerFile) {
   EXPECT_EQ(dir.Names().size(), 2u);
 }
 
+// Every #NUM! of a sheet far larger than a piece of the rewrite is an
+// error cell, and the numbers between them stay.
+TEST(WorkbookTest, EveryNumCellOfALargeSheetIsAnError) {
+  TFunctionTable table("x", {"f(x)", "g(x)"});
+  const TValue values[] = {TValue::MakeNull(), TValue::MakeReal(0.25)};
+  constexpr int kRows = 60000;
+  for (int r = 0; r < kRows; ++r) table.AppendRow(r, values);
+  table.Replace("Null", "#NUM!");
+  test::TTempFolder dir;
+  std::string error;
+  ASSERT_EQ(WriteTableWorkbook(table, dir.File("t.xlsx"), error), TWriteOutcome::Written) << error;
+  const test::TXlsxArchive book(dir.File("t.xlsx"));
+  const std::map<std::string, test::TSheetCell> cells = test::SheetCells(book.Entry("xl/worksheets/sheet1.xml"));
+  int errors = 0, quarters = 0;
+  for (const auto& [ref, cell] : cells) {
+    errors += cell.Type == "e" && cell.Value == "#NUM!" && ref[0] == 'B';
+    quarters += cell.Type.empty() && cell.Value == "0.25" && ref[0] == 'C';
+  }
+  EXPECT_EQ(errors, kRows);
+  EXPECT_EQ(quarters, kRows);
+}
+
 TEST(WorkbookTest, CellsAreNumbersErrorsOrTexts) {
   TFunctionTable table = KindsTable();
   table.Replace("Null", "#NUM!");
@@ -133,7 +155,10 @@ TEST(WorkbookTest, CellsAreNumbersErrorsOrTexts) {
   EXPECT_EQ(text("B1"), "f(x)");
   for (int r = 0; r < 10; ++r) EXPECT_EQ(number("A" + std::to_string(r + 2)), r - 2.0);
   EXPECT_EQ(number("B2"), 0.5);
-  EXPECT_EQ(cells["B3"].Formula, "#NUM!");  // the error, from the Null cell
+  // The error, from the Null cell: its stored value is the error itself.
+  EXPECT_EQ(cells["B3"].Formula, "#NUM!");
+  EXPECT_EQ(cells["B3"].Type, "e");
+  EXPECT_EQ(cells["B3"].Value, "#NUM!");
   EXPECT_EQ(text("B4"), "-NAN");
   EXPECT_EQ(text("B5"), "INF");
   EXPECT_EQ(number("B6"), 0.3333);      // a currency value

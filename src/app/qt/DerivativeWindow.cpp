@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "WindowPlacement.h"
+
 namespace helmax {
 
 namespace {
@@ -24,12 +26,15 @@ QGroupBox* Group(const QString& title, QWidget* content) {
 
 TDerivativeWindow::TDerivativeWindow(QWidget* owner)
     : QWidget(owner, Qt::Window), Expression_(new QPlainTextEdit), Variable_(new QLineEdit("x")),
-      Button_(new QPushButton("&Differentiate")), Derivative_(new QPlainTextEdit), Splitter_(new QSplitter(Qt::Vertical)) {
+      Button_(new QPushButton("&Differentiate")), Copy_(new QPushButton("&Copy to expressions")),
+      Derivative_(new QPlainTextEdit), Splitter_(new QSplitter(Qt::Vertical)) {
   setObjectName("derivativeWindow");
   setWindowTitle("Symbolic Differentiate");
   Expression_->setObjectName("expression");
   Variable_->setObjectName("variable");
   Button_->setObjectName("differentiate");
+  Copy_->setObjectName("copyToExpressions");
+  Copy_->setEnabled(false);
   Derivative_->setObjectName("derivative");
   for (QPlainTextEdit* pane : {Expression_, Derivative_}) pane->setTabChangesFocus(true);
 
@@ -41,6 +46,7 @@ TDerivativeWindow::TDerivativeWindow(QWidget* owner)
   row->addWidget(label);
   row->addWidget(Variable_, 1);
   row->addWidget(Button_);
+  row->addWidget(Copy_);
 
   auto* upper = new QWidget;
   auto* upperLayout = new QVBoxLayout(upper);
@@ -65,6 +71,17 @@ TDerivativeWindow::TDerivativeWindow(QWidget* owner)
   // A derivative shown belongs to the expression and variable it was made of.
   connect(Expression_, &QPlainTextEdit::textChanged, Derivative_, &QPlainTextEdit::clear);
   connect(Variable_, &QLineEdit::textChanged, Derivative_, &QPlainTextEdit::clear);
+  connect(Derivative_, &QPlainTextEdit::textChanged, this, [this] {
+    Copy_->setEnabled(!Core_.Failed() && !Derivative_->toPlainText().trimmed().isEmpty());
+  });
+  connect(Copy_, &QPushButton::clicked, this, [this] {
+    const QString derivative = Derivative_->toPlainText().trimmed();
+    if (OnCopyToExpressions && !derivative.isEmpty()) OnCopyToExpressions(derivative);
+  });
+}
+
+void TDerivativeWindow::SetFontPixels(int pixels) {
+  for (QWidget* w : std::initializer_list<QWidget*>{Expression_, Variable_, Derivative_}) SetFontSize(w, pixels);
 }
 
 void TDerivativeWindow::Differentiate() {

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QWidget>
+#include <functional>
 
 #include "Differentiation.h"
 
@@ -22,6 +23,13 @@ class TDerivativeWindow : public QWidget {
   QPlainTextEdit* ExpressionPane() const { return Expression_; }
   QLineEdit* VariableEdit() const { return Variable_; }
   QPushButton* DifferentiateButton() const { return Button_; }
+  // "Copy to expressions": hands the derivative shown to OnCopyToExpressions
+  // (the main window appends it to its expressions pane); enabled while a
+  // derivative, not an error line, is shown.
+  QPushButton* CopyButton() const { return Copy_; }
+  std::function<void(const QString& derivative)> OnCopyToExpressions;
+  // The panes' font, as the main window's Font menu sets it.
+  void SetFontPixels(int pixels);
   QPlainTextEdit* DerivativePane() const { return Derivative_; }
   QSplitter* Splitter() const { return Splitter_; }
 
@@ -37,6 +45,7 @@ class TDerivativeWindow : public QWidget {
   QPlainTextEdit* Expression_;
   QLineEdit* Variable_;
   QPushButton* Button_;
+  QPushButton* Copy_;
   QPlainTextEdit* Derivative_;
   QSplitter* Splitter_;
 };

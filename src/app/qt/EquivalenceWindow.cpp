@@ -6,6 +6,8 @@
 #include <QVBoxLayout>
 #include <chrono>
 
+#include "WindowPlacement.h"
+
 namespace helmax {
 
 namespace {
@@ -45,6 +47,10 @@ TEquivalenceWindow::TEquivalenceWindow(TUserInterface& ui, QWidget* owner)
   layout->setMenuBar(menus);
   layout->addWidget(Splitter_);
   resize(520, 360);
+}
+
+void TEquivalenceWindow::SetFontPixels(int pixels) {
+  for (QPlainTextEdit* pane : {First_, Second_}) SetFontSize(pane, pixels);
 }
 
 void TEquivalenceWindow::Test() {

@@ -24,6 +24,8 @@ class TEquivalenceWindow : public QWidget {
   QAction* TestAction() const { return Test_; }
   QSplitter* Splitter() const { return Splitter_; }
   TEngineErrorMessages& ErrorMessages() { return Core_.ErrorMessages(); }
+  // The panes' font, as the main window's Font menu sets it.
+  void SetFontPixels(int pixels);
 
  public slots:
   void Test();

@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -33,6 +34,7 @@
 #include "UnitConversionWindow.h"
 #include "UnitGraphWindow.h"
 #include "WindowPlacement.h"
+#include "FileDialog.h"
 
 namespace helmax {
 
@@ -78,8 +80,10 @@ TMainWindow::TMainWindow(TCalculatorFiles files, TUserInterface* ui, QWidget* pa
         Qt::QueuedConnection);
   };
   Runner_ = new TCalculationRunner(this);
-  connect(Runner_, &TCalculationRunner::LongRun, this,
-          [this] { ResultsPane_->setPlainText(QString::fromUtf8("Calculating\u2026 (Esc stops)")); });
+  // A tool's long work shows its progress in the tool: the panes stay.
+  connect(Runner_, &TCalculationRunner::LongRun, this, [this] {
+    if (Running_ != TWork::Tool) ResultsPane_->setPlainText(QString::fromUtf8("Calculating\u2026 (Esc stops)"));
+  });
   EditTimer_ = new QTimer(this);
   EditTimer_->setSingleShot(true);
   EditTimer_->setInterval(0);
@@ -108,6 +112,7 @@ TMainWindow::TMainWindow(TCalculatorFiles files, TUserInterface* ui, QWidget* pa
   Table_ = new TFunctionTableWindow(*Calc_, *Ui_, this);
   Table_->RunForTool = [this](auto prepare, auto work, auto finish) { RunForTool(prepare, work, finish); };
   Table_->StopCalculation = [this] { StopCalculation(); };
+  Table_->PausePoint = [this] { PauseForMain(); };
   Table_->OnShowConstants = [this] { ShowConstantList(); };
   Action("table")->setEnabled(true);
   connect(Action("table"), &QAction::triggered, Table_, &TFunctionTableWindow::ComputeTable);
@@ -129,6 +134,7 @@ TMainWindow::TMainWindow(TCalculatorFiles files, TUserInterface* ui, QWidget* pa
   QAction* derivative = Action("derivative");
   derivative->setEnabled(true);
   connect(derivative, &QAction::triggered, this, [this, showTool] { showTool(Derivative_); });
+  Derivative_->OnCopyToExpressions = [this](const QString& derivative) { AppendExpression(derivative); };
   QAction* equivalent = Action("equivalentTest");
   equivalent->setEnabled(true);
   connect(equivalent, &QAction::triggered, this, [this, showTool] { showTool(Equivalence_); });
@@ -147,6 +153,11 @@ TMainWindow::TMainWindow(TCalculatorFiles files, TUserInterface* ui, QWidget* pa
   CreateExchange();
   Chart_ = new TChartWindow(this);
   Table_->SetChartWindow(Chart_);
+  // Every tool window exists now: all take the main window's layer and
+  // open within the screen.
+  SetStayOnTop(Action("stayOnTop")->isChecked());
+  for (QWidget* w : findChildren<QWidget*>())
+    if (w->isWindow() && w->windowType() == Qt::Window) KeepOnScreen(w);
   for (std::function<void()>* showMain : {&Table_->OnShowMain, &Chart_->OnShowMain})
     *showMain = [this] {
       show();
@@ -401,6 +412,12 @@ void TMainWindow::SyncNames() {
 // pane holds one expression per line; the place of a failure is marked.
 void TMainWindow::ShowResults() {
   QString shown = QString::fromStdString(Calc_->ResultsText);
+  if (Calc_->ResultsShown()) {
+    const std::string& all = Calc_->ResultsText;
+    const std::size_t lastLine = all.rfind('\n');
+    const QString last = QString::fromStdString(lastLine == std::string::npos ? all : all.substr(lastLine + 1));
+    if (!last.isEmpty()) LastResult_ = last;
+  }
   if (AlignedResults_ && Calc_->ResultsShown()) {
     if (const auto lines = ExpressionLines(Calc_->ExpressionsText)) {
       std::vector<std::string> results;
@@ -433,13 +450,25 @@ void TMainWindow::ShowResultsMenu(const QPoint& at) {
   menu.exec(ResultsPane_->viewport()->mapToGlobal(at));
 }
 
-// Ctrl+R: the last result that was shown goes in at the cursor.
+// Ctrl+R: the last result that was shown goes in at the cursor, also while
+// the pane does not compile (2+3* waits for its operand).
 void TMainWindow::InsertLastResult() {
-  if (!Idle() || !Calc_->ResultsShown()) return;
-  const std::string& all = Calc_->ResultsText;
-  const std::size_t lastLine = all.rfind('\n');
-  const std::string last = lastLine == std::string::npos ? all : all.substr(lastLine + 1);
-  if (!last.empty()) ExpressionsPane_->insertPlainText(QString::fromStdString(last));
+  if (!LastResult_.isEmpty()) ExpressionsPane_->insertPlainText(LastResult_);
+}
+
+// A new expression after the pane's last one, on a line of its own, as if
+// typed there: the pane is evaluated again.
+void TMainWindow::AppendExpression(const QString& expression) {
+  const QString pane = ExpressionsPane_->toPlainText();
+  int trailing = 0;  // blanks after the last expression go
+  while (trailing < pane.size() && pane[pane.size() - 1 - trailing].isSpace()) ++trailing;
+  QString added = expression;
+  if (trailing < pane.size()) added.prepend(pane[pane.size() - 1 - trailing] == ',' ? "\n" : ",\n");
+  QTextCursor end(ExpressionsPane_->document());
+  end.movePosition(QTextCursor::End);
+  if (trailing > 0) end.movePosition(QTextCursor::Left, QTextCursor::KeepAnchor, trailing);
+  end.insertText(added);
+  ExpressionsPane_->setTextCursor(end);
 }
 
 void TMainWindow::ClearResults() {
@@ -453,14 +482,27 @@ bool TMainWindow::Idle() const {
   return !Runner_->Busy() && Queue_.empty() && !Processing_ && !EditTimer_->isActive();
 }
 
+bool TMainWindow::MainCalculating() const {
+  if (Runner_->Busy() && Running_ != TWork::Tool) return true;
+  if (InPause_ || EditTimer_->isActive()) return true;
+  return std::any_of(Queue_.begin(), Queue_.end(), [](const TQueued& q) { return q.Kind != TWork::Tool; });
+}
+
 void TMainWindow::Enqueue(TWork kind, std::function<void()> prepare, std::function<void()> work) {
   const bool coveredByWaitingEdit = kind != TWork::Command && !Queue_.empty() && Queue_.back().Kind == kind;
   if (!coveredByWaitingEdit) Queue_.push_back({kind, std::move(prepare), std::move(work), {}});
   // What comes later replaces a running evaluation of the same pane, or any
   // evaluation of the expressions; a command replaces anything. An edit of
-  // the expressions never stops the definitions, which it needs.
-  if (Runner_->Busy() && (kind == TWork::Command || kind == Running_ || Running_ == TWork::ExpressionsEdit))
+  // the expressions never stops the definitions, which it needs. A tool's
+  // work goes on: an edit of the expressions is evaluated at its next pause
+  // (PauseForMain), anything else waits until it is done.
+  if (Runner_->Busy() && Running_ == TWork::Tool) {
+    if (kind == TWork::ExpressionsEdit) MainWorkWaiting_.store(true);
+    if (InPause_ && kind == TWork::ExpressionsEdit) Calc_->RequestStop();
+  } else if (Runner_->Busy() &&
+             (kind == TWork::Command || kind == Running_ || Running_ == TWork::ExpressionsEdit)) {
     Calc_->RequestStop();
+  }
   if (kind == TWork::Command)
     ProcessQueue();
   else
@@ -474,28 +516,92 @@ void TMainWindow::ProcessQueue() {
     TQueued next = std::move(Queue_.front());
     Queue_.pop_front();
     if (next.Prepare) next.Prepare();
+    const std::uint64_t names = Calc_->NamesVersion();
     if (next.Work) {
       Running_ = next.Kind;
       EditsAtRun_ = Edits_;
       Calc_->ClearStopRequest();
+      ToolStop_.store(false);
       Runner_->Run(next.Work);
+      Running_ = TWork::Command;
     }
     if (next.Finish) next.Finish();
+    // A tool that compiled the definitions again (the table does) left the
+    // expressions to be evaluated with them: that shows their results.
+    const bool evaluateAgain = next.Kind == TWork::Tool && Calc_->NamesVersion() != names &&
+                               (Queue_.empty() || Queue_.front().Kind != TWork::ExpressionsEdit);
+    if (evaluateAgain)
+      Queue_.push_front({TWork::ExpressionsEdit,
+                         [this] { Calc_->ExpressionsText = ExpressionsPane_->toPlainText().toStdString(); },
+                         [this] { Calc_->ExpressionsChanged(TReport::Pane); },
+                         {}});
     // Only the latest work's results are shown.
-    if (Queue_.empty() || next.Kind == TWork::Command) SyncFromCore();
+    else if (Queue_.empty() || next.Kind == TWork::Command || next.Kind == TWork::Tool) SyncFromCore();
   }
   Processing_ = false;
 }
 
 void TMainWindow::RunForTool(std::function<void()> prepare, std::function<void()> work,
                              std::function<void()> finish) {
-  Queue_.push_back({TWork::Command, std::move(prepare), std::move(work), std::move(finish)});
-  if (Runner_->Busy()) Calc_->RequestStop();  // a command replaces what runs
+  Queue_.push_back({TWork::Tool, std::move(prepare), std::move(work), std::move(finish)});
+  // A tool's command replaces a tool's work that runs; the main window's
+  // own evaluation ends first.
+  if (Runner_->Busy() && Running_ == TWork::Tool) StopToolWork();
   ProcessQueue();
 }
 
+// A tool's Cancel (or Esc in it): only a tool's work stops, also while the
+// main window's evaluation runs in one of its pauses.
 void TMainWindow::StopCalculation() {
-  if (Runner_->Busy()) Calc_->RequestStop();
+  if (Runner_->Busy() && Running_ == TWork::Tool) StopToolWork();
+}
+
+void TMainWindow::StopToolWork() {
+  ToolStop_.store(true);
+  if (!InPause_) Calc_->RequestStop();
+}
+
+// Runs on the worker, between two pieces of a tool's work: an edit of the
+// expressions that waits is evaluated now (the tool's state put aside by
+// the tool), so that the main window goes on giving results. Nothing but
+// such edits runs here, and not while the definitions are to be compiled
+// again.
+void TMainWindow::PauseForMain() {
+  if (!MainWorkWaiting_.exchange(false)) return;
+  std::function<void()> work;
+  QMetaObject::invokeMethod(
+      this,
+      [this, &work] {
+        if (Queue_.empty() || Calc_->DefinitionsStale()) return;
+        for (const TQueued& q : Queue_)
+          if (q.Kind != TWork::ExpressionsEdit) return;
+        TQueued next = std::move(Queue_.back());
+        Queue_.clear();
+        EditTimer_->stop();
+        if (next.Prepare) next.Prepare();
+        work = std::move(next.Work);
+        InPause_ = true;
+      },
+      Qt::BlockingQueuedConnection);
+  if (!work) return;
+  const bool toolStop = Calc_->StopRequested() || ToolStop_.load();
+  Calc_->ClearStopRequest();
+  try {
+    work();
+  } catch (const std::exception& e) {
+    GuiUi_->ShowMessage(e.what());
+  }
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        InPause_ = false;
+        // The panes stay as typed; the results and the panels follow.
+        ShowResults();
+        Panels_[0]->setText(QString::fromStdString(Calc_->FormatPanelText()));
+      },
+      Qt::BlockingQueuedConnection);
+  if (toolStop || ToolStop_.load()) Calc_->RequestStop();
+  else Calc_->ClearStopRequest();
 }
 
 void TMainWindow::StopAndWait() {
@@ -557,8 +663,8 @@ void TMainWindow::OpenFile() {
   Enqueue(TWork::Command, [this] {
     Calc_->Caption = TCalculator::kCaption;
     setWindowTitle(QString::fromStdString(Calc_->Caption));
-    const QString file = QFileDialog::getOpenFileName(this, "Open", QString::fromStdString(Calc_->Settings.FilePath),
-                                                      kFileFilter, nullptr, QFileDialog::DontUseNativeDialog);
+    const QString file = TFileDialog::OpenFileName(this, "Open", QString::fromStdString(Calc_->Settings.FilePath),
+                                                   kFileFilter);
     if (!file.isEmpty()) OpenDocument(file);
   });
 }
@@ -579,7 +685,7 @@ void TMainWindow::SaveFileAs() {
   Enqueue(TWork::Command, [this] {
     Calc_->Caption = TCalculator::kCaption;
     setWindowTitle(QString::fromStdString(Calc_->Caption));
-    QFileDialog dialog(this, "Save As", QString::fromStdString(Calc_->Settings.FilePath), kFileFilter);
+    TFileDialog dialog(this, "Save As", QString::fromStdString(Calc_->Settings.FilePath), kFileFilter);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix("txt");
@@ -619,6 +725,8 @@ void TMainWindow::SetFont(int pixels) {
   for (QPlainTextEdit* pane : {DefinitionsPane_, ExpressionsPane_, ResultsPane_}) SetFontSize(pane, pixels);
   Variable_->SetFontPixels(pixels);
   Constants_->SetFontPixels(pixels);
+  Derivative_->SetFontPixels(pixels);
+  Equivalence_->SetFontPixels(pixels);
   if (LinearSystem_ != nullptr) LinearSystem_->SetFontPixels(pixels);
   if (Integration_ != nullptr) Integration_->SetFontPixels(pixels);
   FitMinimumHeights();
@@ -672,7 +780,13 @@ void TMainWindow::ApplyColors() {
   ExpressionsHelp_->SetColors(TTypingColors::For(PaneColor(ExpressionsColor_, dark)));
 }
 
-void TMainWindow::SetStayOnTop(bool on) { SetStaysOnTop(this, on); }
+// The tool windows share the main window's layer, so that one opened from
+// its menus comes in front of it.
+void TMainWindow::SetStayOnTop(bool on) {
+  SetStaysOnTop(this, on);
+  for (QWidget* w : findChildren<QWidget*>())
+    if (w->isWindow() && w->windowType() == Qt::Window) SetOwnerStaysOnTop(w, on);
+}
 
 // Hiding gives the definitions group's height to the expressions group;
 // showing takes the remembered height back from it.
@@ -708,12 +822,13 @@ bool TMainWindow::HandleKey(QObject* watched, QKeyEvent* key) {
   const bool keypad = key->modifiers() & Qt::KeypadModifier;
   switch (key->key()) {
     case Qt::Key_Escape:
-      // Esc stops a calculation and what waits behind it; only when nothing
-      // runs does it clear.
-      if (!Idle()) {
-        Queue_.clear();
+      // Esc stops the window's own calculation and what waits behind it
+      // (a tool's work goes on); only when nothing of its own runs does it
+      // clear.
+      if (MainCalculating()) {
+        std::erase_if(Queue_, [](const TQueued& q) { return q.Kind != TWork::Tool; });
         EditTimer_->stop();
-        Calc_->RequestStop();
+        if (InPause_ || (Runner_->Busy() && Running_ != TWork::Tool)) Calc_->RequestStop();
       } else {
         ClearExpressions();
       }
@@ -877,7 +992,7 @@ bool TMainWindow::AskToSaveChanges() {
   if (Calc_->DocumentFileValid) {
     Runner_->Run([this] { Calc_->Save(); });
   } else {
-    QFileDialog dialog(this, "Save As", QString::fromStdString(Calc_->Settings.FilePath), kFileFilter);
+    TFileDialog dialog(this, "Save As", QString::fromStdString(Calc_->Settings.FilePath), kFileFilter);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix("txt");

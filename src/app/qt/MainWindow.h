@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QSplitter>
 #include <QTimer>
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -101,6 +102,9 @@ class TMainWindow : public QMainWindow {
   // Clears the results pane (the dialogs of the constant list do so when
   // they close).
   void ClearResults();
+  // Appends an expression to the expressions pane (Copy to expressions of
+  // the Symbolic Differentiate window), evaluated as an edit.
+  void AppendExpression(const QString& expression);
 
   // Reads from / writes to the file the user picked in the dialogs.
   void OpenDocument(const QString& fileName);
@@ -168,7 +172,7 @@ class TMainWindow : public QMainWindow {
   void ShowDefinitionsError();
 
   // ---- work for the core ----
-  enum class TWork { DefinitionsEdit, ExpressionsEdit, Command };
+  enum class TWork { DefinitionsEdit, ExpressionsEdit, Command, Tool };
   struct TQueued {
     TWork Kind;
     std::function<void()> Prepare;  // on this thread, first (reads the widgets)
@@ -180,6 +184,12 @@ class TMainWindow : public QMainWindow {
   void Enqueue(TWork kind, std::function<void()> prepare, std::function<void()> work = {});
   void ProcessQueue();
   void EditsChanged();
+  // True while the window's own work (not a tool's) runs or waits.
+  bool MainCalculating() const;
+  void StopToolWork();
+  // Called by a tool's long work on the worker now and then: evaluates an
+  // edit of the expressions that waits meanwhile.
+  void PauseForMain();
   // The constants library: created and read at start, asked about unsaved
   // edits when the program ends (false keeps it running).
   void CreateConstantsLibrary();
@@ -205,6 +215,9 @@ class TMainWindow : public QMainWindow {
   bool Processing_ = false;
   std::uint64_t Edits_ = 0;       // edits of the panes so far
   std::uint64_t EditsAtRun_ = 0;  // ... when the running work began
+  std::atomic<bool> MainWorkWaiting_{false};  // an edit waits for a tool's pause
+  std::atomic<bool> ToolStop_{false};         // a tool's Cancel, kept over a pause
+  bool InPause_ = false;                      // the window's evaluation runs in a pause
   QTimer* EditTimer_ = nullptr;    // coalesces keystrokes into one evaluation
   QTimer* MemoryTimer_ = nullptr;  // refreshes the heap figure while idle
 
@@ -220,6 +233,7 @@ class TMainWindow : public QMainWindow {
   QAction* Undo_ = nullptr;
   QAction* Redo_ = nullptr;
   int SavedDefinitionsHeight_ = 2;
+  QString LastResult_;  // the last result shown, for Ctrl+R
   TNameCatalogue Names_;
   std::uint64_t NamesShown_ = UINT64_MAX;
   TPaneTypingHelp* DefinitionsHelp_ = nullptr;

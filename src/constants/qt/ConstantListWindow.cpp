@@ -8,6 +8,7 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include "DialogButtons.h"
 #include "WindowPlacement.h"
 
 namespace helmax {
@@ -63,6 +64,8 @@ TConstantDialog::TConstantDialog(TConstantList& list, QWidget* owner)
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
   connect(buttons, &QDialogButtonBox::accepted, this, &TConstantDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &TConstantDialog::reject);
+  // Enter breaks a line in the expression or description.
+  ConfirmWithCtrlEnter(this, buttons);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
   layout->addWidget(buttons);

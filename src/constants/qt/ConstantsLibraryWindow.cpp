@@ -1,6 +1,7 @@
 #include "ConstantsLibraryWindow.h"
 #include "DialogButtons.h"
 #include "WindowPlacement.h"
+#include "FileDialog.h"
 
 #include <QCompleter>
 #include <QDialogButtonBox>
@@ -294,8 +295,7 @@ void TConstantsLibraryWindow::NewLibrary() {
 
 void TConstantsLibraryWindow::OpenLibrary() {
   setWindowTitle("Constant definition table");
-  const QString file = QFileDialog::getOpenFileName(this, "Open", StartFolder(), kLibraryFilter, nullptr,
-                                                    QFileDialog::DontUseNativeDialog);
+  const QString file = TFileDialog::OpenFileName(this, "Open", StartFolder(), kLibraryFilter);
   if (!file.isEmpty()) OpenLibraryFile(file);
 }
 
@@ -310,7 +310,7 @@ void TConstantsLibraryWindow::SaveLibrary() {
 }
 
 QString TConstantsLibraryWindow::ChooseSaveFile() {
-  QFileDialog dialog(this, "Save As", StartFolder(), kLibraryFilter);
+  TFileDialog dialog(this, "Save As", StartFolder(), kLibraryFilter);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setDefaultSuffix("con");

@@ -16,6 +16,7 @@
 #include "UnitGraphWindow.h"
 #include "DialogButtons.h"
 #include "WindowPlacement.h"
+#include "FileDialog.h"
 
 namespace helmax {
 
@@ -391,8 +392,7 @@ void TConversionTableWindow::NewTable() {
 
 void TConversionTableWindow::OpenTable() {
   setWindowTitle(kCaption);
-  const QString file = QFileDialog::getOpenFileName(this, "Open", StartFolder(), kTableFilter, nullptr,
-                                                    QFileDialog::DontUseNativeDialog);
+  const QString file = TFileDialog::OpenFileName(this, "Open", StartFolder(), kTableFilter);
   if (!file.isEmpty()) OpenTableFile(file);
 }
 
@@ -419,7 +419,7 @@ void TConversionTableWindow::SaveTable() {
 }
 
 QString TConversionTableWindow::ChooseSaveFile() {
-  QFileDialog dialog(this, "Save As", StartFolder(), kTableFilter);
+  TFileDialog dialog(this, "Save As", StartFolder(), kTableFilter);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setDefaultSuffix("cnv");

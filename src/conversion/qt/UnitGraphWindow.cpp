@@ -17,6 +17,7 @@
 #include "UserInterface.h"
 #include "DialogButtons.h"
 #include "WindowPlacement.h"
+#include "FileDialog.h"
 
 namespace helmax {
 
@@ -155,7 +156,7 @@ void TUnitGraphWindow::BuildMenus(QWidget* menuBar) {
   Path_->setEnabled(false);
   connect(Path_, &QAction::triggered, this, &TUnitGraphWindow::ChoosePathNumber);
   connect(add(options, "&Save image as", "saveImage"), &QAction::triggered, this, [this] {
-    QFileDialog dialog(this, "Save image as", {}, "Bitmap File (*.bmp *.BMP);;PNG image (*.png *.PNG)");
+    TFileDialog dialog(this, "Save image as", {}, "Bitmap File (*.bmp *.BMP);;PNG image (*.png *.PNG)");
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix("bmp");

@@ -13,6 +13,7 @@
 #include "ProgramFolder.h"
 #include "TextFile.h"
 #include "WindowPlacement.h"
+#include "FileDialog.h"
 
 namespace helmax {
 
@@ -384,8 +385,8 @@ static QString StartFolder(const std::string& current, const QString& sample) {
 }
 
 void TExchangeWindow::ChooseFileToOpen() {
-  const QString file = QFileDialog::getOpenFileName(this, "Open", StartFolder(ExchangeFileName(), SampleFile),
-                                                    kOpenFilter, nullptr, QFileDialog::DontUseNativeDialog);
+  const QString file = TFileDialog::OpenFileName(this, "Open", StartFolder(ExchangeFileName(), SampleFile),
+                                                 kOpenFilter);
   if (!file.isEmpty()) OpenChosenFile(file);
 }
 
@@ -419,8 +420,8 @@ void TExchangeWindow::UseFile() {
   if (!UserDialog_->Ask(user, password)) return;
   s.FirebirdUserName = user;
   s.FirebirdPassword = password;
-  const QString file = QFileDialog::getOpenFileName(this, "Open", StartFolder(ExchangeFileName(), SampleFile),
-                                                    kFirebirdFilter, nullptr, QFileDialog::DontUseNativeDialog);
+  const QString file = TFileDialog::OpenFileName(this, "Open", StartFolder(ExchangeFileName(), SampleFile),
+                                                 kFirebirdFilter);
   if (!file.isEmpty()) OpenChosenFile(file);
 }
 

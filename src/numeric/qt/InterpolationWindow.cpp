@@ -1,6 +1,7 @@
 #include "InterpolationWindow.h"
 #include "DialogButtons.h"
 #include "WindowPlacement.h"
+#include "FileDialog.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -326,8 +327,7 @@ QString TInterpolationWindow::StartFolder() const {
 
 void TInterpolationWindow::Open() {
   setWindowTitle(kCaption);
-  const QString file = QFileDialog::getOpenFileName(this, "Open", StartFolder(), kFilter, nullptr,
-                                                    QFileDialog::DontUseNativeDialog);
+  const QString file = TFileDialog::OpenFileName(this, "Open", StartFolder(), kFilter);
   if (!file.isEmpty()) OpenFile(file);
   else ShowActiveSheet();
 }
@@ -345,7 +345,7 @@ void TInterpolationWindow::Save() {
 
 void TInterpolationWindow::SaveAs() {
   setWindowTitle(kCaption);
-  QFileDialog dialog(this, "Save As", StartFolder(), kFilter);
+  TFileDialog dialog(this, "Save As", StartFolder(), kFilter);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setDefaultSuffix("dat");

@@ -1,5 +1,6 @@
 #include "LinearSystemWindow.h"
 #include "WindowPlacement.h"
+#include "FileDialog.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -159,8 +160,7 @@ void TLinearSystemWindow::Open() {
   if (!System_->MayDiscard(Variables_->toPlainText().toStdString(), Equations_->toPlainText().toStdString(),
                            *Host_.Ui))
     return;
-  const QString file = QFileDialog::getOpenFileName(this, "Open", StartFolder(), kFilter, nullptr,
-                                                    QFileDialog::DontUseNativeDialog);
+  const QString file = TFileDialog::OpenFileName(this, "Open", StartFolder(), kFilter);
   if (!file.isEmpty()) OpenFile(file);
 }
 
@@ -187,7 +187,7 @@ void TLinearSystemWindow::Save() {
 
 void TLinearSystemWindow::SaveAs() {
   setWindowTitle(TLinearSystem::kCaption);
-  QFileDialog dialog(this, "Save As", StartFolder(), kFilter);
+  TFileDialog dialog(this, "Save As", StartFolder(), kFilter);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setDefaultSuffix("sle");

@@ -12,6 +12,7 @@
 
 #include "ElementWindow.h"
 #include "WindowPlacement.h"
+#include "FileDialog.h"
 
 namespace helmax {
 
@@ -264,7 +265,7 @@ void TPeriodicTableWindow::ShowElementWindow() {
 
 void TPeriodicTableWindow::OpenFile() {
   const QString start = Table_.FilePath().empty() ? QString() : Text(Table_.FilePath());
-  QFileDialog dialog(this, "Open", start, kFileFilter);
+  TFileDialog dialog(this, "Open", start, kFileFilter);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setFileMode(QFileDialog::ExistingFile);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;

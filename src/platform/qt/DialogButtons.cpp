@@ -1,6 +1,7 @@
 #include "DialogButtons.h"
 
 #include <QPushButton>
+#include <QShortcut>
 
 namespace helmax {
 
@@ -24,6 +25,21 @@ QDialogButtonBox* OkCancelBox(QDialog* dialog) {
   QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
   QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
   return buttons;
+}
+
+}  // namespace helmax
+
+namespace helmax {
+
+void ConfirmWithCtrlEnter(QDialog* dialog, QDialogButtonBox* buttons) {
+  if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok)) ok->setText("&OK");
+  for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)}) {
+    auto* shortcut = new QShortcut(keys, dialog);
+    shortcut->setContext(Qt::WindowShortcut);
+    QObject::connect(shortcut, &QShortcut::activated, dialog, [buttons] {
+      if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok)) ok->click();
+    });
+  }
 }
 
 }  // namespace helmax

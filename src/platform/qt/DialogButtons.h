@@ -15,4 +15,9 @@ QHBoxLayout* OkCancelRow(QDialog* dialog);
 // the dialog.
 QDialogButtonBox* OkCancelBox(QDialog* dialog);
 
+// For a dialog with a multi-line field, where Enter breaks the line:
+// Ctrl+Enter (either Enter key) confirms like OK, and OK gets the access
+// key O ("&OK").
+void ConfirmWithCtrlEnter(QDialog* dialog, QDialogButtonBox* buttons);
+
 }  // namespace helmax

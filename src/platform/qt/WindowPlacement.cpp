@@ -1,7 +1,10 @@
 #include "WindowPlacement.h"
 
 #include <QGuiApplication>
+#include <QEvent>
+#include <QPointer>
 #include <QScreen>
+#include <QTimer>
 #include <algorithm>
 
 namespace helmax {
@@ -37,6 +40,41 @@ void CentreOnOwner(QWidget* window, const QWidget* owner) {
   window->move(ClampToScreen(r).topLeft());
 }
 
+namespace {
+
+// The whole frame on a screen: moved, and shrunk when it is larger.
+void FitOnScreen(QWidget* window) {
+  const QRect frame = window->frameGeometry();
+  const QRect placed = ClampToScreen(frame);
+  if (placed == frame) return;
+  window->resize(window->size() - (frame.size() - placed.size()));
+  window->move(placed.topLeft());
+}
+
+class TOnScreenKeeper : public QObject {
+ public:
+  explicit TOnScreenKeeper(QWidget* window) : QObject(window), Window_(window) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched != Window_ || event->type() != QEvent::Show) return false;
+    if (!Shown_ && !Window_->testAttribute(Qt::WA_Moved)) CentreOnOwner(Window_, Window_->parentWidget());
+    Shown_ = true;
+    FitOnScreen(Window_);
+    // Once the window system has put its frame around it, again.
+    QTimer::singleShot(0, Window_, [window = QPointer<QWidget>(Window_)] {
+      if (window != nullptr && window->isVisible()) FitOnScreen(window);
+    });
+    return false;
+  }
+
+ private:
+  QWidget* Window_;
+  bool Shown_ = false;
+};
+
+}  // namespace
+
+void KeepOnScreen(QWidget* window) { window->installEventFilter(new TOnScreenKeeper(window)); }
+
 void SetFontSize(QWidget* widget, int pixelsAt96Dpi) {
   QFont f = widget->font();
   f.setPointSizeF(pixelsAt96Dpi * 72.0 / 96.0);
@@ -49,12 +87,30 @@ void SetStaysOnTop(QWidget* window, bool on) {
   if (visible) window->show();
 }
 
+namespace {
+const char* const kOwnOnTop = "helmaxOwnStaysOnTop";
+const char* const kOwnerOnTop = "helmaxOwnerStaysOnTop";
+
+void ApplyLayer(QWidget* window) {
+  const bool on = window->property(kOwnOnTop).toBool() || window->property(kOwnerOnTop).toBool();
+  if (window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) != on) SetStaysOnTop(window, on);
+}
+}  // namespace
+
 QAction* AddStayOnTop(QMenu* menu, QWidget* window) {
   QAction* item = menu->addAction("&Stay on top");
   item->setObjectName("stayOnTop");
   item->setCheckable(true);
-  QObject::connect(item, &QAction::toggled, window, [window](bool on) { SetStaysOnTop(window, on); });
+  QObject::connect(item, &QAction::toggled, window, [window](bool on) {
+    window->setProperty(kOwnOnTop, on);
+    ApplyLayer(window);
+  });
   return item;
+}
+
+void SetOwnerStaysOnTop(QWidget* window, bool ownerOnTop) {
+  window->setProperty(kOwnerOnTop, ownerOnTop);
+  ApplyLayer(window);
 }
 
 }  // namespace helmax

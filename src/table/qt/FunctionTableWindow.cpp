@@ -1,5 +1,6 @@
 #include "FunctionTableWindow.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -13,6 +14,7 @@
 #include "ChartWindow.h"
 #include "TableComputation.h"
 #include "TableFiles.h"
+#include "FileDialog.h"
 
 namespace helmax {
 
@@ -188,6 +190,9 @@ void TFunctionTableWindow::StartRun(const QString& activity, std::function<void(
 }
 
 void TFunctionTableWindow::ShowProgress() {
+  // Nothing to show before the work knows its size, nor while a message
+  // (a refusal, say) waits for the user.
+  if (WorkProgress_.Total.load(std::memory_order_relaxed) <= 0 || QApplication::activeModalWidget() != nullptr) return;
   if (++RunTicks_ < kProgressDelayTicks) return;
   // A long first table shows its progress in the window it will fill.
   if (!isVisible()) {
@@ -221,7 +226,7 @@ void TFunctionTableWindow::ComputeTable() {
       "Computing the table",
       [this, run] {
         run->Outcome = ComputeFunctionTable(Calc_, *Ui_, TableRangeOf(Calc_), run->NullMarker, *run->Table,
-                                            &WorkProgress_);
+                                            &WorkProgress_, PausePoint);
         run->ColumnWidth = static_cast<int>(Calc_.GetParameter(parColWidth));
       },
       [this, run] {
@@ -272,12 +277,11 @@ void TFunctionTableWindow::SetNullMarker(bool on) {
 // ---- files -----------------------------------------------------------------------------------------
 
 QString TFunctionTableWindow::ChooseSaveFile(const QString& caption, const QString& filter, const QString& suffix) {
-  QFileDialog dialog(this, caption, LastFolder_, filter);
+  TFileDialog dialog(this, caption, LastFolder_, filter);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setAcceptMode(QFileDialog::AcceptSave);  // asks before replacing a file
   dialog.setDefaultSuffix(suffix);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  LastFolder_ = QFileInfo(dialog.selectedFiles().front()).absolutePath();
   return dialog.selectedFiles().front();
 }
 
@@ -306,6 +310,8 @@ void TFunctionTableWindow::SaveAsFile(const QString& fileName) {
       },
       [this, run] {
         if (run->Outcome == TWriteOutcome::Failed) Ui_->ShowMessage(run->Error);
+        // The next dialog starts where a file was last written.
+        if (run->Outcome == TWriteOutcome::Written) LastFolder_ = QFileInfo(Text(run->Path)).absolutePath();
         Info_->setText(run->Outcome == TWriteOutcome::Written ? "Saved " + Text(run->Path) : "Not saved");
       });
 }
@@ -327,6 +333,7 @@ void TFunctionTableWindow::ExportWorkbookFile(const QString& fileName) {
       },
       [this, run] {
         if (run->Outcome == TWriteOutcome::Failed) Ui_->ShowMessage(run->Error);
+        if (run->Outcome == TWriteOutcome::Written) LastFolder_ = QFileInfo(Text(run->Path)).absolutePath();
         Info_->setText(run->Outcome == TWriteOutcome::Written ? "Exported to " + Text(run->Path) : "Not exported");
       });
 }

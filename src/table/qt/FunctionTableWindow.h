@@ -58,6 +58,9 @@ class TFunctionTableWindow : public QWidget {
   // how a run is stopped, and the other windows.
   TRunForTool RunForTool;
   std::function<void()> StopCalculation;
+  // Called on the worker now and then while the table is computed, so that
+  // the calculator may evaluate in between (the main window's typing).
+  std::function<void()> PausePoint;
   std::function<void()> OnShowMain;
   std::function<void()> OnShowConstants;
   void SetChartWindow(TChartWindow* chart);

@@ -103,6 +103,8 @@ class MainWindowTest : public QObject {
   void UserFunctionsViewAndColors();
   void FunctionVariableDialog();
   void ConstantListAddEditDelete();
+  void ConstantDialogConfirmsWithCtrlEnter();
+  void CtrlRAfterAnIncompletePane();
   void OpenAndSaveAsThroughTheDialogs();
   void SettingsWrittenAtCloseAndAppliedAtStart();
   void FontLargeChangesEveryPane();
@@ -691,6 +693,50 @@ void MainWindowTest::AlignedResultsAndCopies() {
   });
   emit w.Form->ResultsPane()->customContextMenuRequested(QPoint(5, 5));
   QCOMPARE(QApplication::clipboard()->text(), QString("2\n26"));
+}
+
+// Enter breaks the line of a multi-line field; Ctrl+Enter is OK.
+void MainWindowTest::ConstantDialogConfirmsWithCtrlEnter() {
+  TCalculatorWindow w;
+  w.Trigger("constants");
+  TConstantListWindow* list = w.Form->ConstantList();
+  QString okText;
+  bool openAfterEnter = false, closedByCtrlEnter = false;
+  WhenModal([&](QWidget* modal) {
+    auto* dialog = qobject_cast<TConstantDialog*>(modal);
+    QVERIFY(dialog);
+    for (QPushButton* b : dialog->findChildren<QPushButton*>())
+      if (b->text().remove('&').compare("ok", Qt::CaseInsensitive) == 0) okText = b->text();
+    QTest::keyClicks(dialog->NameEdit(), "g_n");
+    dialog->ExpressionPane()->setFocus();
+    QTest::keyClicks(dialog->ExpressionPane(), "9.80665");
+    QTest::keyClick(dialog->ExpressionPane(), Qt::Key_Return);
+    openAfterEnter = dialog->isVisible();
+    QTest::keyClick(dialog->ExpressionPane(), Qt::Key_Backspace);
+    QTest::keyClick(dialog->ExpressionPane(), Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
+    closedByCtrlEnter = !dialog->isVisible();
+    if (dialog->isVisible()) dialog->reject();
+  });
+  list->findChild<QAction*>("addConstant")->trigger();
+  QVERIFY(openAfterEnter);
+  QVERIFY(closedByCtrlEnter);
+  QCOMPARE(okText, QString("&OK"));
+  QCOMPARE(list->Grid()->model()->rowCount(), 7);
+  QCOMPARE(list->Grid()->model()->index(6, 2).data().toString(), QString("9.80665"));
+}
+
+// Ctrl+R gives the last result shown, also while the pane waits for an
+// operand and shows no result of its own.
+void MainWindowTest::CtrlRAfterAnIncompletePane() {
+  TCalculatorWindow w;
+  QPlainTextEdit* pane = w.Form->ExpressionsPane();
+  w.Type(pane, "2+3");
+  QCOMPARE(w.Results(), QString("5"));
+  w.Type(pane, "*");
+  QVERIFY(w.Results() != "5");
+  w.Key(pane, Qt::Key_R, Qt::ControlModifier);
+  QCOMPARE(pane->toPlainText(), QString("2+3*5"));
+  QCOMPARE(w.Results(), QString("17"));
 }
 
 void MainWindowTest::HelpSearch() {

@@ -10,7 +10,11 @@
 #include <functional>
 
 #include "../../common/TempFolder.h"
+#include "ChartWindow.h"
+#include "ConstantListWindow.h"
+#include "ConstantsLibraryWindow.h"
 #include "DerivativeWindow.h"
+#include "HelpWindow.h"
 #include "EquivalenceWindow.h"
 #include "MainWindow.h"
 #include "QtUserInterface.h"
@@ -56,6 +60,10 @@ class ToolWindowsTest : public QObject {
   void DerivativeWindowDifferentiates();
   void EquivalenceWindowTests();
   void EquivalenceVerdictInAMessageBox();
+  void ToolWindowsComeInFrontOfTheMain();
+  void FontMenuReachesTheTools();
+  void ToolWindowsOpenWithinTheScreen();
+  void DerivativeCopiedToTheExpressions();
 };
 
 void ToolWindowsTest::DerivativeWindowFromTheMenu() {
@@ -189,6 +197,110 @@ void ToolWindowsTest::EquivalenceVerdictInAMessageBox() {
   });
   e.Test();
   QVERIFY(shown.startsWith("Yes\nequal="));
+}
+
+// With Stay on top (the default) the main window is above the others: the
+// windows opened from its menus share its layer and take the keyboard.
+void ToolWindowsTest::ToolWindowsComeInFrontOfTheMain() {
+  TCalculatorWindow w;
+  QVERIFY(QTest::qWaitForWindowExposed(w.Form.get()));
+  QVERIFY(w.Form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  const std::pair<const char*, QWidget*> tools[] = {{"builtInFunctions", w.Form->HelpWindow()},
+                                                    {"constants", w.Form->ConstantList()},
+                                                    {"constantsLibrary", w.Form->ConstantsLibrary()},
+                                                    {"derivative", w.Form->DerivativeWindow()}};
+  for (const auto& [item, tool] : tools) {
+    w.Form->Action(item)->trigger();
+    QVERIFY2(QTest::qWaitForWindowActive(tool), item);
+    QVERIFY2(tool->windowFlags().testFlag(Qt::WindowStaysOnTopHint), item);
+  }
+  QVERIFY(w.Form->Chart()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  // Without Stay on top, each tool's own item decides.
+  w.Form->Action("stayOnTop")->trigger();
+  QVERIFY(!w.Form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  for (const auto& [item, tool] : tools) {
+    QVERIFY2(!tool->windowFlags().testFlag(Qt::WindowStaysOnTopHint), item);
+    QVERIFY2(tool->isVisible(), item);
+  }
+  QAction* own = w.Form->ConstantList()->findChild<QAction*>("stayOnTop");
+  own->trigger();
+  QVERIFY(w.Form->ConstantList()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  w.Form->Action("stayOnTop")->trigger();
+  w.Form->Action("stayOnTop")->trigger();
+  QVERIFY(w.Form->ConstantList()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));  // its own choice stays
+}
+
+void ToolWindowsTest::FontMenuReachesTheTools() {
+  TCalculatorWindow w;
+  QWidget* panes[] = {w.Form->DerivativeWindow()->ExpressionPane(), w.Form->DerivativeWindow()->DerivativePane(),
+                      w.Form->EquivalenceWindow()->FirstPane(), w.Form->EquivalenceWindow()->SecondPane()};
+  const qreal normal = w.Form->ExpressionsPane()->font().pointSizeF();
+  for (QWidget* pane : panes) QCOMPARE(pane->font().pointSizeF(), normal);
+  w.Form->Action("largeFont")->trigger();
+  const qreal large = w.Form->ExpressionsPane()->font().pointSizeF();
+  QVERIFY(large > normal);
+  for (QWidget* pane : panes) QCOMPARE(pane->font().pointSizeF(), large);
+  w.Form->Action("derivative")->trigger();
+  QApplication::processEvents();
+  QVERIFY(w.Form->DerivativeWindow()->grab().save(Screenshot("helmax-derivative-large.png")));
+  w.Form->Action("normalFont")->trigger();
+  for (QWidget* pane : panes) QCOMPARE(pane->font().pointSizeF(), normal);
+}
+
+// Opened from a main window at the screen's lower right corner, every tool
+// window lies within the screen's available area.
+void ToolWindowsTest::ToolWindowsOpenWithinTheScreen() {
+  TCalculatorWindow w;
+  QVERIFY(QTest::qWaitForWindowExposed(w.Form.get()));
+  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+  w.Form->resize(400, 300);
+  w.Form->move(area.right() - 420, area.bottom() - 320);
+  QApplication::processEvents();
+  const std::pair<const char*, QWidget*> tools[] = {{"derivative", w.Form->DerivativeWindow()},
+                                                    {"equivalentTest", w.Form->EquivalenceWindow()},
+                                                    {"constantsLibrary", w.Form->ConstantsLibrary()},
+                                                    {"builtInFunctions", w.Form->HelpWindow()}};
+  for (const auto& [item, tool] : tools) {
+    w.Form->Action(item)->trigger();
+    QVERIFY2(QTest::qWaitForWindowExposed(tool), item);
+    QApplication::processEvents();
+    QVERIFY2(area.contains(tool->frameGeometry()), qPrintable(QString(item) + " " + QString::number(tool->frameGeometry().bottom())));
+  }
+  w.Form->Chart()->resize(area.width() + 100, area.height() + 100);  // larger than the screen: shrunk
+  w.Form->Chart()->ShowChart();
+  QVERIFY(QTest::qWaitForWindowExposed(w.Form->Chart()));
+  QApplication::processEvents();
+  QVERIFY(area.contains(w.Form->Chart()->frameGeometry()));
+}
+
+void ToolWindowsTest::DerivativeCopiedToTheExpressions() {
+  TCalculatorWindow w;
+  QTRY_VERIFY(w.Form->Idle());
+  w.Form->ExpressionsPane()->setFocus();
+  QTest::keyClicks(w.Form->ExpressionsPane(), "1+1 ");
+  w.Form->Action("derivative")->trigger();
+  TDerivativeWindow* d = w.Form->DerivativeWindow();
+  QCOMPARE(d->CopyButton()->text(), QString("&Copy to expressions"));
+  QVERIFY(!d->CopyButton()->isEnabled());
+  Type(d->ExpressionPane(), "x^3");
+  QTest::mouseClick(d->DifferentiateButton(), Qt::LeftButton);
+  QVERIFY(d->CopyButton()->isEnabled());
+  QTest::mouseClick(d->CopyButton(), Qt::LeftButton);
+  QCOMPARE(w.Form->ExpressionsPane()->toPlainText(), QString("1+1,\n") + d->DerivativePane()->toPlainText());
+  // Evaluated at once, with the definitions' x (-NAN by default: the value is
+  // the derivative's at that x, whatever it is, beside 2).
+  QTRY_VERIFY(w.Form->Idle());
+  QCOMPARE(w.Form->ResultsPane()->toPlainText().split('\n').size(), 2);
+  QCOMPARE(w.Form->ResultsPane()->toPlainText().split('\n')[0], QString("2"));
+  // An error line cannot be copied.
+  ClearAndType(d->ExpressionPane(), "1/0");
+  QTest::mouseClick(d->DifferentiateButton(), Qt::LeftButton);
+  QVERIFY(!d->CopyButton()->isEnabled());
+  QApplication::processEvents();
+  ClearAndType(d->ExpressionPane(), "x^3");
+  QTest::mouseClick(d->DifferentiateButton(), Qt::LeftButton);
+  QApplication::processEvents();
+  QVERIFY(d->grab().save(Screenshot("helmax-derivative-copy.png")));
 }
 
 QTEST_MAIN(ToolWindowsTest)

@@ -268,6 +268,13 @@ void ConstantsLibraryWindowTest::UnsavedEditsAreAskedAboutAtExit() {
   w.Ui.Answers = {false, false};  // not saved, not sure: the program goes on
   QVERIFY(!w.Form->close());
   QCOMPARE(w.Ui.Questions, (Strings{"Save the changes of the constants definition table ?", "ARE YOU SURE ?"}));
+  // Cancel backs out of quitting: nothing saved, the edit still there.
+  w.Ui.Clear();
+  w.Ui.ChoiceAnswers = {TAnswer::Cancel};
+  QVERIFY(!w.Form->close());
+  QCOMPARE(w.Ui.Questions, Strings{"Save the changes of the constants definition table ?"});
+  QVERIFY(w.Form->isVisible());
+  QVERIFY(test::ReadBytes(w.Dir.File("helmax-calc.con")).find("g_n") == std::string::npos);
   w.Ui.Answers = {true};  // saved to its file
   QVERIFY(w.Form->close());
   QVERIFY(test::ReadBytes(w.Dir.File("helmax-calc.con")).find("\r\ng_n=9.80665 //\r\n") != std::string::npos);

@@ -3,6 +3,7 @@
 // through their dialogs, a stop, the legend and the chart editor.
 #include <QApplication>
 #include <QColorDialog>
+#include <QAbstractFileIconProvider>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -11,12 +12,17 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QtTest>
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <functional>
+#include <future>
 
 #include "../../common/TempFolder.h"
 #include "ChartEditorDialog.h"
 #include "ChartWindow.h"
 #include "ConstantListWindow.h"
+#include "FileDialog.h"
 #include "FunctionTableWindow.h"
 #include "MainWindow.h"
 
@@ -119,8 +125,11 @@ class TableWindowsTest : public QObject {
   void NullOptionBothWays();
   void RefusalsKeepTheTable();
   void SaveAsThroughTheDialog();
+  void DialogAfterAFailedSaveIntoProc();
   void ExportsWriteWorkbooks();
   void EscStopsALongTable();
+  void TypingGoesOnDuringATable();
+  void ARefusalShowsNoProgress();
   void ChartLegendShowsAndHides();
   void ChartEditorChangesApplyAtOnce();
   void AMillionPointsAreDrawnReduced();
@@ -247,6 +256,50 @@ void TableWindowsTest::SaveAsThroughTheDialog() {
   QCOMPARE(w.Table->StatusText(), QString("Not saved"));
 }
 
+// A failed save into /proc leaves the next dialog in a folder on a disk,
+// and the dialog tells types without reading files: a FIFO, like
+// /proc/kmsg, would hold a reader for ever.
+void TableWindowsTest::DialogAfterAFailedSaveIntoProc() {
+  TCalculatorWithTable w;
+  w.SetRange(-1, 1, 0.5);
+  w.ComputeTable();
+  InDialog<QFileDialog>(Pick("/proc/points.dat"), [&] { w.TableMenu("saveAs")->trigger(); });
+  w.WaitIdle();
+  QCOMPARE(w.Ui.Messages.size(), std::size_t{1});
+  QVERIFY(IsPseudoFileSystem("/proc"));
+  QVERIFY(!IsPseudoFileSystem(QString::fromStdString(w.Dir.Path)));
+  const std::string fifo = w.Dir.File("pipe");
+  QCOMPARE(::mkfifo(fifo.c_str(), 0600), 0);
+  QString start, fifoType;
+  bool plainIcons = false, typeAnswered = false;
+  InDialog<QFileDialog>(
+      [&](QFileDialog* d) {
+        start = d->directory().absolutePath();
+        plainIcons = d->testOption(QFileDialog::DontUseCustomDirectoryIcons) && d->iconProvider() != nullptr;
+        if (!plainIcons) return;
+        QAbstractFileIconProvider* provider = d->iconProvider();
+        const QFileInfo pipe(QString::fromStdString(fifo));
+        auto type = std::async(std::launch::async, [provider, pipe] { return provider->type(pipe); });
+        typeAnswered = type.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+        if (!typeAnswered) ::close(::open(fifo.c_str(), O_WRONLY));  // lets the reader go
+        fifoType = type.get();
+      },
+      [&] { w.TableMenu("saveAs")->trigger(); });
+  QVERIFY(!start.isEmpty());
+  QVERIFY2(!start.startsWith("/proc"), qPrintable(start));
+  QCOMPARE(start, DialogStartFolder("/proc/points.dat"));
+  QVERIFY(plainIcons);
+  QVERIFY(typeAnswered);
+  QCOMPARE(fifoType, QString("File"));
+  // Once a save worked, the next dialog starts in its folder.
+  const QString file = QString::fromStdString(w.Dir.File("points.dat"));
+  InDialog<QFileDialog>(Pick(file), [&] { w.TableMenu("saveAs")->trigger(); });
+  w.WaitIdle();
+  InDialog<QFileDialog>([&](QFileDialog* d) { start = d->directory().absolutePath(); },
+                        [&] { w.TableMenu("saveAs")->trigger(); });
+  QCOMPARE(start, QString::fromStdString(w.Dir.Path));
+}
+
 void TableWindowsTest::ExportsWriteWorkbooks() {
   TOwnTemporaryFolder temporary;
   TCalculatorWithTable w;
@@ -309,6 +362,111 @@ void TableWindowsTest::EscStopsALongTable() {
   QCOMPARE(w.Table->StatusText(), QString("Stopped: the table is as it was"));
   QVERIFY(!w.Table->findChild<QProgressBar*>("progress")->isVisible());
   QVERIFY(w.Ui.Messages.empty());
+}
+
+// While a long table is computed, the main window goes on: typing gives
+// results, its Esc stops only its own evaluation, and the results are not
+// emptied; the table's Esc stops the table.
+void TableWindowsTest::TypingGoesOnDuringATable() {
+  TCalculatorWithTable w;
+  QPlainTextEdit* pane = w.Form->ExpressionsPane();
+  auto retype = [pane](const QString& text) {
+    pane->setFocus();
+    pane->selectAll();
+    QTest::keyClicks(pane, text);
+  };
+  auto results = [&] { return w.Form->ResultsPane()->toPlainText(); };
+  w.Define("f(x)~Bk(i=0,While(ls(i,300),i=i+1),x)");
+  retype("1+1");
+  w.WaitIdle();
+  QCOMPARE(results(), QString("2"));
+  w.SetRange(0, 1000000, 1);
+  QString typedResult, stoppedResult;
+  bool busyAfterTyping = false, busyAfterMainEsc = false;
+  // Each step once the one before has shown its effect (or after a while).
+  struct TStep {
+    std::function<bool()> Ready;
+    std::function<void()> Act;
+  };
+  const std::vector<TStep> steps = {
+      {[&] { return w.Table->findChild<QProgressBar*>("progress")->isVisible(); },
+       [&] { QTest::keyClicks(pane, "+4"); }},
+      {[&] { return results() == "6"; },
+       [&] {
+         typedResult = results();
+         busyAfterTyping = w.Table->Busy();
+         retype("Bk(j=0,While(ls(j,90000),Bk(k=0,While(ls(k,90000),k=k+1),j=j+1)),j)");  // long: Esc stops it
+       }},
+      {[&] { return false; }, [&] { QTest::keyClick(pane, Qt::Key_Escape); }},
+      {[&] { return results().contains("stopped"); },
+       [&] {
+         stoppedResult = results();
+         busyAfterMainEsc = w.Table->Busy();
+         retype("2*3");
+       }},
+      {[&] { return results() == "6"; }, [&] { QTest::keyClick(w.Table, Qt::Key_Escape); }}};
+  auto next = std::make_shared<std::function<void(std::size_t, int)>>();
+  *next = [&, next](std::size_t step, int tries) {
+    if (steps[step].Ready() || tries == 0) {
+      steps[step].Act();
+      if (step + 1 < steps.size()) QTimer::singleShot(50, [next, step] { (*next)(step + 1, 10); });
+    } else {
+      QTimer::singleShot(50, [next, step, tries] { (*next)(step, tries - 1); });
+    }
+  };
+  QTimer::singleShot(50, [next] { (*next)(0, 100); });
+  w.ComputeTable();
+  w.WaitIdle();
+  QCOMPARE(typedResult, QString("6"));
+  QVERIFY(busyAfterTyping);
+  QVERIFY2(stoppedResult.contains("stopped"), qPrintable(stoppedResult));
+  QVERIFY(busyAfterMainEsc);  // the main window's Esc left the table
+  QCOMPARE(w.Table->StatusText(), QString("Stopped: the table is as it was"));
+  QCOMPARE(pane->toPlainText(), QString("2*3"));
+  QCOMPARE(results(), QString("6"));  // evaluated again with the definitions
+  QVERIFY(w.Ui.Messages.empty());
+  // A table that ends on its own leaves the results as they were.
+  w.SetRange(0, 10, 1);
+  w.ComputeTable();
+  w.WaitIdle();
+  QCOMPARE(w.Table->StatusText(), QString("11 points"));
+  QCOMPARE(results(), QString("6"));
+}
+
+// A refusal is a message and nothing else: no progress meanwhile, and the
+// table and its status as they were.
+void TableWindowsTest::ARefusalShowsNoProgress() {
+  struct TWaitingUi : TMessageRecorder {
+    QWidget* Progress = nullptr;
+    bool ProgressSeen = false;
+    void ShowMessage(const std::string& text) override {
+      TMessageRecorder::ShowMessage(text);
+      // The user reads the message for a while.
+      for (int i = 0; i < 10; ++i) {
+        QTest::qWait(60);
+        ProgressSeen = ProgressSeen || (Progress != nullptr && Progress->isVisible());
+      }
+    }
+  };
+  TWaitingUi ui;
+  test::TTempFolder dir;
+  TMainWindow form(TCalculatorFiles{dir.Folder(), dir.File("helmax-calc.ini"), dir.File("helmax-calc.log"),
+                                    dir.File("helmax-calc.txt")},
+                   &ui);
+  form.show();
+  QTRY_VERIFY(form.Idle());
+  form.Action("table")->trigger();
+  QTRY_VERIFY(form.Idle());
+  ui.Progress = form.FunctionTable()->findChild<QProgressBar*>("progress");
+  form.Calculator().SetParameter(parFrom, 0);
+  form.Calculator().SetParameter(parTo, 1048575);
+  form.Calculator().SetParameter(parStep, 1);
+  form.Action("table")->trigger();
+  QTRY_VERIFY(form.Idle());
+  QCOMPARE(ui.Messages, Strings{"Too many points: 1048576"});
+  QVERIFY(!ui.ProgressSeen);
+  QCOMPARE(form.FunctionTable()->StatusText(), QString("2001 points"));
+  QCOMPARE(form.FunctionTable()->Grid()->model()->rowCount(), 2001);
 }
 
 void TableWindowsTest::ChartLegendShowsAndHides() {
