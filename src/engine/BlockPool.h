@@ -19,8 +19,10 @@ namespace helmax {
 
 template <class T>
 class TBlockPool {
-  // Elements are never destroyed: a block is given back as it is.
+  // Elements are never destroyed: a block is given back as it is. Blocks
+  // come from the plain operator new, which aligns for every such T.
   static_assert(std::is_trivially_destructible_v<T>);
+  static_assert(alignof(T) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__);
 
  public:
   // n contiguous, value-initialised elements, valid until Reset.
@@ -64,7 +66,7 @@ class TBlockPool {
  private:
   // Raw storage: its elements come to life in Take.
   struct TFreeStorage {
-    void operator()(T* p) const { ::operator delete(static_cast<void*>(p), std::align_val_t{alignof(T)}); }
+    void operator()(T* p) const { ::operator delete(static_cast<void*>(p)); }
   };
   struct TBlock {
     std::unique_ptr<T[], TFreeStorage> Data;
@@ -88,7 +90,7 @@ class TBlockPool {
     }
     const std::size_t grown = Blocks_.empty() ? kFirstBlockSize : std::min(kBlockSize, 2 * Blocks_.back().Size);
     const std::size_t size = std::max(grown, n);
-    T* const data = static_cast<T*>(::operator new(size * sizeof(T), std::align_val_t{alignof(T)}));
+    T* const data = static_cast<T*>(::operator new(size * sizeof(T)));
     Blocks_.push_back(TBlock{std::unique_ptr<T[], TFreeStorage>(data), size});
     Enter(Blocks_.size() - 1);
   }
