@@ -7,6 +7,8 @@
 // - integrals to 1e-14 by our global adaptive Gauss–Kronrod routine and by
 //   Boost's recursive Gauss–Kronrod quadrature at equal achieved error, with
 //   the evaluations, errors and ratios (ours / Boost) as counters.
+// The program ends with the ratios ours / theirs of every pair
+// BM_<Task>_Ours, BM_<Task>_<Other> that ran.
 #include <benchmark/benchmark.h>
 
 #include <Eigen/Dense>
@@ -15,7 +17,10 @@
 #include <cmath>
 #include <ctime>
 #include <complex>
+#include <cstdio>
+#include <map>
 #include <random>
+#include <string>
 
 #include "DenseLinearSolver.h"
 #include "GaussQuadrature.h"
@@ -236,6 +241,39 @@ BENCHMARK_CAPTURE(BM_Integral_OursVsBoost, Smooth, kSmooth)->Unit(benchmark::kMi
 BENCHMARK_CAPTURE(BM_Integral_OursVsBoost, Peak, kPeak)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_Integral_OursVsBoost, Oscillating, kOscillating)->Unit(benchmark::kMicrosecond);
 
+// Console output, keeping the CPU time per iteration of every benchmark (on
+// a shared machine the steadier measure).
+class TRatioReporter : public benchmark::ConsoleReporter {
+ public:
+  std::map<std::string, double> Seconds;
+  void ReportRuns(const std::vector<Run>& reports) override {
+    for (const Run& r : reports)
+      if (r.run_type == Run::RT_Iteration && r.iterations > 0)
+        Seconds[r.benchmark_name()] = r.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(r.time_unit);
+    ConsoleReporter::ReportRuns(reports);
+  }
+};
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  TRatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  const std::string suffix = "_Ours";
+  bool header = false;
+  for (const auto& [name, ours] : reporter.Seconds) {
+    if (name.size() <= suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) continue;
+    const std::string task = name.substr(0, name.size() - suffix.size() + 1);  // BM_<Task>_
+    for (const auto& [other, theirs] : reporter.Seconds) {
+      if (other == name || other.rfind(task, 0) != 0 || other.find('_', task.size()) != std::string::npos) continue;
+      if (!header) std::printf("\nCPU time ratios, ours / theirs:\n");
+      header = true;
+      std::printf("  %-28s ours / %-18s %6.2f\n", task.substr(3, task.size() - 4).c_str(), other.substr(task.size()).c_str(),
+                  theirs > 0 ? ours / theirs : 0.0);
+    }
+  }
+  return 0;
+}

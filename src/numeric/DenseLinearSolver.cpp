@@ -144,6 +144,21 @@ struct TDecimalProduct {
 inline double ScaledByPowerOfTwo(double v, int e) { return std::ldexp(v, e); }
 inline TComplex ScaledByPowerOfTwo(const TComplex& z, int e) { return {std::ldexp(z.Re, e), std::ldexp(z.Im, e)}; }
 
+// entries[0..count) times 2^e: a product with the power itself where it is
+// a double (exact, as ldexp, but without a call per entry).
+template <class T>
+void ScaleByPowerOfTwo(T* entries, int count, int e) {
+  if (e == 0) return;
+  if (e < -1022 || e > 1023) {
+    for (int k = 0; k < count; ++k) entries[k] = ScaledByPowerOfTwo(entries[k], e);
+    return;
+  }
+  const double factor = std::ldexp(1.0, e);
+  double* d = reinterpret_cast<double*>(entries);
+  const int doubles = count * static_cast<int>(sizeof(T) / sizeof(double));
+  for (int k = 0; k < doubles; ++k) d[k] *= factor;
+}
+
 // The power of two that brings a largest modulus into [0.5, 1); 0 for 0.
 inline int ScaleFor(long double magnitude, double) {
   int e = 0;
@@ -196,8 +211,7 @@ TEliminationOutcome TDenseLuSolver<T>::Factor(std::vector<T> a, int n, double to
     for (int j = 0; j < n; ++j) rowLargest = std::max(rowLargest, Magnitude(r[j]));
     const int e = ScaleFor(rowLargest, T{});
     RowScale_[static_cast<std::size_t>(i)] = e;
-    if (e != 0)
-      for (int j = 0; j < n; ++j) r[j] = ScaledByPowerOfTwo(r[j], e);
+    ScaleByPowerOfTwo(r, n, e);
     determinant.MultiplyByPowerOfTwo(-e);
   }
   std::vector<long double> columnLargest(stride, 0);
@@ -211,11 +225,10 @@ TEliminationOutcome TDenseLuSolver<T>::Factor(std::vector<T> a, int n, double to
     ColumnScale_[static_cast<std::size_t>(j)] = e;
     determinant.MultiplyByPowerOfTwo(-e);
   }
-  for (int i = 0; i < n; ++i) {
-    T* const r = row(i);
-    for (int j = 0; j < n; ++j)
-      if (ColumnScale_[static_cast<std::size_t>(j)] != 0)
-        r[j] = ScaledByPowerOfTwo(r[j], ColumnScale_[static_cast<std::size_t>(j)]);
+  for (int j = 0; j < n; ++j) {
+    const int e = ColumnScale_[static_cast<std::size_t>(j)];
+    if (e == 0) continue;
+    for (int i = 0; i < n; ++i) ScaleByPowerOfTwo(row(i) + j, 1, e);
   }
   long double largest = 0;
   for (const T& v : a)
@@ -292,11 +305,7 @@ bool TDenseLuSolver<T>::Solve(std::vector<T>& b, int count) const {
   auto lu = [&](int i) { return &Lu_[static_cast<std::size_t>(i) * static_cast<std::size_t>(n)]; };
   // The row exchanges first, in their order; then L and U, each row taking
   // the updates of the rows before it in elimination order.
-  for (int i = 0; i < n; ++i) {
-    const int e = RowScale_[static_cast<std::size_t>(i)];
-    if (e != 0)
-      for (int c = 0; c < count; ++c) row(i)[c] = ScaledByPowerOfTwo(row(i)[c], e);
-  }
+  for (int i = 0; i < n; ++i) ScaleByPowerOfTwo(row(i), count, RowScale_[static_cast<std::size_t>(i)]);
   for (int k = 0; k < n; ++k)
     if (Swap_[static_cast<std::size_t>(k)] != k) std::swap_ranges(row(k), row(k) + count, row(Swap_[k]));
   for (int j = 1; j < n; ++j) SubtractMultiples(row(j), rows.data(), lu(j), j, count);
@@ -308,11 +317,7 @@ bool TDenseLuSolver<T>::Solve(std::vector<T>& b, int count) const {
   }
   // The equilibrated system's unknowns are the given ones over the column
   // scales.
-  for (int i = 0; i < n; ++i) {
-    const int e = ColumnScale_[static_cast<std::size_t>(i)];
-    if (e != 0)
-      for (int c = 0; c < count; ++c) row(i)[c] = ScaledByPowerOfTwo(row(i)[c], e);
-  }
+  for (int i = 0; i < n; ++i) ScaleByPowerOfTwo(row(i), count, ColumnScale_[static_cast<std::size_t>(i)]);
   return AllFinite(b);
 }
 
