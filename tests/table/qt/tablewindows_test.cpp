@@ -592,7 +592,9 @@ void TableWindowsTest::Screenshots() {
   w.Define("f(x)~sin(x), g(x)~cos(x), h(x)~x^2, k(x)~1/x, m(x)~exp(x)");
   w.ComputeTable();
   // Opened wide enough for its columns, up to the screen's width.
-  QCOMPARE(w.Table->width(), QGuiApplication::primaryScreen()->availableGeometry().width());
+  const int screenWidth = QGuiApplication::primaryScreen()->availableGeometry().width();
+  QVERIFY2(w.Table->width() >= screenWidth - 10 && w.Table->frameGeometry().width() <= screenWidth,
+           qPrintable(QString::number(w.Table->width())));
   w.Table->resize(520, 420);
   QApplication::processEvents();
   w.Table->Grid()->horizontalScrollBar()->setValue(w.Table->Grid()->horizontalScrollBar()->maximum() - 40);
