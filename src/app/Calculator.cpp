@@ -1,6 +1,7 @@
 #include "Calculator.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <exception>
 #include <filesystem>
@@ -311,6 +312,7 @@ void TCalculator::DefinitionsCompile(TReport report) {
 void TCalculator::ExpressionsChanged(TReport report) {
   ResultsText.clear();
   ResultsShown_ = false;
+  PartialResults_ = false;
   ExpressionsErrorRange_.reset();
   RefreshStaleDefinitions(report);
   if (FunctionVariable_.empty()) {
@@ -326,7 +328,20 @@ void TCalculator::ExpressionsChanged(TReport report) {
   const std::string source = RemoveLineEnds(ExpressionsText);
   Expressions_->SetCurrencyNumbers(CurrencyMode_);
   Auxiliary_->SetCurrencyNumbers(CurrencyMode_);
+  const TPaneRun run = RunPane(source);
+  if (run.Ok) {
+    ResultsShown_ = true;
+    return;
+  }
+  LocateError(run.Compiled ? run.FailedExpression : -1);
+  // Not after a stop: the others would be stopped as well.
+  if (KeepOtherResults && !StopRequested()) ShowOtherResults(run);
+}
 
+// Compiles and runs a pane's text (line ends removed). Its results, one line
+// per expression, or its error line, end up in ResultsText.
+TCalculator::TPaneRun TCalculator::RunPane(const std::string& source) {
+  ResultsText.clear();
   int first = 1;
   // Variables of the definitions that a run-time function may assign when
   // it runs here; restored after the run so that an evaluation leaves the
@@ -374,11 +389,11 @@ void TCalculator::ExpressionsChanged(TReport report) {
       compileWithFunctions();
     }
   }
-  bool ok = !Expressions_->Error;
-  const bool compiled = ok;
-  TValue* const* results = ok ? Expressions_->DoVectorOfMathExpressions() : nullptr;
-  ok = ok && results != nullptr;
-  if (ok) {
+  TPaneRun run;
+  run.Compiled = !Expressions_->Error;
+  TValue* const* results = run.Compiled ? Expressions_->DoVectorOfMathExpressions() : nullptr;
+  run.Ok = run.Compiled && results != nullptr;
+  if (run.Ok) {
     // The lines go into the former text's storage: a long pane's results
     // would otherwise grow a new string by doubling, copying it each time.
     std::string out;
@@ -391,13 +406,137 @@ void TCalculator::ExpressionsChanged(TReport report) {
       else out += "Not Currency";
     }
     ResultsText = std::move(out);
-    ResultsShown_ = true;
   } else {
     if (!ErrorMessageView) ResultsText = "ERROR";
-    LocateError(compiled ? Expressions_->FailedExpression() - (first - 1) : -1);
+    if (run.Compiled) run.FailedExpression = Expressions_->FailedExpression() - (first - 1);
+    run.ErrorMessage = Expressions_->ErrorMessage;
   }
   // Results may be the shared cells themselves: restore after reading them.
   for (auto& [cell, value] : unprotected) *cell = value;
+  return run;
+}
+
+namespace {
+
+// The expression of a failed run, counted from 0 among the pane's
+// expressions (ranges), or -1 when it cannot be told.
+int FailedIndex(const std::string& pane, const std::vector<std::pair<std::size_t, std::size_t>>& ranges,
+                bool compiled, int failedExpression, const std::string& errorMessage) {
+  if (compiled) return failedExpression >= 0 && static_cast<std::size_t>(failedExpression) < ranges.size()
+                           ? failedExpression
+                           : -1;
+  const auto fragment = FragmentRange(pane, errorMessage);
+  if (!fragment) return -1;
+  for (std::size_t i = 0; i < ranges.size(); ++i)
+    if (fragment->first >= ranges[i].first && fragment->first <= ranges[i].second) return static_cast<int>(i);
+  return -1;
+}
+
+bool IsNameChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_'; }
+
+// The names an expression gives values to: each name directly before "="
+// (a variable) or before "(" in a text with "~" (a function).
+std::vector<std::string> AssignedNames(std::string_view text) {
+  std::vector<std::string> names;
+  const bool defines = text.find('~') != std::string_view::npos;
+  for (std::size_t i = 0; i < text.size();) {
+    if (!IsNameChar(text[i]) || (i > 0 && IsNameChar(text[i - 1]))) {
+      ++i;
+      continue;
+    }
+    std::size_t end = i;
+    while (end < text.size() && IsNameChar(text[end])) ++end;
+    std::size_t next = end;
+    while (next < text.size() && text[next] == ' ') ++next;
+    if (next < text.size() && (text[next] == '=' || (defines && text[next] == '(')))
+      names.push_back(ToLowerAscii(std::string(text.substr(i, end - i))));
+    i = end;
+  }
+  return names;
+}
+
+bool UsesName(std::string_view text, const std::string& lowerName) {
+  for (std::size_t at = 0; at + lowerName.size() <= text.size(); ++at) {
+    if (at > 0 && IsNameChar(text[at - 1])) continue;
+    if (at + lowerName.size() < text.size() && IsNameChar(text[at + lowerName.size()])) continue;
+    if (EqualsIgnoringCase(text.substr(at, lowerName.size()), lowerName)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+// After a failed evaluation of the pane: the results of every expression
+// that does not depend on the failing one, the error line in the failing
+// one's place and nothing in the places of those that depend on it. An
+// expression depends on another when it uses a name the other gives a value
+// to (through any chain). The others are evaluated again without those; a
+// further failure among them is placed the same way.
+void TCalculator::ShowOtherResults(const TPaneRun& failedRun) {
+  const auto ranges = ExpressionRanges(ExpressionsText);
+  const std::size_t n = ranges.size();
+  if (n < 2) return;
+  std::vector<std::string> texts(n);
+  for (std::size_t i = 0; i < n; ++i)
+    texts[i] = RemoveLineEnds(ExpressionsText.substr(ranges[i].first, ranges[i].second - ranges[i].first));
+  int failed = FailedIndex(ExpressionsText, ranges, failedRun.Compiled, failedRun.FailedExpression,
+                           failedRun.ErrorMessage);
+  std::vector<std::string> lines(n);
+  std::vector<bool> left(n, false);  // failed or depends on a failure
+  const std::string paneError = ResultsText;
+  std::string errorLine = paneError;
+  const std::optional<std::pair<std::size_t, std::size_t>> errorRange = ExpressionsErrorRange_;
+  for (std::size_t round = 0; round < n; ++round) {
+    if (failed < 0) {  // a failure that cannot be placed: the pane's error line alone
+      ResultsText = paneError;
+      return;
+    }
+    left[static_cast<std::size_t>(failed)] = true;
+    lines[static_cast<std::size_t>(failed)] = errorLine;
+    std::vector<std::string> unknown = AssignedNames(texts[static_cast<std::size_t>(failed)]);
+    for (bool grew = true; grew;) {
+      grew = false;
+      for (std::size_t i = 0; i < n; ++i) {
+        if (left[i]) continue;
+        if (std::none_of(unknown.begin(), unknown.end(), [&](const std::string& name) { return UsesName(texts[i], name); }))
+          continue;
+        left[i] = grew = true;
+        for (std::string& name : AssignedNames(texts[i])) unknown.push_back(std::move(name));
+      }
+    }
+    std::vector<std::size_t> kept;
+    std::string pane;
+    for (std::size_t i = 0; i < n; ++i) {
+      if (left[i]) continue;
+      if (!kept.empty()) pane += ',';
+      pane += texts[i];
+      kept.push_back(i);
+    }
+    if (kept.empty()) break;
+    const TPaneRun run = RunPane(pane);
+    if (run.Ok) {
+      std::size_t k = 0, from = 0;
+      for (; k < kept.size(); ++k) {
+        const std::size_t end = std::min(ResultsText.find('\n', from), ResultsText.size());
+        lines[kept[k]] = ResultsText.substr(from, end - from);
+        from = end + 1;
+      }
+      break;
+    }
+    const int again = FailedIndex(pane, ExpressionRanges(pane), run.Compiled, run.FailedExpression, run.ErrorMessage);
+    failed = again < 0 ? -1 : static_cast<int>(kept[static_cast<std::size_t>(again)]);
+    errorLine = ResultsText;
+  }
+  std::string out;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (i > 0) out += '\n';
+    out += lines[i];
+  }
+  ResultsText = std::move(out);
+  ResultsShown_ = true;
+  PartialResults_ = true;
+  // The mark stays on the first failure.
+  ExpressionsErrorRange_ = errorRange;
 }
 
 // Whether the pane certainly calls one of the definitions' run-time

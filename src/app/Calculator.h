@@ -77,6 +77,14 @@ class TCalculator : private TConstantListHost {
   void ExpressionsChanged(TReport report = TReport::Box);  // evaluate the expressions
   // True when the last evaluation filled the results pane with values.
   bool ResultsShown() const { return ResultsShown_; }
+  // The window's rule: when the pane fails, the results pane still shows
+  // the results of every expression that does not depend on the failing
+  // one, one line per expression, with the error line in the failing one's
+  // place. Off (documents, the command line): the error line alone.
+  bool KeepOtherResults = false;
+  // The last evaluation failed and the results are those of the others
+  // (ResultsShown() is true then too).
+  bool PartialResults() const { return PartialResults_; }
   // Why the definitions did not compile (their error line), or empty.
   const std::string& DefinitionsError() const { return DefinitionsError_; }
   // Where the last failed evaluation's fault lies in ExpressionsText (a byte
@@ -217,6 +225,14 @@ class TCalculator : private TConstantListHost {
   bool CheckBraces(const char* what);
   bool PrepareSave();
   void LocateError(int failedExpression);
+  struct TPaneRun {
+    bool Ok = false;
+    bool Compiled = false;
+    int FailedExpression = -1;  // from 0, when a run failed
+    std::string ErrorMessage;
+  };
+  TPaneRun RunPane(const std::string& source);
+  void ShowOtherResults(const TPaneRun& failedRun);
   bool CallsRunTimeFunction(std::string_view source) const;
   bool ShowsEntry(const std::string& entry) const;
   bool ApplySections(const std::optional<TSections>& sections, const char* badFormatMessage);
@@ -243,6 +259,7 @@ class TCalculator : private TConstantListHost {
   bool DefinitionsStale_ = true;
   bool CurrencyMode_ = false;
   bool ResultsShown_ = false;
+  bool PartialResults_ = false;
   std::string MemoryPanel_;
   std::string DefinitionsError_;
   std::uint64_t NamesVersion_ = 0;

@@ -163,7 +163,7 @@ TEquivalenceCounts TEquivalenceTest::Compare(const std::string& first, const std
 TEquivalenceCounts TEquivalenceTest::Test(std::string_view firstPane, std::string_view secondPane,
                                           std::uint64_t seed) {
   const TEquivalenceCounts counts = Compare(OneLineExpression(firstPane), OneLineExpression(secondPane), seed);
-  Ui_.ShowMessage(std::string(VerdictText(VerdictOf(counts))) + "\n" + CountsText(counts));
+  Ui_.ShowInformation(std::string(VerdictText(VerdictOf(counts))) + "\n" + CountsText(counts));
   return counts;
 }
 

@@ -50,6 +50,8 @@ std::string SettingsText(const TSettings& s, std::string_view programFolder) {
   line("UserFunctions=", s.UserFunctions ? "1" : "0");
   line("ErrorMessage=", s.ErrorMessage ? "1" : "0");
   line("CurrencyType=", s.CurrencyType ? "1" : "0");
+  line("[Calculation]");
+  line("TimeLimit=", std::to_string(s.TimeLimit));
   line("[Paths]");
   line("FilePath=", path(s.FilePath));
   line("ConvFilePath=", path(s.ConvFilePath));
@@ -71,6 +73,8 @@ TSettingsUpdate ReadSettingsText(std::string_view text) {
   u.StayOnTop = ToSwitch(ini.Value("View", "StayOnTop"));
   u.UserFunctions = ToSwitch(ini.Value("View", "UserFunctions"));
   u.ErrorMessage = ToSwitch(ini.Value("View", "ErrorMessage"));
+  if (const auto limit = ini.Value("Calculation", "TimeLimit"))
+    if (const std::optional<int> v = ToInt(*limit); v && *v >= 0) u.TimeLimit = v;
   // CurrencyType is written on exit but the calculator always starts in the
   // scientific format, so it is not read.
   u.FilePath = ini.Value("Paths", "FilePath");
@@ -93,6 +97,7 @@ void ApplySettings(const TSettingsUpdate& u, TSettings& s) {
   if (u.StayOnTop) s.StayOnTop = *u.StayOnTop;
   if (u.UserFunctions) s.UserFunctions = *u.UserFunctions;
   if (u.ErrorMessage) s.ErrorMessage = *u.ErrorMessage;
+  if (u.TimeLimit) s.TimeLimit = *u.TimeLimit;
   if (u.FilePath) s.FilePath = *u.FilePath;
   if (u.ConvFilePath) s.ConvFilePath = *u.ConvFilePath;
   if (u.ConstFilePath) s.ConstFilePath = *u.ConstFilePath;

@@ -23,6 +23,9 @@ struct TSettings {
   bool UserFunctions = true;
   bool ErrorMessage = true;
   bool CurrencyType = false;
+  // How long one evaluation may run before it is stopped as a runaway, in
+  // seconds (file key [Calculation] TimeLimit); 0: no limit.
+  int TimeLimit = 5;
   std::string FilePath;
   std::string ConvFilePath;
   std::string ConstFilePath;
@@ -42,6 +45,7 @@ struct TSettingsUpdate {
   // only when [FormPos] holds exactly six keys.
   std::optional<int> Geometry[6];
   std::optional<bool> StayOnTop, UserFunctions, ErrorMessage;
+  std::optional<int> TimeLimit;  // a whole number of seconds, 0 or more
   std::optional<std::string> FilePath, ConvFilePath, ConstFilePath, PTEFilePath, ExchangeFileName;
   std::optional<std::string> FirebirdUserName, FirebirdPassword;
 };

@@ -14,7 +14,11 @@ enum class TAnswer { Yes, No, Cancel };
 class TUserInterface {
  public:
   virtual ~TUserInterface() = default;
+  // A failure or refusal.
   virtual void ShowMessage(const std::string& text) = 0;
+  // A result the user asked for (a verdict); a message like the others
+  // unless the interface tells them apart.
+  virtual void ShowInformation(const std::string& text) { ShowMessage(text); }
   // True for Yes.
   virtual bool AskYesNo(const std::string& question) = 0;
   // Yes, No or Cancel ("Save changes?"); without a Cancel of its own, an

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "TextUtil.h"
+
 namespace helmax {
 
 namespace {
@@ -113,6 +115,23 @@ TChartStyle DefaultChartStyle(const TChartData& data) {
   for (std::size_t i = 0; i < data.Series.size(); ++i)
     style.Series.push_back({kPalette[i % std::size(kPalette)], 2, true});
   return style;
+}
+
+TChartStyle KeptChartStyle(const TChartStyle& former, const std::vector<std::string>& formerNames,
+                           const TChartData& data) {
+  TChartStyle style = DefaultChartStyle(data);
+  if (former.Series.size() != formerNames.size()) return style;
+  bool sameNames = formerNames.size() == data.Series.size() && !formerNames.empty();
+  for (std::size_t i = 0; i < data.Series.size(); ++i) {
+    const std::string& name = data.Series[i].Name;
+    if (sameNames && !EqualsIgnoringCase(formerNames[i], name)) sameNames = false;
+    for (std::size_t k = 0; k < formerNames.size(); ++k)
+      if (EqualsIgnoringCase(formerNames[k], name)) {
+        style.Series[i] = former.Series[k];
+        break;
+      }
+  }
+  return sameNames ? former : style;
 }
 
 }  // namespace helmax

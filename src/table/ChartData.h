@@ -73,4 +73,12 @@ struct TChartStyle {
 // x axis, automatic ranges, grid lines, each series in a colour of its own.
 TChartStyle DefaultChartStyle(const TChartData& data);
 
+// The look after a rebuild (Refresh) from data, the chart before it having
+// had former with the series formerNames: while the functions keep their
+// names (case ignored, in order) everything stays; otherwise each series
+// whose name was there keeps its colour, width and visibility, and the
+// rest is the default look.
+TChartStyle KeptChartStyle(const TChartStyle& former, const std::vector<std::string>& formerNames,
+                           const TChartData& data);
+
 }  // namespace helmax

@@ -3,6 +3,8 @@
 // variable.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "CalculatorTestUtil.h"
 
 namespace helmax {
@@ -24,6 +26,73 @@ TEST(EvaluationCycle, DefaultDocument) {
   EXPECT_EQ(f.Eval("2*f(y)"), Real(2 * std::sin(1.0 / 3)));
   EXPECT_EQ(f.Eval("y, Fact(5), x"), "0.333333333333333\n120\n-NAN");
   EXPECT_EQ(f.Eval("Fact(5), y*3"), "120\n1");
+  EXPECT_TRUE(f.Ui.Messages.empty());
+}
+
+// The window's rule for a failing pane: every expression that does not
+// depend on the failing one keeps its result, the failing one shows its
+// error line, those that use a name it assigns show nothing. Checked
+// against whole-pane evaluations: the pane's own error line, the kept
+// expressions alone, and a later failure alone; where nothing fails, the
+// results are those of the whole pane.
+TEST(EvaluationCycle, OneFailingExpressionLeavesTheOthersResults) {
+  TCalculatorFixture f;
+  struct TCase {
+    std::vector<std::string> Expressions;
+    std::vector<int> Failing, Dependent;
+  };
+  const TCase cases[] = {
+      {{"1+1", "1/0", "2*3"}, {1}, {}},
+      {{"a=1/0", "a+1", "5", "b=a*2", "b"}, {0}, {1, 3, 4}},
+      {{"b=2", "1/(b-2)", "b*3"}, {1}, {}},
+      {{"1/0", "2*f(y)", "ln(0)*0+2/0", "Fact(5)"}, {0, 2}, {}},
+      {{"g(t)~t/0", "g(1)", "7"}, {1}, {}},
+      {{"1+1", "2*f(y)", "Fact(5), y"}, {}, {}},
+      {{"sin(y)", "x", "12.31.2008"}, {}, {}},
+  };
+  auto join = [](const std::vector<std::string>& parts, const char* between) {
+    std::string out;
+    for (std::size_t i = 0; i < parts.size(); ++i) out += (i > 0 ? between : "") + parts[i];
+    return out;
+  };
+  for (const TCase& c : cases) {
+    const std::string pane = join(c.Expressions, ",\n");
+    SCOPED_TRACE(pane);
+    f.Calc.KeepOtherResults = false;
+    const std::string whole = f.Eval(pane);
+    f.Calc.KeepOtherResults = true;
+    const std::string kept = f.Eval(pane);
+    if (c.Failing.empty()) {
+      EXPECT_EQ(kept, whole);
+      EXPECT_FALSE(f.Calc.PartialResults());
+      continue;
+    }
+    EXPECT_TRUE(f.Calc.PartialResults());
+    EXPECT_TRUE(f.Calc.ExpressionsErrorRange().has_value());  // the mark stays
+    // The references, each from a whole-pane evaluation.
+    f.Calc.KeepOtherResults = false;
+    std::vector<std::string> expected(c.Expressions.size()), others;
+    std::vector<std::size_t> places;
+    for (std::size_t i = 0; i < c.Expressions.size(); ++i) {
+      const int k = static_cast<int>(i);
+      if (k == c.Failing[0]) {
+        expected[i] = whole;  // the pane's own error line
+      } else if (std::count(c.Failing.begin(), c.Failing.end(), k) > 0) {
+        expected[i] = f.Eval(c.Expressions[i]);  // a later failure, on its own
+      } else if (std::count(c.Dependent.begin(), c.Dependent.end(), k) == 0) {
+        others.push_back(c.Expressions[i]);
+        places.push_back(i);
+      }
+    }
+    const std::string otherResults = f.Eval(join(others, ","));
+    std::size_t from = 0;
+    for (std::size_t place : places) {
+      const std::size_t end = std::min(otherResults.find('\n', from), otherResults.size());
+      expected[place] = otherResults.substr(from, end - from);
+      from = end + 1;
+    }
+    EXPECT_EQ(kept, join(expected, "\n"));
+  }
   EXPECT_TRUE(f.Ui.Messages.empty());
 }
 

@@ -21,6 +21,7 @@ TEST(SettingsText, DefaultsLineByLine) {
   EXPECT_EQ(SettingsText(s, "/opt/h/"),
             "[FormPos]\r\nTop=10\r\nLeft=20\r\nHeight=600\r\nWidth=400\r\nMemo1Height=120\r\nMemo2Height=130\r\n"
             "[View]\r\nStayOnTop=1\r\nUserFunctions=1\r\nErrorMessage=1\r\nCurrencyType=0\r\n"
+            "[Calculation]\r\nTimeLimit=5\r\n"
             "[Paths]\r\nFilePath=/opt/h/\r\nConvFilePath=/opt/h/\r\nConstFilePath=/opt/h/\r\nPTEFilePath=/opt/h/\r\n"
             "ExchangeFileName=\r\n[Firebird]\r\nUserName=sysdba\r\nPassword=tq4vne8rx\r\n");
 }
@@ -57,6 +58,20 @@ TEST(SettingsReading, ValuesThatDoNotConvertAreSkipped) {
   EXPECT_FALSE(u.ConvFilePath);
   // [Firebird] needs both keys.
   EXPECT_FALSE(u.FirebirdUserName);
+}
+
+TEST(SettingsReading, TimeLimitIsWholeSecondsOrNone) {
+  const std::pair<const char*, int> cases[] = {{"60", 60}, {"0", 0}, {" 7 ", 7}, {"-1", 5}, {"2.5", 5}, {"none", 5}};
+  for (const auto& [text, expected] : cases) {
+    TSettings s;
+    ApplySettings(ReadSettingsText(std::string("[Calculation]\nTimeLimit=") + text + "\n"), s);
+    EXPECT_EQ(s.TimeLimit, expected) << text;
+  }
+  TSettings s;
+  s.TimeLimit = 0;
+  TSettings back;
+  ApplySettings(ReadSettingsText(SettingsText(s, "/")), back);
+  EXPECT_EQ(back.TimeLimit, 0);
 }
 
 TEST(SettingsFile, WrittenWhenMissingThenRoundTrips) {

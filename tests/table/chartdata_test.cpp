@@ -57,6 +57,39 @@ TEST(ChartDataTest, NumbersOfTheTableWithGaps) {
   EXPECT_NE(style.Series[0].Color, style.Series[1].Color);
 }
 
+// A rebuild keeps the editor's settings while the functions keep their
+// names; a series keeps its own look by name when the others change.
+TEST(ChartDataTest, RefreshKeepsTheLookWhileTheNamesStay) {
+  TChartData data;
+  data.XName = "x";
+  data.Series = {{"f(x)", {}}, {"g(x)", {}}};
+  TChartStyle edited = DefaultChartStyle(data);
+  edited.Title = "Sine";
+  edited.X.Automatic = false;
+  edited.X.Range = {-5, 5};
+  edited.Grid = false;
+  edited.Series[1] = {0x102030, 4, false};
+  const std::vector<std::string> names = {"f(x)", "G(X)"};
+  const TChartStyle same = KeptChartStyle(edited, names, data);
+  EXPECT_EQ(same.Title, "Sine");
+  EXPECT_FALSE(same.X.Automatic);
+  EXPECT_EQ(same.X.Range.Max, 5);
+  EXPECT_FALSE(same.Grid);
+  EXPECT_EQ(same.Series[1].Color, 0x102030u);
+  // Another set of functions: g(x) keeps its look in its new place, the
+  // rest is the default.
+  TChartData other = data;
+  other.Series = {{"g(x)", {}}, {"h(x)", {}}};
+  const TChartStyle moved = KeptChartStyle(edited, names, other);
+  const TChartStyle fresh = DefaultChartStyle(other);
+  EXPECT_EQ(moved.Title, "");
+  EXPECT_TRUE(moved.X.Automatic);
+  EXPECT_TRUE(moved.Grid);
+  EXPECT_EQ(moved.Series[0].Width, 4);
+  EXPECT_FALSE(moved.Series[0].Visible);
+  EXPECT_EQ(moved.Series[1].Color, fresh.Series[1].Color);
+}
+
 TEST(ChartDataTest, FewPointsAreDrawnWhole) {
   const std::vector<double> x = {0, 1, 2, 3, 4, 5};
   const std::vector<double> y = {1, kGap, 3, 4, kGap, kGap};

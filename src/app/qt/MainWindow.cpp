@@ -64,7 +64,9 @@ TMainWindow::TMainWindow(TCalculatorFiles files, TUserInterface* ui, QWidget* pa
   // The core may speak from the worker thread: its boxes open on this one.
   GuiUi_ = std::make_unique<TGuiThreadUserInterface>(*Ui_);
   Calc_ = std::make_unique<TCalculator>(*GuiUi_, std::move(files));
-  Calc_->SetStepBudget(kStepBudget);
+  Calc_->SetStepBudget(kStepBudget);  // until the settings are read
+  // One bad expression leaves the others' results in sight.
+  Calc_->KeepOtherResults = true;
   // A document or history entry shows its panes before it is calculated.
   Calc_->OnPanesLoaded = [this](const std::string& definitions, const std::string& expressions) {
     const std::uint64_t run = Runner_->RunNumber();
@@ -309,6 +311,20 @@ void TMainWindow::BuildMenus() {
   AddAction(options, "&Def conversions", "conversionTables")->setEnabled(false);
   connect(AddAction(options, "D&ef constants", "constantsLibrary"), &QAction::triggered, this,
           &TMainWindow::ShowConstantsLibrary);
+  // How long an evaluation may run before it is stopped as a runaway.
+  QMenu* limit = options->addMenu("&Time limit");
+  limit->setObjectName("timeLimitMenu");
+  auto* limits = new QActionGroup(this);
+  const std::pair<const char*, int> limitItems[] = {
+      {"&5 seconds", 5}, {"&30 seconds", 30}, {"&2 minutes", 120}, {"&10 minutes", 600}, {"&None", 0}};
+  for (const auto& [caption, seconds] : limitItems) {
+    QAction* a = AddAction(limit, caption, seconds == 0 ? "timeLimitNone" : qPrintable(QString("timeLimit%1").arg(seconds)));
+    a->setCheckable(true);
+    a->setData(seconds);
+    limits->addAction(a);
+    connect(a, &QAction::triggered, this, [this, seconds = seconds] { SetTimeLimit(seconds); });
+  }
+  Action("timeLimit5")->setChecked(true);
   QMenu* font = options->addMenu("F&ont");
   auto* fonts = new QActionGroup(this);
   QAction* normal = AddAction(font, "&Normal", "normalFont");
@@ -337,13 +353,18 @@ void TMainWindow::BuildMenus() {
           &TMainWindow::ShowBuiltInFunctions);
 }
 
+// The panels take 110, 220 and the rest of the pixels while there is room;
+// a narrow window shrinks them side by side (their texts cut) instead of
+// drawing them over each other.
 void TMainWindow::BuildStatusBar() {
   const int widths[3] = {110, 220, 50};
   for (int i = 0; i < 3; ++i) {
     Panels_[i] = new QLabel;
     Panels_[i]->setObjectName(QString("statusPanel%1").arg(i));
-    Panels_[i]->setMinimumWidth(widths[i]);
-    statusBar()->addWidget(Panels_[i], i == 2 ? 1 : 0);
+    Panels_[i]->setMinimumWidth(30);
+    Panels_[i]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    if (i < 2) Panels_[i]->setMaximumWidth(widths[i]);
+    statusBar()->addWidget(Panels_[i], i == 2 ? 1 : widths[i] / 50);
   }
 }
 
@@ -412,7 +433,7 @@ void TMainWindow::SyncNames() {
 // pane holds one expression per line; the place of a failure is marked.
 void TMainWindow::ShowResults() {
   QString shown = QString::fromStdString(Calc_->ResultsText);
-  if (Calc_->ResultsShown()) {
+  if (Calc_->ResultsShown() && !Calc_->PartialResults()) {
     const std::string& all = Calc_->ResultsText;
     const std::size_t lastLine = all.rfind('\n');
     const QString last = QString::fromStdString(lastLine == std::string::npos ? all : all.substr(lastLine + 1));
@@ -522,6 +543,7 @@ void TMainWindow::ProcessQueue() {
       EditsAtRun_ = Edits_;
       Calc_->ClearStopRequest();
       ToolStop_.store(false);
+      Calc_->SetStepBudget(Calc_->Settings.TimeLimit * kStepsPerSecond);
       Runner_->Run(next.Work);
       Running_ = TWork::Command;
     }
@@ -782,6 +804,17 @@ void TMainWindow::ApplyColors() {
 
 // The tool windows share the main window's layer, so that one opened from
 // its menus comes in front of it.
+void TMainWindow::SetTimeLimit(int seconds) {
+  seconds = std::max(0, seconds);
+  Calc_->Settings.TimeLimit = seconds;
+  for (QAction* a : Action("timeLimit5")->actionGroup()->actions()) {
+    const QSignalBlocker quiet(a);
+    a->setChecked(a->data().toInt() == seconds);
+  }
+  // Taken by the next evaluation (ProcessQueue); a running one keeps the
+  // budget it began with.
+}
+
 void TMainWindow::SetStayOnTop(bool on) {
   SetStaysOnTop(this, on);
   for (QWidget* w : findChildren<QWidget*>())
@@ -970,6 +1003,7 @@ void TMainWindow::ApplySettings() {
       Splitter_->setSizes({first, second, std::max(MinimumPane_, total - first - second)});
     }
   }
+  SetTimeLimit(s.TimeLimit);
   if (!s.StayOnTop) Action("stayOnTop")->setChecked(false);
   else SetStayOnTop(true);
   if (!s.UserFunctions) Action("userFunctions")->setChecked(false);

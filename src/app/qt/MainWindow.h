@@ -121,8 +121,12 @@ class TMainWindow : public QMainWindow {
   void StopCalculation();
   // Asks a running calculation to stop and waits until the core is free.
   void StopAndWait();
-  // The step budget of one evaluation: a runaway text ends by itself.
+  // The step budget of one evaluation: a runaway text ends by itself. The
+  // default time limit of 5 seconds gives kStepBudget.
   static constexpr std::int64_t kStepBudget = 300'000'000;
+  static constexpr std::int64_t kStepsPerSecond = kStepBudget / 5;
+  // Options > Time limit: seconds, 0 for none; kept in the settings.
+  void SetTimeLimit(int seconds);
 
  public slots:
   void DefinitionsChanged();

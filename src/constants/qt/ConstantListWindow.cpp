@@ -251,12 +251,19 @@ void TConstantListWindow::resizeEvent(QResizeEvent* event) {
   FitColumns();
 }
 
-// Column 0 is 40 pixels; the others share the rest 2:2:4:2.
+// Column 0 is 40 pixels; the others share the rest 2:2:4:2, the names'
+// column at least as wide as its longest name (INTEGRTOLERANCE).
 void TConstantListWindow::FitColumns() {
   Grid_->setColumnWidth(0, 40);
   const int rest = std::max(100, Grid_->viewport()->width() - 40);
-  const int parts[4] = {2, 2, 4, 2};
-  for (int c = 1; c <= 4; ++c) Grid_->setColumnWidth(c, rest * parts[c - 1] / 10);
+  int longest = 0;
+  for (int r = 0; r < Grid_->model()->rowCount(); ++r)
+    longest = std::max(longest, Grid_->fontMetrics().horizontalAdvance(Grid_->model()->index(r, 1).data().toString()));
+  const int names = std::max(rest * 2 / 10, longest + 12);
+  Grid_->setColumnWidth(1, names);
+  const int parts[3] = {2, 4, 2};
+  const int others = std::max(60, rest - names);
+  for (int c = 2; c <= 4; ++c) Grid_->setColumnWidth(c, others * parts[c - 2] / 8);
 }
 
 }  // namespace helmax

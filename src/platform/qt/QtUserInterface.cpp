@@ -13,7 +13,13 @@ QWidget* TQtUserInterface::Owner() const {
   return Parent_;
 }
 
+// The core's messages say what went wrong (a refusal, a failure): the
+// warning icon. Results such as a verdict come through ShowInformation.
 void TQtUserInterface::ShowMessage(const std::string& text) {
+  QMessageBox::warning(Owner(), QStringLiteral("Calculator"), QString::fromStdString(text));
+}
+
+void TQtUserInterface::ShowInformation(const std::string& text) {
   QMessageBox::information(Owner(), QStringLiteral("Calculator"), QString::fromStdString(text));
 }
 
@@ -51,6 +57,10 @@ void TGuiThreadUserInterface::OnGuiThread(F&& call) {
 
 void TGuiThreadUserInterface::ShowMessage(const std::string& text) {
   OnGuiThread([&] { Target_.ShowMessage(text); });
+}
+
+void TGuiThreadUserInterface::ShowInformation(const std::string& text) {
+  OnGuiThread([&] { Target_.ShowInformation(text); });
 }
 
 bool TGuiThreadUserInterface::AskYesNo(const std::string& question) {

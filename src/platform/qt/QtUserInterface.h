@@ -17,6 +17,7 @@ class TQtUserInterface : public TUserInterface {
   explicit TQtUserInterface(QWidget* parent = nullptr) : Parent_(parent) {}
   void SetParent(QWidget* parent) { Parent_ = parent; }
   void ShowMessage(const std::string& text) override;
+  void ShowInformation(const std::string& text) override;
   bool AskYesNo(const std::string& question) override;
   TAnswer AskYesNoCancel(const std::string& question) override;
 
@@ -32,6 +33,7 @@ class TGuiThreadUserInterface : public TUserInterface {
  public:
   explicit TGuiThreadUserInterface(TUserInterface& target) : Target_(target) {}
   void ShowMessage(const std::string& text) override;
+  void ShowInformation(const std::string& text) override;
   bool AskYesNo(const std::string& question) override;
   TAnswer AskYesNoCancel(const std::string& question) override;
 

@@ -103,8 +103,11 @@ void TChartWindow::ShowChart() {
 
 void TChartWindow::Refresh() {
   const std::shared_ptr<const TFunctionTable> table = TableSource ? TableSource() : nullptr;
+  std::vector<std::string> formerNames;
+  for (const TChartSeriesData& series : Data_.Series) formerNames.push_back(series.Name);
   Data_ = table ? BuildChartData(*table) : TChartData{};
-  Style_ = DefaultChartStyle(Data_);
+  // The editor's settings stay while the functions keep their names.
+  Style_ = KeptChartStyle(Style_, formerNames, Data_);
   Chart_->removeAllSeries();
   Lines_.assign(Data_.Series.size(), {});
   FillLegend();
@@ -219,6 +222,8 @@ int TChartWindow::DrawnPointCount(int series) const {
 
 void TChartWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
+  // A small window keeps most of its width for the plot.
+  Legend_->setMaximumWidth(std::clamp(width() / 4, 40, 180));
   RedrawTimer_->start();
 }
 

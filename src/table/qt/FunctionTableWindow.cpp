@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QUrl>
@@ -14,6 +15,7 @@
 #include "ChartWindow.h"
 #include "TableComputation.h"
 #include "TableFiles.h"
+#include "WindowPlacement.h"
 #include "FileDialog.h"
 
 namespace helmax {
@@ -250,6 +252,21 @@ void TFunctionTableWindow::ShowNewTable(std::shared_ptr<TFunctionTable> table, i
   Grid_->setColumnWidth(0, std::max(40, fontMetrics().horizontalAdvance(widest + "00")));
   for (int c = 1; c < Table_->ColumnCount(); ++c) Grid_->setColumnWidth(c, columnWidth);
   ShowInfo();
+  FitWidthToColumns();
+}
+
+// Wide enough for every column (and the scroll bar), up to the screen's
+// width; never narrower than it is.
+void TFunctionTableWindow::FitWidthToColumns() {
+  int columns = 0;
+  for (int c = 0; c < Table_->ColumnCount(); ++c) columns += Grid_->columnWidth(c);
+  // The layout has no margins: the grid's frame and scroll bar beside the columns.
+  const int wanted = columns + 2 * Grid_->frameWidth() + Grid_->verticalScrollBar()->sizeHint().width() + 4;
+  if (wanted <= width()) return;
+  const QRect placed = ClampToScreen(QRect(frameGeometry().topLeft(), QSize(wanted + frameGeometry().width() - width(),
+                                                                             frameGeometry().height())));
+  resize(placed.width() - (frameGeometry().width() - width()), height());
+  if (isVisible()) move(placed.topLeft());
 }
 
 void TFunctionTableWindow::ShowInfo() {

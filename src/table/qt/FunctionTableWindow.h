@@ -99,6 +99,7 @@ class TFunctionTableWindow : public QWidget {
   void ShowProgress();
   void SetProgressVisible(bool visible);
   void ShowNewTable(std::shared_ptr<TFunctionTable> table, int columnWidth);
+  void FitWidthToColumns();
   // The table to change in place: a copy when work elsewhere still reads it.
   TFunctionTable& EditableTable();
   QString ChooseSaveFile(const QString& caption, const QString& filter, const QString& suffix);

@@ -105,6 +105,7 @@ class MainWindowTest : public QObject {
   void ConstantListAddEditDelete();
   void ConstantDialogConfirmsWithCtrlEnter();
   void CtrlRAfterAnIncompletePane();
+  void OneBadLineKeepsTheOthers();
   void OpenAndSaveAsThroughTheDialogs();
   void SettingsWrittenAtCloseAndAppliedAtStart();
   void FontLargeChangesEveryPane();
@@ -737,6 +738,48 @@ void MainWindowTest::CtrlRAfterAnIncompletePane() {
   w.Key(pane, Qt::Key_R, Qt::ControlModifier);
   QCOMPARE(pane->toPlainText(), QString("2+3*5"));
   QCOMPARE(w.Results(), QString("17"));
+}
+
+// The failing expression's error on its line, the others' results kept,
+// and the wavy mark on the failing one.
+void MainWindowTest::OneBadLineKeepsTheOthers() {
+  TCalculatorWindow w;
+  QPlainTextEdit* pane = w.Form->ExpressionsPane();
+  w.Trigger("alignedResults");
+  w.Type(pane, "1+1,");
+  w.Key(pane, Qt::Key_Return);
+  w.Key(pane, Qt::Key_Return);
+  w.Type(pane, "1/0,");
+  w.Key(pane, Qt::Key_Return);
+  w.Type(pane, "Fact(5)");
+  QCOMPARE(w.Results(), QString("2\n\nDivision by 0\n120"));
+  const QList<QTextEdit::ExtraSelection> marks = pane->extraSelections();
+  QVERIFY(!marks.isEmpty());
+  QCOMPARE(marks[0].cursor.selectedText(), QString("1/0"));
+  w.Form->resize(640, 520);
+  QApplication::processEvents();
+  QVERIFY(w.Form->grab().save(QString(HELMAX_SCREENSHOT_DIR) + "/helmax-calc-bad-line.png"));
+  // A narrow window: the status panels side by side, none over another.
+  w.Form->resize(250, 400);
+  QApplication::processEvents();
+  QTRY_COMPARE(w.Form->width(), 250);
+  QLabel* panels[3];
+  for (int i = 0; i < 3; ++i) panels[i] = w.Form->findChild<QLabel*>(QString("statusPanel%1").arg(i));
+  for (int i = 0; i < 2; ++i) QVERIFY(panels[i]->geometry().right() < panels[i + 1]->geometry().left());
+  QVERIFY(panels[2]->geometry().right() <= w.Form->width());
+  QVERIFY(w.Form->grab().save(QString(HELMAX_SCREENSHOT_DIR) + "/helmax-calc-narrow.png"));
+  // Ctrl+R takes the last result of a pane that did not fail, never a line
+  // of kept results (it may be an error line): none was shown here.
+  const QString before = pane->toPlainText();
+  w.Key(pane, Qt::Key_R, Qt::ControlModifier);
+  QCOMPARE(pane->toPlainText(), before);
+  w.Type(pane, ",");
+  w.Key(pane, Qt::Key_Return);
+  w.Type(pane, "7");
+  pane->selectAll();
+  w.Type(pane, "3*3");
+  w.Key(pane, Qt::Key_R, Qt::ControlModifier);
+  QCOMPARE(pane->toPlainText(), QString("3*39"));
 }
 
 void MainWindowTest::HelpSearch() {

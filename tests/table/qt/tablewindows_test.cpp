@@ -157,6 +157,10 @@ void TableWindowsTest::FunctionsTableShowsTheDefaultTable() {
   QTableView* frozen = w.Table->Grid()->FrozenView();
   QVERIFY(!frozen->isColumnHidden(0) && !frozen->isColumnHidden(1) && frozen->isColumnHidden(2));
   QCOMPARE(frozen->width(), w.Table->Grid()->columnWidth(0) + 150);
+  // Two function columns fit whole.
+  w.Define("f(x)~sin(x), g(x)~cos(x)");
+  w.ComputeTable();
+  QTRY_VERIFY(w.Table->Grid()->horizontalScrollBar()->maximum() == 0);
   w.Form->Calculator().SetParameter(parColWidth, 60);
   w.ComputeTable();
   QCOMPARE(w.Table->Grid()->columnWidth(2), 60);
@@ -536,6 +540,18 @@ void TableWindowsTest::ChartEditorChangesApplyAtOnce() {
   w.Chart->hide();
   w.Chart->show();
   QCOMPARE(w.Chart->Chart()->title(), QString("Sine"));
+  // Refresh (and Window > Chart) keep them while the functions keep their
+  // names.
+  w.ChartMenu("refresh")->trigger();
+  QCOMPARE(w.Chart->Chart()->title(), QString("Sine"));
+  QCOMPARE(w.Chart->AxisX()->max(), 5.0);
+  QCOMPARE(w.Chart->Lines(0)[0]->pen().width(), 4);
+  QVERIFY(!w.Chart->AxisX()->isGridLineVisible());
+  w.TableMenu("chart")->trigger();
+  QCOMPARE(w.Chart->Lines(0)[0]->pen().color(), QColor(10, 20, 30));
+  // Other functions: the default look.
+  w.Define("g(x)~cos(x)");
+  w.ComputeTable();
   w.ChartMenu("refresh")->trigger();
   QCOMPARE(w.Chart->Chart()->title(), QString());
   QCOMPARE(w.Chart->AxisX()->max(), 100.0);
@@ -575,6 +591,12 @@ void TableWindowsTest::Screenshots() {
   // Many functions: "#" and x stay while the others scroll under them.
   w.Define("f(x)~sin(x), g(x)~cos(x), h(x)~x^2, k(x)~1/x, m(x)~exp(x)");
   w.ComputeTable();
+  // Opened wide enough for its columns, up to the screen's width.
+  const int screenWidth = QGuiApplication::primaryScreen()->availableGeometry().width();
+  QVERIFY2(w.Table->width() >= screenWidth - 10 && w.Table->frameGeometry().width() <= screenWidth,
+           qPrintable(QString::number(w.Table->width())));
+  w.Table->resize(520, 420);
+  QApplication::processEvents();
   w.Table->Grid()->horizontalScrollBar()->setValue(w.Table->Grid()->horizontalScrollBar()->maximum() - 40);
   QApplication::processEvents();
   QVERIFY(w.Table->grab().save(QString(HELMAX_SCREENSHOT_DIR) + "/helmax-table-scrolled.png"));
