@@ -501,6 +501,7 @@ static int Run(int argc, char** argv) {
     const int status =
         PrintIntegral(cli.Calculator(), *options.Integral, JoinExpressions(options.Expressions), options.Diagnostics);
     return status == 0 && cli.LoadedWithoutMessages() ? 0 : 1;
+  }
   if (options.LinearSystem) {
     TCalculator& calc = cli.Calculator();
     const TSystemCommand command = options.Determinant ? TSystemCommand::Determinant
