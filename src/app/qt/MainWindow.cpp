@@ -578,6 +578,10 @@ void TMainWindow::StopCalculation() {
   if (Runner_->Busy() && Running_ == TWork::Tool) StopToolWork();
 }
 
+void TMainWindow::StopMainCalculation() {
+  if (InPause_ || (Runner_->Busy() && Running_ != TWork::Tool)) Calc_->RequestStop();
+}
+
 void TMainWindow::StopToolWork() {
   ToolStop_.store(true);
   if (!InPause_) Calc_->RequestStop();
@@ -861,7 +865,7 @@ bool TMainWindow::HandleKey(QObject* watched, QKeyEvent* key) {
       if (MainCalculating()) {
         std::erase_if(Queue_, [](const TQueued& q) { return q.Kind != TWork::Tool; });
         EditTimer_->stop();
-        if (InPause_ || (Runner_->Busy() && Running_ != TWork::Tool)) Calc_->RequestStop();
+        StopMainCalculation();
       } else {
         ClearExpressions();
       }
@@ -1109,6 +1113,7 @@ void TMainWindow::CreateNumericTools() {
     RunForTool(std::move(prepare), std::move(work), std::move(finish));
   };
   host.StopCalculation = [this] { StopCalculation(); };
+  host.StopMainCalculation = [this] { StopMainCalculation(); };
   host.ShowMain = [this] {
     show();
     raise();

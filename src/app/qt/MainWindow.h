@@ -117,8 +117,10 @@ class TMainWindow : public QMainWindow {
   // work on the core's worker thread (it may take long; StopCalculation ends
   // it) and finish on this thread again, to show the outcome.
   void RunForTool(std::function<void()> prepare, std::function<void()> work, std::function<void()> finish = {});
-  // Asks the running calculation, whoever started it, to stop (Esc).
+  // A tool's Cancel (or Esc in it): asks a tool's running work to stop.
   void StopCalculation();
+  // Stops the window's own evaluation (a tool's work goes on).
+  void StopMainCalculation();
   // Asks a running calculation to stop and waits until the core is free.
   void StopAndWait();
   // The step budget of one evaluation: a runaway text ends by itself. The

@@ -121,7 +121,7 @@ TInterpolationWindow::TInterpolationWindow(TToolHost host, QWidget* owner)
   connect(Tabs_, &QTabWidget::currentChanged, this, &TInterpolationWindow::ShowActiveSheet);
   auto* status = new QStatusBar;
   status->setSizeGripEnabled(false);
-  Indicator_ = new TRunIndicator(status, [this] { Host_.StopCalculation(); }, this);
+  Indicator_ = new TRunIndicator(status, [this] { CancelRun(); }, this);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setMenuBar(menus);
@@ -446,11 +446,16 @@ bool TInterpolationWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void TInterpolationWindow::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape) {
-    if (Indicator_->Running()) Host_.StopCalculation();
+    if (Indicator_->Running()) CancelRun();
     else close();
     return;
   }
   QWidget::keyPressEvent(event);
+}
+
+void TInterpolationWindow::CancelRun() {
+  if (Watching_) Host_.StopMainCalculation();
+  else Host_.StopCalculation();
 }
 
 }  // namespace helmax

@@ -109,6 +109,9 @@ class TInterpolationWindow : public QWidget {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  // Cancel (or Esc): stops the window's run, or the evaluation whose sheet
+  // reading the window shows.
+  void CancelRun();
 
  private:
   void BuildMenus(QMenuBar* menus);

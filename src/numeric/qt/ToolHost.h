@@ -22,7 +22,8 @@ struct TToolHost {
   // thread again (see TMainWindow::RunForTool).
   std::function<void(std::function<void()> prepare, std::function<void()> work, std::function<void()> finish)>
       RunForTool;
-  std::function<void()> StopCalculation;
+  std::function<void()> StopCalculation;     // the tools' work
+  std::function<void()> StopMainCalculation; // the main window's evaluation
   std::function<void()> ShowMain;
 };
 
