@@ -139,7 +139,7 @@ bool TConversionTable::SaveAs(const std::string& path) {
 bool TConversionTable::Check() {
   PathsValid_.store(false, std::memory_order_release);
   CheckFailed_ = false;
-  bool ok = !FindDuplicateRows() && CompileDefinitions();
+  bool ok = !FindDuplicateRows() && !FindOversizedCategories() && CompileDefinitions();
   if (ok) {
     ComputePaths();
     ok = !CheckFailed_;
@@ -215,6 +215,18 @@ std::string TConversionTable::RowPrefix(const TUnitCategory& c, std::size_t row,
   return CategoryPrefix(c) + "Row# " + std::to_string(row + 1) + (forward ? " A => B : " : " B => A : ");
 }
 
+bool TConversionTable::FindOversizedCategories() {
+  bool found = false;
+  for (const TUnitCategory& c : Categories_) {
+    if (c.Units.size() <= static_cast<std::size_t>(kMaxPathUnits)) continue;
+    Ui_.ShowMessage(CategoryPrefix(c) + std::to_string(c.Units.size()) + " units, more than the " +
+                    std::to_string(kMaxPathUnits) + " a category can convert between");
+    CheckFailed_ = true;
+    found = true;
+  }
+  return found;
+}
+
 bool TConversionTable::CompileDefinitions() {
   bool warned = false;
   for (TUnitCategory& c : Categories_) {
@@ -277,12 +289,6 @@ void TConversionTable::ComputePaths() {
       Ui_.ShowMessage(kStopped);
       CheckFailed_ = true;
       return;
-    }
-    if (c.Units.size() > static_cast<std::size_t>(kMaxPathUnits)) {
-      Ui_.ShowMessage(CategoryPrefix(c) + std::to_string(c.Units.size()) + " units, more than the " +
-                      std::to_string(kMaxPathUnits) + " a category can convert between");
-      CheckFailed_ = true;
-      continue;
     }
     try {
       c.Paths.Compute(static_cast<int>(c.Units.size()), c.UnitPairs());

@@ -197,21 +197,25 @@ class TConversionTable {
   TGraphCategory GraphCategory(int category) const;
 
   // ---- checks ----
-  // The three checks in order, stopping at a failure: duplicate rows, the
-  // definitions' compile and the paths. True when the conversions may run
+  // The checks in order, stopping at a failure: duplicate rows, the unit
+  // count of each category, the definitions' compile and the paths. True when the conversions may run
   // (the table is then no longer locked).
   bool Check();
   // Row i joins a unit to itself, or the same two units as another row:
   // reports the first finding and sets CheckFailed. True when found.
   bool FindDuplicateRows();
+  // Reports every category with more units than the paths can join (before
+  // anything is compiled, so that an oversized file is refused at once) and
+  // sets CheckFailed. True when one is found.
+  bool FindOversizedCategories();
   // Compiles every definition in x (the texts of the built-in table are
   // known to pass). A compile error is reported and ends the check
   // (CheckFailed); a non-linear text or one without x is only reported (the
   // first such finding) and every row is still compiled. False on a compile
   // error.
   bool CompileDefinitions();
-  // The conversion paths of every category; a category too large for them
-  // is reported and sets CheckFailed.
+  // The conversion paths of every category; a failure is reported and sets
+  // CheckFailed.
   void ComputePaths();
   bool CheckFailed() const { return CheckFailed_; }
 

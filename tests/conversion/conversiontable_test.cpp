@@ -356,10 +356,13 @@ INSTANTIATE_TEST_SUITE_P(
         TCheckCase{"Empty", "", {}, true}),
     [](const auto& info) { return std::string(info.param.Name); });
 
+// The unit count is refused before any text is compiled: the faulty last
+// text is never reached.
 TEST(ConversionChecks, TooManyUnitsForPaths) {
   std::string text = "[Chain]\r\n";
   for (int i = 1; i <= TConversionTable::kMaxPathUnits; ++i)
-    text += std::to_string(i) + "=u" + std::to_string(i) + " : u" + std::to_string(i + 1) + " : x : x\r\n";
+    text += std::to_string(i) + "=u" + std::to_string(i) + " : u" + std::to_string(i + 1) +
+            (i < TConversionTable::kMaxPathUnits ? " : x : x\r\n" : " : x+ : x\r\n");
   TMessageRecorder ui;
   TConversionTable table(ui);
   test::TTempFolder dir;
