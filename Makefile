@@ -54,7 +54,8 @@ asan-run:
 # CONVERSION_FUZZ_SECONDS long. Each fuzzer works on a copy of its corpus
 # (fuzz/corpus, fuzz/document-corpus, fuzz/conversion-corpus) in build-fuzz/, which keeps what it
 # finds between runs; crash inputs land in build-fuzz/artifacts (once fixed,
-# such an input joins its corpus, which every run starts with).
+# such an input joins its corpus, which every run starts with). The engine's
+# saved false alarms in fuzz/regressions run first, each once.
 FUZZ_ENV  := ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 FUZZ_ARGS := -max_len=512 -timeout=10 -rss_limit_mb=2048 -dict=fuzz/engine.dict \
              -artifact_prefix=$(BUILD_FUZZ)/artifacts/
@@ -69,6 +70,7 @@ fuzz-run:
 	$(CMAKE) --build $(BUILD_FUZZ) -j$(JOBS) --target engine_fuzz document_fuzz conversion_fuzz
 	mkdir -p $(BUILD_FUZZ)/corpus $(BUILD_FUZZ)/artifacts
 	cp fuzz/corpus/* $(BUILD_FUZZ)/corpus/
+	$(FUZZ_ENV) ./$(BUILD_FUZZ)/bin/engine_fuzz $(FUZZ_ARGS) fuzz/regressions/*.txt
 	$(FUZZ_ENV) ./$(BUILD_FUZZ)/bin/engine_fuzz $(FUZZ_ARGS) -max_total_time=$(FUZZ_SECONDS) \
 	  $(BUILD_FUZZ)/corpus
 	mkdir -p $(BUILD_FUZZ)/document-corpus
