@@ -29,6 +29,10 @@ constexpr double kRoundingNoise = 8 * kEpsilon;
 // integral instead (K31 misses up to ten times that at x^-0.99).
 constexpr double kConvergedShare = 1e-3;
 constexpr double kUnresolvedFactor = 16;
+// A converged piece's error: spread * min(1, (200 * difference / spread)^1.5),
+// where spread is the integral of |f - its mean| (QUADPACK's estimate for
+// the same pair of rules).
+constexpr double kSpreadScale = 200;
 // A piece is halved only while each half stays this many doubles wide, so
 // that its outermost nodes (5.2e-4 of the half-width from the ends) still
 // fall strictly inside.
@@ -111,18 +115,47 @@ TPiece TAdaptiveRun::Integrate(double from, double to) {
   if (StopAsked(Stop_)) throw TWorkStopped{};
   const double h = (to - from) / 2;
   const double c = from + h;
-  double difference = 0, absolute = 0;
-  // The rule on [-1, 1]: the nodes are placed here, so that Boost's own
-  // scaling plays no part.
-  const double value = TRule::integrate([&](double u) { return Sample(c + h * u); }, -1.0, 1.0, 0, 0.0, &difference,
-                                        &absolute);
-  TPiece p{from, to, h * value, 0, h * absolute, false};
+  // The rule on [-1, 1] (Boost's nodes and weights): the Kronrod nodes are
+  // 0 and +-abscissa[i]; the Gauss rule uses 0 and the even i.
+  const auto& nodes = TRule::abscissa();
+  const auto& kronrodWeights = TRule::weights();
+  const auto& gaussWeights = boost::math::quadrature::gauss<double, kRulePoints / 2>::weights();
+  constexpr std::size_t kHalf = (kRulePoints + 1) / 2;
+  double plus[kHalf], minus[kHalf];
+  plus[0] = minus[0] = Sample(c);
+  for (std::size_t i = 1; i < kHalf; ++i) {
+    plus[i] = Sample(c + h * nodes[i]);
+    minus[i] = Sample(c - h * nodes[i]);
+  }
+  double kronrod = plus[0] * kronrodWeights[0], gauss = plus[0] * gaussWeights[0];
+  double absolute = std::fabs(plus[0]) * kronrodWeights[0];
+  for (std::size_t i = 1; i < kHalf; ++i) {
+    kronrod += (plus[i] + minus[i]) * kronrodWeights[i];
+    absolute += (std::fabs(plus[i]) + std::fabs(minus[i])) * kronrodWeights[i];
+    if (i % 2 == 0) gauss += (plus[i] + minus[i]) * gaussWeights[i / 2];
+  }
+  // How far the samples stray from their mean (the integral of |f - mean|).
+  const double mean = kronrod / 2;
+  double spread = std::fabs(plus[0] - mean) * kronrodWeights[0];
+  for (std::size_t i = 1; i < kHalf; ++i)
+    spread += (std::fabs(plus[i] - mean) + std::fabs(minus[i] - mean)) * kronrodWeights[i];
+  const double difference = std::fabs(kronrod - gauss);
+  TPiece p{from, to, h * kronrod, 0, h * absolute, false};
   if (!std::isfinite(p.Absolute))
     throw TIntegrationError("DGAINT-> The integral is beyond the range of doubles near " + Variable_ + " = " +
                             RealToText(c));
   p.Settled = difference <= kRoundingNoise * absolute;
-  p.Error = h * (difference <= kConvergedShare * absolute ? std::max(difference, kRoundingFloor * absolute)
-                                                           : kUnresolvedFactor * std::max(difference, absolute));
+  double error;
+  if (difference > kConvergedShare * absolute) {
+    error = kUnresolvedFactor * std::max(difference, absolute);
+  } else {
+    // Once the Gauss rule is close, the Kronrod rule is far closer:
+    // QUADPACK's scaling of the difference by the samples' spread.
+    error = difference;
+    if (spread > 0 && difference > 0) error = spread * std::min(1.0, std::pow(kSpreadScale * difference / spread, 1.5));
+    error = std::max(error, kRoundingFloor * absolute);
+  }
+  p.Error = h * error;
   return p;
 }
 

@@ -1,7 +1,9 @@
 // Global adaptive Gauss–Kronrod integration: the range starts as a number of
 // equal pieces, each integrated with Boost.Math's 31-point Kronrod rule and
-// its embedded 15-point Gauss rule (full-precision nodes); the difference of
-// the two is the piece's error estimate. The piece with the largest error is
+// its embedded 15-point Gauss rule (full-precision nodes); their difference,
+// scaled as QUADPACK does, is the piece's error estimate (a piece where the
+// two rules still disagree widely counts a multiple of its whole absolute
+// integral instead). The piece with the largest error is
 // halved until the errors of all pieces together are within the tolerance
 // relative to the integral. A run that cannot get there (a pole, a jump no
 // piece can resolve, rounding, too many evaluations) fails, naming where;
