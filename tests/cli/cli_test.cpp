@@ -8,6 +8,7 @@
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -203,7 +204,15 @@ TEST(CommandLine, InterruptAtThePromptDropsTheLine) {
     }
     return seen.find(text) != std::string::npos;
   };
-  auto send = [&](const std::string& keys) { ASSERT_EQ(::write(terminal, keys.data(), keys.size()), static_cast<ssize_t>(keys.size())); };
+  // Keys go only to the line editor: once it has put the terminal in its
+  // own mode (typed ahead, the terminal would echo and buffer them itself).
+  auto send = [&](const std::string& keys) {
+    termios mode{};
+    for (int waited = 0; waited < 1000 && ::tcgetattr(terminal, &mode) == 0 && (mode.c_lflag & ICANON) != 0; ++waited)
+      ::usleep(10000);
+    ASSERT_EQ(mode.c_lflag & ICANON, 0u) << "the line editor never read keys";
+    ASSERT_EQ(::write(terminal, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
+  };
   ASSERT_TRUE(waitFor("helmax> ")) << seen;
   seen.clear();
   send("7*");
@@ -213,8 +222,6 @@ TEST(CommandLine, InterruptAtThePromptDropsTheLine) {
   seen.clear();
   send("6*7\r");
   EXPECT_TRUE(waitFor("42")) << seen;
-  // The end of input only once the editor reads keys again (an end sent
-  // while the terminal is between modes is lost).
   EXPECT_TRUE(waitFor("helmax> ")) << seen;
   EXPECT_EQ(seen.find("Invalid"), std::string::npos) << seen;
   send("\x04");
