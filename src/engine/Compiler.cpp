@@ -813,6 +813,8 @@ struct TCompiler {
                       "ExceptieExprConst-> " + MathErrorKindText(m.Kind) + " : " + ValueToText(a) + " " + op + " " +
                           ValueToText(b),
                       group);
+    } catch (const std::bad_alloc&) {
+      throw;  // the compile's own out-of-memory failure
     } catch (const std::exception& ex) {
       E.MathErrorKind = 0;
       const auto [left, right, group] = texts();
@@ -1156,6 +1158,8 @@ struct TCompiler {
       }
       text += ") ";
       Fail(number, text);
+    } catch (const std::bad_alloc&) {
+      throw;  // the compile's own out-of-memory failure
     } catch (const std::exception& ex) {
       E.MathErrorKind = 0;
       Fail(number, DomainMessage(E.FunctionName(code), ex.what()));
@@ -1731,20 +1735,28 @@ void THelmaxComplexEval::CompileText(std::string_view text, std::string_view nam
     Error = false;
     ErrorCode = 0;
     ErrorMessage.clear();
-  } catch (const TCompileFailure& f) {
+  } catch (TCompileFailure& f) {
     const std::int32_t kind = MathErrorKind;
     FreeInternal();
     MathErrorKind = kind;
     Error = true;
-    ErrorMessage = f.Message;
+    ErrorMessage = std::move(f.Message);  // (no allocation here)
     ErrorCode = f.Code != 0 ? f.Code : ecInvalidExpression;
     FireParseError();
   } catch (const std::bad_alloc&) {
     FreeInternal();
+    // The working storage may be half updated: the next compile starts
+    // from fresh storage (engines that share it keep theirs).
+    Scratch_.reset();
     Error = true;
     MathErrorKind = 0;
-    ErrorMessage = "VerifySyntaxSemanticsRule-> OUT OF MEMORY";
-    ErrorCode = ecInvalidExpression;
+    ErrorCode = ecOutOfMemory;
+    ErrorMessage.clear();
+    try {
+      ErrorMessage = "VerifySyntaxSemanticsRule-> OUT OF MEMORY";
+    } catch (const std::bad_alloc&) {
+      // The code says it.
+    }
     FireParseError();
   }
   if (Scratch_) Scratch_->Trim();

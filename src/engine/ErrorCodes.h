@@ -51,6 +51,7 @@ enum TErrorCode : std::int32_t {
   ecFunctionStackOverflow = -42, // run-time calls nested beyond MaxFunctionDepth
   ecStopped = -43,               // the host asked the running evaluation to stop
   ecTooLong = -44,               // the evaluation ran past its step budget
+  ecOutOfMemory = -45,           // an allocation failed (never a fault of the text)
 };
 
 // The floating-point failure code of an operator code 1..6 (* / + - ^ =).

@@ -97,6 +97,7 @@ constexpr TCodeRow kRows[] = {
     {ecFunctionStackOverflow, false, true, "Stack overflow", true},
     {ecStopped, false, true, "Calculation stopped", false},
     {ecTooLong, false, true, "Calculation stopped: too long", false},
+    {ecOutOfMemory, true, true, "Out of memory", false},
 };
 
 // Operator of the floating-point failure codes ecMultiply..ecAssign.

@@ -295,6 +295,9 @@ class THelmaxComplexEval {
   bool Error = false;
   std::uint8_t ErrorStateSpare = 0;  // always 0
   std::string ErrorMessage;
+  // The last compile or run failed because memory ran out (never a fault
+  // of the text).
+  bool RanOutOfMemory() const { return Error && ErrorCode == ecOutOfMemory; }
 
   // ---- compiled structures (read-only for hosts and tests) ----
   const std::vector<TInstruction>& Instructions() const { return Instructions_; }

@@ -171,6 +171,10 @@ void THelmaxComplexEval::ReportCurrentFailure(const TInstruction& ins, bool topL
     throw;
   } catch (const EHelmaxMathError& m) {
     ReportMathFailure(ins, m.Kind);
+  } catch (const std::bad_alloc&) {
+    // Memory ran out: not a fault of the text, and said as such.
+    NonMathError(ins, "OUT OF MEMORY", topLevel);
+    ErrorCode = ecOutOfMemory;
   } catch (const std::exception& ex) {
     NonMathError(ins, ex.what(), topLevel);
   } catch (...) {

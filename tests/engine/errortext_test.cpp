@@ -75,7 +75,8 @@ const FixedRow kFixedRows[] = {
     {-42, std::nullopt, "Stack overflow" + kDetail},
     {-43, std::nullopt, "Calculation stopped"},
     {-44, std::nullopt, "Calculation stopped: too long"},
-    {-45, std::nullopt, std::nullopt},
+    {-45, "Out of memory", "Out of memory"},
+    {-46, std::nullopt, std::nullopt},
     {0, std::nullopt, std::nullopt},
 };
 
