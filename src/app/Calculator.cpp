@@ -257,13 +257,27 @@ namespace {
 const char* const kNoFunctionVariable = "Please correct function varable name";
 const char* const kWhereToSetTheVariable = " (Options > Variable)";
 const char* const kInvalidDefinitions = "Please corect user definitions";
+const char* const kOutOfMemory = "Out of memory";
+
 }  // namespace
 
 void TCalculator::DefinitionsChanged(TReport report) {
+  DefinitionsOutOfMemory_ = false;
   try {
     DefinitionsCompile(report);
+  } catch (const std::bad_alloc&) {
+    // Not a fault of the definitions: they are compiled again at the next
+    // evaluation.
+    DefinitionsInvalid_ = DefinitionsOutOfMemory_ = true;
   } catch (const std::exception& e) {
     Ui_.ShowMessage(std::string("Frame31Memo1Exit-> ") + e.what());
+  }
+  if (DefinitionsOutOfMemory_) {
+    DefinitionsStale_ = true;
+    DefinitionsError_ = kOutOfMemory;
+    ResultsText.clear();
+    Report(report, kOutOfMemory);
+    return;
   }
   if (DefinitionsInvalid_ && DefinitionsError_.empty()) DefinitionsError_ = ResultsText;
 }
@@ -292,8 +306,14 @@ void TCalculator::DefinitionsCompile(TReport report) {
   SharedConstantCount_ = Constants_->VariableCount();
 
   Definitions_->VerifySyntaxSemantics(DefinitionsSource(DefinitionsText), DefinitionsVars_, true);
-  if (Definitions_->Error) return;
-  if (Definitions_->DoVectorOfMathExpressions() == nullptr) return;
+  if (Definitions_->Error) {
+    DefinitionsOutOfMemory_ = Definitions_->RanOutOfMemory();
+    return;
+  }
+  if (Definitions_->DoVectorOfMathExpressions() == nullptr) {
+    DefinitionsOutOfMemory_ = Definitions_->RanOutOfMemory();
+    return;
+  }
 
   RunTimeFunctionsText_.clear();
   RunTimeFunctionNames_.clear();
@@ -310,6 +330,16 @@ void TCalculator::DefinitionsCompile(TReport report) {
 }
 
 void TCalculator::ExpressionsChanged(TReport report) {
+  try {
+    EvaluateExpressions(report);
+  } catch (const std::bad_alloc&) {
+    ResultsShown_ = PartialResults_ = false;
+    ResultsText.clear();
+    Report(report, kOutOfMemory);
+  }
+}
+
+void TCalculator::EvaluateExpressions(TReport report) {
   ResultsText.clear();
   ResultsShown_ = false;
   PartialResults_ = false;
@@ -321,7 +351,9 @@ void TCalculator::ExpressionsChanged(TReport report) {
     return;
   }
   if (DefinitionsInvalid_) {
-    Report(report, kInvalidDefinitions);
+    // (Out of memory was said when the definitions compiled.)
+    if (!DefinitionsOutOfMemory_) Report(report, kInvalidDefinitions);
+    else if (report == TReport::Pane) ResultsText = kOutOfMemory;
     return;
   }
   *ExpressionsVars_.front().Value = TValue::MakeReal(EngineNaN());

@@ -74,7 +74,8 @@ class TCalculator : private TConstantListHost {
 
   // ---- evaluation cycle ----
   void DefinitionsChanged(TReport report = TReport::Box);  // compile the definitions
-  void ExpressionsChanged(TReport report = TReport::Box);  // evaluate the expressions
+  void ExpressionsChanged(TReport report = TReport::Box);  // evaluate the expressions (memory that runs out
+                                                          // says "Out of memory")
   // True when the last evaluation filled the results pane with values.
   bool ResultsShown() const { return ResultsShown_; }
   // The window's rule: when the pane fails, the results pane still shows
@@ -231,6 +232,7 @@ class TCalculator : private TConstantListHost {
     int FailedExpression = -1;  // from 0, when a run failed
     std::string ErrorMessage;
   };
+  void EvaluateExpressions(TReport report);
   TPaneRun RunPane(const std::string& source);
   void ShowOtherResults(const TPaneRun& failedRun);
   bool CallsRunTimeFunction(std::string_view source) const;
@@ -257,6 +259,7 @@ class TCalculator : private TConstantListHost {
   std::string FunctionVariable_ = "x";
   bool DefinitionsInvalid_ = true;
   bool DefinitionsStale_ = true;
+  bool DefinitionsOutOfMemory_ = false;  // the last definitions compile ran out of memory
   bool CurrencyMode_ = false;
   bool ResultsShown_ = false;
   bool PartialResults_ = false;

@@ -160,7 +160,7 @@ bool TConstantList::AddConst(int t, const std::string& rawName, const std::strin
   const std::string otherNames = JoinedNames(t);
   Validation_.VerifySyntaxSemantics("Null", otherNames, false);
   if (Validation_.Error) {
-    Ui_.ShowMessage("Invalid constant name : " + otherNames);
+    Ui_.ShowMessage(Validation_.RanOutOfMemory() ? "Out of memory" : "Invalid constant name : " + otherNames);
     return false;
   }
   if (!Validation_.IsValidIdentName(rawName)) {
