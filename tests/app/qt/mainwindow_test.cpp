@@ -622,6 +622,9 @@ void MainWindowTest::CompletionByKeyboard() {
   QAbstractItemView* list = w.Form->ExpressionsTypingHelp()->Completer()->popup();
   QVERIFY(list->isVisible());
   QVERIFY(list->currentIndex().data().toString().startsWith("NormalLess(x1)"));
+  // In plain English, with the help line and an example in the tool tip.
+  QVERIFY(list->currentIndex().data().toString().contains("Probability that a standard normal"));
+  QVERIFY(list->currentIndex().data(Qt::ToolTipRole).toString().contains("Example: NormalLess(1.96) = "));
   QTest::keyClick(list, Qt::Key_Tab);  // takes the first, with its bracket
   QVERIFY(!list->isVisible());
   QCOMPARE(pane->toPlainText(), QString("NormalLess("));
