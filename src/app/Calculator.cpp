@@ -9,6 +9,7 @@
 #include "ConversionTable.h"
 #include "Distributions.h"
 #include "ErrorText.h"
+#include "FunctionDescriptions.h"
 #include "HeapFigures.h"
 #include "InterpolationSheets.h"
 #include "TextFile.h"
@@ -908,7 +909,10 @@ std::string TCalculator::HelpText() const {
                     "BUILT-IN FUNCTIONS\n" +
                     rule + "\n";
   const int n = Definitions_->FunctionCodeCount();
-  for (int code = 0; code <= n; ++code) out += std::to_string(code) + ".  " + Definitions_->HelpText(code) + "\n";
+  for (int code = 0; code <= n; ++code) {
+    out += std::to_string(code) + ".  " + Definitions_->HelpText(code) + "\n";
+    if (const TFunctionDescription* d = DescriptionOfCode(*Definitions_, code)) out += DescriptionLine(*d) + "\n";
+  }
   out += rule + "\nType Info = " + THelmaxComplexEval::TypeBanner();
   return out;
 }

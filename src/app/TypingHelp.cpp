@@ -4,6 +4,7 @@
 
 #include "BuiltinCatalogue.h"
 #include "ConstantList.h"
+#include "FunctionDescriptions.h"
 #include "HelmaxComplexEval.h"
 #include "TextUtil.h"
 #include "Value.h"
@@ -45,6 +46,11 @@ std::string ExternalArguments(std::int32_t argCount) {
   return out + ")";
 }
 
+std::string DescriptionText(std::string_view name) {
+  const TFunctionDescription* d = FindFunctionDescription(name);
+  return d ? std::string(Trim(DescriptionLine(*d))) : std::string();
+}
+
 }  // namespace
 
 // ---- names -------------------------------------------------------------------------------
@@ -64,12 +70,13 @@ void TNameCatalogue::Rebuild(const THelmaxComplexEval& definitions, const TConst
   Classes_.clear();
   for (int code = opFirstBuiltin; code <= opLastBuiltin; ++code) {
     const TBuiltinInfo& info = BuiltinInfo(code);
-    Add({info.Name, BuiltinArguments(info), BuiltinHelpText(code), TTokenClass::Builtin});
+    Add({info.Name, BuiltinArguments(info), BuiltinHelpText(code), TTokenClass::Builtin, DescriptionText(info.Name)});
   }
   const TUserFuncArray& externals = definitions.UserFunctions();
   for (std::size_t k = 0; k < externals.size(); ++k)
     Add({externals[k].Name, ExternalArguments(externals[k].ArgCount),
-         definitions.HelpText(opFirstExternal + static_cast<int>(k)), TTokenClass::PackFunction});
+         definitions.HelpText(opFirstExternal + static_cast<int>(k)), TTokenClass::PackFunction,
+         DescriptionText(externals[k].Name)});
   for (const TConstRec& c : constants.Rows()) {
     std::string help = "constant = " + c.Value;
     if (!Trim(c.Description).empty()) help += "  " + std::string(Trim(c.Description));

@@ -44,6 +44,7 @@ struct TNameEntry {
   std::string Arguments;  // "(x, y)", "" for constants and variables
   std::string Help;       // one line
   TTokenClass Class;
+  std::string Description = {};  // plain English with an example; none for the user's names
 };
 
 // Every name of the calculator: built-ins from the catalogue, the host's

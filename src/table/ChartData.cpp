@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 
 #include "TextUtil.h"
+#include "Value.h"
 
 namespace helmax {
 
@@ -19,6 +22,38 @@ constexpr std::uint32_t kPalette[] = {0x209FDF, 0xE0452B, 0x4CA43A, 0x8A4FC7, 0x
 struct TColumnExtremes {
   std::int64_t First = -1, Low = -1, High = -1, Last = -1;
 };
+
+
+// v rounded to a multiple of 10^power (v itself where that multiple is
+// beyond the exact whole numbers of a double).
+double RoundToPowerOfTen(double v, int power) {
+  const double scale = std::pow(10.0, std::abs(power));
+  const double units = power >= 0 ? v / scale : v * scale;
+  if (!std::isfinite(units) || std::fabs(units) > 0x1p52) return v;
+  return power >= 0 ? std::round(units) * scale : std::round(units) / scale;
+}
+
+// v in the calculator's exponent form: 15 significant digits at most,
+// trailing zeros dropped, "E" and the exponent without "+" or leading
+// zeros (1.5E6, -2.5E-7), as the engine reads it back.
+std::string ExponentText(double v) {
+  if (v == 0) return "0";
+  char text[40];
+  std::snprintf(text, sizeof text, "%.14e", v);
+  std::string out(text);
+  const std::size_t e = out.find('e');
+  std::string mantissa = out.substr(0, e);
+  const int exponent = std::atoi(out.c_str() + e + 1);
+  while (mantissa.back() == '0') mantissa.pop_back();
+  if (mantissa.back() == '.') mantissa.pop_back();
+  return mantissa + "E" + std::to_string(exponent);
+}
+
+std::size_t LongestLabel(const std::vector<std::string>& labels) {
+  std::size_t longest = 0;
+  for (const std::string& l : labels) longest = std::max(longest, l.size());
+  return longest;
+}
 
 }  // namespace
 
@@ -132,6 +167,45 @@ TChartStyle KeptChartStyle(const TChartStyle& former, const std::vector<std::str
       }
   }
   return sameNames ? former : style;
+}
+
+std::vector<TAxisTick> AxisTicks(double min, double max, int tickCount) {
+  std::vector<TAxisTick> ticks;
+  if (!std::isfinite(min) || !std::isfinite(max) || !(max > min) || tickCount < 2 ||
+      !std::isfinite(max - min)) {
+    for (double v : {min, max})
+      if (std::isfinite(v) && (ticks.empty() || ticks.back().Value != v)) ticks.push_back({v, RealToText(v)});
+    return ticks;
+  }
+  const double step = (max - min) / (tickCount - 1);
+  std::vector<double> values;
+  for (int k = 0; k < tickCount; ++k) {
+    const double v = k == tickCount - 1 ? max : min + k * step;
+    values.push_back(std::fabs(v) < step * 1e-9 ? 0.0 : v);
+  }
+  // The fewest decimals that keep every label within a thousandth of a
+  // step of its tick: three more than the step's own at the most.
+  const int first = static_cast<int>(std::floor(std::log10(step)));
+  std::vector<double> rounded(values.size());
+  for (int power = first; power >= first - 3; --power) {
+    bool close = true;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      rounded[i] = RoundToPowerOfTen(values[i], power);
+      close = close && std::fabs(rounded[i] - values[i]) <= step * 1e-3;
+    }
+    if (close) break;
+  }
+  std::vector<std::string> plain, exponents;
+  double largest = 0;
+  for (double r : rounded) {
+    plain.push_back(RealToText(r));
+    exponents.push_back(ExponentText(r));
+    largest = std::max(largest, std::fabs(r));
+  }
+  const bool useExponents = largest >= 1e6 && LongestLabel(exponents) < LongestLabel(plain);
+  for (std::size_t i = 0; i < values.size(); ++i)
+    ticks.push_back({values[i], useExponents ? exponents[i] : plain[i]});
+  return ticks;
 }
 
 }  // namespace helmax

@@ -51,6 +51,19 @@ struct TAxisRange {
 // none, is widened to a range around it (0 when there is none).
 TAxisRange RangeOf(const std::vector<const std::vector<double>*>& values);
 
+// One tick of an axis: where it stands and its label.
+struct TAxisTick {
+  double Value;
+  std::string Label;
+};
+
+// The tickCount ticks (at least 2) from min to max at equal steps, labelled
+// in the calculator's number text, each label as short as the ticks allow
+// (within a thousandth of a step of its tick): 0, 0.25, 0.5 ...; an axis
+// reaching 1E6 or more writes exponents where that is shorter (5E5, 1E6,
+// 1.5E6), never 1e+06. A range that is not finite or empty gives its ends.
+std::vector<TAxisTick> AxisTicks(double min, double max, int tickCount);
+
 // The chart's look as the chart editor sets it.
 struct TSeriesStyle {
   std::uint32_t Color = 0;  // 0xRRGGBB

@@ -73,6 +73,9 @@ TEST(Completions, PrefixCaseAndTheDefinitionsNames) {
   EXPECT_TRUE(first("nothinglikethis").empty());
   const TNameEntry* help = names.Completions("max", 1).front();
   EXPECT_EQ(help->Help, BuiltinHelpText(opMax));
+  EXPECT_EQ(help->Description, "Largest of its arguments (one or more numbers). Example: max(3, 7, 5) = 7");
+  EXPECT_EQ(names.Completions("normalz", 1).front()->Description.rfind("Density of the standard normal", 0), 0u);
+  EXPECT_EQ(names.Completions("fact", 1).front()->Description, "");
   // A definitions change brings its names.
   f.Define("speed(t)~t*3, dist=7");
   names.Rebuild(f.Calc.DefinitionsEngine(), f.Calc.Constants());

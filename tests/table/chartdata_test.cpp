@@ -161,3 +161,30 @@ TEST(ChartDataTest, RangesOfTheNumbers) {
   r = RangeOf({&huge});
   EXPECT_LT(r.Min, r.Max);
 }
+
+// Axis labels in the calculator's own number text, as short as the ticks
+// allow; the texts are worked out by hand.
+TEST(ChartDataTest, AxisTicksAreLabelledInTheCalculatorsNumbers) {
+  struct TCase {
+    double Min, Max;
+    int Count;
+    std::vector<std::string> Labels;
+  };
+  const TCase cases[] = {
+      {0, 2e6, 5, {"0", "5E5", "1E6", "1.5E6", "2E6"}},
+      {-100, 100, 5, {"-100", "-50", "0", "50", "100"}},
+      {0, 0.3, 4, {"0", "0.1", "0.2", "0.3"}},  // 0.1+0.2 is not written 0.300000000000000004
+      {0, 1, 4, {"0", "0.3333", "0.6667", "1"}},  // 0.333 is a thousandth of a step off
+      {-5e-7, 0, 3, {"-5E-7", "-2.5E-7", "0"}},
+      {1000000, 1000001, 3, {"1000000", "1000000.5", "1000001"}},  // shorter without exponents
+      {-1e300, 1e300, 3, {"-1E300", "0", "1E300"}},
+      {3, 3, 5, {"3"}},
+  };
+  for (const TCase& c : cases) {
+    std::vector<std::string> labels;
+    for (const TAxisTick& t : AxisTicks(c.Min, c.Max, c.Count)) labels.push_back(t.Label);
+    EXPECT_EQ(labels, c.Labels) << c.Min << " .. " << c.Max;
+  }
+  const std::vector<TAxisTick> ticks = AxisTicks(0, 2e6, 5);
+  EXPECT_EQ(ticks[3].Value, 1.5e6);
+}

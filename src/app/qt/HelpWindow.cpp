@@ -34,16 +34,28 @@ void THelpWindow::ShowHelp(const QString& text) {
   activateWindow();
 }
 
-// Only the lines that hold the wanted text (case ignored); all of them when
-// the box is empty.
+// Only the entries that hold the wanted text (case ignored); all of them
+// when the box is empty. An entry is a line with the indented lines below it
+// (a function's line and its description).
 void THelpWindow::Filter(const QString& wanted) {
-  if (wanted.trimmed().isEmpty()) {
+  const QString key = wanted.trimmed();
+  if (key.isEmpty()) {
     Text_->setPlainText(All_);
     return;
   }
-  QStringList kept;
-  for (const QString& line : All_.split('\n'))
-    if (line.contains(wanted.trimmed(), Qt::CaseInsensitive)) kept << line;
+  QStringList kept, entry;
+  bool matches = false;
+  auto close = [&] {
+    if (matches) kept << entry;
+    entry.clear();
+    matches = false;
+  };
+  for (const QString& line : All_.split('\n')) {
+    if (!line.startsWith(' ')) close();
+    entry << line;
+    matches = matches || line.contains(key, Qt::CaseInsensitive);
+  }
+  close();
   Text_->setPlainText(kept.join('\n'));
 }
 

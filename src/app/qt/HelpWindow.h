@@ -1,5 +1,6 @@
-// THelpWindow "Help": the shortcut keys and the list of built-in functions,
-// with a search box that keeps only the lines holding what is typed there.
+// THelpWindow "Help": the shortcut keys and the list of built-in functions
+// with their descriptions, and a search box that keeps only the entries
+// holding what is typed there.
 #pragma once
 
 #include <QLineEdit>

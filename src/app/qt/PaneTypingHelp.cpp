@@ -179,13 +179,15 @@ void TPaneTypingHelp::NamesChanged() {
   Model_->clear();
   for (const TNameEntry& e : Names_.Entries()) {
     QString shown = QString::fromStdString(e.Name + e.Arguments);
-    QString help = QString::fromStdString(e.Help);
+    // The plain-English description where there is one, the help line
+    // otherwise; the tool tip has both.
+    QString help = QString::fromStdString(e.Description.empty() ? e.Help : e.Description);
     if (help.size() > 90) help = help.left(89) + QString::fromUtf8("\u2026");
     if (!help.isEmpty()) shown += QString::fromUtf8("   \u2014 ") + help;
     auto* item = new QStandardItem(shown);
     item->setData(QString::fromStdString(e.Name), kNameRole);
     item->setData(!e.Arguments.empty(), kTakesArgumentsRole);
-    item->setToolTip(QString::fromStdString(e.Help));
+    item->setToolTip(QString::fromStdString(e.Description.empty() ? e.Help : e.Help + "\n" + e.Description));
     Model_->appendRow(item);
   }
   Highlighter_->NamesChanged();

@@ -14,6 +14,14 @@ namespace {
 
 QColor Color(std::uint32_t rgb) { return QColor::fromRgb(static_cast<QRgb>(rgb)); }
 
+// The axis's ticks over its range, labelled with the calculator's numbers.
+void LabelTicks(QCategoryAxis* axis) {
+  for (const QString& label : axis->categoriesLabels()) axis->remove(label);
+  axis->setStartValue(axis->min());
+  for (const TAxisTick& tick : AxisTicks(axis->min(), axis->max(), axis->tickCount()))
+    axis->append(QString::fromStdString(tick.Label), tick.Value);
+}
+
 QIcon Swatch(const QColor& color) {
   QPixmap pixmap(16, 16);
   pixmap.fill(color);
@@ -23,8 +31,8 @@ QIcon Swatch(const QColor& color) {
 }  // namespace
 
 TChartWindow::TChartWindow(QWidget* owner)
-    : QWidget(owner, Qt::Window), Chart_(new QChart), Legend_(new QListWidget), AxisX_(new QValueAxis),
-      AxisY_(new QValueAxis), RedrawTimer_(new QTimer(this)) {
+    : QWidget(owner, Qt::Window), Chart_(new QChart), Legend_(new QListWidget), AxisX_(new QCategoryAxis),
+      AxisY_(new QCategoryAxis), RedrawTimer_(new QTimer(this)) {
   setObjectName("chartWindow");
   setWindowTitle("Chart");
   auto* menus = new QMenuBar;
@@ -35,8 +43,7 @@ TChartWindow::TChartWindow(QWidget* owner)
   Chart_->setAnimationOptions(QChart::NoAnimation);
   Chart_->addAxis(AxisX_, Qt::AlignBottom);
   Chart_->addAxis(AxisY_, Qt::AlignLeft);
-  AxisX_->setLabelFormat("%.6g");
-  AxisY_->setLabelFormat("%.6g");
+  for (QCategoryAxis* axis : {AxisX_, AxisY_}) axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
   View_ = new QChartView(Chart_);
   View_->setObjectName("chartView");
   View_->setRenderHint(QPainter::Antialiasing);
@@ -140,7 +147,7 @@ void TChartWindow::ApplyStyle(const TChartStyle& style) {
   Chart_->setTitle(QString::fromStdString(style.Title));
   AxisX_->setTitleText(QString::fromStdString(style.X.Title));
   AxisY_->setTitleText(QString::fromStdString(style.Y.Title));
-  for (QValueAxis* axis : {AxisX_, AxisY_}) {
+  for (QCategoryAxis* axis : {AxisX_, AxisY_}) {
     axis->setGridLineVisible(style.Grid);
     axis->setMinorGridLineVisible(false);
   }
@@ -173,6 +180,7 @@ void TChartWindow::Redraw() {
     AxisX_->applyNiceNumbers();
     Style_.X.Range = {AxisX_->min(), AxisX_->max()};
   }
+  LabelTicks(AxisX_);
   std::vector<const std::vector<double>*> shown;
   for (std::size_t i = 0; i < Data_.Series.size(); ++i) {
     const TSeriesStyle& s = Style_.Series[i];
@@ -212,6 +220,7 @@ void TChartWindow::Redraw() {
   } else {
     AxisY_->setRange(Style_.Y.Range.Min, Style_.Y.Range.Max);
   }
+  LabelTicks(AxisY_);
 }
 
 int TChartWindow::DrawnPointCount(int series) const {

@@ -2,16 +2,17 @@
 // variable (Qt Charts), a legend whose check boxes show and hide them, and
 // the chart editor. The table's numbers stay whole in the window; what is
 // drawn is reduced to the few points per pixel column that the plot can
-// show, again whenever the plot's width or x range changes.
+// show, again whenever the plot's width or x range changes. The axes write
+// their numbers as the calculator does (1E6, not 1e+06).
 #pragma once
 
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QLineSeries>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QTimer>
-#include <QValueAxis>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -50,8 +51,9 @@ class TChartWindow : public QWidget {
   QChartView* View() const { return View_; }
   QListWidget* Legend() const { return Legend_; }
   TChartEditorDialog* Editor() const { return Editor_; }
-  QValueAxis* AxisX() const { return AxisX_; }
-  QValueAxis* AxisY() const { return AxisY_; }
+  // Value axes whose tick labels are the calculator's number texts.
+  QCategoryAxis* AxisX() const { return AxisX_; }
+  QCategoryAxis* AxisY() const { return AxisY_; }
   const TChartData& Data() const { return Data_; }
   // The points on screen for one function, over all its runs, and the
   // pixel columns they were reduced for.
@@ -74,8 +76,8 @@ class TChartWindow : public QWidget {
   QChart* Chart_;
   QChartView* View_;
   QListWidget* Legend_;
-  QValueAxis* AxisX_;
-  QValueAxis* AxisY_;
+  QCategoryAxis* AxisX_;
+  QCategoryAxis* AxisY_;
   TChartEditorDialog* Editor_;
   QTimer* RedrawTimer_;
   TChartData Data_;

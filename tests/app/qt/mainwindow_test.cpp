@@ -420,6 +420,8 @@ void MainWindowTest::HelpListsTheFunctions() {
   QCOMPARE(help->windowTitle(), QString("Help"));
   QVERIFY(help->Pane()->toPlainText().startsWith("COMMAND SHORTCUTS\n"));
   QVERIFY(help->Pane()->toPlainText().endsWith("Type Info = COMPLEX, DOUBLE, CURRENCY, BOOLEAN, DATETIME"));
+  QVERIFY(help->Pane()->toPlainText().contains("\n    Square of x. Example: sqr(3) = 9\n"));
+  QVERIFY(help->grab().save(QString(HELMAX_SCREENSHOT_DIR) + "/helmax-help.png"));
   w.Key(help, Qt::Key_Escape);
   QVERIFY(!help->isVisible());
 }
@@ -620,6 +622,9 @@ void MainWindowTest::CompletionByKeyboard() {
   QAbstractItemView* list = w.Form->ExpressionsTypingHelp()->Completer()->popup();
   QVERIFY(list->isVisible());
   QVERIFY(list->currentIndex().data().toString().startsWith("NormalLess(x1)"));
+  // In plain English, with the help line and an example in the tool tip.
+  QVERIFY(list->currentIndex().data().toString().contains("Probability that a standard normal"));
+  QVERIFY(list->currentIndex().data(Qt::ToolTipRole).toString().contains("Example: NormalLess(1.96) = "));
   QTest::keyClick(list, Qt::Key_Tab);  // takes the first, with its bracket
   QVERIFY(!list->isVisible());
   QCOMPARE(pane->toPlainText(), QString("NormalLess("));
@@ -788,8 +793,14 @@ void MainWindowTest::HelpSearch() {
   THelpWindow* help = w.Form->HelpWindow();
   QTest::keyClicks(help->SearchBox(), "arctan");
   const QStringList lines = help->Pane()->toPlainText().split('\n');
-  QVERIFY(lines.size() >= 3);
+  QVERIFY(lines.size() >= 6);
   for (const QString& line : lines) QVERIFY2(line.contains("ARCTAN", Qt::CaseInsensitive), qPrintable(line));
+  // A description found keeps the line it describes above it.
+  help->SearchBox()->clear();
+  QTest::keyClicks(help->SearchBox(), "Square of x");
+  QCOMPARE(help->Pane()->toPlainText(),
+           QString("18.  FUNCTION 'SQR' IS EQUIVALENT WITH OBJECT PASCAL FUNCTION\n"
+                   "    Square of x. Example: sqr(3) = 9"));
   help->SearchBox()->clear();
   QVERIFY(help->Pane()->toPlainText().startsWith("COMMAND SHORTCUTS"));
 }

@@ -133,6 +133,7 @@ class TableWindowsTest : public QObject {
   void ChartLegendShowsAndHides();
   void ChartEditorChangesApplyAtOnce();
   void AMillionPointsAreDrawnReduced();
+  void ChartAxesWriteTheCalculatorsNumbers();
   void Screenshots();
 };
 
@@ -578,6 +579,28 @@ void TableWindowsTest::AMillionPointsAreDrawnReduced() {
   double high = -2;
   for (const QPointF& p : w.Chart->Lines(0)[0]->points()) high = std::max(high, p.y());
   QVERIFY(high > 0.9999);
+}
+
+// The axes label their ticks as the calculator writes numbers: 1E6 and
+// -2.5E-7, never 1e+06; a fixed range of the editor is labelled the same.
+void TableWindowsTest::ChartAxesWriteTheCalculatorsNumbers() {
+  TCalculatorWithTable w;
+  w.Define("f(x)~-x*2.5e-13");
+  w.SetRange(0, 2e6, 1e4);
+  w.ComputeTable();
+  w.TableMenu("chart")->trigger();
+  const QStringList x = w.Chart->AxisX()->categoriesLabels(), y = w.Chart->AxisY()->categoriesLabels();
+  QVERIFY2(x.contains("1E6") && x.contains("2E6"), qPrintable(x.join(' ')));
+  QVERIFY2(y.contains("-2.5E-7") || y.contains("-2E-7"), qPrintable(y.join(' ')));
+  for (const QString& label : x + y) QVERIFY2(!label.contains('e') && !label.contains('+'), qPrintable(label));
+  QVERIFY(w.Chart->grab().save(QString(HELMAX_SCREENSHOT_DIR) + "/helmax-chart-exponents.png"));
+  TChartStyle style = w.Chart->Style();
+  style.X.Automatic = false;
+  style.X.Range = {-1e6, 1e6};
+  w.Chart->ApplyStyle(style);
+  QCOMPARE(w.Chart->AxisX()->min(), -1e6);
+  QVERIFY2(w.Chart->AxisX()->categoriesLabels().contains("-1E6"),
+           qPrintable(w.Chart->AxisX()->categoriesLabels().join(' ')));
 }
 
 void TableWindowsTest::Screenshots() {
