@@ -17,9 +17,10 @@ inline bool IsZero(const TComplex& z) { return z.Re == 0.0 && z.Im == 0.0; }
 inline bool IsFinite(double v) { return std::isfinite(v); }
 inline bool IsFinite(const TComplex& z) { return std::isfinite(z.Re) && std::isfinite(z.Im); }
 
-// A modulus fit for comparing: the absolute value of a real, the square of
-// a complex modulus (in long double, which cannot overflow here).
-inline long double Magnitude(double v) { return std::fabs(v); }
+// A modulus fit for comparing: the absolute value of a real (a double:
+// these loops run over every entry), the square of a complex modulus (in
+// long double, which cannot overflow here).
+inline double Magnitude(double v) { return std::fabs(v); }
 inline long double Magnitude(const TComplex& z) {
   const long double re = z.Re, im = z.Im;
   return re * re + im * im;
@@ -142,6 +143,8 @@ struct TDecimalProduct {
 };
 
 inline double ScaledByPowerOfTwo(double v, int e) { return std::ldexp(v, e); }
+inline double ScaledBy(double v, double factor) { return v * factor; }
+inline TComplex ScaledBy(const TComplex& z, double factor) { return {z.Re * factor, z.Im * factor}; }
 inline TComplex ScaledByPowerOfTwo(const TComplex& z, int e) { return {std::ldexp(z.Re, e), std::ldexp(z.Im, e)}; }
 
 // entries[0..count) times 2^e: a product with the power itself where it is
@@ -202,19 +205,20 @@ TEliminationOutcome TDenseLuSolver<T>::Factor(std::vector<T> a, int n, double to
   auto row = [&](int i) { return &a[static_cast<std::size_t>(i) * stride]; };
   // Equilibration: rows, then columns; the determinant starts as the
   // product of the inverse scales.
+  using TSize = decltype(Magnitude(T{}));
   TDecimalProduct determinant;
   RowScale_.assign(stride, 0);
   ColumnScale_.assign(stride, 0);
   for (int i = 0; i < n; ++i) {
     T* const r = row(i);
-    long double rowLargest = 0;
+    TSize rowLargest = 0;
     for (int j = 0; j < n; ++j) rowLargest = std::max(rowLargest, Magnitude(r[j]));
     const int e = ScaleFor(rowLargest, T{});
     RowScale_[static_cast<std::size_t>(i)] = e;
     ScaleByPowerOfTwo(r, n, e);
     determinant.MultiplyByPowerOfTwo(-e);
   }
-  std::vector<long double> columnLargest(stride, 0);
+  std::vector<TSize> columnLargest(stride, 0);
   for (int i = 0; i < n; ++i) {
     const T* const r = row(i);
     for (int j = 0; j < n; ++j)
@@ -225,14 +229,26 @@ TEliminationOutcome TDenseLuSolver<T>::Factor(std::vector<T> a, int n, double to
     ColumnScale_[static_cast<std::size_t>(j)] = e;
     determinant.MultiplyByPowerOfTwo(-e);
   }
+  // Each column by its power of two: one pass over the rows with the powers
+  // as doubles (exact products), or entry by entry where a power is beyond
+  // the doubles.
+  std::vector<double> columnFactor(stride, 1.0);
+  bool factorsAreDoubles = true;
   for (int j = 0; j < n; ++j) {
     const int e = ColumnScale_[static_cast<std::size_t>(j)];
-    if (e == 0) continue;
-    for (int i = 0; i < n; ++i) ScaleByPowerOfTwo(row(i) + j, 1, e);
+    if (e < -1022 || e > 1023) factorsAreDoubles = false;
+    else columnFactor[static_cast<std::size_t>(j)] = std::ldexp(1.0, e);
   }
-  long double largest = 0;
-  for (const T& v : a)
-    if (Magnitude(v) > largest) largest = Magnitude(v);
+  for (int i = 0; i < n; ++i) {
+    T* const r = row(i);
+    if (factorsAreDoubles) {
+      for (int j = 0; j < n; ++j) r[j] = ScaledBy(r[j], columnFactor[static_cast<std::size_t>(j)]);
+    } else {
+      for (int j = 0; j < n; ++j) r[j] = ScaledByPowerOfTwo(r[j], ColumnScale_[static_cast<std::size_t>(j)]);
+    }
+  }
+  TSize largest = 0;
+  for (const T& v : a) largest = std::max(largest, Magnitude(v));
   const long double smallest = Limit(tolerance, largest, T{});
   if (progress) progress->Start(n);
 
@@ -246,9 +262,9 @@ TEliminationOutcome TDenseLuSolver<T>::Factor(std::vector<T> a, int n, double to
       if (progress) progress->Set(k);
       T* const pivotRow = row(k);
       int p = k;
-      long double best = Magnitude(pivotRow[k]);
+      TSize best = Magnitude(pivotRow[k]);
       for (int j = k + 1; j < n; ++j) {
-        const long double s = Magnitude(row(j)[k]);
+        const TSize s = Magnitude(row(j)[k]);
         if (s > best) {
           best = s;
           p = j;
