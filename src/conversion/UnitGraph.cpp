@@ -219,6 +219,7 @@ std::vector<TListedPath> TUnitGraph::ShortestPaths(int begin, int end) {
     for (const TLevelRow& row : Levels_)
       for (const TLevelItem& f : row) {
         if (Arc(f.Arc).ToVertex != target || !SameCost(f.Cost, first[p].Cost)) continue;
+        if (listed.size() >= kMaxListedPaths) break;
         const bool known = std::any_of(listed.begin(), listed.end(),
                                        [&](const TListedPath& path) { return p < path.size() && path[p].Arc == f.Arc; });
         if (known) continue;
@@ -237,7 +238,7 @@ std::vector<TListedPath> TUnitGraph::ShortestPaths(int begin, int end) {
 
   // Joins: the part of path J up to position p - 1 followed by the rest of
   // path I from position p, where I's arc at p leads into J's arc at p - 1.
-  for (std::size_t p = 1; p < length; ++p) {
+  for (std::size_t p = 1; p < length && listed.size() < kMaxListedPaths; ++p) {
     const std::size_t count = listed.size();
     std::set<std::vector<int>> prefixes;
     auto prefixOf = [p](const TListedPath& path) {
@@ -255,6 +256,7 @@ std::vector<TListedPath> TUnitGraph::ShortestPaths(int begin, int end) {
       const auto bucket = byStart.find(Arc(listed[i][p].Arc).ToVertex);
       if (bucket == byStart.end()) continue;
       for (std::size_t j : bucket->second) {
+        if (listed.size() >= kMaxListedPaths) break;
         if (j == i) continue;
         const TLevelItem& ia = listed[i][p - 1];
         const TLevelItem& ja = listed[j][p - 1];

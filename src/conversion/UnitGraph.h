@@ -120,7 +120,10 @@ class TUnitGraph {
   // The shortest paths view: path 1 as ShortestPath finds it, then the
   // paths made from it by exchanging one arc for another of the same level
   // (completed by first matches), then joins of two listed paths. Not
-  // necessarily every shortest path. Colours path 1 and both vertices red.
+  // necessarily every shortest path, and at most kMaxListedPaths (equally
+  // short paths can be exponentially many). Colours path 1 and both
+  // vertices red.
+  static constexpr std::size_t kMaxListedPaths = 256;
   std::vector<TListedPath> ShortestPaths(int begin, int end);
 
   // Grows a spanning tree from vertex 1 on the arc weights, the cheapest

@@ -11,6 +11,7 @@
 #include <random>
 
 #include "ConversionTable.h"
+#include "TextFile.h"
 #include "UnitGraph.h"
 
 namespace helmax {
@@ -366,6 +367,59 @@ TEST(UnitGraph, ArcsOfOnePairShareAGroup) {
   g.MoveVertex(2, 7, 9);
   EXPECT_EQ(g.Arc(1).ToX, 7);
   EXPECT_EQ(g.Arc(3).FromY, 9);
+}
+
+}  // namespace
+}  // namespace helmax
+
+namespace helmax {
+namespace {
+
+// A table that the conversion fuzzer found: equally short paths abound in
+// its first category, and listing them took 30 s and 630 MB. The view
+// lists at most kMaxListedPaths, each a shortest path.
+TEST(ShortestPaths, ManyEquallyShortPathsAreListedUpToTheLimit) {
+  const std::string text =
+    "; comment\r\n"
+    "[S]\r\n"
+    "0=S : A1 : x : x\r\n"
+    "2=' : A21 : x0\n"
+    "4=A1 : B2 : x : x\r\n"
+    "5=A2 : B1 :\x06""B2 : x \r\n"
+    "5=A2 : B1 : x\r\n"
+    "6= B1 : x : x0\n"
+    "0=S : A1 : x : x\r\n"
+    "2=S : A21 : x0\n"
+    "4=A1 : B2 : x : x\r\n"
+    "5=A2 : B1 :\x06""B2 : x \r\n"
+    "5=A2 : B1 : x\r\n"
+    "6= B1 : x : x0\n"
+    "4=AB1 :\x06""B2 : x \r\n"
+    "5=A2 :\x06""B2 : x \r\n"
+    "5=A2 : B1 : x\r\n"
+    "6= B1 : x : x0\n"
+    "0=S : A1 : x : x\r\n"
+    "2=S : A21 : x0\n"
+    "4=A1 : B2 : x :2 : x \r\n"
+    "5=A2 : B1 : x\r\n"
+    "6= B1 : x : x0\n"
+    "4=A1 : (4=A1 : ( : x\r\n"
+    "5=A2 : B1 :\x06"" cot(x : x\r\n"
+    "\r\n"
+    "5=A2 : B1 : x :=A x\r\n"
+    "6=A2 : B2 : ";
+  TMessageRecorder ui;
+  TConversionTable table(ui);
+  ASSERT_TRUE(table.ReadText(DecodeText(text)));
+  const TUnitCategory& first = table.Category(0);
+  std::vector<TUnitGraph::TPlace> places;
+  for (const TUnit& u : first.Units) places.push_back({u.X, u.Y});
+  TUnitGraph graph;
+  graph.Build(places, first.UnitPairs());
+  const std::vector<TListedPath> listed = graph.ShortestPaths(1, graph.VertexCount());
+  ASSERT_FALSE(listed.empty());
+  EXPECT_LE(listed.size(), 256u);  // the limit (1,152 paths without it)
+  for (const TListedPath& path : listed) EXPECT_EQ(path.size(), listed.front().size());
 }
 
 }  // namespace
