@@ -10,6 +10,7 @@
 #include <string>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "ProgramFolder.h"
@@ -91,11 +92,23 @@ TEST(FolderIsWritable, FolderThatTakesNoFileIsNot) {
   test::WriteBytes(plain, "x");
   EXPECT_FALSE(FolderIsWritable(plain));           // a regular file
   EXPECT_FALSE(FolderIsWritable(plain + "/sub"));  // a path through a regular file
-  // A read-only folder, for users whom permissions bind.
+  // A read-only folder. Permissions do not bind root: there the check runs
+  // in a child that has become an ordinary user (nobody).
   ASSERT_EQ(::chmod(dir.Path.c_str(), 0555), 0);
-  if (!test::FolderPermissionsApply(dir.Path))
-    GTEST_SKIP() << "folder permissions do not bind this user (root): the read-only case cannot be shown";
-  EXPECT_FALSE(FolderIsWritable(dir.Path));
+  if (test::FolderPermissionsApply(dir.Path)) {
+    EXPECT_FALSE(FolderIsWritable(dir.Path));
+    return;
+  }
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(2);
+    ::_exit(FolderIsWritable(dir.Path) ? 1 : 0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the read-only folder was taken as writable; 2: could not become nobody";
 }
 
 // --- Choosing -------------------------------------------------------------
