@@ -182,22 +182,57 @@ TEST_F(PeriodicTable, NamesAndValuesAsTheProgramShowsThem) {
     std::array<const char*, 4> values;
   };
   const Case cases[] = {
-      {"H", "Hydrogen", {"1.00794", "-259.2", "-252.7", "8.988E-2"}},
-      {"Fe", "Iron", {"55.847", "1535.85", "2861.85", "7860"}},
+      {"H", "Hydrogen", {"1.008", "-259.2", "-252.7", "8.988E-2"}},
+      {"Fe", "Iron", {"55.845", "1535.85", "2861.85", "7860"}},
       {"Pd", "Palladim", {"106.42", "1551.85", "2963.85", "12000"}},
-      {"S", "Sulphur", {"32.066", "115.21", "444.6", "2070"}},
-      {"Pa", "Protactinium", {"231.0359", "1230", "", "15400"}},
+      {"S", "Sulphur", {"32.06", "115.21", "444.6", "2070"}},
+      {"Pa", "Protactinium", {"231.03588", "1230", "", "15400"}},
       {"Mt", "Meitnerium", {"266", "", "", ""}},
       // The four corrected values.
-      {"O", "Oxygen", {"15.9994", "-218.79", "-182.97", "1.429"}},
-      {"Si", "Silicon", {"28.0855", "1411.85", "3265", "2330"}},
-      {"Au", "Gold", {"196.9665", "1064.43", "3079.85", "19300"}},
+      {"O", "Oxygen", {"15.999", "-218.79", "-182.97", "1.429"}},
+      {"Si", "Silicon", {"28.085", "1411.85", "3265", "2330"}},
+      {"Au", "Gold", {"196.966570", "1064.43", "3079.85", "19300"}},
       {"Cf", "Californium", {"251", "900", "", ""}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.symbol);
     EXPECT_EQ(Element(c.symbol).Name, c.name);
     for (int n = 1; n <= 4; ++n) EXPECT_EQ(Value(c.symbol, n), c.values[static_cast<std::size_t>(n - 1)]);
+  }
+}
+
+// The IUPAC 2021 table of standard atomic weights, as IUPAC prints it: the
+// value to the digits given, the conventional value where the table gives
+// an interval ([1.00784, 1.00811] for hydrogen: 1.008).
+const char* const kIupac2021Weights =
+    "H 1.008 He 4.002602 Li 6.94 Be 9.0121831 B 10.81 C 12.011 N 14.007 O 15.999 F 18.998403162 "
+    "Ne 20.1797 Na 22.98976928 Mg 24.305 Al 26.9815384 Si 28.085 P 30.973761998 S 32.06 Cl 35.45 "
+    "Ar 39.95 K 39.0983 Ca 40.078 Sc 44.955907 Ti 47.867 V 50.9415 Cr 51.9961 Mn 54.938043 Fe 55.845 "
+    "Co 58.933194 Ni 58.6934 Cu 63.546 Zn 65.38 Ga 69.723 Ge 72.630 As 74.921595 Se 78.971 Br 79.904 "
+    "Kr 83.798 Rb 85.4678 Sr 87.62 Y 88.905838 Zr 91.224 Nb 92.90637 Mo 95.95 Ru 101.07 Rh 102.90549 "
+    "Pd 106.42 Ag 107.8682 Cd 112.414 In 114.818 Sn 118.710 Sb 121.760 Te 127.60 I 126.90447 "
+    "Xe 131.293 Cs 132.90545196 Ba 137.327 La 138.90547 Ce 140.116 Pr 140.90766 Nd 144.242 Sm 150.36 "
+    "Eu 151.964 Gd 157.25 Tb 158.925354 Dy 162.500 Ho 164.930329 Er 167.259 Tm 168.934219 Yb 173.045 "
+    "Lu 174.9668 Hf 178.486 Ta 180.94788 W 183.84 Re 186.207 Os 190.23 Ir 192.217 Pt 195.084 "
+    "Au 196.966570 Hg 200.592 Tl 204.38 Pb 207.2 Bi 208.98040 Th 232.0377 Pa 231.03588 U 238.02891";
+
+TEST_F(PeriodicTable, AtomicWeightsAreTheIupac2021StandardAtomicWeights) {
+  std::istringstream words(kIupac2021Weights);
+  std::set<std::string> withWeight;
+  for (std::string symbol, weight; words >> symbol >> weight;) {
+    EXPECT_EQ(Element(symbol.c_str()).BuiltinValues[0], weight) << symbol;
+    withWeight.insert(symbol);
+  }
+  EXPECT_EQ(withWeight.size(), 84u);
+  // The others have no standard atomic weight and keep the long-lived
+  // isotope's mass number (or mass) the table has always given.
+  const std::map<std::string, std::string> isotopes = {
+      {"Tc", "98"}, {"Pm", "145"}, {"Po", "209"}, {"Ra", "226.0254"}, {"Np", "237.0482"}, {"Lr", "260"}};
+  for (const auto& [symbol, weight] : isotopes) EXPECT_EQ(Element(symbol.c_str()).BuiltinValues[0], weight) << symbol;
+  for (const TElement& e : Table.Elements()) {
+    if (!withWeight.count(e.Symbol)) {
+      EXPECT_TRUE(e.Radioactive) << e.Symbol;
+    }
   }
 }
 
@@ -221,18 +256,18 @@ TEST_F(PeriodicTable, DefaultFileBeginsAndEndsAsPrescribed) {
   const std::string begin =
       "[Properties]\r\n1=Atomic Weight\r\n2=Melting Point\r\n3=Boiling Point\r\n4=Density\r\n\r\n"
       "[Units]\r\n1=amu\r\n2=C\r\n3=C\r\n4=kg/cu.m\r\n\r\n"
-      "[H]\r\n1=1.00794\r\n2=-259.2\r\n3=-252.7\r\n4=8.988E-2\r\n\r\n"
+      "[H]\r\n1=1.008\r\n2=-259.2\r\n3=-252.7\r\n4=8.988E-2\r\n\r\n"
       "[He]\r\n";
   EXPECT_EQ(text.substr(0, begin.size()), begin);
-  const std::string end = "[Lu]\r\n1=174.967\r\n2=1662.85\r\n3=3394.85\r\n4=9840\r\n\r\n"
-                          "[Th]\r\n1=232.0381\r\n2=1754.85\r\n3=4787.85\r\n4=11700\r\n\r\n"
-                          "[Pa]\r\n1=231.0359\r\n2=1230\r\n3=\r\n4=15400\r\n\r\n"
-                          "[U]\r\n1=238.0289\r\n2=1131.85\r\n3=4133.85\r\n4=18900\r\n\r\n";
+  const std::string end = "[Lu]\r\n1=174.9668\r\n2=1662.85\r\n3=3394.85\r\n4=9840\r\n\r\n"
+                          "[Th]\r\n1=232.0377\r\n2=1754.85\r\n3=4787.85\r\n4=11700\r\n\r\n"
+                          "[Pa]\r\n1=231.03588\r\n2=1230\r\n3=\r\n4=15400\r\n\r\n"
+                          "[U]\r\n1=238.02891\r\n2=1131.85\r\n3=4133.85\r\n4=18900\r\n\r\n";
   EXPECT_NE(text.find(end), std::string::npos);
   const std::string last = "[Lr]\r\n1=260\r\n2=\r\n3=\r\n4=\r\n\r\n";
   ASSERT_GE(text.size(), last.size());
   EXPECT_EQ(text.substr(text.size() - last.size()), last);
-  EXPECT_NE(text.find("[Au]\r\n1=196.9665\r\n2=1064.43\r\n3=3079.85\r\n4=19300\r\n\r\n"), std::string::npos);
+  EXPECT_NE(text.find("[Au]\r\n1=196.966570\r\n2=1064.43\r\n3=3079.85\r\n4=19300\r\n\r\n"), std::string::npos);
 }
 
 TEST_F(PeriodicTable, DefaultFileSectionsFollowTheGridRowByRow) {
@@ -253,7 +288,7 @@ TEST_F(PeriodicTable, DefaultFileSectionsFollowTheGridRowByRow) {
 TEST_F(PeriodicTable, AFifthPropertyShowsForOxygenOnly) {
   std::string text = Inserted(DefaultPropertyFileText(), "4=Density\r\n", "5=Electronegativity\r\n");
   text = Inserted(text, "4=kg/cu.m\r\n", "5=Pauling\r\n");
-  text = Inserted(text, "[O]\r\n1=15.9994\r\n2=-218.79\r\n3=-182.97\r\n4=1.429\r\n", "5=3.44\r\n");
+  text = Inserted(text, "[O]\r\n1=15.999\r\n2=-218.79\r\n3=-182.97\r\n4=1.429\r\n", "5=3.44\r\n");
   ASSERT_TRUE(Read(text));
   EXPECT_TRUE(Ui.Messages.empty());
   EXPECT_EQ(Table.PropertyRowCount(), 6);
@@ -441,11 +476,17 @@ TEST_F(PeriodicTable, AMissingFileIsWrittenWithTheDefaults) {
 
 TEST_F(PeriodicTable, AnExistingFileIsReadAndLeftAsItIs) {
   std::string old = DefaultPropertyFileText();
-  old.replace(old.find("4=19300", old.find("[Au]")), 7, "4=18880");  // as older versions wrote it
+  // As older versions wrote it.
+  old.replace(old.find("4=19300", old.find("[Au]")), 7, "4=18880");
+  old.replace(old.find("1=55.845", old.find("[Fe]")), 8, "1=55.847");
+  old.replace(old.find("1=1.008", old.find("[H]")), 7, "1=1.00794");
   const std::string path = Dir.File("helmax-calc.pte");
   test::WriteBytes(path, old);
   Table.LoadAtStart(Dir.File("gone.pte"), path);
   EXPECT_EQ(Value("Au", 4), "18880");
+  EXPECT_EQ(Value("Fe", 1), "55.847");
+  EXPECT_EQ(Value("H", 1), "1.00794");
+  EXPECT_EQ(Value("Au", 1), "196.966570");
   EXPECT_EQ(test::ReadBytes(path), old);
   // The file the settings name comes first.
   const std::string own = Dir.File("own.pte");
