@@ -260,4 +260,40 @@ std::string OxidationText(int state) {
   return state > 0 ? std::string(1, '+').append(std::to_string(state)) : std::to_string(state);
 }
 
+namespace {
+
+// Digits (and at most one point) rounded half up to decimals places.
+std::string RoundedDecimal(std::string_view text, std::size_t decimals) {
+  const std::size_t point = text.find('.');
+  std::string digits(text.substr(0, point));
+  const std::string_view fraction = point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
+  digits.append(fraction.substr(0, decimals));
+  if (fraction.size() > decimals && fraction[decimals] >= '5') {
+    std::size_t at = digits.size();
+    while (at > 0 && digits[at - 1] == '9') digits[--at] = '0';
+    if (at == 0) digits.insert(digits.begin(), '1');
+    else ++digits[at - 1];
+  }
+  if (decimals > 0) digits.insert(digits.size() - decimals, ".");
+  return digits;
+}
+
+}  // namespace
+
+std::vector<std::string> CellWeightTexts(std::string_view weight) {
+  const std::size_t point = weight.find('.');
+  const auto digitOrPoint = [](char c) { return (c >= '0' && c <= '9') || c == '.'; };
+  const bool plain = !weight.empty() && weight.front() != '.' && point != weight.size() - 1 &&
+                     std::all_of(weight.begin(), weight.end(), digitOrPoint) &&
+                     std::count(weight.begin(), weight.end(), '.') <= 1;
+  if (!plain) return {std::string(weight)};
+  if (point == std::string_view::npos) return {"[" + std::string(weight) + "]"};
+  std::vector<std::string> texts;
+  for (std::size_t decimals = weight.size() - point - 1;; --decimals) {
+    texts.push_back(RoundedDecimal(weight, decimals));
+    if (decimals == 0) break;
+  }
+  return texts;
+}
+
 }  // namespace helmax

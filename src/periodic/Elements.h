@@ -71,4 +71,11 @@ std::string GroupLabel(int row, int column);
 // "+2" for positive states, "-1" and "0" as they are.
 std::string OxidationText(int state);
 
+// An atomic weight as a cell of the table can show it, longest first: the
+// weight, then rounded half up to one decimal less each time, down to a
+// whole number ("196.966570", "196.96657", "196.9666", "196.967", "196.97",
+// "197.0", "197"). A whole number is a mass number and shows in brackets
+// ("[98]"). Text that is not a plain decimal number stays as it is.
+std::vector<std::string> CellWeightTexts(std::string_view weight);
+
 }  // namespace helmax

@@ -154,6 +154,23 @@ const TElement* TPeriodicTable::FindElement(std::string_view symbol) const {
   return nullptr;
 }
 
+const TElement* TPeriodicTable::FindTyped(std::string_view typed) const {
+  if (typed.empty()) return nullptr;
+  if (std::all_of(typed.begin(), typed.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    int number = 0;
+    const auto [end, error] = std::from_chars(typed.data(), typed.data() + typed.size(), number);
+    if (error != std::errc() || end != typed.data() + typed.size()) return nullptr;
+    for (const TElement& e : Elements_)
+      if (e.Number == number) return &e;
+    return nullptr;
+  }
+  if (const TElement* e = FindElement(typed)) return e;
+  // Elements_ is in order of atomic number: the first match is the lightest.
+  for (const TElement& e : Elements_)
+    if (e.Name.size() >= typed.size() && SameText(std::string_view(e.Name).substr(0, typed.size()), typed)) return &e;
+  return nullptr;
+}
+
 const TPropertyList& TPeriodicTable::Properties(const TElement& element) const {
   return Values_.at(static_cast<std::size_t>(element.Number - 1));
 }

@@ -45,6 +45,11 @@ class TPeriodicTable {
   // the grid.
   const TElement* ElementAt(int row, int column) const;
   const TElement* FindElement(std::string_view symbol) const;  // case ignored
+  // The element that text typed in the table means, case ignored: digits
+  // are an atomic number ("79"); letters are a symbol ("au"), else the
+  // start of a name ("gol"; of several such names, the lightest element's).
+  // Null when nothing fits.
+  const TElement* FindTyped(std::string_view typed) const;
 
   const TPropertyList& PropertyNames() const { return Names_; }
   const TPropertyList& Units() const { return Units_; }

@@ -236,6 +236,36 @@ TEST_F(PeriodicTable, AtomicWeightsAreTheIupac2021StandardAtomicWeights) {
   }
 }
 
+TEST_F(PeriodicTable, TypedTextFindsBySymbolNumberOrTheStartOfAName) {
+  const struct {
+    const char* typed;
+    const char* symbol;  // nullptr: none
+  } cases[] = {
+      {"Au", "Au"}, {"aU", "Au"}, {"79", "Au"}, {"gold", "Au"}, {"GOL", "Au"},
+      {"g", "Ga"},      // gallium, germanium, gadolinium, gold: the lightest
+      {"c", "C"},       // a symbol before carbon, calcium, ...
+      {"ca", "Ca"}, {"cal", "Ca"}, {"cali", "Cf"}, {"i", "I"}, {"ir", "Ir"}, {"iro", "Fe"},
+      {"1", "H"}, {"10", "Ne"}, {"109", "Mt"}, {"026", "Fe"},
+      {"palladim", "Pd"}, {"palladium", nullptr}, {"sulphur", "S"},
+      {"0", nullptr}, {"110", nullptr}, {"99999999999", nullptr}, {"", nullptr}, {"fe2", nullptr}, {"q", nullptr},
+  };
+  for (const auto& c : cases) {
+    const TElement* e = Table.FindTyped(c.typed);
+    EXPECT_EQ(e ? e->Symbol : "none", c.symbol ? c.symbol : "none") << c.typed;
+  }
+}
+
+TEST(PeriodicTableCells, WeightTextsShortenByRoundingHalfUp) {
+  using texts = std::vector<std::string>;
+  EXPECT_EQ(CellWeightTexts("196.966570"),
+            texts({"196.966570", "196.96657", "196.9666", "196.967", "196.97", "197.0", "197"}));
+  EXPECT_EQ(CellWeightTexts("1.008"), texts({"1.008", "1.01", "1.0", "1"}));
+  EXPECT_EQ(CellWeightTexts("9.96"), texts({"9.96", "10.0", "10"}));  // the carry
+  EXPECT_EQ(CellWeightTexts("98"), texts({"[98]"}));                  // a mass number
+  EXPECT_EQ(CellWeightTexts("1.2E2"), texts({"1.2E2"}));
+  EXPECT_EQ(CellWeightTexts(""), texts({""}));
+}
+
 TEST_F(PeriodicTable, OxidationStatesWithTheirSigns) {
   auto texts = [&](const char* symbol) {
     std::string out;

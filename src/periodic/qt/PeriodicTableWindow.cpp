@@ -1,6 +1,8 @@
 #include "PeriodicTableWindow.h"
 
 #include <QFileDialog>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMenuBar>
@@ -20,6 +22,12 @@ namespace {
 
 // The grid is this much narrower than the window: half of it on each side.
 constexpr int kWindowMargin = 40;
+// The cell size the window opens with, at 96 dots per inch: large enough for
+// the number and the weight to read well. It grows with the desktop's font
+// scaling.
+constexpr int kDefaultCellSize = 52;
+// A pause this long ends a typed text.
+constexpr int kTypingPauseMs = 1000;
 const char* const kFileFilter = "Periodic table files (*.pte *.PTE);;Text files (*.txt *.TXT);;All files (*)";
 
 QString Text(const std::string& s) { return QString::fromStdString(s); }
@@ -53,6 +61,10 @@ TElementGrid::TElementGrid(const TPeriodicTable& table, QWidget* parent) : QWidg
   setObjectName("elementGrid");
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_OpaquePaintEvent, false);
+  setAttribute(Qt::WA_InputMethodEnabled, false);
+  TypingPause_.setSingleShot(true);
+  TypingPause_.setInterval(kTypingPauseMs);
+  connect(&TypingPause_, &QTimer::timeout, this, &TElementGrid::EndTyping);
   SetCellSize(Cell_);
 }
 
@@ -93,7 +105,7 @@ void TElementGrid::paintEvent(QPaintEvent*) {
         painter.setPen(Qt::black);
         painter.drawRect(box.adjusted(0, 0, -1, -1));
         painter.setPen(ElementSymbolColor(e->Class));
-        painter.drawText(box, Qt::AlignCenter, Text(e->Symbol));
+        DrawElement(painter, box, *e);
       } else if (const std::string label = GroupLabel(row, column); !label.empty()) {
         painter.setPen(Qt::black);
         painter.drawText(cell, Qt::AlignCenter, Text(label));
@@ -101,11 +113,68 @@ void TElementGrid::paintEvent(QPaintEvent*) {
     }
   // The current cell, for the keyboard.
   if (hasFocus()) {
-    QPen pen(palette().color(QPalette::Highlight), 2);
+    const int width = std::max(2, Cell_ / 16);
+    QPen pen(palette().color(QPalette::Highlight), width);
+    pen.setJoinStyle(Qt::MiterJoin);
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);
-    painter.drawRect(CellRect(Row_, Column_).adjusted(3, 3, -2, -2));
+    const int inset = 2 + width / 2;
+    painter.drawRect(CellRect(Row_, Column_).adjusted(inset, inset, -(width + 1) / 2, -(width + 1) / 2));
   }
+}
+
+int TElementGrid::Padding() const { return std::max(1, static_cast<int>(std::lround(Cell_ / 20.0))); }
+
+QFont TElementGrid::SmallFont() const {
+  QFont small = font();
+  small.setPixelSize(std::max(5, static_cast<int>(std::lround(Cell_ * 0.22))));
+  return small;
+}
+
+QString TElementGrid::WeightShown(const TElement& element) const {
+  const QFontMetrics metrics(SmallFont());
+  // The element's box is 2 pixels smaller than its cell.
+  const int width = Cell_ - 2 - 2 * Padding();
+  QString weight;
+  for (const std::string& text : CellWeightTexts(Table_.Value(element, 1))) {
+    weight = Text(text);
+    if (metrics.horizontalAdvance(weight) <= width) return weight;
+  }
+  return metrics.elidedText(weight, Qt::ElideRight, width);
+}
+
+// The number at the top left and the atomic weight at the bottom, in a
+// small font; the symbol between them, in the grid's font or smaller where
+// that would not leave them room.
+void TElementGrid::DrawElement(QPainter& painter, const QRect& box, const TElement& element) const {
+  const int pad = Padding();
+  const QFont small = SmallFont();
+  const QFontMetrics smallMetrics(small);
+  const int smallHeight = smallMetrics.capHeight();
+  const int numberBaseline = box.top() + pad + smallHeight;
+  const int weightBaseline = box.top() + box.height() - pad - 1;
+
+  painter.setFont(small);
+  painter.drawText(QPoint(box.left() + pad + 1, numberBaseline), QString::number(element.Number));
+  const QString weight = WeightShown(element);
+  painter.drawText(QPoint(box.left() + (box.width() - smallMetrics.horizontalAdvance(weight) + 1) / 2, weightBaseline),
+                   weight);
+
+  // Between the two lines, a gap of pad above and below.
+  const int bandTop = numberBaseline + pad;
+  const int bandHeight = std::max(1, weightBaseline - smallHeight - pad - bandTop);
+  QFont symbolFont = font();
+  QFontMetrics metrics(symbolFont);
+  const int tall = metrics.capHeight() + metrics.descent();
+  if (tall > bandHeight) {
+    symbolFont.setPixelSize(std::max(5, QFontInfo(symbolFont).pixelSize() * bandHeight / tall));
+    metrics = QFontMetrics(symbolFont);
+  }
+  const QString symbol = Text(element.Symbol);
+  const int baseline = bandTop + (bandHeight - metrics.capHeight() - metrics.descent()) / 2 + metrics.capHeight();
+  painter.setFont(symbolFont);
+  painter.drawText(QPoint(box.left() + (box.width() - metrics.horizontalAdvance(symbol) + 1) / 2, baseline), symbol);
+  painter.setFont(font());
 }
 
 bool TElementGrid::event(QEvent* event) {
@@ -123,6 +192,7 @@ bool TElementGrid::event(QEvent* event) {
 }
 
 void TElementGrid::mousePressEvent(QMouseEvent* event) {
+  EndTyping();
   int row = 0, column = 0;
   if (event->button() == Qt::LeftButton && CellAt(event->position().toPoint(), row, column))
     SetCurrentCell(row, column);
@@ -139,7 +209,39 @@ void TElementGrid::mouseDoubleClickEvent(QMouseEvent* event) {
   QWidget::mouseDoubleClickEvent(event);
 }
 
+void TElementGrid::SetTyped(const QString& typed) {
+  Typed_ = typed;
+  if (Typed_.isEmpty()) {
+    TypingPause_.stop();
+    emit TypedChanged(Typed_, false);
+    return;
+  }
+  TypingPause_.start();
+  const TElement* e = Table_.FindTyped(Typed_.toStdString());
+  if (e != nullptr) SetCurrentCell(e->Row, e->Column);
+  emit TypedChanged(Typed_, e != nullptr);
+}
+
+void TElementGrid::EndTyping() {
+  if (!Typed_.isEmpty() || TypingPause_.isActive()) SetTyped(QString());
+}
+
 void TElementGrid::keyPressEvent(QKeyEvent* event) {
+  const Qt::KeyboardModifiers commands = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+  const QString text = event->text();
+  if (!(event->modifiers() & commands) && text.size() == 1 && text[0].isLetterOrNumber() && text[0].unicode() < 128) {
+    SetTyped(Typed_ + text);
+    return;
+  }
+  if (!Typed_.isEmpty() && event->key() == Qt::Key_Backspace) {
+    SetTyped(Typed_.chopped(1));
+    return;
+  }
+  if (!Typed_.isEmpty() && event->key() == Qt::Key_Escape) {
+    EndTyping();
+    return;
+  }
+  EndTyping();
   switch (event->key()) {
     case Qt::Key_Left: SetCurrentCell(Row_, Column_ - 1); break;
     case Qt::Key_Right: SetCurrentCell(Row_, Column_ + 1); break;
@@ -169,7 +271,7 @@ TPeriodicTableWindow::TPeriodicTableWindow(TPeriodicTable& table, TElementWindow
                                            std::string defaultFile, QWidget* owner)
     : QWidget(owner, Qt::Window), Table_(table), Elements_(elementWindow),
       DefaultFile_(std::move(defaultFile)), Area_(new QWidget), Grid_(new TElementGrid(table)),
-      Status_(new QStatusBar) {
+      Status_(new QStatusBar), Typed_(new QLabel) {
   setObjectName("periodicTableWindow");
   setWindowTitle("Periodic Table of the Elements");
 
@@ -195,6 +297,11 @@ TPeriodicTableWindow::TPeriodicTableWindow(TPeriodicTable& table, TElementWindow
   // width, and a layout would make that width a minimum.
   Grid_->setParent(Area_);
   Status_->setObjectName("status");
+  Typed_->setObjectName("typed");
+  Status_->addPermanentWidget(Typed_);
+  connect(Grid_, &TElementGrid::TypedChanged, this, [this](const QString& typed, bool found) {
+    Typed_->setText(typed.isEmpty() ? QString() : found ? "Find: " + typed : "Find: " + typed + " (no element)");
+  });
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
@@ -202,7 +309,8 @@ TPeriodicTableWindow::TPeriodicTableWindow(TPeriodicTable& table, TElementWindow
   layout->addWidget(Area_, 1);
   layout->addWidget(Status_);
   connect(Grid_, &TElementGrid::CellChosen, this, &TPeriodicTableWindow::SelectCell);
-  resize(18 * 40 + kWindowMargin, 500);
+  const int cell = static_cast<int>(std::lround(kDefaultCellSize * logicalDpiY() / 96.0));
+  resize(GridColumns * cell + kWindowMargin, GridRows * cell + 3 * kWindowMargin);
   ShowFileState();
 }
 

@@ -1,12 +1,16 @@
 // TPeriodicTableWindow "Periodic Table of the Elements": the elements drawn
-// in a grid of 10 rows by 18 columns, coloured by class, over the core's
-// TPeriodicTable. Double-clicking an element, or Enter on it, shows it in
-// the element window; File opens another .pte file or writes the default
-// one again.
+// in a grid of 10 rows by 18 columns, coloured by class, each cell with the
+// element's number, symbol and atomic weight, over the core's
+// TPeriodicTable. Typing a symbol, number or name moves to the element;
+// double-clicking an element, or Enter on it, shows it in the element
+// window; File opens another .pte file or writes the default one again.
 #pragma once
 
 #include <QColor>
+#include <QLabel>
+#include <QPainter>
 #include <QStatusBar>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <string>
@@ -21,8 +25,11 @@ class TElementWindow;
 QColor ElementClassColor(TElementClass elementClass);
 QColor ElementSymbolColor(TElementClass elementClass);
 
-// The drawn grid. One cell is current (moved by the arrow keys and by
-// clicks); a double-click or Enter chooses it.
+// The drawn grid. One cell is current (moved by the arrow keys, by clicks
+// and by typing); a double-click or Enter chooses it. Letters and digits
+// typed one after another make a text that moves the current cell to the
+// element it means (TPeriodicTable::FindTyped); Backspace takes back its
+// last character, Esc drops it, and a pause in typing ends it.
 class TElementGrid : public QWidget {
   Q_OBJECT
  public:
@@ -39,8 +46,19 @@ class TElementGrid : public QWidget {
   int CurrentColumn() const { return Column_; }
   void SetCurrentCell(int row, int column);
 
+  // The atomic weight as the element's cell shows it: as much of it as
+  // fits, rounded (CellWeightTexts).
+  QString WeightShown(const TElement& element) const;
+
+  // The text typed so far; empty after the pause.
+  QString Typed() const { return Typed_; }
+  // The pause that ends a typed text, in milliseconds.
+  void SetTypingPause(int milliseconds) { TypingPause_.setInterval(milliseconds); }
+
  signals:
   void CellChosen(int row, int column);
+  // The typed text changed; found tells whether an element fits it.
+  void TypedChanged(const QString& typed, bool found);
 
  protected:
   bool event(QEvent* event) override;
@@ -54,8 +72,16 @@ class TElementGrid : public QWidget {
  private:
   // The cell under a point; false outside the grid.
   bool CellAt(const QPoint& at, int& row, int& column) const;
+  int Padding() const;
+  QFont SmallFont() const;  // of the number and the weight
+  void DrawElement(QPainter& painter, const QRect& box, const TElement& element) const;
+  // Typing: the text with one more character, or one less.
+  void SetTyped(const QString& typed);
+  void EndTyping();
 
   const TPeriodicTable& Table_;
+  QString Typed_;
+  QTimer TypingPause_;
   int Cell_ = 40;
   int Row_ = 1;  // hydrogen
   int Column_ = 0;
@@ -83,7 +109,10 @@ class TPeriodicTableWindow : public QWidget {
   void ShowElementWindow();
 
   TElementGrid* Grid() const { return Grid_; }
+  const TPeriodicTable& Table() const { return Table_; }
   QString StatusText() const { return Status_->currentMessage(); }
+  // What the status bar shows of the typed text ("Find: au").
+  QString TypedText() const { return Typed_->text(); }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -100,6 +129,7 @@ class TPeriodicTableWindow : public QWidget {
   QWidget* Area_;
   TElementGrid* Grid_;
   QStatusBar* Status_;
+  QLabel* Typed_;
   bool Placed_ = false;         // centred on the main window when first shown
   bool ElementPlaced_ = false;  // the element window opens beside this one
 };

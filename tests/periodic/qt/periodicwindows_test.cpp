@@ -71,6 +71,8 @@ class PeriodicWindowsTest : public QObject {
   void CellsFollowTheWindowsWidth();
   void DoubleClickShowsTheElement();
   void KeysMoveAndEnterChooses();
+  void TypingASymbolNumberOrNameSelects();
+  void CellsShowNumberAndWeight();
   void AnEmptyCellClosesTheElementWindow();
   void TooltipNamesTheElement();
   void AddToConstAddsTheProperty();
@@ -182,6 +184,77 @@ void PeriodicWindowsTest::KeysMoveAndEnterChooses() {
   QTest::keyClick(grid, Qt::Key_Left);
   QTest::keyClick(grid, Qt::Key_Return);
   QCOMPARE(w.Element->SymbolLabel()->text(), QString("Lr"));
+}
+
+void PeriodicWindowsTest::TypingASymbolNumberOrNameSelects() {
+  TCalculatorWindow w;
+  w.Open();
+  TElementGrid* grid = w.Window->Grid();
+  QTRY_VERIFY(grid->hasFocus());
+  auto current = [&] {
+    const TElement* e = w.Window->Table().ElementAt(grid->CurrentRow(), grid->CurrentColumn());
+    return QString::fromStdString(e ? e->Symbol : "");
+  };
+  QTest::keyClicks(grid, "Au");
+  QCOMPARE(current(), QString("Au"));
+  QCOMPARE(w.Window->TypedText(), QString("Find: Au"));
+  w.Screenshot(w.Window, "helmax-periodic-typed-au.png");
+  // Enter opens it, and ends the typing.
+  QTest::keyClick(grid, Qt::Key_Return);
+  QTRY_VERIFY(w.Element->isVisible());
+  QCOMPARE(w.Element->SymbolLabel()->text(), QString("Au"));
+  QCOMPARE(w.Window->TypedText(), QString());
+  w.Window->activateWindow();
+  QTRY_VERIFY(grid->hasFocus());
+  QTest::keyClick(grid, Qt::Key_Home);
+  QTest::keyClicks(grid, "79");
+  QCOMPARE(current(), QString("Au"));
+  w.Screenshot(w.Window, "helmax-periodic-typed-79.png");
+  QTest::keyClick(grid, Qt::Key_Right);  // ends the typing too
+  QCOMPARE(current(), QString("Hg"));
+  // Backspace takes back a character; what fits nothing leaves the cell.
+  QTest::keyClicks(grid, "silv");
+  QCOMPARE(current(), QString("Ag"));
+  QTest::keyClick(grid, Qt::Key_Backspace);
+  QCOMPARE(current(), QString("Si"));
+  QTest::keyClicks(grid, "q");
+  QCOMPARE(current(), QString("Si"));
+  QCOMPARE(w.Window->TypedText(), QString("Find: silq (no element)"));
+  // Esc drops the text; a second one closes the window.
+  QTest::keyClick(grid, Qt::Key_Escape);
+  QVERIFY(w.Window->isVisible());
+  QCOMPARE(grid->Typed(), QString());
+  // After a pause typing starts anew: "f", then "e" is europium, not iron.
+  grid->SetTypingPause(50);
+  QTest::keyClicks(grid, "f");
+  QCOMPARE(current(), QString("F"));
+  QTRY_COMPARE(w.Window->TypedText(), QString());
+  QTest::keyClicks(grid, "e");
+  QCOMPARE(current(), QString("Eu"));
+  QTest::keyClick(grid, Qt::Key_Escape);
+  QTest::keyClick(grid, Qt::Key_Escape);
+  QVERIFY(!w.Window->isVisible());
+}
+
+void PeriodicWindowsTest::CellsShowNumberAndWeight() {
+  TCalculatorWindow w;
+  w.Open();
+  w.Window->resize(760, 500);
+  QTRY_COMPARE(w.Window->Grid()->CellSize(), 40);
+  const TPeriodicTable& table = w.Window->Table();
+  auto shown = [&](const char* symbol) { return w.Window->Grid()->WeightShown(*table.FindElement(symbol)); };
+  // As much as fits in a cell of 40 pixels, rounded; mass numbers in brackets.
+  const std::pair<const char*, const char*> cases[] = {
+      {"H", "1.008"}, {"Fe", "55.845"}, {"Au", "196.97"}, {"Cs", "132.91"}, {"Tc", "[98]"}, {"Lr", "[260]"}};
+  for (const auto& [symbol, weight] : cases) QCOMPARE(shown(symbol), QString(weight));
+  // The cells show what the file gives.
+  std::string text = DefaultPropertyFileText();
+  text.replace(text.find("1=55.845"), 8, "1=55.847");
+  text.replace(text.find("1=1.008"), 7, "1=1.0079449");
+  test::WriteBytes(w.Dir.File("old.pte"), text);
+  w.Window->OpenFileNamed(QString::fromStdString(w.Dir.File("old.pte")));
+  QCOMPARE(shown("Fe"), QString("55.847"));
+  QCOMPARE(shown("H"), QString("1.0079"));
 }
 
 void PeriodicWindowsTest::AnEmptyCellClosesTheElementWindow() {
