@@ -1,5 +1,6 @@
 #include "InterpolationWindow.h"
 #include "DialogButtons.h"
+#include "EditableGrid.h"
 #include "WindowPlacement.h"
 #include "FileDialog.h"
 
@@ -222,9 +223,9 @@ void TInterpolationWindow::RebuildTabs() {
     grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
     grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                           QAbstractItemView::AnyKeyPressed);
-    grid->setTabKeyNavigation(true);
     grid->installEventFilter(this);
     grid->viewport()->installEventFilter(this);
+    SetUpEditableGrid(grid);
     Tabs_->addTab(grid, QString("Sheet&%1").arg(s + 1));
   }
   Tabs_->setCurrentIndex(std::min(active, Tabs_->count() - 1));

@@ -81,6 +81,7 @@ class NumericWindowsTest : public QObject {
   void SystemFilesAndUnsavedEdits();
   void LargeSystemsShowProgressAndStop();
   void SheetsFeedLagrangeInExpressions();
+  void TabEntersPointsRowAfterRow();
   void SheetsAreAddedAndDeleted();
   void RowsAndOrdination();
   void SheetFilesAndUnsavedEdits();
@@ -294,6 +295,49 @@ void NumericWindowsTest::SheetsFeedLagrangeInExpressions() {
   win->Grid(0)->setCurrentIndex(grid->index(3, 1));
   QTest::keyClick(win->Grid(0), Qt::Key_Delete);
   QCOMPARE(grid->index(3, 1).data().toString(), QString());
+}
+
+// Keys as the user types them, each to the widget that has the focus (the
+// grid, or the cell's editor); "\t" is Tab, "\b" Shift+Tab.
+static void Type(QWidget* window, const QString& keys) {
+  for (const QChar c : keys) {
+    QWidget* target = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : window;
+    if (c == '\t') QTest::keyClick(target, Qt::Key_Tab);
+    else if (c == '\b') QTest::keyClick(target, Qt::Key_Backtab, Qt::ShiftModifier);
+    else QTest::keyClicks(target, QString(c));
+  }
+}
+
+void NumericWindowsTest::TabEntersPointsRowAfterRow() {
+  TCalculatorWindow w;
+  TInterpolationWindow* win = w.Form->InterpolationWindow();
+  win->ShowWindow();
+  win->findChild<QAction*>("addSheet")->trigger();
+  QTableView* view = win->Grid(1);
+  QAbstractItemModel* grid = view->model();
+  QApplication::setActiveWindow(win);
+  QVERIFY(QTest::qWaitForWindowActive(win));
+  view->setFocus();
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(grid->index(0, 1)).center());
+  Type(view, "0\t0\t1\t1\t2\t4\t3\t9\t");
+  auto rows = [grid] {
+    QStringList cells;
+    for (int r = 0; r < grid->rowCount(); ++r)
+      cells << grid->index(r, 1).data().toString() + "," + grid->index(r, 2).data().toString();
+    return cells.join(" ");
+  };
+  QCOMPARE(rows(), QString("0,0 1,1 2,4 3,9 , , , , , ,"));
+  // The edit goes on in row 5's x; Shift+Tab goes back to row 4's f(x).
+  Type(view, "\b16\t");
+  QCOMPARE(rows(), QString("0,0 1,1 2,4 3,16 , , , , , ,"));
+  QCOMPARE(view->currentIndex(), grid->index(4, 1));
+  w.Screenshot(win, "helmax-interpolation-tab.png");
+  // A digit typed on a row number changes nothing and goes nowhere.
+  QTest::keyClick(view, Qt::Key_Escape);
+  view->setCurrentIndex(grid->index(6, 0));
+  Type(view, "1");
+  QCOMPARE(view->currentIndex(), grid->index(6, 0));
+  QCOMPARE(rows(), QString("0,0 1,1 2,4 3,16 , , , , , ,"));
 }
 
 void NumericWindowsTest::SheetsAreAddedAndDeleted() {
