@@ -72,6 +72,21 @@ std::vector<std::string> LineFields(const std::string& line) {
   return fields;
 }
 
+// The first row whose x comes again and the next row with that x, named:
+// "Sheet1: rows 2 and 3 have the same x (1)"; empty when every x differs.
+std::string SameXMessage(int number, const std::vector<double>& x) {
+  const std::vector<std::size_t> order = SortingOrder(x);  // equal x keep their rows' order
+  std::size_t first = x.size(), second = 0;
+  for (std::size_t k = 1; k < order.size(); ++k)
+    if (x[order[k]] == x[order[k - 1]] && order[k - 1] < first) {
+      first = order[k - 1];
+      second = order[k];
+    }
+  if (first == x.size()) return {};
+  return SheetPrefix(number) + "rows " + std::to_string(first + 1) + " and " + std::to_string(second + 1) +
+         " have the same x (" + RealToText(x[first]) + ")";
+}
+
 }  // namespace
 
 TInterpolationSheets::TInterpolationSheets() { AddSheet(); }
@@ -456,9 +471,9 @@ std::shared_ptr<const TInterpolationSheets::TPoints> TInterpolationSheets::Point
   // evaluation holds the engine.
   if (Reading_) Fail(SheetPrefix(number) + "a cell of an interpolation sheet cannot interpolate over a stale sheet");
   auto points = std::make_shared<TPoints>(Evaluate(snapshot, false));
+  points->SameX = SameXMessage(number, points->X);
   SortPoints(points->X, points->F);
-  points->EqualX = HasEqualNeighbours(points->X);
-  if (!forSpline && !points->EqualX) {
+  if (!forSpline && points->SameX.empty()) {
     try {
       points->Weights = LagrangeWeights(points->X, Stop_);
     } catch (const TWorkStopped&) {
@@ -467,7 +482,7 @@ std::shared_ptr<const TInterpolationSheets::TPoints> TInterpolationSheets::Point
   }
   std::shared_ptr<std::vector<double>> m;
   if (forSpline) {
-    if (points->EqualX) Fail(SheetPrefix(number) + "Floating point division by zero");
+    if (!points->SameX.empty()) Fail(points->SameX);
     m = std::make_shared<std::vector<double>>();
     std::string status;
     if (snapshot.Kind == TSplineKind::Periodic) {
@@ -505,7 +520,7 @@ void TInterpolationSheets::Lagrange(TValue* const* args, int count, TValue& resu
   if (!(x >= p->X.front() && x <= p->X.back()) && !SameRealApprox(x, p->X.front()) &&
       !SameRealApprox(x, p->X.back()))
     Fail("Not defined for this arguments: " + RealToText(x));
-  if (p->EqualX) Fail(SheetPrefix(number) + "Floating point division by zero");
+  if (!p->SameX.empty()) Fail(p->SameX);
   double value = 0.0;
   if (p->Weights.W.size() == p->X.size()) {
     value = LagrangeValue(p->X, p->F, p->Weights, x);

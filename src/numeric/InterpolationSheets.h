@@ -102,7 +102,7 @@ class TInterpolationSheets {
  private:
   struct TPoints {
     std::vector<double> X, F;
-    bool EqualX = false;
+    std::string SameX;  // the message naming two rows with equal x, or empty
     TLagrangeWeights Weights;  // when read for Lagrange
   };
   struct TSheet {
