@@ -82,6 +82,7 @@ class NumericWindowsTest : public QObject {
   void LargeSystemsShowProgressAndStop();
   void SheetsFeedLagrangeInExpressions();
   void TabEntersPointsRowAfterRow();
+  void ChartAndValuesFollowTheSheet();
   void SheetsAreAddedAndDeleted();
   void RowsAndOrdination();
   void SheetFilesAndUnsavedEdits();
@@ -338,6 +339,54 @@ void NumericWindowsTest::TabEntersPointsRowAfterRow() {
   Type(view, "1");
   QCOMPARE(view->currentIndex(), grid->index(6, 0));
   QCOMPARE(rows(), QString("0,0 1,1 2,4 3,16 , , , , , ,"));
+}
+
+void NumericWindowsTest::ChartAndValuesFollowTheSheet() {
+  TCalculatorWindow w;
+  TInterpolationWindow* win = w.Form->InterpolationWindow();
+  win->ShowWindow();
+  auto fill = [&](const std::vector<std::pair<QString, QString>>& points) {
+    InDialog<TRowsCountDialog>(
+        [&](TRowsCountDialog* d) {
+          d->CountEdit()->setText(QString::number(points.size()));
+          d->accept();
+        },
+        [&] { win->AddRows(); });
+    QAbstractItemModel* grid = win->Grid(0)->model();
+    for (int r = 0; r < static_cast<int>(points.size()); ++r) {
+      grid->setData(grid->index(r, 1), points[r].first, Qt::EditRole);
+      grid->setData(grid->index(r, 2), points[r].second, Qt::EditRole);
+    }
+  };
+  // x^2 through four points; the natural spline gives 2.2 at 1.5 (worked
+  // out in the core's test).
+  fill({{"0", "0"}, {"1", "1"}, {"2", "4"}, {"3", "9"}});
+  QTest::keyClicks(win->EvaluateEdit(), "1.5");
+  QTRY_VERIFY(win->ViewCurrent());
+  QCOMPARE(win->LagrangeLabel()->text(), QString("Lagrange(x) = 2.25"));
+  QCOMPARE(win->SplineLabel()->text(), QString("CubicSpline(x) = 2.2"));
+  QCOMPARE(win->PointSeries()->count(), 4);
+  QCOMPARE(win->LagrangeSeries()->count(), 200);
+  QCOMPARE(win->SplineSeries()->count(), 200);
+  const QPointF middle = win->LagrangeSeries()->at(100);
+  QVERIFY(std::fabs(middle.y() - middle.x() * middle.x()) < 1e-12);
+  QCOMPARE(win->ViewMessage()->text(), QString());
+  // Two equal x and an x that does not evaluate are told in the window.
+  win->Grid(0)->model()->setData(win->Grid(0)->model()->index(2, 1), "1", Qt::EditRole);
+  win->EvaluateEdit()->setText("abc");
+  QTRY_VERIFY(win->ViewCurrent());
+  QCOMPARE(win->LagrangeLabel()->text(), QString("x: Undefined variable :  abc"));
+  QCOMPARE(win->ViewMessage()->text(), QString("Sheet1: rows 2 and 3 have the same x (1)"));
+  QVERIFY(w.Ui.Messages.empty());
+  // Runge's function: the polynomial swings between the points, the spline
+  // does not.
+  std::vector<std::pair<QString, QString>> runge;
+  for (int k = -5; k <= 5; ++k) runge.push_back({QString::number(k), QString("1/(1+(%1)^2)").arg(k)});
+  fill(runge);
+  win->EvaluateEdit()->setText("4.5");
+  QTRY_VERIFY(win->ViewCurrent());
+  QCOMPARE(win->PointSeries()->count(), 11);
+  w.Screenshot(win, "helmax-interpolation-chart.png");
 }
 
 void NumericWindowsTest::SheetsAreAddedAndDeleted() {
