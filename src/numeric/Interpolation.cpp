@@ -29,10 +29,6 @@ void SortPoints(std::vector<double>& x, std::vector<double>& f) {
   f.swap(sf);
 }
 
-bool HasEqualNeighbours(const std::vector<double>& x) {
-  return std::adjacent_find(x.begin(), x.end()) != x.end();
-}
-
 namespace {
 
 // Products of many differences leave the range of doubles, and their

@@ -16,8 +16,6 @@ enum class TSplineKind { Natural, Periodic };
 void SortPoints(std::vector<double>& x, std::vector<double>& f);
 // The order that sorts x (indices into x), equal x keeping their order.
 std::vector<std::size_t> SortingOrder(const std::vector<double>& x);
-// True when two of the sorted x are equal.
-bool HasEqualNeighbours(const std::vector<double>& sortedX);
 
 // The Lagrange polynomial Σ f(i)·Π(m≠i) (t - x(m))/(x(i) - x(m)), evaluated
 // in barycentric form: with the weights w(i) = 1/Π(m≠i) (x(i) - x(m)) and

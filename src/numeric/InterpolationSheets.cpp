@@ -72,6 +72,21 @@ std::vector<std::string> LineFields(const std::string& line) {
   return fields;
 }
 
+// The first row whose x comes again and the next row with that x, named:
+// "Sheet1: rows 2 and 3 have the same x (1)"; empty when every x differs.
+std::string SameXMessage(int number, const std::vector<double>& x) {
+  const std::vector<std::size_t> order = SortingOrder(x);  // equal x keep their rows' order
+  std::size_t first = x.size(), second = 0;
+  for (std::size_t k = 1; k < order.size(); ++k)
+    if (x[order[k]] == x[order[k - 1]] && order[k - 1] < first) {
+      first = order[k - 1];
+      second = order[k];
+    }
+  if (first == x.size()) return {};
+  return SheetPrefix(number) + "rows " + std::to_string(first + 1) + " and " + std::to_string(second + 1) +
+         " have the same x (" + RealToText(x[first]) + ")";
+}
+
 }  // namespace
 
 TInterpolationSheets::TInterpolationSheets() { AddSheet(); }
@@ -455,10 +470,11 @@ std::shared_ptr<const TInterpolationSheets::TPoints> TInterpolationSheets::Point
   // A cell that interpolates would read the points again while its own
   // evaluation holds the engine.
   if (Reading_) Fail(SheetPrefix(number) + "a cell of an interpolation sheet cannot interpolate over a stale sheet");
+  if (EvaluatingX_) Fail(SheetPrefix(number) + "the x to evaluate at cannot interpolate over a stale sheet");
   auto points = std::make_shared<TPoints>(Evaluate(snapshot, false));
+  points->SameX = SameXMessage(number, points->X);
   SortPoints(points->X, points->F);
-  points->EqualX = HasEqualNeighbours(points->X);
-  if (!forSpline && !points->EqualX) {
+  if (!forSpline && points->SameX.empty()) {
     try {
       points->Weights = LagrangeWeights(points->X, Stop_);
     } catch (const TWorkStopped&) {
@@ -467,7 +483,7 @@ std::shared_ptr<const TInterpolationSheets::TPoints> TInterpolationSheets::Point
   }
   std::shared_ptr<std::vector<double>> m;
   if (forSpline) {
-    if (points->EqualX) Fail(SheetPrefix(number) + "Floating point division by zero");
+    if (!points->SameX.empty()) Fail(points->SameX);
     m = std::make_shared<std::vector<double>>();
     std::string status;
     if (snapshot.Kind == TSplineKind::Periodic) {
@@ -505,7 +521,7 @@ void TInterpolationSheets::Lagrange(TValue* const* args, int count, TValue& resu
   if (!(x >= p->X.front() && x <= p->X.back()) && !SameRealApprox(x, p->X.front()) &&
       !SameRealApprox(x, p->X.back()))
     Fail("Not defined for this arguments: " + RealToText(x));
-  if (p->EqualX) Fail(SheetPrefix(number) + "Floating point division by zero");
+  if (!p->SameX.empty()) Fail(p->SameX);
   double value = 0.0;
   if (p->Weights.W.size() == p->X.size()) {
     value = LagrangeValue(p->X, p->F, p->Weights, x);
@@ -529,6 +545,107 @@ void TInterpolationSheets::CubicSpline(TValue* const* args, int count, TValue& r
   if (i == 0) Fail("Not defined for this arguments: " + RealToText(x));
   const double value = SplineValue(p->X, p->F, *m, i, x);
   if (!std::isnan(value)) result = TValue::MakeReal(value);
+}
+
+// ---- the window's view ---------------------------------------------------------------------------
+
+TInterpolationSheets::TSheetView TInterpolationSheets::View(int sheet, const std::string& xText, int samples) {
+  TSheetView v;
+  const int number = sheet + 1;
+  std::size_t rows = 0;
+  {
+    std::lock_guard lock(Mutex_);
+    if (sheet < 0 || static_cast<std::size_t>(sheet) >= Sheets_.size()) return v;
+    rows = Sheets_[static_cast<std::size_t>(sheet)].X.size();
+  }
+  if (rows > kViewRowLimit) {
+    v.PointsError = SheetPrefix(number) + "more than " + std::to_string(kViewRowLimit) +
+                    " rows are not drawn; Lagrange(x, " + std::to_string(number) + ") and CubicSpline(x, " +
+                    std::to_string(number) + ") give the values";
+    return v;
+  }
+  TValue x, sheetNumber = TValue::MakeReal(number);
+  TValue* args[] = {&x, &sheetNumber};
+  // One value as the function gives it; false with the message when it fails.
+  auto interpolate = [&](bool spline, double t, TValue& result, std::string& error) {
+    x = TValue::MakeReal(t);
+    try {
+      if (spline) CubicSpline(args, 2, result);
+      else Lagrange(args, 2, result);
+      return true;
+    } catch (const std::exception& e) {
+      error = e.what();
+      return false;
+    }
+  };
+  std::shared_ptr<const TPoints> points;
+  try {
+    std::shared_ptr<const std::vector<double>> unused;
+    points = PointsFor(number, false, unused);
+  } catch (const std::exception& e) {
+    v.PointsError = e.what();
+  }
+  if (points) {
+    v.X = points->X;
+    v.F = points->F;
+    const double first = v.X.front(), last = v.X.back();
+    const int n = std::max(samples, 2);
+    for (int k = 0; k < n; ++k) v.At.push_back(k + 1 == n ? last : first + (last - first) * k / (n - 1));
+    for (const bool spline : {false, true}) {
+      std::vector<double>& curve = spline ? v.Spline : v.Lagrange;
+      std::string& error = spline ? v.SplineError : v.LagrangeError;
+      if (!spline && v.X.size() > kViewLagrangeLimit) {
+        error = SheetPrefix(number) + "the Lagrange polynomial is not drawn through more than " +
+                std::to_string(kViewLagrangeLimit) + " points";
+        continue;
+      }
+      for (const double t : v.At) {
+        if (StopAsked(Stop_)) {
+          v.Stopped = true;
+          return v;
+        }
+        TValue y;
+        if (!interpolate(spline, t, y, error)) {
+          curve.clear();
+          break;
+        }
+        curve.push_back(y.IsRealLike() ? y.AsReal() : std::nan(""));
+      }
+    }
+  }
+  const std::string text = TrimText(xText);
+  if (text.empty() || CellEngine_ == nullptr) return v;
+  v.HasX = true;
+  {
+    // Like a cell: constants and functions, no variables.
+    THelmaxComplexEval& e = *CellEngine_;
+    TQuietEngine quiet(e);
+    EvaluatingX_ = true;
+    struct TDone {
+      bool& Flag;
+      ~TDone() { Flag = false; }
+    } done{EvaluatingX_};
+    e.VerifySyntaxSemantics(text, std::string_view(), false);
+    TValue value;
+    if (e.Error) {
+      v.XError = ParseErrorLine(e);
+    } else {
+      e.DoMathExpression(value);
+      if (e.Error) v.XError = ExecuteErrorLine(e);
+      else if (!value.IsRealLike()) v.XError = "Incorrect real type : " + ValueToText(value);
+      else v.XValue = value.AsReal();
+    }
+  }
+  if (!v.XError.empty()) return v;
+  for (const bool spline : {false, true}) {
+    TValue y;
+    std::string error;
+    std::string& shown = spline ? v.SplineAt : v.LagrangeAt;
+    if (!spline && v.X.size() > kViewLagrangeLimit) shown = v.LagrangeError;
+    else shown = interpolate(spline, v.XValue, y, error) ? ValueToText(y) : error;
+  }
+  v.Stopped = StopAsked(Stop_);
+  return v;
 }
 
 // ---- ordering ------------------------------------------------------------------------------------

@@ -86,6 +86,27 @@ class TInterpolationSheets {
   // The file's text for a sheet, or the message why it cannot be written.
   bool SheetFileText(int sheet, std::string& text, std::string& error) const;
 
+  // ---- what the window shows of a sheet (worker thread) ----
+  // Its points, its Lagrange and spline curves sampled over [first x,
+  // last x], and both values at an x typed as an expression of constants,
+  // each as the functions give it or the message why not.
+  struct TSheetView {
+    std::vector<double> X, F;                  // the points, sorted by x
+    std::vector<double> At, Lagrange, Spline;  // the curves; NaN where Null
+    std::string PointsError, LagrangeError, SplineError;
+    bool HasX = false;  // an x was typed
+    double XValue = 0.0;
+    std::string XError;                // the x text does not evaluate
+    std::string LagrangeAt, SplineAt;  // the values at x as the calculator writes them, or the failure
+    bool Stopped = false;
+  };
+  static constexpr int kViewSamples = 200;
+  // Larger sheets are left to the functions: their reading, and the
+  // Lagrange weights, would take seconds at every edit.
+  static constexpr std::size_t kViewRowLimit = 100000;
+  static constexpr std::size_t kViewLagrangeLimit = 5000;
+  TSheetView View(int sheet, const std::string& xText, int samples = kViewSamples);
+
   // ---- ordering (the worker reads, the window reorders) ----
   struct TOrdering {
     std::uint64_t SheetId = 0;
@@ -102,7 +123,7 @@ class TInterpolationSheets {
  private:
   struct TPoints {
     std::vector<double> X, F;
-    bool EqualX = false;
+    std::string SameX;  // the message naming two rows with equal x, or empty
     TLagrangeWeights Weights;  // when read for Lagrange
   };
   struct TSheet {
@@ -144,7 +165,8 @@ class TInterpolationSheets {
   THelmaxComplexEval* CellEngine_ = nullptr;
   TStopTest Stop_;
   TProgress Progress_;
-  bool Reading_ = false;  // worker thread only
+  bool Reading_ = false;     // worker thread only
+  bool EvaluatingX_ = false; // the view's x text is evaluated (worker thread)
 };
 
 }  // namespace helmax

@@ -100,9 +100,9 @@ INSTANTIATE_TEST_SUITE_P(
         TFailureCase{"SheetNotWhole", kFour, "Lagrange(1,1.5)", "incorrect integer type: sheet number"},
         TFailureCase{"NotReal", kFour, "Lagrange(true,1)", "incorrect real type for the parameter 1"},
         TFailureCase{"EqualX", {{"0", "0"}, {"1", "1"}, {"1", "2"}, {"2", "3"}}, "Lagrange(0.5,1)",
-                     "sheet1: floating point division by zero"},
-        TFailureCase{"EqualXSpline", {{"0", "0"}, {"1", "1"}, {"1", "2"}, {"2", "3"}}, "CubicSpline(0.5,1)",
-                     "sheet1: floating point division by zero"},
+                     "sheet1: rows 2 and 3 have the same x (1)"},
+        TFailureCase{"EqualXSpline", {{"2", "0"}, {"1", "1"}, {"0", "2"}, {"1", "3"}, {"2", "0"}},
+                     "CubicSpline(0.5,1)", "sheet1: rows 1 and 5 have the same x (2)"},
         TFailureCase{"BadCell", {{"0", "0"}, {"1", "1"}, {"abc", "2"}}, "Lagrange(0.5,1)",
                      "sheet1: interpolation x[3]: undefined variable :  abc"},
         TFailureCase{"BadValue", {{"0", "0"}, {"1", "1/0"}}, "Lagrange(0.5,1)",
@@ -292,3 +292,53 @@ TEST_F(Sheets, OrderingSortsTheRowsByX) {
 }
 
 }  // namespace
+
+// What the window draws: the curves sampled over the points' range and both
+// values at a typed x. On (0,0), (1,1), (2,4), (3,9) the polynomial is x^2;
+// the natural spline has M(1) = M(2) = 12/5 (4·M1 + M2 = 12, M1 + 4·M2 = 12),
+// so at 1.5 it is 2·(12/5)/48 + (1 - 2/5 + 4 - 2/5)/2 = 2.2.
+TEST_F(Sheets, ViewSamplesBothCurvesAndEvaluatesAtX) {
+  Fill(0, {{"3", "9"}, {"0", "0"}, {"2", "4"}, {"1", "1"}});
+  const TInterpolationSheets::TSheetView v = S.View(0, "1.5");
+  EXPECT_EQ(v.X, (std::vector<double>{0, 1, 2, 3}));
+  ASSERT_EQ(v.At.size(), 200u);
+  EXPECT_EQ(v.At.front(), 0.0);
+  EXPECT_EQ(v.At.back(), 3.0);
+  ASSERT_EQ(v.Lagrange.size(), 200u);
+  ASSERT_EQ(v.Spline.size(), 200u);
+  for (std::size_t k = 0; k < v.At.size(); ++k) EXPECT_NEAR(v.Lagrange[k], v.At[k] * v.At[k], 1e-13) << k;
+  EXPECT_EQ(v.LagrangeAt, "2.25");
+  EXPECT_EQ(v.SplineAt, "2.2");
+  EXPECT_EQ(S.View(0, "pi/2").LagrangeAt, "2.46740110027234");  // (pi/2)^2
+}
+
+struct TViewCase {
+  const char* Name;
+  std::vector<std::pair<std::string, std::string>> Rows;
+  const char* X;
+  const char* Points;  // the errors the view shows, "" for none
+  const char* LagrangeAt;
+  const char* SplineAt;
+};
+
+class ViewFailures : public Sheets, public ::testing::WithParamInterface<TViewCase> {};
+
+TEST_P(ViewFailures, AreShownAsText) {
+  Fill(0, GetParam().Rows);
+  const TInterpolationSheets::TSheetView v = S.View(0, GetParam().X);
+  EXPECT_EQ(v.PointsError + v.XError, GetParam().Points);
+  EXPECT_EQ(v.LagrangeAt, GetParam().LagrangeAt);
+  EXPECT_EQ(v.SplineAt, GetParam().SplineAt);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ViewFailures,
+    ::testing::Values(
+        TViewCase{"EmptySheet", {{"", ""}, {"", ""}}, "1", "Sheet1: Interpolation x[1]: Mathematical expression is empty",
+                  "Sheet1: Interpolation x[1]: Mathematical expression is empty",
+                  "Sheet1: Number of interpolating points must be >=4"},
+        TViewCase{"SameX", {{"0", "0"}, {"1", "1"}, {"1", "2"}, {"2", "3"}}, "0.5", "",
+                  "Sheet1: rows 2 and 3 have the same x (1)", "Sheet1: rows 2 and 3 have the same x (1)"},
+        TViewCase{"XDoesNotEvaluate", kFour, "abc", "Undefined variable :  abc", "", ""},
+        TViewCase{"Outside", kFour, "4", "", "Not defined for this arguments: 4", "Not defined for this arguments: 4"}),
+    [](const auto& info) { return std::string(info.param.Name); });

@@ -1119,6 +1119,7 @@ void TMainWindow::CreateNumericTools() {
     raise();
     activateWindow();
   };
+  host.CoreBusy = [this] { return !Idle(); };
   // In the program's order: the linear systems, the interpolation and the
   // integration window.
   LinearSystem_ = new TLinearSystemWindow(host, this);

@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QVBoxLayout>
 
+#include "EditableGrid.h"
 #include "UnitGraphWindow.h"
 #include "DialogButtons.h"
 #include "WindowPlacement.h"
@@ -183,6 +184,7 @@ TConversionTableWindow::TConversionTableWindow(TCalculator& calc, QWidget* owner
   groupLayout->addWidget(Categories_);
   groupLayout->addStretch(1);
 
+  SetUpEditableGrid(Grid_);
   Grid_->setObjectName("conversionGrid");
   Grid_->setModel(Model_);
   Grid_->setSelectionBehavior(QAbstractItemView::SelectRows);

@@ -1,5 +1,6 @@
 #include "InterpolationWindow.h"
 #include "DialogButtons.h"
+#include "EditableGrid.h"
 #include "WindowPlacement.h"
 #include "FileDialog.h"
 
@@ -14,14 +15,36 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <cmath>
+
+#include "ChartData.h"
 
 namespace helmax {
 namespace {
 
 // Both cases of each extension.
 const char* const kFilter = "Interpolation files (*.dat *.DAT);;Text files (*.txt *.TXT);;All files (*)";
+const char* const kLagrangeAt = "Lagrange(x) = ";
+const char* const kSplineAt = "CubicSpline(x) = ";
+
+// The axis's ticks over its range, labelled with the calculator's numbers.
+void LabelTicks(QCategoryAxis* axis) {
+  for (const QString& label : axis->categoriesLabels()) axis->remove(label);
+  axis->setStartValue(axis->min());
+  for (const TAxisTick& tick : AxisTicks(axis->min(), axis->max(), axis->tickCount()))
+    axis->append(QString::fromStdString(tick.Label), tick.Value);
+}
+
+// The pairs that can be drawn (finite both).
+QList<QPointF> Drawable(const std::vector<double>& x, const std::vector<double>& y) {
+  QList<QPointF> points;
+  for (std::size_t i = 0; i < x.size() && i < y.size(); ++i)
+    if (std::isfinite(x[i]) && std::isfinite(y[i])) points.append(QPointF(x[i], y[i]));
+  return points;
+}
 
 }  // namespace
 
@@ -122,12 +145,18 @@ TInterpolationWindow::TInterpolationWindow(TToolHost host, QWidget* owner)
   auto* status = new QStatusBar;
   status->setSizeGripEnabled(false);
   Indicator_ = new TRunIndicator(status, [this] { CancelRun(); }, this);
+  auto* splitter = new QSplitter(Qt::Horizontal);
+  splitter->setChildrenCollapsible(false);
+  splitter->addWidget(Tabs_);
+  splitter->addWidget(BuildView());
+  splitter->setStretchFactor(0, 2);
+  splitter->setStretchFactor(1, 3);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setMenuBar(menus);
-  layout->addWidget(Tabs_, 1);
+  layout->addWidget(splitter, 1);
   layout->addWidget(status);
-  resize(420, 480);
+  resize(920, 520);
   RowsDialog_->OnOk = [this] {
     const bool done = Sheets_.AddRows(ActiveSheet(), RowsDialog_->CountEdit()->text().toStdString(), *Host_.Ui);
     if (done) ReloadActive();
@@ -217,14 +246,17 @@ void TInterpolationWindow::RebuildTabs() {
   for (int s = 0; s < Sheets_.SheetCount(); ++s) {
     auto* grid = new QTableView;
     grid->setObjectName(QString("sheet%1").arg(s + 1));
-    grid->setModel(new TSheetModel(Sheets_, s, grid));
+    auto* model = new TSheetModel(Sheets_, s, grid);
+    grid->setModel(model);
+    connect(model, &QAbstractItemModel::dataChanged, this, &TInterpolationWindow::ScheduleView);
+    connect(model, &QAbstractItemModel::modelReset, this, &TInterpolationWindow::ScheduleView);
     grid->verticalHeader()->hide();
     grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
     grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                           QAbstractItemView::AnyKeyPressed);
-    grid->setTabKeyNavigation(true);
     grid->installEventFilter(this);
     grid->viewport()->installEventFilter(this);
+    SetUpEditableGrid(grid);
     Tabs_->addTab(grid, QString("Sheet&%1").arg(s + 1));
   }
   Tabs_->setCurrentIndex(std::min(active, Tabs_->count() - 1));
@@ -238,6 +270,7 @@ void TInterpolationWindow::ShowActiveSheet() {
   const bool file = Sheets_.FileValid(sheet);
   Save_->setEnabled(file);
   setWindowTitle(file ? QString::fromStdString(Sheets_.FileName(sheet)) : QString(kCaption));
+  ScheduleView();
 }
 
 // Column 0 is 50 pixels; x and f(x) share the rest.
@@ -281,6 +314,7 @@ void TInterpolationWindow::DeleteSheet() {
 void TInterpolationWindow::SetSplineKind(TSplineKind kind) {
   Sheets_.SetSplineKind(ActiveSheet(), kind);
   (kind == TSplineKind::Natural ? Natural_ : Periodic_)->setChecked(true);
+  ScheduleView();
 }
 
 void TInterpolationWindow::Ordination() {
@@ -454,8 +488,167 @@ void TInterpolationWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void TInterpolationWindow::CancelRun() {
-  if (Watching_) Host_.StopMainCalculation();
-  else Host_.StopCalculation();
+  if (Watching_ && !ViewRunning_) {
+    Host_.StopMainCalculation();
+    return;
+  }
+  if (ViewRunning_) ViewCancelled_ = true;
+  Host_.StopCalculation();
+}
+
+void TInterpolationWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  ScheduleView();
+}
+
+// ---- the chart and the values at x ------------------------------------------------------------
+
+QWidget* TInterpolationWindow::BuildView() {
+  Chart_ = new QChart;
+  Chart_->setAnimationOptions(QChart::NoAnimation);
+  Chart_->legend()->setAlignment(Qt::AlignBottom);
+  AxisX_ = new QCategoryAxis;
+  AxisY_ = new QCategoryAxis;
+  Chart_->addAxis(AxisX_, Qt::AlignBottom);
+  Chart_->addAxis(AxisY_, Qt::AlignLeft);
+  for (QCategoryAxis* axis : {AxisX_, AxisY_}) axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+  Points_ = new QScatterSeries;
+  Points_->setName("Points");
+  Points_->setMarkerSize(8);
+  Points_->setColor(QColor(0x20, 0x20, 0x20));
+  LagrangeCurve_ = new QLineSeries;
+  LagrangeCurve_->setName("Lagrange");
+  LagrangeCurve_->setPen(QPen(QColor(0x1f, 0x5f, 0xbf), 2));
+  SplineCurve_ = new QLineSeries;
+  SplineCurve_->setName("Cubic spline");
+  SplineCurve_->setPen(QPen(QColor(0xd0, 0x60, 0x10), 2, Qt::DashLine));
+  for (QXYSeries* series : std::initializer_list<QXYSeries*>{LagrangeCurve_, SplineCurve_, Points_}) {
+    Chart_->addSeries(series);
+    series->attachAxis(AxisX_);
+    series->attachAxis(AxisY_);
+  }
+  auto* chartView = new QChartView(Chart_);
+  chartView->setObjectName("interpolationChart");
+  chartView->setRenderHint(QPainter::Antialiasing);
+  chartView->setMinimumSize(260, 200);
+
+  EvaluateAt_ = new QLineEdit;
+  EvaluateAt_->setObjectName("evaluateAt");
+  EvaluateAt_->setToolTip("An x (a number or an expression of constants): both interpolations at it");
+  connect(EvaluateAt_, &QLineEdit::textChanged, this, &TInterpolationWindow::ScheduleView);
+  auto* atLabel = new QLabel("Evaluate at &x");
+  atLabel->setBuddy(EvaluateAt_);
+  LagrangeValue_ = new QLabel(kLagrangeAt);
+  LagrangeValue_->setObjectName("lagrangeValue");
+  SplineValue_ = new QLabel(kSplineAt);
+  SplineValue_->setObjectName("splineValue");
+  ViewMessage_ = new QLabel;
+  ViewMessage_->setObjectName("viewMessage");
+  ViewMessage_->setWordWrap(true);
+  for (QLabel* label : {LagrangeValue_, SplineValue_, ViewMessage_})
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  auto* at = new QHBoxLayout;
+  at->addWidget(atLabel);
+  at->addWidget(EvaluateAt_, 1);
+  auto* panel = new QWidget;
+  auto* layout = new QVBoxLayout(panel);
+  layout->setContentsMargins(4, 0, 4, 4);
+  layout->addWidget(chartView, 1);
+  layout->addLayout(at);
+  layout->addWidget(LagrangeValue_);
+  layout->addWidget(SplineValue_);
+  layout->addWidget(ViewMessage_);
+
+  ViewTimer_ = new QTimer(this);
+  ViewTimer_->setSingleShot(true);
+  ViewTimer_->setInterval(100);
+  connect(ViewTimer_, &QTimer::timeout, this, &TInterpolationWindow::UpdateView);
+  return panel;
+}
+
+void TInterpolationWindow::ScheduleView() {
+  if (ViewTimer_ != nullptr) ViewTimer_->start();
+}
+
+void TInterpolationWindow::UpdateView() {
+  if (!isVisible() || ViewQueued_) return;  // shown: again; queued: it reads the latest when it starts
+  // Another calculation first (this window's own view is replaced).
+  if (!ViewRunning_ && Host_.CoreBusy && Host_.CoreBusy()) {
+    ViewTimer_->start();
+    return;
+  }
+  struct TRun {
+    int Sheet = 0;
+    std::string X;
+    TInterpolationSheets::TSheetView View;
+    std::string Failure;
+  };
+  auto run = std::make_shared<TRun>();
+  ViewQueued_ = true;
+  Host_.RunForTool(
+      [this, run] {
+        ViewQueued_ = false;
+        ViewRunning_ = true;
+        ViewCancelled_ = false;
+        run->Sheet = ActiveSheet();
+        run->X = EvaluateAt_->text().toStdString();
+      },
+      [this, run] {
+        try {
+          run->View = Sheets_.View(run->Sheet, run->X);
+        } catch (const std::exception& e) {
+          run->Failure = e.what();
+        }
+      },
+      [this, run] {
+        ViewRunning_ = false;
+        if (!run->Failure.empty()) {
+          ViewMessage_->setText(QString::fromStdString(run->Failure));
+        } else if (run->View.Stopped) {
+          // Stopped by Cancel, or by a command of a tool: drawn again once
+          // that is done.
+          if (ViewCancelled_) ViewMessage_->setText("Calculation stopped");
+          else if (!ViewQueued_) ScheduleView();
+        } else if (run->Sheet == ActiveSheet()) {
+          ShowView(run->View);
+        }
+      });
+}
+
+void TInterpolationWindow::ShowView(const TInterpolationSheets::TSheetView& view) {
+  Points_->replace(Drawable(view.X, view.F));
+  LagrangeCurve_->replace(Drawable(view.At, view.Lagrange));
+  SplineCurve_->replace(Drawable(view.At, view.Spline));
+  std::vector<double> finiteX;
+  for (const double x : view.X)
+    if (std::isfinite(x)) finiteX.push_back(x);
+  const TAxisRange x = RangeOf({&finiteX});
+  AxisX_->setRange(x.Min, x.Max);
+  AxisX_->applyNiceNumbers();
+  LabelTicks(AxisX_);
+  std::vector<double> ys;
+  for (const std::vector<double>* values : {&view.F, &view.Lagrange, &view.Spline})
+    for (const double y : *values)
+      if (std::isfinite(y)) ys.push_back(y);
+  const TAxisRange y = RangeOf({&ys});
+  AxisY_->setRange(y.Min, y.Max);
+  AxisY_->applyNiceNumbers();
+  LabelTicks(AxisY_);
+
+  QStringList messages;
+  for (const std::string* m : {&view.PointsError, &view.LagrangeError, &view.SplineError})
+    if (!m->empty() && !messages.contains(QString::fromStdString(*m))) messages << QString::fromStdString(*m);
+  ViewMessage_->setText(messages.join('\n'));
+  if (!view.HasX) {
+    LagrangeValue_->setText(kLagrangeAt);
+    SplineValue_->setText(kSplineAt);
+  } else if (!view.XError.empty()) {
+    LagrangeValue_->setText("x: " + QString::fromStdString(view.XError));
+    SplineValue_->clear();
+  } else {
+    LagrangeValue_->setText(kLagrangeAt + QString::fromStdString(view.LagrangeAt));
+    SplineValue_->setText(kSplineAt + QString::fromStdString(view.SplineAt));
+  }
 }
 
 }  // namespace helmax

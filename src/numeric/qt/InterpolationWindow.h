@@ -1,11 +1,20 @@
 // TInterpolationWindow "Interpolation table": one tab per sheet (tabs at the
 // bottom), each a grid of points over the core's TInterpolationSheets; the
 // Edit, Options and File commands; and its two dialogs, TRowsCountDialog
-// "Rows count" and TDeleteRowsDialog "Delete rows".
+// "Rows count" and TDeleteRowsDialog "Delete rows". Beside the sheets, a
+// chart of the active sheet's points with its Lagrange and spline curves,
+// and both values at an x the user types, kept up to date as the sheet and
+// the x change.
 #pragma once
 
 #include <QAbstractTableModel>
 #include <QAction>
+#include <QCategoryAxis>
+#include <QChart>
+#include <QChartView>
+#include <QLabel>
+#include <QLineSeries>
+#include <QScatterSeries>
 #include <QMenuBar>
 #include <QDialog>
 #include <QLineEdit>
@@ -106,9 +115,22 @@ class TInterpolationWindow : public QWidget {
   void ClearCells();
   bool Running() const { return Indicator_->Running() && !Watching_; }
 
+  // The chart and the "evaluate at x" field.
+  QChart* Chart() const { return Chart_; }
+  QScatterSeries* PointSeries() const { return Points_; }
+  QLineSeries* LagrangeSeries() const { return LagrangeCurve_; }
+  QLineSeries* SplineSeries() const { return SplineCurve_; }
+  QLineEdit* EvaluateEdit() const { return EvaluateAt_; }
+  QLabel* LagrangeLabel() const { return LagrangeValue_; }
+  QLabel* SplineLabel() const { return SplineValue_; }
+  QLabel* ViewMessage() const { return ViewMessage_; }
+  // The chart and the values follow the latest change.
+  bool ViewCurrent() const { return !ViewTimer_->isActive() && !ViewQueued_ && !ViewRunning_; }
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   // Cancel (or Esc): stops the window's run, or the evaluation whose sheet
   // reading the window shows.
   void CancelRun();
@@ -121,6 +143,11 @@ class TInterpolationWindow : public QWidget {
   void FitColumns(QTableView* grid);
   void ReloadActive();
   QString StartFolder() const;
+  QWidget* BuildView();
+  // The view is computed on the worker a moment after the latest change.
+  void ScheduleView();
+  void UpdateView();
+  void ShowView(const TInterpolationSheets::TSheetView& view);
 
   TToolHost Host_;
   TInterpolationSheets& Sheets_;
@@ -132,6 +159,20 @@ class TInterpolationWindow : public QWidget {
   TDeleteRowsDialog* DeleteDialog_;
   TRunIndicator* Indicator_;
   bool Watching_ = false;  // the indicator shows a reading that an expression started
+  QChart* Chart_ = nullptr;
+  QCategoryAxis* AxisX_ = nullptr;
+  QCategoryAxis* AxisY_ = nullptr;
+  QScatterSeries* Points_ = nullptr;
+  QLineSeries* LagrangeCurve_ = nullptr;
+  QLineSeries* SplineCurve_ = nullptr;
+  QLineEdit* EvaluateAt_ = nullptr;
+  QLabel* LagrangeValue_ = nullptr;
+  QLabel* SplineValue_ = nullptr;
+  QLabel* ViewMessage_ = nullptr;
+  QTimer* ViewTimer_ = nullptr;
+  bool ViewQueued_ = false;     // a view's work waits on the worker
+  bool ViewRunning_ = false;    // it runs
+  bool ViewCancelled_ = false;  // Cancel stopped it
 };
 
 }  // namespace helmax

@@ -25,6 +25,9 @@ struct TToolHost {
   std::function<void()> StopCalculation;     // the tools' work
   std::function<void()> StopMainCalculation; // the main window's evaluation
   std::function<void()> ShowMain;
+  // True while the core's worker has work running or waiting; what a window
+  // does by itself (not on a command) waits for it.
+  std::function<bool()> CoreBusy;
 };
 
 // A progress bar and a Cancel button in a status bar, shown while a run of

@@ -152,6 +152,10 @@ void ConversionTableWindowsTest::OpensOnTheFirstCategory() {
   QCOMPARE(w.Table->findChild<QGroupBox*>()->title(), QString("Unit Category"));
   w.Choose("Temperature");
   QCOMPARE(w.Rows(), 3);
+  // A digit typed in the grid does not jump to the row of that number.
+  w.Table->Grid()->setCurrentIndex(w.Table->Model()->index(0, 0));
+  QTest::keyClicks(w.Table->Grid(), "3");
+  QCOMPARE(w.Table->Grid()->currentIndex().row(), 0);
   w.Shot(w.Table, "helmax-conversion-table.png");
   QTest::keyClick(w.Table, Qt::Key_Escape);
   QVERIFY(!w.Table->isVisible());

@@ -81,6 +81,8 @@ class NumericWindowsTest : public QObject {
   void SystemFilesAndUnsavedEdits();
   void LargeSystemsShowProgressAndStop();
   void SheetsFeedLagrangeInExpressions();
+  void TabEntersPointsRowAfterRow();
+  void ChartAndValuesFollowTheSheet();
   void SheetsAreAddedAndDeleted();
   void RowsAndOrdination();
   void SheetFilesAndUnsavedEdits();
@@ -294,6 +296,97 @@ void NumericWindowsTest::SheetsFeedLagrangeInExpressions() {
   win->Grid(0)->setCurrentIndex(grid->index(3, 1));
   QTest::keyClick(win->Grid(0), Qt::Key_Delete);
   QCOMPARE(grid->index(3, 1).data().toString(), QString());
+}
+
+// Keys as the user types them, each to the widget that has the focus (the
+// grid, or the cell's editor); "\t" is Tab, "\b" Shift+Tab.
+static void Type(QWidget* window, const QString& keys) {
+  for (const QChar c : keys) {
+    QWidget* target = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : window;
+    if (c == '\t') QTest::keyClick(target, Qt::Key_Tab);
+    else if (c == '\b') QTest::keyClick(target, Qt::Key_Backtab, Qt::ShiftModifier);
+    else QTest::keyClicks(target, QString(c));
+  }
+}
+
+void NumericWindowsTest::TabEntersPointsRowAfterRow() {
+  TCalculatorWindow w;
+  TInterpolationWindow* win = w.Form->InterpolationWindow();
+  win->ShowWindow();
+  win->findChild<QAction*>("addSheet")->trigger();
+  QTableView* view = win->Grid(1);
+  QAbstractItemModel* grid = view->model();
+  QApplication::setActiveWindow(win);
+  QVERIFY(QTest::qWaitForWindowActive(win));
+  view->setFocus();
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(grid->index(0, 1)).center());
+  Type(view, "0\t0\t1\t1\t2\t4\t3\t9\t");
+  auto rows = [grid] {
+    QStringList cells;
+    for (int r = 0; r < grid->rowCount(); ++r)
+      cells << grid->index(r, 1).data().toString() + "," + grid->index(r, 2).data().toString();
+    return cells.join(" ");
+  };
+  QCOMPARE(rows(), QString("0,0 1,1 2,4 3,9 , , , , , ,"));
+  // The edit goes on in row 5's x; Shift+Tab goes back to row 4's f(x).
+  Type(view, "\b16\t");
+  QCOMPARE(rows(), QString("0,0 1,1 2,4 3,16 , , , , , ,"));
+  QCOMPARE(view->currentIndex(), grid->index(4, 1));
+  w.Screenshot(win, "helmax-interpolation-tab.png");
+  // A digit typed on a row number changes nothing and goes nowhere.
+  QTest::keyClick(view, Qt::Key_Escape);
+  view->setCurrentIndex(grid->index(6, 0));
+  Type(view, "1");
+  QCOMPARE(view->currentIndex(), grid->index(6, 0));
+  QCOMPARE(rows(), QString("0,0 1,1 2,4 3,16 , , , , , ,"));
+}
+
+void NumericWindowsTest::ChartAndValuesFollowTheSheet() {
+  TCalculatorWindow w;
+  TInterpolationWindow* win = w.Form->InterpolationWindow();
+  win->ShowWindow();
+  auto fill = [&](const std::vector<std::pair<QString, QString>>& points) {
+    InDialog<TRowsCountDialog>(
+        [&](TRowsCountDialog* d) {
+          d->CountEdit()->setText(QString::number(points.size()));
+          d->accept();
+        },
+        [&] { win->AddRows(); });
+    QAbstractItemModel* grid = win->Grid(0)->model();
+    for (int r = 0; r < static_cast<int>(points.size()); ++r) {
+      grid->setData(grid->index(r, 1), points[r].first, Qt::EditRole);
+      grid->setData(grid->index(r, 2), points[r].second, Qt::EditRole);
+    }
+  };
+  // x^2 through four points; the natural spline gives 2.2 at 1.5 (worked
+  // out in the core's test).
+  fill({{"0", "0"}, {"1", "1"}, {"2", "4"}, {"3", "9"}});
+  QTest::keyClicks(win->EvaluateEdit(), "1.5");
+  QTRY_VERIFY(win->ViewCurrent());
+  QCOMPARE(win->LagrangeLabel()->text(), QString("Lagrange(x) = 2.25"));
+  QCOMPARE(win->SplineLabel()->text(), QString("CubicSpline(x) = 2.2"));
+  QCOMPARE(win->PointSeries()->count(), 4);
+  QCOMPARE(win->LagrangeSeries()->count(), 200);
+  QCOMPARE(win->SplineSeries()->count(), 200);
+  const QPointF middle = win->LagrangeSeries()->at(100);
+  QVERIFY(std::fabs(middle.y() - middle.x() * middle.x()) < 1e-12);
+  QCOMPARE(win->ViewMessage()->text(), QString());
+  // Two equal x and an x that does not evaluate are told in the window.
+  win->Grid(0)->model()->setData(win->Grid(0)->model()->index(2, 1), "1", Qt::EditRole);
+  win->EvaluateEdit()->setText("abc");
+  QTRY_VERIFY(win->ViewCurrent());
+  QCOMPARE(win->LagrangeLabel()->text(), QString("x: Undefined variable :  abc"));
+  QCOMPARE(win->ViewMessage()->text(), QString("Sheet1: rows 2 and 3 have the same x (1)"));
+  QVERIFY(w.Ui.Messages.empty());
+  // Runge's function: the polynomial swings between the points, the spline
+  // does not.
+  std::vector<std::pair<QString, QString>> runge;
+  for (int k = -5; k <= 5; ++k) runge.push_back({QString::number(k), QString("1/(1+(%1)^2)").arg(k)});
+  fill(runge);
+  win->EvaluateEdit()->setText("4.5");
+  QTRY_VERIFY(win->ViewCurrent());
+  QCOMPARE(win->PointSeries()->count(), 11);
+  w.Screenshot(win, "helmax-interpolation-chart.png");
 }
 
 void NumericWindowsTest::SheetsAreAddedAndDeleted() {
