@@ -358,7 +358,7 @@ TQuadrature TInfiniteRangeRun::Run(double a, double b) {
   }
   if (!std::isfinite(value) || !std::isfinite(absolute) || !std::isfinite(error))
     throw TIntegrationError("DGAINT-> The integral is beyond the range of doubles");
-  // The samples thin out far from the finite end (from 120 to 6.4E5 in one
+  // The samples thin out far from the finite end (from 122 to 6.2E5 in one
   // step of the first level): a peak between them leaves every sample 0,
   // which says nothing about the integral.
   if (absolute == 0) Fail("the function is 0 at every point sampled");
