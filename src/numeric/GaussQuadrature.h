@@ -7,8 +7,12 @@
 // halved until the errors of all pieces together are within the tolerance
 // relative to the integral. A run that cannot get there (a pole, a jump no
 // piece can resolve, rounding, too many evaluations) fails, naming where;
-// it never returns a number it cannot stand behind. The messages carry the
-// routine's name, "DGAINT".
+// it never returns a number it cannot stand behind. A range with an
+// infinite end goes to Boost.Math's double-exponential rules instead
+// (exp_sinh for one infinite end, sinh_sinh for the whole line), with the
+// same promise: their error estimate, the terms left out beyond the
+// outermost samples and the rounding floor together within the tolerance,
+// or a failure. The messages carry the routine's name, "DGAINT".
 #pragma once
 
 #include <cstdint>
@@ -47,8 +51,8 @@ constexpr std::int64_t kMaxIntegrandEvaluations = 400000;
 // samples) stays unseen; one that any sample sees is followed.
 constexpr int kFirstPieces = 7;
 
-// The integral of f from `from` to `to` within `tolerance` relative to its
-// magnitude. Throws TIntegrationError with one of the DGAINT messages, or
+// The integral of f from `from` to `to` (either may be infinite) within
+// `tolerance` relative to its magnitude. Throws TIntegrationError with one of the DGAINT messages, or
 // TWorkStopped when stop says so. variable names the integration variable
 // in messages; progress counts thousandths of the work.
 TQuadrature GaussIntegrate(double tolerance, double to, double from, const TIntegrand& f, const TStopTest& stop = {},

@@ -108,7 +108,7 @@ double TIntegration::ValueAt(TCalculator& calc, TValue& variable, double t) {
 
 TIntegrationOutcome TIntegration::Integrate(TCalculator& calc, const std::string& function, const std::string& from,
                                             const std::string& to, TProgress* progress,
-                                            std::optional<double> tolerance) {
+                                            std::optional<double> tolerance, const TLimitsKnown& limitsKnown) {
   TIntegrationOutcome out;
   Evaluations_ = 0;
   ErrorEstimate_ = EngineNaN();
@@ -128,9 +128,10 @@ TIntegrationOutcome TIntegration::Integrate(TCalculator& calc, const std::string
     double a = 0.0, b = 0.0;
     if (!Limit(calc, from, "From: ", a, out.FromLabel, out)) return out;
     if (!Limit(calc, to, "To: ", b, out.ToLabel, out)) return out;
+    if (limitsKnown) limitsKnown(out.FromLabel, out.ToLabel);
     if (!CompileFunction(calc, FunctionSource(function), out)) return out;
     const std::function<double(double)> integrand = [&](double t) {
-      ++Evaluations_;
+      Evaluations_.fetch_add(1, std::memory_order_relaxed);
       return ValueAt(calc, variable, t);
     };
     const TQuadrature integral =

@@ -4,6 +4,8 @@
 // Gauss–Kronrod routine.
 #pragma once
 
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,6 +28,10 @@ struct TIntegrationOutcome {
   std::vector<std::string> Messages;
 };
 
+// Told the two limit labels as soon as both limits are known, before the
+// integration itself runs (on the thread that runs it).
+using TLimitsKnown = std::function<void(const std::string& fromLabel, const std::string& toLabel)>;
+
 class TIntegration {
  public:
   static constexpr const char* kCaption = "Numerical Integration";
@@ -34,11 +40,13 @@ class TIntegration {
   // Runs on the thread that calculates with the calculator; may take long
   // (the calculator's stop request ends it). progress counts thousandths
   // of the work. tolerance, when given, takes the place of integrtolerance.
+  // Either limit may be infinite (inf, -inf).
   TIntegrationOutcome Integrate(TCalculator& calc, const std::string& function, const std::string& from,
                                 const std::string& to, TProgress* progress = nullptr,
-                                std::optional<double> tolerance = std::nullopt);
-  // Integrand evaluations of the last integration.
-  std::int64_t Evaluations() const { return Evaluations_; }
+                                std::optional<double> tolerance = std::nullopt, const TLimitsKnown& limitsKnown = {});
+  // Integrand evaluations of the last integration, or so far of the one
+  // that runs (any thread may ask).
+  std::int64_t Evaluations() const { return Evaluations_.load(std::memory_order_relaxed); }
   // The estimated absolute error of the last integral (NaN after a failure).
   double ErrorEstimate() const { return ErrorEstimate_; }
 
@@ -50,7 +58,7 @@ class TIntegration {
 
   std::unique_ptr<THelmaxDateTimeEval> Engine_;
   std::string LastError_;  // the engine's last error line
-  std::int64_t Evaluations_ = 0;
+  std::atomic<std::int64_t> Evaluations_{0};
   double ErrorEstimate_ = 0.0;
 };
 

@@ -392,6 +392,14 @@ TEST(CommandLine, IntegralAsTheWindowShowsIt) {
   r = RunEval({"-v", "t", "--diagnostics", "--tolerance", "1e-6", "--integral", "0", "1", "1/sqrt(t)"});
   EXPECT_EQ(r.Out, "1.99999999900713\n");
   EXPECT_EQ(r.Err, "evaluations=3069 error=1.42593411274854E-6\n");
+  // Infinite limits, -inf taken as a limit, not as an option.
+  r = RunEval({"--diagnostics", "--integral", "-inf", "0", "exp(x)"});
+  EXPECT_EQ(r.Out, "1\n");
+  EXPECT_EQ(r.Err, "evaluations=269 error=4.44089209850063E-16\n");
+  r = RunEval({"--integral", "1", "inf", "1/x"});
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(r.Err, "DGAINT->Integral failed to converge to prescribed accuracy: 1E-14; the function does not fall off "
+                   "fast enough towards x = INF\n");
   // Failures: the window's text on standard error.
   r = RunEval({"--integral", "-0.1", "1", "sqrt(x)"});
   EXPECT_EQ(r.Status, 1);

@@ -42,6 +42,24 @@ TEST_F(IntegrationTool, LimitsAreExpressionsShownInTheLabels) {
   EXPECT_EQ(out.Result, "DGAINT-> Incorrect Integral limits: From >= To");
 }
 
+TEST_F(IntegrationTool, InfiniteLimitsShowInTheLabelsBeforeTheIntegral) {
+  std::string from, to;
+  std::int64_t evaluationsThen = -1;
+  const TIntegrationOutcome out =
+      Tool.Integrate(F.Calc, "exp(-x^2)", "-inf", "inf", nullptr, std::nullopt, [&](const std::string& f, const std::string& t) {
+        from = f;
+        to = t;
+        evaluationsThen = Tool.Evaluations();
+      });
+  EXPECT_EQ(from, "From: -INF");
+  EXPECT_EQ(to, "To: INF");
+  EXPECT_EQ(evaluationsThen, 0);
+  EXPECT_EQ(out.FromLabel, from);
+  EXPECT_EQ(out.Result, "1.77245385090552");
+  EXPECT_GT(Tool.Evaluations(), 0);
+  EXPECT_LE(Tool.ErrorEstimate(), 1e-14 * out.Value);
+}
+
 TEST_F(IntegrationTool, TheFunctionVariableIsNaNAfterwards) {
   Run("x", "0", "1");
   EXPECT_TRUE(std::isnan(F.Calc.ExpressionsVars().front().Value->Num));
@@ -77,7 +95,18 @@ INSTANTIATE_TEST_SUITE_P(
         TResultCase{"Boolean", "gr(x,0)", "0", "1", "DGAINT-> Invalid Double Type"},
         TResultCase{"Complex", "complex(x,1)", "0", "1", "DGAINT-> Invalid Double Type"},
         TResultCase{"ComplexLimit", "x", "complex(0,1)", "1", "DGAINT-> Invalid Double Type"},
-        TResultCase{"InfiniteLimit", "x", "0", "inf", "DGAINT-> Incorrect Integral limits: not finite"},
+        TResultCase{"NaNLimit", "x", "0", "nan", "DGAINT-> Incorrect Integral limits: not finite"},
+        // Infinite limits keep the order rule.
+        TResultCase{"EqualInfiniteLimits", "exp(-x)", "inf", "inf", "DGAINT-> Incorrect Integral limits: From >= To"},
+        TResultCase{"ReversedToInfinity", "exp(-x)", "inf", "0", "DGAINT-> Incorrect Integral limits: From >= To"},
+        TResultCase{"ReversedWholeLine", "exp(-x^2)", "inf", "-inf",
+                    "DGAINT-> Incorrect Integral limits: From >= To"},
+        TResultCase{"Divergent", "1/x", "1", "inf",
+                    "DGAINT->Integral failed to converge to prescribed accuracy: 1E-14; the function does not fall off "
+                    "fast enough towards x = INF"},
+        // Far out the engine's x^3 overflows; the point is named.
+        TResultCase{"OverflowFarOut", "x^3*exp(-x)", "0", "inf",
+                    "Function: Invalid value for ^ :  6.09112777117403e116 ^ 3 : Overflow at x = 6.09112777117403E116"},
         // A point where the function fails ends the run with the engine's
         // line for it.
         TResultCase{"FailingPoint", "sqrt(x)", "-0.1", "1",
@@ -201,7 +230,39 @@ INSTANTIATE_TEST_SUITE_P(
         TAccuracyCase{"TinyGauss", "1e-300*exp(-x^2)", "-5", "5", 1.772453850902790950765e-300, 1e-14},
         TAccuracyCase{"HugeGauss", "1e300*exp(-x^2)", "-5", "5", 1.772453850902790950765e300, 1e-14},
         TAccuracyCase{"NarrowRange", "exp(-x^2)", "-1e-6", "1e-6", 1.999999999999333333333e-6, 1e-14},
+        // Infinite ranges.
+        TAccuracyCase{"ExponentialToInfinity", "exp(-x)", "0", "inf", 1, 1e-14},
+        TAccuracyCase{"ExponentialFromThree", "exp(-x)", "3", "inf", 0.04978706836786394297934242, 1e-14},
+        TAccuracyCase{"ExponentialFromMinusInfinity", "exp(x)", "-inf", "0", 1, 1e-14},
+        TAccuracyCase{"GaussWholeLine", "exp(-x^2)", "-inf", "inf", 1.772453850905516027298167, 1e-14},
+        TAccuracyCase{"GaussTail", "exp(-x^2)", "1", "inf", 0.1394027926403309882496163, 1e-14},
+        TAccuracyCase{"ShiftedGaussToInfinity", "exp(-(x-5)^2)", "0", "inf", 1.772453850904153489031544, 1e-14},
+        TAccuracyCase{"InverseSquareToInfinity", "1/x^2", "1", "inf", 1, 1e-14},
+        TAccuracyCase{"InverseSquareFromMinusInfinity", "1/x^2", "-inf", "-1", 1, 1e-14},
+        TAccuracyCase{"PowerMinus15ToInfinity", "x^(-1.5)", "1", "inf", 2, 1e-14},
+        TAccuracyCase{"LorentzianHalfLine", "1/(1+x^2)", "0", "inf", 1.570796326794896619231322, 1e-14},
+        TAccuracyCase{"LorentzianWholeLine", "1/(1+x^2)", "-inf", "inf", 3.141592653589793238462643, 1e-14},
+        // Written so that the engine can compute it far out (x^4 overflows).
+        TAccuracyCase{"QuarticWholeLine", "if(gr(abs(x),1e60),0,1/(1+x^4))", "-inf", "inf", 2.22144146907918312350794,
+                      1e-14},
+        TAccuracyCase{"GammaThree", "x^2*exp(-x)", "0", "inf", 2, 1e-14},
+        TAccuracyCase{"GammaHalf", "exp(-x)/sqrt(x)", "0", "inf", 1.772453850905516027298167, 1e-14},
+        TAccuracyCase{"GammaTenth", "x^(-0.9)*exp(-x)", "0", "inf", 9.513507698668731836292487, 1e-14},
+        TAccuracyCase{"DampedSine", "exp(-x)*sin(x)", "0", "inf", 0.5, 1e-14},
+        // Integrals that exist but whose tails fall off too slowly for the
+        // rule's range (the sum up to 1E116 misses 3% of x^-1.01).
+        TAccuracyCase{"SlowPower", "x^(-1.01)", "1", "inf", 100, 0},
+        TAccuracyCase{"SlowLogarithmic", "1/(x*ln(x)^2)", "2", "inf", 1.442695040888963407359925, 0},
+        // A peak that no sample sees.
+        TAccuracyCase{"FarPeak", "exp(-(x-1000)^2)", "0", "inf", 1.772453850905516027298167, 0},
         // No integral.
+        TAccuracyCase{"ReciprocalToInfinity", "1/x", "1", "inf", 0, kNoIntegral},
+        TAccuracyCase{"ReciprocalFromZero", "1/x", "0", "inf", 0, kNoIntegral},
+        TAccuracyCase{"SineToInfinity", "sin(x)", "0", "inf", 0, kNoIntegral},
+        TAccuracyCase{"SineWholeLine", "sin(x)", "-inf", "inf", 0, kNoIntegral},
+        TAccuracyCase{"OddWholeLine", "x", "-inf", "inf", 0, kNoIntegral},
+        TAccuracyCase{"OddSlowWholeLine", "sign(x)/(1+abs(x))", "-inf", "inf", 0, kNoIntegral},
+        TAccuracyCase{"ConstantWholeLine", "1", "-inf", "inf", 0, kNoIntegral},
         TAccuracyCase{"PoleInside", "1/(x-10000.3)", "10000", "10001", 0, kNoIntegral},
         TAccuracyCase{"PoleFarOut", "1/(x-1e6-0.3)", "1e6", "1e6+1", 0, kNoIntegral},
         TAccuracyCase{"RootOfNegatives", "sqrt(x)", "-0.1", "1", 0, kNoIntegral},
@@ -227,6 +288,7 @@ TEST_F(IntegrationTool, StaleDefinitionsAreCompiledFirst) {
 TEST_F(IntegrationTool, StopsWhenAsked) {
   F.Calc.RequestStop();
   EXPECT_EQ(Run("1/x", "-1", "2").Result, "Calculation stopped");
+  EXPECT_EQ(Run("1/x", "1", "inf").Result, "Calculation stopped");
   F.Calc.ClearStopRequest();
 }
 

@@ -142,7 +142,16 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         TMessageCase{"EqualLimits", 1, 1, kTolerance, "DGAINT-> Incorrect Integral limits: From >= To"},
         TMessageCase{"ReversedLimits", 2, 1, kTolerance, "DGAINT-> Incorrect Integral limits: From >= To"},
-        TMessageCase{"InfiniteLimit", 0, kInf, kTolerance, "DGAINT-> Incorrect Integral limits: not finite"},
+        TMessageCase{"EqualInfiniteLimits", kInf, kInf, kTolerance, "DGAINT-> Incorrect Integral limits: From >= To"},
+        TMessageCase{"ReversedInfiniteLimits", kInf, -kInf, kTolerance,
+                     "DGAINT-> Incorrect Integral limits: From >= To"},
+        TMessageCase{"FromInfinityDown", kInf, 0, kTolerance, "DGAINT-> Incorrect Integral limits: From >= To"},
+        TMessageCase{"GrowingTowardsInfinity", 0, kInf, kTolerance,
+                     "DGAINT->Integral failed to converge to prescribed accuracy: 1E-14; the function does not fall off "
+                     "fast enough towards x = INF"},
+        TMessageCase{"GrowingTowardsMinusInfinity", -kInf, 0, kTolerance,
+                     "DGAINT->Integral failed to converge to prescribed accuracy: 1E-14; the function does not fall off "
+                     "fast enough towards x = -INF"},
         TMessageCase{"NaNLimit", std::nan(""), 1, kTolerance, "DGAINT-> Incorrect Integral limits: not finite"},
         TMessageCase{"RangeBeyondDoubles", -1.7e308, 1.7e308, kTolerance,
                      "DGAINT-> Incorrect Integral limits: not finite"},
@@ -172,10 +181,71 @@ TEST(Quadrature, StopsWhenAsked) {
 }
 
 TEST(Quadrature, ProgressEndsAtTheWhole) {
+  for (double to : {1.0, kInf}) {
+    TProgress progress;
+    GaussIntegrate(kTolerance, to, 0, [](double t) { return std::exp(-t); }, {}, &progress);
+    EXPECT_EQ(progress.Total.load(), 1000);
+    EXPECT_EQ(progress.Done.load(), 1000);
+  }
+}
+
+// The progress follows the evaluations from the first piece on: never
+// behind the share of the cap spent, and a run through every level of an
+// infinite range ends near the whole.
+TEST(Quadrature, ProgressMovesWithTheEvaluations) {
   TProgress progress;
-  GaussIntegrate(kTolerance, 1, 0, [](double t) { return std::sqrt(t); }, {}, &progress);
-  EXPECT_EQ(progress.Total.load(), 1000);
-  EXPECT_EQ(progress.Done.load(), 1000);
+  std::int64_t evaluations = 0;
+  std::int64_t shownBehind = 0;
+  MessageOf([&] {
+    GaussIntegrate(kTolerance, 1e9, 0, [&](double t) {
+      ++evaluations;
+      if (evaluations % 1000 == 0 && progress.Done.load() < (evaluations - 62) * 1000 / kMaxIntegrandEvaluations)
+        ++shownBehind;
+      return std::sin(t);
+    }, {}, &progress);
+  });
+  EXPECT_EQ(shownBehind, 0);
+  EXPECT_GE(progress.Done.load(), 990);
+  progress.Set(0);
+  MessageOf([&] { GaussIntegrate(kTolerance, kInf, 1, [](double t) { return 1 / t; }, {}, &progress); });
+  EXPECT_GE(progress.Done.load(), 990);
+  EXPECT_LT(progress.Done.load(), 1000);
+}
+
+// Boost's double-exponential rules against closed forms, and what passes
+// through them: the integrand's own failure, a non-finite value, a stop.
+TEST(Quadrature, InfiniteRangesAgreeWithClosedForms) {
+  struct TCase {
+    double From, To;
+    double (*F)(double);
+    double Exact;
+  } cases[] = {{0, kInf, [](double t) { return std::exp(-t); }, 1},
+               {-kInf, kInf, [](double t) { return std::exp(-t * t); }, std::sqrt(std::numbers::pi)},
+               {-kInf, 0, [](double t) { return std::exp(t); }, 1},
+               {0, kInf, [](double t) { return 1 / (1 + t * t); }, std::numbers::pi / 2}};
+  for (const TCase& c : cases) {
+    const TQuadrature q = GaussIntegrate(kTolerance, c.To, c.From, c.F);
+    EXPECT_NEAR(q.Value, c.Exact, kTolerance * c.Exact) << c.From << " " << c.To;
+    EXPECT_LE(q.ErrorEstimate, kTolerance * q.Value);
+    EXPECT_GT(q.Evaluations, 0);
+  }
+}
+
+TEST(Quadrature, FailuresInsideTheInfiniteRulesPassThrough) {
+  EXPECT_EQ(MessageOf([] {
+              GaussIntegrate(kTolerance, kInf, 0, [](double t) -> double {
+                if (t > 10) throw TIntegrationError("mine");
+                return std::exp(-t);
+              });
+            }),
+            "mine");
+  EXPECT_EQ(MessageOf([] { GaussIntegrate(kTolerance, kInf, -kInf, [](double t) { return t > 2 ? EngineNaN() : 0.0; }); })
+                .rfind("DGAINT-> The function is -NAN at x = ", 0),
+            0u);
+  int calls = 0;
+  EXPECT_THROW(GaussIntegrate(kTolerance, kInf, 1, [](double t) { return 1 / t; }, [&] { return ++calls > 100; }),
+               TWorkStopped);
+  EXPECT_EQ(calls, 101);
 }
 
 }  // namespace

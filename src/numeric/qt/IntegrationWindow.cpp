@@ -44,6 +44,12 @@ TIntegrationWindow::TIntegrationWindow(TToolHost host, QWidget* owner)
   auto* status = new QStatusBar;
   status->setSizeGripEnabled(false);
   Indicator_ = new TRunIndicator(status, [this] { Host_.StopCalculation(); }, this);
+  Evaluations_ = new QLabel;
+  Evaluations_->setObjectName("evaluations");
+  status->addWidget(Evaluations_);
+  EvaluationsTimer_ = new QTimer(this);
+  EvaluationsTimer_->setInterval(100);
+  connect(EvaluationsTimer_, &QTimer::timeout, this, &TIntegrationWindow::ShowEvaluations);
 
   auto* layout = new QVBoxLayout(this);
   layout->setMenuBar(menus);
@@ -77,6 +83,7 @@ void TIntegrationWindow::Integrate() {
   if (Running()) return;
   struct TRun {
     std::string Function, From, To;
+    std::uint64_t Number = 0;
     TIntegrationOutcome Outcome;
   };
   auto run = std::make_shared<TRun>();
@@ -88,12 +95,31 @@ void TIntegrationWindow::Integrate() {
         run->Function = Function_->toPlainText().toStdString();
         run->From = From_->text().toStdString();
         run->To = To_->text().toStdString();
+        run->Number = ++RunNumber_;
         Integrate_->setEnabled(false);
         Indicator_->Start(&Progress_);
+        Evaluations_->clear();
+        EvaluationsTimer_->start();
       },
-      [this, run] { run->Outcome = Tool_->Integrate(*Host_.Calc, run->Function, run->From, run->To, &Progress_); },
+      [this, run] {
+        // The limits' values show while the integral is computed.
+        const TLimitsKnown limitsKnown = [this, number = run->Number](const std::string& from, const std::string& to) {
+          QMetaObject::invokeMethod(
+              this,
+              [this, number, from = QString::fromStdString(from), to = QString::fromStdString(to)] {
+                if (number != RunNumber_ || !Running()) return;
+                FromLabel_->setText(from);
+                ToLabel_->setText(to);
+              },
+              Qt::QueuedConnection);
+        };
+        run->Outcome =
+            Tool_->Integrate(*Host_.Calc, run->Function, run->From, run->To, &Progress_, std::nullopt, limitsKnown);
+      },
       [this, run] {
         Indicator_->Stop();
+        EvaluationsTimer_->stop();
+        ShowEvaluations();
         Integrate_->setEnabled(true);
         const TIntegrationOutcome& out = run->Outcome;
         FromLabel_->setText(QString::fromStdString(out.FromLabel));
@@ -103,6 +129,11 @@ void TIntegrationWindow::Integrate() {
         Result_->setCursorPosition(0);
         for (const std::string& m : out.Messages) Host_.Ui->ShowMessage(m);
       });
+}
+
+void TIntegrationWindow::ShowEvaluations() {
+  const std::int64_t n = Tool_->Evaluations();
+  Evaluations_->setText(n > 0 ? QString("Evaluations: %1").arg(n) : QString());
 }
 
 void TIntegrationWindow::SetFontPixels(int pixels) {

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QWidget>
 #include <memory>
 
@@ -31,6 +32,8 @@ class TIntegrationWindow : public QWidget {
   QLabel* FromLabel() const { return FromLabel_; }
   QLabel* ToLabel() const { return ToLabel_; }
   QPushButton* IntegrateButton() const { return Integrate_; }
+  // The integrand evaluations of the run so far, in the status bar.
+  QLabel* EvaluationsLabel() const { return Evaluations_; }
   bool Running() const { return Indicator_->Running(); }
 
  protected:
@@ -48,6 +51,11 @@ class TIntegrationWindow : public QWidget {
   QPushButton* Integrate_;
   QLineEdit* Result_;
   TRunIndicator* Indicator_;
+  QLabel* Evaluations_;
+  QTimer* EvaluationsTimer_;
+  // Counts the runs: news from the worker about an older one is dropped.
+  std::uint64_t RunNumber_ = 0;
+  void ShowEvaluations();
 };
 
 }  // namespace helmax

@@ -41,8 +41,12 @@ void TRunIndicator::Update() {
   if (total <= 0) return;
   // QProgressBar counts in int: scale large totals down.
   const double share = static_cast<double>(done) / static_cast<double>(total);
+  const double clamped = std::min(1.0, std::max(0.0, share));
   Bar_->setRange(0, 1000);
-  Bar_->setValue(static_cast<int>(1000 * std::min(1.0, std::max(0.0, share))));
+  Bar_->setValue(static_cast<int>(1000 * clamped));
+  // Tenths of a percent while they are what moves (a long run's start).
+  const int value = Bar_->value();
+  Bar_->setFormat(value < 100 ? QString("%1.%2%").arg(value / 10).arg(value % 10) : QString("%p%"));
 }
 
 }  // namespace helmax

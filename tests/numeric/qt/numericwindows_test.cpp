@@ -76,6 +76,8 @@ class NumericWindowsTest : public QObject {
   void MenuItemsOpenTheWindows();
   void IntegratesWithTheUserDefinitions();
   void IntegrationCanBeCancelled();
+  void LongIntegrationShowsProgressAndItsLimits();
+  void InfiniteLimitsInTheWindow();
   void SolvesAndChecksTheCommand();
   void SingularSystemsGiveAMessageAndNoCheck();
   void SystemFilesAndUnsavedEdits();
@@ -170,6 +172,62 @@ void NumericWindowsTest::IntegrationCanBeCancelled() {
   QCOMPARE(t->ResultEdit()->text(), QString("Calculation stopped"));
   QVERIFY(!t->findChild<QProgressBar*>("progress")->isVisible());
   QCOMPARE(t->FunctionBox()->toPlainText(), function);
+}
+
+// A run of seconds: the progress moves with the evaluations and the limits'
+// values show from the start, then Cancel.
+void NumericWindowsTest::LongIntegrationShowsProgressAndItsLimits() {
+  TCalculatorWindow w;
+  TIntegrationWindow* t = w.Form->IntegrationWindow();
+  t->ShowWindow();
+  QString function = "sin(x)";
+  for (int k = 1; k < 2000; ++k) function += QString("+sin(x+%1)").arg(k);
+  t->FunctionBox()->setPlainText(function);
+  t->FromEdit()->setText("0");
+  t->ToEdit()->setText("pi*1e6");
+  auto* bar = t->findChild<QProgressBar*>("progress");
+  int progressSeen = 0;
+  QString fromSeen, toSeen, evaluationsSeen, barText;
+  QTimer poll;
+  connect(&poll, &QTimer::timeout, [&] {
+    if (!t->Running()) return;
+    fromSeen = t->FromLabel()->text();
+    toSeen = t->ToLabel()->text();
+    evaluationsSeen = t->EvaluationsLabel()->text();
+    progressSeen = bar->value();
+    barText = bar->text();
+    if (progressSeen > 0) {
+      poll.stop();
+      QVERIFY(t->grab().save(QString(HELMAX_SCREENSHOT_DIR) + "/helmax-integration-progress.png"));
+      QTest::mouseClick(t->findChild<QPushButton*>("cancel"), Qt::LeftButton);
+    }
+  });
+  poll.start(20);
+  t->Integrate();
+  w.WaitIdle();
+  QVERIFY(progressSeen > 0);
+  // Below 10% the bar shows tenths of a percent, so that its text moves too.
+  QVERIFY2(barText.endsWith("%") && barText != "0.0%", qPrintable(barText));
+  QCOMPARE(fromSeen, QString("From: 0"));
+  QCOMPARE(toSeen, QString("To: 3141592.65358979"));
+  QVERIFY2(evaluationsSeen.startsWith("Evaluations: "), qPrintable(evaluationsSeen));
+  QCOMPARE(t->ResultEdit()->text(), QString("Calculation stopped"));
+}
+
+void NumericWindowsTest::InfiniteLimitsInTheWindow() {
+  TCalculatorWindow w;
+  TIntegrationWindow* t = w.Form->IntegrationWindow();
+  t->ShowWindow();
+  t->FunctionBox()->setPlainText("exp(-x^2)");
+  t->FromEdit()->setText("-inf");
+  t->ToEdit()->setText("inf");
+  t->Integrate();
+  w.WaitIdle();
+  QCOMPARE(t->FromLabel()->text(), QString("From: -INF"));
+  QCOMPARE(t->ToLabel()->text(), QString("To: INF"));
+  QCOMPARE(t->ResultEdit()->text(), QString("1.77245385090552"));
+  QVERIFY(t->EvaluationsLabel()->text().startsWith("Evaluations: "));
+  w.Screenshot(t, "helmax-integration-infinite.png");
 }
 
 void NumericWindowsTest::SolvesAndChecksTheCommand() {
