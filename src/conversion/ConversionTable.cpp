@@ -45,6 +45,11 @@ void TConversionTable::Replace(std::vector<TUnitCategory> categories) {
 }
 
 void TConversionTable::LoadAtStart(const std::string& settingsPath, const std::string& defaultFile) {
+  if (!defaultFile.empty()) {
+    const std::string units = (std::filesystem::path(defaultFile).parent_path() / kUnitsTableFileName).string();
+    std::string ignored;
+    if (!FileExists(units)) WriteFileAtomic(units, UnitsTableText(), ignored);
+  }
   // A remembered path that names a folder, or a file that is gone, gives
   // way to the default file.
   std::string path = settingsPath;

@@ -75,6 +75,13 @@ bool NameLess(std::string_view a, std::string_view b);
 // The built-in table: the text of the default file (11 categories).
 std::string_view DefaultConversionText();
 
+// The units table shipped with the program: the built-in categories and
+// more (area, density, force, frequency, speed, volume, data with SI and
+// binary prefixes), every factor exact where a definition fixes it.
+// LoadAtStart writes it beside the default file under this name.
+inline constexpr const char* kUnitsTableFileName = "helmax-units.cnv";
+std::string_view UnitsTableText();
+
 // A definition text of the built-in table: one that compiles in x without
 // error, linear and depending on x, so that a check need not compile it.
 bool IsBuiltInDefinitionText(std::string_view text);
@@ -130,7 +137,9 @@ class TConversionTable {
 
   // At start: reads the file that the settings name, or else defaultFile,
   // writing the built-in table there first when it is missing; with an
-  // empty defaultFile the built-in table is only kept in memory.
+  // empty defaultFile the built-in table is only kept in memory. The units
+  // table is written beside defaultFile when it is missing there (quietly:
+  // it is only an offer), so that File > Open finds it.
   void LoadAtStart(const std::string& settingsPath, const std::string& defaultFile);
   // Reads a file. On success the table is replaced and locked; on failure
   // (reported) the table, its file and the lock stay as they were.

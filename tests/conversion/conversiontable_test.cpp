@@ -103,6 +103,21 @@ TEST(DefaultTable, WrittenReadAndWrittenAgainIsTheSameBytes) {
   EXPECT_EQ(again.FilePath(), second);
 }
 
+// The units table is written beside the default file when it is missing
+// there, and a copy already there is left as it is.
+TEST(UnitsTable, WrittenBesideTheDefaultFileWhenMissing) {
+  test::TTempFolder dir;
+  TMessageRecorder ui;
+  TConversionTable table(ui);
+  table.LoadAtStart("", dir.File("helmax-calc.cnv"));
+  EXPECT_EQ(test::ReadBytes(dir.File("helmax-units.cnv")), UnitsTableText());
+  test::WriteBytes(dir.File("helmax-units.cnv"), "[Mine]\r\n");
+  TConversionTable again(ui);
+  again.LoadAtStart("", dir.File("helmax-calc.cnv"));
+  EXPECT_EQ(test::ReadBytes(dir.File("helmax-units.cnv")), "[Mine]\r\n");
+  EXPECT_TRUE(ui.Messages.empty());
+}
+
 TEST(DefaultTable, WithoutAFileItStaysInMemory) {
   TMessageRecorder ui;
   TConversionTable table(ui);
@@ -288,7 +303,8 @@ TEST_F(Files, FailedSaveAsKeepsTheFormerFile) {
   EXPECT_EQ(Table.FilePath(), Dir.File("colon.cnv"));
   EXPECT_EQ(Ui.Messages.size(), 1u);
   EXPECT_EQ(test::ReadBytes(Path), before);
-  EXPECT_EQ(Dir.Names().size(), 2u);  // no temporary file left behind
+  // No temporary file left behind: the start's two tables and colon.cnv.
+  EXPECT_EQ(Dir.Names().size(), 3u);
 }
 
 // A non-linear row is only reported, and the table is saved all the same.
@@ -664,6 +680,49 @@ TEST_F(Conv, BuiltInRowsConvertByTheDefinitions) {
   for (const TRow& r : rows)
     EXPECT_NEAR(Convert(r.Category, r.UnitA, r.UnitB, r.Value), r.Expected, std::fabs(r.Expected) * 1e-12)
         << r.Category << ": " << r.UnitA << " to " << r.UnitB;
+}
+
+// The units table loads and checks without a message, and converts by the
+// units' definitions (values worked out with mpmath or by hand).
+TEST_F(Conv, TheUnitsTableChecksQuietlyAndConvertsExactly) {
+  ASSERT_TRUE(Table.ReadText(UnitsTableText()));
+  EXPECT_TRUE(Table.Check());
+  EXPECT_EQ(F.Ui.Messages, Strings{});
+  EXPECT_EQ(Table.CategoryCount(), 16);
+  struct TCase {
+    const char* Category;
+    const char* From;
+    const char* To;
+    double Value;
+    double Expected;
+  };
+  const TCase cases[] = {
+      {"Area", "acres", "square feet", 1, 43560},
+      {"Speed", "km/h", "mph", 100, 62.1371192237333969617},
+      {"Density", "g/cm^3", "kg/m^3", 19.3, 19300},
+      {"Density", "lb/ft^3", "kg/m^3", 1, 16.0184633739601395797},
+      {"Data", "GiB", "MB", 1, 1073.741824},
+      {"Data", "kB", "bits", 1, 8000},
+      {"Angles", "radians", "degrees", 1, 57.2957795130823208768},
+      {"Angles", "turns", "arcseconds", 1, 1296000},
+      {"Force", "kgf", "lbf", 1, 2.20462262184877580723},
+      {"Frequency", "rad/s", "rpm", 1, 9.54929658551372014613},
+      {"Volume", "gallons (US)", "cubic inches", 1, 231},
+      {"Volume", "gallons (imperial)", "liters", 1, 4.54609},
+      {"Temperature", "Fahrenheit", "Celsius", 98.6, 37},
+      {"Length", "parsecs", "lightyears", 1, 3.26156377716743356214},
+      {"Pressure", "in Hg", "mm Hg", 1, 25.4},
+      {"Energy", "kWh", "Btu", 1, 3412.14163312794192005},
+      {"Power", "hp", "W", 1, 745.69987158227022},
+      {"Weight", "troy ounces", "grains", 1, 480},
+      {"Time", "Julian years", "days", 1, 365.25},
+  };
+  for (const TCase& c : cases) {
+    ASSERT_GT(Unit(c.Category, c.From), 0) << c.From;
+    ASSERT_GT(Unit(c.Category, c.To), 0) << c.To;
+    EXPECT_NEAR(Convert(c.Category, c.From, c.To, c.Value), c.Expected, std::fabs(c.Expected) * 1e-12)
+        << c.Category << ": " << c.From << " to " << c.To;
+  }
 }
 
 TEST_F(Conv, RoundTripsComeBack) {
