@@ -1,6 +1,7 @@
 // The ".cnv" file: the built-in table, reading and writing the text.
 #include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -218,6 +219,11 @@ bool IsBuiltInDefinitionText(std::string_view text) {
     return all;
   }();
   return texts.count(text) != 0;
+}
+
+bool IsBuiltInDefinitionPair(std::string_view forward, std::string_view backward) {
+  return std::any_of(std::begin(kDefaultRows), std::end(kDefaultRows),
+                     [&](const TDefaultRow& r) { return r.Forward == forward && r.Backward == backward; });
 }
 
 TConversionEntry ParseConversionEntry(std::string_view fields) {

@@ -313,7 +313,9 @@ TEST_F(Files, SavingReportsFindingsAndStillWrites) {
   ASSERT_TRUE(Table.Read(Dir.File("square.cnv")));
   EXPECT_TRUE(Ui.Messages.empty());  // loading does not check
   EXPECT_TRUE(Table.Save());
-  EXPECT_EQ(Ui.Messages, (Strings{"Error in category : Area : Row# 1 A => B :  Expression must be linear"}));
+  EXPECT_EQ(Ui.Messages, (Strings{"Error in category : Area : Row# 1 A => B :  Expression must be linear",
+                                  "Error in category : Area : Row# 1 : B => A does not bring A => B back to x "
+                                  "(x = -3 gives 9, and back 3)"}));
   EXPECT_EQ(test::ReadBytes(Dir.File("square.cnv")), "[Area]\r\n1=side : area : x^2 : sqrt(x) : 0 : 0 : 0 : 0\r\n");
   EXPECT_TRUE(Table.PathsValid());
 }
@@ -359,16 +361,41 @@ INSTANTIATE_TEST_SUITE_P(
                    {"Error in category : C : Row# 2 B => A : Undefined variable :  y"},
                    false},
         TCheckCase{"NotLinearOnlyFirstFinding", "[C]\r\n1=a : b : x : 1/x\r\n2=b : c : 5 : x\r\n",
-                   {"Error in category : C : Row# 1 B => A :  Expression must be linear"},
+                   {"Error in category : C : Row# 1 B => A :  Expression must be linear",
+                    "Error in category : C : Row# 1 : B => A does not bring A => B back to x (x = 0.5 gives 0.5, "
+                    "and back 2)\nError in category : C : Row# 2 : A => B does not depend on x"},
                    true},
         TCheckCase{"WithoutX", "[C]\r\n1=a : b : 5 : x\r\n",
-                   {"Error in category : C : Row# 1 A => B :  Expression must contain variable x"},
+                   {"Error in category : C : Row# 1 A => B :  Expression must contain variable x",
+                    "Error in category : C : Row# 1 : A => B does not depend on x"},
                    true},
         // A later compile error still stops the check after a finding.
         TCheckCase{"FindingThenError", "[C]\r\n1=a : b : x^2 : x\r\n2=b : c : x+ : x\r\n",
                    {"Error in category : C : Row# 1 A => B :  Expression must be linear",
                     "Error in category : C : Row# 2 A => B : Syntax error : x+"},
                    false},
+        // Rows that do not convert back are listed, a warning: the paths
+        // are still computed.
+        TCheckCase{"OneWayRowsAreListed",
+                   "[Speed]\r\n1=m/s : km/h : x*0 : x/0\r\n2=km/h : mph : x*3.6 : x*3.6\r\n"
+                   "3=C : F : 1.8*x+32 : (x-32)/1.8\r\n4=C : K : x+273.15 : x-273.15+0\r\n",
+                   {"Error in category : Speed : Row# 1 : A => B does not depend on x\n"
+                    "Error in category : Speed : Row# 2 : B => A does not bring A => B back to x (x = 0.5 gives 1.8, "
+                    "and back 6.48)"},
+                   true},
+        TCheckCase{"TenRowsListedAtMost",
+                   "[C]\r\n1=a : b : x*2 : x*2\r\n2=a : c : x*2 : x*2\r\n3=a : d : x*2 : x*2\r\n"
+                   "4=a : e : x*2 : x*2\r\n5=a : f : x*2 : x*2\r\n6=a : g : x*2 : x*2\r\n7=a : h : x*2 : x*2\r\n"
+                   "8=a : i : x*2 : x*2\r\n9=a : j : x*2 : x*2\r\n10=a : k : x*2 : x*2\r\n11=a : l : 2*x : x*2\r\n"
+                   "12=a : m : x*2 : x*2\r\n",
+                   {[] {
+                     std::string list;
+                     for (int row = 1; row <= 10; ++row)
+                       list += "Error in category : C : Row# " + std::to_string(row) +
+                               " : B => A does not bring A => B back to x (x = 0.5 gives 1, and back 2)\n";
+                     return list + "... and 2 more rows";
+                   }()},
+                   true},
         TCheckCase{"Empty", "", {}, true}),
     [](const auto& info) { return std::string(info.param.Name); });
 

@@ -6,6 +6,8 @@
 #include <QFileDialog>
 #include <QImageReader>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
 #include <QtTest>
 
 #include "../../common/TempFolder.h"
@@ -126,6 +128,7 @@ class ConversionTableWindowsTest : public QObject {
  private slots:
   void OpensOnTheFirstCategory();
   void AddAndEditDefinitions();
+  void DefinitionDialogRefusesOneWayDirections();
   void CategoriesThroughTheNameDialog();
   void UnitsThroughTheNameDialog();
   void DeletingDefinitionsAndCategories();
@@ -230,6 +233,63 @@ void ConversionTableWindowsTest::AddAndEditDefinitions() {
   w.Form->ExpressionsPane()->setPlainText("Conv(9, 2, 3, 212)");
   w.WaitIdle();
   QCOMPARE(w.Form->ResultsPane()->toPlainText(), QString("373.15"));
+}
+
+// A definition whose A => B gives one value for every x, or whose B => A
+// does not bring A => B back, is refused with the row named; the dialog
+// stays open and the table keeps its rows.
+void ConversionTableWindowsTest::DefinitionDialogRefusesOneWayDirections() {
+  TCalculatorWindow w;
+  w.Choose("Temperature");
+  InDialog<TDefinitionDialog>(
+      [&](TDefinitionDialog* d) {
+        d->UnitABox()->setCurrentIndex(d->UnitABox()->findText("Kelvin"));
+        d->UnitBBox()->setCurrentIndex(d->UnitBBox()->findText("Rankine"));
+        d->ForwardEdit()->setText("x*0");
+        d->BackwardEdit()->setText("x/0");
+        d->accept();
+        QVERIFY(d->isVisible());
+        d->ForwardEdit()->setText("x*1.8");
+        d->BackwardEdit()->setText("x*1.8");
+        d->accept();
+        QVERIFY(d->isVisible());
+        // What the user sees: the dialog and the message over it.
+        QMessageBox box(QMessageBox::Warning, "Calculator", QString::fromStdString(w.Ui.Messages.back()));
+        box.setStandardButtons(QMessageBox::Ok);
+        box.resize(box.sizeHint());
+        const QPixmap dialog = d->grab(), message = box.grab();
+        QPixmap both(std::max(dialog.width(), message.width()), dialog.height() + message.height());
+        both.fill(Qt::white);
+        QPainter painter(&both);
+        painter.drawPixmap(0, 0, dialog);
+        painter.drawPixmap(0, dialog.height(), message);
+        painter.end();
+        QVERIFY(both.save(QString(HELMAX_SCREENSHOT_DIR) + "/helmax-conversion-definition-refused.png"));
+        d->reject();
+      },
+      w.Menu("addDefinition"));
+  w.WaitIdle();
+  QCOMPARE(w.Ui.Messages,
+           (Strings{"Error in category : Temperature : Row# 4 : A => B does not depend on x",
+                    "Error in category : Temperature : Row# 4 : B => A does not bring A => B back to x (x = 0.5 gives "
+                    "0.9, and back 1.62)"}));
+  QCOMPARE(w.Rows(), 3);
+  // Editing names the row edited.
+  w.Ui.Clear();
+  w.Table->Grid()->setFocus();
+  w.Table->Grid()->setCurrentIndex(w.Table->Model()->index(1, 1));
+  InDialog<TDefinitionDialog>(
+      [&](TDefinitionDialog* d) {
+        d->BackwardEdit()->setText("x+273.15");
+        d->accept();
+        QVERIFY(d->isVisible());
+        d->reject();
+      },
+      [&] { QTest::keyClick(w.Table->Grid(), Qt::Key_Return); });
+  w.WaitIdle();
+  QCOMPARE(w.Ui.Messages, (Strings{"Error in category : Temperature : Row# 2 : B => A does not bring A => B back to x "
+                                   "(x = 0.5 gives 273.65, and back 546.8)"}));
+  QCOMPARE(w.Row(2), QString("Celcius | Kelvin | x+273.15 | x-273.15"));
 }
 
 void ConversionTableWindowsTest::CategoriesThroughTheNameDialog() {
