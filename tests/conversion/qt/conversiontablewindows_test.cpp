@@ -599,6 +599,35 @@ void ConversionTableWindowsTest::GraphEndsDialogAndPathBrowsing() {
   QCOMPARE(w.Graph->Action("path")->text(), QString("Path 2 : 3"));
   QCOMPARE(w.RedArcs(), (QSet<QString>{"E1", "E4", "E8"}));
   w.Shot(w.Graph, "helmax-graph-paths.png");
+  // A maximal flow from a unit to itself is refused and the dialog stays
+  // open; with two units it is computed.
+  w.Ui.Clear();
+  InDialog<TGraphEndsDialog>(
+      [&](TGraphEndsDialog* d) {
+        QCOMPARE(d->windowTitle(), QString("MAXIMAL FLOW"));
+        d->BeginBox()->setCurrentIndex(d->BeginBox()->findText("A1"));
+        d->EndBox()->setCurrentIndex(d->EndBox()->findText("A1"));
+        d->accept();
+        QVERIFY(d->isVisible());
+        QMessageBox box(QMessageBox::Warning, "Calculator", QString::fromStdString(w.Ui.Messages.back()));
+        box.setStandardButtons(QMessageBox::Ok);
+        box.resize(box.sizeHint());
+        const QPixmap graph = w.Graph->grab(), dialog = d->grab(), message = box.grab();
+        QPixmap all(graph.width(), graph.height() + std::max(dialog.height(), message.height()));
+        all.fill(Qt::white);
+        QPainter painter(&all);
+        painter.drawPixmap(0, 0, graph);
+        painter.drawPixmap(0, graph.height(), dialog);
+        painter.drawPixmap(dialog.width() + 10, graph.height(), message);
+        painter.end();
+        QVERIFY(all.save(QString(HELMAX_SCREENSHOT_DIR) + "/helmax-graph-flow-refused.png"));
+        d->EndBox()->setCurrentIndex(d->EndBox()->findText("T"));
+        d->accept();
+      },
+      [&] { w.Graph->Action("flowView")->trigger(); });
+  QCOMPARE(w.Ui.Messages, Strings{"Begin vertex and End vertex must be different"});
+  QCOMPARE(w.Graph->View().View(), TGraphView::MaximalFlow);
+  QCOMPARE(w.RedArcs(), (QSet<QString>{"E3", "E4", "E7", "E8"}));
   // Closing forgets the paths.
   w.Graph->close();
   QVERIFY(!w.Graph->Action("path")->isEnabled());
