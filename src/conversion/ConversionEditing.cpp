@@ -1,6 +1,8 @@
 // Editing the conversion table: the commands of its window and dialogs.
 #include <algorithm>
 #include <charconv>
+#include <cmath>
+#include <iterator>
 
 #include "ConversionTable.h"
 #include "TextUtil.h"
@@ -316,6 +318,80 @@ TGraphCategory TConversionTable::GraphCategory(int category) const {
   return g;
 }
 
+// ---- the two directions of a definition -----------------------------------------------------------
+
+std::string RowName(std::string_view category, int row) {
+  return "Error in category : " + std::string(category) + " : Row# " + std::to_string(row);
+}
+
+std::vector<double> ValuesAt(THelmaxComplexEval& compiled, const std::vector<double>& xs) {
+  // A failing sample is only skipped: nothing to report.
+  TEngineEvent onError = std::move(compiled.OnExecuteError);
+  compiled.OnExecuteError = nullptr;
+  const std::vector<TVariable*>* variables = compiled.Variables();
+  std::vector<double> values;
+  values.reserve(xs.size());
+  for (const double x : xs) {
+    double value = NAN;
+    if (!std::isnan(x) && compiled.ExpressionCount > 0) {
+      if (variables != nullptr) *(*variables)[0]->Value = TValue::MakeReal(x);
+      TValue result;
+      compiled.DoMathExpression(result);
+      if (!compiled.Error && result.IsRealLike() && std::isfinite(result.AsReal())) value = result.AsReal();
+    }
+    values.push_back(value);
+  }
+  compiled.OnExecuteError = std::move(onError);
+  return values;
+}
+
+TDirectionsTest TestDirections(const std::vector<double>& xs, const std::vector<double>& there,
+                               const std::vector<double>& back) {
+  TDirectionsTest test;
+  int defined = 0, pairs = 0;
+  bool constant = true;
+  double first = NAN;
+  std::size_t firstAt = 0;
+  for (std::size_t i = 0; i < xs.size() && i < there.size(); ++i) {
+    if (std::isnan(there[i])) continue;
+    if (defined++ == 0) {
+      first = there[i];
+      firstAt = i;
+    } else if (std::fabs(there[i] - first) > 1e-12 * std::max(std::fabs(there[i]), std::fabs(first))) {
+      constant = false;
+    }
+  }
+  if (defined >= 2 && constant) {
+    test.Finding = TDirectionsFinding::ForwardConstant;
+    return test;
+  }
+  for (std::size_t i = 0; i < xs.size() && i < there.size() && i < back.size(); ++i) {
+    if (std::isnan(there[i]) || std::isnan(back[i])) continue;
+    ++pairs;
+    if (std::fabs(back[i] - xs[i]) > kRoundTripTolerance * std::fabs(xs[i])) {
+      test = {TDirectionsFinding::NotInverse, xs[i], there[i], back[i]};
+      return test;
+    }
+  }
+  // B => A fails wherever A => B gives a value: it brings nothing back.
+  if (defined > 0 && pairs == 0) test = {TDirectionsFinding::NotInverse, xs[firstAt], there[firstAt], NAN};
+  return test;
+}
+
+std::string DirectionsFindingText(const TDirectionsTest& test) {
+  auto number = [](double v) { return ValueToText(TValue::MakeReal(v)); };
+  switch (test.Finding) {
+    case TDirectionsFinding::Sound:
+      return {};
+    case TDirectionsFinding::ForwardConstant:
+      return "A => B does not depend on x";
+    case TDirectionsFinding::NotInverse:
+      return "B => A does not bring A => B back to x (x = " + number(test.X) + " gives " + number(test.There) +
+             (std::isnan(test.Back) ? ", where B => A fails)" : ", and back " + number(test.Back) + ")");
+  }
+  return {};
+}
+
 // ---- the definition dialog's check --------------------------------------------------------------
 
 TDefinitionCheck::TDefinitionCheck(TUserInterface& ui) : Ui_(ui), Messages_(ui) {
@@ -345,7 +421,8 @@ bool TDefinitionCheck::CheckText(const std::string& text, bool forward) {
   return true;
 }
 
-bool TDefinitionCheck::Check(int unitA, int unitB, const std::string& forward, const std::string& backward) {
+bool TDefinitionCheck::Check(int unitA, int unitB, const std::string& forward, const std::string& backward,
+                             const std::string& rowName) {
   if (unitA < 0 || unitB < 0) {
     Ui_.ShowMessage("Please select items in ComboBox");
     return false;
@@ -354,7 +431,14 @@ bool TDefinitionCheck::Check(int unitA, int unitB, const std::string& forward, c
     Ui_.ShowMessage("Items must be diferent");
     return false;
   }
-  return CheckText(forward, true) && CheckText(backward, false);
+  const std::vector<double> xs(std::begin(kDirectionSamples), std::end(kDirectionSamples));
+  if (!CheckText(forward, true)) return false;
+  const std::vector<double> there = ValuesAt(Engine_, xs);
+  if (!CheckText(backward, false)) return false;
+  const TDirectionsTest test = TestDirections(xs, there, ValuesAt(Engine_, there));
+  if (test.Finding == TDirectionsFinding::Sound) return true;
+  Ui_.ShowMessage((rowName.empty() ? "" : rowName + " : ") + DirectionsFindingText(test));
+  return false;
 }
 
 }  // namespace helmax

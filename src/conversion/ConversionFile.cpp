@@ -1,6 +1,7 @@
 // The ".cnv" file: the built-in table, reading and writing the text.
 #include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -27,6 +28,12 @@ struct TDefaultRow {
 };
 
 // The built-in table, category by category in file order, rows in key order.
+// Its factors are the units' definitions (NIST SP 811, appendix B, and the
+// SI): the US gallon of 231 cubic inches, the avoirdupois pound of
+// 0.45359237 kg and the pound-force of 9.80665 m/s^2 on it, the foot of
+// 0.3048 m, the International Table calorie and Btu, the electronvolt of
+// the SI, the conventional millimetre of mercury (13.5951 g/cm^3), the torr
+// of 101325/760 Pa and the light-year of c times a Julian year.
 constexpr TDefaultRow kDefaultRows[] = {
     {"Angles", "pi radians", "degrees", "x*180", "x/180", 674, 287, 452, 304},
     {"Angles", "pi radians", "gradients", "x*200", "x/200", 674, 287, 677, 467},
@@ -41,7 +48,7 @@ constexpr TDefaultRow kDefaultRows[] = {
     {"Capacity", "quarts", "pints", "x*2", "x/2", 588, 294, 688, 421},
     {"Capacity", "pints", "gills", "x*4", "x/4", 688, 421, 524, 574},
     {"Capacity", "gills", "fluid ounces", "x*4", "x/4", 524, 574, 254, 502},
-    {"Capacity", "gallons", "liters", "x*3.785", "x/3.785", 275, 235, 423, 94},
+    {"Capacity", "gallons", "liters", "x*3.785411784", "x/3.785411784", 275, 235, 423, 94},
     {"Capacity", "liters", "deciliters", "x*10", "x/10", 423, 94, 668, 154},
     {"Capacity", "deciliters", "centiliters", "x*10", "x/10", 668, 154, 733, 270},
     {"Capacity", "centiliters", "milliliters", "x*10", "x/10", 733, 270, 788, 397},
@@ -51,15 +58,15 @@ constexpr TDefaultRow kDefaultRows[] = {
     {"Current", "A", "C/s", "x", "x", 361, 257, 527, 361},
     {"Current", "A", "mA", "x*1000", "x/1000", 361, 257, 223, 371},
     {"Current", "A", "uA", "x*1000000", "x/1000000", 361, 257, 330, 91},
-    {"Energy", "J", "ft lb", "x*0.738", "x/0.738", 433, 227, 275, 125},
+    {"Energy", "J", "ft lb", "x/1.3558179483314004", "x*1.3558179483314004", 433, 227, 275, 125},
     {"Energy", "J", "ergs", "x*10^7", "x/10^7", 433, 227, 357, 417},
-    {"Energy", "cal", "J", "x*4.186", "x/4.186", 638, 330, 433, 227},
-    {"Energy", "Btu", "cal", "x*252", "x/252", 644, 502, 638, 330},
-    {"Energy", "eV", "J", "x*1.6e-19", "x/1.6e-19", 458, 67, 433, 227},
+    {"Energy", "cal", "J", "x*4.1868", "x/4.1868", 638, 330, 433, 227},
+    {"Energy", "Btu", "cal", "x*1055.05585262/4.1868", "x*4.1868/1055.05585262", 644, 502, 638, 330},
+    {"Energy", "eV", "J", "x*1.602176634e-19", "x/1.602176634e-19", 458, 67, 433, 227},
     {"Energy", "MeV", "eV", "x*10^6", "x/10^6", 685, 66, 458, 67},
     {"Energy", "kWh", "J", "x*3.6e6", "x/3.6e6", 632, 169, 433, 227},
     {"Energy", "kJ", "J", "x*1000", "x/1000", 242, 299, 433, 227},
-    {"Energy", "L atm", "J", "x*101.3", "x/101.3", 522, 428, 433, 227},
+    {"Energy", "L atm", "J", "x*101.325", "x/101.325", 522, 428, 433, 227},
     {"Length", "megameters", "kilometers", "x*1000", "x/1000", 949, 127, 685, 205},
     {"Length", "kilometers", "hectometers", "x*10", "x/10", 685, 205, 783, 52},
     {"Length", "hectometers", "dekameters", "x*10", "x/10", 783, 52, 572, 74},
@@ -82,20 +89,20 @@ constexpr TDefaultRow kDefaultRows[] = {
     {"Length", "inches", "mils", "x*1000", "x/1000", 423, 603, 738, 634},
     {"Length", "picas", "points", "x*12", "x/12", 784, 516, 948, 402},
     {"Length", "picas", "inches", "x/6", "x*6", 784, 516, 423, 603},
-    {"Length", "lightyears", "meters", "x*9.461*10^15", "x/(9.461*10^15)", 333, 499, 279, 205},
+    {"Length", "lightyears", "meters", "x*9460730472580800", "x/9460730472580800", 333, 499, 279, 205},
     {"Power", "hp", "ft lb/s", "x*550", "x/550", 605, 136, 390, 138},
-    {"Power", "W", "ft lb/s", "x*0.738", "x/0.738", 397, 306, 390, 138},
+    {"Power", "W", "ft lb/s", "x/1.3558179483314004", "x*1.3558179483314004", 397, 306, 390, 138},
     {"Power", "W", "J/s", "x", "x", 397, 306, 562, 435},
     {"Power", "kW", "W", "x*1000", "x/1000", 264, 412, 397, 306},
     {"Pressure", "kPa", "Pa", "x*1000", "x/1000", 386, 248, 562, 242},
     {"Pressure", "atm", "kPa", "x*101.325", "x/101.325", 313, 62, 386, 248},
     {"Pressure", "bar", "Pa", "x*1e5", "x/1e5", 765, 331, 562, 242},
-    {"Pressure", "mm Hg", "Pa", "x*133.322", "x/133.322", 529, 390, 562, 242},
-    {"Pressure", "lb/in^2", "kPa", "x*6.894757", "x/6.894757", 224, 329, 386, 248},
+    {"Pressure", "mm Hg", "Pa", "x*133.322387415", "x/133.322387415", 529, 390, 562, 242},
+    {"Pressure", "lb/in^2", "kPa", "x*4.4482216152605/0.64516", "x*0.64516/4.4482216152605", 224, 329, 386, 248},
     {"Pressure", "cm Hg", "mm Hg", "x*10", "x/10", 362, 458, 529, 390},
     {"Pressure", "Pa", "N/m^2", "x", "x", 562, 242, 786, 161},
-    {"Pressure", "torr", "mm Hg", "x", "x", 705, 505, 529, 390},
-    {"Pressure", "lb/ft^2", "Pa", "x*47.88", "x/47.88", 527, 47, 562, 242},
+    {"Pressure", "torr", "mm Hg", "x*101325/101325.0144354", "x*101325.0144354/101325", 705, 505, 529, 390},
+    {"Pressure", "lb/ft^2", "Pa", "x*4.4482216152605/0.09290304", "x*0.09290304/4.4482216152605", 527, 47, 562, 242},
     {"Temperature", "Celcius", "Fahrenheit", "1.8*x+32", "(x-32)*5/9", 409, 244, 597, 244},
     {"Temperature", "Celcius", "Kelvin", "x+273.15", "x-273.15", 409, 244, 404, 66},
     {"Temperature", "Fahrenheit", "Rankine", "x+459.67", "x-459.67", 597, 244, 589, 414},
@@ -116,7 +123,7 @@ constexpr TDefaultRow kDefaultRows[] = {
     {"Weight", "ounces", "drams", "x*16", "x/16", 630, 436, 247, 429},
     {"Weight", "ounces", "grains", "x*437.5", "x/437.5", 630, 436, 312, 249},
     {"Weight", "carats", "milligrams", "x*200", "x/200", 836, 515, 639, 557},
-    {"Weight", "kilograms", "pounds", "x*2.2046", "x/2.2046", 428, 49, 610, 166},
+    {"Weight", "kilograms", "pounds", "x/0.45359237", "x*0.45359237", 428, 49, 610, 166},
 };
 
 std::string EntryLine(int key, std::string_view unitA, std::string_view unitB, std::string_view forward,
@@ -212,6 +219,11 @@ bool IsBuiltInDefinitionText(std::string_view text) {
     return all;
   }();
   return texts.count(text) != 0;
+}
+
+bool IsBuiltInDefinitionPair(std::string_view forward, std::string_view backward) {
+  return std::any_of(std::begin(kDefaultRows), std::end(kDefaultRows),
+                     [&](const TDefaultRow& r) { return r.Forward == forward && r.Backward == backward; });
 }
 
 TConversionEntry ParseConversionEntry(std::string_view fields) {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <iterator>
 #include <stdexcept>
 #include <unordered_map>
 
@@ -45,6 +46,11 @@ void TConversionTable::Replace(std::vector<TUnitCategory> categories) {
 }
 
 void TConversionTable::LoadAtStart(const std::string& settingsPath, const std::string& defaultFile) {
+  if (!defaultFile.empty()) {
+    const std::string units = (std::filesystem::path(defaultFile).parent_path() / kUnitsTableFileName).string();
+    std::string ignored;
+    if (!FileExists(units)) WriteFileAtomic(units, UnitsTableText(), ignored);
+  }
   // A remembered path that names a folder, or a file that is gone, gives
   // way to the default file.
   std::string path = settingsPath;
@@ -229,6 +235,11 @@ bool TConversionTable::FindOversizedCategories() {
 
 bool TConversionTable::CompileDefinitions() {
   bool warned = false;
+  // Rows whose directions are not inverse, listed at the end (a few).
+  constexpr std::size_t kListedRows = 10;
+  std::vector<std::string> oneWay;
+  std::size_t oneWayCount = 0;
+  const std::vector<double> xs(std::begin(kDirectionSamples), std::end(kDirectionSamples));
   for (TUnitCategory& c : Categories_) {
     for (std::size_t i = 0; i < c.Definitions.size(); ++i) {
       if (StopFlag_ != nullptr && StopFlag_->load(std::memory_order_relaxed) != srNone) {
@@ -237,9 +248,10 @@ bool TConversionTable::CompileDefinitions() {
         return false;
       }
       TConversionDefinition& d = c.Definitions[i];
+      if (IsBuiltInDefinitionPair(d.Forward, d.Backward)) continue;
+      std::vector<double> there, back;
       for (const bool forward : {true, false}) {
         const std::string& text = forward ? d.Forward : d.Backward;
-        if (IsBuiltInDefinitionText(text)) continue;
         const std::string prefix = RowPrefix(c, i, forward);
         Messages_.ErrorPrefix = prefix;
         THelmaxComplexEval& e = CheckEngine();
@@ -248,6 +260,7 @@ bool TConversionTable::CompileDefinitions() {
           CheckFailed_ = true;
           return false;
         }
+        (forward ? there : back) = ValuesAt(e, forward ? xs : there);
         // A finding that does not stop the check: only the first is shown.
         if (warned) continue;
         if (!e.LinearExpression) {
@@ -258,7 +271,16 @@ bool TConversionTable::CompileDefinitions() {
           warned = true;
         }
       }
+      const TDirectionsTest test = TestDirections(xs, there, back);
+      if (test.Finding != TDirectionsFinding::Sound && oneWayCount++ < kListedRows)
+        oneWay.push_back(RowName(c.Name, static_cast<int>(i) + 1) + " : " + DirectionsFindingText(test));
     }
+  }
+  if (oneWayCount > 0) {
+    std::string list = oneWay.front();
+    for (std::size_t k = 1; k < oneWay.size(); ++k) list += "\n" + oneWay[k];
+    if (oneWayCount > oneWay.size()) list += "\n... and " + std::to_string(oneWayCount - oneWay.size()) + " more rows";
+    Ui_.ShowMessage(list);
   }
   // The last text's program is of no further use.
   if (CheckEngine_) CheckEngine_->Free();

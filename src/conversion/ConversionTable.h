@@ -75,9 +75,19 @@ bool NameLess(std::string_view a, std::string_view b);
 // The built-in table: the text of the default file (11 categories).
 std::string_view DefaultConversionText();
 
+// The units table shipped with the program: the built-in categories and
+// more (area, density, force, frequency, speed, volume, data with SI and
+// binary prefixes), every factor exact where a definition fixes it.
+// LoadAtStart writes it beside the default file under this name.
+inline constexpr const char* kUnitsTableFileName = "helmax-units.cnv";
+std::string_view UnitsTableText();
+
 // A definition text of the built-in table: one that compiles in x without
 // error, linear and depending on x, so that a check need not compile it.
 bool IsBuiltInDefinitionText(std::string_view text);
+// Both texts of one row of the built-in table, in their directions: a pair
+// known to compile and to be inverse, so that a check need not test it.
+bool IsBuiltInDefinitionPair(std::string_view forward, std::string_view backward);
 
 // Reads a table from file text. Section headers that repeat a category
 // (letter case ignored) make the text unreadable, and so does text that
@@ -130,7 +140,9 @@ class TConversionTable {
 
   // At start: reads the file that the settings name, or else defaultFile,
   // writing the built-in table there first when it is missing; with an
-  // empty defaultFile the built-in table is only kept in memory.
+  // empty defaultFile the built-in table is only kept in memory. The units
+  // table is written beside defaultFile when it is missing there (quietly:
+  // it is only an offer), so that File > Open finds it.
   void LoadAtStart(const std::string& settingsPath, const std::string& defaultFile);
   // Reads a file. On success the table is replaced and locked; on failure
   // (reported) the table, its file and the lock stay as they were.
@@ -208,11 +220,12 @@ class TConversionTable {
   // anything is compiled, so that an oversized file is refused at once) and
   // sets CheckFailed. True when one is found.
   bool FindOversizedCategories();
-  // Compiles every definition in x (the texts of the built-in table are
+  // Compiles every definition in x (the rows of the built-in table are
   // known to pass). A compile error is reported and ends the check
   // (CheckFailed); a non-linear text or one without x is only reported (the
-  // first such finding) and every row is still compiled. False on a compile
-  // error.
+  // first such finding) and every row is still compiled. Rows whose
+  // directions are not inverse (TestDirections) are listed in one message
+  // at the end, a warning too. False on a compile error.
   bool CompileDefinitions();
   // The conversion paths of every category; a failure is reported and sets
   // CheckFailed.
@@ -291,14 +304,51 @@ class TConversionTable {
   std::vector<int> Scratch_;  // Conv's path, kept to spare an allocation per call
 };
 
+// "Error in category : Speed : Row# 3" (row from 1): how messages name a
+// row of the table.
+std::string RowName(std::string_view category, int row);
+
+// ---- the two directions of a definition ---------------------------------------------------
+// A definition converts A => B and back: A => B must depend on x, and B => A
+// must bring every A => B value back to its x. Both are tested at a few
+// sample values of x, skipping those where a direction is not defined.
+inline constexpr double kDirectionSamples[] = {0.5, 1, 2, 10, -3};
+// Back within this share of x counts as x.
+inline constexpr double kRoundTripTolerance = 1e-9;
+
+enum class TDirectionsFinding { Sound, ForwardConstant, NotInverse };
+struct TDirectionsTest {
+  TDirectionsFinding Finding = TDirectionsFinding::Sound;
+  // For NotInverse: the sample, its A => B value and the B => A value of
+  // that (NaN when B => A is not defined there).
+  double X = 0, There = 0, Back = 0;
+};
+
+// The compiled expression's value at each x (its variable, when it has
+// one): NaN where x is NaN, or the evaluation fails or gives no finite
+// real. Evaluation errors are not reported.
+std::vector<double> ValuesAt(THelmaxComplexEval& compiled, const std::vector<double>& xs);
+// there: A => B at xs; back: B => A at there (ValuesAt). A => B that gives
+// one value at every defined sample does not depend on x; a sample where
+// both are defined and back is not within kRoundTripTolerance of x, or
+// samples where A => B is defined but B => A nowhere, are not inverse.
+TDirectionsTest TestDirections(const std::vector<double>& xs, const std::vector<double>& there,
+                               const std::vector<double>& back);
+// "A => B does not depend on x", "B => A does not bring A => B back to x
+// (x = 1 gives 3.6, and back 12.96)"; empty for Sound.
+std::string DirectionsFindingText(const TDirectionsTest& test);
+
 // The definition dialog's check of a definition before it enters the
-// table: two different units chosen, and both texts linear expressions of
-// x that the file can hold. Its own engine; refusals go to ui.
+// table: two different units chosen, both texts linear expressions of x
+// that the file can hold, and directions that are inverse (TestDirections).
+// Its own engine; refusals go to ui.
 class TDefinitionCheck {
  public:
   explicit TDefinitionCheck(TUserInterface& ui);
   // unitA, unitB: positions in the category's units (-1: none chosen).
-  bool Check(int unitA, int unitB, const std::string& forward, const std::string& backward);
+  // rowName (RowName) goes in front of a finding about the directions.
+  bool Check(int unitA, int unitB, const std::string& forward, const std::string& backward,
+             const std::string& rowName = {});
 
  private:
   bool CheckText(const std::string& text, bool forward);

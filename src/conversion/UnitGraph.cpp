@@ -327,7 +327,8 @@ std::vector<int> TUnitGraph::MinimalSpanningTree() {
 // ---- maximal flow ------------------------------------------------------------------------
 
 double TUnitGraph::MaximalFlow(int begin, int end) {
-  if (!ValidVertex(begin) || !ValidVertex(end)) return 0.0;
+  // begin = end would exclude every arc of that vertex and show no flow.
+  if (!ValidVertex(begin) || !ValidVertex(end) || begin == end) return 0.0;
   for (TGraphArc& arc : Arcs_) {
     arc.Weight = 0.0;
     if (arc.ToVertex == begin || arc.FromVertex == end) arc.Colour = TGraphColour::Black;

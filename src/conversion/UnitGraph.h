@@ -136,7 +136,8 @@ class TUnitGraph {
   // A maximal flow from begin to end with every arc's capacity 1, by
   // augmenting paths found with waves of labels. Arcs into begin and out of
   // end turn black; begin, end and every arc that carries flow turn red;
-  // each arc's flow is left in its weight. The flow's value.
+  // each arc's flow is left in its weight. The flow's value. From a vertex
+  // to itself there is no flow: 0, and the graph stays as it is.
   double MaximalFlow(int begin, int end);
 
  private:

@@ -33,6 +33,15 @@ void TUnitGraphView::SetEnds(int begin, int end) {
   End_ = end;
 }
 
+bool TUnitGraphView::AcceptEnds(int begin, int end, std::string& refusal) {
+  if (View_ == TGraphView::MaximalFlow && begin == end) {
+    refusal = kSameEndsMessage;
+    return false;
+  }
+  SetEnds(begin, end);
+  return true;
+}
+
 void TUnitGraphView::LayOutOnRings() {
   RebuildVertices_ = true;
   AutoLayout_ = true;

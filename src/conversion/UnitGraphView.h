@@ -48,8 +48,13 @@ class TUnitGraphView {
   void Refresh(int width, int height);
   TGraphView View() const { return View_; }
   void SetView(TGraphView view) { View_ = view; }
+  static constexpr const char* kSameEndsMessage = "Begin vertex and End vertex must be different";
   // The units between which paths and flows are computed (vertex numbers).
   void SetEnds(int begin, int end);
+  // The ends chosen for the current view: a maximal flow needs two
+  // different units (false, refusal set, and the ends stay); shortest paths
+  // from a unit to itself are its trips out and back.
+  bool AcceptEnds(int begin, int end, std::string& refusal);
   int Begin() const { return Begin_; }
   int End() const { return End_; }
   // Options > Refresh: the next Refresh lays the vertices out on rings.

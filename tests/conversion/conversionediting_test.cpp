@@ -219,6 +219,55 @@ TEST(DefinitionCheck, RefusesWhatCannotConvertOrBeSaved) {
   EXPECT_TRUE(ui.Messages[0].starts_with("B => A : ")) << ui.Messages[0];
 }
 
+// Directions that cannot convert back are refused, naming the row; offsets
+// and factors that are inverse pass.
+TEST(DefinitionCheck, RefusesDirectionsThatAreNotInverse) {
+  struct TCase {
+    const char* Forward;
+    const char* Backward;
+    const char* Finding;  // empty: accepted
+  };
+  const TCase cases[] = {
+      {"x*0", "x/0", "A => B does not depend on x"},
+      {"x-x+1", "x", "A => B does not depend on x"},
+      {"x*3.6", "x*3.6", "B => A does not bring A => B back to x (x = 0.5 gives 1.8, and back 6.48)"},
+      {"x*2", "x/0", "B => A does not bring A => B back to x (x = 0.5 gives 1, where B => A fails)"},
+      {"x+273.15", "x+273.15", "B => A does not bring A => B back to x (x = 0.5 gives 273.65, and back 546.8)"},
+      {"x/3.6", "x*3.6", ""},
+      {"1.8*x+32", "(x-32)/1.8", ""},
+      {"x*1e-300", "x*1e300", ""},
+  };
+  for (const TCase& c : cases) {
+    TMessageRecorder ui;
+    TDefinitionCheck check(ui);
+    const bool sound = *c.Finding == '\0';
+    EXPECT_EQ(check.Check(0, 1, c.Forward, c.Backward, RowName("Speed", 3)), sound) << c.Forward;
+    EXPECT_EQ(ui.Messages, sound ? Strings{} : Strings{std::string("Error in category : Speed : Row# 3 : ") + c.Finding})
+        << c.Forward << " " << c.Backward;
+  }
+}
+
+// The test of two directions, on texts the check of a loaded table sees
+// (not linear ones too): pH and its inverse pass, samples where a direction
+// is not defined are skipped, x^2 is no inverse of sqrt(x) at -3.
+TEST(DefinitionDirections, SkipUndefinedSamples) {
+  auto finding = [](const std::string& forward, const std::string& backward) {
+    const std::vector<double> xs(std::begin(kDirectionSamples), std::end(kDirectionSamples));
+    THelmaxComplexEval e;
+    e.ProtectDigitVariables = e.ProtectOtherVariables = true;
+    e.VerifySyntaxSemantics(forward, "x", false);
+    const std::vector<double> there = ValuesAt(e, xs);
+    e.VerifySyntaxSemantics(backward, "x", false);
+    return DirectionsFindingText(TestDirections(xs, there, ValuesAt(e, there)));
+  };
+  EXPECT_EQ(finding("10^(-x)", "-log10(x)"), "");
+  EXPECT_EQ(finding("log10(x)", "10^x"), "");  // -3 has no logarithm
+  EXPECT_EQ(finding("1/x", "1/x"), "");
+  EXPECT_EQ(finding("sqrt(x)", "x^2"), "");
+  EXPECT_EQ(finding("x^2", "sqrt(x)"), "B => A does not bring A => B back to x (x = -3 gives 9, and back 3)");
+  EXPECT_EQ(finding("log10(x-100)", "10^x+100"), "");  // defined at no sample: nothing to test
+}
+
 TEST_F(Editing, AddEditAndDeleteDefinitions) {
   const int temperature = Category("Temperature");
   ASSERT_TRUE(Table.AddDefinition(temperature, Unit("Temperature", "Kelvin"), Unit("Temperature", "Rankine"),

@@ -45,12 +45,12 @@ TEST(DefaultTable, IsTheBuiltInTextLineForLine) {
   EXPECT_TRUE(test::StartsWith(text, "[Angles]\r\n1=pi radians : degrees : x*180 : x/180 : 674 : 287 : 452 : 304\r\n"));
   for (const char* line : {"\r\n4=gills : fluid ounces : x*4 : x/4 : 524 : 574 : 254 : 502\r\n",
                            "\r\n1=Celcius : Fahrenheit : 1.8*x+32 : (x-32)*5/9 : 409 : 244 : 597 : 244\r\n",
-                           "\r\n23=lightyears : meters : x*9.461*10^15 : x/(9.461*10^15) : 333 : 499 : 279 : 205\r\n",
-                           "\r\n5=lb/in^2 : kPa : x*6.894757 : x/6.894757 : 224 : 329 : 386 : 248\r\n",
+                           "\r\n23=lightyears : meters : x*9460730472580800 : x/9460730472580800 : 333 : 499 : 279 : 205\r\n",
+                           "\r\n5=lb/in^2 : kPa : x*4.4482216152605/0.64516 : x*0.64516/4.4482216152605 : 224 : 329 : 386 : 248\r\n",
                            "\r\n\r\n[Bits & Bytes]\r\n1=megabytes : bytes : x*2^20 : x/(2^20) : 233 : 468 : 398 : 373\r\n"})
     EXPECT_NE(text.find(line), std::string::npos) << line;
   // No empty line after the last section.
-  EXPECT_TRUE(text.ends_with("557\r\n14=kilograms : pounds : x*2.2046 : x/2.2046 : 428 : 49 : 610 : 166\r\n"));
+  EXPECT_TRUE(text.ends_with("557\r\n14=kilograms : pounds : x/0.45359237 : x*0.45359237 : 428 : 49 : 610 : 166\r\n"));
   const std::vector<TUnitCategory> table = Parse(text);
   EXPECT_EQ(Names(table), (Strings{"Angles", "Bits & Bytes", "Capacity", "Current", "Energy", "Length", "Power",
                                     "Pressure", "Temperature", "Time", "Weight"}));
@@ -101,6 +101,21 @@ TEST(DefaultTable, WrittenReadAndWrittenAgainIsTheSameBytes) {
   TConversionTable again(ui);
   again.LoadAtStart(second, first);
   EXPECT_EQ(again.FilePath(), second);
+}
+
+// The units table is written beside the default file when it is missing
+// there, and a copy already there is left as it is.
+TEST(UnitsTable, WrittenBesideTheDefaultFileWhenMissing) {
+  test::TTempFolder dir;
+  TMessageRecorder ui;
+  TConversionTable table(ui);
+  table.LoadAtStart("", dir.File("helmax-calc.cnv"));
+  EXPECT_EQ(test::ReadBytes(dir.File("helmax-units.cnv")), UnitsTableText());
+  test::WriteBytes(dir.File("helmax-units.cnv"), "[Mine]\r\n");
+  TConversionTable again(ui);
+  again.LoadAtStart("", dir.File("helmax-calc.cnv"));
+  EXPECT_EQ(test::ReadBytes(dir.File("helmax-units.cnv")), "[Mine]\r\n");
+  EXPECT_TRUE(ui.Messages.empty());
 }
 
 TEST(DefaultTable, WithoutAFileItStaysInMemory) {
@@ -288,7 +303,8 @@ TEST_F(Files, FailedSaveAsKeepsTheFormerFile) {
   EXPECT_EQ(Table.FilePath(), Dir.File("colon.cnv"));
   EXPECT_EQ(Ui.Messages.size(), 1u);
   EXPECT_EQ(test::ReadBytes(Path), before);
-  EXPECT_EQ(Dir.Names().size(), 2u);  // no temporary file left behind
+  // No temporary file left behind: the start's two tables and colon.cnv.
+  EXPECT_EQ(Dir.Names().size(), 3u);
 }
 
 // A non-linear row is only reported, and the table is saved all the same.
@@ -297,7 +313,9 @@ TEST_F(Files, SavingReportsFindingsAndStillWrites) {
   ASSERT_TRUE(Table.Read(Dir.File("square.cnv")));
   EXPECT_TRUE(Ui.Messages.empty());  // loading does not check
   EXPECT_TRUE(Table.Save());
-  EXPECT_EQ(Ui.Messages, (Strings{"Error in category : Area : Row# 1 A => B :  Expression must be linear"}));
+  EXPECT_EQ(Ui.Messages, (Strings{"Error in category : Area : Row# 1 A => B :  Expression must be linear",
+                                  "Error in category : Area : Row# 1 : B => A does not bring A => B back to x "
+                                  "(x = -3 gives 9, and back 3)"}));
   EXPECT_EQ(test::ReadBytes(Dir.File("square.cnv")), "[Area]\r\n1=side : area : x^2 : sqrt(x) : 0 : 0 : 0 : 0\r\n");
   EXPECT_TRUE(Table.PathsValid());
 }
@@ -343,16 +361,41 @@ INSTANTIATE_TEST_SUITE_P(
                    {"Error in category : C : Row# 2 B => A : Undefined variable :  y"},
                    false},
         TCheckCase{"NotLinearOnlyFirstFinding", "[C]\r\n1=a : b : x : 1/x\r\n2=b : c : 5 : x\r\n",
-                   {"Error in category : C : Row# 1 B => A :  Expression must be linear"},
+                   {"Error in category : C : Row# 1 B => A :  Expression must be linear",
+                    "Error in category : C : Row# 1 : B => A does not bring A => B back to x (x = 0.5 gives 0.5, "
+                    "and back 2)\nError in category : C : Row# 2 : A => B does not depend on x"},
                    true},
         TCheckCase{"WithoutX", "[C]\r\n1=a : b : 5 : x\r\n",
-                   {"Error in category : C : Row# 1 A => B :  Expression must contain variable x"},
+                   {"Error in category : C : Row# 1 A => B :  Expression must contain variable x",
+                    "Error in category : C : Row# 1 : A => B does not depend on x"},
                    true},
         // A later compile error still stops the check after a finding.
         TCheckCase{"FindingThenError", "[C]\r\n1=a : b : x^2 : x\r\n2=b : c : x+ : x\r\n",
                    {"Error in category : C : Row# 1 A => B :  Expression must be linear",
                     "Error in category : C : Row# 2 A => B : Syntax error : x+"},
                    false},
+        // Rows that do not convert back are listed, a warning: the paths
+        // are still computed.
+        TCheckCase{"OneWayRowsAreListed",
+                   "[Speed]\r\n1=m/s : km/h : x*0 : x/0\r\n2=km/h : mph : x*3.6 : x*3.6\r\n"
+                   "3=C : F : 1.8*x+32 : (x-32)/1.8\r\n4=C : K : x+273.15 : x-273.15+0\r\n",
+                   {"Error in category : Speed : Row# 1 : A => B does not depend on x\n"
+                    "Error in category : Speed : Row# 2 : B => A does not bring A => B back to x (x = 0.5 gives 1.8, "
+                    "and back 6.48)"},
+                   true},
+        TCheckCase{"TenRowsListedAtMost",
+                   "[C]\r\n1=a : b : x*2 : x*2\r\n2=a : c : x*2 : x*2\r\n3=a : d : x*2 : x*2\r\n"
+                   "4=a : e : x*2 : x*2\r\n5=a : f : x*2 : x*2\r\n6=a : g : x*2 : x*2\r\n7=a : h : x*2 : x*2\r\n"
+                   "8=a : i : x*2 : x*2\r\n9=a : j : x*2 : x*2\r\n10=a : k : x*2 : x*2\r\n11=a : l : 2*x : x*2\r\n"
+                   "12=a : m : x*2 : x*2\r\n",
+                   {[] {
+                     std::string list;
+                     for (int row = 1; row <= 10; ++row)
+                       list += "Error in category : C : Row# " + std::to_string(row) +
+                               " : B => A does not bring A => B back to x (x = 0.5 gives 1, and back 2)\n";
+                     return list + "... and 2 more rows";
+                   }()},
+                   true},
         TCheckCase{"Empty", "", {}, true}),
     [](const auto& info) { return std::string(info.param.Name); });
 
@@ -420,6 +463,7 @@ TEST_F(Conv, ThePartsExamplesInExpressions) {
   EXPECT_EQ(F.Eval("Conv(1, 2, 1, 1)"), test::Real(1.0 / 360));  // a degree in circles
   EXPECT_EQ(F.Eval("Conv(9, 2, 3, 212)"), "373.15");              // Fahrenheit to Kelvin
   EXPECT_EQ(F.Eval("Conv(9, 2, 0.3/0.1, 212)"), "373.15");        // an id next to a whole number
+  EXPECT_EQ(F.Eval("Conv(3, 5, 7, 10)"), "37.85411784");          // 10 US gallons in liters
   EXPECT_EQ(F.Eval("Conv(9, 1, 1, 1), Conv(9, 3, 3, 0.001)"), "1\n0.001");
   EXPECT_EQ(Value(9, 3, 3, 0.001), 0.001);  // exactly: a unit to itself takes no step
   EXPECT_EQ(F.Eval("Conv(0, 1, 1, 1)"), "Invalid value for CONV :  incorrect id of unit category  : 0 : NONMATH");
@@ -493,17 +537,17 @@ TEST_F(Conv, MultiStepPathsGiveTheChainedFormulas) {
   const TChain chains[] = {
       {"Length", "inches", "meters", 1, 1 * 2.54 / 10 / 10},
       {"Length", "miles", "yards", 1, 1.0 * 8 * 40 * 5.5},
-      {"Length", "lightyears", "kilometers", 2, 2 * 9.461e15 / 10 / 10 / 10},
+      {"Length", "lightyears", "kilometers", 2, 2 * 9460730472580.8},
       {"Length", "micrometers", "inches", 1, 1.0 / 1000 / 10 / 2.54},
       {"Weight", "tons (metric)", "milligrams", 1.5, 1.5 * 1000 * 10 * 10 * 10 * 10 * 10 * 10},
-      {"Weight", "carats", "grains", 1, 200.0 / 10 / 10 / 10 / 10 / 10 / 10 * 2.2046 * 16 * 437.5},
+      {"Weight", "carats", "grains", 1, 0.0002 / (0.45359237 / 7000)},
       {"Temperature", "Kelvin", "Rankine", 300, (1.8 * (300 - 273.15) + 32) + 459.67},
       {"Temperature", "Rankine", "Celcius", 0, ((0 - 459.67) - 32) * 5 / 9},
-      {"Energy", "Btu", "kWh", 3, 3 * 252 * 4.186 / 3.6e6},
-      {"Energy", "MeV", "ft lb", 1, 1 * 1e6 * 1.6e-19 * 0.738},
+      {"Energy", "Btu", "kWh", 3, 3 * 1055.05585262 / 3.6e6},
+      {"Energy", "MeV", "ft lb", 1, 1e6 * 1.602176634e-19 / (0.3048 * 0.45359237 * 9.80665)},
       {"Bits & Bytes", "megabytes", "kilobytes", 1, 1024},
       {"Capacity", "gallons", "teaspoons", 1, 4.0 * 2 * 4 * 4 * 2 * 3},
-      {"Pressure", "atm", "torr", 1, 101.325 * 1000 / 133.322},
+      {"Pressure", "atm", "torr", 1, 760},
       {"Angles", "pi radians", "seconds", 1, 180.0 * 60 * 60},
       {"Time", "years", "seconds", 1, 365.0 * 24 * 60 * 60},
   };
@@ -549,6 +593,163 @@ TEST_F(Conv, StepsAreCompiledAtTheirFirstUse) {
   EXPECT_EQ(compiled(), (Strings{"Temperature 2 A => B"}));
   EXPECT_DOUBLE_EQ(Value(9, 2, 3, 212), 180 / 1.8 + 273.15);
   EXPECT_EQ(F.Ui.Messages, Strings{});
+}
+
+// Every row of the built-in table converts by the units' definitions (NIST
+// SP 811, appendix B; the SI): 1 Unit A in Unit B, worked out exactly from
+// the definitions (the foot 0.3048 m, the pound 0.45359237 kg, g = 9.80665
+// m/s^2, the US gallon 231 in^3, the IT calorie 4.1868 J and the IT Btu =
+// calorie x 453.59237 x 5/9, mmHg = 13.5951 g/cm^3 x g x 1 mm, torr =
+// 101325/760 Pa, the light-year c x 365.25 days), the temperature rows at a
+// fixed point.
+TEST_F(Conv, BuiltInRowsConvertByTheDefinitions) {
+  struct TRow {
+    const char* Category;
+    const char* UnitA;
+    const char* UnitB;
+    double Value;
+    double Expected;
+  };
+  const TRow rows[] = {
+      {"Angles", "pi radians", "degrees", 1, 180.0},
+      {"Angles", "pi radians", "gradients", 1, 200.0},
+      {"Angles", "degrees", "minutes", 1, 60.0},
+      {"Angles", "minutes", "seconds", 1, 60.0},
+      {"Angles", "circles", "degrees", 1, 360.0},
+      {"Angles", "quadrants", "degrees", 1, 90.0},
+      {"Bits & Bytes", "megabytes", "bytes", 1, 1048576.0},
+      {"Bits & Bytes", "kilobytes", "bytes", 1, 1024.0},
+      {"Bits & Bytes", "bytes", "bits (micro)", 1, 8.0},
+      {"Capacity", "gallons", "quarts", 1, 4.0},
+      {"Capacity", "quarts", "pints", 1, 2.0},
+      {"Capacity", "pints", "gills", 1, 4.0},
+      {"Capacity", "gills", "fluid ounces", 1, 4.0},
+      {"Capacity", "gallons", "liters", 1, 3.785411784},
+      {"Capacity", "liters", "deciliters", 1, 10.0},
+      {"Capacity", "deciliters", "centiliters", 1, 10.0},
+      {"Capacity", "centiliters", "milliliters", 1, 10.0},
+      {"Capacity", "cups", "fluid ounces", 1, 8.0},
+      {"Capacity", "fluid ounces", "tablespoons", 1, 2.0},
+      {"Capacity", "tablespoons", "teaspoons", 1, 3.0},
+      {"Current", "A", "C/s", 1, 1.0},
+      {"Current", "A", "mA", 1, 1000.0},
+      {"Current", "A", "uA", 1, 1000000.0},
+      {"Energy", "J", "ft lb", 1, 0.7375621492772654},
+      {"Energy", "J", "ergs", 1, 10000000.0},
+      {"Energy", "cal", "J", 1, 4.1868},
+      {"Energy", "Btu", "cal", 1, 251.9957611111111},
+      {"Energy", "eV", "J", 1, 1.602176634e-19},
+      {"Energy", "MeV", "eV", 1, 1000000.0},
+      {"Energy", "kWh", "J", 1, 3600000.0},
+      {"Energy", "kJ", "J", 1, 1000.0},
+      {"Energy", "L atm", "J", 1, 101.325},
+      {"Length", "megameters", "kilometers", 1, 1000.0},
+      {"Length", "kilometers", "hectometers", 1, 10.0},
+      {"Length", "hectometers", "dekameters", 1, 10.0},
+      {"Length", "dekameters", "meters", 1, 10.0},
+      {"Length", "meters", "decimeters", 1, 10.0},
+      {"Length", "decimeters", "centimeters", 1, 10.0},
+      {"Length", "centimeters", "millimeters", 1, 10.0},
+      {"Length", "millimeters", "micrometers", 1, 1000.0},
+      {"Length", "micrometers", "nanometers", 1, 1000.0},
+      {"Length", "nanometers", "angstroms", 1, 10.0},
+      {"Length", "inches", "centimeters", 1, 2.54},
+      {"Length", "leagues", "miles", 1, 3.0},
+      {"Length", "miles", "furlongs", 1, 8.0},
+      {"Length", "nautical miles", "meters", 1, 1852.0},
+      {"Length", "furlongs", "rods", 1, 40.0},
+      {"Length", "rods", "yards", 1, 5.5},
+      {"Length", "fathoms", "feet", 1, 6.0},
+      {"Length", "yards", "feet", 1, 3.0},
+      {"Length", "feet", "inches", 1, 12.0},
+      {"Length", "inches", "mils", 1, 1000.0},
+      {"Length", "picas", "points", 1, 12.0},
+      {"Length", "picas", "inches", 1, 0.16666666666666666},
+      {"Length", "lightyears", "meters", 1, 9460730472580800.0},
+      {"Power", "hp", "ft lb/s", 1, 550.0},
+      {"Power", "W", "ft lb/s", 1, 0.7375621492772654},
+      {"Power", "W", "J/s", 1, 1.0},
+      {"Power", "kW", "W", 1, 1000.0},
+      {"Pressure", "kPa", "Pa", 1, 1000.0},
+      {"Pressure", "atm", "kPa", 1, 101.325},
+      {"Pressure", "bar", "Pa", 1, 100000.0},
+      {"Pressure", "mm Hg", "Pa", 1, 133.322387415},
+      {"Pressure", "lb/in^2", "kPa", 1, 6.894757293168361},
+      {"Pressure", "cm Hg", "mm Hg", 1, 10.0},
+      {"Pressure", "Pa", "N/m^2", 1, 1.0},
+      {"Pressure", "torr", "mm Hg", 1, 0.999999857533699},
+      {"Pressure", "lb/ft^2", "Pa", 1, 47.880258980335846},
+      {"Temperature", "Celcius", "Fahrenheit", 100, 212},
+      {"Temperature", "Celcius", "Kelvin", 100, 373.15},
+      {"Temperature", "Fahrenheit", "Rankine", 32, 491.67},
+      {"Time", "years", "days", 1, 365.0},
+      {"Time", "days", "hours", 1, 24.0},
+      {"Time", "hours", "minutes", 1, 60.0},
+      {"Time", "minutes", "seconds", 1, 60.0},
+      {"Weight", "tons (metric)", "kilograms", 1, 1000.0},
+      {"Weight", "kilograms", "hectograms", 1, 10.0},
+      {"Weight", "hectograms", "dekagrams", 1, 10.0},
+      {"Weight", "dekagrams", "grams", 1, 10.0},
+      {"Weight", "grams", "decigrams", 1, 10.0},
+      {"Weight", "decigrams", "centigrams", 1, 10.0},
+      {"Weight", "centigrams", "milligrams", 1, 10.0},
+      {"Weight", "tons (ST)", "hundredweights", 1, 20.0},
+      {"Weight", "hundredweights", "pounds", 1, 100.0},
+      {"Weight", "pounds", "ounces", 1, 16.0},
+      {"Weight", "ounces", "drams", 1, 16.0},
+      {"Weight", "ounces", "grains", 1, 437.5},
+      {"Weight", "carats", "milligrams", 1, 200.0},
+      {"Weight", "kilograms", "pounds", 1, 2.2046226218487757},
+  };
+  std::size_t count = 0;
+  for (const TUnitCategory& c : Table.Categories()) count += c.Definitions.size();
+  EXPECT_EQ(std::size(rows), count);
+  for (const TRow& r : rows)
+    EXPECT_NEAR(Convert(r.Category, r.UnitA, r.UnitB, r.Value), r.Expected, std::fabs(r.Expected) * 1e-12)
+        << r.Category << ": " << r.UnitA << " to " << r.UnitB;
+}
+
+// The units table loads and checks without a message, and converts by the
+// units' definitions (values worked out with mpmath or by hand).
+TEST_F(Conv, TheUnitsTableChecksQuietlyAndConvertsExactly) {
+  ASSERT_TRUE(Table.ReadText(UnitsTableText()));
+  EXPECT_TRUE(Table.Check());
+  EXPECT_EQ(F.Ui.Messages, Strings{});
+  EXPECT_EQ(Table.CategoryCount(), 16);
+  struct TCase {
+    const char* Category;
+    const char* From;
+    const char* To;
+    double Value;
+    double Expected;
+  };
+  const TCase cases[] = {
+      {"Area", "acres", "square feet", 1, 43560},
+      {"Speed", "km/h", "mph", 100, 62.1371192237333969617},
+      {"Density", "g/cm^3", "kg/m^3", 19.3, 19300},
+      {"Density", "lb/ft^3", "kg/m^3", 1, 16.0184633739601395797},
+      {"Data", "GiB", "MB", 1, 1073.741824},
+      {"Data", "kB", "bits", 1, 8000},
+      {"Angles", "radians", "degrees", 1, 57.2957795130823208768},
+      {"Angles", "turns", "arcseconds", 1, 1296000},
+      {"Force", "kgf", "lbf", 1, 2.20462262184877580723},
+      {"Frequency", "rad/s", "rpm", 1, 9.54929658551372014613},
+      {"Volume", "gallons (US)", "cubic inches", 1, 231},
+      {"Volume", "gallons (imperial)", "liters", 1, 4.54609},
+      {"Temperature", "Fahrenheit", "Celsius", 98.6, 37},
+      {"Length", "parsecs", "lightyears", 1, 3.26156377716743356214},
+      {"Pressure", "in Hg", "mm Hg", 1, 25.4},
+      {"Energy", "kWh", "Btu", 1, 3412.14163312794192005},
+      {"Power", "hp", "W", 1, 745.69987158227022},
+      {"Weight", "troy ounces", "grains", 1, 480},
+      {"Time", "Julian years", "days", 1, 365.25},
+  };
+  for (const TCase& c : cases) {
+    ASSERT_GT(Unit(c.Category, c.From), 0) << c.From;
+    ASSERT_GT(Unit(c.Category, c.To), 0) << c.To;
+    EXPECT_NEAR(Convert(c.Category, c.From, c.To, c.Value), c.Expected, std::fabs(c.Expected) * 1e-12)
+        << c.Category << ": " << c.From << " to " << c.To;
+  }
 }
 
 TEST_F(Conv, RoundTripsComeBack) {

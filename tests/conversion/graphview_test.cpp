@@ -145,6 +145,27 @@ TEST_F(GraphView, MaximalFlowAlongASingleDefinition) {
   EXPECT_EQ(arcs, (Strings{"E1", "E2", "F3"}));
 }
 
+// A flow needs two different units: begin = end is refused and the ends
+// stay; the graph keeps every arc. Shortest paths take a unit to itself.
+TEST_F(GraphView, MaximalFlowRefusesOneUnitAsBothEnds) {
+  const int celcius = Unit("Temperature", "Celcius"), kelvin = Unit("Temperature", "Kelvin");
+  Show("Temperature", TGraphView::MaximalFlow, celcius, kelvin);
+  std::string refusal;
+  EXPECT_FALSE(View.AcceptEnds(kelvin, kelvin, refusal));
+  EXPECT_EQ(refusal, "Begin vertex and End vertex must be different");
+  EXPECT_EQ(View.End(), kelvin);
+  EXPECT_EQ(View.Begin(), celcius);
+  // The core computes no flow from a vertex to itself and hides no arc.
+  View.SetEnds(kelvin, kelvin);
+  View.Refresh(800, 600);
+  EXPECT_EQ(View.Picture().ArcLabels.size(), 6u);
+  EXPECT_TRUE(RedArcs(View.Graph()).empty());
+  View.SetView(TGraphView::ShortestPaths);
+  EXPECT_TRUE(View.AcceptEnds(kelvin, kelvin, refusal));
+  View.Refresh(800, 600);
+  EXPECT_EQ(RedArcs(View.Graph()), (std::set<int>{3, 4}));  // out to Celcius and back
+}
+
 TEST_F(GraphView, BrowsingTheListedShortestPaths) {
   // The rows join S to A1 and A2, both to B1 and B2, and those to T.
   ASSERT_TRUE(Table.ReadText(

@@ -503,9 +503,12 @@ void TConversionTableWindow::DefinitionOk() {
   const int a = DefinitionDialog_->UnitABox()->currentIndex(), b = DefinitionDialog_->UnitBBox()->currentIndex();
   const std::string forward = DefinitionDialog_->ForwardEdit()->text().toStdString();
   const std::string backward = DefinitionDialog_->BackwardEdit()->text().toStdString();
-  if (!Check_->Check(a, b, forward, backward)) return;  // the dialog stays open
   const bool editing = EditingRow_;
   const int row = CurrentRow_ - 1;
+  // A finding about the directions names the row, the new one when adding.
+  const TUnitCategory& shown = Table_.Category(category);
+  const int rowNumber = editing ? CurrentRow_ : static_cast<int>(shown.Definitions.size()) + 1;
+  if (!Check_->Check(a, b, forward, backward, RowName(shown.Name, rowNumber))) return;  // the dialog stays open
   Change(
       [=](TConversionTable& t) {
         return editing ? t.EditDefinition(category, row, a, b, forward, backward)

@@ -233,7 +233,13 @@ bool TUnitGraphWindow::EndsChosen() {
     Ui_.ShowMessage("Please enter units");
     return false;
   }
-  ChooseEnds(begin + 1, end + 1);
+  // A flow from a unit to itself is refused; the dialog stays open.
+  std::string refusal;
+  if (!View_.AcceptEnds(begin + 1, end + 1, refusal)) {
+    Ui_.ShowMessage(refusal);
+    return false;
+  }
+  Refresh();
   return true;
 }
 

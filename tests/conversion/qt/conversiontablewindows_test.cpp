@@ -6,6 +6,8 @@
 #include <QFileDialog>
 #include <QImageReader>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
 #include <QtTest>
 
 #include "../../common/TempFolder.h"
@@ -126,6 +128,7 @@ class ConversionTableWindowsTest : public QObject {
  private slots:
   void OpensOnTheFirstCategory();
   void AddAndEditDefinitions();
+  void DefinitionDialogRefusesOneWayDirections();
   void CategoriesThroughTheNameDialog();
   void UnitsThroughTheNameDialog();
   void DeletingDefinitionsAndCategories();
@@ -236,6 +239,63 @@ void ConversionTableWindowsTest::AddAndEditDefinitions() {
   QCOMPARE(w.Form->ResultsPane()->toPlainText(), QString("373.15"));
 }
 
+// A definition whose A => B gives one value for every x, or whose B => A
+// does not bring A => B back, is refused with the row named; the dialog
+// stays open and the table keeps its rows.
+void ConversionTableWindowsTest::DefinitionDialogRefusesOneWayDirections() {
+  TCalculatorWindow w;
+  w.Choose("Temperature");
+  InDialog<TDefinitionDialog>(
+      [&](TDefinitionDialog* d) {
+        d->UnitABox()->setCurrentIndex(d->UnitABox()->findText("Kelvin"));
+        d->UnitBBox()->setCurrentIndex(d->UnitBBox()->findText("Rankine"));
+        d->ForwardEdit()->setText("x*0");
+        d->BackwardEdit()->setText("x/0");
+        d->accept();
+        QVERIFY(d->isVisible());
+        d->ForwardEdit()->setText("x*1.8");
+        d->BackwardEdit()->setText("x*1.8");
+        d->accept();
+        QVERIFY(d->isVisible());
+        // What the user sees: the dialog and the message over it.
+        QMessageBox box(QMessageBox::Warning, "Calculator", QString::fromStdString(w.Ui.Messages.back()));
+        box.setStandardButtons(QMessageBox::Ok);
+        box.resize(box.sizeHint());
+        const QPixmap dialog = d->grab(), message = box.grab();
+        QPixmap both(std::max(dialog.width(), message.width()), dialog.height() + message.height());
+        both.fill(Qt::white);
+        QPainter painter(&both);
+        painter.drawPixmap(0, 0, dialog);
+        painter.drawPixmap(0, dialog.height(), message);
+        painter.end();
+        QVERIFY(both.save(QString(HELMAX_SCREENSHOT_DIR) + "/helmax-conversion-definition-refused.png"));
+        d->reject();
+      },
+      w.Menu("addDefinition"));
+  w.WaitIdle();
+  QCOMPARE(w.Ui.Messages,
+           (Strings{"Error in category : Temperature : Row# 4 : A => B does not depend on x",
+                    "Error in category : Temperature : Row# 4 : B => A does not bring A => B back to x (x = 0.5 gives "
+                    "0.9, and back 1.62)"}));
+  QCOMPARE(w.Rows(), 3);
+  // Editing names the row edited.
+  w.Ui.Clear();
+  w.Table->Grid()->setFocus();
+  w.Table->Grid()->setCurrentIndex(w.Table->Model()->index(1, 1));
+  InDialog<TDefinitionDialog>(
+      [&](TDefinitionDialog* d) {
+        d->BackwardEdit()->setText("x+273.15");
+        d->accept();
+        QVERIFY(d->isVisible());
+        d->reject();
+      },
+      [&] { QTest::keyClick(w.Table->Grid(), Qt::Key_Return); });
+  w.WaitIdle();
+  QCOMPARE(w.Ui.Messages, (Strings{"Error in category : Temperature : Row# 2 : B => A does not bring A => B back to x "
+                                   "(x = 0.5 gives 273.65, and back 546.8)"}));
+  QCOMPARE(w.Row(2), QString("Celcius | Kelvin | x+273.15 | x-273.15"));
+}
+
 void ConversionTableWindowsTest::CategoriesThroughTheNameDialog() {
   TCalculatorWindow w;
   QStringList shown;
@@ -318,7 +378,7 @@ void ConversionTableWindowsTest::UnitsThroughTheNameDialog() {
   QCOMPARE(w.Ui.Messages, Strings{"Invalid name : h:m"});
   QCOMPARE(w.Rows(), rows - 1);
   QCOMPARE(w.Row(4), QString("dekameters | decimeters | x*10 | x/10"));
-  QCOMPARE(w.Row(rows - 1), QString("lightyears | decimeters | x*9.461*10^15 | x/(9.461*10^15)"));
+  QCOMPARE(w.Row(rows - 1), QString("lightyears | decimeters | x*9460730472580800 | x/9460730472580800"));
 }
 
 void ConversionTableWindowsTest::DeletingDefinitionsAndCategories() {
@@ -543,6 +603,35 @@ void ConversionTableWindowsTest::GraphEndsDialogAndPathBrowsing() {
   QCOMPARE(w.Graph->Action("path")->text(), QString("Path 2 : 3"));
   QCOMPARE(w.RedArcs(), (QSet<QString>{"E1", "E4", "E8"}));
   w.Shot(w.Graph, "helmax-graph-paths.png");
+  // A maximal flow from a unit to itself is refused and the dialog stays
+  // open; with two units it is computed.
+  w.Ui.Clear();
+  InDialog<TGraphEndsDialog>(
+      [&](TGraphEndsDialog* d) {
+        QCOMPARE(d->windowTitle(), QString("MAXIMAL FLOW"));
+        d->BeginBox()->setCurrentIndex(d->BeginBox()->findText("A1"));
+        d->EndBox()->setCurrentIndex(d->EndBox()->findText("A1"));
+        d->accept();
+        QVERIFY(d->isVisible());
+        QMessageBox box(QMessageBox::Warning, "Calculator", QString::fromStdString(w.Ui.Messages.back()));
+        box.setStandardButtons(QMessageBox::Ok);
+        box.resize(box.sizeHint());
+        const QPixmap graph = w.Graph->grab(), dialog = d->grab(), message = box.grab();
+        QPixmap all(graph.width(), graph.height() + std::max(dialog.height(), message.height()));
+        all.fill(Qt::white);
+        QPainter painter(&all);
+        painter.drawPixmap(0, 0, graph);
+        painter.drawPixmap(0, graph.height(), dialog);
+        painter.drawPixmap(dialog.width() + 10, graph.height(), message);
+        painter.end();
+        QVERIFY(all.save(QString(HELMAX_SCREENSHOT_DIR) + "/helmax-graph-flow-refused.png"));
+        d->EndBox()->setCurrentIndex(d->EndBox()->findText("T"));
+        d->accept();
+      },
+      [&] { w.Graph->Action("flowView")->trigger(); });
+  QCOMPARE(w.Ui.Messages, Strings{"Begin vertex and End vertex must be different"});
+  QCOMPARE(w.Graph->View().View(), TGraphView::MaximalFlow);
+  QCOMPARE(w.RedArcs(), (QSet<QString>{"E3", "E4", "E7", "E8"}));
   // Closing forgets the paths.
   w.Graph->close();
   QVERIFY(!w.Graph->Action("path")->isEnabled());
