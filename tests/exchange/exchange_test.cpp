@@ -168,7 +168,15 @@ const TCalculation kCalculations[] = {
     {"same_currency", "100", "Last", "EUR", "USD", "USD", "No exchange"},
     {"no_quote_that_day", "100", "Last", "EUR", "CHF", "JPY", "No exchange"},
     {"date_before_the_data", "100", "LastBetween(01.01.2000, 01.01.2001)", "EUR", "USD", "EUR", "No exchange"},
-    {"signs_differ", "100", "Last", "EUR", "USD", "GBP", "Exchange: incorrect rate!"},
+    // Quotes in opposite directions. 1 EUR = 1.3917 USD, 1 GBP = 1.0499 EUR:
+    // 100 / 1.3917 / 1.0499 = 68.43943838...
+    {"opposite_from_negative", "100", "Last", "EUR", "USD", "GBP", "68.4394 GBP"},
+    // 100 GBP * 1.0499 * 1.3917 = 146.114583.
+    {"opposite_from_positive", "100", "12.31.2008", "EUR", "GBP", "USD", "146.1146 USD"},
+    // 100 JPY = 0.7928 EUR, 10 EUR = 40.2250 RON: 1000 * 0.7928/100 * 40.2250/10 = 31.89038.
+    {"opposite_nominals_not_one", "1000", "12.31.2008", "EUR", "JPY", "RON", "31.8904 RON"},
+    // 1 EUR = 0.9525 GBP, 1 GBP = 1.4611 USD: 100 * 0.9525 * 1.4611 = 139.169775.
+    {"opposite_reference_gbp", "100", "12.31.2008", "GBP", "EUR", "USD", "139.1698 USD"},
     {"amount_not_currency", "12.31.2008", "Last", "EUR", "USD", "EUR", "Currency: incorrect currency type"},
     {"date_not_a_date", "100", "5", "EUR", "USD", "EUR", "Exchange date: incorrect date type"},
     {"amount_fails", "1/0", "Last", "EUR", "USD", "EUR", "Currency: Division by 0"},
@@ -191,6 +199,17 @@ TEST_P(ExchangeDatabase, QuotesAndDefinitionWithExchangeRate) {
   EXPECT_EQ(Calculate("100", "12.31.2008", "EUR", "USD", "EUR", true),
             "71.8546 EUR\n\nExchangeDate= 12.31.2008, Currency= EUR, Nominal= 1, Value= 1.3917 USD\n"
             "USD2EUR_12_31_2008_EUR(curr)~if(IsCurrency(curr),curr*1/1.3917)");
+}
+
+TEST_P(ExchangeDatabase, OppositeQuotesGiveTheirFormulaAndDefinition) {
+  EXPECT_EQ(Calculate("250", "12.31.2008", "EUR", "RON", "JPY", true),
+            "7839.3547 JPY\n\n"  // 250 * 10/40.2250 * 100/0.7928 = 7839.35468...
+            "ExchangeDate= 12.31.2008, Currency= EUR, Nominal= 10, Value= 40.225 RON\n"
+            "ExchangeDate= 12.31.2008, Currency= JPY, Nominal= 100, Value= 0.7928 EUR\n"
+            "RON2JPY_12_31_2008_EUR(curr)~if(IsCurrency(curr),curr*(10/40.225)*100/0.7928)");
+  // The quick mode converts with the same quotes, rounded once.
+  EXPECT_EQ(Tool.Quick(Calc.Calc, "250", true).Results, "7839.3547 JPY");
+  EXPECT_EQ(Tool.Quick(Calc.Calc, "1", true).Results, "31.3574 JPY");  // 1000/31.89 = 31.35741...
 }
 
 TEST_P(ExchangeDatabase, DateArgumentsMustBeDates) {

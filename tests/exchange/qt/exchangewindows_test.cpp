@@ -159,9 +159,14 @@ void ExchangeWindowsTest::CalculatesOverAnAccessFile() {
            QString("12613.5217 JPY\n\nExchangeDate= 12.31.2008, Currency= JPY, Nominal= 100, Value= 0.7928 EUR\n"
                    "EUR2JPY_12_31_2008_EUR(curr)~if(IsCurrency(curr),curr*100/0.7928)"));
   s.Window->grab().save(Screenshot("exchange-full.png"));
-  // Signs that differ: a message, no result.
-  QCOMPARE(s.Calculate("100", "Last", "EUR", "USD", "GBP"), QString());
-  QCOMPARE(s.Ui.Messages, std::vector<std::string>{"Exchange: incorrect rate!"});
+  // Quotes in opposite directions: 1 GBP = 1.0499 EUR and 1 EUR = 1.3917 USD,
+  // 100 * 1.0499 * 1.3917 = 146.114583.
+  QCOMPARE(s.Calculate("100", "Last", "EUR", "GBP", "USD"),
+           QString("146.1146 USD\n\nExchangeDate= 12.31.2008, Currency= GBP, Nominal= 1, Value= 1.0499 EUR\n"
+                   "ExchangeDate= 12.31.2008, Currency= EUR, Nominal= 1, Value= 1.3917 USD\n"
+                   "GBP2USD_12_31_2008_EUR(curr)~if(IsCurrency(curr),curr*(1.0499/1)*1.3917/1)"));
+  QVERIFY(s.Ui.Messages.empty());
+  s.Window->grab().save(Screenshot("exchange-opposite.png"));
 }
 
 void ExchangeWindowsTest::QuickModeConvertsAtEveryKey() {
