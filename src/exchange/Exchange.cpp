@@ -59,22 +59,21 @@ void TExchange::Close() {
 }
 
 TOpenOutcome TExchange::Open(const std::string& fileName, const TFirebirdLogin& login) {
-  Close();
-  TOpenOutcome out;
-  if (fileName.empty()) return out;
+  if (fileName.empty()) {
+    Close();
+    return {};
+  }
   const char* operation =
       ProductOfFile(fileName) == TRatesProduct::Access ? "OpenAccessFile -> " : "OpenFirebirdFile -> ";
   try {
-    out = Adopt(OpenRatesDatabase(fileName, login));
+    return Adopt(OpenRatesDatabase(fileName, login));
   } catch (const std::exception& e) {
     Ui_.ShowMessage(operation + std::string(e.what()));
-    out = TOpenOutcome();
   }
-  return out;
+  return {};
 }
 
 TOpenOutcome TExchange::Adopt(std::unique_ptr<TRatesDatabase> db) {
-  Close();
   TOpenOutcome out;
   out.Currencies = db->Currencies();
   out.References = db->ReferenceCurrencies();
@@ -82,6 +81,8 @@ TOpenOutcome TExchange::Adopt(std::unique_ptr<TRatesDatabase> db) {
   std::optional<double> day;
   if (newest && !newest->empty()) day = (*newest)[0].AsDateTime();
   out.RatesText = day ? "Rates of " + DayText(DayOf(*day)) : "No rates";
+  // Only a database that answered replaces the one in use.
+  Close();
   Database_ = std::move(db);
   out.Opened = true;
   return out;

@@ -61,12 +61,14 @@ class TExchange {
   TExchange(const TExchange&) = delete;
   TExchange& operator=(const TExchange&) = delete;
 
-  // Closes the database in use, then opens fileName (nothing when it is
-  // empty). A failure is shown ("OpenAccessFile -> " or "OpenFirebirdFile
-  // -> " + why) and leaves no database open.
+  // Opens fileName in place of the database in use and forgets the last
+  // calculation; an empty name closes the database. A failure is shown
+  // ("OpenAccessFile -> " or "OpenFirebirdFile -> " + why) and keeps the
+  // database in use, and the last calculation, as they were.
   TOpenOutcome Open(const std::string& fileName, const TFirebirdLogin& login);
   // Takes a database opened elsewhere (Open's work once the file is open).
-  // Throws TRatesDatabaseError when its lists cannot be read.
+  // Throws TRatesDatabaseError when its lists cannot be read, and then
+  // keeps the database in use.
   TOpenOutcome Adopt(std::unique_ptr<TRatesDatabase> database);
   void Close();
   bool HasDatabase() const { return Database_ != nullptr; }

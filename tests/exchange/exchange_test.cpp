@@ -232,7 +232,10 @@ TEST_P(ExchangeDatabase, QuickModeConvertsWithTheLastConversion) {
   EXPECT_NE(Tool.Quick(Calc.Calc, "1+", true).Results, "ERROR");
   EXPECT_EQ(Tool.Quick(Calc.Calc, "Last", true).Results, "Currency: incorrect currency type");
   EXPECT_TRUE(Calc.Ui.Messages.empty());  // the quick mode writes into the results box
-  // Opening a database forgets the conversion.
+  // A file that fails to open keeps the conversion; opening a database
+  // forgets it.
+  Tool.Open(Dir.File("missing" + GetParam()), {});
+  EXPECT_EQ(Tool.Quick(Calc.Calc, "123.4567", true).Results, "0.9334 GBP");
   Tool.Open(File, {});
   EXPECT_EQ(Tool.Quick(Calc.Calc, "10", true).Results, "No exchange");
 }
@@ -264,14 +267,16 @@ TEST_P(ExchangeDatabase, FilesThatAreNoDatabase) {
     Calc.Ui.Clear();
     const TOpenOutcome out = Tool.Open(path, {});
     EXPECT_FALSE(out.Opened) << name;
-    EXPECT_FALSE(Tool.HasDatabase()) << name;
+    EXPECT_TRUE(Tool.HasDatabase()) << name;  // the database that was open stays
     ASSERT_EQ(Calc.Ui.Messages.size(), 1u) << name;
     EXPECT_EQ(Calc.Ui.Messages[0].rfind(prefix, 0), 0u) << Calc.Ui.Messages[0];
     if (name != "missing") {
       EXPECT_EQ(test::ReadBytes(path), content) << name;
     }
   }
+  EXPECT_EQ(Calculate("100", "12.31.2008", "EUR", "EUR", "JPY"), "12613.5217 JPY");
   // Without a database a calculation asks for one.
+  Tool.Close();
   EXPECT_EQ(Calculate("100", "Last", "EUR", "EUR", "JPY"),
             GetParam() == ".mdb" ? "Please open Access file with exchange datas"
                                  : "Please open Firebird/Access file with exchange datas");

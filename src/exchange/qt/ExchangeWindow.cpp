@@ -317,22 +317,12 @@ void TExchangeWindow::OpenDatabase() {
   Host_.RunForTool(
       [this, run] {
         Running_ = true;
-        // Nothing of the former database stays in sight.
-        Results_->clear();
-        for (int list = 0; list < 3; ++list) {
-          Models_[list]->SetCurrencies({});
-          Names_[list]->clear();
-        }
-        Path_->clear();
-        Rates_->clear();
-        Action("useFile")->setChecked(false);
         if (Quick_) {
           Action("full")->setChecked(true);
           SetQuick(false);
         }
         run->File = ExchangeFileName();
         run->Login = {Host_.Calc->Settings.FirebirdUserName, Host_.Calc->Settings.FirebirdPassword};
-        UpdateProductTexts();
         if (!run->File.empty()) Path_->setText(QString::fromUtf8("Opening\u2026"));
         Calculate_->setEnabled(false);
       },
@@ -340,17 +330,22 @@ void TExchangeWindow::OpenDatabase() {
       [this, run] {
         Running_ = false;
         Calculate_->setEnabled(true);
-        Path_->clear();
         const TOpenOutcome& out = run->Outcome;
-        DatabaseOpen_ = out.Opened;
-        LastDate_.clear();
-        LastReference_.clear();
-        if (!out.Opened) {
-          // A file that cannot be opened is no longer the exchange file.
-          if (!run->File.empty() && ExchangeFileName() == run->File) ExchangeFileName().clear();
+        if (!out.Opened && !run->File.empty()) {
+          // A file that cannot be opened leaves the database in use as it
+          // was, and it stays the exchange file.
+          if (ExchangeFileName() == run->File) ExchangeFileName() = DatabaseOpen_ ? OpenFile_ : std::string();
+          Path_->setText(DatabaseOpen_ ? Q(OpenFile_) : QString());
           UpdateProductTexts();
           return;
         }
+        // Nothing of the former database or its last calculation stays in
+        // sight.
+        DatabaseOpen_ = out.Opened;
+        OpenFile_ = out.Opened ? run->File : std::string();
+        LastDate_.clear();
+        LastReference_.clear();
+        ResetResults();
         Models_[0]->SetCurrencies(out.References);
         Models_[1]->SetCurrencies(out.Currencies);
         Models_[2]->SetCurrencies(out.Currencies);
@@ -358,10 +353,11 @@ void TExchangeWindow::OpenDatabase() {
           if (Models_[list]->rowCount() > 0) Grids_[list]->setCurrentIndex(Models_[list]->index(0, 2));
           ShowCurrentName(list);
         }
-        Path_->setText(Q(run->File));
-        Path_->setToolTip(Q(run->File));
+        Path_->setText(Q(OpenFile_));
+        Path_->setToolTip(Q(OpenFile_));
         Rates_->setText(Q(out.RatesText));
-        Action("useFile")->setChecked(true);
+        Action("useFile")->setChecked(out.Opened);
+        UpdateProductTexts();
       });
 }
 
@@ -398,12 +394,13 @@ void TExchangeWindow::UseFile() {
     DatabaseOpen_ = false;
     use->setChecked(false);
     ExchangeFileName().clear();
+    OpenFile_.clear();
     Host_.RunForTool({}, [this] { Tool_->Close(); }, [this] {
       for (int list = 0; list < 3; ++list) {
         Models_[list]->SetCurrencies({});
         Names_[list]->clear();
       }
-      Results_->clear();
+      ResetResults();
       Path_->clear();
       Rates_->clear();
       UpdateProductTexts();

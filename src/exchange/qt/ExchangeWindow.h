@@ -135,6 +135,7 @@ class TExchangeWindow : public QWidget {
   // What the core holds, copied when its work is done: the window never
   // reads the core while the worker may use it.
   bool DatabaseOpen_ = false;
+  std::string OpenFile_;  // the file of the open database
   std::string LastDate_, LastReference_;
 };
 

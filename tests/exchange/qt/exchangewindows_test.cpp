@@ -100,6 +100,8 @@ class ExchangeWindowsTest : public QObject {
   void EscKeepsAmountsInTheHistory();
   void FirebirdUserDialog();
   void AFileThatFailsLeavesNoDatabase();
+  void OpeningAnotherDatabaseClearsTheCaptions();
+  void AFailedOpenKeepsTheDatabaseInUse();
   void OpensTheSettingsFileAtStart();
 };
 
@@ -294,6 +296,42 @@ void ExchangeWindowsTest::AFileThatFailsLeavesNoDatabase() {
   QTest::mouseClick(s.Window->CalculateButton(), Qt::LeftButton);
   s.WaitIdle();
   QCOMPARE(s.Ui.Messages, std::vector<std::string>{"Please open Firebird/Access file with exchange datas"});
+}
+
+void ExchangeWindowsTest::OpeningAnotherDatabaseClearsTheCaptions() {
+  TExchangeSession s;
+  s.Window->ShowWindow();
+  s.Open(s.Copy("sample-rates.mdb", "rates.mdb"));
+  QCOMPARE(s.Calculate("100", "12.31.2008", "EUR", "EUR", "JPY"), QString("12613.5217 JPY"));
+  QCOMPARE(s.Window->AmountGroup()->title(), QString("Currency: 100 EUR"));
+  s.Open(s.Copy("sample-rates.fdb", "other.fdb"));
+  QCOMPARE(s.Window->AmountGroup()->title(), QString("Currency: "));
+  QCOMPARE(s.Window->DateGroup()->title(), QString("Exchange date: "));
+  QCOMPARE(s.Window->ResultsBox()->toPlainText(), QString());
+  QCOMPARE(s.Window->StatusPath(), QString::fromStdString(s.Dir.File("other.fdb")));
+  QVERIFY(s.Ui.Messages.empty());
+  s.Window->grab().save(Screenshot("exchange-reopened.png"));
+}
+
+void ExchangeWindowsTest::AFailedOpenKeepsTheDatabaseInUse() {
+  TExchangeSession s;
+  s.Window->ShowWindow();
+  const std::string good = s.Copy("sample-rates.fdb", "rates.fdb");
+  s.Open(good);
+  QCOMPARE(s.Calculate("100", "12.31.2008", "EUR", "EUR", "JPY"), QString("12613.5217 JPY"));
+  const std::string bad = s.Dir.File("bad.mdb");
+  test::WriteBytes(bad, "not a database");
+  s.Open(bad);
+  QCOMPARE(s.Ui.Messages.size(), std::size_t(1));
+  QVERIFY(s.Ui.Messages[0].rfind("OpenAccessFile -> ", 0) == 0);
+  QCOMPARE(s.Form->Calculator().Settings.ExchangeFileName, good);
+  QCOMPARE(s.Window->StatusPath(), QString::fromStdString(good));
+  QVERIFY(s.Window->Action("useFile")->isChecked());
+  QCOMPARE(s.Window->Action("useFile")->text(), QString("&Use Firebird file"));
+  QCOMPARE(s.Window->AmountGroup()->title(), QString("Currency: 100 EUR"));
+  s.Ui.Clear();
+  QCOMPARE(s.Calculate("100", "12.31.2008", "EUR", "GBP", "EUR"), QString("104.99 EUR"));
+  QVERIFY(s.Ui.Messages.empty());
 }
 
 void ExchangeWindowsTest::OpensTheSettingsFileAtStart() {
