@@ -85,9 +85,10 @@ class ExchangeDatabase : public testing::TestWithParam<std::string> {
   // Calculate with the window's choices; the results box, or the last
   // message when there is one.
   std::string Calculate(const std::string& amount, const std::string& date, const char* reference, const char* from,
-                        const char* to, bool showQuotes = false) {
+                        const char* to, bool showQuotes = false, bool latestQuote = false) {
     Calc.Ui.Clear();
-    Outcome = Tool.Calculate(Calc.Calc, {amount, date, Code(reference), Code(from), Code(to), showQuotes},
+    Outcome = Tool.Calculate(Calc.Calc,
+                             {amount, date, Code(reference), Code(from), Code(to), showQuotes, latestQuote},
                              ProductOfFile(File));
     return Calc.Ui.Messages.empty() ? Outcome.Results : Calc.Ui.Messages.back();
   }
@@ -210,6 +211,53 @@ TEST_P(ExchangeDatabase, OppositeQuotesGiveTheirFormulaAndDefinition) {
   // The quick mode converts with the same quotes, rounded once.
   EXPECT_EQ(Tool.Quick(Calc.Calc, "250", true).Results, "7839.3547 JPY");
   EXPECT_EQ(Tool.Quick(Calc.Calc, "1", true).Results, "31.3574 JPY");  // 1000/31.89 = 31.35741...
+}
+
+struct TLatestQuoteCase {
+  const char* Name;
+  const char* Amount;
+  const char* Date;
+  const char* Reference;
+  const char* From;
+  const char* To;
+  const char* Shown;
+  const char* ResultsCaption;
+};
+
+// Worked out by hand from valute.csv: the Swiss franc has no quote on
+// 12.31.2008, its newest is of 12.30.2008; there are none after 12.31.2008.
+const TLatestQuoteCase kLatestQuoteCases[] = {
+    // 1 CHF = 0.6695 EUR (12.30), 1 EUR = 1.3917 USD (12.31): 50 * 0.6695 * 1.3917 = 46.58715...
+    {"days_differ", "50", "12.31.2008", "EUR", "CHF", "USD", "46.5872 USD",
+     "Results: CHF quote of 12.30.2008, USD quote of 12.31.2008"},
+    // 100 / 0.6695 = 149.36519...
+    {"one_quote_needed", "100", "12.31.2009", "EUR", "EUR", "CHF", "149.3652 CHF", "Results: quote of 12.30.2008"},
+    // 1 GBP = 1.4611 USD, 1 EUR = 0.9525 GBP: 100 / 1.4611 / 0.9525 = 71.85468...
+    {"same_day", "100", "06.30.2009", "GBP", "USD", "EUR", "71.8547 EUR", "Results: quotes of 12.31.2008"},
+    // Halfway through 2008 the quotes of 06.30.2008: 50 * 2.0265 / 1.9897 (as on that day).
+    {"between_dates", "50", "12.29.2008", "GBP", "USD", "CHF", "50.9248 CHF", "Results: quotes of 06.30.2008"},
+    {"before_the_data", "100", "01.01.2008", "EUR", "USD", "JPY", "No exchange",
+     "Results: no USD quote on or before 01.01.2008, no JPY quote on or before 01.01.2008"},
+    {"same_currency", "100", "12.31.2008", "EUR", "USD", "USD", "No exchange", "Results:"},
+};
+
+TEST_P(ExchangeDatabase, LatestQuoteOnOrBeforeTheDate) {
+  for (const TLatestQuoteCase& c : kLatestQuoteCases) {
+    EXPECT_EQ(Calculate(c.Amount, c.Date, c.Reference, c.From, c.To, false, true), c.Shown) << c.Name;
+    EXPECT_EQ(Outcome.ResultsCaption, c.ResultsCaption) << c.Name;
+  }
+  // Off, only the day's own quotes count.
+  EXPECT_EQ(Calculate("50", "12.31.2008", "EUR", "CHF", "USD"), "No exchange");
+  EXPECT_EQ(Outcome.ResultsCaption, "Results:");
+}
+
+TEST_P(ExchangeDatabase, LatestQuoteLinesAndDefinitionNameTheirDays) {
+  EXPECT_EQ(Calculate("100", "12.31.2009", "EUR", "EUR", "CHF", true, true),
+            "149.3652 CHF\n\nExchangeDate= 12.30.2008, Currency= CHF, Nominal= 1, Value= 0.6695 EUR\n"
+            "EUR2CHF_12_30_2008_EUR(curr)~if(IsCurrency(curr),curr*1/0.6695)");
+  EXPECT_EQ(Outcome.DateCaption, "Exchange date: 12.31.2009");
+  EXPECT_EQ(Tool.QuoteDays(), "quote of 12.30.2008");
+  EXPECT_EQ(Tool.Quick(Calc.Calc, "100", true).Results, "149.3652 CHF");
 }
 
 TEST_P(ExchangeDatabase, DateArgumentsMustBeDates) {

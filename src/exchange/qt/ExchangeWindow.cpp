@@ -40,7 +40,8 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 TExchangeWindow::TExchangeWindow(TToolHost host, QWidget* owner)
     : QWidget(owner, Qt::Window), Host_(std::move(host)), Amount_(new QPlainTextEdit), Date_(new QPlainTextEdit),
-      Results_(new QPlainTextEdit), Path_(new QLabel), Rates_(new QLabel), Calculate_(new QPushButton("&Calculate")) {
+      Results_(new QPlainTextEdit), Path_(new QLabel), Rates_(new QLabel), Calculate_(new QPushButton("&Calculate")),
+      LatestQuote_(new QCheckBox("Latest quote on or before the date")) {
   setObjectName("exchangeWindow");
   setWindowTitle("Exchange");
   WorkerUi_ = std::make_unique<TGuiThreadUserInterface>(*Host_.Ui);
@@ -86,6 +87,12 @@ TExchangeWindow::TExchangeWindow(TToolHost host, QWidget* owner)
   auto* dateLayout = new QVBoxLayout(DatePanel_);
   dateLayout->setContentsMargins(0, 0, 0, 0);
   dateLayout->addWidget(DateGroup_);
+  // Each currency's newest quote not after the date, for dates without
+  // quotes of their own; kept in the settings.
+  LatestQuote_->setObjectName("latestQuote");
+  LatestQuote_->setChecked(Host_.Calc->Settings.LatestQuote);
+  connect(LatestQuote_, &QCheckBox::toggled, this, [this](bool on) { Host_.Calc->Settings.LatestQuote = on; });
+  dateLayout->addWidget(LatestQuote_);
   dateLayout->addWidget(BuildList(0, kListTitles[0]), 1);
   auto* top = new QHBoxLayout;
   top->addWidget(AmountPanel_, 3);
@@ -280,6 +287,7 @@ void TExchangeWindow::ResetResults() {
   Results_->clear();
   AmountGroup_->setTitle("Currency: ");
   DateGroup_->setTitle("Exchange date: ");
+  if (!Quick_) ResultsGroup_->setTitle("Results:");
 }
 
 // ---- database -----------------------------------------------------------------------
@@ -345,6 +353,7 @@ void TExchangeWindow::OpenDatabase() {
         OpenFile_ = out.Opened ? run->File : std::string();
         LastDate_.clear();
         LastReference_.clear();
+        LastQuoteDays_.clear();
         ResetResults();
         Models_[0]->SetCurrencies(out.References);
         Models_[1]->SetCurrencies(out.Currencies);
@@ -437,7 +446,7 @@ void TExchangeWindow::Calculate() {
         Running_ = true;
         ResetResults();
         run->Request = {Amount_->toPlainText().toStdString(), Date_->toPlainText().toStdString(), Current(0),
-                        Current(1), Current(2), Action("exchangeRate")->isChecked()};
+                        Current(1), Current(2), Action("exchangeRate")->isChecked(), LatestQuote_->isChecked()};
         run->Product = Product();
         Calculate_->setEnabled(false);
       },
@@ -447,8 +456,10 @@ void TExchangeWindow::Calculate() {
         Calculate_->setEnabled(true);
         AmountGroup_->setTitle(Q(run->Outcome.AmountCaption));
         DateGroup_->setTitle(Q(run->Outcome.DateCaption));
+        if (!Quick_) ResultsGroup_->setTitle(Q(run->Outcome.ResultsCaption));
         LastDate_ = Tool_->DateText();
         LastReference_ = Tool_->ReferenceCode();
+        LastQuoteDays_ = Tool_->QuoteDays();
         const QSignalBlocker quiet(Results_);
         Results_->setPlainText(Q(run->Outcome.Results));
       });
@@ -491,7 +502,8 @@ void TExchangeWindow::SetQuick(bool quick) {
     const QSize panel = AmountPanel_->size();
     layout()->activate();  // the hidden parts no longer hold the window's minimum size
     resize(panel.width() + 15, panel.height() + 75);
-    ResultsGroup_->setTitle(Q("Date: " + LastDate_ + "   Ref: " + LastReference_));
+    const std::string days = LastQuoteDays_.empty() ? std::string() : " (" + LastQuoteDays_ + ")";
+    ResultsGroup_->setTitle(Q("Date: " + LastDate_ + days + "   Ref: " + LastReference_));
     Action("quick")->setChecked(true);
   } else {
     if (FullSize_.isValid()) resize(FullSize_);

@@ -43,11 +43,12 @@ struct TExchangeSession {
   std::unique_ptr<TMainWindow> Form;
   TExchangeWindow* Window = nullptr;
 
-  explicit TExchangeSession(const std::string& exchangeFile = {}) {
+  explicit TExchangeSession(const std::string& exchangeFile = {}, bool latestQuote = false) {
     if (!std::filesystem::is_directory(kFixtures)) qFatal("The exchange fixtures are missing: %s", kFixtures.c_str());
-    if (!exchangeFile.empty()) {
+    if (!exchangeFile.empty() || latestQuote) {
       TSettings s;
       s.ExchangeFileName = exchangeFile;
+      s.LatestQuote = latestQuote;
       test::WriteBytes(Dir.File("helmax-calc.ini"), SettingsText(s, Dir.Folder()));
     }
     Form = std::make_unique<TMainWindow>(
@@ -103,6 +104,7 @@ class ExchangeWindowsTest : public QObject {
   void OpeningAnotherDatabaseClearsTheCaptions();
   void AFailedOpenKeepsTheDatabaseInUse();
   void OpensTheSettingsFileAtStart();
+  void LatestQuoteIsAChoiceKeptInTheSettings();
 };
 
 void ExchangeWindowsTest::FunctionsMenuOffersTheSampleDatabase() {
@@ -343,6 +345,32 @@ void ExchangeWindowsTest::OpensTheSettingsFileAtStart() {
   s.WaitIdle();
   QCOMPARE(s.Window->ToGrid()->model()->rowCount(), 6);
   QVERIFY(s.Ui.Messages.empty());
+}
+
+void ExchangeWindowsTest::LatestQuoteIsAChoiceKeptInTheSettings() {
+  TExchangeSession s;
+  s.Window->ShowWindow();
+  s.Open(s.Copy("sample-rates.mdb", "rates.mdb"));
+  QCheckBox* latest = s.Window->LatestQuoteBox();
+  QCOMPARE(latest->text(), QString("Latest quote on or before the date"));
+  QVERIFY(!latest->isChecked());
+  QCOMPARE(s.Calculate("50", "12.31.2008", "EUR", "CHF", "USD"), QString("No exchange"));
+  QTest::mouseClick(latest, Qt::LeftButton);
+  QVERIFY(latest->isChecked());
+  // 1 CHF = 0.6695 EUR of 12.30.2008 and 1 EUR = 1.3917 USD of 12.31.2008:
+  // 50 * 0.6695 * 1.3917 = 46.58715...
+  QCOMPARE(s.Calculate("50", "12.31.2008", "EUR", "CHF", "USD"), QString("46.5872 USD"));
+  QCOMPARE(s.Window->ResultsGroup()->title(), QString("Results: CHF quote of 12.30.2008, USD quote of 12.31.2008"));
+  s.Window->grab().save(Screenshot("exchange-latest-quote.png"));
+  s.Window->Action("quick")->trigger();
+  QCOMPARE(s.Window->ResultsGroup()->title(),
+           QString("Date: 12.31.2008 (CHF quote of 12.30.2008, USD quote of 12.31.2008)   Ref: EUR"));
+  s.Window->Action("full")->trigger();
+  QCOMPARE(s.Window->ResultsGroup()->title(), QString("Results:"));
+  QVERIFY(s.Form->Calculator().Settings.LatestQuote);
+  // The settings file's choice is the window's at start.
+  TExchangeSession next({}, true);
+  QVERIFY(next.Window->LatestQuoteBox()->isChecked());
 }
 
 QTEST_MAIN(ExchangeWindowsTest)
