@@ -61,6 +61,8 @@ std::string SettingsText(const TSettings& s, std::string_view programFolder) {
   line("[Firebird]");
   line("UserName=", s.FirebirdUserName);
   line("Password=", s.FirebirdPassword);
+  line("[Exchange]");
+  line("LatestQuote=", s.LatestQuote ? "1" : "0");
   return out;
 }
 
@@ -86,6 +88,7 @@ TSettingsUpdate ReadSettingsText(std::string_view text) {
     u.FirebirdUserName = ini.Value("Firebird", "UserName");
     u.FirebirdPassword = ini.Value("Firebird", "Password");
   }
+  u.LatestQuote = ToSwitch(ini.Value("Exchange", "LatestQuote"));
   return u;
 }
 
@@ -105,6 +108,7 @@ void ApplySettings(const TSettingsUpdate& u, TSettings& s) {
   if (u.ExchangeFileName) s.ExchangeFileName = *u.ExchangeFileName;
   if (u.FirebirdUserName) s.FirebirdUserName = *u.FirebirdUserName;
   if (u.FirebirdPassword) s.FirebirdPassword = *u.FirebirdPassword;
+  if (u.LatestQuote) s.LatestQuote = *u.LatestQuote;
 }
 
 }  // namespace helmax

@@ -33,6 +33,9 @@ struct TSettings {
   std::string ExchangeFileName;
   std::string FirebirdUserName = "sysdba";
   std::string FirebirdPassword = "tq4vne8rx";
+  // The exchange window's "Latest quote on or before the date" (file key
+  // [Exchange] LatestQuote).
+  bool LatestQuote = false;
 };
 
 // The file text (CR LF lines, no empty lines). Empty paths are written as
@@ -48,6 +51,7 @@ struct TSettingsUpdate {
   std::optional<int> TimeLimit;  // a whole number of seconds, 0 or more
   std::optional<std::string> FilePath, ConvFilePath, ConstFilePath, PTEFilePath, ExchangeFileName;
   std::optional<std::string> FirebirdUserName, FirebirdPassword;
+  std::optional<bool> LatestQuote;
 };
 TSettingsUpdate ReadSettingsText(std::string_view text);
 

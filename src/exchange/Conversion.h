@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 
@@ -24,7 +25,7 @@ struct TQuote {
 enum class TRateOutcome {
   Converted,     // Result holds the amount in the To currency
   NoExchange,    // the same currency, or a quote missing
-  IncorrectRate, // nominals of different signs, or a quote with a bad nominal or value
+  IncorrectRate, // a quote with a bad nominal or value
   OutOfRange,    // the result does not fit the currency range
 };
 
@@ -45,6 +46,11 @@ TConversion Convert(std::int64_t amount, std::int32_t from, std::int32_t to, std
 // the result leaves the 64-bit range.
 bool MulDivRound(std::int64_t a, std::uint64_t x, std::uint64_t y, std::uint64_t p, std::uint64_t q,
                  std::int64_t& result);
+// a times up to three factors, divided by the product of up to three
+// divisors (none of them 0), rounded half to even; false when the result
+// leaves the 64-bit range or a list is too long.
+bool MulDivRound(std::int64_t a, std::initializer_list<std::uint64_t> factors,
+                 std::initializer_list<std::uint64_t> divisors, std::int64_t& result);
 
 // The run-time function definition of a conversion, for the user's
 // definitions: USD2EUR_12_31_2008_GBP(curr)~if(IsCurrency(curr),curr*(1/1)*0.5/0.8).

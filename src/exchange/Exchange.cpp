@@ -1,5 +1,6 @@
 #include "Exchange.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "ErrorText.h"
@@ -59,22 +60,21 @@ void TExchange::Close() {
 }
 
 TOpenOutcome TExchange::Open(const std::string& fileName, const TFirebirdLogin& login) {
-  Close();
-  TOpenOutcome out;
-  if (fileName.empty()) return out;
+  if (fileName.empty()) {
+    Close();
+    return {};
+  }
   const char* operation =
       ProductOfFile(fileName) == TRatesProduct::Access ? "OpenAccessFile -> " : "OpenFirebirdFile -> ";
   try {
-    out = Adopt(OpenRatesDatabase(fileName, login));
+    return Adopt(OpenRatesDatabase(fileName, login));
   } catch (const std::exception& e) {
     Ui_.ShowMessage(operation + std::string(e.what()));
-    out = TOpenOutcome();
   }
-  return out;
+  return {};
 }
 
 TOpenOutcome TExchange::Adopt(std::unique_ptr<TRatesDatabase> db) {
-  Close();
   TOpenOutcome out;
   out.Currencies = db->Currencies();
   out.References = db->ReferenceCurrencies();
@@ -82,6 +82,8 @@ TOpenOutcome TExchange::Adopt(std::unique_ptr<TRatesDatabase> db) {
   std::optional<double> day;
   if (newest && !newest->empty()) day = (*newest)[0].AsDateTime();
   out.RatesText = day ? "Rates of " + DayText(DayOf(*day)) : "No rates";
+  // Only a database that answered replaces the one in use.
+  Close();
   Database_ = std::move(db);
   out.Opened = true;
   return out;
@@ -117,6 +119,23 @@ TQuote TExchange::FindQuote(std::int32_t reference, std::int32_t currency, doubl
   quote.Nominal = (*row)[0].AsInteger();
   quote.Value = (*row)[1].AsCurrency();
   return quote;
+}
+
+TExchange::TDatedQuote TExchange::FindLatestQuote(std::int32_t reference, std::int32_t currency, double day) {
+  TDatedQuote dated;
+  if (Database_ == nullptr) return dated;
+  const std::optional<TRatesRow> row =
+      Database_->FirstRow(TRatesQuery::QuoteOnOrBefore, {TRatesParameter::OfInteger(reference),
+                                                         TRatesParameter::OfInteger(currency),
+                                                         TRatesParameter::OfDate(day)});
+  if (!row || row->size() < 3) return dated;
+  const std::optional<double> quoteDay = (*row)[2].AsDateTime();
+  if (!quoteDay) return dated;
+  dated.Quote.Found = true;
+  dated.Quote.Nominal = (*row)[0].AsInteger();
+  dated.Quote.Value = (*row)[1].AsCurrency();
+  dated.Day = DayOf(*quoteDay);
+  return dated;
 }
 
 // ---- calculation --------------------------------------------------------------------
@@ -190,8 +209,17 @@ TExchangeOutcome TExchange::CalculateUnguarded(TCalculator& calc, const TExchang
     return out;
   }
   const TCurrency &r = *request.Reference, &f = *request.From, &t = *request.To;
-  const TQuote fromQuote = FindQuote(r.NumCode, f.NumCode, day);
-  const TQuote toQuote = FindQuote(r.NumCode, t.NumCode, day);
+  // Each quote with the day it is of: the chosen day, or with LatestQuote
+  // the day of the newest quote on or before it.
+  TDatedQuote from{{}, day}, to{{}, day};
+  if (request.LatestQuote) {
+    from = FindLatestQuote(r.NumCode, f.NumCode, day);
+    to = FindLatestQuote(r.NumCode, t.NumCode, day);
+  } else {
+    from.Quote = FindQuote(r.NumCode, f.NumCode, day);
+    to.Quote = FindQuote(r.NumCode, t.NumCode, day);
+  }
+  const TQuote &fromQuote = from.Quote, &toQuote = to.Quote;
   const TConversion conversion = Convert(amount.Cur, f.NumCode, t.NumCode, r.NumCode, fromQuote, toQuote);
   std::vector<std::string> lines;
   switch (conversion.Outcome) {
@@ -208,19 +236,52 @@ TExchangeOutcome TExchange::CalculateUnguarded(TCalculator& calc, const TExchang
       lines.push_back(CurrencyText(conversion.Result) + " " + t.CharCode);
       break;
   }
+  // The quotes the conversion needs: none between one currency and itself,
+  // and none for the reference.
+  std::vector<std::pair<const TCurrency*, const TDatedQuote*>> used;
+  if (t.NumCode != f.NumCode) {
+    if (f.NumCode != r.NumCode) used.emplace_back(&f, &from);
+    if (t.NumCode != r.NumCode) used.emplace_back(&t, &to);
+  }
+  std::string quoteDays;
+  double definitionDay = day;
+  if (request.LatestQuote && !used.empty()) {
+    std::vector<std::string> missing, found;
+    bool sameDay = true;
+    for (const auto& [currency, quote] : used) {
+      if (!quote->Quote.Found) {
+        missing.push_back("no " + currency->CharCode + " quote on or before " + dateText);
+        continue;
+      }
+      found.push_back(currency->CharCode + " quote of " + DayText(quote->Day));
+      if (quote->Day != used.front().second->Day) sameDay = false;
+    }
+    if (!missing.empty()) {
+      quoteDays = missing.front();
+      for (std::size_t i = 1; i < missing.size(); ++i) quoteDays += ", " + missing[i];
+    } else if (sameDay) {
+      definitionDay = used.front().second->Day;
+      quoteDays = (used.size() == 1 ? "quote of " : "quotes of ") + DayText(definitionDay);
+    } else {
+      definitionDay = std::max(from.Day, to.Day);
+      quoteDays = found[0] + ", " + found[1];
+    }
+    out.ResultsCaption = "Results: " + quoteDays;
+  }
   if (request.ShowQuotes) {
     lines.emplace_back();
     if (fromQuote.Found && fromQuote.Nominal && fromQuote.Value)
-      lines.push_back(QuoteLine(dateText, f.CharCode, r.CharCode, *fromQuote.Nominal, *fromQuote.Value));
+      lines.push_back(QuoteLine(DayText(from.Day), f.CharCode, r.CharCode, *fromQuote.Nominal, *fromQuote.Value));
     if (t.NumCode != f.NumCode && toQuote.Found && toQuote.Nominal && toQuote.Value)
-      lines.push_back(QuoteLine(dateText, t.CharCode, r.CharCode, *toQuote.Nominal, *toQuote.Value));
+      lines.push_back(QuoteLine(DayText(to.Day), t.CharCode, r.CharCode, *toQuote.Nominal, *toQuote.Value));
     if (!conversion.Formula.empty())
-      lines.push_back(ConversionDefinition(f.CharCode, t.CharCode, dateText, r.CharCode, conversion.Formula));
+      lines.push_back(
+          ConversionDefinition(f.CharCode, t.CharCode, DayText(definitionDay), r.CharCode, conversion.Formula));
   }
   out.Results = JoinLines(lines);
   out.Converted = true;
   Remembered_ = {dateText, r.CharCode, f.CharCode, t.CharCode, conversion, fromQuote, toQuote,
-                 f.NumCode, t.NumCode, r.NumCode};
+                 f.NumCode, t.NumCode, r.NumCode, quoteDays};
   return out;
 }
 

@@ -38,11 +38,17 @@ struct TExchangeRequest {
   std::string Date = "Last"; // the date box
   std::optional<TCurrency> Reference, From, To;
   bool ShowQuotes = false;  // "&Exchange rate": quotes and the definition too
+  // "Latest quote on or before the date": each currency's newest quote not
+  // after the date, instead of the quotes of that very day.
+  bool LatestQuote = false;
 };
 
 struct TExchangeOutcome {
   std::string AmountCaption = "Currency: ";
   std::string DateCaption = "Exchange date: ";
+  // With LatestQuote, the days of the quotes used: "Results: quotes of
+  // 12.30.2008", or one day per currency when they differ.
+  std::string ResultsCaption = "Results:";
   std::string Results;
   bool Converted = false;  // the calculation got as far as a result line
 };
@@ -61,12 +67,14 @@ class TExchange {
   TExchange(const TExchange&) = delete;
   TExchange& operator=(const TExchange&) = delete;
 
-  // Closes the database in use, then opens fileName (nothing when it is
-  // empty). A failure is shown ("OpenAccessFile -> " or "OpenFirebirdFile
-  // -> " + why) and leaves no database open.
+  // Opens fileName in place of the database in use and forgets the last
+  // calculation; an empty name closes the database. A failure is shown
+  // ("OpenAccessFile -> " or "OpenFirebirdFile -> " + why) and keeps the
+  // database in use, and the last calculation, as they were.
   TOpenOutcome Open(const std::string& fileName, const TFirebirdLogin& login);
   // Takes a database opened elsewhere (Open's work once the file is open).
-  // Throws TRatesDatabaseError when its lists cannot be read.
+  // Throws TRatesDatabaseError when its lists cannot be read, and then
+  // keeps the database in use.
   TOpenOutcome Adopt(std::unique_ptr<TRatesDatabase> database);
   void Close();
   bool HasDatabase() const { return Database_ != nullptr; }
@@ -87,6 +95,9 @@ class TExchange {
   const std::string& FromCode() const { return Remembered_.FromCode; }
   const std::string& ToCode() const { return Remembered_.ToCode; }
   const std::string& Formula() const { return Remembered_.Conversion.Formula; }
+  // The days of the quotes used, when they were the latest on or before the
+  // date ("quotes of 12.30.2008"); empty otherwise.
+  const std::string& QuoteDays() const { return Remembered_.QuoteDays; }
   void ForgetCalculation() { Remembered_ = {}; }
 
   // The newest exchange date, the oldest today's date when there are no
@@ -97,6 +108,13 @@ class TExchange {
   double LatestDateBetween(double first, double last);
   // The quote of a currency against a reference on a day.
   TQuote FindQuote(std::int32_t reference, std::int32_t currency, double day);
+  // The newest quote of a currency against a reference on or before a day,
+  // with the day it is of (Day is meaningful only when the quote is found).
+  struct TDatedQuote {
+    TQuote Quote;
+    double Day = 0.0;
+  };
+  TDatedQuote FindLatestQuote(std::int32_t reference, std::int32_t currency, double day);
 
   // Replaces the clock behind "today" (days since 30 December 1899).
   void SetClock(std::function<double()> clock) { Engine_->SetClock(std::move(clock)); }
@@ -108,6 +126,7 @@ class TExchange {
     TConversion Conversion;  // its case and exact inputs
     TQuote FromQuote, ToQuote;
     std::int32_t From = 0, To = 0, Reference = 0;
+    std::string QuoteDays;
   };
 
   bool CheckDefinitions(TCalculator& calc);

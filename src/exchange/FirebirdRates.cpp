@@ -25,7 +25,7 @@ namespace {
 constexpr int kSerialToIscDate = 15018;
 constexpr double kTimeUnitsPerDay = 864000000.0;  // ISC_TIME: 1/10000 s
 
-const char* const kQueries[3] = {
+const char* const kQueries[kRatesQueryCount] = {
     "SELECT \"Valute\".\"ExDate\",\"Valute\".\"RefNumCode\",\"Valute\".\"NumCode\" FROM \"Valute\" "
     "ORDER BY \"Valute\".\"ExDate\" DESC",
     "SELECT \"Valute\".\"ExDate\",\"Valute\".\"RefNumCode\",\"Valute\".\"NumCode\" FROM \"Valute\" "
@@ -33,6 +33,9 @@ const char* const kQueries[3] = {
     "SELECT \"Valute\".\"ExNominal\",\"Valute\".\"ExValue\",\"Valute\".\"ExDate\",\"Valute\".\"RefNumCode\","
     "\"Valute\".\"NumCode\" FROM \"Valute\" WHERE  \"Valute\".\"RefNumCode\"=? AND  \"Valute\".\"NumCode\"=? AND  "
     "\"Valute\".\"ExDate\"=?",
+    "SELECT \"Valute\".\"ExNominal\",\"Valute\".\"ExValue\",\"Valute\".\"ExDate\",\"Valute\".\"RefNumCode\","
+    "\"Valute\".\"NumCode\" FROM \"Valute\" WHERE \"Valute\".\"RefNumCode\"=? AND \"Valute\".\"NumCode\"=? AND "
+    "\"Valute\".\"ExDate\"<=? ORDER BY \"Valute\".\"ExDate\" DESC",
 };
 const char* const kAllCurrencies =
     "SELECT \"NumCode\",\"CharCode\",\"CurrName\" FROM \"Currencies\" GROUP BY \"CurrName\",\"CharCode\",\"NumCode\" "
@@ -288,7 +291,7 @@ class TFirebirdRates : public TRatesDatabase {
       Check(status, "");
       isc_start_transaction(status, &Transaction_, 1, &Db_, static_cast<unsigned short>(sizeof tpb), tpb);
       Check(status, "");
-      for (int i = 0; i < 3; ++i) Prepare(Queries_[i], kQueries[i]);
+      for (int i = 0; i < kRatesQueryCount; ++i) Prepare(Queries_[i], kQueries[i]);
       Prepare(AllCurrencies_, kAllCurrencies);
       Prepare(References_, kReferenceCurrencies);
     } catch (const TRatesDatabaseError& e) {
@@ -405,7 +408,7 @@ class TFirebirdRates : public TRatesDatabase {
 
   void Close() {
     ISC_STATUS_ARRAY status{};
-    for (TStatement* s : {&Queries_[0], &Queries_[1], &Queries_[2], &AllCurrencies_, &References_})
+    for (TStatement* s : {&Queries_[0], &Queries_[1], &Queries_[2], &Queries_[3], &AllCurrencies_, &References_})
       if (s->Handle != 0) isc_dsql_free_statement(status, &s->Handle, DSQL_drop);
     if (Transaction_ != 0) isc_rollback_transaction(status, &Transaction_);  // it changed nothing
     if (Db_ != 0) isc_detach_database(status, &Db_);
@@ -417,7 +420,7 @@ class TFirebirdRates : public TRatesDatabase {
   std::unique_ptr<TPrivateCopy> Copy_;
   isc_db_handle Db_ = 0;
   isc_tr_handle Transaction_ = 0;
-  TStatement Queries_[3];
+  TStatement Queries_[kRatesQueryCount];
   TStatement AllCurrencies_, References_;
 };
 

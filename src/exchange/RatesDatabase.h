@@ -65,12 +65,15 @@ using TRatesRow = std::vector<TRatesField>;
 
 // The queries of the exchange calculation. Their columns:
 //   Latest, LatestBetween: ExDate, RefNumCode, NumCode (newest first);
-//   Quote: ExNominal, ExValue, ExDate, RefNumCode, NumCode.
+//   Quote, QuoteOnOrBefore: ExNominal, ExValue, ExDate, RefNumCode, NumCode
+//   (QuoteOnOrBefore newest first).
 enum class TRatesQuery {
-  Latest,         // no parameters
-  LatestBetween,  // two dates
-  Quote,          // reference NumCode, currency NumCode, date
+  Latest,           // no parameters
+  LatestBetween,    // two dates
+  Quote,            // reference NumCode, currency NumCode, date
+  QuoteOnOrBefore,  // reference NumCode, currency NumCode, the last date
 };
+constexpr int kRatesQueryCount = 4;
 
 // A bound parameter: a whole number or a date (its day is used).
 struct TRatesParameter {

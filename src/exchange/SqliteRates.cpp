@@ -23,12 +23,14 @@ const char* const kIndices =
     "ANALYZE;";
 
 // The Access texts, each value a bound parameter.
-const char* const kQueries[3] = {
+const char* const kQueries[kRatesQueryCount] = {
     "SELECT Valute.ExDate,Valute.RefNumCode,Valute.NumCode FROM Valute ORDER BY Valute.ExDate DESC",
     "SELECT Valute.ExDate,Valute.RefNumCode,Valute.NumCode FROM Valute WHERE Valute.ExDate Between ? AND ? "
     "ORDER BY Valute.ExDate DESC",
     "SELECT Valute.ExNominal,Valute.ExValue,Valute.ExDate,Valute.RefNumCode,Valute.NumCode FROM Valute WHERE  "
     "Valute.RefNumCode=? AND  Valute.NumCode=? AND  ExDate=?",
+    "SELECT Valute.ExNominal,Valute.ExValue,Valute.ExDate,Valute.RefNumCode,Valute.NumCode FROM Valute WHERE "
+    "Valute.RefNumCode=? AND Valute.NumCode=? AND Valute.ExDate<=? ORDER BY Valute.ExDate DESC",
 };
 
 const char* const kAllCurrencies =
@@ -57,9 +59,8 @@ TSqliteRates::TSqliteRates(std::string fileName, TRatesProduct product)
 }
 
 TSqliteRates::~TSqliteRates() {
-  for (sqlite3_stmt* s : {InsertCurrency_, InsertQuote_, Queries_[0], Queries_[1], Queries_[2], AllCurrencies_,
-                          References_})
-    sqlite3_finalize(s);
+  for (sqlite3_stmt* s : {InsertCurrency_, InsertQuote_, AllCurrencies_, References_}) sqlite3_finalize(s);
+  for (sqlite3_stmt* s : Queries_) sqlite3_finalize(s);
   sqlite3_close(Db_);
 }
 
@@ -109,7 +110,7 @@ void TSqliteRates::AddQuote(const TQuoteRecord& q) {
 void TSqliteRates::FinishLoading() {
   Execute("COMMIT;");
   Execute(kIndices);
-  for (int i = 0; i < 3; ++i) Queries_[i] = Prepare(kQueries[i]);
+  for (int i = 0; i < kRatesQueryCount; ++i) Queries_[i] = Prepare(kQueries[i]);
   AllCurrencies_ = Prepare(kAllCurrencies);
   References_ = Prepare(kReferenceCurrencies);
 }

@@ -54,7 +54,7 @@ class TSqliteRates : public TRatesDatabase {
   sqlite3* Db_ = nullptr;
   sqlite3_stmt* InsertCurrency_ = nullptr;
   sqlite3_stmt* InsertQuote_ = nullptr;
-  sqlite3_stmt* Queries_[3] = {};
+  sqlite3_stmt* Queries_[kRatesQueryCount] = {};
   sqlite3_stmt* AllCurrencies_ = nullptr;
   sqlite3_stmt* References_ = nullptr;
 };

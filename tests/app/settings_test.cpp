@@ -23,7 +23,21 @@ TEST(SettingsText, DefaultsLineByLine) {
             "[View]\r\nStayOnTop=1\r\nUserFunctions=1\r\nErrorMessage=1\r\nCurrencyType=0\r\n"
             "[Calculation]\r\nTimeLimit=5\r\n"
             "[Paths]\r\nFilePath=/opt/h/\r\nConvFilePath=/opt/h/\r\nConstFilePath=/opt/h/\r\nPTEFilePath=/opt/h/\r\n"
-            "ExchangeFileName=\r\n[Firebird]\r\nUserName=sysdba\r\nPassword=tq4vne8rx\r\n");
+            "ExchangeFileName=\r\n[Firebird]\r\nUserName=sysdba\r\nPassword=tq4vne8rx\r\n"
+            "[Exchange]\r\nLatestQuote=0\r\n");
+}
+
+TEST(SettingsReading, LatestQuoteRoundTripsAndStaysOffWithoutTheKey) {
+  TSettings on;
+  on.LatestQuote = true;
+  TSettings back;
+  ApplySettings(ReadSettingsText(SettingsText(on, "/")), back);
+  EXPECT_TRUE(back.LatestQuote);
+  TSettings off;
+  off.LatestQuote = true;
+  ApplySettings(ReadSettingsText("[Exchange]\nLatestQuote=0\n"), off);
+  EXPECT_FALSE(off.LatestQuote);
+  EXPECT_FALSE(ReadSettingsText("[Paths]\nFilePath=/a\n").LatestQuote);
 }
 
 TEST(SettingsReading, FormPosNeedsExactlySixKeys) {

@@ -10,7 +10,7 @@ using namespace helmax;
 
 namespace {
 
-constexpr std::int32_t EUR = 978, USD = 840, GBP = 826;
+constexpr std::int32_t EUR = 978, USD = 840, GBP = 826, CAD = 124;
 
 TQuote Quote(std::int64_t nominal, std::int64_t value) { return {true, nominal, value}; }
 const TQuote kNone{};
@@ -50,7 +50,18 @@ const TCase kCases[] = {
     // USD to EUR through GBP: 1 USD = 0.5 GBP, 1 EUR = 0.8 GBP.
     {"cross_both_positive", 1000000, USD, EUR, GBP, Quote(1, 5000), Quote(1, 8000), 10, TRateOutcome::Converted,
      625000, "curr*(1/1)*0.5/0.8"},
-    {"cross_signs_differ", 1000000, USD, GBP, EUR, Quote(-1, 14000), Quote(1, 12000), 11,
+    // 1 EUR = 1.3308 USD and 1 USD = 1.2538 CAD: 100 EUR = 100*1.3308*1.2538 = 166.855704 CAD.
+    {"opposite_from_positive", 1000000, EUR, CAD, USD, Quote(1, 13308), Quote(-1, 12538), 11,
+     TRateOutcome::Converted, 1668557, "curr*(1.3308/1)*1.2538/1"},
+    // Back: 100 CAD = 100/1.2538/1.3308 = 59.93202366... EUR.
+    {"opposite_from_negative", 1000000, CAD, EUR, USD, Quote(-1, 12538), Quote(1, 13308), 11,
+     TRateOutcome::Converted, 599320, "curr*(1/1.2538)*1/1.3308"},
+    // 0.0005 at 2 F = 1 R and 1 R = 1 T: 0.00025 T, a tie that goes to the even 0.0002.
+    {"opposite_tie", 5, USD, GBP, EUR, Quote(2, 10000), Quote(-1, 10000), 11, TRateOutcome::Converted, 2,
+     "curr*(1/2)*1/1"},
+    {"opposite_zero_value", 1000000, USD, GBP, EUR, Quote(1, 13308), Quote(-1, 0), 11,
+     TRateOutcome::IncorrectRate, 0, ""},
+    {"opposite_negative_value", 1000000, USD, GBP, EUR, Quote(-1, -13308), Quote(1, 12538), 11,
      TRateOutcome::IncorrectRate, 0, ""},
     // One rounding: 123.4567 JPY at 1000 JPY = 7.5603 GBP is 0.93337... GBP,
     // where rounding after each step of the formula would give 0.9337.
@@ -105,6 +116,12 @@ TEST(MulDivRound, KeepsProductsBeyond128Bits) {
   EXPECT_EQ(result, INT64_MAX);
   ASSERT_TRUE(MulDivRound(INT64_MIN, big, 1, big, 1, result));
   EXPECT_EQ(result, INT64_MIN);
+  // Three factors and a divisor beyond 128 bits: nominals near 2^63 with
+  // two currency scales.
+  ASSERT_TRUE(MulDivRound(INT64_MAX, {big, other, 100000000}, {other, big, 100000000}, result));
+  EXPECT_EQ(result, INT64_MAX);
+  ASSERT_TRUE(MulDivRound(7, {other}, {other, big, 2}, result));
+  EXPECT_EQ(result, 0);
   EXPECT_FALSE(MulDivRound(INT64_MAX, 2, 1, 1, 1, result));
   EXPECT_FALSE(MulDivRound(1, 1, 1, 0, 1, result));
 }

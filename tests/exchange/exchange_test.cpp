@@ -85,9 +85,10 @@ class ExchangeDatabase : public testing::TestWithParam<std::string> {
   // Calculate with the window's choices; the results box, or the last
   // message when there is one.
   std::string Calculate(const std::string& amount, const std::string& date, const char* reference, const char* from,
-                        const char* to, bool showQuotes = false) {
+                        const char* to, bool showQuotes = false, bool latestQuote = false) {
     Calc.Ui.Clear();
-    Outcome = Tool.Calculate(Calc.Calc, {amount, date, Code(reference), Code(from), Code(to), showQuotes},
+    Outcome = Tool.Calculate(Calc.Calc,
+                             {amount, date, Code(reference), Code(from), Code(to), showQuotes, latestQuote},
                              ProductOfFile(File));
     return Calc.Ui.Messages.empty() ? Outcome.Results : Calc.Ui.Messages.back();
   }
@@ -168,7 +169,15 @@ const TCalculation kCalculations[] = {
     {"same_currency", "100", "Last", "EUR", "USD", "USD", "No exchange"},
     {"no_quote_that_day", "100", "Last", "EUR", "CHF", "JPY", "No exchange"},
     {"date_before_the_data", "100", "LastBetween(01.01.2000, 01.01.2001)", "EUR", "USD", "EUR", "No exchange"},
-    {"signs_differ", "100", "Last", "EUR", "USD", "GBP", "Exchange: incorrect rate!"},
+    // Quotes in opposite directions. 1 EUR = 1.3917 USD, 1 GBP = 1.0499 EUR:
+    // 100 / 1.3917 / 1.0499 = 68.43943838...
+    {"opposite_from_negative", "100", "Last", "EUR", "USD", "GBP", "68.4394 GBP"},
+    // 100 GBP * 1.0499 * 1.3917 = 146.114583.
+    {"opposite_from_positive", "100", "12.31.2008", "EUR", "GBP", "USD", "146.1146 USD"},
+    // 100 JPY = 0.7928 EUR, 10 EUR = 40.2250 RON: 1000 * 0.7928/100 * 40.2250/10 = 31.89038.
+    {"opposite_nominals_not_one", "1000", "12.31.2008", "EUR", "JPY", "RON", "31.8904 RON"},
+    // 1 EUR = 0.9525 GBP, 1 GBP = 1.4611 USD: 100 * 0.9525 * 1.4611 = 139.169775.
+    {"opposite_reference_gbp", "100", "12.31.2008", "GBP", "EUR", "USD", "139.1698 USD"},
     {"amount_not_currency", "12.31.2008", "Last", "EUR", "USD", "EUR", "Currency: incorrect currency type"},
     {"date_not_a_date", "100", "5", "EUR", "USD", "EUR", "Exchange date: incorrect date type"},
     {"amount_fails", "1/0", "Last", "EUR", "USD", "EUR", "Currency: Division by 0"},
@@ -193,6 +202,64 @@ TEST_P(ExchangeDatabase, QuotesAndDefinitionWithExchangeRate) {
             "USD2EUR_12_31_2008_EUR(curr)~if(IsCurrency(curr),curr*1/1.3917)");
 }
 
+TEST_P(ExchangeDatabase, OppositeQuotesGiveTheirFormulaAndDefinition) {
+  EXPECT_EQ(Calculate("250", "12.31.2008", "EUR", "RON", "JPY", true),
+            "7839.3547 JPY\n\n"  // 250 * 10/40.2250 * 100/0.7928 = 7839.35468...
+            "ExchangeDate= 12.31.2008, Currency= EUR, Nominal= 10, Value= 40.225 RON\n"
+            "ExchangeDate= 12.31.2008, Currency= JPY, Nominal= 100, Value= 0.7928 EUR\n"
+            "RON2JPY_12_31_2008_EUR(curr)~if(IsCurrency(curr),curr*(10/40.225)*100/0.7928)");
+  // The quick mode converts with the same quotes, rounded once.
+  EXPECT_EQ(Tool.Quick(Calc.Calc, "250", true).Results, "7839.3547 JPY");
+  EXPECT_EQ(Tool.Quick(Calc.Calc, "1", true).Results, "31.3574 JPY");  // 1000/31.89 = 31.35741...
+}
+
+struct TLatestQuoteCase {
+  const char* Name;
+  const char* Amount;
+  const char* Date;
+  const char* Reference;
+  const char* From;
+  const char* To;
+  const char* Shown;
+  const char* ResultsCaption;
+};
+
+// Worked out by hand from valute.csv: the Swiss franc has no quote on
+// 12.31.2008, its newest is of 12.30.2008; there are none after 12.31.2008.
+const TLatestQuoteCase kLatestQuoteCases[] = {
+    // 1 CHF = 0.6695 EUR (12.30), 1 EUR = 1.3917 USD (12.31): 50 * 0.6695 * 1.3917 = 46.58715...
+    {"days_differ", "50", "12.31.2008", "EUR", "CHF", "USD", "46.5872 USD",
+     "Results: CHF quote of 12.30.2008, USD quote of 12.31.2008"},
+    // 100 / 0.6695 = 149.36519...
+    {"one_quote_needed", "100", "12.31.2009", "EUR", "EUR", "CHF", "149.3652 CHF", "Results: quote of 12.30.2008"},
+    // 1 GBP = 1.4611 USD, 1 EUR = 0.9525 GBP: 100 / 1.4611 / 0.9525 = 71.85468...
+    {"same_day", "100", "06.30.2009", "GBP", "USD", "EUR", "71.8547 EUR", "Results: quotes of 12.31.2008"},
+    // Halfway through 2008 the quotes of 06.30.2008: 50 * 2.0265 / 1.9897 (as on that day).
+    {"between_dates", "50", "12.29.2008", "GBP", "USD", "CHF", "50.9248 CHF", "Results: quotes of 06.30.2008"},
+    {"before_the_data", "100", "01.01.2008", "EUR", "USD", "JPY", "No exchange",
+     "Results: no USD quote on or before 01.01.2008, no JPY quote on or before 01.01.2008"},
+    {"same_currency", "100", "12.31.2008", "EUR", "USD", "USD", "No exchange", "Results:"},
+};
+
+TEST_P(ExchangeDatabase, LatestQuoteOnOrBeforeTheDate) {
+  for (const TLatestQuoteCase& c : kLatestQuoteCases) {
+    EXPECT_EQ(Calculate(c.Amount, c.Date, c.Reference, c.From, c.To, false, true), c.Shown) << c.Name;
+    EXPECT_EQ(Outcome.ResultsCaption, c.ResultsCaption) << c.Name;
+  }
+  // Off, only the day's own quotes count.
+  EXPECT_EQ(Calculate("50", "12.31.2008", "EUR", "CHF", "USD"), "No exchange");
+  EXPECT_EQ(Outcome.ResultsCaption, "Results:");
+}
+
+TEST_P(ExchangeDatabase, LatestQuoteLinesAndDefinitionNameTheirDays) {
+  EXPECT_EQ(Calculate("100", "12.31.2009", "EUR", "EUR", "CHF", true, true),
+            "149.3652 CHF\n\nExchangeDate= 12.30.2008, Currency= CHF, Nominal= 1, Value= 0.6695 EUR\n"
+            "EUR2CHF_12_30_2008_EUR(curr)~if(IsCurrency(curr),curr*1/0.6695)");
+  EXPECT_EQ(Outcome.DateCaption, "Exchange date: 12.31.2009");
+  EXPECT_EQ(Tool.QuoteDays(), "quote of 12.30.2008");
+  EXPECT_EQ(Tool.Quick(Calc.Calc, "100", true).Results, "149.3652 CHF");
+}
+
 TEST_P(ExchangeDatabase, DateArgumentsMustBeDates) {
   const std::string shown = Calculate("100", "LastBetween(1, 2)", "EUR", "USD", "EUR");
   EXPECT_EQ(shown.rfind("Exchange date: ", 0), 0u) << shown;
@@ -213,7 +280,10 @@ TEST_P(ExchangeDatabase, QuickModeConvertsWithTheLastConversion) {
   EXPECT_NE(Tool.Quick(Calc.Calc, "1+", true).Results, "ERROR");
   EXPECT_EQ(Tool.Quick(Calc.Calc, "Last", true).Results, "Currency: incorrect currency type");
   EXPECT_TRUE(Calc.Ui.Messages.empty());  // the quick mode writes into the results box
-  // Opening a database forgets the conversion.
+  // A file that fails to open keeps the conversion; opening a database
+  // forgets it.
+  Tool.Open(Dir.File("missing" + GetParam()), {});
+  EXPECT_EQ(Tool.Quick(Calc.Calc, "123.4567", true).Results, "0.9334 GBP");
   Tool.Open(File, {});
   EXPECT_EQ(Tool.Quick(Calc.Calc, "10", true).Results, "No exchange");
 }
@@ -245,14 +315,16 @@ TEST_P(ExchangeDatabase, FilesThatAreNoDatabase) {
     Calc.Ui.Clear();
     const TOpenOutcome out = Tool.Open(path, {});
     EXPECT_FALSE(out.Opened) << name;
-    EXPECT_FALSE(Tool.HasDatabase()) << name;
+    EXPECT_TRUE(Tool.HasDatabase()) << name;  // the database that was open stays
     ASSERT_EQ(Calc.Ui.Messages.size(), 1u) << name;
     EXPECT_EQ(Calc.Ui.Messages[0].rfind(prefix, 0), 0u) << Calc.Ui.Messages[0];
     if (name != "missing") {
       EXPECT_EQ(test::ReadBytes(path), content) << name;
     }
   }
+  EXPECT_EQ(Calculate("100", "12.31.2008", "EUR", "EUR", "JPY"), "12613.5217 JPY");
   // Without a database a calculation asks for one.
+  Tool.Close();
   EXPECT_EQ(Calculate("100", "Last", "EUR", "EUR", "JPY"),
             GetParam() == ".mdb" ? "Please open Access file with exchange datas"
                                  : "Please open Firebird/Access file with exchange datas");

@@ -40,7 +40,8 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 TExchangeWindow::TExchangeWindow(TToolHost host, QWidget* owner)
     : QWidget(owner, Qt::Window), Host_(std::move(host)), Amount_(new QPlainTextEdit), Date_(new QPlainTextEdit),
-      Results_(new QPlainTextEdit), Path_(new QLabel), Rates_(new QLabel), Calculate_(new QPushButton("&Calculate")) {
+      Results_(new QPlainTextEdit), Path_(new QLabel), Rates_(new QLabel), Calculate_(new QPushButton("&Calculate")),
+      LatestQuote_(new QCheckBox("Latest quote on or before the date")) {
   setObjectName("exchangeWindow");
   setWindowTitle("Exchange");
   WorkerUi_ = std::make_unique<TGuiThreadUserInterface>(*Host_.Ui);
@@ -86,6 +87,12 @@ TExchangeWindow::TExchangeWindow(TToolHost host, QWidget* owner)
   auto* dateLayout = new QVBoxLayout(DatePanel_);
   dateLayout->setContentsMargins(0, 0, 0, 0);
   dateLayout->addWidget(DateGroup_);
+  // Each currency's newest quote not after the date, for dates without
+  // quotes of their own; kept in the settings.
+  LatestQuote_->setObjectName("latestQuote");
+  LatestQuote_->setChecked(Host_.Calc->Settings.LatestQuote);
+  connect(LatestQuote_, &QCheckBox::toggled, this, [this](bool on) { Host_.Calc->Settings.LatestQuote = on; });
+  dateLayout->addWidget(LatestQuote_);
   dateLayout->addWidget(BuildList(0, kListTitles[0]), 1);
   auto* top = new QHBoxLayout;
   top->addWidget(AmountPanel_, 3);
@@ -280,6 +287,7 @@ void TExchangeWindow::ResetResults() {
   Results_->clear();
   AmountGroup_->setTitle("Currency: ");
   DateGroup_->setTitle("Exchange date: ");
+  if (!Quick_) ResultsGroup_->setTitle("Results:");
 }
 
 // ---- database -----------------------------------------------------------------------
@@ -317,22 +325,12 @@ void TExchangeWindow::OpenDatabase() {
   Host_.RunForTool(
       [this, run] {
         Running_ = true;
-        // Nothing of the former database stays in sight.
-        Results_->clear();
-        for (int list = 0; list < 3; ++list) {
-          Models_[list]->SetCurrencies({});
-          Names_[list]->clear();
-        }
-        Path_->clear();
-        Rates_->clear();
-        Action("useFile")->setChecked(false);
         if (Quick_) {
           Action("full")->setChecked(true);
           SetQuick(false);
         }
         run->File = ExchangeFileName();
         run->Login = {Host_.Calc->Settings.FirebirdUserName, Host_.Calc->Settings.FirebirdPassword};
-        UpdateProductTexts();
         if (!run->File.empty()) Path_->setText(QString::fromUtf8("Opening\u2026"));
         Calculate_->setEnabled(false);
       },
@@ -340,17 +338,23 @@ void TExchangeWindow::OpenDatabase() {
       [this, run] {
         Running_ = false;
         Calculate_->setEnabled(true);
-        Path_->clear();
         const TOpenOutcome& out = run->Outcome;
-        DatabaseOpen_ = out.Opened;
-        LastDate_.clear();
-        LastReference_.clear();
-        if (!out.Opened) {
-          // A file that cannot be opened is no longer the exchange file.
-          if (!run->File.empty() && ExchangeFileName() == run->File) ExchangeFileName().clear();
+        if (!out.Opened && !run->File.empty()) {
+          // A file that cannot be opened leaves the database in use as it
+          // was, and it stays the exchange file.
+          if (ExchangeFileName() == run->File) ExchangeFileName() = DatabaseOpen_ ? OpenFile_ : std::string();
+          Path_->setText(DatabaseOpen_ ? Q(OpenFile_) : QString());
           UpdateProductTexts();
           return;
         }
+        // Nothing of the former database or its last calculation stays in
+        // sight.
+        DatabaseOpen_ = out.Opened;
+        OpenFile_ = out.Opened ? run->File : std::string();
+        LastDate_.clear();
+        LastReference_.clear();
+        LastQuoteDays_.clear();
+        ResetResults();
         Models_[0]->SetCurrencies(out.References);
         Models_[1]->SetCurrencies(out.Currencies);
         Models_[2]->SetCurrencies(out.Currencies);
@@ -358,10 +362,11 @@ void TExchangeWindow::OpenDatabase() {
           if (Models_[list]->rowCount() > 0) Grids_[list]->setCurrentIndex(Models_[list]->index(0, 2));
           ShowCurrentName(list);
         }
-        Path_->setText(Q(run->File));
-        Path_->setToolTip(Q(run->File));
+        Path_->setText(Q(OpenFile_));
+        Path_->setToolTip(Q(OpenFile_));
         Rates_->setText(Q(out.RatesText));
-        Action("useFile")->setChecked(true);
+        Action("useFile")->setChecked(out.Opened);
+        UpdateProductTexts();
       });
 }
 
@@ -398,12 +403,13 @@ void TExchangeWindow::UseFile() {
     DatabaseOpen_ = false;
     use->setChecked(false);
     ExchangeFileName().clear();
+    OpenFile_.clear();
     Host_.RunForTool({}, [this] { Tool_->Close(); }, [this] {
       for (int list = 0; list < 3; ++list) {
         Models_[list]->SetCurrencies({});
         Names_[list]->clear();
       }
-      Results_->clear();
+      ResetResults();
       Path_->clear();
       Rates_->clear();
       UpdateProductTexts();
@@ -440,7 +446,7 @@ void TExchangeWindow::Calculate() {
         Running_ = true;
         ResetResults();
         run->Request = {Amount_->toPlainText().toStdString(), Date_->toPlainText().toStdString(), Current(0),
-                        Current(1), Current(2), Action("exchangeRate")->isChecked()};
+                        Current(1), Current(2), Action("exchangeRate")->isChecked(), LatestQuote_->isChecked()};
         run->Product = Product();
         Calculate_->setEnabled(false);
       },
@@ -450,8 +456,10 @@ void TExchangeWindow::Calculate() {
         Calculate_->setEnabled(true);
         AmountGroup_->setTitle(Q(run->Outcome.AmountCaption));
         DateGroup_->setTitle(Q(run->Outcome.DateCaption));
+        if (!Quick_) ResultsGroup_->setTitle(Q(run->Outcome.ResultsCaption));
         LastDate_ = Tool_->DateText();
         LastReference_ = Tool_->ReferenceCode();
+        LastQuoteDays_ = Tool_->QuoteDays();
         const QSignalBlocker quiet(Results_);
         Results_->setPlainText(Q(run->Outcome.Results));
       });
@@ -494,7 +502,8 @@ void TExchangeWindow::SetQuick(bool quick) {
     const QSize panel = AmountPanel_->size();
     layout()->activate();  // the hidden parts no longer hold the window's minimum size
     resize(panel.width() + 15, panel.height() + 75);
-    ResultsGroup_->setTitle(Q("Date: " + LastDate_ + "   Ref: " + LastReference_));
+    const std::string days = LastQuoteDays_.empty() ? std::string() : " (" + LastQuoteDays_ + ")";
+    ResultsGroup_->setTitle(Q("Date: " + LastDate_ + days + "   Ref: " + LastReference_));
     Action("quick")->setChecked(true);
   } else {
     if (FullSize_.isValid()) resize(FullSize_);

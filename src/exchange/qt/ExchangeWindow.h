@@ -8,6 +8,7 @@
 #pragma once
 
 #include <QAction>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -74,6 +75,7 @@ class TExchangeWindow : public QWidget {
   QTableView* ToGrid() const { return Grids_[2]; }
   QLineEdit* NameBox(int list) const { return Names_[list]; }
   QPushButton* CalculateButton() const { return Calculate_; }
+  QCheckBox* LatestQuoteBox() const { return LatestQuote_; }
   QString StatusPath() const { return Path_->text(); }
   QString StatusRates() const { return Rates_->text(); }
   QAction* Action(const QString& objectName) const;
@@ -121,6 +123,7 @@ class TExchangeWindow : public QWidget {
   QLabel* Path_;
   QLabel* Rates_;
   QPushButton* Calculate_;
+  QCheckBox* LatestQuote_;
   QTableView* Grids_[3] = {};
   QLineEdit* Names_[3] = {};
   TCurrencyListModel* Models_[3] = {};
@@ -135,7 +138,8 @@ class TExchangeWindow : public QWidget {
   // What the core holds, copied when its work is done: the window never
   // reads the core while the worker may use it.
   bool DatabaseOpen_ = false;
-  std::string LastDate_, LastReference_;
+  std::string OpenFile_;  // the file of the open database
+  std::string LastDate_, LastReference_, LastQuoteDays_;
 };
 
 }  // namespace helmax

@@ -43,11 +43,12 @@ struct TExchangeSession {
   std::unique_ptr<TMainWindow> Form;
   TExchangeWindow* Window = nullptr;
 
-  explicit TExchangeSession(const std::string& exchangeFile = {}) {
+  explicit TExchangeSession(const std::string& exchangeFile = {}, bool latestQuote = false) {
     if (!std::filesystem::is_directory(kFixtures)) qFatal("The exchange fixtures are missing: %s", kFixtures.c_str());
-    if (!exchangeFile.empty()) {
+    if (!exchangeFile.empty() || latestQuote) {
       TSettings s;
       s.ExchangeFileName = exchangeFile;
+      s.LatestQuote = latestQuote;
       test::WriteBytes(Dir.File("helmax-calc.ini"), SettingsText(s, Dir.Folder()));
     }
     Form = std::make_unique<TMainWindow>(
@@ -100,7 +101,10 @@ class ExchangeWindowsTest : public QObject {
   void EscKeepsAmountsInTheHistory();
   void FirebirdUserDialog();
   void AFileThatFailsLeavesNoDatabase();
+  void OpeningAnotherDatabaseClearsTheCaptions();
+  void AFailedOpenKeepsTheDatabaseInUse();
   void OpensTheSettingsFileAtStart();
+  void LatestQuoteIsAChoiceKeptInTheSettings();
 };
 
 void ExchangeWindowsTest::FunctionsMenuOffersTheSampleDatabase() {
@@ -159,9 +163,14 @@ void ExchangeWindowsTest::CalculatesOverAnAccessFile() {
            QString("12613.5217 JPY\n\nExchangeDate= 12.31.2008, Currency= JPY, Nominal= 100, Value= 0.7928 EUR\n"
                    "EUR2JPY_12_31_2008_EUR(curr)~if(IsCurrency(curr),curr*100/0.7928)"));
   s.Window->grab().save(Screenshot("exchange-full.png"));
-  // Signs that differ: a message, no result.
-  QCOMPARE(s.Calculate("100", "Last", "EUR", "USD", "GBP"), QString());
-  QCOMPARE(s.Ui.Messages, std::vector<std::string>{"Exchange: incorrect rate!"});
+  // Quotes in opposite directions: 1 GBP = 1.0499 EUR and 1 EUR = 1.3917 USD,
+  // 100 * 1.0499 * 1.3917 = 146.114583.
+  QCOMPARE(s.Calculate("100", "Last", "EUR", "GBP", "USD"),
+           QString("146.1146 USD\n\nExchangeDate= 12.31.2008, Currency= GBP, Nominal= 1, Value= 1.0499 EUR\n"
+                   "ExchangeDate= 12.31.2008, Currency= EUR, Nominal= 1, Value= 1.3917 USD\n"
+                   "GBP2USD_12_31_2008_EUR(curr)~if(IsCurrency(curr),curr*(1.0499/1)*1.3917/1)"));
+  QVERIFY(s.Ui.Messages.empty());
+  s.Window->grab().save(Screenshot("exchange-opposite.png"));
 }
 
 void ExchangeWindowsTest::QuickModeConvertsAtEveryKey() {
@@ -291,6 +300,42 @@ void ExchangeWindowsTest::AFileThatFailsLeavesNoDatabase() {
   QCOMPARE(s.Ui.Messages, std::vector<std::string>{"Please open Firebird/Access file with exchange datas"});
 }
 
+void ExchangeWindowsTest::OpeningAnotherDatabaseClearsTheCaptions() {
+  TExchangeSession s;
+  s.Window->ShowWindow();
+  s.Open(s.Copy("sample-rates.mdb", "rates.mdb"));
+  QCOMPARE(s.Calculate("100", "12.31.2008", "EUR", "EUR", "JPY"), QString("12613.5217 JPY"));
+  QCOMPARE(s.Window->AmountGroup()->title(), QString("Currency: 100 EUR"));
+  s.Open(s.Copy("sample-rates.fdb", "other.fdb"));
+  QCOMPARE(s.Window->AmountGroup()->title(), QString("Currency: "));
+  QCOMPARE(s.Window->DateGroup()->title(), QString("Exchange date: "));
+  QCOMPARE(s.Window->ResultsBox()->toPlainText(), QString());
+  QCOMPARE(s.Window->StatusPath(), QString::fromStdString(s.Dir.File("other.fdb")));
+  QVERIFY(s.Ui.Messages.empty());
+  s.Window->grab().save(Screenshot("exchange-reopened.png"));
+}
+
+void ExchangeWindowsTest::AFailedOpenKeepsTheDatabaseInUse() {
+  TExchangeSession s;
+  s.Window->ShowWindow();
+  const std::string good = s.Copy("sample-rates.fdb", "rates.fdb");
+  s.Open(good);
+  QCOMPARE(s.Calculate("100", "12.31.2008", "EUR", "EUR", "JPY"), QString("12613.5217 JPY"));
+  const std::string bad = s.Dir.File("bad.mdb");
+  test::WriteBytes(bad, "not a database");
+  s.Open(bad);
+  QCOMPARE(s.Ui.Messages.size(), std::size_t(1));
+  QVERIFY(s.Ui.Messages[0].rfind("OpenAccessFile -> ", 0) == 0);
+  QCOMPARE(s.Form->Calculator().Settings.ExchangeFileName, good);
+  QCOMPARE(s.Window->StatusPath(), QString::fromStdString(good));
+  QVERIFY(s.Window->Action("useFile")->isChecked());
+  QCOMPARE(s.Window->Action("useFile")->text(), QString("&Use Firebird file"));
+  QCOMPARE(s.Window->AmountGroup()->title(), QString("Currency: 100 EUR"));
+  s.Ui.Clear();
+  QCOMPARE(s.Calculate("100", "12.31.2008", "EUR", "GBP", "EUR"), QString("104.99 EUR"));
+  QVERIFY(s.Ui.Messages.empty());
+}
+
 void ExchangeWindowsTest::OpensTheSettingsFileAtStart() {
   test::TTempFolder files;
   const std::string path = files.File("RATES.FDB");
@@ -300,6 +345,32 @@ void ExchangeWindowsTest::OpensTheSettingsFileAtStart() {
   s.WaitIdle();
   QCOMPARE(s.Window->ToGrid()->model()->rowCount(), 6);
   QVERIFY(s.Ui.Messages.empty());
+}
+
+void ExchangeWindowsTest::LatestQuoteIsAChoiceKeptInTheSettings() {
+  TExchangeSession s;
+  s.Window->ShowWindow();
+  s.Open(s.Copy("sample-rates.mdb", "rates.mdb"));
+  QCheckBox* latest = s.Window->LatestQuoteBox();
+  QCOMPARE(latest->text(), QString("Latest quote on or before the date"));
+  QVERIFY(!latest->isChecked());
+  QCOMPARE(s.Calculate("50", "12.31.2008", "EUR", "CHF", "USD"), QString("No exchange"));
+  QTest::mouseClick(latest, Qt::LeftButton);
+  QVERIFY(latest->isChecked());
+  // 1 CHF = 0.6695 EUR of 12.30.2008 and 1 EUR = 1.3917 USD of 12.31.2008:
+  // 50 * 0.6695 * 1.3917 = 46.58715...
+  QCOMPARE(s.Calculate("50", "12.31.2008", "EUR", "CHF", "USD"), QString("46.5872 USD"));
+  QCOMPARE(s.Window->ResultsGroup()->title(), QString("Results: CHF quote of 12.30.2008, USD quote of 12.31.2008"));
+  s.Window->grab().save(Screenshot("exchange-latest-quote.png"));
+  s.Window->Action("quick")->trigger();
+  QCOMPARE(s.Window->ResultsGroup()->title(),
+           QString("Date: 12.31.2008 (CHF quote of 12.30.2008, USD quote of 12.31.2008)   Ref: EUR"));
+  s.Window->Action("full")->trigger();
+  QCOMPARE(s.Window->ResultsGroup()->title(), QString("Results:"));
+  QVERIFY(s.Form->Calculator().Settings.LatestQuote);
+  // The settings file's choice is the window's at start.
+  TExchangeSession next({}, true);
+  QVERIFY(next.Window->LatestQuoteBox()->isChecked());
 }
 
 QTEST_MAIN(ExchangeWindowsTest)
