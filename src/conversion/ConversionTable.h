@@ -193,6 +193,9 @@ class TConversionTable {
   // A vertex dragged in the graph window: the unit's new position (saved
   // with the table; the conversions stay as they are).
   void MoveUnit(int category, int unit, int x, int y);
+  // Undo in the table window: the categories as an earlier copy holds them
+  // (CopyCategories), modified and locked like any edit.
+  void RestoreCategories(std::vector<TUnitCategory> categories);
   // What the graph window draws of a category (a copy); position from 0.
   TGraphCategory GraphCategory(int category) const;
 

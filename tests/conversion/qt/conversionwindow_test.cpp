@@ -72,8 +72,7 @@ struct TCalculatorWindow {
   }
   void Shot(const QString& what) {
     QApplication::processEvents();
-    QDir().mkpath("/work/wt/shots");
-    Window->grab().save("/work/wt/shots/i39-conv-window-" + what + ".png");
+    QVERIFY(Window->grab().save(QString(HELMAX_SCREENSHOT_DIR) + "/helmax-" + what + ".png"));
   }
   QString Evaluate(const QString& expressions) {
     Form->ExpressionsPane()->setPlainText(expressions);
