@@ -304,6 +304,11 @@ void TConversionTable::MoveUnit(int category, int unit, int x, int y) {
   Modified_ = true;
 }
 
+void TConversionTable::RestoreCategories(std::vector<TUnitCategory> categories) {
+  Categories_ = std::move(categories);
+  Edited();
+}
+
 TGraphCategory TConversionTable::GraphCategory(int category) const {
   TGraphCategory g;
   if (!ValidCategory(category)) return g;

@@ -329,7 +329,8 @@ std::vector<int> TConversionTable::Path(int category, int from, int to) const {
   return Category(category).Paths.Path(from, to);
 }
 
-bool TConversionTable::ApplyPath(int category, const std::vector<int>& arcs, TValue& value, bool reportErrors) {
+bool TConversionTable::ApplyPath(int category, const std::vector<int>& arcs, TValue& value, bool reportErrors,
+                                 bool keepKind) {
   TUnitCategory& c = Categories_.at(static_cast<std::size_t>(category));
   ReportSteps_ = reportErrors;
   StepCategory_ = &c;
@@ -350,7 +351,7 @@ bool TConversionTable::ApplyPath(int category, const std::vector<int>& arcs, TVa
     TValue result;
     e->DoMathExpression(result);
     if (e->Error) return failStep(e->ErrorMessage);
-    if (!reportErrors) {
+    if (!reportErrors && !keepKind) {
       // Conv works in reals: a currency step gives its amount, anything
       // else fails.
       if (result.IsCurrency()) result = TValue::MakeReal(result.AsReal());

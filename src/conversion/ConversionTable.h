@@ -205,6 +205,9 @@ class TConversionTable {
   // A vertex dragged in the graph window: the unit's new position (saved
   // with the table; the conversions stay as they are).
   void MoveUnit(int category, int unit, int x, int y);
+  // Undo in the table window: the categories as an earlier copy holds them
+  // (CopyCategories), modified and locked like any edit.
+  void RestoreCategories(std::vector<TUnitCategory> categories);
   // What the graph window draws of a category (a copy); position from 0.
   TGraphCategory GraphCategory(int category) const;
 
@@ -250,8 +253,9 @@ class TConversionTable {
   // step's units in front ("Celcius ---> Kelvin "), and the value keeps its
   // kind (a complex value converts too); otherwise failures are silent and
   // every step gives a real, as Conv needs. False when a step failed; then
-  // FailedStep tells which units and why.
-  bool ApplyPath(int category, const std::vector<int>& arcs, TValue& value, bool reportErrors);
+  // FailedStep tells which units and why. keepKind keeps the value's kind
+  // in a silent conversion too (the conversion window's, as the user types).
+  bool ApplyPath(int category, const std::vector<int>& arcs, TValue& value, bool reportErrors, bool keepKind = false);
   // "Celcius ---> Kelvin : " + the engine's message, of the last failed step.
   const std::string& FailedStep() const { return FailedStep_; }
 

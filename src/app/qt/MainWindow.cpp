@@ -1201,6 +1201,7 @@ void TMainWindow::CreateConversionTools() {
   ConversionTable_->RunForTool = Conversion_->RunForTool;
   ConversionTable_->SetGraphWindow(Graph_);
   ConversionTable_->OnLocked = [this] { Conversion_->TableChanged(); };
+  ConversionTable_->OnIdsMoved = [this](const TConvIdMapping& mapping) { OfferConvRenumbering(mapping); };
   const auto showMain = Conversion_->OnShowMain;
   const auto showTable = [this] { ConversionTable_->ShowWindow(); };
   const auto showConversion = [this] { Conversion_->ShowWindow(); };
@@ -1210,6 +1211,26 @@ void TMainWindow::CreateConversionTools() {
   QAction* tables = Action("conversionTables");
   tables->setEnabled(true);
   connect(tables, &QAction::triggered, this, showTable);
+}
+
+// Both panes, as the user sees them; Yes rewrites the calls as an edit of
+// each pane that holds some.
+void TMainWindow::OfferConvRenumbering(const TConvIdMapping& mapping) {
+  QPlainTextEdit* const panes[] = {DefinitionsPane_, ExpressionsPane_};
+  TRenumberedText renumbered[2];
+  int count = 0;
+  for (int i = 0; i < 2; ++i) {
+    renumbered[i] = RenumberConvCalls(panes[i]->toPlainText().toStdString(), mapping);
+    count += renumbered[i].Count;
+  }
+  if (count == 0 || !Ui_->AskYesNo(RenumberQuestion(count))) return;
+  for (int i = 0; i < 2; ++i) {
+    if (renumbered[i].Count == 0) continue;
+    QTextCursor all(panes[i]->document());
+    all.select(QTextCursor::Document);
+    all.insertText(QString::fromStdString(renumbered[i].Text));
+  }
+  EditsChanged();  // the core holds the panes as they now read
 }
 
 // ---- periodic table ------------------------------------------------------------------

@@ -48,6 +48,7 @@ class TPeriodicTableWindow;
 class TElementWindow;
 class TConversionTableWindow;
 class TUnitGraphWindow;
+struct TConvIdMapping;
 
 class TMainWindow : public QMainWindow {
   Q_OBJECT
@@ -208,6 +209,9 @@ class TMainWindow : public QMainWindow {
   // The conversion table (read at start), its window, the graph window and
   // the conversion window.
   void CreateConversionTools();
+  // The table moved Conv's ids: asks whether the panes' Conv calls that use
+  // them are renumbered, so that they keep their meaning.
+  void OfferConvRenumbering(const TConvIdMapping& mapping);
   // The periodic table (its .pte file read at start) and the element window.
   void CreatePeriodicTable();
 

@@ -1,5 +1,6 @@
 #include "ConversionTableWindow.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -18,6 +19,7 @@
 #include "DialogButtons.h"
 #include "WindowPlacement.h"
 #include "FileDialog.h"
+#include "TextUtil.h"
 
 namespace helmax {
 
@@ -40,7 +42,7 @@ int TConversionRowsModel::rowCount(const QModelIndex& parent) const {
 int TConversionRowsModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 5; }
 
 QVariant TConversionRowsModel::data(const QModelIndex& index, int role) const {
-  if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount()) return {};
+  if ((role != Qt::DisplayRole && role != Qt::EditRole) || !index.isValid() || index.row() >= rowCount()) return {};
   if (index.column() == 0) return index.row() + 1;
   return Rows_[static_cast<std::size_t>(index.row())][static_cast<std::size_t>(index.column() - 1)];
 }
@@ -49,6 +51,19 @@ QVariant TConversionRowsModel::headerData(int section, Qt::Orientation orientati
   if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 || section > 4) return {};
   static const char* const titles[] = {"#", "Unit A", "Unit B", "A => B", "B => A"};
   return titles[section];
+}
+
+Qt::ItemFlags TConversionRowsModel::flags(const QModelIndex& index) const {
+  const Qt::ItemFlags f = QAbstractTableModel::flags(index);
+  return index.isValid() && index.column() >= 3 ? f | Qt::ItemIsEditable : f;
+}
+
+bool TConversionRowsModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  if (role != Qt::EditRole || !index.isValid() || index.column() < 3 || index.row() >= rowCount()) return false;
+  const QString text = value.toString();
+  if (text != Rows_[static_cast<std::size_t>(index.row())][static_cast<std::size_t>(index.column() - 1)])
+    emit CellEdited(index.row() + 1, index.column(), text);
+  return false;  // the rows show the table, once it has changed
 }
 
 void TConversionRowsModel::SetRows(std::vector<TRow> rows) {
@@ -189,13 +204,21 @@ TConversionTableWindow::TConversionTableWindow(TCalculator& calc, QWidget* owner
   Grid_->setModel(Model_);
   Grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
   Grid_->setSelectionMode(QAbstractItemView::SingleSelection);
-  Grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // The expressions are edited in place (double click, F2 or typing); a
+  // double click elsewhere, or Enter, opens the definition dialog.
+  Grid_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                         QAbstractItemView::AnyKeyPressed);
+  // Once the editor is done with the cell: the change rebuilds the rows.
+  connect(Model_, &TConversionRowsModel::CellEdited, this, &TConversionTableWindow::EditCell, Qt::QueuedConnection);
+
   Grid_->verticalHeader()->hide();
   Grid_->setToolTip("Double click for edit!");
   Grid_->setMouseTracking(true);
   Grid_->installEventFilter(this);
   Grid_->viewport()->installEventFilter(this);
-  connect(Grid_, &QTableView::doubleClicked, this, [this](const QModelIndex& i) { EditRow(i.row() + 1); });
+  connect(Grid_, &QTableView::doubleClicked, this, [this](const QModelIndex& i) {
+    if (i.column() < 3) EditRow(i.row() + 1);
+  });
   connect(Grid_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& i) {
     if (i.isValid()) CurrentRow_ = i.row() + 1;
   });
@@ -244,6 +267,10 @@ void TConversionTableWindow::BuildMenus(QWidget* menuBar) {
   QMenu* edit = menus->addMenu("&Edit");
   add(edit, "&Add definition", "addDefinition", &TConversionTableWindow::AddDefinition);
   add(edit, "&Delete definition", "deleteDefinition", &TConversionTableWindow::DeleteDefinitions);
+  QAction* undo = add(edit, "&Undo", "undo", &TConversionTableWindow::Undo);
+  undo->setShortcut(QKeySequence::Undo);
+  undo->setEnabled(false);
+  addAction(undo);  // Ctrl+Z anywhere in the window
   QMenu* view = menus->addMenu("&View");
   AddStayOnTop(view, this);
   QMenu* category = menus->addMenu("&Category");
@@ -262,7 +289,7 @@ void TConversionTableWindow::BuildMenus(QWidget* menuBar) {
   });
   // What needs a category is offered only then.
   connect(edit, &QMenu::aboutToShow, this, [this, edit] {
-    for (QAction* a : edit->actions()) a->setEnabled(CurrentCategory() >= 0);
+    for (QAction* a : edit->actions()) a->setEnabled(a->objectName() == "undo" ? CanUndo() : CurrentCategory() >= 0);
   });
   connect(category, &QMenu::aboutToShow, this, [this] {
     Action("editCategory")->setEnabled(CurrentCategory() >= 0);
@@ -355,16 +382,34 @@ bool TConversionTableWindow::ShowGraph() {
   return Graph_->ShowCategory(&shown);
 }
 
-void TConversionTableWindow::Change(std::function<bool(TConversionTable&)> change, std::function<void(bool)> after) {
+void TConversionTableWindow::Change(std::function<bool(TConversionTable&)> change, std::function<void(bool)> after,
+                                    TChangeKind kind, std::vector<TRenamed> renamed) {
   if (Running_) return;  // one change at a time (a second click on Ok meanwhile does nothing)
   auto done = std::make_shared<bool>(false);
+  auto moved = std::make_shared<TConvIdMapping>();
   // Marked running only once it starts: a change that the calculator drops
   // from its queue (Esc) leaves nothing behind.
   auto prepare = [this] { Running_ = true; };
-  auto work = [this, done, change = std::move(change)] { *done = change(Table_); };
-  auto finish = [this, done, after = std::move(after)] {
+  auto work = [this, done, moved, kind, renamed = std::move(renamed), change = std::move(change)] {
+    // Conv's ids before and after, and what undoes the change.
+    const TConversionNames before = ConversionNamesOf(Table_.Categories());
+    std::vector<TUnitCategory> former;
+    if (kind == TChangeKind::Edit) former = CopyCategories(Table_.Categories());
+    *done = change(Table_);
+    if (!*done) return;
+    if (kind == TChangeKind::Edit) {
+      UndoSteps_.push_back({std::move(former), renamed});
+      if (UndoSteps_.size() > kUndoSteps) UndoSteps_.pop_front();
+    } else if (kind == TChangeKind::Load) {
+      UndoSteps_.clear();
+    }
+    *moved = MapConvIds(before, ConversionNamesOf(Table_.Categories()), renamed);
+  };
+  auto finish = [this, done, moved, after = std::move(after)] {
     Running_ = false;
     if (after) after(*done);
+    Action("undo")->setEnabled(CanUndo());
+    if (*done && moved->Moves() && OnIdsMoved) OnIdsMoved(*moved);
   };
   if (RunForTool) {
     RunForTool(std::move(prepare), std::move(work), std::move(finish));
@@ -373,6 +418,28 @@ void TConversionTableWindow::Change(std::function<bool(TConversionTable&)> chang
     work();
     finish();
   }
+}
+
+void TConversionTableWindow::Undo() {
+  if (UndoSteps_.empty() || Running_) return;
+  // The rename that the step undoes, the other way round.
+  std::vector<TRenamed> renamed;
+  for (const TRenamed& r : UndoSteps_.back().Renamed) renamed.push_back({r.Category, r.To, r.From});
+  const QString shown = Categories_->currentText();
+  Change(
+      [this](TConversionTable& t) {
+        TUndoStep step = std::move(UndoSteps_.back());
+        UndoSteps_.pop_back();
+        t.RestoreCategories(std::move(step.Categories));
+        return true;
+      },
+      [this, shown](bool) {
+        CurrentRow_ = 0;
+        const int category = Table_.FindCategory(shown.toStdString());
+        ShowCategories(category >= 0 ? category : (Table_.CategoryCount() > 0 ? 0 : -1));
+        Locked();
+      },
+      TChangeKind::Keep, std::move(renamed));
 }
 
 // ---- file menu ---------------------------------------------------------------------------------
@@ -389,7 +456,8 @@ void TConversionTableWindow::NewTable() {
            CurrentRow_ = 0;
            ShowCategories(-1);
            Locked();
-         });
+         },
+         TChangeKind::Load);
 }
 
 void TConversionTableWindow::OpenTable() {
@@ -408,7 +476,8 @@ void TConversionTableWindow::OpenTableFile(const QString& fileName) {
              Locked();
            }
            ShowFileState();
-         });
+         },
+         TChangeKind::Load);
 }
 
 void TConversionTableWindow::SaveTable() {
@@ -417,7 +486,8 @@ void TConversionTableWindow::SaveTable() {
          [this](bool) {
            ShowFileState();
            if (OnLocked) OnLocked();  // the save checked the table
-         });
+         },
+         TChangeKind::Keep);
 }
 
 QString TConversionTableWindow::ChooseSaveFile() {
@@ -440,7 +510,8 @@ void TConversionTableWindow::SaveTableAsFile(const QString& fileName) {
          [this](bool) {
            ShowFileState();
            if (OnLocked) OnLocked();
-         });
+         },
+         TChangeKind::Keep);
 }
 
 void TConversionTableWindow::RestoreDefaultTable() {
@@ -453,7 +524,8 @@ void TConversionTableWindow::RestoreDefaultTable() {
              Locked();
            }
            ShowFileState();
-         });
+         },
+         TChangeKind::Load);
 }
 
 bool TConversionTableWindow::MayExit() {
@@ -523,6 +595,26 @@ void TConversionTableWindow::DefinitionOk() {
       });
 }
 
+void TConversionTableWindow::EditCell(int row, int column, const QString& text) {
+  const int category = CurrentCategory();
+  if (category < 0 || category >= Table_.CategoryCount() || Running_ || (column != 3 && column != 4) || row < 1 ||
+      row > static_cast<int>(Table_.Category(category).Definitions.size()))
+    return;
+  const TConversionDefinition& d = Table_.Category(category).Definitions[static_cast<std::size_t>(row - 1)];
+  const std::string forward = column == 3 ? text.toStdString() : d.Forward;
+  const std::string backward = column == 4 ? text.toStdString() : d.Backward;
+  const int a = d.UnitA, b = d.UnitB;
+  // Refused as the dialog refuses it; the cell shows the table's text again.
+  if (!Check_->Check(a, b, forward, backward)) return;
+  CurrentRow_ = row;
+  Change([=](TConversionTable& t) { return t.EditDefinition(category, row - 1, a, b, forward, backward); },
+         [this](bool done) {
+           if (!done) return;
+           ShowCategory();
+           Locked();
+         });
+}
+
 void TConversionTableWindow::DeleteDefinitions() {
   if (CurrentCategory() >= 0 && !Running_) DeleteDialog_->exec();
 }
@@ -561,10 +653,14 @@ void TConversionTableWindow::NameOk() {
   const int category = CurrentCategory();
   std::function<bool(TConversionTable&)> change;
   bool unitAction = false;
+  std::vector<TRenamed> renamed;  // Conv's ids follow the new name
+  const std::string trimmed(Trim(name));
+  const std::string categoryName = Categories_->currentText().toStdString();
   switch (NameMode_) {
     case TNameMode::AddCategory: change = [name](TConversionTable& t) { return t.AddCategory(name); }; break;
     case TNameMode::EditCategory:
       change = [name, category](TConversionTable& t) { return t.RenameCategory(category, name); };
+      renamed.push_back({"", categoryName, trimmed});
       break;
     case TNameMode::AddUnit:
       change = [name, category](TConversionTable& t) { return t.AddUnit(category, name); };
@@ -578,20 +674,26 @@ void TConversionTableWindow::NameOk() {
       }
       change = [name, category, unit](TConversionTable& t) { return t.RenameUnit(category, unit, name); };
       unitAction = true;
+      if (!trimmed.empty())
+        renamed.push_back({categoryName, DefinitionDialog_->UnitABox()->currentText().toStdString(), trimmed});
       break;
     }
   }
-  Change(std::move(change), [this, unitAction](bool done) {
-    if (!done) return;
-    if (unitAction) {
-      ShowCategory();  // the rows show the new names; the unit boxes choose nothing
-    } else {
-      CurrentRow_ = 0;
-      ShowCategories(-1);
-    }
-    Locked();
-    NameDialog_->Close();
-  });
+  Change(
+      std::move(change),
+      [this, unitAction, trimmed](bool done) {
+        if (!done) return;
+        if (unitAction) {
+          ShowCategory();  // the rows show the new names; the unit boxes choose nothing
+        } else {
+          // The category added or renamed is the one shown.
+          CurrentRow_ = 0;
+          ShowCategories(Table_.FindCategory(trimmed));
+        }
+        Locked();
+        NameDialog_->Close();
+      },
+      TChangeKind::Edit, std::move(renamed));
 }
 
 void TConversionTableWindow::DeleteCategory() {
@@ -620,6 +722,9 @@ bool TConversionTableWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == Grid_ && event->type() == QEvent::KeyPress) {
     const auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+      // The Enter that ends a cell's editing reaches the grid too: it only
+      // ends the editing.
+      if (QWidget* editor = QApplication::focusWidget(); editor != nullptr && Grid_->isAncestorOf(editor)) return false;
       EditRow(Grid_->currentIndex().row() + 1);
       return true;
     }

@@ -19,10 +19,12 @@
 #include <QTableView>
 #include <QWidget>
 #include <array>
+#include <deque>
 #include <functional>
 #include <memory>
 
 #include "Calculator.h"
+#include "ConvRenumbering.h"
 #include "ConversionTable.h"
 #include "FieldDialogs.h"
 
@@ -31,7 +33,8 @@ namespace helmax {
 class TUnitGraphWindow;
 
 // The rows of one category, as copies: "#", "Unit A", "Unit B", "A => B",
-// "B => A".
+// "B => A". The two expressions are edited in place: an edit is handed to
+// the window (CellEdited), which changes the table when the text passes.
 class TConversionRowsModel : public QAbstractTableModel {
   Q_OBJECT
  public:
@@ -42,6 +45,12 @@ class TConversionRowsModel : public QAbstractTableModel {
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
   void SetRows(std::vector<TRow> rows);
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+
+ signals:
+  // row and column from 1 (3: A => B, 4: B => A).
+  void CellEdited(int row, int column, const QString& text);
 
  private:
   std::vector<TRow> Rows_;
@@ -120,6 +129,9 @@ class TConversionTableWindow : public QWidget {
   // After every change (the conversions are locked until the next check)
   // and every save (which checks the table).
   std::function<void()> OnLocked;
+  // After a change that moved ids of Conv (categories or units now at other
+  // positions): where each went.
+  std::function<void(const TConvIdMapping&)> OnIdsMoved;
   void SetGraphWindow(TUnitGraphWindow* graph);
 
   void ShowWindow();
@@ -139,6 +151,14 @@ class TConversionTableWindow : public QWidget {
   void AddDefinition();
   void EditRow(int row);
   void DeleteDefinitions();
+  // An expression edited in its cell (row from 1, column 3 or 4), checked
+  // as the definition dialog checks it.
+  void EditCell(int row, int column, const QString& text);
+  // Edit > Undo (Ctrl+Z): the table as it was before the last edit; up to
+  // kUndoSteps edits back (a file opened or made new starts afresh).
+  static constexpr std::size_t kUndoSteps = 50;
+  void Undo();
+  bool CanUndo() const { return !UndoSteps_.empty(); }
   void AddCategory();
   void EditCategory();
   void DeleteCategory();
@@ -169,8 +189,15 @@ class TConversionTableWindow : public QWidget {
   enum class TNameMode { AddCategory, EditCategory, AddUnit, EditUnit };
   void BuildMenus(QWidget* menuBar);
   // Runs change on the table where the calculator allows it, then after
-  // with its answer, here.
-  void Change(std::function<bool(TConversionTable&)> change, std::function<void(bool)> after);
+  // with its answer, here. An edit can be undone; a file read starts the
+  // undo steps afresh. renamed: the category or unit the change renames.
+  enum class TChangeKind { Edit, Load, Keep };
+  void Change(std::function<bool(TConversionTable&)> change, std::function<void(bool)> after,
+              TChangeKind kind = TChangeKind::Edit, std::vector<TRenamed> renamed = {});
+  struct TUndoStep {
+    std::vector<TUnitCategory> Categories;
+    std::vector<TRenamed> Renamed;
+  };
   // Refills the category box (selecting category, -1 for none) and the
   // grid from the table.
   void ShowCategories(int category);
@@ -206,6 +233,7 @@ class TConversionTableWindow : public QWidget {
   bool Filling_ = false;       // the boxes are being filled by the program
   bool Placed_ = false;        // centred on the calculator when first shown
   QStringList UnitNames_;      // of the category shown
+  std::deque<TUndoStep> UndoSteps_;  // the last one last
 };
 
 }  // namespace helmax

@@ -31,7 +31,7 @@ TUnitConversionWindow::TUnitConversionWindow(TCalculator& calc, QWidget* owner)
     : QWidget(owner, Qt::Window), Calc_(calc), Tool_(std::make_unique<TUnitConversion>(calc)),
       Expression_(new QPlainTextEdit), Value_(new QPlainTextEdit), Category_(new QComboBox), From_(new QComboBox),
       To_(new QComboBox), Calculate_(new QPushButton("&Calculate")), Check_(new QPushButton("C&heck conversion")),
-      Define_(new QPushButton("&Define conversion")), Status_(new QStatusBar) {
+      Define_(new QPushButton("&Define conversion")), Status_(new QStatusBar), Result_(new QLabel) {
   setObjectName("conversionWindow");
   setWindowTitle(TUnitConversion::kCaption);
   Expression_->setObjectName("expression");
@@ -57,6 +57,10 @@ TUnitConversionWindow::TUnitConversionWindow(TCalculator& calc, QWidget* owner)
 
   ExpressionGroup_ = Group(kExpressionCaption, Expression_);
   QGroupBox* valueGroup = Group("Value:", Value_);
+  Result_->setObjectName("result");
+  Result_->setWordWrap(true);
+  Result_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  valueGroup->layout()->addWidget(Result_);
   auto* boxes = new QGridLayout;
   const std::pair<const char*, QComboBox*> rows[] = {{"Category:", Category_}, {"From:", From_}, {"To:", To_}};
   int row = 0;
@@ -91,16 +95,25 @@ TUnitConversionWindow::TUnitConversionWindow(TCalculator& calc, QWidget* owner)
     if (OnShowTable) OnShowTable();
   });
   connect(Category_, &QComboBox::currentIndexChanged, this, [this] {
-    if (!Filling_) CategoryChosen();
+    if (Filling_) return;
+    RememberChoices();
+    CategoryChosen();
+    RememberChoices();
+    ConvertAsTyped();
   });
   for (QComboBox* unit : {From_, To_})
     connect(unit, &QComboBox::currentIndexChanged, this, [this] {
-      if (!Filling_) ClearValue();
+      if (Filling_) return;
+      RememberChoices();
+      ClearValue();
+      ConvertAsTyped();
     });
-  // A value shown belongs to the expression it was calculated from.
+  // A value shown belongs to the expression it was calculated from; the
+  // new text is converted at once.
   connect(Expression_, &QPlainTextEdit::textChanged, this, [this] {
     ExpressionGroup_->setTitle(kExpressionCaption);
     ClearValue();
+    ConvertAsTyped();
   });
   ShowState();
 }
@@ -137,6 +150,7 @@ void TUnitConversionWindow::Run(std::function<void()> prepare, std::function<voi
         Running_ = false;
         ShowState();
         if (finish) finish();
+        if (ConvertAgain_) ConvertAsTyped();
       });
 }
 
@@ -147,27 +161,49 @@ void TUnitConversionWindow::ShowState() {
   for (QComboBox* box : {Category_, From_, To_}) box->setEnabled(ready);
 }
 
+void TUnitConversionWindow::RememberChoices() {
+  ChosenCategory_ = Category_->currentText();
+  ChosenFrom_ = From_->currentText();
+  ChosenTo_ = To_->currentText();
+}
+
+void TUnitConversionWindow::SelectByName(QComboBox* box, const QString& name) {
+  const int at = name.isEmpty() ? -1 : box->findText(name, Qt::MatchFixedString);
+  box->setCurrentIndex(at >= 0 ? at : (box->count() > 0 ? 0 : -1));
+}
+
+// The category chosen last stays chosen while the table still has it.
 void TUnitConversionWindow::FillCategories() {
   const QSignalBlocker quiet(Category_);
   Category_->clear();
   for (const TUnitCategory& c : Calc_.Conversions().Categories()) Category_->addItem(QString::fromStdString(c.Name));
-  Category_->setCurrentIndex(-1);
+  Category_->setCurrentIndex(ChosenCategory_.isEmpty() ? -1 : Category_->findText(ChosenCategory_, Qt::MatchFixedString));
 }
 
 void TUnitConversionWindow::CheckConversions() {
   if (Running_) return;
+  // Asked for: the category box gets the focus afterwards; by itself (on
+  // opening, after a change) the focus stays where the user is.
+  const bool asked = sender() == Check_;
   auto ok = std::make_shared<bool>(false);
   Run({}, [this, ok] { *ok = Calc_.Conversions().Check(); },
-      [this, ok] {
+      [this, ok, asked] {
         FillCategories();
         if (!*ok) return;
-        Category_->setCurrentIndex(Category_->count() > 0 ? 0 : -1);
-        CategoryChosen();
-        Category_->setFocus(Qt::OtherFocusReason);
+        if (Category_->currentIndex() < 0 && Category_->count() > 0) {
+          const QSignalBlocker quiet(Category_);
+          Category_->setCurrentIndex(0);
+        }
+        CategoryChosen(true);
+        if (asked) Category_->setFocus(Qt::OtherFocusReason);
+        else if (focusWidget() == nullptr || !focusWidget()->isEnabled()) Expression_->setFocus(Qt::OtherFocusReason);
+        ConvertAgain_ = true;  // what was typed meanwhile, or before the change
       });
 }
 
-void TUnitConversionWindow::CategoryChosen() {
+// keepUnits: after a change of the table, the units chosen before stay
+// chosen where the category still has them; otherwise the first units.
+void TUnitConversionWindow::CategoryChosen(bool keepUnits) {
   ClearValue();
   Filling_ = true;
   From_->clear();
@@ -179,23 +215,84 @@ void TUnitConversionWindow::CategoryChosen() {
       From_->addItem(QString::fromStdString(u.Name));
       To_->addItem(QString::fromStdString(u.Name));
     }
-    From_->setCurrentIndex(0);
-    To_->setCurrentIndex(0);
+    SelectByName(From_, keepUnits ? ChosenFrom_ : QString());
+    SelectByName(To_, keepUnits ? ChosenTo_ : QString());
   }
   Filling_ = false;
 }
 
 void TUnitConversionWindow::TableChanged() {
   FillCategories();
-  if (Calc_.Conversions().PathsValid() && Category_->count() > 0) {
+  if (Calc_.Conversions().PathsValid() && Category_->currentIndex() < 0 && Category_->count() > 0) {
     const QSignalBlocker quiet(Category_);
     Category_->setCurrentIndex(0);
   }
-  CategoryChosen();
+  CategoryChosen(true);
   ShowState();
+  // A change is checked at once (its findings shown as the check shows
+  // them), so that the conversions and Conv go on working.
+  if (Locked()) CheckConversions();
+  else ConvertAsTyped();
 }
 
-void TUnitConversionWindow::ClearValue() { Value_->clear(); }
+void TUnitConversionWindow::ConvertAsTyped() {
+  // A check or calculation under way would stop for this one: it waits.
+  if (Running_) {
+    ConvertAgain_ = true;
+    return;
+  }
+  ConvertAgain_ = false;
+  if (Expression_->toPlainText().trimmed().isEmpty()) {
+    Result_->clear();
+    return;
+  }
+  if (!Calc_.Conversions().PathsValid()) {
+    Result_->setText(TConversionTable::kLockedMessage);
+    return;
+  }
+  // One waits at most: it reads the boxes when its turn comes.
+  if (ConversionQueued_) return;
+  ConversionQueued_ = true;
+  struct TRequest {
+    std::string Expression;
+    int Category = -1, From = -1, To = -1;
+    TLiveConversion Outcome;
+  };
+  auto request = std::make_shared<TRequest>();
+  const TRunForTool run = RunForTool ? RunForTool : [](auto before, auto during, auto after) {
+    before();
+    during();
+    after();
+  };
+  run(
+      [this, request] {
+        ConversionQueued_ = false;
+        request->Expression = Expression_->toPlainText().toStdString();
+        request->Category = Category_->currentIndex();
+        request->From = From_->currentIndex();
+        request->To = To_->currentIndex();
+      },
+      [this, request] {
+        request->Outcome = Tool_->Convert(request->Expression, request->Category, request->From, request->To);
+      },
+      [this, request] {
+        // A later one is on its way, or the text was changed for a
+        // calculation: this one is out of date.
+        if (ConversionQueued_ || Running_) return;
+        const TLiveConversion& out = request->Outcome;
+        ExpressionGroup_->setTitle(QString::fromStdString(out.Caption));
+        Value_->setPlainText(QString::fromStdString(out.Value));
+        QString shown = QString::fromStdString(out.Forward);
+        if (!out.Backward.empty()) shown += "\n" + QString::fromStdString(out.Backward);
+        if (!out.Error.empty()) shown += (shown.isEmpty() ? "" : "\n") + QString::fromStdString(out.Error);
+        Result_->setText(shown);
+      });
+}
+
+void TUnitConversionWindow::ClearValue() {
+  Value_->clear();
+  Result_->clear();
+}
 
 void TUnitConversionWindow::Calculate() {
   if (Running_) return;
@@ -230,8 +327,9 @@ void TUnitConversionWindow::Lock() {
 void TUnitConversionWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   ShowState();
-  if (Locked()) Check_->setFocus(Qt::OtherFocusReason);
-  else Expression_->setFocus(Qt::OtherFocusReason);
+  Expression_->setFocus(Qt::OtherFocusReason);
+  // Opening checks the table by itself.
+  if (Locked() && !Running_) CheckConversions();
 }
 
 void TUnitConversionWindow::changeEvent(QEvent* event) {

@@ -2,12 +2,16 @@
 // variables, its value converted between two units of a category of the
 // conversion table. "C&heck conversion" checks the table and computes its
 // paths; until then, and after every change of the table, the window is
-// locked (only the check can be used). Its work runs on the calculator's
-// worker, through the main window's queue.
+// locked (only the check can be used). The window checks by itself when it
+// opens and after every change, and converts at every key in the
+// expression box, both ways, keeping the category and units chosen by
+// name. Its work runs on the calculator's worker, through the main
+// window's queue.
 #pragma once
 
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
@@ -48,6 +52,9 @@ class TUnitConversionWindow : public QWidget {
   // The table changed: locks the conversions until the next check (the
   // table's editors call it after every change).
   void Lock();
+  // Converts the expression now, both ways, without message boxes (as the
+  // user types); a conversion under way runs once more afterwards.
+  void ConvertAsTyped();
   // Shows whether the table is locked: the check, or the calculation and
   // the three boxes, can be used.
   void ShowState();
@@ -59,6 +66,8 @@ class TUnitConversionWindow : public QWidget {
 
   QPlainTextEdit* ExpressionBox() const { return Expression_; }
   QPlainTextEdit* ValueBox() const { return Value_; }
+  // Both ways of the conversion as typed, or why there is none.
+  QLabel* ResultCaption() const { return Result_; }
   QGroupBox* ExpressionGroup() const { return ExpressionGroup_; }
   QComboBox* CategoryBox() const { return Category_; }
   QComboBox* FromBox() const { return From_; }
@@ -75,8 +84,11 @@ class TUnitConversionWindow : public QWidget {
  private:
   void Run(std::function<void()> prepare, std::function<void()> work, std::function<void()> finish);
   void FillCategories();
-  void CategoryChosen();
+  void CategoryChosen(bool keepUnits = false);
   void ClearValue();
+  // The boxes' choices as the user made them, kept by name over refills.
+  void RememberChoices();
+  void SelectByName(QComboBox* box, const QString& name);
 
   TCalculator& Calc_;
   std::unique_ptr<TUnitConversion> Tool_;
@@ -90,7 +102,11 @@ class TUnitConversionWindow : public QWidget {
   QPushButton* Check_;
   QPushButton* Define_;
   QStatusBar* Status_;
+  QLabel* Result_;
+  QString ChosenCategory_, ChosenFrom_, ChosenTo_;
   bool Running_ = false;
+  bool ConversionQueued_ = false;  // a conversion as typed waits for its turn
+  bool ConvertAgain_ = false;      // ... and waits for a check or calculation to end
   bool Filling_ = false;  // the boxes are being filled by the program
 };
 

@@ -138,6 +138,9 @@ class ConversionTableWindowsTest : public QObject {
   void GraphEndsDialogAndPathBrowsing();
   void DraggingAVertexKeepsItsPlace();
   void SavingTheGraphPicture();
+  void ConvCallsRenumberedAfterAddingArea();
+  void UndoTheLastEdits();
+  void DefinitionsEditedInTheGrid();
 };
 
 void ConversionTableWindowsTest::OpensOnTheFirstCategory() {
@@ -195,9 +198,10 @@ void ConversionTableWindowsTest::AddAndEditDefinitions() {
   QCOMPARE(w.Row(4), QString("Kelvin | Rankine | x*1.8 | x/1.8"));
   QCOMPARE(w.Table->CurrentRow(), 4);
   QCOMPARE(w.Table->Grid()->selectionModel()->selectedRows().value(0).row(), 3);
-  // The change locked the conversions.
-  QVERIFY(!w.Conversions().PathsValid());
-  QVERIFY(w.Form->ConversionWindow()->Locked());
+  // The change locked the conversions, and the conversion window checked
+  // the table again by itself.
+  QVERIFY(w.Conversions().PathsValid());
+  QVERIFY(!w.Form->ConversionWindow()->Locked());
   w.Ui.Clear();
 
   // Enter on a row edits it: both units the same are refused; a number
@@ -316,7 +320,7 @@ void ConversionTableWindowsTest::CategoriesThroughTheNameDialog() {
   QCOMPARE(w.Ui.Messages, (Strings{"Unit definition cannot be an empty string", "String list does not allow duplicates",
                                    "Invalid name : Volts]"}));
   QCOMPARE(w.Categories().value(4), QString("Density"));
-  QCOMPARE(w.Table->CategoryBox()->currentIndex(), -1);  // nothing stays selected
+  QCOMPARE(w.Table->CategoryBox()->currentText(), QString("Density"));  // the new category is shown
   QCOMPARE(w.Rows(), 0);
   // A rename is sorted again; another category's name in any case is refused.
   w.Ui.Clear();
@@ -325,6 +329,7 @@ void ConversionTableWindowsTest::CategoriesThroughTheNameDialog() {
   QCOMPARE(w.Ui.Messages, Strings{"String list does not allow duplicates"});
   w.Name("editCategory", "Area");
   QCOMPARE(w.Categories().mid(0, 3), (QStringList{"Angles", "Area", "Bits & Bytes"}));
+  QCOMPARE(w.Table->CategoryBox()->currentText(), QString("Area"));
   // Deleting: a category with rows stays.
   w.Ui.Clear();
   w.Choose("Length");
@@ -692,6 +697,111 @@ void ConversionTableWindowsTest::SavingTheGraphPicture() {
   std::filesystem::create_directory(w.Dir.File("folder.bmp"));
   QVERIFY(!w.Graph->SaveImage(QString::fromStdString(w.Dir.File("folder.bmp"))));
   QCOMPARE(w.Ui.Messages.size(), std::size_t{1});
+}
+
+void ConversionTableWindowsTest::ConvCallsRenumberedAfterAddingArea() {
+  TCalculatorWindow w;
+  w.CheckConversions();
+  w.Form->DefinitionsPane()->setPlainText("y=1/3,\nk=conv(9,1,3,0)");
+  w.Form->ExpressionsPane()->setPlainText("Conv(9, 2, 3, 212),k,Conv(1,1,2,1)");
+  w.WaitIdle();
+  QCOMPARE(w.Form->ResultsPane()->toPlainText(), QString("373.15\n273.15\n360"));
+  // Area comes before Temperature (now 10); Angles stays 1. Yes renumbers.
+  const QString question = QString::fromStdString(RenumberQuestion(2));
+  QCOMPARE(question, QString("2 Conv calls in the expressions now point at other units. Renumber them so that "
+                             "they keep their meaning?"));
+  w.Ui.Answers = {true};
+  w.Name("addCategory", "Area");
+  QCOMPARE(w.Ui.Questions, Strings{question.toStdString()});
+  QCOMPARE(w.Table->CategoryBox()->currentText(), QString("Area"));
+  QCOMPARE(w.Form->DefinitionsPane()->toPlainText(), QString("y=1/3,\nk=conv(10,1,3,0)"));
+  QCOMPARE(w.Form->ExpressionsPane()->toPlainText(), QString("Conv(10, 2, 3, 212),k,Conv(1,1,2,1)"));
+  w.WaitIdle();
+  QCOMPARE(w.Form->ResultsPane()->toPlainText(), QString("373.15\n273.15\n360"));
+  w.Shot(w.Table, "helmax-conversion-table-area.png");
+  // No leaves the panes as they are.
+  w.Ui.Clear();
+  w.Ui.Answers = {false};
+  w.Name("editCategory", "Zones");  // Temperature back at 9
+  QCOMPARE(w.Ui.Questions, Strings{question.toStdString()});
+  QCOMPARE(w.Form->ExpressionsPane()->toPlainText(), QString("Conv(10, 2, 3, 212),k,Conv(1,1,2,1)"));
+  // A change that moves no id that the panes use asks nothing.
+  w.Ui.Clear();
+  w.Name("editCategory", "Zzones");
+  QVERIFY(w.Ui.Questions.empty());
+  QVERIFY(w.Ui.Messages.empty());
+}
+
+void ConversionTableWindowsTest::UndoTheLastEdits() {
+  TCalculatorWindow w;
+  QAction* undo = w.Table->Action("undo");
+  QCOMPARE(undo->text(), QString("&Undo"));
+  QCOMPARE(undo->shortcut(), QKeySequence(QKeySequence::Undo));
+  QVERIFY(!undo->isEnabled());
+  w.Form->ExpressionsPane()->setPlainText("Conv(9, 2, 3, 212)");
+  w.WaitIdle();
+  w.Ui.DefaultAnswer = true;
+  w.Name("addCategory", "Area");
+  w.Choose("Temperature");
+  w.Table->EditCell(1, 3, "x*1.8+32");
+  w.WaitIdle();
+  QCOMPARE(w.Row(1), QString("Celcius | Fahrenheit | x*1.8+32 | (x-32)*5/9"));
+  QVERIFY(undo->isEnabled());
+  // Ctrl+Z: the edited row, then the added category (the calls follow back).
+  w.Table->ShowWindow();
+  QVERIFY(QTest::qWaitForWindowActive(w.Table));
+  QApplication::setActiveWindow(w.Table);  // offscreen, the closed name dialog stays active
+  w.Table->Grid()->setFocus();
+  QTest::keyClick(w.Table->Grid(), Qt::Key_Z, Qt::ControlModifier);
+  w.WaitIdle();
+  QCOMPARE(w.Row(1), QString("Celcius | Fahrenheit | 1.8*x+32 | (x-32)*5/9"));
+  QCOMPARE(w.Table->CategoryBox()->currentText(), QString("Temperature"));
+  QCOMPARE(w.Form->ExpressionsPane()->toPlainText(), QString("Conv(10, 2, 3, 212)"));
+  QTest::keyClick(w.Table->Grid(), Qt::Key_Z, Qt::ControlModifier);
+  w.WaitIdle();
+  QCOMPARE(w.Categories().size(), 11);
+  QCOMPARE(w.Form->ExpressionsPane()->toPlainText(), QString("Conv(9, 2, 3, 212)"));
+  QVERIFY(!undo->isEnabled());
+  w.WaitIdle();
+  QCOMPARE(w.Form->ResultsPane()->toPlainText(), QString("373.15"));
+  QCOMPARE(w.Ui.Questions.size(), std::size_t{2});  // after the add and after its undo
+}
+
+void ConversionTableWindowsTest::DefinitionsEditedInTheGrid() {
+  TCalculatorWindow w;
+  w.Choose("Temperature");
+  QTableView* grid = w.Table->Grid();
+  QApplication::setActiveWindow(w.Table);
+  grid->setFocus();
+  // F2 on B => A of row 2, as typed there; a text that is not linear is
+  // refused as the dialog refuses it.
+  w.Table->EditCell(2, 4, "x^2");
+  w.WaitIdle();
+  QCOMPARE(w.Row(2), QString("Celcius | Kelvin | x+273.15 | x-273.15"));
+  const std::pair<const char*, const char*> typed[] = {{"x-273.150", "x-273.150"}};
+  for (const auto& [text, kept] : typed) {
+    grid->setCurrentIndex(w.Table->Model()->index(1, 4));
+    QTest::keyClick(grid, Qt::Key_F2);
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    QVERIFY(editor != nullptr);
+    editor->selectAll();
+    QTest::keyClicks(editor, text);
+    QTest::keyClick(editor, Qt::Key_Return);
+    w.WaitIdle();
+    QTRY_COMPARE(w.Row(2), "Celcius | Kelvin | x+273.15 | " + QString(kept));
+  }
+  QCOMPARE(w.Ui.Messages, Strings{"B => A : Expression must be linear"});
+  // Typing into A => B starts editing it too.
+  grid->setCurrentIndex(w.Table->Model()->index(2, 3));
+  QTest::keyClick(grid, Qt::Key_X);
+  auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+  QVERIFY(editor != nullptr);
+  QCOMPARE(editor->text(), QString("x"));
+  QTest::keyClicks(editor, "+459.670");
+  QTest::keyClick(editor, Qt::Key_Return);
+  w.WaitIdle();
+  QTRY_COMPARE(w.Row(3), QString("Fahrenheit | Rankine | x+459.670 | x-459.67"));
+  QVERIFY(w.Conversions().Modified());
 }
 
 QTEST_MAIN(ConversionTableWindowsTest)
