@@ -301,7 +301,7 @@ void TMainWindow::BuildMenus() {
     const bool toCurrency = a == currency;
     connect(a, &QAction::triggered, this, [this, toCurrency] {
       Enqueue(
-          TWork::Command, [this] { Calc_->ExpressionsText = ExpressionsPane_->toPlainText().toStdString(); },
+          TWork::Command, [this] { TakeExpressions(); },
           [this, toCurrency] { Calc_->SetCurrencyMode(toCurrency, TReport::Pane); });
     });
   }
@@ -383,8 +383,16 @@ void TMainWindow::SetPaneText(QPlainTextEdit* pane, const std::string& text) {
 
 void TMainWindow::SyncFromCore() {
   if (Runner_->Busy()) return;
-  SetPaneText(DefinitionsPane_, Calc_->DefinitionsText);
-  SetPaneText(ExpressionsPane_, Calc_->ExpressionsText);
+  // Only what the core itself put in a pane (a document, Undo, Clear) goes
+  // in: text typed meanwhile, which the core has not taken yet, stays.
+  if (Calc_->DefinitionsText != DefinitionsTaken_) {
+    SetPaneText(DefinitionsPane_, Calc_->DefinitionsText);
+    DefinitionsTaken_ = Calc_->DefinitionsText;
+  }
+  if (Calc_->ExpressionsText != ExpressionsTaken_) {
+    SetPaneText(ExpressionsPane_, Calc_->ExpressionsText);
+    ExpressionsTaken_ = Calc_->ExpressionsText;
+  }
   SyncNames();
   ShowResults();
   ShowDefinitionsError();
@@ -538,6 +546,7 @@ void TMainWindow::ProcessQueue() {
     Queue_.pop_front();
     if (next.Prepare) next.Prepare();
     const std::uint64_t names = Calc_->NamesVersion();
+    const std::uint64_t edits = Edits_;
     if (next.Work) {
       Running_ = next.Kind;
       EditsAtRun_ = Edits_;
@@ -548,13 +557,24 @@ void TMainWindow::ProcessQueue() {
       Running_ = TWork::Command;
     }
     if (next.Finish) next.Finish();
+    // Definitions typed while a tool ran are compiled now; the expressions
+    // are evaluated with them afterwards, so that their results show.
+    if (next.Kind == TWork::Tool && Edits_ != edits) {
+      const auto lastDefinitions = std::find_if(Queue_.rbegin(), Queue_.rend(),
+                                                [](const TQueued& q) { return q.Kind == TWork::DefinitionsEdit; });
+      const bool evaluated = std::any_of(Queue_.rbegin(), lastDefinitions,
+                                         [](const TQueued& q) { return q.Kind == TWork::ExpressionsEdit; });
+      if (lastDefinitions != Queue_.rend() && !evaluated)
+        Queue_.push_back({TWork::ExpressionsEdit, [this] { TakeExpressions(); },
+                          [this] { Calc_->ExpressionsChanged(TReport::Pane); }, {}});
+    }
     // A tool that compiled the definitions again (the table does) left the
     // expressions to be evaluated with them: that shows their results.
     const bool evaluateAgain = next.Kind == TWork::Tool && Calc_->NamesVersion() != names &&
                                (Queue_.empty() || Queue_.front().Kind != TWork::ExpressionsEdit);
     if (evaluateAgain)
       Queue_.push_front({TWork::ExpressionsEdit,
-                         [this] { Calc_->ExpressionsText = ExpressionsPane_->toPlainText().toStdString(); },
+                         [this] { TakeExpressions(); },
                          [this] { Calc_->ExpressionsChanged(TReport::Pane); },
                          {}});
     // Only the latest work's results are shown.
@@ -641,21 +661,31 @@ void TMainWindow::StopAndWait() {
 void TMainWindow::DefinitionsChanged() {
   ++Edits_;
   Enqueue(
-      TWork::DefinitionsEdit, [this] { Calc_->DefinitionsText = DefinitionsPane_->toPlainText().toStdString(); },
+      TWork::DefinitionsEdit, [this] { TakeDefinitions(); },
       [this] { Calc_->DefinitionsChanged(TReport::Pane); });
 }
 
 void TMainWindow::ExpressionsChanged() {
   ++Edits_;
   Enqueue(
-      TWork::ExpressionsEdit, [this] { Calc_->ExpressionsText = ExpressionsPane_->toPlainText().toStdString(); },
+      TWork::ExpressionsEdit, [this] { TakeExpressions(); },
       [this] { Calc_->ExpressionsChanged(TReport::Pane); });
 }
 
 // Both panes as they stand, for the commands that keep or write them.
 void TMainWindow::EditsChanged() {
+  TakeDefinitions();
+  TakeExpressions();
+}
+
+void TMainWindow::TakeDefinitions() {
   Calc_->DefinitionsText = DefinitionsPane_->toPlainText().toStdString();
+  DefinitionsTaken_ = Calc_->DefinitionsText;
+}
+
+void TMainWindow::TakeExpressions() {
   Calc_->ExpressionsText = ExpressionsPane_->toPlainText().toStdString();
+  ExpressionsTaken_ = Calc_->ExpressionsText;
 }
 
 // ---- history --------------------------------------------------------------------

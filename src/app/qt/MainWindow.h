@@ -190,6 +190,10 @@ class TMainWindow : public QMainWindow {
   void Enqueue(TWork kind, std::function<void()> prepare, std::function<void()> work = {});
   void ProcessQueue();
   void EditsChanged();
+  // The core takes a pane's text as typed (and remembers it: SyncFromCore
+  // puts in the panes only what the core changed since).
+  void TakeDefinitions();
+  void TakeExpressions();
   // True while the window's own work (not a tool's) runs or waits.
   bool MainCalculating() const;
   void StopToolWork();
@@ -225,6 +229,8 @@ class TMainWindow : public QMainWindow {
   std::atomic<bool> ToolStop_{false};         // a tool's Cancel, kept over a pause
   bool InPause_ = false;                      // the window's evaluation runs in a pause
   QTimer* EditTimer_ = nullptr;    // coalesces keystrokes into one evaluation
+  std::string DefinitionsTaken_;   // the panes' texts as the core last took
+  std::string ExpressionsTaken_;   // ... them or gave them
   QTimer* MemoryTimer_ = nullptr;  // refreshes the heap figure while idle
 
   QSplitter* Splitter_ = nullptr;

@@ -16,8 +16,16 @@
 #include "DerivativeWindow.h"
 #include "HelpWindow.h"
 #include "EquivalenceWindow.h"
+#include "ExchangeWindow.h"
+#include "FunctionTableWindow.h"
+#include "IntegrationWindow.h"
+#include "InterpolationWindow.h"
+#include "LinearSystemWindow.h"
 #include "MainWindow.h"
 #include "QtUserInterface.h"
+#include "UnitConversionWindow.h"
+#include <QPushButton>
+#include <filesystem>
 
 using namespace helmax;
 
@@ -64,6 +72,7 @@ class ToolWindowsTest : public QObject {
   void FontMenuReachesTheTools();
   void ToolWindowsOpenWithinTheScreen();
   void DerivativeCopiedToTheExpressions();
+  void TypedWorkSurvivesEveryToolRun();
 };
 
 void ToolWindowsTest::DerivativeWindowFromTheMenu() {
@@ -301,6 +310,150 @@ void ToolWindowsTest::DerivativeCopiedToTheExpressions() {
   QTest::mouseClick(d->DifferentiateButton(), Qt::LeftButton);
   QApplication::processEvents();
   QVERIFY(d->grab().save(Screenshot("helmax-derivative-copy.png")));
+}
+
+// Definitions whose s(v) keeps a tool busy for a while before it gives v.
+const QString kSlowDefinitions = "fib(n)~if(ls(n,2),n,fib(n-1)+fib(n-2)),s(v)~v+0*fib(20)";
+// An expression that does so by itself (a While loop runs 100000 times at
+// most).
+QString Slow(const QString& value) {
+  return QString("Bk(i=0,While(ls(i,10000),Bk(j=0,While(ls(j,1000),j=j+1),i=i+1)),%1)").arg(value);
+}
+
+// A long text that needs neither variables nor functions of its own.
+QString LongText(const QString& value) { return value + "+0*(" + QString("sin(2)+").repeated(120000) + "0)"; }
+
+// Whatever a tool does and however its run ends, the main panes keep what
+// was typed meanwhile, and the results follow it afterwards.
+void ToolWindowsTest::TypedWorkSurvivesEveryToolRun() {
+  struct TTool {
+    const char* Name;
+    std::function<QWidget*(TCalculatorWindow&)> Setup;  // the tool's window, ready to run
+    std::function<void(QWidget*)> Start;
+    std::function<bool(QWidget*)> Running;
+    bool HasCancel;
+  };
+  auto cancelButton = [](QWidget* tool) { return tool->findChild<QPushButton*>("cancel"); };
+  const TTool tools[] = {
+      {"integration",
+       [](TCalculatorWindow& w) -> QWidget* {
+         TIntegrationWindow* t = w.Form->IntegrationWindow();
+         t->FunctionBox()->setPlainText("s(x)");
+         t->FromEdit()->setText("0");
+         t->ToEdit()->setText("1");
+         return t;
+       },
+       [](QWidget* t) { static_cast<TIntegrationWindow*>(t)->Integrate(); },
+       [](QWidget* t) { return static_cast<TIntegrationWindow*>(t)->Running(); }, true},
+      {"function table",
+       [](TCalculatorWindow& w) -> QWidget* {
+         w.Form->DefinitionsPane()->setPlainText(kSlowDefinitions + ",t(x)~s(x)");
+         if (!QTest::qWaitFor([&] { return w.Form->Idle(); }, 20000)) return nullptr;
+         w.Form->Calculator().SetParameter(parFrom, 0);
+         w.Form->Calculator().SetParameter(parTo, 60);
+         w.Form->Calculator().SetParameter(parStep, 1);
+         return w.Form->FunctionTable();
+       },
+       [](QWidget* t) { static_cast<TFunctionTableWindow*>(t)->ComputeTable(); },
+       [](QWidget* t) { return static_cast<TFunctionTableWindow*>(t)->Busy(); }, true},
+      {"linear systems",
+       [](TCalculatorWindow& w) -> QWidget* {
+         TLinearSystemWindow* t = w.Form->LinearSystemWindow();
+         t->VariablesBox()->setPlainText("a");
+         t->EquationsBox()->setPlainText("a*" + LongText("2") + "-1");
+         return t;
+       },
+       [](QWidget* t) { static_cast<TLinearSystemWindow*>(t)->Execute(TSystemCommand::Solve); },
+       [](QWidget* t) { return static_cast<TLinearSystemWindow*>(t)->Running(); }, true},
+      {"interpolation",
+       [](TCalculatorWindow& w) -> QWidget* {
+         TInterpolationWindow* t = w.Form->InterpolationWindow();
+         // A large sheet of expressions: each is compiled on its own.
+         TInterpolationSheets& sheets = w.Form->Calculator().InterpolationSheets();
+         const int rows = 100000;
+         sheets.SetRowCount(0, rows);
+         for (int r = 0; r < rows; ++r) {
+           sheets.SetCell(0, r, scX, std::to_string(rows - r) + "+sin(0)");
+           sheets.SetCell(0, r, scF, "1");
+         }
+         return t;
+       },
+       [](QWidget* t) { static_cast<TInterpolationWindow*>(t)->Ordination(); },
+       [](QWidget* t) { return static_cast<TInterpolationWindow*>(t)->Running(); }, true},
+      {"conversion",
+       [](TCalculatorWindow& w) -> QWidget* {
+         TUnitConversionWindow* t = w.Form->ConversionWindow();
+         t->CheckConversions();
+         if (!QTest::qWaitFor([&] { return w.Form->Idle(); }, 20000)) return nullptr;
+         t->ExpressionBox()->setPlainText(Slow("1"));
+         return t;
+       },
+       [](QWidget* t) { static_cast<TUnitConversionWindow*>(t)->Calculate(); },
+       [](QWidget* t) { return static_cast<TUnitConversionWindow*>(t)->Running(); }, false},
+      {"exchange",
+       [](TCalculatorWindow& w) -> QWidget* {
+         TExchangeWindow* t = w.Form->ExchangeWindow();
+         const std::string rates = w.Dir.File("rates.fdb");
+         std::filesystem::copy_file(std::string(HELMAX_EXCHANGE_FIXTURES) + "/sample-rates.fdb", rates);
+         t->SampleFile.clear();
+         t->OpenChosenFile(QString::fromStdString(rates));
+         if (!QTest::qWaitFor([&] { return w.Form->Idle(); }, 20000)) return nullptr;
+         t->AmountBox()->setPlainText(Slow("100"));
+         t->DateBox()->setPlainText("12.31.2008");
+         for (int list = 0; list < 3; ++list) t->Choose(list, list < 2 ? "EUR" : "USD");
+         return t;
+       },
+       [](QWidget* t) { static_cast<TExchangeWindow*>(t)->Calculate(); },
+       [](QWidget* t) { return static_cast<TExchangeWindow*>(t)->Running(); }, false}};
+  enum class TEnding { Finish, Cancel, Esc };
+  const std::pair<TEnding, const char*> endings[] = {
+      {TEnding::Finish, "finish"}, {TEnding::Cancel, "Cancel"}, {TEnding::Esc, "Esc"}};
+  QStringList failed;
+  for (const TTool& tool : tools) {
+    for (const auto& [ending, endingName] : endings) {
+      if (ending == TEnding::Cancel && !tool.HasCancel) continue;  // Esc is its only stop
+      const QString name = QString("%1, %2").arg(tool.Name, endingName);
+      TCalculatorWindow w;
+      QTRY_VERIFY(w.Form->Idle());
+      w.Form->DefinitionsPane()->setPlainText(kSlowDefinitions);
+      QTRY_VERIFY(w.Form->Idle());
+      QWidget* window = tool.Setup(w);
+      QVERIFY2(window != nullptr, tool.Name);
+      QTRY_VERIFY(w.Form->Idle());
+      w.Form->ExpressionsPane()->setPlainText("7*6");
+      QTRY_COMPARE(w.Form->ResultsPane()->toPlainText(), QString("42"));
+      const QString definitions = w.Form->DefinitionsPane()->toPlainText() + ",z=3";
+      bool typedDuringRun = false;
+      auto poll = std::make_shared<std::function<void(int)>>();
+      *poll = [&, poll](int tries) {
+        if (!tool.Running(window)) {
+          if (tries > 0) QTimer::singleShot(5, window, [poll, tries] { (*poll)(tries - 1); });
+          return;
+        }
+        ClearAndType(w.Form->ExpressionsPane(), "2+z");
+        QPlainTextEdit* pane = w.Form->DefinitionsPane();
+        pane->setFocus();
+        pane->moveCursor(QTextCursor::End);
+        QTest::keyClicks(pane, ",z=3");
+        typedDuringRun = tool.Running(window);
+        if (ending == TEnding::Cancel) cancelButton(window)->click();
+        if (ending == TEnding::Esc) QTest::keyClick(window, Qt::Key_Escape);
+      };
+      QTimer::singleShot(0, window, [poll] { (*poll)(2000); });
+      tool.Start(window);
+      QTRY_VERIFY_WITH_TIMEOUT(w.Form->Idle() && !tool.Running(window), 30000);
+      const QString seen = QString("%1: typed during the run %2; panes \"%3\" / \"%4\"; results \"%5\"; messages \"%6\"")
+                               .arg(name)
+                               .arg(typedDuringRun)
+                               .arg(w.Form->DefinitionsPane()->toPlainText(), w.Form->ExpressionsPane()->toPlainText(),
+                                    w.Form->ResultsPane()->toPlainText(),
+                                    QString::fromStdString(w.Ui.Messages.empty() ? "" : w.Ui.Messages.front()));
+      if (!typedDuringRun || w.Form->DefinitionsPane()->toPlainText() != definitions ||
+          w.Form->ExpressionsPane()->toPlainText() != "2+z" || w.Form->ResultsPane()->toPlainText() != "5")
+        failed << seen;
+    }
+  }
+  QVERIFY2(failed.isEmpty(), qPrintable(failed.join("\n")));
 }
 
 QTEST_MAIN(ToolWindowsTest)
