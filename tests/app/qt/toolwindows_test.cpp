@@ -12,7 +12,14 @@
 #include "../../common/TempFolder.h"
 #include "ChartWindow.h"
 #include "ConstantListWindow.h"
+#include "ConstantsLibrary.h"
 #include "ConstantsLibraryWindow.h"
+#include "ConversionTable.h"
+#include "ConversionTableWindow.h"
+#include "ElementWindow.h"
+#include "ExchangeHistoryWindow.h"
+#include "PeriodicTableWindow.h"
+#include "UnitGraphWindow.h"
 #include "DerivativeWindow.h"
 #include "HelpWindow.h"
 #include "EquivalenceWindow.h"
@@ -24,6 +31,7 @@
 #include "MainWindow.h"
 #include "QtUserInterface.h"
 #include "UnitConversionWindow.h"
+#include <QPainter>
 #include <QPushButton>
 #include <filesystem>
 
@@ -73,6 +81,8 @@ class ToolWindowsTest : public QObject {
   void ToolWindowsOpenWithinTheScreen();
   void DerivativeCopiedToTheExpressions();
   void TypedWorkSurvivesEveryToolRun();
+  void ToolBoxesOpenOverTheTool();
+  void ExitQuestionsNameTheirWindowAndCancel();
 };
 
 void ToolWindowsTest::DerivativeWindowFromTheMenu() {
@@ -224,6 +234,27 @@ void ToolWindowsTest::ToolWindowsComeInFrontOfTheMain() {
     QVERIFY2(tool->windowFlags().testFlag(Qt::WindowStaysOnTopHint), item);
   }
   QVERIFY(w.Form->Chart()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  // The other tools, from the main menus and from the tool windows' menus,
+  // with several of them open: each comes in front and takes the keyboard.
+  w.Form->ExchangeWindow()->SampleFile.clear();
+  const std::tuple<QWidget*, const char*, QWidget*> more[] = {
+      {w.Form.get(), "conversionTables", w.Form->ConversionTableWindow()},
+      {w.Form->ConversionTableWindow(), "graph", w.Form->GraphWindow()},
+      {w.Form.get(), "periodicTable", w.Form->PeriodicTableWindow()},
+      {w.Form->PeriodicTableWindow(), "element", w.Form->ElementWindow()},
+      {w.Form.get(), "exchange", w.Form->ExchangeWindow()},
+      {w.Form->ExchangeWindow(), "history", w.Form->ExchangeWindow()->HistoryWindow()},
+      {w.Form.get(), "conversion", w.Form->ConversionWindow()},
+      {w.Form.get(), "integral", w.Form->IntegrationWindow()},
+      {w.Form.get(), "systemSolver", w.Form->LinearSystemWindow()},
+      {w.Form.get(), "interpolation", w.Form->InterpolationWindow()}};
+  for (const auto& [from, item, tool] : more) {
+    QAction* action = from->findChild<QAction*>(item);
+    QVERIFY2(action != nullptr, item);
+    action->trigger();
+    QVERIFY2(QTest::qWaitForWindowActive(tool), item);
+    QVERIFY2(tool->windowFlags().testFlag(Qt::WindowStaysOnTopHint), item);
+  }
   // Without Stay on top, each tool's own item decides.
   w.Form->Action("stayOnTop")->trigger();
   QVERIFY(!w.Form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
@@ -310,6 +341,188 @@ void ToolWindowsTest::DerivativeCopiedToTheExpressions() {
   QTest::mouseClick(d->DifferentiateButton(), Qt::LeftButton);
   QApplication::processEvents();
   QVERIFY(d->grab().save(Screenshot("helmax-derivative-copy.png")));
+}
+
+namespace {
+
+// The calculator with message boxes of its own (no recorder).
+struct TCalculatorWithBoxes {
+  test::TTempFolder Dir;
+  std::unique_ptr<TMainWindow> Form;
+  TCalculatorWithBoxes() {
+    Form = std::make_unique<TMainWindow>(TCalculatorFiles{Dir.Folder(), Dir.File("helmax-calc.ini"),
+                                                          Dir.File("helmax-calc.log"), Dir.File("helmax-calc.txt"),
+                                                          Dir.File("helmax-calc.con"), Dir.File("helmax-calc.cnv")});
+    Form->ExchangeWindow()->SampleFile.clear();
+    Form->show();
+  }
+};
+
+// What a message box showed.
+struct TBoxSeen {
+  QWidget* Parent = nullptr;
+  QString Title, Text;
+  QStringList Buttons;
+};
+
+// Answers the modal boxes that come, in order, each as told, until the
+// result is dropped.
+std::shared_ptr<bool> AnswerBoxes(std::vector<TBoxSeen>& seen, std::vector<std::function<void(QMessageBox*)>> answers) {
+  auto poll = std::make_shared<std::function<void(int)>>();
+  auto left = std::make_shared<std::vector<std::function<void(QMessageBox*)>>>(std::move(answers));
+  auto listening = std::make_shared<bool>(true);
+  std::weak_ptr<bool> alive = listening;
+  *poll = [&seen, poll, left, alive](int tries) {
+    if (alive.expired()) return;
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box != nullptr && box->isVisible() && !left->empty()) {
+      TBoxSeen b{box->parentWidget(), box->windowTitle(), box->text(), {}};
+      for (QAbstractButton* button : box->buttons()) b.Buttons << button->text().remove('&');
+      seen.push_back(b);
+      auto answer = left->front();
+      left->erase(left->begin());
+      answer(box);
+      if (!left->empty()) QTimer::singleShot(10, [poll] { (*poll)(100); });
+    } else if (tries > 0) {
+      QTimer::singleShot(10, [poll, tries] { (*poll)(tries - 1); });
+    }
+  };
+  QTimer::singleShot(0, [poll] { (*poll)(300); });
+  return listening;
+}
+
+void Press(QMessageBox* box, QMessageBox::StandardButton which) { box->button(which)->click(); }
+
+// The box over the window it belongs to, with its title bar drawn (the
+// offscreen platform has no frames).
+void ShotOver(QMessageBox* box, const QString& file) {
+  QWidget* under = box->parentWidget() != nullptr ? box->parentWidget()->window() : box;
+  QPixmap canvas = under->grab();
+  const QPixmap face = box->grab();
+  const int bar = 24;
+  QPainter p(&canvas);
+  const QPoint at((canvas.width() - face.width()) / 2, (canvas.height() - face.height() - bar) / 2);
+  p.fillRect(QRect(at, QSize(face.width(), bar)), QColor(60, 90, 140));
+  p.setPen(Qt::white);
+  p.drawText(QRect(at + QPoint(8, 0), QSize(face.width() - 8, bar)), Qt::AlignVCenter, box->windowTitle());
+  p.drawPixmap(at + QPoint(0, bar), face);
+  p.setPen(Qt::black);
+  p.drawRect(QRect(at, QSize(face.width() - 1, face.height() + bar - 1)));
+  p.end();
+  canvas.save(file);
+}
+
+}  // namespace
+
+// A tool's messages open over the tool, named after it, wherever the user
+// is meanwhile.
+void ToolWindowsTest::ToolBoxesOpenOverTheTool() {
+  TCalculatorWithBoxes w;
+  QVERIFY(QTest::qWaitForWindowExposed(w.Form.get()));
+  QTRY_VERIFY(w.Form->Idle());
+  TIntegrationWindow* integration = w.Form->IntegrationWindow();
+  w.Form->DefinitionsPane()->setPlainText("y=(");  // definitions that do not compile
+  QTRY_VERIFY(w.Form->Idle());
+  integration->ShowWindow();
+  integration->FunctionBox()->setPlainText("x");
+  integration->FromEdit()->setText("0");
+  integration->ToEdit()->setText("1");
+  w.Form->activateWindow();  // the user went back to the main window
+  std::vector<TBoxSeen> seen;
+  const auto listening = AnswerBoxes(seen, {[](QMessageBox* box) {
+    ShotOver(box, Screenshot("tool-message-over-the-tool.png"));
+    box->accept();
+  }});
+  integration->Integrate();
+  QTRY_VERIFY(w.Form->Idle());
+  QCOMPARE(seen.size(), std::size_t{1});
+  QCOMPARE(seen[0].Parent, integration);
+  QCOMPARE(seen[0].Title, integration->windowTitle());
+}
+
+// Every question asked when the program ends names its window and has a
+// Cancel; Cancel or Esc keeps the program running with everything as it
+// was, and nothing else is asked.
+void ToolWindowsTest::ExitQuestionsNameTheirWindowAndCancel() {
+  struct TQuestion {
+    const char* Text;
+    std::function<QWidget*(TMainWindow&)> Change;  // makes it asked; the window it belongs to
+    std::function<bool(TMainWindow&)> Unchanged;   // the change is still there
+    bool AfterNo;                                  // asked after No to the save question
+  };
+  auto changeLibrary = [](TMainWindow& f) -> QWidget* {
+    f.ConstantsLibraryTable().AddCategory("Mine");
+    return f.ConstantsLibrary();
+  };
+  auto libraryChanged = [](TMainWindow& f) { return f.ConstantsLibraryTable().Modified(); };
+  auto changeConversions = [](TMainWindow& f) -> QWidget* {
+    f.Calculator().Conversions().AddCategory("Area");
+    return f.ConversionTableWindow();
+  };
+  auto conversionsChanged = [](TMainWindow& f) { return f.Calculator().Conversions().Modified(); };
+  const TQuestion questions[] = {
+      {"Save changes?",
+       [](TMainWindow& f) -> QWidget* {
+         f.ExpressionsPane()->setPlainText("1+2");
+         return &f;
+       },
+       [](TMainWindow& f) { return f.ExpressionsPane()->toPlainText() == "1+2"; }, false},
+      {"Save the changes of the constants definition table ?", changeLibrary, libraryChanged, false},
+      {"ARE YOU SURE ?", changeLibrary, libraryChanged, true},
+      {"ARE YOU SURE ?",
+       [](TMainWindow& f) -> QWidget* {
+         f.LinearSystemWindow()->VariablesBox()->setPlainText("a");
+         f.LinearSystemWindow()->EquationsBox()->setPlainText("a+1");
+         return f.LinearSystemWindow();
+       },
+       [](TMainWindow& f) { return f.LinearSystemWindow()->EquationsBox()->toPlainText() == "a+1"; }, false},
+      {"ARE YOU SURE ?",
+       [](TMainWindow& f) -> QWidget* {
+         QAbstractItemModel* grid = f.InterpolationWindow()->Grid(0)->model();
+         grid->setData(grid->index(0, 1), "5", Qt::EditRole);
+         return f.InterpolationWindow();
+       },
+       [](TMainWindow& f) { return f.InterpolationWindow()->Grid(0)->model()->index(0, 1).data() == "5"; }, false},
+      {"Save the changes of the conversion definition table ?", changeConversions, conversionsChanged, false},
+      {"ARE YOU SURE ?", changeConversions, conversionsChanged, true}};
+  QStringList failed;
+  bool shot = false;
+  for (const TQuestion& q : questions) {
+    for (const bool esc : {false, true}) {
+      TCalculatorWithBoxes w;
+      QVERIFY(QTest::qWaitForWindowExposed(w.Form.get()));
+      QTRY_VERIFY(w.Form->Idle());
+      QWidget* window = q.Change(*w.Form);
+      QTRY_VERIFY(w.Form->Idle());
+      std::vector<TBoxSeen> seen;
+      std::vector<std::function<void(QMessageBox*)>> answers;
+      if (q.AfterNo) answers.push_back([](QMessageBox* box) { Press(box, QMessageBox::No); });
+      answers.push_back([esc, &shot](QMessageBox* box) {
+        if (!shot && QString(box->text()) == "ARE YOU SURE ?") {
+          ShotOver(box, Screenshot("exit-question.png"));
+          shot = true;
+        }
+        if (esc) QTest::keyClick(box, Qt::Key_Escape);
+        else Press(box, QMessageBox::Cancel);
+      });
+      answers.push_back([](QMessageBox* box) { Press(box, QMessageBox::Yes); });  // a later one: none may come
+      const auto listening = AnswerBoxes(seen, answers);
+      w.Form->close();
+      QTest::qWait(300);
+      const std::size_t at = q.AfterNo ? 1 : 0;
+      const TBoxSeen asked = seen.size() > at ? seen[at] : TBoxSeen{};
+      const bool ok = seen.size() == at + 1 && asked.Text == q.Text && asked.Title == window->windowTitle() &&
+                      !asked.Title.isEmpty() && asked.Buttons.contains("Cancel") && w.Form->isVisible() &&
+                      q.Unchanged(*w.Form);
+      if (!ok)
+        failed << QString("%1 in %2 (%3): %4 boxes; \"%5\" titled \"%6\" with %7; open %8")
+                      .arg(q.Text, window->windowTitle(), esc ? "Esc" : "Cancel")
+                      .arg(seen.size())
+                      .arg(asked.Text, asked.Title, asked.Buttons.join("/"))
+                      .arg(w.Form->isVisible());
+    }
+  }
+  QVERIFY2(failed.isEmpty(), qPrintable(failed.join("\n")));
 }
 
 // Definitions whose s(v) keeps a tool busy for a while before it gives v.
