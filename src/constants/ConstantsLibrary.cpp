@@ -294,7 +294,7 @@ bool TConstantsLibrary::MayExit(const std::function<std::string()>& chooseFile) 
     const std::string path = chooseFile ? chooseFile() : std::string();
     return !path.empty() && SaveAs(path);
   }
-  return Ui_.AskYesNo(kAreYouSure);
+  return Ui_.AskYesNoCancel(kAreYouSure) == TAnswer::Yes;
 }
 
 // ---- constants ------------------------------------------------------------------------------

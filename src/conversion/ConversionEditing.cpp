@@ -79,7 +79,7 @@ bool TConversionTable::MayExit(const std::function<std::string()>& chooseFile) {
     const std::string path = chooseFile ? chooseFile() : std::string();
     return !path.empty() && SaveAs(path);
   }
-  return Ui_.AskYesNo(kAreYouSure);
+  return Ui_.AskYesNoCancel(kAreYouSure) == TAnswer::Yes;
 }
 
 // ---- categories ----------------------------------------------------------------------------

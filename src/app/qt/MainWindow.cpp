@@ -57,7 +57,9 @@ QGroupBox* Group(const QString& title, QPlainTextEdit* pane) {
 TMainWindow::TMainWindow(TCalculatorFiles files, TUserInterface* ui, QWidget* parent) : QMainWindow(parent) {
   setObjectName("mainWindow");
   if (ui == nullptr) {
-    OwnUi_ = std::make_unique<TQtUserInterface>(this);
+    auto own = std::make_unique<TQtUserInterface>(this);
+    QtUi_ = own.get();
+    OwnUi_ = std::move(own);
     ui = OwnUi_.get();
   }
   Ui_ = ui;
@@ -111,7 +113,9 @@ TMainWindow::TMainWindow(TCalculatorFiles files, TUserInterface* ui, QWidget* pa
   Help_ = new THelpWindow(this);
   Variable_ = new TFunctionVariableDialog(*this);
   // Functions > Table computes on the core's worker, through the queue.
-  Table_ = new TFunctionTableWindow(*Calc_, *Ui_, this);
+  TUserInterface& tableUi = NewToolUi();
+  Table_ = new TFunctionTableWindow(*Calc_, tableUi, this);
+  PlaceToolUi(tableUi, Table_);
   Table_->RunForTool = [this](auto prepare, auto work, auto finish) { RunForTool(prepare, work, finish); };
   Table_->StopCalculation = [this] { StopCalculation(); };
   Table_->PausePoint = [this] { PauseForMain(); };
@@ -127,7 +131,9 @@ TMainWindow::TMainWindow(TCalculatorFiles files, TUserInterface* ui, QWidget* pa
   Constants_->OnClearResults = [this] { ClearResults(); };
   Constants_->BeforeCoreAccess = [this] { StopAndWait(); };
   Derivative_ = new TDerivativeWindow(this);
-  Equivalence_ = new TEquivalenceWindow(*Ui_, this);
+  TUserInterface& equivalenceUi = NewToolUi();
+  Equivalence_ = new TEquivalenceWindow(equivalenceUi, this);
+  PlaceToolUi(equivalenceUi, Equivalence_);
   auto showTool = [](QWidget* w) {
     w->show();
     w->raise();
@@ -301,7 +307,7 @@ void TMainWindow::BuildMenus() {
     const bool toCurrency = a == currency;
     connect(a, &QAction::triggered, this, [this, toCurrency] {
       Enqueue(
-          TWork::Command, [this] { Calc_->ExpressionsText = ExpressionsPane_->toPlainText().toStdString(); },
+          TWork::Command, [this] { TakeExpressions(); },
           [this, toCurrency] { Calc_->SetCurrencyMode(toCurrency, TReport::Pane); });
     });
   }
@@ -383,8 +389,16 @@ void TMainWindow::SetPaneText(QPlainTextEdit* pane, const std::string& text) {
 
 void TMainWindow::SyncFromCore() {
   if (Runner_->Busy()) return;
-  SetPaneText(DefinitionsPane_, Calc_->DefinitionsText);
-  SetPaneText(ExpressionsPane_, Calc_->ExpressionsText);
+  // Only what the core itself put in a pane (a document, Undo, Clear) goes
+  // in: text typed meanwhile, which the core has not taken yet, stays.
+  if (Calc_->DefinitionsText != DefinitionsTaken_) {
+    SetPaneText(DefinitionsPane_, Calc_->DefinitionsText);
+    DefinitionsTaken_ = Calc_->DefinitionsText;
+  }
+  if (Calc_->ExpressionsText != ExpressionsTaken_) {
+    SetPaneText(ExpressionsPane_, Calc_->ExpressionsText);
+    ExpressionsTaken_ = Calc_->ExpressionsText;
+  }
   SyncNames();
   ShowResults();
   ShowDefinitionsError();
@@ -536,8 +550,10 @@ void TMainWindow::ProcessQueue() {
   while (!Queue_.empty()) {
     TQueued next = std::move(Queue_.front());
     Queue_.pop_front();
+    TBoxesOver over(QtUi_, next.Kind == TWork::Tool ? next.Window.data() : nullptr);
     if (next.Prepare) next.Prepare();
     const std::uint64_t names = Calc_->NamesVersion();
+    const std::uint64_t edits = Edits_;
     if (next.Work) {
       Running_ = next.Kind;
       EditsAtRun_ = Edits_;
@@ -548,13 +564,24 @@ void TMainWindow::ProcessQueue() {
       Running_ = TWork::Command;
     }
     if (next.Finish) next.Finish();
+    // Definitions typed while a tool ran are compiled now; the expressions
+    // are evaluated with them afterwards, so that their results show.
+    if (next.Kind == TWork::Tool && Edits_ != edits) {
+      const auto lastDefinitions = std::find_if(Queue_.rbegin(), Queue_.rend(),
+                                                [](const TQueued& q) { return q.Kind == TWork::DefinitionsEdit; });
+      const bool evaluated = std::any_of(Queue_.rbegin(), lastDefinitions,
+                                         [](const TQueued& q) { return q.Kind == TWork::ExpressionsEdit; });
+      if (lastDefinitions != Queue_.rend() && !evaluated)
+        Queue_.push_back({TWork::ExpressionsEdit, [this] { TakeExpressions(); },
+                          [this] { Calc_->ExpressionsChanged(TReport::Pane); }, {}});
+    }
     // A tool that compiled the definitions again (the table does) left the
     // expressions to be evaluated with them: that shows their results.
     const bool evaluateAgain = next.Kind == TWork::Tool && Calc_->NamesVersion() != names &&
                                (Queue_.empty() || Queue_.front().Kind != TWork::ExpressionsEdit);
     if (evaluateAgain)
       Queue_.push_front({TWork::ExpressionsEdit,
-                         [this] { Calc_->ExpressionsText = ExpressionsPane_->toPlainText().toStdString(); },
+                         [this] { TakeExpressions(); },
                          [this] { Calc_->ExpressionsChanged(TReport::Pane); },
                          {}});
     // Only the latest work's results are shown.
@@ -565,7 +592,11 @@ void TMainWindow::ProcessQueue() {
 
 void TMainWindow::RunForTool(std::function<void()> prepare, std::function<void()> work,
                              std::function<void()> finish) {
-  Queue_.push_back({TWork::Tool, std::move(prepare), std::move(work), std::move(finish)});
+  // The calculator's own messages during the run (its definitions, say) go
+  // over the tool window that started it.
+  QWidget* tool = QApplication::activeWindow();
+  Queue_.push_back({TWork::Tool, std::move(prepare), std::move(work), std::move(finish),
+                    tool != nullptr && tool != this && tool->isWindow() ? tool : nullptr});
   // A tool's command replaces a tool's work that runs; the main window's
   // own evaluation ends first.
   if (Runner_->Busy() && Running_ == TWork::Tool) StopToolWork();
@@ -641,21 +672,31 @@ void TMainWindow::StopAndWait() {
 void TMainWindow::DefinitionsChanged() {
   ++Edits_;
   Enqueue(
-      TWork::DefinitionsEdit, [this] { Calc_->DefinitionsText = DefinitionsPane_->toPlainText().toStdString(); },
+      TWork::DefinitionsEdit, [this] { TakeDefinitions(); },
       [this] { Calc_->DefinitionsChanged(TReport::Pane); });
 }
 
 void TMainWindow::ExpressionsChanged() {
   ++Edits_;
   Enqueue(
-      TWork::ExpressionsEdit, [this] { Calc_->ExpressionsText = ExpressionsPane_->toPlainText().toStdString(); },
+      TWork::ExpressionsEdit, [this] { TakeExpressions(); },
       [this] { Calc_->ExpressionsChanged(TReport::Pane); });
 }
 
 // Both panes as they stand, for the commands that keep or write them.
 void TMainWindow::EditsChanged() {
+  TakeDefinitions();
+  TakeExpressions();
+}
+
+void TMainWindow::TakeDefinitions() {
   Calc_->DefinitionsText = DefinitionsPane_->toPlainText().toStdString();
+  DefinitionsTaken_ = Calc_->DefinitionsText;
+}
+
+void TMainWindow::TakeExpressions() {
   Calc_->ExpressionsText = ExpressionsPane_->toPlainText().toStdString();
+  ExpressionsTaken_ = Calc_->ExpressionsText;
 }
 
 // ---- history --------------------------------------------------------------------
@@ -1019,6 +1060,7 @@ void TMainWindow::ApplySettings() {
 bool TMainWindow::AskToSaveChanges() {
   EditsChanged();
   if (!Calc_->HasUnsavedChanges()) return true;
+  const TBoxesOver over(QtUi_, this);
   switch (Ui_->AskYesNoCancel("Save changes?")) {
     case TAnswer::No:
       return true;
@@ -1053,7 +1095,7 @@ void TMainWindow::closeEvent(QCloseEvent* event) {
     QTimer::singleShot(0, this, &QWidget::close);
     return;
   }
-  if (!AskToSaveChanges() || !CloseConstantsLibrary() || !CloseNumericTools() || !ConversionTable_->MayExit()) {
+  if (!AskToSaveChanges() || !CloseConstantsLibrary() || !CloseNumericTools() || !CloseConversionTable()) {
     event->ignore();
     return;
   }
@@ -1079,8 +1121,10 @@ void TMainWindow::closeEvent(QCloseEvent* event) {
 // ---- constants library -------------------------------------------------------------
 
 void TMainWindow::CreateConstantsLibrary() {
-  Library_ = std::make_unique<TConstantsLibrary>(Calc_->FunctionTable(), *Ui_, Calc_->Files().ConstantsLibrary);
+  TUserInterface& libraryUi = NewToolUi();
+  Library_ = std::make_unique<TConstantsLibrary>(Calc_->FunctionTable(), libraryUi, Calc_->Files().ConstantsLibrary);
   LibraryWindow_ = new TConstantsLibraryWindow(*Library_, Calc_->Constants(), this);
+  PlaceToolUi(libraryUi, LibraryWindow_);
   LibraryWindow_->OnShowMain = [this] {
     show();
     raise();
@@ -1122,9 +1166,16 @@ void TMainWindow::CreateNumericTools() {
   host.CoreBusy = [this] { return !Idle(); };
   // In the program's order: the linear systems, the interpolation and the
   // integration window.
+  // Each with its own boxes, over it.
+  host.Ui = &NewToolUi();
   LinearSystem_ = new TLinearSystemWindow(host, this);
+  PlaceToolUi(*host.Ui, LinearSystem_);
+  host.Ui = &NewToolUi();
   Interpolation_ = new TInterpolationWindow(host, this);
+  PlaceToolUi(*host.Ui, Interpolation_);
+  host.Ui = &NewToolUi();
   Integration_ = new TIntegrationWindow(host, this);
+  PlaceToolUi(*host.Ui, Integration_);
   LinearSystem_->SetFontPixels(FontPixels_);
   Integration_->SetFontPixels(FontPixels_);
   const std::pair<const char*, std::function<void()>> items[] = {
@@ -1139,6 +1190,23 @@ void TMainWindow::CreateNumericTools() {
 }
 
 bool TMainWindow::CloseNumericTools() { return LinearSystem_->MayExit() && Interpolation_->MayExit(); }
+
+// Its core asks through the calculator's interface: over the table's window.
+bool TMainWindow::CloseConversionTable() {
+  const TBoxesOver over(QtUi_, ConversionTable_);
+  return ConversionTable_->MayExit();
+}
+
+TUserInterface& TMainWindow::NewToolUi() {
+  if (QtUi_ == nullptr) return *Ui_;  // messages go where the owner of the window wants them
+  ToolUis_.push_back(std::make_unique<TQtUserInterface>(this));
+  return *ToolUis_.back();
+}
+
+void TMainWindow::PlaceToolUi(TUserInterface& ui, QWidget* tool) {
+  for (const auto& own : ToolUis_)
+    if (own.get() == &ui) own->SetWindow(tool);
+}
 
 // ---- currency exchange ----------------------------------------------------------------
 
@@ -1155,7 +1223,9 @@ void TMainWindow::CreateExchange() {
     raise();
     activateWindow();
   };
+  host.Ui = &NewToolUi();
   Exchange_ = new TExchangeWindow(host, this);
+  PlaceToolUi(*host.Ui, Exchange_);
   Exchange_->SampleFile = QString::fromStdString(SampleRatesFile(ExecutablePath()));
   Exchange_->OnSetMainVisible = [this](bool visible) {
     if (visible) {
@@ -1197,7 +1267,9 @@ void TMainWindow::CreateConversionTools() {
   // The table's window edits the table on the worker too; the graph window
   // draws a category of it.
   ConversionTable_ = new TConversionTableWindow(*Calc_, this);
-  Graph_ = new TUnitGraphWindow(*Ui_, this);
+  TUserInterface& graphUi = NewToolUi();
+  Graph_ = new TUnitGraphWindow(graphUi, this);
+  PlaceToolUi(graphUi, Graph_);
   ConversionTable_->RunForTool = Conversion_->RunForTool;
   ConversionTable_->SetGraphWindow(Graph_);
   ConversionTable_->OnLocked = [this] { Conversion_->TableChanged(); };
@@ -1237,10 +1309,12 @@ void TMainWindow::OfferConvRenumbering(const TConvIdMapping& mapping) {
 
 void TMainWindow::CreatePeriodicTable() {
   // The file the settings remember, or the default one (written when missing).
-  Periodic_ = std::make_unique<TPeriodicTable>(*Ui_);
+  TUserInterface& periodicUi = NewToolUi();
+  Periodic_ = std::make_unique<TPeriodicTable>(periodicUi);
   Periodic_->LoadAtStart(Calc_->Settings.PTEFilePath, Calc_->Files().PeriodicTable);
   ElementWindow_ = new TElementWindow(*Periodic_, Calc_->Constants(), this);
   PeriodicWindow_ = new TPeriodicTableWindow(*Periodic_, *ElementWindow_, Calc_->Files().PeriodicTable, this);
+  PlaceToolUi(periodicUi, PeriodicWindow_);
   auto showMain = [this] {
     show();
     raise();

@@ -14,12 +14,14 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QSplitter>
 #include <QTimer>
 #include <atomic>
 #include <deque>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "CalculationRunner.h"
 #include "Calculator.h"
@@ -74,6 +76,7 @@ class TMainWindow : public QMainWindow {
   TFunctionVariableDialog* VariableDialog() const { return Variable_; }
   TConstantListWindow* ConstantList() const { return Constants_; }
   TConstantsLibraryWindow* ConstantsLibrary() const { return LibraryWindow_; }
+  TConstantsLibrary& ConstantsLibraryTable() const { return *Library_; }
   TFunctionTableWindow* FunctionTable() const { return Table_; }
   TChartWindow* Chart() const { return Chart_; }
   TIntegrationWindow* IntegrationWindow() const { return Integration_; }
@@ -185,12 +188,34 @@ class TMainWindow : public QMainWindow {
     std::function<void()> Prepare;  // on this thread, first (reads the widgets)
     std::function<void()> Work;     // on the worker thread, then (may calculate long)
     std::function<void()> Finish;   // on this thread, last
+    QPointer<QWidget> Window = {};  // a tool's work: the tool window that asked for it
+  };
+  // While it lives, the boxes of the window's own interface open over
+  // window (none: as usual).
+  class TBoxesOver {
+   public:
+    TBoxesOver(TQtUserInterface* ui, QWidget* window) : Ui_(ui), Former_(ui != nullptr ? ui->Window() : nullptr) {
+      if (Ui_ != nullptr && window != nullptr) Ui_->SetWindow(window);
+    }
+    ~TBoxesOver() {
+      if (Ui_ != nullptr) Ui_->SetWindow(Former_);
+    }
+    TBoxesOver(const TBoxesOver&) = delete;
+    TBoxesOver& operator=(const TBoxesOver&) = delete;
+
+   private:
+    TQtUserInterface* Ui_;
+    QWidget* Former_;
   };
   // Queues work for the core and runs the queue when the core is free. An
   // edit already waiting covers a later edit of the same pane.
   void Enqueue(TWork kind, std::function<void()> prepare, std::function<void()> work = {});
   void ProcessQueue();
   void EditsChanged();
+  // The core takes a pane's text as typed (and remembers it: SyncFromCore
+  // puts in the panes only what the core changed since).
+  void TakeDefinitions();
+  void TakeExpressions();
   // True while the window's own work (not a tool's) runs or waits.
   bool MainCalculating() const;
   void StopToolWork();
@@ -204,6 +229,11 @@ class TMainWindow : public QMainWindow {
   // The numerical tools' windows, and their unsaved edits at the end.
   void CreateNumericTools();
   bool CloseNumericTools();
+  bool CloseConversionTable();
+  // A tool window's own message interface (boxes over it, once placed), or
+  // the window's interface when it was given one.
+  TUserInterface& NewToolUi();
+  void PlaceToolUi(TUserInterface& ui, QWidget* tool);
   // The exchange window (with its history and user dialog).
   void CreateExchange();
   // The conversion table (read at start), its window, the graph window and
@@ -216,6 +246,8 @@ class TMainWindow : public QMainWindow {
   void CreatePeriodicTable();
 
   std::unique_ptr<TUserInterface> OwnUi_;
+  TQtUserInterface* QtUi_ = nullptr;  // OwnUi_, when the window made it
+  std::vector<std::unique_ptr<TQtUserInterface>> ToolUis_;
   TUserInterface* Ui_;
   std::unique_ptr<TGuiThreadUserInterface> GuiUi_;
   std::unique_ptr<TCalculator> Calc_;
@@ -229,6 +261,8 @@ class TMainWindow : public QMainWindow {
   std::atomic<bool> ToolStop_{false};         // a tool's Cancel, kept over a pause
   bool InPause_ = false;                      // the window's evaluation runs in a pause
   QTimer* EditTimer_ = nullptr;    // coalesces keystrokes into one evaluation
+  std::string DefinitionsTaken_;   // the panes' texts as the core last took
+  std::string ExpressionsTaken_;   // ... them or gave them
   QTimer* MemoryTimer_ = nullptr;  // refreshes the heap figure while idle
 
   QSplitter* Splitter_ = nullptr;

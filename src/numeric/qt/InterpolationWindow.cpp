@@ -398,7 +398,8 @@ bool TInterpolationWindow::SaveAsFile(const QString& fileName) {
 bool TInterpolationWindow::MayExit() {
   if (!Sheets_.AnyModified()) return true;
   ShowWindow();
-  return Host_.Ui->AskYesNo("ARE YOU SURE ?");
+  // Cancel (or Esc) keeps the program running, like No.
+  return Host_.Ui->AskYesNoCancel("ARE YOU SURE ?") == TAnswer::Yes;
 }
 
 // ---- cells by keyboard ------------------------------------------------------------------------

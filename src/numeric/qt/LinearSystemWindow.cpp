@@ -209,7 +209,8 @@ bool TLinearSystemWindow::MayExit() {
   const std::string equations = Equations_->toPlainText().toStdString();
   if (!System_->Modified(variables, equations)) return true;
   ShowWindow();
-  return System_->MayDiscard(variables, equations, *Host_.Ui);
+  // Cancel (or Esc) keeps the program running, like No.
+  return Host_.Ui->AskYesNoCancel("ARE YOU SURE ?") == TAnswer::Yes;
 }
 
 void TLinearSystemWindow::SetFontPixels(int pixels) {

@@ -1,6 +1,7 @@
 #include "QtUserInterface.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
@@ -9,23 +10,42 @@ namespace helmax {
 
 QWidget* TQtUserInterface::Owner() const {
   if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  if (Window_ != nullptr) return Window_;
   if (QWidget* active = QApplication::activeWindow()) return active;
   return Parent_;
 }
 
+namespace {
+
+// The name of the window a box belongs to: the one its dialog was opened
+// from, if need be.
+QString TitleFor(const QWidget* owner) {
+  const QWidget* window = owner != nullptr ? owner->window() : nullptr;
+  while (window != nullptr && qobject_cast<const QDialog*>(window) != nullptr && window->parentWidget() != nullptr)
+    window = window->parentWidget()->window();
+  QString title = window != nullptr ? window->windowTitle() : QString();
+  title.remove(QStringLiteral("[*]"));
+  return title.isEmpty() ? QStringLiteral("Calculator") : title;
+}
+
+}  // namespace
+
 // The core's messages say what went wrong (a refusal, a failure): the
 // warning icon. Results such as a verdict come through ShowInformation.
 void TQtUserInterface::ShowMessage(const std::string& text) {
-  QMessageBox::warning(Owner(), QStringLiteral("Calculator"), QString::fromStdString(text));
+  QWidget* owner = Owner();
+  QMessageBox::warning(owner, TitleFor(owner), QString::fromStdString(text));
 }
 
 void TQtUserInterface::ShowInformation(const std::string& text) {
-  QMessageBox::information(Owner(), QStringLiteral("Calculator"), QString::fromStdString(text));
+  QWidget* owner = Owner();
+  QMessageBox::information(owner, TitleFor(owner), QString::fromStdString(text));
 }
 
 bool TQtUserInterface::AskYesNo(const std::string& question) {
-  QMessageBox box(QMessageBox::Question, QStringLiteral("Calculator"), QString::fromStdString(question),
-                  QMessageBox::NoButton, Owner());
+  QWidget* owner = Owner();
+  QMessageBox box(QMessageBox::Question, TitleFor(owner), QString::fromStdString(question), QMessageBox::NoButton,
+                  owner);
   QAbstractButton* yes = box.addButton(QMessageBox::Yes);
   box.addButton(QMessageBox::No);
   box.setDefaultButton(QMessageBox::Yes);
@@ -34,8 +54,9 @@ bool TQtUserInterface::AskYesNo(const std::string& question) {
 }
 
 TAnswer TQtUserInterface::AskYesNoCancel(const std::string& question) {
-  QMessageBox box(QMessageBox::Question, QStringLiteral("Calculator"), QString::fromStdString(question),
-                  QMessageBox::NoButton, Owner());
+  QWidget* owner = Owner();
+  QMessageBox box(QMessageBox::Question, TitleFor(owner), QString::fromStdString(question), QMessageBox::NoButton,
+                  owner);
   QAbstractButton* yes = box.addButton(QMessageBox::Yes);
   QAbstractButton* no = box.addButton(QMessageBox::No);
   box.addButton(QMessageBox::Cancel);

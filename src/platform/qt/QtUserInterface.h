@@ -13,9 +13,14 @@ namespace helmax {
 class TQtUserInterface : public TUserInterface {
  public:
   // Boxes open over the dialog or window in front, or over parent when no
-  // window of the program is active.
+  // window of the program is active. Each box is titled with the name of
+  // the window it opens over.
   explicit TQtUserInterface(QWidget* parent = nullptr) : Parent_(parent) {}
   void SetParent(QWidget* parent) { Parent_ = parent; }
+  // A window's own interface: its boxes open over it (or over its modal
+  // dialog), wherever the user is meanwhile.
+  void SetWindow(QWidget* window) { Window_ = window; }
+  QWidget* Window() const { return Window_; }
   void ShowMessage(const std::string& text) override;
   void ShowInformation(const std::string& text) override;
   bool AskYesNo(const std::string& question) override;
@@ -24,6 +29,7 @@ class TQtUserInterface : public TUserInterface {
  private:
   QWidget* Owner() const;
   QPointer<QWidget> Parent_;
+  QPointer<QWidget> Window_;
 };
 
 // Hands every message and question to another interface on the thread of

@@ -293,12 +293,11 @@ void NumericWindowsTest::SystemFilesAndUnsavedEdits() {
   // Leaving with unsaved edits: asked; No keeps the program running.
   s->EquationsBox()->setPlainText("a+b");
   w.Ui.Clear();
-  // The calculator's own document is not saved ("Save changes?": No).
-  w.Ui.ChoiceAnswers = {TAnswer::No, TAnswer::No};
-  w.Ui.Answers = {false};
+  // "ARE YOU SURE ?" has a Cancel too: No (or Cancel) keeps it running.
+  w.Ui.ChoiceAnswers = {TAnswer::No};
   QVERIFY(!w.Form->close());
-  QCOMPARE(w.Ui.Questions.back(), "ARE YOU SURE ?");
-  w.Ui.Answers = {true};
+  QCOMPARE(w.Ui.Questions, Strings{"ARE YOU SURE ?"});
+  w.Ui.ChoiceAnswers = {TAnswer::Yes};
   QVERIFY(w.Form->close());
 }
 
@@ -526,11 +525,11 @@ void NumericWindowsTest::SheetFilesAndUnsavedEdits() {
   // Unsaved edits are asked about when the program ends.
   win->Grid(1)->model()->setData(win->Grid(1)->model()->index(0, 2), "7", Qt::EditRole);
   w.Ui.Clear();
-  w.Ui.ChoiceAnswers = {TAnswer::No, TAnswer::No};
-  w.Ui.Answers = {false};
+  // "ARE YOU SURE ?" has a Cancel too: No (or Cancel) keeps it running.
+  w.Ui.ChoiceAnswers = {TAnswer::No};
   QVERIFY(!w.Form->close());
-  QCOMPARE(w.Ui.Questions.back(), "ARE YOU SURE ?");
-  w.Ui.Answers = {true};
+  QCOMPARE(w.Ui.Questions, Strings{"ARE YOU SURE ?"});
+  w.Ui.ChoiceAnswers = {TAnswer::Yes};
   QVERIFY(w.Form->close());
 }
 
