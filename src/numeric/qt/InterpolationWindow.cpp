@@ -21,6 +21,7 @@
 #include <cmath>
 
 #include "ChartData.h"
+#include "ChartWindow.h"
 
 namespace helmax {
 namespace {
@@ -29,14 +30,6 @@ namespace {
 const char* const kFilter = "Interpolation files (*.dat *.DAT);;Text files (*.txt *.TXT);;All files (*)";
 const char* const kLagrangeAt = "Lagrange(x) = ";
 const char* const kSplineAt = "CubicSpline(x) = ";
-
-// The axis's ticks over its range, labelled with the calculator's numbers.
-void LabelTicks(QCategoryAxis* axis) {
-  for (const QString& label : axis->categoriesLabels()) axis->remove(label);
-  axis->setStartValue(axis->min());
-  for (const TAxisTick& tick : AxisTicks(axis->min(), axis->max(), axis->tickCount()))
-    axis->append(QString::fromStdString(tick.Label), tick.Value);
-}
 
 // The pairs that can be drawn (finite both).
 QList<QPointF> Drawable(const std::vector<double>& x, const std::vector<double>& y) {

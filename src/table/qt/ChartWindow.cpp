@@ -14,14 +14,6 @@ namespace {
 
 QColor Color(std::uint32_t rgb) { return QColor::fromRgb(static_cast<QRgb>(rgb)); }
 
-// The axis's ticks over its range, labelled with the calculator's numbers.
-void LabelTicks(QCategoryAxis* axis) {
-  for (const QString& label : axis->categoriesLabels()) axis->remove(label);
-  axis->setStartValue(axis->min());
-  for (const TAxisTick& tick : AxisTicks(axis->min(), axis->max(), axis->tickCount()))
-    axis->append(QString::fromStdString(tick.Label), tick.Value);
-}
-
 QIcon Swatch(const QColor& color) {
   QPixmap pixmap(16, 16);
   pixmap.fill(color);
@@ -29,6 +21,13 @@ QIcon Swatch(const QColor& color) {
 }
 
 }  // namespace
+
+void LabelTicks(QCategoryAxis* axis) {
+  for (const QString& label : axis->categoriesLabels()) axis->remove(label);
+  axis->setStartValue(axis->min());
+  for (const TAxisTick& tick : AxisTicks(axis->min(), axis->max(), axis->tickCount()))
+    axis->append(QString::fromStdString(tick.Label), tick.Value);
+}
 
 TChartWindow::TChartWindow(QWidget* owner)
     : QWidget(owner, Qt::Window), Chart_(new QChart), Legend_(new QListWidget), AxisX_(new QCategoryAxis),
