@@ -109,7 +109,8 @@ void BM_FullCycle_Qalculate(benchmark::State& state) {
     for (int i : {0, 5, 199}) {
       MathStructure m = calc->calculate(expressions[static_cast<std::size_t>(i)], eo);
       m.format(po);
-      std::fprintf(stderr, "%s: libqalculate %s\n", expressions[static_cast<std::size_t>(i)].c_str(), m.print(po).c_str());
+      std::fprintf(stderr, "%s: libqalculate %s\n", expressions[static_cast<std::size_t>(i)].c_str(),
+                   m.print(po).c_str());
     }
     std::fprintf(stderr, "ours: %s ...\n", ours.Calc.ResultsText.substr(0, 60).c_str());
     return true;

@@ -137,8 +137,8 @@ std::string LargeTable(int categories, int units) {
   for (int c = 0; c < categories; ++c) {
     text += "[c" + std::to_string(c) + "]\r\n";
     for (int i = 0; i + 1 < units; ++i)
-      text += std::to_string(i + 1) + "=u" + std::to_string(i) + " : u" + std::to_string(i + 1) +
-              " : x*3+1 : (x-1)/3\r\n";
+      text +=
+          std::to_string(i + 1) + "=u" + std::to_string(i) + " : u" + std::to_string(i + 1) + " : x*3+1 : (x-1)/3\r\n";
     if (units > 2) text += std::to_string(units) + "=u0 : u" + std::to_string(units - 1) + " : x*7 : x/7\r\n";
     text += "\r\n";
   }

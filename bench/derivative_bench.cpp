@@ -39,7 +39,10 @@ void BM_Derivative(benchmark::State& state) {
   state.SetComplexityN(state.range(0));
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(text.size()));
 }
-BENCHMARK(BM_Derivative)->RangeMultiplier(10)->Range(1000, 100000)->Unit(benchmark::kMillisecond)
+BENCHMARK(BM_Derivative)
+    ->RangeMultiplier(10)
+    ->Range(1000, 100000)
+    ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oAuto);
 
 // The whole test of sin(x)^2+cos(x)^2 against 1.

@@ -22,9 +22,7 @@ int main() {
     for (const grid::Args& a : c.Points) {
       try {
         sink = sink + grid::CallOurs(rec, a);
-      } catch (const std::exception&) {
-        ++failures;
-      }
+      } catch (const std::exception&) { ++failures; }
     }
     const auto t1 = Clock::now();
     for (const grid::Args& a : c.Points) sink = sink + static_cast<double>(c.Reference(a));
@@ -33,8 +31,7 @@ int main() {
       try {
         const double e = grid::RelativeError(grid::CallOurs(rec, a), c.Reference(a), c.Floor);
         if (!(e <= worst)) worst = e;
-      } catch (const std::exception&) {
-      }
+      } catch (const std::exception&) {}
     }
     const double n = static_cast<double>(c.Points.size());
     std::printf("%-22s %8zu %12.3g %10.0e %12.0f %12.0f\n", c.Name.c_str(), c.Points.size(), worst, c.Bound,

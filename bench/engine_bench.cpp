@@ -94,18 +94,31 @@ void BM_CompileLinearSystem(benchmark::State& state) {
   if (eng.Error) state.SkipWithError(eng.ErrorMessage.c_str());
   state.SetComplexityN(static_cast<std::int64_t>(text.size()));
 }
-BENCHMARK(BM_CompileLinearSystem)->Arg(100)->Arg(300)->Arg(1000)->Unit(benchmark::kMillisecond)
+BENCHMARK(BM_CompileLinearSystem)
+    ->Arg(100)
+    ->Arg(300)
+    ->Arg(1000)
+    ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oAuto);
 
 void BM_CompileSum(benchmark::State& state) { CompileBench(state, SumText(state.range(0))); }
 void BM_CompileNested(benchmark::State& state) { CompileBench(state, NestedText(state.range(0))); }
 void BM_CompileNestedSum(benchmark::State& state) { CompileBench(state, NestedSumText(state.range(0))); }
 
-BENCHMARK(BM_CompileSum)->RangeMultiplier(10)->Range(1000, 100000)->Unit(benchmark::kMillisecond)
+BENCHMARK(BM_CompileSum)
+    ->RangeMultiplier(10)
+    ->Range(1000, 100000)
+    ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oAuto);
-BENCHMARK(BM_CompileNested)->RangeMultiplier(10)->Range(1000, 100000)->Unit(benchmark::kMillisecond)
+BENCHMARK(BM_CompileNested)
+    ->RangeMultiplier(10)
+    ->Range(1000, 100000)
+    ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oAuto);
-BENCHMARK(BM_CompileNestedSum)->RangeMultiplier(10)->Range(1000, 100000)->Unit(benchmark::kMillisecond)
+BENCHMARK(BM_CompileNestedSum)
+    ->RangeMultiplier(10)
+    ->Range(1000, 100000)
+    ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oAuto);
 
 // ===========================================================================
@@ -115,7 +128,6 @@ BENCHMARK(BM_CompileNestedSum)->RangeMultiplier(10)->Range(1000, 100000)->Unit(b
 // variable a moves through [1, 2) from one evaluation to the next; b and c
 // stay fixed. The program ends with a table of the time ratios.
 // ===========================================================================
-
 
 // One expression in both syntaxes.
 struct TRaceCase {
@@ -207,9 +219,7 @@ struct TMuRunner {
       P.DefineVar("c", &C);
       P.SetExpr(text);
       P.Eval();  // parses and builds the byte code
-    } catch (const mu::Parser::exception_type& ex) {
-      Error = Cat({"muParser failed: ", ex.GetMsg()});
-    }
+    } catch (const mu::Parser::exception_type& ex) { Error = Cat({"muParser failed: ", ex.GetMsg()}); }
   }
 
   bool At(double a, double& value) {
@@ -396,8 +406,7 @@ void PrintRaceSummary(const TRaceTimes& times, std::FILE* out) {
     std::fprintf(out, "%3d  %10s  %10s  %8s  %s\n", i, oursText, muText, ratioText, kRaceCases[i].Ours);
   }
   if (pairs > 0)
-    std::fprintf(out, "Geometric mean of ours/muParser over %d expressions: %.3f\n", pairs,
-                 std::exp(logSum / pairs));
+    std::fprintf(out, "Geometric mean of ours/muParser over %d expressions: %.3f\n", pairs, std::exp(logSum / pairs));
   std::fflush(out);
 }
 
@@ -415,8 +424,8 @@ bool IsTruthy(std::string_view value) {
   if (value.empty()) return true;
   std::string lower(value);
   for (char& ch : lower) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-  if (lower.size() == 1) return std::isalnum(static_cast<unsigned char>(lower[0])) && lower != "0" &&
-                                lower != "f" && lower != "n";
+  if (lower.size() == 1)
+    return std::isalnum(static_cast<unsigned char>(lower[0])) && lower != "0" && lower != "f" && lower != "n";
   return lower != "false" && lower != "no" && lower != "off";
 }
 
@@ -483,8 +492,8 @@ int main(int argc, char** argv) {
     int options = benchmark::ConsoleReporter::OO_None;
     if (ColorWanted(flags.Color)) options |= benchmark::ConsoleReporter::OO_Color;
     if (flags.Tabular) options |= benchmark::ConsoleReporter::OO_Tabular;
-    TRaceReporter<benchmark::ConsoleReporter> reporter(
-        times, static_cast<benchmark::ConsoleReporter::OutputOptions>(options));
+    TRaceReporter<benchmark::ConsoleReporter> reporter(times,
+                                                       static_cast<benchmark::ConsoleReporter::OutputOptions>(options));
     benchmark::RunSpecifiedBenchmarks(&reporter);
   }
   benchmark::Shutdown();

@@ -55,7 +55,8 @@ struct TFiles {
   std::string Folder;
   std::string Firebird, FirebirdPlain;
   TFiles() {
-    Folder = (std::filesystem::temp_directory_path() / ("helmax-exchange-bench-" + std::to_string(::getpid()))).string();
+    Folder =
+        (std::filesystem::temp_directory_path() / ("helmax-exchange-bench-" + std::to_string(::getpid()))).string();
     std::filesystem::create_directories(Folder);
     Firebird = Folder + "/rates.fdb";
     FirebirdPlain = Folder + "/rates-no-index.fdb";
@@ -90,8 +91,8 @@ struct TSession {
 };
 
 void Convert(benchmark::State& state, TSession& s) {
-  const TExchangeRequest request{"100", "Last", TCurrency{978, "AAX", ""}, TCurrency{105, "AFX", ""},
-                                 TCurrency{130, "BEX", ""}, true};
+  const TExchangeRequest request{
+      "100", "Last", TCurrency{978, "AAX", ""}, TCurrency{105, "AFX", ""}, TCurrency{130, "BEX", ""}, true};
   std::string results;
   for (auto _ : state) {
     results = s.Tool.Calculate(s.Calc, request, TRatesProduct::Firebird).Results;

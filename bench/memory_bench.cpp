@@ -23,8 +23,7 @@ std::atomic<long long> g_Peak{0};
 void Count(long long delta) {
   const long long now = g_Live.fetch_add(delta, std::memory_order_relaxed) + delta;
   long long peak = g_Peak.load(std::memory_order_relaxed);
-  while (now > peak && !g_Peak.compare_exchange_weak(peak, now, std::memory_order_relaxed)) {
-  }
+  while (now > peak && !g_Peak.compare_exchange_weak(peak, now, std::memory_order_relaxed)) {}
 }
 
 }  // namespace

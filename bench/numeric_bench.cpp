@@ -15,9 +15,9 @@
 #include <boost/math/quadrature/gauss_kronrod.hpp>
 #include <cfloat>
 #include <cmath>
-#include <ctime>
 #include <complex>
 #include <cstdio>
+#include <ctime>
 #include <map>
 #include <random>
 #include <string>
@@ -154,7 +154,11 @@ void BM_NaturalSpline(benchmark::State& state) {
   }
   state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_NaturalSpline)->RangeMultiplier(10)->Range(1000, 1000000)->Complexity(benchmark::oN)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_NaturalSpline)
+    ->RangeMultiplier(10)
+    ->Range(1000, 1000000)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMicrosecond);
 
 // ---- integration ----------------------------------------------------------------------
 
@@ -286,8 +290,8 @@ int main(int argc, char** argv) {
       if (other == name || other.rfind(task, 0) != 0 || other.find('_', task.size()) != std::string::npos) continue;
       if (!header) std::printf("\nCPU time ratios, ours / theirs:\n");
       header = true;
-      std::printf("  %-28s ours / %-18s %6.2f\n", task.substr(3, task.size() - 4).c_str(), other.substr(task.size()).c_str(),
-                  theirs > 0 ? ours / theirs : 0.0);
+      std::printf("  %-28s ours / %-18s %6.2f\n", task.substr(3, task.size() - 4).c_str(),
+                  other.substr(task.size()).c_str(), theirs > 0 ? ours / theirs : 0.0);
     }
   }
   return 0;

@@ -113,7 +113,8 @@ void Measure(benchmark::State& state, const std::vector<std::string>& argv,
     faults = run.Faults;
     cpu += run.CpuSeconds;
   }
-  state.counters["cpu_ms"] = 1000.0 * cpu / static_cast<double>(std::max<benchmark::IterationCount>(1, state.iterations()));
+  state.counters["cpu_ms"] =
+      1000.0 * cpu / static_cast<double>(std::max<benchmark::IterationCount>(1, state.iterations()));
   state.counters["max_rss_MB"] = static_cast<double>(rss) / 1024.0;
   state.counters["page_faults"] = static_cast<double>(faults);
 }

@@ -74,8 +74,7 @@ void BM_ChartBuild(benchmark::State& state) {
   const TFunctionTable table = SineTable(state.range(0));
   for (auto _ : state) {
     const TChartData data = BuildChartData(table);
-    const std::vector<TPolyline> runs =
-        ReduceForDrawing(data.X, data.Series[0].Y, data.X.front(), data.X.back(), 800);
+    const std::vector<TPolyline> runs = ReduceForDrawing(data.X, data.Series[0].Y, data.X.front(), data.X.back(), 800);
     benchmark::DoNotOptimize(runs.data());
   }
   state.SetItemsProcessed(state.iterations() * state.range(0));

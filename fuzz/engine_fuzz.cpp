@@ -40,15 +40,17 @@ namespace {
 using namespace helmax;
 
 [[noreturn]] void Fail(const THelmaxComplexEval& e, int line, const char* what) {
-  std::fprintf(stderr, "engine_fuzz: invariant failed (line %d): %s\n  Error=%d ErrorCode=%d MathErrorKind=%d\n"
-               "  ErrorMessage=\"%s\"\n", line, what, e.Error ? 1 : 0, static_cast<int>(e.ErrorCode),
-               static_cast<int>(e.MathErrorKind), e.ErrorMessage.c_str());
+  std::fprintf(stderr,
+               "engine_fuzz: invariant failed (line %d): %s\n  Error=%d ErrorCode=%d MathErrorKind=%d\n"
+               "  ErrorMessage=\"%s\"\n",
+               line, what, e.Error ? 1 : 0, static_cast<int>(e.ErrorCode), static_cast<int>(e.MathErrorKind),
+               e.ErrorMessage.c_str());
   __builtin_trap();
 }
 
-#define FUZZ_CHECK(e, cond)                          \
-  do {                                               \
-    if (!(cond)) Fail((e), __LINE__, #cond);         \
+#define FUZZ_CHECK(e, cond)                  \
+  do {                                       \
+    if (!(cond)) Fail((e), __LINE__, #cond); \
   } while (0)
 
 struct TOptions {
@@ -156,9 +158,7 @@ void RunSingle(THelmaxComplexEval& e, const TEvents& ev) {
   const int fired = ev.Execute;
   TValue r = TValue::MakeBool(true);
   e.DoMathExpression(r);
-  if (e.ExpressionCount >= 2) {
-    FUZZ_CHECK(e, e.Error && e.ErrorCode == -18);
-  }
+  if (e.ExpressionCount >= 2) { FUZZ_CHECK(e, e.Error && e.ErrorCode == -18); }
   CheckOutcome(e, ev, fired, r);
 }
 
@@ -341,8 +341,8 @@ void CompareWithItself(std::string_view text) {
   THelmaxComplexEval probe;
   probe.ImplicitMultiplication = true;
   probe.VerifySyntaxSemantics(text);
-  if (probe.Error || probe.ExpressionCount != 1 || !probe.WhileRecords().empty() ||
-      probe.RunTimeFunctionCount() != 0 || probe.Instructions().size() > 64)
+  if (probe.Error || probe.ExpressionCount != 1 || !probe.WhileRecords().empty() || probe.RunTimeFunctionCount() != 0 ||
+      probe.Instructions().size() > 64)
     return;
   TMessageRecorder ui;
   TEquivalenceTest test(ui);
@@ -350,9 +350,7 @@ void CompareWithItself(std::string_view text) {
   const TEquivalenceCounts counts = test.Compare(t, t, 0x5eed);
   FUZZ_CHECK(probe, ui.Messages.empty());
   FUZZ_CHECK(probe, counts.Equal >= 0 && counts.Counted() <= 51 * 101);
-  if (!DrawsRandomNumbers(t)) {
-    FUZZ_CHECK(probe, counts.Unequal == 0);
-  }
+  if (!DrawsRandomNumbers(t)) { FUZZ_CHECK(probe, counts.Unequal == 0); }
 }
 
 [[noreturn]] void TextsDiffer(const char* what, const std::string& got, const std::string& expected) {
@@ -364,10 +362,19 @@ void CompareWithItself(std::string_view text) {
 // The bytes as a program over a pool of texts: each byte applies one
 // constructor to pool members and adds the result.
 void Constructors(std::string_view bytes) {
-  static const char* const kAtoms[] = {"x", "0", "-0", "1", "-1", "2", "-x", "sin(x)", "x+1", "-x+1", "-(x+1)",
-                                       "x*y", "-x*y", "infinity", "1e5", "exp(1)", "2147483647", "-2147483648",
-                                       "a-(-b)", "f(x)'", "-(-(a+b))", "(-x)^2", "x-1e-5", "-(-x+1)", "-1e5",
-                                       "-12345678901234567890123456789012345678901234567890e5"};
+  static const char* const kAtoms[] = {"x",          "0",
+                                       "-0",         "1",
+                                       "-1",         "2",
+                                       "-x",         "sin(x)",
+                                       "x+1",        "-x+1",
+                                       "-(x+1)",     "x*y",
+                                       "-x*y",       "infinity",
+                                       "1e5",        "exp(1)",
+                                       "2147483647", "-2147483648",
+                                       "a-(-b)",     "f(x)'",
+                                       "-(-(a+b))",  "(-x)^2",
+                                       "x-1e-5",     "-(-x+1)",
+                                       "-1e5",       "-12345678901234567890123456789012345678901234567890e5"};
   const bool powerAsOperator = bytes.empty() || (bytes[0] & 1) == 0;
   TDerivativeTexts texts(powerAsOperator, 4000, 0);
   texts.VerifyComposedForms(true);

@@ -25,19 +25,56 @@ constexpr double kParameterDefaults[InternalConstantCount] = {-100.0, 100.0, 0.1
 // The distribution pack's functions in the order of the calculator's
 // function table (entries 7 to 15, then 18 to 64; an external function's
 // error code is 98 + the pack's 112 + its entry).
-constexpr const char* kSpecialFunctionOrder[] = {"InverseGamma", "Gamma",  "LnGamma",        "IncompleteGamma",
-                                                 "IncompleteGamma2", "Beta", "LnBeta", "IncompleteBeta", "Hermite"};
-constexpr const char* kDistributionOrder[] = {
-    "NormalZ",           "NormalPDF",        "NormalLess",        "NormalGreater",     "InvNormalGreater",
-    "InvNormalLess",     "NormalDistLess",   "NormalDistGreater", "NormalDistBetween", "InvNormalDistLess",
-    "InvNormalDistGreater", "ZAlpha",        "LogNormalPDF",      "LogNormalLess",     "LogNormalBetween",
-    "LogNormalGreater",  "InvLogNormalLess", "InvLogNormalGreater", "ChiSquareLess",   "ChiSquareGreater",
-    "ChiSquareBetween",  "InvChiSquareLess", "InvChiSquareGreater", "InvChiSquare",    "FDistLess",
-    "FDistGreater",      "FDistBetween",     "InvFDistLess",      "InvFDistGreater",   "StudentTLess",
-    "StudentTGreater",   "StudentTBetween",  "InvStudentTLess",   "InvStudentTGreater", "BinomialEq",
-    "BinomialLess",      "BinomialGreater",  "BinomialBetween",   "PoissonEq",         "PoissonLess",
-    "PoissonGreater",    "PoissonBetween",   "ExponentialLess",   "ExponentialGreater", "ExponentialBetween",
-    "Permutation",       "BinomialCoeff"};
+constexpr const char* kSpecialFunctionOrder[] = {"InverseGamma",     "Gamma", "LnGamma", "IncompleteGamma",
+                                                 "IncompleteGamma2", "Beta",  "LnBeta",  "IncompleteBeta",
+                                                 "Hermite"};
+constexpr const char* kDistributionOrder[] = {"NormalZ",
+                                              "NormalPDF",
+                                              "NormalLess",
+                                              "NormalGreater",
+                                              "InvNormalGreater",
+                                              "InvNormalLess",
+                                              "NormalDistLess",
+                                              "NormalDistGreater",
+                                              "NormalDistBetween",
+                                              "InvNormalDistLess",
+                                              "InvNormalDistGreater",
+                                              "ZAlpha",
+                                              "LogNormalPDF",
+                                              "LogNormalLess",
+                                              "LogNormalBetween",
+                                              "LogNormalGreater",
+                                              "InvLogNormalLess",
+                                              "InvLogNormalGreater",
+                                              "ChiSquareLess",
+                                              "ChiSquareGreater",
+                                              "ChiSquareBetween",
+                                              "InvChiSquareLess",
+                                              "InvChiSquareGreater",
+                                              "InvChiSquare",
+                                              "FDistLess",
+                                              "FDistGreater",
+                                              "FDistBetween",
+                                              "InvFDistLess",
+                                              "InvFDistGreater",
+                                              "StudentTLess",
+                                              "StudentTGreater",
+                                              "StudentTBetween",
+                                              "InvStudentTLess",
+                                              "InvStudentTGreater",
+                                              "BinomialEq",
+                                              "BinomialLess",
+                                              "BinomialGreater",
+                                              "BinomialBetween",
+                                              "PoissonEq",
+                                              "PoissonLess",
+                                              "PoissonGreater",
+                                              "PoissonBetween",
+                                              "ExponentialLess",
+                                              "ExponentialGreater",
+                                              "ExponentialBetween",
+                                              "Permutation",
+                                              "BinomialCoeff"};
 
 const char* const kDefaultDefinitions = "f(x)~Sin(x),\nFact(n)~if(eq(n,0),1,n*Fact(n-1)),\ny=1/3";
 
@@ -101,7 +138,8 @@ TCalculator::TCalculator(TUserInterface& ui, TCalculatorFiles files)
   // The sheets' cells are evaluated with the auxiliary engine.
   Sheets_->SetCellEngine(Auxiliary_.get());
   Sheets_->SetStopTest([this] { return StopRequested(); });
-  ConstantList_ = std::make_unique<TConstantList>(*Constants_, FunctionTable_, static_cast<TConstantListHost&>(*this), Ui_);
+  ConstantList_ =
+      std::make_unique<TConstantList>(*Constants_, FunctionTable_, static_cast<TConstantListHost&>(*this), Ui_);
   DefinitionsText = kDefaultDefinitions;
   DefinitionsStale_ = true;
   Clock_ = SystemClockNow;
@@ -132,7 +170,9 @@ void TCalculator::BuildFunctionTable() {
   conv.Kind = ufMethod;
   conv.ArgCount = 4;
   TConversionTable* conversions = Conversions_.get();
-  conv.Method = [conversions](TValue* const* args, int count, TValue& result) { conversions->Conv(args, count, result); };
+  conv.Method = [conversions](TValue* const* args, int count, TValue& result) {
+    conversions->Conv(args, count, result);
+  };
   FunctionTable_.push_back(std::move(conv));
   const TUserFuncArray pack = DistributionFunctions();
   auto append = [&](const char* name) {
@@ -208,9 +248,7 @@ void TCalculator::SetParameter(int index, double v) {
   if (index < parFrom || index > parIntegrTolerance) return;
   bool ok = std::isfinite(v);
   switch (index) {
-    case parStep:
-      ok = ok && v > 0 && std::fabs(v) > 1e-13;
-      break;
+    case parStep: ok = ok && v > 0 && std::fabs(v) > 1e-13; break;
     case parColWidth:
       if (ok) {
         v = std::nearbyint(v);
@@ -218,11 +256,8 @@ void TCalculator::SetParameter(int index, double v) {
       }
       break;
     case parDetTolerance:
-    case parIntegrTolerance:
-      ok = ok && v > 0;
-      break;
-    default:
-      break;
+    case parIntegrTolerance: ok = ok && v > 0; break;
+    default: break;
   }
   Parameters_[static_cast<std::size_t>(index - 1)] = ok ? v : kParameterDefaults[index - 1];
 }
@@ -248,10 +283,8 @@ void TCalculator::RevalidateFunctionVariable(bool withCurrentName) {
 // The message of a cycle that cannot run: a box for a command, the results
 // pane while typing.
 void TCalculator::Report(TReport report, const std::string& message) {
-  if (report == TReport::Box)
-    Ui_.ShowMessage(message);
-  else
-    ResultsText = message;
+  if (report == TReport::Box) Ui_.ShowMessage(message);
+  else ResultsText = message;
 }
 
 namespace {
@@ -270,9 +303,7 @@ void TCalculator::DefinitionsChanged(TReport report) {
     // Not a fault of the definitions: they are compiled again at the next
     // evaluation.
     DefinitionsInvalid_ = DefinitionsOutOfMemory_ = true;
-  } catch (const std::exception& e) {
-    Ui_.ShowMessage(std::string("Frame31Memo1Exit-> ") + e.what());
-  }
+  } catch (const std::exception& e) { Ui_.ShowMessage(std::string("Frame31Memo1Exit-> ") + e.what()); }
   if (DefinitionsOutOfMemory_) {
     DefinitionsStale_ = true;
     DefinitionsError_ = kOutOfMemory;
@@ -453,11 +484,10 @@ namespace {
 
 // The expression of a failed run, counted from 0 among the pane's
 // expressions (ranges), or -1 when it cannot be told.
-int FailedIndex(const std::string& pane, const std::vector<std::pair<std::size_t, std::size_t>>& ranges,
-                bool compiled, int failedExpression, const std::string& errorMessage) {
-  if (compiled) return failedExpression >= 0 && static_cast<std::size_t>(failedExpression) < ranges.size()
-                           ? failedExpression
-                           : -1;
+int FailedIndex(const std::string& pane, const std::vector<std::pair<std::size_t, std::size_t>>& ranges, bool compiled,
+                int failedExpression, const std::string& errorMessage) {
+  if (compiled)
+    return failedExpression >= 0 && static_cast<std::size_t>(failedExpression) < ranges.size() ? failedExpression : -1;
   const auto fragment = FragmentRange(pane, errorMessage);
   if (!fragment) return -1;
   for (std::size_t i = 0; i < ranges.size(); ++i)
@@ -512,8 +542,8 @@ void TCalculator::ShowOtherResults(const TPaneRun& failedRun) {
   std::vector<std::string> texts(n);
   for (std::size_t i = 0; i < n; ++i)
     texts[i] = RemoveLineEnds(ExpressionsText.substr(ranges[i].first, ranges[i].second - ranges[i].first));
-  int failed = FailedIndex(ExpressionsText, ranges, failedRun.Compiled, failedRun.FailedExpression,
-                           failedRun.ErrorMessage);
+  int failed =
+      FailedIndex(ExpressionsText, ranges, failedRun.Compiled, failedRun.FailedExpression, failedRun.ErrorMessage);
   std::vector<std::string> lines(n);
   std::vector<bool> left(n, false);  // failed or depends on a failure
   const std::string paneError = ResultsText;
@@ -531,7 +561,8 @@ void TCalculator::ShowOtherResults(const TPaneRun& failedRun) {
       grew = false;
       for (std::size_t i = 0; i < n; ++i) {
         if (left[i]) continue;
-        if (std::none_of(unknown.begin(), unknown.end(), [&](const std::string& name) { return UsesName(texts[i], name); }))
+        if (std::none_of(unknown.begin(), unknown.end(),
+                         [&](const std::string& name) { return UsesName(texts[i], name); }))
           continue;
         left[i] = grew = true;
         for (std::string& name : AssignedNames(texts[i])) unknown.push_back(std::move(name));
@@ -691,7 +722,7 @@ bool TCalculator::RestoreSnapshot(const std::string& text) {
 }
 
 void TCalculator::LoadSections(const std::string& constants, const std::string& functionVariable,
-                            const std::string& expressions, const std::string& definitions) {
+                               const std::string& expressions, const std::string& definitions) {
   TConstantList& list = *ConstantList_;
   list.Reset();
   bool seen[InternalConstantCount] = {};
@@ -738,10 +769,8 @@ void TCalculator::Open(const std::string& fileName) {
   // Anything at that name is read, so that a folder or device is refused
   // with its reason.
   std::error_code ec;
-  if (std::filesystem::exists(fileName, ec))
-    ReadDocument();
-  else
-    DocumentFileValid = false;
+  if (std::filesystem::exists(fileName, ec)) ReadDocument();
+  else DocumentFileValid = false;
 }
 
 // Before a save: the definitions must compile; the expressions are then
@@ -840,7 +869,7 @@ void TCalculator::ReadSettings() {
   }
   const TSettingsUpdate update = ReadSettingsText(text);
   GeometryRead = update.Geometry[0] || update.Geometry[1] || update.Geometry[2] || update.Geometry[3] ||
-                update.Geometry[4] || update.Geometry[5];
+                 update.Geometry[4] || update.Geometry[5];
   ApplySettings(update, Settings);
   if (update.ErrorMessage) SetErrorMessageView(*update.ErrorMessage);
   CurrencyMode_ = false;
@@ -866,8 +895,7 @@ bool TCalculator::ShowsEntry(const std::string& entry) const {
 void TCalculator::Undo() {
   if (!History_.UndoEnabled() || !CheckBraces("Cannot keep this state in the history")) return;
   const std::vector<std::string>& entries = History_.Entries();
-  if (std::none_of(entries.begin(), entries.end(), [&](const std::string& e) { return ShowsEntry(e); }))
-    AddHistory();
+  if (std::none_of(entries.begin(), entries.end(), [&](const std::string& e) { return ShowsEntry(e); })) AddHistory();
   // Back to the nearest entry that differs from what the panes show.
   while (std::optional<std::string> entry = History_.Undo())
     if (!ShowsEntry(*entry)) {

@@ -75,7 +75,7 @@ class TCalculator : private TConstantListHost {
   // ---- evaluation cycle ----
   void DefinitionsChanged(TReport report = TReport::Box);  // compile the definitions
   void ExpressionsChanged(TReport report = TReport::Box);  // evaluate the expressions (memory that runs out
-                                                          // says "Out of memory")
+                                                           // says "Out of memory")
   // True when the last evaluation filled the results pane with values.
   bool ResultsShown() const { return ResultsShown_; }
   // The window's rule: when the pane fails, the results pane still shows
@@ -163,7 +163,7 @@ class TCalculator : private TConstantListHost {
   // OnPanesLoaded is called once the panes hold the new texts, before
   // anything is calculated, so that a window can show them at once.
   void LoadSections(const std::string& constants, const std::string& functionVariable, const std::string& expressions,
-                 const std::string& definitions);
+                    const std::string& definitions);
   std::function<void(const std::string& definitions, const std::string& expressions)> OnPanesLoaded;
   void WriteToLogFile();
   // Applies the four sections of a document's text without touching any

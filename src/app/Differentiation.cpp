@@ -17,8 +17,7 @@ TDifferentiation::TDifferentiation() {
   };
 }
 
-std::string TDifferentiation::Differentiate(std::string_view expressionPane, std::string_view variable,
-                                            bool bracket) {
+std::string TDifferentiation::Differentiate(std::string_view expressionPane, std::string_view variable, bool bracket) {
   Result_.clear();
   Failed_ = false;
   Engine_.VerifySyntaxSemanticsAndDerivation(OneLineExpression(expressionPane), "", true, variable);

@@ -57,9 +57,7 @@ struct TSampled {
     TValue* const* r = nullptr;
     try {
       r = Engine.DoVectorOfMathExpressions();
-    } catch (...) {
-      r = nullptr;
-    }
+    } catch (...) { r = nullptr; }
     Engine.PerturbResults = false;
     if (r == nullptr) return false;
     result = *r[0];
@@ -117,8 +115,7 @@ bool TEquivalenceTest::CompileOne(THelmaxComplexEval& engine, const std::string&
   return true;
 }
 
-TEquivalenceCounts TEquivalenceTest::Compare(const std::string& first, const std::string& second,
-                                             std::uint64_t seed) {
+TEquivalenceCounts TEquivalenceTest::Compare(const std::string& first, const std::string& second, std::uint64_t seed) {
   TEquivalenceCounts counts;
   if (!CompileOne(First_, first, "First expression -> ")) return counts;
   if (!CompileOne(Second_, second, "Second expression -> ")) return counts;
@@ -160,8 +157,7 @@ TEquivalenceCounts TEquivalenceTest::Compare(const std::string& first, const std
   return counts;
 }
 
-TEquivalenceCounts TEquivalenceTest::Test(std::string_view firstPane, std::string_view secondPane,
-                                          std::uint64_t seed) {
+TEquivalenceCounts TEquivalenceTest::Test(std::string_view firstPane, std::string_view secondPane, std::uint64_t seed) {
   const TEquivalenceCounts counts = Compare(OneLineExpression(firstPane), OneLineExpression(secondPane), seed);
   Ui_.ShowInformation(std::string(VerdictText(VerdictOf(counts))) + "\n" + CountsText(counts));
   return counts;

@@ -93,8 +93,12 @@ TSettingsUpdate ReadSettingsText(std::string_view text) {
 }
 
 void ApplySettings(const TSettingsUpdate& u, TSettings& s) {
-  int* pos[6] = {&s.Geometry.Top,   &s.Geometry.Left,        &s.Geometry.Height,
-                 &s.Geometry.Width, &s.Geometry.DefinitionsHeight, &s.Geometry.ExpressionsHeight};
+  int* pos[6] = {&s.Geometry.Top,
+                 &s.Geometry.Left,
+                 &s.Geometry.Height,
+                 &s.Geometry.Width,
+                 &s.Geometry.DefinitionsHeight,
+                 &s.Geometry.ExpressionsHeight};
   for (int i = 0; i < 6; ++i)
     if (u.Geometry[i]) *pos[i] = *u.Geometry[i];
   if (u.StayOnTop) s.StayOnTop = *u.StayOnTop;

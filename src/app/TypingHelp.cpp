@@ -158,8 +158,7 @@ const std::vector<TTokenSpan>& TLineClassifier::Classify(std::string_view line, 
         // Names this line brings in: assigned ones, and the head of a
         // definition.
         const TToken& next = Tokens_[t + 1];
-        if (next.Type == TTokenType::Operator && next.Op == '=')
-          cls = TTokenClass::Variable;
+        if (next.Type == TTokenType::Operator && next.Op == '=') cls = TTokenClass::Variable;
         else if (next.Type == TTokenType::LParen && Packed_.find('~', next.Pos) != std::string::npos)
           cls = TTokenClass::UserFunction;
       }
@@ -216,8 +215,7 @@ std::vector<std::pair<std::size_t, std::size_t>> ExpressionRanges(std::string_vi
   return out;
 }
 
-std::optional<std::pair<std::size_t, std::size_t>> FragmentRange(std::string_view pane,
-                                                                 std::string_view errorMessage) {
+std::optional<std::pair<std::size_t, std::size_t>> FragmentRange(std::string_view pane, std::string_view errorMessage) {
   const std::size_t colon = errorMessage.rfind(':');
   if (colon == std::string_view::npos) return std::nullopt;
   std::string fragment;

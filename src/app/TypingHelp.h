@@ -26,9 +26,9 @@ enum class TTokenClass : std::uint8_t {
   PackFunction,  // a function the host registered (date-time pack, distributions ...)
   UserFunction,  // a run-time function of the definitions
   Variable,
-  Constant,      // a constant of the constant list
-  Operator,      // operators, brackets and commas
-  Unknown,       // a name that is none of these
+  Constant,  // a constant of the constant list
+  Operator,  // operators, brackets and commas
+  Unknown,   // a name that is none of these
 };
 
 // One classified token: bytes [Start, Start + Length) of the line.
@@ -63,8 +63,8 @@ class TNameCatalogue {
 
  private:
   void Add(TNameEntry entry);
-  std::vector<TNameEntry> Entries_;                      // sorted by lower-case name
-  std::vector<std::string> Keys_;                        // lower-case names, same order
+  std::vector<TNameEntry> Entries_;                       // sorted by lower-case name
+  std::vector<std::string> Keys_;                         // lower-case names, same order
   std::unordered_map<std::string, TTokenClass> Classes_;  // lower-case name -> class
 };
 
@@ -93,8 +93,7 @@ std::vector<std::pair<std::size_t, std::size_t>> ExpressionRanges(std::string_vi
 // Where in the pane the text of an error message's fragment stands: the
 // fragment is compared with the pane without blanks and line ends, case
 // ignored. Nothing when the message names no fragment or it is not found.
-std::optional<std::pair<std::size_t, std::size_t>> FragmentRange(std::string_view pane,
-                                                                 std::string_view errorMessage);
+std::optional<std::pair<std::size_t, std::size_t>> FragmentRange(std::string_view pane, std::string_view errorMessage);
 
 // The pane line of each expression when the pane holds one expression per
 // line (blank lines allowed), nothing otherwise.

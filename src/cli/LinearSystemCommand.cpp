@@ -23,8 +23,7 @@ class TFileMessages : public TUserInterface {
 
 }  // namespace
 
-int RunLinearSystemCommand(const std::string& path, TSystemCommand command, double tolerance,
-                           const TStopTest& stop) {
+int RunLinearSystemCommand(const std::string& path, TSystemCommand command, double tolerance, const TStopTest& stop) {
   TLinearSystem system;
   TFileMessages ui;
   std::string variables, equations;

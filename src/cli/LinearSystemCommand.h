@@ -14,7 +14,6 @@ namespace helmax {
 // returns 0; on a failure the results box and the messages go to standard
 // error and it returns 1; a file that cannot be read or is not a system
 // returns 2.
-int RunLinearSystemCommand(const std::string& path, TSystemCommand command, double tolerance,
-                           const TStopTest& stop);
+int RunLinearSystemCommand(const std::string& path, TSystemCommand command, double tolerance, const TStopTest& stop);
 
 }  // namespace helmax

@@ -190,8 +190,7 @@ TOptions ParseOptions(int argc, char** argv) {
       o.MaxSeconds = std::strtod(text->c_str(), &end);
       if (text->empty() || *end != '\0' || !(o.MaxSeconds > 0) || o.MaxSeconds > 1e9)
         BadUsage("option --max-seconds needs a positive number of seconds");
-    }
-    else if (arg == "--derivative") value(o.DerivativeVariable);
+    } else if (arg == "--derivative") value(o.DerivativeVariable);
     else if (arg == "--bracket") flag(o.Bracket);
     else if (arg == "--power-function") flag(o.PowerFunction);
     else if (arg == "--equivalent") value(o.Equivalent);
@@ -200,8 +199,7 @@ TOptions ParseOptions(int argc, char** argv) {
       if (inlineValue || i + 2 >= argc) BadUsage("option --integral needs FROM and TO");
       o.Integral = TIntegralRequest{argv[i + 1], argv[i + 2], std::nullopt};
       i += 2;
-    }
-    else if (arg == "--tolerance") value(o.Tolerance);
+    } else if (arg == "--tolerance") value(o.Tolerance);
     else if (arg == "--linear-system") value(o.LinearSystem);
     else if (arg == "--determinant") flag(o.Determinant);
     else if (arg == "--inverse") flag(o.Inverse);
@@ -218,10 +216,12 @@ TOptions ParseOptions(int argc, char** argv) {
     }
   }
   if (o.DerivativeVariable && o.Equivalent) BadUsage("--derivative and --equivalent exclude each other");
-  if ((o.Bracket || o.PowerFunction) && !o.DerivativeVariable) BadUsage("--bracket and --power-function need --derivative");
+  if ((o.Bracket || o.PowerFunction) && !o.DerivativeVariable)
+    BadUsage("--bracket and --power-function need --derivative");
   if (o.Seed && !o.Equivalent) BadUsage("--seed needs --equivalent");
   if ((o.DerivativeVariable || o.Equivalent) && o.Expressions.empty()) BadUsage("an EXPRESSION is needed");
-  if (o.Integral && (o.DerivativeVariable || o.Equivalent)) BadUsage("--integral excludes --derivative and --equivalent");
+  if (o.Integral && (o.DerivativeVariable || o.Equivalent))
+    BadUsage("--integral excludes --derivative and --equivalent");
   if (o.Integral && o.Expressions.empty()) BadUsage("an EXPRESSION is needed");
   if (o.Tolerance) {
     if (!o.Integral) BadUsage("--tolerance needs --integral");
@@ -467,7 +467,8 @@ extern "C" int ReadKey(FILE*) {
 bool ReadLine(bool interactive, std::string& line) {
   if (!interactive) return static_cast<bool>(std::getline(std::cin, line));
   for (;;) {
-    struct sigaction action {}, previous {};
+    struct sigaction action {
+    }, previous{};
     action.sa_handler = DropLineOnInterrupt;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, &previous);

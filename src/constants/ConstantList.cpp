@@ -67,7 +67,8 @@ std::string Assignments(const std::vector<std::string>& names, const std::vector
 // Detaches an engine's error events for checks whose failures are expected.
 class TQuietEvents {
  public:
-  explicit TQuietEvents(THelmaxComplexEval& e) : E_(e), Parse_(std::move(e.OnParseError)), Exec_(std::move(e.OnExecuteError)) {
+  explicit TQuietEvents(THelmaxComplexEval& e)
+      : E_(e), Parse_(std::move(e.OnParseError)), Exec_(std::move(e.OnExecuteError)) {
     E_.OnParseError = nullptr;
     E_.OnExecuteError = nullptr;
   }
@@ -138,10 +139,8 @@ void TConstantList::Refresh() {
 bool TConstantList::CompileConstantsEngine(const std::string& assignments, const std::string* names) {
   Constants_.ProtectDigitVariables = false;
   Constants_.ProtectOtherVariables = false;
-  if (names != nullptr)
-    Constants_.VerifySyntaxSemantics(assignments, *names, false);
-  else
-    Constants_.VerifySyntaxSemantics(assignments);
+  if (names != nullptr) Constants_.VerifySyntaxSemantics(assignments, *names, false);
+  else Constants_.VerifySyntaxSemantics(assignments);
   const bool ok = !Constants_.Error && Constants_.DoVectorOfMathExpressions() != nullptr;
   Constants_.ProtectDigitVariables = true;
   Constants_.ProtectOtherVariables = true;
@@ -199,10 +198,8 @@ bool TConstantList::AddConst(int t, const std::string& rawName, const std::strin
   if (const std::vector<TVariable*>* vars = Validation_.Variables()) {
     const std::vector<TVariable*>* current = Constants_.Variables();
     for (std::size_t i = 0; i < vars->size(); ++i) {
-      if (static_cast<int>(i) + 1 == t || current == nullptr || i >= current->size())
-        *(*vars)[i]->Value = TValue();
-      else
-        *(*vars)[i]->Value = *(*current)[i]->Value;
+      if (static_cast<int>(i) + 1 == t || current == nullptr || i >= current->size()) *(*vars)[i]->Value = TValue();
+      else *(*vars)[i]->Value = *(*current)[i]->Value;
     }
   }
   TValue probe;

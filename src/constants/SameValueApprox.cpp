@@ -17,16 +17,11 @@ bool SameRealApprox(double a, double b) {
 bool SameValueApprox(const TValue& a, const TValue& b) {
   if (a.Kind != b.Kind) return false;
   switch (a.Kind) {
-    case TValueKind::Real:
-      return SameRealApprox(a.Num, b.Num);
-    case TValueKind::Boolean:
-      return a.Bool == b.Bool;
-    case TValueKind::Currency:
-      return a.Cur == b.Cur;
-    case TValueKind::Complex:
-      return SameRealApprox(a.Cx.Re, b.Cx.Re) && SameRealApprox(a.Cx.Im, b.Cx.Im);
-    default:
-      return false;
+    case TValueKind::Real: return SameRealApprox(a.Num, b.Num);
+    case TValueKind::Boolean: return a.Bool == b.Bool;
+    case TValueKind::Currency: return a.Cur == b.Cur;
+    case TValueKind::Complex: return SameRealApprox(a.Cx.Re, b.Cx.Re) && SameRealApprox(a.Cx.Im, b.Cx.Im);
+    default: return false;
   }
 }
 

@@ -84,7 +84,8 @@ TConvIdMapping MapConvIds(const TConversionNames& before, const TConversionNames
     m.Categories.push_back(to + 1);
     std::vector<int>& units = m.Units.emplace_back();
     for (const std::string& u : c.Units)
-      units.push_back(to < 0 ? 0 : FindName(after.Categories[static_cast<std::size_t>(to)].Units, newName(c.Name, u)) + 1);
+      units.push_back(to < 0 ? 0
+                             : FindName(after.Categories[static_cast<std::size_t>(to)].Units, newName(c.Name, u)) + 1);
   }
   return m;
 }

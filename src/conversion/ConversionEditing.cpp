@@ -386,10 +386,8 @@ TDirectionsTest TestDirections(const std::vector<double>& xs, const std::vector<
 std::string DirectionsFindingText(const TDirectionsTest& test) {
   auto number = [](double v) { return ValueToText(TValue::MakeReal(v)); };
   switch (test.Finding) {
-    case TDirectionsFinding::Sound:
-      return {};
-    case TDirectionsFinding::ForwardConstant:
-      return "A => B does not depend on x";
+    case TDirectionsFinding::Sound: return {};
+    case TDirectionsFinding::ForwardConstant: return "A => B does not depend on x";
     case TDirectionsFinding::NotInverse:
       return "B => A does not bring A => B back to x (x = " + number(test.X) + " gives " + number(test.There) +
              (std::isnan(test.Back) ? ", where B => A fails)" : ", and back " + number(test.Back) + ")");

@@ -282,9 +282,8 @@ bool ParseConversionText(std::string_view text, std::vector<TUnitCategory>& cate
     }
     std::vector<std::size_t> order(category.Units.size());
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
-      return NameLess(category.Units[x].Name, category.Units[y].Name);
-    });
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t x, std::size_t y) { return NameLess(category.Units[x].Name, category.Units[y].Name); });
     std::vector<int> position(order.size());
     std::vector<TUnit> sorted;
     sorted.reserve(order.size());

@@ -368,14 +368,15 @@ void TConversionTable::Conv(TValue* const* args, int count, TValue& result) {
   if (count != 4) throw std::runtime_error(kNotReal);
   for (int i = 0; i < count; ++i)
     if (!args[i]->IsRealLike()) throw std::runtime_error(kNotReal);
-  static constexpr const char* kNotWhole[] = {"Id of unit category must be un integer : ",
-                                              "Id of convert from unit must be un integer : ",
-                                              "Id of convert to unit must be un integer : "};
+  static constexpr const char* kNotWhole[] = {
+      "Id of unit category must be un integer : ", "Id of convert from unit must be un integer : ",
+      "Id of convert to unit must be un integer : "};
   double id[3];
   for (int i = 0; i < 3; ++i) {
     const double v = args[i]->AsReal();
     id[i] = std::nearbyint(v);
-    if (!std::isfinite(v) || std::fabs(v - id[i]) > 1e-13) throw std::runtime_error(kNotWhole[i] + ValueToText(*args[i]));
+    if (!std::isfinite(v) || std::fabs(v - id[i]) > 1e-13)
+      throw std::runtime_error(kNotWhole[i] + ValueToText(*args[i]));
   }
   if (!PathsValid()) throw std::runtime_error(kLockedMessage);
   if (id[0] < 1 || id[0] > CategoryCount())

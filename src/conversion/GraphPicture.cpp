@@ -10,7 +10,7 @@ namespace helmax {
 namespace {
 
 constexpr double kPi = std::numbers::pi;
-constexpr int kGap = 10;         // between a vertex and the ends of its arcs
+constexpr int kGap = 10;  // between a vertex and the ends of its arcs
 constexpr int kArrowLength = 10;
 
 // The nearest integer of an offset, before it is added to a position.
@@ -126,9 +126,8 @@ int ArcLabelAt(const TUnitGraph& graph, int x, int y) {
     if (hit != 0 || arc.Colour == TGraphColour::Black) return;
     const TGraphPoint m = shape.Middle;
     // The box around the label: wider to the left, where the text starts.
-    const bool inside = shape.Single
-                            ? x >= m.X - 10 && x <= m.X + 6 && y >= m.Y - 8 && y <= m.Y + 8
-                            : x >= m.X - 10 && x <= m.X + 4 && y >= m.Y - 7 && y <= m.Y + 9;
+    const bool inside = shape.Single ? x >= m.X - 10 && x <= m.X + 6 && y >= m.Y - 8 && y <= m.Y + 8
+                                     : x >= m.X - 10 && x <= m.X + 4 && y >= m.Y - 7 && y <= m.Y + 9;
     if (inside) hit = arc.Number;
   });
   return hit;

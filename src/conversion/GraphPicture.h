@@ -42,9 +42,9 @@ struct TGraphLabel {
 };
 
 struct TGraphPicture {
-  std::vector<TGraphStroke> Strokes;     // arcs and arrowheads, group by group
-  std::vector<TGraphLabel> ArcLabels;    // text in the arc's colour
-  std::vector<TGraphLabel> VertexLabels; // black text on the label's colour, in number order
+  std::vector<TGraphStroke> Strokes;      // arcs and arrowheads, group by group
+  std::vector<TGraphLabel> ArcLabels;     // text in the arc's colour
+  std::vector<TGraphLabel> VertexLabels;  // black text on the label's colour, in number order
 };
 
 // "E" + k for arc 2k-1, "F" + k for arc 2k.

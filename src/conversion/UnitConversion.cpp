@@ -5,7 +5,9 @@
 namespace helmax {
 
 TUnitConversion::TUnitConversion(TCalculator& calc)
-    : Calc_(calc), Relay_(calc.Conversions().Ui()), Messages_(Relay_),
+    : Calc_(calc),
+      Relay_(calc.Conversions().Ui()),
+      Messages_(Relay_),
       Engine_(std::make_unique<THelmaxDateTimeEval>(calc.FunctionTable())) {
   Messages_.Bind(*Engine_, true);
 }
@@ -82,8 +84,7 @@ TConversionOutcome TUnitConversion::Calculate(const std::string& expression, int
     return out;
   }
   out.Caption = "Expression: " + ValueToText(value);
-  if (UnitsChosen(category, from, to) && ConvertValue(category, from, to, value, false))
-    out.Value = ValueToText(value);
+  if (UnitsChosen(category, from, to) && ConvertValue(category, from, to, value, false)) out.Value = ValueToText(value);
   return out;
 }
 

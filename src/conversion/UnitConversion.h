@@ -24,7 +24,7 @@ struct TConversionOutcome {
 // there is none (instead of a message box at every key).
 struct TLiveConversion {
   std::string Caption = "Expression:";
-  std::string Value;             // From => To, as "&Calculate" shows it
+  std::string Value;              // From => To, as "&Calculate" shows it
   std::string Forward, Backward;  // "212 Fahrenheit = 373.15 Kelvin" and the value the other way
   std::string Error;              // the first failure; empty when both ways converted
 };

@@ -220,8 +220,9 @@ std::vector<TListedPath> TUnitGraph::ShortestPaths(int begin, int end) {
       for (const TLevelItem& f : row) {
         if (Arc(f.Arc).ToVertex != target || !SameCost(f.Cost, first[p].Cost)) continue;
         if (listed.size() >= kMaxListedPaths) break;
-        const bool known = std::any_of(listed.begin(), listed.end(),
-                                       [&](const TListedPath& path) { return p < path.size() && path[p].Arc == f.Arc; });
+        const bool known = std::any_of(listed.begin(), listed.end(), [&](const TListedPath& path) {
+          return p < path.size() && path[p].Arc == f.Arc;
+        });
         if (known) continue;
         TListedPath path(first.begin(), first.begin() + static_cast<std::ptrdiff_t>(p));
         path.push_back(f);
@@ -396,8 +397,7 @@ double TUnitGraph::MaximalFlow(int begin, int end) {
         current = Arc(*ending).FromVertex;
         continue;
       }
-      const auto starting =
-          std::find_if(wave.begin(), wave.end(), [&](int r) { return Arc(r).FromVertex == current; });
+      const auto starting = std::find_if(wave.begin(), wave.end(), [&](int r) { return Arc(r).FromVertex == current; });
       if (starting == wave.end()) break;
       backward.push_back(*starting);
       current = Arc(*starting).ToVertex;

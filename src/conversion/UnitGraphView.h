@@ -18,9 +18,9 @@ namespace helmax {
 struct TGraphCategory {
   int Position = 0;  // 1 for the first category of the table
   std::string Name;
-  std::vector<std::string> Units;             // in the category's order
-  std::vector<TUnitGraph::TPlace> Places;     // the units' positions
-  std::vector<TUnitPair> Rows;                // the definitions' units
+  std::vector<std::string> Units;          // in the category's order
+  std::vector<TUnitGraph::TPlace> Places;  // the units' positions
+  std::vector<TUnitPair> Rows;             // the definitions' units
 };
 
 enum class TGraphView { Graph = 0, MinimalTree = 1, ShortestPaths = 2, MaximalFlow = 3 };

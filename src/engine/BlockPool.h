@@ -28,7 +28,8 @@ class TBlockPool {
   // n contiguous, value-initialised elements, valid until Reset.
   T* Take(std::size_t n) {
     if (n == 0) n = 1;
-    if (static_cast<std::size_t>(Limit_ - Next_) < n) [[unlikely]] EnterBlockFor(n);
+    if (static_cast<std::size_t>(Limit_ - Next_) < n) [[unlikely]]
+      EnterBlockFor(n);
     T* const p = Next_;
     Next_ += n;
     if (n == 1) {
@@ -124,7 +125,8 @@ class TChunkedVector {
   // straight to its place: passed through memory, its narrow stores could
   // not be forwarded to the wide loads of the copy, which waited for them.
   [[gnu::always_inline]] void push_back(const T& value) {
-    if ((Size_ >> kShift) == Chunks_.size()) [[unlikely]] AddChunk();
+    if ((Size_ >> kShift) == Chunks_.size()) [[unlikely]]
+      AddChunk();
     (*this)[Size_++] = value;
   }
   void pop_back() { --Size_; }

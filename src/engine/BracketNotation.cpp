@@ -110,8 +110,10 @@ class TBracketer {
     switch (op) {
       case '~': return 1;
       case '=': return 2;
-      case '+': case '-': return 3;
-      case '*': case '/': return 4;
+      case '+':
+      case '-': return 3;
+      case '*':
+      case '/': return 4;
       case '^': return 6;
       default: return 0;
     }
@@ -140,11 +142,17 @@ class TBracketer {
       const TOp o = ops.back();
       ops.pop_back();
       if (o.Unary) {
-        if (out.empty()) { failed = true; return; }
+        if (out.empty()) {
+          failed = true;
+          return;
+        }
         out.back() = Add({TKind::Unary, o.Op, {}, {out.back()}});
         return;
       }
-      if (out.size() < 2) { failed = true; return; }
+      if (out.size() < 2) {
+        failed = true;
+        return;
+      }
       const std::int32_t r = out.back();
       out.pop_back();
       out.back() = Add({TKind::Binary, o.Op, {}, {out.back(), r}});
@@ -300,7 +308,7 @@ class TBracketer {
 // applications name(arguments).
 struct TItem {
   enum TType : std::uint8_t { Token, Group, Apply } Type;
-  std::string_view Text;  // token text or application name
+  std::string_view Text;                         // token text or application name
   std::vector<std::vector<std::int32_t>> Parts;  // group: one part; application: its arguments
 };
 
@@ -411,8 +419,8 @@ class TTranslator {
   // A token renamed as a constant, or as written (numbers tidied).
   std::string Constant(std::string_view token) const {
     static const char* const kNames[][2] = {
-        {"infinity", "Infinity"}, {"pi", "Pi"},     {"e", "E"},         {"indeterminate", "Indeterminate"},
-        {"true", "True"},         {"false", "False"}, {"degree", "Degree"}, {"null", "Null"},
+        {"infinity", "Infinity"}, {"pi", "Pi"},           {"e", "E"},           {"indeterminate", "Indeterminate"},
+        {"true", "True"},         {"false", "False"},     {"degree", "Degree"}, {"null", "Null"},
         {"nan", "Indeterminate"}, {"zero", "(1.0*^-13)"}, {"inf", "Infinity"}};
     for (const auto& n : kNames)
       if (EqualsIgnoringCase(token, n[0])) return n[1];
@@ -440,20 +448,19 @@ class TTranslator {
   // definition (arguments of a run-time function get a "_").
   struct TPiece {
     enum TKind : std::uint8_t {
-      Literal,      // Text as it is
-      Part,         // the items of *Part
-      Item,         // one item
-      Primed,       // an application followed by the prime: D[...,variable]
-      Head,         // an application before "~"
-      OneOperand,   // an application next to an operator that binds tighter
+      Literal,     // Text as it is
+      Part,        // the items of *Part
+      Item,        // one item
+      Primed,      // an application followed by the prime: D[...,variable]
+      Head,        // an application before "~"
+      OneOperand,  // an application next to an operator that binds tighter
     } Kind;
     std::int32_t Id = -1;
     const std::vector<std::int32_t>* Items = nullptr;
     std::string Text;
   };
 
-  void PushApplication(const TItem& app, std::vector<TPiece>& stack, bool prime, bool head,
-                       bool bracketForm) const {
+  void PushApplication(const TItem& app, std::vector<TPiece>& stack, bool prime, bool head, bool bracketForm) const {
     std::vector<std::vector<std::int32_t>> args;
     for (const auto& part : app.Parts) args.push_back(Unwrapped(part));
     if (args.size() == 1 && args[0].empty() && app.Parts.size() == 1) args.clear();
@@ -516,31 +523,77 @@ class TTranslator {
       bool AllArguments;
     };
     static const TSimple kSimple[] = {
-        {"exp", "Exp", false},         {"cos", "Cos", false},           {"sin", "Sin", false},
-        {"tan", "Tan", false},         {"cotan", "Cot", false},         {"cot", "Cot", false},
-        {"sqrt", "Sqrt", false},       {"abs", "Abs", false},           {"ln", "Log", true},
-        {"log", "Log", true},          {"logn", "Log", true},           {"ceil", "Ceiling", false},
-        {"ceiling", "Ceiling", false}, {"int", "IntegerPart", false},   {"integerpart", "IntegerPart", false},
-        {"frac", "FractionalPart", false}, {"fractionalpart", "FractionalPart", false},
-        {"arccos", "ArcCos", false},   {"arccosh", "ArcCosh", false},   {"cosh", "Cosh", false},
-        {"arcsin", "ArcSin", false},   {"arcsinh", "ArcSinh", false},   {"sinh", "Sinh", false},
-        {"arctan", "ArcTan", true},    {"arctanh", "ArcTanh", false},   {"tanh", "Tanh", false},
-        {"max", "Max", true},          {"min", "Min", true},            {"sum", "Plus", true},
-        {"eq", "Equal", true},         {"uneq", "Unequal", true},       {"ls", "Less", true},
-        {"gr", "Greater", true},       {"lseq", "LessEqual", true},     {"greq", "GreaterEqual", true},
-        {"and", "And", true},          {"or", "Or", true},              {"not", "Not", false},
-        {"if", "If", true},            {"bk", "CompoundExpression", true}, {"sec", "Sec", false},
-        {"secant", "Sec", false},      {"coth", "Coth", false},         {"arccot", "ArcCot", false},
-        {"arccoth", "ArcCoth", false}, {"arcsec", "ArcSec", false},     {"arcsech", "ArcSech", false},
-        {"csc", "Csc", false},         {"cosecant", "Csc", false},      {"csch", "Csch", false},
-        {"arccsc", "ArcCsc", false},   {"arccsch", "ArcCsch", false},   {"sign", "Sign", false},
-        {"xor", "Xor", true},          {"directedinfinity", "DirectedInfinity", false},
-        {"mod", "Mod", true},          {"quotient", "Quotient", true},  {"div", "Quotient", true},
-        {"complex", "Complex", true},  {"re", "Re", false},             {"im", "Im", false},
-        {"conjugate", "Conjugate", false}, {"arg", "Arg", false},       {"real2curr", "Real2Curr", false},
-        {"curr2real", "Curr2Real", false}, {"iscurrency", "IsCurrency", false},
-        {"isdatetime", "IsDateTime", false}, {"floor", "Floor", false}, {"power", "Power", true},
-        {"while", "While", true},      {"sech", "Sech", false},
+        {"exp", "Exp", false},
+        {"cos", "Cos", false},
+        {"sin", "Sin", false},
+        {"tan", "Tan", false},
+        {"cotan", "Cot", false},
+        {"cot", "Cot", false},
+        {"sqrt", "Sqrt", false},
+        {"abs", "Abs", false},
+        {"ln", "Log", true},
+        {"log", "Log", true},
+        {"logn", "Log", true},
+        {"ceil", "Ceiling", false},
+        {"ceiling", "Ceiling", false},
+        {"int", "IntegerPart", false},
+        {"integerpart", "IntegerPart", false},
+        {"frac", "FractionalPart", false},
+        {"fractionalpart", "FractionalPart", false},
+        {"arccos", "ArcCos", false},
+        {"arccosh", "ArcCosh", false},
+        {"cosh", "Cosh", false},
+        {"arcsin", "ArcSin", false},
+        {"arcsinh", "ArcSinh", false},
+        {"sinh", "Sinh", false},
+        {"arctan", "ArcTan", true},
+        {"arctanh", "ArcTanh", false},
+        {"tanh", "Tanh", false},
+        {"max", "Max", true},
+        {"min", "Min", true},
+        {"sum", "Plus", true},
+        {"eq", "Equal", true},
+        {"uneq", "Unequal", true},
+        {"ls", "Less", true},
+        {"gr", "Greater", true},
+        {"lseq", "LessEqual", true},
+        {"greq", "GreaterEqual", true},
+        {"and", "And", true},
+        {"or", "Or", true},
+        {"not", "Not", false},
+        {"if", "If", true},
+        {"bk", "CompoundExpression", true},
+        {"sec", "Sec", false},
+        {"secant", "Sec", false},
+        {"coth", "Coth", false},
+        {"arccot", "ArcCot", false},
+        {"arccoth", "ArcCoth", false},
+        {"arcsec", "ArcSec", false},
+        {"arcsech", "ArcSech", false},
+        {"csc", "Csc", false},
+        {"cosecant", "Csc", false},
+        {"csch", "Csch", false},
+        {"arccsc", "ArcCsc", false},
+        {"arccsch", "ArcCsch", false},
+        {"sign", "Sign", false},
+        {"xor", "Xor", true},
+        {"directedinfinity", "DirectedInfinity", false},
+        {"mod", "Mod", true},
+        {"quotient", "Quotient", true},
+        {"div", "Quotient", true},
+        {"complex", "Complex", true},
+        {"re", "Re", false},
+        {"im", "Im", false},
+        {"conjugate", "Conjugate", false},
+        {"arg", "Arg", false},
+        {"real2curr", "Real2Curr", false},
+        {"curr2real", "Curr2Real", false},
+        {"iscurrency", "IsCurrency", false},
+        {"isdatetime", "IsDateTime", false},
+        {"floor", "Floor", false},
+        {"power", "Power", true},
+        {"while", "While", true},
+        {"sech", "Sech", false},
     };
     for (const TSimple& s : kSimple) {
       if (name != s.Engine) continue;
@@ -550,27 +603,98 @@ class TTranslator {
       lit("]");
       return;
     }
-    if (name == "sqr") { lit("Power["); arg(0); lit(",2]"); return; }
-    if (name == "lnxp1") { lit("Log[1+"); arg(0); lit("]"); return; }
-    if (name == "log10") { lit("Log[10,"); arg(0); lit("]"); return; }
-    if (name == "log2") { lit("Log[2,"); arg(0); lit("]"); return; }
-    if (name == "arctan2") { lit("ArcTan["); arg(1); lit(","); arg(0); lit("]"); return; }
-    if (name == "mean") { lit("(1/" + std::to_string(n) + "*Plus["); allArgs(","); lit("])"); return; }
-    if (name == "iscomplex") { lit("SameQ[Complex,Head["); arg(0); lit("]]"); return; }
+    if (name == "sqr") {
+      lit("Power[");
+      arg(0);
+      lit(",2]");
+      return;
+    }
+    if (name == "lnxp1") {
+      lit("Log[1+");
+      arg(0);
+      lit("]");
+      return;
+    }
+    if (name == "log10") {
+      lit("Log[10,");
+      arg(0);
+      lit("]");
+      return;
+    }
+    if (name == "log2") {
+      lit("Log[2,");
+      arg(0);
+      lit("]");
+      return;
+    }
+    if (name == "arctan2") {
+      lit("ArcTan[");
+      arg(1);
+      lit(",");
+      arg(0);
+      lit("]");
+      return;
+    }
+    if (name == "mean") {
+      lit("(1/" + std::to_string(n) + "*Plus[");
+      allArgs(",");
+      lit("])");
+      return;
+    }
+    if (name == "iscomplex") {
+      lit("SameQ[Complex,Head[");
+      arg(0);
+      lit("]]");
+      return;
+    }
     if (name == "isreal") {
-      lit("Or[SameQ[Real,Head["); arg(0); lit("]],SameQ[Integer,Head["); arg(0);
-      lit("]],SameQ[Rational,Head["); arg(0); lit("]]]");
+      lit("Or[SameQ[Real,Head[");
+      arg(0);
+      lit("]],SameQ[Integer,Head[");
+      arg(0);
+      lit("]],SameQ[Rational,Head[");
+      arg(0);
+      lit("]]]");
       return;
     }
-    if (name == "isboolean") { lit("Or[SameQ[True,"); arg(0); lit("],SameQ[False,"); arg(0); lit("]]"); return; }
-    if (name == "isnull") { lit("SameQ[Null,"); arg(0); lit("]"); return; }
-    if (name == "isnan") { lit("SameQ[Indeterminate,"); arg(0); lit("]"); return; }
+    if (name == "isboolean") {
+      lit("Or[SameQ[True,");
+      arg(0);
+      lit("],SameQ[False,");
+      arg(0);
+      lit("]]");
+      return;
+    }
+    if (name == "isnull") {
+      lit("SameQ[Null,");
+      arg(0);
+      lit("]");
+      return;
+    }
+    if (name == "isnan") {
+      lit("SameQ[Indeterminate,");
+      arg(0);
+      lit("]");
+      return;
+    }
     if (name == "complexfrompolar") {
-      lit("Times["); arg(0); lit(",Exp[Complex[0,1]*"); wrappedArg(1); lit("]]");
+      lit("Times[");
+      arg(0);
+      lit(",Exp[Complex[0,1]*");
+      wrappedArg(1);
+      lit("]]");
       return;
     }
-    if (name == "degtorad") { lit("(Pi/180)*"); wrappedArg(0); return; }
-    if (name == "radtodeg") { wrappedArg(0); lit("/Degree"); return; }
+    if (name == "degtorad") {
+      lit("(Pi/180)*");
+      wrappedArg(0);
+      return;
+    }
+    if (name == "radtodeg") {
+      wrappedArg(0);
+      lit("/Degree");
+      return;
+    }
     // Names without an application form (constants, random) are handled by
     // the caller; anything else keeps its name.
     lit(std::string(name) + "[");

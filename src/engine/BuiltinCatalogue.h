@@ -140,7 +140,7 @@ enum class TArity : std::uint8_t {
   TwoOrThree,  // if
   AtLeastOne,
   AtLeastTwo,
-  Directed,    // directedinfinity: one literal argument, 1 or -1
+  Directed,  // directedinfinity: one literal argument, 1 or -1
 };
 
 // How symbolic differentiation treats a built-in.

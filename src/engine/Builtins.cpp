@@ -23,11 +23,10 @@ namespace {
 using Cplx = std::complex<double>;
 
 constexpr double kPi = std::numbers::pi;
-constexpr double kTiny = 1e-16;           // absolute tolerance of the real special values
-constexpr double kComplexZero = 1e-300;   // "at 0" for complex operands
+constexpr double kTiny = 1e-16;          // absolute tolerance of the real special values
+constexpr double kComplexZero = 1e-300;  // "at 0" for complex operands
 constexpr double kTwoPow63 = 9223372036854775808.0;
 constexpr double kTwoPow53 = 9007199254740992.0;
-
 
 [[noreturn]] void MathFail(int kind) { throw EHelmaxMathError(kind); }
 
@@ -516,12 +515,9 @@ void MaxMin(bool isMax, const TValue* const* args, int count, TValue& result) {
     if (rNaN) continue;
     const double rv = r.AsReal();
     bool take;
-    if (std::isinf(av))
-      take = isMax ? av > 0.0 : av < 0.0;
-    else if (std::isinf(rv))
-      take = isMax ? rv < 0.0 : rv > 0.0;
-    else
-      take = isMax ? rv < av : rv > av;
+    if (std::isinf(av)) take = isMax ? av > 0.0 : av < 0.0;
+    else if (std::isinf(rv)) take = isMax ? rv < 0.0 : rv > 0.0;
+    else take = isMax ? rv < av : rv > av;
     if (take) r = a;
   }
   if (rNaN) r = TValue::MakeReal(EngineNaN());
@@ -599,10 +595,8 @@ void EvalBuiltin(int code, const TValue* const* args, int count, TValue& result,
     case opSub: ArithOp(code, *args[0], *args[1], result); return;
     case opPow:
     case opPower:
-      if (count == 3)
-        RationalPowerOp(*args[0], *args[1], *args[2], result);
-      else
-        PowerOp(*args[0], *args[1], result);
+      if (count == 3) RationalPowerOp(*args[0], *args[1], *args[2], result);
+      else PowerOp(*args[0], *args[1], result);
       return;
     case opEq:
     case opUneq:

@@ -41,7 +41,7 @@ struct TRec {
   TValue* const* Cells = nullptr;
   std::int32_t Count = 1;
   std::int32_t Prog = -1;
-  union {                      // by Node:
+  union {                        // by Node:
     std::int32_t Variable = -1;  // leaf: the variable it names (0-based), or -1
     std::int32_t Code;           // call: function code
     std::int32_t ItemsStart;     // list: first item in the item pool
@@ -134,8 +134,10 @@ int Precedence(char op) {
   switch (op) {
     case '~': return 1;
     case '=': return 2;
-    case '+': case '-': return 3;
-    case '*': case '/': return 4;
+    case '+':
+    case '-': return 3;
+    case '*':
+    case '/': return 4;
     case '^': return 6;
     default: return 0;
   }
@@ -328,7 +330,7 @@ struct TFrame {
 };
 
 struct TOpEntry {
-  char Op;     // 0: frame boundary
+  char Op;  // 0: frame boundary
   bool Unary;
   int Prec;
 };
@@ -376,9 +378,9 @@ struct TCompiler {
   TChunkedVector<TRec> Recs;
   std::vector<std::int32_t> ItemPool;
   TChunkedVector<TPiece> Pieces;
-  TRecordTable SharedLeaves;  // leaves by their token text
+  TRecordTable SharedLeaves;                                  // leaves by their token text
   std::unordered_map<std::string, std::int32_t> SharedLists;  // item numbers -> record
-  TRecordTable SharedShapes;  // operations by their shape key
+  TRecordTable SharedShapes;                                  // operations by their shape key
   TValue* MinusOne = nullptr;
   std::int32_t LastCall = 0;  // the instruction of the last EmitCall
 
@@ -552,7 +554,8 @@ struct TCompiler {
     const auto [a, b] = OperandsOf(key);
     if ((a >= 0 && !Recs[static_cast<std::size_t>(a)].Keyed) || (b >= 0 && !Recs[static_cast<std::size_t>(b)].Keyed))
       return -1;
-    return SharedShapes.Find(HashShape(key), [&](std::int32_t id) { return KeyOf(Recs[static_cast<std::size_t>(id)]) == key; });
+    return SharedShapes.Find(HashShape(key),
+                             [&](std::int32_t id) { return KeyOf(Recs[static_cast<std::size_t>(id)]) == key; });
   }
   std::int32_t FindLeaf(std::string_view text, std::uint32_t hash) const {
     return SharedLeaves.Find(hash, [&](std::int32_t id) {
@@ -799,20 +802,18 @@ struct TCompiler {
     try {
       if (!a.IsNumeric() || !b.IsNumeric()) throw std::runtime_error("Incorrect real or complex type");
       if (op == '^') {
-        if (p != nullptr)
-          RationalPowerOp(a, *p, *q, out);
-        else
-          PowerOp(a, b, out);
+        if (p != nullptr) RationalPowerOp(a, *p, *q, out);
+        else PowerOp(a, b, out);
       } else {
         ArithOp(OperatorCode(op), a, b, out);
       }
     } catch (const EHelmaxMathError& m) {
       E.MathErrorKind = m.Kind;
       const auto [left, right, group] = texts();
-      FailInReduction(FoldErrorCode(op),
-                      "ExceptieExprConst-> " + MathErrorKindText(m.Kind) + " : " + ValueToText(a) + " " + op + " " +
-                          ValueToText(b),
-                      group);
+      FailInReduction(
+          FoldErrorCode(op),
+          "ExceptieExprConst-> " + MathErrorKindText(m.Kind) + " : " + ValueToText(a) + " " + op + " " + ValueToText(b),
+          group);
     } catch (const std::bad_alloc&) {
       throw;  // the compile's own out-of-memory failure
     } catch (const std::exception& ex) {
@@ -1051,7 +1052,9 @@ struct TCompiler {
     r.Code = code;
     r.A = arg;
     // (Every function's name is an identifier, shorter than 256.)
-    if (nameLen > 0x7FFF) Fail(ecIdentifierTooLong, "IsValidIdentName-> IDENTIFIER LENGTH MUST BE LESS THAN 256: " + std::string(TokenText(namePos, nameLen)));
+    if (nameLen > 0x7FFF)
+      Fail(ecIdentifierTooLong,
+           "IsValidIdentName-> IDENTIFIER LENGTH MUST BE LESS THAN 256: " + std::string(TokenText(namePos, nameLen)));
     r.B = static_cast<std::int32_t>(namePos);
     r.NameLength = static_cast<std::uint16_t>(nameLen) & 0x7FFFu;
     if (arg >= 0) {
@@ -1264,9 +1267,7 @@ struct TCompiler {
     frames.clear();
     bool expectOperand = true;
 
-    auto frameStart = [&]() -> std::size_t {
-      return frames.empty() ? 0 : Tokens[frames.back().LParen].Pos + 1;
-    };
+    auto frameStart = [&]() -> std::size_t { return frames.empty() ? 0 : Tokens[frames.back().LParen].Pos + 1; };
     auto tokenEnd = [&](std::size_t t) -> std::size_t {
       return t < Tokens.size() ? Tokens[t].Pos + Tokens[t].Len : Text.size();
     };
@@ -1300,9 +1301,9 @@ struct TCompiler {
     // Token k's hash, if it is an operand. Every token is passed here once,
     // in order: the first kLookAhead before the loop, then token
     // t + kLookAhead as token t comes (and once more for a token skipped).
-    static_assert(TTokenType::Operand < TTokenType::ExpNumber &&
-                  TTokenType::ExpNumber < TTokenType::LParen && TTokenType::LParen < TTokenType::RParen &&
-                  TTokenType::RParen < TTokenType::Comma && TTokenType::Comma < TTokenType::Operator);
+    static_assert(TTokenType::Operand < TTokenType::ExpNumber && TTokenType::ExpNumber < TTokenType::LParen &&
+                  TTokenType::LParen < TTokenType::RParen && TTokenType::RParen < TTokenType::Comma &&
+                  TTokenType::Comma < TTokenType::Operator);
     auto hashAhead = [&](std::size_t k) {
       if (k >= Tokens.size()) return;
       const TToken& ahead = Tokens[k];
@@ -1412,9 +1413,7 @@ struct TCompiler {
 
   // The derivative of a record whose value is known while compiling: "0",
   // or missing for NaN.
-  TDText ConstantDerivative(const TRec& r) {
-    return IsNaNValue(*r.Cells[0]) ? nullptr : Texts->Literal("0");
-  }
+  TDText ConstantDerivative(const TRec& r) { return IsNaNValue(*r.Cells[0]) ? nullptr : Texts->Literal("0"); }
 
   bool Depends(std::int32_t id) {
     const TRecordTexts& d = D(id);
@@ -1578,10 +1577,9 @@ struct TCompiler {
           }
           return t.Join({"eq(", orNan(D(items[0]).Derivative), ",", orNan(D(items[1]).Derivative), ")"});
         case opIf:
-          if (items.size() == 2)
-            return t.Join({"if(", D(items[0]).Text, ",", orNan(D(items[1]).Derivative), ")"});
-          return t.Join({"if(", D(items[0]).Text, ",", orNan(D(items[1]).Derivative), ",",
-                         orNan(D(items[2]).Derivative), ")"});
+          if (items.size() == 2) return t.Join({"if(", D(items[0]).Text, ",", orNan(D(items[1]).Derivative), ")"});
+          return t.Join(
+              {"if(", D(items[0]).Text, ",", orNan(D(items[1]).Derivative), ",", orNan(D(items[2]).Derivative), ")"});
         case opBk: return D(items.back()).Derivative;
         default: return nullptr;
       }
@@ -1662,9 +1660,8 @@ void RegisterNameList(THelmaxComplexEval& e, std::string_view names) {
 
 }  // namespace
 
-void THelmaxComplexEval::CompileText(std::string_view text, std::string_view names,
-                                                   const TUserVarArray* variables, bool autoDeclare,
-                                                   bool derivation, std::string_view derivativeVariable) {
+void THelmaxComplexEval::CompileText(std::string_view text, std::string_view names, const TUserVarArray* variables,
+                                     bool autoDeclare, bool derivation, std::string_view derivativeVariable) {
   MathErrorKind = -1;
   Error = false;
   ErrorMessage.clear();

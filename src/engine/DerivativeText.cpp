@@ -617,8 +617,7 @@ TDText TDerivativeTexts::Mul(TDText a, TDText b) {
   if (BothIntegers(ta, tb)) return Checked(ta.Value * tb.Value, ta, tb, TForm::Mul);
   if (SameText(ta.Text, tb.Text)) return Pow(FromTidy(ta), Literal("2"));
   // Both negative single terms: the signs cancel.
-  if (CharAt0(ta.Text) == '-' && CharAt0(tb.Text) == '-' && !ta.TermSign && !tb.TermSign)
-    return WithoutSigns(ta, tb);
+  if (CharAt0(ta.Text) == '-' && CharAt0(tb.Text) == '-' && !ta.TermSign && !tb.TermSign) return WithoutSigns(ta, tb);
   return Form(TForm::Mul, ta, &tb);
 }
 

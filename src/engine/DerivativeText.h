@@ -35,11 +35,11 @@ namespace helmax {
 // A node of a rope: a run of characters, or the concatenation of parts.
 struct TRopeNode {
   std::uint32_t Length = 0;
-  std::uint64_t Hash = 0;   // sum of c[i] * B^(Length-1-i), modulo P
-  std::uint64_t Power = 1;  // B^Length modulo P
+  std::uint64_t Hash = 0;    // sum of c[i] * B^(Length-1-i), modulo P
+  std::uint64_t Power = 1;   // B^Length modulo P
   char Head[3] = {0, 0, 0};  // the first three characters ('\0' past the end)
   char Last = 0;
-  bool Infinity = false;  // holds the token infinity
+  bool Infinity = false;        // holds the token infinity
   const char* Chars = nullptr;  // a run of characters, or null for a concatenation
   std::uint32_t PartsBegin = 0;
   std::uint32_t PartsCount = 0;
@@ -66,12 +66,12 @@ struct TTidyText {
   TTextClass Class = TTextClass::Plain;
   bool FitsInt32 = false;  // integer texts: the value fits 32 bits
   std::int64_t Value = 0;
-  bool TopOperator = false;    // an operator character outside brackets
-  bool TopComma = false;       // a comma outside brackets
+  bool TopOperator = false;        // an operator character outside brackets
+  bool TopComma = false;           // a comma outside brackets
   bool OperatorAfterLead = false;  // the same, not counting the first character
-  bool TermSign = false;       // a binary + or - outside brackets (not an exponent's sign)
-  bool LeadGroup = false;      // a sign, then one bracket up to the end: -(...)
-  bool UnsignedExponent = false;  // a number such as 1e5
+  bool TermSign = false;           // a binary + or - outside brackets (not an exponent's sign)
+  bool LeadGroup = false;          // a sign, then one bracket up to the end: -(...)
+  bool UnsignedExponent = false;   // a number such as 1e5
   // Tidying again leaves the text as it is (-1: not yet known).
   mutable std::int8_t Stable = -1;
 };

@@ -11,7 +11,7 @@ namespace helmax {
 namespace {
 // Codes are 16 bits wide and the built-ins take the first ones.
 constexpr int kMaxExternalFunctions = 65535 - opLastBuiltin;  // 65431
-}
+}  // namespace
 
 THelmaxComplexEval::THelmaxComplexEval() = default;
 
@@ -152,10 +152,8 @@ bool THelmaxComplexEval::AddOrRenameVariable(const char* op, int index, std::str
     return true;
   }
   Error = true;
-  if (count == 0)
-    ErrorMessage = std::string(op) + "-> NO VARIABLES EXIST";
-  else
-    ErrorMessage = std::string(op) + "-> VARIABLE INDEX MUST BE BETWEEN 1 AND " + std::to_string(count + 1);
+  if (count == 0) ErrorMessage = std::string(op) + "-> NO VARIABLES EXIST";
+  else ErrorMessage = std::string(op) + "-> VARIABLE INDEX MUST BE BETWEEN 1 AND " + std::to_string(count + 1);
   return false;
 }
 

@@ -8,9 +8,9 @@ namespace helmax {
 
 enum TErrorCode : std::int32_t {
   ecNone = 0,
-  ecNothingCompiled = -1,        // evaluation or derivative with nothing compiled
-  ecParentheses = -2,            // mismatched parentheses
-  ecDerivativeVariable = -3,     // bad name of the differentiation variable
+  ecNothingCompiled = -1,     // evaluation or derivative with nothing compiled
+  ecParentheses = -2,         // mismatched parentheses
+  ecDerivativeVariable = -3,  // bad name of the differentiation variable
   ecEmptyExpression = -4,
   ecEmptyIdentifier = -5,
   ecIdentifierTooLong = -6,
@@ -22,13 +22,13 @@ enum TErrorCode : std::int32_t {
   ecExponentValue = -12,         // a number in exponent form did not convert
   ecNotDerivationCompile = -15,  // derivative asked of a plain compile
   ecDerivativeErased = -16,
-  ecValueCount = -17,            // wrong number of values for a run-time function
-  ecVectorOfExpressions = -18,   // a single evaluation asked of several expressions
+  ecValueCount = -17,           // wrong number of values for a run-time function
+  ecVectorOfExpressions = -18,  // a single evaluation asked of several expressions
   ecTooManyFunctions = -19,
   ecFunctionWithoutAddress = -20,
-  ecProtected = -21,             // assignment to a protected name, ~ on a built-in or external name
-  ecInvalidExpression = -22,     // ")(", internal ~ inconsistency, a failure without code
-  ecExecution = -23,             // an evaluation failed without a code
+  ecProtected = -21,          // assignment to a protected name, ~ on a built-in or external name
+  ecInvalidExpression = -22,  // ")(", internal ~ inconsistency, a failure without code
+  ecExecution = -23,          // an evaluation failed without a code
   ecRelease = -24,
   // Floating-point failures of the operators * / + - ^ =.
   ecMultiply = -25,
@@ -39,19 +39,19 @@ enum TErrorCode : std::int32_t {
   ecAssign = -30,
   ecUnknownFunction = -31,
   ecUnknownVariable = -32,
-  ecSyntax = -33,                // any other failure of the reduction
+  ecSyntax = -33,  // any other failure of the reduction
   ecComma = -34,
-  ecFatal = -35,                 // nesting too deep for the native stack
-  ecFunctionName = -36,          // ~ with a head that is not a function call
-  ecFunctionDefined = -37,       // ~ for a function already defined
-  ecFunctionNotDefined = -38,    // a run-time function called but never defined
+  ecFatal = -35,               // nesting too deep for the native stack
+  ecFunctionName = -36,        // ~ with a head that is not a function call
+  ecFunctionDefined = -37,     // ~ for a function already defined
+  ecFunctionNotDefined = -38,  // a run-time function called but never defined
   ecParameterCount = -39,
   ecParameterName = -40,
   ecDuplicateParameter = -41,
-  ecFunctionStackOverflow = -42, // run-time calls nested beyond MaxFunctionDepth
-  ecStopped = -43,               // the host asked the running evaluation to stop
-  ecTooLong = -44,               // the evaluation ran past its step budget
-  ecOutOfMemory = -45,           // an allocation failed (never a fault of the text)
+  ecFunctionStackOverflow = -42,  // run-time calls nested beyond MaxFunctionDepth
+  ecStopped = -43,                // the host asked the running evaluation to stop
+  ecTooLong = -44,                // the evaluation ran past its step budget
+  ecOutOfMemory = -45,            // an allocation failed (never a fault of the text)
 };
 
 // The floating-point failure code of an operator code 1..6 (* / + - ^ =).

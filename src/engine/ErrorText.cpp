@@ -137,8 +137,8 @@ std::string FormatErrorLine(TErrorSide side, int errorCode, int mathErrorKind, s
 
   if (errorCode >= kFirstExternalNumber &&
       static_cast<std::size_t>(errorCode - kFirstExternalNumber) < externalNames.size())
-    return FunctionLine(ToUpperAscii(externalNames[static_cast<std::size_t>(errorCode - kFirstExternalNumber)]),
-                        detail, kind);
+    return FunctionLine(ToUpperAscii(externalNames[static_cast<std::size_t>(errorCode - kFirstExternalNumber)]), detail,
+                        kind);
 
   return std::string(errorMessage);
 }

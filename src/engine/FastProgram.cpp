@@ -219,8 +219,8 @@ struct TFastBuilder {
     s.R = ins.Result;
     s.A = ins.Operands[0];
     s.B = ins.Operands[1];
-    s.Op = ins.Operands[0] == InRegister && InRegister != nullptr && ins.Operands[1] != InRegister ? fsPowerA
-                                                                                                     : fsPowerC;
+    s.Op =
+        ins.Operands[0] == InRegister && InRegister != nullptr && ins.Operands[1] != InRegister ? fsPowerA : fsPowerC;
     Emit(s);
     SetState(ins.Result, TCellState::WrittenReal);
     InRegister = ins.Result;
@@ -346,7 +346,8 @@ void THelmaxComplexEval::BuildFastProgram() {
   std::vector<const TValue*> guards;
   TFastBuilder b(Instructions_, FastSteps_, guards);
   for (const TInstruction& ins : Instructions_) b.ResultCells.insert(ins.Result);
-  for (const TIfRecord& r : IfRecords_) b.IfRecords.emplace(&Instructions_[static_cast<std::size_t>(r.Instruction - 1)], &r);
+  for (const TIfRecord& r : IfRecords_)
+    b.IfRecords.emplace(&Instructions_[static_cast<std::size_t>(r.Instruction - 1)], &r);
   for (const TVariable* v : Variables_) b.VariableCells.insert(v->Value);
   b.Program(MainProgram_);
   // The results must be the main program's own writes (or constants and
@@ -404,14 +405,19 @@ void THelmaxComplexEval::BuildFastProgram() {
   bool leaf = true;
   for (const TFastStep& step : FastSteps_) {
     switch (step.Op) {
-      case fsWholePowerC: case fsWholePowerA: case fsPowerC: case fsPowerA:
-      case fsExpC: case fsExpA: case fsSinC: case fsSinA: case fsCosC: case fsCosA:
-      case fsGeneric:
-        leaf = false;
-        break;
-      case fsCompare: case fsCompareJump:
-        leaf = leaf && (step.Sub == opLs || step.Sub == opGr);
-        break;
+      case fsWholePowerC:
+      case fsWholePowerA:
+      case fsPowerC:
+      case fsPowerA:
+      case fsExpC:
+      case fsExpA:
+      case fsSinC:
+      case fsSinA:
+      case fsCosC:
+      case fsCosA:
+      case fsGeneric: leaf = false; break;
+      case fsCompare:
+      case fsCompareJump: leaf = leaf && (step.Sub == opLs || step.Sub == opGr); break;
       default: break;
     }
   }
@@ -439,9 +445,9 @@ void THelmaxComplexEval::BuildFastProgram() {
   if (FastResultInRegister_) {
     TFastStep& last = FastSteps_[lastGroup];
     const int op = last.Op;
-    last.Op = static_cast<TFastOp>(fsFirstFinal + (op <= fsDivAA       ? op
+    last.Op = static_cast<TFastOp>(fsFirstFinal + (op <= fsDivAA      ? op
                                                    : op <= fsLastPair ? 16 + op - fsFirstPair
-                                                                       : 16 + 4 * 16 + op - fsFirstTriple));
+                                                                      : 16 + 4 * 16 + op - fsFirstTriple));
     last.R = const_cast<TValue*>(guards.empty() ? &kZero : guards.back());  // only read
     if (!guards.empty()) guards.pop_back();
     end.Op = fsEnd;

@@ -24,16 +24,44 @@ class THelmaxComplexEval;
 // Operand sources of the fused arithmetic steps: C a cell, A the register
 // holding the previous step's result. AC is "register op cell".
 enum TFastOp : std::uint16_t {
-  fsAddCC, fsAddAC, fsAddCA, fsAddAA,
-  fsSubCC, fsSubAC, fsSubCA, fsSubAA,
-  fsMulCC, fsMulAC, fsMulCA, fsMulAA,
-  fsDivCC, fsDivAC, fsDivCA, fsDivAA,
+  fsAddCC,
+  fsAddAC,
+  fsAddCA,
+  fsAddAA,
+  fsSubCC,
+  fsSubAC,
+  fsSubCA,
+  fsSubAA,
+  fsMulCC,
+  fsMulAC,
+  fsMulCA,
+  fsMulAA,
+  fsDivCC,
+  fsDivAC,
+  fsDivCA,
+  fsDivAA,
   // Powers with a constant exponent of 2, 3 or 4 (products), with another
   // constant whole exponent (B: its cell), and any other.
-  fsSquareC, fsSquareA, fsCubeC, fsCubeA, fsFourthC, fsFourthA,
-  fsWholePowerC, fsWholePowerA,
-  fsPowerC, fsPowerA,
-  fsSqrtC, fsSqrtA, fsAbsC, fsAbsA, fsExpC, fsExpA, fsSinC, fsSinA, fsCosC, fsCosA,
+  fsSquareC,
+  fsSquareA,
+  fsCubeC,
+  fsCubeA,
+  fsFourthC,
+  fsFourthA,
+  fsWholePowerC,
+  fsWholePowerA,
+  fsPowerC,
+  fsPowerA,
+  fsSqrtC,
+  fsSqrtA,
+  fsAbsC,
+  fsAbsA,
+  fsExpC,
+  fsExpA,
+  fsSinC,
+  fsSinA,
+  fsCosC,
+  fsCosA,
   // Pairs: one of the sixteen arithmetic steps above, then the next step's
   // "register op cell" (add, subtract, multiply or divide) in the same
   // dispatch, for a first result that nothing else reads: it stays in the
@@ -56,22 +84,27 @@ enum TFastOp : std::uint16_t {
   // variable is left to check).
   fsFirstFinal,
   fsLastFinal = fsFirstFinal + 16 + 4 * 16 + 4 * 4 * 16 - 1,
-  fsMaxMin,           // Sub: opMax or opMin; Ins: its operands, all reals
-  fsCompare,          // Sub: the comparison's code; writes a boolean
-  fsCompareJump,      // the same, then to Jump when false
-  fsJumpIfFalse,      // A must hold a boolean
+  fsMaxMin,       // Sub: opMax or opMin; Ins: its operands, all reals
+  fsCompare,      // Sub: the comparison's code; writes a boolean
+  fsCompareJump,  // the same, then to Jump when false
+  fsJumpIfFalse,  // A must hold a boolean
   fsJump,
-  fsCopy,             // R = A
-  fsSetNull,          // R = null
-  fsGeneric,          // Ins as the interpreter runs it
+  fsCopy,     // R = A
+  fsSetNull,  // R = null
+  fsGeneric,  // Ins as the interpreter runs it
   // The variables that the program reads as reals (A; A and B; R, A and
   // B) must hold reals, or the run gives up.
-  fsGuard1, fsGuard2, fsGuard3,
+  fsGuard1,
+  fsGuard2,
+  fsGuard3,
   // The end, which returns the value of the cell R (only read), or of the
   // register (Acc) when the last step left the result there; after
   // checking one or two more variables (A; A and B). A program whose last
   // step is final still ends with one, never reached.
-  fsGuardedEnd1, fsGuardedEnd2, fsGuardedEndAcc1, fsGuardedEndAcc2,
+  fsGuardedEnd1,
+  fsGuardedEnd2,
+  fsGuardedEndAcc1,
+  fsGuardedEndAcc2,
   fsEndAcc,
   fsEnd,
 };

@@ -53,6 +53,7 @@ inline bool FastPower(double x, double y, double& r) {
 // given the rest of its step's arguments; then the four second steps of
 // the pairs; then the triples by third and second step (the orders are
 // those of TFastOp).
+// clang-format off
 #define HELMAX_FIRSTS(X, ...)                                                                    \
   X(AddCC, s->A->Num + s->B->Num, __VA_ARGS__) X(AddAC, acc + s->B->Num, __VA_ARGS__)            \
   X(AddCA, s->A->Num + acc, __VA_ARGS__) X(AddAA, acc + acc, __VA_ARGS__)                        \
@@ -71,6 +72,7 @@ inline bool FastPower(double x, double y, double& r) {
 #define HELMAX_TRIPLES(X)                                                                        \
   HELMAX_SECONDS(X, AndAdd, +) HELMAX_SECONDS(X, AndSub, -) HELMAX_SECONDS(X, AndMul, *)         \
   HELMAX_SECONDS(X, AndDiv, /)
+// clang-format on
 
 // acc is set by every fused step before any step reads it (a step reads
 // the register only right after the step that wrote it), which the
@@ -81,31 +83,74 @@ inline bool FastPower(double x, double y, double& r) {
 #endif
 template <bool kLeaf>
 double THelmaxComplexEval::RunFastSteps(THelmaxComplexEval* e, const TFastStep* first) {
-  static const void* const kStep[] = {
-      &&AddCC,   &&AddAC,   &&AddCA,    &&AddAA,    &&SubCC,   &&SubAC,   &&SubCA,      &&SubAA,
-      &&MulCC,   &&MulAC,   &&MulCA,    &&MulAA,    &&DivCC,   &&DivAC,   &&DivCA,      &&DivAA,
-      &&SquareC, &&SquareA, &&CubeC,    &&CubeA,    &&FourthC, &&FourthA, &&WholePowerC, &&WholePowerA,
-      &&PowerC,  &&PowerA,
-      &&SqrtC,   &&SqrtA,   &&AbsC,     &&AbsA,     &&ExpC,    &&ExpA,    &&SinC,       &&SinA,
-      &&CosC,    &&CosA,
+  static const void* const kStep[] = {&&AddCC,
+                                      &&AddAC,
+                                      &&AddCA,
+                                      &&AddAA,
+                                      &&SubCC,
+                                      &&SubAC,
+                                      &&SubCA,
+                                      &&SubAA,
+                                      &&MulCC,
+                                      &&MulAC,
+                                      &&MulCA,
+                                      &&MulAA,
+                                      &&DivCC,
+                                      &&DivAC,
+                                      &&DivCA,
+                                      &&DivAA,
+                                      &&SquareC,
+                                      &&SquareA,
+                                      &&CubeC,
+                                      &&CubeA,
+                                      &&FourthC,
+                                      &&FourthA,
+                                      &&WholePowerC,
+                                      &&WholePowerA,
+                                      &&PowerC,
+                                      &&PowerA,
+                                      &&SqrtC,
+                                      &&SqrtA,
+                                      &&AbsC,
+                                      &&AbsA,
+                                      &&ExpC,
+                                      &&ExpA,
+                                      &&SinC,
+                                      &&SinA,
+                                      &&CosC,
+                                      &&CosA,
 #define HELMAX_PAIR_LABEL(FIRST, EXPR, SECOND, OP2) &&FIRST##_##SECOND,
-      HELMAX_PAIRS(HELMAX_PAIR_LABEL)
+                                      HELMAX_PAIRS(HELMAX_PAIR_LABEL)
 #undef HELMAX_PAIR_LABEL
 #define HELMAX_TRIPLE_LABEL(FIRST, EXPR, SECOND, OP2, THIRD, OP3) &&FIRST##_##SECOND##_##THIRD,
-      HELMAX_TRIPLES(HELMAX_TRIPLE_LABEL)
+                                              HELMAX_TRIPLES(HELMAX_TRIPLE_LABEL)
 #undef HELMAX_TRIPLE_LABEL
 #define HELMAX_FINAL_LABEL(FIRST, EXPR, UNUSED) &&FIRST##_Final,
-      HELMAX_FIRSTS(HELMAX_FINAL_LABEL, _)
+                                                  HELMAX_FIRSTS(HELMAX_FINAL_LABEL, _)
 #undef HELMAX_FINAL_LABEL
 #define HELMAX_FINAL_PAIR_LABEL(FIRST, EXPR, SECOND, OP2) &&FIRST##_##SECOND##_Final,
-      HELMAX_PAIRS(HELMAX_FINAL_PAIR_LABEL)
+                                                      HELMAX_PAIRS(HELMAX_FINAL_PAIR_LABEL)
 #undef HELMAX_FINAL_PAIR_LABEL
 #define HELMAX_FINAL_TRIPLE_LABEL(FIRST, EXPR, SECOND, OP2, THIRD, OP3) &&FIRST##_##SECOND##_##THIRD##_Final,
-      HELMAX_TRIPLES(HELMAX_FINAL_TRIPLE_LABEL)
+                                                          HELMAX_TRIPLES(HELMAX_FINAL_TRIPLE_LABEL)
 #undef HELMAX_FINAL_TRIPLE_LABEL
-      &&MaxMin,  &&Compare, &&CompareJump, &&JumpIfFalse, &&Jump, &&Copy, &&SetNull, &&Generic,
-      &&Guard1,  &&Guard2,  &&Guard3,   &&GuardedEnd1, &&GuardedEnd2, &&GuardedEndAcc1, &&GuardedEndAcc2,
-      &&EndAcc,  &&End};
+                                          && MaxMin,
+                                      &&Compare,
+                                      &&CompareJump,
+                                      &&JumpIfFalse,
+                                      &&Jump,
+                                      &&Copy,
+                                      &&SetNull,
+                                      &&Generic,
+                                      &&Guard1,
+                                      &&Guard2,
+                                      &&Guard3,
+                                      &&GuardedEnd1,
+                                      &&GuardedEnd2,
+                                      &&GuardedEndAcc1,
+                                      &&GuardedEndAcc2,
+                                      &&EndAcc,
+                                      &&End};
   static_assert(sizeof(kStep) / sizeof(kStep[0]) == fsEnd + 1);
   if (first == nullptr) [[unlikely]] {
     e->FastCode_ = kStep;
@@ -118,40 +163,39 @@ double THelmaxComplexEval::RunFastSteps(THelmaxComplexEval* e, const TFastStep* 
   double x;
   bool b;
 
-#define HELMAX_NEXT goto* s->Code
+#define HELMAX_NEXT goto * s->Code
 // Code that calls a function: never reached in the leaf runner, which
 // must not contain the call.
-#define HELMAX_NOT_IN_LEAF                 \
-  if constexpr (kLeaf) {                   \
-    __builtin_unreachable();               \
-  }
+#define HELMAX_NOT_IN_LEAF \
+  if constexpr (kLeaf) { __builtin_unreachable(); }
 // spoiled sums the results: it stays finite while they all are, and the
 // run gives up at its end otherwise. (A sum of finite results that
 // overflows gives up too, needlessly but harmlessly: the interpreter then
 // computes the same values. The steps in between only write result cells,
 // and those that test values give up on non-finite ones themselves.)
-#define HELMAX_STORE               \
-  spoiled += r;                    \
-  s->R->Kind = TValueKind::Real;   \
-  s->R->Num = r;                   \
-  acc = r;                         \
-  ++s;                             \
+#define HELMAX_STORE             \
+  spoiled += r;                  \
+  s->R->Kind = TValueKind::Real; \
+  s->R->Num = r;                 \
+  acc = r;                       \
+  ++s;                           \
   HELMAX_NEXT
-#define HELMAX_ARITH(NAME, OP)     \
+#define HELMAX_ARITH(NAME, OP)           \
   NAME##CC : r = s->A->Num OP s->B->Num; \
-  HELMAX_STORE;                    \
-  NAME##AC : r = acc OP s->B->Num; \
-  HELMAX_STORE;                    \
-  NAME##CA : r = s->A->Num OP acc; \
-  HELMAX_STORE;                    \
-  NAME##AA : r = acc OP acc;       \
+  HELMAX_STORE;                          \
+  NAME##AC : r = acc OP s->B->Num;       \
+  HELMAX_STORE;                          \
+  NAME##CA : r = s->A->Num OP acc;       \
+  HELMAX_STORE;                          \
+  NAME##AA : r = acc OP acc;             \
   HELMAX_STORE;
 // A function of one real, given up on the condition, else r = EXPR (of x).
 #define HELMAX_UNARY(NAME, FAIL, EXPR) \
   NAME##C : x = s->A->Num;             \
   goto NAME;                           \
   NAME##A : x = acc;                   \
-  NAME : if (FAIL) return kGiveUp;     \
+  NAME:                                \
+  if (FAIL) return kGiveUp;            \
   r = EXPR;                            \
   HELMAX_STORE;
 
@@ -205,7 +249,7 @@ Power:
   HELMAX_STORE;
 // The largest or smallest of finite reals, the first of equal ones (as
 // max and min choose); infinities and NaN go the general way.
-MaxMin: {
+MaxMin : {
   const TInstruction& ins = *s->Ins;
   r = ins.Operands[0]->Num;
   if (!std::isfinite(r)) return kGiveUp;
@@ -263,10 +307,10 @@ Guard3:
   HELMAX_NEXT;
 // The end: d is 0 when spoiled is finite, NaN otherwise, and VALUE - d
 // is VALUE to the bit (-0 included) or NaN.
-#define HELMAX_END(VALUE)                \
-  {                                      \
-    const double d = spoiled - spoiled;  \
-    return (VALUE)-d;                    \
+#define HELMAX_END(VALUE)               \
+  {                                     \
+    const double d = spoiled - spoiled; \
+    return (VALUE)-d;                   \
   }
 GuardedEnd1:
   if (!s->A->IsReal()) return kGiveUp;
@@ -307,15 +351,15 @@ End:
 // The final steps return the result, once the variable that the first
 // step names in R (the last one the program checks) holds a real, and the
 // results computed so far are finite.
-#define HELMAX_FINISH                    \
-  if (!s->R->IsReal()) return kGiveUp;   \
-  spoiled += r;                          \
-  {                                      \
-    const double d = spoiled - spoiled;  \
-    return r - d;                        \
+#define HELMAX_FINISH                   \
+  if (!s->R->IsReal()) return kGiveUp;  \
+  spoiled += r;                         \
+  {                                     \
+    const double d = spoiled - spoiled; \
+    return r - d;                       \
   }
 #define HELMAX_FINAL_CODE(FIRST, EXPR, UNUSED) \
-  FIRST##_Final : r = EXPR;                   \
+  FIRST##_Final : r = EXPR;                    \
   HELMAX_FINISH
   HELMAX_FIRSTS(HELMAX_FINAL_CODE, _)
 #undef HELMAX_FINAL_CODE

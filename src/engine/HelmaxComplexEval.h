@@ -50,9 +50,9 @@ constexpr std::int32_t MaxInt = 2147483647;
 struct TUserFuncRec {
   std::string Name;
   std::uint8_t Kind = ufProcedure;
-  TUserProcedure Procedure = nullptr;          // kind 0
-  TUserMethod Method;                          // kind 1
-  TStdCallFunction StdCallFunction = nullptr;  // kind 2
+  TUserProcedure Procedure = nullptr;            // kind 0
+  TUserMethod Method;                            // kind 1
+  TStdCallFunction StdCallFunction = nullptr;    // kind 2
   TStdCallProcedure StdCallProcedure = nullptr;  // kind 3
   // -1: no arguments and volatile; 0: constant (folded); n: exactly n;
   // MaxInt: one or more.
@@ -334,18 +334,20 @@ class THelmaxComplexEval {
   // The generators, made at their first use: each holds 2.5 KB of state,
   // which an engine that never draws a number need not carry.
   std::mt19937_64& RandomEngine() {
-    if (!Random_) [[unlikely]] MakeRandomEngine();
+    if (!Random_) [[unlikely]]
+      MakeRandomEngine();
     return *Random_;
   }
   std::mt19937_64& PerturbationEngine() {
-    if (!PerturbRandom_) [[unlikely]] PerturbRandom_ = std::make_unique<std::mt19937_64>();
+    if (!PerturbRandom_) [[unlikely]]
+      PerturbRandom_ = std::make_unique<std::mt19937_64>();
     return *PerturbRandom_;
   }
   void MakeRandomEngine();
 
   // Syntax.cpp / Compiler.cpp
-  void CompileText(std::string_view text, std::string_view names, const TUserVarArray* variables,
-                                 bool autoDeclare, bool derivation, std::string_view derivativeVariable);
+  void CompileText(std::string_view text, std::string_view names, const TUserVarArray* variables, bool autoDeclare,
+                   bool derivation, std::string_view derivativeVariable);
   void CompileErrorExit();
 
   // Interpreter.cpp
@@ -428,7 +430,7 @@ class THelmaxComplexEval {
   void ForgetFastProgram();
 
   TUserFuncArray UserFunctions_;
-  std::unordered_map<std::string, int> ExternalIndex_;  // lower-case name -> index
+  std::unordered_map<std::string, int> ExternalIndex_;         // lower-case name -> index
   std::unordered_map<std::string, int> RunTimeFunctionIndex_;  // lower-case name -> run-time function
   std::deque<TVariable> VariableStore_;
   std::vector<TVariable*> Variables_;
@@ -441,8 +443,8 @@ class THelmaxComplexEval {
   std::vector<TRunTimeFunction> RunTimeFunctions_;
   // Instruction number -> index into IfRecords_ or WhileRecords_ (or -1).
   std::vector<std::int32_t> ControlIndex_;
-  TBlockPool<TValue> CompiledCells_;    // cells created by compiling
-  TBlockPool<TValue*> OperandArrays_;   // operand arrays of the instructions
+  TBlockPool<TValue> CompiledCells_;   // cells created by compiling
+  TBlockPool<TValue*> OperandArrays_;  // operand arrays of the instructions
   std::vector<TValue> FunctionStack_;
   std::size_t FunctionStackTop_ = 0;
   TProgram OneEntryProgram_;
@@ -452,7 +454,7 @@ class THelmaxComplexEval {
   int RunDepth_ = 0;
   std::int32_t FailedStatement_ = -1;  // position in MainProgram_ of the failure
   std::int64_t StepsLeft_ = 0;
-  std::uintptr_t StackBase_ = 0;  // frame address of the outermost run
+  std::uintptr_t StackBase_ = 0;             // frame address of the outermost run
   std::unique_ptr<std::mt19937_64> Random_;  // seeded from the clock when made
   std::unique_ptr<std::mt19937_64> PerturbRandom_;
   std::shared_ptr<TCompileScratch> Scratch_;

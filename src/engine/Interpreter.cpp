@@ -100,7 +100,8 @@ void THelmaxComplexEval::DoRunTimeFunction(int index, const TUserValuesArray& va
   } else if (index < 0 || index >= RunTimeFunctionCount()) {
     Error = true;
     ErrorCode = ecExecution;
-    ErrorMessage = "DoRunTimeFunction-> FUNCTION INDEX MUST BE BETWEEN 0 AND " + std::to_string(RunTimeFunctionCount() - 1);
+    ErrorMessage =
+        "DoRunTimeFunction-> FUNCTION INDEX MUST BE BETWEEN 0 AND " + std::to_string(RunTimeFunctionCount() - 1);
   } else {
     TRunTimeFunction& f = RunTimeFunctions_[static_cast<std::size_t>(index)];
     if (static_cast<std::int32_t>(values.size()) != f.ParamCount) {
@@ -161,23 +162,17 @@ void THelmaxComplexEval::Execute() {
 void THelmaxComplexEval::RunDetached(const TInstruction& ins) {
   try {
     RunInstruction(ins);
-  } catch (...) {
-    ReportCurrentFailure(ins, false);
-  }
+  } catch (...) { ReportCurrentFailure(ins, false); }
 }
 
 void THelmaxComplexEval::ReportCurrentFailure(const TInstruction& ins, bool topLevel) {
   try {
     throw;
-  } catch (const EHelmaxMathError& m) {
-    ReportMathFailure(ins, m.Kind);
-  } catch (const std::bad_alloc&) {
+  } catch (const EHelmaxMathError& m) { ReportMathFailure(ins, m.Kind); } catch (const std::bad_alloc&) {
     // Memory ran out: not a fault of the text, and said as such.
     NonMathError(ins, "OUT OF MEMORY", topLevel);
     ErrorCode = ecOutOfMemory;
-  } catch (const std::exception& ex) {
-    NonMathError(ins, ex.what(), topLevel);
-  } catch (...) {
+  } catch (const std::exception& ex) { NonMathError(ins, ex.what(), topLevel); } catch (...) {
     NonMathError(ins, "UNKNOWN EXCEPTION", topLevel);
   }
 }
@@ -311,8 +306,7 @@ inline bool UnaryFast(const TInstruction& ins) {
       StoreReal(ins, best->Num);
       return true;
     }
-    default:
-      return false;
+    default: return false;
   }
 }
 
@@ -368,23 +362,12 @@ inline void THelmaxComplexEval::RunInstruction(const TInstruction& ins) {
       *ins.Result = *ops[1];
       *ops[0] = *ops[1];
       return;
-    case opDefine:
-      *ins.Result = TValue();
-      return;
-    case opIf:
-      RunIf(ins);
-      return;
-    case opWhile:
-      RunWhile(ins);
-      return;
-    case opBk:
-      *ins.Result = *ops[ins.Count - 1];
-      return;
-    case opPerturbResult: [[unlikely]]
-      PerturbResult(ins);
-      return;
-    default:
-      break;
+    case opDefine: *ins.Result = TValue(); return;
+    case opIf: RunIf(ins); return;
+    case opWhile: RunWhile(ins); return;
+    case opBk: *ins.Result = *ops[ins.Count - 1]; return;
+    case opPerturbResult: [[unlikely]] PerturbResult(ins); return;
+    default: break;
   }
   if (ins.Code <= opLastBuiltin) {
     if (UnaryFast(ins)) return;
@@ -402,7 +385,6 @@ inline void THelmaxComplexEval::RunInstruction(const TInstruction& ins) {
   }
   CallRunTimeFunction(ins, k - ExternalFunctionCount());
 }
-
 
 // Multiplies the real (or each complex part) in the step's first cell by
 // 1 + 2^-48*u and copies it to the other cells (an assignment's target).
@@ -429,9 +411,7 @@ inline void THelmaxComplexEval::RunInstruction(const TInstruction& ins) {
   try {
     RunInstruction(ins);
     return true;
-  } catch (...) {
-    return false;
-  }
+  } catch (...) { return false; }
 }
 
 // ---- failures ---------------------------------------------------------------------
@@ -443,10 +423,8 @@ void THelmaxComplexEval::ReportMathFailure(const TInstruction& ins, int kind) {
   auto text = [&](int i) { return ValueToText(*ins.Operands[i]); };
   if (code >= opMul && code <= opAssign) {
     ErrorCode = OperatorErrorCode(code);
-    if (code == opPow && ins.Count == 3)
-      rendering = text(0) + " ^ (" + text(1) + "/" + text(2) + ")";
-    else
-      rendering = text(0) + " " + OperatorSymbol(code) + " " + text(1);
+    if (code == opPow && ins.Count == 3) rendering = text(0) + " ^ (" + text(1) + "/" + text(2) + ")";
+    else rendering = text(0) + " " + OperatorSymbol(code) + " " + text(1);
   } else {
     ErrorCode = FunctionNumber(code);
     if (code == opPower && ins.Count == 3) {
@@ -470,10 +448,8 @@ void THelmaxComplexEval::NonMathError(const TInstruction& ins, std::string_view 
   std::string text = (topLevel && InvariantExpression) ? "Execute-> NON MATH EXCEPTION WAS RAISED : "
                                                        : "ExecuteComand-> NON MATH EXCEPTION WAS RAISED : ";
   text += message;
-  if (ins.Code <= opDefine)
-    text += OperatorSuffix(ins.Code);
-  else
-    text += " : " + FunctionName(ins.Code);
+  if (ins.Code <= opDefine) text += OperatorSuffix(ins.Code);
+  else text += " : " + FunctionName(ins.Code);
   ErrorMessage = std::move(text);
 }
 
@@ -482,12 +458,8 @@ void THelmaxComplexEval::NonMathError(const TInstruction& ins, std::string_view 
 void THelmaxComplexEval::InvokeExternal(int k, TValue* const* args, int count, TValue& result) {
   const TUserFuncRec& f = UserFunctions_[static_cast<std::size_t>(k)];
   switch (f.Kind) {
-    case ufProcedure:
-      f.Procedure(args, count, result);
-      return;
-    case ufMethod:
-      f.Method(args, count, result);
-      return;
+    case ufProcedure: f.Procedure(args, count, result); return;
+    case ufMethod: f.Method(args, count, result); return;
     case ufStdCallFunction: {
       if (!OnSetArguments) return;
       OnSetArguments(args, count);
@@ -503,8 +475,7 @@ void THelmaxComplexEval::InvokeExternal(int k, TValue* const* args, int count, T
       if (OnGetResult) OnGetResult(result);
       return;
     }
-    default:
-      return;
+    default: return;
   }
 }
 
@@ -635,9 +606,7 @@ void THelmaxComplexEval::RunIfBody(const TInstruction& ins, const TIfRecord& rec
     // The result cell is none of the saved ones (those are the results of
     // the condition's and branches' instructions): write it at once.
     if (const TValue* picked = RunIfBranches(ins, rec)) *ins.Result = *picked;
-  } catch (...) {
-    ReportCurrentFailure(ins, false);
-  }
+  } catch (...) { ReportCurrentFailure(ins, false); }
 }
 
 void THelmaxComplexEval::RunWhile(const TInstruction& ins) {

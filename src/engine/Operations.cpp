@@ -230,8 +230,7 @@ TComplex ComplexDiv(TComplex x, TComplex y) {
 
 TComplex ComplexArith(int code, TComplex x, TComplex y) {
   switch (code) {
-    case opMul:
-      return JudgeComplex(TComplex{x.Re * y.Re - x.Im * y.Im, x.Re * y.Im + x.Im * y.Re}, x, y);
+    case opMul: return JudgeComplex(TComplex{x.Re * y.Re - x.Im * y.Im, x.Re * y.Im + x.Im * y.Re}, x, y);
     case opDiv: return ComplexDiv(x, y);
     case opAdd: return JudgeComplex(TComplex{x.Re + y.Re, x.Im + y.Im}, x, y);
     case opSub: return JudgeComplex(TComplex{x.Re - y.Re, x.Im - y.Im}, x, y);

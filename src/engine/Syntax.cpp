@@ -151,9 +151,9 @@ constexpr std::array<TTokenType, 256> DelimiterTypes = [] {
   std::array<TTokenType, 256> t{};
   for (int k = 0; k < 256; ++k) {
     const char c = static_cast<char>(k);
-    t[static_cast<std::size_t>(k)] = c == '(' ? TTokenType::LParen
-                                     : c == ')' ? TTokenType::RParen
-                                     : c == ',' ? TTokenType::Comma
+    t[static_cast<std::size_t>(k)] = c == '('            ? TTokenType::LParen
+                                     : c == ')'          ? TTokenType::RParen
+                                     : c == ','          ? TTokenType::Comma
                                      : IsOperatorChar(c) ? TTokenType::Operator
                                                          : TTokenType::Operand;
   }
@@ -250,7 +250,8 @@ constexpr std::array<unsigned char, 256> PlainTextClasses = [] {
 
 constexpr std::array<char, 256> LowerTable = [] {
   std::array<char, 256> t{};
-  for (int k = 0; k < 256; ++k) t[static_cast<std::size_t>(k)] = static_cast<char>(k >= 'A' && k <= 'Z' ? k - 'A' + 'a' : k);
+  for (int k = 0; k < 256; ++k)
+    t[static_cast<std::size_t>(k)] = static_cast<char>(k >= 'A' && k <= 'Z' ? k - 'A' + 'a' : k);
   return t;
 }();
 
@@ -283,11 +284,15 @@ inline TBlock ReadBlock(const char* p) {
   // ( ) * + , -  then / = ^ ~
   const __m128i delimiters = _mm_or_si128(_mm_or_si128(InRange(v, '(', '-'), Is(v, '/')),
                                           _mm_or_si128(_mm_or_si128(Is(v, '='), Is(v, '^')), Is(v, '~')));
-  const __m128i special = _mm_or_si128(_mm_or_si128(InRange(v, '(', ')'), Is(v, ' ')),
-                                       _mm_or_si128(Is(v, '{'), Is(v, '}')));
+  const __m128i special =
+      _mm_or_si128(_mm_or_si128(InRange(v, '(', ')'), Is(v, ' ')), _mm_or_si128(Is(v, '{'), Is(v, '}')));
   const __m128i lowered = _mm_add_epi8(v, _mm_and_si128(InRange(v, 'A', 'Z'), _mm_set1_epi8(0x20)));
-  return {lowered, delimiters, Mask(delimiters), Mask(special),
-          Mask(_mm_or_si128(InRange(v, '0', '9'), Is(v, '.'))), Mask(Is(lowered, 'e'))};
+  return {lowered,
+          delimiters,
+          Mask(delimiters),
+          Mask(special),
+          Mask(_mm_or_si128(InRange(v, '0', '9'), Is(v, '.'))),
+          Mask(Is(lowered, 'e'))};
 }
 
 // The number of delimiters in a block (a population count without the
@@ -349,8 +354,8 @@ bool NormalisePlainText(std::string_view text, std::string& out, std::vector<TTo
   auto closeRun = [&](std::size_t end) {
     if (runStart == kNoRun) return true;
     if (runNumeric && runHasE) return false;
-    tokens.push_back({TTokenType::Operand, 0, static_cast<std::uint32_t>(runStart),
-                      static_cast<std::uint32_t>(end - runStart)});
+    tokens.push_back(
+        {TTokenType::Operand, 0, static_cast<std::uint32_t>(runStart), static_cast<std::uint32_t>(end - runStart)});
     runStart = kNoRun;
     return true;
   };

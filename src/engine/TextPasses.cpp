@@ -191,8 +191,9 @@ std::string RemoveRedundantParentheses(std::string_view text) {
     for (std::size_t i = 0; i < n; ++i) {
       const char c = text[i];
       if (c == '(') open.push_back(i);
-      else if (c == ')') { if (!open.empty()) open.pop_back(); }
-      else if (!open.empty() && IsDelimiter(c)) hasOperator[open.back()] = true;
+      else if (c == ')') {
+        if (!open.empty()) open.pop_back();
+      } else if (!open.empty() && IsDelimiter(c)) hasOperator[open.back()] = true;
     }
   }
 

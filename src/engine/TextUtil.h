@@ -50,10 +50,17 @@ inline bool IsIdentifier(std::string_view s) {
 // ( ) * + , - / = ^ ~
 constexpr bool IsDelimiter(char c) {
   switch (c) {
-    case '(': case ')': case '*': case '+': case ',': case '-': case '/': case '=': case '^': case '~':
-      return true;
-    default:
-      return false;
+    case '(':
+    case ')':
+    case '*':
+    case '+':
+    case ',':
+    case '-':
+    case '/':
+    case '=':
+    case '^':
+    case '~': return true;
+    default: return false;
   }
 }
 
@@ -69,7 +76,10 @@ inline std::string_view StripEnclosingParentheses(std::string_view s) {
     bool ok = true;
     for (char c : inner) {
       if (c == '(') ++depth;
-      else if (c == ')' && --depth < 0) { ok = false; break; }
+      else if (c == ')' && --depth < 0) {
+        ok = false;
+        break;
+      }
     }
     if (!ok || depth != 0) break;
     s = inner;

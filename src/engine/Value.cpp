@@ -120,19 +120,19 @@ int SmallNumber(std::string_view digits) {
 std::int64_t DaysFromCivil(std::int64_t y, int m, int d) {
   y -= m <= 2 ? 1 : 0;
   const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const std::int64_t yoe = y - era * 400;                                  // [0, 399]
+  const std::int64_t yoe = y - era * 400;                                   // [0, 399]
   const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;  // [0, 365]
-  const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;          // [0, 146096]
+  const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;           // [0, 146096]
   return era * 146097 + doe - 719468;
 }
 
 void CivilFromDays(std::int64_t z, std::int64_t& y, int& m, int& d) {
   z += 719468;
   const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const std::int64_t doe = z - era * 146097;                                 // [0, 146096]
+  const std::int64_t doe = z - era * 146097;                                       // [0, 146096]
   const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;  // [0, 399]
-  const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);          // [0, 365]
-  const std::int64_t mp = (5 * doy + 2) / 153;                               // [0, 11]
+  const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);                // [0, 365]
+  const std::int64_t mp = (5 * doy + 2) / 153;                                     // [0, 11]
   d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
   m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
   y = yoe + era * 400 + (m <= 2 ? 1 : 0);
@@ -361,12 +361,26 @@ constexpr char kDigitPairs[201] =
 void FifteenDigits(double v, char (&digits)[15], int& exponent) {
   const double a = std::fabs(v);
   if (a >= 1e-5 && a < 1e15) {
-    static constexpr std::uint64_t kPowers[20] = {
-        1ULL,           10ULL,           100ULL,           1000ULL,           10000ULL,
-        100000ULL,      1000000ULL,      10000000ULL,      100000000ULL,      1000000000ULL,
-        10000000000ULL, 100000000000ULL, 1000000000000ULL, 10000000000000ULL, 100000000000000ULL,
-        1000000000000000ULL, 10000000000000000ULL, 100000000000000000ULL, 1000000000000000000ULL,
-        10000000000000000000ULL};
+    static constexpr std::uint64_t kPowers[20] = {1ULL,
+                                                  10ULL,
+                                                  100ULL,
+                                                  1000ULL,
+                                                  10000ULL,
+                                                  100000ULL,
+                                                  1000000ULL,
+                                                  10000000ULL,
+                                                  100000000ULL,
+                                                  1000000000ULL,
+                                                  10000000000ULL,
+                                                  100000000000ULL,
+                                                  1000000000000ULL,
+                                                  10000000000000ULL,
+                                                  100000000000000ULL,
+                                                  1000000000000000ULL,
+                                                  10000000000000000ULL,
+                                                  100000000000000000ULL,
+                                                  1000000000000000000ULL,
+                                                  10000000000000000000ULL};
     constexpr std::uint64_t kLow = 100000000000000ULL, kHigh = 1000000000000000ULL;  // 10^14, 10^15
     // a is normal here: a = m / 2^shift with the 53-bit significand m.
     const auto bits = std::bit_cast<std::uint64_t>(a);
@@ -489,9 +503,7 @@ std::string RealToText(double v) {
 
 void AppendValueText(std::string& out, const TValue& v) {
   switch (v.Kind) {
-    case TValueKind::Real:
-      AppendRealText(out, v.Num);
-      return;
+    case TValueKind::Real: AppendRealText(out, v.Num); return;
     case TValueKind::Complex:
       out += "Complex(";
       AppendRealText(out, v.Cx.Re);
@@ -499,24 +511,17 @@ void AppendValueText(std::string& out, const TValue& v) {
       AppendRealText(out, v.Cx.Im);
       out += ')';
       return;
-    default:
-      out += ValueToText(v);
-      return;
+    default: out += ValueToText(v); return;
   }
 }
 
 std::string ValueToText(const TValue& v) {
   switch (v.Kind) {
-    case TValueKind::Null:
-      return "Null";
-    case TValueKind::Real:
-      return RealToText(v.Num);
-    case TValueKind::Currency:
-      return CurrencyToText(v.Cur);
-    case TValueKind::DateTime:
-      return DateTimeToText(v.Num);
-    case TValueKind::Boolean:
-      return v.Bool ? "True" : "False";
+    case TValueKind::Null: return "Null";
+    case TValueKind::Real: return RealToText(v.Num);
+    case TValueKind::Currency: return CurrencyToText(v.Cur);
+    case TValueKind::DateTime: return DateTimeToText(v.Num);
+    case TValueKind::Boolean: return v.Bool ? "True" : "False";
     case TValueKind::Complex: {
       std::string out;
       AppendValueText(out, v);

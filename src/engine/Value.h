@@ -39,11 +39,36 @@ struct TValue {
   }
 
   static TValue MakeNull() { return TValue(); }
-  static TValue MakeReal(double v) { TValue r; r.Kind = TValueKind::Real; r.Num = v; return r; }
-  static TValue MakeCurrency(std::int64_t scaled) { TValue r; r.Kind = TValueKind::Currency; r.Cur = scaled; return r; }
-  static TValue MakeDateTime(double serial) { TValue r; r.Kind = TValueKind::DateTime; r.Num = serial; return r; }
-  static TValue MakeBool(bool v) { TValue r; r.Kind = TValueKind::Boolean; r.Bool = v; return r; }
-  static TValue MakeComplex(double re, double im) { TValue r; r.Kind = TValueKind::Complex; r.Cx = {re, im}; return r; }
+  static TValue MakeReal(double v) {
+    TValue r;
+    r.Kind = TValueKind::Real;
+    r.Num = v;
+    return r;
+  }
+  static TValue MakeCurrency(std::int64_t scaled) {
+    TValue r;
+    r.Kind = TValueKind::Currency;
+    r.Cur = scaled;
+    return r;
+  }
+  static TValue MakeDateTime(double serial) {
+    TValue r;
+    r.Kind = TValueKind::DateTime;
+    r.Num = serial;
+    return r;
+  }
+  static TValue MakeBool(bool v) {
+    TValue r;
+    r.Kind = TValueKind::Boolean;
+    r.Bool = v;
+    return r;
+  }
+  static TValue MakeComplex(double re, double im) {
+    TValue r;
+    r.Kind = TValueKind::Complex;
+    r.Cx = {re, im};
+    return r;
+  }
 
   bool IsNull() const { return Kind == TValueKind::Null; }
   bool IsReal() const { return Kind == TValueKind::Real; }

@@ -50,8 +50,8 @@ void CheckSignature(const std::string& fileName) {
     got += static_cast<std::size_t>(n);
   }
   ::close(fd);
-  if (got < sizeof head || (std::memcmp(head + 4, "Standard Jet DB", 15) != 0 &&
-                            std::memcmp(head + 4, "Standard ACE DB", 15) != 0))
+  if (got < sizeof head ||
+      (std::memcmp(head + 4, "Standard Jet DB", 15) != 0 && std::memcmp(head + 4, "Standard ACE DB", 15) != 0))
     throw TRatesDatabaseError("\"" + fileName + "\" is not an Access database");
 }
 
@@ -107,8 +107,11 @@ TRatesField ReadField(const MdbHandle* mdb, const MdbColumn* col, const char* te
   switch (col->col_type) {
     case MDB_BYTE: width = 1; break;
     case MDB_INT: width = 2; break;
-    case MDB_LONGINT: case MDB_FLOAT: width = 4; break;
-    case MDB_MONEY: case MDB_DOUBLE: case MDB_DATETIME: width = 8; break;
+    case MDB_LONGINT:
+    case MDB_FLOAT: width = 4; break;
+    case MDB_MONEY:
+    case MDB_DOUBLE:
+    case MDB_DATETIME: width = 8; break;
     default: break;
   }
   if (width != 0) {
@@ -117,24 +120,41 @@ TRatesField ReadField(const MdbHandle* mdb, const MdbColumn* col, const char* te
       throw TRatesDatabaseError(std::string("unreadable value in column ") + col->name);
   }
   switch (col->col_type) {
-    case MDB_BYTE: f.Kind = TRatesField::TKind::Integer; f.Integer = Raw<std::uint8_t>(mdb, col); break;
-    case MDB_INT: f.Kind = TRatesField::TKind::Integer; f.Integer = Raw<std::int16_t>(mdb, col); break;
-    case MDB_LONGINT: f.Kind = TRatesField::TKind::Integer; f.Integer = Raw<std::int32_t>(mdb, col); break;
+    case MDB_BYTE:
+      f.Kind = TRatesField::TKind::Integer;
+      f.Integer = Raw<std::uint8_t>(mdb, col);
+      break;
+    case MDB_INT:
+      f.Kind = TRatesField::TKind::Integer;
+      f.Integer = Raw<std::int16_t>(mdb, col);
+      break;
+    case MDB_LONGINT:
+      f.Kind = TRatesField::TKind::Integer;
+      f.Integer = Raw<std::int32_t>(mdb, col);
+      break;
     case MDB_MONEY:
       f.Kind = TRatesField::TKind::Integer;
       f.Integer = Raw<std::int64_t>(mdb, col);
       f.Scale = -4;
       break;
-    case MDB_FLOAT: f.Kind = TRatesField::TKind::Real; f.Real = Raw<float>(mdb, col); break;
-    case MDB_DOUBLE: f.Kind = TRatesField::TKind::Real; f.Real = Raw<double>(mdb, col); break;
-    case MDB_DATETIME: f.Kind = TRatesField::TKind::DateTime; f.Real = Raw<double>(mdb, col); break;
+    case MDB_FLOAT:
+      f.Kind = TRatesField::TKind::Real;
+      f.Real = Raw<float>(mdb, col);
+      break;
+    case MDB_DOUBLE:
+      f.Kind = TRatesField::TKind::Real;
+      f.Real = Raw<double>(mdb, col);
+      break;
+    case MDB_DATETIME:
+      f.Kind = TRatesField::TKind::DateTime;
+      f.Real = Raw<double>(mdb, col);
+      break;
     case MDB_NUMERIC:
       if (!ParseDecimal(std::string_view(text, static_cast<std::size_t>(textLength)), f.Integer, f.Scale))
         throw TRatesDatabaseError(std::string("unreadable value in column ") + col->name);
       f.Kind = TRatesField::TKind::Integer;
       break;
-    default:
-      throw TRatesDatabaseError(std::string("column ") + col->name + " has a type that is not a number");
+    default: throw TRatesDatabaseError(std::string("column ") + col->name + " has a type that is not a number");
   }
   return f;
 }

@@ -43,7 +43,9 @@ struct TWide {
   }
 };
 
-std::uint64_t Magnitude(std::int64_t v) { return v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v); }
+std::uint64_t Magnitude(std::int64_t v) {
+  return v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+}
 
 std::string Whole(std::int64_t v) { return std::to_string(v); }
 
@@ -107,8 +109,7 @@ TConversion Convert(std::int64_t amount, std::int32_t from, std::int32_t to, std
                        std::initializer_list<std::uint64_t> divisors, std::string formula) {
     c.Case = caseNumber;
     c.Formula = std::move(formula);
-    c.Outcome = MulDivRound(amount, factors, divisors, c.Result) ? TRateOutcome::Converted
-                                                                  : TRateOutcome::OutOfRange;
+    c.Outcome = MulDivRound(amount, factors, divisors, c.Result) ? TRateOutcome::Converted : TRateOutcome::OutOfRange;
     return c;
   };
   constexpr std::uint64_t kScale = 10000;
@@ -144,9 +145,11 @@ TConversion Convert(std::int64_t amount, std::int32_t from, std::int32_t to, std
   const std::uint64_t absNf = Magnitude(nf), absNt = Magnitude(nt), absVf = Magnitude(vf), absVt = Magnitude(vt);
   const std::string nfText = Whole(absNf), ntText = Whole(absNt), vfText = CurrencyText(vf), vtText = CurrencyText(vt);
   if (nf < 0 && nt < 0)
-    return converted(9, {absNf, absVt}, {absNt, absVf}, "curr*(" + nfText + "/" + ntText + ")*" + vtText + "/" + vfText);
+    return converted(9, {absNf, absVt}, {absNt, absVf},
+                     "curr*(" + nfText + "/" + ntText + ")*" + vtText + "/" + vfText);
   if (nf > 0 && nt > 0)
-    return converted(10, {absNt, absVf}, {absNf, absVt}, "curr*(" + ntText + "/" + nfText + ")*" + vfText + "/" + vtText);
+    return converted(10, {absNt, absVf}, {absNf, absVt},
+                     "curr*(" + ntText + "/" + nfText + ")*" + vfText + "/" + vtText);
   // Quotes in opposite directions. Nf > 0 > Nt: 1 F = Vf/Nf R and
   // 1 R = Vt/|Nt| T. Nf < 0 < Nt: 1 F = |Nf|/Vf R and 1 R = Nt/Vt T.
   if (nf > 0)

@@ -23,10 +23,10 @@ struct TQuote {
 };
 
 enum class TRateOutcome {
-  Converted,     // Result holds the amount in the To currency
-  NoExchange,    // the same currency, or a quote missing
-  IncorrectRate, // a quote with a bad nominal or value
-  OutOfRange,    // the result does not fit the currency range
+  Converted,      // Result holds the amount in the To currency
+  NoExchange,     // the same currency, or a quote missing
+  IncorrectRate,  // a quote with a bad nominal or value
+  OutOfRange,     // the result does not fit the currency range
 };
 
 struct TConversion {

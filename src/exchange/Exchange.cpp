@@ -33,9 +33,7 @@ TExchange::TExchange(TUserInterface& ui) : Ui_(ui), Messages_(ui) {
   functions[0].Name = "Last";
   functions[0].Kind = ufMethod;
   functions[0].ArgCount = -1;  // read again at every evaluation
-  functions[0].Method = [this](TValue* const*, int, TValue& result) {
-    result = TValue::MakeDateTime(LatestDate());
-  };
+  functions[0].Method = [this](TValue* const*, int, TValue& result) { result = TValue::MakeDateTime(LatestDate()); };
   functions[1].Name = "LastBetween";
   functions[1].Kind = ufMethod;
   functions[1].ArgCount = 2;
@@ -68,9 +66,7 @@ TOpenOutcome TExchange::Open(const std::string& fileName, const TFirebirdLogin& 
       ProductOfFile(fileName) == TRatesProduct::Access ? "OpenAccessFile -> " : "OpenFirebirdFile -> ";
   try {
     return Adopt(OpenRatesDatabase(fileName, login));
-  } catch (const std::exception& e) {
-    Ui_.ShowMessage(operation + std::string(e.what()));
-  }
+  } catch (const std::exception& e) { Ui_.ShowMessage(operation + std::string(e.what())); }
   return {};
 }
 
@@ -111,9 +107,9 @@ double TExchange::LatestDateBetween(double first, double last) {
 TQuote TExchange::FindQuote(std::int32_t reference, std::int32_t currency, double day) {
   TQuote quote;
   if (Database_ == nullptr) return quote;
-  const std::optional<TRatesRow> row =
-      Database_->FirstRow(TRatesQuery::Quote, {TRatesParameter::OfInteger(reference),
-                                               TRatesParameter::OfInteger(currency), TRatesParameter::OfDate(day)});
+  const std::optional<TRatesRow> row = Database_->FirstRow(
+      TRatesQuery::Quote,
+      {TRatesParameter::OfInteger(reference), TRatesParameter::OfInteger(currency), TRatesParameter::OfDate(day)});
   if (!row || row->size() < 2) return quote;
   quote.Found = true;
   quote.Nominal = (*row)[0].AsInteger();
@@ -124,10 +120,9 @@ TQuote TExchange::FindQuote(std::int32_t reference, std::int32_t currency, doubl
 TExchange::TDatedQuote TExchange::FindLatestQuote(std::int32_t reference, std::int32_t currency, double day) {
   TDatedQuote dated;
   if (Database_ == nullptr) return dated;
-  const std::optional<TRatesRow> row =
-      Database_->FirstRow(TRatesQuery::QuoteOnOrBefore, {TRatesParameter::OfInteger(reference),
-                                                         TRatesParameter::OfInteger(currency),
-                                                         TRatesParameter::OfDate(day)});
+  const std::optional<TRatesRow> row = Database_->FirstRow(
+      TRatesQuery::QuoteOnOrBefore,
+      {TRatesParameter::OfInteger(reference), TRatesParameter::OfInteger(currency), TRatesParameter::OfDate(day)});
   if (!row || row->size() < 3) return dated;
   const std::optional<double> quoteDay = (*row)[2].AsDateTime();
   if (!quoteDay) return dated;
@@ -166,9 +161,7 @@ TExchangeOutcome TExchange::Calculate(TCalculator& calc, const TExchangeRequest&
   calc.PrepareToolEngine(*Engine_);
   try {
     return CalculateUnguarded(calc, request, product);
-  } catch (const std::exception& e) {
-    Ui_.ShowMessage(std::string("Button1Click -> ") + e.what());
-  }
+  } catch (const std::exception& e) { Ui_.ShowMessage(std::string("Button1Click -> ") + e.what()); }
   return {};
 }
 
@@ -223,18 +216,10 @@ TExchangeOutcome TExchange::CalculateUnguarded(TCalculator& calc, const TExchang
   const TConversion conversion = Convert(amount.Cur, f.NumCode, t.NumCode, r.NumCode, fromQuote, toQuote);
   std::vector<std::string> lines;
   switch (conversion.Outcome) {
-    case TRateOutcome::IncorrectRate:
-      Ui_.ShowMessage(kIncorrectRate);
-      return out;
-    case TRateOutcome::OutOfRange:
-      Ui_.ShowMessage(kOutOfRange);
-      return out;
-    case TRateOutcome::NoExchange:
-      lines.push_back(kNoExchange);
-      break;
-    case TRateOutcome::Converted:
-      lines.push_back(CurrencyText(conversion.Result) + " " + t.CharCode);
-      break;
+    case TRateOutcome::IncorrectRate: Ui_.ShowMessage(kIncorrectRate); return out;
+    case TRateOutcome::OutOfRange: Ui_.ShowMessage(kOutOfRange); return out;
+    case TRateOutcome::NoExchange: lines.push_back(kNoExchange); break;
+    case TRateOutcome::Converted: lines.push_back(CurrencyText(conversion.Result) + " " + t.CharCode); break;
   }
   // The quotes the conversion needs: none between one currency and itself,
   // and none for the reference.
@@ -280,8 +265,8 @@ TExchangeOutcome TExchange::CalculateUnguarded(TCalculator& calc, const TExchang
   }
   out.Results = JoinLines(lines);
   out.Converted = true;
-  Remembered_ = {dateText, r.CharCode, f.CharCode, t.CharCode, conversion, fromQuote, toQuote,
-                 f.NumCode, t.NumCode, r.NumCode, quoteDays};
+  Remembered_ = {dateText, r.CharCode, f.CharCode, t.CharCode, conversion, fromQuote,
+                 toQuote,  f.NumCode,  t.NumCode,  r.NumCode,  quoteDays};
   return out;
 }
 
@@ -324,9 +309,7 @@ TQuickOutcome TExchange::Quick(TCalculator& calc, const std::string& amountText,
                                   Remembered_.FromQuote, Remembered_.ToQuote);
     if (c.Outcome == TRateOutcome::Converted) out.Results = CurrencyText(c.Result) + " " + Remembered_.ToCode;
     else out.Results = errorMessages ? kOutOfRange : "ERROR";
-  } catch (const std::exception& e) {
-    out.Results = errorMessages ? std::string(e.what()) : "ERROR";
-  }
+  } catch (const std::exception& e) { out.Results = errorMessages ? std::string(e.what()) : "ERROR"; }
   return out;
 }
 

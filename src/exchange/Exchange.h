@@ -34,8 +34,8 @@ struct TOpenOutcome {
 
 // The choices of the window when Calculate is pressed.
 struct TExchangeRequest {
-  std::string Amount;        // the amount box (lines are joined)
-  std::string Date = "Last"; // the date box
+  std::string Amount;         // the amount box (lines are joined)
+  std::string Date = "Last";  // the date box
   std::optional<TCurrency> Reference, From, To;
   bool ShowQuotes = false;  // "&Exchange rate": quotes and the definition too
   // "Latest quote on or before the date": each currency's newest quote not

@@ -126,11 +126,38 @@ TRatesField ReadVar(const XSQLVAR& v) {
   };
   const char* d = v.sqldata;
   switch (v.sqltype & ~1) {
-    case SQL_SHORT: { std::int16_t x; std::memcpy(&x, d, 2); integer(x); break; }
-    case SQL_LONG: { std::int32_t x; std::memcpy(&x, d, 4); integer(x); break; }
-    case SQL_INT64: { std::int64_t x; std::memcpy(&x, d, 8); integer(x); break; }
-    case SQL_FLOAT: { float x; std::memcpy(&x, d, 4); f.Kind = TRatesField::TKind::Real; f.Real = x; break; }
-    case SQL_DOUBLE: { double x; std::memcpy(&x, d, 8); f.Kind = TRatesField::TKind::Real; f.Real = x; break; }
+    case SQL_SHORT: {
+      std::int16_t x;
+      std::memcpy(&x, d, 2);
+      integer(x);
+      break;
+    }
+    case SQL_LONG: {
+      std::int32_t x;
+      std::memcpy(&x, d, 4);
+      integer(x);
+      break;
+    }
+    case SQL_INT64: {
+      std::int64_t x;
+      std::memcpy(&x, d, 8);
+      integer(x);
+      break;
+    }
+    case SQL_FLOAT: {
+      float x;
+      std::memcpy(&x, d, 4);
+      f.Kind = TRatesField::TKind::Real;
+      f.Real = x;
+      break;
+    }
+    case SQL_DOUBLE: {
+      double x;
+      std::memcpy(&x, d, 8);
+      f.Kind = TRatesField::TKind::Real;
+      f.Real = x;
+      break;
+    }
     case SQL_TYPE_DATE: {
       ISC_DATE x;
       std::memcpy(&x, d, sizeof x);
@@ -159,7 +186,8 @@ TRatesField ReadVar(const XSQLVAR& v) {
       break;
     }
     default:
-      throw TRatesDatabaseError(std::string("column ") + std::string(v.sqlname, static_cast<std::size_t>(v.sqlname_length)) +
+      throw TRatesDatabaseError(std::string("column ") +
+                                std::string(v.sqlname, static_cast<std::size_t>(v.sqlname_length)) +
                                 " has a type that cannot be read");
   }
   return f;
@@ -256,7 +284,8 @@ void CheckNotLocked(const std::string& fileName) {
   const bool locked = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
   ::close(fd);  // drops the probe's lock too
   if (locked)
-    throw TRatesDatabaseError("\"" + fileName + "\" is locked: another program (a Firebird server or engine) has it "
+    throw TRatesDatabaseError("\"" + fileName +
+                              "\" is locked: another program (a Firebird server or engine) has it "
                               "open");
 }
 

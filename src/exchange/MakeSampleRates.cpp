@@ -73,8 +73,8 @@ int main(int argc, char** argv) {
     CreateFirebirdRates(argv[3], currencies, quotes, true, true);
     // Every user reads it (the program opens a private copy).
     namespace fs = std::filesystem;
-    fs::permissions(argv[3], fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
-                                 fs::perms::others_read);
+    fs::permissions(argv[3],
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
   } catch (const std::exception& e) {
     std::cerr << "helmax-make-rates: " << e.what() << "\n";
     return 1;

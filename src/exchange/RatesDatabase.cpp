@@ -38,8 +38,7 @@ std::optional<std::int64_t> TRatesField::AsInteger() const {
     case TKind::Real:
       if (!std::isfinite(Real) || Real != std::trunc(Real) || std::fabs(Real) > 9.0e15) return std::nullopt;
       return static_cast<std::int64_t>(Real);
-    default:
-      return std::nullopt;
+    default: return std::nullopt;
   }
 }
 
@@ -58,8 +57,7 @@ std::optional<std::int64_t> TRatesField::AsCurrency() const {
     case TKind::Real:
       if (!RealToCurrency(Real, scaled)) return std::nullopt;
       return scaled;
-    default:
-      return std::nullopt;
+    default: return std::nullopt;
   }
 }
 

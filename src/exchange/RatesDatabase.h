@@ -44,8 +44,8 @@ struct TRatesField {
   enum class TKind { Null, Integer, Real, DateTime, Text };
   TKind Kind = TKind::Null;
   std::int64_t Integer = 0;
-  int Scale = 0;       // Integer * 10^Scale is the value
-  double Real = 0.0;   // Real, or the serial date (days since 30 December 1899)
+  int Scale = 0;      // Integer * 10^Scale is the value
+  double Real = 0.0;  // Real, or the serial date (days since 30 December 1899)
   std::string Text;
 
   bool IsNull() const { return Kind == TKind::Null; }

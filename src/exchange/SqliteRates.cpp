@@ -157,8 +157,7 @@ std::optional<TRatesRow> TSqliteRates::FirstRow(TRatesQuery query, const std::ve
     TRatesField& f = row[static_cast<std::size_t>(i)];
     const char* declared = sqlite3_column_decltype(s, i);
     switch (sqlite3_column_type(s, i)) {
-      case SQLITE_NULL:
-        break;
+      case SQLITE_NULL: break;
       case SQLITE_INTEGER:
         f.Kind = TRatesField::TKind::Integer;
         f.Integer = sqlite3_column_int64(s, i);

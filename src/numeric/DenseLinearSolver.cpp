@@ -50,8 +50,7 @@ inline TComplex One(const TComplex&) { return {1.0, 0.0}; }
 inline void SubtractMultiple(double* __restrict row, const double* __restrict pivotRow, double f, int count) {
   for (int m = 0; m < count; ++m) row[m] -= f * pivotRow[m];
 }
-inline void SubtractMultiple(TComplex* __restrict row, const TComplex* __restrict pivotRow, TComplex f,
-                             int count) {
+inline void SubtractMultiple(TComplex* __restrict row, const TComplex* __restrict pivotRow, TComplex f, int count) {
   double* __restrict r = &row->Re;
   const double* __restrict p = &pivotRow->Re;
   for (int m = 0; m < count; ++m) {
@@ -222,7 +221,8 @@ TEliminationOutcome TDenseLuSolver<T>::Factor(std::vector<T> a, int n, double to
   for (int i = 0; i < n; ++i) {
     const T* const r = row(i);
     for (int j = 0; j < n; ++j)
-      columnLargest[static_cast<std::size_t>(j)] = std::max(columnLargest[static_cast<std::size_t>(j)], Magnitude(r[j]));
+      columnLargest[static_cast<std::size_t>(j)] =
+          std::max(columnLargest[static_cast<std::size_t>(j)], Magnitude(r[j]));
   }
   for (int j = 0; j < n; ++j) {
     const int e = ScaleFor(columnLargest[static_cast<std::size_t>(j)], T{});

@@ -64,8 +64,8 @@ class TDenseLuSolver {
 
  private:
   int N_ = 0;
-  std::vector<T> Lu_;              // L below the diagonal (unit diagonal implied), U on and above
-  std::vector<std::int32_t> Swap_;  // row exchanged with row k at column k
+  std::vector<T> Lu_;                        // L below the diagonal (unit diagonal implied), U on and above
+  std::vector<std::int32_t> Swap_;           // row exchanged with row k at column k
   std::vector<int> RowScale_, ColumnScale_;  // powers of two of the equilibration
   TWideDeterminant<T> Determinant_;
 };

@@ -240,8 +240,7 @@ bool TAdaptiveRun::Converged(TQuadrature& answer) {
       error.Add(p.Error);
     }
   answer = {value.Value(), error.Value(), Evaluations_};
-  if (!std::isfinite(answer.Value))
-    throw TIntegrationError("DGAINT-> The integral is beyond the range of doubles");
+  if (!std::isfinite(answer.Value)) throw TIntegrationError("DGAINT-> The integral is beyond the range of doubles");
   Value_ = answer.Value;
   Error_ = answer.ErrorEstimate;
   return answer.ErrorEstimate <= Tolerance_ * std::fabs(answer.Value);
@@ -343,14 +342,14 @@ TQuadrature TInfiniteRangeRun::Run(double a, double b) {
       // The rule first looks at f(+-largest double) to see that it
       // vanishes; the outermost terms below judge that instead, on values
       // the engine can compute.
-      value = rule.integrate([&](double x) { return std::fabs(x) >= largest ? 0.0 : Sample(x, x); }, Tolerance_,
-                             &error, &absolute);
+      value = rule.integrate([&](double x) { return std::fabs(x) >= largest ? 0.0 : Sample(x, x); }, Tolerance_, &error,
+                             &absolute);
     } else {
       boost::math::quadrature::exp_sinh<double> rule(kDoubleExponentialLevels);
       MostEvaluations_ = CountMostEvaluations(rule);
       const bool upward = std::isinf(b);
-      value = rule.integrate([&](double u) { return Sample(u, upward ? a + u : b - u); }, Tolerance_, &error,
-                             &absolute);
+      value =
+          rule.integrate([&](double u) { return Sample(u, upward ? a + u : b - u); }, Tolerance_, &error, &absolute);
     }
   } catch (const boost::math::evaluation_error&) {
     // The sum of |f| dx/dt overflowed.

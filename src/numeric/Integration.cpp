@@ -107,8 +107,8 @@ double TIntegration::ValueAt(TCalculator& calc, TValue& variable, double t) {
 }
 
 TIntegrationOutcome TIntegration::Integrate(TCalculator& calc, const std::string& function, const std::string& from,
-                                            const std::string& to, TProgress* progress,
-                                            std::optional<double> tolerance, const TLimitsKnown& limitsKnown) {
+                                            const std::string& to, TProgress* progress, std::optional<double> tolerance,
+                                            const TLimitsKnown& limitsKnown) {
   TIntegrationOutcome out;
   Evaluations_ = 0;
   ErrorEstimate_ = EngineNaN();
@@ -134,16 +134,14 @@ TIntegrationOutcome TIntegration::Integrate(TCalculator& calc, const std::string
       Evaluations_.fetch_add(1, std::memory_order_relaxed);
       return ValueAt(calc, variable, t);
     };
-    const TQuadrature integral =
-        GaussIntegrate(tolerance.value_or(calc.GetParameter(parIntegrTolerance)), b, a, integrand,
-                       [&] { return calc.StopRequested(); }, progress, calc.FunctionVariable());
+    const TQuadrature integral = GaussIntegrate(
+        tolerance.value_or(calc.GetParameter(parIntegrTolerance)), b, a, integrand,
+        [&] { return calc.StopRequested(); }, progress, calc.FunctionVariable());
     ErrorEstimate_ = integral.ErrorEstimate;
     out.Result = RealToText(integral.Value);
     out.Integrated = true;
     out.Value = integral.Value;
-  } catch (const TIntegrationError& e) {
-    out.Result = e.what();
-  } catch (const TWorkStopped&) {
+  } catch (const TIntegrationError& e) { out.Result = e.what(); } catch (const TWorkStopped&) {
     out.Result = "Calculation stopped";
   }
   variable = TValue::MakeReal(EngineNaN());

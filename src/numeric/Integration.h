@@ -51,8 +51,8 @@ class TIntegration {
   double ErrorEstimate() const { return ErrorEstimate_; }
 
  private:
-  bool Limit(TCalculator& calc, const std::string& text, const std::string& prefix, double& value,
-             std::string& label, TIntegrationOutcome& out);
+  bool Limit(TCalculator& calc, const std::string& text, const std::string& prefix, double& value, std::string& label,
+             TIntegrationOutcome& out);
   bool CompileFunction(TCalculator& calc, const std::string& text, TIntegrationOutcome& out);
   double ValueAt(TCalculator& calc, TValue& variable, double t);
 

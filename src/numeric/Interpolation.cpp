@@ -49,8 +49,8 @@ constexpr long double kFar = 0x1p8000L;
 // Π (xi - x(m))·scale over m in [from, to). When every factor is known to
 // lie between 2^-101 and 4 in modulus (blocks), four running products are
 // brought back near 1 only every 16 steps; one step at a time otherwise.
-void MultiplyDifferences(TScaledProduct& p, const double* x, std::size_t from, std::size_t to, double xi,
-                         double scale, bool blocks) {
+void MultiplyDifferences(TScaledProduct& p, const double* x, std::size_t from, std::size_t to, double xi, double scale,
+                         bool blocks) {
   const long double s = scale, t = xi;
   std::size_t m = from;
   if (blocks) {

@@ -37,8 +37,7 @@ TLagrangeWeights LagrangeWeights(const std::vector<double>& x, const TStopTest& 
 double LagrangeValue(const std::vector<double>& x, const std::vector<double>& f, const TLagrangeWeights& weights,
                      double t);
 // Both steps at once. Polls stop now and then.
-double LagrangeValue(const std::vector<double>& x, const std::vector<double>& f, double t,
-                     const TStopTest& stop = {});
+double LagrangeValue(const std::vector<double>& x, const std::vector<double>& f, double t, const TStopTest& stop = {});
 
 // Second derivatives of the spline through points 0..N (N >= 3, x sorted and
 // distinct). Empty on success, else the band solver's status text. The

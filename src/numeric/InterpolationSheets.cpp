@@ -309,10 +309,8 @@ bool TInterpolationSheets::SheetFileText(int sheet, std::string& text, std::stri
       return false;
     }
     // Two blanks between the fields only where the reader finds them again.
-    if (!x.empty() && !f.empty() && x.find(' ') == std::string::npos)
-      text += number + "  " + x + "  " + f + "\r\n";
-    else
-      text += number + "," + x + "," + f + "\r\n";
+    if (!x.empty() && !f.empty() && x.find(' ') == std::string::npos) text += number + "  " + x + "  " + f + "\r\n";
+    else text += number + "," + x + "," + f + "\r\n";
   }
   return true;
 }
@@ -477,9 +475,7 @@ std::shared_ptr<const TInterpolationSheets::TPoints> TInterpolationSheets::Point
   if (!forSpline && points->SameX.empty()) {
     try {
       points->Weights = LagrangeWeights(points->X, Stop_);
-    } catch (const TWorkStopped&) {
-      Fail("Calculation stopped");
-    }
+    } catch (const TWorkStopped&) { Fail("Calculation stopped"); }
   }
   std::shared_ptr<std::vector<double>> m;
   if (forSpline) {
@@ -518,8 +514,7 @@ void TInterpolationSheets::Lagrange(TValue* const* args, int count, TValue& resu
   const int number = CheckArguments(args, count, x);
   std::shared_ptr<const std::vector<double>> unused;
   const std::shared_ptr<const TPoints> p = PointsFor(number, false, unused);
-  if (!(x >= p->X.front() && x <= p->X.back()) && !SameRealApprox(x, p->X.front()) &&
-      !SameRealApprox(x, p->X.back()))
+  if (!(x >= p->X.front() && x <= p->X.back()) && !SameRealApprox(x, p->X.front()) && !SameRealApprox(x, p->X.back()))
     Fail("Not defined for this arguments: " + RealToText(x));
   if (!p->SameX.empty()) Fail(p->SameX);
   double value = 0.0;
@@ -528,9 +523,7 @@ void TInterpolationSheets::Lagrange(TValue* const* args, int count, TValue& resu
   } else {
     try {
       value = LagrangeValue(p->X, p->F, x, Stop_);
-    } catch (const TWorkStopped&) {
-      Fail("Calculation stopped");
-    }
+    } catch (const TWorkStopped&) { Fail("Calculation stopped"); }
   }
   if (!std::isnan(value)) result = TValue::MakeReal(value);
 }
@@ -582,9 +575,7 @@ TInterpolationSheets::TSheetView TInterpolationSheets::View(int sheet, const std
   try {
     std::shared_ptr<const std::vector<double>> unused;
     points = PointsFor(number, false, unused);
-  } catch (const std::exception& e) {
-    v.PointsError = e.what();
-  }
+  } catch (const std::exception& e) { v.PointsError = e.what(); }
   if (points) {
     v.X = points->X;
     v.F = points->F;

@@ -123,7 +123,7 @@ class TInterpolationSheets {
  private:
   struct TPoints {
     std::vector<double> X, F;
-    std::string SameX;  // the message naming two rows with equal x, or empty
+    std::string SameX;         // the message naming two rows with equal x, or empty
     TLagrangeWeights Weights;  // when read for Lagrange
   };
   struct TSheet {
@@ -165,8 +165,8 @@ class TInterpolationSheets {
   THelmaxComplexEval* CellEngine_ = nullptr;
   TStopTest Stop_;
   TProgress Progress_;
-  bool Reading_ = false;     // worker thread only
-  bool EvaluatingX_ = false; // the view's x text is evaluated (worker thread)
+  bool Reading_ = false;      // worker thread only
+  bool EvaluatingX_ = false;  // the view's x text is evaluated (worker thread)
 };
 
 }  // namespace helmax

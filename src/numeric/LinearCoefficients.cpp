@@ -70,9 +70,7 @@ class TPairRun {
   }
 
  private:
-  bool DependsOnVariables(const TValue* cell) const {
-    return Variables_.count(cell) != 0 || Terms_.count(cell) != 0;
-  }
+  bool DependsOnVariables(const TValue* cell) const { return Variables_.count(cell) != 0 || Terms_.count(cell) != 0; }
 
   // The terms of a cell read once more: moved away at its last read.
   TTerms Take(const TValue* cell) {
@@ -135,8 +133,7 @@ class TPairRun {
         --Reads_[right];
         for (TTerm& t : out) Apply(opDiv, t.Coefficient, *right, t.Coefficient);
         break;
-      default:
-        return false;
+      default: return false;
     }
     Terms_[i.Result] = std::move(out);
     return true;

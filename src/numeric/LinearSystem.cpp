@@ -74,9 +74,7 @@ std::string DeterminantText(const TWideDeterminant<TComplex>& d) {
   return "Complex(" + WideRealText(d.Mantissa.Re, d.Exponent) + ", " + WideRealText(d.Mantissa.Im, d.Exponent) + ")";
 }
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 std::string ScientificText(double v) {
   if (!std::isfinite(v)) return RealToText(v);
@@ -251,9 +249,7 @@ bool TLinearSystem::Build(const std::string& variables, const std::string& equat
     }
   }
   auto real = [](const TValue& v) { return v.Kind == TValueKind::Complex ? v.Cx.Re : v.AsReal(); };
-  auto cx = [&](const TValue& v) {
-    return v.Kind == TValueKind::Complex ? v.Cx : TComplex{real(v), 0.0};
-  };
+  auto cx = [&](const TValue& v) { return v.Kind == TValueKind::Complex ? v.Cx : TComplex{real(v), 0.0}; };
   if (complex) {
     built.CA.resize(a.size());
     built.CB.resize(b.size());
@@ -295,7 +291,8 @@ void Eliminate(TSystemCommand command, int n, const std::vector<T>& a, const std
     }
     lines.push_back("Solution:");
     for (int i = 0; i < n; ++i)
-      lines.push_back(names[static_cast<std::size_t>(i)] + " = " + ValueToText(AsValue(x[static_cast<std::size_t>(i)])));
+      lines.push_back(names[static_cast<std::size_t>(i)] + " = " +
+                      ValueToText(AsValue(x[static_cast<std::size_t>(i)])));
   } else {
     std::vector<T> inverse;
     if (!lu.Inverse(inverse)) {
@@ -314,8 +311,7 @@ void Eliminate(TSystemCommand command, int n, const std::vector<T>& a, const std
 }
 
 template <class T>
-void ListSystem(TSystemCommand command, int n, const std::vector<T>& a, const std::vector<T>& b,
-                TSystemOutcome& out) {
+void ListSystem(TSystemCommand command, int n, const std::vector<T>& a, const std::vector<T>& b, TSystemOutcome& out) {
   std::vector<std::string> lines;
   if (command == TSystemCommand::InitialMatrix) {
     lines.push_back("Initial matrix:");
@@ -334,9 +330,8 @@ void ListSystem(TSystemCommand command, int n, const std::vector<T>& a, const st
 
 }  // namespace
 
-TSystemOutcome TLinearSystem::Run(TSystemCommand command, const std::string& variables,
-                                  const std::string& equations, double tolerance, const TStopTest& stop,
-                                  TProgress* progress) {
+TSystemOutcome TLinearSystem::Run(TSystemCommand command, const std::string& variables, const std::string& equations,
+                                  double tolerance, const TStopTest& stop, TProgress* progress) {
   TSystemOutcome out;
   TBuilt built;
   try {
@@ -362,7 +357,8 @@ TSystemOutcome TLinearSystem::Run(TSystemCommand command, const std::string& var
 // ---- files ----------------------------------------------------------------------------
 
 std::string TLinearSystem::FileText(const std::string& variables, const std::string& equations) {
-  std::string text = "List of variables\r\n{\r\n" + Cleaned(variables) + "\r\n}\r\n\r\nSystem of linear equatins\r\n{\r\n";
+  std::string text =
+      "List of variables\r\n{\r\n" + Cleaned(variables) + "\r\n}\r\n\r\nSystem of linear equatins\r\n{\r\n";
   for (const std::string& line : SplitLines(equations)) text += line + "\r\n";
   text += "}\r\n";
   return text;
@@ -405,8 +401,7 @@ bool TLinearSystem::ParseFileText(const std::string& text, std::string& variable
   return true;
 }
 
-bool TLinearSystem::Read(const std::string& path, std::string& variables, std::string& equations,
-                         TUserInterface& ui) {
+bool TLinearSystem::Read(const std::string& path, std::string& variables, std::string& equations, TUserInterface& ui) {
   std::string text, error;
   if (!ReadPlainTextFile(path, text, error, kLinearSystemFileLimit)) {
     ui.ShowMessage(error);
@@ -449,8 +444,7 @@ bool TLinearSystem::Modified(const std::string& variables, const std::string& eq
   return variables != SavedVariables_ || equations != SavedEquations_;
 }
 
-bool TLinearSystem::MayDiscard(const std::string& variables, const std::string& equations,
-                               TUserInterface& ui) const {
+bool TLinearSystem::MayDiscard(const std::string& variables, const std::string& equations, TUserInterface& ui) const {
   return !Modified(variables, equations) || ui.AskYesNo("ARE YOU SURE ?");
 }
 

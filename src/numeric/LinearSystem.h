@@ -59,8 +59,7 @@ class TLinearSystem {
   bool Read(const std::string& path, std::string& variables, std::string& equations, TUserInterface& ui);
   // Writes the two texts to path, which becomes the system's file. Texts
   // holding "{" or "}" are refused.
-  bool Write(const std::string& path, const std::string& variables, const std::string& equations,
-             TUserInterface& ui);
+  bool Write(const std::string& path, const std::string& variables, const std::string& equations, TUserInterface& ui);
   // True when the texts differ from those last read or written (the
   // defaults at first).
   bool Modified(const std::string& variables, const std::string& equations) const;
@@ -80,8 +79,8 @@ class TLinearSystem {
   bool ReadWhole(const std::string& equations, const std::string& variables, std::vector<TValue>& a,
                  std::vector<TValue>& c, TSystemOutcome& out);
   bool ReadByEquation(const std::vector<std::string>& pieces, const std::string& equations,
-                      const std::string& variables, std::vector<TValue>& a, std::vector<TValue>& c,
-                      TSystemOutcome& out, const TStopTest& stop, TProgress* progress);
+                      const std::string& variables, std::vector<TValue>& a, std::vector<TValue>& c, TSystemOutcome& out,
+                      const TStopTest& stop, TProgress* progress);
 
   std::unique_ptr<THelmaxComplexEval> Engine_;
   std::string FileName_;

@@ -72,9 +72,9 @@ TSeries PowerSeries(double x, int nu, double sign) {
   const TDD half{x / 2.0, 0.0};
   const TDD step = Mul(Mul(half, half), sign);  // sign * (x/2)^2
   TDD term = nu == 0 ? TDD{1.0, 0.0} : half;
-  TDD h{0.0, 0.0};                                          // H_k
-  TDD hNext{1.0, 0.0};                                      // H_(k+1)
-  TSeries s{term, nu == 0 ? TDD{} : term};                   // k = 0: H_0 = 0, H_0 + H_1 = 1
+  TDD h{0.0, 0.0};                          // H_k
+  TDD hNext{1.0, 0.0};                      // H_(k+1)
+  TSeries s{term, nu == 0 ? TDD{} : term};  // k = 0: H_0 = 0, H_0 + H_1 = 1
   double largest = std::fabs(term.Hi);
   for (int k = 1; k < 1000; ++k) {
     term = Div(Mul(term, step), static_cast<double>(k) * static_cast<double>(k + nu));
@@ -264,9 +264,8 @@ void Compute(const TPackCall& c, TValue& r) {
 }
 
 constexpr TPackEntry kEntries[] = {
-    {"BesselJ0", 1, Compute<TBessel::J0>}, {"BesselJ1", 1, Compute<TBessel::J1>},
-    {"BesselY0", 1, Compute<TBessel::Y0>}, {"BesselY1", 1, Compute<TBessel::Y1>},
-    {"BesselI0", 1, Compute<TBessel::I0>}, {"BesselI1", 1, Compute<TBessel::I1>},
+    {"BesselJ0", 1, Compute<TBessel::J0>}, {"BesselJ1", 1, Compute<TBessel::J1>}, {"BesselY0", 1, Compute<TBessel::Y0>},
+    {"BesselY1", 1, Compute<TBessel::Y1>}, {"BesselI0", 1, Compute<TBessel::I0>}, {"BesselI1", 1, Compute<TBessel::I1>},
     {"BesselK0", 1, Compute<TBessel::K0>}, {"BesselK1", 1, Compute<TBessel::K1>},
 };
 

@@ -18,8 +18,8 @@ constexpr std::int64_t kMsPerMinute = 60 * kMsPerSecond;
 constexpr std::int64_t kMsPerHour = 60 * kMsPerMinute;
 constexpr std::int64_t kMsPerDay = 24 * kMsPerHour;
 constexpr std::int64_t kMsPerWeek = 7 * kMsPerDay;
-constexpr std::int64_t kMsPerMonth = 2'629'800'000;   // 30.4375 days
-constexpr std::int64_t kMsPerYear = 31'557'600'000;   // 365.25 days
+constexpr std::int64_t kMsPerMonth = 2'629'800'000;  // 30.4375 days
+constexpr std::int64_t kMsPerYear = 31'557'600'000;  // 365.25 days
 constexpr int kFirstYear = 1;
 constexpr int kLastYear = 9999;
 constexpr double kMaxWord = 65535.0;
@@ -29,9 +29,7 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
   return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
 }
 
-std::int64_t DayNumber(int year, int month, int day) {
-  return static_cast<std::int64_t>(EncodeDate(year, month, day));
-}
+std::int64_t DayNumber(int year, int month, int day) { return static_cast<std::int64_t>(EncodeDate(year, month, day)); }
 
 // 1 = Monday .. 7 = Sunday; day number 0 (30 December 1899) is a Saturday.
 int IsoWeekday(std::int64_t dayNumber) { return static_cast<int>(((dayNumber + 5) % 7 + 7) % 7) + 1; }
@@ -75,7 +73,8 @@ double SerialOf(std::int64_t totalMs) {
 
 TMoment MomentArg(const TPackCall& call, int i) {
   const TValue& v = call.Arg(i);
-  if (v.Kind != TValueKind::DateTime) ArgumentFail("Incorrect DateTime type for the parameter " + std::to_string(i + 1));
+  if (v.Kind != TValueKind::DateTime)
+    ArgumentFail("Incorrect DateTime type for the parameter " + std::to_string(i + 1));
   return Decode(v.Num);
 }
 

@@ -113,12 +113,9 @@ Real Between(Real x1, Real x2, F&& tails) {
   if (sf::SameReal(x1, x2)) return 0.0L;
   const sf::TTails a = tails(std::min(x1, x2)), b = tails(std::max(x1, x2));
   Real value;
-  if (b.Lower <= 0.5L)
-    value = b.Lower - a.Lower;
-  else if (a.Upper <= 0.5L)
-    value = a.Upper - b.Upper;
-  else
-    value = 1.0L - a.Lower - b.Upper;
+  if (b.Lower <= 0.5L) value = b.Lower - a.Lower;
+  else if (a.Upper <= 0.5L) value = a.Upper - b.Upper;
+  else value = 1.0L - a.Lower - b.Upper;
   return std::max(value, 0.0L);
 }
 

@@ -332,10 +332,8 @@ class TRateEquation {
       double value = 0.0, slope = 1.0;
       Evaluate(t, value, slope);
       if (value == 0.0) return Polish(t);
-      if (value < 0.0)
-        low = t;
-      else
-        high = t;
+      if (value < 0.0) low = t;
+      else high = t;
       const double step = value / slope;
       double next = t - step;
       const bool newton = next > low && next < high;
@@ -500,7 +498,8 @@ double InternalRateOfReturnOf(const std::vector<double>& flows, double guess) {
       if (!bracketed) FormulaFail();
       next = (low + high) / 2.0;
     }
-    if ((newton && Converged(y, next)) || (bracketed && high - low <= 4e-16 * std::max(std::fabs(low), std::fabs(high))))
+    if ((newton && Converged(y, next)) ||
+        (bracketed && high - low <= 4e-16 * std::max(std::fabs(low), std::fabs(high))))
       return RateOfRoot(flows, next);
     t = next;
   }

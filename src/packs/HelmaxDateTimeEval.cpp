@@ -24,7 +24,8 @@ double SystemClockNow() {
   const std::time_t t = static_cast<std::time_t>(seconds);
   std::tm local{};
   localtime_r(&t, &local);
-  const double timeMs = ((local.tm_hour * 60.0 + local.tm_min) * 60.0 + local.tm_sec) * 1000.0 + static_cast<double>(milli);
+  const double timeMs =
+      ((local.tm_hour * 60.0 + local.tm_min) * 60.0 + local.tm_sec) * 1000.0 + static_cast<double>(milli);
   return EncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday) + timeMs / 86400000.0;
 }
 
@@ -42,8 +43,8 @@ double THelmaxDateTimeEval::CurrentDateTime() const { return Clock_ ? Clock_() :
 TUserFuncArray THelmaxDateTimeEval::RegistrationTable(const THelmaxDateTimeEval* engine, const TUserFuncArray& host) {
   TUserFuncArray table;
   table.reserve(static_cast<std::size_t>(PackFunctionCount) + host.size());
-  for (auto group : {dtpack::CalendarEntries(), dtpack::FinanceEntries(), dtpack::StatisticsEntries(),
-                     dtpack::BesselEntries()}) {
+  for (auto group :
+       {dtpack::CalendarEntries(), dtpack::FinanceEntries(), dtpack::StatisticsEntries(), dtpack::BesselEntries()}) {
     TUserFuncArray records = PackRegistrations(group, engine);
     std::move(records.begin(), records.end(), std::back_inserter(table));
   }

@@ -78,8 +78,19 @@ long double Quotient(long double a, long double b) {
   return a / b;
 }
 
-enum class TStatistic { Norm, SumOfSquares, TotalVariance, Variance, StdDev, PopnVariance, PopnStdDev, Moment3,
-                        Moment4, Skew, Kurtosis };
+enum class TStatistic {
+  Norm,
+  SumOfSquares,
+  TotalVariance,
+  Variance,
+  StdDev,
+  PopnVariance,
+  PopnStdDev,
+  Moment3,
+  Moment4,
+  Skew,
+  Kurtosis
+};
 
 // Euclidean norm, scaled so that large or tiny values do not overflow or
 // underflow in their squares.

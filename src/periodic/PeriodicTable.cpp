@@ -261,8 +261,7 @@ bool TPeriodicTable::ReadText(std::string_view text, std::vector<std::string>& p
           problems.push_back(Line(e.Symbol, std::to_string(p.Number), p.Text) + ": not a number");
         else if (!named(p.Number))
           problems.push_back(Line(e.Symbol, std::to_string(p.Number), p.Text) + ": no such property");
-        else
-          list.push_back(std::move(p));
+        else list.push_back(std::move(p));
       }
       for (int n = 1; n <= StandardPropertyCount; ++n)
         if (FindProperty(list, n) == nullptr) list.push_back({n, e.BuiltinValues[static_cast<std::size_t>(n - 1)]});
@@ -296,7 +295,8 @@ bool TPeriodicTable::ReadFile(const std::string& path) {
   }
   std::vector<std::string> problems;
   if (!ReadText(text, problems)) {
-    Ui_.ShowMessage(path + " is not a periodic table file: it has neither [Properties] nor [Units] nor an element's "
+    Ui_.ShowMessage(path +
+                    " is not a periodic table file: it has neither [Properties] nor [Units] nor an element's "
                     "section");
     return false;
   }

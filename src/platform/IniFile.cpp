@@ -117,10 +117,8 @@ void TIniFile::SetValue(std::string_view section, std::string_view key, std::str
     s = &FSections.back();
   }
   const auto entry = FindEntry(s->Entries, key);
-  if (entry != s->Entries.end())
-    entry->Value = value;
-  else
-    s->Entries.push_back(TEntry{std::string(key), std::string(value)});
+  if (entry != s->Entries.end()) entry->Value = value;
+  else s->Entries.push_back(TEntry{std::string(key), std::string(value)});
 }
 
 void TIniFile::EraseSection(std::string_view section) {

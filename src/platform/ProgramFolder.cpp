@@ -70,10 +70,8 @@ std::string ExecutablePath() {
 
 std::string UserDataFolder(std::string_view appName) {
   std::string base;
-  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && xdg[0] == '/')
-    base = xdg;
-  else
-    base = WithSlash(HomeFolder()) + ".local/share";
+  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && xdg[0] == '/') base = xdg;
+  else base = WithSlash(HomeFolder()) + ".local/share";
   return WithSlash(WithSlash(base) + std::string(appName));
 }
 
@@ -112,9 +110,7 @@ std::string OwnExecutableFolder() {
 
 }  // namespace
 
-std::string ProgramFolder() {
-  return ChooseProgramFolder(OwnExecutableFolder(), UserDataFolder(ExecutableFileName()));
-}
+std::string ProgramFolder() { return ChooseProgramFolder(OwnExecutableFolder(), UserDataFolder(ExecutableFileName())); }
 
 std::string ProgramBaseName() { return std::filesystem::path(ExecutableFileName()).stem().string(); }
 

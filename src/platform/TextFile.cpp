@@ -320,9 +320,7 @@ bool ReadTextFile(const std::string& path, std::string& text, std::string& error
     return Refuse(error, "read", path, "It is UTF-16 text; save it as UTF-8");
   try {
     text = DecodeText(bytes);
-  } catch (const std::bad_alloc&) {
-    return Refuse(error, "read", path, "Out of memory");
-  }
+  } catch (const std::bad_alloc&) { return Refuse(error, "read", path, "Out of memory"); }
   error.clear();
   return true;
 }
@@ -459,8 +457,7 @@ int RemoveStaleTemporaryFolders(const std::string& parent, std::string_view pref
     // starts using it meanwhile.
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
       std::error_code ec;
-      if (std::filesystem::remove_all(std::filesystem::path(parent) / std::string(name), ec) > 0 && !ec)
-        ++removed;
+      if (std::filesystem::remove_all(std::filesystem::path(parent) / std::string(name), ec) > 0 && !ec) ++removed;
     }
     ::close(fd);
   }

@@ -23,7 +23,6 @@ struct TColumnExtremes {
   std::int64_t First = -1, Low = -1, High = -1, Last = -1;
 };
 
-
 // v rounded to a multiple of 10^power (v itself where that multiple is
 // beyond the exact whole numbers of a double).
 double RoundToPowerOfTen(double v, int power) {
@@ -171,8 +170,7 @@ TChartStyle KeptChartStyle(const TChartStyle& former, const std::vector<std::str
 
 std::vector<TAxisTick> AxisTicks(double min, double max, int tickCount) {
   std::vector<TAxisTick> ticks;
-  if (!std::isfinite(min) || !std::isfinite(max) || !(max > min) || tickCount < 2 ||
-      !std::isfinite(max - min)) {
+  if (!std::isfinite(min) || !std::isfinite(max) || !(max > min) || tickCount < 2 || !std::isfinite(max - min)) {
     for (double v : {min, max})
       if (std::isfinite(v) && (ticks.empty() || ticks.back().Value != v)) ticks.push_back({v, RealToText(v)});
     return ticks;
@@ -203,8 +201,7 @@ std::vector<TAxisTick> AxisTicks(double min, double max, int tickCount) {
     largest = std::max(largest, std::fabs(r));
   }
   const bool useExponents = largest >= 1e6 && LongestLabel(exponents) < LongestLabel(plain);
-  for (std::size_t i = 0; i < values.size(); ++i)
-    ticks.push_back({values[i], useExponents ? exponents[i] : plain[i]});
+  for (std::size_t i = 0; i < values.size(); ++i) ticks.push_back({values[i], useExponents ? exponents[i] : plain[i]});
   return ticks;
 }
 

@@ -122,14 +122,11 @@ std::optional<std::string> TableColumnHeader(std::string_view definition, std::s
 }
 
 TTableOutcome ComputeFunctionTable(TCalculator& calc, TUserInterface& ui, const TTableRange& range, bool nullMarker,
-                                   TFunctionTable& table, TWorkProgress* progress,
-                                   const std::function<void()>& pause) {
+                                   TFunctionTable& table, TWorkProgress* progress, const std::function<void()>& pause) {
   TTableOutcome outcome = TTableOutcome::Refused;
   try {
     outcome = Compute(calc, ui, range, nullMarker, table, progress, pause);
-  } catch (const std::exception& e) {
-    ui.ShowMessage(std::string("TForm1.Execute1Click-> ") + e.what());
-  }
+  } catch (const std::exception& e) { ui.ShowMessage(std::string("TForm1.Execute1Click-> ") + e.what()); }
   calc.RefreshMemoryPanel();
   return outcome;
 }

@@ -268,8 +268,8 @@ TWriteOutcome WriteTableWorkbook(const TFunctionTable& table, const std::string&
   for (std::int64_t r = 0; r < rows; ++r) {
     if (Stopping(stop, r)) return TWriteOutcome::Stopped;
     for (int c = 1; c <= columns; ++c)
-      if (lxw_error e = WriteCell(sheet, static_cast<lxw_row_t>(r + 1), static_cast<lxw_col_t>(c - 1), table, r, c,
-                                  errorWritten))
+      if (lxw_error e =
+              WriteCell(sheet, static_cast<lxw_row_t>(r + 1), static_cast<lxw_col_t>(c - 1), table, r, c, errorWritten))
         return fail(e);
     if (progress != nullptr) progress->Set(r + 1);
   }

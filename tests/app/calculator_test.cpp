@@ -42,12 +42,9 @@ TEST(EvaluationCycle, OneFailingExpressionLeavesTheOthersResults) {
     std::vector<int> Failing, Dependent;
   };
   const TCase cases[] = {
-      {{"1+1", "1/0", "2*3"}, {1}, {}},
-      {{"a=1/0", "a+1", "5", "b=a*2", "b"}, {0}, {1, 3, 4}},
-      {{"b=2", "1/(b-2)", "b*3"}, {1}, {}},
-      {{"1/0", "2*f(y)", "ln(0)*0+2/0", "Fact(5)"}, {0, 2}, {}},
-      {{"g(t)~t/0", "g(1)", "7"}, {1}, {}},
-      {{"1+1", "2*f(y)", "Fact(5), y"}, {}, {}},
+      {{"1+1", "1/0", "2*3"}, {1}, {}},        {{"a=1/0", "a+1", "5", "b=a*2", "b"}, {0}, {1, 3, 4}},
+      {{"b=2", "1/(b-2)", "b*3"}, {1}, {}},    {{"1/0", "2*f(y)", "ln(0)*0+2/0", "Fact(5)"}, {0, 2}, {}},
+      {{"g(t)~t/0", "g(1)", "7"}, {1}, {}},    {{"1+1", "2*f(y)", "Fact(5), y"}, {}, {}},
       {{"sin(y)", "x", "12.31.2008"}, {}, {}},
   };
   auto join = [](const std::vector<std::string>& parts, const char* between) {
@@ -106,11 +103,11 @@ TEST(EvaluationCycle, ErrorsInPanesWithCallsReadAsThePaneAloneGivesThem) {
     const char* Results;
     std::pair<std::size_t, std::size_t> Range;
   };
-  for (const TCase& c : {TCase{"f(2), 1+*3", "Syntax error : f(2),1+*", {0, 9}},
-                         TCase{"f(1), 1+", "Syntax error : f(1),1+", {0, 8}},
-                         TCase{"f(2)+{1}", "Unknown expression :  {", {5, 6}},
-                         TCase{"f(2), 1e5e", "Unknown expression :  1e5e", {6, 10}},
-                         TCase{"f(1)+g(1)", "Defined function was not implimented :  g", {5, 6}}}) {
+  for (const TCase& c :
+       {TCase{"f(2), 1+*3", "Syntax error : f(2),1+*", {0, 9}}, TCase{"f(1), 1+", "Syntax error : f(1),1+", {0, 8}},
+        TCase{"f(2)+{1}", "Unknown expression :  {", {5, 6}},
+        TCase{"f(2), 1e5e", "Unknown expression :  1e5e", {6, 10}},
+        TCase{"f(1)+g(1)", "Defined function was not implimented :  g", {5, 6}}}) {
     EXPECT_EQ(f.Eval(c.Pane), c.Results) << c.Pane;
     EXPECT_EQ(f.Calc.ExpressionsErrorRange(), std::optional(c.Range)) << c.Pane;
   }
@@ -120,8 +117,8 @@ TEST(EvaluationCycle, ErrorsInPanesWithCallsReadAsThePaneAloneGivesThem) {
 TEST(EvaluationCycle, SharedVariablesAreReadOnlyInTheExpressions) {
   TCalculatorFixture f;
   for (const char* pane : {"x=1", "y=2", "from=3", "STEP=1", "f(2), y=2", "y=2, f(2)"})
-    EXPECT_TRUE(StartsWith(f.Eval(pane), "Cannot set value for protected expression")) << pane << " -> "
-                                                                                          << f.Calc.ResultsText;
+    EXPECT_TRUE(StartsWith(f.Eval(pane), "Cannot set value for protected expression"))
+        << pane << " -> " << f.Calc.ResultsText;
   EXPECT_EQ(f.Eval("z=2, z*y"), "2\n0.666666666666667");
   EXPECT_EQ(f.Eval("y"), "0.333333333333333");
 }
@@ -242,10 +239,10 @@ TEST(Parameters, SettersStoreTheDefaultForRejectedValues) {
     int index;
     double value, stored;
   } cases[] = {
-      {1, -5, -5},   {1, inf, -100},  {1, nan, -100},   {2, 1e300, 1e300}, {2, -inf, 100},
-      {3, 0.5, 0.5}, {3, 1e-14, 0.1}, {3, -1, 0.1},     {3, 0, 0.1},       {3, 2e-13, 2e-13},
-      {4, 5, 150},   {4, 250, 150},   {4, 10.4, 10},    {4, 199.6, 200},   {4, 200.5, 200},
-      {4, nan, 150}, {5, 1e-3, 1e-3}, {5, 0, 1e-14},    {6, -1, 1e-14},    {6, inf, 1e-14},
+      {1, -5, -5},   {1, inf, -100},  {1, nan, -100}, {2, 1e300, 1e300}, {2, -inf, 100},
+      {3, 0.5, 0.5}, {3, 1e-14, 0.1}, {3, -1, 0.1},   {3, 0, 0.1},       {3, 2e-13, 2e-13},
+      {4, 5, 150},   {4, 250, 150},   {4, 10.4, 10},  {4, 199.6, 200},   {4, 200.5, 200},
+      {4, nan, 150}, {5, 1e-3, 1e-3}, {5, 0, 1e-14},  {6, -1, 1e-14},    {6, inf, 1e-14},
   };
   for (const Case& c : cases) {
     f.Calc.SetParameter(c.index, c.value);

@@ -4,9 +4,9 @@
 
 #include <sys/stat.h>
 
-#include "CalculatorTestUtil.h"
 #include "../common/HostileFiles.h"
 #include "../common/TempFolder.h"
+#include "CalculatorTestUtil.h"
 #include "Document.h"
 #include "TextFile.h"
 
@@ -99,8 +99,8 @@ TEST(LoadSections, ConstantsSectionAppliesItsItems) {
   TCalculatorFixture f;
   f.Ui.Clear();
   ASSERT_TRUE(f.Calc.LoadDocumentText(
-      Document("from = -5;\r\nFROM = 7;\r\nc = 2 //speed = fast;\r\nk = 3 //a constant;\r\nSTEP = true;",
-               "y=k/3", "y*3, from")));
+      Document("from = -5;\r\nFROM = 7;\r\nc = 2 //speed = fast;\r\nk = 3 //a constant;\r\nSTEP = true;", "y=k/3",
+               "y*3, from")));
   EXPECT_EQ(f.Ui.Messages, (std::vector<std::string>{"Doublecating variable name : FROM",
                                                      "Bad constants section : missing ';' :  2 //speed = fast",
                                                      "Invalid expression : STEP=true"}));
@@ -121,8 +121,7 @@ TEST(LoadSections, LoadingSetsTheParametersFromTheConstants) {
 TEST(LoadSections, AnInvalidFunctionVariableAsksForCorrection) {
   TCalculatorFixture f;
   f.Ui.Clear();
-  ASSERT_TRUE(f.Calc.LoadDocumentText(
-      "{}{from}{y=1}{y}"));
+  ASSERT_TRUE(f.Calc.LoadDocumentText("{}{from}{y=1}{y}"));
   EXPECT_EQ(f.Calc.FunctionVariable(), "");
   EXPECT_EQ(f.Ui.Messages, std::vector<std::string>{"Please correct function varable name"});
 }

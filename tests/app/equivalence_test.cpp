@@ -34,9 +34,9 @@ TEST_P(EquivalenceVerdict, OverTwentySeeds) {
 
 INSTANTIATE_TEST_SUITE_P(
     Examples, EquivalenceVerdict,
-    ::testing::Values(TPairCase{"sin(x)^2+cos(x)^2", "1", TVerdict::Yes},
-                      TPairCase{"x", "x*(1+1e-15)", TVerdict::Yes}, TPairCase{"x", "-x", TVerdict::No},
-                      TPairCase{"x", "y", TVerdict::No}, TPairCase{"ln(x)", "ln(x)", TVerdict::Yes},
+    ::testing::Values(TPairCase{"sin(x)^2+cos(x)^2", "1", TVerdict::Yes}, TPairCase{"x", "x*(1+1e-15)", TVerdict::Yes},
+                      TPairCase{"x", "-x", TVerdict::No}, TPairCase{"x", "y", TVerdict::No},
+                      TPairCase{"ln(x)", "ln(x)", TVerdict::Yes},
                       // Agreeing on half the samples is not enough.
                       TPairCase{"x", "abs(x)", TVerdict::No},
                       // Each expression runs alone over all the variables.
@@ -46,13 +46,12 @@ INSTANTIATE_TEST_SUITE_P(
                       // Only numerically stable samples count.
                       TPairCase{"(x+1)^2-(x-1)^2", "4*x", TVerdict::Yes},
                       TPairCase{"(x+1)^2-x^2", "2*x+1", TVerdict::Yes},
-                      TPairCase{"cosh(x)^2-sinh(x)^2", "1", TVerdict::Yes},
-                      TPairCase{"abs(x)", "x", TVerdict::No}, TPairCase{"max(x,0)", "x", TVerdict::No},
-                      TPairCase{"exp(-x^2)", "exp(-2*x^2)", TVerdict::No},
+                      TPairCase{"cosh(x)^2-sinh(x)^2", "1", TVerdict::Yes}, TPairCase{"abs(x)", "x", TVerdict::No},
+                      TPairCase{"max(x,0)", "x", TVerdict::No}, TPairCase{"exp(-x^2)", "exp(-2*x^2)", TVerdict::No},
                       TPairCase{"sqrt(-x^2)", "0", TVerdict::Indeterminate},
                       // Implicit multiplication is on.
-                      TPairCase{"2 x", "x+x", TVerdict::Yes},
-                      TPairCase{"a*b+c", "c+b*a", TVerdict::Yes}, TPairCase{"1/x", "x^-1", TVerdict::Yes}),
+                      TPairCase{"2 x", "x+x", TVerdict::Yes}, TPairCase{"a*b+c", "c+b*a", TVerdict::Yes},
+                      TPairCase{"1/x", "x^-1", TVerdict::Yes}),
     test::NamedBy([](const TPairCase& c) { return Name(c); }));
 
 TEST(EquivalenceTest, VerdictNeedsAHundredCountedSamples) {

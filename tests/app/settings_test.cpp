@@ -4,8 +4,8 @@
 
 #include <sys/stat.h>
 
-#include "CalculatorTestUtil.h"
 #include "../common/TempFolder.h"
+#include "CalculatorTestUtil.h"
 
 namespace helmax {
 namespace {
@@ -43,8 +43,7 @@ TEST(SettingsReading, LatestQuoteRoundTripsAndStaysOffWithoutTheKey) {
 TEST(SettingsReading, FormPosNeedsExactlySixKeys) {
   const char* five = "[FormPos]\nTop=1\nLeft=2\nHeight=3\nWidth=4\nMemo1Height=5\n";
   const char* seven = "[FormPos]\nTop=1\nLeft=2\nHeight=3\nWidth=4\nMemo1Height=5\nMemo2Height=6\nExtra=7\n";
-  const char* sixWithDuplicate =
-      "[FormPos]\nTop=1\nLeft=2\nHeight=3\nWidth=4\nMemo1Height=5\ntop=9\nMemo2Height=6\n";
+  const char* sixWithDuplicate = "[FormPos]\nTop=1\nLeft=2\nHeight=3\nWidth=4\nMemo1Height=5\ntop=9\nMemo2Height=6\n";
   for (const char* text : {five, seven}) {
     const TSettingsUpdate u = ReadSettingsText(text);
     for (const auto& v : u.Geometry) EXPECT_FALSE(v) << text;

@@ -86,13 +86,13 @@ TEST(Completions, PrefixCaseAndTheDefinitionsNames) {
 
 TEST(Brackets, PartnersNestedAndUnmatched) {
   const std::u16string text = u"f((a+b)*(c)) + (d";
-  EXPECT_EQ(MatchingBracket(text, 1), 11);   // the call's brackets
+  EXPECT_EQ(MatchingBracket(text, 1), 11);  // the call's brackets
   EXPECT_EQ(MatchingBracket(text, 11), 1);
   EXPECT_EQ(MatchingBracket(text, 2), 6);
   EXPECT_EQ(MatchingBracket(text, 8), 10);
   EXPECT_EQ(MatchingBracket(text, 15), -1);  // never closed
   EXPECT_EQ(MatchingBracket(u")(", 0), -1);
-  EXPECT_EQ(MatchingBracket(text, 0), -2);   // no bracket there
+  EXPECT_EQ(MatchingBracket(text, 0), -2);               // no bracket there
   EXPECT_EQ(MatchingBracket(u"(((((x)))))", 0, 3), -1);  // beyond reach
 }
 

@@ -110,8 +110,8 @@ TEST(CommandLine, PromptsAtATerminal) {
   // script(1) gives the calculator a terminal as its standard input.
   TTempFolder dir;
   WriteBytes(dir.File("in"), "1+1\nf(2)\n");
-  const std::string cmd = "script -qfec " + Quote(Quote(HELMAX_EVAL)) + " /dev/null <" + Quote(dir.File("in")) +
-                          " >" + Quote(dir.File("out")) + " 2>&1";
+  const std::string cmd = "script -qfec " + Quote(Quote(HELMAX_EVAL)) + " /dev/null <" + Quote(dir.File("in")) + " >" +
+                          Quote(dir.File("out")) + " 2>&1";
   ASSERT_EQ(std::system(cmd.c_str()), 0);
   const std::string out = ReadBytes(dir.File("out"));
   EXPECT_NE(out.find("helmax> "), std::string::npos) << out;
@@ -133,11 +133,13 @@ TEST(CommandLine, FilesThatCannotBeReadAreRefused) {
     std::string err;
   } rows[] = {
       {{"-f", "/dev/zero"}, "helmax-eval: Cannot read file \"/dev/zero\". It is not a regular file\n"},
-      {{"-f", dir.File("fifo")}, "helmax-eval: Cannot read file \"" + dir.File("fifo") + "\". It is not a regular file\n"},
+      {{"-f", dir.File("fifo")},
+       "helmax-eval: Cannot read file \"" + dir.File("fifo") + "\". It is not a regular file\n"},
       {{"-f", dir.Path}, "helmax-eval: Cannot read file \"" + dir.Path + "\". It is not a regular file\n"},
       {{"-f", dir.File("big.txt")},
        "helmax-eval: Cannot read file \"" + dir.File("big.txt") + "\". It is too large (more than 8 MB)\n"},
-      {{"--conversions", "/dev/urandom", "1"}, "helmax-eval: Cannot read file \"/dev/urandom\". It is not a regular file\n"},
+      {{"--conversions", "/dev/urandom", "1"},
+       "helmax-eval: Cannot read file \"/dev/urandom\". It is not a regular file\n"},
       {{"--conversions", dir.File("big.cnv"), "1"},
        "helmax-eval: Cannot read file \"" + dir.File("big.cnv") + "\". It is too large (more than 1 MB)\n"},
   };
@@ -279,7 +281,8 @@ TEST(CommandLine, ConversionTables) {
   WriteBytes(twice, "[Speed]\r\n1=m/s : km/h : x*3.6 : x/3.6\r\n2=km/h : m/s : x/3.6 : x*3.6\r\n");
   r = RunEval({"--conversions", twice}, "Conv(1, 1, 2, 36)\n1+1\n");
   EXPECT_EQ(r.Out, "Invalid value for CONV :  please check conversions : NONMATH\n2\n");
-  EXPECT_EQ(r.Err, "helmax-eval: " + twice + ": Error in category : Speed : Row# 1 and Row#2 : rows cannot be identical\n");
+  EXPECT_EQ(r.Err,
+            "helmax-eval: " + twice + ": Error in category : Speed : Row# 1 and Row#2 : rows cannot be identical\n");
   EXPECT_EQ(r.Status, 1);
 
   // A file that cannot be used is bad usage.
@@ -304,8 +307,8 @@ TEST(CommandLine, ConversionTables) {
 }
 
 TEST(CommandLine, Usage) {
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {"--bogus"}, {"-d"}, {"--currency=1"}}) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"--bogus"}, {"-d"}, {"--currency=1"}}) {
     const TRun r = RunEval(args);
     EXPECT_EQ(r.Status, 2) << args[0];
     EXPECT_NE(r.Err.find("helmax-eval --help"), std::string::npos);
@@ -373,10 +376,15 @@ TEST(CommandLine, Equivalent) {
 }
 
 TEST(CommandLine, DerivativeAndEquivalenceUsage) {
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {"--derivative", "x"}, {"--equivalent", "1"}, {"--bracket", "x"}, {"--power-function", "x"},
-           {"--seed", "1", "x"}, {"--derivative", "x", "--equivalent", "1", "x"},
-           {"--equivalent", "1", "--seed", "-4", "x"}, {"--equivalent", "1", "--seed", "4x", "x"}}) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"--derivative", "x"},
+                                             {"--equivalent", "1"},
+                                             {"--bracket", "x"},
+                                             {"--power-function", "x"},
+                                             {"--seed", "1", "x"},
+                                             {"--derivative", "x", "--equivalent", "1", "x"},
+                                             {"--equivalent", "1", "--seed", "-4", "x"},
+                                             {"--equivalent", "1", "--seed", "4x", "x"}}) {
     const TRun r = RunEval(args);
     EXPECT_EQ(r.Status, 2) << args[0];
     EXPECT_NE(r.Err.find("helmax-eval --help"), std::string::npos);
@@ -398,8 +406,9 @@ TEST(CommandLine, IntegralAsTheWindowShowsIt) {
   EXPECT_EQ(r.Err, "evaluations=269 error=4.44089209850063E-16\n");
   r = RunEval({"--integral", "1", "inf", "1/x"});
   EXPECT_EQ(r.Status, 1);
-  EXPECT_EQ(r.Err, "DGAINT->Integral failed to converge to prescribed accuracy: 1E-14; the function does not fall off "
-                   "fast enough towards x = INF\n");
+  EXPECT_EQ(r.Err,
+            "DGAINT->Integral failed to converge to prescribed accuracy: 1E-14; the function does not fall off "
+            "fast enough towards x = INF\n");
   // Failures: the window's text on standard error.
   r = RunEval({"--integral", "-0.1", "1", "sqrt(x)"});
   EXPECT_EQ(r.Status, 1);
@@ -412,9 +421,12 @@ TEST(CommandLine, IntegralAsTheWindowShowsIt) {
   r = RunEval({"-d", "y=", "--integral", "0", "1", "x"});
   EXPECT_EQ(r.Status, 1);
   EXPECT_EQ(r.Err, "Please corect user definitions\n");
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {"--integral", "0", "1"}, {"--integral", "0"}, {"--tolerance", "1e-5", "x"},
-           {"--integral", "0", "1", "--tolerance", "small", "x"}, {"--integral", "0", "1", "--derivative", "x", "x"}}) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"--integral", "0", "1"},
+                                             {"--integral", "0"},
+                                             {"--tolerance", "1e-5", "x"},
+                                             {"--integral", "0", "1", "--tolerance", "small", "x"},
+                                             {"--integral", "0", "1", "--derivative", "x", "x"}}) {
     r = RunEval(args);
     EXPECT_EQ(r.Status, 2) << args.back();
     EXPECT_NE(r.Err.find("helmax-eval --help"), std::string::npos);
@@ -426,8 +438,8 @@ TEST(CommandLine, IntegralAsTheWindowShowsIt) {
 TEST(CommandLine, LinearSystem) {
   TTempFolder files;
   auto system = [&](const std::string& name, const std::string& variables, const std::string& equations) {
-    WriteBytes(files.File(name), "List of variables\r\n{\r\n" + variables + "\r\n}\r\n\r\nSystem of linear equatins\r\n{\r\n" +
-                                     equations + "\r\n}\r\n");
+    WriteBytes(files.File(name), "List of variables\r\n{\r\n" + variables +
+                                     "\r\n}\r\n\r\nSystem of linear equatins\r\n{\r\n" + equations + "\r\n}\r\n");
     return files.File(name);
   };
   const std::string two = system("two.sle", "x,y", "x+2*y-5,\r\n3*x+4*y-11");
@@ -443,14 +455,18 @@ TEST(CommandLine, LinearSystem) {
   for (const TCase& c : std::vector<TCase>{
            {{"--linear-system", two}, 0, "Solution:\nx = 1\ny = 2\n", ""},
            {{"--linear-system", two, "--determinant"}, 0, "Determinant = -2\n", ""},
-           {{"--inverse", "--linear-system", two}, 0,
+           {{"--inverse", "--linear-system", two},
+            0,
             "Inverse  matrix :\n-2.00000000000000E+0   1.00000000000000E+0   \n"
             "1.50000000000000E+0   -5.00000000000000E-1   \n",
             ""},
            {{"--linear-system", tiny, "--determinant"}, 0, "Determinant = -2E-600\n", ""},
            {{"--linear-system", tiny}, 0, "Solution:\nx = 0.5\ny = -0.5\n", ""},
            // The constants' dettolerance decides.
-           {{"-k", "dettolerance = 0.9;", "--linear-system", two}, 1, "", "System is ill conditioned: Determinat is -2\n"},
+           {{"-k", "dettolerance = 0.9;", "--linear-system", two},
+            1,
+            "",
+            "System is ill conditioned: Determinat is -2\n"},
            {{"--linear-system", singular}, 1, "", "System is ill conditioned: Determinat is zero\n"},
            {{"--linear-system", nonlinear}, 1, "", "System of equations is not linear\n"},
            {{"--linear-system", files.File("bad.sle")}, 2, "", "helmax-eval: Bad file format\n"},
@@ -462,9 +478,11 @@ TEST(CommandLine, LinearSystem) {
     EXPECT_EQ(r.Err, c.Err);
   }
   EXPECT_EQ(RunEval({"--linear-system", files.File("missing.sle")}).Status, 2);
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {"--determinant"}, {"--linear-system", two, "--determinant", "--inverse"}, {"--linear-system", two, "x+1"},
-           {"--linear-system"}}) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"--determinant"},
+                                             {"--linear-system", two, "--determinant", "--inverse"},
+                                             {"--linear-system", two, "x+1"},
+                                             {"--linear-system"}}) {
     const TRun r = RunEval(args);
     EXPECT_EQ(r.Status, 2) << args[0];
     EXPECT_NE(r.Err.find("helmax-eval --help"), std::string::npos);
@@ -496,8 +514,8 @@ TEST(Readme, HelmaxEvalExamplesPrintWhatTheReadmeShows) {
   for (const TExample& e : examples) {
     SCOPED_TRACE(e.Command);
     TTempFolder dir;
-    const std::string cmd = "cd " + Quote(dir.Folder()) + " && PATH=" + Quote(bin) + ":\"$PATH\" sh -c " +
-                            Quote(e.Command) + " >out 2>err";
+    const std::string cmd =
+        "cd " + Quote(dir.Folder()) + " && PATH=" + Quote(bin) + ":\"$PATH\" sh -c " + Quote(e.Command) + " >out 2>err";
     std::system(cmd.c_str());
     EXPECT_EQ(ReadBytes(dir.File("out")), e.Output);
     ++run;

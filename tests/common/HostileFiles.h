@@ -35,7 +35,8 @@ inline std::vector<THostileFile> MakeHostileFiles(const TTempFolder& dir, const 
   file("empty", "");
   std::mt19937 random(7);
   std::string binary;
-  for (int i = 0; i < 4096; ++i) binary.push_back(static_cast<char>(std::uniform_int_distribution<int>(0, 255)(random)));
+  for (int i = 0; i < 4096; ++i)
+    binary.push_back(static_cast<char>(std::uniform_int_distribution<int>(0, 255)(random)));
   file("binary", binary);
   std::string utf16 = "\xFF\xFE";
   for (char c : valid) utf16 += std::string{c, '\0'};

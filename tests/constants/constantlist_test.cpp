@@ -143,9 +143,12 @@ TEST_F(ConstantList, DeleteChecksItsInputFirst) {
     const char* count;
     const char* message;
   } cases[] = {
-      {"3", "1", "Cannot delete internal constants"}, {"7", "0", "Invalid count"},
-      {"9", "1", "Invalid #"},                        {"8", "1", "Invalid #"},
-      {"abc", "1", "'abc' is not a valid integer value"}, {"7", "1.5", "'1.5' is not a valid integer value"},
+      {"3", "1", "Cannot delete internal constants"},
+      {"7", "0", "Invalid count"},
+      {"9", "1", "Invalid #"},
+      {"8", "1", "Invalid #"},
+      {"abc", "1", "'abc' is not a valid integer value"},
+      {"7", "1.5", "'1.5' is not a valid integer value"},
   };
   for (const Case& c : cases) {
     F.Ui.Clear();

@@ -95,7 +95,9 @@ TEST_F(Library, WrittenFileReadsBackTheSameLibrary) {
   ASSERT_TRUE(Lib.Open(Dir.File("blank.con")));
   EXPECT_EQ(Lib.Category(0).Constants[0].Description, " (1/m)");
   // Windows-1252 files, LF line ends: "Mécanique", "accélération (m/s²)".
-  ASSERT_TRUE(Read("[M\xE9" "canique]\ng = 9.80665 //acc\xE9l\xE9ration (m/s\xB2)\n"));
+  ASSERT_TRUE(
+      Read("[M\xE9"
+           "canique]\ng = 9.80665 //acc\xE9l\xE9ration (m/s\xB2)\n"));
   EXPECT_EQ(CategoryNames(), Strings{"Mécanique"});
   EXPECT_EQ(Lib.Category(0).Constants[0].Description, "accélération (m/s²)");
   EXPECT_TRUE(F.Ui.Messages.empty());
@@ -153,7 +155,8 @@ TEST_F(Library, HostileFilesLeaveTheLibraryAsItWas) {
   F.Ui.Clear();
   ASSERT_TRUE(Lib.DeleteCategory(0));
   EXPECT_FALSE(Lib.SaveAs(Dir.File("none.con")));
-  EXPECT_EQ(F.Ui.Messages, Strings{"Cannot write file \"" + Dir.File("none.con") + "\". The library has no category to save"});
+  EXPECT_EQ(F.Ui.Messages,
+            Strings{"Cannot write file \"" + Dir.File("none.con") + "\". The library has no category to save"});
   EXPECT_FALSE(std::filesystem::exists(Dir.File("none.con")));
 }
 
@@ -166,22 +169,30 @@ struct CodataValue {
   const char* unit;
 };
 constexpr CodataValue kCodata2018[] = {
-    {"Speed_of_light_in_vacuum", 299792458, "(m/s)"},   {"Elementary_charge", 1.602176634e-19, "(C)"},
-    {"Electron_mass", 9.1093837015e-31, "(kg)"},        {"Proton_mass", 1.67262192369e-27, "(kg)"},
-    {"Neutron_mass", 1.67492749804e-27, "(kg)"},        {"Muon_mass", 1.883531627e-28, "(kg)"},
+    {"Speed_of_light_in_vacuum", 299792458, "(m/s)"},
+    {"Elementary_charge", 1.602176634e-19, "(C)"},
+    {"Electron_mass", 9.1093837015e-31, "(kg)"},
+    {"Proton_mass", 1.67262192369e-27, "(kg)"},
+    {"Neutron_mass", 1.67492749804e-27, "(kg)"},
+    {"Muon_mass", 1.883531627e-28, "(kg)"},
     {"Electron_charge_to_mass_ratio", 1.75882001076e11, "(C/kg)"},
     {"Permittivity_constant", 8.8541878128e-12, "(F/m)"},
     {"Permeability_constant", 1.25663706212e-6, "(H/m)"},
     {"Planck_constant", 6.62607015e-34, "(J*s)"},
     {"Electron_Compton_wavelength", 2.42631023867e-12, "(m)"},
     {"Universal_gas_constant", 8.314462618, "(J/mol*K)"},
-    {"Avogadro_constant", 6.02214076e23, "(1/mol)"},    {"Boltzmann_constant", 1.380649e-23, "(J/K)"},
+    {"Avogadro_constant", 6.02214076e23, "(1/mol)"},
+    {"Boltzmann_constant", 1.380649e-23, "(J/K)"},
     {"Molar_volume_of_ideal_gas_at_STP", 22.41396954e-3, "(m^3/mol)"},
-    {"Faraday_constant", 96485.33212, "(C/mol)"},       {"Stefan_Boltzmann_constant", 5.670374419e-8, "(W/m^2*K^4)"},
-    {"Rydberg_constant", 10973731.568160, " (1/m)"},    {"Gravitational_constant", 6.67430e-11, " (m^3/s^2*kg)"},
-    {"Bohr_radius", 5.29177210903e-11, " (m)"},         {"Electron_magnetic_moment", 9.2847647043e-24, "(J/T)"},
+    {"Faraday_constant", 96485.33212, "(C/mol)"},
+    {"Stefan_Boltzmann_constant", 5.670374419e-8, "(W/m^2*K^4)"},
+    {"Rydberg_constant", 10973731.568160, " (1/m)"},
+    {"Gravitational_constant", 6.67430e-11, " (m^3/s^2*kg)"},
+    {"Bohr_radius", 5.29177210903e-11, " (m)"},
+    {"Electron_magnetic_moment", 9.2847647043e-24, "(J/T)"},
     {"Proton_magnetic_moment", 1.41060679736e-26, "(J/T)"},
-    {"Bohr_magneton", 9.2740100783e-24, "(J/T)"},       {"Nuclear_magneton", 5.0507837461e-27, "(J/T)"},
+    {"Bohr_magneton", 9.2740100783e-24, "(J/T)"},
+    {"Nuclear_magneton", 5.0507837461e-27, "(J/T)"},
 };
 
 bool CloseTo(double a, double b, double relative) { return std::fabs(a - b) <= relative * std::fabs(b); }
@@ -217,8 +228,8 @@ TEST_F(Library, DefaultValuesHoldTheirPhysicalRelations) {
   EXPECT_TRUE(CloseTo(v("Faraday_constant"), e * na, 1e-13));
   EXPECT_TRUE(CloseTo(v("Universal_gas_constant"), k * na, 1e-13));
   EXPECT_TRUE(CloseTo(v("Molar_volume_of_ideal_gas_at_STP"), k * na * 273.15 / 101325, 1e-13));
-  EXPECT_TRUE(CloseTo(v("Stefan_Boltzmann_constant"), 2 * std::pow(pi, 5) * std::pow(k, 4) / (15 * h * h * h * c * c),
-                      1e-13));
+  EXPECT_TRUE(
+      CloseTo(v("Stefan_Boltzmann_constant"), 2 * std::pow(pi, 5) * std::pow(k, 4) / (15 * h * h * h * c * c), 1e-13));
   EXPECT_TRUE(CloseTo(v("Electron_charge_to_mass_ratio"), e / me, 1e-11));
   EXPECT_TRUE(CloseTo(eps0, 1 / (v("Permeability_constant") * c * c), 1e-10));
   EXPECT_TRUE(CloseTo(v("Electron_Compton_wavelength"), h / (me * c), 1e-10));
@@ -293,8 +304,8 @@ INSTANTIATE_TEST_SUITE_P(
     Texts, LibraryRefusal,
     ::testing::Values(RefusalCase{"a=b", "1", "Invalid name : a=b"}, RefusalCase{"1x", "1", "Invalid name : 1x"},
                       RefusalCase{"(a)", "1", "Invalid name : (a)"},
-                      RefusalCase{"sin", "1", "Invalid name : sin"},          // a built-in
-                      RefusalCase{"Date", "1", "Invalid name : Date"},        // the date-time pack
+                      RefusalCase{"sin", "1", "Invalid name : sin"},                // a built-in
+                      RefusalCase{"Date", "1", "Invalid name : Date"},              // the date-time pack
                       RefusalCase{"NormalLess", "1", "Invalid name : NormalLess"},  // the calculator's functions
                       RefusalCase{"k", "1 // 2", "Invalid value : 1 // 2"},
                       RefusalCase{"k", "1\n+2", "Invalid value : 1\n+2"}, RefusalCase{"  ", "1", ""}),
@@ -314,7 +325,7 @@ TEST_F(Library, EditingRenamesAndSortsAgainWithoutLosingAConstant) {
   ASSERT_TRUE(Lib.EditConstant(0, 0, "zulu", "10", "z"));
   EXPECT_EQ(Names(0), (Strings{"bravo", "charlie", "zulu"}));
   EXPECT_EQ(Value(0, "zulu"), "10");
-  ASSERT_TRUE(Lib.EditConstant(0, 0, "BRAVO", "2", "b"));  // its own name in another case
+  ASSERT_TRUE(Lib.EditConstant(0, 0, "BRAVO", "2", "b"));    // its own name in another case
   EXPECT_FALSE(Lib.EditConstant(0, 0, "Charlie", "5", ""));  // another constant's: refused, both kept
   EXPECT_EQ(F.Ui.Messages, Strings{"String list does not allow duplicates"});
   EXPECT_EQ(Names(0), (Strings{"BRAVO", "charlie", "zulu"}));
@@ -358,7 +369,8 @@ TEST_F(Library, CategoriesAreAddedRenamedAndDeletedWithTheirChecks) {
   ASSERT_TRUE(Read("[Mechanics]\r\ng=9.81 //\r\n"));
   ASSERT_TRUE(Lib.AddCategory(" Optics "));
   for (const auto& [name, message] : {std::pair{"   ", "Category cannot be an empty string"},
-                                      {"a[b", "Invalid name : a[b"}, {"a]", "Invalid name : a]"},
+                                      {"a[b", "Invalid name : a[b"},
+                                      {"a]", "Invalid name : a]"},
                                       {"tab\there", "Invalid name : tab\there"},
                                       {"OPTICS", "String list does not allow duplicates"}}) {
     F.Ui.Clear();

@@ -14,10 +14,10 @@ TEST(SameValueApprox, RealsNaNAndInfinities) {
     double a, b;
     bool same;
   } cases[] = {
-      {1, 1 + 5e-14, true},     {1, 1 + 2e-13, false},   {0, 1e-13, true},        {0, 2e-13, false},
-      {1e20, 1e20 + 1e6, true}, {1e20, 1.0001e20, false}, {-2, 2, false},         {nan, nan, true},
-      {nan, 1, false},          {1, nan, false},          {inf, inf, true},       {inf, -inf, false},
-      {inf, 1e308, false},      {-inf, nan, false},       {-0.0, 0.0, true},      {1e-300, 2e-300, false},
+      {1, 1 + 5e-14, true},     {1, 1 + 2e-13, false},    {0, 1e-13, true},  {0, 2e-13, false},
+      {1e20, 1e20 + 1e6, true}, {1e20, 1.0001e20, false}, {-2, 2, false},    {nan, nan, true},
+      {nan, 1, false},          {1, nan, false},          {inf, inf, true},  {inf, -inf, false},
+      {inf, 1e308, false},      {-inf, nan, false},       {-0.0, 0.0, true}, {1e-300, 2e-300, false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(SameValueApprox(TValue::MakeReal(c.a), TValue::MakeReal(c.b)), c.same) << c.a << " " << c.b;

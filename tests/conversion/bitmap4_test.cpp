@@ -61,10 +61,10 @@ TEST(Bitmap4, HeaderPaletteAndPixelsReadBack) {
   EXPECT_EQ(bmp.U32(14), 40u);              // BITMAPINFOHEADER
   EXPECT_EQ(bmp.Width(), 7);
   EXPECT_EQ(bmp.Height(), 3);
-  EXPECT_EQ(bmp.U16(26), 1);   // planes
-  EXPECT_EQ(bmp.U16(28), 4);   // bits per pixel
-  EXPECT_EQ(bmp.U32(30), 0u);  // uncompressed
-  EXPECT_EQ(bmp.U32(46), 16u); // colours
+  EXPECT_EQ(bmp.U16(26), 1);                  // planes
+  EXPECT_EQ(bmp.U16(28), 4);                  // bits per pixel
+  EXPECT_EQ(bmp.U32(30), 0u);                 // uncompressed
+  EXPECT_EQ(bmp.U32(46), 16u);                // colours
   EXPECT_EQ(bmp.Bytes.size(), 118u + 3 * 4);  // 7 pixels take 4 bytes a row
   for (int i = 0; i < 16; ++i) EXPECT_EQ(bmp.Colour(i), StandardPalette16()[static_cast<std::size_t>(i)]) << i;
   for (int y = 0; y < 3; ++y)

@@ -242,7 +242,8 @@ TEST(DefinitionCheck, RefusesDirectionsThatAreNotInverse) {
     TDefinitionCheck check(ui);
     const bool sound = *c.Finding == '\0';
     EXPECT_EQ(check.Check(0, 1, c.Forward, c.Backward, RowName("Speed", 3)), sound) << c.Forward;
-    EXPECT_EQ(ui.Messages, sound ? Strings{} : Strings{std::string("Error in category : Speed : Row# 3 : ") + c.Finding})
+    EXPECT_EQ(ui.Messages,
+              sound ? Strings{} : Strings{std::string("Error in category : Speed : Row# 3 : ") + c.Finding})
         << c.Forward << " " << c.Backward;
   }
 }
@@ -270,8 +271,8 @@ TEST(DefinitionDirections, SkipUndefinedSamples) {
 
 TEST_F(Editing, AddEditAndDeleteDefinitions) {
   const int temperature = Category("Temperature");
-  ASSERT_TRUE(Table.AddDefinition(temperature, Unit("Temperature", "Kelvin"), Unit("Temperature", "Rankine"),
-                                  "x*1.8", "x/1.8"));
+  ASSERT_TRUE(Table.AddDefinition(temperature, Unit("Temperature", "Kelvin"), Unit("Temperature", "Rankine"), "x*1.8",
+                                  "x/1.8"));
   ExpectChanged();
   EXPECT_EQ(Rows("Temperature").back(), "Kelvin - Rankine");
   ASSERT_TRUE(Table.Check());
@@ -294,8 +295,10 @@ struct TDeleteCase {
 
 TEST_F(Editing, DeletingRows) {
   const TDeleteCase cases[] = {
-      {"6", "1", "Invalid #", 5},         {"0", "1", "Invalid #", 5},
-      {"1", "0", "Invalid count", 5},     {"1", "-2", "Invalid count", 5},
+      {"6", "1", "Invalid #", 5},
+      {"0", "1", "Invalid #", 5},
+      {"1", "0", "Invalid count", 5},
+      {"1", "-2", "Invalid count", 5},
       {"x", "1", "'x' is not a valid integer value", 5},
       {"1", "1.5", "'1.5' is not a valid integer value", 5},
       {"3", "99", "", 2},  // cut at the last row
@@ -303,8 +306,9 @@ TEST_F(Editing, DeletingRows) {
   };
   for (const TDeleteCase& c : cases) {
     // A category of five rows.
-    ASSERT_TRUE(Table.ReadText("[Five]\r\n1=a : b : x : x\r\n2=b : c : x : x\r\n3=c : d : x : x\r\n"
-                               "4=d : e : x : x\r\n5=e : f : x : x\r\n"));
+    ASSERT_TRUE(
+        Table.ReadText("[Five]\r\n1=a : b : x : x\r\n2=b : c : x : x\r\n3=c : d : x : x\r\n"
+                       "4=d : e : x : x\r\n5=e : f : x : x\r\n"));
     Ui.Clear();
     EXPECT_EQ(Table.DeleteDefinitions(0, c.From, c.Count), *c.Message == '\0') << c.From << " " << c.Count;
     EXPECT_EQ(Ui.Messages, *c.Message == '\0' ? Strings{} : Strings{c.Message});
@@ -357,8 +361,7 @@ TEST_F(EditingFiles, SaveWritesEditsAndDraggedPositions) {
   EXPECT_FALSE(Table.Modified());
   const std::string text = test::ReadBytes(File);
   // Every entry that names the unit carries its new position.
-  EXPECT_NE(text.find("1=Celcius : Fahrenheit : 1.8*x+32 : (x-32)*5/9 : 111 : 222 : 597 : 244\r\n"),
-            std::string::npos);
+  EXPECT_NE(text.find("1=Celcius : Fahrenheit : 1.8*x+32 : (x-32)*5/9 : 111 : 222 : 597 : 244\r\n"), std::string::npos);
   EXPECT_NE(text.find("2=Celcius : Kelvin : x+273.15 : x-273.15 : 111 : 222 : 404 : 66\r\n"), std::string::npos);
   // Read back, the table is the same.
   TMessageRecorder ui;

@@ -43,17 +43,18 @@ Strings UnitNames(const TUnitCategory& c) {
 TEST(DefaultTable, IsTheBuiltInTextLineForLine) {
   const std::string text(DefaultConversionText());
   EXPECT_TRUE(test::StartsWith(text, "[Angles]\r\n1=pi radians : degrees : x*180 : x/180 : 674 : 287 : 452 : 304\r\n"));
-  for (const char* line : {"\r\n4=gills : fluid ounces : x*4 : x/4 : 524 : 574 : 254 : 502\r\n",
-                           "\r\n1=Celcius : Fahrenheit : 1.8*x+32 : (x-32)*5/9 : 409 : 244 : 597 : 244\r\n",
-                           "\r\n23=lightyears : meters : x*9460730472580800 : x/9460730472580800 : 333 : 499 : 279 : 205\r\n",
-                           "\r\n5=lb/in^2 : kPa : x*4.4482216152605/0.64516 : x*0.64516/4.4482216152605 : 224 : 329 : 386 : 248\r\n",
-                           "\r\n\r\n[Bits & Bytes]\r\n1=megabytes : bytes : x*2^20 : x/(2^20) : 233 : 468 : 398 : 373\r\n"})
+  for (const char* line :
+       {"\r\n4=gills : fluid ounces : x*4 : x/4 : 524 : 574 : 254 : 502\r\n",
+        "\r\n1=Celcius : Fahrenheit : 1.8*x+32 : (x-32)*5/9 : 409 : 244 : 597 : 244\r\n",
+        "\r\n23=lightyears : meters : x*9460730472580800 : x/9460730472580800 : 333 : 499 : 279 : 205\r\n",
+        "\r\n5=lb/in^2 : kPa : x*4.4482216152605/0.64516 : x*0.64516/4.4482216152605 : 224 : 329 : 386 : 248\r\n",
+        "\r\n\r\n[Bits & Bytes]\r\n1=megabytes : bytes : x*2^20 : x/(2^20) : 233 : 468 : 398 : 373\r\n"})
     EXPECT_NE(text.find(line), std::string::npos) << line;
   // No empty line after the last section.
   EXPECT_TRUE(text.ends_with("557\r\n14=kilograms : pounds : x/0.45359237 : x*0.45359237 : 428 : 49 : 610 : 166\r\n"));
   const std::vector<TUnitCategory> table = Parse(text);
   EXPECT_EQ(Names(table), (Strings{"Angles", "Bits & Bytes", "Capacity", "Current", "Energy", "Length", "Power",
-                                    "Pressure", "Temperature", "Time", "Weight"}));
+                                   "Pressure", "Temperature", "Time", "Weight"}));
   std::vector<std::size_t> rows;
   for (const TUnitCategory& c : table) rows.push_back(c.Definitions.size());
   EXPECT_EQ(rows, (std::vector<std::size_t>{6, 3, 11, 3, 9, 23, 4, 9, 3, 4, 14}));
@@ -145,33 +146,34 @@ TEST_P(EntryFields, SplitAtColonsFromTheLeft) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, EntryFields,
-    ::testing::Values(
-        TEntryCase{"Full", "pi radians : degrees : x*180 : x/180 : 674 : 287 : 452 : 304",
-                   {"pi radians", "degrees", "x*180", "x/180", 674, 287, 452, 304}},
-        TEntryCase{"SignsAndBlanks", " a:b:x:x: +5 :-7:\t12 : -0 ", {"a", "b", "x", "x", 5, -7, 12, 0}},
-        TEntryCase{"NotAnInteger", "a : b : x : x : 12a : 1.5 : 2147483648 : -2147483648",
-                   {"a", "b", "x", "x", 0, 0, 0, -2147483648}},
-        TEntryCase{"TwoSigns", "a : b : x : x : +-5 : + 5 : -+5 : 0x1", {"a", "b", "x", "x", 0, 0, 0, 0}},
-        TEntryCase{"NoPositions", "a : b : x*2 : x/2", {"a", "b", "x*2", "x/2", 0, 0, 0, 0}},
-        TEntryCase{"SomePositions", "a : b : x : x : 10 : 20", {"a", "b", "x", "x", 10, 0, 0, 20}},
-        TEntryCase{"TooFewColons", "a : b : x*2", {"a", "b", "", "x*2", 0, 0, 0, 0}},
-        TEntryCase{"NoColon", "just text", {"", "", "", "just text", 0, 0, 0, 0}}),
+    ::testing::Values(TEntryCase{"Full",
+                                 "pi radians : degrees : x*180 : x/180 : 674 : 287 : 452 : 304",
+                                 {"pi radians", "degrees", "x*180", "x/180", 674, 287, 452, 304}},
+                      TEntryCase{"SignsAndBlanks", " a:b:x:x: +5 :-7:\t12 : -0 ", {"a", "b", "x", "x", 5, -7, 12, 0}},
+                      TEntryCase{"NotAnInteger",
+                                 "a : b : x : x : 12a : 1.5 : 2147483648 : -2147483648",
+                                 {"a", "b", "x", "x", 0, 0, 0, -2147483648}},
+                      TEntryCase{"TwoSigns", "a : b : x : x : +-5 : + 5 : -+5 : 0x1", {"a", "b", "x", "x", 0, 0, 0, 0}},
+                      TEntryCase{"NoPositions", "a : b : x*2 : x/2", {"a", "b", "x*2", "x/2", 0, 0, 0, 0}},
+                      TEntryCase{"SomePositions", "a : b : x : x : 10 : 20", {"a", "b", "x", "x", 10, 0, 0, 20}},
+                      TEntryCase{"TooFewColons", "a : b : x*2", {"a", "b", "", "x*2", 0, 0, 0, 0}},
+                      TEntryCase{"NoColon", "just text", {"", "", "", "just text", 0, 0, 0, 0}}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(ConversionFile, ReadingRules) {
   // The text as read from a file: Windows-1252 bytes become UTF-8.
-  const std::vector<TUnitCategory> table = Parse(DecodeText(
-      "orphan=a : b : x : x\r\n"
-      "[ zeta ]\r\n"
-      "; comment=a : b : x : x\r\n"
-      "# another\r\n"
-      "\r\n"
-      "no equals sign\r"
-      "1=Unit : b : x*2 : x/2 : 1 : 2 : 3 : 4\n"
-      "1=unit : c : x*3 : x/3 : 5 : 6 : 7 : 8\r\n"  // the key repeats: still a row
-      "2= : c : x : x\r\n"                           // no Unit A: skipped
-      "[Alpha]\r\n"
-      "5=h\xB5m : m : x : x : 1 : 1 : 1 : 1\r\n"));
+  const std::vector<TUnitCategory> table =
+      Parse(DecodeText("orphan=a : b : x : x\r\n"
+                       "[ zeta ]\r\n"
+                       "; comment=a : b : x : x\r\n"
+                       "# another\r\n"
+                       "\r\n"
+                       "no equals sign\r"
+                       "1=Unit : b : x*2 : x/2 : 1 : 2 : 3 : 4\n"
+                       "1=unit : c : x*3 : x/3 : 5 : 6 : 7 : 8\r\n"  // the key repeats: still a row
+                       "2= : c : x : x\r\n"                          // no Unit A: skipped
+                       "[Alpha]\r\n"
+                       "5=h\xB5m : m : x : x : 1 : 1 : 1 : 1\r\n"));
   ASSERT_EQ(Names(table), (Strings{"Alpha", "zeta"}));
   const TUnitCategory& zeta = table[1];
   ASSERT_EQ(zeta.Definitions.size(), 2u);
@@ -204,7 +206,8 @@ class WritingRefuses : public ::testing::TestWithParam<TRefusal> {};
 
 // What the reader would not give back is never written.
 TEST_P(WritingRefuses, NamesTheCategoryAndRow) {
-  std::vector<TUnitCategory> table = Parse("[Time]\r\n1=hours : minutes : x*60 : x/60\r\n2=days : hours : x*24 : x/24\r\n");
+  std::vector<TUnitCategory> table =
+      Parse("[Time]\r\n1=hours : minutes : x*60 : x/60\r\n2=days : hours : x*24 : x/24\r\n");
   TUnitCategory& time = table[0];
   time.Name = GetParam().Category;
   time.Units[TConversionTable::FindUnit(time, "days")].Name = GetParam().UnitA;
@@ -219,9 +222,11 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, WritingRefuses,
     ::testing::Values(
         TRefusal{"ColonInUnit", "Time", "h:m", "x*24", "Error in category : Time : Row# 2 : Invalid name : h:m"},
-        TRefusal{"ColonInText", "Time", "days", "x*0:30", "Error in category : Time : Row# 2 : Invalid expression : x*0:30"},
+        TRefusal{"ColonInText", "Time", "days", "x*0:30",
+                 "Error in category : Time : Row# 2 : Invalid expression : x*0:30"},
         TRefusal{"BracketInCategory", "Ti]me", "days", "x*24", "Error in category : Ti]me : Invalid name : Ti]me"},
-        TRefusal{"LineBreakInText", "Time", "days", "x*\n24", "Error in category : Time : Row# 2 : Invalid expression : x*\n24"},
+        TRefusal{"LineBreakInText", "Time", "days", "x*\n24",
+                 "Error in category : Time : Row# 2 : Invalid expression : x*\n24"},
         TRefusal{"TabInUnit", "Time", "d\tays", "x*24", "Error in category : Time : Row# 2 : Invalid name : d\tays"},
         TRefusal{"BlankUnit", "Time", " ", "x*24", "Error in category : Time : Row# 2 : Invalid name :  "}),
     [](const auto& info) { return std::string(info.param.Name); });
@@ -255,7 +260,8 @@ struct Files : ::testing::Test {
 };
 
 TEST_F(Files, MalformedFilesLeaveTheTableAsItWas) {
-  ExpectRefused("[Length]\r\n1=a : b : x : x\r\n[length]\r\n1=c : d : x : x\r\n", "String list does not allow duplicates");
+  ExpectRefused("[Length]\r\n1=a : b : x : x\r\n[length]\r\n1=c : d : x : x\r\n",
+                "String list does not allow duplicates");
   std::string binary;
   std::mt19937 rng(3);
   for (int i = 0; i < 4096; ++i) binary.push_back(static_cast<char>(std::uniform_int_distribution<int>(0, 255)(rng)));
@@ -351,26 +357,32 @@ INSTANTIATE_TEST_SUITE_P(
                    "5=Unit : unit : x : x\r\n",
                    {"Error in category : C : Row# 5 : units cannot be identical"},
                    false},
-        TCheckCase{"IdenticalRows", "[C]\r\n1=A : B : x : x\r\n2=B : A : x*2 : x/2\r\n",
+        TCheckCase{"IdenticalRows",
+                   "[C]\r\n1=A : B : x : x\r\n2=B : A : x*2 : x/2\r\n",
                    {"Error in category : C : Row# 1 and Row#2 : rows cannot be identical"},
                    false},
-        TCheckCase{"LaterRowRepeatsAnEarlierOne", "[C]\r\n1=a : b : x : x\r\n2=b : c : x : x\r\n3=c : B : x : x\r\n",
+        TCheckCase{"LaterRowRepeatsAnEarlierOne",
+                   "[C]\r\n1=a : b : x : x\r\n2=b : c : x : x\r\n3=c : B : x : x\r\n",
                    {"Error in category : C : Row# 2 and Row#3 : rows cannot be identical"},
                    false},
-        TCheckCase{"DoesNotCompile", "[C]\r\n1=a : b : x : x\r\n2=b : c : x : x*y\r\n3=c : d : x^2 : x\r\n",
+        TCheckCase{"DoesNotCompile",
+                   "[C]\r\n1=a : b : x : x\r\n2=b : c : x : x*y\r\n3=c : d : x^2 : x\r\n",
                    {"Error in category : C : Row# 2 B => A : Undefined variable :  y"},
                    false},
-        TCheckCase{"NotLinearOnlyFirstFinding", "[C]\r\n1=a : b : x : 1/x\r\n2=b : c : 5 : x\r\n",
+        TCheckCase{"NotLinearOnlyFirstFinding",
+                   "[C]\r\n1=a : b : x : 1/x\r\n2=b : c : 5 : x\r\n",
                    {"Error in category : C : Row# 1 B => A :  Expression must be linear",
                     "Error in category : C : Row# 1 : B => A does not bring A => B back to x (x = 0.5 gives 0.5, "
                     "and back 2)\nError in category : C : Row# 2 : A => B does not depend on x"},
                    true},
-        TCheckCase{"WithoutX", "[C]\r\n1=a : b : 5 : x\r\n",
+        TCheckCase{"WithoutX",
+                   "[C]\r\n1=a : b : 5 : x\r\n",
                    {"Error in category : C : Row# 1 A => B :  Expression must contain variable x",
                     "Error in category : C : Row# 1 : A => B does not depend on x"},
                    true},
         // A later compile error still stops the check after a finding.
-        TCheckCase{"FindingThenError", "[C]\r\n1=a : b : x^2 : x\r\n2=b : c : x+ : x\r\n",
+        TCheckCase{"FindingThenError",
+                   "[C]\r\n1=a : b : x^2 : x\r\n2=b : c : x+ : x\r\n",
                    {"Error in category : C : Row# 1 A => B :  Expression must be linear",
                     "Error in category : C : Row# 2 A => B : Syntax error : x+"},
                    false},
@@ -461,9 +473,9 @@ struct Conv : ::testing::Test {
 
 TEST_F(Conv, ThePartsExamplesInExpressions) {
   EXPECT_EQ(F.Eval("Conv(1, 2, 1, 1)"), test::Real(1.0 / 360));  // a degree in circles
-  EXPECT_EQ(F.Eval("Conv(9, 2, 3, 212)"), "373.15");              // Fahrenheit to Kelvin
-  EXPECT_EQ(F.Eval("Conv(9, 2, 0.3/0.1, 212)"), "373.15");        // an id next to a whole number
-  EXPECT_EQ(F.Eval("Conv(3, 5, 7, 10)"), "37.85411784");          // 10 US gallons in liters
+  EXPECT_EQ(F.Eval("Conv(9, 2, 3, 212)"), "373.15");             // Fahrenheit to Kelvin
+  EXPECT_EQ(F.Eval("Conv(9, 2, 0.3/0.1, 212)"), "373.15");       // an id next to a whole number
+  EXPECT_EQ(F.Eval("Conv(3, 5, 7, 10)"), "37.85411784");         // 10 US gallons in liters
   EXPECT_EQ(F.Eval("Conv(9, 1, 1, 1), Conv(9, 3, 3, 0.001)"), "1\n0.001");
   EXPECT_EQ(Value(9, 3, 3, 0.001), 0.001);  // exactly: a unit to itself takes no step
   EXPECT_EQ(F.Eval("Conv(0, 1, 1, 1)"), "Invalid value for CONV :  incorrect id of unit category  : 0 : NONMATH");
@@ -835,8 +847,11 @@ TEST(FunctionTable, ConvIsEntrySixAndCodesAreTableNumbers) {
   EXPECT_EQ(t[6].Name, "Conv");
   EXPECT_EQ(t[6].ArgCount, 4);
   // The error code of entry k is 98 + 112 (the date-time pack) + k.
-  const std::pair<const char*, int> failing[] = {
-      {"Conv(0,1,1,1)", 216}, {"Gamma(-1)", 218}, {"Lagrange(1,5)", 226}, {"NormalZ(nan)", 228}, {"BinomialCoeff(-1,2)", 274}};
+  const std::pair<const char*, int> failing[] = {{"Conv(0,1,1,1)", 216},
+                                                 {"Gamma(-1)", 218},
+                                                 {"Lagrange(1,5)", 226},
+                                                 {"NormalZ(nan)", 228},
+                                                 {"BinomialCoeff(-1,2)", 274}};
   for (const auto& [expression, code] : failing) {
     f.Eval(expression);
     EXPECT_EQ(f.Calc.ExpressionsEngine().ErrorCode, code) << expression;

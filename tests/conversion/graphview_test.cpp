@@ -168,9 +168,9 @@ TEST_F(GraphView, MaximalFlowRefusesOneUnitAsBothEnds) {
 
 TEST_F(GraphView, BrowsingTheListedShortestPaths) {
   // The rows join S to A1 and A2, both to B1 and B2, and those to T.
-  ASSERT_TRUE(Table.ReadText(
-      "[Paths]\r\n1=S : A1 : x : x\r\n2=S : A2 : x : x\r\n3=A1 : B1 : x : x\r\n4=A1 : B2 : x : x\r\n"
-      "5=A2 : B1 : x : x\r\n6=A2 : B2 : x : x\r\n7=B1 : T : x : x\r\n8=B2 : T : x : x\r\n"));
+  ASSERT_TRUE(
+      Table.ReadText("[Paths]\r\n1=S : A1 : x : x\r\n2=S : A2 : x : x\r\n3=A1 : B1 : x : x\r\n4=A1 : B2 : x : x\r\n"
+                     "5=A2 : B1 : x : x\r\n6=A2 : B2 : x : x\r\n7=B1 : T : x : x\r\n8=B2 : T : x : x\r\n"));
   Show("Paths", TGraphView::ShortestPaths, Unit("Paths", "S"), Unit("Paths", "T"));
   ASSERT_EQ(View.PathCount(), 3);
   EXPECT_EQ(View.PathItemCaption(), "Path 1 : 3");

@@ -50,7 +50,8 @@ int End(const TRandomGraph& g, int arc) { return ArcEndUnit(g.Rows, arc); }
 // Floyd–Warshall over the arcs, every arc costing 1.
 std::vector<std::vector<int>> Distances(const TRandomGraph& g) {
   const int n = g.Units;
-  std::vector<std::vector<int>> d(static_cast<std::size_t>(n), std::vector<int>(static_cast<std::size_t>(n), INT_MAX / 4));
+  std::vector<std::vector<int>> d(static_cast<std::size_t>(n),
+                                  std::vector<int>(static_cast<std::size_t>(n), INT_MAX / 4));
   for (int v = 0; v < n; ++v) d[v][v] = 0;
   for (int arc = 1; arc <= static_cast<int>(g.Rows.size()) * 2; ++arc)
     d[Start(g, arc)][End(g, arc)] = std::min(d[Start(g, arc)][End(g, arc)], 1);
@@ -236,16 +237,12 @@ TEST(MaximalFlow, HasEdmondsKarpsValueAndIsAFlowOnRandomGraphs) {
         for (const TGraphArc& arc : graph.Arcs()) {
           ASSERT_TRUE(arc.Weight == 0.0 || arc.Weight == 1.0);
           EXPECT_EQ(arc.Colour == TGraphColour::Red, arc.Weight == 1.0);
-          if (arc.ToVertex == s + 1 || arc.FromVertex == t + 1) {
-            EXPECT_EQ(arc.Weight, 0.0);
-          }
+          if (arc.ToVertex == s + 1 || arc.FromVertex == t + 1) { EXPECT_EQ(arc.Weight, 0.0); }
           balance[arc.FromVertex - 1] -= arc.Weight;
           balance[arc.ToVertex - 1] += arc.Weight;
         }
         for (int v = 0; v < g.Units; ++v) {
-          if (v != s && v != t) {
-            EXPECT_EQ(balance[v], 0.0);
-          }
+          if (v != s && v != t) { EXPECT_EQ(balance[v], 0.0); }
         }
         EXPECT_EQ(balance[t], value);
       }
@@ -297,7 +294,7 @@ TEST_F(BuiltInGraph, MinimalTreeOfTemperatureAndOfTwoComponents) {
   TUnitGraph temperature = GraphOf("Temperature");
   EXPECT_EQ(temperature.MinimalSpanningTree(), (Arcs{1, 3, 5}));  // E1, E2, E3
   TUnitGraph split;
-  split.Build(Places(4), {{0, 3}, {1, 2}});  // rows a–d and b–c
+  split.Build(Places(4), {{0, 3}, {1, 2}});              // rows a–d and b–c
   EXPECT_EQ(split.MinimalSpanningTree(), (Arcs{1, 3}));  // E1 and E2
 }
 
@@ -380,34 +377,39 @@ namespace {
 // lists at most kMaxListedPaths, each a shortest path.
 TEST(ShortestPaths, ManyEquallyShortPathsAreListedUpToTheLimit) {
   const std::string text =
-    "; comment\r\n"
-    "[S]\r\n"
-    "0=S : A1 : x : x\r\n"
-    "2=' : A21 : x0\n"
-    "4=A1 : B2 : x : x\r\n"
-    "5=A2 : B1 :\x06""B2 : x \r\n"
-    "5=A2 : B1 : x\r\n"
-    "6= B1 : x : x0\n"
-    "0=S : A1 : x : x\r\n"
-    "2=S : A21 : x0\n"
-    "4=A1 : B2 : x : x\r\n"
-    "5=A2 : B1 :\x06""B2 : x \r\n"
-    "5=A2 : B1 : x\r\n"
-    "6= B1 : x : x0\n"
-    "4=AB1 :\x06""B2 : x \r\n"
-    "5=A2 :\x06""B2 : x \r\n"
-    "5=A2 : B1 : x\r\n"
-    "6= B1 : x : x0\n"
-    "0=S : A1 : x : x\r\n"
-    "2=S : A21 : x0\n"
-    "4=A1 : B2 : x :2 : x \r\n"
-    "5=A2 : B1 : x\r\n"
-    "6= B1 : x : x0\n"
-    "4=A1 : (4=A1 : ( : x\r\n"
-    "5=A2 : B1 :\x06"" cot(x : x\r\n"
-    "\r\n"
-    "5=A2 : B1 : x :=A x\r\n"
-    "6=A2 : B2 : ";
+      "; comment\r\n"
+      "[S]\r\n"
+      "0=S : A1 : x : x\r\n"
+      "2=' : A21 : x0\n"
+      "4=A1 : B2 : x : x\r\n"
+      "5=A2 : B1 :\x06"
+      "B2 : x \r\n"
+      "5=A2 : B1 : x\r\n"
+      "6= B1 : x : x0\n"
+      "0=S : A1 : x : x\r\n"
+      "2=S : A21 : x0\n"
+      "4=A1 : B2 : x : x\r\n"
+      "5=A2 : B1 :\x06"
+      "B2 : x \r\n"
+      "5=A2 : B1 : x\r\n"
+      "6= B1 : x : x0\n"
+      "4=AB1 :\x06"
+      "B2 : x \r\n"
+      "5=A2 :\x06"
+      "B2 : x \r\n"
+      "5=A2 : B1 : x\r\n"
+      "6= B1 : x : x0\n"
+      "0=S : A1 : x : x\r\n"
+      "2=S : A21 : x0\n"
+      "4=A1 : B2 : x :2 : x \r\n"
+      "5=A2 : B1 : x\r\n"
+      "6= B1 : x : x0\n"
+      "4=A1 : (4=A1 : ( : x\r\n"
+      "5=A2 : B1 :\x06"
+      " cot(x : x\r\n"
+      "\r\n"
+      "5=A2 : B1 : x :=A x\r\n"
+      "6=A2 : B2 : ";
   TMessageRecorder ui;
   TConversionTable table(ui);
   ASSERT_TRUE(table.ReadText(DecodeText(text)));

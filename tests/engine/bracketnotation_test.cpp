@@ -19,7 +19,8 @@ struct TTranslationCase {
 // engine's expression count and external functions).
 std::string Translate(const std::string& text) {
   THelmaxComplexEval e({test::Procedure("Twice", [](TValue* const*, int, TValue& r) { r = TValue::MakeReal(2); }),
-                        test::Procedure("Rate", [](TValue* const*, int, TValue& r) { r = TValue::MakeReal(3); }, 0)});
+                        test::Procedure(
+                            "Rate", [](TValue* const*, int, TValue& r) { r = TValue::MakeReal(3); }, 0)});
   e.VerifySyntaxSemantics(text);
   return e.ToBracketNotation(text);
 }
@@ -35,12 +36,13 @@ INSTANTIATE_TEST_SUITE_P(
         TTranslationCase{"log10(x)", "Log[10,x]"}, TTranslationCase{"log2(x)", "Log[2,x]"},
         TTranslationCase{"sqr(x)", "Power[x,2]"}, TTranslationCase{"x,y", "{x,y}"},
         TTranslationCase{"(x+1),(y)", "{x+1,y}"}, TTranslationCase{"nan", "Indeterminate"},
-        TTranslationCase{"sin(cos(tan(x)))", "Sin[Cos[Tan[x]]]"}, TTranslationCase{"ln(x)*logn(2,x)", "Log[x]*Log[2,x]"},
-        TTranslationCase{"lnxp1(x)", "Log[1+x]"}, TTranslationCase{"arctan2(y,x)", "ArcTan[x,y]"},
-        TTranslationCase{"arctan(x,y)", "ArcTan[x,y]"}, TTranslationCase{"cotan(x)+cot(x)", "Cot[x]+Cot[x]"},
+        TTranslationCase{"sin(cos(tan(x)))", "Sin[Cos[Tan[x]]]"},
+        TTranslationCase{"ln(x)*logn(2,x)", "Log[x]*Log[2,x]"}, TTranslationCase{"lnxp1(x)", "Log[1+x]"},
+        TTranslationCase{"arctan2(y,x)", "ArcTan[x,y]"}, TTranslationCase{"arctan(x,y)", "ArcTan[x,y]"},
+        TTranslationCase{"cotan(x)+cot(x)", "Cot[x]+Cot[x]"},
         TTranslationCase{"if(ls(x,0),-x,x)", "If[Less[x,0],-x,x]"},
-        TTranslationCase{"bk(a=1,a)", "CompoundExpression[a=1,a]"},
-        TTranslationCase{"mean(a,b)", "1/2*Plus[a,b]"}, TTranslationCase{"2*mean(a,b,x)", "2*(1/3*Plus[a,b,x])"},
+        TTranslationCase{"bk(a=1,a)", "CompoundExpression[a=1,a]"}, TTranslationCase{"mean(a,b)", "1/2*Plus[a,b]"},
+        TTranslationCase{"2*mean(a,b,x)", "2*(1/3*Plus[a,b,x])"},
         TTranslationCase{"isreal(x)", "Or[SameQ[Real,Head[x]],SameQ[Integer,Head[x]],SameQ[Rational,Head[x]]]"},
         TTranslationCase{"isboolean(x)", "Or[SameQ[True,x],SameQ[False,x]]"},
         TTranslationCase{"isnan(x)+isnull(x)", "SameQ[Indeterminate,x]+SameQ[Null,x]"},
@@ -55,8 +57,8 @@ INSTANTIATE_TEST_SUITE_P(
         TTranslationCase{"1.5e-3*x", "1.5*^-3*x"}, TTranslationCase{"2e5+x", "2*^5+x"},
         TTranslationCase{"random(10)", "Random[Integer,{0,10-1}]"},
         TTranslationCase{"random(2.7)", "Random[Integer,{0,2-1}]"},
-        TTranslationCase{"random(1e2)", "Random[Integer,{0,100-1}]"},
-        TTranslationCase{"random(0.5)", "Random[]"}, TTranslationCase{"random(x)", "Random[]"},
+        TTranslationCase{"random(1e2)", "Random[Integer,{0,100-1}]"}, TTranslationCase{"random(0.5)", "Random[]"},
+        TTranslationCase{"random(x)", "Random[]"},
         // Definitions; external functions under their registered names.
         TTranslationCase{"f(x,y)~x*y", "f[x_,y_]:=x*y"}, TTranslationCase{"twice(x)*rate", "Twice[x]*Rate"},
         // Forms written with an operator keep a compound argument whole

@@ -7,9 +7,9 @@
 #include <type_traits>
 #include <vector>
 
+#include "../common/CaseNames.h"
 #include "EngineTestUtil.h"
 #include "Operations.h"
-#include "../common/CaseNames.h"
 
 namespace helmax {
 namespace {
@@ -39,9 +39,7 @@ TEST_P(CompileErrors, CodeMessageAndHostLine) {
   EXPECT_EQ(fired, 1) << c.Text;
   EXPECT_EQ(e.ExpressionCount, 0) << "a failed compile leaves the engine empty";
   EXPECT_EQ(e.VariableCount(), 0);
-  if (c.MessageStart != nullptr) {
-    EXPECT_EQ(e.ErrorMessage.rfind(c.MessageStart, 0), 0u) << e.ErrorMessage;
-  }
+  if (c.MessageStart != nullptr) { EXPECT_EQ(e.ErrorMessage.rfind(c.MessageStart, 0), 0u) << e.ErrorMessage; }
   if (c.HostLine != nullptr) {
     const std::string line = ParseErrorLine(e);
     EXPECT_EQ(line.rfind(c.HostLine, 0), 0u) << c.Text << " -> " << line;
@@ -75,10 +73,8 @@ INSTANTIATE_TEST_SUITE_P(
         TCompileErrorCase{"1,,2", -33, "Compile-> SYNTAX ERROR :", "Syntax error"},
         TCompileErrorCase{"1,2,", -33, nullptr, "Syntax error"},
         TCompileErrorCase{"f(1,)", -33, nullptr, "Syntax error"},
-        TCompileErrorCase{"pi()", -33, nullptr, "Syntax error"},
-        TCompileErrorCase{"()", -33, nullptr, "Syntax error"},
-        TCompileErrorCase{"*2", -33, nullptr, "Syntax error"},
-        TCompileErrorCase{"(a)b", -33, nullptr, "Syntax error"},
+        TCompileErrorCase{"pi()", -33, nullptr, "Syntax error"}, TCompileErrorCase{"()", -33, nullptr, "Syntax error"},
+        TCompileErrorCase{"*2", -33, nullptr, "Syntax error"}, TCompileErrorCase{"(a)b", -33, nullptr, "Syntax error"},
         TCompileErrorCase{"12.31:10", -33, "Compile-> SYNTAX ERROR :12.31:10", "Syntax error : 12.31:10"},
         TCompileErrorCase{"12.31.20081:10", -33, nullptr, "Syntax error"},
         TCompileErrorCase{"13.45.2008", -33, nullptr, "Syntax error"},
@@ -197,24 +193,22 @@ INSTANTIATE_TEST_SUITE_P(
     Precedence, Evaluation,
     ::testing::Values(TEvalCase{"-2^2", "-4"}, TEvalCase{"2^3^2", "512"}, TEvalCase{"8/2/2", "2"},
                       TEvalCase{"2^-1", "0.5"}, TEvalCase{"a=3, b=4, a*-b", "3; 4; -12"},
-                      TEvalCase{"a=3, b=4, -a*b", "3; 4; -12"}, TEvalCase{"2*-3^2", "-18"},
-                      TEvalCase{"10-4-3", "3"}, TEvalCase{"2+3*4^2", "50"}, TEvalCase{"--3", "3"},
-                      TEvalCase{"-(-(-3))", "-3"}, TEvalCase{"+3", "3"}, TEvalCase{"2^-3^2", "0.001953125"},
-                      TEvalCase{"y=2, x=y+1, x", "2; 3; 3"},
+                      TEvalCase{"a=3, b=4, -a*b", "3; 4; -12"}, TEvalCase{"2*-3^2", "-18"}, TEvalCase{"10-4-3", "3"},
+                      TEvalCase{"2+3*4^2", "50"}, TEvalCase{"--3", "3"}, TEvalCase{"-(-(-3))", "-3"},
+                      TEvalCase{"+3", "3"}, TEvalCase{"2^-3^2", "0.001953125"}, TEvalCase{"y=2, x=y+1, x", "2; 3; 3"},
                       TEvalCase{"n=3, n*2", "3; 6"}, TEvalCase{"(1,2)", "1; 2"}, TEvalCase{"((1,2))", "1; 2"},
                       TEvalCase{"max(1,(2),3)", "3"}, TEvalCase{"(x=1, x+1)", "1; 2"},
                       TEvalCase{"x=0, max(x=2, x^2)", "0; 4"}, TEvalCase{"SIN(0)+Sin(0)+sin(0)", "0"},
                       TEvalCase{"2E3+2e3", "4000"}, TEvalCase{"0.1E+3", "100"}, TEvalCase{"1e-400", "0"},
-                      TEvalCase{".5+5.", "5.5"}, TEvalCase{"rate=2, rate-1", "2; 1"}, TEvalCase{"e+1", "3.71828182845905"},
-                      TEvalCase{"power(-27, 1/3), power(-8, 2/3)", "-3; 4"}),
+                      TEvalCase{".5+5.", "5.5"}, TEvalCase{"rate=2, rate-1", "2; 1"},
+                      TEvalCase{"e+1", "3.71828182845905"}, TEvalCase{"power(-27, 1/3), power(-8, 2/3)", "-3; 4"}),
     test::NamedBy([](const TEvalCase& c) { return c.Text; }));
 
 INSTANTIATE_TEST_SUITE_P(
     RunTimeFunctions, Evaluation,
     ::testing::Values(TEvalCase{"x=5, f(x)~x^2, f(3), x", "5; Null; 9; 5"},
                       TEvalCase{"Fact(n)~if(eq(n,0),1,n*Fact(n-1)), Fact(5)", "Null; 120"},
-                      TEvalCase{"f(x)~x, f(x)~x", "Null; Null"},
-                      TEvalCase{"g(x)~(-x)^2, g(3)", "Null; 9"},
+                      TEvalCase{"f(x)~x, f(x)~x", "Null; Null"}, TEvalCase{"g(x)~(-x)^2, g(3)", "Null; 9"},
                       TEvalCase{"f(x)~x+g(1), g(y)~x*y, x=10, f(2), x", "Null; Null; 10; 4; 10"},
                       TEvalCase{"Bk(n=10,s=0,i=0,While(Lseq(i,n-1),Bk(i=i+1,s=s+i)),s)", "55"},
                       TEvalCase{"x=0, if(ls(x,1), 5), if(gr(x,1), 5), if(ls(x,1), 1, sqrt(x-2))", "0; 5; Null; 1"},
@@ -326,8 +320,8 @@ TEST(Folding, KnownOperandsBecomeOneConstant) {
 }
 
 TEST(Folding, ConstantTextHasNoInstructions) {
-  for (const char* text : {"pi*2+sin(1)^2", "e", "zero", "degree", "null", "true", "if(true,1,2)", "bk(1,2,3)",
-                           "directedinfinity(-1)"}) {
+  for (const char* text :
+       {"pi*2+sin(1)^2", "e", "zero", "degree", "null", "true", "if(true,1,2)", "bk(1,2,3)", "directedinfinity(-1)"}) {
     THelmaxComplexEval e;
     e.VerifySyntaxSemantics(text);
     ASSERT_FALSE(e.Error) << text << ": " << e.ErrorMessage;
@@ -364,8 +358,8 @@ TEST(Folding, LinearExpressionFlag) {
   struct {
     const char* Text;
     bool Linear;
-  } cases[] = {{"2*x+3", true}, {"x*y", false}, {"x/y", false}, {"x/2", true}, {"x^1", false},
-               {"sin(x)", false}, {"x=1", false}, {"-x+y", true}};
+  } cases[] = {{"2*x+3", true}, {"x*y", false},    {"x/y", false}, {"x/2", true},
+               {"x^1", false},  {"sin(x)", false}, {"x=1", false}, {"-x+y", true}};
   for (const auto& c : cases) {
     THelmaxComplexEval e;
     e.VerifySyntaxSemantics(c.Text);

@@ -4,8 +4,8 @@
 // central difference of the input.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <cmath>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -84,67 +84,62 @@ TEST_P(DerivativeRule, TextAndValue) {
 
 auto CaseName = test::NamedBy([](const TDerivativeCase& c) { return c.Text; });
 
-INSTANTIATE_TEST_SUITE_P(
-    Leaves, DerivativeRule,
-    ::testing::Values(TDerivativeCase{"5", "0"}, TDerivativeCase{"x", "1"}, TDerivativeCase{"y", "0"},
-                      TDerivativeCase{"pi", "0"}, TDerivativeCase{"infinity", "0", {}},
-                      TDerivativeCase{"12.31.2008", "0", {}}, TDerivativeCase{"nan", "nan", {}},
-                      TDerivativeCase{"null", "nan", {}}, TDerivativeCase{"indeterminate", "nan", {}},
-                      TDerivativeCase{"nan+1", "nan", {}}, TDerivativeCase{"2*3", "0"}),
-    CaseName);
+INSTANTIATE_TEST_SUITE_P(Leaves, DerivativeRule,
+                         ::testing::Values(TDerivativeCase{"5", "0"}, TDerivativeCase{"x", "1"},
+                                           TDerivativeCase{"y", "0"}, TDerivativeCase{"pi", "0"},
+                                           TDerivativeCase{"infinity", "0", {}}, TDerivativeCase{"12.31.2008", "0", {}},
+                                           TDerivativeCase{"nan", "nan", {}}, TDerivativeCase{"null", "nan", {}},
+                                           TDerivativeCase{"indeterminate", "nan", {}},
+                                           TDerivativeCase{"nan+1", "nan", {}}, TDerivativeCase{"2*3", "0"}),
+                         CaseName);
 
 INSTANTIATE_TEST_SUITE_P(
     Operators, DerivativeRule,
-    ::testing::Values(
-        TDerivativeCase{"x+x", "2"}, TDerivativeCase{"x*x", "2*x"}, TDerivativeCase{"x/x", "0"},
-        TDerivativeCase{"-x", "-1"}, TDerivativeCase{"-(-x)", "1"}, TDerivativeCase{"x-y", "1"},
-        TDerivativeCase{"y-x", "-1"}, TDerivativeCase{"x*y", "y"}, TDerivativeCase{"3*x", "3"},
-        TDerivativeCase{"x/y", "y/(y^2)"}, TDerivativeCase{"y/x", "(-y)/(x^2)"},
-        TDerivativeCase{"1/x", "(-1)/(x^2)"},
-        TDerivativeCase{"sin(x)+cos(x)", "cos(x)-sin(x)"},
-        // AddText's integers: 2147483647 + 1 does not fit 32 bits.
-        TDerivativeCase{"2147483647*x+x", "2147483647+1"}, TDerivativeCase{"6*x*7", "42"},
-        TDerivativeCase{"65536*x*65536", "65536*65536"},
-        TDerivativeCase{"2147483647*x+2147483647*x", "2147483647+2147483647"},
-        // MulText's sign rule only for single terms.
-        TDerivativeCase{"(-x+1)*cos(x)", "(-cos(x))+((-x+1)*(-sin(x)))"},
-        TDerivativeCase{"y=x^2", "2*x"}),
+    ::testing::Values(TDerivativeCase{"x+x", "2"}, TDerivativeCase{"x*x", "2*x"}, TDerivativeCase{"x/x", "0"},
+                      TDerivativeCase{"-x", "-1"}, TDerivativeCase{"-(-x)", "1"}, TDerivativeCase{"x-y", "1"},
+                      TDerivativeCase{"y-x", "-1"}, TDerivativeCase{"x*y", "y"}, TDerivativeCase{"3*x", "3"},
+                      TDerivativeCase{"x/y", "y/(y^2)"}, TDerivativeCase{"y/x", "(-y)/(x^2)"},
+                      TDerivativeCase{"1/x", "(-1)/(x^2)"}, TDerivativeCase{"sin(x)+cos(x)", "cos(x)-sin(x)"},
+                      // AddText's integers: 2147483647 + 1 does not fit 32 bits.
+                      TDerivativeCase{"2147483647*x+x", "2147483647+1"}, TDerivativeCase{"6*x*7", "42"},
+                      TDerivativeCase{"65536*x*65536", "65536*65536"},
+                      TDerivativeCase{"2147483647*x+2147483647*x", "2147483647+2147483647"},
+                      // MulText's sign rule only for single terms.
+                      TDerivativeCase{"(-x+1)*cos(x)", "(-cos(x))+((-x+1)*(-sin(x)))"},
+                      TDerivativeCase{"y=x^2", "2*x"}),
     CaseName);
 
-INSTANTIATE_TEST_SUITE_P(
-    Powers, DerivativeRule,
-    ::testing::Values(TDerivativeCase{"x^2", "2*x"}, TDerivativeCase{"x^3", "3*(x^2)"},
-                      TDerivativeCase{"x^y", "(x^y)*(y/x)"}, TDerivativeCase{"2^x", "(2^x)*ln(2)"},
-                      TDerivativeCase{"y^x", "(y^x)*ln(y)"},
-                      TDerivativeCase{"x^x", "(x^x)*(1+ln(x))"},
-                      // An exponent written p/q keeps its form.
-                      TDerivativeCase{"x^(1/3)", "(1/3)*(x^(-2/3))", {0.3, 2.0, -8.0}},
-                      TDerivativeCase{"x^(-1/3)", "(-1/3)*(x^(-4/3))", {0.3, 2.0, -8.0}},
-                      TDerivativeCase{"power(x,1/3)", "(1/3)*(x^(-2/3))", {0.3, -8.0}},
-                      TDerivativeCase{"power(x,2)", "2*x"}, TDerivativeCase{"(-x)^2", "-(2*(-x))"},
-                      TDerivativeCase{"sqr(x)", "2*x"}),
-    CaseName);
+INSTANTIATE_TEST_SUITE_P(Powers, DerivativeRule,
+                         ::testing::Values(TDerivativeCase{"x^2", "2*x"}, TDerivativeCase{"x^3", "3*(x^2)"},
+                                           TDerivativeCase{"x^y", "(x^y)*(y/x)"}, TDerivativeCase{"2^x", "(2^x)*ln(2)"},
+                                           TDerivativeCase{"y^x", "(y^x)*ln(y)"},
+                                           TDerivativeCase{"x^x", "(x^x)*(1+ln(x))"},
+                                           // An exponent written p/q keeps its form.
+                                           TDerivativeCase{"x^(1/3)", "(1/3)*(x^(-2/3))", {0.3, 2.0, -8.0}},
+                                           TDerivativeCase{"x^(-1/3)", "(-1/3)*(x^(-4/3))", {0.3, 2.0, -8.0}},
+                                           TDerivativeCase{"power(x,1/3)", "(1/3)*(x^(-2/3))", {0.3, -8.0}},
+                                           TDerivativeCase{"power(x,2)", "2*x"}, TDerivativeCase{"(-x)^2", "-(2*(-x))"},
+                                           TDerivativeCase{"sqr(x)", "2*x"}),
+                         CaseName);
 
 INSTANTIATE_TEST_SUITE_P(
     OneArgument, DerivativeRule,
     ::testing::Values(
-        TDerivativeCase{"exp(x)", "exp(x)"}, TDerivativeCase{"cos(x)", "-sin(x)"},
-        TDerivativeCase{"sin(x)", "cos(x)"}, TDerivativeCase{"tan(x)", "sec(x)^2"},
-        TDerivativeCase{"cotan(x)", "-(csc(x)^2)"}, TDerivativeCase{"cot(x)", "-(csc(x)^2)"},
-        TDerivativeCase{"sqrt(x)", "1/(2*sqrt(x))"}, TDerivativeCase{"ln(x)", "1/x"},
-        TDerivativeCase{"log(x)", "1/x"}, TDerivativeCase{"lnxp1(x)", "1/(x+1)"},
+        TDerivativeCase{"exp(x)", "exp(x)"}, TDerivativeCase{"cos(x)", "-sin(x)"}, TDerivativeCase{"sin(x)", "cos(x)"},
+        TDerivativeCase{"tan(x)", "sec(x)^2"}, TDerivativeCase{"cotan(x)", "-(csc(x)^2)"},
+        TDerivativeCase{"cot(x)", "-(csc(x)^2)"}, TDerivativeCase{"sqrt(x)", "1/(2*sqrt(x))"},
+        TDerivativeCase{"ln(x)", "1/x"}, TDerivativeCase{"log(x)", "1/x"}, TDerivativeCase{"lnxp1(x)", "1/(x+1)"},
         TDerivativeCase{"log10(x)", "1/(x*ln(10))"}, TDerivativeCase{"log2(x)", "1/(x*ln(2))"},
         TDerivativeCase{"arccos(x)", "(-1)/sqrt(1-(x^2))", {0.3, 0.7, -0.5}},
-        TDerivativeCase{"arcsin(x)", "1/sqrt(1-(x^2))", {0.3, 0.7, -0.5}},
-        TDerivativeCase{"arctan(x)", "1/(1+(x^2))"},
-        TDerivativeCase{"arccosh(x)", "1/sqrt((x^2)-1)", {1.3, 2.0}},
-        TDerivativeCase{"arcsinh(x)", "1/sqrt((x^2)+1)"}, TDerivativeCase{"arctanh(x)", "1/(1-(x^2))", {0.3, 0.7, -0.5}},
-        TDerivativeCase{"cosh(x)", "sinh(x)"}, TDerivativeCase{"sinh(x)", "cosh(x)"},
-        TDerivativeCase{"tanh(x)", "sech(x)^2"}, TDerivativeCase{"sec(x)", "sec(x)*tan(x)"},
-        TDerivativeCase{"secant(x)", "sec(x)*tan(x)"}, TDerivativeCase{"sech(x)", "-sech(x)*tanh(x)"},
-        TDerivativeCase{"csc(x)", "-cot(x)*csc(x)"}, TDerivativeCase{"cosecant(x)", "-cot(x)*csc(x)"},
-        TDerivativeCase{"csch(x)", "-coth(x)*csch(x)"}, TDerivativeCase{"coth(x)", "-(csch(x)^2)"},
-        TDerivativeCase{"arccot(x)", "(-1)/(1+(x^2))"}, TDerivativeCase{"arccoth(x)", "1/(1-(x^2))", {1.3, 2.0}},
+        TDerivativeCase{"arcsin(x)", "1/sqrt(1-(x^2))", {0.3, 0.7, -0.5}}, TDerivativeCase{"arctan(x)", "1/(1+(x^2))"},
+        TDerivativeCase{"arccosh(x)", "1/sqrt((x^2)-1)", {1.3, 2.0}}, TDerivativeCase{"arcsinh(x)", "1/sqrt((x^2)+1)"},
+        TDerivativeCase{"arctanh(x)", "1/(1-(x^2))", {0.3, 0.7, -0.5}}, TDerivativeCase{"cosh(x)", "sinh(x)"},
+        TDerivativeCase{"sinh(x)", "cosh(x)"}, TDerivativeCase{"tanh(x)", "sech(x)^2"},
+        TDerivativeCase{"sec(x)", "sec(x)*tan(x)"}, TDerivativeCase{"secant(x)", "sec(x)*tan(x)"},
+        TDerivativeCase{"sech(x)", "-sech(x)*tanh(x)"}, TDerivativeCase{"csc(x)", "-cot(x)*csc(x)"},
+        TDerivativeCase{"cosecant(x)", "-cot(x)*csc(x)"}, TDerivativeCase{"csch(x)", "-coth(x)*csch(x)"},
+        TDerivativeCase{"coth(x)", "-(csch(x)^2)"}, TDerivativeCase{"arccot(x)", "(-1)/(1+(x^2))"},
+        TDerivativeCase{"arccoth(x)", "1/(1-(x^2))", {1.3, 2.0}},
         TDerivativeCase{"arcsec(x)", "1/(sqrt(1-(x^(-2)))*(x^2))", {1.3, 2.0}},
         TDerivativeCase{"arccsc(x)", "(-1)/(sqrt(1-(x^(-2)))*(x^2))", {1.3, 2.0}},
         TDerivativeCase{"arccsch(x)", "(-1)/(sqrt(1+(x^(-2)))*(x^2))"},
@@ -155,25 +150,24 @@ INSTANTIATE_TEST_SUITE_P(
         TDerivativeCase{"sqrt(x^2+1)", "(1/(2*sqrt((x^2)+1)))*(2*x)"}),
     CaseName);
 
-INSTANTIATE_TEST_SUITE_P(
-    SeveralArguments, DerivativeRule,
-    ::testing::Values(
-        // The angle of the point (x, y): no pole at x = 0.
-        TDerivativeCase{"arctan(x+1,-x+1)", "((-(x+1))-(-x+1))/(((x+1)^2)+((-x+1)^2))"},
-        TDerivativeCase{"arctan2(-x+1,x+1)", "((-(x+1))-(-x+1))/(((x+1)^2)+((-x+1)^2))"},
-        TDerivativeCase{"arctan(0,x)", "0"}, TDerivativeCase{"logn(2,x)", "1/(x*ln(2))"},
-        TDerivativeCase{"logn(x,2)", "-(ln(2)/(x*(ln(x)^2)))"},
-        TDerivativeCase{"eq(x,2)", "eq(1,0)", {}}, TDerivativeCase{"eq(nan,1)", "eq(nan,0)", {}},
-        TDerivativeCase{"eq(x,abs(x))", "eq(1,nan)", {}},
-        TDerivativeCase{"if(ls(x,0),-x,x)", "if(ls(x,0),-1,1)", {-0.5, 0.3}},
-        TDerivativeCase{"if(ls(x,0),x)", "if(ls(x,0),1)", {}},
-        TDerivativeCase{"if(ls(x,0),x,abs(x))", "if(ls(x,0),1,nan)", {}},
-        TDerivativeCase{"bk(x^2)", "2*x"}, TDerivativeCase{"bk(1,2,x^3)", "3*(x^2)"},
-        TDerivativeCase{"f(x)~x^2, f(x)", "f(x)~x^2,f(x)'", {}},
-        TDerivativeCase{"f(t,u)~t*u, f(x,2)", "f(t,u)~t*u,f(x,2)'", {}},
-        TDerivativeCase{"f(t)~t^2, sin(f(x))", "f(t)~t^2,cos(f(x))*f(x)'", {}},
-        TDerivativeCase{"x,x^2", "1,2*x"}, TDerivativeCase{"x,abs(x)", "1,nan", {}}),
-    CaseName);
+INSTANTIATE_TEST_SUITE_P(SeveralArguments, DerivativeRule,
+                         ::testing::Values(
+                             // The angle of the point (x, y): no pole at x = 0.
+                             TDerivativeCase{"arctan(x+1,-x+1)", "((-(x+1))-(-x+1))/(((x+1)^2)+((-x+1)^2))"},
+                             TDerivativeCase{"arctan2(-x+1,x+1)", "((-(x+1))-(-x+1))/(((x+1)^2)+((-x+1)^2))"},
+                             TDerivativeCase{"arctan(0,x)", "0"}, TDerivativeCase{"logn(2,x)", "1/(x*ln(2))"},
+                             TDerivativeCase{"logn(x,2)", "-(ln(2)/(x*(ln(x)^2)))"},
+                             TDerivativeCase{"eq(x,2)", "eq(1,0)", {}}, TDerivativeCase{"eq(nan,1)", "eq(nan,0)", {}},
+                             TDerivativeCase{"eq(x,abs(x))", "eq(1,nan)", {}},
+                             TDerivativeCase{"if(ls(x,0),-x,x)", "if(ls(x,0),-1,1)", {-0.5, 0.3}},
+                             TDerivativeCase{"if(ls(x,0),x)", "if(ls(x,0),1)", {}},
+                             TDerivativeCase{"if(ls(x,0),x,abs(x))", "if(ls(x,0),1,nan)", {}},
+                             TDerivativeCase{"bk(x^2)", "2*x"}, TDerivativeCase{"bk(1,2,x^3)", "3*(x^2)"},
+                             TDerivativeCase{"f(x)~x^2, f(x)", "f(x)~x^2,f(x)'", {}},
+                             TDerivativeCase{"f(t,u)~t*u, f(x,2)", "f(t,u)~t*u,f(x,2)'", {}},
+                             TDerivativeCase{"f(t)~t^2, sin(f(x))", "f(t)~t^2,cos(f(x))*f(x)'", {}},
+                             TDerivativeCase{"x,x^2", "1,2*x"}, TDerivativeCase{"x,abs(x)", "1,nan", {}}),
+                         CaseName);
 
 INSTANTIATE_TEST_SUITE_P(
     WithoutDerivative, DerivativeRule,
@@ -211,8 +205,8 @@ TEST(Derivative, BadVariableNameFailsBeforeCompiling) {
     e.VerifySyntaxSemanticsAndDerivation("x^2", "", true, name);
     EXPECT_TRUE(e.Error) << name;
     EXPECT_EQ(e.ErrorCode, ecDerivativeVariable) << name;
-    EXPECT_EQ(e.ErrorMessage.rfind("VerifySyntaxSemanticsRule-> INVALID DERIVATIVE VARIABLE NAME;IsValidIdentName-> ", 0),
-              0u)
+    EXPECT_EQ(
+        e.ErrorMessage.rfind("VerifySyntaxSemanticsRule-> INVALID DERIVATIVE VARIABLE NAME;IsValidIdentName-> ", 0), 0u)
         << e.ErrorMessage;
     EXPECT_EQ(fired, 1);
     EXPECT_EQ(e.ExpressionCount, 0);
@@ -237,7 +231,8 @@ TEST(Derivative, GetDerivativeFailures) {
          e.VerifySyntaxSemanticsAndDerivation("x^2", "", true, "x");
          e.SetOriginalMathExpressionString(true);
        },
-       ecDerivativeErased, "GetDerivative-> DERIVATIVE EXPRESSION WAS ERASED", "Derivative expression string was erased"},
+       ecDerivativeErased, "GetDerivative-> DERIVATIVE EXPRESSION WAS ERASED",
+       "Derivative expression string was erased"},
       {[](THelmaxComplexEval& e) {
          e.VerifySyntaxSemanticsAndDerivation("x^2", "", true, "x");
          e.VerifySyntaxSemanticsAndDerivation("x^", "", true, "x");

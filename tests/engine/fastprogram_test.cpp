@@ -93,8 +93,9 @@ class TValueSource {
     if (pick < 65) return TValue::MakeReal(std::ldexp(Uniform(-1.0, 1.0), Int(-1080, 1030)));
     if (pick < 85) {
       constexpr double kInf = std::numeric_limits<double>::infinity();
-      const double special[] = {0.0, -0.0, 1.0, -1.0, 2.0, 0.5, 1.5, kInf, -kInf,
-                                std::numeric_limits<double>::quiet_NaN(), 1e308, -1e308, 5e-324, 1e-300};
+      const double special[] = {0.0,   -0.0,   1.0,    -1.0,  2.0,
+                                0.5,   1.5,    kInf,   -kInf, std::numeric_limits<double>::quiet_NaN(),
+                                1e308, -1e308, 5e-324, 1e-300};
       return TValue::MakeReal(special[Int(0, std::size(special) - 1)]);
     }
     switch (Int(0, 4)) {
@@ -125,24 +126,42 @@ void ExpectAgreement(const std::string& text, int evaluations, std::uint64_t see
     ASSERT_EQ(d, "") << text << " at a=" << ValueToText(pair.Cells.A) << " b=" << ValueToText(pair.Cells.B)
                      << " c=" << ValueToText(pair.Cells.C);
   }
-  if (mustBeFast) {
-    EXPECT_TRUE(pair.FastReady()) << text;
-  }
+  if (mustBeFast) { EXPECT_TRUE(pair.FastReady()) << text; }
 }
 
 // The engine benchmark's race expressions, and forms that take each kind of
 // step (jumps, copies, a missing else, steps run the interpreter's way).
 TEST(FastProgram, AgreesWithTheInterpreterToTheBit) {
-  const char* const texts[] = {
-      "a+b", "(2*a+1)*3", "1.1*a^2 + 2.2*b^3 + 3.3*c^4", "1/(a*sqrt(2*pi))*e^(-0.5*((b-a)/a)^2)",
-      "(((((((7*a+6)*a+5)*a+4)*a+3)*a+2)*a+1)*a+0.1)", "7*a^7+6*a^6+5*a^5+4*a^4+3*a^3+2*a^2+1*a^1+0.1",
-      "sqrt(a^2+b^2)", "a/((a+b)*(a-b))/b", "-a*-b", "(5.5+a)+(2*a-2/3*b)*(a/3+b/4)+(c+7.7)",
-      "abs(sin(sqrt(a^2+b^2))*255)", "(a^2/sin(2*pi/b))-a/2", "sin(2*a)+cos(pi/b)",
-      "if(gr(a,1.5), if(gr(b,0.5), a+b, a-b), b)", "max(a,b,c)", "min(a,b)+max(b,c)",
-      "if(ls(a,b), a*a)", "if(and(gr(a,0),ls(b,0)), exp(a), ln(b))+1", "a*a+b*b, a-b, if(eq(a,b), c, -c)",
-      "a^b + a^(1/3) + b^0.5 + c^-2", "if(a, b, c)", "c^2", "sqrt(a)*sqrt(a)+(a+b)*(a+b)", "5", "a",
-      "cos(a)^2+sin(a)^2", "power(a, 3)/exp(b)", "if(greq(a,b), a, b)*if(lseq(a,c), a, c)",
-      "a^5 - b^-3 + (a*b)^6 + a^-1 + a^0 + a^1", "(a+b)^2147483647 + c^-2147483648 + b^2147483648"};
+  const char* const texts[] = {"a+b",
+                               "(2*a+1)*3",
+                               "1.1*a^2 + 2.2*b^3 + 3.3*c^4",
+                               "1/(a*sqrt(2*pi))*e^(-0.5*((b-a)/a)^2)",
+                               "(((((((7*a+6)*a+5)*a+4)*a+3)*a+2)*a+1)*a+0.1)",
+                               "7*a^7+6*a^6+5*a^5+4*a^4+3*a^3+2*a^2+1*a^1+0.1",
+                               "sqrt(a^2+b^2)",
+                               "a/((a+b)*(a-b))/b",
+                               "-a*-b",
+                               "(5.5+a)+(2*a-2/3*b)*(a/3+b/4)+(c+7.7)",
+                               "abs(sin(sqrt(a^2+b^2))*255)",
+                               "(a^2/sin(2*pi/b))-a/2",
+                               "sin(2*a)+cos(pi/b)",
+                               "if(gr(a,1.5), if(gr(b,0.5), a+b, a-b), b)",
+                               "max(a,b,c)",
+                               "min(a,b)+max(b,c)",
+                               "if(ls(a,b), a*a)",
+                               "if(and(gr(a,0),ls(b,0)), exp(a), ln(b))+1",
+                               "a*a+b*b, a-b, if(eq(a,b), c, -c)",
+                               "a^b + a^(1/3) + b^0.5 + c^-2",
+                               "if(a, b, c)",
+                               "c^2",
+                               "sqrt(a)*sqrt(a)+(a+b)*(a+b)",
+                               "5",
+                               "a",
+                               "cos(a)^2+sin(a)^2",
+                               "power(a, 3)/exp(b)",
+                               "if(greq(a,b), a, b)*if(lseq(a,c), a, c)",
+                               "a^5 - b^-3 + (a*b)^6 + a^-1 + a^0 + a^1",
+                               "(a+b)^2147483647 + c^-2147483648 + b^2147483648"};
   std::uint64_t seed = 1;
   for (const char* text : texts) ExpectAgreement(text, 3000, seed++, true);
 }
@@ -218,8 +237,8 @@ class TExpressionSource {
       case 6: return "max(" + x + "," + Next(depth - 1) + ")";
       case 7: {
         const char* const c[] = {"eq", "uneq", "ls", "gr", "lseq", "greq"};
-        return "if(" + std::string(c[Values_.Int(0, 5)]) + "(" + x + "," + Next(depth - 1) + ")," +
-               Next(depth - 1) + (Values_.Int(0, 3) == 0 ? "" : "," + Next(depth - 1)) + ")";
+        return "if(" + std::string(c[Values_.Int(0, 5)]) + "(" + x + "," + Next(depth - 1) + ")," + Next(depth - 1) +
+               (Values_.Int(0, 3) == 0 ? "" : "," + Next(depth - 1)) + ")";
       }
       case 8: return "(" + x + "^" + std::to_string(Values_.Int(-2, 7)) + ")";
       case 9: return "(" + x + "*" + x + ")";

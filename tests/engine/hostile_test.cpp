@@ -21,9 +21,7 @@ void CompileAndRun(THelmaxComplexEval& e, const std::string& text) {
     return;
   }
   EXPECT_GE(e.ExpressionCount, 1);
-  if (e.DoVectorOfMathExpressions() == nullptr) {
-    EXPECT_FALSE(ExecuteErrorLine(e).empty());
-  }
+  if (e.DoVectorOfMathExpressions() == nullptr) { EXPECT_FALSE(ExecuteErrorLine(e).empty()); }
 }
 
 TEST(HostileText, OneMegabyteOfText) {
@@ -76,8 +74,8 @@ TEST(HostileText, DeepNesting) {
 
 TEST(HostileText, UnbalancedBrackets) {
   THelmaxComplexEval e;
-  for (const char* text : {"(", ")", "((x)", "(x))", ")x(", "x)(", "f(", "f(1,", "(((((", ")))))", "(()", "())(",
-                           "(1)(2)", ")1("}) {
+  for (const char* text :
+       {"(", ")", "((x)", "(x))", ")x(", "x)(", "f(", "f(1,", "(((((", ")))))", "(()", "())(", "(1)(2)", ")1("}) {
     CompileAndRun(e, text);
     EXPECT_TRUE(e.Error) << text;
   }
@@ -115,17 +113,19 @@ TEST(HostileText, ControlCharacters) {
 
 TEST(HostileText, NonAsciiBytes) {
   THelmaxComplexEval e;
-  for (const char* text : {"\xff", "\xc3\xa9", "x\xe2\x82\xac", "\xe2\x82\xac=1", "sin(\xc3\xa9)", "\xf0\x9f\x98\x80(1)",
-                           "1\xc3\x97" "2"}) {
+  for (const char* text :
+       {"\xff", "\xc3\xa9", "x\xe2\x82\xac", "\xe2\x82\xac=1", "sin(\xc3\xa9)", "\xf0\x9f\x98\x80(1)",
+        "1\xc3\x97"
+        "2"}) {
     CompileAndRun(e, text);
     EXPECT_TRUE(e.Error) << text;
   }
 }
 
 TEST(HostileText, RandomTokenSoup) {
-  const char* tokens[] = {"x",  "y",   "1",    "2.5",  "1e5", "+",  "-",    "*",     "/",    "^",
-                          "=",  "~",   "(",    ")",    ",",   "sin", "if",   "while", "bk",   "f",
-                          "g",  "true", "nan", "12.31.2008", "10:30pm", "random", "max", "complex", "0", " "};
+  const char* tokens[] = {"x", "y",    "1",   "2.5",        "1e5",     "+",      "-",   "*",       "/",  "^",
+                          "=", "~",    "(",   ")",          ",",       "sin",    "if",  "while",   "bk", "f",
+                          "g", "true", "nan", "12.31.2008", "10:30pm", "random", "max", "complex", "0",  " "};
   std::mt19937 rng(2024);
   THelmaxComplexEval e;
   e.MaxIteration = 50;

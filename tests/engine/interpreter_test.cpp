@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "../common/CaseNames.h"
 #include "EngineTestUtil.h"
 #include "Operations.h"
-#include "../common/CaseNames.h"
 
 namespace helmax {
 namespace {
@@ -55,9 +55,9 @@ TValue ValueOf(const std::string& text) {
   return r;
 }
 
-const std::vector<std::string> kValues = {"2.5",          "(-3)",        "0",   "real2curr(1.5)", "real2curr(-2)",
-                                          "complex(1,-2)", "complex(0,0)", "true", "null",          "12.31.2008",
-                                          "nan",          "inf",         "(-inf)", "1e308",        "(-8)"};
+const std::vector<std::string> kValues = {"2.5",           "(-3)",         "0",      "real2curr(1.5)", "real2curr(-2)",
+                                          "complex(1,-2)", "complex(0,0)", "true",   "null",           "12.31.2008",
+                                          "nan",           "inf",          "(-inf)", "1e308",          "(-8)"};
 
 // Runs "pattern" with the arguments substituted as constants (folded while
 // compiling) and as host variables (evaluated at run time).
@@ -77,9 +77,7 @@ void ExpectSameOutcome(const std::string& pattern, const std::vector<std::string
   THelmaxComplexEval folded;
   folded.VerifySyntaxSemantics(constant);
   const TOutcome a = Describe(folded, !folded.Error);
-  if (!folded.Error) {
-    EXPECT_TRUE(folded.Instructions().empty()) << constant << " should fold completely";
-  }
+  if (!folded.Error) { EXPECT_TRUE(folded.Instructions().empty()) << constant << " should fold completely"; }
 
   THelmaxComplexEval runtime;
   runtime.VerifySyntaxSemantics(variable, vars, false);
@@ -116,12 +114,12 @@ TEST(FoldedAndRunTime, OneArgumentBuiltins) {
 }
 
 TEST(FoldedAndRunTime, TwoArgumentBuiltins) {
-  const std::vector<std::string> values = {"2.5", "(-3)", "0", "real2curr(1.5)", "complex(1,-2)", "true",
-                                           "null", "nan", "inf", "7"};
+  const std::vector<std::string> values = {"2.5", "(-3)", "0", "real2curr(1.5)", "complex(1,-2)", "true", "null",
+                                           "nan", "inf",  "7"};
   for (int code = opFirstBuiltin; code <= opLastBuiltin; ++code) {
     const TBuiltinInfo& info = BuiltinInfo(code);
-    const bool two = info.Arity == TArity::Two || info.Arity == TArity::OneOrTwo ||
-                     info.Arity == TArity::AtLeastOne || info.Arity == TArity::AtLeastTwo;
+    const bool two = info.Arity == TArity::Two || info.Arity == TArity::OneOrTwo || info.Arity == TArity::AtLeastOne ||
+                     info.Arity == TArity::AtLeastTwo;
     if (!two || code == opWhile) continue;
     for (const std::string& a : values)
       for (const std::string& b : values) ExpectSameOutcome(std::string(info.Name) + "($0,$1)", {a, b});
@@ -157,23 +155,23 @@ TEST_P(RunTimeValues, Match) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, RunTimeValues,
-    ::testing::Values(
-        TVarCase{"x=nan", "x+1", "-NAN"}, TVarCase{"x=nan", "eq(x, 1)", "-NAN"},
-        TVarCase{"x=nan", "isreal(eq(x,1))", "True"}, TVarCase{"x=1, y=1+1e-14", "eq(x,y), lseq(x,y), greq(x,y), ls(x,y)", "True; True; True; True"},
-        TVarCase{"x=0, y=1e-14", "eq(x,y)", "True"}, TVarCase{"x=0, y=1e-12", "eq(x,y)", "False"},
-        TVarCase{"x=inf, y=inf", "eq(x,y), lseq(x,y)", "True; True"},
-        TVarCase{"x=-inf, y=inf, z=1", "ls(x,y), gr(z,y)", "True; False"},
-        TVarCase{"a=true, b=true, c=false", "eq(a,b), uneq(a,c), ls(c,a)", "True; True; True"},
-        TVarCase{"z=complex(1,2)", "eq(z,z)", "True"},
-        TVarCase{"x=-8", "x^(1/3), x^(2/3)", "-2; 4"}, TVarCase{"x=0", "x^0", "1"},
-        // power with an exponent written p/q is the rational power too
-        TVarCase{"x=-8", "power(x, 1/3), power(x, 2/3), power(x, -1/3)", "-2; 4; -0.5"},
-        TVarCase{"x=-27", "power(x, 1/3)+0", "-3"},
-        TVarCase{"c=real2curr(10), r=3", "c/r, iscurrency(c/r)", "3.3333; True"},
-        TVarCase{"x=10, c=real2curr(3)", "x/c, isreal(x/c)", "3.33333333333333; True"},
-        TVarCase{"c=real2curr(1)", "c+0.00004, c+0.00006, c*0.00004", "1; 1.0001; 0"},
-        TVarCase{"x=-1, y=0", "arctan(x, y), arctan2(y, x)", "3.14159265358979; 3.14159265358979"},
-        TVarCase{"x=0", "if(ls(x,1), 1, sqrt(x-2))", "1"}),
+    ::testing::Values(TVarCase{"x=nan", "x+1", "-NAN"}, TVarCase{"x=nan", "eq(x, 1)", "-NAN"},
+                      TVarCase{"x=nan", "isreal(eq(x,1))", "True"},
+                      TVarCase{"x=1, y=1+1e-14", "eq(x,y), lseq(x,y), greq(x,y), ls(x,y)", "True; True; True; True"},
+                      TVarCase{"x=0, y=1e-14", "eq(x,y)", "True"}, TVarCase{"x=0, y=1e-12", "eq(x,y)", "False"},
+                      TVarCase{"x=inf, y=inf", "eq(x,y), lseq(x,y)", "True; True"},
+                      TVarCase{"x=-inf, y=inf, z=1", "ls(x,y), gr(z,y)", "True; False"},
+                      TVarCase{"a=true, b=true, c=false", "eq(a,b), uneq(a,c), ls(c,a)", "True; True; True"},
+                      TVarCase{"z=complex(1,2)", "eq(z,z)", "True"}, TVarCase{"x=-8", "x^(1/3), x^(2/3)", "-2; 4"},
+                      TVarCase{"x=0", "x^0", "1"},
+                      // power with an exponent written p/q is the rational power too
+                      TVarCase{"x=-8", "power(x, 1/3), power(x, 2/3), power(x, -1/3)", "-2; 4; -0.5"},
+                      TVarCase{"x=-27", "power(x, 1/3)+0", "-3"},
+                      TVarCase{"c=real2curr(10), r=3", "c/r, iscurrency(c/r)", "3.3333; True"},
+                      TVarCase{"x=10, c=real2curr(3)", "x/c, isreal(x/c)", "3.33333333333333; True"},
+                      TVarCase{"c=real2curr(1)", "c+0.00004, c+0.00006, c*0.00004", "1; 1.0001; 0"},
+                      TVarCase{"x=-1, y=0", "arctan(x, y), arctan2(y, x)", "3.14159265358979; 3.14159265358979"},
+                      TVarCase{"x=0", "if(ls(x,1), 1, sqrt(x-2))", "1"}),
     test::NamedBy([](const TVarCase& c) { return c.Text; }));
 
 // ---- run-time failures ----------------------------------------------------------------
@@ -202,9 +200,7 @@ TEST_P(RunTimeFailures, CodeKindMessageAndLine) {
   EXPECT_EQ(e.ErrorCode, c.Code) << e.ErrorMessage;
   EXPECT_EQ(e.MathErrorKind, c.Kind) << e.ErrorMessage;
   EXPECT_EQ(e.ErrorMessage.rfind(c.MessageStart, 0), 0u) << e.ErrorMessage;
-  if (c.HostLine != nullptr) {
-    EXPECT_EQ(ExecuteErrorLine(e).rfind(c.HostLine, 0), 0u) << ExecuteErrorLine(e);
-  }
+  if (c.HostLine != nullptr) { EXPECT_EQ(ExecuteErrorLine(e).rfind(c.HostLine, 0), 0u) << ExecuteErrorLine(e); }
   // The program stays usable: a second run fails the same way.
   EXPECT_EQ(e.DoVectorOfMathExpressions(), nullptr);
   EXPECT_EQ(e.ErrorCode, c.Code);
@@ -220,7 +216,8 @@ INSTANTIATE_TEST_SUITE_P(
         TFailCase{"x=1e308", "x*10", -25, 1, "ExceptieMatematica-> EOverflow->", "Invalid value for * : "},
         TFailCase{"x=0", "x^(-1)", -29, 4, "ExceptieMatematica-> ", "Invalid value for ^"},
         TFailCase{"x=-8", "power(x, 0.5)", 49, 5, "ExceptieMatematica-> ", "Invalid value for POWER"},
-        TFailCase{"x=-4", "sqrt(x)", 7, 5, "ExceptieMatematica-> EInvalidOp->Processor encountered an undefined instruction : sqrt( -4) ",
+        TFailCase{"x=-4", "sqrt(x)", 7, 5,
+                  "ExceptieMatematica-> EInvalidOp->Processor encountered an undefined instruction : sqrt( -4) ",
                   "Invalid value for SQRT : "},
         TFailCase{"x=true", "x*2", -23, 0,
                   "ExecuteComand-> NON MATH EXCEPTION WAS RAISED : Incorrect real or complex type for operator '*'",
@@ -230,8 +227,8 @@ INSTANTIATE_TEST_SUITE_P(
         TFailCase{"z=complex(1,2), w=complex(2,0)", "ls(z, w)", -23, 0, "ExecuteComand-> ", nullptr},
         TFailCase{"a=true, b=false", "and(a, b, 1)", -23, 0,
                   "ExecuteComand-> NON MATH EXCEPTION WAS RAISED : Incorrect boolean type : and", nullptr},
-        TFailCase{"x=3", "If(x, 1, 2)", -23, 0, "ExecuteComand-> NON MATH EXCEPTION WAS RAISED : Incorrect boolean type : if",
-                  nullptr},
+        TFailCase{"x=3", "If(x, 1, 2)", -23, 0,
+                  "ExecuteComand-> NON MATH EXCEPTION WAS RAISED : Incorrect boolean type : if", nullptr},
         TFailCase{"x=1", "and(false, x)", -23, 0, "ExecuteComand-> ", nullptr},
         TFailCase{"x=1", "max(x, nan, true)", -23, 0,
                   "ExecuteComand-> NON MATH EXCEPTION WAS RAISED : Incorrect real type : max", nullptr},
@@ -313,8 +310,10 @@ TEST(ExternalFunctions, CallingKindsAndFailures) {
 
 TEST(ExternalFunctions, ConstantAndVolatileArguments) {
   int constantCalls = 0, volatileCalls = 0;
-  TUserFuncRec k = test::Method("k", [&](TValue* const*, int, TValue& r) { r = TValue::MakeReal(++constantCalls); }, 0);
-  TUserFuncRec v = test::Method("v", [&](TValue* const*, int, TValue& r) { r = TValue::MakeReal(++volatileCalls); }, -1);
+  TUserFuncRec k = test::Method(
+      "k", [&](TValue* const*, int, TValue& r) { r = TValue::MakeReal(++constantCalls); }, 0);
+  TUserFuncRec v = test::Method(
+      "v", [&](TValue* const*, int, TValue& r) { r = TValue::MakeReal(++volatileCalls); }, -1);
   THelmaxComplexEval e(TUserFuncArray{k, v});
   e.VerifySyntaxSemantics("k+k, v+v");
   ASSERT_FALSE(e.Error) << e.ErrorMessage;

@@ -216,10 +216,16 @@ TEST(ArithOp, ResultKindMatrix) {
   using K = TValueKind;
   // want[op][left][right]; real / currency is the only mixed pair giving a real.
   const K want[4][3][3] = {
-      {{K::Real, K::Currency, K::Complex}, {K::Currency, K::Currency, K::Complex}, {K::Complex, K::Complex, K::Complex}},
+      {{K::Real, K::Currency, K::Complex},
+       {K::Currency, K::Currency, K::Complex},
+       {K::Complex, K::Complex, K::Complex}},
       {{K::Real, K::Real, K::Complex}, {K::Currency, K::Currency, K::Complex}, {K::Complex, K::Complex, K::Complex}},
-      {{K::Real, K::Currency, K::Complex}, {K::Currency, K::Currency, K::Complex}, {K::Complex, K::Complex, K::Complex}},
-      {{K::Real, K::Currency, K::Complex}, {K::Currency, K::Currency, K::Complex}, {K::Complex, K::Complex, K::Complex}},
+      {{K::Real, K::Currency, K::Complex},
+       {K::Currency, K::Currency, K::Complex},
+       {K::Complex, K::Complex, K::Complex}},
+      {{K::Real, K::Currency, K::Complex},
+       {K::Currency, K::Currency, K::Complex},
+       {K::Complex, K::Complex, K::Complex}},
   };
   for (int op = 1; op <= 4; ++op)
     for (int l = 0; l < 3; ++l)
@@ -316,8 +322,7 @@ TEST(ArithOp, FloatingPointConditionsOfReals) {
       {opSub, kInf, kNaN, Is(Real(kNaN))},
   };
   for (const auto& c : cases)
-    Check(Arith(c.Op, Real(c.A), Real(c.B)), c.Want,
-          RealToText(c.A) + " " + OpName(c.Op) + " " + RealToText(c.B));
+    Check(Arith(c.Op, Real(c.A), Real(c.B)), c.Want, RealToText(c.A) + " " + OpName(c.Op) + " " + RealToText(c.B));
 }
 
 TEST(ArithOp, FloatingPointConditionsOfComplexValues) {
@@ -326,14 +331,10 @@ TEST(ArithOp, FloatingPointConditionsOfComplexValues) {
     TValue A, B;
     TExpect Want;
   } const cases[] = {
-      {opDiv, Cx(1, 1), Cx(0, 0), Fails(mkZeroDivide)},
-      {opDiv, Cx(0, 0), Cx(0, 0), Fails(mkZeroDivide)},
-      {opDiv, Real(1), Cx(0, 0), Fails(mkZeroDivide)},
-      {opDiv, Cx(1, 1), Real(0), Fails(mkZeroDivide)},
-      {opMul, Cx(1e308, 0), Cx(10, 0), Fails(mkOverflow)},
-      {opAdd, Cx(0, 1e308), Cx(0, 1e308), Fails(mkOverflow)},
-      {opSub, Cx(kInf, 0), Real(kInf), Fails(mkInvalidOp)},
-      {opAdd, Cx(kNaN, 1), Real(1), Is(Cx(kNaN, 1))},
+      {opDiv, Cx(1, 1), Cx(0, 0), Fails(mkZeroDivide)},     {opDiv, Cx(0, 0), Cx(0, 0), Fails(mkZeroDivide)},
+      {opDiv, Real(1), Cx(0, 0), Fails(mkZeroDivide)},      {opDiv, Cx(1, 1), Real(0), Fails(mkZeroDivide)},
+      {opMul, Cx(1e308, 0), Cx(10, 0), Fails(mkOverflow)},  {opAdd, Cx(0, 1e308), Cx(0, 1e308), Fails(mkOverflow)},
+      {opSub, Cx(kInf, 0), Real(kInf), Fails(mkInvalidOp)}, {opAdd, Cx(kNaN, 1), Real(1), Is(Cx(kNaN, 1))},
   };
   for (const auto& c : cases)
     Check(Arith(c.Op, c.A, c.B), c.Want, ValueToText(c.A) + " " + OpName(c.Op) + " " + ValueToText(c.B));
@@ -410,7 +411,8 @@ TEST(ArithOp, CurrencyRules) {
 
 TEST(ArithOp, ResultMayBeAnOperandCell) {
   const TValue operands[][2] = {
-      {Real(7), Real(2)}, {Cur(7), Real(2)}, {Real(7), Cur(2)}, {Cur(7), Cur(3)}, {Cx(1, 2), Cx(3, 4)}, {Real(2), Cx(3, 4)},
+      {Real(7), Real(2)}, {Cur(7), Real(2)},    {Real(7), Cur(2)},
+      {Cur(7), Cur(3)},   {Cx(1, 2), Cx(3, 4)}, {Real(2), Cx(3, 4)},
   };
   for (int op = 1; op <= 4; ++op)
     for (const auto& pair : operands) {
@@ -475,8 +477,7 @@ TEST(PowerOp, RealPower) {
       {kInf, 2, Is(Real(kInf))},
       {kInf, -1, Is(Real(0))},
   };
-  for (const auto& c : cases)
-    Check(Pow(Real(c.X), Real(c.Y)), c.Want, RealToText(c.X) + " ^ " + RealToText(c.Y));
+  for (const auto& c : cases) Check(Pow(Real(c.X), Real(c.Y)), c.Want, RealToText(c.X) + " ^ " + RealToText(c.Y));
 }
 
 TEST(PowerOp, KindsOfOperands) {
@@ -540,8 +541,7 @@ TEST(RationalPowerOp, OddRootsOfNegativeBases) {
       {Real(-8), Real(1), Null(), Says("Incorrect real or complex type")},
   };
   for (const auto& c : cases)
-    Check(RatPow(c.X, c.P, c.Q), c.Want,
-          ValueToText(c.X) + " ^ (" + ValueToText(c.P) + "/" + ValueToText(c.Q) + ")");
+    Check(RatPow(c.X, c.P, c.Q), c.Want, ValueToText(c.X) + " ^ (" + ValueToText(c.P) + "/" + ValueToText(c.Q) + ")");
 }
 
 TEST(PowerOp, PowerBuiltinTakesBothForms) {
@@ -800,11 +800,17 @@ TEST(UnaryFunctions, ComplexValuesAndSpecialPoints) {
 
 TEST(UnaryFunctions, EveryOneRejectsOtherKindsAndPassesNaN) {
   const char* const names[] = {
-      "exp",     "cos",     "sin",      "tan",     "cotan",   "sqrt",   "abs",     "ln",      "ceil",
-      "sqr",     "int",     "lnxp1",    "log10",   "log2",    "frac",   "arccos",  "arccosh", "cosh",
-      "arcsin",  "arcsinh", "sinh",     "arctan",  "arctanh", "tanh",   "degtorad", "radtodeg", "floor",
-      "sec",     "sech",    "cot",      "coth",    "arccot",  "arccoth", "arcsec", "arcsech", "csc",
-      "csch",    "arccsc",  "arccsch",  "secant",  "cosecant", "log",   "sign",    "fractionalpart",
+      "exp",         "cos",      "sin",     "tan",
+      "cotan",       "sqrt",     "abs",     "ln",
+      "ceil",        "sqr",      "int",     "lnxp1",
+      "log10",       "log2",     "frac",    "arccos",
+      "arccosh",     "cosh",     "arcsin",  "arcsinh",
+      "sinh",        "arctan",   "arctanh", "tanh",
+      "degtorad",    "radtodeg", "floor",   "sec",
+      "sech",        "cot",      "coth",    "arccot",
+      "arccoth",     "arcsec",   "arcsech", "csc",
+      "csch",        "arccsc",   "arccsch", "secant",
+      "cosecant",    "log",      "sign",    "fractionalpart",
       "integerpart", "ceiling",
   };
   for (const char* name : names) {
@@ -1087,7 +1093,8 @@ TEST(BuiltinHelpText, CatalogueLines) {
     int Code;
     const char* Line;
   } const cases[] = {
-      {0, "IF 'ProtectVariables' property is false (default), IT IS MEAN THAT YOU CAN SET VALUES BY '=' OPERATOR: X=0 "},
+      {0,
+       "IF 'ProtectVariables' property is false (default), IT IS MEAN THAT YOU CAN SET VALUES BY '=' OPERATOR: X=0 "},
       {1, "OPERATOR '* ' IS EQUIVALENT WITH OBJECT PASCAL OPERATOR : X*Y"},
       {2, "OPERATOR '/'  IS EQUIVALENT WITH OBJECT PASCAL OPERATOR : X/Y"},
       {5, "OPERATOR '^'  IS EQUIVALENT WITH OBJECT PASCAL  Power FUNCTION : X^Y -> Power(X,Y)"},
@@ -1102,8 +1109,9 @@ TEST(BuiltinHelpText, CatalogueLines) {
       {57, "'NAN' CONSTANT MEAN THAT VALUE IS NOT A NUMBER "},
       {76, "FUNCTION 'FRACTIONALPART' IS EQUIVALENT WITH OBJECT PASCAL 'FRAC'"},
       {78, "FUNCTION 'SEILING' IS EQUIVALENT WITH OBJECT PASCAL 'SEIL'"},
-      {83, "CONSTANT 'DIRECTEDINFINITY(1)', 'DIRECTEDINFINITY(-1)' IS EQUIVALENT WITH OBJECT PASCAL 'INFINITY', "
-           "'-INFINITY'"},
+      {83,
+       "CONSTANT 'DIRECTEDINFINITY(1)', 'DIRECTEDINFINITY(-1)' IS EQUIVALENT WITH OBJECT PASCAL 'INFINITY', "
+       "'-INFINITY'"},
       {90, "FUNCTION 'COMPLEX' IS EQUIVALENT WITH OBJECT PASCAL 'VARCOMPLEXCREATE ' "},
       {99, "FUNCTION 'COMPLEXFROMPOLAR' IS EQUIVALENT WITH OBJECT PASCAL 'VARCOMPLEXFROMPOLAR ' "},
       {104, "'INF' CONSTANT IS EQUIVALENT WITH 'INFINITY'"},

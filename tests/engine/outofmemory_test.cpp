@@ -19,7 +19,9 @@ class OutOfMemory : public ::testing::TestWithParam<TCase> {};
 
 // What the run shows: its results joined by "; ", or the error line.
 std::string Outcome(const THelmaxComplexEval& e, TValue* const* results) {
-  if (e.Error) return (results == nullptr && e.ExpressionCount == 0 ? "parse: " : "exec: ") + std::string(e.ErrorCode == ecOutOfMemory ? "Out of memory" : e.ErrorMessage);
+  if (e.Error)
+    return (results == nullptr && e.ExpressionCount == 0 ? "parse: " : "exec: ") +
+           std::string(e.ErrorCode == ecOutOfMemory ? "Out of memory" : e.ErrorMessage);
   std::string out;
   for (int i = 0; i < e.ExpressionCount; ++i) out += (i > 0 ? "; " : "") + ValueToText(*results[i]);
   return out;

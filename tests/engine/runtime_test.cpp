@@ -238,7 +238,8 @@ TEST(Calls, ABodyThatIsOneIfBehavesAsTheSameIfInsideBk) {
       plain += ",g" + std::to_string(k) + "(n,m)~" + body;
       inBk += ",g" + std::to_string(k) + "(n,m)~bk(" + body + ")";
     }
-    const std::string tail = ",n-1,(n+2)*x," + expr(2) + ",g" + std::to_string(pick(2)) + "(" + std::to_string(pick(6)) + ",1)";
+    const std::string tail =
+        ",n-1,(n+2)*x," + expr(2) + ",g" + std::to_string(pick(2)) + "(" + std::to_string(pick(6)) + ",1)";
     const std::string a = outcome(plain + tail);
     ASSERT_EQ(a, outcome(inBk + tail)) << plain + tail;
     successes += a.find("Null") != std::string::npos && a.find("parse:") == std::string::npos ? 1 : 0;

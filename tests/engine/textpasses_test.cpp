@@ -92,8 +92,7 @@ TEST(RemoveRedundantParentheses, Table) {
       {")(", ")("},
       {"((a)", "(a"},
   };
-  for (const TCase& c : cases)
-    EXPECT_EQ(RemoveRedundantParentheses(c.Input), c.Expected) << "input: " << c.Input;
+  for (const TCase& c : cases) EXPECT_EQ(RemoveRedundantParentheses(c.Input), c.Expected) << "input: " << c.Input;
 }
 
 // A direct reading of the rule, rescanning and editing the text after every
@@ -155,8 +154,8 @@ std::string SlowRemoveRedundant(std::string s) {
 
 TEST(RemoveRedundantParentheses, AgreesWithRescanningOnRandomTexts) {
   std::mt19937 rng(12345);
-  const std::string alphabet[] = {"(", "(", "(", ")", ")", ")", "x", "f", "1", "1e5", "e", ".",
-                                  "+", "-", "*", ",", "=", "^", "{0}"};
+  const std::string alphabet[] = {"(", "(", "(", ")", ")", ")", "x", "f", "1",  "1e5",
+                                  "e", ".", "+", "-", "*", ",", "=", "^", "{0}"};
   const std::size_t alphabetSize = sizeof(alphabet) / sizeof(alphabet[0]);
   int withRemovals = 0;
   for (int iter = 0; iter < 20000; ++iter) {
@@ -175,8 +174,8 @@ TEST(RemoveRedundantParentheses, AgreesWithRescanningOnRandomTexts) {
 
 TEST(NormalisePlainText, GivesWhatThePassesGiveWhereverItTakesTheText) {
   std::mt19937 rng(2026);
-  const std::string alphabet[] = {"(", "(", ")", ")", "x", "Ab", "1", "2.5", "e", "E", ".", "+", "-",
-                                  "*", "/", "^", ",", "=", "~", "\t", "_", "Sin(", "Z"};
+  const std::string alphabet[] = {"(", "(", ")", ")", "x", "Ab", "1", "2.5", "e", "E",    ".", "+",
+                                  "-", "*", "/", "^", ",", "=",  "~", "\t",  "_", "Sin(", "Z"};
   const std::size_t alphabetSize = sizeof(alphabet) / sizeof(alphabet[0]);
   int taken = 0, takenLong = 0;
   for (int iter = 0; iter < 30000; ++iter) {
@@ -466,7 +465,7 @@ TEST(TextEvaluator, ReadsTheOperatorsAsTheCalculatorDoes) {
     double Value;
   };
   const TValueCase cases[] = {
-      {"-2^2", -4}, {"2^3^2", 512}, {"8/2/2", 2}, {"2^-1", 0.5},  {"1-2-3", -4},
+      {"-2^2", -4}, {"2^3^2", 512}, {"8/2/2", 2},  {"2^-1", 0.5},  {"1-2-3", -4},
       {"2*-3", -6}, {"2--3", 5},    {"1e-1", 0.1}, {"(1+2)*3", 9}, {"8/-2*2", -8},
   };
   for (const TValueCase& c : cases) {
@@ -502,9 +501,7 @@ class TExpressionGenerator {
     static const char ops[] = {'+', '-', '*', '/', '^'};
     std::string r;
     switch (Pick(7)) {
-      case 0:
-        r = Number();
-        break;
+      case 0: r = Number(); break;
       case 1:
         r += '(';
         r += Expression(depth - 1);

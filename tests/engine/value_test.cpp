@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "Value.h"
 #include "../common/CaseNames.h"
+#include "Value.h"
 
 namespace helmax {
 namespace {
@@ -199,32 +199,31 @@ constexpr double Ms = 1.0 / 86400000.0;
 
 INSTANTIATE_TEST_SUITE_P(
     Values, DateTimeText,
-    ::testing::Values(
-        TDateTextCase{Serial(2008, 12, 31, 22, 30), "12.31.2008:10:30:00PM"},
-        TDateTextCase{Serial(2008, 12, 31, 9, 5), "12.31.2008:09:05:00AM"},
-        TDateTextCase{Serial(2008, 12, 31, 0, 30), "12.31.2008:12:30:00AM"},
-        TDateTextCase{Serial(2008, 12, 31), "12.31.2008"},
-        TDateTextCase{Serial(2008, 12, 31, 12, 0), "12.31.2008:12:00:00PM"},
-        TDateTextCase{Serial(2008, 12, 31, 12, 59, 59), "12.31.2008:12:59:59PM"},
-        TDateTextCase{Serial(2008, 12, 31, 11, 59, 59), "12.31.2008:11:59:59AM"},
-        TDateTextCase{Serial(2008, 12, 31, 23, 59, 59), "12.31.2008:11:59:59PM"},
-        TDateTextCase{Serial(2008, 1, 5, 13, 1, 2), "01.05.2008:01:01:02PM"},
-        TDateTextCase{Serial(2008, 1, 1) + 1.0 / 24.0, "01.01.2008:01:00:00AM"},
-        TDateTextCase{0.0, "12.30.1899"}, TDateTextCase{0.5, "12.30.1899:12:00:00PM"},
-        TDateTextCase{0.25, "12.30.1899:06:00:00AM"},
-        TDateTextCase{Serial(1, 1, 1), "01.01.0001"}, TDateTextCase{Serial(99, 7, 4, 8), "07.04.0099:08:00:00AM"},
-        TDateTextCase{Serial(9999, 12, 31, 23, 59, 59), "12.31.9999:11:59:59PM"},
-        TDateTextCase{Serial(2000, 2, 29), "02.29.2000"},
-        // before day 0 the integer part is the day and the absolute fraction the time
-        TDateTextCase{-1.0, "12.29.1899"}, TDateTextCase{-1.25, "12.29.1899:06:00:00AM"},
-        TDateTextCase{-1.75, "12.29.1899:06:00:00PM"}, TDateTextCase{-36522.5, "01.01.1800:12:00:00PM"},
-        // rounding to whole milliseconds comes before the split; milliseconds are not shown
-        TDateTextCase{Serial(2008, 12, 31, 10, 30) - 0.4 * Ms, "12.31.2008:10:30:00AM"},
-        TDateTextCase{Serial(2008, 12, 31, 10, 30) - 0.6 * Ms, "12.31.2008:10:29:59AM"},
-        TDateTextCase{Serial(2009, 1, 1) - 0.4 * Ms, "01.01.2009"},
-        TDateTextCase{Serial(2009, 1, 1) - 1.5 * Ms, "12.31.2008:11:59:59PM"},
-        // only exactly midnight shows the date alone
-        TDateTextCase{Serial(2009, 1, 1) + 400 * Ms, "01.01.2009:12:00:00AM"}),
+    ::testing::Values(TDateTextCase{Serial(2008, 12, 31, 22, 30), "12.31.2008:10:30:00PM"},
+                      TDateTextCase{Serial(2008, 12, 31, 9, 5), "12.31.2008:09:05:00AM"},
+                      TDateTextCase{Serial(2008, 12, 31, 0, 30), "12.31.2008:12:30:00AM"},
+                      TDateTextCase{Serial(2008, 12, 31), "12.31.2008"},
+                      TDateTextCase{Serial(2008, 12, 31, 12, 0), "12.31.2008:12:00:00PM"},
+                      TDateTextCase{Serial(2008, 12, 31, 12, 59, 59), "12.31.2008:12:59:59PM"},
+                      TDateTextCase{Serial(2008, 12, 31, 11, 59, 59), "12.31.2008:11:59:59AM"},
+                      TDateTextCase{Serial(2008, 12, 31, 23, 59, 59), "12.31.2008:11:59:59PM"},
+                      TDateTextCase{Serial(2008, 1, 5, 13, 1, 2), "01.05.2008:01:01:02PM"},
+                      TDateTextCase{Serial(2008, 1, 1) + 1.0 / 24.0, "01.01.2008:01:00:00AM"},
+                      TDateTextCase{0.0, "12.30.1899"}, TDateTextCase{0.5, "12.30.1899:12:00:00PM"},
+                      TDateTextCase{0.25, "12.30.1899:06:00:00AM"}, TDateTextCase{Serial(1, 1, 1), "01.01.0001"},
+                      TDateTextCase{Serial(99, 7, 4, 8), "07.04.0099:08:00:00AM"},
+                      TDateTextCase{Serial(9999, 12, 31, 23, 59, 59), "12.31.9999:11:59:59PM"},
+                      TDateTextCase{Serial(2000, 2, 29), "02.29.2000"},
+                      // before day 0 the integer part is the day and the absolute fraction the time
+                      TDateTextCase{-1.0, "12.29.1899"}, TDateTextCase{-1.25, "12.29.1899:06:00:00AM"},
+                      TDateTextCase{-1.75, "12.29.1899:06:00:00PM"}, TDateTextCase{-36522.5, "01.01.1800:12:00:00PM"},
+                      // rounding to whole milliseconds comes before the split; milliseconds are not shown
+                      TDateTextCase{Serial(2008, 12, 31, 10, 30) - 0.4 * Ms, "12.31.2008:10:30:00AM"},
+                      TDateTextCase{Serial(2008, 12, 31, 10, 30) - 0.6 * Ms, "12.31.2008:10:29:59AM"},
+                      TDateTextCase{Serial(2009, 1, 1) - 0.4 * Ms, "01.01.2009"},
+                      TDateTextCase{Serial(2009, 1, 1) - 1.5 * Ms, "12.31.2008:11:59:59PM"},
+                      // only exactly midnight shows the date alone
+                      TDateTextCase{Serial(2009, 1, 1) + 400 * Ms, "01.01.2009:12:00:00AM"}),
     test::NamedBy([](const TDateTextCase& c) { return c.Text; }));
 
 TEST(DateTimeTextExtra, NotADateFallsBackToTheNumber) {
@@ -253,18 +252,16 @@ TEST_P(Decode, SplitsIntoFields) {
 
 INSTANTIATE_TEST_SUITE_P(
     Values, Decode,
-    ::testing::Values(TDecodeCase{0.0, 1899, 12, 30, 0, 0, 0, 0}, TDecodeCase{2.0, 1900, 1, 1, 0, 0, 0, 0},
-                      TDecodeCase{39813.9375, 2008, 12, 31, 22, 30, 0, 0},
-                      TDecodeCase{39448.0 + 1.0 / 24.0, 2008, 1, 1, 1, 0, 0, 0},
-                      TDecodeCase{0.5 + 1234 * Ms, 1899, 12, 30, 12, 0, 1, 234},
-                      // 3/2048 day is exactly 126562.5 ms: the half goes away from zero
-                      TDecodeCase{3.0 / 2048, 1899, 12, 30, 0, 2, 6, 563},
-                      TDecodeCase{-3.0 / 2048, 1899, 12, 30, 0, 2, 6, 563},
-                      TDecodeCase{39813.0 + 3.0 / 2048, 2008, 12, 31, 0, 2, 6, 563},
-                      TDecodeCase{-1.25, 1899, 12, 29, 6, 0, 0, 0}, TDecodeCase{-0.25, 1899, 12, 30, 6, 0, 0, 0},
-                      TDecodeCase{-693593.0, 1, 1, 1, 0, 0, 0, 0}, TDecodeCase{2958465.5, 9999, 12, 31, 12, 0, 0, 0},
-                      TDecodeCase{1.0 - 0.4 * Ms, 1899, 12, 31, 0, 0, 0, 0},
-                      TDecodeCase{EngineNaN(), 0, 0, 0, 0, 0, 0, 0}, TDecodeCase{-Inf, 0, 0, 0, 0, 0, 0, 0}),
+    ::testing::Values(
+        TDecodeCase{0.0, 1899, 12, 30, 0, 0, 0, 0}, TDecodeCase{2.0, 1900, 1, 1, 0, 0, 0, 0},
+        TDecodeCase{39813.9375, 2008, 12, 31, 22, 30, 0, 0}, TDecodeCase{39448.0 + 1.0 / 24.0, 2008, 1, 1, 1, 0, 0, 0},
+        TDecodeCase{0.5 + 1234 * Ms, 1899, 12, 30, 12, 0, 1, 234},
+        // 3/2048 day is exactly 126562.5 ms: the half goes away from zero
+        TDecodeCase{3.0 / 2048, 1899, 12, 30, 0, 2, 6, 563}, TDecodeCase{-3.0 / 2048, 1899, 12, 30, 0, 2, 6, 563},
+        TDecodeCase{39813.0 + 3.0 / 2048, 2008, 12, 31, 0, 2, 6, 563}, TDecodeCase{-1.25, 1899, 12, 29, 6, 0, 0, 0},
+        TDecodeCase{-0.25, 1899, 12, 30, 6, 0, 0, 0}, TDecodeCase{-693593.0, 1, 1, 1, 0, 0, 0, 0},
+        TDecodeCase{2958465.5, 9999, 12, 31, 12, 0, 0, 0}, TDecodeCase{1.0 - 0.4 * Ms, 1899, 12, 31, 0, 0, 0, 0},
+        TDecodeCase{EngineNaN(), 0, 0, 0, 0, 0, 0, 0}, TDecodeCase{-Inf, 0, 0, 0, 0, 0, 0, 0}),
     test::NamedBy([](const TDecodeCase& c) { return RealToText(c.Serial); }));
 
 // ---- calendar ------------------------------------------------------------------
@@ -274,7 +271,7 @@ TEST(Calendar, LeapYearsAndMonthLengths) {
     int Year;
     bool Leap;
   } const leaps[] = {{1900, false}, {2000, true}, {2004, true}, {2100, false}, {1600, true},
-                     {2023, false}, {4, true},     {1, false},   {9996, true},  {1700, false}};
+                     {2023, false}, {4, true},    {1, false},   {9996, true},  {1700, false}};
   for (const auto& c : leaps) EXPECT_EQ(IsLeapYear(c.Year), c.Leap) << c.Year;
 
   const int days2009[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -304,8 +301,8 @@ namespace chr = std::chrono;
 // against std::chrono and the text's shape, and reads it back.
 void SweepDays(chr::sys_days first, chr::sys_days last, int step) {
   const chr::sys_days day0 = chr::year{1899} / chr::December / 30;
-  const int times[] = {0, 30 * 60, 9 * 3600 + 5 * 60 + 7, 12 * 3600, 12 * 3600 + 59 * 60 + 59,
-                       13 * 3600 + 1, 23 * 3600 + 59 * 60 + 59};
+  const int times[] = {
+      0, 30 * 60, 9 * 3600 + 5 * 60 + 7, 12 * 3600, 12 * 3600 + 59 * 60 + 59, 13 * 3600 + 1, 23 * 3600 + 59 * 60 + 59};
   for (chr::sys_days sd = first; sd <= last; sd += chr::days{step}) {
     const chr::year_month_day ymd{sd};
     const int y = static_cast<int>(ymd.year());
@@ -318,7 +315,8 @@ void SweepDays(chr::sys_days first, chr::sys_days last, int step) {
       const double serial = Compose(date, t);
       std::string expected = Pad(m, 2) + "." + Pad(d, 2) + "." + Pad(y, 4);
       if (t != 0)
-        expected += ":" + Pad(h % 12 == 0 ? 12 : h % 12, 2) + ":" + Pad(n, 2) + ":" + Pad(s, 2) + (h < 12 ? "AM" : "PM");
+        expected +=
+            ":" + Pad(h % 12 == 0 ? 12 : h % 12, 2) + ":" + Pad(n, 2) + ":" + Pad(s, 2) + (h < 12 ? "AM" : "PM");
       const std::string text = ValueToText(TValue::MakeDateTime(serial));
       if (text != expected) FAIL() << "rendered " << text << ", expected " << expected;
 
@@ -398,12 +396,12 @@ INSTANTIATE_TEST_SUITE_P(
         TDateLiteralCase{"12.31.2008:12:00Am", 2008, 12, 31, 0, 0, 0},
         TDateLiteralCase{"12.31.2008:1:02:03pM", 2008, 12, 31, 13, 2, 3},
         TDateLiteralCase{"12.31.2008:23:59:59", 2008, 12, 31, 23, 59, 59},
-        TDateLiteralCase{"12.31.2008:0:0", 2008, 12, 31, 0, 0, 0},
-        TDateLiteralCase{"1.2.3", 2003, 1, 2, 0, 0, 0}, TDateLiteralCase{"01.02.03", 2003, 1, 2, 0, 0, 0},
-        TDateLiteralCase{"1.1.0", 2000, 1, 1, 0, 0, 0}, TDateLiteralCase{"1.1.00", 2000, 1, 1, 0, 0, 0},
-        TDateLiteralCase{"1.1.49", 2049, 1, 1, 0, 0, 0}, TDateLiteralCase{"1.1.50", 1950, 1, 1, 0, 0, 0},
-        TDateLiteralCase{"1.1.99", 1999, 1, 1, 0, 0, 0}, TDateLiteralCase{"1.1.100", 100, 1, 1, 0, 0, 0},
-        TDateLiteralCase{"1.1.0099", 99, 1, 1, 0, 0, 0}, TDateLiteralCase{"01.01.0001", 1, 1, 1, 0, 0, 0},
+        TDateLiteralCase{"12.31.2008:0:0", 2008, 12, 31, 0, 0, 0}, TDateLiteralCase{"1.2.3", 2003, 1, 2, 0, 0, 0},
+        TDateLiteralCase{"01.02.03", 2003, 1, 2, 0, 0, 0}, TDateLiteralCase{"1.1.0", 2000, 1, 1, 0, 0, 0},
+        TDateLiteralCase{"1.1.00", 2000, 1, 1, 0, 0, 0}, TDateLiteralCase{"1.1.49", 2049, 1, 1, 0, 0, 0},
+        TDateLiteralCase{"1.1.50", 1950, 1, 1, 0, 0, 0}, TDateLiteralCase{"1.1.99", 1999, 1, 1, 0, 0, 0},
+        TDateLiteralCase{"1.1.100", 100, 1, 1, 0, 0, 0}, TDateLiteralCase{"1.1.0099", 99, 1, 1, 0, 0, 0},
+        TDateLiteralCase{"01.01.0001", 1, 1, 1, 0, 0, 0},
         TDateLiteralCase{"12.31.9999:11:59:59PM", 9999, 12, 31, 23, 59, 59},
         TDateLiteralCase{"2.29.2008", 2008, 2, 29, 0, 0, 0}, TDateLiteralCase{"2.29.2000", 2000, 2, 29, 0, 0, 0},
         TDateLiteralCase{"2.28.1900", 1900, 2, 28, 0, 0, 0},
@@ -411,9 +409,8 @@ INSTANTIATE_TEST_SUITE_P(
         TDateLiteralCase{"7.4.1776:6:30:05pm", 1776, 7, 4, 18, 30, 5},
         // a time alone falls on day 0
         TDateLiteralCase{"10:30", 1899, 12, 30, 10, 30, 0}, TDateLiteralCase{"0:0", 1899, 12, 30, 0, 0, 0},
-        TDateLiteralCase{"23:59:59", 1899, 12, 30, 23, 59, 59},
-        TDateLiteralCase{"1:2:3pm", 1899, 12, 30, 13, 2, 3}, TDateLiteralCase{"12:00AM", 1899, 12, 30, 0, 0, 0},
-        TDateLiteralCase{"12:00PM", 1899, 12, 30, 12, 0, 0},
+        TDateLiteralCase{"23:59:59", 1899, 12, 30, 23, 59, 59}, TDateLiteralCase{"1:2:3pm", 1899, 12, 30, 13, 2, 3},
+        TDateLiteralCase{"12:00AM", 1899, 12, 30, 0, 0, 0}, TDateLiteralCase{"12:00PM", 1899, 12, 30, 12, 0, 0},
         TDateLiteralCase{"11:59:59Pm", 1899, 12, 30, 23, 59, 59},
         TDateLiteralCase{"10:30:15pm", 1899, 12, 30, 22, 30, 15}),
     test::NamedBy([](const TDateLiteralCase& c) { return c.Token; }));
@@ -450,19 +447,18 @@ INSTANTIATE_TEST_SUITE_P(
     Tokens, DateLiteralRejected,
     ::testing::Values(
         // shape
-        "12.31:10", "12.31.20081:10", "12.31.2008:", "12.31.2008:10", "1.2.3.4", "12.2008.", "..", ".", "",
-        "12..2008", ".31.2008", "12.31.", "12.31.2008:10.30", "10:30.5", "12.31", "12.31am", "10:30:15:20",
-        ":30", "10:", "10::30", "12.31.2008:10:30am:", "am", "10pm", "12.31.2008:10pm", "1.2.3.:10:30",
+        "12.31:10", "12.31.20081:10", "12.31.2008:", "12.31.2008:10", "1.2.3.4", "12.2008.", "..", ".", "", "12..2008",
+        ".31.2008", "12.31.", "12.31.2008:10.30", "10:30.5", "12.31", "12.31am", "10:30:15:20", ":30", "10:", "10::30",
+        "12.31.2008:10:30am:", "am", "10pm", "12.31.2008:10pm", "1.2.3.:10:30",
         // characters
-        "12.31.2008:10:30 PM", "12.31.2008:10:30xm", "a1:30", "10:3o", "12.31.2008am", "10:30a", "10:30p",
-        "10:30amm", "10:30ma", "10:30pmam", "10:30am5", "1am0:30",
+        "12.31.2008:10:30 PM", "12.31.2008:10:30xm", "a1:30", "10:3o", "12.31.2008am", "10:30a", "10:30p", "10:30amm",
+        "10:30ma", "10:30pmam", "10:30am5", "1am0:30",
         // impossible dates
         "13.45.2008", "02.30.2009", "2.29.2009", "2.29.1900", "0.1.2008", "1.0.2008", "4.31.2008", "13.1.2008",
         // year and field lengths
         "1.1.000", "1.1.0000", "1.1.10000", "123.1.2008", "1.123.2008", "001.1.2008",
         // time ranges
-        "12.31.2008:24:00", "24:00", "10:60", "10:30:60", "0:30am", "00:30pm", "13:00pm", "100:30", "10:300",
-        "10:030"),
+        "12.31.2008:24:00", "24:00", "10:60", "10:30:60", "0:30am", "00:30pm", "13:00pm", "100:30", "10:300", "10:030"),
     test::NamedBy([](const char* token) { return token; }));
 
 struct TShapeCase {
@@ -494,9 +490,9 @@ TEST(DecimalNumber, Shapes) {
   const struct {
     const char* Text;
     bool Decimal;
-  } cases[] = {{"12", true},  {"0.5", true}, {".5", true},  {"5.", true},  {"007", true},  {"1.2.3", false},
-               {".", false},  {"", false},   {"-1", false}, {"+1", false}, {"1e5", false}, {"1 ", false},
-               {"1,5", false}, {"a", false}, {"..5", false}};
+  } cases[] = {{"12", true},     {"0.5", true}, {".5", true},   {"5.", true},  {"007", true},
+               {"1.2.3", false}, {".", false},  {"", false},    {"-1", false}, {"+1", false},
+               {"1e5", false},   {"1 ", false}, {"1,5", false}, {"a", false},  {"..5", false}};
   for (const auto& c : cases) EXPECT_EQ(IsDecimalNumber(c.Text), c.Decimal) << c.Text;
 }
 
@@ -526,10 +522,10 @@ INSTANTIATE_TEST_SUITE_P(
     Texts, RealLiteralAccepted,
     ::testing::Values(
         TRealLiteralCase{"12", 12, false}, TRealLiteralCase{"0.5", 0.5, false}, TRealLiteralCase{".5", 0.5, false},
-        TRealLiteralCase{"5.", 5, false}, TRealLiteralCase{"2e-5", 2e-5, false},
-        TRealLiteralCase{"0.1e+3", 100, false}, TRealLiteralCase{"2E3", 2000, false},
-        TRealLiteralCase{"2e3", 2000, false}, TRealLiteralCase{"00012.50", 12.5, false},
-        TRealLiteralCase{"0.1", 0.1, false}, TRealLiteralCase{"123456789012345678901234567890", 1.2345678901234568e29, false},
+        TRealLiteralCase{"5.", 5, false}, TRealLiteralCase{"2e-5", 2e-5, false}, TRealLiteralCase{"0.1e+3", 100, false},
+        TRealLiteralCase{"2E3", 2000, false}, TRealLiteralCase{"2e3", 2000, false},
+        TRealLiteralCase{"00012.50", 12.5, false}, TRealLiteralCase{"0.1", 0.1, false},
+        TRealLiteralCase{"123456789012345678901234567890", 1.2345678901234568e29, false},
         TRealLiteralCase{"-2.5", -2.5, false}, TRealLiteralCase{"1E0000000000000000000000000005", 1e5, false},
         TRealLiteralCase{"1.7976931348623157e308", 1.7976931348623157e308, false},
         // underflow: the nearest double, no error
@@ -555,9 +551,9 @@ TEST(RealLiteral, OverflowGivesInfinity) {
 }
 
 TEST(RealLiteral, Rejected) {
-  const char* bad[] = {"",     "e5",   "1e",    "1e+",  "1e-", "1.2.3", "1e5.5",  "0x10", "1 ",  " 1",
-                       "inf",  "nan",  "1e5e5", "++1",  ".",   "1,5",   "1e 5",   "1f",   "E",   "1e+-5",
-                       "1ee5", "-",    ".e5",   "1.5.", "1d5", "INF",   "1e5 ",   "12a"};
+  const char* bad[] = {"",     "e5",  "1e",    "1e+",  "1e-", "1.2.3", "1e5.5", "0x10", "1 ", " 1",
+                       "inf",  "nan", "1e5e5", "++1",  ".",   "1,5",   "1e 5",  "1f",   "E",  "1e+-5",
+                       "1ee5", "-",   ".e5",   "1.5.", "1d5", "INF",   "1e5 ",  "12a"};
   for (const char* t : bad) {
     double v = 0;
     bool overflow = false;
@@ -603,39 +599,37 @@ TEST_P(CurrencyLiteral, ReadsExactlyAndRoundsHalfEven) {
   const TCurrencyLiteralCase& c = GetParam();
   std::int64_t scaled = -777;
   ASSERT_EQ(ParseCurrencyLiteral(c.Text, scaled), c.Ok);
-  if (c.Ok) {
-    EXPECT_EQ(scaled, c.Scaled);
-  }
+  if (c.Ok) { EXPECT_EQ(scaled, c.Scaled); }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, CurrencyLiteral,
-    ::testing::Values(
-        TCurrencyLiteralCase{"12.5", true, 125000}, TCurrencyLiteralCase{"12", true, 120000},
-        TCurrencyLiteralCase{".5", true, 5000}, TCurrencyLiteralCase{"5.", true, 50000},
-        TCurrencyLiteralCase{"0", true, 0}, TCurrencyLiteralCase{"1.0001", true, 10001},
-        TCurrencyLiteralCase{"0000000000000000000000001.5", true, 15000},
-        // half to even at four decimals
-        TCurrencyLiteralCase{"0.00005", true, 0}, TCurrencyLiteralCase{"0.00015", true, 2},
-        TCurrencyLiteralCase{"0.00025", true, 2}, TCurrencyLiteralCase{"0.00035", true, 4},
-        TCurrencyLiteralCase{"0.000250000000000000000000000000001", true, 3},
-        TCurrencyLiteralCase{"0.000249999999999999999999999999999", true, 2},
-        TCurrencyLiteralCase{"0.00004999", true, 0}, TCurrencyLiteralCase{"0.000050001", true, 1},
-        TCurrencyLiteralCase{"0.00006", true, 1}, TCurrencyLiteralCase{"2.50005", true, 25000},
-        TCurrencyLiteralCase{"2.50015", true, 25002}, TCurrencyLiteralCase{"2.5", true, 25000},
-        TCurrencyLiteralCase{"1.99995", true, 20000}, TCurrencyLiteralCase{"1.999949", true, 19999},
-        TCurrencyLiteralCase{"0.50005000", true, 5000},
-        // range
-        TCurrencyLiteralCase{"922337203685477.5807", true, I64Max},
-        TCurrencyLiteralCase{"922337203685477.58074999", true, I64Max},
-        TCurrencyLiteralCase{"922337203685477.58075", false, 0},
-        TCurrencyLiteralCase{"922337203685477.5808", false, 0}, TCurrencyLiteralCase{"922337203685478", false, 0},
-        TCurrencyLiteralCase{"99999999999999999999", false, 0},
-        TCurrencyLiteralCase{"100000000000000000000000000000000000000000000000", false, 0},
-        // not decimal numbers
-        TCurrencyLiteralCase{"", false, 0}, TCurrencyLiteralCase{".", false, 0},
-        TCurrencyLiteralCase{"1e5", false, 0}, TCurrencyLiteralCase{"-1", false, 0},
-        TCurrencyLiteralCase{"1.2.3", false, 0}, TCurrencyLiteralCase{"abc", false, 0}),
+    ::testing::Values(TCurrencyLiteralCase{"12.5", true, 125000}, TCurrencyLiteralCase{"12", true, 120000},
+                      TCurrencyLiteralCase{".5", true, 5000}, TCurrencyLiteralCase{"5.", true, 50000},
+                      TCurrencyLiteralCase{"0", true, 0}, TCurrencyLiteralCase{"1.0001", true, 10001},
+                      TCurrencyLiteralCase{"0000000000000000000000001.5", true, 15000},
+                      // half to even at four decimals
+                      TCurrencyLiteralCase{"0.00005", true, 0}, TCurrencyLiteralCase{"0.00015", true, 2},
+                      TCurrencyLiteralCase{"0.00025", true, 2}, TCurrencyLiteralCase{"0.00035", true, 4},
+                      TCurrencyLiteralCase{"0.000250000000000000000000000000001", true, 3},
+                      TCurrencyLiteralCase{"0.000249999999999999999999999999999", true, 2},
+                      TCurrencyLiteralCase{"0.00004999", true, 0}, TCurrencyLiteralCase{"0.000050001", true, 1},
+                      TCurrencyLiteralCase{"0.00006", true, 1}, TCurrencyLiteralCase{"2.50005", true, 25000},
+                      TCurrencyLiteralCase{"2.50015", true, 25002}, TCurrencyLiteralCase{"2.5", true, 25000},
+                      TCurrencyLiteralCase{"1.99995", true, 20000}, TCurrencyLiteralCase{"1.999949", true, 19999},
+                      TCurrencyLiteralCase{"0.50005000", true, 5000},
+                      // range
+                      TCurrencyLiteralCase{"922337203685477.5807", true, I64Max},
+                      TCurrencyLiteralCase{"922337203685477.58074999", true, I64Max},
+                      TCurrencyLiteralCase{"922337203685477.58075", false, 0},
+                      TCurrencyLiteralCase{"922337203685477.5808", false, 0},
+                      TCurrencyLiteralCase{"922337203685478", false, 0},
+                      TCurrencyLiteralCase{"99999999999999999999", false, 0},
+                      TCurrencyLiteralCase{"100000000000000000000000000000000000000000000000", false, 0},
+                      // not decimal numbers
+                      TCurrencyLiteralCase{"", false, 0}, TCurrencyLiteralCase{".", false, 0},
+                      TCurrencyLiteralCase{"1e5", false, 0}, TCurrencyLiteralCase{"-1", false, 0},
+                      TCurrencyLiteralCase{"1.2.3", false, 0}, TCurrencyLiteralCase{"abc", false, 0}),
     test::NamedBy([](const TCurrencyLiteralCase& c) { return c.Text; }));
 
 struct TRealToCurrencyCase {
@@ -652,36 +646,36 @@ TEST_P(RealToCurrencyCases, RoundsTheExactProduct) {
   const TRealToCurrencyCase& c = GetParam();
   std::int64_t scaled = -777;
   ASSERT_EQ(RealToCurrency(c.Value, scaled), c.Ok);
-  if (c.Ok) {
-    EXPECT_EQ(scaled, c.Scaled);
-  }
+  if (c.Ok) { EXPECT_EQ(scaled, c.Scaled); }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Values, RealToCurrencyCases,
-    ::testing::Values(
-        TRealToCurrencyCase{2.5, true, 25000}, TRealToCurrencyCase{-2.5, true, -25000},
-        TRealToCurrencyCase{0.0, true, 0}, TRealToCurrencyCase{-0.0, true, 0}, TRealToCurrencyCase{12.5, true, 125000},
-        TRealToCurrencyCase{0.0001, true, 1}, TRealToCurrencyCase{1.0001, true, 10001},
-        // exact ties (multiples of 1/32) go to the even neighbour
-        TRealToCurrencyCase{1.0 / 32, true, 312}, TRealToCurrencyCase{3.0 / 32, true, 938},
-        TRealToCurrencyCase{5.0 / 32, true, 1562}, TRealToCurrencyCase{-1.0 / 32, true, -312},
-        TRealToCurrencyCase{-3.0 / 32, true, -938},
-        // just off a tie: rounding x * 10000 in double would lose the difference
-        TRealToCurrencyCase{6365.99305, true, 63659931}, TRealToCurrencyCase{3300.64095, true, 33006409},
-        TRealToCurrencyCase{32.86285, true, 328629}, TRealToCurrencyCase{-32.86285, true, -328629},
-        TRealToCurrencyCase{6839.06655, true, 68390665},
-        // tiny values
-        TRealToCurrencyCase{1e-300, true, 0}, TRealToCurrencyCase{-1e-300, true, 0},
-        TRealToCurrencyCase{4.9406564584124654e-324, true, 0}, TRealToCurrencyCase{0.00005, true, 1},
-        // range
-        TRealToCurrencyCase{922337203685477.5, true, 9223372036854775000},
-        TRealToCurrencyCase{-922337203685477.5, true, -9223372036854775000},
-        TRealToCurrencyCase{922337203685477.625, false, 0}, TRealToCurrencyCase{-922337203685477.625, false, 0}, TRealToCurrencyCase{922337203685478.0, false, 0},
-        TRealToCurrencyCase{1e300, false, 0}, TRealToCurrencyCase{-1e300, false, 0},
-        TRealToCurrencyCase{9.3e14, false, 0}, TRealToCurrencyCase{Inf, false, 0},
-        TRealToCurrencyCase{-Inf, false, 0}, TRealToCurrencyCase{EngineNaN(), false, 0},
-        TRealToCurrencyCase{std::numeric_limits<double>::quiet_NaN(), false, 0}),
+    ::testing::Values(TRealToCurrencyCase{2.5, true, 25000}, TRealToCurrencyCase{-2.5, true, -25000},
+                      TRealToCurrencyCase{0.0, true, 0}, TRealToCurrencyCase{-0.0, true, 0},
+                      TRealToCurrencyCase{12.5, true, 125000}, TRealToCurrencyCase{0.0001, true, 1},
+                      TRealToCurrencyCase{1.0001, true, 10001},
+                      // exact ties (multiples of 1/32) go to the even neighbour
+                      TRealToCurrencyCase{1.0 / 32, true, 312}, TRealToCurrencyCase{3.0 / 32, true, 938},
+                      TRealToCurrencyCase{5.0 / 32, true, 1562}, TRealToCurrencyCase{-1.0 / 32, true, -312},
+                      TRealToCurrencyCase{-3.0 / 32, true, -938},
+                      // just off a tie: rounding x * 10000 in double would lose the difference
+                      TRealToCurrencyCase{6365.99305, true, 63659931}, TRealToCurrencyCase{3300.64095, true, 33006409},
+                      TRealToCurrencyCase{32.86285, true, 328629}, TRealToCurrencyCase{-32.86285, true, -328629},
+                      TRealToCurrencyCase{6839.06655, true, 68390665},
+                      // tiny values
+                      TRealToCurrencyCase{1e-300, true, 0}, TRealToCurrencyCase{-1e-300, true, 0},
+                      TRealToCurrencyCase{4.9406564584124654e-324, true, 0}, TRealToCurrencyCase{0.00005, true, 1},
+                      // range
+                      TRealToCurrencyCase{922337203685477.5, true, 9223372036854775000},
+                      TRealToCurrencyCase{-922337203685477.5, true, -9223372036854775000},
+                      TRealToCurrencyCase{922337203685477.625, false, 0},
+                      TRealToCurrencyCase{-922337203685477.625, false, 0},
+                      TRealToCurrencyCase{922337203685478.0, false, 0}, TRealToCurrencyCase{1e300, false, 0},
+                      TRealToCurrencyCase{-1e300, false, 0}, TRealToCurrencyCase{9.3e14, false, 0},
+                      TRealToCurrencyCase{Inf, false, 0}, TRealToCurrencyCase{-Inf, false, 0},
+                      TRealToCurrencyCase{EngineNaN(), false, 0},
+                      TRealToCurrencyCase{std::numeric_limits<double>::quiet_NaN(), false, 0}),
     test::NamedBy([](const TRealToCurrencyCase& c) { return RealToText(c.Value); }));
 
 // The exact decimal expansion of a double, read as a currency literal, must
@@ -697,7 +691,9 @@ TEST(RealToCurrencyProperty, AgreesWithTheExactDecimalExpansion) {
       case 0: x = mant(gen) * std::pow(10.0, exp10(gen)); break;
       // near-ties: (n + 0.5) / 10000 and its neighbours
       case 1: x = (static_cast<double>(ties(gen)) + 0.5) / 10000.0; break;
-      case 2: x = std::nextafter((static_cast<double>(ties(gen) % 1000000) + 0.5) / 10000.0, (i & 4) ? 0.0 : 1e9); break;
+      case 2:
+        x = std::nextafter((static_cast<double>(ties(gen) % 1000000) + 0.5) / 10000.0, (i & 4) ? 0.0 : 1e9);
+        break;
     }
     char buf[1200];
     const auto res = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed, 1100);
@@ -739,9 +735,7 @@ TEST_P(RoundHalfEven, Rounds) {
   const TRoundCase& c = GetParam();
   std::int64_t scaled = -777;
   ASSERT_EQ(RoundScaledHalfEven(c.Value, c.Extra, scaled), c.Ok);
-  if (c.Ok) {
-    EXPECT_EQ(scaled, c.Scaled);
-  }
+  if (c.Ok) { EXPECT_EQ(scaled, c.Scaled); }
 }
 
 constexpr __int128 P10(int n) {
@@ -752,25 +746,24 @@ constexpr __int128 P10(int n) {
 
 INSTANTIATE_TEST_SUITE_P(
     Values, RoundHalfEven,
-    ::testing::Values(
-        TRoundCase{25, 1, true, 2}, TRoundCase{35, 1, true, 4}, TRoundCase{-25, 1, true, -2},
-        TRoundCase{-35, 1, true, -4}, TRoundCase{26, 1, true, 3}, TRoundCase{-26, 1, true, -3},
-        TRoundCase{24, 1, true, 2}, TRoundCase{-24, 1, true, -2}, TRoundCase{15, 1, true, 2},
-        TRoundCase{5, 1, true, 0}, TRoundCase{-5, 1, true, 0}, TRoundCase{1250, 2, true, 12},
-        TRoundCase{1350, 2, true, 14}, TRoundCase{1351, 2, true, 14}, TRoundCase{1349, 2, true, 13},
-        TRoundCase{12345, 0, true, 12345}, TRoundCase{12, -2, true, 1200}, TRoundCase{0, -100, true, 0},
-        TRoundCase{static_cast<__int128>(I64Max) * 10 + 4, 1, true, I64Max},
-        TRoundCase{static_cast<__int128>(I64Max) * 10 + 5, 1, false, 0},
-        TRoundCase{static_cast<__int128>(I64Min) * 10 - 5, 1, true, I64Min},
-        TRoundCase{static_cast<__int128>(I64Min) * 10 - 6, 1, false, 0},
-        TRoundCase{static_cast<__int128>(I64Max) + 1, 0, false, 0}, TRoundCase{I64Max, 0, true, I64Max},
-        TRoundCase{I64Max / 10 + 1, -1, false, 0}, TRoundCase{I64Max / 10, -1, true, I64Max / 10 * 10},
-        TRoundCase{5 * P10(37), 38, true, 0}, TRoundCase{5 * P10(37) + 1, 38, true, 1},
-        TRoundCase{15 * P10(37), 38, true, 2}, TRoundCase{-15 * P10(37), 38, true, -2},
-        TRoundCase{15 * P10(37), 39, true, 0}, TRoundCase{-15 * P10(37), 60, true, 0},
-        TRoundCase{static_cast<__int128>(I64Max) * 10000, 4, true, I64Max},
-        TRoundCase{static_cast<__int128>(I64Max) * P10(19), 19, true, I64Max},
-        TRoundCase{(static_cast<__int128>(I64Max) + 1) * P10(19), 19, false, 0}),
+    ::testing::Values(TRoundCase{25, 1, true, 2}, TRoundCase{35, 1, true, 4}, TRoundCase{-25, 1, true, -2},
+                      TRoundCase{-35, 1, true, -4}, TRoundCase{26, 1, true, 3}, TRoundCase{-26, 1, true, -3},
+                      TRoundCase{24, 1, true, 2}, TRoundCase{-24, 1, true, -2}, TRoundCase{15, 1, true, 2},
+                      TRoundCase{5, 1, true, 0}, TRoundCase{-5, 1, true, 0}, TRoundCase{1250, 2, true, 12},
+                      TRoundCase{1350, 2, true, 14}, TRoundCase{1351, 2, true, 14}, TRoundCase{1349, 2, true, 13},
+                      TRoundCase{12345, 0, true, 12345}, TRoundCase{12, -2, true, 1200}, TRoundCase{0, -100, true, 0},
+                      TRoundCase{static_cast<__int128>(I64Max) * 10 + 4, 1, true, I64Max},
+                      TRoundCase{static_cast<__int128>(I64Max) * 10 + 5, 1, false, 0},
+                      TRoundCase{static_cast<__int128>(I64Min) * 10 - 5, 1, true, I64Min},
+                      TRoundCase{static_cast<__int128>(I64Min) * 10 - 6, 1, false, 0},
+                      TRoundCase{static_cast<__int128>(I64Max) + 1, 0, false, 0}, TRoundCase{I64Max, 0, true, I64Max},
+                      TRoundCase{I64Max / 10 + 1, -1, false, 0}, TRoundCase{I64Max / 10, -1, true, I64Max / 10 * 10},
+                      TRoundCase{5 * P10(37), 38, true, 0}, TRoundCase{5 * P10(37) + 1, 38, true, 1},
+                      TRoundCase{15 * P10(37), 38, true, 2}, TRoundCase{-15 * P10(37), 38, true, -2},
+                      TRoundCase{15 * P10(37), 39, true, 0}, TRoundCase{-15 * P10(37), 60, true, 0},
+                      TRoundCase{static_cast<__int128>(I64Max) * 10000, 4, true, I64Max},
+                      TRoundCase{static_cast<__int128>(I64Max) * P10(19), 19, true, I64Max},
+                      TRoundCase{(static_cast<__int128>(I64Max) + 1) * P10(19), 19, false, 0}),
     test::NamedBy([](const TRoundCase& c) { return Int128Text(c.Value) + "_e_minus_" + std::to_string(c.Extra); }));
 
 // ---- math error texts ----------------------------------------------------------------

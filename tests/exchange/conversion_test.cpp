@@ -31,36 +31,36 @@ const TCase kCases[] = {
     {"same_currency", 1000000, USD, USD, EUR, Quote(1, 7000), Quote(1, 7000), 1, TRateOutcome::NoExchange, 0, ""},
     {"to_reference_no_quote", 1000000, USD, EUR, EUR, kNone, kNone, 2, TRateOutcome::NoExchange, 0, ""},
     // 1 EUR = 1.4286 USD: 100 USD = 100/1.4286 EUR = 69.99860...
-    {"to_reference_negative", 1000000, USD, EUR, EUR, Quote(-1, 14286), kNone, 3, TRateOutcome::Converted,
-     699986, "curr*1/1.4286"},
+    {"to_reference_negative", 1000000, USD, EUR, EUR, Quote(-1, 14286), kNone, 3, TRateOutcome::Converted, 699986,
+     "curr*1/1.4286"},
     // 1 USD = 0.7 EUR: 100 USD = 70 EUR.
     {"to_reference_positive", 1000000, USD, EUR, EUR, Quote(1, 7000), kNone, 4, TRateOutcome::Converted, 700000,
      "curr/1*0.7"},
     {"from_reference_no_quote", 1000000, EUR, USD, EUR, kNone, kNone, 5, TRateOutcome::NoExchange, 0, ""},
     // 10 EUR = 40.225 RON-like quote: 100 EUR = 402.25.
-    {"from_reference_negative", 1000000, EUR, USD, EUR, kNone, Quote(-10, 402250), 6, TRateOutcome::Converted,
-     4022500, "curr/10*40.225"},
+    {"from_reference_negative", 1000000, EUR, USD, EUR, kNone, Quote(-10, 402250), 6, TRateOutcome::Converted, 4022500,
+     "curr/10*40.225"},
     // 100 JPY = 0.7928 EUR: 100 EUR = 10000/0.7928 = 12613.52169... JPY.
-    {"from_reference_positive", 1000000, EUR, USD, EUR, kNone, Quote(100, 7928), 7, TRateOutcome::Converted,
-     126135217, "curr*100/0.7928"},
+    {"from_reference_positive", 1000000, EUR, USD, EUR, kNone, Quote(100, 7928), 7, TRateOutcome::Converted, 126135217,
+     "curr*100/0.7928"},
     {"cross_missing_quote", 1000000, USD, GBP, EUR, Quote(-1, 14000), kNone, 8, TRateOutcome::NoExchange, 0, ""},
     // 1 EUR = 1.4 USD and 1 EUR = 0.8 GBP: 100 USD = 100*0.8/1.4 = 57.142857... GBP.
-    {"cross_both_negative", 1000000, USD, GBP, EUR, Quote(-1, 14000), Quote(-1, 8000), 9,
-     TRateOutcome::Converted, 571429, "curr*(1/1)*0.8/1.4"},
+    {"cross_both_negative", 1000000, USD, GBP, EUR, Quote(-1, 14000), Quote(-1, 8000), 9, TRateOutcome::Converted,
+     571429, "curr*(1/1)*0.8/1.4"},
     // USD to EUR through GBP: 1 USD = 0.5 GBP, 1 EUR = 0.8 GBP.
-    {"cross_both_positive", 1000000, USD, EUR, GBP, Quote(1, 5000), Quote(1, 8000), 10, TRateOutcome::Converted,
-     625000, "curr*(1/1)*0.5/0.8"},
+    {"cross_both_positive", 1000000, USD, EUR, GBP, Quote(1, 5000), Quote(1, 8000), 10, TRateOutcome::Converted, 625000,
+     "curr*(1/1)*0.5/0.8"},
     // 1 EUR = 1.3308 USD and 1 USD = 1.2538 CAD: 100 EUR = 100*1.3308*1.2538 = 166.855704 CAD.
-    {"opposite_from_positive", 1000000, EUR, CAD, USD, Quote(1, 13308), Quote(-1, 12538), 11,
-     TRateOutcome::Converted, 1668557, "curr*(1.3308/1)*1.2538/1"},
+    {"opposite_from_positive", 1000000, EUR, CAD, USD, Quote(1, 13308), Quote(-1, 12538), 11, TRateOutcome::Converted,
+     1668557, "curr*(1.3308/1)*1.2538/1"},
     // Back: 100 CAD = 100/1.2538/1.3308 = 59.93202366... EUR.
-    {"opposite_from_negative", 1000000, CAD, EUR, USD, Quote(-1, 12538), Quote(1, 13308), 11,
-     TRateOutcome::Converted, 599320, "curr*(1/1.2538)*1/1.3308"},
+    {"opposite_from_negative", 1000000, CAD, EUR, USD, Quote(-1, 12538), Quote(1, 13308), 11, TRateOutcome::Converted,
+     599320, "curr*(1/1.2538)*1/1.3308"},
     // 0.0005 at 2 F = 1 R and 1 R = 1 T: 0.00025 T, a tie that goes to the even 0.0002.
     {"opposite_tie", 5, USD, GBP, EUR, Quote(2, 10000), Quote(-1, 10000), 11, TRateOutcome::Converted, 2,
      "curr*(1/2)*1/1"},
-    {"opposite_zero_value", 1000000, USD, GBP, EUR, Quote(1, 13308), Quote(-1, 0), 11,
-     TRateOutcome::IncorrectRate, 0, ""},
+    {"opposite_zero_value", 1000000, USD, GBP, EUR, Quote(1, 13308), Quote(-1, 0), 11, TRateOutcome::IncorrectRate, 0,
+     ""},
     {"opposite_negative_value", 1000000, USD, GBP, EUR, Quote(-1, -13308), Quote(1, 12538), 11,
      TRateOutcome::IncorrectRate, 0, ""},
     // One rounding: 123.4567 JPY at 1000 JPY = 7.5603 GBP is 0.93337... GBP,
@@ -85,9 +85,7 @@ TEST_P(ConversionCase, GivesTheCaseResultAndFormula) {
   const TConversion r = Convert(c.Amount, c.From, c.To, c.Reference, c.FromQuote, c.ToQuote);
   EXPECT_EQ(r.Case, c.Case);
   EXPECT_EQ(r.Outcome, c.Outcome);
-  if (c.Outcome == TRateOutcome::Converted) {
-    EXPECT_EQ(r.Result, c.Result);
-  }
+  if (c.Outcome == TRateOutcome::Converted) { EXPECT_EQ(r.Result, c.Result); }
   EXPECT_EQ(r.Formula, c.Formula);
 }
 

@@ -87,8 +87,7 @@ class ExchangeDatabase : public testing::TestWithParam<std::string> {
   std::string Calculate(const std::string& amount, const std::string& date, const char* reference, const char* from,
                         const char* to, bool showQuotes = false, bool latestQuote = false) {
     Calc.Ui.Clear();
-    Outcome = Tool.Calculate(Calc.Calc,
-                             {amount, date, Code(reference), Code(from), Code(to), showQuotes, latestQuote},
+    Outcome = Tool.Calculate(Calc.Calc, {amount, date, Code(reference), Code(from), Code(to), showQuotes, latestQuote},
                              ProductOfFile(File));
     return Calc.Ui.Messages.empty() ? Outcome.Results : Calc.Ui.Messages.back();
   }
@@ -124,11 +123,13 @@ TEST_P(ExchangeDatabase, LatestDatesInsideBeforeAndAfterTheData) {
     return best < -1e8 ? std::trunc(last) : best;
   };
   EXPECT_EQ(Tool.LatestDate(), newest(-1e6, 1e6));
-  const std::pair<double, double> ranges[] = {
-      {Day(2008, 1, 1), Day(2008, 6, 30)},   {Day(2008, 7, 1), Day(2008, 12, 30)},
-      {Day(2008, 1, 1), Day(2009, 12, 31)},  {Day(2000, 1, 1), Day(2001, 1, 1)},
-      {Day(2009, 1, 1), Day(2009, 12, 31)},  {Day(2008, 12, 31), Day(2008, 12, 30)},
-      {Day(2008, 6, 30) + 0.75, Day(2008, 12, 30) + 0.5}};
+  const std::pair<double, double> ranges[] = {{Day(2008, 1, 1), Day(2008, 6, 30)},
+                                              {Day(2008, 7, 1), Day(2008, 12, 30)},
+                                              {Day(2008, 1, 1), Day(2009, 12, 31)},
+                                              {Day(2000, 1, 1), Day(2001, 1, 1)},
+                                              {Day(2009, 1, 1), Day(2009, 12, 31)},
+                                              {Day(2008, 12, 31), Day(2008, 12, 30)},
+                                              {Day(2008, 6, 30) + 0.75, Day(2008, 12, 30) + 0.5}};
   for (const auto& [first, last] : ranges)
     EXPECT_EQ(Tool.LatestDateBetween(first, last), newest(std::trunc(first), std::trunc(last)))
         << ValueToText(TValue::MakeDateTime(first)) << " .. " << ValueToText(TValue::MakeDateTime(last));
@@ -306,9 +307,11 @@ TEST_P(ExchangeDatabase, FilesThatAreNoDatabase) {
   const std::string bytes = test::ReadBytes(File);
   std::string random(bytes.size(), '\0');
   for (std::size_t i = 0; i < random.size(); ++i) random[i] = static_cast<char>((i * 2654435761u) >> 13);
-  const std::pair<std::string, std::string> files[] = {
-      {"missing", ""}, {"text", "NumCode,CharCode\n840,USD\n"}, {"random", random},
-      {"truncated", bytes.substr(0, 3 * 4096)}, {"header_only", bytes.substr(0, 4096)}};
+  const std::pair<std::string, std::string> files[] = {{"missing", ""},
+                                                       {"text", "NumCode,CharCode\n840,USD\n"},
+                                                       {"random", random},
+                                                       {"truncated", bytes.substr(0, 3 * 4096)},
+                                                       {"header_only", bytes.substr(0, 4096)}};
   for (const auto& [name, content] : files) {
     const std::string path = Dir.File(name + GetParam());
     if (name != "missing") test::WriteBytes(path, content);
@@ -318,9 +321,7 @@ TEST_P(ExchangeDatabase, FilesThatAreNoDatabase) {
     EXPECT_TRUE(Tool.HasDatabase()) << name;  // the database that was open stays
     ASSERT_EQ(Calc.Ui.Messages.size(), 1u) << name;
     EXPECT_EQ(Calc.Ui.Messages[0].rfind(prefix, 0), 0u) << Calc.Ui.Messages[0];
-    if (name != "missing") {
-      EXPECT_EQ(test::ReadBytes(path), content) << name;
-    }
+    if (name != "missing") { EXPECT_EQ(test::ReadBytes(path), content) << name; }
   }
   EXPECT_EQ(Calculate("100", "12.31.2008", "EUR", "EUR", "JPY"), "12613.5217 JPY");
   // Without a database a calculation asks for one.
@@ -472,8 +473,9 @@ TEST_F(FirebirdFiles, AWritableDatabaseIsNotChanged) {
   const std::string before = test::ReadBytes(file);
   const auto stamp = std::filesystem::last_write_time(file);
   EXPECT_EQ(OpenMessage(file), "");
-  EXPECT_EQ(Tool.Calculate(Calc.Calc, {"100", "Last", TCurrency{978, "EUR", "Euro"}, TCurrency{840, "USD", "US Dollar"},
-                                       TCurrency{978, "EUR", "Euro"}},
+  EXPECT_EQ(Tool.Calculate(Calc.Calc,
+                           {"100", "Last", TCurrency{978, "EUR", "Euro"}, TCurrency{840, "USD", "US Dollar"},
+                            TCurrency{978, "EUR", "Euro"}},
                            TRatesProduct::Firebird)
                 .Results,
             "70 EUR");
@@ -505,7 +507,10 @@ TEST_F(FirebirdFiles, BadQuotesAreIncorrectRates) {
   // Reference EUR: a zero nominal for USD, a negative value for GBP, no
   // value for JPY, and a good quote for CHF.
   CreateFirebirdRates(file,
-                      {{978, "EUR", "Euro"}, {840, "USD", "US Dollar"}, {826, "GBP", "Pound"}, {392, "JPY", "Yen"},
+                      {{978, "EUR", "Euro"},
+                       {840, "USD", "US Dollar"},
+                       {826, "GBP", "Pound"},
+                       {392, "JPY", "Yen"},
                        {756, "CHF", "Franc"}},
                       {{0, 7000, day, 978, 840},
                        {1, -7000, day, 978, 826},
@@ -514,12 +519,13 @@ TEST_F(FirebirdFiles, BadQuotesAreIncorrectRates) {
                       false, true);
   ASSERT_EQ(OpenMessage(file), "");
   const TCurrency eur{978, "EUR", "Euro"}, chf{756, "CHF", "Franc"};
-  for (const TCurrency& bad : {TCurrency{840, "USD", "US Dollar"}, TCurrency{826, "GBP", "Pound"},
-                               TCurrency{392, "JPY", "Yen"}}) {
+  for (const TCurrency& bad :
+       {TCurrency{840, "USD", "US Dollar"}, TCurrency{826, "GBP", "Pound"}, TCurrency{392, "JPY", "Yen"}}) {
     for (const auto& [from, to] : {std::pair{bad, eur}, std::pair{eur, bad}, std::pair{bad, chf}}) {
       Calc.Ui.Clear();
       const TExchangeOutcome out = Tool.Calculate(Calc.Calc, {"100", "Last", eur, from, to}, TRatesProduct::Firebird);
-      EXPECT_EQ(Calc.Ui.Messages, std::vector<std::string>{"Exchange: incorrect rate!"}) << from.CharCode << to.CharCode;
+      EXPECT_EQ(Calc.Ui.Messages, std::vector<std::string>{"Exchange: incorrect rate!"})
+          << from.CharCode << to.CharCode;
       EXPECT_EQ(out.Results, "");
     }
   }

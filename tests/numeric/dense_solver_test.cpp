@@ -131,28 +131,27 @@ class SingularSystems : public ::testing::TestWithParam<TSingularCase> {};
 TEST_P(SingularSystems, AreRefused) {
   TDenseLuSolver<double> lu;
   EXPECT_EQ(lu.Factor(GetParam().Matrix, GetParam().N, 1e-14), GetParam().Outcome);
-  if (GetParam().Outcome == TEliminationOutcome::ZeroPivot) {
-    EXPECT_EQ(lu.Determinant().Value(), 0.0);
-  }
+  if (GetParam().Outcome == TEliminationOutcome::ZeroPivot) { EXPECT_EQ(lu.Determinant().Value(), 0.0); }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SingularSystems,
-    ::testing::Values(
-        TSingularCase{"ZeroMatrix", {0, 0, 0, 0}, 2, TEliminationOutcome::ZeroPivot},
-        TSingularCase{"EqualRows", {1, 1, 2, 2}, 2, TEliminationOutcome::ZeroPivot},
-        // Rank 2 of 3: equilibrated by powers of two, the integers eliminate
-        // exactly; in tenths the last pivot is a rounding residue.
-        TSingularCase{"RankDeficient", {1, 2, 3, 4, 5, 6, 7, 8, 9}, 3, TEliminationOutcome::ZeroPivot},
-        TSingularCase{"RankDeficientTenths", {0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9}, 3,
-                      TEliminationOutcome::IllConditioned},
-        // Tiny against its row, but not against its column: equilibrated, a
-        // well-conditioned matrix.
-        TSingularCase{"ScaledTriangular", {1e-200, 1, 0, 2.5e-250}, 2, TEliminationOutcome::Done},
-        TSingularCase{"NearlySingular", {1, 1, 1, 1 + 1e-15}, 2, TEliminationOutcome::IllConditioned},
-        // Small entries alone are no reason to refuse.
-        TSingularCase{"SmallButRegular", {1e-5, 0, 0, 1e-5}, 2, TEliminationOutcome::Done},
-        TSingularCase{"Huge", {1e200, 0, 0, 1e200}, 2, TEliminationOutcome::Done}),
+    ::testing::Values(TSingularCase{"ZeroMatrix", {0, 0, 0, 0}, 2, TEliminationOutcome::ZeroPivot},
+                      TSingularCase{"EqualRows", {1, 1, 2, 2}, 2, TEliminationOutcome::ZeroPivot},
+                      // Rank 2 of 3: equilibrated by powers of two, the integers eliminate
+                      // exactly; in tenths the last pivot is a rounding residue.
+                      TSingularCase{"RankDeficient", {1, 2, 3, 4, 5, 6, 7, 8, 9}, 3, TEliminationOutcome::ZeroPivot},
+                      TSingularCase{"RankDeficientTenths",
+                                    {0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9},
+                                    3,
+                                    TEliminationOutcome::IllConditioned},
+                      // Tiny against its row, but not against its column: equilibrated, a
+                      // well-conditioned matrix.
+                      TSingularCase{"ScaledTriangular", {1e-200, 1, 0, 2.5e-250}, 2, TEliminationOutcome::Done},
+                      TSingularCase{"NearlySingular", {1, 1, 1, 1 + 1e-15}, 2, TEliminationOutcome::IllConditioned},
+                      // Small entries alone are no reason to refuse.
+                      TSingularCase{"SmallButRegular", {1e-5, 0, 0, 1e-5}, 2, TEliminationOutcome::Done},
+                      TSingularCase{"Huge", {1e200, 0, 0, 1e200}, 2, TEliminationOutcome::Done}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(DenseSolverCases, StopsWhenAskedAndCountsColumns) {
@@ -160,7 +159,8 @@ TEST(DenseSolverCases, StopsWhenAskedAndCountsColumns) {
   TDenseLuSolver<double> lu;
   TProgress progress;
   int asked = 0;
-  EXPECT_THROW(lu.Factor(WellConditioned<double>(50, rng), 50, 1e-14, [&] { return ++asked > 10; }, &progress),
+  EXPECT_THROW(lu.Factor(
+                   WellConditioned<double>(50, rng), 50, 1e-14, [&] { return ++asked > 10; }, &progress),
                TWorkStopped);
   EXPECT_EQ(progress.Done.load(), 9);
   EXPECT_EQ(progress.Total.load(), 50);
@@ -200,17 +200,19 @@ TEST_P(WideDeterminants, KeepMantissaAndExponent) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, WideDeterminants,
-    ::testing::Values(
-        TWideCase{"Tiny", {1e-300, 1e-300, 1e-300, -1e-300}, 2, -2, -600},
-        TWideCase{"Huge", {1e300, 5, 0, -3e299}, 2, -3, 599},
-        // Upper triangular: 1e-200 · 2.5e-250 · 4e-300 · 1e-100 = 1e-849.
-        TWideCase{"TinyTriangular",
-                  {1e-200, 3e-201, 2e-201, 1e-201, 0, 2.5e-250, 1e-250, 4e-251, 0, 0, 4e-300, 1e-300, 0, 0, 0, 1e-100},
-                  4, 1, -849},
-        // Lower triangular, row exchanges on the way: 7e250 · 3e250 · -2e250 = -4.2e751.
-        TWideCase{"HugeTriangular", {7e250, 0, 0, 1e250, 3e250, 0, -5e249, 2e250, -2e250}, 3, -4.2, 751},
-        // Entries 1e-20 against 1 in another row: no refusal, -2e-20.
-        TWideCase{"BadlyScaledRows", {1e-20, 1e-20, 1, -1}, 2, -2, -20}),
+    ::testing::Values(TWideCase{"Tiny", {1e-300, 1e-300, 1e-300, -1e-300}, 2, -2, -600},
+                      TWideCase{"Huge", {1e300, 5, 0, -3e299}, 2, -3, 599},
+                      // Upper triangular: 1e-200 · 2.5e-250 · 4e-300 · 1e-100 = 1e-849.
+                      TWideCase{"TinyTriangular",
+                                {1e-200, 3e-201, 2e-201, 1e-201, 0, 2.5e-250, 1e-250, 4e-251, 0, 0, 4e-300, 1e-300, 0,
+                                 0, 0, 1e-100},
+                                4,
+                                1,
+                                -849},
+                      // Lower triangular, row exchanges on the way: 7e250 · 3e250 · -2e250 = -4.2e751.
+                      TWideCase{"HugeTriangular", {7e250, 0, 0, 1e250, 3e250, 0, -5e249, 2e250, -2e250}, 3, -4.2, 751},
+                      // Entries 1e-20 against 1 in another row: no refusal, -2e-20.
+                      TWideCase{"BadlyScaledRows", {1e-20, 1e-20, 1, -1}, 2, -2, -20}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(DenseSolverCases, ComplexDeterminantBeyondTheDoublesHasNoNaNPart) {
@@ -240,7 +242,8 @@ TEST(DenseSolverCases, RandomSystemOfSmallEntriesAgainstLongDoubleEigen) {
   for (int i = 0; i < n; ++i)
     for (int j = 0; j < n; ++j) m(i, j) = a[static_cast<std::size_t>(i * n + j)];
   const long double reference = m.partialPivLu().determinant();
-  const long double ours = lu.Determinant().Mantissa * std::pow(10.0L, static_cast<long double>(lu.Determinant().Exponent));
+  const long double ours =
+      lu.Determinant().Mantissa * std::pow(10.0L, static_cast<long double>(lu.Determinant().Exponent));
   EXPECT_LT(std::fabs(reference), 1e-400L);
   EXPECT_LE(std::fabs(ours - reference), 1e-11L * std::fabs(reference));
 }

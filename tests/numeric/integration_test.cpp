@@ -45,12 +45,12 @@ TEST_F(IntegrationTool, LimitsAreExpressionsShownInTheLabels) {
 TEST_F(IntegrationTool, InfiniteLimitsShowInTheLabelsBeforeTheIntegral) {
   std::string from, to;
   std::int64_t evaluationsThen = -1;
-  const TIntegrationOutcome out =
-      Tool.Integrate(F.Calc, "exp(-x^2)", "-inf", "inf", nullptr, std::nullopt, [&](const std::string& f, const std::string& t) {
-        from = f;
-        to = t;
-        evaluationsThen = Tool.Evaluations();
-      });
+  const TIntegrationOutcome out = Tool.Integrate(F.Calc, "exp(-x^2)", "-inf", "inf", nullptr, std::nullopt,
+                                                 [&](const std::string& f, const std::string& t) {
+                                                   from = f;
+                                                   to = t;
+                                                   evaluationsThen = Tool.Evaluations();
+                                                 });
   EXPECT_EQ(from, "From: -INF");
   EXPECT_EQ(to, "To: INF");
   EXPECT_EQ(evaluationsThen, 0);
@@ -99,8 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Infinite limits keep the order rule.
         TResultCase{"EqualInfiniteLimits", "exp(-x)", "inf", "inf", "DGAINT-> Incorrect Integral limits: From >= To"},
         TResultCase{"ReversedToInfinity", "exp(-x)", "inf", "0", "DGAINT-> Incorrect Integral limits: From >= To"},
-        TResultCase{"ReversedWholeLine", "exp(-x^2)", "inf", "-inf",
-                    "DGAINT-> Incorrect Integral limits: From >= To"},
+        TResultCase{"ReversedWholeLine", "exp(-x^2)", "inf", "-inf", "DGAINT-> Incorrect Integral limits: From >= To"},
         TResultCase{"Divergent", "1/x", "1", "inf",
                     "DGAINT->Integral failed to converge to prescribed accuracy: 1E-14; the function does not fall off "
                     "fast enough towards x = INF"},
@@ -169,9 +168,7 @@ TEST_P(IntegrationAccuracy, WithinTheToleranceOrAFailure) {
       EXPECT_FALSE(out.Integrated) << out.Result;
       continue;
     }
-    if (tolerance >= c.MustReach && c.MustReach > 0) {
-      EXPECT_TRUE(out.Integrated) << out.Result;
-    }
+    if (tolerance >= c.MustReach && c.MustReach > 0) { EXPECT_TRUE(out.Integrated) << out.Result; }
     if (!out.Integrated) continue;
     EXPECT_LE(std::fabs(out.Value - c.Exact), tolerance * std::fabs(c.Exact)) << out.Result;
     EXPECT_LE(Tool.ErrorEstimate(), tolerance * std::fabs(out.Value));
@@ -182,8 +179,7 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, IntegrationAccuracy,
     ::testing::Values(
         // Smooth.
-        TAccuracyCase{"Square", "x^2", "0", "3", 9, 1e-14},
-        TAccuracyCase{"Sine", "sin(x)", "0", "pi", 2, 1e-14},
+        TAccuracyCase{"Square", "x^2", "0", "3", 9, 1e-14}, TAccuracyCase{"Sine", "sin(x)", "0", "pi", 2, 1e-14},
         TAccuracyCase{"Exponential", "exp(x)", "-3", "4", 54.54836296477637513513, 1e-14},
         TAccuracyCase{"Lorentzian", "1/(1+x^2)", "-5", "5", 2.746801533890031721723, 1e-14},
         TAccuracyCase{"CosineSquared", "cos(x)^2", "0", "10", 5.228236312681906913594, 1e-14},

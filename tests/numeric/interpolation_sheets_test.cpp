@@ -91,29 +91,43 @@ const std::vector<std::pair<std::string, std::string>> kFour = {{"0", "0"}, {"1"
 INSTANTIATE_TEST_SUITE_P(
     Cases, SheetFailures,
     ::testing::Values(
-        TFailureCase{"TooFewForLagrange", {{"1", "1"}}, "Lagrange(1,1)",
-                     "sheet1: number of interpolating points must be >=2"},
-        TFailureCase{"TooFewForSpline", {{"0", "0"}, {"1", "1"}, {"2", "0"}}, "CubicSpline(1,1)",
+        TFailureCase{
+            "TooFewForLagrange", {{"1", "1"}}, "Lagrange(1,1)", "sheet1: number of interpolating points must be >=2"},
+        TFailureCase{"TooFewForSpline",
+                     {{"0", "0"}, {"1", "1"}, {"2", "0"}},
+                     "CubicSpline(1,1)",
                      "sheet1: number of interpolating points must be >=4"},
         TFailureCase{"Outside", kFour, "Lagrange(5,1)", "not defined for this arguments: 5"},
         TFailureCase{"SheetNumber", kFour, "Lagrange(1,3)", "sheet number must be between 1 and 2"},
         TFailureCase{"SheetNotWhole", kFour, "Lagrange(1,1.5)", "incorrect integer type: sheet number"},
         TFailureCase{"NotReal", kFour, "Lagrange(true,1)", "incorrect real type for the parameter 1"},
-        TFailureCase{"EqualX", {{"0", "0"}, {"1", "1"}, {"1", "2"}, {"2", "3"}}, "Lagrange(0.5,1)",
+        TFailureCase{"EqualX",
+                     {{"0", "0"}, {"1", "1"}, {"1", "2"}, {"2", "3"}},
+                     "Lagrange(0.5,1)",
                      "sheet1: rows 2 and 3 have the same x (1)"},
-        TFailureCase{"EqualXSpline", {{"2", "0"}, {"1", "1"}, {"0", "2"}, {"1", "3"}, {"2", "0"}},
-                     "CubicSpline(0.5,1)", "sheet1: rows 1 and 5 have the same x (2)"},
-        TFailureCase{"BadCell", {{"0", "0"}, {"1", "1"}, {"abc", "2"}}, "Lagrange(0.5,1)",
+        TFailureCase{"EqualXSpline",
+                     {{"2", "0"}, {"1", "1"}, {"0", "2"}, {"1", "3"}, {"2", "0"}},
+                     "CubicSpline(0.5,1)",
+                     "sheet1: rows 1 and 5 have the same x (2)"},
+        TFailureCase{"BadCell",
+                     {{"0", "0"}, {"1", "1"}, {"abc", "2"}},
+                     "Lagrange(0.5,1)",
                      "sheet1: interpolation x[3]: undefined variable :  abc"},
-        TFailureCase{"BadValue", {{"0", "0"}, {"1", "1/0"}}, "Lagrange(0.5,1)",
-                     "sheet1: interpolation f(x[2]): division by 0"},
-        TFailureCase{"EmptyCell", {{"0", "0"}, {"1", ""}}, "Lagrange(0.5,1)",
+        TFailureCase{
+            "BadValue", {{"0", "0"}, {"1", "1/0"}}, "Lagrange(0.5,1)", "sheet1: interpolation f(x[2]): division by 0"},
+        TFailureCase{"EmptyCell",
+                     {{"0", "0"}, {"1", ""}},
+                     "Lagrange(0.5,1)",
                      "sheet1: interpolation f(x[2]): mathematical expression is empty"},
-        TFailureCase{"NaNX", {{"0", "0"}, {"nan", "1"}}, "Lagrange(0.5,1)",
+        TFailureCase{"NaNX",
+                     {{"0", "0"}, {"nan", "1"}},
+                     "Lagrange(0.5,1)",
                      "sheet1: interpolation x[2]: x must be a finite number, not -nan"},
         // A cell that interpolates over its own stale sheet is refused, not
         // read again without end.
-        TFailureCase{"ReadsItself", {{"0", "0"}, {"1", "Lagrange(0,1)"}}, "Lagrange(0.5,1)",
+        TFailureCase{"ReadsItself",
+                     {{"0", "0"}, {"1", "Lagrange(0,1)"}},
+                     "Lagrange(0.5,1)",
                      "sheet1: interpolation f(x[2]): invalid value for lagrange :  "
                      "sheet1: a cell of an interpolation sheet cannot interpolate over a stale sheet : nonmath"}),
     [](const auto& info) { return std::string(info.param.Name); });
@@ -220,8 +234,8 @@ TEST_F(Sheets, CellsTheFileCannotKeepAreRefused) {
   TMessageRecorder ui;
   Fill(0, {{"1", "2"}, {"max(1,2)", "3"}});
   EXPECT_FALSE(S.WriteFile(0, dir.File("s.dat"), ui));
-  EXPECT_EQ(ui.Messages, std::vector<std::string>{
-                             "Sheet1, row 2: a cell holds \",\" or a line break, which the file cannot keep"});
+  EXPECT_EQ(ui.Messages,
+            std::vector<std::string>{"Sheet1, row 2: a cell holds \",\" or a line break, which the file cannot keep"});
   EXPECT_TRUE(dir.IsEmpty());
   EXPECT_FALSE(S.FileValid(0));
 }
@@ -231,8 +245,8 @@ TEST_F(Sheets, ReadingCutsLinesAtCommasThenBlanks) {
   test::WriteBytes(dir.File("in.dat"), "1  max(1,2)  3\n0.5,2\n\n7\n 4 9 \n2,,\r\n");
   TMessageRecorder ui;
   ASSERT_TRUE(S.ReadFile(0, dir.File("in.dat"), ui));
-  const std::vector<std::pair<std::string, std::string>> expected = {
-      {"2)", "3"}, {"0.5", "2"}, {"", ""}, {"7", ""}, {"4", "9"}, {"", ""}};
+  const std::vector<std::pair<std::string, std::string>> expected = {{"2)", "3"}, {"0.5", "2"}, {"", ""},
+                                                                     {"7", ""},   {"4", "9"},   {"", ""}};
   ASSERT_EQ(S.RowCount(0), 6);
   for (int r = 0; r < 6; ++r) {
     EXPECT_EQ(S.Cell(0, r, scX), expected[static_cast<std::size_t>(r)].first) << r;
@@ -331,14 +345,21 @@ TEST_P(ViewFailures, AreShownAsText) {
   EXPECT_EQ(v.SplineAt, GetParam().SplineAt);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ViewFailures,
-    ::testing::Values(
-        TViewCase{"EmptySheet", {{"", ""}, {"", ""}}, "1", "Sheet1: Interpolation x[1]: Mathematical expression is empty",
-                  "Sheet1: Interpolation x[1]: Mathematical expression is empty",
-                  "Sheet1: Number of interpolating points must be >=4"},
-        TViewCase{"SameX", {{"0", "0"}, {"1", "1"}, {"1", "2"}, {"2", "3"}}, "0.5", "",
-                  "Sheet1: rows 2 and 3 have the same x (1)", "Sheet1: rows 2 and 3 have the same x (1)"},
-        TViewCase{"XDoesNotEvaluate", kFour, "abc", "Undefined variable :  abc", "", ""},
-        TViewCase{"Outside", kFour, "4", "", "Not defined for this arguments: 4", "Not defined for this arguments: 4"}),
-    [](const auto& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Cases, ViewFailures,
+                         ::testing::Values(TViewCase{"EmptySheet",
+                                                     {{"", ""}, {"", ""}},
+                                                     "1",
+                                                     "Sheet1: Interpolation x[1]: Mathematical expression is empty",
+                                                     "Sheet1: Interpolation x[1]: Mathematical expression is empty",
+                                                     "Sheet1: Number of interpolating points must be >=4"},
+                                           TViewCase{"SameX",
+                                                     {{"0", "0"}, {"1", "1"}, {"1", "2"}, {"2", "3"}},
+                                                     "0.5",
+                                                     "",
+                                                     "Sheet1: rows 2 and 3 have the same x (1)",
+                                                     "Sheet1: rows 2 and 3 have the same x (1)"},
+                                           TViewCase{"XDoesNotEvaluate", kFour, "abc", "Undefined variable :  abc", "",
+                                                     ""},
+                                           TViewCase{"Outside", kFour, "4", "", "Not defined for this arguments: 4",
+                                                     "Not defined for this arguments: 4"}),
+                         [](const auto& info) { return std::string(info.param.Name); });

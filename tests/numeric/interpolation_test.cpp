@@ -16,11 +16,13 @@ namespace {
 TEST(Lagrange, IsExactOnPolynomialData) {
   // p(t) = 2t^5 - t^3 + 4t - 7 through 6 and through 9 unsorted points.
   auto p = [](double t) { return 2 * std::pow(t, 5) - t * t * t + 4 * t - 7; };
-  for (std::vector<double> x : {std::vector<double>{-2, -1, 0, 0.5, 1, 2}, std::vector<double>{3, -3, 1, -1, 2, -2, 0, 0.25, -0.5}}) {
+  for (std::vector<double> x :
+       {std::vector<double>{-2, -1, 0, 0.5, 1, 2}, std::vector<double>{3, -3, 1, -1, 2, -2, 0, 0.25, -0.5}}) {
     std::vector<double> f;
     for (double t : x) f.push_back(p(t));
     SortPoints(x, f);
-    for (double t : {-1.7, -0.3, 0.77, 1.9}) EXPECT_NEAR(LagrangeValue(x, f, t), p(t), 1e-12 * (1 + std::fabs(p(t)))) << t;
+    for (double t : {-1.7, -0.3, 0.77, 1.9})
+      EXPECT_NEAR(LagrangeValue(x, f, t), p(t), 1e-12 * (1 + std::fabs(p(t)))) << t;
   }
   EXPECT_DOUBLE_EQ(LagrangeValue({0, 1, 2, 3}, {0, 1, 4, 9}, 1.5), 2.25);
 }
@@ -73,9 +75,7 @@ TEST(Lagrange, ChebyshevSheetsUpToAHundredThousandPoints) {
     for (double t : at) {
       const double value = LagrangeValue(x, f, w, t);
       EXPECT_NEAR(value, static_cast<double>(ChebyshevReference(x, f, t)), 4e-15) << n << " at " << t;
-      if (n <= 700) {
-        EXPECT_NEAR(value, static_cast<double>(ProductReference(x, f, t)), 4e-15) << n << " at " << t;
-      }
+      if (n <= 700) { EXPECT_NEAR(value, static_cast<double>(ProductReference(x, f, t)), 4e-15) << n << " at " << t; }
     }
     // Every point gives its own data.
     for (std::size_t j = 0; j < n; j += n / 5) EXPECT_EQ(LagrangeValue(x, f, w, x[j]), f[j]) << n;
@@ -100,8 +100,7 @@ TEST(Lagrange, AgreesWithTheProductFormOnSmallUnevenSheets) {
       terms += std::fabs(ProductReference(x, unit, t) * f[i]);
     }
     const long double reference = ProductReference(x, f, t);
-    EXPECT_NEAR(LagrangeValue(x, f, t), static_cast<double>(reference), static_cast<double>(8e-16L * terms))
-        << t;
+    EXPECT_NEAR(LagrangeValue(x, f, t), static_cast<double>(reference), static_cast<double>(8e-16L * terms)) << t;
   }
 }
 

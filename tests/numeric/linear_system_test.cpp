@@ -27,7 +27,8 @@ struct TRun {
     EXPECT_TRUE(out.Done) << out.Results << (out.Messages.empty() ? "" : out.Messages[0]);
     std::vector<double> values;
     for (const std::string& line : SplitLines(out.Results))
-      if (const std::size_t at = line.find(" = "); at != std::string::npos) values.push_back(std::stod(line.substr(at + 3)));
+      if (const std::size_t at = line.find(" = "); at != std::string::npos)
+        values.push_back(std::stod(line.substr(at + 3)));
     return values;
   }
 };
@@ -103,7 +104,7 @@ TEST_P(Failures, ProduceNoOutput) {
   EXPECT_FALSE(out.Done);
   EXPECT_EQ(out.Results, GetParam().Results);
   EXPECT_EQ(out.Messages, std::string(GetParam().Message).empty() ? std::vector<std::string>{}
-                                                                   : std::vector<std::string>{GetParam().Message});
+                                                                  : std::vector<std::string>{GetParam().Message});
 }
 
 constexpr TSystemCommand kSolve = TSystemCommand::Solve;
@@ -168,10 +169,11 @@ TEST(LinearSystem, ComplexCoefficientsMakeEveryEntryComplex) {
   ASSERT_TRUE(solve.Done);
   // (i + 1) x = 1: x = y = (1 - i) / 2.
   EXPECT_EQ(solve.Results, "Solution:\nx = Complex(0.5, -0.5)\ny = Complex(0.5, -0.5)");
-  EXPECT_EQ(r.Do(TSystemCommand::InitialMatrix, vars, eqs).Results,
-            "Initial matrix:\n"
-            "Complex(0.00000000000000E+0, 1.00000000000000E+0)   Complex(1.00000000000000E+0, 0.00000000000000E+0)   \n"
-            "Complex(1.00000000000000E+0, 0.00000000000000E+0)   Complex(-1.00000000000000E+0, 0.00000000000000E+0)   ");
+  EXPECT_EQ(
+      r.Do(TSystemCommand::InitialMatrix, vars, eqs).Results,
+      "Initial matrix:\n"
+      "Complex(0.00000000000000E+0, 1.00000000000000E+0)   Complex(1.00000000000000E+0, 0.00000000000000E+0)   \n"
+      "Complex(1.00000000000000E+0, 0.00000000000000E+0)   Complex(-1.00000000000000E+0, 0.00000000000000E+0)   ");
   EXPECT_EQ(r.Do(TSystemCommand::RightPart, vars, eqs).Results, "Right part:\nComplex(1, 0)\nComplex(0, 0)");
 }
 
@@ -247,8 +249,8 @@ TEST(LinearSystem, StopsWhileBuildingAndCountsEquations) {
   TLinearSystem system;
   TProgress progress;
   int asked = 0;
-  const TSystemOutcome out =
-      system.Run(TSystemCommand::Solve, vars, eqs, 1e-14, [&] { return ++asked > 20; }, &progress);
+  const TSystemOutcome out = system.Run(
+      TSystemCommand::Solve, vars, eqs, 1e-14, [&] { return ++asked > 20; }, &progress);
   EXPECT_FALSE(out.Done);
   EXPECT_EQ(out.Results, "Calculation stopped");
   EXPECT_EQ(progress.Done.load(), 19);
@@ -264,8 +266,9 @@ TEST(LinearSystemFile, RoundTrip) {
   TLinearSystem system;
   const std::string path = dir.File("s.sle");
   ASSERT_TRUE(system.Write(path, " x,\ny ", "x + y-2,\n\nx - y", ui));
-  EXPECT_EQ(test::ReadBytes(path),
-            "List of variables\r\n{\r\nx,y\r\n}\r\n\r\nSystem of linear equatins\r\n{\r\nx + y-2,\r\n\r\nx - y\r\n}\r\n");
+  EXPECT_EQ(
+      test::ReadBytes(path),
+      "List of variables\r\n{\r\nx,y\r\n}\r\n\r\nSystem of linear equatins\r\n{\r\nx + y-2,\r\n\r\nx - y\r\n}\r\n");
   TLinearSystem other;
   std::string vars, eqs;
   ASSERT_TRUE(other.Read(path, vars, eqs, ui));

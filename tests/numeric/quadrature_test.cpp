@@ -19,9 +19,7 @@ constexpr double kTolerance = 1e-14;
 std::string MessageOf(const std::function<void()>& run) {
   try {
     run();
-  } catch (const TIntegrationError& e) {
-    return e.what();
-  }
+  } catch (const TIntegrationError& e) { return e.what(); }
   return "no error";
 }
 
@@ -118,8 +116,9 @@ TEST(Quadrature, ANonFiniteValueEndsTheRunNamingThePoint) {
   EXPECT_EQ(MessageOf([] { GaussIntegrate(kTolerance, 7, 0, [](double t) { return t > 1 ? HUGE_VAL : 1.0; }); }),
             "DGAINT-> The function is INF at x = 1.5");
   // The integrand's own failure passes through unchanged.
-  EXPECT_EQ(MessageOf([] { GaussIntegrate(kTolerance, 1, 0, [](double) -> double { throw TIntegrationError("mine"); }); }),
-            "mine");
+  EXPECT_EQ(
+      MessageOf([] { GaussIntegrate(kTolerance, 1, 0, [](double) -> double { throw TIntegrationError("mine"); }); }),
+      "mine");
 }
 
 struct TMessageCase {
@@ -146,12 +145,14 @@ INSTANTIATE_TEST_SUITE_P(
         TMessageCase{"ReversedInfiniteLimits", kInf, -kInf, kTolerance,
                      "DGAINT-> Incorrect Integral limits: From >= To"},
         TMessageCase{"FromInfinityDown", kInf, 0, kTolerance, "DGAINT-> Incorrect Integral limits: From >= To"},
-        TMessageCase{"GrowingTowardsInfinity", 0, kInf, kTolerance,
-                     "DGAINT->Integral failed to converge to prescribed accuracy: 1E-14; the function does not fall off "
-                     "fast enough towards x = INF"},
-        TMessageCase{"GrowingTowardsMinusInfinity", -kInf, 0, kTolerance,
-                     "DGAINT->Integral failed to converge to prescribed accuracy: 1E-14; the function does not fall off "
-                     "fast enough towards x = -INF"},
+        TMessageCase{
+            "GrowingTowardsInfinity", 0, kInf, kTolerance,
+            "DGAINT->Integral failed to converge to prescribed accuracy: 1E-14; the function does not fall off "
+            "fast enough towards x = INF"},
+        TMessageCase{
+            "GrowingTowardsMinusInfinity", -kInf, 0, kTolerance,
+            "DGAINT->Integral failed to converge to prescribed accuracy: 1E-14; the function does not fall off "
+            "fast enough towards x = -INF"},
         TMessageCase{"NaNLimit", std::nan(""), 1, kTolerance, "DGAINT-> Incorrect Integral limits: not finite"},
         TMessageCase{"RangeBeyondDoubles", -1.7e308, 1.7e308, kTolerance,
                      "DGAINT-> Incorrect Integral limits: not finite"},
@@ -175,7 +176,8 @@ TEST(Quadrature, TheSmallestToleranceIsTakenAndEndsAtOnce) {
 
 TEST(Quadrature, StopsWhenAsked) {
   int pieces = 0;
-  EXPECT_THROW(GaussIntegrate(kTolerance, 2, -1, [](double t) { return 1 / t; }, [&] { return ++pieces > 5; }),
+  EXPECT_THROW(GaussIntegrate(
+                   kTolerance, 2, -1, [](double t) { return 1 / t; }, [&] { return ++pieces > 5; }),
                TWorkStopped);
   EXPECT_EQ(pieces, 6);
 }
@@ -183,7 +185,8 @@ TEST(Quadrature, StopsWhenAsked) {
 TEST(Quadrature, ProgressEndsAtTheWhole) {
   for (double to : {1.0, kInf}) {
     TProgress progress;
-    GaussIntegrate(kTolerance, to, 0, [](double t) { return std::exp(-t); }, {}, &progress);
+    GaussIntegrate(
+        kTolerance, to, 0, [](double t) { return std::exp(-t); }, {}, &progress);
     EXPECT_EQ(progress.Total.load(), 1000);
     EXPECT_EQ(progress.Done.load(), 1000);
   }
@@ -197,17 +200,23 @@ TEST(Quadrature, ProgressMovesWithTheEvaluations) {
   std::int64_t evaluations = 0;
   std::int64_t shownBehind = 0;
   MessageOf([&] {
-    GaussIntegrate(kTolerance, 1e9, 0, [&](double t) {
-      ++evaluations;
-      if (evaluations % 1000 == 0 && progress.Done.load() < (evaluations - 62) * 1000 / kMaxIntegrandEvaluations)
-        ++shownBehind;
-      return std::sin(t);
-    }, {}, &progress);
+    GaussIntegrate(
+        kTolerance, 1e9, 0,
+        [&](double t) {
+          ++evaluations;
+          if (evaluations % 1000 == 0 && progress.Done.load() < (evaluations - 62) * 1000 / kMaxIntegrandEvaluations)
+            ++shownBehind;
+          return std::sin(t);
+        },
+        {}, &progress);
   });
   EXPECT_EQ(shownBehind, 0);
   EXPECT_GE(progress.Done.load(), 990);
   progress.Set(0);
-  MessageOf([&] { GaussIntegrate(kTolerance, kInf, 1, [](double t) { return 1 / t; }, {}, &progress); });
+  MessageOf([&] {
+    GaussIntegrate(
+        kTolerance, kInf, 1, [](double t) { return 1 / t; }, {}, &progress);
+  });
   EXPECT_GE(progress.Done.load(), 990);
   EXPECT_LT(progress.Done.load(), 1000);
 }
@@ -239,11 +248,13 @@ TEST(Quadrature, FailuresInsideTheInfiniteRulesPassThrough) {
               });
             }),
             "mine");
-  EXPECT_EQ(MessageOf([] { GaussIntegrate(kTolerance, kInf, -kInf, [](double t) { return t > 2 ? EngineNaN() : 0.0; }); })
-                .rfind("DGAINT-> The function is -NAN at x = ", 0),
+  EXPECT_EQ(MessageOf([] {
+              GaussIntegrate(kTolerance, kInf, -kInf, [](double t) { return t > 2 ? EngineNaN() : 0.0; });
+            }).rfind("DGAINT-> The function is -NAN at x = ", 0),
             0u);
   int calls = 0;
-  EXPECT_THROW(GaussIntegrate(kTolerance, kInf, 1, [](double t) { return 1 / t; }, [&] { return ++calls > 100; }),
+  EXPECT_THROW(GaussIntegrate(
+                   kTolerance, kInf, 1, [](double t) { return 1 / t; }, [&] { return ++calls > 100; }),
                TWorkStopped);
   EXPECT_EQ(calls, 101);
 }

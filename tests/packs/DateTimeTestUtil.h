@@ -116,9 +116,7 @@ inline void ExpectSameOutcome(const std::string& pattern, const std::vector<std:
   FixClock(folded);
   folded.VerifySyntaxSemantics(constant);
   const TOutcome a = Describe(folded, !folded.Error);
-  if (!folded.Error) {
-    EXPECT_TRUE(folded.Instructions().empty()) << constant << " should fold completely";
-  }
+  if (!folded.Error) { EXPECT_TRUE(folded.Instructions().empty()) << constant << " should fold completely"; }
 
   THelmaxDateTimeEval runtime;
   FixClock(runtime);

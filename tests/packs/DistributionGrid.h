@@ -43,8 +43,8 @@ struct TGridCase {
   std::string Name;
   std::vector<Args> Points;
   std::function<LD(const Args&)> Reference;
-  double Bound;          // worst relative error allowed
-  double Floor = 1e-300;  // error is relative to max(|reference|, Floor)
+  double Bound;             // worst relative error allowed
+  double Floor = 1e-300;    // error is relative to max(|reference|, Floor)
   const char* Reason = "";  // why the bound is looser than 1e-13 or the floor above 1e-300, if so
 };
 
@@ -90,9 +90,7 @@ inline std::vector<Args> Filter(std::vector<Args> points, const std::function<bo
   const auto drop = [&](const Args& a) {
     try {
       return !keep(a);
-    } catch (const std::exception&) {
-      return true;
-    }
+    } catch (const std::exception&) { return true; }
   };
   points.erase(std::remove_if(points.begin(), points.end(), drop), points.end());
   return points;
@@ -156,21 +154,22 @@ inline std::vector<TGridCase> DistributionGrid() {
     if (k2 - k1 < 2) return 0;
     return sum(k1 + 1, k2 - 1);
   };
-  const std::vector<double> probabilities{1e-10, 1e-6, 0.001, 0.01, 0.05, 0.1, 0.25, 0.4, 0.5,
-                                          0.6,   0.75, 0.9,   0.95, 0.99, 0.999, 0.999999};
+  const std::vector<double> probabilities{1e-10, 1e-6, 0.001, 0.01, 0.05, 0.1,  0.25,  0.4,
+                                          0.5,   0.6,  0.75,  0.9,  0.95, 0.99, 0.999, 0.999999};
   const std::vector<double> degrees{1, 2, 3, 4, 5, 7, 10, 15, 30, 60, 100, 250};
 
   std::vector<TGridCase> g;
 
   // ---- special functions ----
-  g.push_back({"Gamma", Filter(Product({Range(-20.25, 170.5, 400)}), [](const Args& a) {
-                 return std::fabs(a[0] - std::round(a[0])) > 0.02;
-               }),
+  g.push_back({"Gamma",
+               Filter(Product({Range(-20.25, 170.5, 400)}),
+                      [](const Args& a) { return std::fabs(a[0] - std::round(a[0])) > 0.02; }),
                [](const Args& a) { return bm::tgamma(static_cast<LD>(a[0])); }, 5e-14, 1e-300,
                "the LnGamma formula's fitted coefficients leave about 2e-14 in ln Γ"});
   g.push_back({"LnGamma", Product({Geometric(1e-3, 1e5, 300)}),
                [](const Args& a) { return bm::lgamma(static_cast<LD>(a[0])); }, 5e-13, 1e-3,
-               "relative to max(|ln Γ|, 1e-3), ln Γ having zeros at 1 and 2; the LnGamma formula's fitted coefficients leave about 2e-14 in ln Γ"});
+               "relative to max(|ln Γ|, 1e-3), ln Γ having zeros at 1 and 2; the LnGamma formula's fitted coefficients "
+               "leave about 2e-14 in ln Γ"});
   // Next to the poles of Γ (0, -1, ..., -20) and the zeros of ln Γ (1 and 2),
   // from both sides, at distances 1e-2 down to 1e-13; ln Γ of negative x
   // where Γ is positive.
@@ -189,8 +188,8 @@ inline std::vector<TGridCase> DistributionGrid() {
                "the LnGamma formula's fitted coefficients leave about 2e-14 in ln Γ"});
   g.push_back({"Gamma", nearZeros, [](const Args& a) { return bm::tgamma(static_cast<LD>(a[0])); }, 1e-15});
   g.push_back({"LnGamma", nearZeros, [](const Args& a) { return bm::lgamma(static_cast<LD>(a[0])); }, 1e-15});
-  g.push_back({"LnGamma", nearPolesLn, [](const Args& a) { return bm::lgamma(static_cast<LD>(a[0])); }, 5e-13,
-               1e-300, "the LnGamma formula's fitted coefficients leave about 2e-14 in ln Γ(1 - x) of the reflection"});
+  g.push_back({"LnGamma", nearPolesLn, [](const Args& a) { return bm::lgamma(static_cast<LD>(a[0])); }, 5e-13, 1e-300,
+               "the LnGamma formula's fitted coefficients leave about 2e-14 in ln Γ(1 - x) of the reflection"});
   g.push_back({"InverseGamma", Product({Range(-30.3, 60.7, 300)}),
                [](const Args& a) { return 1.0L / bm::tgamma(static_cast<LD>(a[0])); }, 5e-14, 1e-300,
                "the LnGamma formula's fitted coefficients leave about 2e-14 in ln Γ"});
@@ -230,14 +229,18 @@ inline std::vector<TGridCase> DistributionGrid() {
   g.push_back({"IncompleteBeta", Product({Range(0.51, 0.99, 15), Geometric(0.1, 100, 15), Geometric(0.1, 100, 15)}),
                incompleteBeta, 1e-13});
   // Large and very unequal shapes, near the mean and in both far tails.
-  g.push_back({"IncompleteBeta",
-               Product({{0.001, 0.05, 0.3, 0.6631289511029058, 0.9, 0.999}, Geometric(0.5, 1e4, 10), Geometric(0.05, 1e4, 10)}),
-               incompleteBeta, 1e-13});
+  g.push_back(
+      {"IncompleteBeta",
+       Product({{0.001, 0.05, 0.3, 0.6631289511029058, 0.9, 0.999}, Geometric(0.5, 1e4, 10), Geometric(0.05, 1e4, 10)}),
+       incompleteBeta, 1e-13});
   g.push_back({"Hermite", Product({Range(-10, 10, 41), Range(0, 60, 61)}),
                [](const Args& a) { return bm::hermite(static_cast<unsigned>(a[1]), static_cast<LD>(a[0])); }, 1e-14});
-  g.push_back({"Permutation", Filter(Product({Range(1, 170, 170), Range(0, 170, 171)}), [](const Args& a) { return a[1] <= a[0]; }),
-               [](const Args& a) { return bm::falling_factorial(static_cast<LD>(a[0]), static_cast<unsigned>(a[1])); }, 1e-14});
-  g.push_back({"BinomialCoeff", Filter(Product({Range(10, 1000, 100), Range(0, 1000, 101)}), [](const Args& a) { return a[1] <= a[0]; }),
+  g.push_back({"Permutation",
+               Filter(Product({Range(1, 170, 170), Range(0, 170, 171)}), [](const Args& a) { return a[1] <= a[0]; }),
+               [](const Args& a) { return bm::falling_factorial(static_cast<LD>(a[0]), static_cast<unsigned>(a[1])); },
+               1e-14});
+  g.push_back({"BinomialCoeff",
+               Filter(Product({Range(10, 1000, 100), Range(0, 1000, 101)}), [](const Args& a) { return a[1] <= a[0]; }),
                [](const Args& a) {
                  return bm::binomial_coefficient<LD>(static_cast<unsigned>(a[0]), static_cast<unsigned>(a[1]));
                },
@@ -249,7 +252,8 @@ inline std::vector<TGridCase> DistributionGrid() {
   g.push_back({"NormalZ", Product({xs}), [=](const Args& a) { return bm::pdf(normal(a, -1, -1), a[0]); }, 1e-14});
   g.push_back({"NormalPDF", Product({Range(-5, 5, 21), Range(-2, 2, 5), {0.1, 0.5, 1, 3}}),
                [=](const Args& a) { return bm::pdf(normal(a, 1, 2), a[0]); }, 1e-14});
-  g.push_back({"NormalLess", Product({positive}), [=](const Args& a) { return bm::cdf(normal(a, -1, -1), a[0]); }, 1e-14});
+  g.push_back(
+      {"NormalLess", Product({positive}), [=](const Args& a) { return bm::cdf(normal(a, -1, -1), a[0]); }, 1e-14});
   g.push_back({"NormalGreater", Product({Range(0, 37, 149)}),
                [=](const Args& a) { return bm::cdf(complement(normal(a, -1, -1), a[0])); }, 1e-13, 1e-300,
                "the complementary error function at x/√2, x rounded: relative error up to x² times that of x"});
@@ -268,13 +272,13 @@ inline std::vector<TGridCase> DistributionGrid() {
                [=](const Args& a) { return bm::cdf(complement(normal(a, 0, 1), a[2])); }, 1e-13, 1e-300,
                "the complementary error function at a rounded z: relative error up to z² times that of z"});
   const auto normalBetween = [=](const Args& a) { return TailDifference(normal(a, 0, 1), a[2], a[3]); };
-  g.push_back({"NormalDistBetween", Product({{0, 1}, {0.5, 2}, Range(-4, 4, 9), Range(-4, 4, 9)}), normalBetween,
-               1e-13});
+  g.push_back(
+      {"NormalDistBetween", Product({{0, 1}, {0.5, 2}, Range(-4, 4, 9), Range(-4, 4, 9)}), normalBetween, 1e-13});
   g.push_back({"NormalDistBetween", Product({{0}, {1}, Range(-30, 30, 13), Range(-30, 30, 13)}), normalBetween, 1e-13,
                1e-300, "the complementary error function at a rounded z: relative error up to z² times that of z"});
   const auto invDist = Product({Range(-2, 2, 3), {0.5, 1, 2.5}, probabilities});
-  g.push_back({"InvNormalDistLess", invDist, [=](const Args& a) { return bm::quantile(normal(a, 0, 1), a[2]); }, 1e-13, 1e-300,
-               "μ + σ·z cancels where z ≈ -μ/σ"});
+  g.push_back({"InvNormalDistLess", invDist, [=](const Args& a) { return bm::quantile(normal(a, 0, 1), a[2]); }, 1e-13,
+               1e-300, "μ + σ·z cancels where z ≈ -μ/σ"});
   g.push_back({"InvNormalDistGreater", invDist,
                [=](const Args& a) { return bm::quantile(complement(normal(a, 0, 1), a[2])); }, 1e-13, 1e-300,
                "μ + σ·z cancels where z ≈ -μ/σ"});
@@ -290,10 +294,10 @@ inline std::vector<TGridCase> DistributionGrid() {
                [=](const Args& a) { return bm::cdf(complement(logNormal(a), a[2])); }, 1e-13, 1e-300,
                "the complementary error function at a rounded z, as NormalDistGreater"});
   g.push_back({"LogNormalBetween", Product({{0}, {0.5, 1}, Geometric(1e-6, 1e6, 13), Geometric(1e-6, 1e6, 13)}),
-               [=](const Args& a) { return TailDifference(logNormal(a), a[2], a[3]); },
-               1e-13, 1e-300, "the complementary error function at a rounded z, as NormalDistLess"});
-  g.push_back({"InvLogNormalLess", invDist, [=](const Args& a) { return bm::quantile(logNormal(a), a[2]); }, 1e-13, 1e-300,
-               "exp amplifies the absolute error of μ + σ·z (|μ + σ·z| up to 18)"});
+               [=](const Args& a) { return TailDifference(logNormal(a), a[2], a[3]); }, 1e-13, 1e-300,
+               "the complementary error function at a rounded z, as NormalDistLess"});
+  g.push_back({"InvLogNormalLess", invDist, [=](const Args& a) { return bm::quantile(logNormal(a), a[2]); }, 1e-13,
+               1e-300, "exp amplifies the absolute error of μ + σ·z (|μ + σ·z| up to 18)"});
   g.push_back({"InvLogNormalGreater", invDist,
                [=](const Args& a) { return bm::quantile(complement(logNormal(a), a[2])); }, 1e-13, 1e-300,
                "exp amplifies the absolute error of μ + σ·z (|μ + σ·z| up to 18)"});
@@ -303,44 +307,46 @@ inline std::vector<TGridCase> DistributionGrid() {
   const std::vector<double> manyDegrees{1, 2, 3, 4, 5, 7, 10, 15, 30, 60, 100, 250, 363, 1000, 2001, 10000, 100000};
   const auto chiGrid = Product({Geometric(0.01, 3e5, 60), manyDegrees});
   g.push_back({"ChiSquareLess", chiGrid, [=](const Args& a) { return bm::cdf(chi(a, 1), a[0]); }, 1e-13});
-  g.push_back({"ChiSquareGreater", chiGrid, [=](const Args& a) { return bm::cdf(complement(chi(a, 1), a[0])); },
-               1e-13});
+  g.push_back(
+      {"ChiSquareGreater", chiGrid, [=](const Args& a) { return bm::cdf(complement(chi(a, 1), a[0])); }, 1e-13});
   g.push_back({"ChiSquareGreater", Product({{500, 1000, 1400}, {1, 2, 3}}),
                [=](const Args& a) { return bm::cdf(complement(chi(a, 1), a[0])); }, 1e-13});
   g.push_back({"ChiSquareBetween",
                Product({Geometric(0.1, 1000, 11), Geometric(0.1, 1000, 11), {1, 2, 5, 10, 30, 363}}),
-               [=](const Args& a) { return TailDifference(chi(a, 2), a[0], a[1]); },
-               1e-13});
+               [=](const Args& a) { return TailDifference(chi(a, 2), a[0], a[1]); }, 1e-13});
   const auto chiP = Product({{0.000002, 0.001, 0.01, 0.05, 0.25, 0.5, 0.75, 0.95, 0.99, 0.999, 0.999998}, manyDegrees});
   g.push_back({"InvChiSquare", chiP, [=](const Args& a) { return bm::quantile(chi(a, 1), a[0]); }, 1e-13});
   g.push_back({"InvChiSquareLess", chiP, [=](const Args& a) { return bm::quantile(chi(a, 1), a[0]); }, 1e-13});
-  g.push_back({"InvChiSquareGreater", chiP,
-               [=](const Args& a) { return bm::quantile(complement(chi(a, 1), a[0])); }, 1e-13});
+  g.push_back(
+      {"InvChiSquareGreater", chiP, [=](const Args& a) { return bm::quantile(complement(chi(a, 1), a[0])); }, 1e-13});
   const auto fisher = [](const Args& a, int n1, int n2) { return bm::fisher_f_distribution<Wide>(a[n1], a[n2]); };
   const auto wide = [](const Wide& w) { return static_cast<LD>(w); };
   const std::vector<double> fDegrees{1, 2, 3, 5, 8, 20, 60, 500, 2843};
   const auto fGrid = Product({Geometric(1e-4, 1e4, 33), fDegrees, fDegrees});
   g.push_back({"FDistLess", fGrid, [=](const Args& a) { return wide(bm::cdf(fisher(a, 1, 2), Wide(a[0]))); }, 1e-13});
-  g.push_back({"FDistGreater", fGrid, [=](const Args& a) { return wide(bm::cdf(complement(fisher(a, 1, 2), Wide(a[0])))); }, 1e-13});
+  g.push_back({"FDistGreater", fGrid,
+               [=](const Args& a) { return wide(bm::cdf(complement(fisher(a, 1, 2), Wide(a[0])))); }, 1e-13});
   g.push_back({"FDistLess", Product({{0.003482854410810068, 0.10321913853113825}, {2346, 2843}, {5, 28}}),
                [=](const Args& a) { return wide(bm::cdf(fisher(a, 1, 2), Wide(a[0]))); }, 1e-13});
   g.push_back({"FDistGreater", Product({{0.003482854410810068, 0.10321913853113825}, {2346, 2843}, {5, 28}}),
                [=](const Args& a) { return wide(bm::cdf(complement(fisher(a, 1, 2), Wide(a[0])))); }, 1e-13});
   g.push_back({"FDistBetween", Product({Geometric(0.01, 100, 7), Geometric(0.01, 100, 7), {1, 4, 20, 500}, {2, 9, 30}}),
-               [=](const Args& a) { return TailDifference(fisher(a, 2, 3), Wide(a[0]), Wide(a[1])); },
-               1e-13});
+               [=](const Args& a) { return TailDifference(fisher(a, 2, 3), Wide(a[0]), Wide(a[1])); }, 1e-13});
   const auto fP = Product({{1e-100, 1e-12, 0.001, 0.01, 0.05, 0.25, 0.5, 0.75, 0.95, 0.99, 0.999, 1 - 1e-12},
-                           {1, 2, 3, 5, 8, 20, 60, 500}, {1, 2, 3, 5, 8, 20, 60, 500}});
+                           {1, 2, 3, 5, 8, 20, 60, 500},
+                           {1, 2, 3, 5, 8, 20, 60, 500}});
   const auto fFinite = [=](const Args& a) {
     const LD q = wide(bm::quantile(fisher(a, 1, 2), Wide(a[0])));
     return q > 1e-300L && q < 1e300L;
   };
-  g.push_back({"InvFDistLess", Filter(fP, fFinite), [=](const Args& a) { return wide(bm::quantile(fisher(a, 1, 2), Wide(a[0]))); },
-               1e-13});
-  g.push_back({"InvFDistGreater", Filter(fP, [=](const Args& a) {
-                 const LD q = wide(bm::quantile(complement(fisher(a, 1, 2), Wide(a[0]))));
-                 return q > 1e-300L && q < 1e300L;
-               }),
+  g.push_back({"InvFDistLess", Filter(fP, fFinite),
+               [=](const Args& a) { return wide(bm::quantile(fisher(a, 1, 2), Wide(a[0]))); }, 1e-13});
+  g.push_back({"InvFDistGreater",
+               Filter(fP,
+                      [=](const Args& a) {
+                        const LD q = wide(bm::quantile(complement(fisher(a, 1, 2), Wide(a[0]))));
+                        return q > 1e-300L && q < 1e300L;
+                      }),
                [=](const Args& a) { return wide(bm::quantile(complement(fisher(a, 1, 2), Wide(a[0])))); }, 1e-13});
   const auto student = [](const Args& a, int nu) { return bm::students_t_distribution<LD>(a[nu]); };
   std::vector<double> tx = Range(-20, 20, 81);
@@ -349,30 +355,30 @@ inline std::vector<TGridCase> DistributionGrid() {
     tx.push_back(-x);
   }
   const std::vector<double> tDegrees{1, 2, 3, 4, 5, 7, 10, 15, 30, 60, 100, 250, 804, 4705, 100000};
-  g.push_back({"StudentTLess", Product({tx, tDegrees}), [=](const Args& a) { return bm::cdf(student(a, 1), a[0]); },
-               1e-13});
+  g.push_back(
+      {"StudentTLess", Product({tx, tDegrees}), [=](const Args& a) { return bm::cdf(student(a, 1), a[0]); }, 1e-13});
   g.push_back({"StudentTGreater", Product({tx, tDegrees}),
                [=](const Args& a) { return bm::cdf(complement(student(a, 1), a[0])); }, 1e-13});
   g.push_back({"StudentTBetween", Product({Range(-30, 30, 13), Range(-30, 30, 13), {1, 3, 10, 50, 804}}),
-               [=](const Args& a) { return TailDifference(student(a, 2), a[0], a[1]); },
-               1e-13});
-  const auto tP = Product({{1e-100, 1.5004129528085285e-12, 0.001, 0.01, 0.025, 0.1, 0.3, 0.5, 0.7, 0.9, 0.975, 0.99,
-                            0.999, 1 - 1e-12},
-                           {1, 2, 3, 4, 5, 7, 10, 15, 30, 60, 100, 250, 4705}});
+               [=](const Args& a) { return TailDifference(student(a, 2), a[0], a[1]); }, 1e-13});
+  const auto tP = Product(
+      {{1e-100, 1.5004129528085285e-12, 0.001, 0.01, 0.025, 0.1, 0.3, 0.5, 0.7, 0.9, 0.975, 0.99, 0.999, 1 - 1e-12},
+       {1, 2, 3, 4, 5, 7, 10, 15, 30, 60, 100, 250, 4705}});
   const auto wideStudent = [](const Args& a) { return bm::students_t_distribution<Wide>(a[1]); };
   const auto tFinite = [=](const Args& a) { return std::fabs(bm::quantile(student(a, 1), a[0])) < 1e300L; };
   g.push_back({"InvStudentTLess", Filter(tP, tFinite),
-               [=](const Args& a) { return wide(bm::quantile(wideStudent(a), Wide(a[0]))); },
-               1e-13, 1e-3, "relative to max(|t|, 1e-3): near p = 0.5 the value is about 0"});
-  g.push_back({"InvStudentTGreater", Filter(tP, [=](const Args& a) {
-                 return std::fabs(bm::quantile(complement(student(a, 1), a[0]))) < 1e300L;
-               }),
-               [=](const Args& a) { return wide(bm::quantile(complement(wideStudent(a), Wide(a[0])))); }, 1e-13, 1e-3,
+               [=](const Args& a) { return wide(bm::quantile(wideStudent(a), Wide(a[0]))); }, 1e-13, 1e-3,
                "relative to max(|t|, 1e-3): near p = 0.5 the value is about 0"});
+  g.push_back(
+      {"InvStudentTGreater",
+       Filter(tP, [=](const Args& a) { return std::fabs(bm::quantile(complement(student(a, 1), a[0]))) < 1e300L; }),
+       [=](const Args& a) { return wide(bm::quantile(complement(wideStudent(a), Wide(a[0])))); }, 1e-13, 1e-3,
+       "relative to max(|t|, 1e-3): near p = 0.5 the value is about 0"});
 
   // ---- discrete and exponential ----
-  const auto binomial = Filter(Product({{0.01, 0.1, 0.3, 0.5, 0.77, 0.99}, {1, 2, 5, 10, 40, 100, 400}, Range(0, 400, 81)}),
-                               [](const Args& a) { return a[2] <= a[1]; });
+  const auto binomial =
+      Filter(Product({{0.01, 0.1, 0.3, 0.5, 0.77, 0.99}, {1, 2, 5, 10, 40, 100, 400}, Range(0, 400, 81)}),
+             [](const Args& a) { return a[2] <= a[1]; });
   g.push_back({"BinomialEq", binomial,
                [](const Args& a) { return bm::pdf(bm::binomial_distribution<LD>(a[1], a[0]), a[2]); }, 1e-13, 1e-300,
                "C(n, k)·p^k·(1-p)^(n-k) from powers with exponents up to 400"});
@@ -386,8 +392,10 @@ inline std::vector<TGridCase> DistributionGrid() {
                },
                1e-13});
   // Large n, p near 0 and 1, both tails.
-  const auto largeBinomial = Product({{1e-4, 0.01, 0.3, 0.77, 0.99, 0.996}, {3000, 5000},
-                                      {0, 1, 10, 30, 1000, 1500, 2300, 2950, 2990, 2999, 3000, 4000, 4900, 4950, 4999}});
+  const auto largeBinomial =
+      Product({{1e-4, 0.01, 0.3, 0.77, 0.99, 0.996},
+               {3000, 5000},
+               {0, 1, 10, 30, 1000, 1500, 2300, 2950, 2990, 2999, 3000, 4000, 4900, 4950, 4999}});
   const auto binomialCdf = [](const Args& a, double k) {
     return bm::cdf(bm::binomial_distribution<LD>(a[1], a[0]), k);
   };
@@ -398,23 +406,23 @@ inline std::vector<TGridCase> DistributionGrid() {
                [=](const Args& a) { return a[2] == 0 ? 0.0L : binomialCdf(a, a[2] - 1); }, 1e-13});
   g.push_back({"BinomialGreater", Filter(largeBinomial, [](const Args& a) { return a[2] < a[1]; }),
                [=](const Args& a) { return binomialUpper(a, a[2]); }, 1e-13});
-  g.push_back({"BinomialBetween",
-               Product({{0.01, 0.5, 0.99}, {5000}, {0, 10, 40, 2400, 2600, 4950, 5000}, {0, 30, 50, 2450, 2500, 4990, 5000}}),
-               [=](const Args& a) {
-                 return between(a[2], a[3], [&](LD lo, LD hi) {
-                   const LD below = lo == 0 ? 0.0L : binomialCdf(a, lo - 1), above = binomialUpper(a, hi);
-                   if (hi < a[0] * a[1]) return binomialCdf(a, hi) - below;
-                   if (lo > a[0] * a[1]) return (lo == 0 ? 1.0L : binomialUpper(a, lo - 1)) - above;
-                   return 1.0L - below - above;
-                 });
-               },
-               1e-13});
+  g.push_back(
+      {"BinomialBetween",
+       Product({{0.01, 0.5, 0.99}, {5000}, {0, 10, 40, 2400, 2600, 4950, 5000}, {0, 30, 50, 2450, 2500, 4990, 5000}}),
+       [=](const Args& a) {
+         return between(a[2], a[3], [&](LD lo, LD hi) {
+           const LD below = lo == 0 ? 0.0L : binomialCdf(a, lo - 1), above = binomialUpper(a, hi);
+           if (hi < a[0] * a[1]) return binomialCdf(a, hi) - below;
+           if (lo > a[0] * a[1]) return (lo == 0 ? 1.0L : binomialUpper(a, lo - 1)) - above;
+           return 1.0L - below - above;
+         });
+       },
+       1e-13});
   const auto poisson = Product({{0.01, 0.5, 1, 3.7, 10, 50, 200}, Range(0, 400, 41)});
-  g.push_back({"PoissonEq", poisson, [](const Args& a) { return bm::pdf(bm::poisson_distribution<LD>(a[0]), a[1]); }, 1e-13,
-               1e-300, "λ^k·e^(-λ)/k! with exponents up to 400"});
-  g.push_back({"PoissonLess", poisson,
-               [=](const Args& a) { return a[1] == 0 ? 0.0L : poissonSum(a[0], 0, a[1] - 1); }, 1e-13, 1e-300,
-               "sum of terms each good to ~1e-14 relative"});
+  g.push_back({"PoissonEq", poisson, [](const Args& a) { return bm::pdf(bm::poisson_distribution<LD>(a[0]), a[1]); },
+               1e-13, 1e-300, "λ^k·e^(-λ)/k! with exponents up to 400"});
+  g.push_back({"PoissonLess", poisson, [=](const Args& a) { return a[1] == 0 ? 0.0L : poissonSum(a[0], 0, a[1] - 1); },
+               1e-13, 1e-300, "sum of terms each good to ~1e-14 relative"});
   g.push_back({"PoissonGreater", poisson,
                [=](const Args& a) { return bm::cdf(complement(bm::poisson_distribution<LD>(a[0]), a[1])); }, 1e-13});
   const auto largePoisson = Product({{2, 30, 1000, 1e5}, {0, 1, 10, 30, 100, 900, 1000, 1100, 1754}});
@@ -423,13 +431,15 @@ inline std::vector<TGridCase> DistributionGrid() {
                1e-13});
   g.push_back({"PoissonGreater", largePoisson,
                [=](const Args& a) { return bm::cdf(complement(bm::poisson_distribution<LD>(a[0]), a[1])); }, 1e-13});
-  g.push_back({"PoissonBetween", Product({{0.5, 4, 20}, Range(0, 40, 11), Range(0, 40, 11)}),
-               [=](const Args& a) { return between(a[1], a[2], [&](LD lo, LD hi) { return poissonSum(a[0], lo, hi); }); },
-               1e-13, 1e-300, "sum of terms each good to ~1e-14 relative"});
+  g.push_back(
+      {"PoissonBetween", Product({{0.5, 4, 20}, Range(0, 40, 11), Range(0, 40, 11)}),
+       [=](const Args& a) { return between(a[1], a[2], [&](LD lo, LD hi) { return poissonSum(a[0], lo, hi); }); },
+       1e-13, 1e-300, "sum of terms each good to ~1e-14 relative"});
   const auto expo = [](const Args& a) { return bm::exponential_distribution<LD>(1.0L / a[0]); };
   const auto expGrid = Product({{0.1, 1, 2.5, 40}, Range(0, 50, 51)});
   g.push_back({"ExponentialLess", expGrid, [=](const Args& a) { return bm::cdf(expo(a), a[1]); }, 1e-14});
-  g.push_back({"ExponentialGreater", expGrid, [=](const Args& a) { return bm::cdf(complement(expo(a), a[1])); }, 1e-14});
+  g.push_back(
+      {"ExponentialGreater", expGrid, [=](const Args& a) { return bm::cdf(complement(expo(a), a[1])); }, 1e-14});
   g.push_back({"ExponentialBetween", Product({{0.5, 3}, Range(0, 5, 11), Range(0, 5, 11)}),
                [=](const Args& a) {
                  auto d = expo(a);

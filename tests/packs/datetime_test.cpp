@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "DateTimeTestUtil.h"
 #include "../common/CaseNames.h"
+#include "DateTimeTestUtil.h"
 
 namespace helmax {
 namespace {
@@ -40,8 +40,8 @@ const std::vector<TExpectedEntry>& ExpectedEntries() {
     add(2, {"HoursBetween", "HourSpan"});
     add(1, {"IsLeapYear", "IsInLeapYear", "IsPM"});
     add(2, {"IsSameDay"});
-    add(1, {"IsToday", "MilliSecondOfTheDay", "MilliSecondOfTheHour", "MilliSecondOfTheMinute",
-            "MilliSecondOfTheMonth", "MilliSecondOfTheSecond", "MilliSecondOfTheWeek", "MilliSecondOfTheYear"});
+    add(1, {"IsToday", "MilliSecondOfTheDay", "MilliSecondOfTheHour", "MilliSecondOfTheMinute", "MilliSecondOfTheMonth",
+            "MilliSecondOfTheSecond", "MilliSecondOfTheWeek", "MilliSecondOfTheYear"});
     add(2, {"MilliSecondsBetween", "MilliSecondSpan"});
     add(1, {"MinuteOfTheDay", "MinuteOfTheHour", "MinuteOfTheMonth", "MinuteOfTheWeek", "MinuteOfTheYear"});
     add(2, {"MinutesBetween", "MinuteSpan"});
@@ -210,9 +210,9 @@ INSTANTIATE_TEST_SUITE_P(
         TTextCase{"IncMonth(01.31.2009, 1)", "02.28.2009"}, TTextCase{"IncMonth(03.31.2008, -1)", "02.29.2008"},
         TTextCase{"IncMonth(12.15.2008:10:30, 1)", "01.15.2009:10:30:00AM"},
         TTextCase{"IncMonth(01.15.2008, -13)", "12.15.2006"}, TTextCase{"IncYear(02.29.2008, 4)", "02.29.2012"},
-        TTextCase{"IncYear(02.29.2008, -108)", "02.28.1900"},
-        TTextCase{"IncDay(01.01.2008, 2)", "01.03.2008"}, TTextCase{"IncDay(03.01.2008, -1)", "02.29.2008"},
-        TTextCase{"IncWeek(12.29.2008, 1)", "01.05.2009"}, TTextCase{"IncHour(12.31.2008:23:00, 2)", "01.01.2009:01:00:00AM"},
+        TTextCase{"IncYear(02.29.2008, -108)", "02.28.1900"}, TTextCase{"IncDay(01.01.2008, 2)", "01.03.2008"},
+        TTextCase{"IncDay(03.01.2008, -1)", "02.29.2008"}, TTextCase{"IncWeek(12.29.2008, 1)", "01.05.2009"},
+        TTextCase{"IncHour(12.31.2008:23:00, 2)", "01.01.2009:01:00:00AM"},
         TTextCase{"IncMinute(12.31.2008:23:59, 1)", "01.01.2009"},
         TTextCase{"IncSecond(01.01.2009, -1)", "12.31.2008:11:59:59PM"},
         TTextCase{"SecondOfTheDay(IncMilliSecond(01.01.2009, 86399999))", "86399"},
@@ -288,7 +288,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "Invalid value for DAYSBETWEEN :  incorrect datetime type for the parameter 2 : NONMATH"},
         TTextCase{"IncDay(01.01.2008, 1.5)",
                   "Invalid value for INCDAY :  incorrect  integer for the parameter  2 : NONMATH"},
-        TTextCase{"IncDay(2008, 1)", "Invalid value for INCDAY :  incorrect datetime type for the parameter 1 : NONMATH"},
+        TTextCase{"IncDay(2008, 1)",
+                  "Invalid value for INCDAY :  incorrect datetime type for the parameter 1 : NONMATH"},
         TTextCase{"IncMonth(01.01.2008, true)",
                   "Invalid value for INCMONTH :  incorrect  integer for the parameter  2 : NONMATH"},
         TTextCase{"IncYear(01.01.2008, 3e9)",
@@ -305,12 +306,15 @@ INSTANTIATE_TEST_SUITE_P(
                   "Invalid value for DAYSINAMONTH :  incorrect month for the parameter  2 (must be 1 to 12) : NONMATH"},
         TTextCase{"DaysInAMonth(2008, 13)",
                   "Invalid value for DAYSINAMONTH :  incorrect month for the parameter  2 (must be 1 to 12) : NONMATH"},
-        TTextCase{"DaysInAYear(-1)", "Invalid value for DAYSINAYEAR :  incorrect word type for the parameter  : NONMATH"},
+        TTextCase{"DaysInAYear(-1)",
+                  "Invalid value for DAYSINAYEAR :  incorrect word type for the parameter  : NONMATH"},
         TTextCase{"WeeksInAYear(2008.5)",
                   "Invalid value for WEEKSINAYEAR :  incorrect word type for the parameter  : NONMATH"},
-        TTextCase{"IsLeapYear(null)", "Invalid value for ISLEAPYEAR :  incorrect real type for the parameter 1 : NONMATH"},
+        TTextCase{"IsLeapYear(null)",
+                  "Invalid value for ISLEAPYEAR :  incorrect real type for the parameter 1 : NONMATH"},
         TTextCase{"IncDay(12.31.9999, 1)", "Invalid value for INCDAY :  incday( 12.31.9999 , 1)  : InvalidArgument"},
-        TTextCase{"IncYear(01.01.0001, -1)", "Invalid value for INCYEAR :  incyear( 01.01.0001 , -1)  : InvalidArgument"}),
+        TTextCase{"IncYear(01.01.0001, -1)",
+                  "Invalid value for INCYEAR :  incyear( 01.01.0001 , -1)  : InvalidArgument"}),
     test::NamedBy([](const TTextCase& c) { return c.Text; }));
 
 // ---- every day from 1900 to 2100 against std::chrono --------------------------------------
@@ -416,15 +420,15 @@ TEST(Milliseconds, ArgumentsAreRoundedToWholeMillisecondsFirst) {
   };
   const double oneAm = 39448.0 + 1.0 / 24.0;  // 01.01.2008 01:00
   const TCase cases[] = {
-      {oneAm - 0.4 * ms, "HourOfTheDay(d)", 1},            // just below 01:00 rounds up to it
-      {oneAm - 0.6 * ms, "HourOfTheDay(d)", 0},            // 00:59:59.999
+      {oneAm - 0.4 * ms, "HourOfTheDay(d)", 1},  // just below 01:00 rounds up to it
+      {oneAm - 0.6 * ms, "HourOfTheDay(d)", 0},  // 00:59:59.999
       {oneAm - 0.6 * ms, "MilliSecondOfTheSecond(d)", 999},
-      {39448.0 - 0.4 * ms, "DayOfTheMonth(d)", 1},         // rounds to midnight of 1 January
+      {39448.0 - 0.4 * ms, "DayOfTheMonth(d)", 1},  // rounds to midnight of 1 January
       {39448.0 + 1234.6 * ms, "MilliSecondOfTheDay(d)", 1235},
       {39448.0 + 1234.4 * ms, "MilliSecondOfTheDay(d)", 1234},
-      {-1.25, "HourOfTheDay(d)", 6},                       // 29 December 1899, 06:00
+      {-1.25, "HourOfTheDay(d)", 6},  // 29 December 1899, 06:00
       {-1.25, "DayOfTheMonth(d)", 29},
-      {-1.25, "MinuteOfTheWeek(d)", 4 * 1440 + 360},      // Friday 06:00
+      {-1.25, "MinuteOfTheWeek(d)", 4 * 1440 + 360},  // Friday 06:00
   };
   for (const TCase& c : cases) {
     TValue d = TValue::MakeDateTime(c.Serial);
@@ -441,9 +445,10 @@ TEST(Milliseconds, SpansAreMillisecondDifferences) {
   const double ms = 1.0 / 86400000.0;
   TValue a = TValue::MakeDateTime(39448.0 + 0.3 * ms), b = TValue::MakeDateTime(39449.0 - 0.3 * ms);
   THelmaxDateTimeEval e;
-  e.VerifySyntaxSemantics("DaysBetween(a, b), MilliSecondSpan(a, b), SameTime(a, 01.01.2008), "
-                          "SameDateTime(b, 01.02.2008), CompareDateTime(b, 01.02.2008)",
-                          TUserVarArray{{"a", &a, 0}, {"b", &b, 0}}, false);
+  e.VerifySyntaxSemantics(
+      "DaysBetween(a, b), MilliSecondSpan(a, b), SameTime(a, 01.01.2008), "
+      "SameDateTime(b, 01.02.2008), CompareDateTime(b, 01.02.2008)",
+      TUserVarArray{{"a", &a, 0}, {"b", &b, 0}}, false);
   ASSERT_FALSE(e.Error) << e.ErrorMessage;
   TValue* const* r = e.DoVectorOfMathExpressions();
   ASSERT_NE(r, nullptr) << e.ErrorMessage;
@@ -455,19 +460,14 @@ TEST(Milliseconds, SpansAreMillisecondDifferences) {
 }
 
 TEST(Range, DateTimesOutsideYears1To9999AreInvalidArguments) {
-  const double firstDay = -693593.0;  // 01.01.0001
+  const double firstDay = -693593.0;                              // 01.01.0001
   const double lastMoment = 2958465.0 + 86399999.0 / 86400000.0;  // 12.31.9999 23:59:59.999
   struct TCase {
     double Serial;
     bool Valid;
   };
-  const TCase cases[] = {{firstDay, true},
-                         {firstDay - 1.0, false},
-                         {lastMoment, true},
-                         {2958466.0, false},
-                         {std::nan(""), false},
-                         {1e300, false},
-                         {-1e18, false}};
+  const TCase cases[] = {{firstDay, true},      {firstDay - 1.0, false}, {lastMoment, true}, {2958466.0, false},
+                         {std::nan(""), false}, {1e300, false},          {-1e18, false}};
   for (const TCase& c : cases) {
     TValue d = TValue::MakeDateTime(c.Serial);
     THelmaxDateTimeEval e;
@@ -506,8 +506,8 @@ TEST(HostLines, RunTimeFailuresSayExecutionError) {
 }
 
 TEST(FoldedAndRunTime, CalendarFunctionsAgree) {
-  const std::vector<std::string> dates = {"12.31.2008:22:30", "02.29.2008", "01.01.0001", "12.31.9999", "2008",
-                                          "true",             "null",       "real2curr(2)"};
+  const std::vector<std::string> dates = {
+      "12.31.2008:22:30", "02.29.2008", "01.01.0001", "12.31.9999", "2008", "true", "null", "real2curr(2)"};
   const std::vector<std::string> counts = {"1", "-1", "1.5", "100000", "real2curr(3)", "true", "3e9"};
   for (const TExpectedEntry& f : ExpectedEntries()) {
     const std::string name = f.Name;

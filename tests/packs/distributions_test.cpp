@@ -68,20 +68,62 @@ void ExpectNear(double value, double expected, double relative, const std::strin
 }
 
 TEST(DistributionsRegistration, FiftySixFunctionsInTableOrderWithTheirArity) {
-  const std::vector<std::pair<std::string, int>> expected{
-      {"Gamma", 1}, {"LnGamma", 1}, {"InverseGamma", 1}, {"IncompleteGamma", 2}, {"IncompleteGamma2", 2},
-      {"Beta", 2}, {"LnBeta", 2}, {"IncompleteBeta", 3}, {"Hermite", 2}, {"Permutation", 2},
-      {"BinomialCoeff", 2}, {"NormalZ", 1}, {"NormalPDF", 3}, {"NormalLess", 1}, {"NormalGreater", 1},
-      {"InvNormalLess", 1}, {"InvNormalGreater", 1}, {"ZAlpha", 1}, {"NormalDistLess", 3},
-      {"NormalDistGreater", 3}, {"NormalDistBetween", 4}, {"InvNormalDistLess", 3}, {"InvNormalDistGreater", 3},
-      {"LogNormalPDF", 3}, {"LogNormalLess", 3}, {"LogNormalGreater", 3}, {"LogNormalBetween", 4},
-      {"InvLogNormalLess", 3}, {"InvLogNormalGreater", 3}, {"ChiSquareLess", 2}, {"ChiSquareGreater", 2},
-      {"ChiSquareBetween", 3}, {"InvChiSquare", 2}, {"InvChiSquareLess", 2}, {"InvChiSquareGreater", 2},
-      {"FDistLess", 3}, {"FDistGreater", 3}, {"FDistBetween", 4}, {"InvFDistLess", 3}, {"InvFDistGreater", 3},
-      {"StudentTLess", 2}, {"StudentTGreater", 2}, {"StudentTBetween", 3}, {"InvStudentTLess", 2},
-      {"InvStudentTGreater", 2}, {"BinomialEq", 3}, {"BinomialLess", 3}, {"BinomialGreater", 3},
-      {"BinomialBetween", 4}, {"PoissonEq", 2}, {"PoissonLess", 2}, {"PoissonGreater", 2}, {"PoissonBetween", 3},
-      {"ExponentialLess", 2}, {"ExponentialGreater", 2}, {"ExponentialBetween", 3}};
+  const std::vector<std::pair<std::string, int>> expected{{"Gamma", 1},
+                                                          {"LnGamma", 1},
+                                                          {"InverseGamma", 1},
+                                                          {"IncompleteGamma", 2},
+                                                          {"IncompleteGamma2", 2},
+                                                          {"Beta", 2},
+                                                          {"LnBeta", 2},
+                                                          {"IncompleteBeta", 3},
+                                                          {"Hermite", 2},
+                                                          {"Permutation", 2},
+                                                          {"BinomialCoeff", 2},
+                                                          {"NormalZ", 1},
+                                                          {"NormalPDF", 3},
+                                                          {"NormalLess", 1},
+                                                          {"NormalGreater", 1},
+                                                          {"InvNormalLess", 1},
+                                                          {"InvNormalGreater", 1},
+                                                          {"ZAlpha", 1},
+                                                          {"NormalDistLess", 3},
+                                                          {"NormalDistGreater", 3},
+                                                          {"NormalDistBetween", 4},
+                                                          {"InvNormalDistLess", 3},
+                                                          {"InvNormalDistGreater", 3},
+                                                          {"LogNormalPDF", 3},
+                                                          {"LogNormalLess", 3},
+                                                          {"LogNormalGreater", 3},
+                                                          {"LogNormalBetween", 4},
+                                                          {"InvLogNormalLess", 3},
+                                                          {"InvLogNormalGreater", 3},
+                                                          {"ChiSquareLess", 2},
+                                                          {"ChiSquareGreater", 2},
+                                                          {"ChiSquareBetween", 3},
+                                                          {"InvChiSquare", 2},
+                                                          {"InvChiSquareLess", 2},
+                                                          {"InvChiSquareGreater", 2},
+                                                          {"FDistLess", 3},
+                                                          {"FDistGreater", 3},
+                                                          {"FDistBetween", 4},
+                                                          {"InvFDistLess", 3},
+                                                          {"InvFDistGreater", 3},
+                                                          {"StudentTLess", 2},
+                                                          {"StudentTGreater", 2},
+                                                          {"StudentTBetween", 3},
+                                                          {"InvStudentTLess", 2},
+                                                          {"InvStudentTGreater", 2},
+                                                          {"BinomialEq", 3},
+                                                          {"BinomialLess", 3},
+                                                          {"BinomialGreater", 3},
+                                                          {"BinomialBetween", 4},
+                                                          {"PoissonEq", 2},
+                                                          {"PoissonLess", 2},
+                                                          {"PoissonGreater", 2},
+                                                          {"PoissonBetween", 3},
+                                                          {"ExponentialLess", 2},
+                                                          {"ExponentialGreater", 2},
+                                                          {"ExponentialBetween", 3}};
   const TUserFuncArray f = DistributionFunctions();
   ASSERT_EQ(f.size(), 56u);
   for (std::size_t i = 0; i < f.size(); ++i) {
@@ -188,8 +230,8 @@ TEST(DistributionsMessages, DomainFailuresOfConstantCalls) {
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Text);
     const TFailure f = CompileFailure(c.Text);
-    EXPECT_EQ(f.Message, std::string("ValFunct-> ") + c.Function +
-                             " FUNCTION ARGUMENTS ESCAPE DEFINITION DOMIAN : " + c.Message);
+    EXPECT_EQ(f.Message,
+              std::string("ValFunct-> ") + c.Function + " FUNCTION ARGUMENTS ESCAPE DEFINITION DOMIAN : " + c.Message);
     std::string upper = c.Function, lower = c.Message;
     for (char& ch : upper) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
     for (char& ch : lower) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
@@ -272,8 +314,8 @@ TEST(DistributionsFailures, FloatingPointFailuresHaveTheirKind) {
     int Kind;
   };
   const TCase cases[] = {
-      {"LnGamma(-0.5)", mkInvalidOp},      // ln of a negative number
-      {"Gamma(200)", mkOverflow},          //
+      {"LnGamma(-0.5)", mkInvalidOp},  // ln of a negative number
+      {"Gamma(200)", mkOverflow},      //
       {"LogNormalLess(0, 1, 0)", mkZeroDivide},
       {"LogNormalLess(0, 1, -1)", mkInvalidOp},
       {"Hermite(1, 100000000000)", mkOverflow},  // stops once the recurrence leaves the range
@@ -324,8 +366,9 @@ TEST(DistributionsValues, EdgeCases) {
 // The refinement widens its bracket until it holds the answer.
 TEST(DistributionsValues, InverseDistributionsReachTheAnswerOutsideTheFirstBracket) {
   namespace bm = boost::math;
-  ExpectNear(Eval("InvFDistLess(0.95, 2, 8)"), static_cast<double>(bm::quantile(bm::fisher_f_distribution<long double>(2, 8), 0.95L)),
-             1e-13, "InvFDistLess(0.95, 2, 8)");
+  ExpectNear(Eval("InvFDistLess(0.95, 2, 8)"),
+             static_cast<double>(bm::quantile(bm::fisher_f_distribution<long double>(2, 8), 0.95L)), 1e-13,
+             "InvFDistLess(0.95, 2, 8)");
   EXPECT_NEAR(Eval("InvFDistLess(0.95, 2, 8)"), 4.459, 5e-4);
   // Cauchy quantile: tan(π(p - 1/2)).
   ExpectNear(Eval("InvStudentTLess(0.975, 1)"), std::tan(M_PI * 0.475), 1e-13, "InvStudentTLess(0.975, 1)");
@@ -338,10 +381,12 @@ TEST(DistributionsValues, InverseDistributionsReachTheAnswerOutsideTheFirstBrack
   EXPECT_NEAR(Eval("InvStudentTLess(0.5, 7)"), 0, 1e-15);
   // One degree of freedom, where the F estimate cannot be formed.
   for (const auto& [p, n1, n2] : {std::tuple{0.3, 1, 5}, std::tuple{0.9, 4, 1}, std::tuple{0.5, 1, 1}}) {
-    const std::string text = "InvFDistLess(" + std::to_string(p) + ", " + std::to_string(n1) + ", " + std::to_string(n2) + ")";
-    ExpectNear(Eval(text),
-               static_cast<double>(bm::quantile(bm::fisher_f_distribution<long double>(n1, n2), static_cast<long double>(p))),
-               1e-12, text);
+    const std::string text =
+        "InvFDistLess(" + std::to_string(p) + ", " + std::to_string(n1) + ", " + std::to_string(n2) + ")";
+    ExpectNear(
+        Eval(text),
+        static_cast<double>(bm::quantile(bm::fisher_f_distribution<long double>(n1, n2), static_cast<long double>(p))),
+        1e-12, text);
   }
   // The ends of the closed range.
   EXPECT_EQ(Eval("InvFDistLess(0, 3, 4)"), 0);
@@ -353,7 +398,8 @@ TEST(DistributionsValues, UpperIncompleteGammaForEveryPositiveS) {
   for (double s : {2.3, 0.1, 0.2, 1.0, 7.77, 30.5}) {
     for (double x : {0.0, 0.5, 1.0, 12.0, 150.0}) {
       const std::string text = "IncompleteGamma2(" + std::to_string(s) + ", " + std::to_string(x) + ")";
-      ExpectNear(Eval(text), static_cast<double>(boost::math::tgamma(static_cast<long double>(s), static_cast<long double>(x))),
+      ExpectNear(Eval(text),
+                 static_cast<double>(boost::math::tgamma(static_cast<long double>(s), static_cast<long double>(x))),
                  1e-13, text);
     }
   }
@@ -369,8 +415,9 @@ TEST(DistributionsValues, LnGammaIsExactlyZeroAtOneAndTwo) {
 
 // Negative integer arguments finish at once with a defined outcome.
 TEST(DistributionsValues, NegativeIntegersFinishPromptly) {
-  EXPECT_EQ(CompileFailure("Hermite(2, -3)").Message,
-            "ValFunct-> Hermite FUNCTION ARGUMENTS ESCAPE DEFINITION DOMIAN : Incorrect integer type: Order of Hermite");
+  EXPECT_EQ(
+      CompileFailure("Hermite(2, -3)").Message,
+      "ValFunct-> Hermite FUNCTION ARGUMENTS ESCAPE DEFINITION DOMIAN : Incorrect integer type: Order of Hermite");
   for (const char* text : {"ChiSquareLess(1, -3)", "InvChiSquareLess(0.5, -4)", "StudentTLess(1, -1000000000000)",
                            "InvStudentTLess(0.3, -2)", "FDistLess(1, -2, 3)", "InvFDistGreater(0.3, 2, -3)"}) {
     SCOPED_TRACE(text);

@@ -220,9 +220,7 @@ TEST(FinanceIdentities, NumberOfPeriodsInvertsPayment) {
     const std::vector<double> args{l.Rate, pmt, l.PV, l.FV, t};
     try {
       EXPECT_NEAR(Call("NumberOfPeriods", args), l.N, allowed) << Text("NumberOfPeriods", args);
-    } catch (const std::exception& ex) {
-      ADD_FAILURE() << Text("NumberOfPeriods", args) << " failed: " << ex.what();
-    }
+    } catch (const std::exception& ex) { ADD_FAILURE() << Text("NumberOfPeriods", args) << " failed: " << ex.what(); }
   }
   EXPECT_GT(checked, 1000);
 }
@@ -257,8 +255,9 @@ TEST(FinanceIdentities, InterestRateRecoversTheRate) {
     // its slope in the rate.
     const Wide r = l.Rate, h = r * Wide(1e-20);
     const TReference at = WideResidual(r, l.N, pmt, l.PV, l.FV, l.T);
-    const Wide slope = (WideResidual(r + h, l.N, pmt, l.PV, l.FV, l.T).Value -
-                        WideResidual(r - h, l.N, pmt, l.PV, l.FV, l.T).Value) / (2 * h);
+    const Wide slope =
+        (WideResidual(r + h, l.N, pmt, l.PV, l.FV, l.T).Value - WideResidual(r - h, l.N, pmt, l.PV, l.FV, l.T).Value) /
+        (2 * h);
     const double allowed = 1e-15 * l.Rate + 64 * kUnit * static_cast<double>(at.Magnitude / abs(slope));
     EXPECT_NEAR(rate, l.Rate, allowed) << Text("InterestRate", args);
   }
@@ -320,14 +319,32 @@ TEST(FinanceWorkedValues, PartsOfALongLoanSumToItsPayment) {
     double Payment, Interest, Principal;
   };
   const TPart parts[] = {
-      {{0.1, 1, 400, 100000, 0, 0}, -10000.00000000000083239623, -10000.00000000000055511151, -2.772847191210572174631227e-13},
-      {{0.1, 200, 400, 100000, 0, 0}, -10000.00000000000083239623, -9999.999952129245156990842, -0.00004787075567540538978931813},
-      {{0.1, 400, 400, 100000, 0, 0}, -10000.00000000000083239623, -909.0909090909092124584601, -9090.909090909091619937771},
+      {{0.1, 1, 400, 100000, 0, 0},
+       -10000.00000000000083239623,
+       -10000.00000000000055511151,
+       -2.772847191210572174631227e-13},
+      {{0.1, 200, 400, 100000, 0, 0},
+       -10000.00000000000083239623,
+       -9999.999952129245156990842,
+       -0.00004787075567540538978931813},
+      {{0.1, 400, 400, 100000, 0, 0},
+       -10000.00000000000083239623,
+       -909.0909090909092124584601,
+       -9090.909090909091619937771},
       // The future value alone: the payment is not the limit -PV·r = 0.
       {{0.1, 1, 400, 0, 1e20, 0}, -277.2847191210572174631227, 0, -277.2847191210572174631227},
-      {{0.2, 2, 250, 5000, 300, 1}, -833.3333333333333718968958, -833.3333333333333718799135, -1.698221572258013478555581e-17},
-      {{0.2, 125, 250, 5000, 300, 1}, -833.3333333333333718968958, -833.3333332401609000865593, -9.317247181033648603857311e-8},
-      {{0.2, 250, 250, 5000, 300, 1}, -833.3333333333333718968958, -97.22222222222223353240797, -736.1111111111111383644878},
+      {{0.2, 2, 250, 5000, 300, 1},
+       -833.3333333333333718968958,
+       -833.3333333333333718799135,
+       -1.698221572258013478555581e-17},
+      {{0.2, 125, 250, 5000, 300, 1},
+       -833.3333333333333718968958,
+       -833.3333332401609000865593,
+       -9.317247181033648603857311e-8},
+      {{0.2, 250, 250, 5000, 300, 1},
+       -833.3333333333333718968958,
+       -97.22222222222223353240797,
+       -736.1111111111111383644878},
   };
   for (const TPart& c : parts) {
     const std::vector<double>& a = c.Args;

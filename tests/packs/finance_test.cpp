@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "DateTimeTestUtil.h"
 #include "../common/CaseNames.h"
+#include "DateTimeTestUtil.h"
 
 namespace helmax {
 namespace {
@@ -85,10 +85,8 @@ TEST(Finance, InterestRateRecoversTheRate) {
         const double pmt = F("Payment", {l.Rate, l.N, l.PV, l.FV, t});
         const std::string text = Call("InterestRate", {l.N, pmt, l.PV, l.FV, t});
         const int kind = FailureKind(text);
-        if (kind == -1)
-          EXPECT_NEAR(Real(text), l.Rate, 1e-9 * std::fabs(l.Rate)) << text;
-        else
-          EXPECT_EQ(kind, mkInvalidArgument) << text;
+        if (kind == -1) EXPECT_NEAR(Real(text), l.Rate, 1e-9 * std::fabs(l.Rate)) << text;
+        else EXPECT_EQ(kind, mkInvalidArgument) << text;
         continue;
       }
       const double pmt = F("Payment", {l.Rate, l.N, l.PV, l.FV, t});
@@ -121,8 +119,9 @@ TEST(Finance, WorkedValues) {
   EXPECT_EQ(RunText("FutureValue(0, 10, -100, 0, 0), FutureValue(0, 10, -100, 50, 1)"), "1000; 950");
   EXPECT_EQ(RunText("NetPresentValue(1, 100, 0), NetPresentValue(1, 100, 1)"), "50; 100");
   EXPECT_EQ(RunText("NetPresentValue(0.1, 110, 121, 0)"), "200");
-  EXPECT_EQ(RunText("SYDDepreciation(1000, 100, 5, 1), SYDDepreciation(1000, 100, 5, 5), SYDDepreciation(1000, 100, 5, 6)"),
-            "300; 60; 0");
+  EXPECT_EQ(
+      RunText("SYDDepreciation(1000, 100, 5, 1), SYDDepreciation(1000, 100, 5, 5), SYDDepreciation(1000, 100, 5, 6)"),
+      "300; 60; 0");
   EXPECT_EQ(RunText("DoubleDecliningBalance(1000, 100, 5, 1), DoubleDecliningBalance(1000, 100, 5, 2)"), "400; 240");
   EXPECT_EQ(RunText("DoubleDecliningBalance(1000, 100, 2, 1), DoubleDecliningBalance(1000, 100, 2, 2)"), "900; 0");
   EXPECT_EQ(RunText("DoubleDecliningBalance(1000, 900, 5, 2), DoubleDecliningBalance(1000, 1000, 5, 1)"), "0; 0");
@@ -150,8 +149,10 @@ INSTANTIATE_TEST_SUITE_P(
     Checks, FinanceLines,
     ::testing::Values(
         TTextCase{"Payment(0.01, 12, 1000, 0, 2)",
-                  "Invalid value for PAYMENT :  incorrect paymenttime: must be 1 (startofperiod) or 0 (endofperiod) : NONMATH"},
-        TTextCase{"NetPresentValue(0.1, 100)", "Invalid value for NETPRESENTVALUE :  parameter count must be >= 3 : NONMATH"},
+                  "Invalid value for PAYMENT :  incorrect paymenttime: must be 1 (startofperiod) or 0 (endofperiod) : "
+                  "NONMATH"},
+        TTextCase{"NetPresentValue(0.1, 100)",
+                  "Invalid value for NETPRESENTVALUE :  parameter count must be >= 3 : NONMATH"},
         TTextCase{"InternalRateOfReturn(5)",
                   "Invalid value for INTERNALRATEOFRETURN :  parameter count must be >= 2 : NONMATH"},
         TTextCase{"NetPresentValue(0.1, true, 0)",
@@ -159,9 +160,11 @@ INSTANTIATE_TEST_SUITE_P(
         TTextCase{"NetPresentValue(0.1, 100, 0.5)",
                   "Invalid value for NETPRESENTVALUE :  incorrect integer type: paymenttime : NONMATH"},
         TTextCase{"NetPresentValue(0.1, 100, -1)",
-                  "Invalid value for NETPRESENTVALUE :  incorrect paymenttime: must be 1 (startofperiod) or 0 (endofperiod) : NONMATH"},
-        TTextCase{"DoubleDecliningBalance(1000, 100, 5, true)",
-                  "Invalid value for DOUBLEDECLININGBALANCE :  incorrect real type: cost, salvage, life, period : NONMATH"},
+                  "Invalid value for NETPRESENTVALUE :  incorrect paymenttime: must be 1 (startofperiod) or 0 "
+                  "(endofperiod) : NONMATH"},
+        TTextCase{
+            "DoubleDecliningBalance(1000, 100, 5, true)",
+            "Invalid value for DOUBLEDECLININGBALANCE :  incorrect real type: cost, salvage, life, period : NONMATH"},
         TTextCase{"SYDDepreciation(1000, 100, 5.5, 1)",
                   "Invalid value for SYDDEPRECIATION :  incorrect integer type: life or period : NONMATH"},
         TTextCase{"SLNDepreciation(1000, null, 5)",
@@ -169,41 +172,50 @@ INSTANTIATE_TEST_SUITE_P(
         TTextCase{"SLNDepreciation(1000, 100, 5.5)",
                   "Invalid value for SLNDEPRECIATION :  incorrect integer type: life  : NONMATH"},
         TTextCase{"FutureValue(0.1, 2, 0, 12.31.2008, 0)",
-                  "Invalid value for FUTUREVALUE :  incorrect real type: rate, nperiods, payment, presentvalue, paymenttime : NONMATH"},
+                  "Invalid value for FUTUREVALUE :  incorrect real type: rate, nperiods, payment, presentvalue, "
+                  "paymenttime : NONMATH"},
         TTextCase{"FutureValue(0.1, 2.5, 0, 1, 0)",
                   "Invalid value for FUTUREVALUE :  incorrect integer type: nperiods or paymenttime : NONMATH"},
         TTextCase{"InterestPayment(0.1, 1, 2, 1000, true, 0)",
-                  "Invalid value for INTERESTPAYMENT :  incorrect real type: rate, period, nperiods, presentvalue, futurevalue, paymenttime : NONMATH"},
-        TTextCase{"PeriodPayment(0.1, 1.5, 2, 1000, 0, 0)",
-                  "Invalid value for PERIODPAYMENT :  incorrect integer type: period, nperiods or paymenttime : NONMATH"},
+                  "Invalid value for INTERESTPAYMENT :  incorrect real type: rate, period, nperiods, presentvalue, "
+                  "futurevalue, paymenttime : NONMATH"},
+        TTextCase{
+            "PeriodPayment(0.1, 1.5, 2, 1000, 0, 0)",
+            "Invalid value for PERIODPAYMENT :  incorrect integer type: period, nperiods or paymenttime : NONMATH"},
         TTextCase{"InterestRate(true, 1, 2, 3, 0)",
-                  "Invalid value for INTERESTRATE :  incorrect real type: nperiods, payment, presentvalue, futurevalue, paymenttime : NONMATH"},
+                  "Invalid value for INTERESTRATE :  incorrect real type: nperiods, payment, presentvalue, "
+                  "futurevalue, paymenttime : NONMATH"},
         TTextCase{"InterestRate(10, 1, 2, 3, 0.5)",
                   "Invalid value for INTERESTRATE :  incorrect integer type: nperiods or paymenttime : NONMATH"},
         TTextCase{"NumberOfPeriods(0.1, 1, 2, null, 0)",
-                  "Invalid value for NUMBEROFPERIODS :  incorrect real type: rate, payment, presentvalue, futurevalue, paymenttime : NONMATH"},
+                  "Invalid value for NUMBEROFPERIODS :  incorrect real type: rate, payment, presentvalue, futurevalue, "
+                  "paymenttime : NONMATH"},
         TTextCase{"NumberOfPeriods(0.1, 1, 2, 3, 0.5)",
                   "Invalid value for NUMBEROFPERIODS :  incorrect integer type: paymenttime : NONMATH"},
         TTextCase{"Payment(true, 1, 2, 3, 0)",
-                  "Invalid value for PAYMENT :  incorrect real type: rate, nperiods, presentvalue, futurevalue, paymenttime : NONMATH"},
+                  "Invalid value for PAYMENT :  incorrect real type: rate, nperiods, presentvalue, futurevalue, "
+                  "paymenttime : NONMATH"},
         TTextCase{"PresentValue(true, 1, 2, 3, 0)",
-                  "Invalid value for PRESENTVALUE :  incorrect real type: rate, nperiods, payment, futurevalue, paymenttime : NONMATH"},
+                  "Invalid value for PRESENTVALUE :  incorrect real type: rate, nperiods, payment, futurevalue, "
+                  "paymenttime : NONMATH"},
         TTextCase{"PresentValue(0.1, 3e9, 2, 3, 0)",
                   "Invalid value for PRESENTVALUE :  incorrect integer type: nperiods or paymenttime : NONMATH"},
         TTextCase{"SLNDepreciation(1000, 100, 0)",
                   "Invalid value for SLNDEPRECIATION :  slndepreciation( 1000 , 100 , 0)  : InvalidArgument"},
-        TTextCase{"Payment(-1, 12, 1000, 0, 0)", "Invalid value for PAYMENT :  payment( -1 , 12 , 1000 , 0 , 0)  : InvalidArgument"},
-        TTextCase{"Variance(1, true)", "Invalid value for VARIANCE :  incorrect real type for the parameter 2 : NONMATH"},
+        TTextCase{"Payment(-1, 12, 1000, 0, 0)",
+                  "Invalid value for PAYMENT :  payment( -1 , 12 , 1000 , 0 , 0)  : InvalidArgument"},
+        TTextCase{"Variance(1, true)",
+                  "Invalid value for VARIANCE :  incorrect real type for the parameter 2 : NONMATH"},
         TTextCase{"Variance(5)", "Invalid value for VARIANCE :  variance( 5)  : InvalidOp"}),
     test::NamedBy([](const TTextCase& c) { return c.Text; }));
 
 TEST(Finance, FormulaFailuresAreInvalidArguments) {
-  for (const char* text : {"FutureValue(-1, 10, 1, 1, 0)", "FutureValue(0.5, 200, 1, 1, 0)",
-                           "InterestPayment(0.1, 0, 12, 1000, 0, 0)", "InterestPayment(0.1, 13, 12, 1000, 0, 1)",
-                           "PeriodPayment(0.1, 13, 12, 1000, 0, 0)", "NumberOfPeriods(0.1, -100, 1000, 0, 0)",
-                           "NumberOfPeriods(0.1, -50, 1000, 0, 0)", "InterestRate(0, -100, 1000, 0, 0)",
-                           "InterestRate(10, -100, 0, 0, 0)", "NetPresentValue(-1.5, 100, 0)",
-                           "InternalRateOfReturn(100, 200, -2)", "SLNDepreciation(1, 0, -3)"})
+  for (const char* text :
+       {"FutureValue(-1, 10, 1, 1, 0)", "FutureValue(0.5, 200, 1, 1, 0)", "InterestPayment(0.1, 0, 12, 1000, 0, 0)",
+        "InterestPayment(0.1, 13, 12, 1000, 0, 1)", "PeriodPayment(0.1, 13, 12, 1000, 0, 0)",
+        "NumberOfPeriods(0.1, -100, 1000, 0, 0)", "NumberOfPeriods(0.1, -50, 1000, 0, 0)",
+        "InterestRate(0, -100, 1000, 0, 0)", "InterestRate(10, -100, 0, 0, 0)", "NetPresentValue(-1.5, 100, 0)",
+        "InternalRateOfReturn(100, 200, -2)", "SLNDepreciation(1, 0, -3)"})
     EXPECT_EQ(FailureKind(text), mkInvalidArgument) << text;
   EXPECT_EQ(FailureKind("Payment(0.1, 0, 1000, 0, 0)"), mkZeroDivide);
   EXPECT_EQ(FailureKind("Payment(0.1, 0, 0, 0, 0)"), mkInvalidOp);

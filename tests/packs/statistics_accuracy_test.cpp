@@ -75,7 +75,7 @@ struct TStatisticCase {
   std::string Name;
   std::function<Wide(const TWideMoments&)> Value;
   std::function<Wide(const TWideMoments&)> Size;  // size of its terms
-  double Bound;                                     // in units of kUnit
+  double Bound;                                   // in units of kUnit
 };
 
 TEST(StatisticsAccuracy, EveryMagnitudeAgainstFiftyDigits) {
@@ -140,9 +140,7 @@ TEST(StatisticsWorkedValues, AtTheEndsOfTheDoubleRange) {
     const std::string text = Text(c.Name, c.Args);
     try {
       EXPECT_NEAR(Call(c.Name, c.Args), c.Expected, 4 * kUnit * std::fabs(c.Expected)) << text;
-    } catch (const std::exception& ex) {
-      ADD_FAILURE() << text << " failed: " << ex.what();
-    }
+    } catch (const std::exception& ex) { ADD_FAILURE() << text << " failed: " << ex.what(); }
   }
 }
 

@@ -3,7 +3,6 @@
 // element's property to the constant list.
 #include <gtest/gtest.h>
 
-
 #include <filesystem>
 #include <map>
 #include <set>
@@ -78,8 +77,9 @@ std::vector<TExpected> ExpectedElements() {
     else if (metalloids.count(e.Symbol)) e.Class = TElementClass::Metalloid;
     else if (otherMetals.count(e.Symbol)) e.Class = TElementClass::OtherMetal;
     else e.Class = TElementClass::TransitionMetal;
-    e.State = gases.count(e.Symbol) ? TMatterState::Gas : liquids.count(e.Symbol) ? TMatterState::Liquid
-                                                                                   : TMatterState::Solid;
+    e.State = gases.count(e.Symbol)     ? TMatterState::Gas
+              : liquids.count(e.Symbol) ? TMatterState::Liquid
+                                        : TMatterState::Solid;
     // Technetium and promethium have no stable isotope, nor has anything
     // from polonium on; from neptunium on they are made, not mined.
     e.Radioactive = z == 43 || z == 61 || z >= 84;
@@ -169,9 +169,7 @@ TEST_F(PeriodicTable, GroupLabelsStandAboveTheirGroups) {
   }
   for (int row = 0; row < GridRows; ++row)
     for (int column = 0; column < GridColumns; ++column) {
-      if (!labelled.count({row, column})) {
-        EXPECT_EQ(GroupLabel(row, column), "") << row << "," << column;
-      }
+      if (!labelled.count({row, column})) { EXPECT_EQ(GroupLabel(row, column), "") << row << "," << column; }
     }
 }
 
@@ -226,13 +224,11 @@ TEST_F(PeriodicTable, AtomicWeightsAreTheIupac2021StandardAtomicWeights) {
   EXPECT_EQ(withWeight.size(), 84u);
   // The others have no standard atomic weight and keep the long-lived
   // isotope's mass number (or mass) the table has always given.
-  const std::map<std::string, std::string> isotopes = {
-      {"Tc", "98"}, {"Pm", "145"}, {"Po", "209"}, {"Ra", "226.0254"}, {"Np", "237.0482"}, {"Lr", "260"}};
+  const std::map<std::string, std::string> isotopes = {{"Tc", "98"},       {"Pm", "145"},      {"Po", "209"},
+                                                       {"Ra", "226.0254"}, {"Np", "237.0482"}, {"Lr", "260"}};
   for (const auto& [symbol, weight] : isotopes) EXPECT_EQ(Element(symbol.c_str()).BuiltinValues[0], weight) << symbol;
   for (const TElement& e : Table.Elements()) {
-    if (!withWeight.count(e.Symbol)) {
-      EXPECT_TRUE(e.Radioactive) << e.Symbol;
-    }
+    if (!withWeight.count(e.Symbol)) { EXPECT_TRUE(e.Radioactive) << e.Symbol; }
   }
 }
 
@@ -241,13 +237,14 @@ TEST_F(PeriodicTable, TypedTextFindsBySymbolNumberOrTheStartOfAName) {
     const char* typed;
     const char* symbol;  // nullptr: none
   } cases[] = {
-      {"Au", "Au"}, {"aU", "Au"}, {"79", "Au"}, {"gold", "Au"}, {"GOL", "Au"},
-      {"g", "Ga"},      // gallium, germanium, gadolinium, gold: the lightest
-      {"c", "C"},       // a symbol before carbon, calcium, ...
-      {"ca", "Ca"}, {"cal", "Ca"}, {"cali", "Cf"}, {"i", "I"}, {"ir", "Ir"}, {"iro", "Fe"},
-      {"1", "H"}, {"10", "Ne"}, {"109", "Mt"}, {"026", "Fe"},
-      {"palladim", "Pd"}, {"palladium", nullptr}, {"sulphur", "S"},
-      {"0", nullptr}, {"110", nullptr}, {"99999999999", nullptr}, {"", nullptr}, {"fe2", nullptr}, {"q", nullptr},
+      {"Au", "Au"},     {"aU", "Au"},     {"79", "Au"},       {"gold", "Au"},
+      {"GOL", "Au"},    {"g", "Ga"},  // gallium, germanium, gadolinium, gold: the lightest
+      {"c", "C"},                     // a symbol before carbon, calcium, ...
+      {"ca", "Ca"},     {"cal", "Ca"},    {"cali", "Cf"},     {"i", "I"},
+      {"ir", "Ir"},     {"iro", "Fe"},    {"1", "H"},         {"10", "Ne"},
+      {"109", "Mt"},    {"026", "Fe"},    {"palladim", "Pd"}, {"palladium", nullptr},
+      {"sulphur", "S"}, {"0", nullptr},   {"110", nullptr},   {"99999999999", nullptr},
+      {"", nullptr},    {"fe2", nullptr}, {"q", nullptr},
   };
   for (const auto& c : cases) {
     const TElement* e = Table.FindTyped(c.typed);
@@ -289,10 +286,11 @@ TEST_F(PeriodicTable, DefaultFileBeginsAndEndsAsPrescribed) {
       "[H]\r\n1=1.008\r\n2=-259.2\r\n3=-252.7\r\n4=8.988E-2\r\n\r\n"
       "[He]\r\n";
   EXPECT_EQ(text.substr(0, begin.size()), begin);
-  const std::string end = "[Lu]\r\n1=174.9668\r\n2=1662.85\r\n3=3394.85\r\n4=9840\r\n\r\n"
-                          "[Th]\r\n1=232.0377\r\n2=1754.85\r\n3=4787.85\r\n4=11700\r\n\r\n"
-                          "[Pa]\r\n1=231.03588\r\n2=1230\r\n3=\r\n4=15400\r\n\r\n"
-                          "[U]\r\n1=238.02891\r\n2=1131.85\r\n3=4133.85\r\n4=18900\r\n\r\n";
+  const std::string end =
+      "[Lu]\r\n1=174.9668\r\n2=1662.85\r\n3=3394.85\r\n4=9840\r\n\r\n"
+      "[Th]\r\n1=232.0377\r\n2=1754.85\r\n3=4787.85\r\n4=11700\r\n\r\n"
+      "[Pa]\r\n1=231.03588\r\n2=1230\r\n3=\r\n4=15400\r\n\r\n"
+      "[U]\r\n1=238.02891\r\n2=1131.85\r\n3=4133.85\r\n4=18900\r\n\r\n";
   EXPECT_NE(text.find(end), std::string::npos);
   const std::string last = "[Lr]\r\n1=260\r\n2=\r\n3=\r\n4=\r\n\r\n";
   ASSERT_GE(text.size(), last.size());
@@ -386,7 +384,8 @@ TEST_F(PeriodicTable, ManyPropertiesAllRead) {
   ASSERT_EQ(Ui.Messages.size(), 1u);
   EXPECT_EQ(Ui.Messages[0], "Some lines of " + Dir.File("many.pte") + " cannot be used and were skipped:\n" +
                                 Ui.Messages[0].substr(Ui.Messages[0].find('\n') + 1));
-  EXPECT_EQ(Ui.Messages[0].substr(Ui.Messages[0].find('\n') + 1).rfind("Sections missing, built-in values used: [H]", 0), 0u);
+  EXPECT_EQ(
+      Ui.Messages[0].substr(Ui.Messages[0].find('\n') + 1).rfind("Sections missing, built-in values used: [H]", 0), 0u);
   for (int n : {5, 1234, kCount}) {
     EXPECT_EQ(Table.PropertyName(n), "P" + std::to_string(n));
     EXPECT_EQ(Value("Fe", n), std::to_string(n));
@@ -458,7 +457,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, BadPteFile, ::testing::ValuesIn(kBadFiles),
                          test::NamedBy([](const TBadFile& f) { return std::string(f.name); }));
 
 TEST_F(PeriodicTable, MessagesShowFileTextCutAndWithoutControlCharacters) {
-  const std::string longKey = "a\x02" "b" + std::string(500, 'k');
+  const std::string longKey =
+      "a\x02"
+      "b" +
+      std::string(500, 'k');
   ASSERT_TRUE(Read(Inserted(DefaultPropertyFileText(), "[Properties]\r\n", longKey + "=\xC3\xA9t\xC3\xA9\r\n")));
   ASSERT_EQ(Ui.Messages.size(), 1u);
   const std::string& m = Ui.Messages[0];

@@ -2,12 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "IniFile.h"
 #include "../common/CaseNames.h"
+#include "IniFile.h"
 
 namespace helmax {
 namespace {
@@ -74,21 +74,20 @@ TEST_P(IniLookupTest, Value) {
   EXPECT_EQ(ini.Value(GetParam().section, GetParam().key), GetParam().value);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, IniLookupTest,
-    testing::Values(LookupRow{"Main", "Width", "640"},      // first of three wins
-                    LookupRow{"mAiN", "wIdTh", "640"},      // names ignore case
-                    LookupRow{"Main", "Url", "a=b = c"},    // first '=' splits
-                    LookupRow{"Main", "Empty", ""},         //
-                    LookupRow{"Main", "Height", "480"},     // from the repeated header
-                    LookupRow{"Colors", "Back", "white"},   // header name trimmed
-                    LookupRow{"Colors", "Width", std::nullopt},  //
-                    LookupRow{"Main", "orphan", std::nullopt},   // before any header
-                    LookupRow{"Main", "; a comment", std::nullopt},
-                    LookupRow{"Main", "# another", std::nullopt},
-                    LookupRow{"Main", "no equals sign here", std::nullopt},
-                    LookupRow{"Other", "Width", std::nullopt}),
-    test::NamedBy([](const LookupRow& r) { return std::string(r.section) + "_" + r.key; }));
+INSTANTIATE_TEST_SUITE_P(Rows, IniLookupTest,
+                         testing::Values(LookupRow{"Main", "Width", "640"},           // first of three wins
+                                         LookupRow{"mAiN", "wIdTh", "640"},           // names ignore case
+                                         LookupRow{"Main", "Url", "a=b = c"},         // first '=' splits
+                                         LookupRow{"Main", "Empty", ""},              //
+                                         LookupRow{"Main", "Height", "480"},          // from the repeated header
+                                         LookupRow{"Colors", "Back", "white"},        // header name trimmed
+                                         LookupRow{"Colors", "Width", std::nullopt},  //
+                                         LookupRow{"Main", "orphan", std::nullopt},   // before any header
+                                         LookupRow{"Main", "; a comment", std::nullopt},
+                                         LookupRow{"Main", "# another", std::nullopt},
+                                         LookupRow{"Main", "no equals sign here", std::nullopt},
+                                         LookupRow{"Other", "Width", std::nullopt}),
+                         test::NamedBy([](const LookupRow& r) { return std::string(r.section) + "_" + r.key; }));
 
 TEST(IniParse, MissingSectionIsEmpty) {
   const TIniFile ini = TIniFile::Parse(kSample);
@@ -105,9 +104,9 @@ TEST(IniParse, EmptyTextHasNoSections) {
 
 TEST(IniEdit, SetValueReplacesInPlaceOrAppends) {
   TIniFile ini = TIniFile::Parse("[A]\nx=1\ny=2\n[B]\nz=3\n");
-  ini.SetValue("a", "X", "10");    // existing key keeps its place and spelling
-  ini.SetValue("A", "w", "4");     // new key goes last in its section
-  ini.SetValue("C", "k", "v=w");   // new section goes last
+  ini.SetValue("a", "X", "10");   // existing key keeps its place and spelling
+  ini.SetValue("A", "w", "4");    // new key goes last in its section
+  ini.SetValue("C", "k", "v=w");  // new section goes last
   EXPECT_EQ(ini.ToText(), "[A]\r\nx=10\r\ny=2\r\nw=4\r\n[B]\r\nz=3\r\n[C]\r\nk=v=w\r\n");
 }
 

@@ -27,16 +27,12 @@ class EnvSetting {
  public:
   EnvSetting(const char* name, const char* value) : FName(name) {
     if (const char* old = std::getenv(name)) FOld = old;
-    if (value != nullptr)
-      ::setenv(name, value, 1);
-    else
-      ::unsetenv(name);
+    if (value != nullptr) ::setenv(name, value, 1);
+    else ::unsetenv(name);
   }
   ~EnvSetting() {
-    if (FOld)
-      ::setenv(FName, FOld->c_str(), 1);
-    else
-      ::unsetenv(FName);
+    if (FOld) ::setenv(FName, FOld->c_str(), 1);
+    else ::unsetenv(FName);
   }
 
  private:

@@ -60,7 +60,8 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeRow{"Empty", "", ""}, DecodeRow{"Ascii", "a=1\r\n", "a=1\r\n"},
         DecodeRow{"BomSkipped", "\xEF\xBB\xBFx", "x"}, DecodeRow{"BomOnly", "\xEF\xBB\xBF", ""},
         DecodeRow{"Utf8Kept", "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80", "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80"},
-        DecodeRow{"Utf8EdgesKept", "\xED\x9F\xBF\xEE\x80\x80\xF4\x8F\xBF\xBF", "\xED\x9F\xBF\xEE\x80\x80\xF4\x8F\xBF\xBF"},
+        DecodeRow{"Utf8EdgesKept", "\xED\x9F\xBF\xEE\x80\x80\xF4\x8F\xBF\xBF",
+                  "\xED\x9F\xBF\xEE\x80\x80\xF4\x8F\xBF\xBF"},
         DecodeRow{"Latin1Byte", "caf\xE9", "caf\xC3\xA9"}, DecodeRow{"Euro", "\x80", "\xE2\x82\xAC"},
         DecodeRow{"Cp1252Letters", "\x8A\x9F\x99\x83", "\xC5\xA0\xC5\xB8\xE2\x84\xA2\xC6\x92"},
         DecodeRow{"UndefinedBytesAreC1", "\x81\x8D\x8F\x90\x9D", "\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D"},
@@ -73,7 +74,10 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeRow{"Surrogate", "\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},
         DecodeRow{"AboveUnicode", "\xF4\x90\x80\x80", "\xC3\xB4\xC2\x90\xE2\x82\xAC\xE2\x82\xAC"},
         DecodeRow{"Truncated", "x\xE2\x82", "x\xC3\xA2\xE2\x80\x9A"},
-        DecodeRow{"BomThenCp1252", "\xEF\xBB\xBF" "caf\xE9", "caf\xC3\xA9"}),
+        DecodeRow{"BomThenCp1252",
+                  "\xEF\xBB\xBF"
+                  "caf\xE9",
+                  "caf\xC3\xA9"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // --- Lines ----------------------------------------------------------------
@@ -89,21 +93,22 @@ class SplitLinesTest : public testing::TestWithParam<SplitRow> {};
 TEST_P(SplitLinesTest, Splits) { EXPECT_EQ(SplitLines(GetParam().text), GetParam().lines); }
 
 using Lines = std::vector<std::string>;
-INSTANTIATE_TEST_SUITE_P(
-    Rows, SplitLinesTest,
-    testing::Values(SplitRow{"Empty", "", {}}, SplitRow{"NoLineEnd", "a", {"a"}},
-                    SplitRow{"TrailingEndAddsNothing", "a\n", {"a"}}, SplitRow{"LoneLf", "\n", {""}},
-                    SplitRow{"TwoEnds", "a\n\n", {"a", ""}}, SplitRow{"CrLfBlank", "a\r\n\r\nb", {"a", "", "b"}},
-                    SplitRow{"LoneCr", "a\rb\r", {"a", "b"}}, SplitRow{"LfCrIsTwoEnds", "a\n\rb", {"a", "", "b"}},
-                    SplitRow{"CrCrLf", "a\r\r\nb", {"a", "", "b"}},
-                    SplitRow{"Mixed", "x\r\ny\nz\rw", {"x", "y", "z", "w"}},
-                    SplitRow{"KeepsSpaces", " a \r\n\t", {" a ", "\t"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, SplitLinesTest,
+                         testing::Values(SplitRow{"Empty", "", {}}, SplitRow{"NoLineEnd", "a", {"a"}},
+                                         SplitRow{"TrailingEndAddsNothing", "a\n", {"a"}},
+                                         SplitRow{"LoneLf", "\n", {""}}, SplitRow{"TwoEnds", "a\n\n", {"a", ""}},
+                                         SplitRow{"CrLfBlank", "a\r\n\r\nb", {"a", "", "b"}},
+                                         SplitRow{"LoneCr", "a\rb\r", {"a", "b"}},
+                                         SplitRow{"LfCrIsTwoEnds", "a\n\rb", {"a", "", "b"}},
+                                         SplitRow{"CrCrLf", "a\r\r\nb", {"a", "", "b"}},
+                                         SplitRow{"Mixed", "x\r\ny\nz\rw", {"x", "y", "z", "w"}},
+                                         SplitRow{"KeepsSpaces", " a \r\n\t", {" a ", "\t"}}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Every CR and LF goes, nothing else: checked against a plain filter.
 TEST(RemoveLineEnds, DropsExactlyTheLineEndCharacters) {
-  for (const char* text : {"", "\n", "\r", "a", "1,\n2\n", "\r\n\r\nb", "x\r\ny\nz\rw", "a\n\rb\r",
-                           " a \r\n\t", "long line,\nwith two\nlines\n\n"}) {
+  for (const char* text : {"", "\n", "\r", "a", "1,\n2\n", "\r\n\r\nb", "x\r\ny\nz\rw", "a\n\rb\r", " a \r\n\t",
+                           "long line,\nwith two\nlines\n\n"}) {
     std::string expected;
     for (const char* c = text; *c != 0; ++c)
       if (*c != '\r' && *c != '\n') expected += *c;
@@ -123,7 +128,9 @@ TEST(ReadTextFile, ReadsAndDecodes) {
   EXPECT_EQ(text, std::string("x=1\r\n\0y", 7));
   EXPECT_EQ(error, "");
 
-  WriteBytes(path, "Fr\xFC" "he");
+  WriteBytes(path,
+             "Fr\xFC"
+             "he");
   ASSERT_TRUE(ReadTextFile(path, text, error, kMebibyte));
   EXPECT_EQ(text, "Fr\xC3\xBChe");
 }
@@ -353,8 +360,7 @@ TEST(WriteFileAtomic, OrdinaryUserCannotReplaceAnotherUsersFile) {
   ASSERT_EQ(::chmod(frozen.c_str(), 0444), 0);
   const bool root = ::geteuid() == 0;
   if (root) ASSERT_EQ(::chown(frozen.c_str(), 65534, 65534), 0);
-  else if (::access(others.c_str(), W_OK) == 0)
-    GTEST_SKIP() << "needs root, to make a file this user may not write";
+  else if (::access(others.c_str(), W_OK) == 0) GTEST_SKIP() << "needs root, to make a file this user may not write";
   const pid_t child = ::fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
@@ -362,7 +368,8 @@ TEST(WriteFileAtomic, OrdinaryUserCannotReplaceAnotherUsersFile) {
     std::string error;
     if (WriteFileAtomic(others, "mine", error) || error != "Cannot write file \"" + others + "\". Permission denied")
       ::_exit(11);
-    if (WriteFileAtomic(frozen, "thawed", error) || error != "Cannot write file \"" + frozen + "\". The file is read-only")
+    if (WriteFileAtomic(frozen, "thawed", error) ||
+        error != "Cannot write file \"" + frozen + "\". The file is read-only")
       ::_exit(12);
     ::_exit(0);
   }
@@ -410,7 +417,7 @@ TEST(RemoveStaleTemporaryFiles, RemovesOnlyOldUnlockedOnesOfItsOwnNaming) {
     ::utimes(dir.File(name).c_str(), times);
   };
   make("doc.txt", true);
-  make("doc.txt.helmax-tmp-a1B2c3", true);         // an interrupted save: removed
+  make("doc.txt.helmax-tmp-a1B2c3", true);          // an interrupted save: removed
   make("helmax-calc.ini.helmax-tmp-Zz9yY8", true);  // removed
   make("doc.txt.helmax-tmp-recent", false);         // written since the start: kept
   make("doc.txt.helmax-tmp-locked", true);          // a save under way: kept
@@ -423,9 +430,9 @@ TEST(RemoveStaleTemporaryFiles, RemovesOnlyOldUnlockedOnesOfItsOwnNaming) {
   ::close(held);
   std::vector<std::string> names = dir.Names();
   std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"doc.txt", "doc.txt.helmax-tmp-", "doc.txt.helmax-tmp-locked",
-                                             "doc.txt.helmax-tmp-recent", "doc.txt.tmp-a1B2c3",
-                                             "sub.helmax-tmp-abcdef"}));
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"doc.txt", "doc.txt.helmax-tmp-", "doc.txt.helmax-tmp-locked",
+                                      "doc.txt.helmax-tmp-recent", "doc.txt.tmp-a1B2c3", "sub.helmax-tmp-abcdef"}));
   EXPECT_EQ(RemoveStaleTemporaryFiles(dir.File("missing"), start), 0);
 }
 

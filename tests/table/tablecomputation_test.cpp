@@ -59,10 +59,8 @@ TEST(TableColumnHeaderTest, OnlyFunctionsOfTheVariableAlone) {
                          {"r(x)~(s(x)~1)", "x", "r(x)"}, {"nan", "x", nullptr}};
   for (const TCase& c : cases) {
     const std::optional<std::string> header = TableColumnHeader(c.Definition, c.Variable);
-    if (c.Header == nullptr)
-      EXPECT_FALSE(header) << c.Definition;
-    else
-      EXPECT_EQ(header.value_or("<none>"), c.Header) << c.Definition;
+    if (c.Header == nullptr) EXPECT_FALSE(header) << c.Definition;
+    else EXPECT_EQ(header.value_or("<none>"), c.Header) << c.Definition;
   }
 }
 

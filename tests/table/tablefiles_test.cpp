@@ -43,10 +43,8 @@ struct TOwnTemporaryFolder {
     ::setenv("TMPDIR", Folder.Path.c_str(), 1);
   }
   ~TOwnTemporaryFolder() {
-    if (Former.empty())
-      ::unsetenv("TMPDIR");
-    else
-      ::setenv("TMPDIR", Former.c_str(), 1);
+    if (Former.empty()) ::unsetenv("TMPDIR");
+    else ::setenv("TMPDIR", Former.c_str(), 1);
   }
 };
 

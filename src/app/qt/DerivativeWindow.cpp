@@ -25,9 +25,13 @@ QGroupBox* Group(const QString& title, QWidget* content) {
 }  // namespace
 
 TDerivativeWindow::TDerivativeWindow(QWidget* owner)
-    : QWidget(owner, Qt::Window), Expression_(new QPlainTextEdit), Variable_(new QLineEdit("x")),
-      Button_(new QPushButton("&Differentiate")), Copy_(new QPushButton("&Copy to expressions")),
-      Derivative_(new QPlainTextEdit), Splitter_(new QSplitter(Qt::Vertical)) {
+    : QWidget(owner, Qt::Window),
+      Expression_(new QPlainTextEdit),
+      Variable_(new QLineEdit("x")),
+      Button_(new QPushButton("&Differentiate")),
+      Copy_(new QPushButton("&Copy to expressions")),
+      Derivative_(new QPlainTextEdit),
+      Splitter_(new QSplitter(Qt::Vertical)) {
   setObjectName("derivativeWindow");
   setWindowTitle("Symbolic Differentiate");
   Expression_->setObjectName("expression");
@@ -71,9 +75,8 @@ TDerivativeWindow::TDerivativeWindow(QWidget* owner)
   // A derivative shown belongs to the expression and variable it was made of.
   connect(Expression_, &QPlainTextEdit::textChanged, Derivative_, &QPlainTextEdit::clear);
   connect(Variable_, &QLineEdit::textChanged, Derivative_, &QPlainTextEdit::clear);
-  connect(Derivative_, &QPlainTextEdit::textChanged, this, [this] {
-    Copy_->setEnabled(!Core_.Failed() && !Derivative_->toPlainText().trimmed().isEmpty());
-  });
+  connect(Derivative_, &QPlainTextEdit::textChanged, this,
+          [this] { Copy_->setEnabled(!Core_.Failed() && !Derivative_->toPlainText().trimmed().isEmpty()); });
   connect(Copy_, &QPushButton::clicked, this, [this] {
     const QString derivative = Derivative_->toPlainText().trimmed();
     if (OnCopyToExpressions && !derivative.isEmpty()) OnCopyToExpressions(derivative);

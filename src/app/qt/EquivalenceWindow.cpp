@@ -26,7 +26,10 @@ QGroupBox* Group(const QString& title, QWidget* content) {
 }  // namespace
 
 TEquivalenceWindow::TEquivalenceWindow(TUserInterface& ui, QWidget* owner)
-    : QWidget(owner, Qt::Window), Core_(ui), First_(new QPlainTextEdit), Second_(new QPlainTextEdit),
+    : QWidget(owner, Qt::Window),
+      Core_(ui),
+      First_(new QPlainTextEdit),
+      Second_(new QPlainTextEdit),
       Splitter_(new QSplitter(Qt::Vertical)) {
   setObjectName("equivalenceWindow");
   setWindowTitle("Are expressions equivalent?");

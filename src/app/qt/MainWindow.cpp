@@ -1,40 +1,40 @@
 #include "MainWindow.h"
 
 #include <QApplication>
-#include <algorithm>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QMenuBar>
-#include <QScrollBar>
-#include <QTextBlock>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStatusBar>
+#include <QTextBlock>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ChartWindow.h"
 #include "ConstantListWindow.h"
 #include "ConstantsLibraryWindow.h"
 #include "ConversionTable.h"
 #include "ConversionTableWindow.h"
-#include "FunctionTableWindow.h"
 #include "DerivativeWindow.h"
 #include "ElementWindow.h"
 #include "EquivalenceWindow.h"
 #include "ExchangeWindow.h"
-#include "ProgramFolder.h"
+#include "FileDialog.h"
+#include "FunctionTableWindow.h"
 #include "FunctionVariableDialog.h"
 #include "HelpWindow.h"
 #include "IntegrationWindow.h"
 #include "InterpolationWindow.h"
 #include "LinearSystemWindow.h"
 #include "PeriodicTableWindow.h"
+#include "ProgramFolder.h"
 #include "QtUserInterface.h"
 #include "UnitConversionWindow.h"
 #include "UnitGraphWindow.h"
 #include "WindowPlacement.h"
-#include "FileDialog.h"
 
 namespace helmax {
 
@@ -258,8 +258,7 @@ void TMainWindow::BuildMenus() {
   connect(Undo_, &QAction::triggered, this, &TMainWindow::Undo);
   Redo_ = AddAction(edit, "&Redo", "redo");
   connect(Redo_, &QAction::triggered, this, &TMainWindow::Redo);
-  connect(AddAction(edit, "Clear &History", "clearHistory"), &QAction::triggered, this,
-          &TMainWindow::ClearHistory);
+  connect(AddAction(edit, "Clear &History", "clearHistory"), &QAction::triggered, this, &TMainWindow::ClearHistory);
 
   QMenu* view = menuBar()->addMenu("&View");
   QAction* onTop = AddAction(view, "&Stay on top", "stayOnTop");
@@ -279,17 +278,20 @@ void TMainWindow::BuildMenus() {
   QAction* errorMessage = AddAction(view, "&Error message", "errorMessage");
   errorMessage->setCheckable(true);
   errorMessage->setChecked(true);
-  connect(errorMessage, &QAction::toggled, this, [this](bool on) {
-    Enqueue(TWork::Command, [this, on] { Calc_->SetErrorMessageView(on); });
-  });
+  connect(errorMessage, &QAction::toggled, this,
+          [this](bool on) { Enqueue(TWork::Command, [this, on] { Calc_->SetErrorMessageView(on); }); });
 
   // The tool windows come later; their items are there, disabled.
   // "u": File has the F.
   QMenu* functions = menuBar()->addMenu("F&unctions");
-  const char* tools[][2] = {{"&Table", "table"},           {"&Derivative", "derivative"},
-                            {"I&ntegral", "integral"},     {"&Equivalent test", "equivalentTest"},
-                            {"&Conversion", "conversion"}, {"&System Solver", "systemSolver"},
-                            {"&Periodic Table", "periodicTable"}, {"&Interpolation", "interpolation"},
+  const char* tools[][2] = {{"&Table", "table"},
+                            {"&Derivative", "derivative"},
+                            {"I&ntegral", "integral"},
+                            {"&Equivalent test", "equivalentTest"},
+                            {"&Conversion", "conversion"},
+                            {"&System Solver", "systemSolver"},
+                            {"&Periodic Table", "periodicTable"},
+                            {"&Interpolation", "interpolation"},
                             {"E&xchange", "exchange"}};
   for (const auto& t : tools) AddAction(functions, t[0], t[1])->setEnabled(false);
 
@@ -324,7 +326,8 @@ void TMainWindow::BuildMenus() {
   const std::pair<const char*, int> limitItems[] = {
       {"&5 seconds", 5}, {"&30 seconds", 30}, {"&2 minutes", 120}, {"&10 minutes", 600}, {"&None", 0}};
   for (const auto& [caption, seconds] : limitItems) {
-    QAction* a = AddAction(limit, caption, seconds == 0 ? "timeLimitNone" : qPrintable(QString("timeLimit%1").arg(seconds)));
+    QAction* a =
+        AddAction(limit, caption, seconds == 0 ? "timeLimitNone" : qPrintable(QString("timeLimit%1").arg(seconds)));
     a->setCheckable(true);
     a->setData(seconds);
     limits->addAction(a);
@@ -466,7 +469,8 @@ void TMainWindow::ShowResults() {
   if (const auto& range = Calc_->ExpressionsErrorRange()) {
     const std::string& text = Calc_->ExpressionsText;
     auto at = [&](std::size_t byte) {
-      return static_cast<int>(QString::fromUtf8(text.data(), static_cast<qsizetype>(std::min(byte, text.size()))).size());
+      return static_cast<int>(
+          QString::fromUtf8(text.data(), static_cast<qsizetype>(std::min(byte, text.size()))).size());
     };
     ExpressionsHelp_->MarkError(at(range->first), at(range->second));
   } else {
@@ -513,9 +517,7 @@ void TMainWindow::ClearResults() {
 
 // ---- work for the core --------------------------------------------------------
 
-bool TMainWindow::Idle() const {
-  return !Runner_->Busy() && Queue_.empty() && !Processing_ && !EditTimer_->isActive();
-}
+bool TMainWindow::Idle() const { return !Runner_->Busy() && Queue_.empty() && !Processing_ && !EditTimer_->isActive(); }
 
 bool TMainWindow::MainCalculating() const {
   if (Runner_->Busy() && Running_ != TWork::Tool) return true;
@@ -534,14 +536,11 @@ void TMainWindow::Enqueue(TWork kind, std::function<void()> prepare, std::functi
   if (Runner_->Busy() && Running_ == TWork::Tool) {
     if (kind == TWork::ExpressionsEdit) MainWorkWaiting_.store(true);
     if (InPause_ && kind == TWork::ExpressionsEdit) Calc_->RequestStop();
-  } else if (Runner_->Busy() &&
-             (kind == TWork::Command || kind == Running_ || Running_ == TWork::ExpressionsEdit)) {
+  } else if (Runner_->Busy() && (kind == TWork::Command || kind == Running_ || Running_ == TWork::ExpressionsEdit)) {
     Calc_->RequestStop();
   }
-  if (kind == TWork::Command)
-    ProcessQueue();
-  else
-    EditTimer_->start();  // typing: once the keystrokes waiting are in
+  if (kind == TWork::Command) ProcessQueue();
+  else EditTimer_->start();  // typing: once the keystrokes waiting are in
 }
 
 void TMainWindow::ProcessQueue() {
@@ -572,8 +571,10 @@ void TMainWindow::ProcessQueue() {
       const bool evaluated = std::any_of(Queue_.rbegin(), lastDefinitions,
                                          [](const TQueued& q) { return q.Kind == TWork::ExpressionsEdit; });
       if (lastDefinitions != Queue_.rend() && !evaluated)
-        Queue_.push_back({TWork::ExpressionsEdit, [this] { TakeExpressions(); },
-                          [this] { Calc_->ExpressionsChanged(TReport::Pane); }, {}});
+        Queue_.push_back({TWork::ExpressionsEdit,
+                          [this] { TakeExpressions(); },
+                          [this] { Calc_->ExpressionsChanged(TReport::Pane); },
+                          {}});
     }
     // A tool that compiled the definitions again (the table does) left the
     // expressions to be evaluated with them: that shows their results.
@@ -590,8 +591,7 @@ void TMainWindow::ProcessQueue() {
   Processing_ = false;
 }
 
-void TMainWindow::RunForTool(std::function<void()> prepare, std::function<void()> work,
-                             std::function<void()> finish) {
+void TMainWindow::RunForTool(std::function<void()> prepare, std::function<void()> work, std::function<void()> finish) {
   // The calculator's own messages during the run (its definitions, say) go
   // over the tool window that started it.
   QWidget* tool = QApplication::activeWindow();
@@ -645,9 +645,7 @@ void TMainWindow::PauseForMain() {
   Calc_->ClearStopRequest();
   try {
     work();
-  } catch (const std::exception& e) {
-    GuiUi_->ShowMessage(e.what());
-  }
+  } catch (const std::exception& e) { GuiUi_->ShowMessage(e.what()); }
   QMetaObject::invokeMethod(
       this,
       [this] {
@@ -672,15 +670,13 @@ void TMainWindow::StopAndWait() {
 void TMainWindow::DefinitionsChanged() {
   ++Edits_;
   Enqueue(
-      TWork::DefinitionsEdit, [this] { TakeDefinitions(); },
-      [this] { Calc_->DefinitionsChanged(TReport::Pane); });
+      TWork::DefinitionsEdit, [this] { TakeDefinitions(); }, [this] { Calc_->DefinitionsChanged(TReport::Pane); });
 }
 
 void TMainWindow::ExpressionsChanged() {
   ++Edits_;
   Enqueue(
-      TWork::ExpressionsEdit, [this] { TakeExpressions(); },
-      [this] { Calc_->ExpressionsChanged(TReport::Pane); });
+      TWork::ExpressionsEdit, [this] { TakeExpressions(); }, [this] { Calc_->ExpressionsChanged(TReport::Pane); });
 }
 
 // Both panes as they stand, for the commands that keep or write them.
@@ -709,11 +705,13 @@ void TMainWindow::ClearExpressions() {
 }
 
 void TMainWindow::Undo() {
-  Enqueue(TWork::Command, [this] { EditsChanged(); }, [this] { Calc_->Undo(); });
+  Enqueue(
+      TWork::Command, [this] { EditsChanged(); }, [this] { Calc_->Undo(); });
 }
 
 void TMainWindow::Redo() {
-  Enqueue(TWork::Command, [this] { EditsChanged(); }, [this] { Calc_->Redo(); });
+  Enqueue(
+      TWork::Command, [this] { EditsChanged(); }, [this] { Calc_->Redo(); });
 }
 
 void TMainWindow::ReloadCurrentEntry() {
@@ -730,8 +728,8 @@ void TMainWindow::OpenFile() {
   Enqueue(TWork::Command, [this] {
     Calc_->Caption = TCalculator::kCaption;
     setWindowTitle(QString::fromStdString(Calc_->Caption));
-    const QString file = TFileDialog::OpenFileName(this, "Open", QString::fromStdString(Calc_->Settings.FilePath),
-                                                   kFileFilter);
+    const QString file =
+        TFileDialog::OpenFileName(this, "Open", QString::fromStdString(Calc_->Settings.FilePath), kFileFilter);
     if (!file.isEmpty()) OpenDocument(file);
   });
 }
@@ -745,7 +743,8 @@ void TMainWindow::OpenDocument(const QString& fileName) {
 }
 
 void TMainWindow::SaveFile() {
-  Enqueue(TWork::Command, [this] { EditsChanged(); }, [this] { Calc_->Save(); });
+  Enqueue(
+      TWork::Command, [this] { EditsChanged(); }, [this] { Calc_->Save(); });
 }
 
 void TMainWindow::SaveFileAs() {
@@ -763,9 +762,11 @@ void TMainWindow::SaveFileAs() {
 
 void TMainWindow::SaveDocumentAs(const QString& fileName) {
   const std::string name = fileName.toStdString();
-  Enqueue(TWork::Command, [this] { EditsChanged(); }, [this, name] {
-    if (Calc_->SaveAs(name)) Calc_->Settings.FilePath = name;
-  });
+  Enqueue(
+      TWork::Command, [this] { EditsChanged(); },
+      [this, name] {
+        if (Calc_->SaveAs(name)) Calc_->Settings.FilePath = name;
+      });
 }
 
 // ---- other windows --------------------------------------------------------------
@@ -911,15 +912,9 @@ bool TMainWindow::HandleKey(QObject* watched, QKeyEvent* key) {
         ClearExpressions();
       }
       return true;
-    case Qt::Key_F1:
-      Undo();
-      return true;
-    case Qt::Key_F2:
-      Redo();
-      return true;
-    case Qt::Key_F3:
-      ReloadCurrentEntry();
-      return true;
+    case Qt::Key_F1: Undo(); return true;
+    case Qt::Key_F2: Redo(); return true;
+    case Qt::Key_F3: ReloadCurrentEntry(); return true;
     case Qt::Key_Space:
       // Ctrl+Space: the completions of the name at the cursor.
       if (mods != Qt::ControlModifier) return false;
@@ -951,8 +946,7 @@ bool TMainWindow::HandleKey(QObject* watched, QKeyEvent* key) {
       else return false;
       return true;
     }
-    default:
-      return false;
+    default: return false;
   }
 }
 
@@ -1062,12 +1056,9 @@ bool TMainWindow::AskToSaveChanges() {
   if (!Calc_->HasUnsavedChanges()) return true;
   const TBoxesOver over(QtUi_, this);
   switch (Ui_->AskYesNoCancel("Save changes?")) {
-    case TAnswer::No:
-      return true;
-    case TAnswer::Cancel:
-      return false;
-    case TAnswer::Yes:
-      break;
+    case TAnswer::No: return true;
+    case TAnswer::Cancel: return false;
+    case TAnswer::Yes: break;
   }
   if (Calc_->DocumentFileValid) {
     Runner_->Run([this] { Calc_->Save(); });

@@ -255,15 +255,15 @@ class TMainWindow : public QMainWindow {
   std::deque<TQueued> Queue_;
   TWork Running_ = TWork::Command;
   bool Processing_ = false;
-  std::uint64_t Edits_ = 0;       // edits of the panes so far
-  std::uint64_t EditsAtRun_ = 0;  // ... when the running work began
+  std::uint64_t Edits_ = 0;                   // edits of the panes so far
+  std::uint64_t EditsAtRun_ = 0;              // ... when the running work began
   std::atomic<bool> MainWorkWaiting_{false};  // an edit waits for a tool's pause
   std::atomic<bool> ToolStop_{false};         // a tool's Cancel, kept over a pause
   bool InPause_ = false;                      // the window's evaluation runs in a pause
-  QTimer* EditTimer_ = nullptr;    // coalesces keystrokes into one evaluation
-  std::string DefinitionsTaken_;   // the panes' texts as the core last took
-  std::string ExpressionsTaken_;   // ... them or gave them
-  QTimer* MemoryTimer_ = nullptr;  // refreshes the heap figure while idle
+  QTimer* EditTimer_ = nullptr;               // coalesces keystrokes into one evaluation
+  std::string DefinitionsTaken_;              // the panes' texts as the core last took
+  std::string ExpressionsTaken_;              // ... them or gave them
+  QTimer* MemoryTimer_ = nullptr;             // refreshes the heap figure while idle
 
   QSplitter* Splitter_ = nullptr;
   QGroupBox* DefinitionsGroup_ = nullptr;

@@ -161,8 +161,7 @@ TPaneTypingHelp::TPaneTypingHelp(QPlainTextEdit* pane, const TNameCatalogue& nam
   Completer_->setCompletionRole(kNameRole);
   Completer_->setModelSorting(QCompleter::CaseInsensitivelySortedModel);
   Completer_->setMaxVisibleItems(10);
-  connect(Completer_, qOverload<const QModelIndex&>(&QCompleter::activated), this,
-          &TPaneTypingHelp::InsertCompletion);
+  connect(Completer_, qOverload<const QModelIndex&>(&QCompleter::activated), this, &TPaneTypingHelp::InsertCompletion);
   // Runs before the completer's own filter, which hands these keys to the
   // pane first (where Tab moves the focus and Enter starts a line).
   Completer_->popup()->installEventFilter(this);
@@ -212,9 +211,8 @@ void TPaneTypingHelp::OfferCompletions(bool force) {
     return;
   }
   Completer_->setCompletionPrefix(word);
-  if (Completer_->completionCount() == 0 ||
-      (!force && Completer_->completionCount() == 1 &&
-       Completer_->currentCompletion().compare(word, Qt::CaseInsensitive) == 0)) {
+  if (Completer_->completionCount() == 0 || (!force && Completer_->completionCount() == 1 &&
+                                             Completer_->currentCompletion().compare(word, Qt::CaseInsensitive) == 0)) {
     popup->hide();  // nothing to offer, or the name is typed out already
     return;
   }
@@ -238,11 +236,8 @@ bool TPaneTypingHelp::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
     case Qt::Key_Backtab:
-    case Qt::Key_Escape:
-      popup->hide();
-      return true;
-    default:
-      return false;
+    case Qt::Key_Escape: popup->hide(); return true;
+    default: return false;
   }
 }
 

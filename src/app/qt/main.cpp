@@ -27,8 +27,7 @@ int main(int argc, char** argv) {
   options.addVersionOption();
   options.process(app);
   if (!options.positionalArguments().isEmpty()) {
-    std::fprintf(stderr, "helmax-calc: unexpected argument %s\n",
-                 qPrintable(options.positionalArguments().front()));
+    std::fprintf(stderr, "helmax-calc: unexpected argument %s\n", qPrintable(options.positionalArguments().front()));
     return 1;
   }
   QApplication::setWindowIcon(QIcon::fromTheme("helmax-calc", QIcon(":/helmax-calc.svg")));

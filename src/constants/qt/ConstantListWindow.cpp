@@ -15,9 +15,7 @@ namespace helmax {
 
 // ---- grid --------------------------------------------------------------------------
 
-int TConstantsModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : List_.RowCount() - 1;
-}
+int TConstantsModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : List_.RowCount() - 1; }
 
 int TConstantsModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 5; }
 
@@ -48,7 +46,10 @@ void TConstantsModel::Reload() {
 // ---- constant dialog ------------------------------------------------------------
 
 TConstantDialog::TConstantDialog(TConstantList& list, QWidget* owner)
-    : QDialog(owner), List_(list), Name_(new QLineEdit), Expression_(new QPlainTextEdit),
+    : QDialog(owner),
+      List_(list),
+      Name_(new QLineEdit),
+      Expression_(new QPlainTextEdit),
       Description_(new QPlainTextEdit) {
   setObjectName("constantDialog");
   setWindowTitle("Edit constants");
@@ -93,7 +94,7 @@ void TConstantDialog::showEvent(QShowEvent* event) {
 
 void TConstantDialog::accept() {
   if (List_.AddConst(TargetRow_, Name_->text().toStdString(), Expression_->toPlainText().toStdString(),
-                                 Description_->toPlainText().toStdString()))
+                     Description_->toPlainText().toStdString()))
     QDialog::accept();
 }
 
@@ -128,8 +129,12 @@ void TDeleteConstantsDialog::done(int result) {
 // ---- the list -------------------------------------------------------------------------
 
 TConstantListWindow::TConstantListWindow(TConstantList& list, QWidget* owner)
-    : QWidget(owner, Qt::Window), List_(list), Model_(new TConstantsModel(list, this)),
-      Grid_(new QTableView), Dialog_(new TConstantDialog(list, this)), Delete_(new TDeleteConstantsDialog(list, this)) {
+    : QWidget(owner, Qt::Window),
+      List_(list),
+      Model_(new TConstantsModel(list, this)),
+      Grid_(new QTableView),
+      Dialog_(new TConstantDialog(list, this)),
+      Delete_(new TDeleteConstantsDialog(list, this)) {
   setObjectName("constantListWindow");
   setWindowTitle("Constant list");
   auto* menus = new QMenuBar;

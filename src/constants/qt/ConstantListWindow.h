@@ -22,7 +22,8 @@ namespace helmax {
 class TConstantsModel : public QAbstractTableModel {
   Q_OBJECT
  public:
-  explicit TConstantsModel(const TConstantList& list, QObject* parent = nullptr) : QAbstractTableModel(parent), List_(list) {}
+  explicit TConstantsModel(const TConstantList& list, QObject* parent = nullptr)
+      : QAbstractTableModel(parent), List_(list) {}
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;

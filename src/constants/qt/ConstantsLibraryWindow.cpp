@@ -1,7 +1,7 @@
 #include "ConstantsLibraryWindow.h"
 #include "DialogButtons.h"
-#include "WindowPlacement.h"
 #include "FileDialog.h"
+#include "WindowPlacement.h"
 
 #include <QCompleter>
 #include <QDialogButtonBox>
@@ -105,12 +105,18 @@ void TConstantCategoryDialog::accept() {
 
 // ---- the window -------------------------------------------------------------------------------
 
-TConstantsLibraryWindow::TConstantsLibraryWindow(TConstantsLibrary& library, TConstantList& constants,
-                                                 QWidget* owner)
-    : QWidget(owner, Qt::Window), Library_(library), Constants_(constants),
-      Model_(new TLibraryCategoryModel(library, this)), Categories_(new QComboBox), Search_(new QComboBox),
-      AddToConstants_(new QPushButton("&Add to Constants")), Grid_(new QTableView), Status_(new QStatusBar),
-      ConstantDialog_(new TLibraryConstantDialog(this)), DeleteDialog_(new TDeleteLibraryConstantsDialog(this)),
+TConstantsLibraryWindow::TConstantsLibraryWindow(TConstantsLibrary& library, TConstantList& constants, QWidget* owner)
+    : QWidget(owner, Qt::Window),
+      Library_(library),
+      Constants_(constants),
+      Model_(new TLibraryCategoryModel(library, this)),
+      Categories_(new QComboBox),
+      Search_(new QComboBox),
+      AddToConstants_(new QPushButton("&Add to Constants")),
+      Grid_(new QTableView),
+      Status_(new QStatusBar),
+      ConstantDialog_(new TLibraryConstantDialog(this)),
+      DeleteDialog_(new TDeleteLibraryConstantsDialog(this)),
       CategoryDialog_(new TConstantCategoryDialog(this)) {
   setObjectName("constantsLibraryWindow");
   setWindowTitle("Constants definition table");
@@ -414,8 +420,7 @@ void TConstantsLibraryWindow::EditCategory() {
 
 bool TConstantsLibraryWindow::CategoryDialogOk() {
   const std::string name = CategoryDialog_->NameEdit()->text().toStdString();
-  const bool done =
-      EditingCategory_ ? Library_.RenameCategory(CurrentCategory(), name) : Library_.AddCategory(name);
+  const bool done = EditingCategory_ ? Library_.RenameCategory(CurrentCategory(), name) : Library_.AddCategory(name);
   if (!done) return false;
   ShowCategories(false);
   return true;

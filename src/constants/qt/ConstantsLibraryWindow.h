@@ -169,7 +169,7 @@ class TConstantsLibraryWindow : public QWidget {
   TLibraryConstantDialog* ConstantDialog_;
   TDeleteLibraryConstantsDialog* DeleteDialog_;
   TConstantCategoryDialog* CategoryDialog_;
-  int EditedRow_ = -1;           // the constant dialog edits this row; -1: adds
+  int EditedRow_ = -1;            // the constant dialog edits this row; -1: adds
   bool EditingCategory_ = false;  // the category dialog renames the selected one
   bool Filling_ = false;          // the boxes are being refilled by the program
 };

@@ -14,12 +14,12 @@
 #include <QMouseEvent>
 #include <QVBoxLayout>
 
-#include "EditableGrid.h"
-#include "UnitGraphWindow.h"
 #include "DialogButtons.h"
-#include "WindowPlacement.h"
+#include "EditableGrid.h"
 #include "FileDialog.h"
 #include "TextUtil.h"
+#include "UnitGraphWindow.h"
+#include "WindowPlacement.h"
 
 namespace helmax {
 
@@ -75,8 +75,14 @@ void TConversionRowsModel::SetRows(std::vector<TRow> rows) {
 // ---- dialogs ------------------------------------------------------------------------------------
 
 TDefinitionDialog::TDefinitionDialog(QWidget* owner)
-    : QDialog(owner), UnitA_(new QComboBox), UnitB_(new QComboBox), NumberA_(new QLineEdit), NumberB_(new QLineEdit),
-      Forward_(new QLineEdit), Backward_(new QLineEdit), AddUnit_(new QPushButton("&Add...")),
+    : QDialog(owner),
+      UnitA_(new QComboBox),
+      UnitB_(new QComboBox),
+      NumberA_(new QLineEdit),
+      NumberB_(new QLineEdit),
+      Forward_(new QLineEdit),
+      Backward_(new QLineEdit),
+      AddUnit_(new QPushButton("&Add...")),
       EditUnit_(new QPushButton("&Edit...")) {
   setObjectName("definitionDialog");
   UnitA_->setObjectName("unitA");
@@ -174,10 +180,16 @@ void TNameDialog::accept() {
 // ---- the window -------------------------------------------------------------------------------
 
 TConversionTableWindow::TConversionTableWindow(TCalculator& calc, QWidget* owner)
-    : QWidget(owner, Qt::Window), Calc_(calc), Table_(calc.Conversions()),
-      Check_(std::make_unique<TDefinitionCheck>(calc.Conversions().Ui())), Model_(new TConversionRowsModel(this)),
-      Categories_(new QComboBox), Grid_(new QTableView), Status_(new QStatusBar),
-      DefinitionDialog_(new TDefinitionDialog(this)), DeleteDialog_(new TDeleteDefinitionsDialog(this)),
+    : QWidget(owner, Qt::Window),
+      Calc_(calc),
+      Table_(calc.Conversions()),
+      Check_(std::make_unique<TDefinitionCheck>(calc.Conversions().Ui())),
+      Model_(new TConversionRowsModel(this)),
+      Categories_(new QComboBox),
+      Grid_(new QTableView),
+      Status_(new QStatusBar),
+      DefinitionDialog_(new TDefinitionDialog(this)),
+      DeleteDialog_(new TDeleteDefinitionsDialog(this)),
       NameDialog_(new TNameDialog(this)) {
   setObjectName("conversionTableWindow");
   setWindowTitle(kCaption);

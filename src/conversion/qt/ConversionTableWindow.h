@@ -105,8 +105,7 @@ class TDeleteDefinitionsDialog : public TFromCountDialog {
 class TNameDialog : public TNameFieldDialog {
   Q_OBJECT
  public:
-  explicit TNameDialog(QWidget* owner)
-      : TNameFieldDialog(owner, "nameDialog", "name", "x", 340, TButtons::OwnRow) {}
+  explicit TNameDialog(QWidget* owner) : TNameFieldDialog(owner, "nameDialog", "name", "x", 340, TButtons::OwnRow) {}
   std::function<void()> OnOk;
   void Close() { QDialog::accept(); }
 
@@ -120,8 +119,8 @@ class TConversionTableWindow : public QWidget {
   TConversionTableWindow(TCalculator& calc, QWidget* owner);
   ~TConversionTableWindow() override;
 
-  using TRunForTool = std::function<void(std::function<void()> prepare, std::function<void()> work,
-                                         std::function<void()> finish)>;
+  using TRunForTool =
+      std::function<void(std::function<void()> prepare, std::function<void()> work, std::function<void()> finish)>;
   // How changes reach the table: on the calculator's worker (without it,
   // at once).
   TRunForTool RunForTool;
@@ -226,13 +225,13 @@ class TConversionTableWindow : public QWidget {
   TDeleteDefinitionsDialog* DeleteDialog_;
   TNameDialog* NameDialog_;
   TUnitGraphWindow* Graph_ = nullptr;
-  int CurrentRow_ = 0;         // from 1; 0: none
-  bool EditingRow_ = false;    // the definition dialog edits CurrentRow_ (else adds)
+  int CurrentRow_ = 0;       // from 1; 0: none
+  bool EditingRow_ = false;  // the definition dialog edits CurrentRow_ (else adds)
   TNameMode NameMode_ = TNameMode::AddCategory;
-  bool Running_ = false;       // a change is under way
-  bool Filling_ = false;       // the boxes are being filled by the program
-  bool Placed_ = false;        // centred on the calculator when first shown
-  QStringList UnitNames_;      // of the category shown
+  bool Running_ = false;             // a change is under way
+  bool Filling_ = false;             // the boxes are being filled by the program
+  bool Placed_ = false;              // centred on the calculator when first shown
+  QStringList UnitNames_;            // of the category shown
   std::deque<TUndoStep> UndoSteps_;  // the last one last
 };
 

@@ -28,10 +28,19 @@ QGroupBox* Group(const QString& title, QWidget* content) {
 }  // namespace
 
 TUnitConversionWindow::TUnitConversionWindow(TCalculator& calc, QWidget* owner)
-    : QWidget(owner, Qt::Window), Calc_(calc), Tool_(std::make_unique<TUnitConversion>(calc)),
-      Expression_(new QPlainTextEdit), Value_(new QPlainTextEdit), Category_(new QComboBox), From_(new QComboBox),
-      To_(new QComboBox), Calculate_(new QPushButton("&Calculate")), Check_(new QPushButton("C&heck conversion")),
-      Define_(new QPushButton("&Define conversion")), Status_(new QStatusBar), Result_(new QLabel) {
+    : QWidget(owner, Qt::Window),
+      Calc_(calc),
+      Tool_(std::make_unique<TUnitConversion>(calc)),
+      Expression_(new QPlainTextEdit),
+      Value_(new QPlainTextEdit),
+      Category_(new QComboBox),
+      From_(new QComboBox),
+      To_(new QComboBox),
+      Calculate_(new QPushButton("&Calculate")),
+      Check_(new QPushButton("C&heck conversion")),
+      Define_(new QPushButton("&Define conversion")),
+      Status_(new QStatusBar),
+      Result_(new QLabel) {
   setObjectName("conversionWindow");
   setWindowTitle(TUnitConversion::kCaption);
   Expression_->setObjectName("expression");
@@ -177,7 +186,8 @@ void TUnitConversionWindow::FillCategories() {
   const QSignalBlocker quiet(Category_);
   Category_->clear();
   for (const TUnitCategory& c : Calc_.Conversions().Categories()) Category_->addItem(QString::fromStdString(c.Name));
-  Category_->setCurrentIndex(ChosenCategory_.isEmpty() ? -1 : Category_->findText(ChosenCategory_, Qt::MatchFixedString));
+  Category_->setCurrentIndex(ChosenCategory_.isEmpty() ? -1
+                                                       : Category_->findText(ChosenCategory_, Qt::MatchFixedString));
 }
 
 void TUnitConversionWindow::CheckConversions() {
@@ -186,7 +196,8 @@ void TUnitConversionWindow::CheckConversions() {
   // opening, after a change) the focus stays where the user is.
   const bool asked = sender() == Check_;
   auto ok = std::make_shared<bool>(false);
-  Run({}, [this, ok] { *ok = Calc_.Conversions().Check(); },
+  Run(
+      {}, [this, ok] { *ok = Calc_.Conversions().Check(); },
       [this, ok, asked] {
         FillCategories();
         if (!*ok) return;

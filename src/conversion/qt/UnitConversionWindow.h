@@ -30,8 +30,8 @@ class TUnitConversionWindow : public QWidget {
   TUnitConversionWindow(TCalculator& calc, QWidget* owner);
   ~TUnitConversionWindow() override;
 
-  using TRunForTool = std::function<void(std::function<void()> prepare, std::function<void()> work,
-                                         std::function<void()> finish)>;
+  using TRunForTool =
+      std::function<void(std::function<void()> prepare, std::function<void()> work, std::function<void()> finish)>;
   // How the window calculates: prepare here, work on the calculator's
   // worker, finish here again (without it, everything runs at once).
   TRunForTool RunForTool;
@@ -107,7 +107,7 @@ class TUnitConversionWindow : public QWidget {
   bool Running_ = false;
   bool ConversionQueued_ = false;  // a conversion as typed waits for its turn
   bool ConvertAgain_ = false;      // ... and waits for a check or calculation to end
-  bool Filling_ = false;  // the boxes are being filled by the program
+  bool Filling_ = false;           // the boxes are being filled by the program
 };
 
 }  // namespace helmax

@@ -11,13 +11,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "DialogButtons.h"
+#include "FileDialog.h"
 #include "GraphPainter.h"
 #include "HeapFigures.h"
 #include "TextFile.h"
 #include "UserInterface.h"
-#include "DialogButtons.h"
 #include "WindowPlacement.h"
-#include "FileDialog.h"
 
 namespace helmax {
 
@@ -104,8 +104,12 @@ void TGraphCanvas::mouseReleaseEvent(QMouseEvent* event) {
 // ---- the window -------------------------------------------------------------------------------
 
 TUnitGraphWindow::TUnitGraphWindow(TUserInterface& ui, QWidget* owner)
-    : QWidget(owner, Qt::Window), Ui_(ui), Canvas_(new TGraphCanvas(View_, this)), Status_(new QStatusBar),
-      Ends_(new TGraphEndsDialog(this)), PathDialog_(new TPathNumberDialog(this)) {
+    : QWidget(owner, Qt::Window),
+      Ui_(ui),
+      Canvas_(new TGraphCanvas(View_, this)),
+      Status_(new QStatusBar),
+      Ends_(new TGraphEndsDialog(this)),
+      PathDialog_(new TPathNumberDialog(this)) {
   setObjectName("graphWindow");
   setWindowTitle(TUnitGraphView::kDesignCaption);
   auto* menus = new QMenuBar;
@@ -138,11 +142,10 @@ void TUnitGraphWindow::BuildMenus(QWidget* menuBar) {
   };
   QMenu* view = menus->addMenu("&View");
   auto* views = new QActionGroup(this);
-  const std::pair<const char*, const char*> items[] = {
-      {"&Graph", "graphView"},
-      {"Minimal &Tree", "treeView"},
-      {"Shortest &Path", "pathView"},
-      {"Maximal &Flow", "flowView"}};
+  const std::pair<const char*, const char*> items[] = {{"&Graph", "graphView"},
+                                                       {"Minimal &Tree", "treeView"},
+                                                       {"Shortest &Path", "pathView"},
+                                                       {"Maximal &Flow", "flowView"}};
   for (int i = 0; i < 4; ++i) {
     Views_[i] = add(view, items[i].first, items[i].second);
     Views_[i]->setCheckable(true);

@@ -10,10 +10,10 @@
 #include <QMenuBar>
 #include <QVBoxLayout>
 
+#include "FileDialog.h"
 #include "ProgramFolder.h"
 #include "TextFile.h"
 #include "WindowPlacement.h"
-#include "FileDialog.h"
 
 namespace helmax {
 
@@ -39,8 +39,14 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 }  // namespace
 
 TExchangeWindow::TExchangeWindow(TToolHost host, QWidget* owner)
-    : QWidget(owner, Qt::Window), Host_(std::move(host)), Amount_(new QPlainTextEdit), Date_(new QPlainTextEdit),
-      Results_(new QPlainTextEdit), Path_(new QLabel), Rates_(new QLabel), Calculate_(new QPushButton("&Calculate")),
+    : QWidget(owner, Qt::Window),
+      Host_(std::move(host)),
+      Amount_(new QPlainTextEdit),
+      Date_(new QPlainTextEdit),
+      Results_(new QPlainTextEdit),
+      Path_(new QLabel),
+      Rates_(new QLabel),
+      Calculate_(new QPushButton("&Calculate")),
       LatestQuote_(new QCheckBox("Latest quote on or before the date")) {
   setObjectName("exchangeWindow");
   setWindowTitle("Exchange");
@@ -163,7 +169,8 @@ QWidget* TExchangeWindow::BuildList(int list, const QString& title) {
   grid->verticalHeader()->hide();
   grid->horizontalHeader()->setStretchLastSection(true);
   grid->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(grid, &QWidget::customContextMenuRequested, this, [this, list](const QPoint& at) { ShowColumnsMenu(list, at); });
+  connect(grid, &QWidget::customContextMenuRequested, this,
+          [this, list](const QPoint& at) { ShowColumnsMenu(list, at); });
   auto* label = new QLabel(title);
   label->setBuddy(grid);
   layout->addWidget(label);
@@ -390,8 +397,8 @@ static QString StartFolder(const std::string& current, const QString& sample) {
 }
 
 void TExchangeWindow::ChooseFileToOpen() {
-  const QString file = TFileDialog::OpenFileName(this, "Open", StartFolder(ExchangeFileName(), SampleFile),
-                                                 kOpenFilter);
+  const QString file =
+      TFileDialog::OpenFileName(this, "Open", StartFolder(ExchangeFileName(), SampleFile), kOpenFilter);
   if (!file.isEmpty()) OpenChosenFile(file);
 }
 
@@ -404,16 +411,18 @@ void TExchangeWindow::UseFile() {
     use->setChecked(false);
     ExchangeFileName().clear();
     OpenFile_.clear();
-    Host_.RunForTool({}, [this] { Tool_->Close(); }, [this] {
-      for (int list = 0; list < 3; ++list) {
-        Models_[list]->SetCurrencies({});
-        Names_[list]->clear();
-      }
-      ResetResults();
-      Path_->clear();
-      Rates_->clear();
-      UpdateProductTexts();
-    });
+    Host_.RunForTool(
+        {}, [this] { Tool_->Close(); },
+        [this] {
+          for (int list = 0; list < 3; ++list) {
+            Models_[list]->SetCurrencies({});
+            Names_[list]->clear();
+          }
+          ResetResults();
+          Path_->clear();
+          Rates_->clear();
+          UpdateProductTexts();
+        });
     return;
   }
   use->setChecked(false);  // set again once a database is open
@@ -426,8 +435,8 @@ void TExchangeWindow::UseFile() {
   if (!UserDialog_->Ask(user, password)) return;
   s.FirebirdUserName = user;
   s.FirebirdPassword = password;
-  const QString file = TFileDialog::OpenFileName(this, "Open", StartFolder(ExchangeFileName(), SampleFile),
-                                                 kFirebirdFilter);
+  const QString file =
+      TFileDialog::OpenFileName(this, "Open", StartFolder(ExchangeFileName(), SampleFile), kFirebirdFilter);
   if (!file.isEmpty()) OpenChosenFile(file);
 }
 
@@ -445,8 +454,13 @@ void TExchangeWindow::Calculate() {
       [this, run] {
         Running_ = true;
         ResetResults();
-        run->Request = {Amount_->toPlainText().toStdString(), Date_->toPlainText().toStdString(), Current(0),
-                        Current(1), Current(2), Action("exchangeRate")->isChecked(), LatestQuote_->isChecked()};
+        run->Request = {Amount_->toPlainText().toStdString(),
+                        Date_->toPlainText().toStdString(),
+                        Current(0),
+                        Current(1),
+                        Current(2),
+                        Action("exchangeRate")->isChecked(),
+                        LatestQuote_->isChecked()};
         run->Product = Product();
         Calculate_->setEnabled(false);
       },

@@ -10,9 +10,16 @@
 namespace helmax {
 
 TIntegrationWindow::TIntegrationWindow(TToolHost host, QWidget* owner)
-    : QWidget(owner, Qt::Window), Host_(std::move(host)), Tool_(std::make_unique<TIntegration>()),
-      Function_(new QPlainTextEdit), FromLabel_(new QLabel("From:")), ToLabel_(new QLabel("To:")),
-      From_(new QLineEdit), To_(new QLineEdit), Integrate_(new QPushButton("&Integrate")), Result_(new QLineEdit) {
+    : QWidget(owner, Qt::Window),
+      Host_(std::move(host)),
+      Tool_(std::make_unique<TIntegration>()),
+      Function_(new QPlainTextEdit),
+      FromLabel_(new QLabel("From:")),
+      ToLabel_(new QLabel("To:")),
+      From_(new QLineEdit),
+      To_(new QLineEdit),
+      Integrate_(new QPushButton("&Integrate")),
+      Result_(new QLineEdit) {
   setObjectName("integrationWindow");
   setWindowTitle(TIntegration::kCaption);
   Function_->setObjectName("function");
@@ -43,7 +50,8 @@ TIntegrationWindow::TIntegrationWindow(TToolHost host, QWidget* owner)
   resultLabel->setBuddy(Result_);
   auto* status = new QStatusBar;
   status->setSizeGripEnabled(false);
-  Indicator_ = new TRunIndicator(status, [this] { Host_.StopCalculation(); }, this);
+  Indicator_ = new TRunIndicator(
+      status, [this] { Host_.StopCalculation(); }, this);
   Evaluations_ = new QLabel;
   Evaluations_->setObjectName("evaluations");
   status->addWidget(Evaluations_);

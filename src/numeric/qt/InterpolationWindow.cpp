@@ -1,8 +1,8 @@
 #include "InterpolationWindow.h"
 #include "DialogButtons.h"
 #include "EditableGrid.h"
-#include "WindowPlacement.h"
 #include "FileDialog.h"
+#include "WindowPlacement.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -126,8 +126,12 @@ void TDeleteRowsDialog::accept() {
 // ---- the window ---------------------------------------------------------------------------
 
 TInterpolationWindow::TInterpolationWindow(TToolHost host, QWidget* owner)
-    : QWidget(owner, Qt::Window), Host_(std::move(host)), Sheets_(Host_.Calc->InterpolationSheets()),
-      Tabs_(new QTabWidget), RowsDialog_(new TRowsCountDialog(this)), DeleteDialog_(new TDeleteRowsDialog(this)) {
+    : QWidget(owner, Qt::Window),
+      Host_(std::move(host)),
+      Sheets_(Host_.Calc->InterpolationSheets()),
+      Tabs_(new QTabWidget),
+      RowsDialog_(new TRowsCountDialog(this)),
+      DeleteDialog_(new TDeleteRowsDialog(this)) {
   setObjectName("interpolationWindow");
   setWindowTitle(kCaption);
   auto* menus = new QMenuBar;
@@ -137,7 +141,8 @@ TInterpolationWindow::TInterpolationWindow(TToolHost host, QWidget* owner)
   connect(Tabs_, &QTabWidget::currentChanged, this, &TInterpolationWindow::ShowActiveSheet);
   auto* status = new QStatusBar;
   status->setSizeGripEnabled(false);
-  Indicator_ = new TRunIndicator(status, [this] { CancelRun(); }, this);
+  Indicator_ = new TRunIndicator(
+      status, [this] { CancelRun(); }, this);
   auto* splitter = new QSplitter(Qt::Horizontal);
   splitter->setChildrenCollapsible(false);
   splitter->addWidget(Tabs_);
@@ -327,9 +332,7 @@ void TInterpolationWindow::Ordination() {
       [this, run] {
         try {
           run->Ordering = Sheets_.ReadOrdering(run->Sheet);
-        } catch (const std::exception& e) {
-          run->Error = e.what();
-        }
+        } catch (const std::exception& e) { run->Error = e.what(); }
       },
       [this, run] {
         Indicator_->Stop();
@@ -378,8 +381,7 @@ void TInterpolationWindow::SaveAs() {
   dialog.setDefaultSuffix("dat");
   if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
     SaveAsFile(dialog.selectedFiles().front());
-  else
-    ShowActiveSheet();
+  else ShowActiveSheet();
 }
 
 bool TInterpolationWindow::SaveAsFile(const QString& fileName) {
@@ -590,9 +592,7 @@ void TInterpolationWindow::UpdateView() {
       [this, run] {
         try {
           run->View = Sheets_.View(run->Sheet, run->X);
-        } catch (const std::exception& e) {
-          run->Failure = e.what();
-        }
+        } catch (const std::exception& e) { run->Failure = e.what(); }
       },
       [this, run] {
         ViewRunning_ = false;

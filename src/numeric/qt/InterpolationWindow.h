@@ -12,12 +12,12 @@
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
-#include <QLabel>
-#include <QLineSeries>
-#include <QScatterSeries>
-#include <QMenuBar>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QLineSeries>
+#include <QMenuBar>
+#include <QScatterSeries>
 #include <QTabWidget>
 #include <QTableView>
 #include <QWidget>

@@ -1,6 +1,6 @@
 #include "LinearSystemWindow.h"
-#include "WindowPlacement.h"
 #include "FileDialog.h"
+#include "WindowPlacement.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -14,8 +14,7 @@ namespace helmax {
 namespace {
 
 // Both cases of each extension.
-const char* const kFilter =
-    "System of linear equatins files (*.sle *.SLE);;Text files (*.txt *.TXT);;All files (*)";
+const char* const kFilter = "System of linear equatins files (*.sle *.SLE);;Text files (*.txt *.TXT);;All files (*)";
 constexpr int kMinimumPane = 50;
 
 QGroupBox* Group(const QString& title, QPlainTextEdit* pane) {
@@ -30,9 +29,12 @@ QGroupBox* Group(const QString& title, QPlainTextEdit* pane) {
 }  // namespace
 
 TLinearSystemWindow::TLinearSystemWindow(TToolHost host, QWidget* owner)
-    : QWidget(owner, Qt::Window), Host_(std::move(host)), System_(std::make_unique<TLinearSystem>()),
+    : QWidget(owner, Qt::Window),
+      Host_(std::move(host)),
+      System_(std::make_unique<TLinearSystem>()),
       Variables_(new QPlainTextEdit(TLinearSystem::kDefaultVariables)),
-      Equations_(new QPlainTextEdit(TLinearSystem::kDefaultEquations)), Results_(new QPlainTextEdit),
+      Equations_(new QPlainTextEdit(TLinearSystem::kDefaultEquations)),
+      Results_(new QPlainTextEdit),
       Splitter_(new QSplitter(Qt::Vertical)) {
   setObjectName("linearSystemWindow");
   setWindowTitle(TLinearSystem::kCaption);
@@ -53,7 +55,8 @@ TLinearSystemWindow::TLinearSystemWindow(TToolHost host, QWidget* owner)
   Splitter_->setStretchFactor(2, 1);
   auto* status = new QStatusBar;
   status->setSizeGripEnabled(false);
-  Indicator_ = new TRunIndicator(status, [this] { Host_.StopCalculation(); }, this);
+  Indicator_ = new TRunIndicator(
+      status, [this] { Host_.StopCalculation(); }, this);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setMenuBar(menus);
@@ -132,8 +135,9 @@ void TLinearSystemWindow::Execute(TSystemCommand command) {
         Indicator_->Start(&Progress_);
       },
       [this, run, command] {
-        run->Outcome = System_->Run(command, run->Variables, run->Equations, run->Tolerance,
-                                    [this] { return Host_.Calc->StopRequested(); }, &Progress_);
+        run->Outcome = System_->Run(
+            command, run->Variables, run->Equations, run->Tolerance, [this] { return Host_.Calc->StopRequested(); },
+            &Progress_);
       },
       [this, run, command] {
         Indicator_->Stop();
@@ -146,19 +150,18 @@ void TLinearSystemWindow::Execute(TSystemCommand command) {
 // ---- files ----------------------------------------------------------------------------
 
 QString TLinearSystemWindow::StartFolder() const {
-  return System_->FileName().empty() ? QString() : QFileInfo(QString::fromStdString(System_->FileName())).absolutePath();
+  return System_->FileName().empty() ? QString()
+                                     : QFileInfo(QString::fromStdString(System_->FileName())).absolutePath();
 }
 
 void TLinearSystemWindow::ShowFileState() {
   Save_->setEnabled(System_->FileValid());
-  setWindowTitle(System_->FileValid() ? QString::fromStdString(System_->FileName())
-                                      : QString(TLinearSystem::kCaption));
+  setWindowTitle(System_->FileValid() ? QString::fromStdString(System_->FileName()) : QString(TLinearSystem::kCaption));
 }
 
 void TLinearSystemWindow::Open() {
   setWindowTitle(TLinearSystem::kCaption);
-  if (!System_->MayDiscard(Variables_->toPlainText().toStdString(), Equations_->toPlainText().toStdString(),
-                           *Host_.Ui))
+  if (!System_->MayDiscard(Variables_->toPlainText().toStdString(), Equations_->toPlainText().toStdString(), *Host_.Ui))
     return;
   const QString file = TFileDialog::OpenFileName(this, "Open", StartFolder(), kFilter);
   if (!file.isEmpty()) OpenFile(file);
@@ -193,8 +196,7 @@ void TLinearSystemWindow::SaveAs() {
   dialog.setDefaultSuffix("sle");
   if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
     SaveAsFile(dialog.selectedFiles().front());
-  else
-    ShowFileState();
+  else ShowFileState();
 }
 
 bool TLinearSystemWindow::SaveAsFile(const QString& fileName) {

@@ -22,8 +22,8 @@ struct TToolHost {
   // thread again (see TMainWindow::RunForTool).
   std::function<void(std::function<void()> prepare, std::function<void()> work, std::function<void()> finish)>
       RunForTool;
-  std::function<void()> StopCalculation;     // the tools' work
-  std::function<void()> StopMainCalculation; // the main window's evaluation
+  std::function<void()> StopCalculation;      // the tools' work
+  std::function<void()> StopMainCalculation;  // the main window's evaluation
   std::function<void()> ShowMain;
   // True while the core's worker has work running or waiting; what a window
   // does by itself (not on a command) waits for it.

@@ -59,11 +59,24 @@ void TElementPropertiesModel::ShowElement(const TElement* element) {
 // ---- the window ----------------------------------------------------------------------------
 
 TElementWindow::TElementWindow(const TPeriodicTable& table, TConstantList& constants, QWidget* owner)
-    : QWidget(owner, Qt::Window), Table_(table), Constants_(constants), Top_(new QFrame),
-      Number_(CentredLabel("number")), Symbol_(CentredLabel("symbol")), Name_(CentredLabel("name")),
-      Class_(new QGroupBox), State_(new QLabel), Group_(new QLabel), Period_(new QLabel), Radioactive_(new QLabel),
-      Toxic_(new QLabel), Synthetic_(new QLabel), Oxidation_(new QListWidget),
-      Model_(new TElementPropertiesModel(table, this)), Grid_(new QTableView), Add_(new QPushButton("&Add to Const")) {
+    : QWidget(owner, Qt::Window),
+      Table_(table),
+      Constants_(constants),
+      Top_(new QFrame),
+      Number_(CentredLabel("number")),
+      Symbol_(CentredLabel("symbol")),
+      Name_(CentredLabel("name")),
+      Class_(new QGroupBox),
+      State_(new QLabel),
+      Group_(new QLabel),
+      Period_(new QLabel),
+      Radioactive_(new QLabel),
+      Toxic_(new QLabel),
+      Synthetic_(new QLabel),
+      Oxidation_(new QListWidget),
+      Model_(new TElementPropertiesModel(table, this)),
+      Grid_(new QTableView),
+      Add_(new QPushButton("&Add to Const")) {
   setObjectName("elementWindow");
   setWindowTitle("Element");
 

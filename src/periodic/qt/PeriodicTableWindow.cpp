@@ -13,8 +13,8 @@
 #include <cmath>
 
 #include "ElementWindow.h"
-#include "WindowPlacement.h"
 #include "FileDialog.h"
+#include "WindowPlacement.h"
 
 namespace helmax {
 
@@ -51,8 +51,7 @@ QColor ElementClassColor(TElementClass elementClass) {
 }
 
 QColor ElementSymbolColor(TElementClass elementClass) {
-  return (elementClass == TElementClass::Lanthanoid || elementClass == TElementClass::Actinoid) ? Qt::white
-                                                                                                 : Qt::black;
+  return (elementClass == TElementClass::Lanthanoid || elementClass == TElementClass::Actinoid) ? Qt::white : Qt::black;
 }
 
 // ---- the grid ------------------------------------------------------------------------------
@@ -182,10 +181,8 @@ bool TElementGrid::event(QEvent* event) {
     const auto* help = static_cast<QHelpEvent*>(event);
     int row = 0, column = 0;
     const TElement* e = CellAt(help->pos(), row, column) ? Table_.ElementAt(row, column) : nullptr;
-    if (e != nullptr)
-      QToolTip::showText(help->globalPos(), Text(e->Name), this, CellRect(row, column));
-    else
-      QToolTip::hideText();
+    if (e != nullptr) QToolTip::showText(help->globalPos(), Text(e->Name), this, CellRect(row, column));
+    else QToolTip::hideText();
     return true;
   }
   return QWidget::event(event);
@@ -269,9 +266,14 @@ void TElementGrid::focusOutEvent(QFocusEvent* event) {
 
 TPeriodicTableWindow::TPeriodicTableWindow(TPeriodicTable& table, TElementWindow& elementWindow,
                                            std::string defaultFile, QWidget* owner)
-    : QWidget(owner, Qt::Window), Table_(table), Elements_(elementWindow),
-      DefaultFile_(std::move(defaultFile)), Area_(new QWidget), Grid_(new TElementGrid(table)),
-      Status_(new QStatusBar), Typed_(new QLabel) {
+    : QWidget(owner, Qt::Window),
+      Table_(table),
+      Elements_(elementWindow),
+      DefaultFile_(std::move(defaultFile)),
+      Area_(new QWidget),
+      Grid_(new TElementGrid(table)),
+      Status_(new QStatusBar),
+      Typed_(new QLabel) {
   setObjectName("periodicTableWindow");
   setWindowTitle("Periodic Table of the Elements");
 

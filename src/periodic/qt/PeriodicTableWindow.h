@@ -91,8 +91,7 @@ class TPeriodicTableWindow : public QWidget {
   Q_OBJECT
  public:
   // defaultFile: where Def PTE writes the default file.
-  TPeriodicTableWindow(TPeriodicTable& table, TElementWindow& elementWindow,
-                       std::string defaultFile, QWidget* owner);
+  TPeriodicTableWindow(TPeriodicTable& table, TElementWindow& elementWindow, std::string defaultFile, QWidget* owner);
 
   std::function<void()> OnShowMain;
 

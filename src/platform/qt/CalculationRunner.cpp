@@ -34,12 +34,11 @@ void TCalculationRunner::WorkerLoop() {
     }
     try {
       work();
-    } catch (...) {
-      Failure_ = std::current_exception();
-    }
+    } catch (...) { Failure_ = std::current_exception(); }
     Busy_.store(false, std::memory_order_release);
     // Wakes the window system's thread if it waits for events.
-    QMetaObject::invokeMethod(this, [] {}, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [] {}, Qt::QueuedConnection);
   }
 }
 
@@ -64,8 +63,7 @@ void TCalculationRunner::Run(std::function<void()> work) {
 }
 
 void TCalculationRunner::WaitUntilIdle() {
-  while (Busy())
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents);
+  while (Busy()) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents);
 }
 
 }  // namespace helmax

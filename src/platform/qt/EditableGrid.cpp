@@ -47,8 +47,12 @@ QModelIndex NextEditableCell(const QAbstractItemView* grid, const QModelIndex& f
   auto visualColumn = [&](int logical) {
     return table != nullptr ? table->horizontalHeader()->visualIndex(logical) : logical;
   };
-  auto logicalRow = [&](int visual) { return table != nullptr ? table->verticalHeader()->logicalIndex(visual) : visual; };
-  auto visualRow = [&](int logical) { return table != nullptr ? table->verticalHeader()->visualIndex(logical) : logical; };
+  auto logicalRow = [&](int visual) {
+    return table != nullptr ? table->verticalHeader()->logicalIndex(visual) : visual;
+  };
+  auto visualRow = [&](int logical) {
+    return table != nullptr ? table->verticalHeader()->visualIndex(logical) : logical;
+  };
   auto hidden = [&](int row, int column) {
     return table != nullptr && (table->isRowHidden(row) || table->isColumnHidden(column));
   };

@@ -31,8 +31,8 @@ class TFromCountDialog : public QDialog {
  public:
   using TButtons = TDialogButtons;
   // Field object names "from" and "count", or "From" and "Count" (capitals).
-  TFromCountDialog(QWidget* owner, const char* objectName, const char* title, bool capitalNames,
-                   const QString& from, TButtons buttons);
+  TFromCountDialog(QWidget* owner, const char* objectName, const char* title, bool capitalNames, const QString& from,
+                   TButtons buttons);
   QLineEdit* FromEdit() const { return From_; }
   QLineEdit* CountEdit() const { return Count_; }
 

@@ -51,9 +51,9 @@ QString DocumentsFolder() {
 
 bool IsPseudoFileSystem(const QString& path) {
   static constexpr std::array<const char*, 22> kKernelFileSystems = {
-      "proc",   "sysfs",   "devtmpfs",    "devpts",  "debugfs",  "tracefs",   "securityfs", "cgroup",
-      "cgroup2", "pstore", "bpf",         "configfs", "efivarfs", "binfmt_misc", "fusectl",  "mqueue",
-      "hugetlbfs", "selinuxfs", "autofs", "rpc_pipefs", "nsfs", "fuse.gvfsd-fuse"};
+      "proc",      "sysfs",     "devtmpfs", "devpts",     "debugfs",  "tracefs",        "securityfs", "cgroup",
+      "cgroup2",   "pstore",    "bpf",      "configfs",   "efivarfs", "binfmt_misc",    "fusectl",    "mqueue",
+      "hugetlbfs", "selinuxfs", "autofs",   "rpc_pipefs", "nsfs",     "fuse.gvfsd-fuse"};
   const QFileInfo info(path);
   const QString folder = info.isDir() ? info.absoluteFilePath() : info.absolutePath();
   const QStorageInfo storage(folder);
@@ -89,8 +89,7 @@ TFileDialog::TFileDialog(QWidget* owner, const QString& caption, const QString& 
   setIconProvider(PlainIconProvider());
 }
 
-QString TFileDialog::OpenFileName(QWidget* owner, const QString& caption, const QString& start,
-                                  const QString& filter) {
+QString TFileDialog::OpenFileName(QWidget* owner, const QString& caption, const QString& start, const QString& filter) {
   TFileDialog dialog(owner, caption, start, filter);
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);

@@ -70,10 +70,8 @@ TAnswer TQtUserInterface::AskYesNoCancel(const std::string& question) {
 template <class F>
 void TGuiThreadUserInterface::OnGuiThread(F&& call) {
   QCoreApplication* app = QCoreApplication::instance();
-  if (app == nullptr || QThread::currentThread() == app->thread())
-    call();
-  else
-    QMetaObject::invokeMethod(app, std::forward<F>(call), Qt::BlockingQueuedConnection);
+  if (app == nullptr || QThread::currentThread() == app->thread()) call();
+  else QMetaObject::invokeMethod(app, std::forward<F>(call), Qt::BlockingQueuedConnection);
 }
 
 void TGuiThreadUserInterface::ShowMessage(const std::string& text) {

@@ -1,7 +1,7 @@
 #include "WindowPlacement.h"
 
-#include <QGuiApplication>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
@@ -33,10 +33,8 @@ QRect ClampToScreen(const QRect& wanted) {
 void CentreOnOwner(QWidget* window, const QWidget* owner) {
   QRect r(QPoint(0, 0), window->size());
   const QWidget* top = owner != nullptr ? owner->window() : nullptr;
-  if (top != nullptr && top->isVisible())
-    r.moveCenter(top->frameGeometry().center());
-  else if (const QScreen* screen = QGuiApplication::primaryScreen())
-    r.moveCenter(screen->availableGeometry().center());
+  if (top != nullptr && top->isVisible()) r.moveCenter(top->frameGeometry().center());
+  else if (const QScreen* screen = QGuiApplication::primaryScreen()) r.moveCenter(screen->availableGeometry().center());
   window->move(ClampToScreen(r).topLeft());
 }
 

@@ -30,8 +30,12 @@ void LabelTicks(QCategoryAxis* axis) {
 }
 
 TChartWindow::TChartWindow(QWidget* owner)
-    : QWidget(owner, Qt::Window), Chart_(new QChart), Legend_(new QListWidget), AxisX_(new QCategoryAxis),
-      AxisY_(new QCategoryAxis), RedrawTimer_(new QTimer(this)) {
+    : QWidget(owner, Qt::Window),
+      Chart_(new QChart),
+      Legend_(new QListWidget),
+      AxisX_(new QCategoryAxis),
+      AxisY_(new QCategoryAxis),
+      RedrawTimer_(new QTimer(this)) {
   setObjectName("chartWindow");
   setWindowTitle("Chart");
   auto* menus = new QMenuBar;

@@ -87,8 +87,8 @@ class TChartWindow : public QWidget {
   TChartData Data_;
   TChartStyle Style_;
   std::vector<std::vector<QLineSeries*>> Lines_;  // per function, one series per run between gaps
-  int DrawnWidth_ = 0;    // the plot's width at the last drawing
-  int DrawnColumns_ = 0;  // the pixel columns the points were reduced for
+  int DrawnWidth_ = 0;                            // the plot's width at the last drawing
+  int DrawnColumns_ = 0;                          // the pixel columns the points were reduced for
   bool FillingLegend_ = false;
 };
 

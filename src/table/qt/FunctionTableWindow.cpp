@@ -6,17 +6,17 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QScrollBar>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QUrl>
 #include <QVBoxLayout>
 
 #include "ChartWindow.h"
+#include "FileDialog.h"
 #include "TableComputation.h"
 #include "TableFiles.h"
 #include "WindowPlacement.h"
-#include "FileDialog.h"
 
 namespace helmax {
 
@@ -66,10 +66,17 @@ void TFunctionTableModel::TextsChanged() {
 // ---- the window -------------------------------------------------------------------------------
 
 TFunctionTableWindow::TFunctionTableWindow(TCalculator& calc, TUserInterface& ui, QWidget* owner)
-    : QWidget(owner, Qt::Window), Calc_(calc), Ui_(std::make_unique<TGuiThreadUserInterface>(ui)),
-      Table_(std::make_shared<TFunctionTable>()), Model_(new TFunctionTableModel(this)),
-      Grid_(new TFrozenColumnsView(2)), Info_(new QLabel), Activity_(new QLabel), Progress_(new QProgressBar),
-      Cancel_(new QPushButton("Cancel")), ProgressTimer_(new QTimer(this)) {
+    : QWidget(owner, Qt::Window),
+      Calc_(calc),
+      Ui_(std::make_unique<TGuiThreadUserInterface>(ui)),
+      Table_(std::make_shared<TFunctionTable>()),
+      Model_(new TFunctionTableModel(this)),
+      Grid_(new TFrozenColumnsView(2)),
+      Info_(new QLabel),
+      Activity_(new QLabel),
+      Progress_(new QProgressBar),
+      Cancel_(new QPushButton("Cancel")),
+      ProgressTimer_(new QTimer(this)) {
   setObjectName("functionTableWindow");
   setWindowTitle("Functions table");
   OpenWithDesktop = [](const QString& file) { return QDesktopServices::openUrl(QUrl::fromLocalFile(file)); };
@@ -158,8 +165,7 @@ void TFunctionTableWindow::SetChartWindow(TChartWindow* chart) {
 
 // ---- runs on the calculator's worker ------------------------------------------------------------
 
-void TFunctionTableWindow::StartRun(const QString& activity, std::function<void()> work,
-                                    std::function<void()> finish) {
+void TFunctionTableWindow::StartRun(const QString& activity, std::function<void()> work, std::function<void()> finish) {
   // Without the calculator's queue (a window on its own), here and now.
   const TRunForTool run = RunForTool ? RunForTool : [](auto prepare, auto work, auto done) {
     prepare();
@@ -179,9 +185,7 @@ void TFunctionTableWindow::StartRun(const QString& activity, std::function<void(
         // does not catch (no memory for a copy, say) is said here.
         try {
           work();
-        } catch (const std::exception& e) {
-          Ui_->ShowMessage(e.what());
-        }
+        } catch (const std::exception& e) { Ui_->ShowMessage(e.what()); }
       },
       [this, finish = std::move(finish)] {
         ProgressTimer_->stop();
@@ -263,8 +267,8 @@ void TFunctionTableWindow::FitWidthToColumns() {
   // The layout has no margins: the grid's frame and scroll bar beside the columns.
   const int wanted = columns + 2 * Grid_->frameWidth() + Grid_->verticalScrollBar()->sizeHint().width() + 4;
   if (wanted <= width()) return;
-  const QRect placed = ClampToScreen(QRect(frameGeometry().topLeft(), QSize(wanted + frameGeometry().width() - width(),
-                                                                             frameGeometry().height())));
+  const QRect placed = ClampToScreen(
+      QRect(frameGeometry().topLeft(), QSize(wanted + frameGeometry().width() - width(), frameGeometry().height())));
   resize(placed.width() - (frameGeometry().width() - width()), height());
   if (isVisible()) move(placed.topLeft());
 }
@@ -322,8 +326,8 @@ void TFunctionTableWindow::SaveAsFile(const QString& fileName) {
   StartRun(
       "Saving",
       [this, run, table] {
-        run->Outcome = SaveTableCommaText(*table, run->Path, run->Error, [this] { return Calc_.StopRequested(); },
-                                          &WorkProgress_);
+        run->Outcome = SaveTableCommaText(
+            *table, run->Path, run->Error, [this] { return Calc_.StopRequested(); }, &WorkProgress_);
       },
       [this, run] {
         if (run->Outcome == TWriteOutcome::Failed) Ui_->ShowMessage(run->Error);
@@ -345,8 +349,8 @@ void TFunctionTableWindow::ExportWorkbookFile(const QString& fileName) {
   StartRun(
       "Writing the workbook",
       [this, run, table] {
-        run->Outcome = WriteTableWorkbook(*table, run->Path, run->Error, [this] { return Calc_.StopRequested(); },
-                                          &WorkProgress_);
+        run->Outcome = WriteTableWorkbook(
+            *table, run->Path, run->Error, [this] { return Calc_.StopRequested(); }, &WorkProgress_);
       },
       [this, run] {
         if (run->Outcome == TWriteOutcome::Failed) Ui_->ShowMessage(run->Error);
@@ -364,8 +368,8 @@ void TFunctionTableWindow::OpenInSpreadsheet() {
         const std::string folder = NewExportFolder(run->Error);
         if (folder.empty()) return;
         run->Path = folder + kExportFileName;
-        run->Outcome = WriteTableWorkbook(*table, run->Path, run->Error, [this] { return Calc_.StopRequested(); },
-                                          &WorkProgress_);
+        run->Outcome = WriteTableWorkbook(
+            *table, run->Path, run->Error, [this] { return Calc_.StopRequested(); }, &WorkProgress_);
       },
       [this, run] {
         if (run->Outcome == TWriteOutcome::Failed) Ui_->ShowMessage(run->Error);

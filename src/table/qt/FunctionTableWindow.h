@@ -46,8 +46,8 @@ class TFunctionTableModel : public QAbstractTableModel {
 class TFunctionTableWindow : public QWidget {
   Q_OBJECT
  public:
-  using TRunForTool = std::function<void(std::function<void()> prepare, std::function<void()> work,
-                                         std::function<void()> finish)>;
+  using TRunForTool =
+      std::function<void(std::function<void()> prepare, std::function<void()> work, std::function<void()> finish)>;
 
   // calc is used only by the work handed to RunForTool; ui takes the
   // messages (from any thread).

@@ -2,19 +2,19 @@
 // keys and dialogs, offscreen.
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QClipboard>
 #include <QCompleter>
-#include <QTextBlock>
-#include <QTextLayout>
-#include <QMenuBar>
-#include <QScreen>
-#include <QSet>
-#include <QApplication>
 #include <QFileDialog>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTableView>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTimer>
 #include <QtTest>
 #include <cmath>
@@ -140,9 +140,12 @@ void MainWindowTest::StartsWithTheDefaultDocument() {
   QVERIFY(w.Form->ExpressionsPane()->hasFocus());
   QVERIFY(test::ReadBytes(w.Dir.File("helmax-calc.txt")).find("User definitions\r\n") != std::string::npos);
   // Menus with their captions and access keys.
-  const char* captions[][2] = {{"open", "&Open"},         {"saveAs", "Save &As..."},
-                               {"clearHistory", "Clear &History"}, {"stayOnTop", "&Stay on top"},
-                               {"exchange", "E&xchange"},  {"constantsLibrary", "D&ef constants"},
+  const char* captions[][2] = {{"open", "&Open"},
+                               {"saveAs", "Save &As..."},
+                               {"clearHistory", "Clear &History"},
+                               {"stayOnTop", "&Stay on top"},
+                               {"exchange", "E&xchange"},
+                               {"constantsLibrary", "D&ef constants"},
                                {"builtInFunctions", "&Built-in functions"}};
   for (const auto& c : captions) QCOMPARE(w.Form->Action(c[0])->text(), QString(c[1]));
   QVERIFY(w.Ui.Messages.empty());
@@ -237,8 +240,7 @@ void MainWindowTest::SizeKeys() {
   w.Key(w.Form->ExpressionsPane(), Qt::Key_Minus, Qt::ControlModifier | Qt::KeypadModifier);
   QCOMPARE(w.Form->Splitter()->sizes()[1], before[1] - 5);
   const int width = w.Form->width();
-  w.Key(w.Form->ResultsPane(), Qt::Key_Plus,
-                  Qt::ControlModifier | Qt::ShiftModifier | Qt::KeypadModifier);
+  w.Key(w.Form->ResultsPane(), Qt::Key_Plus, Qt::ControlModifier | Qt::ShiftModifier | Qt::KeypadModifier);
   QCOMPARE(w.Form->width(), width + 5);
   // The main keyboard's + is just typed.
   w.Key(w.Form->ExpressionsPane(), Qt::Key_Plus, Qt::ControlModifier);
@@ -401,9 +403,12 @@ void MainWindowTest::FontLargeChangesEveryPane() {
   TCalculatorWindow w;
   w.Trigger("largeFont");
   TConstantDialog* constantDialog = w.Form->ConstantList()->ConstantDialog();
-  const QList<QWidget*> panes = {w.Form->DefinitionsPane(),       w.Form->ExpressionsPane(),
-                                 w.Form->ResultsPane(),           w.Form->VariableDialog()->NameEdit(),
-                                 constantDialog->NameEdit(),      constantDialog->ExpressionPane(),
+  const QList<QWidget*> panes = {w.Form->DefinitionsPane(),
+                                 w.Form->ExpressionsPane(),
+                                 w.Form->ResultsPane(),
+                                 w.Form->VariableDialog()->NameEdit(),
+                                 constantDialog->NameEdit(),
+                                 constantDialog->ExpressionPane(),
                                  constantDialog->DescriptionPane()};
   // Sizes are pixels at 96 dots per inch (the offscreen screen's), as points
   // that follow the desktop's scaling.
@@ -557,8 +562,9 @@ void MainWindowTest::SettingsRoundTripKeepsTheGeometry() {
     QCOMPARE(formPos(), first);
   }
   // A window that was left off every screen comes back onto one.
-  test::WriteBytes(ini, "[FormPos]\r\nTop=-5000\r\nLeft=9000\r\nHeight=600\r\nWidth=500\r\n"
-                        "Memo1Height=100\r\nMemo2Height=150\r\n");
+  test::WriteBytes(ini,
+                   "[FormPos]\r\nTop=-5000\r\nLeft=9000\r\nHeight=600\r\nWidth=500\r\n"
+                   "Memo1Height=100\r\nMemo2Height=150\r\n");
   w.Restart();
   QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(w.Form->frameGeometry()));
 }
@@ -798,9 +804,8 @@ void MainWindowTest::HelpSearch() {
   // A description found keeps the line it describes above it.
   help->SearchBox()->clear();
   QTest::keyClicks(help->SearchBox(), "Square of x");
-  QCOMPARE(help->Pane()->toPlainText(),
-           QString("18.  FUNCTION 'SQR' IS EQUIVALENT WITH OBJECT PASCAL FUNCTION\n"
-                   "    Square of x. Example: sqr(3) = 9"));
+  QCOMPARE(help->Pane()->toPlainText(), QString("18.  FUNCTION 'SQR' IS EQUIVALENT WITH OBJECT PASCAL FUNCTION\n"
+                                                "    Square of x. Example: sqr(3) = 9"));
   help->SearchBox()->clear();
   QVERIFY(help->Pane()->toPlainText().startsWith("COMMAND SHORTCUTS"));
 }
@@ -843,7 +848,8 @@ void MainWindowTest::DarkPaletteReadsWell() {
 void MainWindowTest::Screenshots() {
   TCalculatorWindow w;
   w.Form->resize(640, 640);
-  for (const char* line : {"2*f(y),", "Fact(10),", "complex(1,-2.5)*2,", "DaysBetween(12.31.2008, 03.01.2009),", "NormalLess(1.96)"}) {
+  for (const char* line :
+       {"2*f(y),", "Fact(10),", "complex(1,-2.5)*2,", "DaysBetween(12.31.2008, 03.01.2009),", "NormalLess(1.96)"}) {
     if (!w.Form->ExpressionsPane()->toPlainText().isEmpty()) w.Key(w.Form->ExpressionsPane(), Qt::Key_Return);
     w.Type(w.Form->ExpressionsPane(), line);
   }

@@ -9,6 +9,9 @@
 #include <QtTest>
 #include <functional>
 
+#include <QPainter>
+#include <QPushButton>
+#include <filesystem>
 #include "../../common/TempFolder.h"
 #include "ChartWindow.h"
 #include "ConstantListWindow.h"
@@ -16,24 +19,21 @@
 #include "ConstantsLibraryWindow.h"
 #include "ConversionTable.h"
 #include "ConversionTableWindow.h"
-#include "ElementWindow.h"
-#include "ExchangeHistoryWindow.h"
-#include "PeriodicTableWindow.h"
-#include "UnitGraphWindow.h"
 #include "DerivativeWindow.h"
-#include "HelpWindow.h"
+#include "ElementWindow.h"
 #include "EquivalenceWindow.h"
+#include "ExchangeHistoryWindow.h"
 #include "ExchangeWindow.h"
 #include "FunctionTableWindow.h"
+#include "HelpWindow.h"
 #include "IntegrationWindow.h"
 #include "InterpolationWindow.h"
 #include "LinearSystemWindow.h"
 #include "MainWindow.h"
+#include "PeriodicTableWindow.h"
 #include "QtUserInterface.h"
 #include "UnitConversionWindow.h"
-#include <QPainter>
-#include <QPushButton>
-#include <filesystem>
+#include "UnitGraphWindow.h"
 
 using namespace helmax;
 
@@ -304,7 +304,8 @@ void ToolWindowsTest::ToolWindowsOpenWithinTheScreen() {
     w.Form->Action(item)->trigger();
     QVERIFY2(QTest::qWaitForWindowExposed(tool), item);
     QApplication::processEvents();
-    QVERIFY2(area.contains(tool->frameGeometry()), qPrintable(QString(item) + " " + QString::number(tool->frameGeometry().bottom())));
+    QVERIFY2(area.contains(tool->frameGeometry()),
+             qPrintable(QString(item) + " " + QString::number(tool->frameGeometry().bottom())));
   }
   w.Form->Chart()->resize(area.width() + 100, area.height() + 100);  // larger than the screen: shrunk
   w.Form->Chart()->ShowChart();
@@ -430,9 +431,9 @@ void ToolWindowsTest::ToolBoxesOpenOverTheTool() {
   w.Form->activateWindow();  // the user went back to the main window
   std::vector<TBoxSeen> seen;
   const auto listening = AnswerBoxes(seen, {[](QMessageBox* box) {
-    ShotOver(box, Screenshot("tool-message-over-the-tool.png"));
-    box->accept();
-  }});
+                                       ShotOver(box, Screenshot("tool-message-over-the-tool.png"));
+                                       box->accept();
+                                     }});
   integration->Integrate();
   QTRY_VERIFY(w.Form->Idle());
   QCOMPARE(seen.size(), std::size_t{1});
@@ -547,77 +548,77 @@ void ToolWindowsTest::TypedWorkSurvivesEveryToolRun() {
     bool HasCancel;
   };
   auto cancelButton = [](QWidget* tool) { return tool->findChild<QPushButton*>("cancel"); };
-  const TTool tools[] = {
-      {"integration",
-       [](TCalculatorWindow& w) -> QWidget* {
-         TIntegrationWindow* t = w.Form->IntegrationWindow();
-         t->FunctionBox()->setPlainText("s(x)");
-         t->FromEdit()->setText("0");
-         t->ToEdit()->setText("1");
-         return t;
-       },
-       [](QWidget* t) { static_cast<TIntegrationWindow*>(t)->Integrate(); },
-       [](QWidget* t) { return static_cast<TIntegrationWindow*>(t)->Running(); }, true},
-      {"function table",
-       [](TCalculatorWindow& w) -> QWidget* {
-         w.Form->DefinitionsPane()->setPlainText(kSlowDefinitions + ",t(x)~s(x)");
-         if (!QTest::qWaitFor([&] { return w.Form->Idle(); }, 20000)) return nullptr;
-         w.Form->Calculator().SetParameter(parFrom, 0);
-         w.Form->Calculator().SetParameter(parTo, 60);
-         w.Form->Calculator().SetParameter(parStep, 1);
-         return w.Form->FunctionTable();
-       },
-       [](QWidget* t) { static_cast<TFunctionTableWindow*>(t)->ComputeTable(); },
-       [](QWidget* t) { return static_cast<TFunctionTableWindow*>(t)->Busy(); }, true},
-      {"linear systems",
-       [](TCalculatorWindow& w) -> QWidget* {
-         TLinearSystemWindow* t = w.Form->LinearSystemWindow();
-         t->VariablesBox()->setPlainText("a");
-         t->EquationsBox()->setPlainText("a*" + LongText("2") + "-1");
-         return t;
-       },
-       [](QWidget* t) { static_cast<TLinearSystemWindow*>(t)->Execute(TSystemCommand::Solve); },
-       [](QWidget* t) { return static_cast<TLinearSystemWindow*>(t)->Running(); }, true},
-      {"interpolation",
-       [](TCalculatorWindow& w) -> QWidget* {
-         TInterpolationWindow* t = w.Form->InterpolationWindow();
-         // A large sheet of expressions: each is compiled on its own.
-         TInterpolationSheets& sheets = w.Form->Calculator().InterpolationSheets();
-         const int rows = 100000;
-         sheets.SetRowCount(0, rows);
-         for (int r = 0; r < rows; ++r) {
-           sheets.SetCell(0, r, scX, std::to_string(rows - r) + "+sin(0)");
-           sheets.SetCell(0, r, scF, "1");
-         }
-         return t;
-       },
-       [](QWidget* t) { static_cast<TInterpolationWindow*>(t)->Ordination(); },
-       [](QWidget* t) { return static_cast<TInterpolationWindow*>(t)->Running(); }, true},
-      {"conversion",
-       [](TCalculatorWindow& w) -> QWidget* {
-         TUnitConversionWindow* t = w.Form->ConversionWindow();
-         t->CheckConversions();
-         if (!QTest::qWaitFor([&] { return w.Form->Idle(); }, 20000)) return nullptr;
-         t->ExpressionBox()->setPlainText(Slow("1"));
-         return t;
-       },
-       [](QWidget* t) { static_cast<TUnitConversionWindow*>(t)->Calculate(); },
-       [](QWidget* t) { return static_cast<TUnitConversionWindow*>(t)->Running(); }, false},
-      {"exchange",
-       [](TCalculatorWindow& w) -> QWidget* {
-         TExchangeWindow* t = w.Form->ExchangeWindow();
-         const std::string rates = w.Dir.File("rates.fdb");
-         std::filesystem::copy_file(std::string(HELMAX_EXCHANGE_FIXTURES) + "/sample-rates.fdb", rates);
-         t->SampleFile.clear();
-         t->OpenChosenFile(QString::fromStdString(rates));
-         if (!QTest::qWaitFor([&] { return w.Form->Idle(); }, 20000)) return nullptr;
-         t->AmountBox()->setPlainText(Slow("100"));
-         t->DateBox()->setPlainText("12.31.2008");
-         for (int list = 0; list < 3; ++list) t->Choose(list, list < 2 ? "EUR" : "USD");
-         return t;
-       },
-       [](QWidget* t) { static_cast<TExchangeWindow*>(t)->Calculate(); },
-       [](QWidget* t) { return static_cast<TExchangeWindow*>(t)->Running(); }, false}};
+  const TTool tools[] = {{"integration",
+                          [](TCalculatorWindow& w) -> QWidget* {
+                            TIntegrationWindow* t = w.Form->IntegrationWindow();
+                            t->FunctionBox()->setPlainText("s(x)");
+                            t->FromEdit()->setText("0");
+                            t->ToEdit()->setText("1");
+                            return t;
+                          },
+                          [](QWidget* t) { static_cast<TIntegrationWindow*>(t)->Integrate(); },
+                          [](QWidget* t) { return static_cast<TIntegrationWindow*>(t)->Running(); }, true},
+                         {"function table",
+                          [](TCalculatorWindow& w) -> QWidget* {
+                            w.Form->DefinitionsPane()->setPlainText(kSlowDefinitions + ",t(x)~s(x)");
+                            if (!QTest::qWaitFor([&] { return w.Form->Idle(); }, 20000)) return nullptr;
+                            w.Form->Calculator().SetParameter(parFrom, 0);
+                            w.Form->Calculator().SetParameter(parTo, 60);
+                            w.Form->Calculator().SetParameter(parStep, 1);
+                            return w.Form->FunctionTable();
+                          },
+                          [](QWidget* t) { static_cast<TFunctionTableWindow*>(t)->ComputeTable(); },
+                          [](QWidget* t) { return static_cast<TFunctionTableWindow*>(t)->Busy(); }, true},
+                         {"linear systems",
+                          [](TCalculatorWindow& w) -> QWidget* {
+                            TLinearSystemWindow* t = w.Form->LinearSystemWindow();
+                            t->VariablesBox()->setPlainText("a");
+                            t->EquationsBox()->setPlainText("a*" + LongText("2") + "-1");
+                            return t;
+                          },
+                          [](QWidget* t) { static_cast<TLinearSystemWindow*>(t)->Execute(TSystemCommand::Solve); },
+                          [](QWidget* t) { return static_cast<TLinearSystemWindow*>(t)->Running(); }, true},
+                         {"interpolation",
+                          [](TCalculatorWindow& w) -> QWidget* {
+                            TInterpolationWindow* t = w.Form->InterpolationWindow();
+                            // A large sheet of expressions: each is compiled on its own.
+                            TInterpolationSheets& sheets = w.Form->Calculator().InterpolationSheets();
+                            const int rows = 100000;
+                            sheets.SetRowCount(0, rows);
+                            for (int r = 0; r < rows; ++r) {
+                              sheets.SetCell(0, r, scX, std::to_string(rows - r) + "+sin(0)");
+                              sheets.SetCell(0, r, scF, "1");
+                            }
+                            return t;
+                          },
+                          [](QWidget* t) { static_cast<TInterpolationWindow*>(t)->Ordination(); },
+                          [](QWidget* t) { return static_cast<TInterpolationWindow*>(t)->Running(); }, true},
+                         {"conversion",
+                          [](TCalculatorWindow& w) -> QWidget* {
+                            TUnitConversionWindow* t = w.Form->ConversionWindow();
+                            t->CheckConversions();
+                            if (!QTest::qWaitFor([&] { return w.Form->Idle(); }, 20000)) return nullptr;
+                            t->ExpressionBox()->setPlainText(Slow("1"));
+                            return t;
+                          },
+                          [](QWidget* t) { static_cast<TUnitConversionWindow*>(t)->Calculate(); },
+                          [](QWidget* t) { return static_cast<TUnitConversionWindow*>(t)->Running(); }, false},
+                         {"exchange",
+                          [](TCalculatorWindow& w) -> QWidget* {
+                            TExchangeWindow* t = w.Form->ExchangeWindow();
+                            const std::string rates = w.Dir.File("rates.fdb");
+                            std::filesystem::copy_file(std::string(HELMAX_EXCHANGE_FIXTURES) + "/sample-rates.fdb",
+                                                       rates);
+                            t->SampleFile.clear();
+                            t->OpenChosenFile(QString::fromStdString(rates));
+                            if (!QTest::qWaitFor([&] { return w.Form->Idle(); }, 20000)) return nullptr;
+                            t->AmountBox()->setPlainText(Slow("100"));
+                            t->DateBox()->setPlainText("12.31.2008");
+                            for (int list = 0; list < 3; ++list) t->Choose(list, list < 2 ? "EUR" : "USD");
+                            return t;
+                          },
+                          [](QWidget* t) { static_cast<TExchangeWindow*>(t)->Calculate(); },
+                          [](QWidget* t) { return static_cast<TExchangeWindow*>(t)->Running(); }, false}};
   enum class TEnding { Finish, Cancel, Esc };
   const std::pair<TEnding, const char*> endings[] = {
       {TEnding::Finish, "finish"}, {TEnding::Cancel, "Cancel"}, {TEnding::Esc, "Esc"}};
@@ -655,12 +656,13 @@ void ToolWindowsTest::TypedWorkSurvivesEveryToolRun() {
       QTimer::singleShot(0, window, [poll] { (*poll)(2000); });
       tool.Start(window);
       QTRY_VERIFY_WITH_TIMEOUT(w.Form->Idle() && !tool.Running(window), 30000);
-      const QString seen = QString("%1: typed during the run %2; panes \"%3\" / \"%4\"; results \"%5\"; messages \"%6\"")
-                               .arg(name)
-                               .arg(typedDuringRun)
-                               .arg(w.Form->DefinitionsPane()->toPlainText(), w.Form->ExpressionsPane()->toPlainText(),
-                                    w.Form->ResultsPane()->toPlainText(),
-                                    QString::fromStdString(w.Ui.Messages.empty() ? "" : w.Ui.Messages.front()));
+      const QString seen =
+          QString("%1: typed during the run %2; panes \"%3\" / \"%4\"; results \"%5\"; messages \"%6\"")
+              .arg(name)
+              .arg(typedDuringRun)
+              .arg(w.Form->DefinitionsPane()->toPlainText(), w.Form->ExpressionsPane()->toPlainText(),
+                   w.Form->ResultsPane()->toPlainText(),
+                   QString::fromStdString(w.Ui.Messages.empty() ? "" : w.Ui.Messages.front()));
       if (!typedDuringRun || w.Form->DefinitionsPane()->toPlainText() != definitions ||
           w.Form->ExpressionsPane()->toPlainText() != "2+z" || w.Form->ResultsPane()->toPlainText() != "5")
         failed << seen;

@@ -45,10 +45,10 @@ struct TCalculatorWithLibrary {
   TConstantsLibraryWindow* Library = nullptr;
 
   TCalculatorWithLibrary() {
-    Form = std::make_unique<TMainWindow>(TCalculatorFiles{Dir.Folder(), Dir.File("helmax-calc.ini"),
-                                                          Dir.File("helmax-calc.log"), Dir.File("helmax-calc.txt"),
-                                                          Dir.File("helmax-calc.con")},
-                                         &Ui);
+    Form = std::make_unique<TMainWindow>(
+        TCalculatorFiles{Dir.Folder(), Dir.File("helmax-calc.ini"), Dir.File("helmax-calc.log"),
+                         Dir.File("helmax-calc.txt"), Dir.File("helmax-calc.con")},
+        &Ui);
     Form->show();
     WaitIdle();
     Library = Form->ConstantsLibrary();
@@ -183,8 +183,11 @@ void ConstantsLibraryWindowTest::EditRenamesAndSortsAgain() {
 void ConstantsLibraryWindowTest::AddAndDeleteConstants() {
   TCalculatorWithLibrary w;
   QStringList shown;
-  InDialog<TLibraryConstantDialog>([&](TLibraryConstantDialog* d) { shown = {d->windowTitle(), d->NameEdit()->text()}; },
-                                   w.Menu("addConstant"));
+  InDialog<TLibraryConstantDialog>(
+      [&](TLibraryConstantDialog* d) {
+        shown = {d->windowTitle(), d->NameEdit()->text()};
+      },
+      w.Menu("addConstant"));
   QCOMPARE(shown, (QStringList{"Add constant", ""}));
   w.AddConstant("a=b", "1");  // refused: the dialog stays open
   QCOMPARE(w.Ui.Messages, Strings{"Invalid name : a=b"});

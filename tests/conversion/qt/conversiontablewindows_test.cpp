@@ -233,8 +233,8 @@ void ConversionTableWindowsTest::AddAndEditDefinitions() {
       },
       [&] { QTest::keyClick(w.Table->Grid(), Qt::Key_Return); });
   w.WaitIdle();
-  QCOMPARE(w.Ui.Messages, (Strings{"Items must be diferent", "Please select items in ComboBox",
-                                   "B => A : Invalid expression : x:1"}));
+  QCOMPARE(w.Ui.Messages,
+           (Strings{"Items must be diferent", "Please select items in ComboBox", "B => A : Invalid expression : x:1"}));
   QCOMPARE(w.Row(1), QString("Celcius | Fahrenheit | 1.8*x+32 | (x-32)/1.8"));
   // Checked and used: 212 °F is 373.15 K along the edited row.
   w.CheckConversions();
@@ -389,8 +389,9 @@ void ConversionTableWindowsTest::UnitsThroughTheNameDialog() {
 void ConversionTableWindowsTest::DeletingDefinitionsAndCategories() {
   TCalculatorWindow w;
   const QString five = QString::fromStdString(w.Dir.File("five.cnv"));
-  test::WriteBytes(five.toStdString(), "[Five]\r\n1=a : b : x : x\r\n2=b : c : x : x\r\n3=c : d : x : x\r\n"
-                                       "4=d : e : x : x\r\n5=e : f : x : x\r\n");
+  test::WriteBytes(five.toStdString(),
+                   "[Five]\r\n1=a : b : x : x\r\n2=b : c : x : x\r\n3=c : d : x : x\r\n"
+                   "4=d : e : x : x\r\n5=e : f : x : x\r\n");
   w.Table->OpenTableFile(five);
   w.WaitIdle();
   QCOMPARE(w.Rows(), 5);
@@ -681,7 +682,7 @@ void ConversionTableWindowsTest::SavingTheGraphPicture() {
   const QImage image = reader.read();
   QVERIFY2(!image.isNull(), qPrintable(reader.errorString()));
   QCOMPARE(image.size(), w.Graph->Canvas()->size());
-  QCOMPARE(image.colorCount(), 16);  // a palette image
+  QCOMPARE(image.colorCount(), 16);                                                  // a palette image
   QVERIFY(image.save(QString(HELMAX_SCREENSHOT_DIR) + "/helmax-graph-bitmap.png"));  // to look at
   QCOMPARE(QColor(image.pixel(0, 0)), QColor(0, 0, 0));
   // Celcius's label: green behind its text, from (409 - 8, 244 - 6).

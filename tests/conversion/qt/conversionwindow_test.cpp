@@ -145,7 +145,7 @@ void ConversionWindowTest::CheckingMakesItReady() {
   w.Window->Lock();
   w.WaitIdle();
   QVERIFY(w.Locked());
-  QVERIFY(QTest::qWaitForWindowActive(w.Window));  // the keys reach it
+  QVERIFY(QTest::qWaitForWindowActive(w.Window));         // the keys reach it
   QTest::keyClick(w.Window, Qt::Key_H, Qt::AltModifier);  // the check's mnemonic (an animated click)
   QTRY_VERIFY(w.Ready());
   QCOMPARE(w.Window->CategoryBox()->count(), 11);
@@ -203,8 +203,9 @@ void ConversionWindowTest::ConvertsAsTypedBothWays() {
       {"/", "Syntax error : 2/"},
       {"1", "2 Fahrenheit = 256.483333333333 Kelvin\n2 Kelvin = -456.07 Fahrenheit"},  // 2/1
       {"0", "0.2 Fahrenheit = 255.483333333333 Kelvin\n0.2 Kelvin = -459.31 Fahrenheit"},
-      {"6", "0.0188679245283019 Fahrenheit = 255.382704402516 Kelvin\n"
-            "0.0188679245283019 Kelvin = -459.636037735849 Fahrenheit"}};
+      {"6",
+       "0.0188679245283019 Fahrenheit = 255.382704402516 Kelvin\n"
+       "0.0188679245283019 Kelvin = -459.636037735849 Fahrenheit"}};
   for (const auto& [key, shown] : keys) {
     QTest::keyClicks(w.Window->ExpressionBox(), key);
     w.WaitIdle();

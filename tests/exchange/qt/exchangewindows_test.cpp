@@ -51,10 +51,9 @@ struct TExchangeSession {
       s.LatestQuote = latestQuote;
       test::WriteBytes(Dir.File("helmax-calc.ini"), SettingsText(s, Dir.Folder()));
     }
-    Form = std::make_unique<TMainWindow>(
-        TCalculatorFiles{Dir.Folder(), Dir.File("helmax-calc.ini"), Dir.File("helmax-calc.log"),
-                         Dir.File("helmax-calc.txt")},
-        &Ui);
+    Form = std::make_unique<TMainWindow>(TCalculatorFiles{Dir.Folder(), Dir.File("helmax-calc.ini"),
+                                                          Dir.File("helmax-calc.log"), Dir.File("helmax-calc.txt")},
+                                         &Ui);
     Form->show();
     Window = Form->ExchangeWindow();
     Window->SampleFile.clear();  // a test that wants one names it

@@ -44,10 +44,10 @@ struct TCalculatorWindow {
   std::unique_ptr<TMainWindow> Form;
 
   TCalculatorWindow() {
-    Form = std::make_unique<TMainWindow>(TCalculatorFiles{Dir.Folder(), Dir.File("helmax-calc.ini"),
-                                                          Dir.File("helmax-calc.log"), Dir.File("helmax-calc.txt"),
-                                                          Dir.File("helmax-calc.con")},
-                                         &Ui);
+    Form = std::make_unique<TMainWindow>(
+        TCalculatorFiles{Dir.Folder(), Dir.File("helmax-calc.ini"), Dir.File("helmax-calc.log"),
+                         Dir.File("helmax-calc.txt"), Dir.File("helmax-calc.con")},
+        &Ui);
     Form->show();
     QVERIFY(QTest::qWaitForWindowExposed(Form.get()));
     // The first activation reads the default document.
@@ -311,7 +311,8 @@ void NumericWindowsTest::LargeSystemsShowProgressAndStop() {
   for (int i = 0; i < n; ++i) {
     vars += QString(i > 0 ? "," : "") + "v" + QString::number(i);
     if (i > 0) eqs += ",\n";
-    for (int j = 0; j < n; ++j) eqs += QString(j > 0 ? "+" : "") + QString::number(i == j ? 1000 : 1) + "*v" + QString::number(j);
+    for (int j = 0; j < n; ++j)
+      eqs += QString(j > 0 ? "+" : "") + QString::number(i == j ? 1000 : 1) + "*v" + QString::number(j);
     eqs += "-1";
   }
   s->VariablesBox()->setPlainText(vars);
@@ -483,9 +484,9 @@ void NumericWindowsTest::RowsAndOrdination() {
     for (int c = 1; c <= 2; ++c) grid->setData(grid->index(r, c), points[r][c - 1], Qt::EditRole);
   win->findChild<QAction*>("ordination")->trigger();
   w.WaitIdle();
-  QCOMPARE(grid->index(0, 1).data().toString() + grid->index(1, 1).data().toString() +
-               grid->index(2, 1).data().toString(),
-           QString("123"));
+  QCOMPARE(
+      grid->index(0, 1).data().toString() + grid->index(1, 1).data().toString() + grid->index(2, 1).data().toString(),
+      QString("123"));
   QCOMPARE(grid->index(0, 2).data().toString(), QString("10"));
   // A cell that does not evaluate: the message names it, nothing moves.
   grid->setData(grid->index(0, 1), "abc", Qt::EditRole);

@@ -106,7 +106,8 @@ void PeriodicWindowsTest::CellsFollowTheWindowsWidth() {
   const struct {
     int width, cell, font;
     const char* shot;
-  } sizes[] = {{760, 40, 16, "helmax-periodic-table.png"}, {1000, 53, 21, "helmax-periodic-table-large.png"},
+  } sizes[] = {{760, 40, 16, "helmax-periodic-table.png"},
+               {1000, 53, 21, "helmax-periodic-table-large.png"},
                {500, 26, 10, nullptr}};
   for (const auto& s : sizes) {
     w.Window->resize(s.width, 300);
@@ -244,8 +245,8 @@ void PeriodicWindowsTest::CellsShowNumberAndWeight() {
   const TPeriodicTable& table = w.Window->Table();
   auto shown = [&](const char* symbol) { return w.Window->Grid()->WeightShown(*table.FindElement(symbol)); };
   // As much as fits in a cell of 40 pixels, rounded; mass numbers in brackets.
-  const std::pair<const char*, const char*> cases[] = {
-      {"H", "1.008"}, {"Fe", "55.845"}, {"Au", "196.97"}, {"Cs", "132.91"}, {"Tc", "[98]"}, {"Lr", "[260]"}};
+  const std::pair<const char*, const char*> cases[] = {{"H", "1.008"},   {"Fe", "55.845"}, {"Au", "196.97"},
+                                                       {"Cs", "132.91"}, {"Tc", "[98]"},   {"Lr", "[260]"}};
   for (const auto& [symbol, weight] : cases) QCOMPARE(shown(symbol), QString(weight));
   // The cells show what the file gives.
   std::string text = DefaultPropertyFileText();

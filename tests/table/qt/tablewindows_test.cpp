@@ -1,9 +1,11 @@
 // The function table and its chart driven as a user drives them, offscreen:
 // Functions > Table, the menus, the Null option, Save As and the exports
 // through their dialogs, a stop, the legend and the chart editor.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <QAbstractFileIconProvider>
 #include <QApplication>
 #include <QColorDialog>
-#include <QAbstractFileIconProvider>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -12,8 +14,6 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QtTest>
-#include <fcntl.h>
-#include <sys/stat.h>
 
 #include <functional>
 #include <future>
@@ -166,9 +166,12 @@ void TableWindowsTest::FunctionsTableShowsTheDefaultTable() {
   w.ComputeTable();
   QCOMPARE(w.Table->Grid()->columnWidth(2), 60);
   // The menus with their captions.
-  const char* captions[][2] = {{"saveAs", "&Save As.."},   {"exportWorkbook", "&Export .xlsx..."},
-                               {"nullMarker", "&Null -> #NUM!"}, {"main", "&Main"},
-                               {"constants", "&Constants"}, {"excel", "&Excel OLE"},
+  const char* captions[][2] = {{"saveAs", "&Save As.."},
+                               {"exportWorkbook", "&Export .xlsx..."},
+                               {"nullMarker", "&Null -> #NUM!"},
+                               {"main", "&Main"},
+                               {"constants", "&Constants"},
+                               {"excel", "&Excel OLE"},
                                {"chart", "C&hart"}};
   for (const auto& c : captions) QCOMPARE(w.TableMenu(c[0])->text(), QString(c[1]));
   QVERIFY(!w.TableMenu("nullMarker")->isChecked());
