@@ -20,8 +20,9 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "Calculator.h"
+#include "ChartAxes.h"
 #include "ChartData.h"
-#include "ChartWindow.h"
 
 namespace helmax {
 namespace {
