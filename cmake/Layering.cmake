@@ -2,7 +2,8 @@
 # build folder, one line a link:
 #   <from target> <from folder> <to target> <to folder>
 # where a folder is relative to the source tree, "qt" stands for a Qt
-# library and "external" for any other library of the system.
+# library and "external" for any other library of the system; every target
+# also has a line to itself.
 # scripts/check-layering compares them with the ranks of cmake/Layers.txt.
 
 # A library of Qt: a Qt target, or a file or flag naming one.
@@ -39,6 +40,10 @@ function(helmax_link_folder item result)
         list(APPEND parts ${value})
       endif()
     endforeach()
+  elseif(item MATCHES "^PkgConfig::(.+)$")
+    # A pkg-config target of a folder below is out of sight here; the cache
+    # keeps the names of its libraries.
+    set(parts ${item} $CACHE{${CMAKE_MATCH_1}_LIBRARIES})
   else()
     set(parts ${item})
   endif()
@@ -75,7 +80,9 @@ function(helmax_write_layering_links file)
     if(NOT from_folder MATCHES "^src/")
       continue()
     endif()
-    set(links "")
+    # Each target stands for itself too, so that the folder of one that
+    # links nothing is checked as well.
+    set(links ${target})
     foreach(property LINK_LIBRARIES INTERFACE_LINK_LIBRARIES)
       get_target_property(value ${target} ${property})
       if(value)
@@ -103,4 +110,7 @@ function(helmax_write_layering_links file)
   file(CONFIGURE OUTPUT ${file} CONTENT "${text}\n" @ONLY)
 endfunction()
 
-helmax_write_layering_links(${CMAKE_BINARY_DIR}/layering-links.txt)
+# Once the whole tree is read, so that targets defined after this file are
+# seen too.
+cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL helmax_write_layering_links
+               ${CMAKE_BINARY_DIR}/layering-links.txt)
