@@ -202,12 +202,6 @@ bool TInterpolationSheets::AnyModified() const {
   return false;
 }
 
-bool TInterpolationSheets::PointsStale(int sheet) const {
-  std::lock_guard lock(Mutex_);
-  const TSheet& s = Sheets_.at(static_cast<std::size_t>(sheet));
-  return s.LagrangeStale || s.SplineStale;
-}
-
 bool TInterpolationSheets::TakeDefinitionsChange() {
   std::lock_guard lock(Mutex_);
   const bool changed = DefinitionsChange_;

@@ -62,7 +62,6 @@ class TInterpolationSheets {
   // was created).
   bool Modified(int sheet) const;
   bool AnyModified() const;
-  bool PointsStale(int sheet) const;  // for Lagrange or for the spline
   // True once, after a cell changed: the definitions may use the sheets and
   // must be compiled again.
   bool TakeDefinitionsChange();

@@ -41,7 +41,6 @@ class TConstantDialog : public QDialog {
   // The fields and the row they are for (RowCount() for a new constant).
   void SetFields(int targetRow, const QString& name, const QString& expression, const QString& description,
                  bool nameEnabled);
-  int TargetRow() const { return TargetRow_; }
   QLineEdit* NameEdit() const { return Name_; }
   QPlainTextEdit* ExpressionPane() const { return Expression_; }
   QPlainTextEdit* DescriptionPane() const { return Description_; }

@@ -78,12 +78,6 @@ QVariant TSheetModel::headerData(int section, Qt::Orientation orientation, int r
   return titles[section];
 }
 
-void TSheetModel::SetSheet(int sheet) {
-  beginResetModel();
-  Sheet_ = sheet;
-  endResetModel();
-}
-
 void TSheetModel::Reload() {
   beginResetModel();
   endResetModel();

@@ -41,7 +41,6 @@ class TRunIndicator : public QObject {
   void Start(const TProgress* progress);
   void Stop();
   bool Running() const { return Running_; }
-  QPushButton* CancelButton() const { return Cancel_; }
 
  private:
   void Update();
