@@ -185,11 +185,6 @@ bool TInterpolationSheets::FileValid(int sheet) const {
   return Sheets_.at(static_cast<std::size_t>(sheet)).FileValid;
 }
 
-void TInterpolationSheets::ForgetFile(int sheet) {
-  std::lock_guard lock(Mutex_);
-  Sheets_.at(static_cast<std::size_t>(sheet)).FileValid = false;
-}
-
 bool TInterpolationSheets::Modified(int sheet) const {
   std::lock_guard lock(Mutex_);
   return Sheets_.at(static_cast<std::size_t>(sheet)).Modified;

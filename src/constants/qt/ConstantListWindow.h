@@ -96,7 +96,6 @@ class TConstantListWindow : public QWidget {
 
   QTableView* Grid() const { return Grid_; }
   TConstantDialog* ConstantDialog() const { return Dialog_; }
-  TDeleteConstantsDialog* DeleteDialog() const { return Delete_; }
 
   std::function<void()> OnShowMain;
   std::function<void()> OnShowLibrary;

@@ -176,7 +176,6 @@ class TConversionTableWindow : public QWidget {
   TConversionRowsModel* Model() const { return Model_; }
   QString StatusText() const { return Status_->currentMessage(); }
   QAction* Action(const QString& objectName) const;
-  TDeleteDefinitionsDialog* DeleteDialog() const { return DeleteDialog_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -89,7 +89,6 @@ class TInterpolationWindow : public QWidget {
   int ActiveSheet() const { return Tabs_->currentIndex(); }
   QTableView* Grid(int sheet) const;
   QTabWidget* Tabs() const { return Tabs_; }
-  TDeleteRowsDialog* DeleteDialog() const { return DeleteDialog_; }
 
   // Edit menu.
   void AddRows();
