@@ -109,7 +109,6 @@ class TUnitGraph {
   // ends after the first level that reaches end. The best cost of a path
   // (kNoPathCost when end cannot be reached).
   double LevelSearch(int begin, int end);
-  const std::vector<TLevelRow>& Levels() const { return Levels_; }
 
   // One shortest path, in travel order; empty when end cannot be reached.
   // Ties go to the arc met first in the level search: the path through the

@@ -39,7 +39,6 @@ class TUnitGraphView {
   // returns to the plain graph at the next Refresh.
   bool ShowCategory(const TGraphCategory* category, std::string& refusal);
   const std::string& Caption() const { return Caption_; }
-  bool HasCategory() const { return Category_.Position > 0; }
   const TGraphCategory& Category() const { return Category_; }
 
   // Builds the graph again and computes the view on a canvas of the size
@@ -59,10 +58,6 @@ class TUnitGraphView {
   int End() const { return End_; }
   // Options > Refresh: the next Refresh lays the vertices out on rings.
   void LayOutOnRings();
-  // The units' positions are taken again at the next Refresh.
-  void TakePositionsAgain() { RebuildVertices_ = true; }
-  // True when the next Refresh takes the positions again.
-  bool RebuildsVertices() const { return RebuildVertices_; }
 
   // The listed shortest paths and the one shown (1 for the first).
   int PathCount() const { return static_cast<int>(Paths_.size()); }

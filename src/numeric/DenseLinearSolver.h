@@ -51,7 +51,6 @@ class TDenseLuSolver {
   TEliminationOutcome Factor(std::vector<T> matrix, int n, double tolerance, const TStopTest& stop = {},
                              TProgress* progress = nullptr);
 
-  int Size() const { return N_; }
   // The determinant: the product of the pivots, its sign following the row
   // exchanges, and of the inverse scales. 0 after a zero pivot.
   const TWideDeterminant<T>& Determinant() const { return Determinant_; }

@@ -185,11 +185,6 @@ bool TInterpolationSheets::FileValid(int sheet) const {
   return Sheets_.at(static_cast<std::size_t>(sheet)).FileValid;
 }
 
-void TInterpolationSheets::ForgetFile(int sheet) {
-  std::lock_guard lock(Mutex_);
-  Sheets_.at(static_cast<std::size_t>(sheet)).FileValid = false;
-}
-
 bool TInterpolationSheets::Modified(int sheet) const {
   std::lock_guard lock(Mutex_);
   return Sheets_.at(static_cast<std::size_t>(sheet)).Modified;
@@ -200,12 +195,6 @@ bool TInterpolationSheets::AnyModified() const {
   for (const TSheet& s : Sheets_)
     if (s.Modified) return true;
   return false;
-}
-
-bool TInterpolationSheets::PointsStale(int sheet) const {
-  std::lock_guard lock(Mutex_);
-  const TSheet& s = Sheets_.at(static_cast<std::size_t>(sheet));
-  return s.LagrangeStale || s.SplineStale;
 }
 
 bool TInterpolationSheets::TakeDefinitionsChange() {

@@ -57,12 +57,10 @@ class TInterpolationSheets {
   // The sheet's file: a name that may be written (FileValid) or none.
   std::string FileName(int sheet) const;
   bool FileValid(int sheet) const;
-  void ForgetFile(int sheet);
   // Edited since it was last read from or written to its file (or since it
   // was created).
   bool Modified(int sheet) const;
   bool AnyModified() const;
-  bool PointsStale(int sheet) const;  // for Lagrange or for the spline
   // True once, after a cell changed: the definitions may use the sheets and
   // must be compiled again.
   bool TakeDefinitionsChange();

@@ -51,7 +51,6 @@ class TPeriodicTable {
   // Null when nothing fits.
   const TElement* FindTyped(std::string_view typed) const;
 
-  const TPropertyList& PropertyNames() const { return Names_; }
   const TPropertyList& Units() const { return Units_; }
   const TPropertyList& Properties(const TElement& element) const;
   // Rows of the element window's property grid, its header row included:

@@ -41,7 +41,6 @@ class TConstantDialog : public QDialog {
   // The fields and the row they are for (RowCount() for a new constant).
   void SetFields(int targetRow, const QString& name, const QString& expression, const QString& description,
                  bool nameEnabled);
-  int TargetRow() const { return TargetRow_; }
   QLineEdit* NameEdit() const { return Name_; }
   QPlainTextEdit* ExpressionPane() const { return Expression_; }
   QPlainTextEdit* DescriptionPane() const { return Description_; }
@@ -97,7 +96,6 @@ class TConstantListWindow : public QWidget {
 
   QTableView* Grid() const { return Grid_; }
   TConstantDialog* ConstantDialog() const { return Dialog_; }
-  TDeleteConstantsDialog* DeleteDialog() const { return Delete_; }
 
   std::function<void()> OnShowMain;
   std::function<void()> OnShowLibrary;

@@ -176,9 +176,6 @@ class TConversionTableWindow : public QWidget {
   TConversionRowsModel* Model() const { return Model_; }
   QString StatusText() const { return Status_->currentMessage(); }
   QAction* Action(const QString& objectName) const;
-  TDefinitionDialog* DefinitionDialog() const { return DefinitionDialog_; }
-  TDeleteDefinitionsDialog* DeleteDialog() const { return DeleteDialog_; }
-  TNameDialog* NameDialog() const { return NameDialog_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -246,11 +246,6 @@ bool TUnitGraphWindow::EndsChosen() {
   return true;
 }
 
-void TUnitGraphWindow::ChooseEnds(int begin, int end) {
-  View_.SetEnds(begin, end);
-  Refresh();
-}
-
 void TUnitGraphWindow::LayOutAgain() {
   View_.LayOutOnRings();
   Refresh();

@@ -85,8 +85,6 @@ class TUnitGraphWindow : public QWidget {
 
   // The View menu; the paths and the flow ask for their two units first.
   void ShowView(TGraphView view);
-  // The two units chosen (vertex numbers), then the view computed.
-  void ChooseEnds(int begin, int end);
   // Options menu.
   void LayOutAgain();
   void ChoosePathNumber();
@@ -97,8 +95,6 @@ class TUnitGraphWindow : public QWidget {
   TGraphCanvas* Canvas() const { return Canvas_; }
   QString StatusText() const { return Status_->currentMessage(); }
   QAction* Action(const QString& objectName) const;
-  TGraphEndsDialog* EndsDialog() const { return Ends_; }
-  TPathNumberDialog* PathDialog() const { return PathDialog_; }
 
   std::function<void()> OnShowTable, OnShowMain, OnShowConversion;
   // A vertex was dragged to a new place: unit (from 0) of the category

@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QVBoxLayout>
 
+#include "Calculator.h"
 #include "FileDialog.h"
 #include "ProgramFolder.h"
 #include "TextFile.h"

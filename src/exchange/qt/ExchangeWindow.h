@@ -63,7 +63,6 @@ class TExchangeWindow : public QWidget {
   TExchange& Tool() { return *Tool_; }
   TExchangeHistory& History() { return History_; }
   TExchangeHistoryWindow* HistoryWindow() const { return HistoryWindow_; }
-  TFirebirdUserDialog* UserDialog() const { return UserDialog_; }
   QPlainTextEdit* AmountBox() const { return Amount_; }
   QPlainTextEdit* DateBox() const { return Date_; }
   QPlainTextEdit* ResultsBox() const { return Results_; }

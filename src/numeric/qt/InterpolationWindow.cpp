@@ -20,8 +20,9 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "Calculator.h"
+#include "ChartAxes.h"
 #include "ChartData.h"
-#include "ChartWindow.h"
 
 namespace helmax {
 namespace {
@@ -75,12 +76,6 @@ QVariant TSheetModel::headerData(int section, Qt::Orientation orientation, int r
   if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 || section > 2) return {};
   static const char* const titles[] = {"#", "x", "f(x)"};
   return titles[section];
-}
-
-void TSheetModel::SetSheet(int sheet) {
-  beginResetModel();
-  Sheet_ = sheet;
-  endResetModel();
 }
 
 void TSheetModel::Reload() {

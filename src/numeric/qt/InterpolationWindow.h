@@ -42,7 +42,6 @@ class TSheetModel : public QAbstractTableModel {
   Qt::ItemFlags flags(const QModelIndex& index) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
   int Sheet() const { return Sheet_; }
-  void SetSheet(int sheet);
   // The rows changed from outside (row count, file, ordering).
   void Reload();
 
@@ -90,8 +89,6 @@ class TInterpolationWindow : public QWidget {
   int ActiveSheet() const { return Tabs_->currentIndex(); }
   QTableView* Grid(int sheet) const;
   QTabWidget* Tabs() const { return Tabs_; }
-  TRowsCountDialog* RowsDialog() const { return RowsDialog_; }
-  TDeleteRowsDialog* DeleteDialog() const { return DeleteDialog_; }
 
   // Edit menu.
   void AddRows();

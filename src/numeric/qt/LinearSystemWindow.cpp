@@ -1,4 +1,5 @@
 #include "LinearSystemWindow.h"
+#include "Calculator.h"
 #include "FileDialog.h"
 #include "WindowPlacement.h"
 

@@ -16,7 +16,6 @@ class TQtUserInterface : public TUserInterface {
   // window of the program is active. Each box is titled with the name of
   // the window it opens over.
   explicit TQtUserInterface(QWidget* parent = nullptr) : Parent_(parent) {}
-  void SetParent(QWidget* parent) { Parent_ = parent; }
   // A window's own interface: its boxes open over it (or over its modal
   // dialog), wherever the user is meanwhile.
   void SetWindow(QWidget* window) { Window_ = window; }

@@ -35,7 +35,6 @@ class TChartEditorDialog : public QDialog {
   };
   QLineEdit* TitleEdit() const { return Title_; }
   const TAxisFields& XFields() const { return X_; }
-  const TAxisFields& YFields() const { return Y_; }
   QCheckBox* GridBox() const { return Grid_; }
   QTableWidget* SeriesTable() const { return Series_; }
   // Asks for a colour of one function (the colour dialog).

@@ -6,6 +6,7 @@
 #include <QPen>
 #include <QVBoxLayout>
 
+#include "ChartAxes.h"
 #include "ChartEditorDialog.h"
 
 namespace helmax {
@@ -21,13 +22,6 @@ QIcon Swatch(const QColor& color) {
 }
 
 }  // namespace
-
-void LabelTicks(QCategoryAxis* axis) {
-  for (const QString& label : axis->categoriesLabels()) axis->remove(label);
-  axis->setStartValue(axis->min());
-  for (const TAxisTick& tick : AxisTicks(axis->min(), axis->max(), axis->tickCount()))
-    axis->append(QString::fromStdString(tick.Label), tick.Value);
-}
 
 TChartWindow::TChartWindow(QWidget* owner)
     : QWidget(owner, Qt::Window),

@@ -25,10 +25,6 @@ namespace helmax {
 
 class TChartEditorDialog;
 
-// The axis's ticks over its range, labelled with the calculator's numbers
-// (also the interpolation window's chart).
-void LabelTicks(QCategoryAxis* axis);
-
 class TChartWindow : public QWidget {
   Q_OBJECT
  public:

@@ -1,5 +1,9 @@
 #include "ToolHost.h"
 
+#include <algorithm>
+
+#include "NumericWork.h"
+
 namespace helmax {
 
 TRunIndicator::TRunIndicator(QStatusBar* bar, std::function<void()> cancel, QObject* parent)

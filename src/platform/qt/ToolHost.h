@@ -1,6 +1,7 @@
-// What the numerical tool windows need from the calculator's main window:
-// the core, the message boxes, and the core's worker, on which every
-// calculation runs while the windows stay responsive.
+// What the tool windows need from the calculator's main window: the core,
+// the message boxes, and the core's worker, on which every calculation runs
+// while the windows stay responsive. The windows include what they use of
+// the core themselves.
 #pragma once
 
 #include <QProgressBar>
@@ -9,11 +10,12 @@
 #include <QTimer>
 #include <functional>
 
-#include "Calculator.h"
-#include "NumericWork.h"
 #include "UserInterface.h"
 
 namespace helmax {
+
+class TCalculator;
+struct TProgress;
 
 struct TToolHost {
   TCalculator* Calc = nullptr;
@@ -39,7 +41,6 @@ class TRunIndicator : public QObject {
   void Start(const TProgress* progress);
   void Stop();
   bool Running() const { return Running_; }
-  QPushButton* CancelButton() const { return Cancel_; }
 
  private:
   void Update();
