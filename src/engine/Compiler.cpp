@@ -15,24 +15,24 @@
 namespace helmax {
 
 void THelmaxComplexEval::VerifySyntaxSemantics(std::string_view text) {
-  CompileMode = 1;
+  CompileMode_ = TCompileMode::AutoDeclare;
   CompileText(text, {}, nullptr, true, false, {});
 }
 
 void THelmaxComplexEval::VerifySyntaxSemantics(std::string_view text, std::string_view names, bool autoDeclare) {
-  CompileMode = 0;
+  CompileMode_ = TCompileMode::NameList;
   CompileText(text, names, nullptr, autoDeclare, false, {});
 }
 
 void THelmaxComplexEval::VerifySyntaxSemantics(std::string_view text, const TUserVarArray& variables,
                                                bool autoDeclare) {
-  CompileMode = 2;
+  CompileMode_ = TCompileMode::SharedVariables;
   CompileText(text, {}, &variables, autoDeclare, false, {});
 }
 
 void THelmaxComplexEval::VerifySyntaxSemanticsAndDerivation(std::string_view text, std::string_view names,
                                                             bool autoDeclare, std::string_view variable) {
-  CompileMode = 0;
+  CompileMode_ = TCompileMode::NameList;
   CompileText(text, names, nullptr, autoDeclare, true, variable);
 }
 
@@ -75,9 +75,9 @@ void THelmaxComplexEval::CompileText(std::string_view text, std::string_view nam
     DerivativeVariable = ToLowerAscii(StripEnclosingParentheses(Trim(derivativeVariable)));
   }
   try {
-    if (CompileMode == 0) {
+    if (CompileMode_ == TCompileMode::NameList) {
       RegisterNameList(*this, names);
-    } else if (CompileMode == 2 && variables != nullptr) {
+    } else if (CompileMode_ == TCompileMode::SharedVariables && variables != nullptr) {
       std::int32_t firstCode = 0;
       bool failed = false;
       for (std::size_t k = 0; k < variables->size(); ++k) {
@@ -90,15 +90,15 @@ void THelmaxComplexEval::CompileText(std::string_view text, std::string_view nam
       if (failed) throw TCompileFailure{firstCode, ErrorMessage};
     }
     Error = false;
-    if (autoDeclare) CompileMode = 1;
+    if (autoDeclare) CompileMode_ = TCompileMode::AutoDeclare;
 
     if (!Scratch_) Scratch_ = std::make_shared<TCompileScratch>();
     TCompiler c(*this, *Scratch_);
     std::size_t operatorCount = 0;
     if (!NormalisePlainText(text, c.Text, c.Tokens, operatorCount)) {
-      if (TPassError err = CheckParentheses(text)) throw TCompileFailure{err.Code, err.Message};
+      if (TPassError err = CheckParentheses(text)) throw TCompileFailure{err.Code, err.Message, err.Position};
       if (TPassError err = RemoveBlanks(text, ImplicitMultiplication, c.Text, operatorCount))
-        throw TCompileFailure{err.Code, err.Message};
+        throw TCompileFailure{err.Code, err.Message, err.Position};
       if (c.Text.empty())
         throw TCompileFailure{ecEmptyExpression, "VerifySyntaxSemanticsRule-> MATH EXPRESSION IS EMPTY"};
       for (char& ch : c.Text) ch = LowerAscii(ch);
@@ -135,6 +135,7 @@ void THelmaxComplexEval::CompileText(std::string_view text, std::string_view nam
     Error = true;
     ErrorMessage = std::move(f.Message);  // (no allocation here)
     ErrorCode = f.Code != 0 ? f.Code : ecInvalidExpression;
+    ErrorPosition_ = f.Position;
     FireParseError();
   } catch (const std::bad_alloc&) {
     FreeInternal();

@@ -162,7 +162,7 @@ TDText TCompiler::CallDerivative(const TRec& r) {
   const int e = E.ExternalFunctionCount();
   if (code < opFirstExternal + e) {
     const TUserFuncRec& f = E.UserFunctions_[static_cast<std::size_t>(code - opFirstExternal)];
-    if (f.ArgCount == -1) return ConstantDerivative(r);
+    if (f.ArgCount == kVolatileNoArguments) return ConstantDerivative(r);
     if (folded) {
       for (std::int32_t item : items)
         if (IsNaNValue(*R(item).Cells[0])) return nullptr;

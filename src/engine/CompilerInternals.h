@@ -123,6 +123,7 @@ inline bool IsNaNValue(const TValue& v) {
 struct TCompileFailure {
   std::int32_t Code;
   std::string Message;
+  std::size_t Position = std::string::npos;  // in the compiled text, when known
 };
 
 inline int OperatorCode(char op) {

@@ -137,7 +137,7 @@ std::int32_t TCompiler::Leaf(const TToken& tok, std::uint32_t hash) {
     std::int32_t id = CompileCall(code, -1, tok.Pos, tok.Len);
     return RememberLeaf(hash, id);
   }
-  if (E.CompileMode == 1) {
+  if (E.CompileMode_ == TCompileMode::AutoDeclare) {
     if (!E.NameVariable(E.VariableCount() + 1, text)) {
       E.Error = false;
       FailInReduction(E.ErrorCode, E.ErrorMessage, std::string(text));

@@ -232,12 +232,14 @@ std::int32_t TCompiler::CompileCall(std::int32_t code, std::int32_t arg, std::ui
   }
   if (code < opFirstExternal + e) {
     const TUserFuncRec& f = E.UserFunctions_[static_cast<std::size_t>(code - opFirstExternal)];
-    const bool countOk = f.ArgCount <= 0 ? count == 0 : f.ArgCount == MaxInt ? count >= 1 : count == f.ArgCount;
+    const bool countOk = f.ArgCount <= kConstantFunction     ? count == 0
+                         : f.ArgCount == kOneOrMoreArguments ? count >= 1
+                                                             : count == f.ArgCount;
     if (!countOk) Fail(number, ArgumentCountMessage(code));
     TValue out;
     const int k = code - opFirstExternal;
     TValue* const* args = arg < 0 ? nullptr : R(arg).Cells;
-    if (f.ArgCount == -1) {
+    if (f.ArgCount == kVolatileNoArguments) {
       // Volatile: called now, and again at every evaluation.
       FoldFunction(code, number, arg, [&] { E.InvokeExternal(k, args, count, out); });
       r.Volatile = true;
