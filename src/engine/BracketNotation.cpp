@@ -16,6 +16,7 @@
 
 #include "BuiltinCatalogue.h"
 #include "HelmaxComplexEval.h"
+#include "OperatorPrecedence.h"
 #include "Syntax.h"
 #include "TextUtil.h"
 
@@ -104,19 +105,6 @@ class TBracketer {
   std::int32_t Add(TNode n) {
     Nodes_.push_back(std::move(n));
     return static_cast<std::int32_t>(Nodes_.size() - 1);
-  }
-
-  static int Precedence(char op) {
-    switch (op) {
-      case '~': return 1;
-      case '=': return 2;
-      case '+':
-      case '-': return 3;
-      case '*':
-      case '/': return 4;
-      case '^': return 6;
-      default: return 0;
-    }
   }
 
   // An operator-precedence parse with explicit stacks; -1 when the text is
@@ -211,7 +199,7 @@ class TBracketer {
           const char op = tok.Type;
           if (expectOperand) {
             if (!IsSign(op)) return -1;
-            ops.push_back({op, true, 5});
+            ops.push_back({op, true, kUnaryPrecedence});
             break;
           }
           const int prec = Precedence(op);

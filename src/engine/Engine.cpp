@@ -168,6 +168,7 @@ bool THelmaxComplexEval::NameSharedVariable(int index, std::string_view name, bo
 // ---- release -------------------------------------------------------------------
 
 void THelmaxComplexEval::FreeInternal() {
+  ErrorPosition_ = std::string::npos;
   FunctionStack_.clear();
   FunctionStackTop_ = 0;
   MainProgram_.clear();
@@ -196,7 +197,6 @@ void THelmaxComplexEval::FreeInternal() {
   DependsOnVariables = false;
   InvariantExpression = false;
   ProtectedExpression = false;
-  AfterFree();
 }
 
 void THelmaxComplexEval::TrimStorage() {
@@ -220,6 +220,7 @@ void THelmaxComplexEval::FireParseError() {
 }
 
 void THelmaxComplexEval::FireExecuteError() {
+  ErrorPosition_ = std::string::npos;  // a run's failure has no place in the text
   if (OnExecuteError) OnExecuteError(*this);
 }
 
@@ -242,7 +243,13 @@ void THelmaxComplexEval::GetDerivative(bool translate, std::string& text) {
     return;
   }
   Error = true;
+  ErrorPosition_ = std::string::npos;
   FireParseError();
+}
+
+TEngineError THelmaxComplexEval::LastError() const {
+  if (!Error) return {};
+  return {ErrorCode, MathErrorKind, ErrorMessage, ErrorPosition_};
 }
 
 // ---- inspection ------------------------------------------------------------------
@@ -281,8 +288,9 @@ std::string THelmaxComplexEval::HelpText(int code) const {
   if (code >= opFirstExternal && code < opFirstExternal + e) {
     const TUserFuncRec& f = UserFunctions_[static_cast<std::size_t>(code - opFirstExternal)];
     const std::string name = ToUpperAscii(f.Name);
-    if (f.ArgCount == 0) return "CONSTANT '" + name + "' IS DEFINED BY USER";
-    if (f.ArgCount == MaxInt) return "FUNCTION '" + name + "' WITH A VARIABLE NUMBER OF PARAMETERS IS DEFINED BY USER";
+    if (f.ArgCount == kConstantFunction) return "CONSTANT '" + name + "' IS DEFINED BY USER";
+    if (f.ArgCount == kOneOrMoreArguments)
+      return "FUNCTION '" + name + "' WITH A VARIABLE NUMBER OF PARAMETERS IS DEFINED BY USER";
     const int n = f.ArgCount < 0 ? 0 : f.ArgCount;
     return "FUNCTION '" + name + "' WITH " + std::to_string(n) + " PARAMETERS IS DEFINED BY USER";
   }

@@ -47,15 +47,20 @@ using TStdCallProcedure = void (*)(int count);
 
 constexpr std::int32_t MaxInt = 2147483647;
 
+// What TUserFuncRec::ArgCount says besides an exact number of arguments.
+constexpr std::int32_t kVolatileNoArguments = -1;  // no arguments, called at every evaluation
+constexpr std::int32_t kConstantFunction = 0;      // no arguments, called once and folded
+constexpr std::int32_t kOneOrMoreArguments = MaxInt;
+
 struct TUserFuncRec {
   std::string Name;
-  std::uint8_t Kind = ufProcedure;
+  TUserFuncKind Kind = ufProcedure;
   TUserProcedure Procedure = nullptr;            // kind 0
   TUserMethod Method;                            // kind 1
   TStdCallFunction StdCallFunction = nullptr;    // kind 2
   TStdCallProcedure StdCallProcedure = nullptr;  // kind 3
-  // -1: no arguments and volatile; 0: constant (folded); n: exactly n;
-  // MaxInt: one or more.
+  // kVolatileNoArguments, kConstantFunction, kOneOrMoreArguments, or n:
+  // exactly n.
   std::int32_t ArgCount = 0;
   std::int32_t Tag = 0;
 };
@@ -126,7 +131,24 @@ using TEngineEvent = std::function<void(THelmaxComplexEval&)>;
 using TSetArgumentsHook = std::function<void(TValue* const* args, int count)>;
 using TGetResultHook = std::function<void(TValue& result)>;
 
-struct TCompileScratch;  // the compiler's working storage (Compiler.cpp)
+struct TCompileScratch;  // the compiler's working storage (CompilerInternals.h)
+
+// How a compile treats the names of the text: only those of the given list
+// (or the list itself: a text naming others fails), every new name
+// declared as a variable, or the host's shared variables.
+enum class TCompileMode : std::uint8_t { NameList, AutoDeclare, SharedVariables };
+
+// The last failure of a compile, a run or a derivative request, in one
+// record (as THelmaxComplexEval::LastError gives it).
+struct TEngineError {
+  std::int32_t Code = 0;       // an ec... code of ErrorCodes.h; 0: no failure
+  std::int16_t MathKind = -1;  // the floating-point condition (mk...), or -1
+  std::string Message;         // the engine's own text
+  // Where in the compiled text (0-based) the compiler found the fault,
+  // when it can say: unbalanced or misplaced parentheses, braces, two
+  // operands with only blanks between them. npos otherwise.
+  std::size_t Position = std::string::npos;
+};
 
 class THelmaxComplexEval {
  public:
@@ -198,7 +220,6 @@ class THelmaxComplexEval {
   void VerifySyntaxSemantics(std::string_view text, const TUserVarArray& variables, bool autoDeclare);
   void VerifySyntaxSemanticsAndDerivation(std::string_view text, std::string_view names, bool autoDeclare,
                                           std::string_view variable);
-  std::int32_t CompileMode = 0;
   // Compiles in the working storage of other (made when it has none), which
   // then serves both: for many engines that each compile a short text now
   // and then, never two at once (a conversion table's definitions). Neither
@@ -295,6 +316,9 @@ class THelmaxComplexEval {
   bool Error = false;
   std::uint8_t ErrorStateSpare = 0;  // always 0
   std::string ErrorMessage;
+  // The last failure as one record; an empty record (code 0) after a
+  // success.
+  TEngineError LastError() const;
   // The last compile or run failed because memory ran out (never a fault
   // of the text).
   bool RanOutOfMemory() const { return Error && ErrorCode == ecOutOfMemory; }
@@ -311,9 +335,6 @@ class THelmaxComplexEval {
   // use more than NativeStackBudget bytes of it, whichever comes first.
   static constexpr int MaxRunDepth = 100000;
   static constexpr std::size_t NativeStackBudget = 3u << 20;
-
- protected:
-  virtual void AfterFree() {}
 
  private:
   friend struct TCompiler;
@@ -345,10 +366,9 @@ class THelmaxComplexEval {
   }
   void MakeRandomEngine();
 
-  // Syntax.cpp / Compiler.cpp
+  // Compiler.cpp
   void CompileText(std::string_view text, std::string_view names, const TUserVarArray* variables, bool autoDeclare,
                    bool derivation, std::string_view derivativeVariable);
-  void CompileErrorExit();
 
   // Interpreter.cpp
   void Execute();
@@ -458,6 +478,8 @@ class THelmaxComplexEval {
   std::unique_ptr<std::mt19937_64> Random_;  // seeded from the clock when made
   std::unique_ptr<std::mt19937_64> PerturbRandom_;
   std::shared_ptr<TCompileScratch> Scratch_;
+  TCompileMode CompileMode_ = TCompileMode::NameList;
+  std::size_t ErrorPosition_ = std::string::npos;  // see TEngineError::Position
 
   enum class TFastState : std::uint8_t { Pending, Ready, Unavailable };
   TFastState FastState_ = TFastState::Pending;

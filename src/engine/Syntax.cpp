@@ -18,11 +18,13 @@ TPassError CheckParentheses(std::string_view text) {
   // whole text must still agree.
   long depth = 0, opened = 0, closed = 0;
   bool adjacent = false;
+  std::size_t outermostOpen = 0;  // the last "(" opened at depth 0
   std::size_t i = 0;
   for (; i < text.size(); ++i) {
     const char c = text[i];
     if ((c & ~1) != '(') continue;  // neither '(' nor ')'
     if (c == '(') {
+      if (depth == 0) outermostOpen = i;
       ++opened;
       ++depth;
       continue;
@@ -39,8 +41,12 @@ TPassError CheckParentheses(std::string_view text) {
     opened += std::count(rest.begin(), rest.end(), '(');
     closed += std::count(rest.begin(), rest.end(), ')');
   }
-  if (adjacent) return {ecInvalidExpression, "VerifySyntaxSemanticsRule-> PARANTHESES SYNTAX ERROR"};
-  if (opened != closed) return {ecParentheses, "VerifySyntaxSemanticsRule-> PARANTHESES SYNTAX ERROR"};
+  if (adjacent) return {ecInvalidExpression, "VerifySyntaxSemanticsRule-> PARANTHESES SYNTAX ERROR", i + 1};
+  if (opened != closed) {
+    // The first ")" without its "(", or the "(" left open.
+    const std::size_t at = i < text.size() ? i : depth > 0 ? outermostOpen : std::string_view::npos;
+    return {ecParentheses, "VerifySyntaxSemanticsRule-> PARANTHESES SYNTAX ERROR", at};
+  }
   return {};
 }
 
@@ -81,10 +87,10 @@ TPassError RemoveBlanks(std::string_view text, bool implicitMultiplication, std:
       if (text[k] != ' ') s += text[k];
     return s;
   };
-  auto fail = [&](int code, std::string message) {
+  auto fail = [&](int code, std::string message, std::size_t at) {
     out.resize(static_cast<std::size_t>(w - begin));
     operatorCount = operators;
-    return TPassError{code, std::move(message)};
+    return TPassError{code, std::move(message), at};
   };
   // Blanks before the character at i: between two operands they mean a
   // multiplication (or are refused); before a '(' they may mean one too.
@@ -121,11 +127,12 @@ TPassError RemoveBlanks(std::string_view text, bool implicitMultiplication, std:
     }
     if (i == n) break;
     const char c = text[i];
-    if (c == '{' || c == '}') return fail(ecUnknownExpression, "StergeSpatii-> UNKNOWN EXPRESSION: " + operand(i) + c);
+    if (c == '{' || c == '}')
+      return fail(ecUnknownExpression, "StergeSpatii-> UNKNOWN EXPRESSION: " + operand(i) + c, i);
     if (blanks && !afterBlanks(i))
-      return fail(ecUnknownExpression, "StergeSpatii-> UNKNOWN EXPRESSION: " + operand(i) + "'_'");
+      return fail(ecUnknownExpression, "StergeSpatii-> UNKNOWN EXPRESSION: " + operand(i) + "'_'", i);
     if (c == '(' && w != begin && w[-1] == ')')
-      return fail(ecInvalidExpression, "StergeSpatii-> SYNTAX ERROR: " + operand(i) + "(");
+      return fail(ecInvalidExpression, "StergeSpatii-> SYNTAX ERROR: " + operand(i) + "(", i);
     *w++ = c;
     operators += IsOperatorChar(c) ? 1 : 0;
     ++i;

@@ -12,6 +12,8 @@ namespace helmax {
 struct TPassError {
   std::int32_t Code = 0;
   std::string Message;
+  // Where in the pass's input the fault was found, when the pass can say.
+  std::size_t Position = std::string::npos;
   explicit operator bool() const { return Code != 0; }
 };
 
