@@ -16,6 +16,12 @@ QAction* AddMenuAction(QMenu* menu, const QString& caption, const char* objectNa
   return action;
 }
 
+QAction* AddCheckableAction(QMenu* menu, const QString& caption, const char* objectName) {
+  QAction* action = AddMenuAction(menu, caption, objectName);
+  action->setCheckable(true);
+  return action;
+}
+
 QAction* AddWindowKey(QWidget* window, const QKeySequence& key, const char* objectName, std::function<void()> command) {
   auto* action = new QAction(window);
   action->setObjectName(objectName);

@@ -18,6 +18,9 @@ namespace helmax {
 // shortcut works wherever the focus is in the item's window.
 QAction* AddMenuAction(QMenu* menu, const QString& caption, const char* objectName, const QKeySequence& shortcut = {});
 
+// A menu item that is checked and unchecked.
+QAction* AddCheckableAction(QMenu* menu, const QString& caption, const char* objectName);
+
 // The same item, calling a member of receiver (or a function) when chosen.
 template <typename Receiver, typename Slot>
 QAction* AddMenuAction(QMenu* menu, const QString& caption, const char* objectName, Receiver* receiver, Slot slot,
