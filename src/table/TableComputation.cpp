@@ -46,7 +46,7 @@ class TKeepCalculatorState {
 constexpr std::int64_t kPointsBetweenPauses = 64;
 
 TTableOutcome Compute(TCalculator& calc, TUserInterface& ui, const TTableRange& range, bool nullMarker,
-                      TFunctionTable& table, TWorkProgress* progress, const std::function<void()>& pause) {
+                      TFunctionTable& table, TProgress* progress, const std::function<void()>& pause) {
   calc.DefinitionsChanged(TReport::Box);
   if (calc.DefinitionsInvalid()) {
     // Without a function variable the compile has said so already.
@@ -69,7 +69,7 @@ TTableOutcome Compute(TCalculator& calc, TUserInterface& ui, const TTableRange& 
 
   TFunctionTable result(calc.FunctionVariable(), std::move(headers));
   result.Reserve(count);
-  if (progress != nullptr) progress->Begin(count);
+  if (progress != nullptr) progress->Start(count);
   const TDecimalPoints points(range.From, range.Step);
   TKeepCalculatorState keep(calc);
   TUserValuesArray argument(1);
@@ -122,7 +122,7 @@ std::optional<std::string> TableColumnHeader(std::string_view definition, std::s
 }
 
 TTableOutcome ComputeFunctionTable(TCalculator& calc, TUserInterface& ui, const TTableRange& range, bool nullMarker,
-                                   TFunctionTable& table, TWorkProgress* progress, const std::function<void()>& pause) {
+                                   TFunctionTable& table, TProgress* progress, const std::function<void()>& pause) {
   TTableOutcome outcome = TTableOutcome::Refused;
   try {
     outcome = Compute(calc, ui, range, nullMarker, table, progress, pause);

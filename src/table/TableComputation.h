@@ -46,7 +46,7 @@ enum class TTableOutcome {
 // the table (its results, the function variable), so that other work may use
 // the calculator meanwhile; it must leave the definitions as they are.
 TTableOutcome ComputeFunctionTable(TCalculator& calc, TUserInterface& ui, const TTableRange& range, bool nullMarker,
-                                   TFunctionTable& table, TWorkProgress* progress = nullptr,
+                                   TFunctionTable& table, TProgress* progress = nullptr,
                                    const std::function<void()>& pause = {});
 
 }  // namespace helmax

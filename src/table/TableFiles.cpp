@@ -209,13 +209,13 @@ std::string CommaTextLine(const std::vector<std::string>& cells) {
   return line;
 }
 
-std::string TableCommaText(const TFunctionTable& table, const TStopQuery& stop, TWorkProgress* progress) {
+std::string TableCommaText(const TFunctionTable& table, const TStopQuery& stop, TProgress* progress) {
   const int columns = table.ColumnCount();
   std::vector<std::string> cells(static_cast<std::size_t>(columns));
   for (int c = 0; c < columns; ++c) cells[static_cast<std::size_t>(c)] = table.Header(c);
   std::string text = CommaTextLine(cells) + "\r\n";
   text.reserve(text.size() + static_cast<std::size_t>(table.RowCount()) * (8 + 20 * static_cast<std::size_t>(columns)));
-  if (progress != nullptr) progress->Begin(table.RowCount());
+  if (progress != nullptr) progress->Start(table.RowCount());
   for (std::int64_t r = 0; r < table.RowCount(); ++r) {
     if (Stopping(stop, r)) return {};
     for (int c = 0; c < columns; ++c) cells[static_cast<std::size_t>(c)] = table.CellText(r, c);
@@ -227,14 +227,14 @@ std::string TableCommaText(const TFunctionTable& table, const TStopQuery& stop, 
 }
 
 TWriteOutcome SaveTableCommaText(const TFunctionTable& table, const std::string& path, std::string& error,
-                                 const TStopQuery& stop, TWorkProgress* progress) {
+                                 const TStopQuery& stop, TProgress* progress) {
   const std::string text = TableCommaText(table, stop, progress);
   if (stop && stop()) return TWriteOutcome::Stopped;
   return WriteFileAtomic(path, text, error) ? TWriteOutcome::Written : TWriteOutcome::Failed;
 }
 
 TWriteOutcome WriteTableWorkbook(const TFunctionTable& table, const std::string& path, std::string& error,
-                                 const TStopQuery& stop, TWorkProgress* progress) {
+                                 const TStopQuery& stop, TProgress* progress) {
   // Column 0 of the table (the point number) is not exported.
   const int columns = table.ColumnCount() - 1;
   const std::int64_t rows = table.RowCount();
@@ -257,7 +257,7 @@ TWriteOutcome WriteTableWorkbook(const TFunctionTable& table, const std::string&
   if (sheet == nullptr) return fail(LXW_ERROR_MEMORY_MALLOC_FAILED);
   if (columns > 0) worksheet_set_column(sheet, 0, static_cast<lxw_col_t>(columns - 1), 20, nullptr);
 
-  if (progress != nullptr) progress->Begin(rows);
+  if (progress != nullptr) progress->Start(rows);
   for (int c = 1; c <= columns; ++c) {
     const std::string header = table.Header(c);
     if (header.empty()) continue;

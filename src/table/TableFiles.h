@@ -18,12 +18,12 @@ std::string CommaTextLine(const std::vector<std::string>& cells);
 
 // Every row of the table, header row first, one comma-text line each, every
 // line ending with CR LF. Empty when stopped.
-std::string TableCommaText(const TFunctionTable& table, const TStopQuery& stop = {}, TWorkProgress* progress = nullptr);
+std::string TableCommaText(const TFunctionTable& table, const TStopQuery& stop = {}, TProgress* progress = nullptr);
 
 // Writes the comma text to path atomically: on failure or stop the former
 // file stays as it was (error says why it failed).
 TWriteOutcome SaveTableCommaText(const TFunctionTable& table, const std::string& path, std::string& error,
-                                 const TStopQuery& stop = {}, TWorkProgress* progress = nullptr);
+                                 const TStopQuery& stop = {}, TProgress* progress = nullptr);
 
 // Writes the table as a workbook to path atomically. Worksheet "Sheet1":
 // column A the variable, B and on the functions, row 1 the headers; a cell
@@ -32,7 +32,7 @@ TWriteOutcome SaveTableCommaText(const TFunctionTable& table, const std::string&
 // all. Chart sheet "Chart1": an XY scatter chart with straight lines and
 // markers, one series per function column over the data rows.
 TWriteOutcome WriteTableWorkbook(const TFunctionTable& table, const std::string& path, std::string& error,
-                                 const TStopQuery& stop = {}, TWorkProgress* progress = nullptr);
+                                 const TStopQuery& stop = {}, TProgress* progress = nullptr);
 
 // A new private folder under the system's temporary folder for a workbook
 // that a spreadsheet program is to open; its path with a separator at the

@@ -1,22 +1,12 @@
-// How far a long piece of work of the table has come, read by a window on
-// another thread while the work goes on.
+// What long work of the table shares with whoever waits for it: how far it
+// has come (TProgress), the question whether to stop, and how a writer ended.
 #pragma once
 
-#include <atomic>
-#include <cstdint>
 #include <functional>
 
-namespace helmax {
+#include "Progress.h"
 
-struct TWorkProgress {
-  std::atomic<std::int64_t> Done{0};
-  std::atomic<std::int64_t> Total{0};
-  void Begin(std::int64_t total) {
-    Done.store(0, std::memory_order_relaxed);
-    Total.store(total, std::memory_order_relaxed);
-  }
-  void Set(std::int64_t done) { Done.store(done, std::memory_order_relaxed); }
-};
+namespace helmax {
 
 // Asked between rows: true ends the work, which then leaves nothing behind.
 using TStopQuery = std::function<bool()>;

@@ -227,7 +227,7 @@ TEST(TableComputationTest, AStopLeavesTheFormerTable) {
   ASSERT_EQ(t.Compute(), TTableOutcome::Done);
   t.Define("f(x)~Bk(i=0,While(ls(i,200),i=i+1),x)");
   t.Range(0, 1000000, 1);
-  TWorkProgress progress;
+  TProgress progress;
   TTableOutcome outcome = TTableOutcome::Done;
   std::thread worker(
       [&] { outcome = ComputeFunctionTable(t.Calc, t.Ui, TableRangeOf(t.Calc), false, t.Table, &progress); });

@@ -2,10 +2,11 @@
 
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
+#include "WindowKit.h"
 #include "WindowPlacement.h"
 
 namespace helmax {
@@ -13,14 +14,6 @@ namespace helmax {
 namespace {
 
 constexpr int kMinimumDerivativeHeight = 50;
-
-QGroupBox* Group(const QString& title, QWidget* content) {
-  auto* box = new QGroupBox(title);
-  auto* layout = new QVBoxLayout(box);
-  layout->setContentsMargins(4, 4, 4, 4);
-  layout->addWidget(content);
-  return box;
-}
 
 }  // namespace
 
@@ -34,6 +27,7 @@ TDerivativeWindow::TDerivativeWindow(QWidget* owner)
       Splitter_(new QSplitter(Qt::Vertical)) {
   setObjectName("derivativeWindow");
   setWindowTitle("Symbolic Differentiate");
+  CloseOnEscape(this);
   Expression_->setObjectName("expression");
   Variable_->setObjectName("variable");
   Button_->setObjectName("differentiate");
@@ -97,11 +91,6 @@ void TDerivativeWindow::Differentiate() {
 void TDerivativeWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   Expression_->setFocus(Qt::OtherFocusReason);
-}
-
-void TDerivativeWindow::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape) close();
-  else QWidget::keyPressEvent(event);
 }
 
 }  // namespace helmax

@@ -38,7 +38,6 @@ class TDerivativeWindow : public QWidget {
 
  protected:
   void showEvent(QShowEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   TDifferentiation Core_;

@@ -1,11 +1,12 @@
 #include "EquivalenceWindow.h"
 
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QMenuBar>
+#include <QShowEvent>
 #include <QVBoxLayout>
 #include <chrono>
 
+#include "WindowKit.h"
 #include "WindowPlacement.h"
 
 namespace helmax {
@@ -13,15 +14,6 @@ namespace helmax {
 namespace {
 
 constexpr int kMinimumPane = 50;
-
-QGroupBox* Group(const QString& title, QWidget* content) {
-  auto* box = new QGroupBox(title);
-  auto* layout = new QVBoxLayout(box);
-  layout->setContentsMargins(4, 4, 4, 4);
-  layout->addWidget(content);
-  box->setMinimumHeight(kMinimumPane);
-  return box;
-}
 
 }  // namespace
 
@@ -33,6 +25,7 @@ TEquivalenceWindow::TEquivalenceWindow(TUserInterface& ui, QWidget* owner)
       Splitter_(new QSplitter(Qt::Vertical)) {
   setObjectName("equivalenceWindow");
   setWindowTitle("Are expressions equivalent?");
+  CloseOnEscape(this);
   First_->setObjectName("firstExpression");
   Second_->setObjectName("secondExpression");
   for (QPlainTextEdit* pane : {First_, Second_}) pane->setTabChangesFocus(true);
@@ -42,8 +35,8 @@ TEquivalenceWindow::TEquivalenceWindow(TUserInterface& ui, QWidget* owner)
   Test_->setObjectName("test");
   connect(Test_, &QAction::triggered, this, &TEquivalenceWindow::Test);
 
-  Splitter_->addWidget(Group("First expression", First_));
-  Splitter_->addWidget(Group("Second expression", Second_));
+  Splitter_->addWidget(Group("First expression", First_, kMinimumPane));
+  Splitter_->addWidget(Group("Second expression", Second_, kMinimumPane));
   Splitter_->setChildrenCollapsible(false);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 0, 4, 4);
@@ -65,11 +58,6 @@ void TEquivalenceWindow::Test() {
 void TEquivalenceWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   First_->setFocus(Qt::OtherFocusReason);
-}
-
-void TEquivalenceWindow::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape) close();
-  else QWidget::keyPressEvent(event);
 }
 
 }  // namespace helmax

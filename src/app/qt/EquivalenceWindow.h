@@ -32,7 +32,6 @@ class TEquivalenceWindow : public QWidget {
 
  protected:
   void showEvent(QShowEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   TEquivalenceTest Core_;

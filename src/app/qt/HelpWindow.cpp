@@ -1,6 +1,6 @@
 #include "HelpWindow.h"
+#include "WindowKit.h"
 
-#include <QKeyEvent>
 #include <QVBoxLayout>
 
 namespace helmax {
@@ -9,6 +9,7 @@ THelpWindow::THelpWindow(QWidget* owner)
     : QWidget(owner, Qt::Window), Search_(new QLineEdit), Text_(new QPlainTextEdit) {
   setObjectName("helpWindow");
   setWindowTitle("Help");
+  CloseOnEscape(this);
   Text_->setReadOnly(true);
   Text_->setLineWrapMode(QPlainTextEdit::NoWrap);
   QFont mono("DejaVu Sans Mono");
@@ -29,9 +30,7 @@ THelpWindow::THelpWindow(QWidget* owner)
 void THelpWindow::ShowHelp(const QString& text) {
   All_ = text;
   Filter(Search_->text());
-  show();
-  raise();
-  activateWindow();
+  ShowInFront(this);
 }
 
 // Only the entries that hold the wanted text (case ignored); all of them
@@ -57,11 +56,6 @@ void THelpWindow::Filter(const QString& wanted) {
   }
   close();
   Text_->setPlainText(kept.join('\n'));
-}
-
-void THelpWindow::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape) close();
-  else QWidget::keyPressEvent(event);
 }
 
 }  // namespace helmax

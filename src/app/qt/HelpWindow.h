@@ -18,8 +18,6 @@ class THelpWindow : public QWidget {
   QLineEdit* SearchBox() const { return Search_; }
 
  protected:
-  void keyPressEvent(QKeyEvent* event) override;
-
  private:
   void Filter(const QString& wanted);
 

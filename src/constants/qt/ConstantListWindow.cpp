@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "DialogButtons.h"
+#include "WindowKit.h"
 #include "WindowPlacement.h"
 
 namespace helmax {
@@ -137,6 +138,7 @@ TConstantListWindow::TConstantListWindow(TConstantList& list, QWidget* owner)
       Delete_(new TDeleteConstantsDialog(list, this)) {
   setObjectName("constantListWindow");
   setWindowTitle("Constant list");
+  CloseOnEscape(this);
   auto* menus = new QMenuBar;
   QMenu* edit = menus->addMenu("&Edit");
   QAction* add = edit->addAction("&Add const");
@@ -206,9 +208,7 @@ void TConstantListWindow::ShowList() {
     Placed_ = true;
     CentreOnOwner(this, parentWidget());
   }
-  show();
-  raise();
-  activateWindow();
+  ShowInFront(this);
 }
 
 void TConstantListWindow::EditRow(int row) {
@@ -244,11 +244,6 @@ bool TConstantListWindow::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   return QWidget::eventFilter(watched, event);
-}
-
-void TConstantListWindow::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape) close();
-  else QWidget::keyPressEvent(event);
 }
 
 void TConstantListWindow::resizeEvent(QResizeEvent* event) {

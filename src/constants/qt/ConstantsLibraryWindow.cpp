@@ -1,6 +1,7 @@
 #include "ConstantsLibraryWindow.h"
 #include "DialogButtons.h"
 #include "FileDialog.h"
+#include "WindowKit.h"
 #include "WindowPlacement.h"
 
 #include <QCompleter>
@@ -120,6 +121,7 @@ TConstantsLibraryWindow::TConstantsLibraryWindow(TConstantsLibrary& library, TCo
       CategoryDialog_(new TConstantCategoryDialog(this)) {
   setObjectName("constantsLibraryWindow");
   setWindowTitle("Constants definition table");
+  CloseOnEscape(this);
   auto* menus = new QMenuBar;
   BuildMenus(menus);
 
@@ -191,27 +193,21 @@ TConstantsLibraryWindow::TConstantsLibraryWindow(TConstantsLibrary& library, TCo
 }
 
 void TConstantsLibraryWindow::BuildMenus(QMenuBar* menus) {
-  auto add = [this](QMenu* menu, const char* caption, const char* name, void (TConstantsLibraryWindow::*slot)()) {
-    QAction* a = menu->addAction(caption);
-    a->setObjectName(name);
-    connect(a, &QAction::triggered, this, slot);
-    return a;
-  };
   QMenu* file = menus->addMenu("&File");
-  add(file, "&New const", "newLibrary", &TConstantsLibraryWindow::NewLibrary);
-  add(file, "&Open const", "openLibrary", &TConstantsLibraryWindow::OpenLibrary);
-  Save_ = add(file, "&Save const", "saveLibrary", &TConstantsLibraryWindow::SaveLibrary);
-  add(file, "Save &As const...", "saveLibraryAs", &TConstantsLibraryWindow::SaveLibraryAs);
-  add(file, "&Default const", "defaultLibrary", &TConstantsLibraryWindow::RestoreDefaultLibrary);
+  AddMenuAction(file, "&New const", "newLibrary", this, &TConstantsLibraryWindow::NewLibrary);
+  AddMenuAction(file, "&Open const", "openLibrary", this, &TConstantsLibraryWindow::OpenLibrary);
+  Save_ = AddMenuAction(file, "&Save const", "saveLibrary", this, &TConstantsLibraryWindow::SaveLibrary);
+  AddMenuAction(file, "Save &As const...", "saveLibraryAs", this, &TConstantsLibraryWindow::SaveLibraryAs);
+  AddMenuAction(file, "&Default const", "defaultLibrary", this, &TConstantsLibraryWindow::RestoreDefaultLibrary);
   QMenu* edit = menus->addMenu("&Edit");
-  add(edit, "&Add const", "addConstant", &TConstantsLibraryWindow::AddConstant);
-  add(edit, "&Delete const", "deleteConstants", &TConstantsLibraryWindow::DeleteConstants);
+  AddMenuAction(edit, "&Add const", "addConstant", this, &TConstantsLibraryWindow::AddConstant);
+  AddMenuAction(edit, "&Delete const", "deleteConstants", this, &TConstantsLibraryWindow::DeleteConstants);
   QMenu* view = menus->addMenu("&View");
   AddStayOnTop(view, this);
   QMenu* category = menus->addMenu("&Category");
-  add(category, "&Add category", "addCategory", &TConstantsLibraryWindow::AddCategory);
-  add(category, "&Edit category", "editCategory", &TConstantsLibraryWindow::EditCategory);
-  add(category, "&Delete category", "deleteCategory", &TConstantsLibraryWindow::DeleteCategory);
+  AddMenuAction(category, "&Add category", "addCategory", this, &TConstantsLibraryWindow::AddCategory);
+  AddMenuAction(category, "&Edit category", "editCategory", this, &TConstantsLibraryWindow::EditCategory);
+  AddMenuAction(category, "&Delete category", "deleteCategory", this, &TConstantsLibraryWindow::DeleteCategory);
   QMenu* window = menus->addMenu("&Window");
   QAction* main = window->addAction("&Main");
   main->setObjectName("main");
@@ -238,11 +234,7 @@ void TConstantsLibraryWindow::LoadLibrary(const std::string& settingsPath) {
   ShowCategories(true);
 }
 
-void TConstantsLibraryWindow::ShowLibrary() {
-  show();
-  raise();
-  activateWindow();
-}
+void TConstantsLibraryWindow::ShowLibrary() { ShowInFront(this); }
 
 // ---- showing ------------------------------------------------------------------------------------
 
@@ -316,12 +308,7 @@ void TConstantsLibraryWindow::SaveLibrary() {
 }
 
 QString TConstantsLibraryWindow::ChooseSaveFile() {
-  TFileDialog dialog(this, "Save As", StartFolder(), kLibraryFilter);
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setDefaultSuffix("con");
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return dialog.selectedFiles().front();
+  return TFileDialog::SaveFileName(this, "Save As", StartFolder(), kLibraryFilter, "con");
 }
 
 void TConstantsLibraryWindow::SaveLibraryAs() {
@@ -444,11 +431,6 @@ bool TConstantsLibraryWindow::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   return QWidget::eventFilter(watched, event);
-}
-
-void TConstantsLibraryWindow::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape) close();
-  else QWidget::keyPressEvent(event);
 }
 
 // Column 0 is 40 pixels; the others share the rest 4:2:2.

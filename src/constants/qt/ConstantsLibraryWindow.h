@@ -139,7 +139,6 @@ class TConstantsLibraryWindow : public QWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void BuildMenus(QMenuBar* menus);

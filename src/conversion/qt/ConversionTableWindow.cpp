@@ -19,6 +19,7 @@
 #include "FileDialog.h"
 #include "TextUtil.h"
 #include "UnitGraphWindow.h"
+#include "WindowKit.h"
 #include "WindowPlacement.h"
 
 namespace helmax {
@@ -193,6 +194,7 @@ TConversionTableWindow::TConversionTableWindow(TCalculator& calc, QWidget* owner
       NameDialog_(new TNameDialog(this)) {
   setObjectName("conversionTableWindow");
   setWindowTitle(kCaption);
+  CloseOnEscape(this);
   auto* menus = new QMenuBar;
   BuildMenus(menus);
 
@@ -264,39 +266,33 @@ TConversionTableWindow::~TConversionTableWindow() = default;
 
 void TConversionTableWindow::BuildMenus(QWidget* menuBar) {
   auto* menus = static_cast<QMenuBar*>(menuBar);
-  auto add = [this](QMenu* menu, const char* caption, const char* name, void (TConversionTableWindow::*slot)()) {
-    QAction* a = menu->addAction(caption);
-    a->setObjectName(name);
-    if (slot != nullptr) connect(a, &QAction::triggered, this, slot);
-    return a;
-  };
   QMenu* file = menus->addMenu("&File");
-  add(file, "&New cnv", "newTable", &TConversionTableWindow::NewTable);
-  add(file, "&Open cnv", "openTable", &TConversionTableWindow::OpenTable);
-  Save_ = add(file, "&Save cnv", "saveTable", &TConversionTableWindow::SaveTable);
-  add(file, "Save &As cnv...", "saveTableAs", &TConversionTableWindow::SaveTableAs);
-  add(file, "&Default cnv", "defaultTable", &TConversionTableWindow::RestoreDefaultTable);
+  AddMenuAction(file, "&New cnv", "newTable", this, &TConversionTableWindow::NewTable);
+  AddMenuAction(file, "&Open cnv", "openTable", this, &TConversionTableWindow::OpenTable);
+  Save_ = AddMenuAction(file, "&Save cnv", "saveTable", this, &TConversionTableWindow::SaveTable);
+  AddMenuAction(file, "Save &As cnv...", "saveTableAs", this, &TConversionTableWindow::SaveTableAs);
+  AddMenuAction(file, "&Default cnv", "defaultTable", this, &TConversionTableWindow::RestoreDefaultTable);
   QMenu* edit = menus->addMenu("&Edit");
-  add(edit, "&Add definition", "addDefinition", &TConversionTableWindow::AddDefinition);
-  add(edit, "&Delete definition", "deleteDefinition", &TConversionTableWindow::DeleteDefinitions);
-  QAction* undo = add(edit, "&Undo", "undo", &TConversionTableWindow::Undo);
+  AddMenuAction(edit, "&Add definition", "addDefinition", this, &TConversionTableWindow::AddDefinition);
+  AddMenuAction(edit, "&Delete definition", "deleteDefinition", this, &TConversionTableWindow::DeleteDefinitions);
+  QAction* undo = AddMenuAction(edit, "&Undo", "undo", this, &TConversionTableWindow::Undo);
   undo->setShortcut(QKeySequence::Undo);
   undo->setEnabled(false);
   addAction(undo);  // Ctrl+Z anywhere in the window
   QMenu* view = menus->addMenu("&View");
   AddStayOnTop(view, this);
   QMenu* category = menus->addMenu("&Category");
-  add(category, "&Add category", "addCategory", &TConversionTableWindow::AddCategory);
-  add(category, "&Edit category", "editCategory", &TConversionTableWindow::EditCategory);
-  add(category, "&Delete category", "deleteCategory", &TConversionTableWindow::DeleteCategory);
+  AddMenuAction(category, "&Add category", "addCategory", this, &TConversionTableWindow::AddCategory);
+  AddMenuAction(category, "&Edit category", "editCategory", this, &TConversionTableWindow::EditCategory);
+  AddMenuAction(category, "&Delete category", "deleteCategory", this, &TConversionTableWindow::DeleteCategory);
   QMenu* window = menus->addMenu("&Window");
-  connect(add(window, "&Graph", "graph", nullptr), &QAction::triggered, this, [this] {
+  AddMenuAction(window, "&Graph", "graph", this, [this] {
     if (ShowGraph()) Graph_->ShowWindow();
   });
-  connect(add(window, "&Main", "main", nullptr), &QAction::triggered, this, [this] {
+  AddMenuAction(window, "&Main", "main", this, [this] {
     if (OnShowMain) OnShowMain();
   });
-  connect(add(window, "&Conversion", "conversion", nullptr), &QAction::triggered, this, [this] {
+  AddMenuAction(window, "&Conversion", "conversion", this, [this] {
     if (OnShowConversion) OnShowConversion();
   });
   // What needs a category is offered only then.
@@ -331,9 +327,7 @@ void TConversionTableWindow::ShowWindow() {
     Placed_ = true;
     CentreOnOwner(this, parentWidget());
   }
-  show();
-  raise();
-  activateWindow();
+  ShowInFront(this);
 }
 
 void TConversionTableWindow::ShowTable() {
@@ -503,12 +497,7 @@ void TConversionTableWindow::SaveTable() {
 }
 
 QString TConversionTableWindow::ChooseSaveFile() {
-  TFileDialog dialog(this, "Save As", StartFolder(), kTableFilter);
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setDefaultSuffix("cnv");
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return dialog.selectedFiles().front();
+  return TFileDialog::SaveFileName(this, "Save As", StartFolder(), kTableFilter, "cnv");
 }
 
 void TConversionTableWindow::SaveTableAs() {
@@ -742,11 +731,6 @@ bool TConversionTableWindow::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   return QWidget::eventFilter(watched, event);
-}
-
-void TConversionTableWindow::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape) close();
-  else QWidget::keyPressEvent(event);
 }
 
 // Column 0 is 40 pixels; the other four share the rest.

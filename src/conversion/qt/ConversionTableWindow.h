@@ -179,7 +179,6 @@ class TConversionTableWindow : public QWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   enum class TNameMode { AddCategory, EditCategory, AddUnit, EditUnit };

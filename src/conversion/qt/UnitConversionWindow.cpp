@@ -2,13 +2,14 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "ConversionTable.h"
+#include "WindowKit.h"
 #include "WindowPlacement.h"
 
 namespace helmax {
@@ -16,14 +17,6 @@ namespace helmax {
 namespace {
 
 const char* const kExpressionCaption = "Expression:";
-
-QGroupBox* Group(const QString& title, QWidget* content) {
-  auto* box = new QGroupBox(title);
-  auto* layout = new QVBoxLayout(box);
-  layout->setContentsMargins(4, 4, 4, 4);
-  layout->addWidget(content);
-  return box;
-}
 
 }  // namespace
 
@@ -43,6 +36,14 @@ TUnitConversionWindow::TUnitConversionWindow(TCalculator& calc, QWidget* owner)
       Result_(new QLabel) {
   setObjectName("conversionWindow");
   setWindowTitle(TUnitConversion::kCaption);
+  // Esc stops a running check or calculation; otherwise it closes.
+  OnEscape(this, [this] {
+    if (Running_) {
+      if (StopCalculation) StopCalculation();
+    } else {
+      close();
+    }
+  });
   Expression_->setObjectName("expression");
   Value_->setObjectName("value");
   Value_->setReadOnly(true);
@@ -129,11 +130,7 @@ TUnitConversionWindow::TUnitConversionWindow(TCalculator& calc, QWidget* owner)
 
 TUnitConversionWindow::~TUnitConversionWindow() = default;
 
-void TUnitConversionWindow::ShowWindow() {
-  show();
-  raise();
-  activateWindow();
-}
+void TUnitConversionWindow::ShowWindow() { ShowInFront(this); }
 
 void TUnitConversionWindow::ShowInitialValue(const QString& value, const QString& statusText) {
   Expression_->setPlainText(value);
@@ -347,19 +344,6 @@ void TUnitConversionWindow::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
   // Coming back to the window shows whether the table was changed meanwhile.
   if (event->type() == QEvent::ActivationChange && isActiveWindow()) ShowState();
-}
-
-void TUnitConversionWindow::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape) {
-    // Esc stops a running check or calculation; otherwise it closes.
-    if (Running_) {
-      if (StopCalculation) StopCalculation();
-    } else {
-      close();
-    }
-    return;
-  }
-  QWidget::keyPressEvent(event);
 }
 
 }  // namespace helmax

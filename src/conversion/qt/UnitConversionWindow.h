@@ -78,7 +78,6 @@ class TUnitConversionWindow : public QWidget {
 
  protected:
   void changeEvent(QEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
   void showEvent(QShowEvent* event) override;
 
  private:

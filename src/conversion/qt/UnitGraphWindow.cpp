@@ -17,6 +17,7 @@
 #include "HeapFigures.h"
 #include "TextFile.h"
 #include "UserInterface.h"
+#include "WindowKit.h"
 #include "WindowPlacement.h"
 
 namespace helmax {
@@ -112,6 +113,7 @@ TUnitGraphWindow::TUnitGraphWindow(TUserInterface& ui, QWidget* owner)
       PathDialog_(new TPathNumberDialog(this)) {
   setObjectName("graphWindow");
   setWindowTitle(TUnitGraphView::kDesignCaption);
+  CloseOnEscape(this);
   auto* menus = new QMenuBar;
   BuildMenus(menus);
   Status_->setObjectName("graphStatus");
@@ -135,11 +137,6 @@ TUnitGraphWindow::TUnitGraphWindow(TUserInterface& ui, QWidget* owner)
 
 void TUnitGraphWindow::BuildMenus(QWidget* menuBar) {
   auto* menus = static_cast<QMenuBar*>(menuBar);
-  auto add = [this](QMenu* menu, const char* caption, const char* name) {
-    QAction* a = menu->addAction(caption);
-    a->setObjectName(name);
-    return a;
-  };
   QMenu* view = menus->addMenu("&View");
   auto* views = new QActionGroup(this);
   const std::pair<const char*, const char*> items[] = {{"&Graph", "graphView"},
@@ -147,24 +144,22 @@ void TUnitGraphWindow::BuildMenus(QWidget* menuBar) {
                                                        {"Shortest &Path", "pathView"},
                                                        {"Maximal &Flow", "flowView"}};
   for (int i = 0; i < 4; ++i) {
-    Views_[i] = add(view, items[i].first, items[i].second);
+    Views_[i] = AddMenuAction(view, items[i].first, items[i].second);
     Views_[i]->setCheckable(true);
     views->addAction(Views_[i]);
     connect(Views_[i], &QAction::triggered, this, [this, i] { ShowView(static_cast<TGraphView>(i)); });
   }
   Views_[0]->setChecked(true);
   QMenu* options = menus->addMenu("&Options");
-  connect(add(options, "&Refresh", "refresh"), &QAction::triggered, this, &TUnitGraphWindow::LayOutAgain);
-  Path_ = add(options, "&Path", "path");
+  AddMenuAction(options, "&Refresh", "refresh", this, &TUnitGraphWindow::LayOutAgain);
+  Path_ = AddMenuAction(options, "&Path", "path");
   Path_->setEnabled(false);
   connect(Path_, &QAction::triggered, this, &TUnitGraphWindow::ChoosePathNumber);
-  connect(add(options, "&Save image as", "saveImage"), &QAction::triggered, this, [this] {
-    TFileDialog dialog(this, "Save image as", {}, "Bitmap File (*.bmp *.BMP);;PNG image (*.png *.PNG)");
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix("bmp");
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-      SaveImage(dialog.selectedFiles().front());
+  AddMenuAction(options, "&Save image as", "saveImage", this, [this] {
+    if (const QString file = TFileDialog::SaveFileName(this, "Save image as", {},
+                                                       "Bitmap File (*.bmp *.BMP);;PNG image (*.png *.PNG)", "bmp");
+        !file.isEmpty())
+      SaveImage(file);
   });
   QMenu* window = menus->addMenu("&Window");
   const std::pair<const char*, std::function<void()> TUnitGraphWindow::*> windows[] = {
@@ -174,7 +169,7 @@ void TUnitGraphWindow::BuildMenus(QWidget* menuBar) {
   const char* names[] = {"defConversions", "main", "conversion"};
   for (int i = 0; i < 3; ++i) {
     const auto callback = windows[i].second;
-    connect(add(window, windows[i].first, names[i]), &QAction::triggered, this, [this, callback] {
+    AddMenuAction(window, windows[i].first, names[i], this, [this, callback] {
       if (this->*callback) (this->*callback)();
     });
   }
@@ -190,9 +185,7 @@ void TUnitGraphWindow::ShowWindow() {
     Placed_ = true;
     CentreOnOwner(this, parentWidget());
   }
-  show();
-  raise();
-  activateWindow();
+  ShowInFront(this);
 }
 
 bool TUnitGraphWindow::ShowCategory(const TGraphCategory* category) {
@@ -327,11 +320,6 @@ void TUnitGraphWindow::Released(QMouseEvent* event) {
 }
 
 // ---- keys and closing -------------------------------------------------------------------------------
-
-void TUnitGraphWindow::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape) close();
-  else QWidget::keyPressEvent(event);
-}
 
 void TUnitGraphWindow::closeEvent(QCloseEvent* event) {
   View_.Close();

@@ -102,7 +102,6 @@ class TUnitGraphWindow : public QWidget {
   std::function<void(int category, int unit, int x, int y)> OnVertexMoved;
 
  protected:
-  void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:

@@ -1,4 +1,5 @@
 #include "ExchangeHistoryWindow.h"
+#include "WindowKit.h"
 #include "WindowPlacement.h"
 
 #include <QHeaderView>
@@ -12,6 +13,7 @@ TExchangeHistoryWindow::TExchangeHistoryWindow(TExchangeHistory& history, QWidge
     : QWidget(owner, Qt::Window), History_(history), Model_(new THistoryModel(history, this)), Grid_(new QTableView) {
   setObjectName("exchangeHistoryWindow");
   setWindowTitle("Exchange history");
+  CloseOnEscape(this);
   Grid_->setObjectName("historyGrid");
   Grid_->setModel(Model_);
   Grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -49,9 +51,7 @@ TExchangeHistoryWindow::TExchangeHistoryWindow(TExchangeHistory& history, QWidge
 }
 
 void TExchangeHistoryWindow::ShowWindow() {
-  show();
-  raise();
-  activateWindow();
+  ShowInFront(this);
   Grid_->setFocus();
 }
 
@@ -74,14 +74,6 @@ bool TExchangeHistoryWindow::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   return QWidget::eventFilter(watched, event);
-}
-
-void TExchangeHistoryWindow::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape) {
-    close();
-    return;
-  }
-  QWidget::keyPressEvent(event);
 }
 
 // "#" is 40 pixels wide, the amount takes the rest of the window less 80.

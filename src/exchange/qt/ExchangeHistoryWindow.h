@@ -29,7 +29,6 @@ class TExchangeHistoryWindow : public QWidget {
   std::function<void()> OnShowExchange;
 
  protected:
-  void keyPressEvent(QKeyEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 

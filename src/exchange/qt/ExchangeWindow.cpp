@@ -5,7 +5,6 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QVBoxLayout>
@@ -14,6 +13,7 @@
 #include "FileDialog.h"
 #include "ProgramFolder.h"
 #include "TextFile.h"
+#include "WindowKit.h"
 #include "WindowPlacement.h"
 
 namespace helmax {
@@ -26,14 +26,6 @@ const char* const kOpenFilter = "Access files (*.mdb *.MDB);;Firebird files (*.f
 const char* const kFirebirdFilter = "Firebird files (*.fdb *.FDB)";
 const char* const kListTitles[3] = {"Reference:", "From:", "To:"};
 const char* const kColumnItems[3] = {"&Num Code", "&Char Code", "C&urr Name"};
-
-QGroupBox* Group(const QString& title, QWidget* content) {
-  auto* box = new QGroupBox(title);
-  auto* layout = new QVBoxLayout(box);
-  layout->setContentsMargins(4, 4, 4, 4);
-  layout->addWidget(content);
-  return box;
-}
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
@@ -51,6 +43,13 @@ TExchangeWindow::TExchangeWindow(TToolHost host, QWidget* owner)
       LatestQuote_(new QCheckBox("Latest quote on or before the date")) {
   setObjectName("exchangeWindow");
   setWindowTitle("Exchange");
+  // Esc stops what runs; otherwise it keeps the amount in the history and
+  // clears, and on an empty window it closes it.
+  OnEscape(this, [this] {
+    if (Running_) Host_.StopCalculation();
+    else if (!Amount_->toPlainText().isEmpty() || !Results_->toPlainText().isEmpty()) KeepAmount();
+    else close();
+  });
   WorkerUi_ = std::make_unique<TGuiThreadUserInterface>(*Host_.Ui);
   Tool_ = std::make_unique<TExchange>(*WorkerUi_);
   HistoryWindow_ = new TExchangeHistoryWindow(History_, this);
@@ -191,22 +190,18 @@ QAction* TExchangeWindow::Action(const QString& objectName) const { return findC
 void TExchangeWindow::BuildMenus(QWidget* holder) {
   auto* menus = new QMenuBar(holder);
   static_cast<QVBoxLayout*>(holder->layout())->setMenuBar(menus);
-  auto add = [this](QMenu* menu, const QString& caption, const char* name, bool checkable = false) {
-    QAction* a = menu->addAction(caption);
-    a->setObjectName(name);
-    a->setCheckable(checkable);
-    return a;
-  };
   QMenu* file = menus->addMenu("&File");
-  connect(add(file, "&Open...", "open"), &QAction::triggered, this, &TExchangeWindow::ChooseFileToOpen);
+  AddMenuAction(file, "&Open...", "open", this, &TExchangeWindow::ChooseFileToOpen);
 
   QMenu* view = menus->addMenu("&View");
   AddStayOnTop(view, this);
-  connect(add(view, "&Use Firebird file", "useFile", true), &QAction::triggered, this, &TExchangeWindow::UseFile);
-  connect(add(view, "&Exchange rate", "exchangeRate", true), &QAction::toggled, this, [this] { ResetResults(); });
-  connect(add(view, "&History", "history"), &QAction::triggered, this, [this] { HistoryWindow_->ShowWindow(); });
-  connect(add(view, "&Refresh data", "refreshData"), &QAction::triggered, this, &TExchangeWindow::OpenDatabase);
-  QAction* errorMessage = add(view, "Error &message", "errorMessage", true);
+  connect(AddCheckableAction(view, "&Use Firebird file", "useFile"), &QAction::triggered, this,
+          &TExchangeWindow::UseFile);
+  connect(AddCheckableAction(view, "&Exchange rate", "exchangeRate"), &QAction::toggled, this,
+          [this] { ResetResults(); });
+  AddMenuAction(view, "&History", "history", this, [this] { HistoryWindow_->ShowWindow(); });
+  AddMenuAction(view, "&Refresh data", "refreshData", this, &TExchangeWindow::OpenDatabase);
+  QAction* errorMessage = AddCheckableAction(view, "Error &message", "errorMessage");
   errorMessage->setChecked(true);
   connect(errorMessage, &QAction::toggled, this, [this] {
     Results_->clear();
@@ -216,8 +211,8 @@ void TExchangeWindow::BuildMenus(QWidget* holder) {
   QMenu* window = menus->addMenu("&Window");
   QMenu* main = window->addMenu("&Main");
   auto* mainGroup = new QActionGroup(this);
-  QAction* show = add(main, "&Show", "showMain", true);
-  QAction* hide = add(main, "&Hide", "hideMain", true);
+  QAction* show = AddCheckableAction(main, "&Show", "showMain");
+  QAction* hide = AddCheckableAction(main, "&Hide", "hideMain");
   mainGroup->addAction(show);
   mainGroup->addAction(hide);
   show->setChecked(true);
@@ -229,8 +224,8 @@ void TExchangeWindow::BuildMenus(QWidget* holder) {
   });
   QMenu* appearance = window->addMenu("&Appearance");
   auto* appearanceGroup = new QActionGroup(this);
-  QAction* quick = add(appearance, "&Quick", "quick", true);
-  QAction* full = add(appearance, "&Full", "full", true);
+  QAction* quick = AddCheckableAction(appearance, "&Quick", "quick");
+  QAction* full = AddCheckableAction(appearance, "&Full", "full");
   appearanceGroup->addAction(quick);
   appearanceGroup->addAction(full);
   full->setChecked(true);
@@ -301,9 +296,7 @@ void TExchangeWindow::ResetResults() {
 // ---- database -----------------------------------------------------------------------
 
 void TExchangeWindow::ShowWindow() {
-  show();
-  raise();
-  activateWindow();
+  ShowInFront(this);
   if (ExchangeFileName().empty() && !DatabaseOpen_ && !SampleFile.isEmpty() && !SampleOffered_ && !Running_) {
     SampleOffered_ = true;
     if (Host_.Ui->AskYesNo("No exchange rates database is chosen. Open the sample database that comes with the "
@@ -546,18 +539,6 @@ bool TExchangeWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == Amount_ && Quick_ && (event->type() == QEvent::FocusIn || event->type() == QEvent::MouseButtonPress))
     RecomputeQuick();
   return QWidget::eventFilter(watched, event);
-}
-
-void TExchangeWindow::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape) {
-    // Esc stops what runs; otherwise it keeps the amount in the history
-    // and clears, and on an empty window it closes it.
-    if (Running_) Host_.StopCalculation();
-    else if (!Amount_->toPlainText().isEmpty() || !Results_->toPlainText().isEmpty()) KeepAmount();
-    else close();
-    return;
-  }
-  QWidget::keyPressEvent(event);
 }
 
 void TExchangeWindow::closeEvent(QCloseEvent* event) {

@@ -82,7 +82,6 @@ class TExchangeWindow : public QWidget {
   bool Choose(int list, const QString& charCode);
 
  protected:
-  void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -1,8 +1,8 @@
 #include "IntegrationWindow.h"
+#include "WindowKit.h"
 #include "WindowPlacement.h"
 
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -22,6 +22,11 @@ TIntegrationWindow::TIntegrationWindow(TToolHost host, QWidget* owner)
       Result_(new QLineEdit) {
   setObjectName("integrationWindow");
   setWindowTitle(TIntegration::kCaption);
+  // Esc stops a running integration; otherwise it closes the window.
+  OnEscape(this, [this] {
+    if (Running()) Host_.StopCalculation();
+    else close();
+  });
   Function_->setObjectName("function");
   Function_->setTabChangesFocus(true);
   From_->setObjectName("from");
@@ -50,8 +55,8 @@ TIntegrationWindow::TIntegrationWindow(TToolHost host, QWidget* owner)
   resultLabel->setBuddy(Result_);
   auto* status = new QStatusBar;
   status->setSizeGripEnabled(false);
-  Indicator_ = new TRunIndicator(
-      status, [this] { Host_.StopCalculation(); }, this);
+  Indicator_ = new TProgressDisplay(
+      status, {}, [this] { Host_.StopCalculation(); }, this);
   Evaluations_ = new QLabel;
   Evaluations_->setObjectName("evaluations");
   status->addWidget(Evaluations_);
@@ -81,11 +86,7 @@ TIntegrationWindow::TIntegrationWindow(TToolHost host, QWidget* owner)
   connect(Integrate_, &QPushButton::clicked, this, &TIntegrationWindow::Integrate);
 }
 
-void TIntegrationWindow::ShowWindow() {
-  show();
-  raise();
-  activateWindow();
-}
+void TIntegrationWindow::ShowWindow() { ShowInFront(this); }
 
 void TIntegrationWindow::Integrate() {
   if (Running()) return;
@@ -150,16 +151,6 @@ void TIntegrationWindow::SetFontPixels(int pixels) {
     f.setPixelSize(pixels);
     w->setFont(f);
   }
-}
-
-void TIntegrationWindow::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape) {
-    // Esc stops a running integration; otherwise it closes the window.
-    if (Running()) Host_.StopCalculation();
-    else close();
-    return;
-  }
-  QWidget::keyPressEvent(event);
 }
 
 }  // namespace helmax

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "Integration.h"
+#include "ProgressDisplay.h"
 #include "ToolHost.h"
 
 namespace helmax {
@@ -37,8 +38,6 @@ class TIntegrationWindow : public QWidget {
   bool Running() const { return Indicator_->Running(); }
 
  protected:
-  void keyPressEvent(QKeyEvent* event) override;
-
  private:
   TToolHost Host_;
   std::unique_ptr<TIntegration> Tool_;
@@ -50,7 +49,7 @@ class TIntegrationWindow : public QWidget {
   QLineEdit* To_;
   QPushButton* Integrate_;
   QLineEdit* Result_;
-  TRunIndicator* Indicator_;
+  TProgressDisplay* Indicator_;
   QLabel* Evaluations_;
   QTimer* EvaluationsTimer_;
   // Counts the runs: news from the worker about an older one is dropped.

@@ -23,6 +23,7 @@
 #include "Calculator.h"
 #include "ChartAxes.h"
 #include "ChartData.h"
+#include "WindowKit.h"
 
 namespace helmax {
 namespace {
@@ -129,6 +130,10 @@ TInterpolationWindow::TInterpolationWindow(TToolHost host, QWidget* owner)
       DeleteDialog_(new TDeleteRowsDialog(this)) {
   setObjectName("interpolationWindow");
   setWindowTitle(kCaption);
+  OnEscape(this, [this] {
+    if (Indicator_->Running()) CancelRun();
+    else close();
+  });
   auto* menus = new QMenuBar;
   BuildMenus(menus);
   Tabs_->setObjectName("sheets");
@@ -136,8 +141,8 @@ TInterpolationWindow::TInterpolationWindow(TToolHost host, QWidget* owner)
   connect(Tabs_, &QTabWidget::currentChanged, this, &TInterpolationWindow::ShowActiveSheet);
   auto* status = new QStatusBar;
   status->setSizeGripEnabled(false);
-  Indicator_ = new TRunIndicator(
-      status, [this] { CancelRun(); }, this);
+  Indicator_ = new TProgressDisplay(
+      status, {}, [this] { CancelRun(); }, this);
   auto* splitter = new QSplitter(Qt::Horizontal);
   splitter->setChildrenCollapsible(false);
   splitter->addWidget(Tabs_);
@@ -180,27 +185,21 @@ TInterpolationWindow::TInterpolationWindow(TToolHost host, QWidget* owner)
 }
 
 void TInterpolationWindow::BuildMenus(QMenuBar* menus) {
-  auto add = [this](QMenu* menu, const char* caption, const char* name, void (TInterpolationWindow::*slot)()) {
-    QAction* a = menu->addAction(caption);
-    a->setObjectName(name);
-    if (slot != nullptr) connect(a, &QAction::triggered, this, slot);
-    return a;
-  };
   QMenu* file = menus->addMenu("&File");
-  add(file, "&Open", "open", &TInterpolationWindow::Open);
-  Save_ = add(file, "&Save", "save", &TInterpolationWindow::Save);
-  add(file, "&Save As...", "saveAs", &TInterpolationWindow::SaveAs);
+  AddMenuAction(file, "&Open", "open", this, &TInterpolationWindow::Open);
+  Save_ = AddMenuAction(file, "&Save", "save", this, &TInterpolationWindow::Save);
+  AddMenuAction(file, "&Save As...", "saveAs", this, &TInterpolationWindow::SaveAs);
   QMenu* edit = menus->addMenu("&Edit");
-  add(edit, "&Add Rows", "addRows", &TInterpolationWindow::AddRows);
-  add(edit, "&Delete Rows", "deleteRows", &TInterpolationWindow::DeleteRows);
-  add(edit, "Add &Sheet", "addSheet", &TInterpolationWindow::AddSheet);
-  add(edit, "&Delete S&heet", "deleteSheet", &TInterpolationWindow::DeleteSheet);
+  AddMenuAction(edit, "&Add Rows", "addRows", this, &TInterpolationWindow::AddRows);
+  AddMenuAction(edit, "&Delete Rows", "deleteRows", this, &TInterpolationWindow::DeleteRows);
+  AddMenuAction(edit, "Add &Sheet", "addSheet", this, &TInterpolationWindow::AddSheet);
+  AddMenuAction(edit, "&Delete S&heet", "deleteSheet", this, &TInterpolationWindow::DeleteSheet);
   QMenu* options = menus->addMenu("&Options");
   QMenu* spline = options->addMenu("&Cubic Spline");
   spline->setObjectName("cubicSpline");
   auto* kinds = new QActionGroup(this);
-  Natural_ = add(spline, "&Natural", "natural", nullptr);
-  Periodic_ = add(spline, "&Periodic", "periodic", nullptr);
+  Natural_ = AddMenuAction(spline, "&Natural", "natural");
+  Periodic_ = AddMenuAction(spline, "&Periodic", "periodic");
   for (QAction* a : {Natural_, Periodic_}) {
     a->setCheckable(true);
     kinds->addAction(a);
@@ -211,20 +210,16 @@ void TInterpolationWindow::BuildMenus(QMenuBar* menus) {
   connect(spline, &QMenu::aboutToShow, this, [this] {
     (Sheets_.SplineKind(ActiveSheet()) == TSplineKind::Natural ? Natural_ : Periodic_)->setChecked(true);
   });
-  add(options, "&Ordination", "ordination", &TInterpolationWindow::Ordination);
+  AddMenuAction(options, "&Ordination", "ordination", this, &TInterpolationWindow::Ordination);
   QMenu* view = menus->addMenu("&View");
   AddStayOnTop(view, this);
   QMenu* window = menus->addMenu("&Window");
-  connect(add(window, "&Main", "main", nullptr), &QAction::triggered, this, [this] {
+  AddMenuAction(window, "&Main", "main", this, [this] {
     if (Host_.ShowMain) Host_.ShowMain();
   });
 }
 
-void TInterpolationWindow::ShowWindow() {
-  show();
-  raise();
-  activateWindow();
-}
+void TInterpolationWindow::ShowWindow() { ShowInFront(this); }
 
 QTableView* TInterpolationWindow::Grid(int sheet) const { return qobject_cast<QTableView*>(Tabs_->widget(sheet)); }
 
@@ -345,10 +340,7 @@ void TInterpolationWindow::Ordination() {
 
 // ---- files -------------------------------------------------------------------------------------
 
-QString TInterpolationWindow::StartFolder() const {
-  const std::string name = Sheets_.FileName(ActiveSheet());
-  return name.empty() ? QString() : QFileInfo(QString::fromStdString(name)).absolutePath();
-}
+QString TInterpolationWindow::StartFolder() const { return FolderOf(Sheets_.FileName(ActiveSheet())); }
 
 void TInterpolationWindow::Open() {
   setWindowTitle(kCaption);
@@ -370,12 +362,8 @@ void TInterpolationWindow::Save() {
 
 void TInterpolationWindow::SaveAs() {
   setWindowTitle(kCaption);
-  TFileDialog dialog(this, "Save As", StartFolder(), kFilter);
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setDefaultSuffix("dat");
-  if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-    SaveAsFile(dialog.selectedFiles().front());
+  if (const QString file = TFileDialog::SaveFileName(this, "Save As", StartFolder(), kFilter, "dat"); !file.isEmpty())
+    SaveAsFile(file);
   else ShowActiveSheet();
 }
 
@@ -467,15 +455,6 @@ bool TInterpolationWindow::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   return QWidget::eventFilter(watched, event);
-}
-
-void TInterpolationWindow::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape) {
-    if (Indicator_->Running()) CancelRun();
-    else close();
-    return;
-  }
-  QWidget::keyPressEvent(event);
 }
 
 void TInterpolationWindow::CancelRun() {

@@ -24,6 +24,7 @@
 #include <functional>
 
 #include "InterpolationSheets.h"
+#include "ProgressDisplay.h"
 #include "ToolHost.h"
 
 namespace helmax {
@@ -126,7 +127,6 @@ class TInterpolationWindow : public QWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
   void showEvent(QShowEvent* event) override;
   // Cancel (or Esc): stops the window's run, or the evaluation whose sheet
   // reading the window shows.
@@ -154,7 +154,7 @@ class TInterpolationWindow : public QWidget {
   QAction* Periodic_ = nullptr;
   TRowsCountDialog* RowsDialog_;
   TDeleteRowsDialog* DeleteDialog_;
-  TRunIndicator* Indicator_;
+  TProgressDisplay* Indicator_;
   bool Watching_ = false;  // the indicator shows a reading that an expression started
   QChart* Chart_ = nullptr;
   QCategoryAxis* AxisX_ = nullptr;

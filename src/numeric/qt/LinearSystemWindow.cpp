@@ -1,12 +1,12 @@
 #include "LinearSystemWindow.h"
 #include "Calculator.h"
 #include "FileDialog.h"
+#include "WindowKit.h"
 #include "WindowPlacement.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -17,15 +17,6 @@ namespace {
 // Both cases of each extension.
 const char* const kFilter = "System of linear equatins files (*.sle *.SLE);;Text files (*.txt *.TXT);;All files (*)";
 constexpr int kMinimumPane = 50;
-
-QGroupBox* Group(const QString& title, QPlainTextEdit* pane) {
-  auto* box = new QGroupBox(title);
-  auto* layout = new QVBoxLayout(box);
-  layout->setContentsMargins(4, 4, 4, 4);
-  layout->addWidget(pane);
-  box->setMinimumHeight(kMinimumPane);
-  return box;
-}
 
 }  // namespace
 
@@ -39,6 +30,10 @@ TLinearSystemWindow::TLinearSystemWindow(TToolHost host, QWidget* owner)
       Splitter_(new QSplitter(Qt::Vertical)) {
   setObjectName("linearSystemWindow");
   setWindowTitle(TLinearSystem::kCaption);
+  OnEscape(this, [this] {
+    if (Running()) Host_.StopCalculation();
+    else close();
+  });
   Variables_->setObjectName("variables");
   Equations_->setObjectName("equations");
   Results_->setObjectName("results");
@@ -50,14 +45,14 @@ TLinearSystemWindow::TLinearSystemWindow(TToolHost host, QWidget* owner)
   auto* menus = new QMenuBar;
   BuildMenus(menus);
   Splitter_->setChildrenCollapsible(false);
-  Splitter_->addWidget(Group("Variables name", Variables_));
-  Splitter_->addWidget(Group("System of linear equations", Equations_));
-  Splitter_->addWidget(Group("Results", Results_));
+  Splitter_->addWidget(Group("Variables name", Variables_, kMinimumPane));
+  Splitter_->addWidget(Group("System of linear equations", Equations_, kMinimumPane));
+  Splitter_->addWidget(Group("Results", Results_, kMinimumPane));
   Splitter_->setStretchFactor(2, 1);
   auto* status = new QStatusBar;
   status->setSizeGripEnabled(false);
-  Indicator_ = new TRunIndicator(
-      status, [this] { Host_.StopCalculation(); }, this);
+  Indicator_ = new TProgressDisplay(
+      status, {}, [this] { Host_.StopCalculation(); }, this);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setMenuBar(menus);
@@ -68,17 +63,12 @@ TLinearSystemWindow::TLinearSystemWindow(TToolHost host, QWidget* owner)
 }
 
 void TLinearSystemWindow::BuildMenus(QMenuBar* menus) {
-  auto add = [](QMenu* menu, const char* caption, const char* name) {
-    QAction* a = menu->addAction(caption);
-    a->setObjectName(name);
-    return a;
-  };
   QMenu* file = menus->addMenu("&File");
-  connect(add(file, "&Open", "open"), &QAction::triggered, this, &TLinearSystemWindow::Open);
-  Save_ = add(file, "&Save", "save");
+  AddMenuAction(file, "&Open", "open", this, &TLinearSystemWindow::Open);
+  Save_ = AddMenuAction(file, "&Save", "save");
   Save_->setEnabled(false);
   connect(Save_, &QAction::triggered, this, &TLinearSystemWindow::Save);
-  connect(add(file, "Save As...", "saveAs"), &QAction::triggered, this, &TLinearSystemWindow::SaveAs);
+  AddMenuAction(file, "Save As...", "saveAs", this, &TLinearSystemWindow::SaveAs);
 
   QMenu* execute = menus->addMenu("&Execute");
   QMenu* view = menus->addMenu("&View");
@@ -93,7 +83,7 @@ void TLinearSystemWindow::BuildMenus(QMenuBar* menus) {
                   {view, "&Initial matrix", "initialMatrix", TSystemCommand::InitialMatrix},
                   {view, "&Right part", "rightPart", TSystemCommand::RightPart}};
   for (const auto& c : commands) {
-    QAction* a = add(c.Menu, c.Caption, c.Name);
+    QAction* a = AddMenuAction(c.Menu, c.Caption, c.Name);
     a->setCheckable(true);
     const TSystemCommand command = c.Command;
     // The check mark follows the outcome, not the click.
@@ -107,16 +97,12 @@ void TLinearSystemWindow::BuildMenus(QMenuBar* menus) {
   view->addSeparator();
   AddStayOnTop(view, this);
   QMenu* window = menus->addMenu("&Window");
-  connect(add(window, "&Main", "main"), &QAction::triggered, this, [this] {
+  AddMenuAction(window, "&Main", "main", this, [this] {
     if (Host_.ShowMain) Host_.ShowMain();
   });
 }
 
-void TLinearSystemWindow::ShowWindow() {
-  show();
-  raise();
-  activateWindow();
-}
+void TLinearSystemWindow::ShowWindow() { ShowInFront(this); }
 
 void TLinearSystemWindow::Execute(TSystemCommand command) {
   if (Running()) return;
@@ -150,10 +136,7 @@ void TLinearSystemWindow::Execute(TSystemCommand command) {
 
 // ---- files ----------------------------------------------------------------------------
 
-QString TLinearSystemWindow::StartFolder() const {
-  return System_->FileName().empty() ? QString()
-                                     : QFileInfo(QString::fromStdString(System_->FileName())).absolutePath();
-}
+QString TLinearSystemWindow::StartFolder() const { return FolderOf(System_->FileName()); }
 
 void TLinearSystemWindow::ShowFileState() {
   Save_->setEnabled(System_->FileValid());
@@ -191,12 +174,8 @@ void TLinearSystemWindow::Save() {
 
 void TLinearSystemWindow::SaveAs() {
   setWindowTitle(TLinearSystem::kCaption);
-  TFileDialog dialog(this, "Save As", StartFolder(), kFilter);
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setDefaultSuffix("sle");
-  if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-    SaveAsFile(dialog.selectedFiles().front());
+  if (const QString file = TFileDialog::SaveFileName(this, "Save As", StartFolder(), kFilter, "sle"); !file.isEmpty())
+    SaveAsFile(file);
   else ShowFileState();
 }
 
@@ -222,15 +201,6 @@ void TLinearSystemWindow::SetFontPixels(int pixels) {
     f.setPixelSize(pixels);
     pane->setFont(f);
   }
-}
-
-void TLinearSystemWindow::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape) {
-    if (Running()) Host_.StopCalculation();
-    else close();
-    return;
-  }
-  QWidget::keyPressEvent(event);
 }
 
 }  // namespace helmax

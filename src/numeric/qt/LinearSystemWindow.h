@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "LinearSystem.h"
+#include "ProgressDisplay.h"
 #include "ToolHost.h"
 
 namespace helmax {
@@ -42,8 +43,6 @@ class TLinearSystemWindow : public QWidget {
   bool Running() const { return Indicator_->Running(); }
 
  protected:
-  void keyPressEvent(QKeyEvent* event) override;
-
  private:
   void BuildMenus(QMenuBar* menus);
   QString StartFolder() const;
@@ -58,7 +57,7 @@ class TLinearSystemWindow : public QWidget {
   QSplitter* Splitter_;
   QAction* Commands_[5] = {};
   QAction* Save_ = nullptr;
-  TRunIndicator* Indicator_;
+  TProgressDisplay* Indicator_;
 };
 
 }  // namespace helmax

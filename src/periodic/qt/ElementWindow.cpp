@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "PeriodicTableWindow.h"
+#include "WindowKit.h"
 #include "WindowPlacement.h"
 
 namespace helmax {
@@ -79,6 +80,7 @@ TElementWindow::TElementWindow(const TPeriodicTable& table, TConstantList& const
       Add_(new QPushButton("&Add to Const")) {
   setObjectName("elementWindow");
   setWindowTitle("Element");
+  CloseOnEscape(this);
 
   auto* menus = new QMenuBar;
   QMenu* view = menus->addMenu("&View");
@@ -214,11 +216,6 @@ bool TElementWindow::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   return QWidget::eventFilter(watched, event);
-}
-
-void TElementWindow::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape) close();
-  else QWidget::keyPressEvent(event);
 }
 
 // The columns share the grid's width 5:4:3.

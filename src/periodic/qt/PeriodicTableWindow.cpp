@@ -14,6 +14,7 @@
 
 #include "ElementWindow.h"
 #include "FileDialog.h"
+#include "WindowKit.h"
 #include "WindowPlacement.h"
 
 namespace helmax {
@@ -185,6 +186,12 @@ bool TElementGrid::event(QEvent* event) {
     else QToolTip::hideText();
     return true;
   }
+  // Esc while typing ends the typing, ahead of the window's own Esc.
+  if (event->type() == QEvent::ShortcutOverride && !Typed_.isEmpty() &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+    event->accept();
+    return true;
+  }
   return QWidget::event(event);
 }
 
@@ -276,6 +283,7 @@ TPeriodicTableWindow::TPeriodicTableWindow(TPeriodicTable& table, TElementWindow
       Typed_(new QLabel) {
   setObjectName("periodicTableWindow");
   setWindowTitle("Periodic Table of the Elements");
+  CloseOnEscape(this);
 
   auto* menus = new QMenuBar;
   QMenu* file = menus->addMenu("&File");
@@ -317,9 +325,7 @@ TPeriodicTableWindow::TPeriodicTableWindow(TPeriodicTable& table, TElementWindow
 }
 
 void TPeriodicTableWindow::ShowWindow() {
-  show();
-  raise();
-  activateWindow();
+  ShowInFront(this);
   Grid_->setFocus(Qt::OtherFocusReason);
 }
 
@@ -355,9 +361,7 @@ void TPeriodicTableWindow::SelectCell(int row, int column) {
     }
     Elements_.show();
   } else if (Elements_.StayOnTop()) {
-    Elements_.show();
-    Elements_.raise();
-    Elements_.activateWindow();
+    ShowInFront(&Elements_);
   }
 }
 
@@ -368,18 +372,13 @@ void TPeriodicTableWindow::ShowElementWindow() {
   }
   // The table may have read another file since.
   Elements_.ShowElement(*Elements_.Element());
-  Elements_.show();
-  Elements_.raise();
-  Elements_.activateWindow();
+  ShowInFront(&Elements_);
 }
 
 void TPeriodicTableWindow::OpenFile() {
   const QString start = Table_.FilePath().empty() ? QString() : Text(Table_.FilePath());
-  TFileDialog dialog(this, "Open", start, kFileFilter);
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setFileMode(QFileDialog::ExistingFile);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-  OpenFileNamed(dialog.selectedFiles().front());
+  const QString file = TFileDialog::OpenFileName(this, "Open", start, kFileFilter);
+  if (!file.isEmpty()) OpenFileNamed(file);
 }
 
 void TPeriodicTableWindow::OpenFileNamed(const QString& fileName) {
@@ -402,11 +401,6 @@ void TPeriodicTableWindow::showEvent(QShowEvent* event) {
     CentreOnOwner(this, parentWidget());
   }
   QWidget::showEvent(event);
-}
-
-void TPeriodicTableWindow::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape) close();
-  else QWidget::keyPressEvent(event);
 }
 
 }  // namespace helmax

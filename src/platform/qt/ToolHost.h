@@ -4,10 +4,6 @@
 // the core themselves.
 #pragma once
 
-#include <QProgressBar>
-#include <QPushButton>
-#include <QStatusBar>
-#include <QTimer>
 #include <functional>
 
 #include "UserInterface.h"
@@ -30,25 +26,6 @@ struct TToolHost {
   // True while the core's worker has work running or waiting; what a window
   // does by itself (not on a command) waits for it.
   std::function<bool()> CoreBusy;
-};
-
-// A progress bar and a Cancel button in a status bar, shown while a run of
-// the window goes on; the bar follows a TProgress that the work updates.
-class TRunIndicator : public QObject {
-  Q_OBJECT
- public:
-  TRunIndicator(QStatusBar* bar, std::function<void()> cancel, QObject* parent);
-  void Start(const TProgress* progress);
-  void Stop();
-  bool Running() const { return Running_; }
-
- private:
-  void Update();
-  QProgressBar* Bar_;
-  QPushButton* Cancel_;
-  QTimer* Timer_;
-  const TProgress* Progress_ = nullptr;
-  bool Running_ = false;
 };
 
 }  // namespace helmax

@@ -1,13 +1,14 @@
 #include "ChartWindow.h"
 
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QMenuBar>
 #include <QPen>
+#include <QResizeEvent>
 #include <QVBoxLayout>
 
 #include "ChartAxes.h"
 #include "ChartEditorDialog.h"
+#include "WindowKit.h"
 
 namespace helmax {
 
@@ -32,6 +33,7 @@ TChartWindow::TChartWindow(QWidget* owner)
       RedrawTimer_(new QTimer(this)) {
   setObjectName("chartWindow");
   setWindowTitle("Chart");
+  CloseOnEscape(this);
   auto* menus = new QMenuBar;
   BuildMenus(menus);
 
@@ -80,28 +82,20 @@ TChartWindow::TChartWindow(QWidget* owner)
 }
 
 void TChartWindow::BuildMenus(QMenuBar* menus) {
-  auto add = [this](QMenu* menu, const char* caption, const char* name, auto slot) {
-    QAction* a = menu->addAction(caption);
-    a->setObjectName(name);
-    connect(a, &QAction::triggered, this, slot);
-    return a;
-  };
-  add(menus->addMenu("&View"), "&Refresh", "refresh", [this] { Refresh(); });
-  add(menus->addMenu("&Options"), "&Chart Editor", "chartEditor", [this] { OpenEditor(); });
+  AddMenuAction(menus->addMenu("&View"), "&Refresh", "refresh", this, [this] { Refresh(); });
+  AddMenuAction(menus->addMenu("&Options"), "&Chart Editor", "chartEditor", this, [this] { OpenEditor(); });
   QMenu* window = menus->addMenu("&Window");
-  add(window, "&Main", "main", [this] {
+  AddMenuAction(window, "&Main", "main", this, [this] {
     if (OnShowMain) OnShowMain();
   });
-  add(window, "&Table", "table", [this] {
+  AddMenuAction(window, "&Table", "table", this, [this] {
     if (OnShowTable) OnShowTable();
   });
 }
 
 void TChartWindow::ShowChart() {
   Refresh();
-  show();
-  raise();
-  activateWindow();
+  ShowInFront(this);
   setFocus();
 }
 
@@ -134,9 +128,7 @@ void TChartWindow::OpenEditor() {
   QStringList names;
   for (const TChartSeriesData& series : Data_.Series) names << QString::fromStdString(series.Name);
   Editor_->SetStyle(Style_, names);
-  Editor_->show();
-  Editor_->raise();
-  Editor_->activateWindow();
+  ShowInFront(Editor_);
 }
 
 void TChartWindow::ApplyStyle(const TChartStyle& style) {
@@ -231,11 +223,6 @@ void TChartWindow::resizeEvent(QResizeEvent* event) {
   // A small window keeps most of its width for the plot.
   Legend_->setMaximumWidth(std::clamp(width() / 4, 40, 180));
   RedrawTimer_->start();
-}
-
-void TChartWindow::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape) close();
-  else QWidget::keyPressEvent(event);
 }
 
 }  // namespace helmax

@@ -63,7 +63,6 @@ class TChartWindow : public QWidget {
   const std::vector<QLineSeries*>& Lines(int series) const { return Lines_[static_cast<std::size_t>(series)]; }
 
  protected:
-  void keyPressEvent(QKeyEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:

@@ -1,11 +1,9 @@
 #include "FunctionTableWindow.h"
 
-#include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QMenuBar>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -16,6 +14,7 @@
 #include "FileDialog.h"
 #include "TableComputation.h"
 #include "TableFiles.h"
+#include "WindowKit.h"
 #include "WindowPlacement.h"
 
 namespace helmax {
@@ -25,9 +24,8 @@ namespace {
 // Both cases of each extension.
 const char* const kDataFilter = "Data files (*.dat *.DAT);;Text files (*.txt *.TXT);;All files (*)";
 const char* const kWorkbookFilter = "Excel workbooks (*.xlsx *.XLSX);;All files (*)";
-// Work shorter than this shows no progress bar.
+// Work shorter than this many ticks shows no progress bar.
 constexpr int kProgressDelayTicks = 3;
-constexpr int kTickMilliseconds = 100;
 
 QString Text(const std::string& s) { return QString::fromStdString(s); }
 
@@ -72,13 +70,13 @@ TFunctionTableWindow::TFunctionTableWindow(TCalculator& calc, TUserInterface& ui
       Table_(std::make_shared<TFunctionTable>()),
       Model_(new TFunctionTableModel(this)),
       Grid_(new TFrozenColumnsView(2)),
-      Info_(new QLabel),
-      Activity_(new QLabel),
-      Progress_(new QProgressBar),
-      Cancel_(new QPushButton("Cancel")),
-      ProgressTimer_(new QTimer(this)) {
+      Info_(new QLabel) {
   setObjectName("functionTableWindow");
   setWindowTitle("Functions table");
+  OnEscape(this, [this] {
+    if (!Busy_) close();
+    else if (StopCalculation) StopCalculation();
+  });
   OpenWithDesktop = [](const QString& file) { return QDesktopServices::openUrl(QUrl::fromLocalFile(file)); };
   auto* menus = new QMenuBar;
   BuildMenus(menus);
@@ -94,24 +92,27 @@ TFunctionTableWindow::TFunctionTableWindow(TCalculator& calc, TUserInterface& ui
   Grid_->setModel(Model_);
 
   Info_->setObjectName("tableInfo");
-  Activity_->setObjectName("activity");
-  Progress_->setObjectName("progress");
-  Progress_->setRange(0, 1000);
-  Progress_->setMaximumWidth(160);
-  Cancel_->setObjectName("cancel");
-  Cancel_->setToolTip("Stops the work (Esc)");
-  connect(Cancel_, &QPushButton::clicked, this, [this] {
-    if (StopCalculation) StopCalculation();
-  });
   auto* status = new QStatusBar;
   status->setSizeGripEnabled(false);
   status->addWidget(Info_, 1);
-  status->addPermanentWidget(Activity_);
-  status->addPermanentWidget(Progress_);
-  status->addPermanentWidget(Cancel_);
-  SetProgressVisible(false);
-  ProgressTimer_->setInterval(kTickMilliseconds);
-  connect(ProgressTimer_, &QTimer::timeout, this, &TFunctionTableWindow::ShowProgress);
+  TProgressLook look;
+  look.CancelTip = "Stops the work (Esc)";
+  look.BarWidth = 160;
+  look.ShowAfterTicks = kProgressDelayTicks;
+  look.WithActivity = true;
+  Progress_ = new TProgressDisplay(
+      status, look,
+      [this] {
+        if (StopCalculation) StopCalculation();
+      },
+      this);
+  // A long first table shows its progress in the window it will fill.
+  Progress_->BeforeShowing = [this] {
+    if (!isVisible()) {
+      show();
+      raise();
+    }
+  };
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -128,39 +129,29 @@ TFunctionTableWindow::TFunctionTableWindow(TCalculator& calc, TUserInterface& ui
 TFunctionTableWindow::~TFunctionTableWindow() { Model_->ShowTable(nullptr); }
 
 void TFunctionTableWindow::BuildMenus(QMenuBar* menus) {
-  auto add = [this](QMenu* menu, const char* caption, const char* name, auto slot) {
-    QAction* a = menu->addAction(caption);
-    a->setObjectName(name);
-    connect(a, &QAction::triggered, this, slot);
-    return a;
-  };
   QMenu* file = menus->addMenu("&File");
-  add(file, "&Save As..", "saveAs", [this] { SaveAs(); });
-  add(file, "&Export .xlsx...", "exportWorkbook", [this] { ExportWorkbook(); });
+  AddMenuAction(file, "&Save As..", "saveAs", this, [this] { SaveAs(); });
+  AddMenuAction(file, "&Export .xlsx...", "exportWorkbook", this, [this] { ExportWorkbook(); });
   QMenu* option = menus->addMenu("&Option");
   NullMarker_ = option->addAction("&Null -> #NUM!");
   NullMarker_->setObjectName("nullMarker");
   NullMarker_->setCheckable(true);
   connect(NullMarker_, &QAction::toggled, this, [this](bool on) { SetNullMarker(on); });
   QMenu* window = menus->addMenu("&Window");
-  add(window, "&Main", "main", [this] {
+  AddMenuAction(window, "&Main", "main", this, [this] {
     if (OnShowMain) OnShowMain();
   });
-  add(window, "&Constants", "constants", [this] {
+  AddMenuAction(window, "&Constants", "constants", this, [this] {
     if (OnShowConstants) OnShowConstants();
   });
-  add(window, "&Excel OLE", "excel", [this] { OpenInSpreadsheet(); });
-  add(window, "C&hart", "chart", [this] { ShowChart(); });
+  AddMenuAction(window, "&Excel OLE", "excel", this, [this] { OpenInSpreadsheet(); });
+  AddMenuAction(window, "C&hart", "chart", this, [this] { ShowChart(); });
 }
 
 void TFunctionTableWindow::SetChartWindow(TChartWindow* chart) {
   Chart_ = chart;
   Chart_->TableSource = [this] { return SharedTable(); };
-  Chart_->OnShowTable = [this] {
-    show();
-    raise();
-    activateWindow();
-  };
+  Chart_->OnShowTable = [this] { ShowInFront(this); };
 }
 
 // ---- runs on the calculator's worker ------------------------------------------------------------
@@ -175,10 +166,8 @@ void TFunctionTableWindow::StartRun(const QString& activity, std::function<void(
   run(
       [this, activity] {
         Busy_ = true;
-        WorkProgress_.Begin(0);
-        Activity_->setText(activity + " (Esc stops)");
-        RunTicks_ = 0;
-        ProgressTimer_->start();
+        WorkProgress_.Start(0);
+        Progress_->Start(&WorkProgress_, activity + " (Esc stops)");
       },
       [this, work = std::move(work)] {
         // Nothing may escape into the calculator's queue; what the core
@@ -188,34 +177,10 @@ void TFunctionTableWindow::StartRun(const QString& activity, std::function<void(
         } catch (const std::exception& e) { Ui_->ShowMessage(e.what()); }
       },
       [this, finish = std::move(finish)] {
-        ProgressTimer_->stop();
-        SetProgressVisible(false);
+        Progress_->Stop();
         Busy_ = false;
         finish();
       });
-}
-
-void TFunctionTableWindow::ShowProgress() {
-  // Nothing to show before the work knows its size, nor while a message
-  // (a refusal, say) waits for the user.
-  if (WorkProgress_.Total.load(std::memory_order_relaxed) <= 0 || QApplication::activeModalWidget() != nullptr) return;
-  if (++RunTicks_ < kProgressDelayTicks) return;
-  // A long first table shows its progress in the window it will fill.
-  if (!isVisible()) {
-    show();
-    raise();
-  }
-  SetProgressVisible(true);
-  const std::int64_t total = WorkProgress_.Total.load(std::memory_order_relaxed);
-  const std::int64_t done = WorkProgress_.Done.load(std::memory_order_relaxed);
-  Progress_->setValue(total > 0 ? static_cast<int>(1000.0 * static_cast<double>(done) / static_cast<double>(total))
-                                : 0);
-}
-
-void TFunctionTableWindow::SetProgressVisible(bool visible) {
-  Activity_->setVisible(visible);
-  Progress_->setVisible(visible);
-  Cancel_->setVisible(visible);
 }
 
 void TFunctionTableWindow::ComputeTable() {
@@ -241,9 +206,7 @@ void TFunctionTableWindow::ComputeTable() {
         // The option may have changed while the table was computed.
         if (NullMarker_->isChecked() != run->NullMarker) run->Table->SetNullMarker(NullMarker_->isChecked());
         ShowNewTable(run->Table, run->ColumnWidth);
-        show();
-        raise();
-        activateWindow();
+        ShowInFront(this);
         setFocus();
       });
 }
@@ -298,12 +261,7 @@ void TFunctionTableWindow::SetNullMarker(bool on) {
 // ---- files -----------------------------------------------------------------------------------------
 
 QString TFunctionTableWindow::ChooseSaveFile(const QString& caption, const QString& filter, const QString& suffix) {
-  TFileDialog dialog(this, caption, LastFolder_, filter);
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setAcceptMode(QFileDialog::AcceptSave);  // asks before replacing a file
-  dialog.setDefaultSuffix(suffix);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return dialog.selectedFiles().front();
+  return TFileDialog::SaveFileName(this, caption, LastFolder_, filter, suffix);
 }
 
 void TFunctionTableWindow::SaveAs() {
@@ -385,16 +343,6 @@ void TFunctionTableWindow::OpenInSpreadsheet() {
 
 void TFunctionTableWindow::ShowChart() {
   if (Chart_ != nullptr) Chart_->ShowChart();
-}
-
-void TFunctionTableWindow::keyPressEvent(QKeyEvent* event) {
-  if (event->key() != Qt::Key_Escape) {
-    QWidget::keyPressEvent(event);
-  } else if (Busy_) {
-    if (StopCalculation) StopCalculation();
-  } else {
-    close();
-  }
 }
 
 }  // namespace helmax

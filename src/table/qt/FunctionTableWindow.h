@@ -9,9 +9,6 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenuBar>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -19,6 +16,7 @@
 #include "Calculator.h"
 #include "FrozenColumnsView.h"
 #include "FunctionTable.h"
+#include "ProgressDisplay.h"
 #include "QtUserInterface.h"
 #include "WorkProgress.h"
 
@@ -89,15 +87,11 @@ class TFunctionTableWindow : public QWidget {
   QString StatusText() const { return Info_->text(); }
 
  protected:
-  void keyPressEvent(QKeyEvent* event) override;
-
  private:
   void BuildMenus(QMenuBar* menus);
   // Runs work through the calculator's queue with the progress shown;
   // finish runs on this thread afterwards.
   void StartRun(const QString& activity, std::function<void()> work, std::function<void()> finish);
-  void ShowProgress();
-  void SetProgressVisible(bool visible);
   void ShowNewTable(std::shared_ptr<TFunctionTable> table, int columnWidth);
   void FitWidthToColumns();
   // The table to change in place: a copy when work elsewhere still reads it.
@@ -113,13 +107,9 @@ class TFunctionTableWindow : public QWidget {
   TChartWindow* Chart_ = nullptr;
   QAction* NullMarker_ = nullptr;
   QLabel* Info_;
-  QLabel* Activity_;
-  QProgressBar* Progress_;
-  QPushButton* Cancel_;
-  QTimer* ProgressTimer_;
-  TWorkProgress WorkProgress_;
+  TProgressDisplay* Progress_;
+  TProgress WorkProgress_;
   bool Busy_ = false;
-  int RunTicks_ = 0;
   QString LastFolder_;
 };
 
