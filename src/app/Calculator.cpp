@@ -204,8 +204,12 @@ void TCalculator::BuildFunctionTable() {
 
 void TCalculator::PrepareEngine(THelmaxComplexEval& engine) {
   engine.StopFlag = &StopFlag_;
-  engine.OnParseError = [this](THelmaxComplexEval& e) { ResultsText = ParseErrorLine(e); };
-  engine.OnExecuteError = [this](THelmaxComplexEval& e) { ResultsText = ExecuteErrorLine(e); };
+  engine.OnParseError = [this](THelmaxComplexEval& e) {
+    if (!ToolCallRunning_) ResultsText = ParseErrorLine(e);
+  };
+  engine.OnExecuteError = [this](THelmaxComplexEval& e) {
+    if (!ToolCallRunning_) ResultsText = ExecuteErrorLine(e);
+  };
 }
 
 void TCalculator::SetStepBudget(std::int64_t steps) {
@@ -223,6 +227,31 @@ void TCalculator::RefreshMemoryPanel() {
 void TCalculator::PrepareToolEngine(THelmaxComplexEval& engine) const {
   engine.StopFlag = &StopFlag_;
   engine.MaxSteps = StepBudget_;
+}
+
+std::optional<std::string> TCalculator::PrepareToolRun(THelmaxComplexEval& engine, const TValue& variableStart) {
+  PrepareToolEngine(engine);
+  RefreshStaleDefinitions();
+  if (FunctionVariable_.empty()) return std::string(kNoFunctionVariable);
+  if (DefinitionsInvalid_) return std::string(kInvalidDefinitions);
+  *ExpressionsVars_.front().Value = variableStart;
+  return std::nullopt;
+}
+
+void TCalculator::CallRunTimeFunction(int index, const TUserValuesArray& arguments, TValue& result) {
+  // The call leaves its argument in the function variable's cell, and a
+  // failing call would write its error line into the results pane (the
+  // definitions engine's error events); neither stays, however it ends.
+  struct TKeepState {
+    TCalculator& Calc;
+    TValue Variable;
+    ~TKeepState() {
+      *Calc.FunctionVariableCell_ = Variable;
+      Calc.ToolCallRunning_ = false;
+    }
+  } keep{*this, *FunctionVariableCell_};
+  ToolCallRunning_ = true;
+  Definitions_->DoRunTimeFunction(index, arguments, result);
 }
 
 bool TCalculator::DefinitionsStale() const {
@@ -288,9 +317,7 @@ void TCalculator::Report(TReport report, const std::string& message) {
 }
 
 namespace {
-const char* const kNoFunctionVariable = "Please correct function varable name";
 const char* const kWhereToSetTheVariable = " (Options > Variable)";
-const char* const kInvalidDefinitions = "Please corect user definitions";
 const char* const kOutOfMemory = "Out of memory";
 
 }  // namespace

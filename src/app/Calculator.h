@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "CalculatorForTools.h"
 #include "ConstantList.h"
 #include "Document.h"
 #include "HelmaxDateTimeEval.h"
@@ -52,7 +53,7 @@ const TCalculatorTexts& DefaultDocumentTexts();
 // keystroke would be in the way.
 enum class TReport { Box, Pane };
 
-class TCalculator : private TConstantListHost {
+class TCalculator : public TCalculatorForTools, private TConstantListHost {
  public:
   static constexpr const char* kCaption = "Calculator";
 
@@ -107,7 +108,7 @@ class TCalculator : private TConstantListHost {
   void ClearStopRequest() { StopFlag_.store(srNone); }
   // For long work of the tool windows outside the engines (a table's rows,
   // an elimination): true once a stop was asked for.
-  bool StopRequested() const { return StopFlag_.load(std::memory_order_relaxed) != srNone; }
+  bool StopRequested() const override { return StopFlag_.load(std::memory_order_relaxed) != srNone; }
   // The step budget of every evaluation of every engine (0: none).
   void SetStepBudget(std::int64_t steps);
   void SetCurrencyMode(bool currency, TReport report = TReport::Box);  // and evaluate again
@@ -115,20 +116,23 @@ class TCalculator : private TConstantListHost {
   std::string FormatPanelText() const { return CurrencyMode_ ? "TYPE: Currency" : "TYPE: Scientific"; }
   std::string MemoryPanelText() const { return MemoryPanel_; }
   void SetErrorMessageView(bool on);  // clears the results pane
+  // Empties the results pane's text (what the last evaluation showed stays
+  // told by ResultsShown()); a tool's calculation starts so.
+  void ClearResults() { ResultsText.clear(); }
 
   // ---- function variable and parameters ----
   void SetFunctionVariable(const std::string& name);
-  const std::string& FunctionVariable() const { return FunctionVariable_; }
+  const std::string& FunctionVariable() const override { return FunctionVariable_; }
   double GetParameter(int index) const override;
   void SetParameter(int index, double value) override;
 
   // ---- shared calculation state (read by tool windows) ----
-  const TUserFuncArray& FunctionTable() const { return FunctionTable_; }
+  const TUserFuncArray& FunctionTable() const override { return FunctionTable_; }
   const TUserVarArray& DefinitionsVars() const { return DefinitionsVars_; }
-  const TUserVarArray& ExpressionsVars() const { return ExpressionsVars_; }
+  const TUserVarArray& ExpressionsVars() const override { return ExpressionsVars_; }
   int SharedConstantCount() const { return SharedConstantCount_; }
-  const std::string& RunTimeFunctionsText() const { return RunTimeFunctionsText_; }
-  bool DefinitionsInvalid() const { return DefinitionsInvalid_; }
+  const std::string& RunTimeFunctionsText() const override { return RunTimeFunctionsText_; }
+  bool DefinitionsInvalid() const override { return DefinitionsInvalid_; }
   // Also set after a cell of an interpolation sheet changed.
   bool DefinitionsStale() const;
   // Compiles the definitions when they are stale (the tool windows do so
@@ -136,7 +140,13 @@ class TCalculator : private TConstantListHost {
   void RefreshStaleDefinitions(TReport report = TReport::Box);
   // Binds an engine of a tool window to the calculator's stop request and
   // step budget.
-  void PrepareToolEngine(THelmaxComplexEval& engine) const;
+  void PrepareToolEngine(THelmaxComplexEval& engine) const override;
+  // ---- TCalculatorForTools: a tool's run ----
+  std::optional<std::string> PrepareToolRun(THelmaxComplexEval& engine, const TValue& variableStart) override;
+  void CompileDefinitions() override { DefinitionsChanged(TReport::Box); }
+  int RunTimeFunctionCount() const override { return Definitions_->RunTimeFunctionCount(); }
+  std::string RunTimeFunctionText(int index) const override { return Definitions_->RunTimeFunctionText(index); }
+  void CallRunTimeFunction(int index, const TUserValuesArray& arguments, TValue& result) override;
   // The interpolation sheets, over which Lagrange and CubicSpline interpolate.
   TInterpolationSheets& InterpolationSheets() { return *Sheets_; }
   // The unit conversion table, over which Conv converts.
@@ -269,6 +279,9 @@ class TCalculator : private TConstantListHost {
   std::optional<std::pair<std::size_t, std::size_t>> ExpressionsErrorRange_;
   std::string SavedDocument_;  // the document text last read or written
   std::atomic<std::uint8_t> StopFlag_{srNone};
+  // A tool's call of a run-time function runs: its error line is not the
+  // results pane's.
+  bool ToolCallRunning_ = false;
 
   THistory History_;
   bool LogFailureReported_ = false;

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "Calculator.h"
+#include "CalculatorForTools.h"
 #include "Conversion.h"
 #include "EngineErrorMessages.h"
 #include "HelmaxDateTimeEval.h"
@@ -83,10 +83,10 @@ class TExchange {
 
   // "&Calculate". product says which message asks for a database when
   // none is open.
-  TExchangeOutcome Calculate(TCalculator& calc, const TExchangeRequest& request, TRatesProduct product);
+  TExchangeOutcome Calculate(TCalculatorForTools& calc, const TExchangeRequest& request, TRatesProduct product);
   // The quick mode: the amount converted with the last calculation's
   // conversion. errorMessages off shows "ERROR" for an amount that fails.
-  TQuickOutcome Quick(TCalculator& calc, const std::string& amount, bool errorMessages);
+  TQuickOutcome Quick(TCalculatorForTools& calc, const std::string& amount, bool errorMessages);
 
   // What the last calculation left (empty until one got as far as a
   // result, and after an open).
@@ -129,11 +129,14 @@ class TExchange {
     std::string QuoteDays;
   };
 
-  bool CheckDefinitions(TCalculator& calc);
+  // The calculator ready for a run with an amount; false (shown) when it
+  // is not.
+  bool PrepareRun(TCalculatorForTools& calc);
   // Compiles and evaluates a text; false after an error (shown by the
   // handlers bound at the time).
   bool Evaluate(const std::string& text, const TUserVarArray* variables, TValue& result);
-  TExchangeOutcome CalculateUnguarded(TCalculator& calc, const TExchangeRequest& request, TRatesProduct product);
+  TExchangeOutcome CalculateUnguarded(TCalculatorForTools& calc, const TExchangeRequest& request,
+                                      TRatesProduct product);
   void BindMessageBoxes();
 
   TUserInterface& Ui_;
