@@ -78,8 +78,6 @@ class TExchange {
   TOpenOutcome Adopt(std::unique_ptr<TRatesDatabase> database);
   void Close();
   bool HasDatabase() const { return Database_ != nullptr; }
-  // For the queries of tests and benchmarks.
-  TRatesDatabase* Database() { return Database_.get(); }
 
   // "&Calculate". product says which message asks for a database when
   // none is open.
@@ -92,13 +90,10 @@ class TExchange {
   // result, and after an open).
   const std::string& DateText() const { return Remembered_.DateText; }
   const std::string& ReferenceCode() const { return Remembered_.ReferenceCode; }
-  const std::string& FromCode() const { return Remembered_.FromCode; }
-  const std::string& ToCode() const { return Remembered_.ToCode; }
   const std::string& Formula() const { return Remembered_.Conversion.Formula; }
   // The days of the quotes used, when they were the latest on or before the
   // date ("quotes of 12.30.2008"); empty otherwise.
   const std::string& QuoteDays() const { return Remembered_.QuoteDays; }
-  void ForgetCalculation() { Remembered_ = {}; }
 
   // The newest exchange date, the oldest today's date when there are no
   // quotes (the function Last). Throws TRatesDatabaseError.

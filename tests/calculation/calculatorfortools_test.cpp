@@ -96,9 +96,11 @@ TEST_F(ToolThroughTheDoor, TableRowsAreTheRunTimeFunctionAtEachPoint) {
   TFunctionTable table;
   ASSERT_EQ(ComputeFunctionTable(Calc, Ui, TableRangeOf(Calc), false, table), TTableOutcome::Done);
   EXPECT_EQ(Calc.Compiles, 1);
-  ASSERT_EQ(table.FunctionCount(), 1);      // g takes two arguments
-  ASSERT_EQ(table.RowCount(), 5);           // 0, 0.25, ..., 1
-  EXPECT_EQ(table.CellNumber(2, 1), 1.25);  // f(0.5) = 0.25 + 1
+  ASSERT_EQ(table.FunctionCount(), 1);    // g takes two arguments
+  ASSERT_EQ(table.RowCount(), 5);         // 0, 0.25, ..., 1
+  const int f = table.ColumnCount() - 1;  // the function's column follows the row number and x
+  EXPECT_EQ(table.Header(f), "f(x)");
+  EXPECT_EQ(table.CellNumber(2, f), 1.25);  // f(0.5) = 0.25 + 1
 }
 
 TEST_F(ToolThroughTheDoor, ExchangeWithTheFunctionVariableNull) {

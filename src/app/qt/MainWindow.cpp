@@ -55,9 +55,9 @@ TMainWindow::TMainWindow(TCalculatorFiles files, TUserInterface* ui, QWidget* pa
   Calc_ = std::make_unique<TCalculator>(*GuiUi_, std::move(files));
   Calc_->SetStepBudget(kStepBudget);  // until the settings are read
   // One bad expression leaves the others' results in sight.
-  Calc_->KeepOtherResults = true;
+  Calc_->SetKeepOtherResults(true);
   // A document or history entry shows its panes before it is calculated.
-  Calc_->OnPanesLoaded = [this](const std::string& definitions, const std::string& expressions) {
+  Calc_->SetOnPanesLoaded([this](const std::string& definitions, const std::string& expressions) {
     const std::uint64_t run = Runner_->RunNumber();
     QMetaObject::invokeMethod(
         this,
@@ -69,7 +69,7 @@ TMainWindow::TMainWindow(TCalculatorFiles files, TUserInterface* ui, QWidget* pa
           SetPaneText(ExpressionsPane_, expressions);
         },
         Qt::QueuedConnection);
-  };
+  });
   Runner_ = new TCalculationRunner(this);
   // A tool's long work shows its progress in the tool: the panes stay.
   connect(Runner_, &TCalculationRunner::LongRun, this, [this] {
@@ -89,7 +89,7 @@ TMainWindow::TMainWindow(TCalculatorFiles files, TUserInterface* ui, QWidget* pa
   MemoryTimer_->start();
   // The function-variable dialog exists for the whole run: every
   // definitions compile applies the name it shows.
-  Calc_->FunctionVariableDialogText = Calc_->FunctionVariable();
+  Calc_->SetFunctionVariableDialogText(Calc_->FunctionVariable());
   BuildPanes();
   BuildMenus();
   BuildStatusBar();
@@ -184,7 +184,7 @@ void TMainWindow::BuildMenus() {
   connect(Save_, &QAction::triggered, this, &TMainWindow::SaveFile);
   connect(AddAction(file, "Save &As...", "saveAs"), &QAction::triggered, this, &TMainWindow::SaveFileAs);
   connect(file, &QMenu::aboutToShow, this, [this] {
-    if (Idle()) Save_->setEnabled(Calc_->DocumentFileValid);
+    if (Idle()) Save_->setEnabled(Calc_->DocumentFileValid());
   });
 
   QMenu* edit = menuBar()->addMenu("&Edit");
@@ -347,10 +347,10 @@ void TMainWindow::ClearHistory() {
 
 void TMainWindow::OpenFile() {
   Enqueue(TWork::Command, [this] {
-    Calc_->Caption = TCalculator::kCaption;
-    setWindowTitle(QString::fromStdString(Calc_->Caption));
+    Calc_->ResetCaption();
+    setWindowTitle(QString::fromStdString(Calc_->Caption()));
     const QString file =
-        TFileDialog::OpenFileName(this, "Open", QString::fromStdString(Calc_->Settings.FilePath), kFileFilter);
+        TFileDialog::OpenFileName(this, "Open", QString::fromStdString(Calc_->Settings().FilePath), kFileFilter);
     if (!file.isEmpty()) OpenDocument(file);
   });
 }
@@ -359,7 +359,7 @@ void TMainWindow::OpenDocument(const QString& fileName) {
   const std::string name = fileName.toStdString();
   Enqueue(TWork::Command, {}, [this, name] {
     Calc_->Open(name);
-    Calc_->Settings.FilePath = name;
+    Calc_->Settings().FilePath = name;
   });
 }
 
@@ -370,9 +370,9 @@ void TMainWindow::SaveFile() {
 
 void TMainWindow::SaveFileAs() {
   Enqueue(TWork::Command, [this] {
-    Calc_->Caption = TCalculator::kCaption;
-    setWindowTitle(QString::fromStdString(Calc_->Caption));
-    TFileDialog dialog(this, "Save As", QString::fromStdString(Calc_->Settings.FilePath), kFileFilter);
+    Calc_->ResetCaption();
+    setWindowTitle(QString::fromStdString(Calc_->Caption()));
+    TFileDialog dialog(this, "Save As", QString::fromStdString(Calc_->Settings().FilePath), kFileFilter);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix("txt");
@@ -386,7 +386,7 @@ void TMainWindow::SaveDocumentAs(const QString& fileName) {
   Enqueue(
       TWork::Command, [this] { EditsChanged(); },
       [this, name] {
-        if (Calc_->SaveAs(name)) Calc_->Settings.FilePath = name;
+        if (Calc_->SaveAs(name)) Calc_->Settings().FilePath = name;
       });
 }
 
@@ -394,7 +394,7 @@ void TMainWindow::SaveDocumentAs(const QString& fileName) {
 // its menus comes in front of it.
 void TMainWindow::SetTimeLimit(int seconds) {
   seconds = std::max(0, seconds);
-  Calc_->Settings.TimeLimit = seconds;
+  Calc_->Settings().TimeLimit = seconds;
   for (QAction* a : Action("timeLimit5")->actionGroup()->actions()) {
     const QSignalBlocker quiet(a);
     a->setChecked(a->data().toInt() == seconds);
@@ -529,7 +529,7 @@ void TMainWindow::FirstActivated() {
 // The frame's position and the client's size: what move() and resize()
 // take back, so that a restart puts the window where it was.
 void TMainWindow::CollectSettings() {
-  TSettings& s = Calc_->Settings;
+  TSettings& s = Calc_->Settings();
   const QPoint at = pos();
   s.Geometry = {at.y(),
                 at.x(),
@@ -542,8 +542,8 @@ void TMainWindow::CollectSettings() {
 }
 
 void TMainWindow::ApplySettings() {
-  const TSettings& s = Calc_->Settings;
-  if (Calc_->GeometryRead) {
+  const TSettings& s = Calc_->Settings();
+  if (Calc_->GeometryRead()) {
     const QRect wanted(s.Geometry.Left, s.Geometry.Top, s.Geometry.Width, s.Geometry.Height);
     if (wanted.width() >= 3 * kMinimumPane && wanted.height() >= 4 * kMinimumPane) {
       const QRect placed = ClampToScreen(wanted);
@@ -573,10 +573,10 @@ bool TMainWindow::AskToSaveChanges() {
     case TAnswer::Cancel: return false;
     case TAnswer::Yes: break;
   }
-  if (Calc_->DocumentFileValid) {
+  if (Calc_->DocumentFileValid()) {
     Runner_->Run([this] { Calc_->Save(); });
   } else {
-    TFileDialog dialog(this, "Save As", QString::fromStdString(Calc_->Settings.FilePath), kFileFilter);
+    TFileDialog dialog(this, "Save As", QString::fromStdString(Calc_->Settings().FilePath), kFileFilter);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix("txt");
@@ -604,8 +604,8 @@ void TMainWindow::closeEvent(QCloseEvent* event) {
     return;
   }
   CollectSettings();
-  Calc_->Settings.ConvFilePath = Calc_->Conversions().FilePath();
-  Calc_->Settings.PTEFilePath = Periodic_->FilePath();
+  Calc_->Settings().ConvFilePath = Calc_->Conversions().FilePath();
+  Calc_->Settings().PTEFilePath = Periodic_->FilePath();
   Calc_->WriteToIniFile();
   // The program ends with its main window.
   Help_->close();

@@ -46,7 +46,7 @@ void TMainWindow::BuildPanes() {
     pane->setTabChangesFocus(true);
     pane->installEventFilter(this);
   }
-  DefinitionsPane_->setPlainText(QString::fromStdString(Calc_->DefinitionsText));
+  DefinitionsPane_->setPlainText(QString::fromStdString(Calc_->Definitions()));
   DefinitionsGroup_ = Group("User variables and functions ", DefinitionsPane_);
   ExpressionsGroup_ = Group("Mathematical expressions", ExpressionsPane_);
   ResultsGroup_ = Group("Results", ResultsPane_);
@@ -97,13 +97,13 @@ void TMainWindow::SyncFromCore() {
   if (Runner_->Busy()) return;
   // Only what the core itself put in a pane (a document, Undo, Clear) goes
   // in: text typed meanwhile, which the core has not taken yet, stays.
-  if (Calc_->DefinitionsText != DefinitionsTaken_) {
-    SetPaneText(DefinitionsPane_, Calc_->DefinitionsText);
-    DefinitionsTaken_ = Calc_->DefinitionsText;
+  if (Calc_->Definitions() != DefinitionsTaken_) {
+    SetPaneText(DefinitionsPane_, Calc_->Definitions());
+    DefinitionsTaken_ = Calc_->Definitions();
   }
-  if (Calc_->ExpressionsText != ExpressionsTaken_) {
-    SetPaneText(ExpressionsPane_, Calc_->ExpressionsText);
-    ExpressionsTaken_ = Calc_->ExpressionsText;
+  if (Calc_->Expressions() != ExpressionsTaken_) {
+    SetPaneText(ExpressionsPane_, Calc_->Expressions());
+    ExpressionsTaken_ = Calc_->Expressions();
   }
   SyncNames();
   ShowResults();
@@ -111,13 +111,13 @@ void TMainWindow::SyncFromCore() {
   Panels_[0]->setText(QString::fromStdString(Calc_->FormatPanelText()));
   Panels_[1]->setText(QString::fromStdString(Calc_->HistoryPanelText()));
   Panels_[2]->setText(QString::fromStdString(Calc_->MemoryPanelText()));
-  setWindowTitle(QString::fromStdString(Calc_->Caption));
+  setWindowTitle(QString::fromStdString(Calc_->Caption()));
   Undo_->setEnabled(Calc_->History().UndoEnabled());
   Redo_->setEnabled(Calc_->History().RedoEnabled());
-  Save_->setEnabled(Calc_->DocumentFileValid);
-  if (QAction* a = Action("errorMessage"); a->isChecked() != Calc_->ErrorMessageView) {
+  Save_->setEnabled(Calc_->DocumentFileValid());
+  if (QAction* a = Action("errorMessage"); a->isChecked() != Calc_->ErrorMessageView()) {
     const QSignalBlocker quiet(a);
-    a->setChecked(Calc_->ErrorMessageView);
+    a->setChecked(Calc_->ErrorMessageView());
   }
   Action(Calc_->CurrencyMode() ? "currency" : "scientific")->setChecked(true);
 }
@@ -152,15 +152,15 @@ void TMainWindow::SyncNames() {
 // The results, on the lines of their expressions when asked for and the
 // pane holds one expression per line; the place of a failure is marked.
 void TMainWindow::ShowResults() {
-  QString shown = QString::fromStdString(Calc_->ResultsText);
+  QString shown = QString::fromStdString(Calc_->Results());
   if (Calc_->ResultsShown() && !Calc_->PartialResults()) {
-    const std::string& all = Calc_->ResultsText;
+    const std::string& all = Calc_->Results();
     const std::size_t lastLine = all.rfind('\n');
     const QString last = QString::fromStdString(lastLine == std::string::npos ? all : all.substr(lastLine + 1));
     if (!last.isEmpty()) LastResult_ = last;
   }
   if (AlignedResults_ && Calc_->ResultsShown()) {
-    if (const auto lines = ExpressionLines(Calc_->ExpressionsText)) {
+    if (const auto lines = ExpressionLines(Calc_->Expressions())) {
       std::vector<std::string> results;
       for (const QString& r : shown.split('\n')) results.push_back(r.toStdString());
       if (results.size() == lines->size())
@@ -170,7 +170,7 @@ void TMainWindow::ShowResults() {
   ResultsPane_->setPlainText(shown);
   if (AlignedResults_) ResultsPane_->verticalScrollBar()->setValue(ExpressionsPane_->verticalScrollBar()->value());
   if (const auto& range = Calc_->ExpressionsErrorRange()) {
-    const std::string& text = Calc_->ExpressionsText;
+    const std::string& text = Calc_->Expressions();
     auto at = [&](std::size_t byte) {
       return static_cast<int>(
           QString::fromUtf8(text.data(), static_cast<qsizetype>(std::min(byte, text.size()))).size());
@@ -214,7 +214,7 @@ void TMainWindow::AppendExpression(const QString& expression) {
 }
 
 void TMainWindow::ClearResults() {
-  Calc_->ResultsText.clear();
+  Calc_->ClearResults();
   ResultsPane_->clear();
 }
 

@@ -57,14 +57,14 @@ void TMainWindow::CreateConstantsLibrary() {
   LibraryWindow_->BeforeCoreAccess = [this] { StopAndWait(); };
   Constants_->OnShowLibrary = [this] { ShowConstantsLibrary(); };
   // The library the settings remember, or the default one.
-  LibraryWindow_->LoadLibrary(Calc_->Settings.ConstFilePath);
+  LibraryWindow_->LoadLibrary(Calc_->Settings().ConstFilePath);
 }
 
 void TMainWindow::ShowConstantsLibrary() { LibraryWindow_->ShowLibrary(); }
 
 bool TMainWindow::CloseConstantsLibrary() {
   if (!LibraryWindow_->MayExit()) return false;
-  Calc_->Settings.ConstFilePath = Library_->FilePath();
+  Calc_->Settings().ConstFilePath = Library_->FilePath();
   LibraryWindow_->close();
   return true;
 }
@@ -170,7 +170,7 @@ void TMainWindow::CreateConversionTools() {
   // The table the settings remember, or the default one (written when
   // missing); nothing calculates yet.
   StopAndWait();
-  Calc_->Conversions().LoadAtStart(Calc_->Settings.ConvFilePath, Calc_->Files().ConversionTable);
+  Calc_->Conversions().LoadAtStart(Calc_->Settings().ConvFilePath, Calc_->Files().ConversionTable);
   Conversion_ = new TUnitConversionWindow(*Calc_, this);
   Conversion_->RunForTool = [this](std::function<void()> prepare, std::function<void()> work,
                                    std::function<void()> finish) {
@@ -233,7 +233,7 @@ void TMainWindow::CreatePeriodicTable() {
   // The file the settings remember, or the default one (written when missing).
   TUserInterface& periodicUi = NewToolUi();
   Periodic_ = std::make_unique<TPeriodicTable>(periodicUi);
-  Periodic_->LoadAtStart(Calc_->Settings.PTEFilePath, Calc_->Files().PeriodicTable);
+  Periodic_->LoadAtStart(Calc_->Settings().PTEFilePath, Calc_->Files().PeriodicTable);
   ElementWindow_ = new TElementWindow(*Periodic_, Calc_->Constants(), this);
   PeriodicWindow_ = new TPeriodicTableWindow(*Periodic_, *ElementWindow_, Calc_->Files().PeriodicTable, this);
   PlaceToolUi(periodicUi, PeriodicWindow_);

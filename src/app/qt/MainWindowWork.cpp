@@ -51,7 +51,7 @@ void TMainWindow::ProcessQueue() {
       EditsAtRun_ = Edits_;
       Calc_->ClearStopRequest();
       ToolStop_.store(false);
-      Calc_->SetStepBudget(Calc_->Settings.TimeLimit * kStepsPerSecond);
+      Calc_->SetStepBudget(Calc_->Settings().TimeLimit * kStepsPerSecond);
       Runner_->Run(next.Work);
       Running_ = TWork::Command;
     }
@@ -179,13 +179,13 @@ void TMainWindow::EditsChanged() {
 }
 
 void TMainWindow::TakeDefinitions() {
-  Calc_->DefinitionsText = DefinitionsPane_->toPlainText().toStdString();
-  DefinitionsTaken_ = Calc_->DefinitionsText;
+  Calc_->SetDefinitions(DefinitionsPane_->toPlainText().toStdString());
+  DefinitionsTaken_ = Calc_->Definitions();
 }
 
 void TMainWindow::TakeExpressions() {
-  Calc_->ExpressionsText = ExpressionsPane_->toPlainText().toStdString();
-  ExpressionsTaken_ = Calc_->ExpressionsText;
+  Calc_->SetExpressions(ExpressionsPane_->toPlainText().toStdString());
+  ExpressionsTaken_ = Calc_->Expressions();
 }
 
 }  // namespace helmax
