@@ -45,9 +45,9 @@ struct TCalculatorSetup {
   TCalculator Calc{Ui};
   explicit TCalculatorSetup(int count = 200) {
     Calc.FirstActivation();  // the built-in default document
-    Calc.ExpressionsText = Pane(count);
+    Calc.SetExpressions(Pane(count));
     Calc.ExpressionsChanged();
-    if (!Calc.ResultsShown()) std::fprintf(stderr, "pane failed: %s\n", Calc.ResultsText.c_str());
+    if (!Calc.ResultsShown()) std::fprintf(stderr, "pane failed: %s\n", Calc.Results().c_str());
   }
 };
 
@@ -58,7 +58,7 @@ void BM_FullCycle_Ours(benchmark::State& state) {
   for (auto _ : state) {
     s.Calc.DefinitionsChanged();
     s.Calc.ExpressionsChanged();
-    benchmark::DoNotOptimize(s.Calc.ResultsText.data());
+    benchmark::DoNotOptimize(s.Calc.Results().data());
   }
 }
 BENCHMARK(BM_FullCycle_Ours)->Unit(benchmark::kMicrosecond);
@@ -68,7 +68,7 @@ void BM_ExpressionsKeystroke_Ours(benchmark::State& state) {
   TCalculatorSetup s;
   for (auto _ : state) {
     s.Calc.ExpressionsChanged();
-    benchmark::DoNotOptimize(s.Calc.ResultsText.data());
+    benchmark::DoNotOptimize(s.Calc.Results().data());
   }
 }
 BENCHMARK(BM_ExpressionsKeystroke_Ours)->Unit(benchmark::kMicrosecond);
@@ -78,7 +78,7 @@ void BM_LargePaneKeystroke_Ours(benchmark::State& state) {
   TCalculatorSetup s(20000);
   for (auto _ : state) {
     s.Calc.ExpressionsChanged();
-    benchmark::DoNotOptimize(s.Calc.ResultsText.data());
+    benchmark::DoNotOptimize(s.Calc.Results().data());
   }
 }
 BENCHMARK(BM_LargePaneKeystroke_Ours)->Unit(benchmark::kMillisecond);
@@ -112,7 +112,7 @@ void BM_FullCycle_Qalculate(benchmark::State& state) {
       std::fprintf(stderr, "%s: libqalculate %s\n", expressions[static_cast<std::size_t>(i)].c_str(),
                    m.print(po).c_str());
     }
-    std::fprintf(stderr, "ours: %s ...\n", ours.Calc.ResultsText.substr(0, 60).c_str());
+    std::fprintf(stderr, "ours: %s ...\n", ours.Calc.Results().substr(0, 60).c_str());
     return true;
   }();
   (void)checked;

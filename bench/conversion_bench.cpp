@@ -121,12 +121,12 @@ BENCHMARK(BM_ConvTenSteps);
 // The same conversion typed into the expressions pane (compile included).
 void BM_ConvInExpressionsPane(benchmark::State& state) {
   TChain chain;
-  chain.Calc.ExpressionsText = "Conv(1, 1, 11, 2)";
+  chain.Calc.SetExpressions("Conv(1, 1, 11, 2)");
   for (auto _ : state) {
     chain.Calc.ExpressionsChanged();
-    benchmark::DoNotOptimize(chain.Calc.ResultsText.data());
+    benchmark::DoNotOptimize(chain.Calc.Results().data());
   }
-  if (chain.Calc.ResultsText.find("Invalid") != std::string::npos) state.SkipWithError(chain.Calc.ResultsText.c_str());
+  if (chain.Calc.Results().find("Invalid") != std::string::npos) state.SkipWithError(chain.Calc.Results().c_str());
 }
 BENCHMARK(BM_ConvInExpressionsPane);
 

@@ -11,6 +11,7 @@
 #include <map>
 #include <string>
 
+#include "Calculator.h"
 #include "ChartData.h"
 #include "TableComputation.h"
 #include "TableFiles.h"

@@ -16,10 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   calc.LoadDocumentText(text);
   calc.RestoreSnapshot(text);
   // Whatever was loaded, the cycle runs and the state can be written back.
-  calc.ExpressionsText = "1+1";
+  calc.SetExpressions("1+1");
   calc.ExpressionsChanged();
   const std::string snapshot = calc.TakeSnapshot();
-  if (!HoldsBrace(calc.DefinitionsText) && !HoldsBrace(calc.ExpressionsText) && !HoldsBrace(calc.ResultsText)) {
+  if (!HoldsBrace(calc.Definitions()) && !HoldsBrace(calc.Expressions()) && !HoldsBrace(calc.Results())) {
     // What the calculator writes, it reads back.
     if (!ReadSnapshotSections(snapshot)) __builtin_trap();
   }

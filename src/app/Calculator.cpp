@@ -140,7 +140,7 @@ TCalculator::TCalculator(TUserInterface& ui, TCalculatorFiles files)
   Sheets_->SetStopTest([this] { return StopRequested(); });
   ConstantList_ =
       std::make_unique<TConstantList>(*Constants_, FunctionTable_, static_cast<TConstantListHost&>(*this), Ui_);
-  DefinitionsText = kDefaultDefinitions;
+  DefinitionsText_ = kDefaultDefinitions;
   DefinitionsStale_ = true;
   Clock_ = SystemClockNow;
   RefreshMemoryPanel();
@@ -204,8 +204,12 @@ void TCalculator::BuildFunctionTable() {
 
 void TCalculator::PrepareEngine(THelmaxComplexEval& engine) {
   engine.StopFlag = &StopFlag_;
-  engine.OnParseError = [this](THelmaxComplexEval& e) { ResultsText = ParseErrorLine(e); };
-  engine.OnExecuteError = [this](THelmaxComplexEval& e) { ResultsText = ExecuteErrorLine(e); };
+  engine.OnParseError = [this](THelmaxComplexEval& e) {
+    if (!ToolCallRunning_) ResultsText_ = ParseErrorLine(e);
+  };
+  engine.OnExecuteError = [this](THelmaxComplexEval& e) {
+    if (!ToolCallRunning_) ResultsText_ = ExecuteErrorLine(e);
+  };
 }
 
 void TCalculator::SetStepBudget(std::int64_t steps) {
@@ -223,6 +227,31 @@ void TCalculator::RefreshMemoryPanel() {
 void TCalculator::PrepareToolEngine(THelmaxComplexEval& engine) const {
   engine.StopFlag = &StopFlag_;
   engine.MaxSteps = StepBudget_;
+}
+
+std::optional<std::string> TCalculator::PrepareToolRun(THelmaxComplexEval& engine, const TValue& variableStart) {
+  PrepareToolEngine(engine);
+  RefreshStaleDefinitions();
+  if (FunctionVariable_.empty()) return std::string(kNoFunctionVariable);
+  if (DefinitionsInvalid_) return std::string(kInvalidDefinitions);
+  *ExpressionsVars_.front().Value = variableStart;
+  return std::nullopt;
+}
+
+void TCalculator::CallRunTimeFunction(int index, const TUserValuesArray& arguments, TValue& result) {
+  // The call leaves its argument in the function variable's cell, and a
+  // failing call would write its error line into the results pane (the
+  // definitions engine's error events); neither stays, however it ends.
+  struct TKeepState {
+    TCalculator& Calc;
+    TValue Variable;
+    ~TKeepState() {
+      *Calc.FunctionVariableCell_ = Variable;
+      Calc.ToolCallRunning_ = false;
+    }
+  } keep{*this, *FunctionVariableCell_};
+  ToolCallRunning_ = true;
+  Definitions_->DoRunTimeFunction(index, arguments, result);
 }
 
 bool TCalculator::DefinitionsStale() const {
@@ -270,12 +299,12 @@ void TCalculator::SetFunctionVariable(const std::string& name) {
   // The expressions engine then knows exactly the constants as variables.
   Expressions_->VerifySyntaxSemantics(names);
   FunctionVariable_ = Expressions_->IsValidIdentName(name) ? std::string(Trim(name)) : std::string();
-  if (FunctionVariableDialogText) FunctionVariableDialogText = FunctionVariable_;
+  if (FunctionVariableDialogText_) FunctionVariableDialogText_ = FunctionVariable_;
 }
 
 void TCalculator::RevalidateFunctionVariable(bool withCurrentName) {
   if (withCurrentName) SetFunctionVariable(FunctionVariable_);
-  if (FunctionVariableDialogText) SetFunctionVariable(*FunctionVariableDialogText);
+  if (FunctionVariableDialogText_) SetFunctionVariable(*FunctionVariableDialogText_);
 }
 
 // ---- evaluation cycle ---------------------------------------------------------------
@@ -284,13 +313,11 @@ void TCalculator::RevalidateFunctionVariable(bool withCurrentName) {
 // pane while typing.
 void TCalculator::Report(TReport report, const std::string& message) {
   if (report == TReport::Box) Ui_.ShowMessage(message);
-  else ResultsText = message;
+  else ResultsText_ = message;
 }
 
 namespace {
-const char* const kNoFunctionVariable = "Please correct function varable name";
 const char* const kWhereToSetTheVariable = " (Options > Variable)";
-const char* const kInvalidDefinitions = "Please corect user definitions";
 const char* const kOutOfMemory = "Out of memory";
 
 }  // namespace
@@ -307,20 +334,20 @@ void TCalculator::DefinitionsChanged(TReport report) {
   if (DefinitionsOutOfMemory_) {
     DefinitionsStale_ = true;
     DefinitionsError_ = kOutOfMemory;
-    ResultsText.clear();
+    ResultsText_.clear();
     Report(report, kOutOfMemory);
     return;
   }
-  if (DefinitionsInvalid_ && DefinitionsError_.empty()) DefinitionsError_ = ResultsText;
+  if (DefinitionsInvalid_ && DefinitionsError_.empty()) DefinitionsError_ = ResultsText_;
 }
 
 void TCalculator::DefinitionsCompile(TReport report) {
   ++NamesVersion_;
   DefinitionsInvalid_ = true;
   DefinitionsError_.clear();
-  ResultsText.clear();
+  ResultsText_.clear();
   ResultsShown_ = false;
-  if (FunctionVariableDialogText) SetFunctionVariable(*FunctionVariableDialogText);
+  if (FunctionVariableDialogText_) SetFunctionVariable(*FunctionVariableDialogText_);
   if (FunctionVariable_.empty()) {
     DefinitionsError_ = kNoFunctionVariable;
     Report(report, report == TReport::Pane ? kNoFunctionVariable + std::string(kWhereToSetTheVariable)
@@ -337,7 +364,7 @@ void TCalculator::DefinitionsCompile(TReport report) {
     for (const TVariable* c : *constants) DefinitionsVars_.push_back({c->Name, c->Value, 1});
   SharedConstantCount_ = Constants_->VariableCount();
 
-  Definitions_->VerifySyntaxSemantics(DefinitionsSource(DefinitionsText), DefinitionsVars_, true);
+  Definitions_->VerifySyntaxSemantics(DefinitionsSource(DefinitionsText_), DefinitionsVars_, true);
   if (Definitions_->Error) {
     DefinitionsOutOfMemory_ = Definitions_->RanOutOfMemory();
     return;
@@ -366,13 +393,13 @@ void TCalculator::ExpressionsChanged(TReport report) {
     EvaluateExpressions(report);
   } catch (const std::bad_alloc&) {
     ResultsShown_ = PartialResults_ = false;
-    ResultsText.clear();
+    ResultsText_.clear();
     Report(report, kOutOfMemory);
   }
 }
 
 void TCalculator::EvaluateExpressions(TReport report) {
-  ResultsText.clear();
+  ResultsText_.clear();
   ResultsShown_ = false;
   PartialResults_ = false;
   ExpressionsErrorRange_.reset();
@@ -385,11 +412,11 @@ void TCalculator::EvaluateExpressions(TReport report) {
   if (DefinitionsInvalid_) {
     // (Out of memory was said when the definitions compiled.)
     if (!DefinitionsOutOfMemory_) Report(report, kInvalidDefinitions);
-    else if (report == TReport::Pane) ResultsText = kOutOfMemory;
+    else if (report == TReport::Pane) ResultsText_ = kOutOfMemory;
     return;
   }
   *ExpressionsVars_.front().Value = TValue::MakeReal(EngineNaN());
-  const std::string source = RemoveLineEnds(ExpressionsText);
+  const std::string source = RemoveLineEnds(ExpressionsText_);
   Expressions_->SetCurrencyNumbers(CurrencyMode_);
   Auxiliary_->SetCurrencyNumbers(CurrencyMode_);
   const TPaneRun run = RunPane(source);
@@ -399,13 +426,13 @@ void TCalculator::EvaluateExpressions(TReport report) {
   }
   LocateError(run.Compiled ? run.FailedExpression : -1);
   // Not after a stop: the others would be stopped as well.
-  if (KeepOtherResults && !StopRequested()) ShowOtherResults(run);
+  if (KeepOtherResults_ && !StopRequested()) ShowOtherResults(run);
 }
 
 // Compiles and runs a pane's text (line ends removed). Its results, one line
-// per expression, or its error line, end up in ResultsText.
+// per expression, or its error line, end up in ResultsText_.
 TCalculator::TPaneRun TCalculator::RunPane(const std::string& source) {
-  ResultsText.clear();
+  ResultsText_.clear();
   int first = 1;
   // Variables of the definitions that a run-time function may assign when
   // it runs here; restored after the run so that an evaluation leaves the
@@ -439,17 +466,17 @@ TCalculator::TPaneRun TCalculator::RunPane(const std::string& source) {
     // fail, the outcome is the one of the plain order.
     compileWithFunctions();
     if (Expressions_->Error) {
-      ResultsText.clear();
+      ResultsText_.clear();
       compileAlone();
       if (notDefined()) {
-        ResultsText.clear();
+        ResultsText_.clear();
         compileWithFunctions();
       }
     }
   } else {
     compileAlone();
     if (notDefined()) {
-      ResultsText.clear();
+      ResultsText_.clear();
       compileWithFunctions();
     }
   }
@@ -461,7 +488,7 @@ TCalculator::TPaneRun TCalculator::RunPane(const std::string& source) {
     // The lines go into the former text's storage: a long pane's results
     // would otherwise grow a new string by doubling, copying it each time.
     std::string out;
-    out.swap(ResultsText);
+    out.swap(ResultsText_);
     out.clear();
     for (int i = first; i <= Expressions_->ExpressionCount; ++i) {
       const TValue& v = *results[i - 1];
@@ -469,9 +496,9 @@ TCalculator::TPaneRun TCalculator::RunPane(const std::string& source) {
       if (!CurrencyMode_ || v.IsCurrency()) AppendValueText(out, v);
       else out += "Not Currency";
     }
-    ResultsText = std::move(out);
+    ResultsText_ = std::move(out);
   } else {
-    if (!ErrorMessageView) ResultsText = "ERROR";
+    if (!ErrorMessageView_) ResultsText_ = "ERROR";
     if (run.Compiled) run.FailedExpression = Expressions_->FailedExpression() - (first - 1);
     run.ErrorMessage = Expressions_->ErrorMessage;
   }
@@ -536,22 +563,22 @@ bool UsesName(std::string_view text, const std::string& lowerName) {
 // to (through any chain). The others are evaluated again without those; a
 // further failure among them is placed the same way.
 void TCalculator::ShowOtherResults(const TPaneRun& failedRun) {
-  const auto ranges = ExpressionRanges(ExpressionsText);
+  const auto ranges = ExpressionRanges(ExpressionsText_);
   const std::size_t n = ranges.size();
   if (n < 2) return;
   std::vector<std::string> texts(n);
   for (std::size_t i = 0; i < n; ++i)
-    texts[i] = RemoveLineEnds(ExpressionsText.substr(ranges[i].first, ranges[i].second - ranges[i].first));
+    texts[i] = RemoveLineEnds(ExpressionsText_.substr(ranges[i].first, ranges[i].second - ranges[i].first));
   int failed =
-      FailedIndex(ExpressionsText, ranges, failedRun.Compiled, failedRun.FailedExpression, failedRun.ErrorMessage);
+      FailedIndex(ExpressionsText_, ranges, failedRun.Compiled, failedRun.FailedExpression, failedRun.ErrorMessage);
   std::vector<std::string> lines(n);
   std::vector<bool> left(n, false);  // failed or depends on a failure
-  const std::string paneError = ResultsText;
+  const std::string paneError = ResultsText_;
   std::string errorLine = paneError;
   const std::optional<std::pair<std::size_t, std::size_t>> errorRange = ExpressionsErrorRange_;
   for (std::size_t round = 0; round < n; ++round) {
     if (failed < 0) {  // a failure that cannot be placed: the pane's error line alone
-      ResultsText = paneError;
+      ResultsText_ = paneError;
       return;
     }
     left[static_cast<std::size_t>(failed)] = true;
@@ -581,22 +608,22 @@ void TCalculator::ShowOtherResults(const TPaneRun& failedRun) {
     if (run.Ok) {
       std::size_t k = 0, from = 0;
       for (; k < kept.size(); ++k) {
-        const std::size_t end = std::min(ResultsText.find('\n', from), ResultsText.size());
-        lines[kept[k]] = ResultsText.substr(from, end - from);
+        const std::size_t end = std::min(ResultsText_.find('\n', from), ResultsText_.size());
+        lines[kept[k]] = ResultsText_.substr(from, end - from);
         from = end + 1;
       }
       break;
     }
     const int again = FailedIndex(pane, ExpressionRanges(pane), run.Compiled, run.FailedExpression, run.ErrorMessage);
     failed = again < 0 ? -1 : static_cast<int>(kept[static_cast<std::size_t>(again)]);
-    errorLine = ResultsText;
+    errorLine = ResultsText_;
   }
   std::string out;
   for (std::size_t i = 0; i < n; ++i) {
     if (i > 0) out += '\n';
     out += lines[i];
   }
-  ResultsText = std::move(out);
+  ResultsText_ = std::move(out);
   ResultsShown_ = true;
   PartialResults_ = true;
   // The mark stays on the first failure.
@@ -630,12 +657,12 @@ bool TCalculator::CallsRunTimeFunction(std::string_view source) const {
 // (failedExpression >= 0, a run) or the fragment the compile names.
 void TCalculator::LocateError(int failedExpression) {
   if (failedExpression >= 0) {
-    const auto ranges = ExpressionRanges(ExpressionsText);
+    const auto ranges = ExpressionRanges(ExpressionsText_);
     if (static_cast<std::size_t>(failedExpression) < ranges.size())
       ExpressionsErrorRange_ = ranges[static_cast<std::size_t>(failedExpression)];
     return;
   }
-  ExpressionsErrorRange_ = FragmentRange(ExpressionsText, Expressions_->ErrorMessage);
+  ExpressionsErrorRange_ = FragmentRange(ExpressionsText_, Expressions_->ErrorMessage);
 }
 
 void TCalculator::SetCurrencyMode(bool currency, TReport report) {
@@ -644,8 +671,8 @@ void TCalculator::SetCurrencyMode(bool currency, TReport report) {
 }
 
 void TCalculator::SetErrorMessageView(bool on) {
-  ErrorMessageView = on;
-  ResultsText.clear();
+  ErrorMessageView_ = on;
+  ResultsText_.clear();
   ResultsShown_ = false;
 }
 
@@ -655,31 +682,31 @@ TCalculatorTexts TCalculator::CurrentTexts() const {
   TCalculatorTexts t;
   for (const TConstRec& r : ConstantList_->Rows()) t.Constants.push_back({r.Name, r.Expression, r.Description});
   t.FunctionVariable = FunctionVariable_;
-  t.Definitions = DefinitionsText;
-  t.Expressions = ExpressionsText;
-  t.Results = ResultsText;
+  t.Definitions = DefinitionsText_;
+  t.Expressions = ExpressionsText_;
+  t.Results = ResultsText_;
   return t;
 }
 
 std::string TCalculator::TakeSnapshot() const { return SnapshotText(CurrentTexts()); }
 
 bool TCalculator::CheckBraces(const char* what) {
-  if (!HoldsBrace(DefinitionsText) && !HoldsBrace(ExpressionsText) && !HoldsBrace(ResultsText)) return true;
+  if (!HoldsBrace(DefinitionsText_) && !HoldsBrace(ExpressionsText_) && !HoldsBrace(ResultsText_)) return true;
   Ui_.ShowMessage(std::string(what) + ": the panes hold \"{\" or \"}\", which the file format reserves");
   return false;
 }
 
 bool TCalculator::WriteDocument() {
-  if (!DocumentFileValid) return false;
+  if (!DocumentFileValid_) return false;
   if (!CheckBraces("Cannot save the document")) return false;
   std::string error;
-  if (!WriteFileAtomic(DocumentFileName, DocumentText(CurrentTexts()), error)) {
-    DocumentFileValid = false;
+  if (!WriteFileAtomic(DocumentFileName_, DocumentText(CurrentTexts()), error)) {
+    DocumentFileValid_ = false;
     Ui_.ShowMessage(error);
     return false;
   }
   SavedDocument_ = DocumentText(CurrentTexts());
-  Caption = DocumentFileName;
+  Caption_ = DocumentFileName_;
   AddHistory();
   return true;
 }
@@ -699,21 +726,21 @@ bool TCalculator::LoadDocumentText(std::string_view text) {
 }
 
 bool TCalculator::ReadDocument() {
-  if (!DocumentFileValid) return false;
+  if (!DocumentFileValid_) return false;
   std::string text, error;
-  if (!ReadPlainTextFile(DocumentFileName, text, error, kDocumentFileLimit)) {
+  if (!ReadPlainTextFile(DocumentFileName_, text, error, kDocumentFileLimit)) {
     Ui_.ShowMessage(error);
     // Saving would replace the file that could not be read.
-    DocumentFileValid = false;
+    DocumentFileValid_ = false;
     return false;
   }
   if (!LoadDocumentText(text)) {
-    DocumentFileValid = false;
+    DocumentFileValid_ = false;
     return false;
   }
   SavedDocument_ = DocumentText(CurrentTexts());
   AddHistory();
-  Caption = DocumentFileName;
+  Caption_ = DocumentFileName_;
   return true;
 }
 
@@ -755,29 +782,29 @@ void TCalculator::LoadSections(const std::string& constants, const std::string& 
     SetParameter(l, v != nullptr && v->IsReal() ? v->Num : kParameterDefaults[l - 1]);
   }
   SetFunctionVariable(std::string(Trim(functionVariable)));
-  DefinitionsText = PaneText(definitions);
-  if (OnPanesLoaded) OnPanesLoaded(DefinitionsText, PaneText(expressions));
+  DefinitionsText_ = PaneText(definitions);
+  if (OnPanesLoaded_) OnPanesLoaded_(DefinitionsText_, PaneText(expressions));
   DefinitionsChanged();
-  ExpressionsText = PaneText(expressions);
+  ExpressionsText_ = PaneText(expressions);
   if (!DefinitionsInvalid_) ExpressionsChanged();
 }
 
 void TCalculator::Open(const std::string& fileName) {
-  Caption = kCaption;
-  DocumentFileValid = true;
-  DocumentFileName = fileName;
+  Caption_ = kCaption;
+  DocumentFileValid_ = true;
+  DocumentFileName_ = fileName;
   // Anything at that name is read, so that a folder or device is refused
   // with its reason.
   std::error_code ec;
   if (std::filesystem::exists(fileName, ec)) ReadDocument();
-  else DocumentFileValid = false;
+  else DocumentFileValid_ = false;
 }
 
 // Before a save: the definitions must compile; the expressions are then
 // evaluated again, so that the results pane and the history entry of the
 // save hold the results.
 bool TCalculator::PrepareSave() {
-  Caption = kCaption;
+  Caption_ = kCaption;
   DefinitionsChanged();
   if (DefinitionsInvalid_) {
     Ui_.ShowMessage(kInvalidDefinitions);
@@ -791,13 +818,13 @@ bool TCalculator::Save() { return PrepareSave() && WriteDocument(); }
 
 bool TCalculator::SaveAs(const std::string& fileName) {
   if (!PrepareSave()) return false;
-  const std::string formerName = DocumentFileName;
-  const bool formerValid = DocumentFileValid;
-  DocumentFileName = fileName;
-  DocumentFileValid = true;
+  const std::string formerName = DocumentFileName_;
+  const bool formerValid = DocumentFileValid_;
+  DocumentFileName_ = fileName;
+  DocumentFileValid_ = true;
   if (WriteDocument()) return true;
-  DocumentFileName = formerName;
-  DocumentFileValid = formerValid;
+  DocumentFileName_ = formerName;
+  DocumentFileValid_ = formerValid;
   return false;
 }
 
@@ -809,13 +836,13 @@ void TCalculator::FirstActivation() {
     SavedDocument_ = DocumentText(CurrentTexts());
     return;
   }
-  DocumentFileName = Files_.DefaultDocument;
-  DocumentFileValid = true;
-  if (!FileExists(DocumentFileName)) {
+  DocumentFileName_ = Files_.DefaultDocument;
+  DocumentFileValid_ = true;
+  if (!FileExists(DocumentFileName_)) {
     // Written from the start-up state; this first write is not a history
     // entry.
     std::string error;
-    if (!WriteFileAtomic(DocumentFileName, DocumentText(CurrentTexts()), error)) {
+    if (!WriteFileAtomic(DocumentFileName_, DocumentText(CurrentTexts()), error)) {
       Ui_.ShowMessage(error);
       LoadDocumentText(DocumentText(DefaultDocumentTexts()));
       SavedDocument_ = DocumentText(CurrentTexts());
@@ -850,12 +877,12 @@ void TCalculator::WriteToLogFile() {
 
 void TCalculator::WriteToIniFile() {
   if (Files_.SettingsFile.empty()) return;
-  Settings.ErrorMessage = ErrorMessageView;
-  Settings.CurrencyType = CurrencyMode_;
-  Settings.FilePath = DocumentFileName;
+  Settings_.ErrorMessage = ErrorMessageView_;
+  Settings_.CurrencyType = CurrencyMode_;
+  Settings_.FilePath = DocumentFileName_;
   std::string error;
   // The file holds the database password: readable by its owner only.
-  if (!WriteFileAtomic(Files_.SettingsFile, SettingsText(Settings, Files_.ProgramFolder), error, true))
+  if (!WriteFileAtomic(Files_.SettingsFile, SettingsText(Settings_, Files_.ProgramFolder), error, true))
     Ui_.ShowMessage(error);
 }
 
@@ -868,9 +895,9 @@ void TCalculator::ReadSettings() {
     return;
   }
   const TSettingsUpdate update = ReadSettingsText(text);
-  GeometryRead = update.Geometry[0] || update.Geometry[1] || update.Geometry[2] || update.Geometry[3] ||
-                 update.Geometry[4] || update.Geometry[5];
-  ApplySettings(update, Settings);
+  GeometryRead_ = update.Geometry[0] || update.Geometry[1] || update.Geometry[2] || update.Geometry[3] ||
+                  update.Geometry[4] || update.Geometry[5];
+  ApplySettings(update, Settings_);
   if (update.ErrorMessage) SetErrorMessageView(*update.ErrorMessage);
   CurrencyMode_ = false;
 }
@@ -921,8 +948,8 @@ void TCalculator::ClearHistory() { History_.Clear(); }
 void TCalculator::ClearExpressions() {
   if (!CheckBraces("Cannot keep this state in the history")) return;
   AddHistory();
-  ResultsText.clear();
-  ExpressionsText.clear();
+  ResultsText_.clear();
+  ExpressionsText_.clear();
   ResultsShown_ = false;
 }
 

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "CalculatorForTools.h"
 #include "ConstantList.h"
 #include "Document.h"
 #include "HelmaxDateTimeEval.h"
@@ -52,7 +53,7 @@ const TCalculatorTexts& DefaultDocumentTexts();
 // keystroke would be in the way.
 enum class TReport { Box, Pane };
 
-class TCalculator : private TConstantListHost {
+class TCalculator : public TCalculatorForTools, private TConstantListHost {
  public:
   static constexpr const char* kCaption = "Calculator";
 
@@ -63,14 +64,21 @@ class TCalculator : private TConstantListHost {
   const TCalculatorFiles& Files() const { return Files_; }
 
   // ---- panes and view ----
-  std::string DefinitionsText;
-  std::string ExpressionsText;
-  std::string ResultsText;
-  std::string Caption = kCaption;
-  bool ErrorMessageView = true;
+  const std::string& Definitions() const { return DefinitionsText_; }
+  const std::string& Expressions() const { return ExpressionsText_; }
+  const std::string& Results() const { return ResultsText_; }
+  void SetDefinitions(std::string text) { DefinitionsText_ = std::move(text); }
+  void SetExpressions(std::string text) { ExpressionsText_ = std::move(text); }
+  // The window's caption: the document file last read or written, or
+  // kCaption.
+  const std::string& Caption() const { return Caption_; }
+  void ResetCaption() { Caption_ = kCaption; }
+  // Engine errors shown in the results pane (the view switch).
+  bool ErrorMessageView() const { return ErrorMessageView_; }
   // The function-variable dialog's edit text, when the host has that dialog:
   // each definitions compile applies it first.
-  std::optional<std::string> FunctionVariableDialogText;
+  const std::optional<std::string>& FunctionVariableDialogText() const { return FunctionVariableDialogText_; }
+  void SetFunctionVariableDialogText(std::optional<std::string> text) { FunctionVariableDialogText_ = std::move(text); }
 
   // ---- evaluation cycle ----
   void DefinitionsChanged(TReport report = TReport::Box);  // compile the definitions
@@ -82,13 +90,13 @@ class TCalculator : private TConstantListHost {
   // the results of every expression that does not depend on the failing
   // one, one line per expression, with the error line in the failing one's
   // place. Off (documents, the command line): the error line alone.
-  bool KeepOtherResults = false;
+  void SetKeepOtherResults(bool on) { KeepOtherResults_ = on; }
   // The last evaluation failed and the results are those of the others
   // (ResultsShown() is true then too).
   bool PartialResults() const { return PartialResults_; }
   // Why the definitions did not compile (their error line), or empty.
   const std::string& DefinitionsError() const { return DefinitionsError_; }
-  // Where the last failed evaluation's fault lies in ExpressionsText (a byte
+  // Where the last failed evaluation's fault lies in Expressions() (a byte
   // range: the failed expression, or the fragment a compile error names),
   // when that can be told.
   const std::optional<std::pair<std::size_t, std::size_t>>& ExpressionsErrorRange() const {
@@ -107,7 +115,7 @@ class TCalculator : private TConstantListHost {
   void ClearStopRequest() { StopFlag_.store(srNone); }
   // For long work of the tool windows outside the engines (a table's rows,
   // an elimination): true once a stop was asked for.
-  bool StopRequested() const { return StopFlag_.load(std::memory_order_relaxed) != srNone; }
+  bool StopRequested() const override { return StopFlag_.load(std::memory_order_relaxed) != srNone; }
   // The step budget of every evaluation of every engine (0: none).
   void SetStepBudget(std::int64_t steps);
   void SetCurrencyMode(bool currency, TReport report = TReport::Box);  // and evaluate again
@@ -115,57 +123,62 @@ class TCalculator : private TConstantListHost {
   std::string FormatPanelText() const { return CurrencyMode_ ? "TYPE: Currency" : "TYPE: Scientific"; }
   std::string MemoryPanelText() const { return MemoryPanel_; }
   void SetErrorMessageView(bool on);  // clears the results pane
+  // Empties the results pane's text (what the last evaluation showed stays
+  // told by ResultsShown()); a tool's calculation starts so.
+  void ClearResults() { ResultsText_.clear(); }
 
   // ---- function variable and parameters ----
   void SetFunctionVariable(const std::string& name);
-  const std::string& FunctionVariable() const { return FunctionVariable_; }
+  const std::string& FunctionVariable() const override { return FunctionVariable_; }
   double GetParameter(int index) const override;
   void SetParameter(int index, double value) override;
 
   // ---- shared calculation state (read by tool windows) ----
-  const TUserFuncArray& FunctionTable() const { return FunctionTable_; }
+  const TUserFuncArray& FunctionTable() const override { return FunctionTable_; }
   const TUserVarArray& DefinitionsVars() const { return DefinitionsVars_; }
-  const TUserVarArray& ExpressionsVars() const { return ExpressionsVars_; }
-  int SharedConstantCount() const { return SharedConstantCount_; }
-  const std::string& RunTimeFunctionsText() const { return RunTimeFunctionsText_; }
-  bool DefinitionsInvalid() const { return DefinitionsInvalid_; }
+  const TUserVarArray& ExpressionsVars() const override { return ExpressionsVars_; }
+  const std::string& RunTimeFunctionsText() const override { return RunTimeFunctionsText_; }
+  bool DefinitionsInvalid() const override { return DefinitionsInvalid_; }
   // Also set after a cell of an interpolation sheet changed.
   bool DefinitionsStale() const;
-  // Compiles the definitions when they are stale (the tool windows do so
-  // before they calculate).
-  void RefreshStaleDefinitions(TReport report = TReport::Box);
   // Binds an engine of a tool window to the calculator's stop request and
   // step budget.
-  void PrepareToolEngine(THelmaxComplexEval& engine) const;
+  void PrepareToolEngine(THelmaxComplexEval& engine) const override;
+  // ---- TCalculatorForTools: a tool's run ----
+  std::optional<std::string> PrepareToolRun(THelmaxComplexEval& engine, const TValue& variableStart) override;
+  void CompileDefinitions() override { DefinitionsChanged(TReport::Box); }
+  int RunTimeFunctionCount() const override { return Definitions_->RunTimeFunctionCount(); }
+  std::string RunTimeFunctionText(int index) const override { return Definitions_->RunTimeFunctionText(index); }
+  void CallRunTimeFunction(int index, const TUserValuesArray& arguments, TValue& result) override;
   // The interpolation sheets, over which Lagrange and CubicSpline interpolate.
   TInterpolationSheets& InterpolationSheets() { return *Sheets_; }
   // The unit conversion table, over which Conv converts.
   TConversionTable& Conversions() { return *Conversions_; }
   THelmaxDateTimeEval& DefinitionsEngine() { return *Definitions_; }
   THelmaxDateTimeEval& ExpressionsEngine() { return *Expressions_; }
-  THelmaxDateTimeEval& AuxiliaryEngine() { return *Auxiliary_; }
-  THelmaxDateTimeEval& ConstantsEngine() { return *Constants_; }
   TConstantList& Constants() { return *ConstantList_; }
 
   // ---- documents, snapshots, log, settings ----
-  std::string DocumentFileName;
-  bool DocumentFileValid = true;
+  // The document file: the one last opened, read or written.
+  const std::string& DocumentFileName() const { return DocumentFileName_; }
+  // False once the document file could not be read or written (Save then
+  // asks for a name).
+  bool DocumentFileValid() const { return DocumentFileValid_; }
   TCalculatorTexts CurrentTexts() const;
-  // The document file DocumentFileName: write the current state, or read it
-  // and apply it. Both report failures through the user interface.
+  // Writes the current state to the document file; reports a failure
+  // through the user interface.
   bool WriteDocument();
-  bool ReadDocument();
   // The whole state as the history keeps it, and back.
   std::string TakeSnapshot() const;
   bool RestoreSnapshot(const std::string& text);
   // Applies the four sections: constants, function variable, definitions
   // (compiled) and expressions (evaluated when the definitions compile).
-  // OnPanesLoaded is called once the panes hold the new texts, before
-  // anything is calculated, so that a window can show them at once.
+  // The panes-loaded handler is called once the panes hold the new texts,
+  // before anything is calculated, so that a window can show them at once.
   void LoadSections(const std::string& constants, const std::string& functionVariable, const std::string& expressions,
                     const std::string& definitions);
-  std::function<void(const std::string& definitions, const std::string& expressions)> OnPanesLoaded;
-  void WriteToLogFile();
+  using TPanesLoaded = std::function<void(const std::string& definitions, const std::string& expressions)>;
+  void SetOnPanesLoaded(TPanesLoaded handler) { OnPanesLoaded_ = std::move(handler); }
   // Applies the four sections of a document's text without touching any
   // file or the history; false (with "Bad file format") when it is not one.
   bool LoadDocumentText(std::string_view text);
@@ -182,17 +195,19 @@ class TCalculator : private TConstantListHost {
   // then reads it.
   void FirstActivation();
 
-  TSettings Settings;
+  // What the settings file keeps; the windows read and change it,
+  // WriteToIniFile writes it.
+  TSettings& Settings() { return Settings_; }
+  const TSettings& Settings() const { return Settings_; }
   void WriteToIniFile();
   // Writes the settings file first when it is missing, then reads it and
   // applies its view switches and paths (the geometry is left to the window
-  // in Settings.Geometry; GeometryRead tells whether it was present).
+  // in Settings().Geometry; GeometryRead() tells whether it was present).
   void ReadSettings();
-  bool GeometryRead = false;
+  bool GeometryRead() const { return GeometryRead_; }
 
   // ---- history ----
   const THistory& History() const { return History_; }
-  void AddHistory();
   // Undo and Redo first keep panes that differ from every history entry, so
   // that a step back can always be stepped forward again.
   void Undo();
@@ -212,6 +227,16 @@ class TCalculator : private TConstantListHost {
   void SetClock(std::function<double()> clock) { Clock_ = std::move(clock); }
 
  private:
+  // Compiles the definitions when they are stale (each evaluation and each
+  // tool's run does so first).
+  void RefreshStaleDefinitions(TReport report = TReport::Box);
+  // Reads the document file and applies it; reports a failure through the
+  // user interface.
+  bool ReadDocument();
+  // Keeps the state in the history, and the new entry in the log.
+  void AddHistory();
+  void WriteToLogFile();
+
   // TConstantListHost
   void ConstantsRecompiled() override {
     DefinitionsStale_ = true;
@@ -242,6 +267,18 @@ class TCalculator : private TConstantListHost {
 
   TUserInterface& Ui_;
   TCalculatorFiles Files_;
+  std::string DefinitionsText_;
+  std::string ExpressionsText_;
+  std::string ResultsText_;
+  std::string Caption_ = kCaption;
+  bool ErrorMessageView_ = true;
+  std::optional<std::string> FunctionVariableDialogText_;
+  bool KeepOtherResults_ = false;
+  std::string DocumentFileName_;
+  bool DocumentFileValid_ = true;
+  TPanesLoaded OnPanesLoaded_;
+  TSettings Settings_;
+  bool GeometryRead_ = false;
   TUserFuncArray FunctionTable_;
   std::unique_ptr<THelmaxDateTimeEval> Definitions_, Expressions_, Auxiliary_, Constants_;
   std::unique_ptr<TConstantList> ConstantList_;
@@ -269,6 +306,9 @@ class TCalculator : private TConstantListHost {
   std::optional<std::pair<std::size_t, std::size_t>> ExpressionsErrorRange_;
   std::string SavedDocument_;  // the document text last read or written
   std::atomic<std::uint8_t> StopFlag_{srNone};
+  // A tool's call of a run-time function runs: its error line is not the
+  // results pane's.
+  bool ToolCallRunning_ = false;
 
   THistory History_;
   bool LogFailureReported_ = false;

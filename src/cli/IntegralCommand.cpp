@@ -6,7 +6,8 @@
 
 namespace helmax {
 
-int PrintIntegral(TCalculator& calc, const TIntegralRequest& request, const std::string& function, bool diagnostics) {
+int PrintIntegral(TCalculatorForTools& calc, const TIntegralRequest& request, const std::string& function,
+                  bool diagnostics) {
   TIntegration integration;
   const TIntegrationOutcome out =
       integration.Integrate(calc, function, request.From, request.To, nullptr, request.Tolerance);

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "Calculator.h"
+#include "CalculatorForTools.h"
 
 namespace helmax {
 
@@ -19,6 +19,7 @@ struct TIntegralRequest {
 // integral on standard output (0), or the failure on standard error (1).
 // With diagnostics, the evaluations and the error estimate follow on
 // standard error.
-int PrintIntegral(TCalculator& calc, const TIntegralRequest& request, const std::string& function, bool diagnostics);
+int PrintIntegral(TCalculatorForTools& calc, const TIntegralRequest& request, const std::string& function,
+                  bool diagnostics);
 
 }  // namespace helmax

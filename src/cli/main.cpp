@@ -332,8 +332,8 @@ class TCommandLine {
       const TRunGuard guard(Calc_, Options_.MaxSeconds);
       Calc_.LoadSections(s[secConstants], s[secFunctionVariable], "", s[secDefinitions]);
     }
-    if (Options_.Diagnostics && Calc_.DefinitionsInvalid() && !Calc_.ResultsText.empty())
-      std::cerr << "definitions: " << Calc_.ResultsText << '\n';
+    if (Options_.Diagnostics && Calc_.DefinitionsInvalid() && !Calc_.Results().empty())
+      std::cerr << "definitions: " << Calc_.Results() << '\n';
     return true;
   }
 
@@ -341,12 +341,12 @@ class TCommandLine {
   // values were shown and no message was raised (loading included).
   bool Evaluate(const std::string& pane) {
     const int before = Ui_.Count;
-    Calc_.ExpressionsText = pane;
+    Calc_.SetExpressions(pane);
     {
       const TRunGuard guard(Calc_, Options_.MaxSeconds);
       Calc_.ExpressionsChanged();
     }
-    if (!Calc_.ResultsText.empty()) std::cout << Calc_.ResultsText << '\n';
+    if (!Calc_.Results().empty()) std::cout << Calc_.Results() << '\n';
     std::cout.flush();
     if (Options_.Diagnostics) {
       const THelmaxDateTimeEval& e = Calc_.ExpressionsEngine();

@@ -4,9 +4,10 @@
 
 namespace helmax {
 
-TUnitConversion::TUnitConversion(TCalculator& calc)
+TUnitConversion::TUnitConversion(TCalculatorForTools& calc, TConversionTable& table)
     : Calc_(calc),
-      Relay_(calc.Conversions().Ui()),
+      Table_(table),
+      Relay_(table.Ui()),
       Messages_(Relay_),
       Engine_(std::make_unique<THelmaxDateTimeEval>(calc.FunctionTable())) {
   Messages_.Bind(*Engine_, true);
@@ -17,17 +18,10 @@ std::string TUnitConversion::NoUnitsInCategory(const std::string& category) {
 }
 
 bool TUnitConversion::Evaluate(const std::string& expression, TValue& value) {
-  Calc_.PrepareToolEngine(*Engine_);
-  Calc_.RefreshStaleDefinitions();
-  if (Calc_.FunctionVariable().empty()) {
-    Relay_.ShowMessage("Please correct function varable name");
+  if (const std::optional<std::string> refusal = Calc_.PrepareToolRun(*Engine_, TValue::MakeReal(EngineNaN()))) {
+    Relay_.ShowMessage(*refusal);
     return false;
   }
-  if (Calc_.DefinitionsInvalid()) {
-    Relay_.ShowMessage("Please corect user definitions");
-    return false;
-  }
-  *Calc_.ExpressionsVars().front().Value = TValue::MakeReal(EngineNaN());
   Messages_.ErrorPrefix.clear();
   Engine_->VerifySyntaxSemantics(RemoveLineEnds(expression), Calc_.ExpressionsVars(), true);
   if (Engine_->Error) return false;
@@ -36,7 +30,7 @@ bool TUnitConversion::Evaluate(const std::string& expression, TValue& value) {
 }
 
 bool TUnitConversion::UnitsChosen(int category, int from, int to) {
-  const TConversionTable& table = Calc_.Conversions();
+  const TConversionTable& table = Table_;
   if (category < 0 || category >= table.CategoryCount()) {
     Relay_.ShowMessage(kNoCategory);
     return false;
@@ -58,7 +52,7 @@ bool TUnitConversion::UnitsChosen(int category, int from, int to) {
 bool TUnitConversion::ConvertValue(int category, int from, int to, TValue& value, bool quiet) {
   // A unit to itself: the value as it is.
   if (from == to) return true;
-  TConversionTable& table = Calc_.Conversions();
+  TConversionTable& table = Table_;
   if (!table.PathsValid()) {
     Relay_.ShowMessage(TConversionTable::kLockedMessage);
     return false;
@@ -76,10 +70,9 @@ bool TUnitConversion::ConvertValue(int category, int from, int to, TValue& value
 TConversionOutcome TUnitConversion::Calculate(const std::string& expression, int category, int from, int to) {
   TConversionOutcome out;
   Relay_.Quiet = false;
-  Calc_.ResultsText.clear();
   TValue value;
   if (!Evaluate(expression, value)) return out;
-  if (category < 0 || category >= Calc_.Conversions().CategoryCount()) {
+  if (category < 0 || category >= Table_.CategoryCount()) {
     Relay_.ShowMessage(kNoCategory);
     return out;
   }
@@ -97,7 +90,7 @@ TLiveConversion TUnitConversion::Convert(const std::string& expression, int cate
   if (Evaluate(expression, value)) {
     out.Caption = "Expression: " + ValueToText(value);
     if (UnitsChosen(category, from, to)) {
-      const TUnitCategory& c = Calc_.Conversions().Category(category);
+      const TUnitCategory& c = Table_.Category(category);
       const std::string& fromName = c.Units[static_cast<std::size_t>(from)].Name;
       const std::string& toName = c.Units[static_cast<std::size_t>(to)].Name;
       const std::string given = ValueToText(value);

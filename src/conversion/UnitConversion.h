@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "Calculator.h"
+#include "CalculatorForTools.h"
 #include "ConversionTable.h"
 #include "HelmaxDateTimeEval.h"
 
@@ -35,8 +35,9 @@ class TUnitConversion {
   static constexpr const char* kNoCategory = "Please enter an unit category";
   static constexpr const char* kNoUnits = "Please choose the units to convert from and to";
 
-  // The expression may use every function of the calculator's engines.
-  explicit TUnitConversion(TCalculator& calc);
+  // The expression may use every function of the calculator's engines;
+  // the units are those of table, the calculator's conversion table.
+  TUnitConversion(TCalculatorForTools& calc, TConversionTable& table);
 
   // Evaluates expression (its lines joined) with the user's definitions and
   // converts the value in the category (0-based; -1: none chosen) from
@@ -75,7 +76,8 @@ class TUnitConversion {
   // value converted from one unit to the other; false (reported) on failure.
   bool ConvertValue(int category, int from, int to, TValue& value, bool quiet);
 
-  TCalculator& Calc_;
+  TCalculatorForTools& Calc_;
+  TConversionTable& Table_;
   TRelay Relay_;
   TEngineErrorMessages Messages_;
   std::unique_ptr<THelmaxDateTimeEval> Engine_;

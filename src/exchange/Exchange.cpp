@@ -135,14 +135,10 @@ TExchange::TDatedQuote TExchange::FindLatestQuote(std::int32_t reference, std::i
 
 // ---- calculation --------------------------------------------------------------------
 
-bool TExchange::CheckDefinitions(TCalculator& calc) {
-  calc.RefreshStaleDefinitions();
-  if (calc.FunctionVariable().empty()) {
-    Ui_.ShowMessage("Please correct function varable name");
-    return false;
-  }
-  if (calc.DefinitionsInvalid()) {
-    Ui_.ShowMessage("Please corect user definitions");
+bool TExchange::PrepareRun(TCalculatorForTools& calc) {
+  // The function variable is Null: an amount that uses it is no currency.
+  if (const std::optional<std::string> refusal = calc.PrepareToolRun(*Engine_, TValue::MakeNull())) {
+    Ui_.ShowMessage(*refusal);
     return false;
   }
   return true;
@@ -156,16 +152,16 @@ bool TExchange::Evaluate(const std::string& text, const TUserVarArray* variables
   return !Engine_->Error;
 }
 
-TExchangeOutcome TExchange::Calculate(TCalculator& calc, const TExchangeRequest& request, TRatesProduct product) {
+TExchangeOutcome TExchange::Calculate(TCalculatorForTools& calc, const TExchangeRequest& request,
+                                      TRatesProduct product) {
   BindMessageBoxes();
-  calc.PrepareToolEngine(*Engine_);
   try {
     return CalculateUnguarded(calc, request, product);
   } catch (const std::exception& e) { Ui_.ShowMessage(std::string("Button1Click -> ") + e.what()); }
   return {};
 }
 
-TExchangeOutcome TExchange::CalculateUnguarded(TCalculator& calc, const TExchangeRequest& request,
+TExchangeOutcome TExchange::CalculateUnguarded(TCalculatorForTools& calc, const TExchangeRequest& request,
                                                TRatesProduct product) {
   TExchangeOutcome out;
   Remembered_ = {};
@@ -174,8 +170,7 @@ TExchangeOutcome TExchange::CalculateUnguarded(TCalculator& calc, const TExchang
                                                      : "Please open Firebird/Access file with exchange datas");
     return out;
   }
-  if (!CheckDefinitions(calc)) return out;
-  *calc.ExpressionsVars().front().Value = TValue::MakeNull();
+  if (!PrepareRun(calc)) return out;
 
   Messages_.ErrorPrefix = "Currency: ";
   TValue amount;
@@ -270,12 +265,10 @@ TExchangeOutcome TExchange::CalculateUnguarded(TCalculator& calc, const TExchang
   return out;
 }
 
-TQuickOutcome TExchange::Quick(TCalculator& calc, const std::string& amountText, bool errorMessages) {
+TQuickOutcome TExchange::Quick(TCalculatorForTools& calc, const std::string& amountText, bool errorMessages) {
   TQuickOutcome out;
   BindMessageBoxes();
-  calc.PrepareToolEngine(*Engine_);
-  if (!CheckDefinitions(calc)) return out;
-  *calc.ExpressionsVars().front().Value = TValue::MakeNull();
+  if (!PrepareRun(calc)) return out;
   Messages_.ErrorPrefix = "Currency: ";
   // Errors go into the results box here: a message box at every keystroke
   // would be in the way.

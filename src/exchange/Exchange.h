@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "Calculator.h"
+#include "CalculatorForTools.h"
 #include "Conversion.h"
 #include "EngineErrorMessages.h"
 #include "HelmaxDateTimeEval.h"
@@ -78,27 +78,22 @@ class TExchange {
   TOpenOutcome Adopt(std::unique_ptr<TRatesDatabase> database);
   void Close();
   bool HasDatabase() const { return Database_ != nullptr; }
-  // For the queries of tests and benchmarks.
-  TRatesDatabase* Database() { return Database_.get(); }
 
   // "&Calculate". product says which message asks for a database when
   // none is open.
-  TExchangeOutcome Calculate(TCalculator& calc, const TExchangeRequest& request, TRatesProduct product);
+  TExchangeOutcome Calculate(TCalculatorForTools& calc, const TExchangeRequest& request, TRatesProduct product);
   // The quick mode: the amount converted with the last calculation's
   // conversion. errorMessages off shows "ERROR" for an amount that fails.
-  TQuickOutcome Quick(TCalculator& calc, const std::string& amount, bool errorMessages);
+  TQuickOutcome Quick(TCalculatorForTools& calc, const std::string& amount, bool errorMessages);
 
   // What the last calculation left (empty until one got as far as a
   // result, and after an open).
   const std::string& DateText() const { return Remembered_.DateText; }
   const std::string& ReferenceCode() const { return Remembered_.ReferenceCode; }
-  const std::string& FromCode() const { return Remembered_.FromCode; }
-  const std::string& ToCode() const { return Remembered_.ToCode; }
   const std::string& Formula() const { return Remembered_.Conversion.Formula; }
   // The days of the quotes used, when they were the latest on or before the
   // date ("quotes of 12.30.2008"); empty otherwise.
   const std::string& QuoteDays() const { return Remembered_.QuoteDays; }
-  void ForgetCalculation() { Remembered_ = {}; }
 
   // The newest exchange date, the oldest today's date when there are no
   // quotes (the function Last). Throws TRatesDatabaseError.
@@ -129,11 +124,14 @@ class TExchange {
     std::string QuoteDays;
   };
 
-  bool CheckDefinitions(TCalculator& calc);
+  // The calculator ready for a run with an amount; false (shown) when it
+  // is not.
+  bool PrepareRun(TCalculatorForTools& calc);
   // Compiles and evaluates a text; false after an error (shown by the
   // handlers bound at the time).
   bool Evaluate(const std::string& text, const TUserVarArray* variables, TValue& result);
-  TExchangeOutcome CalculateUnguarded(TCalculator& calc, const TExchangeRequest& request, TRatesProduct product);
+  TExchangeOutcome CalculateUnguarded(TCalculatorForTools& calc, const TExchangeRequest& request,
+                                      TRatesProduct product);
   void BindMessageBoxes();
 
   TUserInterface& Ui_;

@@ -1,5 +1,6 @@
 #include "Integration.h"
 
+#include "ConstantList.h"
 #include "ErrorText.h"
 #include "TextFile.h"
 
@@ -30,7 +31,7 @@ TIntegration::TIntegration() : Engine_(std::make_unique<THelmaxDateTimeEval>()) 
 
 // A limit: an expression of constants, or one that uses the user's
 // variables and run-time functions.
-bool TIntegration::Limit(TCalculator& calc, const std::string& text, const std::string& prefix, double& value,
+bool TIntegration::Limit(TCalculatorForTools& calc, const std::string& text, const std::string& prefix, double& value,
                          std::string& label, TIntegrationOutcome& out) {
   THelmaxDateTimeEval& e = *Engine_;
   e.VerifySyntaxSemantics(text, std::string_view(), false);
@@ -54,7 +55,7 @@ bool TIntegration::Limit(TCalculator& calc, const std::string& text, const std::
 }
 
 // The function, compiled as one expression whose value is the integrand.
-bool TIntegration::CompileFunction(TCalculator& calc, const std::string& text, TIntegrationOutcome& out) {
+bool TIntegration::CompileFunction(TCalculatorForTools& calc, const std::string& text, TIntegrationOutcome& out) {
   THelmaxDateTimeEval& e = *Engine_;
   const TUserVarArray& vars = calc.ExpressionsVars();
   e.VerifySyntaxSemantics(text, vars, true);
@@ -88,7 +89,7 @@ bool TIntegration::CompileFunction(TCalculator& calc, const std::string& text, T
 
 // The integrand at t through the engine. A point where the function fails
 // ends the run with the engine's line for it.
-double TIntegration::ValueAt(TCalculator& calc, TValue& variable, double t) {
+double TIntegration::ValueAt(TCalculatorForTools& calc, TValue& variable, double t) {
   variable = TValue::MakeReal(t);
   TValue r;
   Engine_->DoMathExpression(r);
@@ -106,24 +107,17 @@ double TIntegration::ValueAt(TCalculator& calc, TValue& variable, double t) {
   return r.Num;
 }
 
-TIntegrationOutcome TIntegration::Integrate(TCalculator& calc, const std::string& function, const std::string& from,
-                                            const std::string& to, TProgress* progress, std::optional<double> tolerance,
-                                            const TLimitsKnown& limitsKnown) {
+TIntegrationOutcome TIntegration::Integrate(TCalculatorForTools& calc, const std::string& function,
+                                            const std::string& from, const std::string& to, TProgress* progress,
+                                            std::optional<double> tolerance, const TLimitsKnown& limitsKnown) {
   TIntegrationOutcome out;
   Evaluations_ = 0;
   ErrorEstimate_ = EngineNaN();
-  calc.PrepareToolEngine(*Engine_);
-  calc.RefreshStaleDefinitions();
-  if (calc.FunctionVariable().empty()) {
-    out.Messages.push_back("Please correct function varable name");
-    return out;
-  }
-  if (calc.DefinitionsInvalid()) {
-    out.Messages.push_back("Please corect user definitions");
+  if (const std::optional<std::string> refusal = calc.PrepareToolRun(*Engine_, TValue::MakeReal(EngineNaN()))) {
+    out.Messages.push_back(*refusal);
     return out;
   }
   TValue& variable = *calc.ExpressionsVars().front().Value;
-  variable = TValue::MakeReal(EngineNaN());
   try {
     double a = 0.0, b = 0.0;
     if (!Limit(calc, from, "From: ", a, out.FromLabel, out)) return out;

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "Calculator.h"
+#include "CalculatorForTools.h"
 #include "GaussQuadrature.h"
 #include "HelmaxDateTimeEval.h"
 
@@ -41,7 +41,7 @@ class TIntegration {
   // (the calculator's stop request ends it). progress counts thousandths
   // of the work. tolerance, when given, takes the place of integrtolerance.
   // Either limit may be infinite (inf, -inf).
-  TIntegrationOutcome Integrate(TCalculator& calc, const std::string& function, const std::string& from,
+  TIntegrationOutcome Integrate(TCalculatorForTools& calc, const std::string& function, const std::string& from,
                                 const std::string& to, TProgress* progress = nullptr,
                                 std::optional<double> tolerance = std::nullopt, const TLimitsKnown& limitsKnown = {});
   // Integrand evaluations of the last integration, or so far of the one
@@ -51,10 +51,10 @@ class TIntegration {
   double ErrorEstimate() const { return ErrorEstimate_; }
 
  private:
-  bool Limit(TCalculator& calc, const std::string& text, const std::string& prefix, double& value, std::string& label,
-             TIntegrationOutcome& out);
-  bool CompileFunction(TCalculator& calc, const std::string& text, TIntegrationOutcome& out);
-  double ValueAt(TCalculator& calc, TValue& variable, double t);
+  bool Limit(TCalculatorForTools& calc, const std::string& text, const std::string& prefix, double& value,
+             std::string& label, TIntegrationOutcome& out);
+  bool CompileFunction(TCalculatorForTools& calc, const std::string& text, TIntegrationOutcome& out);
+  double ValueAt(TCalculatorForTools& calc, TValue& variable, double t);
 
   std::unique_ptr<THelmaxDateTimeEval> Engine_;
   std::string LastError_;  // the engine's last error line

@@ -3,6 +3,7 @@
 #include <exception>
 #include <vector>
 
+#include "ConstantList.h"
 #include "SameValueApprox.h"
 #include "TablePoints.h"
 #include "TextUtil.h"
@@ -11,53 +12,21 @@ namespace helmax {
 
 namespace {
 
-// While the table is computed, the calls that fail would write their error
-// lines into the results pane (the definitions engine's error event) and
-// the calls leave their argument in the function variable's cell; both are
-// put back afterwards, however the computation ends.
-class TKeepCalculatorState {
- public:
-  explicit TKeepCalculatorState(TCalculator& calc)
-      : Calc_(calc),
-        Results_(calc.ResultsText),
-        Variable_(calc.DefinitionsVars().front().Value),
-        VariableValue_(*Variable_) {}
-  ~TKeepCalculatorState() { Restore(); }
-  // Puts the state back, and takes it again (after others changed it).
-  void Restore() {
-    Calc_.ResultsText = Results_;
-    *Variable_ = VariableValue_;
-  }
-  void Take() {
-    Results_ = Calc_.ResultsText;
-    VariableValue_ = *Variable_;
-  }
-  TKeepCalculatorState(const TKeepCalculatorState&) = delete;
-  TKeepCalculatorState& operator=(const TKeepCalculatorState&) = delete;
-
- private:
-  TCalculator& Calc_;
-  std::string Results_;
-  TValue* Variable_;
-  TValue VariableValue_;
-};
-
 // Points between two calls of the pause function.
 constexpr std::int64_t kPointsBetweenPauses = 64;
 
-TTableOutcome Compute(TCalculator& calc, TUserInterface& ui, const TTableRange& range, bool nullMarker,
+TTableOutcome Compute(TCalculatorForTools& calc, TUserInterface& ui, const TTableRange& range, bool nullMarker,
                       TFunctionTable& table, TProgress* progress, const std::function<void()>& pause) {
-  calc.DefinitionsChanged(TReport::Box);
+  calc.CompileDefinitions();
   if (calc.DefinitionsInvalid()) {
     // Without a function variable the compile has said so already.
     if (!calc.FunctionVariable().empty()) ui.ShowMessage("Please correct user definitions");
     return TTableOutcome::Refused;
   }
-  THelmaxDateTimeEval& engine = calc.DefinitionsEngine();
   std::vector<int> functions;
   std::vector<std::string> headers;
-  for (int i = 0; i < engine.RunTimeFunctionCount(); ++i)
-    if (std::optional<std::string> header = TableColumnHeader(engine.RunTimeFunctionText(i), calc.FunctionVariable())) {
+  for (int i = 0; i < calc.RunTimeFunctionCount(); ++i)
+    if (std::optional<std::string> header = TableColumnHeader(calc.RunTimeFunctionText(i), calc.FunctionVariable())) {
       functions.push_back(i);
       headers.push_back(std::move(*header));
     }
@@ -71,7 +40,6 @@ TTableOutcome Compute(TCalculator& calc, TUserInterface& ui, const TTableRange& 
   result.Reserve(count);
   if (progress != nullptr) progress->Start(count);
   const TDecimalPoints points(range.From, range.Step);
-  TKeepCalculatorState keep(calc);
   TUserValuesArray argument(1);
   std::vector<TValue> row(functions.size());
   for (std::int64_t n = 0;; ++n) {
@@ -89,13 +57,11 @@ TTableOutcome Compute(TCalculator& calc, TUserInterface& ui, const TTableRange& 
       return TTableOutcome::Refused;
     }
     if (pause && n % kPointsBetweenPauses == kPointsBetweenPauses - 1) {
-      keep.Restore();
       pause();
-      keep.Take();
       if (calc.StopRequested()) return TTableOutcome::Stopped;
     }
     argument[0] = TValue::MakeReal(x);
-    for (std::size_t f = 0; f < functions.size(); ++f) engine.DoRunTimeFunction(functions[f], argument, row[f]);
+    for (std::size_t f = 0; f < functions.size(); ++f) calc.CallRunTimeFunction(functions[f], argument, row[f]);
     // A stop cuts the running call short: its Null is no value of the table.
     if (calc.StopRequested()) return TTableOutcome::Stopped;
     result.AppendRow(x, row.data());
@@ -109,7 +75,7 @@ TTableOutcome Compute(TCalculator& calc, TUserInterface& ui, const TTableRange& 
 
 }  // namespace
 
-TTableRange TableRangeOf(const TCalculator& calc) {
+TTableRange TableRangeOf(const TCalculatorForTools& calc) {
   return {calc.GetParameter(parFrom), calc.GetParameter(parTo), calc.GetParameter(parStep)};
 }
 
@@ -121,13 +87,13 @@ std::optional<std::string> TableColumnHeader(std::string_view definition, std::s
   return std::string(definition.substr(0, close + 1));
 }
 
-TTableOutcome ComputeFunctionTable(TCalculator& calc, TUserInterface& ui, const TTableRange& range, bool nullMarker,
-                                   TFunctionTable& table, TProgress* progress, const std::function<void()>& pause) {
+TTableOutcome ComputeFunctionTable(TCalculatorForTools& calc, TUserInterface& ui, const TTableRange& range,
+                                   bool nullMarker, TFunctionTable& table, TProgress* progress,
+                                   const std::function<void()>& pause) {
   TTableOutcome outcome = TTableOutcome::Refused;
   try {
     outcome = Compute(calc, ui, range, nullMarker, table, progress, pause);
   } catch (const std::exception& e) { ui.ShowMessage(std::string("TForm1.Execute1Click-> ") + e.what()); }
-  calc.RefreshMemoryPanel();
   return outcome;
 }
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "Calculator.h"
+#include "CalculatorForTools.h"
 #include "FunctionTable.h"
 #include "UserInterface.h"
 #include "WorkProgress.h"
@@ -23,7 +23,7 @@ struct TTableRange {
 };
 
 // The calculator's internal constants from, to and step.
-TTableRange TableRangeOf(const TCalculator& calc);
+TTableRange TableRangeOf(const TCalculatorForTools& calc);
 
 // The column header of a run-time function, its definition's text before
 // "~" ("f(x)" for "f(x)~sin(x)"), when the function takes part: when the
@@ -45,8 +45,8 @@ enum class TTableOutcome {
 // now and then between points, with the calculator's state as it was before
 // the table (its results, the function variable), so that other work may use
 // the calculator meanwhile; it must leave the definitions as they are.
-TTableOutcome ComputeFunctionTable(TCalculator& calc, TUserInterface& ui, const TTableRange& range, bool nullMarker,
-                                   TFunctionTable& table, TProgress* progress = nullptr,
+TTableOutcome ComputeFunctionTable(TCalculatorForTools& calc, TUserInterface& ui, const TTableRange& range,
+                                   bool nullMarker, TFunctionTable& table, TProgress* progress = nullptr,
                                    const std::function<void()>& pause = {});
 
 }  // namespace helmax

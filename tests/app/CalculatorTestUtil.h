@@ -21,14 +21,14 @@ struct TCalculatorFixture {
 
   // Types a whole expressions pane and returns the results pane.
   std::string Eval(const std::string& pane) {
-    Calc.ExpressionsText = pane;
+    Calc.SetExpressions(pane);
     Calc.ExpressionsChanged();
-    return Calc.ResultsText;
+    return Calc.Results();
   }
   std::string Define(const std::string& pane) {
-    Calc.DefinitionsText = pane;
+    Calc.SetDefinitions(pane);
     Calc.DefinitionsChanged();
-    return Calc.ResultsText;
+    return Calc.Results();
   }
 };
 

@@ -16,7 +16,7 @@ using test::TCalculatorFixture;
 
 TEST(EvaluationCycle, DefaultDocument) {
   TCalculatorFixture f;
-  EXPECT_EQ(f.Calc.ResultsText, "Mathematical expression is empty");
+  EXPECT_EQ(f.Calc.Results(), "Mathematical expression is empty");
   EXPECT_FALSE(f.Calc.ResultsShown());
   EXPECT_EQ(f.Calc.RunTimeFunctionsText(), "f(x)~sin(x),fact(n)~if(eq(n,0),1,(n*fact((n-1))))");
   // f is only known after the retry with the run-time functions in front;
@@ -55,9 +55,9 @@ TEST(EvaluationCycle, OneFailingExpressionLeavesTheOthersResults) {
   for (const TCase& c : cases) {
     const std::string pane = join(c.Expressions, ",\n");
     SCOPED_TRACE(pane);
-    f.Calc.KeepOtherResults = false;
+    f.Calc.SetKeepOtherResults(false);
     const std::string whole = f.Eval(pane);
-    f.Calc.KeepOtherResults = true;
+    f.Calc.SetKeepOtherResults(true);
     const std::string kept = f.Eval(pane);
     if (c.Failing.empty()) {
       EXPECT_EQ(kept, whole);
@@ -67,7 +67,7 @@ TEST(EvaluationCycle, OneFailingExpressionLeavesTheOthersResults) {
     EXPECT_TRUE(f.Calc.PartialResults());
     EXPECT_TRUE(f.Calc.ExpressionsErrorRange().has_value());  // the mark stays
     // The references, each from a whole-pane evaluation.
-    f.Calc.KeepOtherResults = false;
+    f.Calc.SetKeepOtherResults(false);
     std::vector<std::string> expected(c.Expressions.size()), others;
     std::vector<std::size_t> places;
     for (std::size_t i = 0; i < c.Expressions.size(); ++i) {
@@ -118,7 +118,7 @@ TEST(EvaluationCycle, SharedVariablesAreReadOnlyInTheExpressions) {
   TCalculatorFixture f;
   for (const char* pane : {"x=1", "y=2", "from=3", "STEP=1", "f(2), y=2", "y=2, f(2)"})
     EXPECT_TRUE(StartsWith(f.Eval(pane), "Cannot set value for protected expression"))
-        << pane << " -> " << f.Calc.ResultsText;
+        << pane << " -> " << f.Calc.Results();
   EXPECT_EQ(f.Eval("z=2, z*y"), "2\n0.666666666666667");
   EXPECT_EQ(f.Eval("y"), "0.333333333333333");
 }
@@ -155,7 +155,7 @@ TEST(EvaluationCycle, ErrorsReachTheResultsPane) {
   EXPECT_EQ(f.Eval("1/0"), "Division by 0");
   EXPECT_FALSE(f.Calc.ResultsShown());
   f.Calc.SetErrorMessageView(false);
-  EXPECT_EQ(f.Calc.ResultsText, "");
+  EXPECT_EQ(f.Calc.Results(), "");
   EXPECT_EQ(f.Eval("1/0"), "ERROR");
   EXPECT_EQ(f.Eval("1/2"), "0.5");
 }
@@ -179,19 +179,19 @@ TEST(EvaluationCycle, InvalidDefinitionsBlockTheExpressions) {
 // the definitions keep their own error line to show elsewhere.
 TEST(EvaluationCycle, TypingReportsInThePaneNotInBoxes) {
   TCalculatorFixture f;
-  f.Calc.DefinitionsText = "y=";
+  f.Calc.SetDefinitions("y=");
   f.Calc.DefinitionsChanged(TReport::Pane);
   const std::string definitionsError = f.Calc.DefinitionsError();
   EXPECT_EQ(definitionsError.rfind("Syntax error", 0), 0u) << definitionsError;
-  f.Calc.ExpressionsText = "1+1";
+  f.Calc.SetExpressions("1+1");
   f.Calc.ExpressionsChanged(TReport::Pane);
-  EXPECT_EQ(f.Calc.ResultsText, "Please corect user definitions");
+  EXPECT_EQ(f.Calc.Results(), "Please corect user definitions");
   EXPECT_EQ(f.Calc.DefinitionsError(), definitionsError);
   // A constant that takes the function variable's name empties it.
   f.Define("");
   ASSERT_TRUE(f.Calc.Constants().AddConst(f.Calc.Constants().RowCount(), "x", "1", ""));
   f.Calc.ExpressionsChanged(TReport::Pane);
-  EXPECT_EQ(f.Calc.ResultsText, "Please correct function varable name (Options > Variable)");
+  EXPECT_EQ(f.Calc.Results(), "Please correct function varable name (Options > Variable)");
   EXPECT_TRUE(f.Ui.Messages.empty());
   // A command still shows its box.
   f.Calc.ExpressionsChanged();
@@ -213,15 +213,15 @@ TEST(EvaluationCycle, AStopRequestEndsTheEvaluation) {
 
 TEST(EvaluationCycle, CurrencyFormat) {
   TCalculatorFixture f;
-  f.Calc.ExpressionsText = "1/3, Sin(1), 2.5*2";
+  f.Calc.SetExpressions("1/3, Sin(1), 2.5*2");
   f.Calc.SetCurrencyMode(true);
   EXPECT_EQ(f.Calc.FormatPanelText(), "TYPE: Currency");
-  EXPECT_EQ(f.Calc.ResultsText, "0.3333\nNot Currency\n5");
+  EXPECT_EQ(f.Calc.Results(), "0.3333\nNot Currency\n5");
   EXPECT_EQ(f.Eval("1.0001/2"), "0.5");
-  f.Calc.ExpressionsText = "1/3, Sin(1), 2.5*2";
+  f.Calc.SetExpressions("1/3, Sin(1), 2.5*2");
   f.Calc.SetCurrencyMode(false);
   EXPECT_EQ(f.Calc.FormatPanelText(), "TYPE: Scientific");
-  EXPECT_EQ(f.Calc.ResultsText, "0.333333333333333\n" + Real(std::sin(1.0)) + "\n5");
+  EXPECT_EQ(f.Calc.Results(), "0.333333333333333\n" + Real(std::sin(1.0)) + "\n5");
 }
 
 TEST(EvaluationCycle, InternalConstantFunctionsGiveTheDefaults) {
@@ -273,12 +273,12 @@ TEST(FunctionVariable, NamesThatAreTakenAreRefused) {
 
 TEST(FunctionVariable, TheDialogTextIsAppliedOnEachDefinitionsCompile) {
   TCalculatorFixture f;
-  f.Calc.FunctionVariableDialogText = "from";
+  f.Calc.SetFunctionVariableDialogText("from");
   f.Define("y=1");
   EXPECT_EQ(f.Calc.FunctionVariable(), "");
-  EXPECT_EQ(f.Calc.FunctionVariableDialogText, "");
+  EXPECT_EQ(f.Calc.FunctionVariableDialogText(), "");
   EXPECT_TRUE(f.Calc.DefinitionsInvalid());
-  f.Calc.FunctionVariableDialogText = "u";
+  f.Calc.SetFunctionVariableDialogText("u");
   f.Define("y=u");
   EXPECT_EQ(f.Calc.FunctionVariable(), "u");
   EXPECT_FALSE(f.Calc.DefinitionsInvalid());

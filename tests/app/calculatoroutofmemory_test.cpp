@@ -32,8 +32,8 @@ struct OutOfMemoryInTheCycle : ::testing::Test {
     EXPECT_LE(F.Ui.Messages.size(), 1u) << "allocation " << k << ": said once";
     for (const std::string& m : F.Ui.Messages) EXPECT_TRUE(SaysOutOfMemory(m)) << "allocation " << k << ": " << m;
     F.Ui.Messages.clear();
-    if (F.Calc.ResultsText != Results) {
-      EXPECT_TRUE(SaysOutOfMemory(F.Calc.ResultsText)) << "allocation " << k << ": " << F.Calc.ResultsText;
+    if (F.Calc.Results() != Results) {
+      EXPECT_TRUE(SaysOutOfMemory(F.Calc.Results())) << "allocation " << k << ": " << F.Calc.Results();
     }
   }
 };
@@ -42,7 +42,7 @@ TEST_F(OutOfMemoryInTheCycle, Evaluation) {
   const std::string pane = kPane;
   const long runs = test::SweepAllocationFailures(
       [&] {
-        F.Calc.ExpressionsText = pane;
+        F.Calc.SetExpressions(pane);
         F.Calc.ExpressionsChanged(TReport::Pane);
       },
       [&](long k) { Check(k); });
@@ -54,9 +54,9 @@ TEST_F(OutOfMemoryInTheCycle, DefinitionsChange) {
   const std::string definitions = kDefinitions, pane = kPane;
   const long runs = test::SweepAllocationFailures(
       [&] {
-        F.Calc.DefinitionsText = definitions;
+        F.Calc.SetDefinitions(definitions);
         F.Calc.DefinitionsChanged(TReport::Pane);
-        F.Calc.ExpressionsText = pane;
+        F.Calc.SetExpressions(pane);
         F.Calc.ExpressionsChanged(TReport::Pane);
       },
       [&](long k) { Check(k); });

@@ -108,7 +108,7 @@ TEST(LoadSections, ConstantsSectionAppliesItsItems) {
   EXPECT_EQ(f.Calc.GetParameter(3), 0.1);
   EXPECT_EQ(f.Calc.Constants().RowCount(), 8);
   EXPECT_EQ(f.Calc.Constants().Row(7).Description, "a constant");
-  EXPECT_EQ(f.Calc.ResultsText, "3\n-5");
+  EXPECT_EQ(f.Calc.Results(), "3\n-5");
 }
 
 TEST(LoadSections, LoadingSetsTheParametersFromTheConstants) {
@@ -136,9 +136,9 @@ struct DocumentFiles : ::testing::Test {
 TEST_F(DocumentFiles, FirstStartWritesAndLoadsTheDefaultDocument) {
   TCalculatorFixture f(Files());
   EXPECT_EQ(ReadBytes(Dir.File("helmax.txt")), kDefaultDocument);
-  EXPECT_EQ(f.Calc.Caption, Dir.File("helmax.txt"));
+  EXPECT_EQ(f.Calc.Caption(), Dir.File("helmax.txt"));
   EXPECT_EQ(f.Calc.HistoryPanelText(), "History Index: 1/1");
-  EXPECT_EQ(f.Calc.ResultsText, "Mathematical expression is empty");
+  EXPECT_EQ(f.Calc.Results(), "Mathematical expression is empty");
   const std::string log = ReadBytes(Dir.File("helmax.log"));
   EXPECT_EQ(log.substr(0, 65 + 2), std::string(65, '=') + "\r\n");
   EXPECT_EQ(log.substr(67, 26), "12.31.2008 10:30:00 PM\r\n\r\n");
@@ -152,13 +152,13 @@ TEST_F(DocumentFiles, SaveAndOpenRoundTrip) {
   f.Eval("g(2)+z");
   const std::string file = Dir.File("doc.txt");
   ASSERT_TRUE(f.Calc.SaveAs(file));
-  EXPECT_EQ(f.Calc.Caption, file);
+  EXPECT_EQ(f.Calc.Caption(), file);
   EXPECT_EQ(f.Calc.History().Count(), 2);
   // The save leaves the results shown, and its history entry holds them.
-  EXPECT_EQ(f.Calc.ResultsText, "599584918");
+  EXPECT_EQ(f.Calc.Results(), "599584918");
   EXPECT_NE(f.Calc.History().Entries().back().find("599584918"), std::string::npos);
   EXPECT_FALSE(f.Calc.HasUnsavedChanges());
-  f.Calc.ExpressionsText = "z";
+  f.Calc.SetExpressions("z");
   EXPECT_TRUE(f.Calc.HasUnsavedChanges());
   const std::string bytes = ReadBytes(file);
   EXPECT_NE(bytes.find("c = 299792458 //light;\r\n"), std::string::npos);
@@ -166,10 +166,10 @@ TEST_F(DocumentFiles, SaveAndOpenRoundTrip) {
 
   TCalculatorFixture g(Files());
   g.Calc.Open(file);
-  EXPECT_TRUE(g.Calc.DocumentFileValid);
-  EXPECT_EQ(g.Calc.ResultsText, "599584918");
+  EXPECT_TRUE(g.Calc.DocumentFileValid());
+  EXPECT_EQ(g.Calc.Results(), "599584918");
   EXPECT_EQ(g.Calc.Constants().Row(7).Description, "light");
-  EXPECT_EQ(g.Calc.Caption, file);
+  EXPECT_EQ(g.Calc.Caption(), file);
   EXPECT_FALSE(g.Calc.HasUnsavedChanges());
 }
 
@@ -177,17 +177,17 @@ TEST_F(DocumentFiles, SaveAndOpenRoundTrip) {
 // save can replace the file that could not be read.
 TEST_F(DocumentFiles, HostileFilesLeaveThePanesAsTheyWere) {
   TCalculatorFixture f(Files());
-  f.Calc.DefinitionsText = "y=1";
-  f.Calc.ExpressionsText = "y+1";
+  f.Calc.SetDefinitions("y=1");
+  f.Calc.SetExpressions("y+1");
   const std::string valid = DocumentText(DefaultDocumentTexts());
   for (const test::THostileFile& file : test::MakeHostileFiles(Dir, ".txt", valid, kDocumentFileLimit)) {
     f.Ui.Clear();
     f.Calc.Open(file.Path);
     ASSERT_EQ(f.Ui.Messages.size(), 1u) << file.Kind;
     EXPECT_FALSE(f.Ui.Messages[0].empty());
-    EXPECT_EQ(f.Calc.DefinitionsText, "y=1") << file.Kind;
-    EXPECT_EQ(f.Calc.ExpressionsText, "y+1") << file.Kind;
-    EXPECT_FALSE(f.Calc.DocumentFileValid) << file.Kind;
+    EXPECT_EQ(f.Calc.Definitions(), "y=1") << file.Kind;
+    EXPECT_EQ(f.Calc.Expressions(), "y+1") << file.Kind;
+    EXPECT_FALSE(f.Calc.DocumentFileValid()) << file.Kind;
   }
 }
 
@@ -198,31 +198,31 @@ TEST_F(DocumentFiles, BadFilesAndRefusedSaves) {
   f.Ui.Clear();
   f.Calc.Open(bad);
   EXPECT_EQ(f.Ui.Messages, std::vector<std::string>{"Bad file format"});
-  EXPECT_FALSE(f.Calc.DocumentFileValid);
+  EXPECT_FALSE(f.Calc.DocumentFileValid());
   EXPECT_FALSE(f.Calc.WriteDocument());
 
   f.Calc.Open(Dir.File("missing.txt"));
-  EXPECT_FALSE(f.Calc.DocumentFileValid);
+  EXPECT_FALSE(f.Calc.DocumentFileValid());
 
   // Definitions that do not compile: nothing is written, the name stays.
   f.Calc.Open(Dir.File("helmax.txt"));
-  ASSERT_TRUE(f.Calc.DocumentFileValid);
-  f.Calc.DefinitionsText = "y=1/0";
+  ASSERT_TRUE(f.Calc.DocumentFileValid());
+  f.Calc.SetDefinitions("y=1/0");
   f.Ui.Clear();
   EXPECT_FALSE(f.Calc.SaveAs(Dir.File("new.txt")));
   EXPECT_EQ(f.Ui.Messages, std::vector<std::string>{"Please corect user definitions"});
   EXPECT_FALSE(std::filesystem::exists(Dir.File("new.txt")));
-  EXPECT_EQ(f.Calc.DocumentFileName, Dir.File("helmax.txt"));
+  EXPECT_EQ(f.Calc.DocumentFileName(), Dir.File("helmax.txt"));
 
   // Braces cannot be written; the panes stay as they are.
-  f.Calc.DefinitionsText = "y=1";
-  f.Calc.ExpressionsText = "{1}";
+  f.Calc.SetDefinitions("y=1");
+  f.Calc.SetExpressions("{1}");
   const std::string before = ReadBytes(Dir.File("helmax.txt"));
   f.Ui.Clear();
   EXPECT_FALSE(f.Calc.Save());
   ASSERT_EQ(f.Ui.Messages.size(), 1u);
   EXPECT_NE(f.Ui.Messages[0].find("\"{\" or \"}\""), std::string::npos);
-  EXPECT_EQ(f.Calc.ExpressionsText, "{1}");
+  EXPECT_EQ(f.Calc.Expressions(), "{1}");
   EXPECT_EQ(ReadBytes(Dir.File("helmax.txt")), before);
 }
 
@@ -230,7 +230,7 @@ TEST_F(DocumentFiles, AFailedWriteLeavesTheFormerFile) {
   TCalculatorFixture f(Files());
   const std::string file = Dir.File("helmax.txt");
   const std::string before = ReadBytes(file);
-  f.Calc.DefinitionsText = "y=2";
+  f.Calc.SetDefinitions("y=2");
   f.Ui.Clear();
   {
     const test::TFileSizeLimit full(64);  // smaller than any document
@@ -239,7 +239,7 @@ TEST_F(DocumentFiles, AFailedWriteLeavesTheFormerFile) {
   ASSERT_EQ(f.Ui.Messages.size(), 1u);
   EXPECT_EQ(f.Ui.Messages[0], "Cannot write file \"" + file + "\". File too large");
   EXPECT_EQ(ReadBytes(file), before);
-  EXPECT_FALSE(f.Calc.DocumentFileValid);
+  EXPECT_FALSE(f.Calc.DocumentFileValid());
   EXPECT_EQ(f.Calc.History().Count(), 1);
 }
 
@@ -248,7 +248,7 @@ TEST_F(DocumentFiles, ReadingAcceptsWindows1252AndAnyLineEnds) {
   const std::string file = Dir.File("legacy.txt");
   WriteBytes(file, "{\rc = 2 //caf\xE9;\r}\n{x}\r\n{y=c\r}{y*2\n}");
   f.Calc.Open(file);
-  EXPECT_EQ(f.Calc.ResultsText, "4");
+  EXPECT_EQ(f.Calc.Results(), "4");
   EXPECT_EQ(f.Calc.Constants().Row(7).Description, "caf\xC3\xA9");
 }
 

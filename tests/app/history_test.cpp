@@ -75,8 +75,8 @@ TEST(HistoryOfTheCalculator, ClearTakesAtMostTwoEntries) {
   EXPECT_EQ(f.Calc.HistoryPanelText(), "History Index: 0/0");  // no default file: no history
   f.Eval("1+1");
   f.Calc.ClearExpressions();
-  EXPECT_EQ(f.Calc.ExpressionsText, "");
-  EXPECT_EQ(f.Calc.ResultsText, "");
+  EXPECT_EQ(f.Calc.Expressions(), "");
+  EXPECT_EQ(f.Calc.Results(), "");
   f.Calc.ClearExpressions();
   f.Calc.ClearExpressions();
   EXPECT_EQ(f.Calc.HistoryPanelText(), "History Index: 2/2");
@@ -93,17 +93,17 @@ TEST(HistoryOfTheCalculator, UndoRestoresTheWholeState) {
   f.Eval("y+1");
   f.Calc.ClearExpressions();  // entry 2: c, y=c, y+1
   f.Calc.Undo();              // keeps the cleared panes as entry 3 first
-  EXPECT_EQ(f.Calc.DefinitionsText, "y=c");
-  EXPECT_EQ(f.Calc.ExpressionsText, "y+1");
-  EXPECT_EQ(f.Calc.ResultsText, "6");
+  EXPECT_EQ(f.Calc.Definitions(), "y=c");
+  EXPECT_EQ(f.Calc.Expressions(), "y+1");
+  EXPECT_EQ(f.Calc.Results(), "6");
   f.Calc.Undo();
-  EXPECT_EQ(f.Calc.DefinitionsText, "y=2");
-  EXPECT_EQ(f.Calc.ResultsText, "20");
+  EXPECT_EQ(f.Calc.Definitions(), "y=2");
+  EXPECT_EQ(f.Calc.Results(), "20");
   EXPECT_EQ(f.Calc.Constants().RowCount(), 7);
   EXPECT_EQ(f.Calc.HistoryPanelText(), "History Index: 0/3");
   f.Calc.Redo();
   EXPECT_EQ(f.Calc.Constants().RowCount(), 8);
-  EXPECT_EQ(f.Calc.ResultsText, "6");
+  EXPECT_EQ(f.Calc.Results(), "6");
   // Restoring adds nothing.
   EXPECT_EQ(f.Calc.History().Count(), 3);
   EXPECT_TRUE(f.Ui.Messages.empty());
@@ -118,24 +118,24 @@ TEST(HistoryOfTheCalculator, UndoKeepsWhatWasTypedForRedo) {
   f.Eval("typed but never kept");
   f.Define("y=7");
   f.Calc.Undo();
-  EXPECT_EQ(f.Calc.ExpressionsText, "1+1");
-  EXPECT_EQ(f.Calc.DefinitionsText, DefaultDocumentTexts().Definitions);
+  EXPECT_EQ(f.Calc.Expressions(), "1+1");
+  EXPECT_EQ(f.Calc.Definitions(), DefaultDocumentTexts().Definitions);
   f.Calc.Redo();
-  EXPECT_EQ(f.Calc.ExpressionsText, "typed but never kept");
-  EXPECT_EQ(f.Calc.DefinitionsText, "y=7");
+  EXPECT_EQ(f.Calc.Expressions(), "typed but never kept");
+  EXPECT_EQ(f.Calc.Definitions(), "y=7");
   // Nothing typed since: Undo and Redo only move, adding nothing.
   const int kept = f.Calc.History().Count();
   f.Calc.Undo();
   f.Calc.Redo();
   EXPECT_EQ(f.Calc.History().Count(), kept);
-  EXPECT_EQ(f.Calc.DefinitionsText, "y=7");
+  EXPECT_EQ(f.Calc.Definitions(), "y=7");
 }
 
 TEST(HistoryOfTheCalculator, BracesAreNotKept) {
   TCalculatorFixture f;
-  f.Calc.ExpressionsText = "{";
+  f.Calc.SetExpressions("{");
   f.Calc.ClearExpressions();
-  EXPECT_EQ(f.Calc.ExpressionsText, "{");
+  EXPECT_EQ(f.Calc.Expressions(), "{");
   EXPECT_EQ(f.Calc.History().Count(), 0);
   EXPECT_EQ(f.Ui.Messages.size(), 1u);
 }
@@ -145,7 +145,7 @@ TEST(HistoryOfTheCalculator, ABadSnapshotChangesNothing) {
   f.Define("y=5");
   EXPECT_FALSE(f.Calc.RestoreSnapshot("{}{x}{y=1}"));
   EXPECT_EQ(f.Ui.Messages, std::vector<std::string>{"CitesteString -> Bad format"});
-  EXPECT_EQ(f.Calc.DefinitionsText, "y=5");
+  EXPECT_EQ(f.Calc.Definitions(), "y=5");
 }
 
 }  // namespace

@@ -93,32 +93,32 @@ TEST(SettingsFile, WrittenWhenMissingThenRoundTrips) {
   {
     TMessageRecorder ui;
     TCalculator calc(ui, files);
-    calc.Settings.Geometry = {5, 6, 700, 500, 150, 160};
+    calc.Settings().Geometry = {5, 6, 700, 500, 150, 160};
     calc.ReadSettings();
     struct stat st {};
     ASSERT_EQ(stat(files.SettingsFile.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);  // it holds a password
-    EXPECT_TRUE(calc.GeometryRead);
-    EXPECT_EQ(calc.Settings.Geometry.Width, 500);
-    EXPECT_TRUE(calc.ErrorMessageView);
+    EXPECT_TRUE(calc.GeometryRead());
+    EXPECT_EQ(calc.Settings().Geometry.Width, 500);
+    EXPECT_TRUE(calc.ErrorMessageView());
     EXPECT_NE(ReadBytes(files.SettingsFile).find("FilePath=" + dir.Folder() + "\r\n"), std::string::npos);
 
     calc.SetErrorMessageView(false);
     calc.SetCurrencyMode(true);
-    calc.Settings.StayOnTop = false;
-    calc.Settings.Geometry.Top = 42;
-    calc.DocumentFileName = dir.File("work.txt");
+    calc.Settings().StayOnTop = false;
+    calc.Settings().Geometry.Top = 42;
+    calc.Open(dir.File("work.txt"));  // a document not yet written
     calc.WriteToIniFile();
     EXPECT_TRUE(ui.Messages.empty());
   }
   TMessageRecorder ui;
   TCalculator calc(ui, files);
   calc.ReadSettings();
-  EXPECT_FALSE(calc.ErrorMessageView);
-  EXPECT_FALSE(calc.Settings.StayOnTop);
-  EXPECT_TRUE(calc.Settings.UserFunctions);
-  EXPECT_EQ(calc.Settings.Geometry.Top, 42);
-  EXPECT_EQ(calc.Settings.FilePath, dir.File("work.txt"));
+  EXPECT_FALSE(calc.ErrorMessageView());
+  EXPECT_FALSE(calc.Settings().StayOnTop);
+  EXPECT_TRUE(calc.Settings().UserFunctions);
+  EXPECT_EQ(calc.Settings().Geometry.Top, 42);
+  EXPECT_EQ(calc.Settings().FilePath, dir.File("work.txt"));
   // The format is never restored: the calculator starts in Scientific.
   EXPECT_FALSE(calc.CurrencyMode());
   EXPECT_EQ(calc.FormatPanelText(), "TYPE: Scientific");
@@ -130,10 +130,10 @@ TEST(SettingsFile, AFileWithFiveFormPosKeysLeavesTheGeometry) {
   WriteBytes(files.SettingsFile, "[FormPos]\r\nTop=1\r\nLeft=2\r\nHeight=3\r\nWidth=4\r\nMemo1Height=5\r\n");
   TMessageRecorder ui;
   TCalculator calc(ui, files);
-  calc.Settings.Geometry.Top = 77;
+  calc.Settings().Geometry.Top = 77;
   calc.ReadSettings();
-  EXPECT_FALSE(calc.GeometryRead);
-  EXPECT_EQ(calc.Settings.Geometry.Top, 77);
+  EXPECT_FALSE(calc.GeometryRead());
+  EXPECT_EQ(calc.Settings().Geometry.Top, 77);
 }
 
 }  // namespace

@@ -121,7 +121,7 @@ TEST(PaneLayout, TheCalculatorLocatesItsErrors) {
   TCalculatorFixture f;
   f.Eval("1+1,\n  1/(y-y) , 3");
   ASSERT_TRUE(f.Calc.ExpressionsErrorRange());
-  EXPECT_EQ(f.Calc.ExpressionsText.substr(f.Calc.ExpressionsErrorRange()->first, 7), "1/(y-y)");
+  EXPECT_EQ(f.Calc.Expressions().substr(f.Calc.ExpressionsErrorRange()->first, 7), "1/(y-y)");
   f.Eval("2*f(1), 1/0");  // the retry with the run-time functions in front
   ASSERT_TRUE(f.Calc.ExpressionsErrorRange());
   EXPECT_EQ(f.Calc.ExpressionsErrorRange()->first, 8u);

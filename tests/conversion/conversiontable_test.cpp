@@ -813,7 +813,7 @@ TEST_F(Conv, NoPathBetweenUnitsOfSeparateDefinitions) {
 
 // The conversion window's calculation, without the window.
 TEST_F(Conv, WindowCalculationWithTheUserDefinitions) {
-  TUnitConversion tool(F.Calc);
+  TUnitConversion tool(F.Calc, F.Calc.Conversions());
   const int temperature = Category("Temperature") - 1;
   TConversionOutcome out = tool.Calculate("complex(1,\r\n2)", temperature, 0, 1);  // Celcius to Fahrenheit
   EXPECT_EQ(out.Caption, "Expression: Complex(1, 2)");

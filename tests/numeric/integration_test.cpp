@@ -274,7 +274,7 @@ TEST_F(IntegrationTool, RefusesWithoutValidDefinitions) {
 }
 
 TEST_F(IntegrationTool, StaleDefinitionsAreCompiledFirst) {
-  F.Calc.DefinitionsText = "y=2";
+  F.Calc.SetDefinitions("y=2");
   // A constant's change would mark them stale; here a sheet's edit does.
   F.Calc.InterpolationSheets().SetCell(0, 0, 1, "1");
   EXPECT_NEAR(Value("y", "0", "1"), 2.0, 1e-15);

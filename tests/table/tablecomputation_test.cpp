@@ -140,7 +140,7 @@ TEST(TableComputationTest, AFailedCallIsNullAndTheTableGoesOn) {
   // The failed call's error line stays out of the results pane (which the
   // definitions compile has cleared), and the function variable is NaN
   // again.
-  EXPECT_EQ(t.Calc.ResultsText, "");
+  EXPECT_EQ(t.Calc.Results(), "");
   EXPECT_TRUE(std::isnan(t.Calc.DefinitionsVars().front().Value->Num));
   EXPECT_TRUE(t.Ui.Messages.empty());
 }
@@ -202,7 +202,7 @@ TEST(TableComputationTest, RowCapAndRefusalsKeepTheFormerTable) {
       {"f(x)~sin(", -1, 1, 1, "Please correct user definitions"},
   };
   for (const TCase& c : cases) {
-    t.Calc.DefinitionsText = c.Definitions;
+    t.Calc.SetDefinitions(c.Definitions);
     t.Ui.Clear();
     // The range goes in as given: the calculator's setters would refuse a
     // bad step before it got here.

@@ -131,6 +131,8 @@ class TMainWindow : public QMainWindow {
   // default time limit of 5 seconds gives kStepBudget.
   static constexpr std::int64_t kStepBudget = 300'000'000;
   static constexpr std::int64_t kStepsPerSecond = kStepBudget / 5;
+  // No group of a pane gets lower than this (pixels).
+  static constexpr int kMinimumPane = 50;
   // Options > Time limit: seconds, 0 for none; kept in the settings.
   void SetTimeLimit(int seconds);
 

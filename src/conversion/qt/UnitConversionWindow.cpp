@@ -23,7 +23,7 @@ const char* const kExpressionCaption = "Expression:";
 TUnitConversionWindow::TUnitConversionWindow(TCalculator& calc, QWidget* owner)
     : QWidget(owner, Qt::Window),
       Calc_(calc),
-      Tool_(std::make_unique<TUnitConversion>(calc)),
+      Tool_(std::make_unique<TUnitConversion>(calc, calc.Conversions())),
       Expression_(new QPlainTextEdit),
       Value_(new QPlainTextEdit),
       Category_(new QComboBox),
@@ -320,6 +320,9 @@ void TUnitConversionWindow::Calculate() {
         request->To = To_->currentIndex();
       },
       [this, request] {
+        // A calculation here starts with an empty results pane in the main
+        // window.
+        Calc_.ClearResults();
         request->Outcome = Tool_->Calculate(request->Expression, request->Category, request->From, request->To);
       },
       [this, request] {

@@ -96,8 +96,8 @@ TExchangeWindow::TExchangeWindow(TToolHost host, QWidget* owner)
   // Each currency's newest quote not after the date, for dates without
   // quotes of their own; kept in the settings.
   LatestQuote_->setObjectName("latestQuote");
-  LatestQuote_->setChecked(Host_.Calc->Settings.LatestQuote);
-  connect(LatestQuote_, &QCheckBox::toggled, this, [this](bool on) { Host_.Calc->Settings.LatestQuote = on; });
+  LatestQuote_->setChecked(Host_.Calc->Settings().LatestQuote);
+  connect(LatestQuote_, &QCheckBox::toggled, this, [this](bool on) { Host_.Calc->Settings().LatestQuote = on; });
   dateLayout->addWidget(LatestQuote_);
   dateLayout->addWidget(BuildList(0, kListTitles[0]), 1);
   auto* top = new QHBoxLayout;
@@ -235,7 +235,7 @@ void TExchangeWindow::BuildMenus(QWidget* holder) {
 
 // ---- state shown ------------------------------------------------------------------
 
-std::string& TExchangeWindow::ExchangeFileName() const { return Host_.Calc->Settings.ExchangeFileName; }
+std::string& TExchangeWindow::ExchangeFileName() const { return Host_.Calc->Settings().ExchangeFileName; }
 
 TRatesProduct TExchangeWindow::Product() const { return ProductOfFile(ExchangeFileName()); }
 
@@ -331,7 +331,7 @@ void TExchangeWindow::OpenDatabase() {
           SetQuick(false);
         }
         run->File = ExchangeFileName();
-        run->Login = {Host_.Calc->Settings.FirebirdUserName, Host_.Calc->Settings.FirebirdPassword};
+        run->Login = {Host_.Calc->Settings().FirebirdUserName, Host_.Calc->Settings().FirebirdPassword};
         if (!run->File.empty()) Path_->setText(QString::fromUtf8("Opening\u2026"));
         Calculate_->setEnabled(false);
       },
@@ -424,7 +424,7 @@ void TExchangeWindow::UseFile() {
     ChooseFileToOpen();
     return;
   }
-  TSettings& s = Host_.Calc->Settings;
+  TSettings& s = Host_.Calc->Settings();
   std::string user = s.FirebirdUserName, password = s.FirebirdPassword;
   if (!UserDialog_->Ask(user, password)) return;
   s.FirebirdUserName = user;

@@ -198,6 +198,8 @@ void TFunctionTableWindow::ComputeTable() {
       [this, run] {
         run->Outcome = ComputeFunctionTable(Calc_, *Ui_, TableRangeOf(Calc_), run->NullMarker, *run->Table,
                                             &WorkProgress_, PausePoint);
+        // The status bar's memory figure follows the table's rows.
+        Calc_.RefreshMemoryPanel();
         run->ColumnWidth = static_cast<int>(Calc_.GetParameter(parColWidth));
       },
       [this, run] {

@@ -127,7 +127,7 @@ void ExchangeWindowsTest::FunctionsMenuOffersTheSampleDatabase() {
   QVERIFY(s.Window->FromGrid()->isColumnHidden(0));
   QVERIFY(!s.Window->FromGrid()->isColumnHidden(2));
   QCOMPARE(s.Window->NameBox(1)->text(), QString("Euro"));
-  QCOMPARE(s.Form->Calculator().Settings.ExchangeFileName, s.Window->SampleFile.toStdString());
+  QCOMPARE(s.Form->Calculator().Settings().ExchangeFileName, s.Window->SampleFile.toStdString());
   // Offered once: the second showing asks nothing.
   s.Window->close();
   item->trigger();
@@ -243,7 +243,7 @@ void ExchangeWindowsTest::EscKeepsAmountsInTheHistory() {
 void ExchangeWindowsTest::FirebirdUserDialog() {
   TExchangeSession s;
   s.Window->ShowWindow();
-  TSettings& settings = s.Form->Calculator().Settings;
+  TSettings& settings = s.Form->Calculator().Settings();
   QCOMPARE(s.Window->Action("useFile")->text(), QString("&Use Firebird file"));
   // Esc cancels: nothing is stored, no file is asked for.
   WhenModal([](QWidget* modal) {
@@ -288,7 +288,7 @@ void ExchangeWindowsTest::AFileThatFailsLeavesNoDatabase() {
   s.Open(bad);
   QCOMPARE(s.Ui.Messages.size(), std::size_t(1));
   QVERIFY(s.Ui.Messages[0].rfind("OpenFirebirdFile -> ", 0) == 0);
-  QCOMPARE(s.Form->Calculator().Settings.ExchangeFileName, std::string());
+  QCOMPARE(s.Form->Calculator().Settings().ExchangeFileName, std::string());
   QVERIFY(!s.Window->Action("useFile")->isChecked());
   QCOMPARE(s.Window->StatusPath(), QString());
   QCOMPARE(test::ReadBytes(bad), std::string("not a database"));
@@ -325,7 +325,7 @@ void ExchangeWindowsTest::AFailedOpenKeepsTheDatabaseInUse() {
   s.Open(bad);
   QCOMPARE(s.Ui.Messages.size(), std::size_t(1));
   QVERIFY(s.Ui.Messages[0].rfind("OpenAccessFile -> ", 0) == 0);
-  QCOMPARE(s.Form->Calculator().Settings.ExchangeFileName, good);
+  QCOMPARE(s.Form->Calculator().Settings().ExchangeFileName, good);
   QCOMPARE(s.Window->StatusPath(), QString::fromStdString(good));
   QVERIFY(s.Window->Action("useFile")->isChecked());
   QCOMPARE(s.Window->Action("useFile")->text(), QString("&Use Firebird file"));
@@ -366,7 +366,7 @@ void ExchangeWindowsTest::LatestQuoteIsAChoiceKeptInTheSettings() {
            QString("Date: 12.31.2008 (CHF quote of 12.30.2008, USD quote of 12.31.2008)   Ref: EUR"));
   s.Window->Action("full")->trigger();
   QCOMPARE(s.Window->ResultsGroup()->title(), QString("Results:"));
-  QVERIFY(s.Form->Calculator().Settings.LatestQuote);
+  QVERIFY(s.Form->Calculator().Settings().LatestQuote);
   // The settings file's choice is the window's at start.
   TExchangeSession next({}, true);
   QVERIFY(next.Window->LatestQuoteBox()->isChecked());
