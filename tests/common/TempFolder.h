@@ -82,11 +82,6 @@ class TFileSizeLimit {
   sighandler_t OldHandler_;
 };
 
-// True when folder permissions bind this process (they do not bind root).
-inline bool FolderPermissionsApply(const std::string& readOnlyFolder) {
-  return ::access(readOnlyFolder.c_str(), W_OK) != 0;
-}
-
 // The exit code a check run by RunAsOrdinaryUser gives when its child could
 // not become an ordinary user.
 constexpr int CouldNotBecomeNobody = 100;
