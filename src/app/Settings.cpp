@@ -11,6 +11,7 @@ namespace {
 
 const char* const kFormPosKeys[6] = {"Top", "Left", "Height", "Width", "Memo1Height", "Memo2Height"};
 
+// Unlike ParseInteger (TextUtil.h) this takes a plus sign before the digits.
 std::optional<int> ToInt(std::string_view text) {
   text = Trim(text);
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);

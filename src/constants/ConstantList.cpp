@@ -1,7 +1,5 @@
 #include "ConstantList.h"
 
-#include <charconv>
-
 #include "SameValueApprox.h"
 #include "TextFile.h"
 #include "TextUtil.h"
@@ -38,12 +36,6 @@ std::string LineBreaksToSpaces(std::string_view text) {
     }
   }
   return out;
-}
-
-bool ParseInteger(const std::string& text, int& value) {
-  const std::string_view t = Trim(text);
-  const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), value);
-  return !t.empty() && ec == std::errc() && end == t.data() + t.size();
 }
 
 std::string JoinNames(const std::vector<std::string>& names) {

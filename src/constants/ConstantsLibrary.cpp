@@ -1,7 +1,6 @@
 #include "ConstantsLibrary.h"
 
 #include <algorithm>
-#include <charconv>
 
 #include "IniFile.h"
 #include "TextFile.h"
@@ -80,12 +79,6 @@ std::string LineBreaksToSpaces(std::string_view text) {
     }
   }
   return out;
-}
-
-bool ParseInteger(const std::string& text, int& value) {
-  const std::string_view t = Trim(text);
-  const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), value);
-  return !t.empty() && ec == std::errc() && end == t.data() + t.size();
 }
 
 std::string Join(const std::vector<std::string>& items, std::string_view separator) {

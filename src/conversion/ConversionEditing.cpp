@@ -1,6 +1,5 @@
 // Editing the conversion table: the commands of its window and dialogs.
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <iterator>
 
@@ -18,12 +17,6 @@ constexpr const char* kDuplicateName = "String list does not allow duplicates";
 
 bool HasControlCharacter(std::string_view s) {
   return std::any_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
-}
-
-bool ParseInteger(std::string_view text, int& value) {
-  const std::string_view t = Trim(text);
-  const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), value);
-  return !t.empty() && ec == std::errc() && end == t.data() + t.size();
 }
 
 // Where a unit of this name goes in the sorted units.

@@ -2,6 +2,7 @@
 // byte (UTF-8 sequences included) is an ordinary operand character.
 #pragma once
 
+#include <charconv>
 #include <string>
 #include <string_view>
 
@@ -31,12 +32,23 @@ inline bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-// Removes characters up to the blank (control characters included) at both ends.
+// Removes characters up to the blank (control characters included) at both
+// ends: bytes above 0x7F stay, so UTF-8 blanks (U+00A0, U+3000) are kept.
+// TrimText (platform/TextFile.h) does the same for the layer below the engine.
 inline std::string_view Trim(std::string_view s) {
   std::size_t b = 0, e = s.size();
   while (b < e && static_cast<unsigned char>(s[b]) <= 0x20) ++b;
   while (e > b && static_cast<unsigned char>(s[e - 1]) <= 0x20) --e;
   return s.substr(b, e - b);
+}
+
+// Reads a decimal int with blanks around it (as Trim removes them) and an
+// optional minus sign; no plus sign, nothing else after the digits. False,
+// with value unspecified, when the text is no such number or does not fit.
+inline bool ParseInteger(std::string_view text, int& value) {
+  const std::string_view t = Trim(text);
+  const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), value);
+  return !t.empty() && ec == std::errc() && end == t.data() + t.size();
 }
 
 inline bool IsIdentifier(std::string_view s) {

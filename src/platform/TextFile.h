@@ -25,7 +25,9 @@ std::vector<std::string> SplitLines(std::string_view text);
 // The text with every CR and LF removed: pane lines joined without separator.
 std::string RemoveLineEnds(std::string_view text);
 
-// Removes the bytes up to the blank (control characters included) at both ends.
+// Removes the bytes up to the blank (control characters included) at both
+// ends; bytes above 0x7F stay. The engine's Trim (TextUtil.h) does the same
+// above this layer, which the engine does not link.
 std::string TrimText(std::string_view s);
 
 // True when path names an existing file that is not a folder.

@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -81,9 +82,25 @@ class TFileSizeLimit {
   sighandler_t OldHandler_;
 };
 
-// True when folder permissions bind this process (they do not bind root).
-inline bool FolderPermissionsApply(const std::string& readOnlyFolder) {
-  return ::access(readOnlyFolder.c_str(), W_OK) != 0;
+// The exit code a check run by RunAsOrdinaryUser gives when its child could
+// not become an ordinary user.
+constexpr int CouldNotBecomeNobody = 100;
+
+// Runs a check the way an ordinary user meets it: in a child process that,
+// when this one is root, first becomes nobody (permissions do not bind root).
+// The check returns 0 when it holds, else a small number naming what failed;
+// the result is that number, or -1 when the child did not end normally.
+template <class Check>
+int RunAsOrdinaryUser(Check check) {
+  const pid_t child = ::fork();
+  if (child < 0) return -1;
+  if (child == 0) {
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(CouldNotBecomeNobody);
+    ::_exit(check());
+  }
+  int status = 0;
+  if (::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
 }
 
 }  // namespace helmax::test

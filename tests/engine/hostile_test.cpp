@@ -2,6 +2,7 @@
 // without a crash, hang or leak (this suite also runs under the sanitizers).
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <random>
 #include <string>
 
@@ -10,18 +11,29 @@
 namespace helmax {
 namespace {
 
+// A code the engine names: one of its error codes, or a function's number.
+bool IsKnownCode(int code) {
+  return code > 0 || (code >= ecOutOfMemory && code <= ecNothingCompiled && code != -13 && code != -14);
+}
+
+enum class TOutcome { Refused, Ran, FailedToRun };
+
 // Compiles and, when that works, evaluates; the state must be coherent.
-void CompileAndRun(THelmaxComplexEval& e, const std::string& text) {
+TOutcome CompileAndRun(THelmaxComplexEval& e, const std::string& text) {
   e.VerifySyntaxSemantics(text);
   if (e.Error) {
     EXPECT_NE(e.ErrorCode, 0);
     EXPECT_FALSE(e.ErrorMessage.empty());
     EXPECT_EQ(e.ExpressionCount, 0);
     EXPECT_FALSE(ParseErrorLine(e).empty());
-    return;
+    return TOutcome::Refused;
   }
   EXPECT_GE(e.ExpressionCount, 1);
-  if (e.DoVectorOfMathExpressions() == nullptr) { EXPECT_FALSE(ExecuteErrorLine(e).empty()); }
+  if (e.DoVectorOfMathExpressions() == nullptr) {
+    EXPECT_FALSE(ExecuteErrorLine(e).empty());
+    return TOutcome::FailedToRun;
+  }
+  return TOutcome::Ran;
 }
 
 TEST(HostileText, OneMegabyteOfText) {
@@ -130,12 +142,28 @@ TEST(HostileText, RandomTokenSoup) {
   THelmaxComplexEval e;
   e.MaxIteration = 50;
   e.MaxFunctionDepth = 20;
+  int refused = 0, ran = 0, failedToRun = 0;
   for (int i = 0; i < 20000; ++i) {
     std::string t;
     const int n = 1 + static_cast<int>(rng() % 25);
     for (int k = 0; k < n; ++k) t += tokens[rng() % (sizeof tokens / sizeof *tokens)];
-    CompileAndRun(e, t);
+    const TOutcome outcome = CompileAndRun(e, t);
+    if (outcome == TOutcome::Ran) {
+      ++ran;
+      continue;
+    }
+    (outcome == TOutcome::Refused ? refused : failedToRun) += 1;
+    // Every failure is one the engine names, and none is the host's: the
+    // limits keep a soup from exhausting memory or the native stack.
+    EXPECT_TRUE(IsKnownCode(e.ErrorCode)) << t << " gave code " << e.ErrorCode;
+    EXPECT_NE(e.ErrorCode, ecOutOfMemory) << t;
+    EXPECT_NE(e.ErrorCode, ecFatal) << t;
   }
+  // The soup reaches the compiler's refusals, evaluation and its failures.
+  EXPECT_GT(refused, 10000);
+  EXPECT_GT(ran, 500);
+  EXPECT_GT(failedToRun, 100);
+  std::printf("soup: %d refused, %d ran, %d failed to run\n", refused, ran, failedToRun);
 }
 
 }  // namespace

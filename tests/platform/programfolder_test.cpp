@@ -10,7 +10,6 @@
 #include <string>
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "ProgramFolder.h"
@@ -88,23 +87,11 @@ TEST(FolderIsWritable, FolderThatTakesNoFileIsNot) {
   test::WriteBytes(plain, "x");
   EXPECT_FALSE(FolderIsWritable(plain));           // a regular file
   EXPECT_FALSE(FolderIsWritable(plain + "/sub"));  // a path through a regular file
-  // A read-only folder. Permissions do not bind root: there the check runs
-  // in a child that has become an ordinary user (nobody).
+  // A read-only folder. Permissions do not bind root: the check runs as an
+  // ordinary user (nobody, when the tests run as root).
   ASSERT_EQ(::chmod(dir.Path.c_str(), 0555), 0);
-  if (test::FolderPermissionsApply(dir.Path)) {
-    EXPECT_FALSE(FolderIsWritable(dir.Path));
-    return;
-  }
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(2);
-    ::_exit(FolderIsWritable(dir.Path) ? 1 : 0);
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the read-only folder was taken as writable; 2: could not become nobody";
+  EXPECT_EQ(test::RunAsOrdinaryUser([&] { return FolderIsWritable(dir.Path) ? 1 : 0; }), 0)
+      << "1: the read-only folder was taken as writable; " << test::CouldNotBecomeNobody << ": could not become nobody";
 }
 
 // --- Choosing -------------------------------------------------------------
@@ -132,12 +119,16 @@ TEST(ChooseProgramFolder, ExeFolderThatTakesNoFileFallsBack) {
   EXPECT_EQ(ChooseProgramFolder(plain + "/", user), user);
   EXPECT_TRUE(fs::is_directory(user));
   EXPECT_EQ(exe.Names(), std::vector<std::string>{"plain"});
-  // A read-only program folder, for users whom permissions bind.
+  // A read-only program folder. Permissions do not bind root: the check runs
+  // as an ordinary user (nobody, when the tests run as root).
   ASSERT_EQ(::chmod(exe.Path.c_str(), 0555), 0);
-  if (test::FolderPermissionsApply(exe.Path)) {
-    EXPECT_EQ(ChooseProgramFolder(exe.Path + "/", user), user);
-    EXPECT_EQ(exe.Names(), std::vector<std::string>{"plain"});
-  }
+  const int failed = test::RunAsOrdinaryUser([&] {
+    if (ChooseProgramFolder(exe.Path + "/", user) != user) return 1;
+    if (exe.Names() != std::vector<std::string>{"plain"}) return 2;
+    return 0;
+  });
+  EXPECT_EQ(failed, 0) << "1: the read-only folder was chosen; 2: something was left in it; "
+                       << test::CouldNotBecomeNobody << ": could not become nobody";
 }
 
 // An installation's bin folder has the licence in ../share/doc/helmax; a

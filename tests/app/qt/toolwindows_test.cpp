@@ -12,7 +12,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <filesystem>
-#include "../../common/TempFolder.h"
+#include "CalculatorWindowFixture.h"
 #include "ChartWindow.h"
 #include "ConstantListWindow.h"
 #include "ConstantsLibrary.h"
@@ -40,15 +40,9 @@ using namespace helmax;
 namespace {
 
 // A calculator with its files in a fresh folder and recorded messages.
-struct TCalculatorWindow {
-  test::TTempFolder Dir;
-  TMessageRecorder Ui;
-  std::unique_ptr<TMainWindow> Form;
-
+struct TCalculatorWindow : test::TCalculatorWindowFixture {
   TCalculatorWindow() {
-    TCalculatorFiles files{Dir.Folder(), Dir.File("helmax-calc.ini"), Dir.File("helmax-calc.log"),
-                           Dir.File("helmax-calc.txt")};
-    Form = std::make_unique<TMainWindow>(files, &Ui);
+    Form = std::make_unique<TMainWindow>(Files(test::kNoOptionalFiles), &Ui);
     Form->show();
   }
 };

@@ -7,7 +7,7 @@
 #include <QtTest>
 #include <functional>
 
-#include "../../common/TempFolder.h"
+#include "../../app/qt/CalculatorWindowFixture.h"
 #include "ConstantListWindow.h"
 #include "ConstantsLibraryWindow.h"
 #include "MainWindow.h"
@@ -18,44 +18,18 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-// Runs open, and act on the modal window it brings up as a T. The window is
-// closed afterwards if act left it open, or at once if it is not a T, so a
-// failing test does not hang.
-template <class T>
-void InDialog(const std::function<void(T*)>& act, const std::function<void()>& open) {
-  auto poll = std::make_shared<std::function<void(int)>>();
-  *poll = [act, poll](int tries) {
-    if (QWidget* modal = QApplication::activeModalWidget()) {
-      if (auto* dialog = qobject_cast<T*>(modal)) act(dialog);
-      if (modal->isVisible()) modal->close();
-    } else if (tries > 0) {
-      QTimer::singleShot(10, [poll, tries] { (*poll)(tries - 1); });
-    }
-  };
-  QTimer::singleShot(0, [poll] { (*poll)(300); });
-  open();
-}
+using test::InDialog;
 
 // The calculator with its files, the library among them, in a fresh folder;
 // the library window open.
-struct TCalculatorWithLibrary {
-  test::TTempFolder Dir;
-  TMessageRecorder Ui;
-  std::unique_ptr<TMainWindow> Form;
+struct TCalculatorWithLibrary : test::TCalculatorWindowFixture {
   TConstantsLibraryWindow* Library = nullptr;
 
   TCalculatorWithLibrary() {
-    Form = std::make_unique<TMainWindow>(
-        TCalculatorFiles{Dir.Folder(), Dir.File("helmax-calc.ini"), Dir.File("helmax-calc.log"),
-                         Dir.File("helmax-calc.txt"), Dir.File("helmax-calc.con")},
-        &Ui);
-    Form->show();
-    WaitIdle();
+    Start(Files(test::kConstantsFile));
     Library = Form->ConstantsLibrary();
     Form->Action("constantsLibrary")->trigger();
   }
-  // The calculator calculates on a worker thread: results come once idle.
-  void WaitIdle() { QTRY_VERIFY(Form->Idle()); }
   QAbstractItemModel* Grid() const { return Library->Grid()->model(); }
   QString Cell(int row, int column) const { return Grid()->index(row, column).data().toString(); }
   QStringList Categories() const {

@@ -10,7 +10,7 @@
 #include <QPainter>
 #include <QtTest>
 
-#include "../../common/TempFolder.h"
+#include "../../app/qt/CalculatorWindowFixture.h"
 #include "ConversionTable.h"
 #include "ConversionTableWindow.h"
 #include "MainWindow.h"
@@ -23,45 +23,19 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-// Acts on the modal dialog of type T that open() brings up; closes it
-// afterwards if it is still there, so that a failing test does not hang.
-template <class T>
-void InDialog(const std::function<void(T*)>& act, const std::function<void()>& open) {
-  auto poll = std::make_shared<std::function<void(int)>>();
-  *poll = [act, poll](int tries) {
-    if (QWidget* modal = QApplication::activeModalWidget()) {
-      if (auto* dialog = qobject_cast<T*>(modal)) act(dialog);
-      if (modal->isVisible()) modal->close();
-    } else if (tries > 0) {
-      QTimer::singleShot(10, [poll, tries] { (*poll)(tries - 1); });
-    }
-  };
-  QTimer::singleShot(0, [poll] { (*poll)(300); });
-  open();
-}
+using test::InDialog;
 
-struct TCalculatorWindow {
-  test::TTempFolder Dir;
-  TMessageRecorder Ui;
-  std::unique_ptr<TMainWindow> Form;
+struct TCalculatorWindow : test::TCalculatorWindowFixture {
   TConversionTableWindow* Table = nullptr;
   TUnitGraphWindow* Graph = nullptr;
 
   TCalculatorWindow() {
-    Form = std::make_unique<TMainWindow>(
-        TCalculatorFiles{Dir.Folder(), Dir.File("helmax-calc.ini"), Dir.File("helmax-calc.log"),
-                         Dir.File("helmax-calc.txt"), Dir.File("helmax-calc.con"), Dir.File("helmax-calc.cnv")},
-        &Ui);
-    Form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(Form.get()));
-    QTRY_VERIFY(Form->Calculator().History().Count() > 0);
-    WaitIdle();
+    Start(Files(test::kConstantsFile | test::kConversionFile));
     Table = Form->ConversionTableWindow();
     Graph = Form->GraphWindow();
     Form->Action("conversionTables")->trigger();
     QVERIFY(QTest::qWaitForWindowExposed(Table));
   }
-  void WaitIdle() { QTRY_VERIFY_WITH_TIMEOUT(Form->Idle(), 20000); }
   std::function<void()> Menu(const char* name) {
     return [this, name] { Table->Action(name)->trigger(); };
   }
@@ -97,10 +71,7 @@ struct TCalculatorWindow {
         Menu(menu));
     WaitIdle();
   }
-  void Shot(QWidget* w, const QString& name) {
-    QApplication::processEvents();
-    QVERIFY(w->grab().save(QString(HELMAX_SCREENSHOT_DIR) + "/" + name));
-  }
+  void Shot(QWidget* w, const QString& name) { Screenshot(w, name); }
   // The graph window showing a category of the table.
   void ShowGraph(const QString& category) {
     Choose(category);

@@ -6,7 +6,7 @@
 #include <QLabel>
 #include <QtTest>
 
-#include "../../common/TempFolder.h"
+#include "../../app/qt/CalculatorWindowFixture.h"
 #include "ConversionTable.h"
 #include "ConversionTableWindow.h"
 #include "MainWindow.h"
@@ -18,24 +18,13 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-struct TCalculatorWindow {
-  test::TTempFolder Dir;
-  TMessageRecorder Ui;
-  std::unique_ptr<TMainWindow> Form;
+struct TCalculatorWindow : test::TCalculatorWindowFixture {
   TUnitConversionWindow* Window = nullptr;
 
   TCalculatorWindow() {
-    Form = std::make_unique<TMainWindow>(
-        TCalculatorFiles{Dir.Folder(), Dir.File("helmax-calc.ini"), Dir.File("helmax-calc.log"),
-                         Dir.File("helmax-calc.txt"), Dir.File("helmax-calc.con"), Dir.File("helmax-calc.cnv")},
-        &Ui);
-    Form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(Form.get()));
-    QTRY_VERIFY(Form->Calculator().History().Count() > 0);
-    WaitIdle();
+    Start(Files(test::kConstantsFile | test::kConversionFile));
     Window = Form->ConversionWindow();
   }
-  void WaitIdle() { QTRY_VERIFY_WITH_TIMEOUT(Form->Idle(), 20000); }
   void Open() {
     Form->Action("conversion")->trigger();
     QVERIFY(QTest::qWaitForWindowExposed(Window));

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "../../common/TempFolder.h"
+#include "../../app/qt/CalculatorWindowFixture.h"
 #include "ExchangeWindow.h"
 #include "MainWindow.h"
 #include "ProgramFolder.h"
@@ -37,10 +37,7 @@ QString Screenshot(const char* name) { return QString(HELMAX_SCREENSHOT_DIR) + "
 
 // A calculator whose settings may name an exchange file, with recorded
 // messages and private copies of the sample databases.
-struct TExchangeSession {
-  test::TTempFolder Dir;
-  TMessageRecorder Ui;
-  std::unique_ptr<TMainWindow> Form;
+struct TExchangeSession : test::TCalculatorWindowFixture {
   TExchangeWindow* Window = nullptr;
 
   explicit TExchangeSession(const std::string& exchangeFile = {}, bool latestQuote = false) {
@@ -51,9 +48,7 @@ struct TExchangeSession {
       s.LatestQuote = latestQuote;
       test::WriteBytes(Dir.File("helmax-calc.ini"), SettingsText(s, Dir.Folder()));
     }
-    Form = std::make_unique<TMainWindow>(TCalculatorFiles{Dir.Folder(), Dir.File("helmax-calc.ini"),
-                                                          Dir.File("helmax-calc.log"), Dir.File("helmax-calc.txt")},
-                                         &Ui);
+    Form = std::make_unique<TMainWindow>(Files(test::kNoOptionalFiles), &Ui);
     Form->show();
     Window = Form->ExchangeWindow();
     Window->SampleFile.clear();  // a test that wants one names it
@@ -63,7 +58,6 @@ struct TExchangeSession {
     Form->close();
     Form.reset();
   }
-  void WaitIdle() { QTRY_VERIFY(Form->Idle()); }
 
   // A private copy of a sample database under another name.
   std::string Copy(const char* fixture, const std::string& name) {

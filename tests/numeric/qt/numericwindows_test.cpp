@@ -8,7 +8,7 @@
 #include <QtTest>
 #include <functional>
 
-#include "../../common/TempFolder.h"
+#include "../../app/qt/CalculatorWindowFixture.h"
 #include "IntegrationWindow.h"
 #include "InterpolationSheets.h"
 #include "InterpolationWindow.h"
@@ -21,40 +21,10 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-// Runs open, and acts on the modal window it brings up as a T; closes it
-// afterwards if act left it open, so a failing test does not hang.
-template <class T>
-void InDialog(const std::function<void(T*)>& act, const std::function<void()>& open) {
-  auto poll = std::make_shared<std::function<void(int)>>();
-  *poll = [act, poll](int tries) {
-    if (QWidget* modal = QApplication::activeModalWidget()) {
-      if (auto* dialog = qobject_cast<T*>(modal)) act(dialog);
-      if (modal->isVisible()) modal->close();
-    } else if (tries > 0) {
-      QTimer::singleShot(10, [poll, tries] { (*poll)(tries - 1); });
-    }
-  };
-  QTimer::singleShot(0, [poll] { (*poll)(300); });
-  open();
-}
+using test::InDialog;
 
-struct TCalculatorWindow {
-  test::TTempFolder Dir;
-  TMessageRecorder Ui;
-  std::unique_ptr<TMainWindow> Form;
-
-  TCalculatorWindow() {
-    Form = std::make_unique<TMainWindow>(
-        TCalculatorFiles{Dir.Folder(), Dir.File("helmax-calc.ini"), Dir.File("helmax-calc.log"),
-                         Dir.File("helmax-calc.txt"), Dir.File("helmax-calc.con")},
-        &Ui);
-    Form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(Form.get()));
-    // The first activation reads the default document.
-    QTRY_VERIFY(Form->Calculator().History().Count() > 0);
-    WaitIdle();
-  }
-  void WaitIdle() { QTRY_VERIFY_WITH_TIMEOUT(Form->Idle(), 20000); }
+struct TCalculatorWindow : test::TCalculatorWindowFixture {
+  TCalculatorWindow() { Start(Files(test::kConstantsFile)); }
   // Types the expressions pane and gives the results once calculated.
   QString Evaluate(const QString& expressions) {
     Form->ExpressionsPane()->setPlainText(expressions);
@@ -63,8 +33,7 @@ struct TCalculatorWindow {
   }
   void Screenshot(QWidget* w, const char* name) {
     w->show();
-    QApplication::processEvents();
-    QVERIFY(w->grab().save(QString(HELMAX_SCREENSHOT_DIR) + "/" + name));
+    TCalculatorWindowFixture::Screenshot(w, name);
   }
 };
 

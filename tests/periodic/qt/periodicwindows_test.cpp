@@ -7,7 +7,7 @@
 #include <QToolTip>
 #include <QtTest>
 
-#include "../../common/TempFolder.h"
+#include "../../app/qt/CalculatorWindowFixture.h"
 #include "ConstantListWindow.h"
 #include "ElementWindow.h"
 #include "MainWindow.h"
@@ -18,27 +18,16 @@ using namespace helmax;
 
 namespace {
 
-struct TCalculatorWindow {
-  test::TTempFolder Dir;
-  TMessageRecorder Ui;
-  std::unique_ptr<TMainWindow> Form;
+struct TCalculatorWindow : test::TCalculatorWindowFixture {
   TPeriodicTableWindow* Window = nullptr;
   TElementWindow* Element = nullptr;
 
   TCalculatorWindow() {
-    TCalculatorFiles files{Dir.Folder(), Dir.File("helmax-calc.ini"), Dir.File("helmax-calc.log"),
-                           Dir.File("helmax-calc.txt")};
-    files.PeriodicTable = PteFile();
-    Form = std::make_unique<TMainWindow>(files, &Ui);
-    Form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(Form.get()));
-    QTRY_VERIFY(Form->Calculator().History().Count() > 0);
-    WaitIdle();
+    Start(Files(test::kPeriodicFile));
     Window = Form->PeriodicTableWindow();
     Element = Form->ElementWindow();
   }
   std::string PteFile() const { return Dir.File("helmax-calc.pte"); }
-  void WaitIdle() { QTRY_VERIFY_WITH_TIMEOUT(Form->Idle(), 20000); }
   void Open() {
     Form->Action("periodicTable")->trigger();
     QVERIFY(QTest::qWaitForWindowExposed(Window));
@@ -55,10 +44,6 @@ struct TCalculatorWindow {
       rows << m->index(r, 0).data().toString() + "|" + m->index(r, 1).data().toString() + "|" +
                   m->index(r, 2).data().toString();
     return rows;
-  }
-  void Screenshot(QWidget* w, const char* name) {
-    QApplication::processEvents();
-    QVERIFY(w->grab().save(QString(HELMAX_SCREENSHOT_DIR) + "/" + name));
   }
 };
 

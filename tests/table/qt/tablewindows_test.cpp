@@ -18,7 +18,7 @@
 #include <functional>
 #include <future>
 
-#include "../../common/TempFolder.h"
+#include "../../app/qt/CalculatorWindowFixture.h"
 #include "ChartEditorDialog.h"
 #include "ChartWindow.h"
 #include "ConstantListWindow.h"
@@ -32,45 +32,20 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-// Runs open, and act on the modal window it brings up as a T; the window is
-// closed afterwards if act left it open, so a failing test does not hang.
-template <class T>
-void InDialog(const std::function<void(T*)>& act, const std::function<void()>& open) {
-  auto poll = std::make_shared<std::function<void(int)>>();
-  *poll = [act, poll](int tries) {
-    if (QWidget* modal = QApplication::activeModalWidget()) {
-      if (auto* dialog = qobject_cast<T*>(modal)) act(dialog);
-      if (modal->isVisible()) modal->close();
-    } else if (tries > 0) {
-      QTimer::singleShot(10, [poll, tries] { (*poll)(tries - 1); });
-    }
-  };
-  QTimer::singleShot(0, [poll] { (*poll)(300); });
-  open();
-}
+using test::InDialog;
 
 // The calculator with its files in a fresh folder, recorded messages.
-struct TCalculatorWithTable {
-  test::TTempFolder Dir;
-  TMessageRecorder Ui;
-  std::unique_ptr<TMainWindow> Form;
+struct TCalculatorWithTable : test::TCalculatorWindowFixture {
   TFunctionTableWindow* Table = nullptr;
   TChartWindow* Chart = nullptr;
 
   TCalculatorWithTable() {
-    Form = std::make_unique<TMainWindow>(
-        TCalculatorFiles{Dir.Folder(), Dir.File("helmax-calc.ini"), Dir.File("helmax-calc.log"),
-                         Dir.File("helmax-calc.txt"), Dir.File("helmax-calc.con")},
-        &Ui);
-    Form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(Form.get()));
+    Start(Files(test::kConstantsFile));
     // The default document is read once the window is shown.
     QTRY_COMPARE(Form->StatusText(1), QString("History Index: 1/1"));
-    WaitIdle();
     Table = Form->FunctionTable();
     Chart = Form->Chart();
   }
-  void WaitIdle() { QTRY_VERIFY(Form->Idle()); }
   void Define(const QString& definitions) {
     Form->DefinitionsPane()->selectAll();
     QTest::keyClicks(Form->DefinitionsPane(), definitions);
