@@ -51,6 +51,7 @@ class TElementWindow;
 class TConversionTableWindow;
 class TUnitGraphWindow;
 struct TConvIdMapping;
+struct TToolHost;
 
 class TMainWindow : public QMainWindow {
   Q_OBJECT
@@ -236,6 +237,9 @@ class TMainWindow : public QMainWindow {
   // the window's interface when it was given one.
   TUserInterface& NewToolUi();
   void PlaceToolUi(TUserInterface& ui, QWidget* tool);
+  // What a tool window calculates and reaches the main window with; ui: the
+  // tool's own message interface.
+  TToolHost ToolHost(TUserInterface& ui);
   // The exchange window (with its history and user dialog).
   void CreateExchange();
   // The conversion table (read at start), its window, the graph window and
