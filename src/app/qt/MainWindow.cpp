@@ -39,6 +39,33 @@ namespace {
 
 const char* const kFileFilter = "Text files (*.txt);;All files (*)";
 
+// A key sent to another window (a tool window, a completion list, a menu)
+// while the main window is the active one stays that window's key: the
+// main window's menu items would take it as their shortcut otherwise.
+class TKeysOfOtherWindows : public QObject {
+ public:
+  TKeysOfOtherWindows(QWidget* window, const std::vector<QAction*>& actions)
+      : QObject(window), Window_(window), Actions_(actions) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::ShortcutOverride) return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget == nullptr || widget->window() == Window_ || QApplication::activeWindow() != Window_) return false;
+    const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
+    for (const QAction* a : Actions_) {
+      if (a->shortcut() != pressed) continue;
+      event->accept();  // delivered as a key press, not as a shortcut
+      return true;
+    }
+    return false;
+  }
+
+ private:
+  QWidget* Window_;
+  const std::vector<QAction*>& Actions_;
+};
+
 }  // namespace
 
 TMainWindow::TMainWindow(TCalculatorFiles files, TUserInterface* ui, QWidget* parent) : QMainWindow(parent) {
@@ -187,13 +214,33 @@ void TMainWindow::BuildMenus() {
     if (Idle()) Save_->setEnabled(Calc_->DocumentFileValid);
   });
 
+  // The items' keys work anywhere in the window; HandleKey takes them with
+  // other modifiers, while their item is disabled, and Esc while the window
+  // calculates.
   QMenu* edit = menuBar()->addMenu("&Edit");
-  connect(AddAction(edit, "&Clear", "clear"), &QAction::triggered, this, &TMainWindow::ClearExpressions);
+  edit->setObjectName("editMenu");
+  QAction* clear = AddAction(edit, "&Clear", "clear");
+  clear->setShortcut(Qt::Key_Escape);
+  connect(clear, &QAction::triggered, this, &TMainWindow::ClearExpressions);
   Undo_ = AddAction(edit, "&Undo", "undo");
+  Undo_->setShortcut(Qt::Key_F1);
   connect(Undo_, &QAction::triggered, this, &TMainWindow::Undo);
   Redo_ = AddAction(edit, "&Redo", "redo");
+  Redo_->setShortcut(Qt::Key_F2);
   connect(Redo_, &QAction::triggered, this, &TMainWindow::Redo);
+  QAction* reload = AddAction(edit, "Reload current &entry", "reloadEntry");
+  reload->setShortcut(Qt::Key_F3);
+  connect(reload, &QAction::triggered, this, &TMainWindow::ReloadCurrentEntry);
   connect(AddAction(edit, "Clear &History", "clearHistory"), &QAction::triggered, this, &TMainWindow::ClearHistory);
+  KeyActions_ = {clear, Undo_, Redo_, reload};
+  edit->addSeparator();
+  // Into the expressions pane only.
+  QAction* lastResult = AddAction(edit, "Insert last re&sult", "insertLastResult");
+  lastResult->setShortcut(QKeyCombination(Qt::ControlModifier, Qt::Key_R));
+  connect(lastResult, &QAction::triggered, this, [this] {
+    if (focusWidget() == ExpressionsPane_) InsertLastResult();
+  });
+  KeyActions_.push_back(lastResult);
 
   QMenu* view = menuBar()->addMenu("&View");
   QAction* onTop = AddAction(view, "&Stay on top", "stayOnTop");
@@ -215,6 +262,27 @@ void TMainWindow::BuildMenus() {
   errorMessage->setChecked(true);
   connect(errorMessage, &QAction::toggled, this,
           [this](bool on) { Enqueue(TWork::Command, [this, on] { Calc_->SetErrorMessageView(on); }); });
+  // The keypad's + and - (the main keyboard's are typed): the pane with the
+  // focus, or the window's width.
+  QMenu* size = view->addMenu("Si&ze");
+  size->setObjectName("sizeMenu");
+  const Qt::KeyboardModifiers ctrl = Qt::ControlModifier | Qt::KeypadModifier;
+  const Qt::KeyboardModifiers ctrlShift = ctrl | Qt::ShiftModifier;
+  const std::tuple<const char*, const char*, QKeyCombination, std::function<void()>> sizeItems[] = {
+      {"&Taller pane", "tallerPane", QKeyCombination(ctrl, Qt::Key_Plus), [this] { ResizeFocusedPane(5); }},
+      {"&Shorter pane", "shorterPane", QKeyCombination(ctrl, Qt::Key_Minus), [this] { ResizeFocusedPane(-5); }},
+      {"&Wider window", "widerWindow", QKeyCombination(ctrlShift, Qt::Key_Plus),
+       [this] { resize(width() + 5, height()); }},
+      {"&Narrower window", "narrowerWindow", QKeyCombination(ctrlShift, Qt::Key_Minus),
+       [this] { resize(width() - 5, height()); }}};
+  for (const auto& [caption, name, key, act] : sizeItems) {
+    QAction* a = AddAction(size, caption, name);
+    a->setShortcut(key);
+    connect(a, &QAction::triggered, this, act);
+    KeyActions_.push_back(a);
+  }
+
+  QApplication::instance()->installEventFilter(new TKeysOfOtherWindows(this, KeyActions_));
 
   // The tool windows come later; their items are there, disabled.
   // "u": File has the F.
@@ -409,9 +477,11 @@ void TMainWindow::SetStayOnTop(bool on) {
     if (w->isWindow() && w->windowType() == Qt::Window) SetOwnerStaysOnTop(w, on);
 }
 
+// The keys that reach the panes or the window itself: the menus' keys come
+// here only with other modifiers, while their item is disabled, or (Esc)
+// while the window calculates.
 bool TMainWindow::HandleKey(QObject* watched, QKeyEvent* key) {
   const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
-  const bool keypad = key->modifiers() & Qt::KeypadModifier;
   switch (key->key()) {
     case Qt::Key_Escape:
       // Esc stops the window's own calculation and what waits behind it
@@ -434,31 +504,12 @@ bool TMainWindow::HandleKey(QObject* watched, QKeyEvent* key) {
       if (watched == DefinitionsPane_) DefinitionsHelp_->OfferCompletions(true);
       else if (watched == ExpressionsPane_) ExpressionsHelp_->OfferCompletions(true);
       return true;
-    case Qt::Key_R:
-      if (mods != Qt::ControlModifier || watched != ExpressionsPane_) return false;
-      InsertLastResult();
-      return true;
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
       // Ctrl+Tab moves on like Tab instead of typing a tab.
       if (!(mods & Qt::ControlModifier)) return false;
       focusNextPrevChild(key->key() == Qt::Key_Tab && !(mods & Qt::ShiftModifier));
       return true;
-    case Qt::Key_Plus:
-    case Qt::Key_Minus: {
-      if (!keypad) return false;
-      const int delta = key->key() == Qt::Key_Plus ? 5 : -5;
-      if (mods == (Qt::ControlModifier | Qt::ShiftModifier)) {
-        resize(width() + delta, height());
-        return true;
-      }
-      if (mods != Qt::ControlModifier) return false;
-      if (watched == DefinitionsPane_) ResizeGroup(0, delta);
-      else if (watched == ExpressionsPane_) ResizeGroup(1, delta);
-      else if (watched == ResultsPane_) resize(width(), height() + delta);
-      else return false;
-      return true;
-    }
     default: return false;
   }
 }
@@ -469,6 +520,8 @@ bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride) {
       // Ctrl+Tab reaches the pane's key handling below, not a shortcut.
       if (key->key() == Qt::Key_Tab && (key->modifiers() & Qt::ControlModifier)) event->accept();
+      // Esc stops a calculation instead of clearing (HandleKey).
+      if (key->key() == Qt::Key_Escape && MainCalculating()) event->accept();
     } else if (HandleKey(watched, key)) {
       return true;
     }

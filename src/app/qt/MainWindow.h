@@ -178,6 +178,7 @@ class TMainWindow : public QMainWindow {
   void FirstActivated();
   bool HandleKey(QObject* watched, QKeyEvent* key);
   void ResizeGroup(int pane, int delta);
+  void ResizeFocusedPane(int delta);
   void FitMinimumHeights();
   static void SetPaneText(QPlainTextEdit* pane, const std::string& text);
   QAction* AddAction(QMenu* menu, const QString& caption, const char* objectName);
@@ -282,6 +283,7 @@ class TMainWindow : public QMainWindow {
   QAction* Save_ = nullptr;
   QAction* Undo_ = nullptr;
   QAction* Redo_ = nullptr;
+  std::vector<QAction*> KeyActions_;  // the menu items with a key
   int SavedDefinitionsHeight_ = 2;
   QString LastResult_;  // the last result shown, for Ctrl+R
   TNameCatalogue Names_;

@@ -299,6 +299,15 @@ void TMainWindow::SetUserFunctionsVisible(bool visible) {
   Splitter_->setSizes(sizes);
 }
 
+// The pane with the focus grows (or shrinks): the definitions or the
+// expressions group, or the window's height for the results.
+void TMainWindow::ResizeFocusedPane(int delta) {
+  QWidget* focused = focusWidget();
+  if (focused == DefinitionsPane_) ResizeGroup(0, delta);
+  else if (focused == ExpressionsPane_) ResizeGroup(1, delta);
+  else if (focused == ResultsPane_) resize(width(), height() + delta);
+}
+
 // Grows (or shrinks) the definitions (0) or expressions (1) group, taking
 // the height from the results group; no pane goes under its minimum.
 void TMainWindow::ResizeGroup(int pane, int delta) {
