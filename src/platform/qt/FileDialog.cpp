@@ -97,4 +97,17 @@ QString TFileDialog::OpenFileName(QWidget* owner, const QString& caption, const 
   return dialog.selectedFiles().front();
 }
 
+QString TFileDialog::SaveFileName(QWidget* owner, const QString& caption, const QString& start, const QString& filter,
+                                  const QString& suffix) {
+  TFileDialog dialog(owner, caption, start, filter);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  if (!suffix.isEmpty()) dialog.setDefaultSuffix(suffix);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().front();
+}
+
+QString FolderOf(const std::string& file) {
+  return file.empty() ? QString() : QFileInfo(QString::fromStdString(file)).absolutePath();
+}
+
 }  // namespace helmax

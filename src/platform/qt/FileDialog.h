@@ -5,6 +5,7 @@
 
 #include <QFileDialog>
 #include <QString>
+#include <string>
 
 namespace helmax {
 
@@ -16,6 +17,10 @@ bool IsPseudoFileSystem(const QString& path);
 // when its folder exists on a real file system, else the documents folder.
 QString DialogStartFolder(const QString& wanted);
 
+// The folder a file lies in, for a dialog to start in; empty (the documents
+// folder) when there is no file yet.
+QString FolderOf(const std::string& file);
+
 class TFileDialog : public QFileDialog {
  public:
   // start: the folder (or a file in it, preselected) the kind of file was
@@ -24,6 +29,12 @@ class TFileDialog : public QFileDialog {
 
   // An existing file to open, or empty when the user cancelled.
   static QString OpenFileName(QWidget* owner, const QString& caption, const QString& start, const QString& filter);
+
+  // A file to write, with suffix added when the user typed none; the dialog
+  // asks before it lets the user pick a file that exists. Empty when the
+  // user cancelled.
+  static QString SaveFileName(QWidget* owner, const QString& caption, const QString& start, const QString& filter,
+                              const QString& suffix = {});
 };
 
 }  // namespace helmax

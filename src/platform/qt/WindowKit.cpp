@@ -1,0 +1,53 @@
+// What every tool window builds the same way.
+#include "WindowKit.h"
+
+#include <QVBoxLayout>
+
+namespace helmax {
+
+QAction* AddMenuAction(QMenu* menu, const QString& caption, const char* objectName, const QKeySequence& shortcut) {
+  QAction* action = menu->addAction(caption);
+  action->setObjectName(objectName);
+  if (!shortcut.isEmpty()) {
+    action->setShortcut(shortcut);
+    // The item's own window, not the whole application.
+    action->setShortcutContext(Qt::WindowShortcut);
+  }
+  return action;
+}
+
+QAction* AddWindowKey(QWidget* window, const QKeySequence& key, const char* objectName, std::function<void()> command) {
+  auto* action = new QAction(window);
+  action->setObjectName(objectName);
+  action->setShortcut(key);
+  action->setShortcutContext(Qt::WindowShortcut);
+  QObject::connect(action, &QAction::triggered, window, [command = std::move(command)] { command(); });
+  window->addAction(action);
+  return action;
+}
+
+QGroupBox* Group(const QString& title, QWidget* content, int minimumHeight) {
+  auto* box = new QGroupBox(title);
+  auto* layout = new QVBoxLayout(box);
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->addWidget(content);
+  if (minimumHeight > 0) box->setMinimumHeight(minimumHeight);
+  return box;
+}
+
+QAction* OnEscape(QWidget* window, std::function<void()> command) {
+  return AddWindowKey(window, QKeySequence(Qt::Key_Escape), "escape", std::move(command));
+}
+
+QAction* CloseOnEscape(QWidget* window) {
+  return OnEscape(window, [window] { window->close(); });
+}
+
+void ShowInFront(QWidget* window) {
+  if (window->isMinimized()) window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+  window->show();
+  window->raise();
+  window->activateWindow();
+}
+
+}  // namespace helmax
