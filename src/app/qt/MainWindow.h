@@ -181,7 +181,6 @@ class TMainWindow : public QMainWindow {
   void ResizeFocusedPane(int delta);
   void FitMinimumHeights();
   static void SetPaneText(QPlainTextEdit* pane, const std::string& text);
-  QAction* AddAction(QMenu* menu, const QString& caption, const char* objectName);
   bool AskToSaveChanges();
   void ShowDefinitionsError();
 

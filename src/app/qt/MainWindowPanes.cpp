@@ -5,7 +5,6 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QTextBlock>
-#include <QVBoxLayout>
 #include <algorithm>
 
 #include "ConstantListWindow.h"
@@ -15,22 +14,10 @@
 #include "IntegrationWindow.h"
 #include "LinearSystemWindow.h"
 #include "MainWindow.h"
+#include "WindowKit.h"
 #include "WindowPlacement.h"
 
 namespace helmax {
-
-namespace {
-
-QGroupBox* Group(const QString& title, QPlainTextEdit* pane) {
-  auto* box = new QGroupBox(title);
-  auto* layout = new QVBoxLayout(box);
-  layout->setContentsMargins(4, 4, 4, 4);
-  layout->addWidget(pane);
-  box->setMinimumHeight(TMainWindow::kMinimumPane);
-  return box;
-}
-
-}  // namespace
 
 void TMainWindow::BuildPanes() {
   DefinitionsPane_ = new QPlainTextEdit;
@@ -47,9 +34,9 @@ void TMainWindow::BuildPanes() {
     pane->installEventFilter(this);
   }
   DefinitionsPane_->setPlainText(QString::fromStdString(Calc_->DefinitionsText));
-  DefinitionsGroup_ = Group("User variables and functions ", DefinitionsPane_);
-  ExpressionsGroup_ = Group("Mathematical expressions", ExpressionsPane_);
-  ResultsGroup_ = Group("Results", ResultsPane_);
+  DefinitionsGroup_ = Group("User variables and functions ", DefinitionsPane_, kMinimumPane);
+  ExpressionsGroup_ = Group("Mathematical expressions", ExpressionsPane_, kMinimumPane);
+  ResultsGroup_ = Group("Results", ResultsPane_, kMinimumPane);
   Splitter_ = new QSplitter(Qt::Vertical);
   Splitter_->setChildrenCollapsible(false);
   Splitter_->addWidget(DefinitionsGroup_);

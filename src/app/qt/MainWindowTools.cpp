@@ -19,6 +19,7 @@
 #include "ProgramFolder.h"
 #include "UnitConversionWindow.h"
 #include "UnitGraphWindow.h"
+#include "WindowKit.h"
 #include "WindowPlacement.h"
 
 namespace helmax {
@@ -47,11 +48,7 @@ void TMainWindow::CreateConstantsLibrary() {
   Library_ = std::make_unique<TConstantsLibrary>(Calc_->FunctionTable(), libraryUi, Calc_->Files().ConstantsLibrary);
   LibraryWindow_ = new TConstantsLibraryWindow(*Library_, Calc_->Constants(), this);
   PlaceToolUi(libraryUi, LibraryWindow_);
-  LibraryWindow_->OnShowMain = [this] {
-    show();
-    raise();
-    activateWindow();
-  };
+  LibraryWindow_->OnShowMain = [this] { ShowInFront(this); };
   LibraryWindow_->OnShowConstants = [this] { ShowConstantList(); };
   LibraryWindow_->OnConstantAdded = [this] { Constants_->RefreshList(); };
   LibraryWindow_->BeforeCoreAccess = [this] { StopAndWait(); };
@@ -82,11 +79,7 @@ TToolHost TMainWindow::ToolHost(TUserInterface& ui) {
   };
   host.StopCalculation = [this] { StopCalculation(); };
   host.StopMainCalculation = [this] { StopMainCalculation(); };
-  host.ShowMain = [this] {
-    show();
-    raise();
-    activateWindow();
-  };
+  host.ShowMain = [this] { ShowInFront(this); };
   host.CoreBusy = [this] { return !Idle(); };
   return host;
 }
@@ -171,11 +164,7 @@ void TMainWindow::CreateConversionTools() {
     RunForTool(std::move(prepare), std::move(work), std::move(finish));
   };
   Conversion_->StopCalculation = [this] { StopCalculation(); };
-  Conversion_->OnShowMain = [this] {
-    show();
-    raise();
-    activateWindow();
-  };
+  Conversion_->OnShowMain = [this] { ShowInFront(this); };
   QAction* item = Action("conversion");
   item->setEnabled(true);
   connect(item, &QAction::triggered, Conversion_, &TUnitConversionWindow::ShowWindow);
@@ -231,11 +220,7 @@ void TMainWindow::CreatePeriodicTable() {
   ElementWindow_ = new TElementWindow(*Periodic_, Calc_->Constants(), this);
   PeriodicWindow_ = new TPeriodicTableWindow(*Periodic_, *ElementWindow_, Calc_->Files().PeriodicTable, this);
   PlaceToolUi(periodicUi, PeriodicWindow_);
-  auto showMain = [this] {
-    show();
-    raise();
-    activateWindow();
-  };
+  auto showMain = [this] { ShowInFront(this); };
   PeriodicWindow_->OnShowMain = showMain;
   ElementWindow_->OnShowMain = showMain;
   ElementWindow_->OnShowPeriodicTable = [this] { PeriodicWindow_->ShowWindow(); };
