@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -31,6 +30,7 @@
 #include "QtUserInterface.h"
 #include "UnitConversionWindow.h"
 #include "UnitGraphWindow.h"
+#include "WindowKit.h"
 #include "WindowPlacement.h"
 
 namespace helmax {
@@ -38,6 +38,33 @@ namespace helmax {
 namespace {
 
 const char* const kFileFilter = "Text files (*.txt);;All files (*)";
+
+// A key sent to another window (a tool window, a completion list, a menu)
+// while the main window is the active one stays that window's key: the
+// main window's menu items would take it as their shortcut otherwise.
+class TKeysOfOtherWindows : public QObject {
+ public:
+  TKeysOfOtherWindows(QWidget* window, const std::vector<QAction*>& actions)
+      : QObject(window), Window_(window), Actions_(actions) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::ShortcutOverride) return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget == nullptr || widget->window() == Window_ || QApplication::activeWindow() != Window_) return false;
+    const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
+    for (const QAction* a : Actions_) {
+      if (a->shortcut() != pressed) continue;
+      event->accept();  // delivered as a key press, not as a shortcut
+      return true;
+    }
+    return false;
+  }
+
+ private:
+  QWidget* Window_;
+  const std::vector<QAction*>& Actions_;
+};
 
 }  // namespace
 
@@ -110,29 +137,20 @@ TMainWindow::TMainWindow(TCalculatorFiles files, TUserInterface* ui, QWidget* pa
   Action("table")->setEnabled(true);
   connect(Action("table"), &QAction::triggered, Table_, &TFunctionTableWindow::ComputeTable);
   Constants_ = new TConstantListWindow(Calc_->Constants(), this);
-  Constants_->OnShowMain = [this] {
-    show();
-    raise();
-    activateWindow();
-  };
+  Constants_->OnShowMain = [this] { ShowInFront(this); };
   Constants_->OnClearResults = [this] { ClearResults(); };
   Constants_->BeforeCoreAccess = [this] { StopAndWait(); };
   Derivative_ = new TDerivativeWindow(this);
   TUserInterface& equivalenceUi = NewToolUi();
   Equivalence_ = new TEquivalenceWindow(equivalenceUi, this);
   PlaceToolUi(equivalenceUi, Equivalence_);
-  auto showTool = [](QWidget* w) {
-    w->show();
-    w->raise();
-    w->activateWindow();
-  };
   QAction* derivative = Action("derivative");
   derivative->setEnabled(true);
-  connect(derivative, &QAction::triggered, this, [this, showTool] { showTool(Derivative_); });
+  connect(derivative, &QAction::triggered, this, [this] { ShowInFront(Derivative_); });
   Derivative_->OnCopyToExpressions = [this](const QString& derivative) { AppendExpression(derivative); };
   QAction* equivalent = Action("equivalentTest");
   equivalent->setEnabled(true);
-  connect(equivalent, &QAction::triggered, this, [this, showTool] { showTool(Equivalence_); });
+  connect(equivalent, &QAction::triggered, this, [this] { ShowInFront(Equivalence_); });
 
   SetFont(19);
   SetExpressionsColor(TPaneColor::Money);
@@ -154,11 +172,7 @@ TMainWindow::TMainWindow(TCalculatorFiles files, TUserInterface* ui, QWidget* pa
   for (QWidget* w : findChildren<QWidget*>())
     if (w->isWindow() && w->windowType() == Qt::Window) KeepOnScreen(w);
   for (std::function<void()>* showMain : {&Table_->OnShowMain, &Chart_->OnShowMain})
-    *showMain = [this] {
-      show();
-      raise();
-      activateWindow();
-    };
+    *showMain = [this] { ShowInFront(this); };
   SyncFromCore();
 }
 
@@ -170,51 +184,75 @@ TMainWindow::~TMainWindow() {
 
 // ---- building ------------------------------------------------------------------
 
-QAction* TMainWindow::AddAction(QMenu* menu, const QString& caption, const char* objectName) {
-  QAction* a = menu->addAction(caption);
-  a->setObjectName(objectName);
-  return a;
-}
-
 void TMainWindow::BuildMenus() {
   QMenu* file = menuBar()->addMenu("&File");
   file->setObjectName("fileMenu");
-  connect(AddAction(file, "&Open", "open"), &QAction::triggered, this, &TMainWindow::OpenFile);
-  Save_ = AddAction(file, "&Save", "save");
-  connect(Save_, &QAction::triggered, this, &TMainWindow::SaveFile);
-  connect(AddAction(file, "Save &As...", "saveAs"), &QAction::triggered, this, &TMainWindow::SaveFileAs);
+  AddMenuAction(file, "&Open", "open", this, &TMainWindow::OpenFile);
+  Save_ = AddMenuAction(file, "&Save", "save", this, &TMainWindow::SaveFile);
+  AddMenuAction(file, "Save &As...", "saveAs", this, &TMainWindow::SaveFileAs);
   connect(file, &QMenu::aboutToShow, this, [this] {
     if (Idle()) Save_->setEnabled(Calc_->DocumentFileValid());
   });
 
+  // The items' keys work anywhere in the window; HandleKey takes them with
+  // other modifiers, while their item is disabled, and Esc while the window
+  // calculates.
   QMenu* edit = menuBar()->addMenu("&Edit");
-  connect(AddAction(edit, "&Clear", "clear"), &QAction::triggered, this, &TMainWindow::ClearExpressions);
-  Undo_ = AddAction(edit, "&Undo", "undo");
-  connect(Undo_, &QAction::triggered, this, &TMainWindow::Undo);
-  Redo_ = AddAction(edit, "&Redo", "redo");
-  connect(Redo_, &QAction::triggered, this, &TMainWindow::Redo);
-  connect(AddAction(edit, "Clear &History", "clearHistory"), &QAction::triggered, this, &TMainWindow::ClearHistory);
+  edit->setObjectName("editMenu");
+  QAction* clear = AddMenuAction(edit, "&Clear", "clear", this, &TMainWindow::ClearExpressions, Qt::Key_Escape);
+  Undo_ = AddMenuAction(edit, "&Undo", "undo", this, &TMainWindow::Undo, Qt::Key_F1);
+  Redo_ = AddMenuAction(edit, "&Redo", "redo", this, &TMainWindow::Redo, Qt::Key_F2);
+  QAction* reload =
+      AddMenuAction(edit, "Reload current &entry", "reloadEntry", this, &TMainWindow::ReloadCurrentEntry, Qt::Key_F3);
+  AddMenuAction(edit, "Clear &History", "clearHistory", this, &TMainWindow::ClearHistory);
+  edit->addSeparator();
+  // Into the expressions pane only.
+  QAction* lastResult = AddMenuAction(
+      edit, "Insert last re&sult", "insertLastResult", this,
+      [this] {
+        if (focusWidget() == ExpressionsPane_) InsertLastResult();
+      },
+      QKeyCombination(Qt::ControlModifier, Qt::Key_R));
+  KeyActions_ = {clear, Undo_, Redo_, reload, lastResult};
 
   QMenu* view = menuBar()->addMenu("&View");
-  QAction* onTop = AddAction(view, "&Stay on top", "stayOnTop");
+  QAction* onTop = AddMenuAction(view, "&Stay on top", "stayOnTop");
   onTop->setCheckable(true);
   onTop->setChecked(true);
   connect(onTop, &QAction::toggled, this, &TMainWindow::SetStayOnTop);
-  QAction* userFunctions = AddAction(view, "&User functions", "userFunctions");
+  QAction* userFunctions = AddMenuAction(view, "&User functions", "userFunctions");
   userFunctions->setCheckable(true);
   userFunctions->setChecked(true);
   connect(userFunctions, &QAction::toggled, this, &TMainWindow::SetUserFunctionsVisible);
-  QAction* aligned = AddAction(view, "&Aligned results", "alignedResults");
+  QAction* aligned = AddMenuAction(view, "&Aligned results", "alignedResults");
   aligned->setCheckable(true);
   connect(aligned, &QAction::toggled, this, [this](bool on) {
     AlignedResults_ = on;
     if (Idle()) ShowResults();
   });
-  QAction* errorMessage = AddAction(view, "&Error message", "errorMessage");
+  QAction* errorMessage = AddMenuAction(view, "&Error message", "errorMessage");
   errorMessage->setCheckable(true);
   errorMessage->setChecked(true);
   connect(errorMessage, &QAction::toggled, this,
           [this](bool on) { Enqueue(TWork::Command, [this, on] { Calc_->SetErrorMessageView(on); }); });
+  // The keypad's + and - (the main keyboard's are typed): the pane with the
+  // focus, or the window's width.
+  QMenu* size = view->addMenu("Si&ze");
+  size->setObjectName("sizeMenu");
+  const Qt::KeyboardModifiers ctrl = Qt::ControlModifier | Qt::KeypadModifier;
+  const Qt::KeyboardModifiers ctrlShift = ctrl | Qt::ShiftModifier;
+  const std::tuple<const char*, const char*, QKeyCombination, std::function<void()>> sizeItems[] = {
+      {"&Taller pane", "tallerPane", QKeyCombination(ctrl, Qt::Key_Plus), [this] { ResizeFocusedPane(5); }},
+      {"&Shorter pane", "shorterPane", QKeyCombination(ctrl, Qt::Key_Minus), [this] { ResizeFocusedPane(-5); }},
+      {"&Wider window", "widerWindow", QKeyCombination(ctrlShift, Qt::Key_Plus),
+       [this] { resize(width() + 5, height()); }},
+      {"&Narrower window", "narrowerWindow", QKeyCombination(ctrlShift, Qt::Key_Minus),
+       [this] { resize(width() - 5, height()); }}};
+  for (const auto& [caption, name, key, act] : sizeItems) {
+    KeyActions_.push_back(AddMenuAction(size, caption, name, this, act, key));
+  }
+
+  QApplication::instance()->installEventFilter(new TKeysOfOtherWindows(this, KeyActions_));
 
   // The tool windows come later; their items are there, disabled.
   // "u": File has the F.
@@ -228,13 +266,13 @@ void TMainWindow::BuildMenus() {
                             {"&Periodic Table", "periodicTable"},
                             {"&Interpolation", "interpolation"},
                             {"E&xchange", "exchange"}};
-  for (const auto& t : tools) AddAction(functions, t[0], t[1])->setEnabled(false);
+  for (const auto& t : tools) AddMenuAction(functions, t[0], t[1])->setEnabled(false);
 
   QMenu* options = menuBar()->addMenu("&Options");
   QMenu* format = options->addMenu("&Format");
   auto* formats = new QActionGroup(this);
-  QAction* currency = AddAction(format, "&Currency", "currency");
-  QAction* scientific = AddAction(format, "&Scientific", "scientific");
+  QAction* currency = AddMenuAction(format, "&Currency", "currency");
+  QAction* scientific = AddMenuAction(format, "&Scientific", "scientific");
   for (QAction* a : {currency, scientific}) {
     a->setCheckable(true);
     formats->addAction(a);
@@ -248,12 +286,10 @@ void TMainWindow::BuildMenus() {
           [this, toCurrency] { Calc_->SetCurrencyMode(toCurrency, TReport::Pane); });
     });
   }
-  connect(AddAction(options, "&Variable", "variable"), &QAction::triggered, this,
-          &TMainWindow::ShowFunctionVariableDialog);
-  connect(AddAction(options, "&Constants", "constants"), &QAction::triggered, this, &TMainWindow::ShowConstantList);
-  AddAction(options, "&Def conversions", "conversionTables")->setEnabled(false);
-  connect(AddAction(options, "D&ef constants", "constantsLibrary"), &QAction::triggered, this,
-          &TMainWindow::ShowConstantsLibrary);
+  AddMenuAction(options, "&Variable", "variable", this, &TMainWindow::ShowFunctionVariableDialog);
+  AddMenuAction(options, "&Constants", "constants", this, &TMainWindow::ShowConstantList);
+  AddMenuAction(options, "&Def conversions", "conversionTables")->setEnabled(false);
+  AddMenuAction(options, "D&ef constants", "constantsLibrary", this, &TMainWindow::ShowConstantsLibrary);
   // How long an evaluation may run before it is stopped as a runaway.
   QMenu* limit = options->addMenu("&Time limit");
   limit->setObjectName("timeLimitMenu");
@@ -262,7 +298,7 @@ void TMainWindow::BuildMenus() {
       {"&5 seconds", 5}, {"&30 seconds", 30}, {"&2 minutes", 120}, {"&10 minutes", 600}, {"&None", 0}};
   for (const auto& [caption, seconds] : limitItems) {
     QAction* a =
-        AddAction(limit, caption, seconds == 0 ? "timeLimitNone" : qPrintable(QString("timeLimit%1").arg(seconds)));
+        AddMenuAction(limit, caption, seconds == 0 ? "timeLimitNone" : qPrintable(QString("timeLimit%1").arg(seconds)));
     a->setCheckable(true);
     a->setData(seconds);
     limits->addAction(a);
@@ -271,8 +307,8 @@ void TMainWindow::BuildMenus() {
   Action("timeLimit5")->setChecked(true);
   QMenu* font = options->addMenu("F&ont");
   auto* fonts = new QActionGroup(this);
-  QAction* normal = AddAction(font, "&Normal", "normalFont");
-  QAction* large = AddAction(font, "&Large", "largeFont");
+  QAction* normal = AddMenuAction(font, "&Normal", "normalFont");
+  QAction* large = AddMenuAction(font, "&Large", "largeFont");
   for (QAction* a : {normal, large}) {
     a->setCheckable(true);
     fonts->addAction(a);
@@ -282,8 +318,8 @@ void TMainWindow::BuildMenus() {
   connect(large, &QAction::triggered, this, [this] { SetFont(27); });
   QMenu* color = options->addMenu("Co&lor");
   auto* colors = new QActionGroup(this);
-  QAction* money = AddAction(color, "&Money", "money");
-  QAction* sky = AddAction(color, "&Sky", "sky");
+  QAction* money = AddMenuAction(color, "&Money", "money");
+  QAction* sky = AddMenuAction(color, "&Sky", "sky");
   for (QAction* a : {money, sky}) {
     a->setCheckable(true);
     colors->addAction(a);
@@ -293,8 +329,7 @@ void TMainWindow::BuildMenus() {
   connect(sky, &QAction::triggered, this, [this] { SetExpressionsColor(TPaneColor::Sky); });
 
   QMenu* help = menuBar()->addMenu("&Help");
-  connect(AddAction(help, "&Built-in functions", "builtInFunctions"), &QAction::triggered, this,
-          &TMainWindow::ShowBuiltInFunctions);
+  AddMenuAction(help, "&Built-in functions", "builtInFunctions", this, &TMainWindow::ShowBuiltInFunctions);
 }
 
 // The panels take 110, 220 and the rest of the pixels while there is room;
@@ -372,12 +407,9 @@ void TMainWindow::SaveFileAs() {
   Enqueue(TWork::Command, [this] {
     Calc_->ResetCaption();
     setWindowTitle(QString::fromStdString(Calc_->Caption()));
-    TFileDialog dialog(this, "Save As", QString::fromStdString(Calc_->Settings().FilePath), kFileFilter);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix("txt");
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-      SaveDocumentAs(dialog.selectedFiles().front());
+    const QString file = TFileDialog::SaveFileName(this, "Save As", QString::fromStdString(Calc_->Settings().FilePath),
+                                                   kFileFilter, "txt");
+    if (!file.isEmpty()) SaveDocumentAs(file);
   });
 }
 
@@ -409,9 +441,11 @@ void TMainWindow::SetStayOnTop(bool on) {
     if (w->isWindow() && w->windowType() == Qt::Window) SetOwnerStaysOnTop(w, on);
 }
 
+// The keys that reach the panes or the window itself: the menus' keys come
+// here only with other modifiers, while their item is disabled, or (Esc)
+// while the window calculates.
 bool TMainWindow::HandleKey(QObject* watched, QKeyEvent* key) {
   const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
-  const bool keypad = key->modifiers() & Qt::KeypadModifier;
   switch (key->key()) {
     case Qt::Key_Escape:
       // Esc stops the window's own calculation and what waits behind it
@@ -434,31 +468,12 @@ bool TMainWindow::HandleKey(QObject* watched, QKeyEvent* key) {
       if (watched == DefinitionsPane_) DefinitionsHelp_->OfferCompletions(true);
       else if (watched == ExpressionsPane_) ExpressionsHelp_->OfferCompletions(true);
       return true;
-    case Qt::Key_R:
-      if (mods != Qt::ControlModifier || watched != ExpressionsPane_) return false;
-      InsertLastResult();
-      return true;
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
       // Ctrl+Tab moves on like Tab instead of typing a tab.
       if (!(mods & Qt::ControlModifier)) return false;
       focusNextPrevChild(key->key() == Qt::Key_Tab && !(mods & Qt::ShiftModifier));
       return true;
-    case Qt::Key_Plus:
-    case Qt::Key_Minus: {
-      if (!keypad) return false;
-      const int delta = key->key() == Qt::Key_Plus ? 5 : -5;
-      if (mods == (Qt::ControlModifier | Qt::ShiftModifier)) {
-        resize(width() + delta, height());
-        return true;
-      }
-      if (mods != Qt::ControlModifier) return false;
-      if (watched == DefinitionsPane_) ResizeGroup(0, delta);
-      else if (watched == ExpressionsPane_) ResizeGroup(1, delta);
-      else if (watched == ResultsPane_) resize(width(), height() + delta);
-      else return false;
-      return true;
-    }
     default: return false;
   }
 }
@@ -469,6 +484,8 @@ bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride) {
       // Ctrl+Tab reaches the pane's key handling below, not a shortcut.
       if (key->key() == Qt::Key_Tab && (key->modifiers() & Qt::ControlModifier)) event->accept();
+      // Esc stops a calculation instead of clearing (HandleKey).
+      if (key->key() == Qt::Key_Escape && MainCalculating()) event->accept();
     } else if (HandleKey(watched, key)) {
       return true;
     }
@@ -576,12 +593,10 @@ bool TMainWindow::AskToSaveChanges() {
   if (Calc_->DocumentFileValid()) {
     Runner_->Run([this] { Calc_->Save(); });
   } else {
-    TFileDialog dialog(this, "Save As", QString::fromStdString(Calc_->Settings().FilePath), kFileFilter);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix("txt");
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
-    const std::string name = dialog.selectedFiles().front().toStdString();
+    const QString file = TFileDialog::SaveFileName(this, "Save As", QString::fromStdString(Calc_->Settings().FilePath),
+                                                   kFileFilter, "txt");
+    if (file.isEmpty()) return false;
+    const std::string name = file.toStdString();
     Runner_->Run([this, name] { Calc_->SaveAs(name); });
   }
   SyncFromCore();

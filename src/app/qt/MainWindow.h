@@ -51,6 +51,7 @@ class TElementWindow;
 class TConversionTableWindow;
 class TUnitGraphWindow;
 struct TConvIdMapping;
+struct TToolHost;
 
 class TMainWindow : public QMainWindow {
   Q_OBJECT
@@ -177,9 +178,9 @@ class TMainWindow : public QMainWindow {
   void FirstActivated();
   bool HandleKey(QObject* watched, QKeyEvent* key);
   void ResizeGroup(int pane, int delta);
+  void ResizeFocusedPane(int delta);
   void FitMinimumHeights();
   static void SetPaneText(QPlainTextEdit* pane, const std::string& text);
-  QAction* AddAction(QMenu* menu, const QString& caption, const char* objectName);
   bool AskToSaveChanges();
   void ShowDefinitionsError();
 
@@ -236,6 +237,9 @@ class TMainWindow : public QMainWindow {
   // the window's interface when it was given one.
   TUserInterface& NewToolUi();
   void PlaceToolUi(TUserInterface& ui, QWidget* tool);
+  // What a tool window calculates and reaches the main window with; ui: the
+  // tool's own message interface.
+  TToolHost ToolHost(TUserInterface& ui);
   // The exchange window (with its history and user dialog).
   void CreateExchange();
   // The conversion table (read at start), its window, the graph window and
@@ -278,6 +282,7 @@ class TMainWindow : public QMainWindow {
   QAction* Save_ = nullptr;
   QAction* Undo_ = nullptr;
   QAction* Redo_ = nullptr;
+  std::vector<QAction*> KeyActions_;  // the menu items with a key
   int SavedDefinitionsHeight_ = 2;
   QString LastResult_;  // the last result shown, for Ctrl+R
   TNameCatalogue Names_;

@@ -5,7 +5,6 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QTextBlock>
-#include <QVBoxLayout>
 #include <algorithm>
 
 #include "ConstantListWindow.h"
@@ -15,22 +14,10 @@
 #include "IntegrationWindow.h"
 #include "LinearSystemWindow.h"
 #include "MainWindow.h"
+#include "WindowKit.h"
 #include "WindowPlacement.h"
 
 namespace helmax {
-
-namespace {
-
-QGroupBox* Group(const QString& title, QPlainTextEdit* pane) {
-  auto* box = new QGroupBox(title);
-  auto* layout = new QVBoxLayout(box);
-  layout->setContentsMargins(4, 4, 4, 4);
-  layout->addWidget(pane);
-  box->setMinimumHeight(TMainWindow::kMinimumPane);
-  return box;
-}
-
-}  // namespace
 
 void TMainWindow::BuildPanes() {
   DefinitionsPane_ = new QPlainTextEdit;
@@ -47,9 +34,9 @@ void TMainWindow::BuildPanes() {
     pane->installEventFilter(this);
   }
   DefinitionsPane_->setPlainText(QString::fromStdString(Calc_->Definitions()));
-  DefinitionsGroup_ = Group("User variables and functions ", DefinitionsPane_);
-  ExpressionsGroup_ = Group("Mathematical expressions", ExpressionsPane_);
-  ResultsGroup_ = Group("Results", ResultsPane_);
+  DefinitionsGroup_ = Group("User variables and functions ", DefinitionsPane_, kMinimumPane);
+  ExpressionsGroup_ = Group("Mathematical expressions", ExpressionsPane_, kMinimumPane);
+  ResultsGroup_ = Group("Results", ResultsPane_, kMinimumPane);
   Splitter_ = new QSplitter(Qt::Vertical);
   Splitter_->setChildrenCollapsible(false);
   Splitter_->addWidget(DefinitionsGroup_);
@@ -297,6 +284,15 @@ void TMainWindow::SetUserFunctionsVisible(bool visible) {
     sizes[1] -= give;
   }
   Splitter_->setSizes(sizes);
+}
+
+// The pane with the focus grows (or shrinks): the definitions or the
+// expressions group, or the window's height for the results.
+void TMainWindow::ResizeFocusedPane(int delta) {
+  QWidget* focused = focusWidget();
+  if (focused == DefinitionsPane_) ResizeGroup(0, delta);
+  else if (focused == ExpressionsPane_) ResizeGroup(1, delta);
+  else if (focused == ResultsPane_) resize(width(), height() + delta);
 }
 
 // Grows (or shrinks) the definitions (0) or expressions (1) group, taking

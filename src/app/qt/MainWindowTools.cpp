@@ -19,6 +19,7 @@
 #include "ProgramFolder.h"
 #include "UnitConversionWindow.h"
 #include "UnitGraphWindow.h"
+#include "WindowKit.h"
 #include "WindowPlacement.h"
 
 namespace helmax {
@@ -47,11 +48,7 @@ void TMainWindow::CreateConstantsLibrary() {
   Library_ = std::make_unique<TConstantsLibrary>(Calc_->FunctionTable(), libraryUi, Calc_->Files().ConstantsLibrary);
   LibraryWindow_ = new TConstantsLibraryWindow(*Library_, Calc_->Constants(), this);
   PlaceToolUi(libraryUi, LibraryWindow_);
-  LibraryWindow_->OnShowMain = [this] {
-    show();
-    raise();
-    activateWindow();
-  };
+  LibraryWindow_->OnShowMain = [this] { ShowInFront(this); };
   LibraryWindow_->OnShowConstants = [this] { ShowConstantList(); };
   LibraryWindow_->OnConstantAdded = [this] { Constants_->RefreshList(); };
   LibraryWindow_->BeforeCoreAccess = [this] { StopAndWait(); };
@@ -71,33 +68,35 @@ bool TMainWindow::CloseConstantsLibrary() {
 
 // ---- numerical tools ---------------------------------------------------------------
 
-void TMainWindow::CreateNumericTools() {
+// What a tool window is given to calculate with the core and to reach the
+// main window; ui is the tool's own message interface.
+TToolHost TMainWindow::ToolHost(TUserInterface& ui) {
   TToolHost host;
   host.Calc = Calc_.get();
-  host.Ui = Ui_;
+  host.Ui = &ui;
   host.RunForTool = [this](std::function<void()> prepare, std::function<void()> work, std::function<void()> finish) {
     RunForTool(std::move(prepare), std::move(work), std::move(finish));
   };
   host.StopCalculation = [this] { StopCalculation(); };
   host.StopMainCalculation = [this] { StopMainCalculation(); };
-  host.ShowMain = [this] {
-    show();
-    raise();
-    activateWindow();
-  };
+  host.ShowMain = [this] { ShowInFront(this); };
   host.CoreBusy = [this] { return !Idle(); };
+  return host;
+}
+
+void TMainWindow::CreateNumericTools() {
   // In the program's order: the linear systems, the interpolation and the
   // integration window.
   // Each with its own boxes, over it.
-  host.Ui = &NewToolUi();
-  LinearSystem_ = new TLinearSystemWindow(host, this);
-  PlaceToolUi(*host.Ui, LinearSystem_);
-  host.Ui = &NewToolUi();
-  Interpolation_ = new TInterpolationWindow(host, this);
-  PlaceToolUi(*host.Ui, Interpolation_);
-  host.Ui = &NewToolUi();
-  Integration_ = new TIntegrationWindow(host, this);
-  PlaceToolUi(*host.Ui, Integration_);
+  TUserInterface& linearSystemUi = NewToolUi();
+  LinearSystem_ = new TLinearSystemWindow(ToolHost(linearSystemUi), this);
+  PlaceToolUi(linearSystemUi, LinearSystem_);
+  TUserInterface& interpolationUi = NewToolUi();
+  Interpolation_ = new TInterpolationWindow(ToolHost(interpolationUi), this);
+  PlaceToolUi(interpolationUi, Interpolation_);
+  TUserInterface& integrationUi = NewToolUi();
+  Integration_ = new TIntegrationWindow(ToolHost(integrationUi), this);
+  PlaceToolUi(integrationUi, Integration_);
   LinearSystem_->SetFontPixels(FontPixels_);
   Integration_->SetFontPixels(FontPixels_);
   const std::pair<const char*, std::function<void()>> items[] = {
@@ -133,21 +132,9 @@ void TMainWindow::PlaceToolUi(TUserInterface& ui, QWidget* tool) {
 // ---- currency exchange ----------------------------------------------------------------
 
 void TMainWindow::CreateExchange() {
-  TToolHost host;
-  host.Calc = Calc_.get();
-  host.Ui = Ui_;
-  host.RunForTool = [this](std::function<void()> prepare, std::function<void()> work, std::function<void()> finish) {
-    RunForTool(std::move(prepare), std::move(work), std::move(finish));
-  };
-  host.StopCalculation = [this] { StopCalculation(); };
-  host.ShowMain = [this] {
-    show();
-    raise();
-    activateWindow();
-  };
-  host.Ui = &NewToolUi();
-  Exchange_ = new TExchangeWindow(host, this);
-  PlaceToolUi(*host.Ui, Exchange_);
+  TUserInterface& exchangeUi = NewToolUi();
+  Exchange_ = new TExchangeWindow(ToolHost(exchangeUi), this);
+  PlaceToolUi(exchangeUi, Exchange_);
   Exchange_->SampleFile = QString::fromStdString(SampleRatesFile(ExecutablePath()));
   Exchange_->OnSetMainVisible = [this](bool visible) {
     if (visible) {
@@ -177,11 +164,7 @@ void TMainWindow::CreateConversionTools() {
     RunForTool(std::move(prepare), std::move(work), std::move(finish));
   };
   Conversion_->StopCalculation = [this] { StopCalculation(); };
-  Conversion_->OnShowMain = [this] {
-    show();
-    raise();
-    activateWindow();
-  };
+  Conversion_->OnShowMain = [this] { ShowInFront(this); };
   QAction* item = Action("conversion");
   item->setEnabled(true);
   connect(item, &QAction::triggered, Conversion_, &TUnitConversionWindow::ShowWindow);
@@ -237,11 +220,7 @@ void TMainWindow::CreatePeriodicTable() {
   ElementWindow_ = new TElementWindow(*Periodic_, Calc_->Constants(), this);
   PeriodicWindow_ = new TPeriodicTableWindow(*Periodic_, *ElementWindow_, Calc_->Files().PeriodicTable, this);
   PlaceToolUi(periodicUi, PeriodicWindow_);
-  auto showMain = [this] {
-    show();
-    raise();
-    activateWindow();
-  };
+  auto showMain = [this] { ShowInFront(this); };
   PeriodicWindow_->OnShowMain = showMain;
   ElementWindow_->OnShowMain = showMain;
   ElementWindow_->OnShowPeriodicTable = [this] { PeriodicWindow_->ShowWindow(); };

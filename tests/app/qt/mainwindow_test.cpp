@@ -120,6 +120,7 @@ class MainWindowTest : public QObject {
   void SettingsRoundTripKeepsTheGeometry();
   void NoBoxesForAnEmptiedFunctionVariable();
   void KeysMenusAndSizes();
+  void MenuItemsCarryTheKeys();
   void CompletionByKeyboard();
   void HighlightingAndMarks();
   void AlignedResultsAndCopies();
@@ -235,11 +236,15 @@ void MainWindowTest::EscapeAndTheHistoryKeys() {
 void MainWindowTest::SizeKeys() {
   TCalculatorWindow w;
   const QList<int> before = w.Form->Splitter()->sizes();
+  // Keys go to the pane with the focus.
+  w.Form->DefinitionsPane()->setFocus();
   w.Key(w.Form->DefinitionsPane(), Qt::Key_Plus, Qt::ControlModifier | Qt::KeypadModifier);
   QCOMPARE(w.Form->Splitter()->sizes()[0], before[0] + 5);
+  w.Form->ExpressionsPane()->setFocus();
   w.Key(w.Form->ExpressionsPane(), Qt::Key_Minus, Qt::ControlModifier | Qt::KeypadModifier);
   QCOMPARE(w.Form->Splitter()->sizes()[1], before[1] - 5);
   const int width = w.Form->width();
+  w.Form->ResultsPane()->setFocus();
   w.Key(w.Form->ResultsPane(), Qt::Key_Plus, Qt::ControlModifier | Qt::ShiftModifier | Qt::KeypadModifier);
   QCOMPARE(w.Form->width(), width + 5);
   // The main keyboard's + is just typed.
@@ -609,6 +614,36 @@ void MainWindowTest::KeysMenusAndSizes() {
   const QRect list = w.Form->ConstantList()->frameGeometry();
   QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(list));
   QVERIFY((list.center() - w.Form->frameGeometry().center()).manhattanLength() <= 4);
+}
+
+void MainWindowTest::MenuItemsCarryTheKeys() {
+  TCalculatorWindow w;
+  const char* const keys[][2] = {{"clear", "Esc"},
+                                 {"undo", "F1"},
+                                 {"redo", "F2"},
+                                 {"reloadEntry", "F3"},
+                                 {"insertLastResult", "Ctrl+R"},
+                                 {"tallerPane", "Ctrl+Num++"},
+                                 {"shorterPane", "Ctrl+Num+-"},
+                                 {"widerWindow", "Ctrl+Shift+Num++"},
+                                 {"narrowerWindow", "Ctrl+Shift+Num+-"}};
+  for (const auto& k : keys) QCOMPARE(w.Form->Action(k[0])->shortcut().toString(), QString(k[1]));
+  const QList<QAction*> edit = w.Form->findChild<QMenu*>("editMenu")->actions();
+  for (const char* name : {"clear", "undo", "redo", "reloadEntry", "insertLastResult"})
+    QVERIFY2(edit.contains(w.Form->Action(name)), name);
+  // The key triggers the item; with another modifier it still acts.
+  QPlainTextEdit* pane = w.Form->ExpressionsPane();
+  QSignalSpy undone(w.Form->Action("undo"), &QAction::triggered);
+  w.Type(pane, "1+1");
+  w.Key(pane, Qt::Key_Escape);
+  w.Key(pane, Qt::Key_F1);
+  QCOMPARE(undone.count(), 1);
+  QCOMPARE(pane->toPlainText(), QString("1+1"));
+  w.Key(pane, Qt::Key_F2);
+  const QString afterRedo = w.Form->StatusText(1);
+  w.Key(pane, Qt::Key_F1, Qt::ShiftModifier);
+  QCOMPARE(undone.count(), 1);
+  QVERIFY(w.Form->StatusText(1) != afterRedo);
 }
 
 // Runs action once a pop-up (a menu, a completion list) is up.
