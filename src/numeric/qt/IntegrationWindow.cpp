@@ -1,4 +1,6 @@
 #include "IntegrationWindow.h"
+
+#include "Calculator.h"
 #include "WindowKit.h"
 #include "WindowPlacement.h"
 
