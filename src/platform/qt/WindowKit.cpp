@@ -7,9 +7,8 @@
 namespace helmax {
 
 namespace {
-// Esc that reaches the window itself as a key press (no child took it, and
-// the window's shortcut did not fire, as when the window is not the active
-// one) runs the same command.
+// Esc that reaches the window itself as a key press (no child took it) runs
+// the window's Esc action.
 class TEscapeKey : public QObject {
  public:
   TEscapeKey(QWidget* window, QAction* action) : QObject(window), Action_(action) {}
@@ -63,7 +62,12 @@ QGroupBox* Group(const QString& title, QWidget* content, int minimumHeight) {
 }
 
 QAction* OnEscape(QWidget* window, std::function<void()> command) {
-  QAction* action = AddWindowKey(window, QKeySequence(Qt::Key_Escape), "escape", std::move(command));
+  // Not a window shortcut: one would take Esc from every other window while
+  // this one is active. Esc is the window's own once no child used it.
+  auto* action = new QAction(window);
+  action->setObjectName("escape");
+  QObject::connect(action, &QAction::triggered, window, [command = std::move(command)] { command(); });
+  window->addAction(action);
   window->installEventFilter(new TEscapeKey(window, action));
   return action;
 }
