@@ -186,12 +186,6 @@ bool TElementGrid::event(QEvent* event) {
     else QToolTip::hideText();
     return true;
   }
-  // Esc while typing ends the typing, ahead of the window's own Esc.
-  if (event->type() == QEvent::ShortcutOverride && !Typed_.isEmpty() &&
-      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-    event->accept();
-    return true;
-  }
   return QWidget::event(event);
 }
 

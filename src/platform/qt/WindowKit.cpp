@@ -1,9 +1,29 @@
 // What every tool window builds the same way.
 #include "WindowKit.h"
 
+#include <QKeyEvent>
 #include <QVBoxLayout>
 
 namespace helmax {
+
+namespace {
+// Esc that reaches the window itself as a key press (no child took it) runs
+// the window's Esc action.
+class TEscapeKey : public QObject {
+ public:
+  TEscapeKey(QWidget* window, QAction* action) : QObject(window), Action_(action) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+      Action_->trigger();
+      return true;
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  QAction* Action_;
+};
+}  // namespace
 
 QAction* AddMenuAction(QMenu* menu, const QString& caption, const char* objectName, const QKeySequence& shortcut) {
   QAction* action = menu->addAction(caption);
@@ -42,7 +62,14 @@ QGroupBox* Group(const QString& title, QWidget* content, int minimumHeight) {
 }
 
 QAction* OnEscape(QWidget* window, std::function<void()> command) {
-  return AddWindowKey(window, QKeySequence(Qt::Key_Escape), "escape", std::move(command));
+  // Not a window shortcut: one would take Esc from every other window while
+  // this one is active. Esc is the window's own once no child used it.
+  auto* action = new QAction(window);
+  action->setObjectName("escape");
+  QObject::connect(action, &QAction::triggered, window, [command = std::move(command)] { command(); });
+  window->addAction(action);
+  window->installEventFilter(new TEscapeKey(window, action));
+  return action;
 }
 
 QAction* CloseOnEscape(QWidget* window) {

@@ -38,9 +38,9 @@ QAction* AddWindowKey(QWidget* window, const QKeySequence& key, const char* obje
 // lower than minimumHeight when one is given.
 QGroupBox* Group(const QString& title, QWidget* content, int minimumHeight = 0);
 
-// Esc does command in the window (for most windows: close it). A grid or an
-// editor that needs Esc itself (to end an edit, say) takes it first by
-// accepting the key's shortcut-override event.
+// Esc does command in the window (for most windows: close it), as the
+// window's "escape" action. A grid or an editor that needs Esc itself (to
+// end an edit, say) takes it first by accepting the key press.
 QAction* OnEscape(QWidget* window, std::function<void()> command);
 QAction* CloseOnEscape(QWidget* window);
 
