@@ -1,4 +1,5 @@
 #include "Calculator.h"
+#include "FixedTexts.h"
 
 #include <algorithm>
 #include <cctype>
@@ -221,7 +222,7 @@ void TCalculator::SetStepBudget(std::int64_t steps) {
 }
 
 void TCalculator::RefreshMemoryPanel() {
-  MemoryPanel_ = "Total allocated memory: " + std::to_string(TotalAllocatedBytes()) + " bytes";
+  MemoryPanel_ = texts::kTotalAllocatedMemoryPrefix + std::to_string(TotalAllocatedBytes()) + texts::kBytesSuffix;
 }
 
 void TCalculator::PrepareToolEngine(THelmaxComplexEval& engine) const {
@@ -318,7 +319,7 @@ void TCalculator::Report(TReport report, const std::string& message) {
 
 namespace {
 const char* const kWhereToSetTheVariable = " (Options > Variable)";
-const char* const kOutOfMemory = "Out of memory";
+const char* const kOutOfMemory = texts::kOutOfMemory;
 
 }  // namespace
 
@@ -330,7 +331,7 @@ void TCalculator::DefinitionsChanged(TReport report) {
     // Not a fault of the definitions: they are compiled again at the next
     // evaluation.
     DefinitionsInvalid_ = DefinitionsOutOfMemory_ = true;
-  } catch (const std::exception& e) { Ui_.ShowMessage(std::string("Frame31Memo1Exit-> ") + e.what()); }
+  } catch (const std::exception& e) { Ui_.ShowMessage(std::string(texts::kFrame31Memo1ExitPrefix) + e.what()); }
   if (DefinitionsOutOfMemory_) {
     DefinitionsStale_ = true;
     DefinitionsError_ = kOutOfMemory;
@@ -385,7 +386,7 @@ void TCalculator::DefinitionsCompile(TReport report) {
   if (const std::vector<TVariable*>* vars = Definitions_->Variables())
     for (const TVariable* v : *vars) ExpressionsVars_.push_back({v->Name, v->Value, 1});
   DefinitionsInvalid_ = false;
-  MemoryPanel_ = "Total allocated memory: " + std::to_string(TotalAllocatedBytes()) + " bytes";
+  MemoryPanel_ = texts::kTotalAllocatedMemoryPrefix + std::to_string(TotalAllocatedBytes()) + texts::kBytesSuffix;
 }
 
 void TCalculator::ExpressionsChanged(TReport report) {
@@ -494,11 +495,11 @@ TCalculator::TPaneRun TCalculator::RunPane(const std::string& source) {
       const TValue& v = *results[i - 1];
       if (i > first) out += '\n';
       if (!CurrencyMode_ || v.IsCurrency()) AppendValueText(out, v);
-      else out += "Not Currency";
+      else out += texts::kNotCurrency;
     }
     ResultsText_ = std::move(out);
   } else {
-    if (!ErrorMessageView_) ResultsText_ = "ERROR";
+    if (!ErrorMessageView_) ResultsText_ = texts::kErrorResult;
     if (run.Compiled) run.FailedExpression = Expressions_->FailedExpression() - (first - 1);
     run.ErrorMessage = Expressions_->ErrorMessage;
   }
@@ -722,7 +723,7 @@ bool TCalculator::ApplySections(const std::optional<TSections>& sections, const 
 }
 
 bool TCalculator::LoadDocumentText(std::string_view text) {
-  return ApplySections(ReadDocumentSections(text), "Bad file format");
+  return ApplySections(ReadDocumentSections(text), texts::kBadFileFormat);
 }
 
 bool TCalculator::ReadDocument() {
@@ -745,7 +746,7 @@ bool TCalculator::ReadDocument() {
 }
 
 bool TCalculator::RestoreSnapshot(const std::string& text) {
-  return ApplySections(ReadSnapshotSections(text), "CitesteString -> Bad format");
+  return ApplySections(ReadSnapshotSections(text), texts::kCitesteStringBadFormat);
 }
 
 void TCalculator::LoadSections(const std::string& constants, const std::string& functionVariable,
@@ -764,7 +765,7 @@ void TCalculator::LoadSections(const std::string& constants, const std::string& 
       if (EqualsIgnoringCase(c.Name, kInternalConstantNames[static_cast<std::size_t>(i)])) internal = i;
     if (internal >= 0) {
       if (seen[internal]) {
-        Ui_.ShowMessage("Doublecating variable name : " + c.Name);
+        Ui_.ShowMessage(texts::kDoublecatingVariableNamePrefix + c.Name);
         continue;
       }
       seen[internal] = true;

@@ -15,6 +15,7 @@
 #include "CalculatorForTools.h"
 #include "ConstantList.h"
 #include "Document.h"
+#include "FixedTexts.h"
 #include "HelmaxDateTimeEval.h"
 #include "History.h"
 #include "Settings.h"
@@ -120,7 +121,7 @@ class TCalculator : public TCalculatorForTools, private TConstantListHost {
   void SetStepBudget(std::int64_t steps);
   void SetCurrencyMode(bool currency, TReport report = TReport::Box);  // and evaluate again
   bool CurrencyMode() const { return CurrencyMode_; }
-  std::string FormatPanelText() const { return CurrencyMode_ ? "TYPE: Currency" : "TYPE: Scientific"; }
+  std::string FormatPanelText() const { return CurrencyMode_ ? texts::kTypeCurrency : texts::kTypeScientific; }
   std::string MemoryPanelText() const { return MemoryPanel_; }
   void SetErrorMessageView(bool on);  // clears the results pane
   // Empties the results pane's text (what the last evaluation showed stays

@@ -1,4 +1,5 @@
 #include "Document.h"
+#include "FixedTexts.h"
 
 #include "TextFile.h"
 #include "TextUtil.h"
@@ -13,12 +14,12 @@ void AddLine(std::string& out, std::string_view line) {
 }
 
 void AddConstantsSection(std::string& out, const std::vector<TConstantLine>& constants) {
-  AddLine(out, "Constants");
+  AddLine(out, texts::kConstantsSection);
   AddLine(out, "{");
   for (const TConstantLine& c : constants) AddLine(out, ConstantLineText(c));
   AddLine(out, "}");
   AddLine(out, "");
-  AddLine(out, "Function variable");
+  AddLine(out, texts::kFunctionVariableSection);
   AddLine(out, "{");
 }
 
@@ -79,12 +80,12 @@ static std::string SectionsText(const TCalculatorTexts& t, bool snapshot) {
   AddLine(out, t.FunctionVariable);
   AddLine(out, "}");
   AddLine(out, "");
-  AddSection(out, "User definitions", t.Definitions, !snapshot);
+  AddSection(out, texts::kUserDefinitionsSection, t.Definitions, !snapshot);
   AddLine(out, "");
-  AddSection(out, "Mathematical expressions", t.Expressions, !snapshot);
+  AddSection(out, texts::kMathematicalExpressionsSection, t.Expressions, !snapshot);
   if (snapshot) {
     AddLine(out, "");
-    AddSection(out, "RESULTS", t.Results, false);
+    AddSection(out, texts::kResultsSection, t.Results, false);
   }
   return out;
 }
@@ -138,7 +139,7 @@ std::vector<TConstantItem> ParseConstantsSection(std::string_view section) {
     rest.remove_prefix(semi + 1);
     const std::size_t eq = item.find('=');
     if (eq == std::string_view::npos) {
-      message("Bad constants section : missing '=' : " + std::string(item));
+      message(texts::kBadConstantsSectionMissingEqualsPrefix + std::string(item));
       continue;
     }
     TConstantItem it;
@@ -147,7 +148,7 @@ std::vector<TConstantItem> ParseConstantsSection(std::string_view section) {
     const std::size_t comment = value.find("//");
     if (comment != std::string_view::npos) {
       if (value.find('=') != std::string_view::npos) {
-        message("Bad constants section : missing ';' : " + std::string(value));
+        message(texts::kBadConstantsSectionMissingSemicolonPrefix + std::string(value));
         continue;
       }
       it.Constant.Expression = std::string(Trim(value.substr(0, comment)));
@@ -157,7 +158,7 @@ std::vector<TConstantItem> ParseConstantsSection(std::string_view section) {
     }
     items.push_back(std::move(it));
   }
-  if (!rest.empty()) message("Bad constants section : missing ';' : " + std::string(rest));
+  if (!rest.empty()) message(texts::kBadConstantsSectionMissingSemicolonPrefix + std::string(rest));
   return items;
 }
 

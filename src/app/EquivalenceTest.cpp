@@ -1,4 +1,5 @@
 #include "EquivalenceTest.h"
+#include "FixedTexts.h"
 
 #include <cmath>
 #include <random>
@@ -109,7 +110,7 @@ bool TEquivalenceTest::CompileOne(THelmaxComplexEval& engine, const std::string&
   engine.VerifySyntaxSemantics(text);
   if (engine.Error) return false;
   if (engine.ExpressionCount != 1) {
-    Messages_.Show("Please insert only one expression");
+    Messages_.Show(texts::kPleaseInsertOnlyOneExpression);
     return false;
   }
   return true;
@@ -117,8 +118,8 @@ bool TEquivalenceTest::CompileOne(THelmaxComplexEval& engine, const std::string&
 
 TEquivalenceCounts TEquivalenceTest::Compare(const std::string& first, const std::string& second, std::uint64_t seed) {
   TEquivalenceCounts counts;
-  if (!CompileOne(First_, first, "First expression -> ")) return counts;
-  if (!CompileOne(Second_, second, "Second expression -> ")) return counts;
+  if (!CompileOne(First_, first, texts::kFirstExpressionPrefix)) return counts;
+  if (!CompileOne(Second_, second, texts::kSecondExpressionPrefix)) return counts;
   // Both together: the union of their variables, in order.
   Both_.VerifySyntaxSemantics(first + "," + second);
   if (Both_.Error || Both_.ExpressionCount != 2) return counts;

@@ -1,4 +1,5 @@
 #include "History.h"
+#include "FixedTexts.h"
 
 #include <algorithm>
 
@@ -58,7 +59,7 @@ void THistory::Clear() {
 }
 
 std::string THistory::PanelText() const {
-  return "History Index: " + std::to_string(Index_) + "/" + std::to_string(Count());
+  return texts::kHistoryIndexPrefix + std::to_string(Index_) + "/" + std::to_string(Count());
 }
 
 }  // namespace helmax

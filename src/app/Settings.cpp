@@ -1,4 +1,5 @@
 #include "Settings.h"
+#include "FixedTexts.h"
 
 #include <charconv>
 
@@ -39,29 +40,29 @@ std::string SettingsText(const TSettings& s, std::string_view programFolder) {
     out.append("\r\n");
   };
   auto path = [&](const std::string& p) { return p.empty() ? std::string(programFolder) : p; };
-  line("[FormPos]");
-  line("Top=", std::to_string(s.Geometry.Top));
-  line("Left=", std::to_string(s.Geometry.Left));
-  line("Height=", std::to_string(s.Geometry.Height));
-  line("Width=", std::to_string(s.Geometry.Width));
-  line("Memo1Height=", std::to_string(s.Geometry.DefinitionsHeight));
-  line("Memo2Height=", std::to_string(s.Geometry.ExpressionsHeight));
-  line("[View]");
+  line(texts::kFormPosSection);
+  line(texts::kTopKey, std::to_string(s.Geometry.Top));
+  line(texts::kLeftKey, std::to_string(s.Geometry.Left));
+  line(texts::kHeightKey, std::to_string(s.Geometry.Height));
+  line(texts::kWidthKey, std::to_string(s.Geometry.Width));
+  line(texts::kMemo1HeightKey, std::to_string(s.Geometry.DefinitionsHeight));
+  line(texts::kMemo2HeightKey, std::to_string(s.Geometry.ExpressionsHeight));
+  line(texts::kViewSection);
   line("StayOnTop=", s.StayOnTop ? "1" : "0");
   line("UserFunctions=", s.UserFunctions ? "1" : "0");
   line("ErrorMessage=", s.ErrorMessage ? "1" : "0");
   line("CurrencyType=", s.CurrencyType ? "1" : "0");
   line("[Calculation]");
   line("TimeLimit=", std::to_string(s.TimeLimit));
-  line("[Paths]");
-  line("FilePath=", path(s.FilePath));
-  line("ConvFilePath=", path(s.ConvFilePath));
-  line("ConstFilePath=", path(s.ConstFilePath));
-  line("PTEFilePath=", path(s.PTEFilePath));
-  line("ExchangeFileName=", s.ExchangeFileName);
-  line("[Firebird]");
-  line("UserName=", s.FirebirdUserName);
-  line("Password=", s.FirebirdPassword);
+  line(texts::kPathsSection);
+  line(texts::kFilePathKey, path(s.FilePath));
+  line(texts::kConvFilePathKey, path(s.ConvFilePath));
+  line(texts::kConstFilePathKey, path(s.ConstFilePath));
+  line(texts::kPteFilePathKey, path(s.PTEFilePath));
+  line(texts::kExchangeFileNameKey, s.ExchangeFileName);
+  line(texts::kFirebirdSection);
+  line(texts::kUserNameKey, s.FirebirdUserName);
+  line(texts::kPasswordKey, s.FirebirdPassword);
   line("[Exchange]");
   line("LatestQuote=", s.LatestQuote ? "1" : "0");
   return out;

@@ -13,14 +13,15 @@
 #include <optional>
 #include <string>
 
+#include "FixedTexts.h"
 #include "HelmaxComplexEval.h"
 
 namespace helmax {
 
 class TCalculatorForTools {
  public:
-  static constexpr const char* kNoFunctionVariable = "Please correct function varable name";
-  static constexpr const char* kInvalidDefinitions = "Please corect user definitions";
+  static constexpr const char* kNoFunctionVariable = texts::kPleaseCorrectFunctionVarableName;
+  static constexpr const char* kInvalidDefinitions = texts::kPleaseCorectUserDefinitions;
 
   virtual ~TCalculatorForTools() = default;
 

@@ -1,4 +1,5 @@
 #include "ConstantList.h"
+#include "FixedTexts.h"
 
 #include "SameValueApprox.h"
 #include "TextFile.h"
@@ -20,7 +21,7 @@ std::string InternalConstantsText() {
 
 TConstRec InternalConstantRow(int row) {
   const char* n = kInternalConstantNames.at(static_cast<std::size_t>(row - 1));
-  return {ToUpperAscii(n), "", std::string("_") + n, "Internal constant"};
+  return {ToUpperAscii(n), "", std::string("_") + n, texts::kInternalConstant};
 }
 
 namespace {
@@ -151,7 +152,8 @@ bool TConstantList::AddConst(int t, const std::string& rawName, const std::strin
   const std::string otherNames = JoinedNames(t);
   Validation_.VerifySyntaxSemantics("Null", otherNames, false);
   if (Validation_.Error) {
-    Ui_.ShowMessage(Validation_.RanOutOfMemory() ? "Out of memory" : "Invalid constant name : " + otherNames);
+    Ui_.ShowMessage(Validation_.RanOutOfMemory() ? texts::kOutOfMemory
+                                                 : texts::kInvalidConstantNamePrefix + otherNames);
     return false;
   }
   if (!Validation_.IsValidIdentName(rawName)) {
@@ -169,7 +171,7 @@ bool TConstantList::AddConst(int t, const std::string& rawName, const std::strin
   // Descriptions end up in a document line, whose reader splits at these.
   const std::string description = LineBreaksToSpaces(rawDescription);
   if (description.find_first_of("=;{}") != std::string::npos) {
-    Ui_.ShowMessage("Invalid description : " + rawDescription);
+    Ui_.ShowMessage(texts::kInvalidDescriptionPrefix + rawDescription);
     return false;
   }
 
@@ -182,7 +184,7 @@ bool TConstantList::AddConst(int t, const std::string& rawName, const std::strin
 
   Validation_.VerifySyntaxSemantics(expression, namesText, false);
   if (Validation_.Error) {
-    Ui_.ShowMessage("Invalid expression : " + expressionText);
+    Ui_.ShowMessage(texts::kInvalidExpressionPrefix + expressionText);
     return false;
   }
   // Evaluate it once over the current values; the constant itself is Null,
@@ -197,7 +199,7 @@ bool TConstantList::AddConst(int t, const std::string& rawName, const std::strin
   TValue probe;
   Validation_.DoMathExpression(probe);
   if (Validation_.Error || probe.IsNull()) {
-    Ui_.ShowMessage("Invalid expression : " + expressionText);
+    Ui_.ShowMessage(texts::kInvalidExpressionPrefix + expressionText);
     return false;
   }
 
@@ -212,7 +214,7 @@ bool TConstantList::AddConst(int t, const std::string& rawName, const std::strin
     }
   }
   const std::string assignments = Assignments(names, expressions);
-  const std::string invalidAssignment = "Invalid expression : " + name + "=" + expression;
+  const std::string invalidAssignment = texts::kInvalidExpressionPrefix + name + "=" + expression;
   Validation_.VerifySyntaxSemantics(assignments, namesText, false);
   if (Validation_.Error || Validation_.DoVectorOfMathExpressions() == nullptr) {
     Ui_.ShowMessage(invalidAssignment);
@@ -243,7 +245,8 @@ bool TConstantList::AddConst(int t, const std::string& rawName, const std::strin
       const double wanted = value.IsReal() ? value.Num : EngineNaN();
       Host_.SetParameter(l, wanted);
       if (!SameRealApprox(Host_.GetParameter(l), wanted)) {
-        Ui_.ShowMessage("Invalid value : " + names[static_cast<std::size_t>(l - 1)] + " = " + ValueToText(value));
+        Ui_.ShowMessage(texts::kInvalidValuePrefix + names[static_cast<std::size_t>(l - 1)] + " = " +
+                        ValueToText(value));
         refused = true;
       }
     }
@@ -260,7 +263,7 @@ bool TConstantList::AddConst(int t, const std::string& rawName, const std::strin
     const std::string oldNamesText = JoinNames(oldNames);
     CompileConstantsEngine(AssignmentsText(), &oldNamesText);
     restoreParameters();
-    Ui_.ShowMessage("Programing error");
+    Ui_.ShowMessage(texts::kProgramingError);
     return false;
   }
 
@@ -285,17 +288,17 @@ bool TConstantList::DeleteConsts(const std::string& fromText, const std::string&
     return false;
   }
   if (from <= InternalConstantCount) {
-    Ui_.ShowMessage("Cannot delete internal constants");
+    Ui_.ShowMessage(texts::kCannotDeleteInternalConstants);
     return false;
   }
   if (count < 1) {
-    Ui_.ShowMessage("Invalid count");
+    Ui_.ShowMessage(texts::kInvalidCount);
     return false;
   }
-  if (!Ui_.AskYesNo("ARE YOU SURE ?")) return false;
+  if (!Ui_.AskYesNo(texts::kAreYouSure)) return false;
   const int rowCount = RowCount();
   if (from >= rowCount) {
-    Ui_.ShowMessage("Invalid #");
+    Ui_.ShowMessage(texts::kInvalidNumberSign);
     return false;
   }
   const int end = (count >= rowCount - from) ? rowCount : from + count;  // one past the range
@@ -312,7 +315,7 @@ bool TConstantList::DeleteConsts(const std::string& fromText, const std::string&
       const TConstRec& row = Rows_[static_cast<std::size_t>(r - 1)];
       Validation_.VerifySyntaxSemantics(row.Expression, remainingText, false);
       if (Validation_.Error && Validation_.ErrorCode == ecUnknownVariable) {
-        Ui_.ShowMessage("Cannot delete variable dependece : " + row.Name);
+        Ui_.ShowMessage(texts::kCannotDeleteVariableDependecePrefix + row.Name);
         return false;
       }
     }
@@ -325,7 +328,7 @@ bool TConstantList::DeleteConsts(const std::string& fromText, const std::string&
     Rows_ = before;
     CompileConstantsEngine(AssignmentsText(), nullptr);
     RefreshValueTexts();
-    Ui_.ShowMessage("Programing error!");
+    Ui_.ShowMessage(texts::kProgramingErrorExclaimed);
     return false;
   }
   RefreshValueTexts();

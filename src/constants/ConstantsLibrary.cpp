@@ -1,4 +1,5 @@
 #include "ConstantsLibrary.h"
+#include "FixedTexts.h"
 
 #include <algorithm>
 
@@ -10,7 +11,7 @@ namespace helmax {
 
 namespace {
 
-constexpr const char* kAreYouSure = "ARE YOU SURE ?";
+constexpr const char* kAreYouSure = texts::kAreYouSure;
 constexpr const char* kSaveQuestion = "Save the changes of the constants definition table ?";
 
 // The default library, line by line. The values are the CODATA 2018
@@ -298,13 +299,13 @@ bool TConstantsLibrary::CheckConstant(const std::string& rawName, const std::str
   // The name must serve as a variable of the constant list; the engine would
   // also take it inside parentheses, which a file line cannot keep apart.
   if (name.find_first_of("()") != std::string::npos || !NameChecker_.IsValidIdentName(name)) {
-    Ui_.ShowMessage("Invalid name : " + name);
+    Ui_.ShowMessage(texts::kInvalidNamePrefix + name);
     return false;
   }
   // The reader ends a value at the first "//" and at the line's end.
   const std::string value(Trim(rawValue));
   if (value.find("//") != std::string::npos || value.find_first_of("\r\n") != std::string::npos) {
-    Ui_.ShowMessage("Invalid value : " + value);
+    Ui_.ShowMessage(texts::kInvalidValuePrefix + value);
     return false;
   }
   constant = {name, value, std::string(Trim(LineBreaksToSpaces(rawDescription)))};
@@ -361,11 +362,11 @@ bool TConstantsLibrary::DeleteConstants(int category, const std::string& fromTex
   std::vector<TLibraryConstant>& constants = Categories_[static_cast<std::size_t>(category)].Constants;
   const int size = static_cast<int>(constants.size());
   if (from < 1 || from > size) {
-    Ui_.ShowMessage("Invalid #");
+    Ui_.ShowMessage(texts::kInvalidNumberSign);
     return false;
   }
   if (count <= 0) {
-    Ui_.ShowMessage("Invalid count");
+    Ui_.ShowMessage(texts::kInvalidCount);
     return false;
   }
   if (!Ui_.AskYesNo(kAreYouSure)) return false;
@@ -380,14 +381,14 @@ bool TConstantsLibrary::DeleteConstants(int category, const std::string& fromTex
 bool TConstantsLibrary::CheckCategoryName(const std::string& name, std::string& trimmed) {
   trimmed = std::string(Trim(name));
   if (trimmed.empty()) {
-    Ui_.ShowMessage("Category cannot be an empty string");
+    Ui_.ShowMessage(texts::kCategoryCannotBeAnEmptyString);
     return false;
   }
   // A section line ends at "]"; a line break or control character would
   // split or hide it.
   for (char ch : trimmed)
     if (ch == '[' || ch == ']' || static_cast<unsigned char>(ch) < 0x20) {
-      Ui_.ShowMessage("Invalid name : " + trimmed);
+      Ui_.ShowMessage(texts::kInvalidNamePrefix + trimmed);
       return false;
     }
   return true;
@@ -425,7 +426,7 @@ bool TConstantsLibrary::RenameCategory(int category, const std::string& name) {
 bool TConstantsLibrary::DeleteCategory(int category) {
   if (!ValidCategory(category) || !Ui_.AskYesNo(kAreYouSure)) return false;
   if (!Category(category).Constants.empty()) {
-    Ui_.ShowMessage("Please delete all constants");
+    Ui_.ShowMessage(texts::kPleaseDeleteAllConstants);
     return false;
   }
   Categories_.erase(Categories_.begin() + category);
@@ -436,7 +437,7 @@ bool TConstantsLibrary::DeleteCategory(int category) {
 bool TConstantsLibrary::AddToConstantList(int category, const std::string& constantName, TConstantList& list) const {
   const int index = FindConstant(category, Trim(constantName));
   if (index < 0) {
-    Ui_.ShowMessage("Please enter a constant");
+    Ui_.ShowMessage(texts::kPleaseEnterAConstant);
     return false;
   }
   const TLibraryConstant& k = Category(category).Constants[static_cast<std::size_t>(index)];

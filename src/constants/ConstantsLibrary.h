@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "ConstantList.h"
+#include "FixedTexts.h"
 #include "HelmaxDateTimeEval.h"
 #include "UserInterface.h"
 
@@ -36,7 +37,7 @@ struct TConstantCategory {
 };
 
 // The message of a name that a category or the category list already holds.
-inline constexpr const char* kDuplicateNameMessage = "String list does not allow duplicates";
+inline constexpr const char* kDuplicateNameMessage = texts::kStringListDoesNotAllowDuplicates;
 
 // The built-in library: the file text written when no library exists, one
 // category "Physical constants" with 24 constants (CODATA 2018 values).

@@ -4,16 +4,17 @@
 #include <iterator>
 
 #include "ConversionTable.h"
+#include "FixedTexts.h"
 #include "TextUtil.h"
 
 namespace helmax {
 
 namespace {
 
-constexpr const char* kAreYouSure = "ARE YOU SURE ?";
+constexpr const char* kAreYouSure = texts::kAreYouSure;
 constexpr const char* kSaveQuestion = "Save the changes of the conversion definition table ?";
-constexpr const char* kEmptyName = "Unit definition cannot be an empty string";
-constexpr const char* kDuplicateName = "String list does not allow duplicates";
+constexpr const char* kEmptyName = texts::kUnitDefinitionCannotBeAnEmptyString;
+constexpr const char* kDuplicateName = texts::kStringListDoesNotAllowDuplicates;
 
 bool HasControlCharacter(std::string_view s) {
   return std::any_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
@@ -85,7 +86,7 @@ bool TConversionTable::CheckCategoryName(const std::string& name, std::string& t
   }
   // A section header ends at "]"; a control character would break its line.
   if (trimmed.find_first_of("[]") != std::string::npos || HasControlCharacter(trimmed)) {
-    Ui_.ShowMessage("Invalid name : " + trimmed);
+    Ui_.ShowMessage(texts::kInvalidNamePrefix + trimmed);
     return false;
   }
   return true;
@@ -126,7 +127,7 @@ bool TConversionTable::RenameCategory(int category, const std::string& name) {
 bool TConversionTable::DeleteCategory(int category) {
   if (!ValidCategory(category) || !Ui_.AskYesNo(kAreYouSure)) return false;
   if (!Category(category).Definitions.empty()) {
-    Ui_.ShowMessage("Please delete all definitions");
+    Ui_.ShowMessage(texts::kPleaseDeleteAllDefinitions);
     return false;
   }
   Categories_.erase(Categories_.begin() + category);
@@ -142,7 +143,7 @@ bool TConversionTable::AddUnit(int category, const std::string& name) {
   if (trimmed.empty()) return false;
   // A field of a file line ends at ":".
   if (trimmed.find(':') != std::string::npos || HasControlCharacter(trimmed)) {
-    Ui_.ShowMessage("Invalid name : " + trimmed);
+    Ui_.ShowMessage(texts::kInvalidNamePrefix + trimmed);
     return false;
   }
   TUnitCategory& c = Categories_[static_cast<std::size_t>(category)];
@@ -183,7 +184,7 @@ bool TConversionTable::RenameUnit(int category, int unit, const std::string& nam
     return true;
   }
   if (trimmed.find(':') != std::string::npos || HasControlCharacter(trimmed)) {
-    Ui_.ShowMessage("Invalid name : " + trimmed);
+    Ui_.ShowMessage(texts::kInvalidNamePrefix + trimmed);
     return false;
   }
   int other = -1;
@@ -272,11 +273,11 @@ bool TConversionTable::DeleteDefinitions(int category, const std::string& fromTe
   std::vector<TConversionDefinition>& rows = Categories_[static_cast<std::size_t>(category)].Definitions;
   const int size = static_cast<int>(rows.size());
   if (from < 1 || from > size) {
-    Ui_.ShowMessage("Invalid #");
+    Ui_.ShowMessage(texts::kInvalidNumberSign);
     return false;
   }
   if (count < 1) {
-    Ui_.ShowMessage("Invalid count");
+    Ui_.ShowMessage(texts::kInvalidCount);
     return false;
   }
   if (!Ui_.AskYesNo(kAreYouSure)) return false;
@@ -319,7 +320,7 @@ TGraphCategory TConversionTable::GraphCategory(int category) const {
 // ---- the two directions of a definition -----------------------------------------------------------
 
 std::string RowName(std::string_view category, int row) {
-  return "Error in category : " + std::string(category) + " : Row# " + std::to_string(row);
+  return texts::kErrorInCategoryPrefix + std::string(category) + texts::kRowNumberPrefix + std::to_string(row);
 }
 
 std::vector<double> ValuesAt(THelmaxComplexEval& compiled, const std::vector<double>& xs) {
@@ -397,21 +398,21 @@ TDefinitionCheck::TDefinitionCheck(TUserInterface& ui) : Ui_(ui), Messages_(ui) 
 }
 
 bool TDefinitionCheck::CheckText(const std::string& text, bool forward) {
-  Messages_.ErrorPrefix = forward ? "A => B : " : "B => A : ";
+  Messages_.ErrorPrefix = forward ? texts::kABPrefix : texts::kBAPrefix;
   // A field of a file line ends at ":" and a line at a line break.
   if (text.find(':') != std::string::npos || HasControlCharacter(text)) {
-    Messages_.Show("Invalid expression : " + text);
+    Messages_.Show(texts::kInvalidExpressionPrefix + text);
     return false;
   }
   Engine_.VerifySyntaxSemantics(text, "x", false);
   if (Engine_.Error) return false;  // shown by the engine's handler
   // The two directions word their findings a little differently.
   if (!Engine_.LinearExpression) {
-    Messages_.Show(forward ? " Expression must be linear" : "Expression must be linear");
+    Messages_.Show(forward ? texts::kExpressionMustBeLinearSuffix : texts::kExpressionMustBeLinear);
     return false;
   }
   if (!Engine_.DependsOnVariables) {
-    Messages_.Show(forward ? " Expression must contain variable x" : "Expression must contain variable x");
+    Messages_.Show(forward ? texts::kExpressionMustContainVariableXSuffix : texts::kExpressionMustContainVariableX);
     return false;
   }
   return true;
@@ -420,11 +421,11 @@ bool TDefinitionCheck::CheckText(const std::string& text, bool forward) {
 bool TDefinitionCheck::Check(int unitA, int unitB, const std::string& forward, const std::string& backward,
                              const std::string& rowName) {
   if (unitA < 0 || unitB < 0) {
-    Ui_.ShowMessage("Please select items in ComboBox");
+    Ui_.ShowMessage(texts::kPleaseSelectItemsInComboBox);
     return false;
   }
   if (unitA == unitB) {
-    Ui_.ShowMessage("Items must be diferent");
+    Ui_.ShowMessage(texts::kItemsMustBeDiferent);
     return false;
   }
   const std::vector<double> xs(std::begin(kDirectionSamples), std::end(kDirectionSamples));

@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "ConversionTable.h"
+#include "FixedTexts.h"
 #include "IniFile.h"
 #include "TextFile.h"
 #include "TextUtil.h"
@@ -14,8 +15,8 @@ namespace helmax {
 
 namespace {
 
-constexpr const char* kDuplicateCategory = "String list does not allow duplicates";
-constexpr const char* kNoCategory = "Bad file format";
+constexpr const char* kDuplicateCategory = texts::kStringListDoesNotAllowDuplicates;
+constexpr const char* kNoCategory = texts::kBadFileFormat;
 constexpr const char* kFieldSeparator = " : ";
 
 struct TDefaultRow {
@@ -309,10 +310,10 @@ bool ConversionText(const std::vector<TUnitCategory>& categories, std::string& t
   std::string out;
   for (std::size_t c = 0; c < categories.size(); ++c) {
     const TUnitCategory& category = categories[c];
-    const std::string where = "Error in category : " + category.Name + " : ";
+    const std::string where = texts::kErrorInCategoryPrefix + category.Name + " : ";
     if (category.Name.find_first_of("[]") != std::string::npos || HasControlCharacter(category.Name) ||
         Trim(category.Name) != category.Name) {
-      error = where + "Invalid name : " + category.Name;
+      error = where + texts::kInvalidNamePrefix + category.Name;
       return false;
     }
     if (c > 0) out += "\r\n";
@@ -322,7 +323,7 @@ bool ConversionText(const std::vector<TUnitCategory>& categories, std::string& t
       const std::string row = where + "Row# " + std::to_string(i + 1) + " : ";
       const auto units = static_cast<int>(category.Units.size());
       if (d.UnitA < 0 || d.UnitB < 0 || d.UnitA >= units || d.UnitB >= units) {
-        error = "Internal Error";
+        error = texts::kInternalError;
         return false;
       }
       const TUnit& a = category.Units[static_cast<std::size_t>(d.UnitA)];
@@ -330,12 +331,12 @@ bool ConversionText(const std::vector<TUnitCategory>& categories, std::string& t
       for (const std::string* name : {&a.Name, &b.Name})
         if (name->empty() || name->find(':') != std::string::npos || HasControlCharacter(*name) ||
             Trim(*name) != *name) {
-          error = row + "Invalid name : " + *name;
+          error = row + texts::kInvalidNamePrefix + *name;
           return false;
         }
       for (const std::string* expression : {&d.Forward, &d.Backward})
         if (expression->find(':') != std::string::npos || HasControlCharacter(*expression)) {
-          error = row + "Invalid expression : " + *expression;
+          error = row + texts::kInvalidExpressionPrefix + *expression;
           return false;
         }
       out += EntryLine(static_cast<int>(i) + 1, a.Name, b.Name, d.Forward, d.Backward, a.X, a.Y, b.X, b.Y);

@@ -1,4 +1,5 @@
 #include "ConversionTable.h"
+#include "FixedTexts.h"
 
 #include <cmath>
 #include <filesystem>
@@ -14,10 +15,10 @@ namespace helmax {
 namespace {
 
 constexpr const char* kStepArrow = " ---> ";
-constexpr const char* kNotReal = "Incorrect real type";
-constexpr const char* kStopped = "Calculation stopped";
+constexpr const char* kNotReal = texts::kIncorrectRealType;
+constexpr const char* kStopped = texts::kCalculationStopped;
 
-std::string CategoryPrefix(const TUnitCategory& c) { return "Error in category : " + c.Name + " : "; }
+std::string CategoryPrefix(const TUnitCategory& c) { return texts::kErrorInCategoryPrefix + c.Name + " : "; }
 
 }  // namespace
 
@@ -176,14 +177,15 @@ bool TConversionTable::FindDuplicateRows() {
       const TConversionDefinition& d = c.Definitions[i];
       const std::string row = CategoryPrefix(c) + "Row# " + std::to_string(i + 1);
       if (d.UnitA == d.UnitB) {
-        Ui_.ShowMessage(row + " : units cannot be identical");
+        Ui_.ShowMessage(row + texts::kUnitsCannotBeIdenticalSuffix);
         CheckFailed_ = true;
         return true;
       }
       const std::vector<std::size_t>& rows = rowsOfPair[key(d.UnitA, d.UnitB)];
       const std::size_t other = rows[0] != i ? rows[0] : (rows.size() > 1 ? rows[1] : i);
       if (other != i) {
-        Ui_.ShowMessage(row + " and Row#" + std::to_string(other + 1) + " : rows cannot be identical");
+        Ui_.ShowMessage(row + texts::kAndRowNumberSuffix + std::to_string(other + 1) +
+                        texts::kRowsCannotBeIdenticalSuffix);
         CheckFailed_ = true;
         return true;
       }
@@ -218,7 +220,8 @@ THelmaxComplexEval& TConversionTable::CheckEngine() {
 }
 
 std::string TConversionTable::RowPrefix(const TUnitCategory& c, std::size_t row, bool forward) {
-  return CategoryPrefix(c) + "Row# " + std::to_string(row + 1) + (forward ? " A => B : " : " B => A : ");
+  return CategoryPrefix(c) + "Row# " + std::to_string(row + 1) +
+         (forward ? texts::kSpacedABPrefix : texts::kSpacedBAPrefix);
 }
 
 bool TConversionTable::FindOversizedCategories() {
@@ -264,10 +267,10 @@ bool TConversionTable::CompileDefinitions() {
         // A finding that does not stop the check: only the first is shown.
         if (warned) continue;
         if (!e.LinearExpression) {
-          Ui_.ShowMessage(prefix + " Expression must be linear");
+          Ui_.ShowMessage(prefix + texts::kExpressionMustBeLinearSuffix);
           warned = true;
         } else if (!e.DependsOnVariables) {
-          Ui_.ShowMessage(prefix + " Expression must contain variable x");
+          Ui_.ShowMessage(prefix + texts::kExpressionMustContainVariableXSuffix);
           warned = true;
         }
       }
@@ -368,9 +371,9 @@ void TConversionTable::Conv(TValue* const* args, int count, TValue& result) {
   if (count != 4) throw std::runtime_error(kNotReal);
   for (int i = 0; i < count; ++i)
     if (!args[i]->IsRealLike()) throw std::runtime_error(kNotReal);
-  static constexpr const char* kNotWhole[] = {
-      "Id of unit category must be un integer : ", "Id of convert from unit must be un integer : ",
-      "Id of convert to unit must be un integer : "};
+  static constexpr const char* kNotWhole[] = {texts::kIdOfUnitCategoryMustBeUnPrefix,
+                                              texts::kIdOfConvertFromUnitMustBePrefix,
+                                              texts::kIdOfConvertToUnitMustBePrefix};
   double id[3];
   for (int i = 0; i < 3; ++i) {
     const double v = args[i]->AsReal();
@@ -380,13 +383,13 @@ void TConversionTable::Conv(TValue* const* args, int count, TValue& result) {
   }
   if (!PathsValid()) throw std::runtime_error(kLockedMessage);
   if (id[0] < 1 || id[0] > CategoryCount())
-    throw std::runtime_error("Incorrect id of unit category  : " + ValueToText(*args[0]));
+    throw std::runtime_error(texts::kIncorrectIdOfUnitCategoryPrefix + ValueToText(*args[0]));
   const int category = static_cast<int>(id[0]) - 1;
   const TUnitCategory& c = Category(category);
   if (id[1] < 1 || id[1] > static_cast<double>(c.Units.size()))
-    throw std::runtime_error("Incorrect id of convert from unit : " + ValueToText(*args[1]));
+    throw std::runtime_error(texts::kIncorrectIdOfConvertFromUnitPrefix + ValueToText(*args[1]));
   if (id[2] < 1 || id[2] > c.Paths.UnitCount())
-    throw std::runtime_error("Incorrect id of convert to unit : " + ValueToText(*args[2]));
+    throw std::runtime_error(texts::kIncorrectIdOfConvertToUnitPrefix + ValueToText(*args[2]));
   const int from = static_cast<int>(id[1]) - 1, to = static_cast<int>(id[2]) - 1;
   const double v = args[3]->AsReal();
   // A unit to itself: the value as it is, without a trip through another.

@@ -34,6 +34,7 @@
 #include <vector>
 
 #include "EngineErrorMessages.h"
+#include "FixedTexts.h"
 #include "HelmaxComplexEval.h"
 #include "UnitGraph.h"
 #include "UnitGraphView.h"
@@ -112,8 +113,8 @@ TConversionEntry ParseConversionEntry(std::string_view fields);
 
 class TConversionTable {
  public:
-  static constexpr const char* kLockedMessage = "Please check conversions";
-  static constexpr const char* kNoPathMessage = "No unit converion definition";
+  static constexpr const char* kLockedMessage = texts::kPleaseCheckConversions;
+  static constexpr const char* kNoPathMessage = texts::kNoUnitConverionDefinition;
   // Largest file read, and the most units of a category whose paths are
   // computed (the paths take units² entries).
   static constexpr std::uintmax_t kMaxFileBytes = 1u << 20;

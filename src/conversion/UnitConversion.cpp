@@ -1,4 +1,5 @@
 #include "UnitConversion.h"
+#include "FixedTexts.h"
 
 #include "TextFile.h"
 
@@ -76,7 +77,7 @@ TConversionOutcome TUnitConversion::Calculate(const std::string& expression, int
     Relay_.ShowMessage(kNoCategory);
     return out;
   }
-  out.Caption = "Expression: " + ValueToText(value);
+  out.Caption = texts::kExpressionPrefix + ValueToText(value);
   if (UnitsChosen(category, from, to) && ConvertValue(category, from, to, value, false)) out.Value = ValueToText(value);
   return out;
 }
@@ -88,7 +89,7 @@ TLiveConversion TUnitConversion::Convert(const std::string& expression, int cate
   Relay_.First.clear();
   TValue value;
   if (Evaluate(expression, value)) {
-    out.Caption = "Expression: " + ValueToText(value);
+    out.Caption = texts::kExpressionPrefix + ValueToText(value);
     if (UnitsChosen(category, from, to)) {
       const TUnitCategory& c = Table_.Category(category);
       const std::string& fromName = c.Units[static_cast<std::size_t>(from)].Name;

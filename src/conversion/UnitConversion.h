@@ -9,6 +9,7 @@
 
 #include "CalculatorForTools.h"
 #include "ConversionTable.h"
+#include "FixedTexts.h"
 #include "HelmaxDateTimeEval.h"
 
 namespace helmax {
@@ -16,14 +17,14 @@ namespace helmax {
 // What "&Calculate" shows: the caption of the expression's group and the
 // text of the "Value:" box.
 struct TConversionOutcome {
-  std::string Caption = "Expression:";
+  std::string Caption = texts::kExpressionLabel;
   std::string Value;
 };
 
 // What converting as the user types shows: the value both ways, or why
 // there is none (instead of a message box at every key).
 struct TLiveConversion {
-  std::string Caption = "Expression:";
+  std::string Caption = texts::kExpressionLabel;
   std::string Value;              // From => To, as "&Calculate" shows it
   std::string Forward, Backward;  // "212 Fahrenheit = 373.15 Kelvin" and the value the other way
   std::string Error;              // the first failure; empty when both ways converted
@@ -31,8 +32,8 @@ struct TLiveConversion {
 
 class TUnitConversion {
  public:
-  static constexpr const char* kCaption = "Convert Unit";
-  static constexpr const char* kNoCategory = "Please enter an unit category";
+  static constexpr const char* kCaption = texts::kConvertUnit;
+  static constexpr const char* kNoCategory = texts::kPleaseEnterAnUnitCategory;
   static constexpr const char* kNoUnits = "Please choose the units to convert from and to";
 
   // The expression may use every function of the calculator's engines;

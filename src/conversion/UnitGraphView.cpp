@@ -1,4 +1,5 @@
 #include "UnitGraphView.h"
+#include "FixedTexts.h"
 
 namespace helmax {
 
@@ -14,9 +15,9 @@ bool TUnitGraphView::ShowCategory(const TGraphCategory* category, std::string& r
     return false;
   }
   if (static_cast<int>(category->Units.size()) > kMaxVertices) {
-    refusal = "VERTEX COUNT MUST BE <= " + std::to_string(kMaxVertices);
+    refusal = texts::kVertexCountMustBePrefix + std::to_string(kMaxVertices);
   } else if (static_cast<long>(category->Rows.size()) * 2 > kMaxArcs) {
-    refusal = "ARC COUNT MUST BE <= " + std::to_string(kMaxArcs);
+    refusal = texts::kArcCountMustBePrefix + std::to_string(kMaxArcs);
   }
   if (!refusal.empty()) {
     Caption_ = kNoCategoryCaption;
@@ -88,7 +89,7 @@ void TUnitGraphView::ColourPath(int number, TGraphColour colour) {
 
 bool TUnitGraphView::ChoosePath(int number, std::string& refusal) {
   if (number < 1 || number > PathCount()) {
-    refusal = "THE NUMBER MUST BE BETWEEN 1 AND " + std::to_string(PathCount());
+    refusal = texts::kTheNumberMustBeBetween1AndPrefix + std::to_string(PathCount());
     return false;
   }
   refusal.clear();

@@ -15,6 +15,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "FixedTexts.h"
 #include "Operations.h"
 
 namespace helmax {
@@ -95,7 +96,7 @@ double PartFunction(int code, double x) {
     case opRadToDeg: return Judge(x * (180.0 / kPi), x);
     default: break;
   }
-  throw std::runtime_error("PROGRAMING ERROR");
+  throw std::runtime_error(texts::kProgramingErrorUpperCase);
 }
 
 // Unary real functions; x is not NaN.
@@ -179,7 +180,7 @@ double RealFunction(int code, double x) {
     case opSign: return x > 0.0 ? 1.0 : (x < 0.0 ? -1.0 : 0.0);
     default: break;
   }
-  throw std::runtime_error("PROGRAMING ERROR");
+  throw std::runtime_error(texts::kProgramingErrorUpperCase);
 }
 
 // ---- complex functions --------------------------------------------------------
@@ -350,7 +351,7 @@ Cplx ComplexFunction(int code, Cplx z) {
     case opRadToDeg: return Cplx(PartFunction(code, z.real()), PartFunction(code, z.imag()));
     default: break;
   }
-  throw std::runtime_error("PROGRAMING ERROR");
+  throw std::runtime_error(texts::kProgramingErrorUpperCase);
 }
 
 inline void SetComplex(TValue& result, Cplx z) {
@@ -384,7 +385,7 @@ void Unary(int code, const TValue& v, TValue& result) {
     result = TValue::MakeReal(r);
     return;
   }
-  if (v.Kind != TValueKind::Complex) KindFail("Incorrect real or complex type");
+  if (v.Kind != TValueKind::Complex) KindFail(texts::kIncorrectRealOrComplexType);
   const Cplx z = ToCplx(v);
   if (code == opAbs) {
     double m = std::hypot(z.real(), z.imag());
@@ -402,7 +403,7 @@ void Unary(int code, const TValue& v, TValue& result) {
 inline double Atan2(double y, double x) { return std::atan2(y == 0.0 ? 0.0 : y, x); }
 
 inline void CheckNumeric(const TValue& v) {
-  if (!v.IsNumeric()) KindFail("Incorrect real or complex type");
+  if (!v.IsNumeric()) KindFail(texts::kIncorrectRealOrComplexType);
 }
 
 // The angle of the point (x, y); the complex arctan of y / x otherwise.
@@ -483,7 +484,7 @@ void FloorDivision(int code, const TValue& x, const TValue& y, TValue& result) {
 }
 
 void MakeComplexFrom(int code, const TValue& a, const TValue& b, TValue& result) {
-  if (!a.IsRealLike() || !b.IsRealLike()) KindFail("Incorrect complex type");
+  if (!a.IsRealLike() || !b.IsRealLike()) KindFail(texts::kIncorrectComplexType);
   const double x = a.AsReal();
   const double y = b.AsReal();
   if (code == opComplex) {
@@ -504,12 +505,12 @@ void MakeComplexFrom(int code, const TValue& a, const TValue& b, TValue& result)
 // ---- aggregates ------------------------------------------------------------------
 
 void MaxMin(bool isMax, const TValue* const* args, int count, TValue& result) {
-  if (!args[0]->IsRealLike()) KindFail("Incorrect real type");
+  if (!args[0]->IsRealLike()) KindFail(texts::kIncorrectRealType);
   TValue r = *args[0];
   bool rNaN = std::isnan(r.AsReal());
   for (int i = 1; i < count; ++i) {
     const TValue& a = *args[i];
-    if (!a.IsRealLike()) KindFail("Incorrect real type");
+    if (!a.IsRealLike()) KindFail(texts::kIncorrectRealType);
     const double av = a.AsReal();
     if (std::isnan(av)) rNaN = true;
     if (rNaN) continue;
@@ -540,7 +541,7 @@ void SumMean(bool mean, const TValue* const* args, int count, TValue& result) {
 
 double Random(double x, std::mt19937_64& rng) {
   if (std::isnan(x)) return EngineNaN();
-  if (x < 0.0) KindFail("RANGE OF RANDOM NUMBER MUST BE POSITIVE");
+  if (x < 0.0) KindFail(texts::kRangeOfRandomNumberMustBePositive);
   const double n = std::trunc(x);
   if (n < 1.0) return static_cast<double>(rng() >> 11) * 0x1.0p-53;
   if (!(n < kTwoPow53)) MathFail(mkInvalidOp);
@@ -549,7 +550,7 @@ double Random(double x, std::mt19937_64& rng) {
 }
 
 void RealToCurrencyFunction(const TValue& v, TValue& result) {
-  if (!v.IsReal()) KindFail("Incorrect real type");
+  if (!v.IsReal()) KindFail(texts::kIncorrectRealType);
   if (std::isnan(v.Num)) MathFail(mkInvalidOp);
   std::int64_t scaled;
   if (!RealToCurrency(v.Num, scaled))
@@ -558,12 +559,12 @@ void RealToCurrencyFunction(const TValue& v, TValue& result) {
 }
 
 const TValue& RealLikeArgument(const TValue& v) {
-  if (!v.IsRealLike()) KindFail("Incorrect real type");
+  if (!v.IsRealLike()) KindFail(texts::kIncorrectRealType);
   return v;
 }
 
 const TValue& ComplexArgument(const TValue& v) {
-  if (v.Kind != TValueKind::Complex) KindFail("Incorrect complex type");
+  if (v.Kind != TValueKind::Complex) KindFail(texts::kIncorrectComplexType);
   return v;
 }
 
@@ -654,7 +655,7 @@ void EvalBuiltin(int code, const TValue* const* args, int count, TValue& result,
     }
     case opReal2Curr: RealToCurrencyFunction(*args[0], result); return;
     case opCurr2Real:
-      if (args[0]->Kind != TValueKind::Currency) KindFail("Incorrect currency type");
+      if (args[0]->Kind != TValueKind::Currency) KindFail(texts::kIncorrectCurrencyType);
       result = TValue::MakeReal(args[0]->AsReal());
       return;
     case opRandom: {
@@ -683,7 +684,7 @@ void EvalBuiltin(int code, const TValue* const* args, int count, TValue& result,
       }
       break;
   }
-  throw std::runtime_error("PROGRAMING ERROR");
+  throw std::runtime_error(texts::kProgramingErrorUpperCase);
 }
 
 }  // namespace helmax

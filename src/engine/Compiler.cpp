@@ -11,6 +11,7 @@
 // kept as a tree of concatenations and flattened once at the end, which keeps
 // the whole compile linear in the length of the text.
 #include "CompilerInternals.h"
+#include "FixedTexts.h"
 
 namespace helmax {
 
@@ -64,7 +65,7 @@ void THelmaxComplexEval::CompileText(std::string_view text, std::string_view nam
   FreeInternal();
   if (derivation) {
     if (!IsValidIdentName(derivativeVariable)) {
-      ErrorMessage = "VerifySyntaxSemanticsRule-> INVALID DERIVATIVE VARIABLE NAME;" + ErrorMessage;
+      ErrorMessage = texts::kVerifySyntaxSemanticsRuleInvalidDerivativeVariableName + ErrorMessage;
       ErrorCode = ecDerivativeVariable;
       Error = true;
       FireParseError();
@@ -100,7 +101,7 @@ void THelmaxComplexEval::CompileText(std::string_view text, std::string_view nam
       if (TPassError err = RemoveBlanks(text, ImplicitMultiplication, c.Text, operatorCount))
         throw TCompileFailure{err.Code, err.Message, err.Position};
       if (c.Text.empty())
-        throw TCompileFailure{ecEmptyExpression, "VerifySyntaxSemanticsRule-> MATH EXPRESSION IS EMPTY"};
+        throw TCompileFailure{ecEmptyExpression, texts::kVerifySyntaxSemanticsRuleMathExpressionIsEmpty};
       for (char& ch : c.Text) ch = LowerAscii(ch);
       if (TPassError err = Tokenize(c.Text, c.Tokens)) throw TCompileFailure{err.Code, err.Message};
     }
@@ -114,7 +115,7 @@ void THelmaxComplexEval::CompileText(std::string_view text, std::string_view nam
     for (const TRunTimeFunction& f : RunTimeFunctions_)
       if (f.Params == nullptr)
         throw TCompileFailure{ecFunctionNotDefined,
-                              "VerifySyntaxSemanticsRule-> FUNCTION WAS NOT IMPLIMENTED : " + f.Name};
+                              texts::kVerifySyntaxSemanticsRuleFunctionWasNotImplimentedPrefix + f.Name};
 
     const TRec& t = c.R(top);
     Results = t.Cells;

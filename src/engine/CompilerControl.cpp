@@ -1,6 +1,7 @@
 // The control forms of the compiler: if and while, whose argument programs
 // run inside their instruction.
 #include "CompilerInternals.h"
+#include "FixedTexts.h"
 
 namespace helmax {
 
@@ -14,7 +15,7 @@ std::int32_t TCompiler::ControlRecord(TRec r, std::int32_t instr, TValue* result
 }
 
 std::string TCompiler::DomainMessage(const std::string& name, const std::string& message) {
-  return "ValFunct-> " + name + " FUNCTION ARGUMENTS ESCAPE DEFINITION DOMIAN : " + message;
+  return texts::kValFunctPrefix + name + texts::kFunctionArgumentsEscapeDefinitionDomianPrefix + message;
 }
 
 std::int32_t TCompiler::If(TRec r, std::int32_t number, const std::string& name, bool known) {
@@ -23,7 +24,7 @@ std::int32_t TCompiler::If(TRec r, std::int32_t number, const std::string& name,
     const TValue& cond = *R(items[0]).Cells[0];
     if (cond.Kind != TValueKind::Boolean) {
       E.MathErrorKind = 0;
-      Fail(number, DomainMessage(name, "Incorrect boolean type"));
+      Fail(number, DomainMessage(name, texts::kIncorrectBooleanType));
     }
     if (cond.Bool) return Constant(*R(items[1]).Cells[0], r);
     if (items.size() == 3) return Constant(*R(items[2]).Cells[0], r);
@@ -48,7 +49,7 @@ std::int32_t TCompiler::While(TRec r, std::int32_t number, const std::string& na
   const std::vector<std::int32_t> items = Items(r.A);
   if (R(items[0]).Invariant || R(items[1]).Invariant) {
     E.MathErrorKind = 0;
-    Fail(number, DomainMessage(name, "WHILE LOOP IS UNUTILITY"));
+    Fail(number, DomainMessage(name, texts::kWhileLoopIsUnutility));
   }
   TValue* result = E.NewCell();
   const std::int32_t instr = Emit(opWhile, {R(items[0]).Cells[0], R(items[1]).Cells[0]}, result);

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "DerivativeRules.h"
+#include "FixedTexts.h"
 #include "HelmaxComplexEval.h"
 #include "Operations.h"
 #include "OperatorPrecedence.h"
@@ -409,7 +410,7 @@ struct TCompiler {
 
   [[noreturn]] void FailInReduction(std::int32_t code, std::string message, const std::string& group) {
     if (KeepsOwnMessage(code)) Fail(code, std::move(message));
-    Fail(ecSyntax, "Compile-> SYNTAX ERROR :" + group);
+    Fail(ecSyntax, texts::kCompileSyntaxErrorPrefix + group);
   }
 
   std::string_view TokenText(std::uint32_t pos, std::uint32_t len) const {
@@ -428,7 +429,7 @@ struct TCompiler {
   [[noreturn]] void SyntaxErrorAt(std::size_t frameStart, std::size_t tokenEnd) {
     std::string_view frag = std::string_view(Text).substr(frameStart, tokenEnd - frameStart);
     if (frag.empty()) frag = Text;
-    Fail(ecSyntax, "Compile-> SYNTAX ERROR :" + std::string(StripEnclosingParentheses(frag)));
+    Fail(ecSyntax, texts::kCompileSyntaxErrorPrefix + std::string(StripEnclosingParentheses(frag)));
   }
 
   // ---- cells, instructions, programs ----
@@ -614,7 +615,7 @@ struct TCompiler {
   void FoldArithmetic(char op, const TValue& a, const TValue& b, TValue& out, const TValue* p, const TValue* q,
                       Texts&& texts) {
     try {
-      if (!a.IsNumeric() || !b.IsNumeric()) throw std::runtime_error("Incorrect real or complex type");
+      if (!a.IsNumeric() || !b.IsNumeric()) throw std::runtime_error(texts::kIncorrectRealOrComplexType);
       if (op == '^') {
         if (p != nullptr) RationalPowerOp(a, *p, *q, out);
         else PowerOp(a, b, out);
@@ -624,16 +625,17 @@ struct TCompiler {
     } catch (const EHelmaxMathError& m) {
       E.MathErrorKind = m.Kind;
       const auto [left, right, group] = texts();
-      FailInReduction(
-          FoldErrorCode(op),
-          "ExceptieExprConst-> " + MathErrorKindText(m.Kind) + " : " + ValueToText(a) + " " + op + " " + ValueToText(b),
-          group);
+      FailInReduction(FoldErrorCode(op),
+                      texts::kExceptieExprConstPrefix + MathErrorKindText(m.Kind) + " : " + ValueToText(a) + " " + op +
+                          " " + ValueToText(b),
+                      group);
     } catch (const std::bad_alloc&) {
       throw;  // the compile's own out-of-memory failure
     } catch (const std::exception& ex) {
       E.MathErrorKind = 0;
       const auto [left, right, group] = texts();
-      FailInReduction(0, "EvalExpres-> EXCEPTION ERROR ON " + left + " " + op + " " + right + " : " + ex.what(), group);
+      FailInReduction(0, texts::kEvalExpresExceptionErrorOnPrefix + left + " " + op + " " + right + " : " + ex.what(),
+                      group);
     }
   }
 
@@ -676,7 +678,7 @@ struct TCompiler {
   std::int32_t Apply(const TToken& name, std::int32_t arg);
 
   std::string ArgumentCountMessage(std::int32_t code) {
-    return "Invalid number of function arguments for: " + ToUpperAscii(E.FunctionName(code));
+    return texts::kInvalidNumberOfFunctionArgumentsForPrefix + ToUpperAscii(E.FunctionName(code));
   }
 
   bool IsLiteralOne(std::int32_t id) {
@@ -699,7 +701,7 @@ struct TCompiler {
     } catch (const EHelmaxMathError& m) {
       const std::string name = E.FunctionName(code);
       E.MathErrorKind = m.Kind;
-      std::string text = "ExceptieFunctie-> " + MathErrorKindText(m.Kind) + " : " + name + "( ";
+      std::string text = texts::kExceptieFunctiePrefix + MathErrorKindText(m.Kind) + " : " + name + "( ";
       if (arg >= 0) {
         const TRec& a = R(arg);
         for (std::int32_t i = 0; i < a.Count; ++i) {
@@ -716,7 +718,7 @@ struct TCompiler {
       Fail(number, DomainMessage(E.FunctionName(code), ex.what()));
     } catch (...) {
       E.MathErrorKind = 0;
-      Fail(number, DomainMessage(E.FunctionName(code), "UNKNOWN EXCEPTION"));
+      Fail(number, DomainMessage(E.FunctionName(code), texts::kUnknownException));
     }
   }
 

@@ -1,6 +1,7 @@
 // The compiler's records: leaves, lists, the normalised text of a record and
 // the flattening of a record's program into instructions.
 #include "CompilerInternals.h"
+#include "FixedTexts.h"
 
 namespace helmax {
 
@@ -117,20 +118,21 @@ std::int32_t TCompiler::Leaf(const TToken& tok, std::uint32_t hash) {
   if (IsDecimalNumber(text)) {
     if (E.CurrencyNumbers_) {
       std::int64_t scaled = 0;
-      if (!ParseCurrencyLiteral(text, scaled)) Fail(ecSyntax, "Compile-> SYNTAX ERROR :" + std::string(text));
+      if (!ParseCurrencyLiteral(text, scaled)) Fail(ecSyntax, texts::kCompileSyntaxErrorPrefix + std::string(text));
       return RememberLeaf(hash, Constant(TValue::MakeCurrency(scaled), shape));
     }
     double value = 0;
     bool overflow = false;
     if (!ParseRealLiteral(text, value, overflow) || overflow)
-      Fail(ecSyntax, "Compile-> SYNTAX ERROR :" + std::string(text));
+      Fail(ecSyntax, texts::kCompileSyntaxErrorPrefix + std::string(text));
     return RememberLeaf(hash, Constant(TValue::MakeReal(value), shape));
   }
   if (int index = E.FindVariable(text); index >= 0) return RememberLeaf(hash, VariableRecord(index, tok));
   if (LooksLikeDateTimeLiteral(text)) {
     double serial = 0;
     std::string reason;
-    if (!ParseDateTimeLiteral(text, serial, reason)) Fail(ecSyntax, "Compile-> SYNTAX ERROR :" + std::string(text));
+    if (!ParseDateTimeLiteral(text, serial, reason))
+      Fail(ecSyntax, texts::kCompileSyntaxErrorPrefix + std::string(text));
     return RememberLeaf(hash, Constant(TValue::MakeDateTime(serial), shape));
   }
   if (std::int32_t code = FindFunction(text); code != 0) {
@@ -145,8 +147,8 @@ std::int32_t TCompiler::Leaf(const TToken& tok, std::uint32_t hash) {
     return RememberLeaf(hash, VariableRecord(E.VariableCount() - 1, tok));
   }
   if (E.IsValidIdentName(text))
-    Fail(ecUnknownVariable, "ExpresieSemanticCorecta->  UNKNOWN VARIABLE: " + std::string(text));
-  Fail(ecSyntax, "Compile-> SYNTAX ERROR :" + std::string(text));
+    Fail(ecUnknownVariable, texts::kExpresieSemanticCorectaUnknownVariablePrefix + std::string(text));
+  Fail(ecSyntax, texts::kCompileSyntaxErrorPrefix + std::string(text));
 }
 
 std::int32_t TCompiler::MakeList(const std::vector<std::int32_t>& items, bool remembered) {

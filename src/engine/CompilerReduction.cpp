@@ -2,6 +2,7 @@
 // list, the folding of operations with known operands and the compiling of
 // function applications.
 #include "CompilerInternals.h"
+#include "FixedTexts.h"
 
 namespace helmax {
 
@@ -113,7 +114,7 @@ std::int32_t TCompiler::Define(TRec r) {
     std::int32_t tmp = AddRec(r);
     std::string group = Shown(tmp);
     Recs.pop_back();
-    FailInReduction(code, "EvalExpres-> " + inner, group);
+    FailInReduction(code, texts::kEvalExpresPrefix + inner, group);
   };
   if (head.Node != TNode::Call || head.A < 0) fail(ecFunctionName, "INVALID FUNCTION NAME ON ~ : " + headText);
   const int e = E.ExternalFunctionCount();
@@ -124,14 +125,14 @@ std::int32_t TCompiler::Define(TRec r) {
   if (f.Params != nullptr) fail(ecFunctionDefined, "THIS FUNCTION WAS DEFINED ON ~ : " + headText);
   const std::vector<std::int32_t> args = Items(head.A);
   if (static_cast<std::int32_t>(args.size()) != f.ParamCount)
-    fail(ecParameterCount, "INVALID ARGUMENTS COUNT  FOR : " + headText);
+    fail(ecParameterCount, texts::kInvalidArgumentsCountForPrefix + headText);
   for (std::size_t i = 0; i < args.size(); ++i) {
     const TRec& a = R(args[i]);
     if (a.Node != TNode::Leaf || a.Variable < 0)
-      fail(ecParameterName, "INVALID ARGUMENT NAME FOR : " + headText + " : " + Shown(args[i]));
+      fail(ecParameterName, texts::kInvalidArgumentNameForPrefix + headText + " : " + Shown(args[i]));
     for (std::size_t j = 0; j < i; ++j)
       if (R(args[j]).Variable == a.Variable)
-        fail(ecDuplicateParameter, "INVALID ARGUMENT SYNTAX FOR : " + headText + " : " + Shown(args[i]));
+        fail(ecDuplicateParameter, texts::kInvalidArgumentSyntaxForPrefix + headText + " : " + Shown(args[i]));
   }
   TValue** params = E.NewOperands(args.size());
   for (std::size_t i = 0; i < args.size(); ++i) params[i] = R(args[i]).Cells[0];
@@ -169,7 +170,7 @@ std::int32_t TCompiler::Apply(const TToken& name, std::int32_t arg) {
     if (std::int32_t found = FindShape(key); found >= 0) return found;
   } else {
     if (!E.IsValidIdentName(text))
-      Fail(ecUnknownFunction, "ExpresieSemanticCorecta->  UNKNOWN FUNCTION: " + std::string(text));
+      Fail(ecUnknownFunction, texts::kExpresieSemanticCorectaUnknownFunctionPrefix + std::string(text));
     TRunTimeFunction f;
     f.Name = std::string(text);
     f.ParamCount = R(arg).Count;
@@ -191,7 +192,7 @@ std::int32_t TCompiler::CompileCall(std::int32_t code, std::int32_t arg, std::ui
   // (Every function's name is an identifier, shorter than 256.)
   if (nameLen > 0x7FFF)
     Fail(ecIdentifierTooLong,
-         "IsValidIdentName-> IDENTIFIER LENGTH MUST BE LESS THAN 256: " + std::string(TokenText(namePos, nameLen)));
+         texts::kIsValidIdentNameIdentifierLengthMustBeLessThanPrefix + std::string(TokenText(namePos, nameLen)));
   r.B = static_cast<std::int32_t>(namePos);
   r.NameLength = static_cast<std::uint16_t>(nameLen) & 0x7FFFu;
   if (arg >= 0) {
@@ -412,7 +413,7 @@ std::int32_t TCompiler::Run() {
           rec = Derive(Apply(Tokens[frame.NameToken], rec));
         } else {
           if (R(rec).Node == TNode::List && !VectorMayStandAt(frame.LParen, t))
-            Fail(ecComma, "ParseForward-> SYNTAX ERROR : " + Render(rec));
+            Fail(ecComma, texts::kParseForwardSyntaxErrorPrefix + Render(rec));
         }
         out.push_back(rec);
         expectOperand = false;

@@ -2,6 +2,7 @@
 #include <chrono>
 #include <string>
 
+#include "FixedTexts.h"
 #include "HelmaxComplexEval.h"
 #include "Operations.h"
 #include "TextUtil.h"
@@ -36,7 +37,7 @@ THelmaxComplexEval::~THelmaxComplexEval() {
 void THelmaxComplexEval::InitFunctions(const TUserFuncArray& functions) {
   if (functions.size() > static_cast<std::size_t>(kMaxExternalFunctions)) {
     Error = true;
-    ErrorMessage = "Create-> FUNCTION NUMBER MUST BE LESS THAN : " + std::to_string(kMaxExternalFunctions);
+    ErrorMessage = texts::kCreateFunctionNumberMustBeLessThanPrefix + std::to_string(kMaxExternalFunctions);
     ErrorCode = ecTooManyFunctions;
     return;
   }
@@ -53,7 +54,7 @@ void THelmaxComplexEval::InitFunctions(const TUserFuncArray& functions) {
     }
     if (!hasAddress) {
       Error = true;
-      ErrorMessage = "Create-> FUNCTION ADDRESS CANNOT BE NIL : " + f.Name;
+      ErrorMessage = texts::kCreateFunctionAddressCannotBeNilPrefix + f.Name;
       ErrorCode = ecFunctionWithoutAddress;
       UserFunctions_.clear();
       ExternalIndex_.clear();
@@ -75,7 +76,7 @@ void THelmaxComplexEval::InitFunctions(const TUserFuncArray& functions) {
 
 std::string THelmaxComplexEval::EngineBanner() { return "HELMAX COMPLEX & CURRENCY EVAL\u2122 1.2.1"; }
 
-std::string THelmaxComplexEval::TypeBanner() { return "COMPLEX, DOUBLE, CURRENCY, BOOLEAN, DATETIME"; }
+std::string THelmaxComplexEval::TypeBanner() { return texts::kComplexDoubleCurrencyBooleanDatetime; }
 
 void THelmaxComplexEval::SetOriginalMathExpressionString(bool v) {
   OriginalMathExpressionString_ = v;
@@ -97,15 +98,17 @@ bool THelmaxComplexEval::IsValidIdentName(std::string_view rawName) {
     ErrorMessage = std::move(message);
     return false;
   };
-  if (name.empty()) return fail(ecEmptyIdentifier, "IsValidIdentName-> IDENTIFIER NAME CANNOT BE EMPTY");
-  if (!IsIdentifier(name)) return fail(ecInvalidIdentifier, "IsValidIdentName-> NOT VALID PASCAL IDENTIFIER : " + name);
+  if (name.empty()) return fail(ecEmptyIdentifier, texts::kIsValidIdentNameIdentifierNameCannotBeEmpty);
+  if (!IsIdentifier(name))
+    return fail(ecInvalidIdentifier, texts::kIsValidIdentNameNotValidPascalIdentifierPrefix + name);
   if (name.size() >= 256)
-    return fail(ecIdentifierTooLong, "IsValidIdentName-> IDENTIFIER LENGTH MUST BE LESS THAN 256: " + name);
+    return fail(ecIdentifierTooLong, texts::kIsValidIdentNameIdentifierLengthMustBeLessThanPrefix + name);
   if (FindBuiltin(name) != 0)
-    return fail(ecReservedName, "IsValidIdentName-> IDENTIFIER CANNOT BE A RESERVED NAME: " + name);
-  if (FindVariable(name) >= 0) return fail(ecNameExists, "IsValidIdentName-> IDENTIFIER NAME ALREADY EXIST : " + name);
+    return fail(ecReservedName, texts::kIsValidIdentNameIdentifierCannotBeAReservedNamePrefix + name);
+  if (FindVariable(name) >= 0)
+    return fail(ecNameExists, texts::kIsValidIdentNameIdentifierNameAlreadyExistPrefix + name);
   if (ExternalIndex_.count(name) != 0 || RunTimeFunctionIndex_.count(name) != 0)
-    return fail(ecDuplicateName, "IsValidIdentName-> DUBLICATING USER IDENTIFIER NAME: " + name);
+    return fail(ecDuplicateName, texts::kIsValidIdentNameDublicatingUserIdentifierNamePrefix + name);
   return true;
 }
 
@@ -231,13 +234,13 @@ void THelmaxComplexEval::GetDerivative(bool translate, std::string& text) {
   text.clear();
   if (ExpressionCount == 0) {
     ErrorCode = ecNothingCompiled;
-    ErrorMessage = "GetDerivative-> NO MATH EXPRESSION WAS PARSED";
+    ErrorMessage = texts::kGetDerivativeNoMathExpressionWasParsed;
   } else if (!DerivationMode) {
     ErrorCode = ecNotDerivationCompile;
-    ErrorMessage = "GetDerivative-> YOU MUST USE VerifySyntaxSemanticsAndDerivation METHOD";
+    ErrorMessage = texts::kGetDerivativeYouMustUseVerifySyntaxSemanticsAndDerivationMethod;
   } else if (DerivativeString.empty()) {
     ErrorCode = ecDerivativeErased;
-    ErrorMessage = "GetDerivative-> DERIVATIVE EXPRESSION WAS ERASED";
+    ErrorMessage = texts::kGetDerivativeDerivativeExpressionWasErased;
   } else {
     text = translate ? ToBracketNotation(DerivativeString) : DerivativeString;
     return;
@@ -260,7 +263,7 @@ std::string THelmaxComplexEval::GetVarName(int i) const {
 }
 
 std::string THelmaxComplexEval::ExternalFunctionName(int i) const {
-  if (i < 0 || i >= ExternalFunctionCount()) return "INCORRECT FUNCTION INDEX";
+  if (i < 0 || i >= ExternalFunctionCount()) return texts::kIncorrectFunctionIndex;
   return UserFunctions_[static_cast<std::size_t>(i)].Name;
 }
 
@@ -300,7 +303,7 @@ std::string THelmaxComplexEval::HelpText(int code) const {
     return "RUNTIME FUNCTION '" + ToUpperAscii(f.Name) + "' WITH " + std::to_string(f.ParamCount) +
            " PARAMETERS IS DEFINED BY USER";
   }
-  return "INDEX MUST BE BETWEEN  0 AND " + std::to_string(FunctionCodeCount());
+  return texts::kIndexMustBeBetween0AndPrefix + std::to_string(FunctionCodeCount());
 }
 
 // Name used in messages: the lower-case table name of a built-in, the

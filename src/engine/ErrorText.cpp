@@ -3,6 +3,7 @@
 // which codes they word themselves; every other code shows the engine's own
 // message unchanged.
 #include "ErrorText.h"
+#include "FixedTexts.h"
 
 #include <cstddef>
 #include <string>
@@ -33,12 +34,12 @@ std::string Detail(std::string_view message) {
 
 std::string KindSuffix(int kind) {
   switch (kind) {
-    case mkNonMath: return " : NONMATH";
-    case mkOverflow: return " : Overflow";
-    case mkUnderflow: return " : Underflow";
-    case mkInvalidArgument: return " : InvalidArgument";
-    case mkZeroDivide: return " : ZeroDivide";
-    case mkInvalidOp: return " : InvalidOp";
+    case mkNonMath: return texts::kNonmathSuffix;
+    case mkOverflow: return texts::kOverflowSuffix;
+    case mkUnderflow: return texts::kUnderflowSuffix;
+    case mkInvalidArgument: return texts::kInvalidArgumentSuffix;
+    case mkZeroDivide: return texts::kZeroDivideSuffix;
+    case mkInvalidOp: return texts::kInvalidOpSuffix;
     default: return {};
   }
 }
@@ -46,8 +47,8 @@ std::string KindSuffix(int kind) {
 // A failed function call: a wrong value when a floating-point (or other)
 // exception kind is recorded, otherwise a wrong number of arguments.
 std::string FunctionLine(std::string_view upperName, const std::string& detail, const std::string& kind) {
-  if (!kind.empty()) return "Invalid value for " + std::string(upperName) + detail + kind;
-  return "Invalid number of function arguments for: " + std::string(upperName);
+  if (!kind.empty()) return texts::kInvalidValueForPrefix + std::string(upperName) + detail + kind;
+  return texts::kInvalidNumberOfFunctionArgumentsForPrefix + std::string(upperName);
 }
 
 // Fixed texts by code. Texts shown by both handlers have both flags set;
@@ -61,43 +62,42 @@ struct TCodeRow {
 };
 
 constexpr TCodeRow kRows[] = {
-    {ecNothingCompiled, true, true, "No math expression was parsed", false},
-    {ecParentheses, true, false, "Mismatched parenthesis", false},
-    {ecDerivativeVariable, true, false, "Invalid name of derivative variable", true},
-    {ecEmptyExpression, true, false, "Mathematical expression is empty", false},
-    {ecEmptyIdentifier, true, false, "Identifier cannot be empty", false},
-    {ecIdentifierTooLong, true, false, "Identifier length is too long", true},
-    {ecInvalidIdentifier, true, false, "Invalid identifier", true},
-    {ecReservedName, true, false, "Identifier cannot be a reserved name", true},
-    {ecNameExists, true, false, "Identifier already exists", true},
-    {ecDuplicateName, true, false, "Dublicating user identifier", true},
-    {ecUnknownExpression, true, false, "Unknown expression", true},
-    {ecExponentValue, true, false, "Invalid exponent value", true},
-    {ecNotDerivationCompile, true, false, "Use 'VerifySyntaxSemanticsAndDerivation' for differentiation", false},
-    {ecDerivativeErased, true, false, "Derivative expression string was erased", false},
-    {ecValueCount, true, true, "Variable count and value caunt do not corespond", false},
-    {ecVectorOfExpressions, true, true, "Use 'DoVectorOfMathExpressions' for calculate a vector of math expression",
-     false},
-    {ecTooManyFunctions, true, false, "Function number must be less", true},
-    {ecFunctionWithoutAddress, true, false, "Function address cannot be nil", true},
-    {ecProtected, true, false, "Cannot set value for protected expression", true},
-    {ecInvalidExpression, true, false, "Invalid expression", true},
-    {ecExecution, false, true, "Execution error", true},
-    {ecUnknownFunction, true, false, "Undefined function", true},
-    {ecUnknownVariable, true, false, "Undefined variable", true},
-    {ecSyntax, true, false, "Syntax error", true},
-    {ecComma, true, false, "Comma syntax error", true},
-    {ecFatal, false, true, "Fatal error", true},
-    {ecFunctionName, true, false, "Invalid function name", true},
-    {ecFunctionDefined, true, false, "Dublicating defined function", true},
-    {ecFunctionNotDefined, true, false, "Defined function was not implimented", true},
-    {ecParameterCount, true, false, "Invalid arguments number for defined function", true},
-    {ecParameterName, true, false, "Invalid argument name for defined function", true},
-    {ecDuplicateParameter, true, false, "Dublicating argument name for defined function", true},
-    {ecFunctionStackOverflow, false, true, "Stack overflow", true},
-    {ecStopped, false, true, "Calculation stopped", false},
+    {ecNothingCompiled, true, true, texts::kNoMathExpressionWasParsed, false},
+    {ecParentheses, true, false, texts::kMismatchedParenthesis, false},
+    {ecDerivativeVariable, true, false, texts::kInvalidNameOfDerivativeVariable, true},
+    {ecEmptyExpression, true, false, texts::kMathematicalExpressionIsEmpty, false},
+    {ecEmptyIdentifier, true, false, texts::kIdentifierCannotBeEmpty, false},
+    {ecIdentifierTooLong, true, false, texts::kIdentifierLengthIsTooLong, true},
+    {ecInvalidIdentifier, true, false, texts::kInvalidIdentifier, true},
+    {ecReservedName, true, false, texts::kIdentifierCannotBeAReservedName, true},
+    {ecNameExists, true, false, texts::kIdentifierAlreadyExists, true},
+    {ecDuplicateName, true, false, texts::kDublicatingUserIdentifier, true},
+    {ecUnknownExpression, true, false, texts::kUnknownExpression, true},
+    {ecExponentValue, true, false, texts::kInvalidExponentValue, true},
+    {ecNotDerivationCompile, true, false, texts::kUseVerifySyntaxSemanticsAndDerivationForDifferentiation, false},
+    {ecDerivativeErased, true, false, texts::kDerivativeExpressionStringWasErased, false},
+    {ecValueCount, true, true, texts::kVariableCountAndValueCauntDoNotCorespond, false},
+    {ecVectorOfExpressions, true, true, texts::kUseDoVectorOfMathExpressionsForCalculateAVectorOf, false},
+    {ecTooManyFunctions, true, false, texts::kFunctionNumberMustBeLess, true},
+    {ecFunctionWithoutAddress, true, false, texts::kFunctionAddressCannotBeNil, true},
+    {ecProtected, true, false, texts::kCannotSetValueForProtectedExpression, true},
+    {ecInvalidExpression, true, false, texts::kInvalidExpression, true},
+    {ecExecution, false, true, texts::kExecutionError, true},
+    {ecUnknownFunction, true, false, texts::kUndefinedFunction, true},
+    {ecUnknownVariable, true, false, texts::kUndefinedVariable, true},
+    {ecSyntax, true, false, texts::kSyntaxError, true},
+    {ecComma, true, false, texts::kCommaSyntaxError, true},
+    {ecFatal, false, true, texts::kFatalError, true},
+    {ecFunctionName, true, false, texts::kInvalidFunctionName, true},
+    {ecFunctionDefined, true, false, texts::kDublicatingDefinedFunction, true},
+    {ecFunctionNotDefined, true, false, texts::kDefinedFunctionWasNotImplimented, true},
+    {ecParameterCount, true, false, texts::kInvalidArgumentsNumberForDefinedFunction, true},
+    {ecParameterName, true, false, texts::kInvalidArgumentNameForDefinedFunction, true},
+    {ecDuplicateParameter, true, false, texts::kDublicatingArgumentNameForDefinedFunction, true},
+    {ecFunctionStackOverflow, false, true, texts::kStackOverflow, true},
+    {ecStopped, false, true, texts::kCalculationStopped, false},
     {ecTooLong, false, true, "Calculation stopped: too long", false},
-    {ecOutOfMemory, true, true, "Out of memory", false},
+    {ecOutOfMemory, true, true, texts::kOutOfMemory, false},
 };
 
 // Operator of the floating-point failure codes ecMultiply..ecAssign.
@@ -125,8 +125,8 @@ std::string FormatErrorLine(TErrorSide side, int errorCode, int mathErrorKind, s
 
   if (const char* op = OperatorOfCode(errorCode)) {
     if (errorCode == ecDivide && mathErrorKind == mkZeroDivide)
-      return side == TErrorSide::Execute ? "Division by 0 " : "Division by 0";
-    return std::string("Invalid value for ") + op + detail + kind;
+      return side == TErrorSide::Execute ? texts::kDivisionBy0WithSpace : texts::kDivisionBy0;
+    return std::string(texts::kInvalidValueForPrefix) + op + detail + kind;
   }
 
   for (const TCodeRow& row : kRows) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "FixedTexts.h"
 #include "HelmaxComplexEval.h"
 #include "Operations.h"
 #include "TextUtil.h"
@@ -21,13 +22,13 @@ constexpr const char* kStackOverflowText = "EStackOverflow : STACK OVERFLOW";
 
 const char* OperatorSuffix(int code) {
   switch (code) {
-    case opMul: return " for operator '*'";
-    case opDiv: return " for operator '/'";
-    case opAdd: return " for operator '+'";
-    case opSub: return " for operator '-'";
-    case opPow: return " for operator '^'";
-    case opAssign: return " for operator '='";
-    default: return " unknown";
+    case opMul: return texts::kForOperatorTimes;
+    case opDiv: return texts::kForOperatorDivide;
+    case opAdd: return texts::kForOperatorPlus;
+    case opSub: return texts::kForOperatorMinus;
+    case opPow: return texts::kForOperatorPower;
+    case opAssign: return texts::kForOperatorAssign;
+    default: return texts::kUnknownSuffix;
   }
 }
 
@@ -59,11 +60,11 @@ void THelmaxComplexEval::DoMathExpressionAnyWay(TValue& result, bool tryFast) {
   if (ExpressionCount == 0) {
     Error = true;
     ErrorCode = ecNothingCompiled;
-    ErrorMessage = "DoMathExpression-> NO MATH EXPRESSION WAS PARSED";
+    ErrorMessage = texts::kDoMathExpressionNoMathExpressionWasParsed;
   } else if (ExpressionCount >= 2) {
     Error = true;
     ErrorCode = ecVectorOfExpressions;
-    ErrorMessage = "DoMathExpression-> THERE IS A VECTOR OF MATH EXPRESSIONS";
+    ErrorMessage = texts::kDoMathExpressionThereIsAVector;
   } else {
     BeginRun();
     Execute();
@@ -77,7 +78,7 @@ TValue* const* THelmaxComplexEval::DoVectorOfMathExpressions() {
   if (ExpressionCount == 0) {
     Error = true;
     ErrorCode = ecNothingCompiled;
-    ErrorMessage = "DoVectorOfMathExpressions-> NO MATH EXPRESSION WAS PARSED";
+    ErrorMessage = texts::kDoVectorOfMathExpressionsNoMathExpressionWasParsed;
     FireExecuteError();
     return nullptr;
   }
@@ -106,7 +107,7 @@ void THelmaxComplexEval::DoRunTimeFunction(int index, const TUserValuesArray& va
     TRunTimeFunction& f = RunTimeFunctions_[static_cast<std::size_t>(index)];
     if (static_cast<std::int32_t>(values.size()) != f.ParamCount) {
       Error = true;
-      ErrorMessage = "DoRunTimeFunction-> VARIABLE COUNT IS DIFFERENT FOR VALUE COUNT";
+      ErrorMessage = texts::kDoRunTimeFunctionVariableCountIsDifferentForValue;
       ErrorCode = ecValueCount;
     } else {
       BeginRun();
@@ -170,10 +171,10 @@ void THelmaxComplexEval::ReportCurrentFailure(const TInstruction& ins, bool topL
     throw;
   } catch (const EHelmaxMathError& m) { ReportMathFailure(ins, m.Kind); } catch (const std::bad_alloc&) {
     // Memory ran out: not a fault of the text, and said as such.
-    NonMathError(ins, "OUT OF MEMORY", topLevel);
+    NonMathError(ins, texts::kOutOfMemoryUpperCase, topLevel);
     ErrorCode = ecOutOfMemory;
   } catch (const std::exception& ex) { NonMathError(ins, ex.what(), topLevel); } catch (...) {
-    NonMathError(ins, "UNKNOWN EXCEPTION", topLevel);
+    NonMathError(ins, texts::kUnknownException, topLevel);
   }
 }
 
@@ -438,15 +439,15 @@ void THelmaxComplexEval::ReportMathFailure(const TInstruction& ins, int kind) {
       rendering += ") ";
     }
   }
-  ErrorMessage = "ExceptieMatematica-> " + helmax::MathErrorKindText(kind) + " : " + rendering;
+  ErrorMessage = texts::kExceptieMatematicaPrefix + helmax::MathErrorKindText(kind) + " : " + rendering;
   Error = true;
 }
 
 void THelmaxComplexEval::NonMathError(const TInstruction& ins, std::string_view message, bool topLevel) {
   Error = true;
   MathErrorKind = 0;
-  std::string text = (topLevel && InvariantExpression) ? "Execute-> NON MATH EXCEPTION WAS RAISED : "
-                                                       : "ExecuteComand-> NON MATH EXCEPTION WAS RAISED : ";
+  std::string text = (topLevel && InvariantExpression) ? texts::kExecuteNonMathExceptionWasRaisedPrefix
+                                                       : texts::kExecuteComandNonMathExceptionWasRaisedPrefix;
   text += message;
   if (ins.Code <= opDefine) text += OperatorSuffix(ins.Code);
   else text += " : " + FunctionName(ins.Code);
@@ -562,7 +563,7 @@ const TValue* THelmaxComplexEval::RunIfBranches(const TInstruction& ins, const T
   RunBranch(rec.Condition);
   if (Error) return nullptr;
   const TValue& cond = *ins.Operands[0];
-  if (cond.Kind != TValueKind::Boolean) throw std::runtime_error("Incorrect boolean type");
+  if (cond.Kind != TValueKind::Boolean) throw std::runtime_error(texts::kIncorrectBooleanType);
   const TValue* value = &kNoValue;
   if (cond.Bool) {
     RunBranch(rec.Then);
@@ -576,7 +577,7 @@ const TValue* THelmaxComplexEval::RunIfBranches(const TInstruction& ins, const T
 
 void THelmaxComplexEval::RunIf(const TInstruction& ins) {
   const TIfRecord* rec = FindIf(ins);
-  if (rec == nullptr) throw std::runtime_error("PROGRAMING ERROR");
+  if (rec == nullptr) throw std::runtime_error(texts::kProgramingErrorUpperCase);
   const std::size_t mark = FunctionStackTop_;
   ReserveStack(rec->Cells.size());
   SaveCells(rec->Cells);
@@ -611,7 +612,7 @@ void THelmaxComplexEval::RunIfBody(const TInstruction& ins, const TIfRecord& rec
 
 void THelmaxComplexEval::RunWhile(const TInstruction& ins) {
   const TWhileRecord* rec = FindWhile(ins);
-  if (rec == nullptr) throw std::runtime_error("PROGRAMING ERROR");
+  if (rec == nullptr) throw std::runtime_error(texts::kProgramingErrorUpperCase);
   const std::size_t mark = FunctionStackTop_;
   ReserveStack(rec->Cells.size());
   SaveCells(rec->Cells);
@@ -621,7 +622,7 @@ void THelmaxComplexEval::RunWhile(const TInstruction& ins) {
     if (Error) return false;
     if (test.Kind != TValueKind::Boolean) {
       FunctionStackTop_ = mark;
-      throw std::runtime_error("Incorrect boolean type");
+      throw std::runtime_error(texts::kIncorrectBooleanType);
     }
     return true;
   };
@@ -638,7 +639,7 @@ void THelmaxComplexEval::RunWhile(const TInstruction& ins) {
     }
     if (iterations == MaxIteration) {
       FunctionStackTop_ = mark;
-      throw std::runtime_error("INFINITE LOOP IN WHILE : MaxIteration=" + std::to_string(MaxIteration));
+      throw std::runtime_error(texts::kInfiniteLoopInWhilePrefix + std::to_string(MaxIteration));
     }
     ++iterations;
     RunProgram(rec->Body, false);

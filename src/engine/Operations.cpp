@@ -6,6 +6,7 @@
 // finite operands an overflow, and divisions by zero are tested before
 // dividing. Every NaN that leaves these functions is EngineNaN().
 #include "Operations.h"
+#include "FixedTexts.h"
 
 #include <cmath>
 #include <cstdint>
@@ -44,7 +45,7 @@ inline double RealArith(int code, double a, double b) {
     case opSub: return Judge(a - b, a, b);
     default: break;
   }
-  throw std::runtime_error("PROGRAMING ERROR");
+  throw std::runtime_error(texts::kProgramingErrorUpperCase);
 }
 
 // ---- currency -----------------------------------------------------------------
@@ -158,7 +159,7 @@ std::int64_t CurrencyArith(int code, std::int64_t a, std::int64_t b) {
     case opSub: return CurrencyOrFail(static_cast<__int128>(a) - b);
     default: break;
   }
-  throw std::runtime_error("PROGRAMING ERROR");
+  throw std::runtime_error(texts::kProgramingErrorUpperCase);
 }
 
 // Mixed real and currency operands; exactly one of a, b is a currency.
@@ -182,7 +183,7 @@ TValue MixedArith(int code, const TValue& a, const TValue& b) {
     }
     default: break;
   }
-  throw std::runtime_error("PROGRAMING ERROR");
+  throw std::runtime_error(texts::kProgramingErrorUpperCase);
 }
 
 // ---- complex ------------------------------------------------------------------
@@ -236,7 +237,7 @@ TComplex ComplexArith(int code, TComplex x, TComplex y) {
     case opSub: return JudgeComplex(TComplex{x.Re - y.Re, x.Im - y.Im}, x, y);
     default: break;
   }
-  throw std::runtime_error("PROGRAMING ERROR");
+  throw std::runtime_error(texts::kProgramingErrorUpperCase);
 }
 
 // ---- power --------------------------------------------------------------------
@@ -278,7 +279,7 @@ TComplex ComplexPower(TComplex x, TComplex y) {
 }
 
 inline void CheckNumeric(const TValue& v) {
-  if (!v.IsNumeric()) KindFail("Incorrect real or complex type");
+  if (!v.IsNumeric()) KindFail(texts::kIncorrectRealOrComplexType);
 }
 
 }  // namespace
@@ -375,7 +376,7 @@ void CompareOp(int code, const TValue& a, const TValue& b, TValue& result) {
       case opGr: r = x > y; break;
       case opLsEq: r = x < y || same; break;
       case opGrEq: r = x > y || same; break;
-      default: throw std::runtime_error("PROGRAMING ERROR");
+      default: throw std::runtime_error(texts::kProgramingErrorUpperCase);
     }
   } else if (a.Kind == TValueKind::Boolean && b.Kind == TValueKind::Boolean) {
     const int x = a.Bool ? 1 : 0;
@@ -387,19 +388,19 @@ void CompareOp(int code, const TValue& a, const TValue& b, TValue& result) {
       case opGr: r = x > y; break;
       case opLsEq: r = x <= y; break;
       case opGrEq: r = x >= y; break;
-      default: throw std::runtime_error("PROGRAMING ERROR");
+      default: throw std::runtime_error(texts::kProgramingErrorUpperCase);
     }
   } else if (a.Kind == TValueKind::Complex && b.Kind == TValueKind::Complex && (code == opEq || code == opUneq)) {
     const bool same = ApproxEqual(a.Cx.Re, b.Cx.Re) && ApproxEqual(a.Cx.Im, b.Cx.Im);
     r = code == opEq ? same : !same;
   } else {
-    KindFail("Incorrect comparative type");
+    KindFail(texts::kIncorrectComparativeType);
   }
   result = TValue::MakeBool(r);
 }
 
 void LogicOp(int code, const TValue* const* args, int count, TValue& result) {
-  if (count < 1 || args[0]->Kind != TValueKind::Boolean) KindFail("Incorrect boolean type");
+  if (count < 1 || args[0]->Kind != TValueKind::Boolean) KindFail(texts::kIncorrectBooleanType);
   bool r = args[0]->Bool;
   if (code == opNot) {
     result = TValue::MakeBool(!r);
@@ -407,12 +408,12 @@ void LogicOp(int code, const TValue* const* args, int count, TValue& result) {
   }
   for (int i = 1; i < count; ++i) {
     const TValue& v = *args[i];
-    if (v.Kind != TValueKind::Boolean) KindFail("Incorrect boolean type");
+    if (v.Kind != TValueKind::Boolean) KindFail(texts::kIncorrectBooleanType);
     switch (code) {
       case opAnd: r = r && v.Bool; break;
       case opOr: r = r || v.Bool; break;
       case opXor: r = r != v.Bool; break;
-      default: throw std::runtime_error("PROGRAMING ERROR");
+      default: throw std::runtime_error(texts::kProgramingErrorUpperCase);
     }
   }
   result = TValue::MakeBool(r);

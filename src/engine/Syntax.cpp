@@ -1,4 +1,5 @@
 #include "Syntax.h"
+#include "FixedTexts.h"
 
 #include <algorithm>
 #include <array>
@@ -41,11 +42,11 @@ TPassError CheckParentheses(std::string_view text) {
     opened += std::count(rest.begin(), rest.end(), '(');
     closed += std::count(rest.begin(), rest.end(), ')');
   }
-  if (adjacent) return {ecInvalidExpression, "VerifySyntaxSemanticsRule-> PARANTHESES SYNTAX ERROR", i + 1};
+  if (adjacent) return {ecInvalidExpression, texts::kVerifySyntaxSemanticsRuleParanthesesSyntaxError, i + 1};
   if (opened != closed) {
     // The first ")" without its "(", or the "(" left open.
     const std::size_t at = i < text.size() ? i : depth > 0 ? outermostOpen : std::string_view::npos;
-    return {ecParentheses, "VerifySyntaxSemanticsRule-> PARANTHESES SYNTAX ERROR", at};
+    return {ecParentheses, texts::kVerifySyntaxSemanticsRuleParanthesesSyntaxError, at};
   }
   return {};
 }
@@ -128,11 +129,11 @@ TPassError RemoveBlanks(std::string_view text, bool implicitMultiplication, std:
     if (i == n) break;
     const char c = text[i];
     if (c == '{' || c == '}')
-      return fail(ecUnknownExpression, "StergeSpatii-> UNKNOWN EXPRESSION: " + operand(i) + c, i);
+      return fail(ecUnknownExpression, texts::kStergeSpatiiUnknownExpressionPrefix + operand(i) + c, i);
     if (blanks && !afterBlanks(i))
-      return fail(ecUnknownExpression, "StergeSpatii-> UNKNOWN EXPRESSION: " + operand(i) + "'_'", i);
+      return fail(ecUnknownExpression, texts::kStergeSpatiiUnknownExpressionPrefix + operand(i) + "'_'", i);
     if (c == '(' && w != begin && w[-1] == ')')
-      return fail(ecInvalidExpression, "StergeSpatii-> SYNTAX ERROR: " + operand(i) + "(", i);
+      return fail(ecInvalidExpression, texts::kStergeSpatiiSyntaxErrorPrefix + operand(i) + "(", i);
     *w++ = c;
     operators += IsOperatorChar(c) ? 1 : 0;
     ++i;
@@ -216,8 +217,8 @@ TPassError Tokenize(std::string_view text, std::vector<TToken>& tokens) {
       }
       if (isExponent) {
         if (!AllDigits(exponent))
-          return {ecUnknownExpression, "FormatareaExponentei-> UNKNOWN EXPRESSION: " + std::string(mantissa) + "e" +
-                                           sign + std::string(exponent)};
+          return {ecUnknownExpression, texts::kFormatareaExponenteiUnknownExpressionPrefix + std::string(mantissa) +
+                                           "e" + sign + std::string(exponent)};
         std::string_view whole = text.substr(i, expEnd - i);
         double value = 0;
         bool overflow = false;

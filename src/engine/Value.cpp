@@ -7,6 +7,7 @@
 // only.
 
 #include "Value.h"
+#include "FixedTexts.h"
 
 #include <algorithm>
 #include <array>
@@ -326,14 +327,14 @@ std::int64_t LeadingDecimalExponent(std::string_view mantissa, std::string_view 
 }
 
 constexpr std::array<const char*, 6> MathKindTexts = {
-    "NON MATHEMATICAL EXCEPTION",
-    "EOverflow->Floating-point operation overflowed",
-    "EUnderflow->Floating-point operation underflowed",
-    "EInvalidArgument->Parameter out of range",
-    "EZeroDivide->Attempt to divide by zero",
-    "EInvalidOp->Processor encountered an undefined instruction",
+    texts::kNonMathematicalException,
+    texts::kEOverflowFloatingPointOperationOverflowed,
+    texts::kEUnderflowFloatingPointOperationUnderflowed,
+    texts::kEInvalidArgumentParameterOutOfRange,
+    texts::kEZeroDivideAttemptToDivideByZero,
+    texts::kEInvalidOpProcessorEncounteredAnUndefinedInstruction,
 };
-constexpr const char* BadMathKindText = "INDEX MUST BE BETWEEN  0 AND 5";
+constexpr const char* BadMathKindText = texts::kIndexMustBeBetween0And5;
 
 const char* MathKindCText(int kind) {
   if (kind < 0 || kind >= static_cast<int>(MathKindTexts.size())) return BadMathKindText;
@@ -528,7 +529,7 @@ std::string ValueToText(const TValue& v) {
       return out;
     }
   }
-  return "No conversion";
+  return texts::kNoConversion;
 }
 
 bool RealToCurrency(double x, std::int64_t& scaled) {

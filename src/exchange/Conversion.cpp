@@ -1,4 +1,5 @@
 #include "Conversion.h"
+#include "FixedTexts.h"
 
 #include <array>
 
@@ -170,9 +171,9 @@ std::string ConversionDefinition(const std::string& fromCode, const std::string&
 std::string QuoteLine(const std::string& dateText, const std::string& currencyCode, const std::string& referenceCode,
                       std::int64_t nominal, std::int64_t value) {
   const bool reversed = nominal < 0;
-  return "ExchangeDate= " + dateText + ", Currency= " + (reversed ? referenceCode : currencyCode) +
-         ", Nominal= " + std::to_string(Magnitude(nominal)) + ", Value= " + CurrencyText(value) + " " +
-         (reversed ? currencyCode : referenceCode);
+  return texts::kExchangeDateFieldPrefix + dateText + texts::kCurrencyFieldPrefix +
+         (reversed ? referenceCode : currencyCode) + texts::kNominalFieldPrefix + std::to_string(Magnitude(nominal)) +
+         texts::kValueFieldPrefix + CurrencyText(value) + " " + (reversed ? currencyCode : referenceCode);
 }
 
 }  // namespace helmax

@@ -1,4 +1,5 @@
 #include "Exchange.h"
+#include "FixedTexts.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -10,8 +11,8 @@ namespace helmax {
 
 namespace {
 
-const char* const kCurrencyType = "Currency: incorrect currency type";
-const char* const kDateType = "Exchange date: incorrect date type";
+const char* const kCurrencyType = texts::kCurrencyIncorrectCurrencyType;
+const char* const kDateType = texts::kExchangeDateIncorrectDateType;
 const char* const kOutOfRange = "Exchange: the result is beyond the currency range";
 const char* const kChooseCurrencies = "Please choose the reference, From and To currencies";
 
@@ -40,7 +41,7 @@ TExchange::TExchange(TUserInterface& ui) : Ui_(ui), Messages_(ui) {
   functions[1].Method = [this](TValue* const* args, int, TValue& result) {
     for (int i = 0; i < 2; ++i)
       if (args[i]->Kind != TValueKind::DateTime)
-        throw std::runtime_error("Incorrect DateTime type for the parameter " + std::to_string(i + 1));
+        throw std::runtime_error(texts::kIncorrectDateTimeTypeForTheParameterPrefix + std::to_string(i + 1));
     result = TValue::MakeDateTime(LatestDateBetween(args[0]->Num, args[1]->Num));
   };
   Engine_ = std::make_unique<THelmaxDateTimeEval>(functions);
@@ -63,7 +64,7 @@ TOpenOutcome TExchange::Open(const std::string& fileName, const TFirebirdLogin& 
     return {};
   }
   const char* operation =
-      ProductOfFile(fileName) == TRatesProduct::Access ? "OpenAccessFile -> " : "OpenFirebirdFile -> ";
+      ProductOfFile(fileName) == TRatesProduct::Access ? texts::kOpenAccessFilePrefix : texts::kOpenFirebirdFilePrefix;
   try {
     return Adopt(OpenRatesDatabase(fileName, login));
   } catch (const std::exception& e) { Ui_.ShowMessage(operation + std::string(e.what())); }
@@ -157,7 +158,7 @@ TExchangeOutcome TExchange::Calculate(TCalculatorForTools& calc, const TExchange
   BindMessageBoxes();
   try {
     return CalculateUnguarded(calc, request, product);
-  } catch (const std::exception& e) { Ui_.ShowMessage(std::string("Button1Click -> ") + e.what()); }
+  } catch (const std::exception& e) { Ui_.ShowMessage(std::string(texts::kButton1ClickPrefix) + e.what()); }
   return {};
 }
 
@@ -166,22 +167,22 @@ TExchangeOutcome TExchange::CalculateUnguarded(TCalculatorForTools& calc, const 
   TExchangeOutcome out;
   Remembered_ = {};
   if (Database_ == nullptr) {
-    Ui_.ShowMessage(product == TRatesProduct::Access ? "Please open Access file with exchange datas"
-                                                     : "Please open Firebird/Access file with exchange datas");
+    Ui_.ShowMessage(product == TRatesProduct::Access ? texts::kPleaseOpenAccessFileWithExchangeDatas
+                                                     : texts::kPleaseOpenFirebirdAccessFileWithExchangeDatas);
     return out;
   }
   if (!PrepareRun(calc)) return out;
 
-  Messages_.ErrorPrefix = "Currency: ";
+  Messages_.ErrorPrefix = texts::kCurrencyPrefix;
   TValue amount;
   if (!Evaluate(RemoveLineEnds(request.Amount), &calc.ExpressionsVars(), amount)) return out;
   if (!amount.IsCurrency()) {
     Ui_.ShowMessage(kCurrencyType);
     return out;
   }
-  out.AmountCaption = "Currency: " + ValueToText(amount) + " " + (request.From ? request.From->CharCode : "");
+  out.AmountCaption = texts::kCurrencyPrefix + ValueToText(amount) + " " + (request.From ? request.From->CharCode : "");
 
-  Messages_.ErrorPrefix = "Exchange date: ";
+  Messages_.ErrorPrefix = texts::kExchangeDatePrefix;
   TValue date;
   if (!Evaluate(RemoveLineEnds(request.Date), nullptr, date)) return out;
   if (date.Kind != TValueKind::DateTime) {
@@ -190,7 +191,7 @@ TExchangeOutcome TExchange::CalculateUnguarded(TCalculatorForTools& calc, const 
   }
   const double day = DayOf(date.Num);
   const std::string dateText = DayText(day);
-  out.DateCaption = "Exchange date: " + dateText;
+  out.DateCaption = texts::kExchangeDatePrefix + dateText;
 
   if (!request.Reference || !request.From || !request.To) {
     Ui_.ShowMessage(kChooseCurrencies);
@@ -269,7 +270,7 @@ TQuickOutcome TExchange::Quick(TCalculatorForTools& calc, const std::string& amo
   TQuickOutcome out;
   BindMessageBoxes();
   if (!PrepareRun(calc)) return out;
-  Messages_.ErrorPrefix = "Currency: ";
+  Messages_.ErrorPrefix = texts::kCurrencyPrefix;
   // Errors go into the results box here: a message box at every keystroke
   // would be in the way.
   std::string error;
@@ -282,14 +283,14 @@ TQuickOutcome TExchange::Quick(TCalculatorForTools& calc, const std::string& amo
   try {
     TValue amount;
     if (!Evaluate(RemoveLineEnds(amountText), &calc.ExpressionsVars(), amount)) {
-      out.Results = errorMessages ? error : "ERROR";
+      out.Results = errorMessages ? error : texts::kErrorResult;
       return out;
     }
     if (!amount.IsCurrency()) {
       out.Results = kCurrencyType;
       return out;
     }
-    out.AmountCaption = "Currency: " + ValueToText(amount) + " " + Remembered_.FromCode;
+    out.AmountCaption = texts::kCurrencyPrefix + ValueToText(amount) + " " + Remembered_.FromCode;
     // The formula decides whether there is a conversion; the value is the
     // exact one, rounded once.
     const std::string& formula = Remembered_.Conversion.Formula;
@@ -301,8 +302,8 @@ TQuickOutcome TExchange::Quick(TCalculatorForTools& calc, const std::string& amo
     const TConversion c = Convert(amount.Cur, Remembered_.From, Remembered_.To, Remembered_.Reference,
                                   Remembered_.FromQuote, Remembered_.ToQuote);
     if (c.Outcome == TRateOutcome::Converted) out.Results = CurrencyText(c.Result) + " " + Remembered_.ToCode;
-    else out.Results = errorMessages ? kOutOfRange : "ERROR";
-  } catch (const std::exception& e) { out.Results = errorMessages ? std::string(e.what()) : "ERROR"; }
+    else out.Results = errorMessages ? kOutOfRange : texts::kErrorResult;
+  } catch (const std::exception& e) { out.Results = errorMessages ? std::string(e.what()) : texts::kErrorResult; }
   return out;
 }
 

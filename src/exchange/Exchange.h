@@ -18,6 +18,7 @@
 #include "CalculatorForTools.h"
 #include "Conversion.h"
 #include "EngineErrorMessages.h"
+#include "FixedTexts.h"
 #include "HelmaxDateTimeEval.h"
 #include "RatesDatabase.h"
 #include "UserInterface.h"
@@ -44,24 +45,24 @@ struct TExchangeRequest {
 };
 
 struct TExchangeOutcome {
-  std::string AmountCaption = "Currency: ";
-  std::string DateCaption = "Exchange date: ";
+  std::string AmountCaption = texts::kCurrencyPrefix;
+  std::string DateCaption = texts::kExchangeDatePrefix;
   // With LatestQuote, the days of the quotes used: "Results: quotes of
   // 12.30.2008", or one day per currency when they differ.
-  std::string ResultsCaption = "Results:";
+  std::string ResultsCaption = texts::kResultsLabel;
   std::string Results;
   bool Converted = false;  // the calculation got as far as a result line
 };
 
 struct TQuickOutcome {
-  std::string AmountCaption = "Currency: ";
+  std::string AmountCaption = texts::kCurrencyPrefix;
   std::string Results;
 };
 
 class TExchange {
  public:
-  static constexpr const char* kNoExchange = "No exchange";
-  static constexpr const char* kIncorrectRate = "Exchange: incorrect rate!";
+  static constexpr const char* kNoExchange = texts::kNoExchange;
+  static constexpr const char* kIncorrectRate = texts::kExchangeIncorrectRate;
 
   explicit TExchange(TUserInterface& ui);
   TExchange(const TExchange&) = delete;

@@ -14,15 +14,17 @@
 #include <string>
 #include <vector>
 
+#include "FixedTexts.h"
+
 namespace helmax {
 
 enum class TBandCoefficient { Lower, Diagonal, Upper, Right };
 
 class TBandSolver {
  public:
-  static constexpr const char* kNotSolved = "NOT SOLVED";
-  static constexpr const char* kBadSystem = "BAD SYSTEM";
-  static constexpr const char* kOutOfMemory = "Out of memory";
+  static constexpr const char* kNotSolved = texts::kNotSolved;
+  static constexpr const char* kBadSystem = texts::kBadSystem;
+  static constexpr const char* kOutOfMemory = texts::kOutOfMemory;
 
   virtual ~TBandSolver() = default;
 

@@ -1,4 +1,5 @@
 #include "GaussQuadrature.h"
+#include "FixedTexts.h"
 
 #include <algorithm>
 #include <boost/math/quadrature/exp_sinh.hpp>
@@ -41,9 +42,9 @@ constexpr double kSpreadScale = 200;
 // fall strictly inside.
 constexpr double kNarrowestPieceInDoubles = 8192;
 
-const char* const kLimitsOrder = "DGAINT-> Incorrect Integral limits: From >= To";
-const char* const kLimitsNotFinite = "DGAINT-> Incorrect Integral limits: not finite";
-const char* const kNotConvergedToAccuracy = "DGAINT->Integral failed to converge to prescribed accuracy: ";
+const char* const kLimitsOrder = texts::kDgaintIncorrectIntegralLimitsFromTo;
+const char* const kLimitsNotFinite = texts::kDgaintIncorrectIntegralLimitsNotFinite;
+const char* const kNotConvergedToAccuracy = texts::kDgaintIntegralFailedToConvergeToPrescribedPrefix;
 
 struct TPiece {
   double From, To;

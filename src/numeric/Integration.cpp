@@ -1,4 +1,5 @@
 #include "Integration.h"
+#include "FixedTexts.h"
 
 #include "ConstantList.h"
 #include "ErrorText.h"
@@ -7,9 +8,9 @@
 namespace helmax {
 namespace {
 
-const char* const kOnlyOneFunction = "Function: Please enter only one function to Integrate!";
-const char* const kInvalidDouble = "DGAINT-> Invalid Double Type";
-const char* const kOnlyOneAtAPoint = "DGAINT-> Please enter only one function to Integrate!";
+const char* const kOnlyOneFunction = texts::kFunctionPleaseEnterOnlyOneFunctionTo;
+const char* const kInvalidDouble = texts::kDgaintInvalidDoubleType;
+const char* const kOnlyOneAtAPoint = texts::kDgaintPleaseEnterOnlyOneFunctionTo;
 
 // The function box's text as the engine gets it.
 std::string FunctionSource(const std::string& text) {
@@ -70,7 +71,7 @@ bool TIntegration::CompileFunction(TCalculatorForTools& calc, const std::string&
     return false;
   }
   if (e.Error) {
-    out.Result = "Function: " + LastError_;
+    out.Result = texts::kFunctionPrefix + LastError_;
     return false;
   }
   if (e.ExpressionCount >= 3) {
@@ -81,7 +82,7 @@ bool TIntegration::CompileFunction(TCalculatorForTools& calc, const std::string&
   // nor a function fails now.
   e.VerifySyntaxSemantics("Bk(" + calc.RunTimeFunctionsText() + "," + text + ")", vars, false);
   if (e.Error) {
-    out.Result = "Function: " + LastError_;
+    out.Result = texts::kFunctionPrefix + LastError_;
     return false;
   }
   return true;
@@ -99,8 +100,8 @@ double TIntegration::ValueAt(TCalculatorForTools& calc, TValue& variable, double
       case ecTooLong: throw TIntegrationError(LastError_);
       case ecVectorOfExpressions: throw TIntegrationError(kOnlyOneAtAPoint);
       default:
-        throw TIntegrationError("Function: " + TrimText(LastError_) + " at " + calc.FunctionVariable() + " = " +
-                                RealToText(t));
+        throw TIntegrationError(texts::kFunctionPrefix + TrimText(LastError_) + " at " + calc.FunctionVariable() +
+                                " = " + RealToText(t));
     }
   }
   if (r.Kind != TValueKind::Real) throw TIntegrationError(kInvalidDouble);
@@ -120,8 +121,8 @@ TIntegrationOutcome TIntegration::Integrate(TCalculatorForTools& calc, const std
   TValue& variable = *calc.ExpressionsVars().front().Value;
   try {
     double a = 0.0, b = 0.0;
-    if (!Limit(calc, from, "From: ", a, out.FromLabel, out)) return out;
-    if (!Limit(calc, to, "To: ", b, out.ToLabel, out)) return out;
+    if (!Limit(calc, from, texts::kFromPrefix, a, out.FromLabel, out)) return out;
+    if (!Limit(calc, to, texts::kToPrefix, b, out.ToLabel, out)) return out;
     if (limitsKnown) limitsKnown(out.FromLabel, out.ToLabel);
     if (!CompileFunction(calc, FunctionSource(function), out)) return out;
     const std::function<double(double)> integrand = [&](double t) {
@@ -136,7 +137,7 @@ TIntegrationOutcome TIntegration::Integrate(TCalculatorForTools& calc, const std
     out.Integrated = true;
     out.Value = integral.Value;
   } catch (const TIntegrationError& e) { out.Result = e.what(); } catch (const TWorkStopped&) {
-    out.Result = "Calculation stopped";
+    out.Result = texts::kCalculationStopped;
   }
   variable = TValue::MakeReal(EngineNaN());
   return out;

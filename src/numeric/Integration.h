@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "CalculatorForTools.h"
+#include "FixedTexts.h"
 #include "GaussQuadrature.h"
 #include "HelmaxDateTimeEval.h"
 
@@ -34,7 +35,7 @@ using TLimitsKnown = std::function<void(const std::string& fromLabel, const std:
 
 class TIntegration {
  public:
-  static constexpr const char* kCaption = "Numerical Integration";
+  static constexpr const char* kCaption = texts::kNumericalIntegration;
 
   TIntegration();
   // Runs on the thread that calculates with the calculator; may take long

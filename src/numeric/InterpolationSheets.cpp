@@ -1,4 +1,5 @@
 #include "InterpolationSheets.h"
+#include "FixedTexts.h"
 
 #include <cerrno>
 #include <cmath>
@@ -13,12 +14,12 @@
 namespace helmax {
 namespace {
 
-const char* const kAreYouSure = "ARE YOU SURE ?";
+const char* const kAreYouSure = texts::kAreYouSure;
 // Far more than a window shows; it keeps a mistyped count from taking all
 // the memory there is.
 constexpr long long kMaxRows = 10'000'000;
 
-std::string SheetPrefix(int number) { return "Sheet" + std::to_string(number) + ": "; }
+std::string SheetPrefix(int number) { return texts::kSheet + std::to_string(number) + ": "; }
 
 [[noreturn]] void Fail(const std::string& message) { throw std::runtime_error(message); }
 
@@ -219,7 +220,7 @@ bool TInterpolationSheets::AddRows(int sheet, const std::string& countText, TUse
     return false;
   }
   if (count <= 0) {
-    ui.ShowMessage("The count must to be > 0");
+    ui.ShowMessage(texts::kTheCountMustToBePositive);
     return false;
   }
   if (count > kMaxRows) {
@@ -229,7 +230,7 @@ bool TInterpolationSheets::AddRows(int sheet, const std::string& countText, TUse
   try {
     SetRowCount(sheet, static_cast<int>(count));
   } catch (const std::bad_alloc&) {
-    ui.ShowMessage("Out of memory");
+    ui.ShowMessage(texts::kOutOfMemory);
     return false;
   }
   return true;
@@ -245,7 +246,7 @@ bool TInterpolationSheets::DeleteRows(int sheet, const std::string& fromText, co
     return false;
   }
   if (count < 1) {
-    ui.ShowMessage("Invalid count");
+    ui.ShowMessage(texts::kInvalidCount);
     return false;
   }
   if (!ui.AskYesNo(kAreYouSure)) return false;
@@ -257,7 +258,7 @@ bool TInterpolationSheets::DeleteRows(int sheet, const std::string& fromText, co
   TSheet& s = Sheets_.at(static_cast<std::size_t>(sheet));
   const long long rows = static_cast<long long>(s.X.size());
   if (from < 1 || from > rows) {
-    ui.ShowMessage("Invalid #");
+    ui.ShowMessage(texts::kInvalidNumberSign);
     return false;
   }
   const std::size_t first = static_cast<std::size_t>(from - 1);
@@ -275,7 +276,7 @@ bool TInterpolationSheets::DeleteRows(int sheet, const std::string& fromText, co
 bool TInterpolationSheets::DeleteSheet(int sheet, TUserInterface& ui) {
   if (!ui.AskYesNo(kAreYouSure)) return false;
   if (SheetCount() <= 1) {
-    ui.ShowMessage("Cannot delete first sheet");
+    ui.ShowMessage(texts::kCannotDeleteFirstSheet);
     return false;
   }
   RemoveSheet(sheet);
@@ -293,7 +294,7 @@ bool TInterpolationSheets::SheetFileText(int sheet, std::string& text, std::stri
     const std::string& f = s.F[i];
     const std::string number = std::to_string(i + 1);
     if (x.find_first_of(",\r\n") != std::string::npos || f.find_first_of(",\r\n") != std::string::npos) {
-      error = "Sheet" + std::to_string(sheet + 1) + ", row " + number +
+      error = texts::kSheet + std::to_string(sheet + 1) + ", row " + number +
               ": a cell holds \",\" or a line break, which the file cannot keep";
       return false;
     }
@@ -412,7 +413,7 @@ TInterpolationSheets::TPoints TInterpolationSheets::Evaluate(const TSnapshot& sn
   Progress_.Start(static_cast<std::int64_t>(n));
   for (std::size_t i = 0; i < n; ++i) {
     if (i % 1024 == 0) {
-      if (StopAsked(Stop_)) Fail(SheetPrefix(snapshot.Number) + "Calculation stopped");
+      if (StopAsked(Stop_)) Fail(SheetPrefix(snapshot.Number) + texts::kCalculationStopped);
       Progress_.Set(static_cast<std::int64_t>(i));
     }
     const int row = static_cast<int>(i) + 1;
@@ -425,14 +426,14 @@ TInterpolationSheets::TPoints TInterpolationSheets::Evaluate(const TSnapshot& sn
 
 int TInterpolationSheets::CheckArguments(TValue* const* args, int count, double& x) {
   for (int i = 0; i < count; ++i)
-    if (!args[i]->IsRealLike()) Fail("Incorrect real type for the parameter " + std::to_string(i + 1));
+    if (!args[i]->IsRealLike()) Fail(texts::kIncorrectRealTypeForTheParameterPrefix + std::to_string(i + 1));
   x = args[0]->AsReal();
   const double sheet = args[1]->AsReal();
   if (!std::isfinite(sheet) || std::fabs(sheet - std::trunc(sheet)) > 1e-13)
-    Fail("Incorrect integer type: Sheet number");
+    Fail(texts::kIncorrectIntegerTypeSheetNumber);
   const int sheets = SheetCount();
   const double number = std::round(sheet);
-  if (number < 1 || number > sheets) Fail("Sheet number must be between 1 and " + std::to_string(sheets));
+  if (number < 1 || number > sheets) Fail(texts::kSheetNumberMustBeBetween1AndPrefix + std::to_string(sheets));
   return static_cast<int>(number);
 }
 
@@ -443,7 +444,7 @@ std::shared_ptr<const TInterpolationSheets::TPoints> TInterpolationSheets::Point
     std::lock_guard lock(Mutex_);
     // A sheet may have been deleted since the arguments were checked.
     if (static_cast<std::size_t>(number) > Sheets_.size())
-      Fail("Sheet number must be between 1 and " + std::to_string(Sheets_.size()));
+      Fail(texts::kSheetNumberMustBeBetween1AndPrefix + std::to_string(Sheets_.size()));
     const TSheet& s = Sheets_[static_cast<std::size_t>(number - 1)];
     if (!(forSpline ? s.SplineStale : s.LagrangeStale)) {
       secondDerivatives = s.SecondDerivatives;
@@ -464,7 +465,7 @@ std::shared_ptr<const TInterpolationSheets::TPoints> TInterpolationSheets::Point
   if (!forSpline && points->SameX.empty()) {
     try {
       points->Weights = LagrangeWeights(points->X, Stop_);
-    } catch (const TWorkStopped&) { Fail("Calculation stopped"); }
+    } catch (const TWorkStopped&) { Fail(texts::kCalculationStopped); }
   }
   std::shared_ptr<std::vector<double>> m;
   if (forSpline) {
@@ -504,7 +505,7 @@ void TInterpolationSheets::Lagrange(TValue* const* args, int count, TValue& resu
   std::shared_ptr<const std::vector<double>> unused;
   const std::shared_ptr<const TPoints> p = PointsFor(number, false, unused);
   if (!(x >= p->X.front() && x <= p->X.back()) && !SameRealApprox(x, p->X.front()) && !SameRealApprox(x, p->X.back()))
-    Fail("Not defined for this arguments: " + RealToText(x));
+    Fail(texts::kNotDefinedForThisArgumentsPrefix + RealToText(x));
   if (!p->SameX.empty()) Fail(p->SameX);
   double value = 0.0;
   if (p->Weights.W.size() == p->X.size()) {
@@ -512,7 +513,7 @@ void TInterpolationSheets::Lagrange(TValue* const* args, int count, TValue& resu
   } else {
     try {
       value = LagrangeValue(p->X, p->F, x, Stop_);
-    } catch (const TWorkStopped&) { Fail("Calculation stopped"); }
+    } catch (const TWorkStopped&) { Fail(texts::kCalculationStopped); }
   }
   if (!std::isnan(value)) result = TValue::MakeReal(value);
 }
@@ -524,7 +525,7 @@ void TInterpolationSheets::CubicSpline(TValue* const* args, int count, TValue& r
   std::shared_ptr<const std::vector<double>> m;
   const std::shared_ptr<const TPoints> p = PointsFor(number, true, m);
   const std::size_t i = SplineInterval(p->X, x);
-  if (i == 0) Fail("Not defined for this arguments: " + RealToText(x));
+  if (i == 0) Fail(texts::kNotDefinedForThisArgumentsPrefix + RealToText(x));
   const double value = SplineValue(p->X, p->F, *m, i, x);
   if (!std::isnan(value)) result = TValue::MakeReal(value);
 }

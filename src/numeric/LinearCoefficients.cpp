@@ -1,4 +1,5 @@
 #include "LinearCoefficients.h"
+#include "FixedTexts.h"
 
 #include <stdexcept>
 #include <unordered_map>
@@ -50,7 +51,7 @@ class TPairRun {
         if (!Step(ins[static_cast<std::size_t>(number - 1)])) return TCoefficientsOutcome::NotLinear;
     } catch (const EHelmaxMathError& m) {
       message = FormatErrorLine(TErrorSide::Execute, OperatorErrorCode(FailedCode_), m.Kind,
-                                "ExceptieMatematica-> " + MathErrorKindText(m.Kind) + " : " + FailedText_, {});
+                                texts::kExceptieMatematicaPrefix + MathErrorKindText(m.Kind) + " : " + FailedText_, {});
       return TCoefficientsOutcome::Failed;
     } catch (const std::exception& e) {
       message = e.what();

@@ -1,4 +1,5 @@
 #include "LinearSystem.h"
+#include "FixedTexts.h"
 
 #include <charconv>
 #include <cmath>
@@ -11,12 +12,12 @@
 namespace helmax {
 namespace {
 
-const char* const kNotLinear = "System of equations is not linear";
-const char* const kCountMismatch = "Number of variables do not corespond with number of equations";
-const char* const kZeroDeterminant = "System is ill conditioned: Determinat is zero";
-const char* const kIllConditioned = "System is ill conditioned: Determinat is ";
-const char* const kBadFormat = "Bad file format";
-const char* const kStopped = "Calculation stopped";
+const char* const kNotLinear = texts::kSystemOfEquationsIsNotLinear;
+const char* const kCountMismatch = texts::kNumberOfVariablesDoNotCorespondWithEquations;
+const char* const kZeroDeterminant = texts::kSystemIsIllConditionedDeterminatIsZero;
+const char* const kIllConditioned = texts::kSystemIsIllConditionedDeterminatIsPrefix;
+const char* const kBadFormat = texts::kBadFileFormat;
+const char* const kStopped = texts::kCalculationStopped;
 
 // The box's text as the engine gets it: trimmed, without line ends.
 std::string Cleaned(const std::string& text) {
@@ -282,14 +283,14 @@ void Eliminate(TSystemCommand command, int n, const std::vector<T>& a, const std
   }
   std::vector<std::string> lines;
   if (command == TSystemCommand::Determinant) {
-    lines.push_back("Determinant = " + DeterminantText(lu.Determinant()));
+    lines.push_back(texts::kDeterminantPrefix + DeterminantText(lu.Determinant()));
   } else if (command == TSystemCommand::Solve) {
     std::vector<T> x = b;
     if (!lu.Solve(x, 1)) {
       out.Messages.push_back(MathErrorKindText(mkOverflow));
       return;
     }
-    lines.push_back("Solution:");
+    lines.push_back(texts::kSolutionHeading);
     for (int i = 0; i < n; ++i)
       lines.push_back(names[static_cast<std::size_t>(i)] + " = " +
                       ValueToText(AsValue(x[static_cast<std::size_t>(i)])));
@@ -299,7 +300,7 @@ void Eliminate(TSystemCommand command, int n, const std::vector<T>& a, const std
       out.Messages.push_back(MathErrorKindText(mkOverflow));
       return;
     }
-    lines.push_back("Inverse  matrix :");
+    lines.push_back(texts::kInverseMatrixHeading);
     for (int i = 0; i < n; ++i) {
       std::string line;
       for (int k = 0; k < n; ++k) line += EntryText(inverse[static_cast<std::size_t>(i * n + k)]);
@@ -314,14 +315,14 @@ template <class T>
 void ListSystem(TSystemCommand command, int n, const std::vector<T>& a, const std::vector<T>& b, TSystemOutcome& out) {
   std::vector<std::string> lines;
   if (command == TSystemCommand::InitialMatrix) {
-    lines.push_back("Initial matrix:");
+    lines.push_back(texts::kInitialMatrixHeading);
     for (int i = 0; i < n; ++i) {
       std::string line;
       for (int j = 0; j < n; ++j) line += EntryText(a[static_cast<std::size_t>(i * n + j)]);
       lines.push_back(std::move(line));
     }
   } else {
-    lines.push_back("Right part:");
+    lines.push_back(texts::kRightPartHeading);
     for (const T& v : b) lines.push_back(ValueToText(AsValue(v)));
   }
   out.Results = Join(lines);
@@ -445,7 +446,7 @@ bool TLinearSystem::Modified(const std::string& variables, const std::string& eq
 }
 
 bool TLinearSystem::MayDiscard(const std::string& variables, const std::string& equations, TUserInterface& ui) const {
-  return !Modified(variables, equations) || ui.AskYesNo("ARE YOU SURE ?");
+  return !Modified(variables, equations) || ui.AskYesNo(texts::kAreYouSure);
 }
 
 }  // namespace helmax

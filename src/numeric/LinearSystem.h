@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "DenseLinearSolver.h"
+#include "FixedTexts.h"
 #include "HelmaxComplexEval.h"
 #include "NumericWork.h"
 #include "UserInterface.h"
@@ -36,7 +37,7 @@ std::string DeterminantText(const TWideDeterminant<TComplex>& d);
 
 class TLinearSystem {
  public:
-  static constexpr const char* kCaption = "System of linear equations solver";
+  static constexpr const char* kCaption = texts::kSystemOfLinearEquationsSolver;
   static constexpr const char* kDefaultVariables = "x,y,z";
   static constexpr const char* kDefaultEquations = "sin(e) x+ 2 y+ 3 z+1,\n4 x + 5 y+6 z-2,\n7 x+ 8 y+ 9 z+3";
 

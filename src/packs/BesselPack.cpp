@@ -9,6 +9,7 @@
 #include <string>
 
 #include "DateTimePackInternal.h"
+#include "FixedTexts.h"
 
 namespace helmax::dtpack {
 namespace {
@@ -249,7 +250,7 @@ double AtInfinity(TBessel f, double x) {
 
 template <TBessel F>
 void Compute(const TPackCall& c, TValue& r) {
-  const double x = NumberArg(c, 0, "Incorrect real type for the parameter ");
+  const double x = NumberArg(c, 0, texts::kIncorrectRealTypeForTheParameterPrefix);
   if (std::isnan(x)) {
     r = TValue::MakeReal(EngineNaN());
     return;

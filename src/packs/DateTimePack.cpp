@@ -9,6 +9,7 @@
 #include <string>
 
 #include "DateTimePackInternal.h"
+#include "FixedTexts.h"
 
 namespace helmax::dtpack {
 namespace {
@@ -74,7 +75,7 @@ double SerialOf(std::int64_t totalMs) {
 TMoment MomentArg(const TPackCall& call, int i) {
   const TValue& v = call.Arg(i);
   if (v.Kind != TValueKind::DateTime)
-    ArgumentFail("Incorrect DateTime type for the parameter " + std::to_string(i + 1));
+    ArgumentFail(texts::kIncorrectDateTimeTypeForTheParameterPrefix + std::to_string(i + 1));
   return Decode(v.Num);
 }
 
@@ -207,17 +208,17 @@ void ReplaceTime(const TPackCall& c, TValue& r) {
 
 // A year or month argument: a number, integral, 0..65535.
 int WordArg(const TPackCall& c, int i, const std::string& wordMessage) {
-  const double x = NumberArg(c, i, "Incorrect real type for the parameter " + std::to_string(i + 1));
+  const double x = NumberArg(c, i, texts::kIncorrectRealTypeForTheParameterPrefix + std::to_string(i + 1));
   double whole = 0.0;
   if (!IsIntegral(x, whole) || whole < 0.0 || whole > kMaxWord) ArgumentFail(wordMessage);
   return static_cast<int>(whole);
 }
 
-int YearWord(const TPackCall& c) { return WordArg(c, 0, "Incorrect word type for the parameter "); }
+int YearWord(const TPackCall& c) { return WordArg(c, 0, texts::kIncorrectWordTypeForTheParameterPrefix); }
 
 void DaysInAMonth(const TPackCall& c, TValue& r) {
-  const int year = WordArg(c, 0, "Incorrect word type for the parameter  1");
-  const int month = WordArg(c, 1, "Incorrect word type for the parameter  2");
+  const int year = WordArg(c, 0, texts::kIncorrectWordTypeForParameter1);
+  const int month = WordArg(c, 1, texts::kIncorrectWordTypeForParameter2);
   if (month < 1 || month > 12) ArgumentFail("Incorrect month for the parameter  2 (must be 1 to 12)");
   SetCount(r, DaysInMonth(year, month));
 }
@@ -234,7 +235,7 @@ void WeeksInAYear(const TPackCall& c, TValue& r) {
 std::int64_t CountArg(const TPackCall& c) {
   const TValue& v = c.Arg(1);
   double whole = 0.0;
-  if (!v.IsRealLike() || !IsIntegral(v.AsReal(), whole)) ArgumentFail("Incorrect  integer for the parameter  2");
+  if (!v.IsRealLike() || !IsIntegral(v.AsReal(), whole)) ArgumentFail(texts::kIncorrectIntegerForParameter2);
   return static_cast<std::int64_t>(whole);
 }
 

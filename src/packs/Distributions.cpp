@@ -1,6 +1,7 @@
 // The distributions pack's external functions: argument checks, domain
 // rules and the conversion of extended-precision results to double.
 #include "Distributions.h"
+#include "FixedTexts.h"
 
 #include <cmath>
 #include <initializer_list>
@@ -33,18 +34,18 @@ class TArgs {
     TValue* const* args = call.Args;
     const int count = call.Count;
     for (int i = 0; i < count; ++i)
-      if (!args[i]->IsRealLike()) Fail("Incorrect real type for the parameter " + std::to_string(i + 1));
+      if (!args[i]->IsRealLike()) Fail(texts::kIncorrectRealTypeForTheParameterPrefix + std::to_string(i + 1));
     for (int i = 0; i < count; ++i) {
       Values_[i] = args[i]->AsReal();
       if (std::isnan(static_cast<float>(args[i]->AsReal())))
-        Fail("Value is NAN (Not A Number) for the parameter " + std::to_string(i + 1));
+        Fail(texts::kValueIsNanNotANumberForPrefix + std::to_string(i + 1));
     }
     for (int position : integers) {
       Real& v = Values_[position - 1];
       const Real nearest = std::round(v);
       if (!(std::fabs(v - nearest) <= sf::kIntegerTolerance))
-        Fail(hermite ? std::string("Incorrect integer type: Order of Hermite")
-                     : "Incorrect  integer for the parameter " + std::to_string(position));
+        Fail(hermite ? std::string(texts::kIncorrectIntegerTypeOrderOfHermite)
+                     : texts::kIncorrectIntegerForTheParameterPrefix + std::to_string(position));
       v = nearest;
     }
   }
@@ -67,24 +68,24 @@ void Set(TValue& result, Real value, bool infiniteAllowed = false) {
 
 void RequireDegrees(Real nu) {
   // Negative degrees of freedom are refused like zero.
-  if (nu <= 0.0L) Fail("Degrees of Freedom must be > 0");
+  if (nu <= 0.0L) Fail(texts::kDegreesOfFreedomMustBePositive);
 }
 void RequireSigma(Real sigma) {
-  if (!sf::IsPositive(sigma)) Fail("Standard Deviation must be > 0");
+  if (!sf::IsPositive(sigma)) Fail(texts::kStandardDeviationMustBePositive);
 }
 void RequireOpenUnit(Real p) {
-  if (!(sf::IsPositive(p) && p < 1.0L)) Fail("Value must be strictly between 0 and 1");
+  if (!(sf::IsPositive(p) && p < 1.0L)) Fail(texts::kValueMustBeStrictlyBetween0And1);
 }
 void RequireClosedUnit(Real p) {
-  if (!(p >= 0.0L && p <= 1.0L)) Fail("Value must be between 0 and 1 inclusive");
+  if (!(p >= 0.0L && p <= 1.0L)) Fail(texts::kValueMustBeBetween0And1Inclusive);
 }
 void RequireNonNegative(Real x) {
-  if (x < 0.0L) Fail("Value must be >= 0");
+  if (x < 0.0L) Fail(texts::kValueMustBeNonNegative);
 }
 void RequireChiSquareProbability(Real p) {
   // Compared in double, as the user wrote the limits: both are accepted.
   const double d = static_cast<double>(p);
-  if (d < 0.000002 || d > 0.999998) Fail("Value must be strictly between 0.000002 and 0.999998");
+  if (d < 0.000002 || d > 0.999998) Fail(texts::kValueMustBeStrictlyBetween0000002And0999998);
 }
 // ln x for the log-normal functions: 0 divides by zero, a negative x is an
 // invalid operation.
@@ -94,13 +95,13 @@ Real LogOf(Real x) {
   return std::log(x);
 }
 void RequireBinomial(Real p, Real n, Real k) {
-  if (n == 0.0L || n < k || k < 0.0L || p < 0.0L || p > 1.0L) Fail("Invalid Binomial Distribution");
+  if (n == 0.0L || n < k || k < 0.0L || p < 0.0L || p > 1.0L) Fail(texts::kInvalidBinomialDistribution);
 }
 void RequirePoisson(Real lambda) {
-  if (!sf::IsPositive(lambda)) Fail("Invalid Poisson Distribution");
+  if (!sf::IsPositive(lambda)) Fail(texts::kInvalidPoissonDistribution);
 }
 void RequireExponential(Real m, Real x) {
-  if (!sf::IsPositive(m) || x < 0.0L) Fail("Invalid Exponential Distribution");
+  if (!sf::IsPositive(m) || x < 0.0L) Fail(texts::kInvalidExponentialDistribution);
 }
 
 // Absolute difference of a distribution function at two bounds; 0 for
@@ -148,7 +149,7 @@ void FnInverseGamma(const TPackCall& a, TValue& r) {
 
 void CheckIncompleteGamma(Real p, Real x) {
   RequireNonNegative(x);
-  if (!sf::IsPositive(p)) Fail("Value must be > 0");
+  if (!sf::IsPositive(p)) Fail(texts::kValueMustBePositive);
 }
 
 void FnIncompleteGamma(const TPackCall& a, TValue& r) {
@@ -166,18 +167,18 @@ void FnIncompleteGamma2(const TPackCall& a, TValue& r) {
 void FnBeta(const TPackCall& a, TValue& r) {
   TArgs v(a, {});
   const Real x = v[1], y = v[2];
-  if (sf::IsGammaPole(x) || sf::IsGammaPole(y)) Fail("Not defined for that value");
+  if (sf::IsGammaPole(x) || sf::IsGammaPole(y)) Fail(texts::kNotDefinedForThatValue);
   // Positive arguments by logarithms, which neither overflow where a + b
   // is large nor lose the small one against the large one.
   if (x > 0.0L && y > 0.0L) return Set(r, std::exp(sf::LogBeta(x, y)));
   const Real ix = sf::InverseGamma(x), iy = sf::InverseGamma(y), ixy = sf::InverseGamma(x + y);
-  if (sf::IsZero(ix) || sf::IsZero(iy)) Fail("Not defined for that value");
+  if (sf::IsZero(ix) || sf::IsZero(iy)) Fail(texts::kNotDefinedForThatValue);
   Set(r, ixy / (ix * iy));
 }
 
 void FnLnBeta(const TPackCall& a, TValue& r) {
   TArgs v(a, {});
-  if (!sf::IsPositive(v[1]) || !sf::IsPositive(v[2])) Fail("Not defined for that value");
+  if (!sf::IsPositive(v[1]) || !sf::IsPositive(v[2])) Fail(texts::kNotDefinedForThatValue);
   Set(r, sf::LogBeta(v[1], v[2]));
 }
 
@@ -185,7 +186,7 @@ void FnIncompleteBeta(const TPackCall& a, TValue& r) {
   TArgs v(a, {});
   const Real x = v[1], p = v[2], q = v[3];
   if (!sf::IsPositive(p) || !sf::IsPositive(q) || x < 0.0L || (x > 1.0L && !sf::SameReal(x, 1.0L)))
-    Fail("Not defined for that value");
+    Fail(texts::kNotDefinedForThatValue);
   if (x == 0.0L) return Set(r, 0.0L);
   if (x >= 1.0L) return Set(r, 1.0L);
   Set(r, sf::IncompleteBetaTails(x, 1.0L - x, p, q).Lower);
@@ -221,7 +222,7 @@ void FnNormalPDF(const TPackCall& a, TValue& r) {
 }
 
 void RequireNormalArgument(Real x) {
-  if (x < 0.0L) Fail("Value must be > 0");
+  if (x < 0.0L) Fail(texts::kValueMustBePositive);
 }
 
 void FnNormalLess(const TPackCall& a, TValue& r) {
@@ -302,7 +303,7 @@ void FnLogNormalPDF(const TPackCall& a, TValue& r) {
   TArgs v(a, {});
   const Real x = v[1], mu = v[2], sigma = v[3];
   RequireSigma(sigma);
-  if (!sf::IsPositive(x)) Fail("Value must be > 0");
+  if (!sf::IsPositive(x)) Fail(texts::kValueMustBePositive);
   const Real d = std::log(x) - mu;
   Set(r, std::exp(-d * d / (2.0L * sigma * sigma)) / (sigma * x * kSqrt2Pi));
 }
@@ -400,7 +401,7 @@ void FnInvChiSquareGreater(const TPackCall& a, TValue& r) {
 }
 
 void CheckFDist(Real x, Real nu1, Real nu2) {
-  if (!sf::IsPositive(x)) Fail("Value must be > 0");
+  if (!sf::IsPositive(x)) Fail(texts::kValueMustBePositive);
   RequireDegrees(nu1);
   RequireDegrees(nu2);
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "DateTimePackInternal.h"
+#include "FixedTexts.h"
 
 namespace helmax::dtpack {
 namespace {
@@ -20,7 +21,7 @@ constexpr double kCompoundLimit = 1e16;
 constexpr int kMaxNewtonSteps = 15;
 constexpr double kAbsoluteStep = 1e-15;
 constexpr double kRelativeStep = 1e-12;
-constexpr const char* kPaymentTimeMessage = "Incorrect PaymentTime: must be 1 (StartOfPeriod) or 0 (EndOfPeriod)";
+constexpr const char* kPaymentTimeMessage = texts::kIncorrectPaymentTimeMustBe1StartOfPeriodOr;
 
 [[noreturn]] void FormulaFail() { MathFail(mkInvalidArgument); }
 
@@ -46,7 +47,7 @@ void Evaluate(const TFixedArgs& a, TValue& r, F&& formula) {
 // names the position (made only when the check fails).
 double PositionalNumber(const TPackCall& c, int i) {
   const TValue& v = c.Arg(i);
-  if (!v.IsRealLike()) ArgumentFail("Incorrect real type for the parameter " + std::to_string(i + 1));
+  if (!v.IsRealLike()) ArgumentFail(texts::kIncorrectRealTypeForTheParameterPrefix + std::to_string(i + 1));
   return v.AsReal();
 }
 
@@ -509,26 +510,25 @@ double InternalRateOfReturnOf(const std::vector<double>& flows, double guess) {
 // ---- registered functions -----------------------------------------------------------------------
 
 void FutureValue(const TPackCall& c, TValue& r) {
-  const TFixedArgs a = ReadFixed(c, "Incorrect real type: Rate, NPeriods, Payment, PresentValue, PaymentTime", {1, 4},
-                                 "Incorrect integer type: NPeriods or PaymentTime", true);
+  const TFixedArgs a = ReadFixed(c, texts::kIncorrectRealTypeRateNPeriodsPaymentPresentValue, {1, 4},
+                                 texts::kIncorrectIntegerTypeNPeriodsOrPaymentTime, true);
   Evaluate(a, r, [&] { return FutureValueOf(a[0], a[1], a[2], a[3], a.PaymentTime(4)); });
 }
 
 void PresentValue(const TPackCall& c, TValue& r) {
-  const TFixedArgs a = ReadFixed(c, "Incorrect real type: Rate, NPeriods, Payment, FutureValue, PaymentTime", {1, 4},
-                                 "Incorrect integer type: NPeriods or PaymentTime", true);
+  const TFixedArgs a = ReadFixed(c, texts::kIncorrectRealTypeRateNPeriodsPaymentFutureValue, {1, 4},
+                                 texts::kIncorrectIntegerTypeNPeriodsOrPaymentTime, true);
   Evaluate(a, r, [&] { return PresentValueOf(a[0], a[1], a[2], a[3], a.PaymentTime(4)); });
 }
 
 void Payment(const TPackCall& c, TValue& r) {
-  const TFixedArgs a = ReadFixed(c, "Incorrect real type: Rate, NPeriods, PresentValue, FutureValue, PaymentTime",
-                                 {1, 4}, "Incorrect integer type: NPeriods or PaymentTime", true);
+  const TFixedArgs a = ReadFixed(c, texts::kIncorrectRealTypeRateNPeriodsPresentValueFutureValue, {1, 4},
+                                 texts::kIncorrectIntegerTypeNPeriodsOrPaymentTime, true);
   Evaluate(a, r, [&] { return PaymentOf(a[0], a[1], a[2], a[3], a.PaymentTime(4)); });
 }
 
-constexpr const char* kPeriodRealMessage =
-    "Incorrect real type: Rate, Period, NPeriods, PresentValue, FutureValue, PaymentTime";
-constexpr const char* kPeriodIntegerMessage = "Incorrect integer type: Period, NPeriods or PaymentTime";
+constexpr const char* kPeriodRealMessage = texts::kIncorrectRealTypeRatePeriodNPeriodsPresentValue;
+constexpr const char* kPeriodIntegerMessage = texts::kIncorrectIntegerTypePeriodNPeriodsOrPaymentTime;
 
 void InterestPayment(const TPackCall& c, TValue& r) {
   const TFixedArgs a = ReadFixed(c, kPeriodRealMessage, {1, 2, 5}, kPeriodIntegerMessage, true);
@@ -541,23 +541,23 @@ void PeriodPayment(const TPackCall& c, TValue& r) {
 }
 
 void NumberOfPeriods(const TPackCall& c, TValue& r) {
-  const TFixedArgs a = ReadFixed(c, "Incorrect real type: Rate, Payment, PresentValue, FutureValue, PaymentTime", {4},
-                                 "Incorrect integer type: PaymentTime", true);
+  const TFixedArgs a = ReadFixed(c, texts::kIncorrectRealTypeRatePaymentPresentValueFutureValue, {4},
+                                 texts::kIncorrectIntegerTypePaymentTime, true);
   Evaluate(a, r, [&] { return NumberOfPeriodsOf(a[0], a[1], a[2], a[3], a.PaymentTime(4)); });
 }
 
 void InterestRate(const TPackCall& c, TValue& r) {
-  const TFixedArgs a = ReadFixed(c, "Incorrect real type: NPeriods, Payment, PresentValue, FutureValue, PaymentTime",
-                                 {0, 4}, "Incorrect integer type: NPeriods or PaymentTime", true);
+  const TFixedArgs a = ReadFixed(c, texts::kIncorrectRealTypeNPeriodsPaymentPresentValueFutureValue, {0, 4},
+                                 texts::kIncorrectIntegerTypeNPeriodsOrPaymentTime, true);
   Evaluate(a, r, [&] { return InterestRateOf(a[0], a[1], a[2], a[3], a.PaymentTime(4)); });
 }
 
-constexpr const char* kDepreciationRealMessage = "Incorrect real type: Cost, Salvage, Life, Period";
-constexpr const char* kDepreciationIntegerMessage = "Incorrect integer type: Life or Period";
+constexpr const char* kDepreciationRealMessage = texts::kIncorrectRealTypeCostSalvageLifePeriod;
+constexpr const char* kDepreciationIntegerMessage = texts::kIncorrectIntegerTypeLifeOrPeriod;
 
 void SLNDepreciation(const TPackCall& c, TValue& r) {
   const TFixedArgs a =
-      ReadFixed(c, "Incorrect real type: Cost, Salvage, Life", {2}, "Incorrect integer type: Life ", false);
+      ReadFixed(c, texts::kIncorrectRealTypeCostSalvageLife, {2}, texts::kIncorrectIntegerTypeLifePrefix, false);
   if (a[2] <= 0.0) FormulaFail();
   Evaluate(a, r, [&] { return (a[0] - a[1]) / a[2]; });
 }
@@ -593,7 +593,7 @@ void DoubleDecliningBalance(const TPackCall& c, TValue& r) {
 
 // Rate, cash flow 1, ..., cash flow k, PaymentTime.
 void NetPresentValue(const TPackCall& c, TValue& r) {
-  if (c.Count < 3) ArgumentFail("Parameter count must be >= 3");
+  if (c.Count < 3) ArgumentFail(texts::kParameterCountMustBeAtLeast3);
   std::vector<double> v(static_cast<std::size_t>(c.Count));
   bool finite = true, nan = false;
   for (int i = 0; i < c.Count; ++i) {
@@ -602,7 +602,7 @@ void NetPresentValue(const TPackCall& c, TValue& r) {
     nan = nan || std::isnan(v[static_cast<std::size_t>(i)]);
   }
   double t = 0.0;
-  if (!IsIntegral(v.back(), t)) ArgumentFail("Incorrect integer type: PaymentTime");
+  if (!IsIntegral(v.back(), t)) ArgumentFail(texts::kIncorrectIntegerTypePaymentTime);
   if (t != 0.0 && t != 1.0) ArgumentFail(kPaymentTimeMessage);
   const double rate = v[0];
   CheckRate(rate);
@@ -618,7 +618,7 @@ void NetPresentValue(const TPackCall& c, TValue& r) {
 
 // Cash flow 1, ..., cash flow k, Guess.
 void InternalRateOfReturn(const TPackCall& c, TValue& r) {
-  if (c.Count < 2) ArgumentFail("Parameter count must be >= 2");
+  if (c.Count < 2) ArgumentFail(texts::kParameterCountMustBeAtLeast2);
   std::vector<double> flows;
   bool finite = true, nan = false;
   for (int i = 0; i < c.Count; ++i) {

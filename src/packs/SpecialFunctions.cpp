@@ -1,6 +1,7 @@
 // Numerical routines of the probability distributions pack (extended
 // precision). See SpecialFunctions.h.
 #include "SpecialFunctions.h"
+#include "FixedTexts.h"
 
 #include <algorithm>
 #include <cmath>
@@ -22,7 +23,7 @@ constexpr Real kInf = std::numeric_limits<Real>::infinity();
 [[noreturn]] void Fail(const char* message) { throw std::runtime_error(message); }
 [[noreturn]] void MathFail(int kind) { throw EHelmaxMathError(kind); }
 
-constexpr const char* kNotDefined = "Not defined for that value";
+constexpr const char* kNotDefined = texts::kNotDefinedForThatValue;
 
 Real LinearMinusLog1p(Real u);
 
@@ -803,33 +804,33 @@ Real RefineQuantile(const std::function<TTails(Real)>& tails, Real p, Real q, Re
 // ---- discrete and combinatorial ---------------------------------------------------
 
 void RequireFactorial(Real k) {
-  if (k < 0.0L || k > 1754.0L) Fail("Factorial Calculation cannot exceed 1754");
+  if (k < 0.0L || k > 1754.0L) Fail(texts::kFactorialCalculationCannotExceed1754);
 }
 
 Real Permutation(Real n, Real r) {
   // Negative arguments have no meaning here and are refused like n < r.
-  if (n < r || n < 0.0L || r < 0.0L) Fail("Invalid Permutation");
+  if (n < r || n < 0.0L || r < 0.0L) Fail(texts::kInvalidPermutation);
   if (n == 0.0L) return 0.0L;
   if (r == 0.0L) return 1.0L;
   Real d = 1.0L;
   for (Real k = 0.0L; k < r && !std::isinf(d); k += 1.0L) d *= n - k;
   const Real result = std::floor(d + 0.5L);
-  if (!(result <= std::numeric_limits<double>::max())) Fail("Permutation Overflowed");
+  if (!(result <= std::numeric_limits<double>::max())) Fail(texts::kPermutationOverflowed);
   return result;
 }
 
 Real BinomialCoefficient(Real n, Real r) {
-  if (n < r || n < 0.0L || r < 0.0L) Fail("Invalid Binomial Coefficient");
+  if (n < r || n < 0.0L || r < 0.0L) Fail(texts::kInvalidBinomialCoefficient);
   if (n == 0.0L) return 0.0L;
   if (r == 0.0L || r == n) return 1.0L;
   const Real result = std::floor(BinomialProduct(n, r) + 0.5L);
-  if (!(result <= std::numeric_limits<double>::max())) Fail("Binomial Coefficient Overflowed");
+  if (!(result <= std::numeric_limits<double>::max())) Fail(texts::kBinomialCoefficientOverflowed);
   return result;
 }
 
 Real Hermite(Real x, Real n) {
   // A negative order is not an order of a Hermite polynomial.
-  if (n < 0.0L) Fail("Incorrect integer type: Order of Hermite");
+  if (n < 0.0L) Fail(texts::kIncorrectIntegerTypeOrderOfHermite);
   if (n == 0.0L) return 1.0L;
   if (x == 0.0L && std::fmod(n, 2.0L) == 1.0L) return 0.0L;
   Real previous = 1.0L, current = 2.0L * x;

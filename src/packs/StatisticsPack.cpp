@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "DateTimePackInternal.h"
+#include "FixedTexts.h"
 
 namespace helmax::dtpack {
 namespace {
@@ -21,7 +22,7 @@ TSample ReadSample(const TPackCall& c) {
   TSample s;
   s.X.reserve(static_cast<std::size_t>(c.Count));
   for (int i = 0; i < c.Count; ++i) {
-    const double x = NumberArg(c, i, "Incorrect real type for the parameter " + std::to_string(i + 1));
+    const double x = NumberArg(c, i, texts::kIncorrectRealTypeForTheParameterPrefix + std::to_string(i + 1));
     s.Finite = s.Finite && std::isfinite(x);
     s.HasNaN = s.HasNaN || std::isnan(x);
     s.X.push_back(x);

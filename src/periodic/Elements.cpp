@@ -9,37 +9,38 @@
 // atomic weight keeps its value, the mass number (technetium 98) or mass
 // (radium 226.0254) of a long-lived isotope.
 #include "Elements.h"
+#include "FixedTexts.h"
 
 #include <algorithm>
 #include <charconv>
 
 namespace helmax {
 
-const std::array<const char*, StandardPropertyCount> kStandardPropertyNames = {"Atomic Weight", "Melting Point",
-                                                                               "Boiling Point", "Density"};
+const std::array<const char*, StandardPropertyCount> kStandardPropertyNames = {
+    texts::kAtomicWeight, texts::kMeltingPoint, texts::kBoilingPoint, texts::kDensity};
 const std::array<const char*, StandardPropertyCount> kStandardPropertyUnits = {"amu", "C", "C", "kg/cu.m"};
 
 const char* ElementClassName(TElementClass elementClass) {
   switch (elementClass) {
-    case TElementClass::Nonmetal: return "Nonmetal";
-    case TElementClass::NobleGas: return "Noble Gas";
-    case TElementClass::AlkalineMetal: return "Alkaline Metal";
-    case TElementClass::AlkalineEarthMetal: return "Alkaline Earth Metal";
-    case TElementClass::Metalloid: return "Metalloid";
-    case TElementClass::Halogen: return "Halogen";
-    case TElementClass::OtherMetal: return "Other Metal";
-    case TElementClass::TransitionMetal: return "Transition Metal";
-    case TElementClass::Lanthanoid: return "Lanthanoid";
-    case TElementClass::Actinoid: return "Actinoid";
+    case TElementClass::Nonmetal: return texts::kNonmetal;
+    case TElementClass::NobleGas: return texts::kNobleGas;
+    case TElementClass::AlkalineMetal: return texts::kAlkalineMetal;
+    case TElementClass::AlkalineEarthMetal: return texts::kAlkalineEarthMetal;
+    case TElementClass::Metalloid: return texts::kMetalloid;
+    case TElementClass::Halogen: return texts::kHalogen;
+    case TElementClass::OtherMetal: return texts::kOtherMetal;
+    case TElementClass::TransitionMetal: return texts::kTransitionMetal;
+    case TElementClass::Lanthanoid: return texts::kLanthanoid;
+    case TElementClass::Actinoid: return texts::kActinoid;
   }
   return "";
 }
 
 const char* MatterStateName(TMatterState state) {
   switch (state) {
-    case TMatterState::Gas: return "Gas";
-    case TMatterState::Liquid: return "Liquid";
-    case TMatterState::Solid: return "Solid";
+    case TMatterState::Gas: return texts::kGas;
+    case TMatterState::Liquid: return texts::kLiquid;
+    case TMatterState::Solid: return texts::kSolid;
   }
   return "";
 }

@@ -1,4 +1,5 @@
 #include "PeriodicTable.h"
+#include "FixedTexts.h"
 
 #include <algorithm>
 #include <charconv>
@@ -329,7 +330,7 @@ void TPeriodicTable::LoadAtStart(const std::string& savedPath, const std::string
 }
 
 bool TPeriodicTable::RestoreDefaultFile(const std::string& path) {
-  if (!Ui_.AskYesNo("ARE YOU SURE ?")) return false;
+  if (!Ui_.AskYesNo(texts::kAreYouSure)) return false;
   if (path.empty()) {
     std::vector<std::string> unused;
     ReadText(DefaultPropertyFileText(), unused);

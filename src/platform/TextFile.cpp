@@ -1,5 +1,6 @@
 // Text decoding, line handling and POSIX file input/output.
 #include "TextFile.h"
+#include "FixedTexts.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -122,7 +123,7 @@ bool Refuse(std::string& error, const char* action, const std::string& path, std
 
 std::string SizeText(std::size_t bytes) {
   if (bytes % kMebibyte == 0) return std::to_string(bytes / kMebibyte) + " MB";
-  return std::to_string(bytes) + " bytes";
+  return std::to_string(bytes) + texts::kBytesSuffix;
 }
 
 // The folder part of a path with its final '/'; empty when there is none.
@@ -306,7 +307,7 @@ bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& err
     bytes = std::move(data);
   } catch (const std::bad_alloc&) {
     ::close(fd);
-    return Refuse(error, "read", path, "Out of memory");
+    return Refuse(error, "read", path, texts::kOutOfMemory);
   }
   error.clear();
   return true;
@@ -320,7 +321,7 @@ bool ReadTextFile(const std::string& path, std::string& text, std::string& error
     return Refuse(error, "read", path, "It is UTF-16 text; save it as UTF-8");
   try {
     text = DecodeText(bytes);
-  } catch (const std::bad_alloc&) { return Refuse(error, "read", path, "Out of memory"); }
+  } catch (const std::bad_alloc&) { return Refuse(error, "read", path, texts::kOutOfMemory); }
   error.clear();
   return true;
 }

@@ -1,4 +1,5 @@
 #include "FunctionTable.h"
+#include "FixedTexts.h"
 
 #include <algorithm>
 #include <cmath>
@@ -113,9 +114,9 @@ std::int64_t TFunctionTable::Replace(std::string_view search, std::string_view r
 
 void TFunctionTable::SetNullMarker(bool on) {
   if (on) {
-    for (const char* text : {"-NAN", "NAN", "Null"}) Replace(text, "#NUM!");
+    for (const char* text : {"-NAN", "NAN", "Null"}) Replace(text, texts::kNumError);
   } else {
-    Replace("#NUM!", "Null");
+    Replace(texts::kNumError, "Null");
   }
 }
 

@@ -1,4 +1,5 @@
 #include "TableComputation.h"
+#include "FixedTexts.h"
 
 #include <exception>
 #include <vector>
@@ -20,7 +21,7 @@ TTableOutcome Compute(TCalculatorForTools& calc, TUserInterface& ui, const TTabl
   calc.CompileDefinitions();
   if (calc.DefinitionsInvalid()) {
     // Without a function variable the compile has said so already.
-    if (!calc.FunctionVariable().empty()) ui.ShowMessage("Please correct user definitions");
+    if (!calc.FunctionVariable().empty()) ui.ShowMessage(texts::kPleaseCorrectUserDefinitions);
     return TTableOutcome::Refused;
   }
   std::vector<int> functions;
@@ -53,7 +54,7 @@ TTableOutcome Compute(TCalculatorForTools& calc, TUserInterface& ui, const TTabl
       last = true;
     }
     if (n == kMaxTablePoints) {
-      ui.ShowMessage("Too many points: " + RealToText(static_cast<double>(n + 1)));
+      ui.ShowMessage(texts::kTooManyPointsPrefix + RealToText(static_cast<double>(n + 1)));
       return TTableOutcome::Refused;
     }
     if (pause && n % kPointsBetweenPauses == kPointsBetweenPauses - 1) {
@@ -93,7 +94,7 @@ TTableOutcome ComputeFunctionTable(TCalculatorForTools& calc, TUserInterface& ui
   TTableOutcome outcome = TTableOutcome::Refused;
   try {
     outcome = Compute(calc, ui, range, nullMarker, table, progress, pause);
-  } catch (const std::exception& e) { ui.ShowMessage(std::string("TForm1.Execute1Click-> ") + e.what()); }
+  } catch (const std::exception& e) { ui.ShowMessage(std::string(texts::kTForm1Execute1ClickPrefix) + e.what()); }
   return outcome;
 }
 

@@ -1,4 +1,5 @@
 #include "TableFiles.h"
+#include "FixedTexts.h"
 
 #include <stdlib.h>
 #include <xlsxwriter.h>
@@ -180,9 +181,9 @@ lxw_error WriteCell(lxw_worksheet* sheet, lxw_row_t sheetRow, lxw_col_t sheetCol
   if (trimmed.empty()) return LXW_NO_ERROR;
   // The error constant as a formula is that error in every spreadsheet
   // program; StoreErrorCells makes its stored value the error.
-  if (EqualsIgnoringCase(trimmed, "#NUM!")) {
+  if (EqualsIgnoringCase(trimmed, texts::kNumError)) {
     errorWritten = true;
-    return worksheet_write_formula_str(sheet, sheetRow, sheetColumn, "#NUM!", nullptr, "#NUM!");
+    return worksheet_write_formula_str(sheet, sheetRow, sheetColumn, texts::kNumError, nullptr, texts::kNumError);
   }
   return worksheet_write_string(sheet, sheetRow, sheetColumn, text.c_str(), nullptr);
 }

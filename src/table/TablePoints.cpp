@@ -1,4 +1,5 @@
 #include "TablePoints.h"
+#include "FixedTexts.h"
 
 #include <algorithm>
 #include <charconv>
@@ -148,7 +149,7 @@ std::optional<std::string> CheckTableRange(double from, double to, double step, 
   if (from > to) return std::nullopt;
   const double points = std::nearbyint((to - from) / step) + 1;
   if (!std::isfinite(points) || points > static_cast<double>(kMaxTablePoints))
-    return "Too many points: " + RealToText(points);
+    return texts::kTooManyPointsPrefix + RealToText(points);
   count = static_cast<std::int64_t>(points);
   return std::nullopt;
 }

@@ -1,4 +1,5 @@
 #include "FunctionVariableDialog.h"
+#include "FixedTexts.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -12,7 +13,7 @@ namespace helmax {
 TFunctionVariableDialog::TFunctionVariableDialog(TMainWindow& main)
     : QDialog(&main), Main_(main), NameEdit_(new QLineEdit("x")) {
   setObjectName("functionVariableDialog");
-  setWindowTitle("Function variable");
+  setWindowTitle(texts::kFunctionVariableSection);
   NameEdit_->setObjectName("nameEdit");
   auto* form = new QFormLayout;
   form->addRow("Name:", NameEdit_);
@@ -39,7 +40,7 @@ void TFunctionVariableDialog::accept() {
   calc.SetFunctionVariable(NameEdit_->text().toStdString());
   NameEdit_->setText(QString::fromStdString(calc.FunctionVariable()));
   if (calc.FunctionVariable().empty()) {
-    Main_.Ui().ShowMessage("Incorrect name of function variable (must not be constant)");
+    Main_.Ui().ShowMessage(texts::kIncorrectNameOfFunctionVariable);
     return;  // stays open
   }
   Main_.DefinitionsChanged();

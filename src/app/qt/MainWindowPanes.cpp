@@ -10,6 +10,7 @@
 #include "ConstantListWindow.h"
 #include "DerivativeWindow.h"
 #include "EquivalenceWindow.h"
+#include "FixedTexts.h"
 #include "FunctionVariableDialog.h"
 #include "IntegrationWindow.h"
 #include "LinearSystemWindow.h"
@@ -35,7 +36,7 @@ void TMainWindow::BuildPanes() {
   }
   DefinitionsPane_->setPlainText(QString::fromStdString(Calc_->Definitions()));
   DefinitionsGroup_ = Group("User variables and functions ", DefinitionsPane_, kMinimumPane);
-  ExpressionsGroup_ = Group("Mathematical expressions", ExpressionsPane_, kMinimumPane);
+  ExpressionsGroup_ = Group(texts::kMathematicalExpressionsSection, ExpressionsPane_, kMinimumPane);
   ResultsGroup_ = Group("Results", ResultsPane_, kMinimumPane);
   Splitter_ = new QSplitter(Qt::Vertical);
   Splitter_->setChildrenCollapsible(false);

@@ -1,4 +1,5 @@
 #include "ConstantListWindow.h"
+#include "FixedTexts.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -167,7 +168,7 @@ TConstantListWindow::TConstantListWindow(TConstantList& list, QWidget* owner)
   Grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   Grid_->verticalHeader()->hide();
   Grid_->setMouseTracking(true);
-  Grid_->setToolTip("Double click for edit!");
+  Grid_->setToolTip(texts::kDoubleClickForEdit);
   Grid_->installEventFilter(this);
   connect(Grid_, &QTableView::entered, this, [this](const QModelIndex& i) { TargetRow_ = i.row() + 1; });
   connect(Grid_, &QTableView::doubleClicked, this, [this](const QModelIndex& i) { EditRow(i.row() + 1); });

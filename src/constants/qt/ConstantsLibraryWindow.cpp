@@ -1,6 +1,7 @@
 #include "ConstantsLibraryWindow.h"
 #include "DialogButtons.h"
 #include "FileDialog.h"
+#include "FixedTexts.h"
 #include "WindowKit.h"
 #include "WindowPlacement.h"
 
@@ -165,7 +166,7 @@ TConstantsLibraryWindow::TConstantsLibraryWindow(TConstantsLibrary& library, TCo
   Grid_->setSelectionMode(QAbstractItemView::SingleSelection);
   Grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   Grid_->verticalHeader()->hide();
-  Grid_->setToolTip("Double click for edit!");
+  Grid_->setToolTip(texts::kDoubleClickForEdit);
   Grid_->installEventFilter(this);
   Grid_->viewport()->installEventFilter(this);
   connect(Grid_, &QTableView::doubleClicked, this, [this](const QModelIndex& i) { EditRow(i.row()); });

@@ -1,4 +1,5 @@
 #include "ConversionTableWindow.h"
+#include "FixedTexts.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -226,7 +227,7 @@ TConversionTableWindow::TConversionTableWindow(TCalculator& calc, QWidget* owner
   connect(Model_, &TConversionRowsModel::CellEdited, this, &TConversionTableWindow::EditCell, Qt::QueuedConnection);
 
   Grid_->verticalHeader()->hide();
-  Grid_->setToolTip("Double click for edit!");
+  Grid_->setToolTip(texts::kDoubleClickForEdit);
   Grid_->setMouseTracking(true);
   Grid_->installEventFilter(this);
   Grid_->viewport()->installEventFilter(this);

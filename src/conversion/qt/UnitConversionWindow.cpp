@@ -1,4 +1,5 @@
 #include "UnitConversionWindow.h"
+#include "FixedTexts.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -16,7 +17,7 @@ namespace helmax {
 
 namespace {
 
-const char* const kExpressionCaption = "Expression:";
+const char* const kExpressionCaption = texts::kExpressionLabel;
 
 }  // namespace
 

@@ -1,4 +1,5 @@
 #include "UnitGraphWindow.h"
+#include "FixedTexts.h"
 
 #include <QActionGroup>
 #include <QBuffer>
@@ -24,7 +25,7 @@ namespace helmax {
 
 namespace {
 
-constexpr const char* kHelpText = "Click on vertex for moving it. Click on E1,E2,... for Units links";
+constexpr const char* kHelpText = texts::kClickOnVertexHint;
 
 }  // namespace
 
@@ -57,7 +58,7 @@ void TGraphEndsDialog::accept() {
 
 TPathNumberDialog::TPathNumberDialog(QWidget* owner) : QDialog(owner), Number_(new QLineEdit) {
   setObjectName("pathNumberDialog");
-  setWindowTitle("Insert path numer");
+  setWindowTitle(texts::kInsertPathNumer);
   Number_->setObjectName("pathNumber");
   auto* form = new QFormLayout;
   form->addRow("Path #", Number_);
@@ -226,7 +227,7 @@ void TUnitGraphWindow::ShowView(TGraphView view) {
 bool TUnitGraphWindow::EndsChosen() {
   const int begin = Ends_->BeginBox()->currentIndex(), end = Ends_->EndBox()->currentIndex();
   if (begin < 0 || end < 0) {
-    Ui_.ShowMessage("Please enter units");
+    Ui_.ShowMessage(texts::kPleaseEnterUnits);
     return false;
   }
   // A flow from a unit to itself is refused; the dialog stays open.

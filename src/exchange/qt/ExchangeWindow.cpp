@@ -1,4 +1,5 @@
 #include "ExchangeWindow.h"
+#include "FixedTexts.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -78,7 +79,7 @@ TExchangeWindow::TExchangeWindow(TToolHost host, QWidget* owner)
   Amount_->installEventFilter(this);
   AmountGroup_ = Group("Currency:", Amount_);
   DateGroup_ = Group("Exchange date:", Date_);
-  ResultsGroup_ = Group("Results:", Results_);
+  ResultsGroup_ = Group(texts::kResultsLabel, Results_);
   const int line = QFontMetrics(Amount_->font()).lineSpacing();
   Amount_->setMinimumHeight(2 * line + 12);
   Date_->setMaximumHeight(2 * line + 12);
@@ -288,9 +289,9 @@ bool TExchangeWindow::Choose(int list, const QString& charCode) {
 
 void TExchangeWindow::ResetResults() {
   Results_->clear();
-  AmountGroup_->setTitle("Currency: ");
-  DateGroup_->setTitle("Exchange date: ");
-  if (!Quick_) ResultsGroup_->setTitle("Results:");
+  AmountGroup_->setTitle(texts::kCurrencyPrefix);
+  DateGroup_->setTitle(texts::kExchangeDatePrefix);
+  if (!Quick_) ResultsGroup_->setTitle(texts::kResultsLabel);
 }
 
 // ---- database -----------------------------------------------------------------------
@@ -374,7 +375,7 @@ void TExchangeWindow::OpenDatabase() {
 void TExchangeWindow::OpenChosenFile(const QString& fileName) {
   const std::string name = fileName.toStdString();
   if (name.empty() || !FileExists(name)) return;
-  if (!Host_.Ui->AskYesNo("ARE YOU SURE ?")) return;
+  if (!Host_.Ui->AskYesNo(texts::kAreYouSure)) return;
   SampleOffered_ = true;  // the user chose a file: no sample offered on top
   ExchangeFileName() = name;
   OpenDatabase();
@@ -490,7 +491,7 @@ void TExchangeWindow::RecomputeQuick() {
         QuickWaiting_ = false;
         run->Amount = Amount_->toPlainText().toStdString();
         run->ErrorMessages = Action("errorMessage")->isChecked();
-        AmountGroup_->setTitle("Currency: ");
+        AmountGroup_->setTitle(texts::kCurrencyPrefix);
         Results_->clear();
       },
       [this, run] { run->Outcome = Tool_->Quick(*Host_.Calc, run->Amount, run->ErrorMessages); },
@@ -515,7 +516,7 @@ void TExchangeWindow::SetQuick(bool quick) {
     Action("quick")->setChecked(true);
   } else {
     if (FullSize_.isValid()) resize(FullSize_);
-    ResultsGroup_->setTitle("Results:");
+    ResultsGroup_->setTitle(texts::kResultsLabel);
     Action("full")->setChecked(true);
   }
 }

@@ -2,6 +2,7 @@
 #include "DialogButtons.h"
 #include "EditableGrid.h"
 #include "FileDialog.h"
+#include "FixedTexts.h"
 #include "WindowPlacement.h"
 
 #include <QActionGroup>
@@ -377,7 +378,7 @@ bool TInterpolationWindow::MayExit() {
   if (!Sheets_.AnyModified()) return true;
   ShowWindow();
   // Cancel (or Esc) keeps the program running, like No.
-  return Host_.Ui->AskYesNoCancel("ARE YOU SURE ?") == TAnswer::Yes;
+  return Host_.Ui->AskYesNoCancel(texts::kAreYouSure) == TAnswer::Yes;
 }
 
 // ---- cells by keyboard ------------------------------------------------------------------------
@@ -575,7 +576,7 @@ void TInterpolationWindow::UpdateView() {
         } else if (run->View.Stopped) {
           // Stopped by Cancel, or by a command of a tool: drawn again once
           // that is done.
-          if (ViewCancelled_) ViewMessage_->setText("Calculation stopped");
+          if (ViewCancelled_) ViewMessage_->setText(texts::kCalculationStopped);
           else if (!ViewQueued_) ScheduleView();
         } else if (run->Sheet == ActiveSheet()) {
           ShowView(run->View);

@@ -1,6 +1,7 @@
 #include "LinearSystemWindow.h"
 #include "Calculator.h"
 #include "FileDialog.h"
+#include "FixedTexts.h"
 #include "WindowKit.h"
 #include "WindowPlacement.h"
 
@@ -192,7 +193,7 @@ bool TLinearSystemWindow::MayExit() {
   if (!System_->Modified(variables, equations)) return true;
   ShowWindow();
   // Cancel (or Esc) keeps the program running, like No.
-  return Host_.Ui->AskYesNoCancel("ARE YOU SURE ?") == TAnswer::Yes;
+  return Host_.Ui->AskYesNoCancel(texts::kAreYouSure) == TAnswer::Yes;
 }
 
 void TLinearSystemWindow::SetFontPixels(int pixels) {
