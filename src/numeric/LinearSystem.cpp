@@ -358,8 +358,8 @@ TSystemOutcome TLinearSystem::Run(TSystemCommand command, const std::string& var
 // ---- files ----------------------------------------------------------------------------
 
 std::string TLinearSystem::FileText(const std::string& variables, const std::string& equations) {
-  std::string text =
-      "List of variables\r\n{\r\n" + Cleaned(variables) + "\r\n}\r\n\r\nSystem of linear equatins\r\n{\r\n";
+  std::string text = std::string(texts::kListOfVariablesHeading) + "\r\n{\r\n" + Cleaned(variables) + "\r\n}\r\n\r\n" +
+                     texts::kSystemOfLinearEquatinsHeading + "\r\n{\r\n";
   for (const std::string& line : SplitLines(equations)) text += line + "\r\n";
   text += "}\r\n";
   return text;

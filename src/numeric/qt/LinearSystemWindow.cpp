@@ -16,7 +16,8 @@ namespace helmax {
 namespace {
 
 // Both cases of each extension.
-const char* const kFilter = "System of linear equatins files (*.sle *.SLE);;Text files (*.txt *.TXT);;All files (*)";
+const QString kFilter = QString::fromUtf8(texts::kSystemOfLinearEquatinsHeading) +
+                        " files (*.sle *.SLE);;Text files (*.txt *.TXT);;All files (*)";
 constexpr int kMinimumPane = 50;
 
 }  // namespace
