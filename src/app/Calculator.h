@@ -68,8 +68,10 @@ class TCalculator : public TCalculatorForTools, private TConstantListHost {
   const std::string& Definitions() const { return DefinitionsText_; }
   const std::string& Expressions() const { return ExpressionsText_; }
   const std::string& Results() const { return ResultsText_; }
-  void SetDefinitions(std::string text) { DefinitionsText_ = std::move(text); }
-  void SetExpressions(std::string text) { ExpressionsText_ = std::move(text); }
+  // Setting a pane to the text it holds allocates nothing (its storage is
+  // reused), as when a user's edit is taken again.
+  void SetDefinitions(std::string_view text) { DefinitionsText_.assign(text); }
+  void SetExpressions(std::string_view text) { ExpressionsText_.assign(text); }
   // The window's caption: the document file last read or written, or
   // kCaption.
   const std::string& Caption() const { return Caption_; }
